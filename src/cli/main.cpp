@@ -1,0 +1,13 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::ios::sync_with_stdio(false);
+  const int status = qm::RunCli(args, std::cout, std::cerr);
+  std::cout.flush();
+  return status;
+}

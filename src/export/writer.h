@@ -1,0 +1,28 @@
+// Writes the weapon on display as a new weapon TDF file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "weapon/current_weapon.h"
+
+namespace qm {
+
+// The order in which the writer writes the 62 key lines; kGroupEnd closes a
+// group with an empty line.
+inline constexpr Slot kGroupEnd = Slot::Count;
+extern const std::array<Slot, 69> kWriterOrder;
+
+// The whole file as bytes, every line ended by CR LF.
+std::string FormatExport(std::string_view N1, std::string_view N2, std::int32_t wID, const CurrentWeapon& weapon);
+
+// Writes the file at FName, replacing any file there. The text goes to a
+// temporary file beside the target first and replaces the target only once it
+// is complete, so a failure never leaves a half-written or emptied file.
+// Returns a message for the user when the file could not be written.
+std::optional<std::string> ExportW(const std::string& FName, std::string_view N1, std::string_view N2,
+                                   std::int32_t wID, const CurrentWeapon& weapon);
+
+}  // namespace qm

@@ -1,0 +1,78 @@
+#include "presentation/captions.h"
+
+namespace qm {
+
+const std::array<CaptionRow, kCaptionCount> kCaptionSets = {{
+    { 1, "Name:", "name ="},
+    { 3, "Weapon ID:", "id ="},
+    { 4, "Command Fire:", "commandfire ="},
+    { 5, "Energy Needed:", "energy ="},
+    { 6, "Metal Needed:", "metal ="},
+    { 7, "Energy Per Shot:", "energypershot ="},
+    { 8, "Burst Rounds:", "burst ="},
+    { 9, "Burst Rate:", "burstrate ="},
+    {10, "Reload Time:", "reloadtime ="},
+    {11, "Turret:", "turret ="},
+    {12, "Min Barrel Angle:", "minbarrelangle ="},
+    {13, "Tolerance:", "tolerance ="},
+    {14, "Aim Rate:", "aimrate ="},
+    {15, "Two Phase:", "twophase ="},
+    {16, "Second Phase:", "weapontype2 ="},
+    {17, "Random Decay:", "randomdecay ="},
+    {18, "Tracks:", "tracks ="},
+    {19, "Render Type:", "rendertype ="},
+    {20, "Model:", "model ="},
+    {21, "Has Propeller:", "propeller ="},
+    {22, "Smoke Trail:", "smoketrail ="},
+    {23, "Smoke Delay:", "smokedelay ="},
+    {24, "Start Smoke:", "startsmoke ="},
+    {25, "End Smoke:", "endsmoke ="},
+    {26, "Laser:", "beamweapon ="},
+    {27, "Color:", "color ="},
+    {28, "Color2:", "color2 ="},
+    {29, "Ballistic:", "ballistic ="},
+    {30, "Line of Sight:", "lineofsight ="},
+    {31, "Dropped:", "dropped ="},
+    {32, "Range:", "range ="},
+    {33, "Coverage:", "coverage ="},
+    {34, "Accuracy:", "accuracy ="},
+    {35, "Spray Angle:", "sprayangle ="},
+    {36, "Guided:", "guidance ="},
+    {37, "Turn Rate:", "turnrate ="},
+    {38, "Start Velocity:", "startvelocity ="},
+    {39, "Velocity:", "weaponvelocity ="},
+    {40, "Acceleration:", "weaponacceleration ="},
+    {41, "Self Propelled:", "selfprop ="},
+    {42, "Bounce:", "groundbounce ="},
+    {43, "Hit Only Units:", "unitsonly ="},
+    {44, "Water Weapon:", "waterweapon ="},
+    {45, "Flight Time:", "flighttime ="},
+    {46, "Sound Start:", "soundstart ="},
+    {47, "Sound Hit:", "soundhit ="},
+    {48, "Sound Water:", "soundwater ="},
+    {49, "Sound Trigger:", "soundtrigger ="},
+    {50, "Explosion GAF:", "explosiongaf ="},
+    {51, "Explosion ART:", "explosionart ="},
+    {52, "Water Explosion GAF:", "waterexplosiongaf ="},
+    {53, "Water Explosion ART:", "waterexplosionart ="},
+    {54, "Lava Explosion GAF:", "lavaexplosiongaf ="},
+    {55, "Lava Explosion ART:", "lavaexplosionart ="},
+    {57, "Shake Magnitude:", "shakemagnitude ="},
+    {58, "Shake Duration:", "shakeduration ="},
+    {59, "Paralyzer:", "paralyzer ="},
+    {60, "No Explosion:", "noexplode ="},
+    {61, "Explosion Area:", "areaofeffect ="},
+    {62, "Edge Power:", "edgeeffectiveness ="},
+    {63, "Chance of Fire:", "firestarter ="},
+    {64, "Range Explosion:", "burnblow ="},
+    {65, "Weapon Timer:", "weapontimer ="},
+    {66, "No Auto-Range:", "noautorange ="},
+}};
+
+std::array<std::string_view, kCaptionCount> MSwap(bool VMode) {
+  std::array<std::string_view, kCaptionCount> out;
+  for (int i = 0; i < kCaptionCount; ++i) out[i] = VMode ? kCaptionSets[i].viewing : kCaptionSets[i].actual;
+  return out;
+}
+
+}  // namespace qm

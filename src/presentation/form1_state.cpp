@@ -1,0 +1,141 @@
+#include "presentation/form1_state.h"
+
+#include <system_error>
+
+#include "catalogue/game_files.h"
+#include "catalogue/scan.h"
+#include "presentation/descriptions.h"
+#include "presentation/values.h"
+#include "weapon/line_reader.h"
+#include "weapon/loader.h"
+
+namespace qm {
+
+std::string UnreadableFilesMessage(const std::vector<std::filesystem::path>& files) {
+  std::string text = files.size() == 1 ? "This weapon file could not be read:\n"
+                                       : "These weapon files could not be read:\n";
+  for (const auto& f : files) text += "\n" + f.string();
+  text += "\n\nThe weapons of the other files are listed.";
+  return text;
+}
+
+void Host::ReportUnreadable(const std::vector<std::filesystem::path>& files) {
+  MsgBox(UnreadableFilesMessage(files), Buttons::Ok);
+}
+
+Form1State::Form1State(std::filesystem::path gameDir, Host& host) : gameDir_(std::move(gameDir)), host_(host) {}
+
+// --- Events -------------------------------------------------------------
+
+void Form1State::Form_Load() { ResetW(); }
+
+void Form1State::Combo1_Click(int index) { LoadWeap(index); }
+
+void Form1State::OptionClick(bool option1Selected) {
+  if (option1Selected) VMode = true;
+  if (!option1Selected) VMode = false;
+  ShowWeapon();
+  host_.Changed(kModeChanged);
+}
+
+void Form1State::HelpClick(int field) { DDesc(field); }
+
+void Form1State::Label145_Click() {
+  Label145 = kLabel145Text;
+  host_.Changed(kLabel145Changed);
+}
+
+void Form1State::Command62_Click() {
+  const auto path = host_.ShowOpen(cd1Path);
+  if (!path) return;
+  cd1Path = *path;
+  ImportFile(*path);
+}
+
+// --- Procedures ---------------------------------------------------------
+
+std::vector<std::filesystem::path> Form1State::SearchList() const {
+  std::vector<std::filesystem::path> files = StandardFilePaths(gameDir_);
+  for (int k = 0; k < IWeaps; ++k) files.emplace_back(IWeap[k]);
+  return files;
+}
+
+void Form1State::ResetW() {
+  ScanOutcome scan = ScanFiles(StandardFilePaths(gameDir_));
+  Combo1.Clear();
+  WNum = static_cast<long>(scan.entries.size());
+  Combo1.Add(std::move(scan.entries));
+  SetCountLine();
+  VMode = true;
+  ShowWeapon();
+  host_.Changed(kListChanged | kModeChanged);
+  if (!scan.unreadable.empty()) host_.ReportUnreadable(scan.unreadable);
+}
+
+std::string Form1State::GetName(int IDN) const { return Combo1.at(static_cast<std::size_t>(IDN)).name; }
+
+void Form1State::LoadWeap(int IDNum) {
+  if (IDNum < 0 || static_cast<std::size_t>(IDNum) >= Combo1.size()) return;
+  LoadWeapByName(GetName(IDNum));
+}
+
+bool Form1State::LoadWeapByName(std::string_view name) {
+  // Files that cannot be read were named when the list was built; a search
+  // passes over them.
+  const LoadOutcome outcome = LoadWeapon(name, SearchList(), weapon, DCheck);
+  if (!outcome.found) host_.MsgBox(kMsgNotFound, Buttons::Ok);
+  ShowWeapon();
+  host_.Changed(kDamageChanged);
+  return outcome.found;
+}
+
+void Form1State::DDesc(int IDNum) {
+  const auto d = qm::DDesc(IDNum);
+  if (!d) return;
+  Label138 = d->key;
+  Label139 = d->text;
+  host_.Changed(kDescriptionChanged);
+}
+
+bool Form1State::ImportFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    SetCountLine();
+    return false;
+  }
+  InputFile file(path);
+  if (!file.ok()) {
+    host_.ReportUnreadable({path});
+    return false;
+  }
+
+  if (IWeaps == kExtraSlots) {
+    if (host_.MsgBox(kMsgSlotsFull, Buttons::OkCancel) != Answer::Ok) return false;
+    ResetW();
+    for (auto& slot : IWeap) slot.clear();
+    IWeaps = 0;
+  }
+  IWeap[IWeaps++] = path;
+
+  std::vector<ListEntry> entries;
+  ScanFile(file.lines(), entries);
+  WNum += static_cast<long>(entries.size());
+  Combo1.Add(std::move(entries));
+  SetCountLine();
+  host_.Changed(kListChanged);
+  if (file.lines().Failed()) host_.ReportUnreadable({path});
+  return true;
+}
+
+void Form1State::ShowWeapon() {
+  valueTexts = MVals(VMode, weapon);
+  captionTexts = MSwap(VMode);
+  host_.Changed(kValuesChanged | kCaptionsChanged);
+}
+
+void Form1State::SetCountLine() {
+  Label1 = CountLine(WNum);
+  host_.Changed(kCountLineChanged);
+}
+
+}  // namespace qm

@@ -1,0 +1,53 @@
+// What the procedures of the two windows need from the platform: the message
+// box, the common file dialog and word of what changed on screen. The window
+// implements it with real dialogs, the tests and the CLI with scripted ones.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+enum class Buttons { Ok, OkCancel, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// What a procedure changed, so that the window can show it.
+enum Change : unsigned {
+  kListChanged = 1u << 0,         // Combo1's entries
+  kCountLineChanged = 1u << 1,    // Label1
+  kValuesChanged = 1u << 2,       // the value labels (MVals)
+  kCaptionsChanged = 1u << 3,     // the caption labels (MSwap)
+  kDamageChanged = 1u << 4,       // List1
+  kDescriptionChanged = 1u << 5,  // Label138, Label139
+  kLabel145Changed = 1u << 6,
+  kModeChanged = 1u << 7,         // VMode
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // A modal message box with the application's title; text is UTF-8. For
+  // Buttons::YesNo, Yes is the default button.
+  virtual Answer MsgBox(std::string_view text, Buttons buttons) = 0;
+
+  // The common file dialog with the filter "TDF files(*.tdf)|*.tdf",
+  // starting from `startPath`. Returns the chosen path, or nothing when the
+  // user cancels (or the dialog fails).
+  virtual std::optional<std::string> ShowOpen(const std::string& startPath) = 0;
+  virtual std::optional<std::string> ShowSave(const std::string& startPath) = 0;
+
+  // Weapon files could not be read; by default one message names them all.
+  virtual void ReportUnreadable(const std::vector<std::filesystem::path>& files);
+
+  // The procedures have changed what the window shows.
+  virtual void Changed(unsigned changes) { (void)changes; }
+};
+
+inline constexpr std::string_view kAppTitle = "Quillmark";
+inline constexpr std::string_view kTdfFilter = "TDF files(*.tdf)|*.tdf";
+
+}  // namespace qm

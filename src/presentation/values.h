@@ -1,0 +1,38 @@
+// The texts of the 65 value labels: Viewing Mode interprets the values,
+// Actual Mode shows them as stored.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "weapon/current_weapon.h"
+
+namespace qm {
+
+// How Viewing Mode shows a slot.
+enum class Rule : unsigned char {
+  TextNone,       // the text, "None" when empty
+  TextZero,       // the text, "0" when empty
+  Flag,           // "YES" for exactly "1", else "NO"
+  Trajectory,     // ballistic / line of sight / dropped: at most one "YES"
+  RenderType,     // a name for the render-type codes
+  EdgePercent,    // the fraction times 100, "%"; "100%" when empty
+  ChancePercent,  // the text and "%"; "0%" when empty
+};
+
+struct ValueRow {
+  int field;
+  Rule rule;
+};
+
+// One row per value label, in field-number order (slot order).
+extern const std::array<ValueRow, kSlotCount> kValueRows;
+
+// The value label texts, indexed by slot, for the display mode (true for
+// Viewing Mode). The texts are bytes of the weapon files, like the slots.
+std::array<std::string, kSlotCount> MVals(bool VMode, const CurrentWeapon& weapon);
+
+// The Viewing Mode text of an edge effectiveness value.
+std::string EdgePercentText(const std::string& text);
+
+}  // namespace qm

@@ -1,0 +1,171 @@
+#include "weapon/field_table.h"
+
+#include <cassert>
+
+namespace qm {
+
+const std::array<FieldRow, kFieldCount> WeaponFieldTable = {{
+    { 1, "name", Slot::vName2, Kind::Text, Group::Identification},
+    { 2, "[NAME]", Slot::vName1, Kind::Text, Group::Identification},
+    { 3, "id", Slot::vID, Kind::Number, Group::Identification},
+    { 4, "commandfire", Slot::vComFir, Kind::Flag, Group::WeaponStats},
+    { 5, "energy", Slot::vENeed, Kind::Number, Group::WeaponStats},
+    { 6, "metal", Slot::vMNeed, Kind::Number, Group::WeaponStats},
+    { 7, "energypershot", Slot::vEPShot, Kind::Number, Group::WeaponStats},
+    { 8, "burst", Slot::vBRounds, Kind::Number, Group::WeaponStats},
+    { 9, "burstrate", Slot::vBRate, Kind::Number, Group::WeaponStats},
+    {10, "reloadtime", Slot::vRTime, Kind::Number, Group::WeaponStats},
+    {11, "turret", Slot::vTurret, Kind::Flag, Group::WeaponStats},
+    {12, "minbarrelangle", Slot::vMinAng, Kind::Number, Group::WeaponStats},
+    {13, "tolerance", Slot::vTol, Kind::Number, Group::WeaponStats},
+    {14, "aimrate", Slot::vARate, Kind::Number, Group::WeaponStats},
+    {15, "twophase", Slot::vTwoP, Kind::Flag, Group::WeaponStats},
+    {16, "weapontype2", Slot::v2ndP, Kind::Text, Group::WeaponStats},
+    {17, "randomdecay", Slot::vDecay, Kind::Number, Group::WeaponStats},
+    {18, "tracks", Slot::vTrack, Kind::Flag, Group::WeaponStats},
+    {19, "rendertype", Slot::vRType, Kind::Number, Group::ProjectileAppearance},
+    {20, "model", Slot::vMod, Kind::Text, Group::ProjectileAppearance},
+    {21, "propeller", Slot::vProp, Kind::Flag, Group::ProjectileAppearance},
+    {22, "smoketrail", Slot::vSTrail, Kind::Flag, Group::ProjectileAppearance},
+    {23, "smokedelay", Slot::vSDelay, Kind::Number, Group::ProjectileAppearance},
+    {24, "startsmoke", Slot::vSSmoke, Kind::Flag, Group::ProjectileAppearance},
+    {25, "endsmoke", Slot::vESmoke, Kind::Flag, Group::ProjectileAppearance},
+    {26, "beamweapon", Slot::vBeam, Kind::Flag, Group::ProjectileAppearance},
+    {27, "color", Slot::vC1, Kind::Number, Group::ProjectileAppearance},
+    {28, "color2", Slot::vC2, Kind::Number, Group::ProjectileAppearance},
+    {29, "ballistic", Slot::vBal, Kind::Flag, Group::ProjectilePhysics},
+    {30, "lineofsight", Slot::vLOS, Kind::Flag, Group::ProjectilePhysics},
+    {31, "dropped", Slot::vDrop, Kind::Flag, Group::ProjectilePhysics},
+    {32, "range", Slot::vRng, Kind::Number, Group::ProjectilePhysics},
+    {33, "coverage", Slot::vCovr, Kind::Number, Group::ProjectilePhysics},
+    {34, "accuracy", Slot::vAcc, Kind::Number, Group::ProjectilePhysics},
+    {35, "sprayangle", Slot::vSpray, Kind::Number, Group::ProjectilePhysics},
+    {36, "guidance", Slot::vGuide, Kind::Flag, Group::ProjectilePhysics},
+    {37, "turnrate", Slot::vTRate, Kind::Number, Group::ProjectilePhysics},
+    {38, "startvelocity", Slot::vSVel, Kind::Number, Group::ProjectilePhysics},
+    {39, "weaponvelocity", Slot::vVel, Kind::Number, Group::ProjectilePhysics},
+    {40, "weaponacceleration", Slot::vAccel, Kind::Number, Group::ProjectilePhysics},
+    {41, "selfprop", Slot::vSProp, Kind::Flag, Group::ProjectilePhysics},
+    {42, "groundbounce", Slot::vBounce, Kind::Flag, Group::ProjectilePhysics},
+    {43, "unitsonly", Slot::vHUO, Kind::Flag, Group::ProjectilePhysics},
+    {44, "waterweapon", Slot::vWWeap, Kind::Flag, Group::ProjectilePhysics},
+    {45, "flighttime", Slot::vFTime, Kind::Number, Group::ProjectilePhysics},
+    {46, "soundstart", Slot::vSSound, Kind::Text, Group::Sound},
+    {47, "soundhit", Slot::vHSound, Kind::Text, Group::Sound},
+    {48, "soundwater", Slot::vWSound, Kind::Text, Group::Sound},
+    {49, "soundtrigger", Slot::vTSound, Kind::Text, Group::Sound},
+    {50, "explosiongaf", Slot::vXGAF, Kind::Text, Group::ExplosionAppearance},
+    {51, "explosionart", Slot::vXART, Kind::Text, Group::ExplosionAppearance},
+    {52, "waterexplosiongaf", Slot::vWGAF, Kind::Text, Group::ExplosionAppearance},
+    {53, "waterexplosionart", Slot::vWART, Kind::Text, Group::ExplosionAppearance},
+    {54, "lavaexplosiongaf", Slot::vLGAF, Kind::Text, Group::ExplosionAppearance},
+    {55, "lavaexplosionart", Slot::vLART, Kind::Text, Group::ExplosionAppearance},
+    {56, "[DAMAGE]", kNoSlot, Kind::List, Group::Damage},
+    {57, "shakemagnitude", Slot::vSMag, Kind::Number, Group::ExplosionPhysics},
+    {58, "shakeduration", Slot::vSDur, Kind::Number, Group::ExplosionPhysics},
+    {59, "paralyzer", Slot::vPlze, Kind::Flag, Group::ExplosionPhysics},
+    {60, "noexplode", Slot::vNEx, Kind::Flag, Group::ExplosionPhysics},
+    {61, "areaofeffect", Slot::vExA, Kind::Number, Group::ExplosionPhysics},
+    {62, "edgeeffectiveness", Slot::vExP, Kind::Number, Group::ExplosionPhysics},
+    {63, "firestarter", Slot::vFire, Kind::Number, Group::ExplosionPhysics},
+    {64, "burnblow", Slot::vBBlow, Kind::Flag, Group::ExplosionPhysics},
+    {65, "weapontimer", Slot::vWTimer, Kind::Number, Group::ExplosionPhysics},
+    {66, "noautorange", Slot::vNARng, Kind::Flag, Group::ExplosionPhysics},
+}};
+
+const std::array<Slot, kKeyCount> kRecogniserOrder = {
+    Slot::vSMag,
+    Slot::vSDur,
+    Slot::vName2,
+    Slot::vID,
+    Slot::vComFir,
+    Slot::vENeed,
+    Slot::vMNeed,
+    Slot::vEPShot,
+    Slot::vBRounds,
+    Slot::vBRate,
+    Slot::vRTime,
+    Slot::vTurret,
+    Slot::vMinAng,
+    Slot::vTol,
+    Slot::vTwoP,
+    Slot::v2ndP,
+    Slot::vDecay,
+    Slot::vTrack,
+    Slot::vXGAF,
+    Slot::vXART,
+    Slot::vWGAF,
+    Slot::vWART,
+    Slot::vLGAF,
+    Slot::vLART,
+    Slot::vBal,
+    Slot::vLOS,
+    Slot::vDrop,
+    Slot::vRng,
+    Slot::vCovr,
+    Slot::vAcc,
+    Slot::vSpray,
+    Slot::vGuide,
+    Slot::vTRate,
+    Slot::vSVel,
+    Slot::vVel,
+    Slot::vAccel,
+    Slot::vSProp,
+    Slot::vBounce,
+    Slot::vHUO,
+    Slot::vWWeap,
+    Slot::vFTime,
+    Slot::vRType,
+    Slot::vMod,
+    Slot::vProp,
+    Slot::vSTrail,
+    Slot::vSDelay,
+    Slot::vSSmoke,
+    Slot::vESmoke,
+    Slot::vBeam,
+    Slot::vC1,
+    Slot::vC2,
+    Slot::vSSound,
+    Slot::vHSound,
+    Slot::vWSound,
+    Slot::vTSound,
+    Slot::vPlze,
+    Slot::vNEx,
+    Slot::vExA,
+    Slot::vExP,
+    Slot::vFire,
+    Slot::vBBlow,
+    Slot::vWTimer,
+    Slot::vNARng,
+    Slot::vARate,
+};
+
+namespace {
+
+constexpr std::array<std::string_view, kSlotCount> kSlotNames = {
+    "vName2", "vName1", "vID", "vComFir", "vENeed", "vMNeed", "vEPShot", "vBRounds",
+    "vBRate", "vRTime", "vTurret", "vMinAng", "vTol", "vARate", "vTwoP", "v2ndP",
+    "vDecay", "vTrack", "vRType", "vMod", "vProp", "vSTrail", "vSDelay", "vSSmoke",
+    "vESmoke", "vBeam", "vC1", "vC2", "vBal", "vLOS", "vDrop", "vRng", "vCovr", "vAcc",
+    "vSpray", "vGuide", "vTRate", "vSVel", "vVel", "vAccel", "vSProp", "vBounce", "vHUO",
+    "vWWeap", "vFTime", "vSSound", "vHSound", "vWSound", "vTSound", "vXGAF", "vXART",
+    "vWGAF", "vWART", "vLGAF", "vLART", "vSMag", "vSDur", "vPlze", "vNEx", "vExA", "vExP",
+    "vFire", "vBBlow", "vWTimer", "vNARng",
+};
+
+}  // namespace
+
+const FieldRow& FieldByNumber(int no) {
+  assert(no >= 1 && no <= kFieldCount);
+  return WeaponFieldTable[no - 1];
+}
+
+const FieldRow& FieldOfSlot(Slot s) {
+  // Slots follow the field numbers, skipping the damage list (field 56).
+  const int i = SlotIndex(s);
+  return WeaponFieldTable[i < kDamageField - 1 ? i : i + 1];
+}
+
+std::string_view SlotName(Slot s) { return kSlotNames[SlotIndex(s)]; }
+
+}  // namespace qm

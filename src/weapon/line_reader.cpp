@@ -1,0 +1,86 @@
+#include "weapon/line_reader.h"
+
+#include <sys/stat.h>
+
+namespace qm {
+
+namespace {
+constexpr std::size_t kBufferSize = 256 * 1024;
+
+inline const char* FindLineEnd(const char* p, const char* end) {
+  for (; p != end; ++p)
+    if (static_cast<unsigned char>(*p) <= '\r' && (*p == '\n' || *p == '\r')) return p;
+  return end;
+}
+}  // namespace
+
+LineReader::LineReader(std::string_view data) : pos_(data.data()), end_(data.data() + data.size()) {}
+
+LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kBufferSize) {
+  pos_ = end_ = buffer_.data();
+}
+
+bool LineReader::Refill() {
+  if (!file_) return false;
+  const std::size_t n = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  if (n == 0) {
+    if (std::ferror(file_)) failed_ = true;
+    return false;
+  }
+  pos_ = buffer_.data();
+  end_ = pos_ + n;
+  return true;
+}
+
+bool LineReader::Next(std::string_view& line) {
+  bool spanning = false;  // part of the line is in carry_
+  for (;;) {
+    if (pos_ == end_ && !Refill()) {
+      if (!spanning) return false;
+      line = carry_;
+      return true;
+    }
+    if (skipLF_) {
+      skipLF_ = false;
+      if (*pos_ == '\n' && ++pos_ == end_) continue;
+    }
+    const char* eol = FindLineEnd(pos_, end_);
+    if (eol == end_) {
+      // The line goes on in the next buffer.
+      if (!spanning) carry_.clear();
+      carry_.append(pos_, eol);
+      spanning = true;
+      pos_ = end_;
+      continue;
+    }
+    if (spanning) {
+      carry_.append(pos_, eol);
+      line = carry_;
+    } else {
+      line = std::string_view(pos_, static_cast<std::size_t>(eol - pos_));
+    }
+    pos_ = eol + 1;
+    if (*eol == '\r') {
+      if (pos_ != end_) {
+        if (*pos_ == '\n') ++pos_;
+      } else {
+        skipLF_ = true;
+      }
+    }
+    return true;
+  }
+}
+
+InputFile::InputFile(const std::filesystem::path& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return;
+  struct stat st {};
+  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+    std::fclose(f);
+    return;
+  }
+  file_.reset(f);
+  reader_ = std::make_unique<LineReader>(f);
+}
+
+}  // namespace qm

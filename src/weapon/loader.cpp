@@ -1,0 +1,73 @@
+#include "weapon/loader.h"
+
+#include <string>
+
+#include "weapon/recogniser.h"
+#include "weapon/text.h"
+
+namespace qm {
+
+namespace {
+
+bool BraceAmong(std::string_view line, char brace, std::size_t count) {
+  for (std::size_t i = 0; i < count && i < line.size(); ++i)
+    if (line[i] == brace) return true;
+  return false;
+}
+
+// The header line without its first and its last character.
+std::string BracketNameOf(std::string_view header) {
+  return header.size() < 2 ? std::string() : std::string(header.substr(1, header.size() - 2));
+}
+
+}  // namespace
+
+bool SearchFile(LineReader& lines, std::string_view bracketText, CurrentWeapon& weapon, bool& DCheck) {
+  std::string match(bracketText);
+  for (auto& c : match) c = FoldLower(c);
+
+  bool found = false;
+  std::string_view line;
+  while (lines.Next(line)) {
+    if (!MatchesFoldedAt(line, 0, match)) continue;
+
+    // A header of the weapon: start it afresh.
+    weapon.ResetVals();
+    weapon[Slot::vName1] = BracketNameOf(line);
+    found = true;
+
+    // The opening brace line: the header itself, or a later line with "{" as
+    // its first or second character. None of these lines are read as values.
+    bool opened = BraceAmong(line, '{', 2);
+    while (!opened && lines.Next(line)) opened = BraceAmong(line, '{', 2);
+    if (!opened) break;  // the file ended before the block opened
+
+    // The block's lines up to the brace that closes it; nested sub-blocks are
+    // read through.
+    long depth = 1;
+    while (depth != 0 && lines.Next(line)) {
+      CheckVal(line, weapon, DCheck);
+      if (BraceAmong(line, '{', 3)) ++depth;
+      if (BraceAmong(line, '}', 3)) --depth;
+    }
+  }
+  return found;
+}
+
+LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<std::filesystem::path>& searchList,
+                       CurrentWeapon& weapon, bool& DCheck) {
+  const std::string bracketText = "[" + std::string(bracketName) + "]";
+  LoadOutcome out;
+  for (const auto& path : searchList) {
+    InputFile file(path);
+    if (!file.ok()) {
+      out.unreadable.push_back(path);
+      continue;
+    }
+    if (SearchFile(file.lines(), bracketText, weapon, DCheck)) out.found = true;
+    if (file.lines().Failed()) out.unreadable.push_back(path);
+  }
+  return out;
+}
+
+}  // namespace qm

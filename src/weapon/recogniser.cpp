@@ -1,0 +1,76 @@
+#include "weapon/recogniser.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "weapon/text.h"
+
+namespace qm {
+
+namespace {
+
+struct KeyTest {
+  std::string match;  // the lower-case key followed by "="
+  Slot slot;
+};
+
+// The key tests in their order, grouped by their first letter so that a line
+// is compared only with the keys it can match. Every match text ends with
+// "=", so at most one key can match at each column and the grouping cannot
+// change the outcome of the tests.
+struct KeyTests {
+  std::array<std::vector<KeyTest>, 256> byFirst;
+  KeyTests() {
+    for (Slot s : kRecogniserOrder) {
+      const std::string match = std::string(FieldOfSlot(s).key) + "=";
+      byFirst[static_cast<unsigned char>(match[0])].push_back({match, s});
+    }
+  }
+};
+
+const KeyTests& Tests() {
+  static const KeyTests t;
+  return t;
+}
+
+// The key test at one column (0 or 1): the value is what follows the "="
+// less the line's last character.
+void TestColumn(std::string_view line, std::size_t col, CurrentWeapon& weapon) {
+  if (line.size() <= col) return;
+  for (const KeyTest& t : Tests().byFirst[static_cast<unsigned char>(FoldLower(line[col]))]) {
+    if (!MatchesFoldedAt(line, col, t.match)) continue;
+    const std::size_t start = col + t.match.size();
+    // A line that ends right at its "=" has nothing to drop: its value is empty.
+    weapon[t.slot] = start < line.size() ? std::string(line.substr(start, line.size() - start - 1)) : std::string();
+  }
+}
+
+bool BraceAmongFirstThree(std::string_view line, char brace) {
+  for (std::size_t i = 0; i < 3 && i < line.size(); ++i)
+    if (line[i] == brace) return true;
+  return false;
+}
+
+}  // namespace
+
+void CheckVal(std::string_view pline, CurrentWeapon& weapon, bool& DCheck) {
+  // 1. Key tests at column 1 and column 2.
+  TestColumn(pline, 0, weapon);
+  TestColumn(pline, 1, weapon);
+
+  // 2. Closing brace.
+  if (BraceAmongFirstThree(pline, '}')) DCheck = false;
+
+  // 3. Damage entry: at most two leading tabs skipped, last character dropped.
+  if (DCheck && pline.size() >= 3 && !BraceAmongFirstThree(pline, '{') && !BraceAmongFirstThree(pline, '}')) {
+    std::size_t from = 0;
+    while (from < 3 && pline[from] == '\t') ++from;
+    if (from < 3) weapon.damage.emplace_back(pline.substr(from, pline.size() - 1 - from));
+  }
+
+  // 4. Damage header.
+  if (MatchesFoldedAt(pline, 0, "[damage]") || MatchesFoldedAt(pline, 1, "[damage]")) DCheck = true;
+}
+
+}  // namespace qm

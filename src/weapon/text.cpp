@@ -1,0 +1,130 @@
+#include "weapon/text.h"
+
+#include <array>
+#include <cstdint>
+
+namespace qm {
+
+namespace {
+
+struct CaseTables {
+  std::array<unsigned char, 256> lower{};
+  std::array<unsigned char, 256> upper{};
+  CaseTables() {
+    for (int i = 0; i < 256; ++i) lower[i] = upper[i] = static_cast<unsigned char>(i);
+    auto pair = [this](int up, int low) {
+      lower[up] = static_cast<unsigned char>(low);
+      upper[low] = static_cast<unsigned char>(up);
+    };
+    for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 32);
+    for (int c = 0xC0; c <= 0xDE; ++c)
+      if (c != 0xD7) pair(c, c + 32);
+    pair(0x8A, 0x9A);  // S caron
+    pair(0x8C, 0x9C);  // OE
+    pair(0x8E, 0x9E);  // Z caron
+    pair(0x9F, 0xFF);  // Y diaeresis
+  }
+};
+
+const CaseTables& Tables() {
+  static const CaseTables t;
+  return t;
+}
+
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char32_t Cp1252Char(unsigned char b) {
+  return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Decodes one UTF-8 sequence at s[i]; returns its length, 0 if invalid.
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto n = static_cast<unsigned char>(s[i + k]);
+    if ((n & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (n & 0x3F);
+  }
+  return len;
+}
+
+}  // namespace
+
+char FoldLower(char c) { return static_cast<char>(Tables().lower[static_cast<unsigned char>(c)]); }
+char FoldUpper(char c) { return static_cast<char>(Tables().upper[static_cast<unsigned char>(c)]); }
+
+std::string ToUpper(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = FoldUpper(c);
+  return out;
+}
+
+bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lowerMatch) {
+  if (pos > text.size() || text.size() - pos < lowerMatch.size()) return false;
+  const auto& lower = Tables().lower;
+  for (std::size_t i = 0; i < lowerMatch.size(); ++i)
+    if (lower[static_cast<unsigned char>(text[pos + i])] != static_cast<unsigned char>(lowerMatch[i]))
+      return false;
+  return true;
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
+  const auto& lower = Tables().lower;
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const int x = lower[static_cast<unsigned char>(a[i])];
+    const int y = lower[static_cast<unsigned char>(b[i])];
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char b : bytes) AppendUtf8(out, Cp1252Char(static_cast<unsigned char>(b)));
+  return out;
+}
+
+std::string Utf8ToCp1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    const std::size_t len = DecodeUtf8(utf8, i, c);
+    if (len == 0) return std::string(utf8);  // not UTF-8: already bytes
+    i += len;
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    char mapped = '?';
+    for (int k = 0; k < 32; ++k)
+      if (kHigh[k] == c) mapped = static_cast<char>(0x80 + k);
+    out += mapped;
+  }
+  return out;
+}
+
+}  // namespace qm

@@ -1,0 +1,29 @@
+// Byte-level text helpers. Weapon text is kept as the bytes of the file
+// (Windows-1252); it is decoded only for display.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// Letter case of a Windows-1252 byte.
+char FoldLower(char c);
+char FoldUpper(char c);
+std::string ToUpper(std::string_view s);
+
+// True when the n bytes of `text` starting at `pos` exist and, folded to lower
+// case, equal `lowerMatch` (which must already be lower case).
+bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lowerMatch);
+
+// Case-blind ordering used by the sorted weapon list.
+int CompareFolded(std::string_view a, std::string_view b);
+
+// Windows-1252 bytes to UTF-8 for display; the five undefined bytes map to the
+// C1 controls of the same value.
+std::string Cp1252ToUtf8(std::string_view bytes);
+// UTF-8 to Windows-1252 bytes. Characters the code page cannot hold become
+// "?". Text that is not valid UTF-8 is taken as bytes already.
+std::string Utf8ToCp1252(std::string_view utf8);
+
+}  // namespace qm

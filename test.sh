@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test; exits non-zero on
+# any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps
+scripts/build
+cd build
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"

@@ -1,0 +1,77 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace qm::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quillmark-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Give back any permissions a test took away so the folder can go.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::filesystem::path TempDir::Write(const std::filesystem::path& relative, const std::string& bytes) const {
+  const auto full = path_ / relative;
+  std::filesystem::create_directories(full.parent_path());
+  std::ofstream(full, std::ios::binary) << bytes;
+  return full;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteGame(const TempDir& dir, const GameFiles& f) {
+  const std::pair<const char*, const std::string*> files[] = {
+      {"cannons.tdf", &f.cannons}, {"fires.tdf", &f.fires},       {"lasers.tdf", &f.lasers},
+      {"meteors.tdf", &f.meteors}, {"missiles.tdf", &f.missiles}, {"rockets.tdf", &f.rockets},
+      {"units.tdf", &f.units},     {"weapons.tdf", &f.weapons},
+  };
+  for (const auto& [name, text] : files) dir.Write(std::filesystem::path("weapons") / name, *text);
+}
+
+Answer ScriptedHost::MsgBox(std::string_view text, Buttons buttons) {
+  messages.push_back({std::string(text), buttons});
+  if (buttons == Buttons::Ok) return Answer::Ok;
+  if (answers.empty()) {
+    ADD_FAILURE() << "unexpected question: " << text;
+    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+  }
+  const Answer a = answers.front();
+  answers.pop_front();
+  return a;
+}
+
+std::optional<std::string> ScriptedHost::ShowOpen(const std::string& startPath) {
+  return ShowSave(startPath);
+}
+
+std::optional<std::string> ScriptedHost::ShowSave(const std::string& startPath) {
+  dialogStarts.push_back(startPath);
+  if (paths.empty()) {
+    ADD_FAILURE() << "unexpected file dialog";
+    return std::nullopt;
+  }
+  auto p = paths.front();
+  paths.pop_front();
+  return p;
+}
+
+}  // namespace qm::test
