@@ -1,0 +1,465 @@
+// qm-bench: how fast the catalogue scan and the weapon loader go, measured
+// against the fastest any reader of the weapon files can go, and how soon the
+// window shows its first frame.
+//
+//   qm-bench [--min-time S] [--window EXE] [--sample DIR] [--window-runs N] FOLDER...
+//
+// Each FOLDER is one made by qm-bench-gen. For each, in one run and in turns
+// so that the machine's noise falls on all of them alike:
+//   floor         every file of the folder read and split into lines with
+//                 LineReader over InputFile, nothing else: no reader of these
+//                 files can beat it
+//   scan          the start-up scan of the standard files and the import of
+//                 every extra file into a fresh window state
+//   load last     LoadWeapByName of the last block in search order
+//   load missing  LoadWeapByName of a name no file holds
+// All four read the same bytes. Each figure is then run once more in a process
+// of its own to take its peak resident memory.
+//
+// With --window, the window program is started on --sample and on each folder
+// (a copy of it is put beside the folder's weapons, where it looks for the
+// game) with QM_EXIT_AFTER_SHOW=1, and the time from starting the process to
+// its report of the first frame shown is taken, with its peak resident memory.
+//
+// Exits non-zero when a figure gives a wrong result (a weapon missed, the
+// wrong block loaded, a message where none is due) or a program fails.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "catalogue/game_files.h"
+#include "presentation/form1_state.h"
+#include "presentation/host.h"
+#include "weapon/line_reader.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+[[noreturn]] void Fail(const std::string& what) {
+  std::cerr << "qm-bench: " << what << "\n";
+  std::exit(1);
+}
+
+// --- The generated folder ---------------------------------------------------
+
+struct Folder {
+  fs::path dir;
+  long weapons = 0;
+  long standardWeapons = 0;
+  std::uintmax_t bytes = 0;
+  std::uintmax_t standardBytes = 0;  // what the window's start-up reads
+  std::string last;
+  std::string lastId;
+  std::vector<std::string> extras;
+  std::vector<fs::path> allFiles;  // standard files, then the extra files
+};
+
+Folder ReadFolder(const fs::path& dir) {
+  Folder f;
+  f.dir = dir;
+  std::ifstream in(dir / "manifest.txt");
+  if (!in) Fail("no manifest.txt in " + dir.string() + " (make the folder with qm-bench-gen)");
+  std::string key, value;
+  while (in >> key >> std::ws && std::getline(in, value)) {
+    if (key == "weapons") f.weapons = std::stol(value);
+    else if (key == "standard_weapons") f.standardWeapons = std::stol(value);
+    else if (key == "bytes") f.bytes = std::stoull(value);
+    else if (key == "last") f.last = value;
+    else if (key == "last_id") f.lastId = value;
+    else if (key == "extra") f.extras.push_back(value);
+  }
+  f.allFiles = qm::StandardFilePaths(dir);
+  f.allFiles.insert(f.allFiles.end(), f.extras.begin(), f.extras.end());
+  std::uintmax_t onDisk = 0;
+  for (std::size_t i = 0; i < f.allFiles.size(); ++i) {
+    std::error_code ec;
+    const auto n = fs::file_size(f.allFiles[i], ec);
+    if (ec) Fail("cannot read " + f.allFiles[i].string());
+    onDisk += n;
+    if (i < qm::kStandardFiles.size()) f.standardBytes += n;
+  }
+  if (onDisk != f.bytes || f.weapons <= 0 || f.last.empty())
+    Fail(dir.string() + ": the files do not match manifest.txt; generate the folder again");
+  return f;
+}
+
+// --- The figures --------------------------------------------------------------
+
+class SilentHost : public qm::Host {
+ public:
+  qm::Answer MsgBox(std::string_view, qm::Buttons) override {
+    ++messages;
+    return qm::Answer::Ok;
+  }
+  std::optional<std::string> ShowOpen(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ShowSave(const std::string&) override { return std::nullopt; }
+  int messages = 0;
+};
+
+volatile std::size_t g_sink;  // keeps the floor's work from being optimised away
+
+void Floor(const Folder& f) {
+  std::size_t lines = 0, chars = 0;
+  for (const auto& p : f.allFiles) {
+    qm::InputFile file(p);
+    if (!file.ok()) Fail("floor: cannot open " + p.string());
+    std::string_view line;
+    while (file.lines().Next(line)) {
+      ++lines;
+      chars += line.size();
+    }
+  }
+  if (lines < static_cast<std::size_t>(f.weapons)) Fail("floor: fewer lines than weapons");
+  g_sink = g_sink + lines + chars;
+}
+
+void Scan(const Folder& f) {
+  SilentHost host;
+  qm::Form1State state(f.dir, host);
+  state.Form_Load();
+  for (const auto& p : f.extras)
+    if (!state.ImportFile(p)) Fail("scan: could not import " + p);
+  if (state.WNum != f.weapons || static_cast<long>(state.Combo1.size()) != f.weapons)
+    Fail("scan: listed " + std::to_string(state.WNum) + " weapons, the folder holds " + std::to_string(f.weapons));
+  if (host.messages != 0) Fail("scan: a message was shown");
+}
+
+// A window state whose extra slots hold the folder's extra files, as after
+// importing them (the loader needs the slots, not the list).
+void FillSlots(const Folder& f, qm::Form1State& state) {
+  for (const auto& p : f.extras) state.IWeap[state.IWeaps++] = p;
+}
+
+void LoadLast(const Folder& f, qm::Form1State& state, SilentHost& host) {
+  const int before = host.messages;
+  if (!state.LoadWeapByName(f.last)) Fail("load last: " + f.last + " not found");
+  if (state.weapon[qm::Slot::vName1] != f.last || state.weapon[qm::Slot::vID] != f.lastId)
+    Fail("load last: loaded the wrong block");
+  if (host.messages != before) Fail("load last: a message was shown");
+}
+
+void LoadMissing(qm::Form1State& state, SilentHost& host) {
+  const int before = host.messages;
+  if (state.LoadWeapByName("NO_SUCH_WEAPON")) Fail("load missing: found a weapon that is not there");
+  if (host.messages != before + 1) Fail("load missing: expected one message");
+}
+
+const char* const kFigures[] = {"floor", "scan", "load-last", "load-missing"};
+
+// One pass of a figure, in this process.
+void RunOnce(const std::string& figure, const Folder& f) {
+  if (figure == "floor") return Floor(f);
+  if (figure == "scan") return Scan(f);
+  SilentHost host;
+  qm::Form1State state(f.dir, host);
+  FillSlots(f, state);
+  if (figure == "load-last") return LoadLast(f, state, host);
+  if (figure == "load-missing") return LoadMissing(state, host);
+  if (figure == "idle") return;
+  Fail("unknown figure " + figure);
+}
+
+struct Timing {
+  std::vector<double> seconds;
+  double best() const { return *std::min_element(seconds.begin(), seconds.end()); }
+  double median() const {
+    std::vector<double> s = seconds;
+    std::sort(s.begin(), s.end());
+    return s[s.size() / 2];
+  }
+};
+
+// Runs every figure once per round, in turns, until minTime has passed and
+// at least three rounds are done (one when minTime is 0).
+std::map<std::string, Timing> TimeFigures(const Folder& f, double minTime) {
+  SilentHost host;
+  qm::Form1State loadState(f.dir, host);
+  FillSlots(f, loadState);
+  const std::map<std::string, std::function<void()>> run = {
+      {"floor", [&] { Floor(f); }},
+      {"scan", [&] { Scan(f); }},
+      {"load-last", [&] { LoadLast(f, loadState, host); }},
+      {"load-missing", [&] { LoadMissing(loadState, host); }},
+  };
+  for (const auto& [name, fn] : run) fn();  // warm the page cache and the allocator
+
+  std::map<std::string, Timing> out;
+  const int minRounds = minTime > 0 ? 3 : 1;
+  const auto start = Clock::now();
+  for (int round = 0; round < 1000; ++round) {
+    for (const char* name : kFigures) {
+      const auto t0 = Clock::now();
+      run.at(name)();
+      out[name].seconds.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
+    }
+    if (round + 1 >= minRounds && std::chrono::duration<double>(Clock::now() - start).count() >= minTime) break;
+  }
+  return out;
+}
+
+// --- Child processes ------------------------------------------------------------
+
+struct ChildResult {
+  int status = -1;
+  double seconds = 0;      // from spawning to the line of interest (or the end)
+  double reportedMs = -1;  // what the window printed
+  long maxRssKb = 0;
+  std::string output;
+};
+
+// Starts argv with extra environment, waits for it and takes its peak
+// resident memory. When `marker` is given, the time is taken when a line of
+// stdout begins with it, and the number after it is kept.
+ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+                     const std::string& marker, double timeoutSeconds) {
+  int pipeFd[2];
+  if (pipe2(pipeFd, O_CLOEXEC) != 0) Fail("pipe failed");
+
+  std::vector<std::string> envStrings = extraEnv;
+  for (char** e = environ; *e; ++e) {
+    const std::string s = *e;
+    const std::string key = s.substr(0, s.find('='));
+    if (std::none_of(extraEnv.begin(), extraEnv.end(), [&](const std::string& x) { return x.starts_with(key + "="); }))
+      envStrings.push_back(s);
+  }
+  std::vector<char*> envp, args;
+  for (auto& s : envStrings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argvCopy = argv;
+  for (auto& s : argvCopy) args.push_back(s.data());
+  args.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFd[1], STDOUT_FILENO);
+  pid_t pid;
+  const auto t0 = Clock::now();
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
+    Fail("cannot start " + argv[0]);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeFd[1]);
+
+  ChildResult r;
+  bool marked = false;
+  char buf[4096];
+  for (;;) {
+    pollfd pfd{pipeFd[0], POLLIN, 0};
+    const double left = timeoutSeconds - std::chrono::duration<double>(Clock::now() - t0).count();
+    if (left <= 0 || poll(&pfd, 1, static_cast<int>(left * 1000) + 1) == 0) {
+      kill(pid, SIGKILL);
+      r.output += "\n(timed out)";
+      break;
+    }
+    const ssize_t n = read(pipeFd[0], buf, sizeof buf);
+    if (n <= 0) break;
+    r.output.append(buf, static_cast<std::size_t>(n));
+    if (!marker.empty() && !marked) {
+      const auto at = r.output.find(marker);
+      if (at != std::string::npos && r.output.find('\n', at) != std::string::npos) {
+        r.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        r.reportedMs = std::atof(r.output.c_str() + at + marker.size());
+        marked = true;
+      }
+    }
+  }
+  close(pipeFd[0]);
+  rusage ru{};
+  int status = 0;
+  if (wait4(pid, &status, 0, &ru) < 0) Fail("wait failed");
+  if (!marked) r.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  r.status = (WIFEXITED(status) && (marker.empty() || marked)) ? WEXITSTATUS(status) : -1;
+  r.maxRssKb = ru.ru_maxrss;
+  return r;
+}
+
+// --- Output ---------------------------------------------------------------------
+
+double Mb(std::uintmax_t bytes) { return static_cast<double>(bytes) / 1e6; }
+
+void PrintRow(const std::string& folder, const std::string& figure, double mb, double bestMs, double medianMs,
+              double mbps, double ratio, double rssMb) {
+  char line[256];
+  auto num = [](double v, const char* fmt) {
+    char b[32];
+    if (v < 0) return std::string("-");
+    std::snprintf(b, sizeof b, fmt, v);
+    return std::string(b);
+  };
+  std::snprintf(line, sizeof line, "%-10s %-24s %8s %10s %10s %8s %8s %9s", folder.c_str(), figure.c_str(),
+                num(mb, "%.1f").c_str(), num(bestMs, "%.1f").c_str(), num(medianMs, "%.1f").c_str(),
+                num(mbps, "%.0f").c_str(), num(ratio, "%.2f").c_str(), num(rssMb, "%.1f").c_str());
+  std::cout << line << "\n";
+}
+
+struct WindowFigure {
+  double bestMs = -1, medianMs = -1, reportedMs = -1;
+  double rssMb = -1;
+};
+
+// Starts the window on a game folder `runs` times.
+WindowFigure TimeWindow(const fs::path& exe, const fs::path& gameDir, int runs) {
+  fs::path target = gameDir / exe.filename();
+  std::error_code ec;
+  if (!fs::equivalent(exe, target, ec)) {
+    fs::copy_file(exe, target, fs::copy_options::overwrite_existing, ec);
+    if (ec) Fail("cannot copy the window program to " + target.string() + ": " + ec.message());
+  }
+  std::vector<std::string> env = {"QM_EXIT_AFTER_SHOW=1"};
+  if (!std::getenv("QT_QPA_PLATFORM")) env.push_back("QT_QPA_PLATFORM=offscreen");
+  Timing t, reported;
+  long rss = 0;
+  for (int i = 0; i < runs; ++i) {
+    const ChildResult r = RunChild({fs::absolute(target).string()}, env, "QM_SHOWN_MS=", 120);
+    if (r.status != 0) Fail("the window program failed on " + gameDir.string() + ":\n" + r.output);
+    t.seconds.push_back(r.seconds);
+    reported.seconds.push_back(r.reportedMs);
+    rss = std::max(rss, r.maxRssKb);
+  }
+  return {t.best() * 1e3, t.median() * 1e3, reported.median(), static_cast<double>(rss) / 1024.0};
+}
+
+std::string SelfExe() {
+  std::error_code ec;
+  const auto p = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) Fail("cannot find this program");
+  return p.string();
+}
+
+void Usage() {
+  std::cerr << "usage: qm-bench [--min-time SECONDS] [--window EXE] [--sample DIR] [--window-runs N] FOLDER...\n"
+               "       qm-bench --time SECONDS FOLDER  (the timed rounds alone)\n"
+               "       qm-bench --once FIGURE FOLDER   (one pass of floor|scan|load-last|load-missing|idle)\n";
+  std::exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  double minTime = 3;
+  int windowRuns = 5;
+  std::optional<fs::path> windowExe, sampleDir;
+  std::vector<fs::path> folders;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) Usage();
+      return args[++i];
+    };
+    if (a == "--once") {
+      // A single pass in a process of its own, for its peak memory.
+      const std::string figure = value();
+      if (figure == "idle") return 0;
+      RunOnce(figure, ReadFolder(value()));
+      return 0;
+    }
+    if (a == "--time") {
+      // The timed rounds, in a process of their own: one line per figure,
+      // its name and the seconds of each pass.
+      const double seconds = std::atof(value().c_str());
+      for (const auto& [name, t] : TimeFigures(ReadFolder(value()), seconds)) {
+        std::cout << name;
+        for (double x : t.seconds) std::cout << ' ' << x;
+        std::cout << '\n';
+      }
+      return 0;
+    }
+    if (a == "--min-time") minTime = std::atof(value().c_str());
+    else if (a == "--window") windowExe = fs::absolute(value());
+    else if (a == "--sample") sampleDir = fs::absolute(value());
+    else if (a == "--window-runs") windowRuns = std::max(1, std::atoi(value().c_str()));
+    else if (a.starts_with("-")) Usage();
+    else folders.emplace_back(a);
+  }
+  if (folders.empty()) Usage();
+
+  std::cout << "MB = 10^6 bytes read per pass; times are the best and the median of the passes; x floor = MB/s\n"
+               "over the floor's MB/s in the same run; RSS = peak resident memory of a process that does one pass.\n\n";
+  char head[256];
+  std::snprintf(head, sizeof head, "%-10s %-24s %8s %10s %10s %8s %8s %9s", "folder", "figure", "MB", "best ms",
+                "median ms", "MB/s", "x floor", "RSS MB");
+  std::cout << head << "\n" << std::string(std::strlen(head), '-') << "\n";
+
+  const std::string self = SelfExe();
+  const ChildResult idle = RunChild({self, "--once", "idle", "."}, {}, "", 60);
+  PrintRow("-", "process, doing nothing", -1, -1, -1, -1, -1, idle.maxRssKb / 1024.0);
+  std::cout.flush();
+
+  WindowFigure sample;
+  if (windowExe && sampleDir) {
+    sample = TimeWindow(*windowExe, *sampleDir, windowRuns);
+    PrintRow("sample", "window: first frame", -1, sample.bestMs, sample.medianMs, -1, -1, sample.rssMb);
+    std::cout.flush();
+  }
+
+  for (const auto& dir : folders) {
+    const Folder f = ReadFolder(dir);
+    const std::string label = dir.filename().string();
+    // Every figure runs in a child process, so that this one stays small: a
+    // child's peak memory can never read lower than its parent's at the start.
+    std::ostringstream seconds;
+    seconds << minTime;
+    const ChildResult timed = RunChild({self, "--time", seconds.str(), fs::absolute(dir).string()}, {}, "", 600);
+    if (timed.status != 0) Fail("the timed passes failed on " + dir.string());
+    std::map<std::string, Timing> timing;
+    std::istringstream lines(timed.output);
+    for (std::string line; std::getline(lines, line);) {
+      std::istringstream words(line);
+      std::string name;
+      words >> name;
+      for (double x; words >> x;) timing[name].seconds.push_back(x);
+    }
+    const double mb = Mb(f.bytes);
+    const double floorMbps = mb / timing.at("floor").best();
+    const std::map<std::string, std::string> titles = {{"floor", "floor: read + split"},
+                                                       {"scan", "scan (ResetW + imports)"},
+                                                       {"load-last", "load last weapon"},
+                                                       {"load-missing", "load missing weapon"}};
+    for (const char* name : kFigures) {
+      const ChildResult mem = RunChild({self, "--once", name, fs::absolute(dir).string()}, {}, "", 600);
+      if (mem.status != 0) Fail(std::string(name) + " failed in a process of its own");
+      const Timing& t = timing.at(name);
+      const double mbps = mb / t.best();
+      PrintRow(label, titles.at(name), mb, t.best() * 1e3, t.median() * 1e3, mbps, mbps / floorMbps,
+               mem.maxRssKb / 1024.0);
+    }
+    if (windowExe) {
+      const WindowFigure w = TimeWindow(*windowExe, dir, std::max(1, windowRuns / 2 + 1));
+      PrintRow(label, "window: first frame", Mb(f.standardBytes), w.bestMs, w.medianMs, -1, -1, w.rssMb);
+      if (sample.rssMb > 0) {
+        char more[128];
+        std::snprintf(more, sizeof more, "%-10s %-24s %+.1f MB resident over the sample game's window", "",
+                      "  window memory", w.rssMb - sample.rssMb);
+        std::cout << more << "\n";
+      }
+    }
+    std::cout << "           (" << f.weapons << " weapons, " << f.standardWeapons << " of them in the standard files; "
+              << f.allFiles.size() << " files)\n";
+    std::cout.flush();
+  }
+  return 0;
+}
