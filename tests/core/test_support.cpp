@@ -38,13 +38,12 @@ std::string ReadFile(const std::filesystem::path& path) {
   return s.str();
 }
 
-void WriteGame(const TempDir& dir, const GameFiles& f) {
-  const std::pair<const char*, const std::string*> files[] = {
-      {"cannons.tdf", &f.cannons}, {"fires.tdf", &f.fires},       {"lasers.tdf", &f.lasers},
-      {"meteors.tdf", &f.meteors}, {"missiles.tdf", &f.missiles}, {"rockets.tdf", &f.rockets},
-      {"units.tdf", &f.units},     {"weapons.tdf", &f.weapons},
-  };
-  for (const auto& [name, text] : files) dir.Write(std::filesystem::path("weapons") / name, *text);
+void WriteGame(const TempDir& dir, const std::map<std::string, std::string>& files) {
+  for (const char* name : {"cannons.tdf", "fires.tdf", "lasers.tdf", "meteors.tdf", "missiles.tdf", "rockets.tdf",
+                           "units.tdf", "weapons.tdf"}) {
+    const auto it = files.find(name);
+    dir.Write(std::filesystem::path("weapons") / name, it == files.end() ? std::string() : it->second);
+  }
 }
 
 Answer ScriptedHost::MsgBox(std::string_view text, Buttons buttons) {

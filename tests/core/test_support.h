@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,11 +32,9 @@ class TempDir {
 // Reads a whole file as bytes.
 std::string ReadFile(const std::filesystem::path& path);
 
-// A game folder with the eight standard files, each empty unless given.
-struct GameFiles {
-  std::string cannons, fires, lasers, meteors, missiles, rockets, units, weapons;
-};
-void WriteGame(const TempDir& dir, const GameFiles& files);
+// A game folder with the eight standard files, each empty unless given by
+// its name ("cannons.tdf" ...).
+void WriteGame(const TempDir& dir, const std::map<std::string, std::string>& files);
 
 // Records every message and answers from scripts.
 class ScriptedHost : public Host {

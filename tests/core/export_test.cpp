@@ -1,0 +1,164 @@
+// The TDF writer and the export dialog's checks.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "export/checks.h"
+#include "export/writer.h"
+#include "test_support.h"
+#include "weapon/loader.h"
+
+namespace qm {
+namespace {
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2)
+    lines.push_back(text.substr(from, at - from));
+  EXPECT_EQ(from, text.size()) << "the last line must end with CR LF";
+  return lines;
+}
+
+TEST(WriterTest, EmptyWeaponGivesSixteenLines) {
+  CurrentWeapon w;
+  w.ResetVals();
+  EXPECT_EQ(SplitCrLf(FormatExport("newgun", "New Gun", 42, w)),
+            (std::vector<std::string>{"//This was exported using Quillmark", "[NEWGUN]", "\t{", "\tid=42;",
+                                      "\tname=New Gun;", "", "", "", "", "", "", "", "\t[DAMAGE]", "\t\t{", "\t\t}",
+                                      "\t}"}));
+}
+
+TEST(WriterTest, TheNineteenLineExample) {
+  CurrentWeapon w;
+  w.ResetVals();
+  w[Slot::vRTime] = "2";
+  w[Slot::vMod] = "missile";
+  w.damage = {"default=50"};
+  EXPECT_EQ(SplitCrLf(FormatExport("newgun", "New Gun", 42, w)),
+            (std::vector<std::string>{"//This was exported using Quillmark", "[NEWGUN]", "\t{", "\tid=42;",
+                                      "\tname=New Gun;", "", "\tmodel=missile;", "\treloadtime=2;", "", "", "", "",
+                                      "", "", "\t[DAMAGE]", "\t\t{", "\t\tdefault=50;", "\t\t}", "\t}"}));
+}
+
+TEST(WriterTest, ValuesAndNamesAreWrittenAsTheyAre) {
+  CurrentWeapon w;  // never loaded: the damage list still holds "None"
+  w[Slot::vTurret] = "  ";
+  w[Slot::vSSound] = "None";
+  w[Slot::vName1] = "ignored";
+  w[Slot::vName2] = "ignored";
+  w[Slot::vID] = "99";
+  const auto lines = SplitCrLf(FormatExport("laser2\xe9", "Mixed Case", -3, w));
+  EXPECT_EQ(lines[1], "[LASER2\xc9]");
+  EXPECT_EQ(lines[3], "\tid=-3;");
+  EXPECT_EQ(lines[4], "\tname=Mixed Case;");
+  EXPECT_EQ(lines[5], "\tturret=  ;");
+  EXPECT_EQ(lines[lines.size() - 3], "\t\tNone;");
+  const std::string text = FormatExport("x", "y", 300, w);
+  EXPECT_NE(text.find("\tsoundstart=None;\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\tid=300;\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("ignored"), std::string::npos);
+  EXPECT_EQ(text.find("99"), std::string::npos);
+}
+
+TEST(WriterTest, WriterOrderCoversEveryKeyButTheThreeItWritesItself) {
+  std::set<Slot> seen;
+  int groups = 0;
+  for (Slot s : kWriterOrder) {
+    if (s == kGroupEnd)
+      ++groups;
+    else
+      EXPECT_TRUE(seen.insert(s).second) << SlotName(s);
+  }
+  EXPECT_EQ(groups, 7);
+  EXPECT_EQ(seen.size(), 62u);
+  EXPECT_FALSE(seen.count(Slot::vName1) || seen.count(Slot::vName2) || seen.count(Slot::vID));
+}
+
+TEST(WriterTest, ReplacesAFileAndKeepsItWhenWritingFails) {
+  test::TempDir dir;
+  CurrentWeapon w;
+  w.ResetVals();
+  const auto target = dir.Write("gun.tdf", std::string(5000, 'z'));
+  ASSERT_FALSE(ExportW(target.string(), "gun", "Gun", 1, w));
+  EXPECT_EQ(test::ReadFile(target), FormatExport("gun", "Gun", 1, w));  // replaced, not appended
+
+  const auto noExt = dir.path() / "plain";
+  ASSERT_FALSE(ExportW(noExt.string(), "gun", "Gun", 1, w));
+  EXPECT_TRUE(std::filesystem::is_regular_file(noExt));
+
+  // Paths that cannot be written: a folder, a missing folder, a file in place
+  // of a folder. Each gives a message; nothing is left behind.
+  std::filesystem::create_directories(dir.path() / "folder.tdf");
+  for (const auto& bad : {dir.path() / "folder.tdf", dir.path() / "nowhere" / "x.tdf", target / "x.tdf"}) {
+    const auto message = ExportW(bad.string(), "gun", "Gun", 1, w);
+    ASSERT_TRUE(message) << bad;
+    EXPECT_NE(message->find(bad.string()), std::string::npos);
+  }
+  EXPECT_EQ(test::ReadFile(target), FormatExport("gun", "Gun", 1, w));
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+  EXPECT_EQ(files, 3u);  // gun.tdf, plain, folder.tdf: no temporary file left
+}
+
+TEST(WriterTest, ExistingFileKeepsItsPermissions) {
+  test::TempDir dir;
+  CurrentWeapon w;
+  const auto target = dir.Write("gun.tdf", "old");
+  std::filesystem::permissions(target, std::filesystem::perms(0640));
+  ASSERT_FALSE(ExportW(target.string(), "gun", "Gun", 1, w));
+  EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0640));
+}
+
+TEST(ChecksTest, RefusalsInTheirOrder) {
+  const struct {
+    const char *n1, *n2, *id;
+    std::optional<std::string_view> message;
+  } cases[] = {
+      {"", "b", "1", kMsgFillAllFields},   {"a", "", "1", kMsgFillAllFields},  {"a", "b", "", kMsgFillAllFields},
+      {"", "", "abc", kMsgFillAllFields},  {" ", " ", "5", std::nullopt},      {"a", "b", "0", kMsgNeedWeaponId},
+      {"a", "b", "00", kMsgNeedWeaponId},  {"a", "b", "abc", kMsgNeedWeaponId}, {"a", "b", "7abc", kMsgNeedWeaponId},
+      {"a", "b", "1 2", kMsgNeedWeaponId}, {"a", "b", "9999999999", kMsgNeedWeaponId},
+      {"a", "b", "-5", std::nullopt},      {"a", "b", "300", std::nullopt},     {"a", "b", "12.5", std::nullopt},
+      {"a", "b", "0.4", std::nullopt},     {"a", "b", "&H10", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CheckNewValues(c.n1, c.n2, c.id), c.message) << c.n1 << "|" << c.n2 << "|" << c.id;
+  EXPECT_EQ(WeaponIdNumber("12.5"), 12);
+  EXPECT_EQ(WeaponIdNumber("13.5"), 14);
+  EXPECT_EQ(WeaponIdNumber("0.4"), 0);  // leads with 0.4, so it passes, and is written as 0
+}
+
+TEST(WriterTest, RoundTripThroughTheLoader) {
+  // A weapon read from a file, exported and read back gives the same values.
+  test::TempDir dir;
+  std::string block = "[ORIGINAL]\r\n\t{\r\n\tid=5;\r\n\tname=Old;\r\n";
+  int n = 0;
+  for (const FieldRow& row : WeaponFieldTable)
+    if (row.isKeyLine() && row.slot != Slot::vName2 && row.slot != Slot::vID)
+      block += "\t" + std::string(row.key) + "=value " + std::to_string(++n) + "\xe9;\r\n";
+  block += "\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=50;\r\n\t\tARMCOM=1 ;\r\n\t\t}\r\n\t}\r\n";
+  const auto source = dir.Write("source.tdf", block);
+
+  CurrentWeapon original;
+  bool dcheck = false;
+  ASSERT_TRUE(LoadWeapon("ORIGINAL", {source}, original, dcheck).found);
+  const auto exported = dir.path() / "new.tdf";
+  ASSERT_FALSE(ExportW(exported.string(), "copy", "New", 77, original));
+
+  CurrentWeapon copy;
+  ASSERT_TRUE(LoadWeapon("COPY", {exported}, copy, dcheck).found);
+  for (Slot s : kWriterOrder)
+    if (s != kGroupEnd) {
+      EXPECT_EQ(copy[s], original[s]) << SlotName(s);
+    }
+  EXPECT_EQ(copy[Slot::vID], "77");
+  EXPECT_EQ(copy[Slot::vName2], "New");
+  EXPECT_EQ(copy.damage, original.damage);
+  EXPECT_EQ(copy.damage, (std::vector<std::string>{"default=50", "ARMCOM=1 "}));
+}
+
+}  // namespace
+}  // namespace qm

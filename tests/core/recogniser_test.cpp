@@ -1,0 +1,108 @@
+// The line grammar: which lines fill which slot, and what goes to the damage
+// list.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "weapon/recogniser.h"
+
+namespace qm {
+namespace {
+
+struct LinesCase {
+  const char* what;
+  std::vector<std::string> lines;
+  std::map<Slot, std::string> slots;  // every other slot stays empty
+  std::vector<std::string> damage;
+  bool dcheckAfter = false;
+};
+
+class RecogniserTest : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(RecogniserTest, StoresExactlyWhatTheLinesSay) {
+  const LinesCase& c = GetParam();
+  CurrentWeapon w;
+  w.ResetVals();
+  bool dcheck = false;
+  for (const auto& line : c.lines) CheckVal(line, w, dcheck);
+  for (int s = 0; s < kSlotCount; ++s) {
+    const auto it = c.slots.find(static_cast<Slot>(s));
+    EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second) << SlotName(static_cast<Slot>(s));
+  }
+  EXPECT_EQ(w.damage, c.damage);
+  EXPECT_EQ(dcheck, c.dcheckAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RecogniserTest,
+    ::testing::Values(
+        LinesCase{"key at column 1", {"reloadtime=1.5;"}, {{Slot::vRTime, "1.5"}}, {}},
+        LinesCase{"key after one tab", {"\treloadtime=1.5;"}, {{Slot::vRTime, "1.5"}}, {}},
+        LinesCase{"key after any one character", {" range=600;", "/burst=3;"}, {{Slot::vRng, "600"}, {Slot::vBRounds, "3"}}, {}},
+        LinesCase{"two leading tabs are not read", {"\t\treloadtime=1.5;"}, {}, {}},
+        LinesCase{"key case is folded, value case kept", {"\tWeaponVelocity=AbC;", "ID=12;"},
+                  {{Slot::vVel, "AbC"}, {Slot::vID, "12"}}, {}},
+        LinesCase{"last character dropped whatever it is", {"\treloadtime=15"}, {{Slot::vRTime, "1"}}, {}},
+        LinesCase{"comment behind the semicolon stays", {"\trange=450;//240//420"}, {{Slot::vRng, "450;//240//42"}}, {}},
+        LinesCase{"nothing trimmed", {"\tmodel= missile \t;"}, {{Slot::vMod, " missile \t"}}, {}},
+        LinesCase{"nothing before the last character", {"\tmodel=;", "name=x"}, {}, {}},
+        LinesCase{"line ending at its equals sign", {"model=", "\tburst="}, {}, {}},
+        LinesCase{"space before the equals sign", {"\trange =600;"}, {}, {}},
+        LinesCase{"longer keys are not shorter keys",
+                  {"\tenergypershot=5;", "\tburstrate=0.2;", "\tcolor2=7;", "\twaterexplosiongaf=fx;",
+                   "\tlavaexplosiongaf=lava;"},
+                  {{Slot::vEPShot, "5"}, {Slot::vBRate, "0.2"}, {Slot::vC2, "7"}, {Slot::vWGAF, "fx"},
+                   {Slot::vLGAF, "lava"}},
+                  {}},
+        LinesCase{"later line replaces earlier", {"\trange=1;", "\trange=2;"}, {{Slot::vRng, "2"}}, {}},
+        LinesCase{"unknown keys and comments ignored", {"// range=5;", "\tfoo=1;", "", "\t{"}, {}, {}},
+        LinesCase{"a typical damage block",
+                  {"\t[DAMAGE]", "\t\t{", "\t\tdefault=50;", "\t\tCORLLT=20;", "\t\t}", "\t}"},
+                  {}, {"default=50", "CORLLT=20"}},
+        LinesCase{"damage lines by one or two tabs, spaces kept, three tabs dropped",
+                  {"[damage]", "{", "a=1;", "\tb=2;", "\t\tc=3;", "\t\t\td=4;", "  e=5;", "}"},
+                  {}, {"a=1", "b=2", "c=3", "  e=5"}},
+        LinesCase{"damage lines shorter than three characters are not listed",
+                  {"[DAMAGE]", "ab", "x", "abc"}, {}, {"ab"}, true},
+        LinesCase{"damage header after one character of any kind", {"x[Damage]", "\t\tdefault=1;"}, {}, {"default=1"}, true},
+        LinesCase{"damage header after two tabs is not one", {"\t\t[DAMAGE]", "\t\tdefault=1;"}, {}, {}},
+        LinesCase{"a brace within the first three characters stops the list",
+                  {"[DAMAGE]", "  }default=1;", "\t\tdefault=2;"}, {}, {}},
+        LinesCase{"a brace further in does not", {"[DAMAGE]", "\t\tdefault=1;}", "\t\t}"}, {}, {"default=1;"}},
+        LinesCase{"a second header while inside is itself listed",
+                  {"[DAMAGE]", "\t[DAMAGE]", "\t\tx=1;"}, {}, {"[DAMAGE", "x=1"}, true},
+        LinesCase{"a damage unit named like a key fills the slot too",
+                  {"[DAMAGE]", "\trange=9;", "\t\tburst=4;"}, {{Slot::vRng, "9"}}, {"range=9", "burst=4"}, true}));
+
+TEST(RecogniserTest, DCheckIsCarriedAcrossWeapons) {
+  // A damage block left open keeps listing lines of the next weapon until a
+  // closing brace comes.
+  CurrentWeapon w;
+  w.ResetVals();
+  bool dcheck = false;
+  CheckVal("\t[DAMAGE]", w, dcheck);
+  w.ResetVals();  // the next weapon's header; the flag survives
+  EXPECT_TRUE(dcheck);
+  CheckVal("\treloadtime=2;", w, dcheck);
+  EXPECT_EQ(w[Slot::vRTime], "2");
+  EXPECT_EQ(w.damage, std::vector<std::string>{"reloadtime=2"});
+  CheckVal("\t}", w, dcheck);
+  EXPECT_FALSE(dcheck);
+}
+
+TEST(RecogniserTest, EveryKeyFillsItsOwnSlot) {
+  for (const FieldRow& row : WeaponFieldTable) {
+    if (!row.isKeyLine()) continue;
+    CurrentWeapon w;
+    w.ResetVals();
+    bool dcheck = false;
+    CheckVal("\t" + std::string(row.key) + "=v" + std::to_string(row.no) + ";", w, dcheck);
+    for (int s = 0; s < kSlotCount; ++s)
+      EXPECT_EQ(w.v[s], static_cast<Slot>(s) == row.slot ? "v" + std::to_string(row.no) : "") << row.key;
+  }
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,91 @@
+// The catalogue scan: headers, ID texts, entries, sorting and the count line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/game_files.h"
+#include "catalogue/scan.h"
+#include "test_support.h"
+
+namespace qm {
+namespace {
+
+std::vector<std::string> Scan(const std::string& text) {
+  std::vector<ListEntry> entries;
+  LineReader lines(text);
+  ScanFile(lines, entries);
+  std::vector<std::string> out;
+  for (const auto& e : entries) out.push_back(e.text + "|" + e.name);
+  return out;
+}
+
+struct ScanCase {
+  const char* what;
+  std::string text;
+  std::vector<std::string> entries;  // entry text | bracket name
+};
+
+const ScanCase kScans[] = {
+    {"one-, two- and three-character IDs", "[A]\nid=7;\n[B]\n\tID=45;\n[C]\nId=123;\n",
+     {"  7 - A|A", " 45 - B|B", "123 - C|C"}},
+    {"id line without its semicolon loses its last digit", "[GUN]\nid=12\n", {"  1 - GUN|GUN"}},
+    {"[DAMAGE] is not a weapon, other cases of it are", "[A]\nid=1;\n[DAMAGE]\n[damage]\nid=2;\n",
+     {"  1 - A|A", "  2 - damage|damage"}},
+    {"indented headers and id lines are not read", "\t[A]\n[B]\n  id=3;\n\t\tid=4;\n id=5;\nid=6;\n", {"  6 - B|B"}},
+    {"trailing blank keeps the bracket", "[GUN] \nid=1;\n", {"  1 - GUN]|GUN]"}},
+    {"id=0 swallows the next header", "[NOWEAPON]\nid=0;\n[GUN]\nid=9;\n[NEXT]\nid=10;\n",
+     {"  9 - NOWEAPON|NOWEAPON", " 10 - NEXT|NEXT"}},
+    {"a block without id takes the next one", "[A]\n{\n}\n[B]\nid=20;\n", {" 20 - A|A"}},
+    {"zero in any spelling does not end the search", "[A]\nid= 0 ;\nid=00;\nid=-0.0;\nid=2;\n", {"  2 - A|A"}},
+    {"text that is no number ends the search", "[A]\nid=1 // x;\n[B]\nid=;\n[C]\nid=\n",
+     {"1 // x - A|A", "    - B|B", "    - C|C"}},
+    {"file ends before any id line", "[A]\n{\n}", {"  0 - A|A"}},
+    {"file ends after a zero id", "[A]\nid=00;\n", {" 00 - A|A"}},
+    {"four-character IDs stand unpadded", "[A]\nid=1000;\n", {"1000 - A|A"}},
+    {"a header of one character", "[\nid=5;\n", {"  5 - |"}},
+    {"brace on the header line", "[gun]{\nid=3;\n", {"  3 - gun]|gun]"}},
+};
+
+TEST(ScanTest, HeadersAndIdTexts) {
+  for (const ScanCase& c : kScans) EXPECT_EQ(Scan(c.text), c.entries) << c.what;
+}
+
+TEST(ScanTest, EntryAndCountLine) {
+  EXPECT_EQ(MakeEntry("7", "GUN"), "  7 - GUN");
+  EXPECT_EQ(MakeEntry("45", "GUN"), " 45 - GUN");
+  EXPECT_EQ(MakeEntry("123", "GUN"), "123 - GUN");
+  EXPECT_EQ(CountLine(0), "0 Weapons, 256 IDs available");
+  EXPECT_EQ(CountLine(130), "130 Weapons, 126 IDs available");
+  EXPECT_EQ(CountLine(300), "300 Weapons, -44 IDs available");
+}
+
+TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
+  WeaponList list;
+  list.Add({{" 45 - b", "b"}, {"  7 - Z", "Z"}, {"123 - a", "a"}});
+  list.Add({{" 45 - A", "A"}, {"  7 - z", "z"}, {"  7 - y", "y"}});
+  std::vector<std::string> texts;
+  for (const auto& e : list.entries()) texts.push_back(e.text);
+  // Equal texts (letter case ignored) keep the order in which they came.
+  EXPECT_EQ(texts, (std::vector<std::string>{"  7 - y", "  7 - Z", "  7 - z", " 45 - A", " 45 - b", "123 - a"}));
+}
+
+TEST(ScanTest, StandardFilesInAnyLetterCaseAndMissingOnes) {
+  test::TempDir dir;
+  dir.Write("WEAPONS/CANNONS.TDF", "[A]\r\nid=1;\r\n");
+  dir.Write("WEAPONS/Lasers.tdf", "[B]\nid=2;\n");
+  dir.Write("WEAPONS/weapons.tdf", "[C]\rid=3;\r");
+  const auto files = StandardFilePaths(dir.path());
+  ASSERT_EQ(files.size(), 8u);
+  EXPECT_EQ(files[0], dir.path() / "WEAPONS" / "CANNONS.TDF");
+  EXPECT_EQ(files[2], dir.path() / "WEAPONS" / "Lasers.tdf");
+  const ScanOutcome out = ScanFiles(files);
+  ASSERT_EQ(out.entries.size(), 3u);
+  EXPECT_EQ(out.entries[0].text, "  1 - A");
+  EXPECT_EQ(out.entries[2].text, "  3 - C");
+  EXPECT_EQ(out.unreadable.size(), 5u);  // fires, meteors, missiles, rockets, units
+  EXPECT_EQ(out.unreadable[0].filename(), "fires.tdf");
+}
+
+}  // namespace
+}  // namespace qm
