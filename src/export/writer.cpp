@@ -135,15 +135,25 @@ bool WriteAll(int fd, const std::string& data) {
 std::optional<std::string> ExportW(const std::string& FName, std::string_view N1, std::string_view N2,
                                    std::int32_t wID, const CurrentWeapon& weapon) {
   const std::string data = FormatExport(N1, N2, wID, weapon);
-  const std::filesystem::path target(FName);
+  // Writing over a link writes the file it points to, not a new file in the
+  // link's place.
+  std::error_code ec;
+  std::filesystem::path target(FName);
+  if (std::filesystem::is_symlink(target, ec)) {
+    const auto real = std::filesystem::weakly_canonical(target, ec);
+    if (!ec) target = real;
+  }
+  const std::string path = target.string();
 
   // An existing file keeps its permissions; one the user may not write to is
   // left alone.
   mode_t mode;
   struct stat st {};
-  if (::stat(FName.c_str(), &st) == 0) {
+  if (::stat(path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return Describe("write", FName, EISDIR);
-    if (::access(FName.c_str(), W_OK) != 0) return Describe("write", FName, errno);
+    // A file marked read-only stays as it is, whoever runs the program.
+    if ((st.st_mode & S_IWUSR) == 0) return "Could not write \"" + FName + "\": the file is read-only.";
+    if (::access(path.c_str(), W_OK) != 0) return Describe("write", FName, errno);
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -161,7 +171,7 @@ std::optional<std::string> ExportW(const std::string& FName, std::string_view N1
   if (!WriteAll(fd, data) || ::fsync(fd) != 0) err = errno;
   if (::fchmod(fd, mode) != 0 && err == 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), FName.c_str()) != 0) err = errno;
+  if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
   if (err != 0) {
     ::unlink(temp.c_str());
     return Describe("write", FName, err);

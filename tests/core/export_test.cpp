@@ -162,3 +162,27 @@ TEST(WriterTest, RoundTripThroughTheLoader) {
 
 }  // namespace
 }  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(WriterTest, ReadOnlyFilesAndLinks) {
+  test::TempDir dir;
+  CurrentWeapon w;
+  const auto locked = dir.Write("locked.tdf", "old");
+  std::filesystem::permissions(locked, std::filesystem::perms(0444));
+  const auto message = ExportW(locked.string(), "gun", "Gun", 1, w);
+  ASSERT_TRUE(message);
+  EXPECT_NE(message->find("read-only"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(locked), "old");
+
+  // Writing through a link replaces the file it points to and keeps the link.
+  const auto real = dir.Write("real.tdf", "old");
+  std::filesystem::create_symlink(real, dir.path() / "link.tdf");
+  ASSERT_FALSE(ExportW((dir.path() / "link.tdf").string(), "gun", "Gun", 1, w));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.tdf"));
+  EXPECT_EQ(test::ReadFile(real), FormatExport("gun", "Gun", 1, w));
+}
+
+}  // namespace
+}  // namespace qm
