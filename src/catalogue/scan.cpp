@@ -47,15 +47,7 @@ void ScanFile(LineReader& lines, std::vector<ListEntry>& out) {
 
 ScanOutcome ScanFiles(const std::vector<std::filesystem::path>& files) {
   ScanOutcome out;
-  for (const auto& path : files) {
-    InputFile file(path);
-    if (!file.ok()) {
-      out.unreadable.push_back(path);
-      continue;
-    }
-    ScanFile(file.lines(), out.entries);
-    if (file.lines().Failed()) out.unreadable.push_back(path);
-  }
+  out.unreadable = ReadEach(files, [&out](LineReader& lines) { ScanFile(lines, out.entries); });
   return out;
 }
 

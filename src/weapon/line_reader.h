@@ -53,4 +53,17 @@ class InputFile {
   std::unique_ptr<LineReader> reader_;
 };
 
+// Opens each file in turn and hands its lines to `read`; returns the files
+// that could not be opened or not be read to the end.
+template <class Read>
+std::vector<std::filesystem::path> ReadEach(const std::vector<std::filesystem::path>& files, Read read) {
+  std::vector<std::filesystem::path> unreadable;
+  for (const auto& path : files) {
+    InputFile file(path);
+    if (file.ok()) read(file.lines());
+    if (!file.ok() || file.lines().Failed()) unreadable.push_back(path);
+  }
+  return unreadable;
+}
+
 }  // namespace qm

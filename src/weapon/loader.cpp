@@ -58,15 +58,9 @@ LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<std::file
                        CurrentWeapon& weapon, bool& DCheck) {
   const std::string bracketText = "[" + std::string(bracketName) + "]";
   LoadOutcome out;
-  for (const auto& path : searchList) {
-    InputFile file(path);
-    if (!file.ok()) {
-      out.unreadable.push_back(path);
-      continue;
-    }
-    if (SearchFile(file.lines(), bracketText, weapon, DCheck)) out.found = true;
-    if (file.lines().Failed()) out.unreadable.push_back(path);
-  }
+  out.unreadable = ReadEach(searchList, [&](LineReader& lines) {
+    if (SearchFile(lines, bracketText, weapon, DCheck)) out.found = true;
+  });
   return out;
 }
 

@@ -1,0 +1,112 @@
+#include "ui/controls.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "weapon/text.h"
+
+namespace qm::ui {
+
+QFont DialogFont(bool bold) {
+  static const bool substituted = [] {
+    QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
+    return true;
+  }();
+  (void)substituted;
+  QFont font("MS Sans Serif");
+  font.setPointSizeF(8.25);
+  font.setWeight(bold ? QFont::Bold : QFont::Normal);
+  return font;
+}
+
+TwipScale ScreenScale() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return TwipScale(screen ? screen->logicalDotsPerInch() : 96.0);
+}
+
+QRect ToPixels(const TwipScale& scale, const TwipRect& r) {
+  // Each edge is converted on its own so that neighbouring controls meet.
+  const int left = scale.px(r.left), top = scale.px(r.top);
+  return QRect(left, top, scale.px(r.right()) - left, scale.px(r.bottom()) - top);
+}
+
+QIcon MakeAppIcon() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+
+  // The crosshair, lower left.
+  const QPointF centre(12.5, 19.5);
+  p.setPen(QPen(QColor(178, 34, 34), 2.0));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(centre, 8.5, 8.5);
+  p.setPen(QPen(QColor(178, 34, 34), 1.5));
+  p.drawLine(QPointF(centre.x(), 8.0), QPointF(centre.x(), 14.0));
+  p.drawLine(QPointF(centre.x(), 25.0), QPointF(centre.x(), 31.0));
+  p.drawLine(QPointF(1.0, centre.y()), QPointF(7.0, centre.y()));
+  p.drawLine(QPointF(18.0, centre.y()), QPointF(24.0, centre.y()));
+
+  // The quill, its nib on the crosshair's centre.
+  QPainterPath vane;
+  vane.moveTo(30.5, 1.5);
+  vane.cubicTo(22.0, 3.0, 15.5, 9.0, 16.0, 17.5);
+  vane.cubicTo(21.0, 17.0, 28.0, 11.0, 30.5, 1.5);
+  p.setPen(QPen(QColor(40, 40, 70), 1.0));
+  p.setBrush(QColor(250, 244, 222));
+  p.drawPath(vane);
+  p.setPen(QPen(QColor(40, 40, 70), 1.2));
+  p.drawLine(QPointF(29.5, 2.5), QPointF(14.5, 17.5));
+  QPainterPath nib;
+  nib.moveTo(centre);
+  nib.lineTo(16.5, 14.5);
+  nib.lineTo(16.0, 18.0);
+  nib.closeSubpath();
+  p.setBrush(QColor(40, 40, 70));
+  p.drawPath(nib);
+  p.end();
+  return QIcon(pixmap);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+  QLabel::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+void WrapButton::paintEvent(QPaintEvent*) {
+  QStylePainter p(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  const QString caption = option.text;
+  option.text.clear();
+  p.drawControl(QStyle::CE_PushButton, option);
+  const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+  p.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(), caption,
+                 QPalette::ButtonText);
+}
+
+WeaponListModel::WeaponListModel(const WeaponList& list, QObject* parent)
+    : QAbstractListModel(parent), list_(list) {}
+
+int WeaponListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(list_.size());
+}
+
+QVariant WeaponListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+  return QString::fromStdString(Cp1252ToUtf8(list_.at(static_cast<std::size_t>(index.row())).text));
+}
+
+void WeaponListModel::Reload() {
+  beginResetModel();
+  endResetModel();
+}
+
+}  // namespace qm::ui

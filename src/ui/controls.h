@@ -1,0 +1,67 @@
+// Small widgets and helpers shared by the two windows.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QRect>
+
+#include "catalogue/weapon_list.h"
+#include "ui/layout.h"
+
+namespace qm::ui {
+
+// The windows' font: MS Sans Serif 8.25 pt, Liberation Sans where it is
+// missing. `bold` gives the headings' weight.
+QFont DialogFont(bool bold = false);
+
+// The scale of the primary screen (96 dpi when there is none).
+TwipScale ScreenScale();
+
+QRect ToPixels(const TwipScale& scale, const TwipRect& r);
+
+// The window icon: a quill over a crosshair, drawn at 32 x 32.
+QIcon MakeAppIcon();
+
+// A label that reports a click.
+class ClickLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A push button whose caption wraps onto more lines when it is wider than the
+// button, as the tall buttons of the options frame need.
+class WrapButton : public QPushButton {
+  Q_OBJECT
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// The weapon list as a model for the combo box: reads the entries where they
+// are kept and decodes them for display.
+class WeaponListModel : public QAbstractListModel {
+  Q_OBJECT
+ public:
+  explicit WeaponListModel(const WeaponList& list, QObject* parent = nullptr);
+  int rowCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  // The list has changed.
+  void Reload();
+
+ private:
+  const WeaponList& list_;
+};
+
+}  // namespace qm::ui

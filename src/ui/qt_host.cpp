@@ -1,0 +1,82 @@
+#include "ui/qt_host.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace qm::ui {
+
+QString QtFileFilter(std::string_view filter) {
+  // Pairs of description and patterns, separated by "|".
+  const QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split('|');
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i];
+    // The description usually repeats the patterns in brackets; Qt adds them.
+    const qsizetype bracket = description.indexOf('(');
+    if (bracket >= 0) description.truncate(bracket);
+    QString patterns = parts[i + 1];
+    patterns.replace(';', ' ');
+    out << description.trimmed() + " (" + patterns.trimmed() + ")";
+  }
+  return out.join(";;");
+}
+
+Answer QtHost::MsgBox(std::string_view text, Buttons buttons) {
+  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle.data(), kAppTitle.size()),
+                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  switch (buttons) {
+    case Buttons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      box.setDefaultButton(QMessageBox::Ok);
+      break;
+    case Buttons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Ok);
+      break;
+    case Buttons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::Yes);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Ok: return Answer::Ok;
+    default:
+      // Escape or the close box: the answer that changes nothing.
+      return buttons == Buttons::YesNo ? Answer::No : buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+  }
+}
+
+std::optional<std::string> QtHost::ShowOpen(const std::string& startPath) { return ShowFileDialog(startPath, false); }
+
+std::optional<std::string> QtHost::ShowSave(const std::string& startPath) { return ShowFileDialog(startPath, true); }
+
+std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, bool save) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setNameFilter(QtFileFilter(kTdfFilter));
+  if (save) {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The export asks its own question before replacing a file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  }
+  if (!startPath.empty()) {
+    const QFileInfo last(QString::fromStdString(startPath));
+    dialog.setDirectory(last.absolutePath());
+    dialog.selectFile(last.fileName());
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+}
+
+}  // namespace qm::ui
