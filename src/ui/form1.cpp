@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -84,7 +86,12 @@ Form1::Form1(std::filesystem::path gameDir, Host* dialogs)
   Refresh(~0u);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+  form2_.reset();
+  // The controls go first, while the state they read still exists: closing
+  // the window makes the list's edit field look up its entries once more.
+  qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
 void Form1::BuildControls() {
   const TwipScale scale = ScreenScale();
@@ -197,6 +204,8 @@ void Form1::BuildControls() {
         if (auto* view = qobject_cast<QListView*>(combo1_->view())) view->setUniformItemSizes(true);
         combo1_->setCurrentIndex(-1);
         combo1_->setEditText(FromUtf8(c.text));
+        // Enter in the edit field would pick an entry of the same text.
+        combo1_->lineEdit()->installEventFilter(this);
         connect(combo1_, &QComboBox::activated, this, [this](int index) { state_.Combo1_Click(index); });
         widget = combo1_;
         break;
@@ -267,9 +276,20 @@ void Form1::Command61_Click() {
   // Shown without owner and without waiting; a second click only brings it
   // to the front.
   if (!form2_) form2_ = std::make_unique<Form2>(state_, *host_);
+  const bool shown = form2_->isVisible();
   form2_->show();
-  form2_->raise();
-  form2_->activateWindow();
+  if (shown && !form2_->isActiveWindow()) {
+    form2_->raise();
+    form2_->activateWindow();
+  }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == combo1_->lineEdit() && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace qm::ui

@@ -34,6 +34,9 @@ class Form1 : public QWidget {
   // The export dialog; null until it is first opened.
   Form2* exportDialog() const { return form2_.get(); }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   class WindowHost;
 
