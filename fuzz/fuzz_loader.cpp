@@ -1,0 +1,75 @@
+// The loader's block search over a whole file held in memory. The first line
+// of the input is the weapon's bracket name, the rest is the file.
+//
+// Invariants:
+// - a search that finds nothing leaves the weapon and the damage flag as they
+//   were;
+// - a block found gives a bracket name that begins, letter case ignored, with
+//   the name searched for;
+// - the weapon found, exported and searched again comes back with the same
+//   values and damage list.
+
+#include <cstdint>
+#include <string>
+
+#include "export/writer.h"
+#include "fuzz_support.h"
+#include "weapon/current_weapon.h"
+#include "weapon/line_reader.h"
+#include "weapon/loader.h"
+#include "weapon/text.h"
+
+using namespace qm;
+
+namespace {
+
+bool SameWeapon(const CurrentWeapon& a, const CurrentWeapon& b) { return a.v == b.v && a.damage == b.damage; }
+
+CurrentWeapon Marked() {
+  CurrentWeapon w;
+  w[Slot::vName1] = "BEFORE";
+  w[Slot::vRTime] = "3";
+  w.damage = {"default=1"};
+  return w;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input = fuzz::AsText(data, size);
+  const std::size_t eol = input.find('\n');
+  if (eol == std::string_view::npos) return 0;
+  const std::string_view name = input.substr(0, eol);
+  const std::string_view file = input.substr(eol + 1);
+  const std::string bracketText = "[" + std::string(name) + "]";
+
+  for (const bool dcheckIn : {false, true}) {
+    CurrentWeapon weapon = Marked();
+    bool DCheck = dcheckIn;
+    LineReader lines(file);
+    const bool found = SearchFile(lines, bracketText, weapon, DCheck);
+
+    if (!found) {
+      FUZZ_CHECK(SameWeapon(weapon, Marked()) && DCheck == dcheckIn);
+      continue;
+    }
+    const std::string& got = weapon[Slot::vName1];
+    FUZZ_CHECK(got.size() >= name.size() && CompareFolded(std::string_view(got).substr(0, name.size()), name) == 0);
+
+    // Export and read back.
+    const std::string exported = FormatExport("fuzz", "Fuzz Gun", 7, weapon);
+    CurrentWeapon back;
+    bool backDCheck = false;
+    LineReader backLines(exported);
+    FUZZ_CHECK(SearchFile(backLines, "[FUZZ]", back, backDCheck));
+    FUZZ_CHECK(!backDCheck);
+    FUZZ_CHECK(back[Slot::vName1] == "FUZZ" && back[Slot::vName2] == "Fuzz Gun" && back[Slot::vID] == "7");
+    for (int s = 0; s < kSlotCount; ++s) {
+      const auto slot = static_cast<Slot>(s);
+      if (slot == Slot::vName1 || slot == Slot::vName2 || slot == Slot::vID) continue;
+      FUZZ_CHECK(back[slot] == weapon[slot]);
+    }
+    FUZZ_CHECK(back.damage == weapon.damage);
+  }
+  return 0;
+}
