@@ -1,11 +1,17 @@
-# Generates a 1 MB game folder and runs one short pass of every figure on it;
-# fails when either program does.
+# Generates a 1 MB game folder and runs one short pass of every figure on it,
+# with the window's start-up when WINDOW (and SAMPLE, the folder that holds the
+# sample game's weapons) are given; fails when any of the programs does or a
+# figure gives a wrong result.
 file(REMOVE_RECURSE ${DIR})
 execute_process(COMMAND ${GEN} ${DIR}/1mb 1 RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "qm-bench-gen failed: ${rc}")
 endif()
-execute_process(COMMAND ${BENCH} --min-time 0 ${DIR}/1mb RESULT_VARIABLE rc)
+set(window_args)
+if(WINDOW)
+  set(window_args --window ${WINDOW} --sample ${SAMPLE} --window-runs 1)
+endif()
+execute_process(COMMAND ${BENCH} --min-time 0 ${window_args} ${DIR}/1mb RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "qm-bench failed: ${rc}")
 endif()
