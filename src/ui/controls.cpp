@@ -22,6 +22,10 @@ QFont DialogFont(bool bold) {
   QFont font("MS Sans Serif");
   font.setPointSizeF(8.25);
   font.setWeight(bold ? QFont::Bold : QFont::Normal);
+  // The layout was drawn for MS Sans Serif, whose letters are narrower than
+  // those of its stand-in; narrowing the stand-in a little lets the texts
+  // fit their labels as they were laid out.
+  if (QFontInfo(font).family() != font.family()) font.setStretch(94);
   return font;
 }
 
@@ -72,6 +76,22 @@ QIcon MakeAppIcon() {
   p.drawPath(nib);
   p.end();
   return QIcon(pixmap);
+}
+
+void FrameBox::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QFontMetrics metrics(font());
+  const QRect border = rect().adjusted(0, metrics.height() / 2, -2, -2);
+  p.setPen(palette().color(QPalette::Light));
+  p.drawRect(border.translated(1, 1));
+  p.setPen(palette().color(QPalette::Mid));
+  p.drawRect(border);
+
+  if (title().isEmpty()) return;
+  const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+  p.fillRect(caption, palette().color(QPalette::Window));
+  p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  p.drawText(caption, Qt::AlignCenter, title());
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {

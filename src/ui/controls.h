@@ -3,6 +3,7 @@
 
 #include <QAbstractListModel>
 #include <QFont>
+#include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +25,17 @@ QRect ToPixels(const TwipScale& scale, const TwipRect& r);
 
 // The window icon: a quill over a crosshair, drawn at 32 x 32.
 QIcon MakeAppIcon();
+
+// A frame drawn the classic way: an etched border whose top runs through the
+// middle of the caption, the caption at its upper left.
+class FrameBox : public QGroupBox {
+  Q_OBJECT
+ public:
+  using QGroupBox::QGroupBox;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
 
 // A label that reports a click.
 class ClickLabel : public QLabel {

@@ -99,7 +99,7 @@ void Form1::BuildControls() {
 
   std::map<Frame, QWidget*> containers{{Frame::Window, this}};
   for (const FrameLayout& f : kForm1Frames) {
-    auto* box = new QGroupBox(FromUtf8(f.caption), this);
+    auto* box = new FrameBox(FromUtf8(f.caption), this);
     box->setObjectName(FromUtf8(f.name));
     box->setGeometry(ToPixels(scale, f.rect));
     containers[f.frame] = box;

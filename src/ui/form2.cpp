@@ -34,7 +34,7 @@ Form2::Form2(Form1State& main, Host& host) : QWidget(nullptr), main_(main), host
   const TwipScale scale = ScreenScale();
   setFixedSize(scale.px(kForm2Width), scale.px(kForm2Height));
 
-  auto* frame = new QGroupBox(FromUtf8(kForm2Frame.caption), this);
+  auto* frame = new FrameBox(FromUtf8(kForm2Frame.caption), this);
   frame->setObjectName(FromUtf8(kForm2Frame.name));
   frame->setGeometry(ToPixels(scale, kForm2Frame.rect));
 
