@@ -13,8 +13,9 @@
 //                 every extra file into a fresh window state
 //   load last     LoadWeapByName of the last block in search order
 //   load missing  LoadWeapByName of a name no file holds
-// All four read the same bytes. Each figure is then run once more in a process
-// of its own to take its peak resident memory.
+// All four read the same bytes. The timed rounds run in a child process, and
+// each figure is then run once more in a process of its own to take its peak
+// resident memory; this process only starts them and prints the table.
 //
 // With --window, the window program is started on --sample and on each folder
 // (a copy of it is put beside the folder's weapons, where it looks for the
@@ -179,7 +180,6 @@ void RunOnce(const std::string& figure, const Folder& f) {
   FillSlots(f, state);
   if (figure == "load-last") return LoadLast(f, state, host);
   if (figure == "load-missing") return LoadMissing(state, host);
-  if (figure == "idle") return;
   Fail("unknown figure " + figure);
 }
 
