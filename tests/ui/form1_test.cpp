@@ -216,7 +216,7 @@ class Form1Test : public QObject {
     QCOMPARE(Text(&w, "Label80"), QString("2"));
   }
 
-  void typingIntoTheListLoadsNothing() {
+  void typingIntoTheListLoadsNothingButAPickDoes() {
     GameFolder game;
     game.writeWeapons("cannons.tdf", Weapon("GUN", "7"));
     ScriptedHost host;
@@ -232,6 +232,11 @@ class Form1Test : public QObject {
     QCOMPARE(Text(&w, "Label72"), QString("None"));
     QCOMPARE(combo->count(), 1);
     QVERIFY(host.messages.empty());
+
+    // An arrow key on the closed list is a pick.
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Down);
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(Text(&w, "Label72"), QString("GUN"));
   }
 
   void label145AnswersTheFirstClick() {

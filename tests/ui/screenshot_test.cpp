@@ -1,6 +1,7 @@
 // The window on a weapon of the sample game: every text fits its control,
 // and with QM_SCREENSHOT_DIR set, pictures of both display modes are written
-// there (docs/window-viewing.png and docs/window-actual.png come from here).
+// there (docs/window-viewing.png, docs/window-actual.png and
+// docs/window-export.png come from here).
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -79,7 +80,7 @@ class ScreenshotTest : public QObject {
 
     QTest::mouseClick(Control<QPushButton>(&w, "Command61"), Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowExposed(w.exportDialog()));
-    Save(w.exportDialog(), "export-dialog.png");
+    Save(w.exportDialog(), "window-export.png");
     QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
   }
 };
