@@ -1,6 +1,8 @@
 #include "weapon/line_reader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -72,11 +74,20 @@ bool LineReader::Next(std::string_view& line) {
 }
 
 InputFile::InputFile(const std::filesystem::path& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return;
+  // Only regular files are opened. A fifo in place of a weapon file would
+  // block the open until some program writes to it, and opening a device can
+  // have effects of its own: both are turned away before opening, and the
+  // open itself does not wait in case the file was swapped in between.
   struct stat st {};
-  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(f);
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  const int flags = ::fcntl(fd, F_GETFL);
+  std::FILE* f = nullptr;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+    f = ::fdopen(fd, "rb");
+  if (!f) {
+    ::close(fd);
     return;
   }
   file_.reset(f);
