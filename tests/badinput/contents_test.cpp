@@ -18,7 +18,6 @@ namespace {
 constexpr std::size_t kBig = 8 * 1024 * 1024;
 
 struct ContentCase {
-  std::string what;
   std::string bytes;
   std::optional<std::vector<std::string>> entries;  // in file order; unchecked when absent
   std::string load;                                  // a bracket name to load, or none
@@ -26,8 +25,12 @@ struct ContentCase {
   std::vector<std::string> damage;
 };
 
-// The cases hold megabytes: print only their names.
-void PrintTo(const ContentCase& c, std::ostream* os) { *os << c.what; }
+// The cases hold megabytes: each is made only by the test that uses it.
+struct NamedCase {
+  const char* what;
+  ContentCase (*make)();
+};
+void PrintTo(const NamedCase& c, std::ostream* os) { *os << c.what; }
 
 std::string RandomBytes(std::size_t n, bool withBrackets) {
   std::mt19937 gen(20240531);
@@ -47,64 +50,94 @@ std::string Repeat(const std::string& s, std::size_t times) {
   return out;
 }
 
-std::vector<ContentCase> ContentCases() {
-  using std::string;
-  using namespace std::string_literals;
-  const string big(kBig, 'x');
-  const string bigName(kBig, 'N');
-  return {
-      {"empty", "", std::vector<string>{}, "", {}, {}},
-      {"nul_bytes", string(65536, '\0'), std::vector<string>{}, "", {}, {}},
-      {"random_bytes", RandomBytes(256 * 1024, true), std::nullopt, "", {}, {}},
-      {"block_then_random_bytes",
-       "[BINGUN]\r\n{\r\n\tid=77;\r\n\trange=1\0 0;\r\n\t[DAMAGE]\r\n\t{\r\n\t\tdefault=\xff\0;\r\n\t}\r\n}\r\n"s +
-           RandomBytes(256 * 1024, false),
-       std::vector<string>{" 77 - BINGUN"},
-       "BINGUN",
-       {{Slot::vID, "77"}, {Slot::vRng, "1\0 0"s}},
-       {"default=\xff\0"s}},
-      {"ends_inside_block", "[GUN]\r\n\t{\r\n\tid=3;\r\n\trange=10;", std::vector<string>{"  3 - GUN"}, "GUN",
-       {{Slot::vID, "3"}, {Slot::vRng, "10"}}, {}},
-      {"ends_inside_damage_block", "[GUN]\n{\nid=3;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;",
-       std::vector<string>{"  3 - GUN"}, "GUN", {{Slot::vID, "3"}}, {"default=50", "ARMCOM=5"}},
-      {"ends_right_after_header", "[GUN]", std::vector<string>{"  0 - GUN"}, "GUN", {}, {}},
-      {"ends_after_header_line", "[GUN]\r\n", std::vector<string>{"  0 - GUN"}, "GUN", {}, {}},
-      {"header_without_block", "[GUN]\r\n// nothing follows\r\n", std::vector<string>{"  0 - GUN"}, "GUN", {}, {}},
-      {"extra_closing_braces", "[GUN]\n{\nid=1;\n}\n}\n}\n[GUN2]\n{\nid=2;\nrange=9;\n}\n",
-       std::vector<string>{"  1 - GUN", "  2 - GUN2"}, "GUN2", {{Slot::vID, "2"}, {Slot::vRng, "9"}}, {}},
-      // The unclosed block reads on into the next weapon's lines.
-      {"missing_closing_brace", "[GUN]\n{\n{\nid=1;\n}\n[GUN2]\n{\nid=2;\n}\n",
-       std::vector<string>{"  1 - GUN", "  2 - GUN2"}, "GUN", {{Slot::vID, "2"}}, {}},
-      {"long_line_before_block", big + "\r\n[GUN]\r\n{\r\nid=5;\r\n}\r\n", std::vector<string>{"  5 - GUN"}, "GUN",
-       {{Slot::vID, "5"}}, {}},
-      {"long_header", "[" + bigName + "]\r\n{\r\nid=9;\r\n}\r\n", std::vector<string>{"  9 - " + bigName}, bigName,
-       {{Slot::vID, "9"}}, {}},
-      {"long_value", "[GUN]\r\n{\r\n\tmodel=" + big + ";\r\n}\r\n", std::vector<string>{"  0 - GUN"}, "GUN",
-       {{Slot::vMod, big}}, {}},
-      {"long_damage_line", "[GUN]\r\n{\r\nid=4;\r\n[DAMAGE]\r\n{\r\n\t\t" + big + ";\r\n}\r\n}\r\n",
-       std::vector<string>{"  4 - GUN"}, "GUN", {{Slot::vID, "4"}}, {big}},
-      {"eight_million_empty_lines", string(kBig, '\r') + "[GUN]\r{\rid=6;\r}\r", std::vector<string>{"  6 - GUN"},
-       "GUN", {{Slot::vID, "6"}}, {}},
-      // The first header's search for its id line consumes every other one.
-      {"a_million_headers_without_ids", Repeat("[H]\n", 1000000), std::vector<string>{"  0 - H"}, "H", {}, {}},
-  };
-}
+using std::string;
+using namespace std::string_literals;
+using Entries = std::vector<string>;
 
-class BadContents : public ::testing::TestWithParam<ContentCase> {
+string Big() { return string(kBig, 'x'); }
+string BigName() { return string(kBig, 'N'); }
+
+const NamedCase kContentCases[] = {
+    {"empty", [] { return ContentCase{"", Entries{}, "", {}, {}}; }},
+    {"nul_bytes", [] { return ContentCase{string(65536, '\0'), Entries{}, "", {}, {}}; }},
+    {"random_bytes", [] { return ContentCase{RandomBytes(256 * 1024, true), std::nullopt, "", {}, {}}; }},
+    {"block_then_random_bytes",
+     [] {
+       return ContentCase{
+           "[BINGUN]\r\n{\r\n\tid=77;\r\n\trange=1\0 0;\r\n\t[DAMAGE]\r\n\t{\r\n\t\tdefault=\xff\0;\r\n\t}\r\n}\r\n"s +
+               RandomBytes(256 * 1024, false),
+           Entries{" 77 - BINGUN"}, "BINGUN", {{Slot::vID, "77"}, {Slot::vRng, "1\0 0"s}}, {"default=\xff\0"s}};
+     }},
+    {"ends_inside_block",
+     [] {
+       return ContentCase{"[GUN]\r\n\t{\r\n\tid=3;\r\n\trange=10;", Entries{"  3 - GUN"}, "GUN",
+                          {{Slot::vID, "3"}, {Slot::vRng, "10"}}, {}};
+     }},
+    {"ends_inside_damage_block",
+     [] {
+       return ContentCase{"[GUN]\n{\nid=3;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;", Entries{"  3 - GUN"}, "GUN",
+                          {{Slot::vID, "3"}}, {"default=50", "ARMCOM=5"}};
+     }},
+    {"ends_right_after_header", [] { return ContentCase{"[GUN]", Entries{"  0 - GUN"}, "GUN", {}, {}}; }},
+    {"ends_after_header_line", [] { return ContentCase{"[GUN]\r\n", Entries{"  0 - GUN"}, "GUN", {}, {}}; }},
+    {"header_without_block",
+     [] { return ContentCase{"[GUN]\r\n// nothing follows\r\n", Entries{"  0 - GUN"}, "GUN", {}, {}}; }},
+    {"extra_closing_braces",
+     [] {
+       return ContentCase{"[GUN]\n{\nid=1;\n}\n}\n}\n[GUN2]\n{\nid=2;\nrange=9;\n}\n", Entries{"  1 - GUN", "  2 - GUN2"},
+                          "GUN2", {{Slot::vID, "2"}, {Slot::vRng, "9"}}, {}};
+     }},
+    // The unclosed block reads on into the next weapon's lines.
+    {"missing_closing_brace",
+     [] {
+       return ContentCase{"[GUN]\n{\n{\nid=1;\n}\n[GUN2]\n{\nid=2;\n}\n", Entries{"  1 - GUN", "  2 - GUN2"}, "GUN",
+                          {{Slot::vID, "2"}}, {}};
+     }},
+    {"long_line_before_block",
+     [] {
+       return ContentCase{Big() + "\r\n[GUN]\r\n{\r\nid=5;\r\n}\r\n", Entries{"  5 - GUN"}, "GUN", {{Slot::vID, "5"}}, {}};
+     }},
+    {"long_header",
+     [] {
+       return ContentCase{"[" + BigName() + "]\r\n{\r\nid=9;\r\n}\r\n", Entries{"  9 - " + BigName()}, BigName(),
+                          {{Slot::vID, "9"}}, {}};
+     }},
+    {"long_value",
+     [] {
+       return ContentCase{"[GUN]\r\n{\r\n\tmodel=" + Big() + ";\r\n}\r\n", Entries{"  0 - GUN"}, "GUN",
+                          {{Slot::vMod, Big()}}, {}};
+     }},
+    {"long_damage_line",
+     [] {
+       return ContentCase{"[GUN]\r\n{\r\nid=4;\r\n[DAMAGE]\r\n{\r\n\t\t" + Big() + ";\r\n}\r\n}\r\n", Entries{"  4 - GUN"},
+                          "GUN", {{Slot::vID, "4"}}, {Big()}};
+     }},
+    {"eight_million_empty_lines",
+     [] {
+       return ContentCase{string(kBig, '\r') + "[GUN]\r{\rid=6;\r}\r", Entries{"  6 - GUN"}, "GUN", {{Slot::vID, "6"}}, {}};
+     }},
+    // The first header's search for its id line consumes every other one.
+    {"a_million_headers_without_ids",
+     [] { return ContentCase{Repeat("[H]\n", 1000000), Entries{"  0 - H"}, "H", {}, {}}; }},
+};
+
+class BadContents : public ::testing::TestWithParam<NamedCase> {
  protected:
+  void SetUp() override { c_ = GetParam().make(); }
+
   void ExpectListed(const Game& game, std::vector<std::string> others) {
     EXPECT_EQ(game.form.WNum, static_cast<long>(game.form.Combo1.size()));
     EXPECT_EQ(game.form.Label1, CountLine(game.form.WNum));
     const auto& entries = game.form.Combo1.entries();
     EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end(),
                                [](const auto& a, const auto& b) { return CompareFolded(a.text, b.text) < 0; }));
-    if (!GetParam().entries) return;
-    others.insert(others.end(), GetParam().entries->begin(), GetParam().entries->end());
+    if (!c_.entries) return;
+    others.insert(others.end(), c_.entries->begin(), c_.entries->end());
     EXPECT_TRUE(Sorted(EntryTexts(game.form.Combo1)) == Sorted(others));
   }
 
   void ExpectLoads(Game& game) {
-    const ContentCase& c = GetParam();
+    const ContentCase& c = c_;
     if (c.load.empty()) return;
     ASSERT_TRUE(game.form.LoadWeapByName(c.load));
     CurrentWeapon want;
@@ -116,11 +149,13 @@ class BadContents : public ::testing::TestWithParam<ContentCase> {
       EXPECT_TRUE(game.form.weapon.v[s] == want.v[s]) << SlotName(static_cast<Slot>(s));
     EXPECT_TRUE(game.form.weapon.damage == want.damage);
   }
+
+  ContentCase c_;
 };
 
 TEST_P(BadContents, AsAStandardFile) {
   Game game;
-  game.dir.Write(game.Standard(0), GetParam().bytes);
+  game.dir.Write(game.Standard(0), c_.bytes);
   game.form.Form_Load();
   EXPECT_TRUE(game.host.messages.empty());
   std::vector<std::string> others;
@@ -134,7 +169,7 @@ TEST_P(BadContents, AsAnImport) {
   Game game;
   game.form.Form_Load();
   const std::vector<std::string> standard = EntryTexts(game.form.Combo1);
-  const auto path = game.dir.Write("import.tdf", GetParam().bytes);
+  const auto path = game.dir.Write("import.tdf", c_.bytes);
   EXPECT_TRUE(game.form.ImportFile(path.string()));
   EXPECT_TRUE(game.host.messages.empty());
   EXPECT_EQ(game.form.IWeaps, 1);
@@ -143,8 +178,8 @@ TEST_P(BadContents, AsAnImport) {
   game.ExpectUsable(0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, BadContents, ::testing::ValuesIn(ContentCases()),
-                         [](const auto& info) { return info.param.what; });
+INSTANTIATE_TEST_SUITE_P(Each, BadContents, ::testing::ValuesIn(kContentCases),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 // ---------------------------------------------------------------------------
 // Line ends: the same weapons with every kind of line end list, load and

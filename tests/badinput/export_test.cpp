@@ -29,6 +29,7 @@ struct ExportCase {
   bool asksOverwrite;      // a file is there: the overwrite question comes first
   bool needsPermissions;   // relies on permissions, which do not stop root
 };
+void PrintTo(const ExportCase& c, std::ostream* os) { *os << c.what; }
 
 const ExportCase kCases[] = {
     {"folder_does_not_exist", [](const test::TempDir& d) { return d.path() / "no-such-folder" / "out.tdf"; }, false,

@@ -27,6 +27,7 @@ struct MissingCase {
   std::vector<std::size_t> missing;  // indices of the standard files removed
   bool folderGone = false;           // the whole weapons folder removed
 };
+void PrintTo(const MissingCase& c, std::ostream* os) { *os << c.what; }
 
 class MissingStandardFiles : public ::testing::TestWithParam<MissingCase> {};
 
@@ -94,6 +95,7 @@ struct BlockerCase {
   const char* what;
   Blocker kind;
 };
+void PrintTo(const BlockerCase& c, std::ostream* os) { *os << c.what; }
 
 // Puts the blocker at `path` (which does not exist yet).
 void MakeBlocker(Blocker kind, const std::filesystem::path& path) {
@@ -200,6 +202,30 @@ INSTANTIATE_TEST_SUITE_P(Each, UnreadableFile,
                                            BlockerCase{"endless_device", Blocker::Device},
                                            BlockerCase{"no_permission", Blocker::NoPermission}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// A file that opens but whose reading fails (every read of /proc/self/mem at
+// its start is an I/O error) is named like one that cannot be opened.
+TEST(ReadError, IsNamedAsAStandardFileAndAsAnImport) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file("/proc/self/mem", ec)) GTEST_SKIP() << "no /proc/self/mem here";
+  Game game;
+  std::filesystem::remove(game.Standard(4));
+  std::filesystem::create_symlink("/proc/self/mem", game.Standard(4));
+  game.form.Form_Load();
+  ASSERT_EQ(game.host.messages.size(), 1u);
+  EXPECT_NE(game.host.messages[0].text.find(game.Standard(4).string()), std::string::npos);
+  EXPECT_EQ(game.form.WNum, 7);
+
+  const auto chosen = game.dir.path() / "broken.tdf";
+  std::filesystem::create_symlink("/proc/self/mem", chosen);
+  game.form.ImportFile(chosen.string());
+  ASSERT_EQ(game.host.messages.size(), 2u);
+  EXPECT_NE(game.host.messages[1].text.find(chosen.string()), std::string::npos);
+  EXPECT_EQ(game.form.WNum, static_cast<long>(game.form.Combo1.size()));
+  EXPECT_EQ(game.form.Label1, CountLine(game.form.WNum));
+  game.host.messages.clear();
+  game.ExpectUsable(0);
+}
 
 }  // namespace
 }  // namespace qm::badinput
