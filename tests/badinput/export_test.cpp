@@ -3,7 +3,9 @@
 // existing file stays byte for byte, no temporary file is left), and a
 // following export to a good path works.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <map>
 
 #include "bad_game.h"
@@ -107,6 +109,45 @@ TEST_P(FailingExport, MessageDialogStaysOpenNothingChanges) {
 
 INSTANTIATE_TEST_SUITE_P(Each, FailingExport, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// A write that fails part way, as on a full disk: the file size limit makes
+// the writes beyond a few bytes fail (for root too). The file written over
+// keeps every byte and no temporary file is left.
+TEST(WriteFailsPartWay, ExistingFileKeepsEveryByte) {
+  Game game;
+  game.form.Form_Load();
+  game.form.LoadWeapByName("STD5");
+  test::TempDir out;
+  const std::string old = StandardBlock(0) + StandardBlock(1);
+  const auto target = out.Write("full.tdf", old);
+  const auto before = Snapshot(out.path());
+
+  Form2State dialog;
+  dialog.Text1 = "newgun", dialog.Text2 = "New Gun", dialog.Text3 = "42";
+  game.host.paths = {target.string()};
+  game.host.answers = {Answer::Yes};
+
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+  struct rlimit small = saved;
+  small.rlim_cur = 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto outcome = dialog.Command1_Click(game.form.weapon, game.host, game.form.cd1Path);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldSignal);
+
+  EXPECT_EQ(outcome, Form2State::Outcome::StayOpen);
+  ASSERT_EQ(game.host.messages.size(), 2u);  // the overwrite question, then the failure
+  EXPECT_NE(game.host.messages[1].text.find(target.string()), std::string::npos) << game.host.messages[1].text;
+  EXPECT_EQ(Snapshot(out.path()), before);
+
+  // With room again the same export goes through.
+  game.host.paths = {target.string()};
+  game.host.answers = {Answer::Yes};
+  EXPECT_EQ(dialog.Command1_Click(game.form.weapon, game.host, game.form.cd1Path), Form2State::Outcome::Hide);
+  EXPECT_NE(test::ReadFile(target).find("\treloadtime=5;\r\n"), std::string::npos);
+}
 
 }  // namespace
 }  // namespace qm::badinput

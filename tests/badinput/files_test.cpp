@@ -26,6 +26,7 @@ struct MissingCase {
   const char* what;
   std::vector<std::size_t> missing;  // indices of the standard files removed
   bool folderGone = false;           // the whole weapons folder removed
+  bool folderIsAFile = false;        // ... and a file of that name in its place
 };
 void PrintTo(const MissingCase& c, std::ostream* os) { *os << c.what; }
 
@@ -34,8 +35,10 @@ class MissingStandardFiles : public ::testing::TestWithParam<MissingCase> {};
 TEST_P(MissingStandardFiles, OneMessageNamesThemAndTheRestWorks) {
   const MissingCase& c = GetParam();
   Game game;
-  if (c.folderGone)
+  if (c.folderGone) {
     std::filesystem::remove_all(game.dir.path() / "weapons");
+    if (c.folderIsAFile) game.dir.Write("weapons", StandardBlock(0));
+  }
   else
     for (std::size_t i : c.missing) std::filesystem::remove(game.Standard(i));
 
@@ -80,6 +83,7 @@ std::vector<MissingCase> MissingCases() {
   for (std::size_t i = 0; i < 8; ++i) cases.push_back({kEach[i], {i}});
   cases.push_back({"all_eight", {0, 1, 2, 3, 4, 5, 6, 7}});
   cases.push_back({"weapons_folder", {}, true});
+  cases.push_back({"weapons_folder_is_a_file", {}, true, true});
   return cases;
 }
 
