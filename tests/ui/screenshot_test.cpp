@@ -3,14 +3,8 @@
 // there (docs/window-viewing.png, docs/window-actual.png and
 // docs/window-export.png come from here).
 #include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 
 #include "support.h"
-#include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/layout.h"
 
@@ -52,7 +46,7 @@ class ScreenshotTest : public QObject {
     QVERIFY(index >= 0);
     combo->setCurrentIndex(index);
     emit combo->activated(index);
-    QTest::mouseClick(Control<QPushButton>(&w, "Command10"), Qt::LeftButton);
+    Click(&w, "Command10");
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -74,11 +68,11 @@ class ScreenshotTest : public QObject {
       check(label, label->width());
     }
 
-    QTest::mouseClick(Control<QRadioButton>(&w, "Option2"), Qt::LeftButton);
+    Click(&w, "Option2");
     Save(&w, "window-actual.png");
 
 
-    QTest::mouseClick(Control<QPushButton>(&w, "Command61"), Qt::LeftButton);
+    Click(&w, "Command61");
     QVERIFY(QTest::qWaitForWindowExposed(w.exportDialog()));
     Save(w.exportDialog(), "window-export.png");
     QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
