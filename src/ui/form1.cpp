@@ -88,6 +88,7 @@ Form1::Form1(std::filesystem::path gameDir, Host* dialogs)
 
 Form1::~Form1() {
   form2_.reset();
+  combo1_->lineEdit()->removeEventFilter(this);
   // The controls go first, while the state they read still exists: closing
   // the window makes the list's edit field look up its entries once more.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
@@ -285,7 +286,7 @@ void Form1::Command61_Click() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == combo1_->lineEdit() && event->type() == QEvent::KeyPress) {
+  if (event->type() == QEvent::KeyPress && watched == combo1_->lineEdit()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
   }
