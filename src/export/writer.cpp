@@ -151,6 +151,7 @@ std::optional<std::string> ExportW(const std::string& FName, std::string_view N1
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return Describe("write", FName, EISDIR);
+    if (!S_ISREG(st.st_mode)) return "Could not write \"" + FName + "\": it is not a regular file.";
     // A file marked read-only stays as it is, whoever runs the program.
     if ((st.st_mode & S_IWUSR) == 0) return "Could not write \"" + FName + "\": the file is read-only.";
     if (::access(path.c_str(), W_OK) != 0) return Describe("write", FName, errno);
@@ -163,7 +164,8 @@ std::optional<std::string> ExportW(const std::string& FName, std::string_view N1
 
   std::filesystem::path dir = target.parent_path();
   if (dir.empty()) dir = ".";
-  std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  // A short name of its own, so that any name the target may have still fits.
+  std::string temp = (dir / ".quillmark-XXXXXX").string();
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return Describe("write", FName, errno);
 

@@ -103,9 +103,12 @@ bool Form1State::ImportFile(const std::string& path) {
     SetCountLine();
     return false;
   }
-  InputFile file(path);
-  if (!file.ok()) {
-    host_.ReportUnreadable({path});
+  // The file is read whole before anything changes, so a file that cannot
+  // be read to its end takes no slot and adds nothing.
+  std::vector<ListEntry> entries;
+  const auto unreadable = ReadEach({path}, [&entries](LineReader& lines) { ScanFile(lines, entries); });
+  if (!unreadable.empty()) {
+    host_.ReportUnreadable(unreadable);
     return false;
   }
 
@@ -117,13 +120,10 @@ bool Form1State::ImportFile(const std::string& path) {
   }
   IWeap[IWeaps++] = path;
 
-  std::vector<ListEntry> entries;
-  ScanFile(file.lines(), entries);
   WNum += static_cast<long>(entries.size());
   Combo1.Add(std::move(entries));
   SetCountLine();
   host_.Changed(kListChanged);
-  if (file.lines().Failed()) host_.ReportUnreadable({path});
   return true;
 }
 
