@@ -26,10 +26,6 @@ std::filesystem::path FindFolded(const std::filesystem::path& dir, std::string_v
 
 }  // namespace
 
-std::filesystem::path StandardFilePath(const std::filesystem::path& gameDir, std::size_t index) {
-  return FindFolded(FindFolded(gameDir, "weapons"), kStandardFiles.at(index));
-}
-
 std::vector<std::filesystem::path> StandardFilePaths(const std::filesystem::path& gameDir) {
   const std::filesystem::path weapons = FindFolded(gameDir, "weapons");
   std::vector<std::filesystem::path> out;

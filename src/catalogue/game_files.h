@@ -15,12 +15,9 @@ inline constexpr std::array<std::string_view, 8> kStandardFiles = {
     "missiles.tdf", "rockets.tdf", "units.tdf", "weapons.tdf",
 };
 
-// The path of standard file `index` (0 to 7) under `gameDir`. Copies of the
+// The eight standard files under `gameDir`, in search order. Copies of the
 // game made on Windows often read WEAPONS/CANNONS.TDF, so the folder and the
-// file are found in any letter case; the name as written is preferred.
-std::filesystem::path StandardFilePath(const std::filesystem::path& gameDir, std::size_t index);
-
-// All eight, in search order.
+// files are found in any letter case; the name as written is preferred.
 std::vector<std::filesystem::path> StandardFilePaths(const std::filesystem::path& gameDir);
 
 }  // namespace qm

@@ -88,8 +88,6 @@ std::string RenderTypeText(const std::string& text) {
 
 std::string Flag(const std::string& text) { return text == "1" ? "YES" : "NO"; }
 
-}  // namespace
-
 std::string EdgePercentText(const std::string& text) {
   if (text.empty()) return "100%";
   const auto value = TextToDouble(text);
@@ -99,6 +97,8 @@ std::string EdgePercentText(const std::string& text) {
   if (!value || !std::isfinite(percent)) return text + "%";
   return NumberToText(percent) + "%";
 }
+
+}  // namespace
 
 std::array<std::string, kSlotCount> MVals(bool VMode, const CurrentWeapon& weapon) {
   std::array<std::string, kSlotCount> out;

@@ -32,7 +32,4 @@ extern const std::array<ValueRow, kSlotCount> kValueRows;
 // Viewing Mode). The texts are bytes of the weapon files, like the slots.
 std::array<std::string, kSlotCount> MVals(bool VMode, const CurrentWeapon& weapon);
 
-// The Viewing Mode text of an edge effectiveness value.
-std::string EdgePercentText(const std::string& text);
-
 }  // namespace qm
