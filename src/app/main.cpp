@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "presentation/host.h"
+#include "ui/controls.h"
 #include "ui/form1.h"
 
 namespace {
@@ -43,8 +44,7 @@ class FirstFrameProbe : public QObject {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const QString title = QString::fromUtf8(qm::kAppTitle.data(), static_cast<qsizetype>(qm::kAppTitle.size()));
-  QApplication::setApplicationName(title);
+  QApplication::setApplicationName(qm::ui::FromUtf8(qm::kAppTitle));
 
   const std::filesystem::path gameDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
   qm::ui::Form1 window(gameDir);

@@ -8,11 +8,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRect>
+#include <QString>
+#include <string_view>
 
 #include "catalogue/weapon_list.h"
 #include "ui/layout.h"
 
 namespace qm::ui {
+
+// Texts of the core are UTF-8, or Windows-1252 bytes where they come from
+// the weapon files.
+inline QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The windows' font: MS Sans Serif 8.25 pt, Liberation Sans where it is
 // missing. `bold` gives the headings' weight.

@@ -49,9 +49,6 @@ class Form1::WindowHost final : public Host {
 namespace {
 
 QString FromCp1252(std::string_view bytes) { return QString::fromStdString(Cp1252ToUtf8(bytes)); }
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLabel* MakeLabel(QWidget* parent, std::string_view name, std::string_view text, Qt::Alignment align) {
   auto* label = new QLabel(FromUtf8(text), parent);

@@ -14,14 +14,6 @@
 
 namespace qm::ui {
 
-namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 Form2::Form2(Form1State& main, Host& host) : QWidget(nullptr), main_(main), host_(host) {
   setObjectName("Form2");
   setWindowTitle(FromUtf8(kForm2Title));

@@ -6,11 +6,13 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "ui/controls.h"
+
 namespace qm::ui {
 
 QString QtFileFilter(std::string_view filter) {
   // Pairs of description and patterns, separated by "|".
-  const QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split('|');
+  const QStringList parts = FromUtf8(filter).split('|');
   QStringList out;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString description = parts[i];
@@ -25,8 +27,8 @@ QString QtFileFilter(std::string_view filter) {
 }
 
 Answer QtHost::MsgBox(std::string_view text, Buttons buttons) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle.data(), kAppTitle.size()),
-                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QMessageBox::NoButton,
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(kAppTitle),
+                  FromUtf8(text), QMessageBox::NoButton,
                   QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
   switch (buttons) {
