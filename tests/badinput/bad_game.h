@@ -1,6 +1,5 @@
-// A game folder with one weapon in each standard file, the main window's
-// state over it, and the checks that the state is still usable after bad
-// input.
+// A game folder with one weapon in each standard file, the main window's state
+// over it, and the check that the state is still usable after bad input.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,61 +18,59 @@
 
 namespace qm::badinput {
 
-// The weapon of standard file i (0 to 7): "[STD<i+1>]" with the ID i+1 and
-// the reload time i+1.
+using Path = std::filesystem::path;
+
+// Standard file i (0 to 7) holds the weapon STD<i+1> with the ID and the
+// reload time i+1.
 inline std::string StandardName(std::size_t i) { return "STD" + std::to_string(i + 1); }
-inline std::string StandardBlock(std::size_t i) {
-  return "[" + StandardName(i) + "]\r\n\t{\r\n\tid=" + std::to_string(i + 1) + ";\r\n\treloadtime=" +
-         std::to_string(i + 1) + ";\r\n\t}\r\n";
+inline std::string StandardEntry(std::size_t i) { return "  " + std::to_string(i + 1) + " - " + StandardName(i); }
+
+// Permissions do not stop the superuser.
+inline bool RunningAsRoot() { return ::geteuid() == 0; }
+inline Path Chmod(const Path& p, int mode) {
+  std::filesystem::permissions(p, static_cast<std::filesystem::perms>(mode));
+  return p;
 }
 
-// Permissions do not stop the superuser from reading or writing.
-inline bool RunningAsRoot() { return ::geteuid() == 0; }
-
-inline std::vector<std::string> EntryTexts(const WeaponList& list) {
+inline std::vector<std::string> SortedTexts(const WeaponList& list) {
   std::vector<std::string> out;
   for (const auto& e : list.entries()) out.push_back(e.text);
+  std::sort(out.begin(), out.end());
   return out;
-}
-
-inline std::vector<std::string> Sorted(std::vector<std::string> v) {
-  std::sort(v.begin(), v.end());
-  return v;
 }
 
 struct Game {
   Game() {
+    ::alarm(60);  // a read that blocks for good ends the program instead of hanging it
     std::map<std::string, std::string> files;
-    for (std::size_t i = 0; i < kStandardFiles.size(); ++i) files[std::string(kStandardFiles[i])] = StandardBlock(i);
+    for (std::size_t i = 0; i < kStandardFiles.size(); ++i)
+      files[std::string(kStandardFiles[i])] = "[" + StandardName(i) + "]\r\n\t{\r\n\tid=" + std::to_string(i + 1) +
+                                              ";\r\n\treloadtime=" + std::to_string(i + 1) + ";\r\n\t}\r\n";
     test::WriteGame(dir, files);
   }
+  ~Game() { ::alarm(0); }
 
-  std::filesystem::path Standard(std::size_t i) const { return dir.path() / "weapons" / std::string(kStandardFiles[i]); }
+  Path Standard(std::size_t i) const { return dir.path() / "weapons" / std::string(kStandardFiles[i]); }
 
-  // After bad input the window must still work: the weapon of a readable
-  // standard file loads, and a good file can be imported and loaded, with no
-  // message on the way.
-  void ExpectUsable(std::size_t readableStandard) {
+  // The window still works, without a message: the weapon of a readable
+  // standard file loads, and a good file imports and its weapon loads.
+  void ExpectUsable(std::optional<std::size_t> readable) {
     const std::size_t messages = host.messages.size();
-    EXPECT_TRUE(form.LoadWeapByName(StandardName(readableStandard)));
-    EXPECT_EQ(form.weapon[Slot::vRTime], std::to_string(readableStandard + 1));
-
+    if (readable) {
+      EXPECT_TRUE(form.LoadWeapByName(StandardName(*readable)));
+      EXPECT_EQ(form.weapon[Slot::vRTime], std::to_string(*readable + 1));
+    }
     const long before = form.WNum;
-    const int slots = form.IWeaps;
-    const auto extra = dir.Write("extra-" + std::to_string(extras++) + ".tdf", "[EXTRA]\n{\nid=200;\nrange=5;\n}\n");
-    EXPECT_TRUE(form.ImportFile(extra.string()));
-    EXPECT_EQ(form.IWeaps, slots + 1);
-    EXPECT_EQ(form.WNum, before + 1);
-    EXPECT_EQ(form.Label1, CountLine(form.WNum));
+    EXPECT_TRUE(form.ImportFile(dir.Write("extra.tdf", "[EXTRA]\n{\nid=200;\nrange=5;\n}\n").string()));
+    EXPECT_EQ(form.Label1, CountLine(before + 1));
     EXPECT_TRUE(form.LoadWeapByName("EXTRA"));
     EXPECT_EQ(form.weapon[Slot::vRng], "5");
-    EXPECT_EQ(host.messages.size(), messages) << "unexpected message: " << host.messages.back().text;
+    EXPECT_EQ(host.messages.size(), messages) << host.messages.back().text;
   }
 
   test::TempDir dir;
   test::ScriptedHost host;
   Form1State form{dir.path(), host};
-  int extras = 0;
 };
 
 }  // namespace qm::badinput
