@@ -62,8 +62,7 @@ std::optional<std::string> ScriptedHost::ShowOpen(const std::string& startPath) 
   return ShowSave(startPath);
 }
 
-std::optional<std::string> ScriptedHost::ShowSave(const std::string& startPath) {
-  dialogStarts.push_back(startPath);
+std::optional<std::string> ScriptedHost::ShowSave(const std::string&) {
   if (paths.empty()) {
     ADD_FAILURE() << "unexpected file dialog";
     return std::nullopt;

@@ -42,7 +42,6 @@ class ScriptedHost : public Host {
   Answer MsgBox(std::string_view text, Buttons buttons) override;
   std::optional<std::string> ShowOpen(const std::string& startPath) override;
   std::optional<std::string> ShowSave(const std::string& startPath) override;
-  void Changed(unsigned changes) override { changed |= changes; }
 
   struct Message {
     std::string text;
@@ -51,8 +50,6 @@ class ScriptedHost : public Host {
   std::vector<Message> messages;
   std::deque<Answer> answers;                      // for OkCancel / YesNo boxes
   std::deque<std::optional<std::string>> paths;    // for the file dialog; nullopt = cancel
-  std::vector<std::string> dialogStarts;           // the start path of each dialog shown
-  unsigned changed = 0;
 };
 
 }  // namespace qm::test
