@@ -113,9 +113,11 @@ std::string FormatExport(std::string_view N1, std::string_view N2, std::int32_t 
 
 namespace {
 
-std::string Describe(const std::string& what, const std::string& path, int err) {
-  return "Could not " + what + " \"" + path + "\": " + std::strerror(err) + ".";
+// The message for a file that could not be written, and why.
+std::string CannotWrite(const std::string& path, const std::string& reason) {
+  return "Could not write \"" + path + "\": " + reason + ".";
 }
+std::string CannotWrite(const std::string& path, int err) { return CannotWrite(path, std::strerror(err)); }
 
 bool WriteAll(int fd, const std::string& data) {
   std::size_t done = 0;
@@ -150,11 +152,11 @@ std::optional<std::string> ExportW(const std::string& FName, std::string_view N1
   mode_t mode;
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return Describe("write", FName, EISDIR);
-    if (!S_ISREG(st.st_mode)) return "Could not write \"" + FName + "\": it is not a regular file.";
+    if (S_ISDIR(st.st_mode)) return CannotWrite(FName, EISDIR);
+    if (!S_ISREG(st.st_mode)) return CannotWrite(FName, "it is not a regular file");
     // A file marked read-only stays as it is, whoever runs the program.
-    if ((st.st_mode & S_IWUSR) == 0) return "Could not write \"" + FName + "\": the file is read-only.";
-    if (::access(path.c_str(), W_OK) != 0) return Describe("write", FName, errno);
+    if ((st.st_mode & S_IWUSR) == 0) return CannotWrite(FName, "the file is read-only");
+    if (::access(path.c_str(), W_OK) != 0) return CannotWrite(FName, errno);
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -167,7 +169,7 @@ std::optional<std::string> ExportW(const std::string& FName, std::string_view N1
   // A short name of its own, so that any name the target may have still fits.
   std::string temp = (dir / ".quillmark-XXXXXX").string();
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return Describe("write", FName, errno);
+  if (fd < 0) return CannotWrite(FName, errno);
 
   int err = 0;
   if (!WriteAll(fd, data) || ::fsync(fd) != 0) err = errno;
@@ -176,7 +178,7 @@ std::optional<std::string> ExportW(const std::string& FName, std::string_view N1
   if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
   if (err != 0) {
     ::unlink(temp.c_str());
-    return Describe("write", FName, err);
+    return CannotWrite(FName, err);
   }
   return std::nullopt;
 }

@@ -13,6 +13,8 @@
 
 namespace qm::ui {
 
+QString FromCp1252(std::string_view bytes) { return FromUtf8(Cp1252ToUtf8(bytes)); }
+
 QFont DialogFont(bool bold) {
   static const bool substituted = [] {
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
@@ -121,7 +123,7 @@ int WeaponListModel::rowCount(const QModelIndex& parent) const {
 QVariant WeaponListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  return QString::fromStdString(Cp1252ToUtf8(list_.at(static_cast<std::size_t>(index.row())).text));
+  return FromCp1252(list_.at(static_cast<std::size_t>(index.row())).text);
 }
 
 void WeaponListModel::Reload() {

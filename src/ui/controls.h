@@ -21,6 +21,7 @@ namespace qm::ui {
 inline QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+QString FromCp1252(std::string_view bytes);
 
 // The windows' font: MS Sans Serif 8.25 pt, Liberation Sans where it is
 // missing. `bold` gives the headings' weight.

@@ -20,7 +20,6 @@
 #include "ui/layout.h"
 #include "ui/qt_host.h"
 #include "weapon/field_table.h"
-#include "weapon/text.h"
 
 namespace qm::ui {
 
@@ -48,7 +47,6 @@ class Form1::WindowHost final : public Host {
 
 namespace {
 
-QString FromCp1252(std::string_view bytes) { return QString::fromStdString(Cp1252ToUtf8(bytes)); }
 
 QLabel* MakeLabel(QWidget* parent, std::string_view name, std::string_view text, Qt::Alignment align) {
   auto* label = new QLabel(FromUtf8(text), parent);
@@ -80,7 +78,6 @@ Form1::Form1(std::filesystem::path gameDir, Host* dialogs)
 
   // The start-up scan runs before the window is first shown.
   state_.Form_Load();
-  Refresh(~0u);
 }
 
 Form1::~Form1() {

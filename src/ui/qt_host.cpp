@@ -27,8 +27,7 @@ QString QtFileFilter(std::string_view filter) {
 }
 
 Answer QtHost::MsgBox(std::string_view text, Buttons buttons) {
-  QMessageBox box(QMessageBox::NoIcon, FromUtf8(kAppTitle),
-                  FromUtf8(text), QMessageBox::NoButton,
+  QMessageBox box(QMessageBox::NoIcon, FromUtf8(kAppTitle), FromUtf8(text), QMessageBox::NoButton,
                   QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
   switch (buttons) {
