@@ -1,8 +1,6 @@
 #include "weapon/line_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/files.h"
 
 namespace qm {
 
@@ -74,24 +72,9 @@ bool LineReader::Next(std::string_view& line) {
 }
 
 InputFile::InputFile(const std::filesystem::path& path) {
-  // Only regular files are opened. A fifo in place of a weapon file would
-  // block the open until some program writes to it, and opening a device can
-  // have effects of its own: both are turned away before opening, and the
-  // open itself does not wait in case the file was swapped in between.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return;
-  const int flags = ::fcntl(fd, F_GETFL);
-  std::FILE* f = nullptr;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
-    f = ::fdopen(fd, "rb");
-  if (!f) {
-    ::close(fd);
-    return;
-  }
-  file_.reset(f);
-  reader_ = std::make_unique<LineReader>(f);
+  std::string reason;
+  file_.reset(platform::openRegularFile(path, reason));
+  if (file_) reader_ = std::make_unique<LineReader>(file_.get());
 }
 
 }  // namespace qm

@@ -1,0 +1,39 @@
+// The few file operations whose calls differ between POSIX systems and
+// Windows: opening and reading only regular files, replacing a file in one
+// step, and telling ordinary folders from the system's pseudo-folders. Paths
+// are std::filesystem paths, so names outside the local code page reach
+// Windows as UTF-16.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm::platform {
+
+// Opens a regular file for binary reading. Folders, pipes and devices are
+// turned away without waiting on them (opening a pipe blocks until a writer
+// comes). On failure returns nullptr and sets `reason` ("No such file or
+// directory", "not a regular file").
+std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reason);
+
+// Reads the whole of a regular file into `out`, reusing its capacity; the
+// same refusals as openRegularFile, and a read that fails part way fails the
+// whole (with `reason`).
+bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason);
+
+// Puts `data` in place of the file at `path` in one step: the bytes go to a
+// temporary file beside it, reach the disk, and only then take the target's
+// place, so a failure leaves the folder as it was. An existing file keeps its
+// permissions; a read-only file, a folder or anything else that is not a
+// regular file is refused. Returns why it failed, or nothing.
+std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data);
+
+// Whether `folder` is an ordinary folder on disk: it exists and is not one of
+// the system's pseudo-folders (process and device tables), whose listing or
+// files can block or never end. File dialogs start only in such folders.
+bool isOrdinaryFolder(const std::filesystem::path& folder);
+
+}  // namespace qm::platform

@@ -1,0 +1,167 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/files.h"
+
+namespace qm::platform {
+
+namespace {
+
+constexpr const char* kNotRegular = "not a regular file";
+
+std::string lastError() { return std::strerror(errno); }
+
+// Opens without blocking (see openRegularFile) and checks the opened file
+// again, in case another one was swapped in after the first look.
+int openRegular(const std::filesystem::path& path, std::string& reason) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    reason = lastError();
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    reason = kNotRegular;
+    return -1;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    reason = lastError();
+    return -1;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    reason = kNotRegular;
+    ::close(fd);
+    return -1;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    reason = lastError();
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool writeAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reason) {
+  const int fd = openRegular(path, reason);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (!f) {
+    reason = lastError();
+    ::close(fd);
+  }
+  return f;
+}
+
+bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason) {
+  out.clear();
+  const int fd = openRegular(path, reason);
+  if (fd < 0) return false;
+  struct stat st {};
+  // The size is only a hint: the file may grow or shrink while it is read.
+  std::size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096;
+  bool ok = true;
+  for (;;) {
+    const std::size_t have = out.size();
+    if (out.capacity() < have + want) out.reserve(have + want);
+    out.resize(out.capacity());
+    const ssize_t n = ::read(fd, out.data() + have, out.size() - have);
+    if (n < 0 && errno == EINTR) {
+      out.resize(have);
+      continue;
+    }
+    out.resize(have + (n > 0 ? static_cast<std::size_t>(n) : 0));
+    if (n < 0) {
+      reason = lastError();
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    want = 64 * 1024;
+  }
+  ::close(fd);
+  if (!ok) out.clear();
+  return ok;
+}
+
+std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data) {
+  mode_t mode;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+    if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+    // A file marked read-only stays as it is, whoever runs the program.
+    if ((st.st_mode & S_IWUSR) == 0) return "the file is read-only";
+    if (::access(path.c_str(), W_OK) != 0) return lastError();
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  // A short name of its own, so that any name the target may have still fits.
+  std::string temp = (dir / ".quillmark-XXXXXX").string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return lastError();
+
+  int err = 0;
+  if (!writeAll(fd, data) || ::fsync(fd) != 0) err = errno;
+  if (::fchmod(fd, mode) != 0 && err == 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(temp.c_str());
+    return std::strerror(err);
+  }
+  // The new name reaches the disk with the folder.
+  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+  return std::nullopt;
+}
+
+bool isOrdinaryFolder(const std::filesystem::path& folder) {
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  struct statfs fs {};
+  if (::statfs(folder.c_str(), &fs) != 0) return false;
+  // The process, kernel and device tables; /dev is a memory file system
+  // like /tmp, so it is told apart by its device nodes' folder itself.
+  constexpr long kPseudo[] = {0x9fa0 /* proc */,        0x62656572 /* sysfs */, 0x1cd1 /* devpts */,
+                              0x64626720 /* debugfs */, 0x73636673 /* securityfs */,
+                              0x27e0eb /* cgroup */,    0x63677270 /* cgroup2 */, 0x74726163 /* tracefs */};
+  for (long magic : kPseudo)
+    if (static_cast<long>(fs.f_type) == magic) return false;
+  std::error_code ec;
+  const auto real = std::filesystem::canonical(folder, ec);
+  if (ec) return false;
+  auto part = real.begin();  // the root, then the first folder under it
+  if (part != real.end()) ++part;
+  return part == real.end() || *part != "dev";
+}
+
+}  // namespace qm::platform

@@ -1,0 +1,165 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "platform/files.h"
+
+namespace qm::platform {
+
+namespace {
+
+constexpr const char* kNotRegular = "not a regular file";
+
+// The system's text for an error code, without the closing full stop and
+// line break it comes with.
+std::string errorText(DWORD code) {
+  char* text = nullptr;
+  const DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string out = n && text ? std::string(text, n) : "error " + std::to_string(code);
+  if (text) ::LocalFree(text);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.' || out.back() == ' '))
+    out.pop_back();
+  return out;
+}
+std::string lastError() { return errorText(::GetLastError()); }
+
+// Opens a file on disk for reading; devices (CON, NUL, COM1) and pipes are
+// refused by their handle type.
+HANDLE openRegular(const std::filesystem::path& path, std::string& reason) {
+  const DWORD attributes = ::GetFileAttributesW(path.wstring().c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    reason = lastError();
+    return INVALID_HANDLE_VALUE;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    reason = kNotRegular;
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE h = ::CreateFileW(path.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    reason = lastError();
+    return h;
+  }
+  if (::GetFileType(h) != FILE_TYPE_DISK) {
+    reason = kNotRegular;
+    ::CloseHandle(h);
+    return INVALID_HANDLE_VALUE;
+  }
+  return h;
+}
+
+bool writeAll(HANDLE h, std::string_view data) {
+  while (!data.empty()) {
+    const DWORD chunk = data.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(data.size());
+    DWORD written = 0;
+    if (!::WriteFile(h, data.data(), chunk, &written, nullptr)) return false;
+    data.remove_prefix(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reason) {
+  HANDLE h = openRegular(path, reason);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    ::CloseHandle(h);
+    return nullptr;
+  }
+  std::FILE* f = ::_fdopen(fd, "rb");
+  if (!f) {
+    reason = std::strerror(errno);
+    ::_close(fd);  // closes the handle too
+  }
+  return f;
+}
+
+bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason) {
+  out.clear();
+  HANDLE h = openRegular(path, reason);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  // The size is only a hint: the file may grow or shrink while it is read.
+  std::size_t want = ::GetFileSizeEx(h, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) + 1 : 4096;
+  bool ok = true;
+  for (;;) {
+    const std::size_t have = out.size();
+    if (out.capacity() < have + want) out.reserve(have + want);
+    out.resize(out.capacity());
+    const std::size_t room = out.size() - have;
+    DWORD got = 0;
+    const BOOL read = ::ReadFile(h, out.data() + have, room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room), &got,
+                                 nullptr);
+    out.resize(have + got);
+    if (!read) {
+      reason = lastError();
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    want = 64 * 1024;
+  }
+  ::CloseHandle(h);
+  if (!ok) out.clear();
+  return ok;
+}
+
+std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data) {
+  const std::wstring target = path.wstring();
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::strerror(EISDIR);
+    if (attributes & FILE_ATTRIBUTE_READONLY) return "the file is read-only";
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return "it is not a regular file";
+  }
+
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  // A short name of its own, so that any name the target may have still fits.
+  std::random_device seed;
+  std::mt19937 random(seed());
+  std::wstring temp;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = (dir / (".quillmark-" + std::to_string(random() % 1000000))).wstring();
+    h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return lastError();
+  }
+  if (h == INVALID_HANDLE_VALUE) return lastError();
+
+  DWORD err = 0;
+  if (!writeAll(h, data) || !::FlushFileBuffers(h)) err = ::GetLastError();
+  if (!::CloseHandle(h) && err == 0) err = ::GetLastError();
+  if (err == 0) {
+    // Replacing keeps the old file's attributes and access rights; a new file
+    // is moved into place, written through to the disk.
+    const BOOL moved =
+        exists ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!moved) err = ::GetLastError();
+  }
+  if (err != 0) {
+    ::DeleteFileW(temp.c_str());
+    return errorText(err);
+  }
+  return std::nullopt;
+}
+
+bool isOrdinaryFolder(const std::filesystem::path& folder) {
+  const DWORD attributes = ::GetFileAttributesW(folder.wstring().c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_DEVICE);
+}
+
+}  // namespace qm::platform
