@@ -15,7 +15,6 @@
 #include "export/writer.h"
 #include "fuzz_support.h"
 #include "weapon/current_weapon.h"
-#include "weapon/line_reader.h"
 #include "weapon/loader.h"
 #include "weapon/text.h"
 
@@ -46,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const bool dcheckIn : {false, true}) {
     CurrentWeapon weapon = Marked();
     bool DCheck = dcheckIn;
-    LineReader lines(file);
-    const bool found = SearchFile(lines, bracketText, weapon, DCheck);
+    const bool found = SearchFile(file, bracketText, weapon, DCheck);
 
     if (!found) {
       FUZZ_CHECK(SameWeapon(weapon, Marked()) && DCheck == dcheckIn);
@@ -60,8 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string exported = FormatExport("fuzz", "Fuzz Gun", 7, weapon);
     CurrentWeapon back;
     bool backDCheck = false;
-    LineReader backLines(exported);
-    FUZZ_CHECK(SearchFile(backLines, "[FUZZ]", back, backDCheck));
+    FUZZ_CHECK(SearchFile(exported, "[FUZZ]", back, backDCheck));
     FUZZ_CHECK(!backDCheck);
     FUZZ_CHECK(back[Slot::vName1] == "FUZZ" && back[Slot::vName2] == "Fuzz Gun" && back[Slot::vID] == "7");
     for (int s = 0; s < kSlotCount; ++s) {

@@ -30,9 +30,8 @@ bool SameEntries(const std::vector<ListEntry>& a, const std::vector<ListEntry>& 
 }
 
 std::vector<ListEntry> ScanBuffer(std::string_view bytes) {
-  LineReader lines(bytes);
   std::vector<ListEntry> out;
-  ScanFile(lines, out);
+  ScanFile(bytes, out);
   return out;
 }
 

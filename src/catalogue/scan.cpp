@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "weapon/line_reader.h"
 #include "weapon/numbers.h"
 #include "weapon/text.h"
 
@@ -30,7 +31,8 @@ bool ReadIdLine(std::string_view line, std::string& idText) {
 
 }  // namespace
 
-void ScanFile(LineReader& lines, std::vector<ListEntry>& out) {
+void ScanFile(std::string_view bytes, std::vector<ListEntry>& out) {
+  LineReader lines(bytes);
   std::string_view line;
   while (lines.Next(line)) {
     if (!IsWeaponHeader(line)) continue;
@@ -45,9 +47,9 @@ void ScanFile(LineReader& lines, std::vector<ListEntry>& out) {
   }
 }
 
-ScanOutcome ScanFiles(const std::vector<std::filesystem::path>& files) {
+ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files) {
   ScanOutcome out;
-  out.unreadable = ReadEach(files, [&out](LineReader& lines) { ScanFile(lines, out.entries); });
+  out.unreadable = ReadEach(files, [&out](std::string_view bytes) { ScanFile(bytes, out.entries); });
   return out;
 }
 

@@ -1,11 +1,11 @@
 // The catalogue scan: one list entry per weapon header of a weapon file.
 #pragma once
 
-#include <filesystem>
+#include <string_view>
 #include <vector>
 
+#include "catalogue/weapon_file.h"
 #include "catalogue/weapon_list.h"
-#include "weapon/line_reader.h"
 
 namespace qm {
 
@@ -14,15 +14,15 @@ namespace qm {
 // ID text comes from the next id line ("id=" at the start of a line or after
 // one tab, in any case) whose text is not zero; every line read while looking
 // for it is consumed, other headers included.
-void ScanFile(LineReader& lines, std::vector<ListEntry>& out);
+void ScanFile(std::string_view bytes, std::vector<ListEntry>& out);
 
 struct ScanOutcome {
   std::vector<ListEntry> entries;
-  std::vector<std::filesystem::path> unreadable;  // files that could not be read
+  std::vector<UnreadableFile> unreadable;
 };
 
 // Scans the files in order; a file that cannot be read is passed over and
 // reported, the others are scanned all the same.
-ScanOutcome ScanFiles(const std::vector<std::filesystem::path>& files);
+ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files);
 
 }  // namespace qm

@@ -44,8 +44,8 @@ class CliHost : public Host {
   }
   std::optional<std::string> ShowOpen(const std::string&) override { return std::nullopt; }
   std::optional<std::string> ShowSave(const std::string&) override { return savePath; }
-  void ReportUnreadable(const std::vector<std::filesystem::path>& files) override {
-    for (const auto& f : files) err_ << "warning: cannot read weapon file " << f.string() << '\n';
+  void ReportUnreadable(const std::vector<UnreadableFile>& files) override {
+    for (const auto& f : files) err_ << "warning: cannot read weapon file " << f.name << ": " << f.reason << '\n';
   }
 
   bool refused = false;  // a message other than a warning was shown

@@ -6,20 +6,29 @@
 #include "catalogue/scan.h"
 #include "presentation/descriptions.h"
 #include "presentation/values.h"
-#include "weapon/line_reader.h"
 #include "weapon/loader.h"
 
 namespace qm {
 
-std::string UnreadableFilesMessage(const std::vector<std::filesystem::path>& files) {
+namespace {
+
+std::vector<WeaponFilePtr> StandardFiles(const std::filesystem::path& gameDir) {
+  std::vector<WeaponFilePtr> files;
+  for (auto& path : StandardFilePaths(gameDir)) files.push_back(looseFile(std::move(path)));
+  return files;
+}
+
+}  // namespace
+
+std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files) {
   std::string text = files.size() == 1 ? "This weapon file could not be read:\n"
                                        : "These weapon files could not be read:\n";
-  for (const auto& f : files) text += "\n" + f.string();
+  for (const auto& f : files) text += "\n" + f.name + ": " + f.reason;
   text += "\n\nThe weapons of the other files are listed.";
   return text;
 }
 
-void Host::ReportUnreadable(const std::vector<std::filesystem::path>& files) {
+void Host::ReportUnreadable(const std::vector<UnreadableFile>& files) {
   MsgBox(UnreadableFilesMessage(files), Buttons::Ok);
 }
 
@@ -54,14 +63,14 @@ void Form1State::Command62_Click() {
 
 // --- Procedures ---------------------------------------------------------
 
-std::vector<std::filesystem::path> Form1State::SearchList() const {
-  std::vector<std::filesystem::path> files = StandardFilePaths(gameDir_);
-  for (int k = 0; k < IWeaps; ++k) files.emplace_back(IWeap[k]);
+std::vector<WeaponFilePtr> Form1State::SearchList() const {
+  std::vector<WeaponFilePtr> files = StandardFiles(gameDir_);
+  for (int k = 0; k < IWeaps; ++k) files.push_back(looseFile(IWeap[k]));
   return files;
 }
 
 void Form1State::ResetW() {
-  ScanOutcome scan = ScanFiles(StandardFilePaths(gameDir_));
+  ScanOutcome scan = ScanFiles(StandardFiles(gameDir_));
   Combo1.Clear();
   WNum = static_cast<long>(scan.entries.size());
   Combo1.Add(std::move(scan.entries));
@@ -106,7 +115,7 @@ bool Form1State::ImportFile(const std::string& path) {
   // The file is read whole before anything changes, so a file that cannot
   // be read to its end takes no slot and adds nothing.
   std::vector<ListEntry> entries;
-  const auto unreadable = ReadEach({path}, [&entries](LineReader& lines) { ScanFile(lines, entries); });
+  const auto unreadable = ReadEach({looseFile(path)}, [&entries](std::string_view bytes) { ScanFile(bytes, entries); });
   if (!unreadable.empty()) {
     host_.ReportUnreadable(unreadable);
     return false;

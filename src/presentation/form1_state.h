@@ -53,7 +53,7 @@ class Form1State {
 
   // --- State -------------------------------------------------------------
   const std::filesystem::path& gameDir() const { return gameDir_; }
-  std::vector<std::filesystem::path> SearchList() const;
+  std::vector<WeaponFilePtr> SearchList() const;
 
   CurrentWeapon weapon;          // the weapon on display; its damage list is List1
   bool DCheck = false;
@@ -82,6 +82,6 @@ class Form1State {
 };
 
 // Builds the message that names weapon files that could not be read.
-std::string UnreadableFilesMessage(const std::vector<std::filesystem::path>& files);
+std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files);
 
 }  // namespace qm

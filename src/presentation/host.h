@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/weapon_file.h"
+
 namespace qm {
 
 enum class Buttons { Ok, OkCancel, YesNo };
@@ -40,8 +42,9 @@ class Host {
   virtual std::optional<std::string> ShowOpen(const std::string& startPath) = 0;
   virtual std::optional<std::string> ShowSave(const std::string& startPath) = 0;
 
-  // Weapon files could not be read; by default one message names them all.
-  virtual void ReportUnreadable(const std::vector<std::filesystem::path>& files);
+  // Weapon files could not be read; by default one message names them all
+  // with what went wrong.
+  virtual void ReportUnreadable(const std::vector<UnreadableFile>& files);
 
   // The procedures have changed what the window shows.
   virtual void Changed(unsigned changes) { (void)changes; }

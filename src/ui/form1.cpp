@@ -32,7 +32,7 @@ class Form1::WindowHost final : public Host {
   Answer MsgBox(std::string_view text, Buttons buttons) override { return dialogs_.MsgBox(text, buttons); }
   std::optional<std::string> ShowOpen(const std::string& startPath) override { return dialogs_.ShowOpen(startPath); }
   std::optional<std::string> ShowSave(const std::string& startPath) override { return dialogs_.ShowSave(startPath); }
-  void ReportUnreadable(const std::vector<std::filesystem::path>& files) override {
+  void ReportUnreadable(const std::vector<UnreadableFile>& files) override {
     dialogs_.ReportUnreadable(files);
   }
   void Changed(unsigned changes) override {

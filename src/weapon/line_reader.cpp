@@ -1,12 +1,8 @@
 #include "weapon/line_reader.h"
 
-#include "platform/files.h"
-
 namespace qm {
 
 namespace {
-constexpr std::size_t kBufferSize = 256 * 1024;
-
 inline const char* FindLineEnd(const char* p, const char* end) {
   for (; p != end; ++p)
     if (static_cast<unsigned char>(*p) <= '\r' && (*p == '\n' || *p == '\r')) return p;
@@ -16,7 +12,7 @@ inline const char* FindLineEnd(const char* p, const char* end) {
 
 LineReader::LineReader(std::string_view data) : pos_(data.data()), end_(data.data() + data.size()) {}
 
-LineReader::LineReader(std::FILE* file) : file_(file), buffer_(kBufferSize) {
+LineReader::LineReader(std::FILE* file, std::size_t bufferSize) : file_(file), buffer_(bufferSize) {
   pos_ = end_ = buffer_.data();
 }
 
@@ -69,12 +65,6 @@ bool LineReader::Next(std::string_view& line) {
     }
     return true;
   }
-}
-
-InputFile::InputFile(const std::filesystem::path& path) {
-  std::string reason;
-  file_.reset(platform::openRegularFile(path, reason));
-  if (file_) reader_ = std::make_unique<LineReader>(file_.get());
 }
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "weapon/line_reader.h"
 #include "weapon/recogniser.h"
 #include "weapon/text.h"
 
@@ -22,7 +23,8 @@ std::string BracketNameOf(std::string_view header) {
 
 }  // namespace
 
-bool SearchFile(LineReader& lines, std::string_view bracketText, CurrentWeapon& weapon, bool& DCheck) {
+bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWeapon& weapon, bool& DCheck) {
+  LineReader lines(bytes);
   std::string match(bracketText);
   for (auto& c : match) c = FoldLower(c);
 
@@ -54,12 +56,12 @@ bool SearchFile(LineReader& lines, std::string_view bracketText, CurrentWeapon& 
   return found;
 }
 
-LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<std::filesystem::path>& searchList,
+LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
                        CurrentWeapon& weapon, bool& DCheck) {
   const std::string bracketText = "[" + std::string(bracketName) + "]";
   LoadOutcome out;
-  out.unreadable = ReadEach(searchList, [&](LineReader& lines) {
-    if (SearchFile(lines, bracketText, weapon, DCheck)) out.found = true;
+  out.unreadable = ReadEach(searchList, [&](std::string_view bytes) {
+    if (SearchFile(bytes, bracketText, weapon, DCheck)) out.found = true;
   });
   return out;
 }

@@ -34,17 +34,18 @@ TEST(MissingStandardFiles, OneMessageNamesThemAndTheRestWorks) {
 struct BlockerCase {
   const char* what;
   void (*make)(const Path& at);  // puts there something that cannot be read
+  const char* reason;            // what the message says went wrong
   const char* skip;              // why it cannot be made to fail here
 };
 void PrintTo(const BlockerCase& c, std::ostream* os) { *os << c.what; }
 
 const BlockerCase kBlockers[] = {
-    {"folder", [](const Path& at) { std::filesystem::create_directories(at / "inner"); }, nullptr},
-    {"fifo", [](const Path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }, nullptr},
-    {"no_permission", [](const Path& at) { std::ofstream{at}, Chmod(at, 0); },
+    {"folder", [](const Path& at) { std::filesystem::create_directories(at / "inner"); }, "not a regular file", nullptr},
+    {"fifo", [](const Path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }, "not a regular file", nullptr},
+    {"no_permission", [](const Path& at) { std::ofstream{at}, Chmod(at, 0); }, "Permission denied",
      RunningAsRoot() ? "running as root, where permissions do not stop reading; the other cases cover it" : nullptr},
     // Opens, but every read at its start fails.
-    {"read_error", [](const Path& at) { std::filesystem::create_symlink("/proc/self/mem", at); },
+    {"read_error", [](const Path& at) { std::filesystem::create_symlink("/proc/self/mem", at); }, "Input/output error",
      std::filesystem::exists("/proc/self/mem") ? nullptr : "no /proc/self/mem here"},
 };
 
@@ -61,7 +62,8 @@ TEST_P(UnreadableFile, IsNamedAndChangesNothing) {
   GetParam().make(chosen);
   game.form.Form_Load();
   ASSERT_EQ(game.host.messages.size(), 1u);
-  EXPECT_NE(game.host.messages[0].text.find(game.Standard(0).string()), std::string::npos);
+  const std::string reason = std::string(": ") + GetParam().reason + "\n";
+  EXPECT_NE(game.host.messages[0].text.find(game.Standard(0).string() + reason), std::string::npos);
   EXPECT_EQ(game.form.Label1, CountLine(7));
 
   for (int filled : {0, kExtraSlots}) {
@@ -72,7 +74,7 @@ TEST_P(UnreadableFile, IsNamedAndChangesNothing) {
     EXPECT_FALSE(game.form.ImportFile(chosen.string()));
     ASSERT_EQ(game.host.messages.size(), messages + 1);
     EXPECT_EQ(game.host.messages.back().buttons, Buttons::Ok);
-    EXPECT_NE(game.host.messages.back().text.find(chosen.string()), std::string::npos);
+    EXPECT_NE(game.host.messages.back().text.find(chosen.string() + reason), std::string::npos);
     EXPECT_EQ(game.form.IWeaps, filled);
     EXPECT_EQ(game.form.Label1, count);
     if (filled == 0) game.ExpectUsable(7);  // a search passes over the standard file without a message

@@ -130,12 +130,12 @@ TEST(WriterTest, RoundTripThroughTheLoader) {
 
   CurrentWeapon original;
   bool dcheck = false;
-  ASSERT_TRUE(LoadWeapon("ORIGINAL", {source}, original, dcheck).found);
+  ASSERT_TRUE(LoadWeapon("ORIGINAL", {looseFile(source)}, original, dcheck).found);
   const auto exported = dir.path() / "new.tdf";
   ASSERT_FALSE(ExportW(exported.string(), "copy", "New", 77, original));
 
   CurrentWeapon copy;
-  ASSERT_TRUE(LoadWeapon("COPY", {exported}, copy, dcheck).found);
+  ASSERT_TRUE(LoadWeapon("COPY", {looseFile(exported)}, copy, dcheck).found);
   for (Slot s : kWriterOrder)
     if (s != kGroupEnd) {
       EXPECT_EQ(copy[s], original[s]) << SlotName(s);

@@ -48,8 +48,7 @@ TEST(LoaderTest, BlockGrammar) {
   for (const BlockCase& c : kBlocks) {
     CurrentWeapon w;  // starts with the list box's "None"
     bool dcheck = false;
-    LineReader lines(c.text);
-    EXPECT_EQ(SearchFile(lines, c.bracket, w, dcheck), c.found) << c.what;
+    EXPECT_EQ(SearchFile(c.text, c.bracket, w, dcheck), c.found) << c.what;
     EXPECT_EQ(w[Slot::vName1], c.name1) << c.what;
     EXPECT_EQ(w[Slot::vRng], c.range) << c.what;
     EXPECT_EQ(w.damage, c.damage) << c.what;
@@ -64,14 +63,14 @@ TEST(LoaderTest, LaterFilesWinAndNotFoundKeepsTheWeapon) {
 
   CurrentWeapon w;
   bool dcheck = false;
-  LoadOutcome out = LoadWeapon("GUN", {a, missing, b}, w, dcheck);
+  LoadOutcome out = LoadWeapon("GUN", {looseFile(a), looseFile(missing), looseFile(b)}, w, dcheck);
   EXPECT_TRUE(out.found);
-  EXPECT_EQ(out.unreadable, std::vector<std::filesystem::path>{missing});
+  EXPECT_EQ(out.unreadable, (std::vector<UnreadableFile>{{missing.string(), "No such file or directory"}}));
   EXPECT_EQ(w[Slot::vRng], "3");
   EXPECT_EQ(w[Slot::vBRounds], "");  // the whole weapon comes from the last block
   EXPECT_EQ(w[Slot::vName1], "gun");
 
-  out = LoadWeapon("NONE", {a, b}, w, dcheck);
+  out = LoadWeapon("NONE", {looseFile(a), looseFile(b)}, w, dcheck);
   EXPECT_FALSE(out.found);
   EXPECT_EQ(w[Slot::vRng], "3");
   EXPECT_EQ(w[Slot::vName1], "gun");
@@ -82,10 +81,10 @@ TEST(LoaderTest, EachLoadReadsTheFilesAnew) {
   const auto f = dir.Write("a.tdf", "[GUN]\n{\nrange=1;\n}\n");
   CurrentWeapon w;
   bool dcheck = false;
-  LoadWeapon("GUN", {f}, w, dcheck);
+  LoadWeapon("GUN", {looseFile(f)}, w, dcheck);
   EXPECT_EQ(w[Slot::vRng], "1");
   dir.Write("a.tdf", "[GUN]\n{\nrange=2;\n}\n");
-  LoadWeapon("GUN", {f}, w, dcheck);
+  LoadWeapon("GUN", {looseFile(f)}, w, dcheck);
   EXPECT_EQ(w[Slot::vRng], "2");
 }
 

@@ -13,8 +13,7 @@ namespace {
 
 std::vector<std::string> Scan(const std::string& text) {
   std::vector<ListEntry> entries;
-  LineReader lines(text);
-  ScanFile(lines, entries);
+  ScanFile(text, entries);
   std::vector<std::string> out;
   for (const auto& e : entries) out.push_back(e.text + "|" + e.name);
   return out;
@@ -79,12 +78,15 @@ TEST(ScanTest, StandardFilesInAnyLetterCaseAndMissingOnes) {
   ASSERT_EQ(files.size(), 8u);
   EXPECT_EQ(files[0], dir.path() / "WEAPONS" / "CANNONS.TDF");
   EXPECT_EQ(files[2], dir.path() / "WEAPONS" / "Lasers.tdf");
-  const ScanOutcome out = ScanFiles(files);
+  std::vector<WeaponFilePtr> weaponFiles;
+  for (const auto& f : files) weaponFiles.push_back(looseFile(f));
+  const ScanOutcome out = ScanFiles(weaponFiles);
   ASSERT_EQ(out.entries.size(), 3u);
   EXPECT_EQ(out.entries[0].text, "  1 - A");
   EXPECT_EQ(out.entries[2].text, "  3 - C");
   EXPECT_EQ(out.unreadable.size(), 5u);  // fires, meteors, missiles, rockets, units
-  EXPECT_EQ(out.unreadable[0].filename(), "fires.tdf");
+  EXPECT_EQ(out.unreadable[0].name, files[1].string());
+  EXPECT_EQ(out.unreadable[0].reason, "No such file or directory");
 }
 
 }  // namespace

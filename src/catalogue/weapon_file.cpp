@@ -1,0 +1,27 @@
+#include "catalogue/weapon_file.h"
+
+#include "platform/files.h"
+
+namespace qm {
+
+namespace {
+
+class LooseFile final : public WeaponFile {
+ public:
+  explicit LooseFile(std::filesystem::path path) : path_(std::move(path)), name_(path_.string()) {}
+
+  const std::string& name() const override { return name_; }
+  bool read(std::string& out, std::string& reason) const override {
+    return platform::readRegularFile(path_, out, reason);
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::string name_;
+};
+
+}  // namespace
+
+WeaponFilePtr looseFile(std::filesystem::path path) { return std::make_shared<LooseFile>(std::move(path)); }
+
+}  // namespace qm

@@ -1,0 +1,53 @@
+// The game's weapon files as the readers see them: something with a name for
+// messages that gives its whole contents at once.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+class WeaponFile {
+ public:
+  virtual ~WeaponFile() = default;
+  // What messages call the file: a path, or ARCHIVE/inner/path for a file
+  // inside an archive.
+  virtual const std::string& name() const = 0;
+  // Reads the whole file into `out`, reusing its capacity. On failure returns
+  // false and sets `reason` to what went wrong ("No such file or directory",
+  // "not a regular file", ...).
+  virtual bool read(std::string& out, std::string& reason) const = 0;
+};
+
+using WeaponFilePtr = std::shared_ptr<const WeaponFile>;
+
+// A file on disk. Folders, fifos and devices are refused without opening
+// them, so a reader never blocks on one.
+WeaponFilePtr looseFile(std::filesystem::path path);
+
+// A file that could not be read, and why.
+struct UnreadableFile {
+  std::string name;
+  std::string reason;
+  bool operator==(const UnreadableFile&) const = default;
+};
+
+// Reads each file in turn into one reused buffer and hands its bytes to
+// `read`; returns the files that could not be read whole.
+template <class Read>
+std::vector<UnreadableFile> ReadEach(const std::vector<WeaponFilePtr>& files, Read read) {
+  std::vector<UnreadableFile> unreadable;
+  std::string bytes, reason;
+  for (const WeaponFilePtr& file : files) {
+    if (file->read(bytes, reason))
+      read(std::string_view(bytes));
+    else
+      unreadable.push_back({file->name(), reason});
+  }
+  return unreadable;
+}
+
+}  // namespace qm
