@@ -1,0 +1,171 @@
+#include "checks/game_check.h"
+
+#include <algorithm>
+
+#include "checks/known_keys.h"
+#include "weapon/text.h"
+
+namespace qm {
+
+namespace {
+
+bool sameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && FoldLower(a[i]) != FoldLower(b[i])) return false;
+  return true;
+}
+
+std::string folded(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = FoldLower(c);
+  return out;
+}
+
+std::string bracketed(std::string_view name) { return quoted("[" + std::string(name) + "]"); }
+
+std::string place(const WeaponRecord& w) { return w.file + ":" + std::to_string(w.line); }
+
+}  // namespace
+
+std::optional<long> wholeNumber(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  const bool negative = !s.empty() && s.front() == '-';
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
+  if (s.empty() || s.size() > 9) return std::nullopt;
+  long value = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+Census takeCensus(const std::vector<WeaponRecord>& weapons) {
+  Census census;
+  for (std::size_t i = 0; i < weapons.size(); ++i) {
+    const auto& id = weapons[i].id;
+    if (id && *id >= 0 && *id < kIdCount) census.users[static_cast<std::size_t>(*id)].push_back(i);
+  }
+  for (int id = 0; id < kIdCount; ++id) {
+    const auto& users = census.users[static_cast<std::size_t>(id)];
+    if (users.empty()) census.free.push_back(id);
+    const bool conflict = std::any_of(users.begin(), users.end(), [&](std::size_t u) {
+      return !sameFolded(weapons[u].name, weapons[users.front()].name);
+    });
+    if (conflict) census.conflicts.push_back({id, users});
+  }
+  return census;
+}
+
+void GameCheck::addFile(const std::string& name, std::string_view bytes) {
+  ++files_;
+  const TdfDocument doc = readTdf(bytes, name, findings_);
+  for (const TdfBlock& weapon : doc.blocks) checkWeapon(name, weapon);
+}
+
+void GameCheck::addUnreadable(const std::string& name, const std::string& reason) {
+  ++files_;
+  findings_.push_back({name, 0, 0, Severity::Error, check::kUnreadable, "cannot read the file: " + reason});
+}
+
+void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
+  WeaponRecord record{std::string(weapon.name), file, weapon.at.line, false, {}, std::nullopt, 0, 0};
+  for (const TdfPair& pair : weapon.pairs) {
+    if (!sameFolded(pair.key, "id")) continue;
+    record.hasId = true;
+    record.idText = std::string(pair.value);
+    record.id = wholeNumber(pair.value);
+    record.idLine = pair.at.line;
+    record.idColumn = pair.at.column;
+  }
+  if (!record.hasId) {
+    findings_.push_back({file, weapon.at.line, weapon.at.column, Severity::Error, check::kMissingId,
+                         bracketed(weapon.name) + " has no ID"});
+  } else if (!record.id || *record.id < 0 || *record.id >= kIdCount) {
+    findings_.push_back({file, record.idLine, record.idColumn, Severity::Error, check::kBadId,
+                         "the ID " + quoted(record.idText) + " of " + bracketed(weapon.name) +
+                             " is not a whole number from 0 to 255"});
+  }
+  checkBlock(file, weapon, true, false);
+  weapons_.push_back(std::move(record));
+}
+
+void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage) {
+  const auto& pairs = block.pairs;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const TdfPair& pair = pairs[i];
+    auto report = [&](Severity severity, std::string_view name, std::string message) {
+      findings_.push_back({file, pair.at.line, pair.at.column, severity, name, std::move(message)});
+    };
+    for (std::size_t j = i; j-- > 0;) {
+      if (!sameFolded(pairs[j].key, pair.key)) continue;
+      report(Severity::Warning, check::kDuplicateKey,
+             quoted(pair.key) + " is set again (first at line " + std::to_string(pairs[j].at.line) +
+                 "): the later value " + quoted(pair.value) + " is the one that counts");
+      break;
+    }
+    KeyKind kind = damage ? KeyKind::Number : KeyKind::Other;
+    if (weaponLevel) {
+      folded_.assign(pair.key);
+      for (char& c : folded_) c = FoldLower(c);
+      kind = folded_ == "id" ? KeyKind::Other : weaponKeyKind(folded_);
+      if (kind == KeyKind::Unknown) {
+        const std::string_view nearest = suggestion(folded_);
+        report(Severity::Warning, check::kUnknownKey,
+               "the game does not know the key " + quoted(pair.key) +
+                   (nearest.empty() ? std::string() : "; did you mean " + quoted(nearest) + "?"));
+      }
+    }
+    if (kind != KeyKind::Number) continue;
+    if (pair.value.empty())
+      report(Severity::Warning, check::kEmptyValue, quoted(pair.key) + " has no value");
+    else if (!isNumberText(pair.value))
+      report(Severity::Error, check::kNotANumber,
+             "the value " + quoted(pair.value) + " of " + quoted(pair.key) + " is not a number");
+  }
+  for (const TdfBlock& inner : block.blocks)
+    checkBlock(file, inner, false, weaponLevel && sameFolded(inner.name, "damage"));
+}
+
+std::string_view GameCheck::suggestion(std::string_view lowerKey) {
+  const auto it = suggestions_.find(std::string(lowerKey));
+  if (it != suggestions_.end()) return it->second;
+  return suggestions_.emplace(std::string(lowerKey), nearestWeaponKey(lowerKey)).first->second;
+}
+
+void GameCheck::finish() {
+  // A weapon defined twice: the later definition is the one that counts.
+  std::unordered_map<std::string, std::size_t> lastByName;
+  for (std::size_t i = 0; i < weapons_.size(); ++i) {
+    const WeaponRecord& w = weapons_[i];
+    const auto [it, first] = lastByName.try_emplace(folded(w.name), i);
+    if (first) continue;
+    const WeaponRecord& earlier = weapons_[it->second];
+    findings_.push_back({w.file, w.line, 1, Severity::Error, check::kDuplicateWeapon,
+                         bracketed(w.name) + " is defined again: the game takes this definition and drops the one at " +
+                             place(earlier)});
+    it->second = i;
+  }
+
+  const Census census = takeCensus(weapons_);
+  for (const IdConflict& conflict : census.conflicts) {
+    const WeaponRecord& holder = weapons_[conflict.weapons.front()];
+    for (std::size_t u : conflict.weapons) {
+      const WeaponRecord& w = weapons_[u];
+      if (sameFolded(w.name, holder.name)) continue;
+      findings_.push_back({w.file, w.idLine, w.idColumn, Severity::Error, check::kIdConflict,
+                           "the ID " + std::to_string(conflict.id) + " of " + bracketed(w.name) +
+                               " is also the ID of " + bracketed(holder.name) + " at " + place(holder)});
+    }
+  }
+  std::stable_sort(findings_.begin(), findings_.end(), findingBefore);
+}
+
+std::size_t GameCheck::count(Severity s) const {
+  return static_cast<std::size_t>(
+      std::count_if(findings_.begin(), findings_.end(), [s](const Finding& f) { return f.severity == s; }));
+}
+
+}  // namespace qm

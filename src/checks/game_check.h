@@ -1,0 +1,92 @@
+// The game checks over a set of weapon files: every file read as the game
+// reads it and linted, the weapon ID census, and the checks that need all
+// files at once (one ID for two weapons, one weapon defined twice).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "checks/finding.h"
+#include "checks/tdf_reader.h"
+
+namespace qm {
+
+// A weapon: a block at the top level of a file.
+struct WeaponRecord {
+  std::string name;  // between the brackets, bytes as written
+  std::string file;
+  int line = 0;      // of the header
+  bool hasId = false;
+  std::string idText;      // as written, blanks around it trimmed
+  std::optional<long> id;  // when idText is a whole number
+  int idLine = 0, idColumn = 0;
+};
+
+inline constexpr int kIdCount = 256;
+
+struct IdConflict {
+  int id = 0;
+  std::vector<std::size_t> weapons;  // indices into the weapons, in reading order
+};
+
+struct Census {
+  std::array<std::vector<std::size_t>, kIdCount> users;  // per ID, indices into the weapons
+  std::vector<IdConflict> conflicts;                       // in ID order
+  std::vector<int> free;                                   // IDs no weapon uses
+  int used() const { return kIdCount - static_cast<int>(free.size()); }
+};
+
+// Two weapons of different names on one ID. `weapons` in reading order.
+Census takeCensus(const std::vector<WeaponRecord>& weapons);
+
+// The names of the checks made over whole weapons and across files.
+namespace check {
+inline constexpr std::string_view kDuplicateKey = "duplicate-key";
+inline constexpr std::string_view kMissingId = "missing-id";
+inline constexpr std::string_view kBadId = "bad-id";
+inline constexpr std::string_view kIdConflict = "id-conflict";
+inline constexpr std::string_view kDuplicateWeapon = "duplicate-weapon";
+inline constexpr std::string_view kNotANumber = "not-a-number";
+inline constexpr std::string_view kEmptyValue = "empty-value";
+inline constexpr std::string_view kUnknownKey = "unknown-key";
+inline constexpr std::string_view kUnreadable = "unreadable";
+}  // namespace check
+
+class GameCheck {
+ public:
+  // Reads one file and makes the checks that need only that file. Files are
+  // added in the order the game reads them: of two definitions of one
+  // weapon, the later one counts.
+  void addFile(const std::string& name, std::string_view bytes);
+  // A file that could not be read at all: an error finding naming `reason`.
+  void addUnreadable(const std::string& name, const std::string& reason);
+  // Makes the checks across files and sorts the findings by file and line.
+  void finish();
+
+  const std::vector<WeaponRecord>& weapons() const { return weapons_; }
+  const std::vector<Finding>& findings() const { return findings_; }
+  std::size_t fileCount() const { return files_; }
+  std::size_t count(Severity s) const;
+
+ private:
+  void checkWeapon(const std::string& file, const TdfBlock& weapon);
+  void checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage);
+  std::string_view suggestion(std::string_view lowerKey);
+
+  std::vector<WeaponRecord> weapons_;
+  std::vector<Finding> findings_;
+  std::size_t files_ = 0;
+  std::unordered_map<std::string, std::string_view> suggestions_;  // unknown key -> nearest known one
+  std::string folded_;  // scratch
+};
+
+// A whole number as the ID of a weapon: blanks around it, an optional sign,
+// at most nine digits.
+std::optional<long> wholeNumber(std::string_view text);
+
+}  // namespace qm

@@ -1,0 +1,247 @@
+#include "checks/tdf_reader.h"
+
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// The weapon list skips a line that starts with exactly this, letter case included.
+constexpr std::string_view kDamageHeader = "[DAMAGE]";
+
+class Reader {
+ public:
+  Reader(std::string_view text, const std::string& file, std::vector<Finding>& findings)
+      : text_(text), file_(file), findings_(findings) {}
+
+  TdfDocument run() {
+    while (pos_ < text_.size()) step();
+    if (pending_) missingBrace();
+    if (!open_.empty()) {
+      const TdfBlock& outer = open_.front();
+      report(outer.at, Severity::Error, check::kUnclosedBlock,
+             "block " + bracketed(outer.name) + " is still open at the end of the file: a '}' is missing");
+      while (!open_.empty()) closeBlock();
+    }
+    return std::move(doc_);
+  }
+
+ private:
+  std::string bracketed(std::string_view name) const { return quoted("[" + std::string(name) + "]"); }
+
+  TdfPosition at(std::size_t p) const { return {line_, static_cast<int>(p - lineStart_ + 1)}; }
+  TdfPosition here() const { return at(pos_); }
+
+  bool commentAt(std::size_t p) const {
+    return text_[p] == '/' && p + 1 < text_.size() && (text_[p + 1] == '/' || text_[p + 1] == '*');
+  }
+  std::size_t lineEndFrom(std::size_t p) const {
+    while (p < text_.size() && !isLineEnd(text_[p])) ++p;
+    return p;
+  }
+
+  void report(TdfPosition where, Severity severity, std::string_view name, std::string message) {
+    findings_.push_back({file_, where.line, where.column, severity, name, std::move(message)});
+  }
+
+  // Passes over the line end at pos_: CR LF, a lone CR or a lone LF.
+  void newline() {
+    if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+    ++pos_;
+    ++line_;
+    lineStart_ = pos_;
+  }
+
+  void step() {
+    const char c = text_[pos_];
+    if (isLineEnd(c)) return newline();
+    if (isBlank(c)) return void(++pos_);
+    if (commentAt(pos_)) return text_[pos_ + 1] == '/' ? void(pos_ = lineEndFrom(pos_)) : blockComment();
+    if (c == '[') return header();
+    if (pending_ && c != '{') missingBrace();
+    if (c == '{') return openBrace();
+    if (c == '}') return closeBrace();
+    if (c == ';') return void(++pos_);  // an empty statement
+    if (open_.empty()) return textOutside();
+    pair();
+  }
+
+  void blockComment() {
+    const TdfPosition start = here();
+    pos_ += 2;
+    while (pos_ < text_.size()) {
+      const char c = text_[pos_];
+      if (c == '*' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '/') {
+        pos_ += 2;
+        return;
+      }
+      if (!isLineEnd(c)) {
+        ++pos_;
+        continue;
+      }
+      newline();
+      // The weapon list reads lines and knows nothing of comments.
+      const std::string_view line = text_.substr(pos_, lineEndFrom(pos_) - pos_);
+      if (!line.empty() && line[0] == '[' && !line.starts_with(kDamageHeader))
+        report(here(), Severity::Warning, check::kBlockInComment,
+               "the weapon list shows " + quoted(line) + " although it is inside a /* */ comment");
+    }
+    report(start, Severity::Error, check::kUnclosedComment, "a /* comment is never closed");
+  }
+
+  void header() {
+    const TdfPosition start = here();
+    const std::size_t lineEnd = lineEndFrom(pos_);
+    const std::string_view line = text_.substr(lineStart_, lineEnd - lineStart_);
+    std::size_t close = pos_ + 1;
+    while (close < lineEnd && text_[close] != ']') ++close;
+    if (pending_) missingBrace();
+    pending_ = true;
+    pendingBlock_ = TdfBlock{};
+    pendingBlock_.at = start;
+    if (close == lineEnd) {
+      pendingBlock_.name = trimmed(text_.substr(pos_ + 1, lineEnd - pos_ - 1));
+      report(start, Severity::Error, check::kUnclosedHeader,
+             "the header " + quoted("[" + std::string(pendingBlock_.name)) + " has no ']'");
+      pos_ = lineEnd;
+      return;
+    }
+    pendingBlock_.name = text_.substr(pos_ + 1, close - pos_ - 1);
+    pos_ = close + 1;
+
+    // How the weapon list sees it: a header starts its line, and the listed
+    // name is the line less its first and last byte.
+    if (start.column == 1 && !open_.empty() && !line.starts_with(kDamageHeader)) {
+      report(start, Severity::Warning, check::kListedSubBlock,
+             "the weapon list shows the sub-block " + bracketed(pendingBlock_.name) +
+                 " as a weapon, because its header starts the line");
+    } else if (start.column == 1 && open_.empty() && pos_ < lineEnd) {
+      report(here(), Severity::Warning, check::kTextAfterHeader,
+             "text after ']': the weapon list shows the name " + quoted(line.substr(1, line.size() - 2)) +
+                 " and cannot load that weapon");
+    } else if (start.column > 1 && open_.empty()) {
+      report(start, Severity::Warning, check::kIndentedHeader,
+             "the weapon list does not show " + bracketed(pendingBlock_.name) +
+                 ", because its header does not start the line");
+    }
+  }
+
+  void missingBrace() {
+    report(pendingBlock_.at, Severity::Error, check::kMissingBrace,
+           bracketed(pendingBlock_.name) + " is not followed by '{'");
+    pending_ = false;
+  }
+
+  void openBrace() {
+    if (pending_) {
+      open_.push_back(std::move(pendingBlock_));
+      pending_ = false;
+    } else {
+      report(here(), Severity::Error, check::kMissingHeader, "'{' without a [NAME] header before it");
+      open_.push_back(TdfBlock{{}, here(), {}, {}});
+    }
+    ++pos_;
+  }
+
+  void closeBrace() {
+    if (open_.empty())
+      report(here(), Severity::Error, check::kUnmatchedBrace, "'}' with no block open");
+    else
+      closeBlock();
+    ++pos_;
+  }
+
+  void closeBlock() {
+    TdfBlock done = std::move(open_.back());
+    open_.pop_back();
+    (open_.empty() ? doc_.blocks : open_.back().blocks).push_back(std::move(done));
+  }
+
+  // Where a run of text that is no pair ends: at the line end, a comment,
+  // a bracket or a brace, just after a ";".
+  std::size_t strayEnd() const {
+    std::size_t p = pos_;
+    while (p < text_.size()) {
+      const char c = text_[p];
+      if (isLineEnd(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
+      ++p;
+      if (c == ';') break;
+    }
+    return p;
+  }
+
+  // Reports stray text once for a run of lines one after another.
+  void stray(std::string_view name, std::string message) {
+    if (line_ > lastStrayLine_ + 1) report(here(), Severity::Error, name, std::move(message));
+    lastStrayLine_ = line_;
+  }
+
+  void textOutside() {
+    const std::size_t end = strayEnd();
+    stray(check::kTextOutsideBlock, "text outside any block: " + quoted(trimmed(text_.substr(pos_, end - pos_))));
+    pos_ = end;
+  }
+
+  void pair() {
+    const TdfPosition start = here();
+    std::size_t p = pos_;
+    while (p < text_.size()) {
+      const char c = text_[p];
+      if (c == '=' || c == ';' || isLineEnd(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
+      ++p;
+    }
+    if (p == text_.size() || text_[p] != '=' || p == pos_) {
+      const std::size_t end = strayEnd();
+      stray(check::kStrayText, quoted(trimmed(text_.substr(pos_, end - pos_))) + " is not a key=value; pair");
+      pos_ = end;
+      return;
+    }
+    const std::string_view key = trimmed(text_.substr(pos_, p - pos_));
+    std::size_t q = p + 1;
+    while (q < text_.size()) {
+      const char c = text_[q];
+      if (c == ';' || isLineEnd(c) || c == '}' || commentAt(q)) break;
+      ++q;
+    }
+    const std::string_view value = trimmed(text_.substr(p + 1, q - p - 1));
+    open_.back().pairs.push_back({key, value, start});
+    if (q < text_.size() && text_[q] == ';') {
+      pos_ = q + 1;
+      return;
+    }
+    std::size_t valueEnd = q;
+    while (valueEnd > p + 1 && isBlank(text_[valueEnd - 1])) --valueEnd;
+    report(at(valueEnd), Severity::Error, check::kMissingSemicolon,
+           quoted(text_.substr(pos_, valueEnd - pos_)) + " has no ';': the game reads on into what follows");
+    pos_ = q;
+  }
+
+  std::string_view text_;
+  const std::string& file_;
+  std::vector<Finding>& findings_;
+  std::size_t pos_ = 0;
+  std::size_t lineStart_ = 0;
+  int line_ = 1;
+  int lastStrayLine_ = -2;
+  std::vector<TdfBlock> open_;  // the blocks open at pos_, innermost last
+  bool pending_ = false;        // a header read, its "{" not yet
+  TdfBlock pendingBlock_;
+  TdfDocument doc_;
+};
+
+}  // namespace
+
+TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings) {
+  return Reader(text, file, findings).run();
+}
+
+}  // namespace qm

@@ -1,0 +1,63 @@
+// A weapon file read the way the game reads it: [NAME] blocks that may nest,
+// key=value; pairs, // and /* */ comments skipped, every piece with its line
+// and column. Reading never fails: what cannot be made sense of is reported
+// as a finding and reading goes on after it.
+//
+// Besides the game's view, the reader knows how the weapon list and the
+// weapon window read the same file line by line (a header must start its
+// line, everything behind its "]" becomes part of the listed name, comments
+// mean nothing to them), and reports where the two views part.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "checks/finding.h"
+
+namespace qm {
+
+struct TdfPosition {
+  int line = 0;    // from 1
+  int column = 0;  // from 1, in bytes
+};
+
+struct TdfPair {
+  std::string_view key;    // as written, blanks around it trimmed
+  std::string_view value;  // as written, blanks around it trimmed
+  TdfPosition at;          // of the key
+};
+
+struct TdfBlock {
+  std::string_view name;  // between the brackets, as written; empty for a "{" without a header
+  TdfPosition at;         // of the "["
+  std::vector<TdfPair> pairs;
+  std::vector<TdfBlock> blocks;  // nested blocks, in file order
+};
+
+// The views point into the text that was read; keep it alive while they are used.
+struct TdfDocument {
+  std::vector<TdfBlock> blocks;  // the top-level blocks: the weapons
+};
+
+// Reads `text`; findings carry `file` as their file name.
+TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings);
+
+// The stable names of the checks the reader makes.
+namespace check {
+inline constexpr std::string_view kMissingSemicolon = "missing-semicolon";
+inline constexpr std::string_view kUnmatchedBrace = "unmatched-brace";
+inline constexpr std::string_view kUnclosedBlock = "unclosed-block";
+inline constexpr std::string_view kUnclosedHeader = "unclosed-header";
+inline constexpr std::string_view kUnclosedComment = "unclosed-comment";
+inline constexpr std::string_view kMissingBrace = "missing-brace";
+inline constexpr std::string_view kMissingHeader = "missing-header";
+inline constexpr std::string_view kTextOutsideBlock = "text-outside-block";
+inline constexpr std::string_view kStrayText = "stray-text";
+inline constexpr std::string_view kTextAfterHeader = "text-after-header";
+inline constexpr std::string_view kIndentedHeader = "indented-header";
+inline constexpr std::string_view kListedSubBlock = "listed-sub-block";
+inline constexpr std::string_view kBlockInComment = "block-in-comment";
+}  // namespace check
+
+}  // namespace qm
