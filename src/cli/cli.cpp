@@ -8,6 +8,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/game_checks.h"
 #include "presentation/descriptions.h"
 #include "presentation/form1_state.h"
 #include "presentation/form2_state.h"
@@ -23,7 +24,9 @@ constexpr std::string_view kUsage =
     "  list\n"
     "  show NAME|--index N [--actual] [--json]\n"
     "  describe FIELD\n"
-    "  export NAME --actual-name N1 --name N2 --id ID --out FILE [--overwrite]\n";
+    "  export NAME --actual-name N1 --name N2 --id ID --out FILE [--overwrite]\n"
+    "  ids [--json]\n"
+    "  lint [FILE]... [--json]\n";
 
 struct UsageError {
   std::string message;
@@ -177,6 +180,12 @@ int Run(const Options& o, std::ostream& out, std::ostream& err) {
     out << d->key << '\n' << d->text << '\n';
     return 0;
   }
+  if (command == "ids") {
+    ExpectWords(o, 1);
+    return runIds(o.game, o.imports, o.json, out, err);
+  }
+  if (command == "lint")
+    return runLint(o.game, o.imports, std::vector<std::string>(o.words.begin() + 1, o.words.end()), o.json, out, err);
   if (command != "list" && command != "show" && command != "export")
     throw UsageError{"unknown command " + command};
 

@@ -1,0 +1,102 @@
+#include "cli/game_checks.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "checks/check_set.h"
+#include "weapon/text.h"
+
+namespace qm {
+
+namespace {
+
+using nlohmann::json;
+
+void printJson(const json& j, std::ostream& out) {
+  // File names are bytes of the file system; what is not UTF-8 is replaced.
+  out << j.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+}
+
+std::vector<CheckFile> withImports(std::vector<CheckFile> files, const std::vector<std::string>& imports,
+                                   std::ostream& err) {
+  for (const std::string& name : imports) {
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec)) {
+      err << "warning: no file " << name << ", skipped\n";
+      continue;
+    }
+    files.push_back({name, name});
+  }
+  return files;
+}
+
+json idJson(const WeaponRecord& w) {
+  if (w.id) return *w.id;
+  if (w.hasId) return Cp1252ToUtf8(w.idText);
+  return nullptr;
+}
+
+}  // namespace
+
+int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool json,
+           std::ostream& out, std::ostream& err) {
+  GameCheck check;
+  runGameCheck(check, withImports(gameWeaponFiles(game), imports, err));
+  for (const Finding& f : check.findings())
+    if (f.check == check::kUnreadable) err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
+
+  const auto& weapons = check.weapons();
+  const Census census = takeCensus(weapons);
+  if (json) {
+    nlohmann::json all = nlohmann::json::array(), conflicts = nlohmann::json::array();
+    for (const WeaponRecord& w : weapons)
+      all.push_back({{"name", Cp1252ToUtf8(w.name)}, {"id", idJson(w)}, {"file", w.file}, {"line", w.line}});
+    for (const IdConflict& c : census.conflicts) {
+      nlohmann::json users = nlohmann::json::array();
+      for (std::size_t u : c.weapons)
+        users.push_back({{"name", Cp1252ToUtf8(weapons[u].name)}, {"file", weapons[u].file}, {"line", weapons[u].line}});
+      conflicts.push_back({{"id", c.id}, {"weapons", users}});
+    }
+    printJson({{"weapons", all}, {"conflicts", conflicts}, {"free", census.free}}, out);
+    return 0;
+  }
+  for (int id = 0; id < kIdCount; ++id)
+    for (std::size_t u : census.users[static_cast<std::size_t>(id)])
+      out << id << '\t' << Cp1252ToUtf8(weapons[u].name) << '\t' << weapons[u].file << ':' << weapons[u].line << '\n';
+  out << weapons.size() << " weapons, " << census.used() << " IDs used, " << census.free.size() << " IDs free, "
+      << census.conflicts.size() << " IDs in conflict\n";
+  return 0;
+}
+
+int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports,
+            const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err) {
+  std::vector<CheckFile> set;
+  if (files.empty())
+    set = withImports(gameWeaponFiles(game), imports, err);
+  else
+    for (const std::string& name : files) set.push_back({name, name});
+  GameCheck check;
+  runGameCheck(check, set);
+
+  const std::size_t errors = check.count(Severity::Error);
+  if (json) {
+    nlohmann::json all = nlohmann::json::array();
+    for (const Finding& f : check.findings())
+      all.push_back({{"file", f.file},
+                     {"line", f.line},
+                     {"column", f.column},
+                     {"severity", severityName(f.severity)},
+                     {"check", f.check},
+                     {"message", f.message}});
+    printJson({{"findings", all}}, out);
+  } else {
+    for (const Finding& f : check.findings())
+      out << f.file << ':' << f.line << ':' << f.column << ": " << severityName(f.severity) << ": " << f.message
+          << " [" << f.check << "]\n";
+    out << errors << " errors, " << check.count(Severity::Warning) << " warnings in " << check.fileCount()
+        << " files\n";
+  }
+  return errors > 0 ? 1 : 0;
+}
+
+}  // namespace qm
