@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <system_error>
 
-#include "platform/files.h"
 #include "weapon/text.h"
 
 namespace qm {
@@ -30,33 +29,35 @@ std::filesystem::path findFolded(const std::filesystem::path& dir, const std::st
 
 }  // namespace
 
-std::vector<CheckFile> gameWeaponFiles(const std::filesystem::path& gameDir) {
-  std::vector<CheckFile> files;
+std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir) {
+  std::vector<std::filesystem::path> paths;
   const std::filesystem::path weapons = findFolded(gameDir, "weapons");
-  if (weapons.empty()) return files;
+  if (weapons.empty()) return {};
   std::error_code ec;
   for (auto it = std::filesystem::directory_iterator(weapons, ec); !ec && it != std::filesystem::directory_iterator();
        it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (name.empty() || name[0] == '.' || it->is_directory(ec)) continue;
     if (name.size() < 4 || folded(name.substr(name.size() - 4)) != ".tdf") continue;
-    files.push_back({it->path().string(), it->path()});
+    paths.push_back(it->path());
   }
-  std::sort(files.begin(), files.end(), [](const CheckFile& a, const CheckFile& b) {
-    const int c = CompareFolded(a.path.filename().string(), b.path.filename().string());
-    return c != 0 ? c < 0 : a.name < b.name;
+  std::sort(paths.begin(), paths.end(), [](const std::filesystem::path& a, const std::filesystem::path& b) {
+    const int c = CompareFolded(a.filename().string(), b.filename().string());
+    return c != 0 ? c < 0 : a < b;
   });
+  std::vector<WeaponFilePtr> files;
+  for (auto& path : paths) files.push_back(looseFile(std::move(path)));
   return files;
 }
 
-bool runGameCheck(GameCheck& check, const std::vector<CheckFile>& files,
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
                   const std::function<bool(std::size_t, std::size_t)>& progress) {
   std::string bytes, reason;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (platform::readRegularFile(files[i].path, bytes, reason))
-      check.addFile(files[i].name, bytes);
+    if (files[i]->read(bytes, reason))
+      check.addFile(files[i]->name(), bytes);
     else
-      check.addUnreadable(files[i].name, reason);
+      check.addUnreadable(files[i]->name(), reason);
     if (progress && !progress(i + 1, files.size())) return false;
   }
   check.finish();

@@ -7,24 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/weapon_file.h"
 #include "checks/game_check.h"
 
 namespace qm {
 
-struct CheckFile {
-  std::string name;  // what findings call it
-  std::filesystem::path path;
-};
-
 // Every weapon file the game reads: the .tdf files (any letter case) in the
 // game's weapons folder (any letter case), hidden files left out, by name
 // with letter case folded.
-std::vector<CheckFile> gameWeaponFiles(const std::filesystem::path& gameDir);
+std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir);
 
 // Reads each file whole and adds it to `check` in the given order, then
 // finishes the check. `progress` is told after each file how many are done;
 // when it returns false the run stops there (and is not finished).
-bool runGameCheck(GameCheck& check, const std::vector<CheckFile>& files,
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
                   const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
 
 }  // namespace qm

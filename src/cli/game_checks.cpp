@@ -17,7 +17,7 @@ void printJson(const json& j, std::ostream& out) {
   out << j.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
 }
 
-std::vector<CheckFile> withImports(std::vector<CheckFile> files, const std::vector<std::string>& imports,
+std::vector<WeaponFilePtr> withImports(std::vector<WeaponFilePtr> files, const std::vector<std::string>& imports,
                                    std::ostream& err) {
   for (const std::string& name : imports) {
     std::error_code ec;
@@ -25,7 +25,7 @@ std::vector<CheckFile> withImports(std::vector<CheckFile> files, const std::vect
       err << "warning: no file " << name << ", skipped\n";
       continue;
     }
-    files.push_back({name, name});
+    files.push_back(looseFile(name));
   }
   return files;
 }
@@ -70,11 +70,11 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
 
 int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports,
             const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err) {
-  std::vector<CheckFile> set;
+  std::vector<WeaponFilePtr> set;
   if (files.empty())
     set = withImports(gameWeaponFiles(game), imports, err);
   else
-    for (const std::string& name : files) set.push_back({name, name});
+    for (const std::string& name : files) set.push_back(looseFile(name));
   GameCheck check;
   runGameCheck(check, set);
 

@@ -130,7 +130,8 @@ TEST_F(GameFolderTest, TheSetIsEveryTdfOfTheWeaponsFolderInAnyCase) {
   dir.Write("WEAPONS/notes.txt", "[N]\n{\nID=4;\n}\n");
   dir.Write("WEAPONS/old/c.tdf", "[C]\n{\nID=5;\n}\n");
   std::vector<std::string> names;
-  for (const CheckFile& f : gameWeaponFiles(dir.path())) names.push_back(f.path.filename().string());
+  for (const WeaponFilePtr& f : gameWeaponFiles(dir.path()))
+    names.push_back(std::filesystem::path(f->name()).filename().string());
   EXPECT_EQ(names, (std::vector<std::string>{"a.tdf", "b.TDF"}));
 }
 
@@ -181,9 +182,9 @@ TEST(GameChecksCorpusTest, EveryFolderOfTheCorpus) {
   std::size_t weapons = 0, files = 0;
   for (const auto& folder : std::filesystem::directory_iterator(corpus)) {
     if (!folder.is_directory()) continue;
-    std::vector<CheckFile> set;
+    std::vector<WeaponFilePtr> set;
     for (const auto& f : std::filesystem::recursive_directory_iterator(folder.path()))
-      if (f.is_regular_file()) set.push_back({f.path().string(), f.path()});
+      if (f.is_regular_file()) set.push_back(looseFile(f.path()));
     GameCheck check;
     ASSERT_TRUE(runGameCheck(check, set)) << folder.path();
     weapons += check.weapons().size();
