@@ -22,6 +22,28 @@ std::string folded(std::string_view s) {
   return out;
 }
 
+// The keys of one block seen so far. A usual block has a few dozen keys and
+// a look back is quickest; a huge one is looked up by hash.
+class KeysSeen {
+ public:
+  // The last pair before `i` with the same key, or null.
+  const TdfPair* previous(const std::vector<TdfPair>& pairs, std::size_t i) {
+    constexpr std::size_t kLookBack = 64;
+    if (pairs.size() <= kLookBack) {
+      for (std::size_t j = i; j-- > 0;)
+        if (sameFolded(pairs[j].key, pairs[i].key)) return &pairs[j];
+      return nullptr;
+    }
+    auto [it, added] = last_.try_emplace(folded(pairs[i].key), i);
+    const TdfPair* earlier = added ? nullptr : &pairs[it->second];
+    it->second = i;
+    return earlier;
+  }
+
+ private:
+  std::unordered_map<std::string, std::size_t> last_;
+};
+
 std::string bracketed(std::string_view name) { return quoted("[" + std::string(name) + "]"); }
 
 std::string place(const WeaponRecord& w) { return w.file + ":" + std::to_string(w.line); }
@@ -94,18 +116,16 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
 
 void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage) {
   const auto& pairs = block.pairs;
+  KeysSeen seen;
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const TdfPair& pair = pairs[i];
     auto report = [&](Severity severity, std::string_view name, std::string message) {
       findings_.push_back({file, pair.at.line, pair.at.column, severity, name, std::move(message)});
     };
-    for (std::size_t j = i; j-- > 0;) {
-      if (!sameFolded(pairs[j].key, pair.key)) continue;
+    if (const TdfPair* earlier = seen.previous(pairs, i))
       report(Severity::Warning, check::kDuplicateKey,
-             quoted(pair.key) + " is set again (first at line " + std::to_string(pairs[j].at.line) +
+             quoted(pair.key) + " is set again (first at line " + std::to_string(earlier->at.line) +
                  "): the later value " + quoted(pair.value) + " is the one that counts");
-      break;
-    }
     KeyKind kind = damage ? KeyKind::Number : KeyKind::Other;
     if (weaponLevel) {
       folded_.assign(pair.key);

@@ -72,6 +72,7 @@ class Reader {
     if (c == '}') return closeBrace();
     if (c == ';') return void(++pos_);  // an empty statement
     if (open_.empty()) return textOutside();
+    if (untracked_ > 0) return void(pos_ = strayEnd());
     pair();
   }
 
@@ -142,6 +143,15 @@ class Reader {
   }
 
   void openBrace() {
+    if (open_.size() + untracked_ >= kDeepestBlock) {
+      if (untracked_++ == 0 && !reportedDeep_)
+        report(here(), Severity::Error, check::kDeepNesting,
+               "blocks nested more than " + std::to_string(kDeepestBlock) + " deep");
+      reportedDeep_ = true;
+      pending_ = false;
+      ++pos_;
+      return;
+    }
     if (pending_) {
       open_.push_back(std::move(pendingBlock_));
       pending_ = false;
@@ -153,7 +163,9 @@ class Reader {
   }
 
   void closeBrace() {
-    if (open_.empty())
+    if (untracked_ > 0)
+      --untracked_;
+    else if (open_.empty())
       report(here(), Severity::Error, check::kUnmatchedBrace, "'}' with no block open");
     else
       closeBlock();
@@ -233,6 +245,8 @@ class Reader {
   int line_ = 1;
   int lastStrayLine_ = -2;
   std::vector<TdfBlock> open_;  // the blocks open at pos_, innermost last
+  std::size_t untracked_ = 0;   // blocks open beyond the deepest kept
+  bool reportedDeep_ = false;
   bool pending_ = false;        // a header read, its "{" not yet
   TdfBlock pendingBlock_;
   TdfDocument doc_;

@@ -40,6 +40,9 @@ struct TdfDocument {
   std::vector<TdfBlock> blocks;  // the top-level blocks: the weapons
 };
 
+// Blocks nested deeper than this are read for their braces only.
+inline constexpr std::size_t kDeepestBlock = 16;
+
 // Reads `text`; findings carry `file` as their file name.
 TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings);
 
@@ -58,6 +61,7 @@ inline constexpr std::string_view kTextAfterHeader = "text-after-header";
 inline constexpr std::string_view kIndentedHeader = "indented-header";
 inline constexpr std::string_view kListedSubBlock = "listed-sub-block";
 inline constexpr std::string_view kBlockInComment = "block-in-comment";
+inline constexpr std::string_view kDeepNesting = "deep-nesting";
 }  // namespace check
 
 }  // namespace qm

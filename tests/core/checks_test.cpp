@@ -30,6 +30,19 @@ struct CheckCase {
 
 const std::string kDamage = "\t[DAMAGE]\n\t{\n\tdefault=10;\n\t}\n";
 
+// A block of `keys` keys k0..kN, one a line from line 4, then k1 again.
+std::string bigBlock(int keys) {
+  std::string text = "[A]\n{\nID=1;\n";
+  for (int i = 0; i < keys; ++i) text += "k" + std::to_string(i) + "=1;\n";
+  return text + "K1=2;\n}\n";
+}
+
+std::string nested(int depth) {
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "[A]{";
+  return text + std::string(static_cast<std::size_t>(depth), '}');
+}
+
 const CheckCase kCases[] = {
     {"missing-semicolon", "[A]\n{\n\tID=1;\n\treloadtime=5\n}\n", 4, 14, "'reloadtime=5' has no ';'"},
     {"missing-semicolon", "[A]\n{\nID=1;\nrange=5  // far\n}\n", 4, 8, nullptr},
@@ -45,6 +58,9 @@ const CheckCase kCases[] = {
     {"duplicate-key", "[A]\n{\nID=1;\nrange=1;\nRANGE=2;\n}\n", 5, 1, "'2' is the one that counts"},
     {"duplicate-key", "[A]\n{\nID=1;\nrange=1;\n[DAMAGE]\n{\nrange=2;\n}\n}\n[B]\n{\nID=2;\nrange=1;\n}\n", 0, 0,
      nullptr},
+    {"duplicate-key", bigBlock(100), 104, 1, "first at line 5"},
+    {"deep-nesting", nested(17), 1, 68, nullptr},
+    {"deep-nesting", nested(16), 0, 0, nullptr},
     {"missing-id", "[A]\n{\nrange=1;\n" + kDamage + "}\n", 1, 1, nullptr},
     {"missing-id", "[A]\n{\n\tid = 0 ;\n}\n", 0, 0, nullptr},
     {"bad-id", "[A]\n{\nID=256;\n}\n", 3, 1, "'256'"},
