@@ -1,21 +1,17 @@
 #include "cli/game_checks.h"
 
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "checks/check_set.h"
+#include "cli/command.h"
 #include "weapon/text.h"
 
 namespace qm {
 
 namespace {
 
-using nlohmann::json;
-
-void printJson(const json& j, std::ostream& out) {
-  // File names are bytes of the file system; what is not UTF-8 is replaced.
-  out << j.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
-}
+// Keys are printed in the order they are added.
+using json = nlohmann::ordered_json;
 
 std::vector<WeaponFilePtr> withImports(std::vector<WeaponFilePtr> files, const std::vector<std::string>& imports,
                                    std::ostream& err) {
@@ -38,7 +34,7 @@ json idJson(const WeaponRecord& w) {
 
 }  // namespace
 
-int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool json,
+int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool asJson,
            std::ostream& out, std::ostream& err) {
   GameCheck check;
   runGameCheck(check, withImports(gameWeaponFiles(game), imports, err));
@@ -47,17 +43,17 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
 
   const auto& weapons = check.weapons();
   const Census census = takeCensus(weapons);
-  if (json) {
-    nlohmann::json all = nlohmann::json::array(), conflicts = nlohmann::json::array();
+  if (asJson) {
+    json all = json::array(), conflicts = json::array();
     for (const WeaponRecord& w : weapons)
       all.push_back({{"name", Cp1252ToUtf8(w.name)}, {"id", idJson(w)}, {"file", w.file}, {"line", w.line}});
     for (const IdConflict& c : census.conflicts) {
-      nlohmann::json users = nlohmann::json::array();
+      json users = json::array();
       for (std::size_t u : c.weapons)
         users.push_back({{"name", Cp1252ToUtf8(weapons[u].name)}, {"file", weapons[u].file}, {"line", weapons[u].line}});
       conflicts.push_back({{"id", c.id}, {"weapons", users}});
     }
-    printJson({{"weapons", all}, {"conflicts", conflicts}, {"free", census.free}}, out);
+    writeJson(out, {{"weapons", all}, {"conflicts", conflicts}, {"free", census.free}});
     return 0;
   }
   for (int id = 0; id < kIdCount; ++id)
@@ -69,7 +65,7 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
 }
 
 int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports,
-            const std::vector<std::string>& files, bool json, std::ostream& out, std::ostream& err) {
+            const std::vector<std::string>& files, bool asJson, std::ostream& out, std::ostream& err) {
   std::vector<WeaponFilePtr> set;
   if (files.empty())
     set = withImports(gameWeaponFiles(game), imports, err);
@@ -79,8 +75,8 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
   runGameCheck(check, set);
 
   const std::size_t errors = check.count(Severity::Error);
-  if (json) {
-    nlohmann::json all = nlohmann::json::array();
+  if (asJson) {
+    json all = json::array();
     for (const Finding& f : check.findings())
       all.push_back({{"file", f.file},
                      {"line", f.line},
@@ -88,7 +84,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
                      {"severity", severityName(f.severity)},
                      {"check", f.check},
                      {"message", f.message}});
-    printJson({{"findings", all}}, out);
+    writeJson(out, {{"findings", all}});
   } else {
     for (const Finding& f : check.findings())
       out << f.file << ':' << f.line << ':' << f.column << ": " << severityName(f.severity) << ": " << f.message
@@ -97,6 +93,23 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
         << " files\n";
   }
   return errors > 0 ? 1 : 0;
+}
+
+Command::Run declareIds(CLI::App& sub) {
+  auto json = std::make_shared<bool>(false);
+  sub.add_flag("--json", *json, "Print one JSON object");
+  return [json](Session& s) { return runIds(s.game(), s.imports(), *json, s.out, s.err); };
+}
+
+Command::Run declareLint(CLI::App& sub) {
+  struct Args {
+    std::vector<std::string> files;
+    bool json = false;
+  };
+  auto a = std::make_shared<Args>();
+  sub.add_option("FILE", a->files, "Check only these files")->type_name("FILE");
+  sub.add_flag("--json", a->json, "Print one JSON object");
+  return [a](Session& s) { return runLint(s.game(), s.imports(), a->files, a->json, s.out, s.err); };
 }
 
 }  // namespace qm

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/command.h"
 #include "test_support.h"
 
 namespace qm {
@@ -59,22 +60,63 @@ TEST_F(CliTest, ListAndShow) {
   EXPECT_EQ(r.err, "Weapon not found!\n");
 }
 
-TEST_F(CliTest, DescribeAndUsageErrors) {
-  CliRun r = Cli({"describe", "14"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "aimrate\nI think that this is only used by the unit viewer and is otherwise un-important\n");
+// Every outcome but a weapon's: help, version, describe, and the usage
+// errors, which exit 2 with the message and the usage text.
+TEST_F(CliTest, ExitStatusAndMessages) {
   std::vector<std::string> sixteen;
   for (int i = 0; i < 16; ++i) sixteen.insert(sixteen.end(), {"--import", "x.tdf"});
   sixteen.push_back("list");
-  const std::vector<std::vector<std::string>> usage = {
-      {"describe", "0"}, {"describe", "67"}, {"describe", "x"}, {}, {"frobnicate"}, {"show"},
-      {"--game", game(), "show", "--index", "5"}, {"--game", game(), "show", "--index", "x"},
-      {"list", "--bogus"}, {"export", "GUN", "--name", "x"}, sixteen, {"--game"},
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;  // the start of standard output, and a part of standard error
+  } rows[] = {
+      {{"describe", "14"}, 0, "aimrate\nI think that this is only used by the unit viewer", ""},
+      {{"--version"}, 0, "quillmark-cli 1.", ""},
+      {{"show", "--help"}, 0, "Prints a weapon as the window shows it\nUsage: quillmark-cli show", ""},
+      {{"--game", game(), "list", "--import", "none.tdf"}, 0, " 12 - GUN\n", "warning: no file at none.tdf"},
+      {{"describe", "0"}, 2, "", "FIELD must be a field number from 1 to 66"},
+      {{"describe", "4294967310"}, 2, "", "FIELD must be"},
+      {{"describe", "x"}, 2, "", "FIELD must be"},
+      {{}, 2, "", "no command given"},
+      {{"--game", game(), "frobnicate"}, 2, "", "unknown command frobnicate"},
+      {{"show"}, 2, "", "show needs NAME or --index N"},
+      {{"--game", game(), "show", "GUN", "--index", "0"}, 2, "", "excludes"},
+      {{"--game", game(), "show", "--index", "1"}, 2, "", "no list entry at index 1"},
+      {{"--game", game(), "show", "--index", "x"}, 2, "", "--index needs a whole number"},
+      {{"list", "--bogus"}, 2, "", "--bogus"},
+      {{"export", "GUN", "--name", "x"}, 2, "", "--actual-name is required"},
+      {sixteen, 2, "", "at most 15 files can be imported"},
+      {{"--game"}, 2, "", "--game"},
   };
-  for (const auto& args : usage) {
-    r = Cli(args);
-    EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
-    EXPECT_NE(r.err.find("usage:"), std::string::npos);
+  for (const auto& row : rows) {
+    const CliRun r = Cli(row.args);
+    const std::string what = row.args.empty() ? "(nothing)" : row.args.back();
+    EXPECT_EQ(r.status, row.status) << what << ": " << r.err;
+    EXPECT_EQ(r.out.substr(0, row.out.size()), row.out) << what;
+    EXPECT_NE(r.err.find(row.err), std::string::npos) << what << ": " << r.err;
+    EXPECT_EQ(r.err.find("usage: quillmark-cli [--game DIR]") != std::string::npos, row.status == 2) << what;
+  }
+}
+
+// The JSON layout of every command: the outer object a member a line, arrays
+// of objects an element a line, the rest on one line; strings escaped.
+TEST(CliJson, Layout) {
+  using J = nlohmann::ordered_json;
+  const struct {
+    J value;
+    std::string text;
+  } rows[] = {
+      {J{{"a", 1}, {"b", J::array()}, {"c", {"x\"y", "\\\n\t\x01/\xc3\xa9"}}},
+       "{\n  \"a\": 1,\n  \"b\": [],\n  \"c\": [\"x\\\"y\", \"\\\\\\n\\t\\u0001/\xc3\xa9\"]\n}\n"},
+      {J{{"rows", {J{{"f", 1}, {"v", "a"}}, J{{"f", 2}, {"v", {1, 2}}}}}},
+       "{\n  \"rows\": [\n    {\"f\": 1, \"v\": \"a\"},\n    {\"f\": 2, \"v\": [1, 2]}\n  ]\n}\n"},
+      {J::object(), "{}\n"},
+  };
+  for (const auto& row : rows) {
+    std::ostringstream out;
+    writeJson(out, row.value);
+    EXPECT_EQ(out.str(), row.text);
   }
 }
 

@@ -1,0 +1,102 @@
+// What every command of quillmark-cli is built from: the session it runs in
+// (global options, output streams, the window's state), the usage error, and
+// the JSON writer. The list of commands is in cli.cpp.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "presentation/form1_state.h"
+#include "presentation/host.h"
+
+namespace qm {
+
+// A mistake in the command line found while running the command: the
+// message and the short usage text go to standard error, the exit status is 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The message box and file dialog of the command line: messages go to
+// standard error, the save dialog answers with `savePath`, and the overwrite
+// question with `overwrite`.
+class CliHost : public Host {
+ public:
+  explicit CliHost(std::ostream& err) : err_(err) {}
+
+  Answer MsgBox(std::string_view text, Buttons buttons) override;
+  std::optional<std::string> ShowOpen(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ShowSave(const std::string&) override { return savePath; }
+  void ReportUnreadable(const std::vector<UnreadableFile>& files) override;
+
+  bool refused = false;  // a message other than a warning was shown
+  bool overwrite = false;
+  std::optional<std::string> savePath;
+
+ private:
+  std::ostream& err_;
+};
+
+// What a command runs with.
+class Session {
+ public:
+  Session(std::filesystem::path game, std::vector<std::string> imports, std::ostream& out, std::ostream& err)
+      : out(out), err(err), game_(std::move(game)), imports_(std::move(imports)), host_(err) {}
+
+  std::ostream& out;
+  std::ostream& err;
+
+  // --game (the current directory by default) and the --import paths in order.
+  const std::filesystem::path& game() const { return game_; }
+  const std::vector<std::string>& imports() const { return imports_; }
+  CliHost& host() { return host_; }
+
+  // The window after its start-up scan and the imports; built on the first
+  // call. A missing import is skipped with a warning.
+  Form1State& window();
+
+ private:
+  std::filesystem::path game_;
+  std::vector<std::string> imports_;
+  CliHost host_;
+  std::unique_ptr<Form1State> window_;
+};
+
+// One command. `declare` adds the command's arguments to its CLI11
+// subcommand and returns what runs the command once the line is parsed
+// (options are bound to storage the returned function owns).
+struct Command {
+  using Run = std::function<int(Session&)>;
+  const char* name;
+  const char* synopsis;  // the arguments, for the short usage text
+  const char* summary;   // one line for --help
+  Run (*declare)(CLI::App& sub);
+};
+
+// The weapon commands (weapon_commands.cpp).
+Command::Run declareList(CLI::App& sub);
+Command::Run declareShow(CLI::App& sub);
+Command::Run declareDescribe(CLI::App& sub);
+Command::Run declareExport(CLI::App& sub);
+// The game checks (game_checks.cpp).
+Command::Run declareIds(CLI::App& sub);
+Command::Run declareLint(CLI::App& sub);
+
+// A whole number in decimal with an optional minus and nothing else.
+std::optional<long> parseWhole(const std::string& text);
+
+// Writes `value` and a newline: the outer object one member a line, an array
+// of objects one element a line, everything else on one line with ", " and
+// ": " between items. Strings must be UTF-8.
+void writeJson(std::ostream& out, const nlohmann::ordered_json& value);
+
+}  // namespace qm
