@@ -48,6 +48,7 @@
 #include <vector>
 
 #include "catalogue/game_files.h"
+#include "checks_figures.h"
 #include "presentation/form1_state.h"
 #include "presentation/host.h"
 #include "weapon/line_reader.h"
@@ -171,12 +172,22 @@ void LoadMissing(qm::Form1State& state, SilentHost& host) {
   if (host.messages != before + 1) Fail("load missing: expected one message");
 }
 
-const char* const kFigures[] = {"floor", "scan", "load-last", "load-missing"};
+void Ids(const Folder& f) {
+  if (!qm::bench::IdsFigure(f.dir, f.extras, f.weapons)) Fail("ids: the census does not count every weapon");
+}
+
+void Lint(const Folder& f) {
+  if (!qm::bench::LintFigure(f.dir, f.extras)) Fail("lint: a file was not read");
+}
+
+const char* const kFigures[] = {"floor", "scan", "load-last", "load-missing", "ids", "lint"};
 
 // One pass of a figure, in this process.
 void RunOnce(const std::string& figure, const Folder& f) {
   if (figure == "floor") return Floor(f);
   if (figure == "scan") return Scan(f);
+  if (figure == "ids") return Ids(f);
+  if (figure == "lint") return Lint(f);
   SilentHost host;
   qm::Form1State state(f.dir, host);
   FillSlots(f, state);
@@ -206,6 +217,8 @@ std::map<std::string, Timing> TimeFigures(const Folder& f, double minTime) {
       {"scan", [&] { Scan(f); }},
       {"load-last", [&] { LoadLast(f, loadState, host); }},
       {"load-missing", [&] { LoadMissing(loadState, host); }},
+      {"ids", [&] { Ids(f); }},
+      {"lint", [&] { Lint(f); }},
   };
   for (const auto& [name, fn] : run) fn();  // warm the page cache and the allocator
 
@@ -444,7 +457,9 @@ int main(int argc, char** argv) {
     const std::map<std::string, std::string> titles = {{"floor", "floor: read + split"},
                                                        {"scan", "scan (ResetW + imports)"},
                                                        {"load-last", "load last weapon"},
-                                                       {"load-missing", "load missing weapon"}};
+                                                       {"load-missing", "load missing weapon"},
+                                                       {"ids", "ids: ID census"},
+                                                       {"lint", "lint: all checks"}};
     for (const char* name : kFigures) {
       const ChildResult mem = RunChild({self, "--once", name, fs::absolute(dir).string()}, {}, "", 600);
       if (mem.status != 0) Fail(std::string(name) + " failed in a process of its own");

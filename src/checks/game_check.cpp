@@ -1,6 +1,7 @@
 #include "checks/game_check.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "checks/known_keys.h"
 #include "weapon/text.h"
@@ -9,40 +10,34 @@ namespace qm {
 
 namespace {
 
+// Letter case folded by table: the checks fold every key of every block.
+struct FoldTable {
+  FoldTable() {
+    for (int c = 0; c < 256; ++c) lower[c] = static_cast<char>(FoldLower(static_cast<char>(c)));
+  }
+  char operator()(char c) const { return lower[static_cast<unsigned char>(c)]; }
+  char lower[256];
+};
+const FoldTable kFold;
+
 bool sameFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && FoldLower(a[i]) != FoldLower(b[i])) return false;
+    if (a[i] != b[i] && kFold(a[i]) != kFold(b[i])) return false;
   return true;
+}
+
+std::uint64_t foldedHash(std::string_view s) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (char c : s) h = (h ^ static_cast<unsigned char>(kFold(c))) * 1099511628211ull;
+  return h;
 }
 
 std::string folded(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = FoldLower(c);
+  for (char& c : out) c = kFold(c);
   return out;
 }
-
-// The keys of one block seen so far. A usual block has a few dozen keys and
-// a look back is quickest; a huge one is looked up by hash.
-class KeysSeen {
- public:
-  // The last pair before `i` with the same key, or null.
-  const TdfPair* previous(const std::vector<TdfPair>& pairs, std::size_t i) {
-    constexpr std::size_t kLookBack = 64;
-    if (pairs.size() <= kLookBack) {
-      for (std::size_t j = i; j-- > 0;)
-        if (sameFolded(pairs[j].key, pairs[i].key)) return &pairs[j];
-      return nullptr;
-    }
-    auto [it, added] = last_.try_emplace(folded(pairs[i].key), i);
-    const TdfPair* earlier = added ? nullptr : &pairs[it->second];
-    it->second = i;
-    return earlier;
-  }
-
- private:
-  std::unordered_map<std::string, std::size_t> last_;
-};
 
 std::string bracketed(std::string_view name) { return quoted("[" + std::string(name) + "]"); }
 
@@ -102,6 +97,10 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
     record.idLine = pair.at.line;
     record.idColumn = pair.at.column;
   }
+  if (scope_ == Scope::CensusOnly) {
+    weapons_.push_back(std::move(record));
+    return;
+  }
   if (!record.hasId) {
     findings_.push_back({file, weapon.at.line, weapon.at.column, Severity::Error, check::kMissingId,
                          bracketed(weapon.name) + " has no ID"});
@@ -116,20 +115,20 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
 
 void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage) {
   const auto& pairs = block.pairs;
-  KeysSeen seen;
+  keysSeen_.start(pairs.size());
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const TdfPair& pair = pairs[i];
     auto report = [&](Severity severity, std::string_view name, std::string message) {
       findings_.push_back({file, pair.at.line, pair.at.column, severity, name, std::move(message)});
     };
-    if (const TdfPair* earlier = seen.previous(pairs, i))
+    if (const TdfPair* earlier = keysSeen_.previous(pairs, i))
       report(Severity::Warning, check::kDuplicateKey,
              quoted(pair.key) + " is set again (first at line " + std::to_string(earlier->at.line) +
                  "): the later value " + quoted(pair.value) + " is the one that counts");
     KeyKind kind = damage ? KeyKind::Number : KeyKind::Other;
     if (weaponLevel) {
       folded_.assign(pair.key);
-      for (char& c : folded_) c = FoldLower(c);
+      for (char& c : folded_) c = kFold(c);
       kind = folded_ == "id" ? KeyKind::Other : weaponKeyKind(folded_);
       if (kind == KeyKind::Unknown) {
         const std::string_view nearest = suggestion(folded_);
@@ -155,7 +154,29 @@ std::string_view GameCheck::suggestion(std::string_view lowerKey) {
   return suggestions_.emplace(std::string(lowerKey), nearestWeaponKey(lowerKey)).first->second;
 }
 
+void GameCheck::KeysSeen::start(std::size_t pairs) {
+  std::size_t size = 16;
+  while (size < 2 * pairs) size *= 2;
+  slots_.assign(size, 0);
+}
+
+const TdfPair* GameCheck::KeysSeen::previous(const std::vector<TdfPair>& pairs, std::size_t i) {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = foldedHash(pairs[i].key) & mask;; at = (at + 1) & mask) {
+    if (slots_[at] == 0) {
+      slots_[at] = i + 1;
+      return nullptr;
+    }
+    const std::size_t j = slots_[at] - 1;
+    if (sameFolded(pairs[j].key, pairs[i].key)) {
+      slots_[at] = i + 1;
+      return &pairs[j];
+    }
+  }
+}
+
 void GameCheck::finish() {
+  if (scope_ == Scope::CensusOnly) return;
   // A weapon defined twice: the later definition is the one that counts.
   std::unordered_map<std::string, std::size_t> lastByName;
   for (std::size_t i = 0; i < weapons_.size(); ++i) {

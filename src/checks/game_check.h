@@ -59,6 +59,9 @@ inline constexpr std::string_view kUnreadable = "unreadable";
 
 class GameCheck {
  public:
+  enum class Scope { Everything, CensusOnly };
+  explicit GameCheck(Scope scope = Scope::Everything) : scope_(scope) {}
+
   // Reads one file and makes the checks that need only that file. Files are
   // added in the order the game reads them: of two definitions of one
   // weapon, the later one counts.
@@ -78,11 +81,25 @@ class GameCheck {
   void checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage);
   std::string_view suggestion(std::string_view lowerKey);
 
+  Scope scope_;
   std::vector<WeaponRecord> weapons_;
   std::vector<Finding> findings_;
   std::size_t files_ = 0;
   std::unordered_map<std::string, std::string_view> suggestions_;  // unknown key -> nearest known one
   std::string folded_;  // scratch
+
+  // The keys of the block being checked, by hash: the pair where each was
+  // last set.
+  class KeysSeen {
+   public:
+    void start(std::size_t pairs);
+    // The last pair before `i` with the same key, or null.
+    const TdfPair* previous(const std::vector<TdfPair>& pairs, std::size_t i);
+
+   private:
+    std::vector<std::size_t> slots_;  // pair index + 1; 0 when free
+  };
+  KeysSeen keysSeen_;
 };
 
 // A whole number as the ID of a weapon: blanks around it, an optional sign,

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <string>
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 #include "weapon/field_table.h"
@@ -24,14 +24,39 @@ constexpr ExtraKey kExtraKeys[] = {
     {"noradar", KeyKind::Other},
 };
 
-const std::unordered_map<std::string_view, KeyKind>& knownKeys() {
-  static const std::unordered_map<std::string_view, KeyKind> keys = [] {
-    std::unordered_map<std::string_view, KeyKind> m;
+std::size_t hashOf(std::string_view s) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+// The known keys in an open-addressed table: every key of every block is
+// looked up here.
+class KnownKeys {
+ public:
+  KnownKeys() {
     for (const FieldRow& row : WeaponFieldTable)
-      if (row.isKeyLine()) m.emplace(row.key, row.kind == Kind::Number ? KeyKind::Number : KeyKind::Other);
-    for (const ExtraKey& extra : kExtraKeys) m.emplace(extra.key, extra.kind);
-    return m;
-  }();
+      if (row.isKeyLine()) add(row.key, row.kind == Kind::Number ? KeyKind::Number : KeyKind::Other);
+    for (const ExtraKey& extra : kExtraKeys) add(extra.key, extra.kind);
+  }
+  KeyKind find(std::string_view key) const {
+    for (std::size_t at = hashOf(key) & kMask;; at = (at + 1) & kMask) {
+      if (slots_[at].key.empty()) return KeyKind::Unknown;
+      if (slots_[at].key == key) return slots_[at].kind;
+    }
+  }
+
+ private:
+  static constexpr std::size_t kMask = 255;
+  void add(std::string_view key, KeyKind kind) {
+    std::size_t at = hashOf(key) & kMask;
+    while (!slots_[at].key.empty()) at = (at + 1) & kMask;
+    slots_[at] = {key, kind};
+  }
+  ExtraKey slots_[kMask + 1] = {};
+};
+const KnownKeys& knownKeys() {
+  static const KnownKeys keys;
   return keys;
 }
 
@@ -59,9 +84,7 @@ std::size_t digitsFrom(std::string_view s, std::size_t& p) {
 }  // namespace
 
 KeyKind weaponKeyKind(std::string_view lowerKey) {
-  const auto& keys = knownKeys();
-  const auto it = keys.find(lowerKey);
-  return it == keys.end() ? KeyKind::Unknown : it->second;
+  return knownKeys().find(lowerKey);
 }
 
 std::string_view nearestWeaponKey(std::string_view lowerKey) {

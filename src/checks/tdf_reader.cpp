@@ -154,6 +154,7 @@ class Reader {
     }
     if (pending_) {
       open_.push_back(std::move(pendingBlock_));
+      open_.back().pairs.reserve(open_.size() == 1 ? 64 : 8);
       pending_ = false;
     } else {
       report(here(), Severity::Error, check::kMissingHeader, "'{' without a [NAME] header before it");

@@ -36,7 +36,7 @@ json idJson(const WeaponRecord& w) {
 
 int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool asJson,
            std::ostream& out, std::ostream& err) {
-  GameCheck check;
+  GameCheck check(GameCheck::Scope::CensusOnly);
   runGameCheck(check, withImports(gameWeaponFiles(game), imports, err));
   for (const Finding& f : check.findings())
     if (f.check == check::kUnreadable) err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
