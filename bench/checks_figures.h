@@ -17,9 +17,9 @@ inline bool IdsFigure(const std::filesystem::path& dir, const std::vector<std::s
   std::ostringstream out, err;
   if (runIds(dir, extras, false, out, err) != 0 || !err.str().empty()) return false;
   const std::string text = out.str();
+  const std::string expected = "\n" + std::to_string(weapons) + " weapons, ";
   const auto summary = text.rfind('\n', text.size() - 2);
-  return text.compare(summary == std::string::npos ? 0 : summary + 1, std::string::npos,
-                      std::to_string(weapons) + " weapons, ", 0, std::to_string(weapons).size() + 10) == 0;
+  return summary != std::string::npos && text.compare(summary, expected.size(), expected) == 0;
 }
 
 // Fails when a file was not read.
