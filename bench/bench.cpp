@@ -11,8 +11,8 @@
 //                 files can beat it
 //   scan          the start-up scan of the standard files and the import of
 //                 every extra file into a fresh window state
-//   load last     LoadWeapByName of the last block in search order
-//   load missing  LoadWeapByName of a name no file holds
+//   load last     showWeapon of the last block in search order
+//   load missing  showWeapon of a name no file holds
 // All four read the same bytes. The timed rounds run in a child process, and
 // each figure is then run once more in a process of its own to take its peak
 // resident memory; this process only starts them and prints the table.
@@ -49,7 +49,7 @@
 
 #include "catalogue/game_files.h"
 #include "checks_figures.h"
-#include "presentation/form1_state.h"
+#include "presentation/main_window_state.h"
 #include "presentation/host.h"
 #include "weapon/line_reader.h"
 
@@ -143,32 +143,33 @@ void Floor(const Folder& f) {
 
 void Scan(const Folder& f) {
   SilentHost host;
-  qm::Form1State state(f.dir, host);
-  state.Form_Load();
+  qm::MainWindowState state(f.dir, host);
+  state.rebuildList();
   for (const auto& p : f.extras)
-    if (!state.ImportFile(p)) Fail("scan: could not import " + p);
-  if (state.WNum != f.weapons || static_cast<long>(state.Combo1.size()) != f.weapons)
-    Fail("scan: listed " + std::to_string(state.WNum) + " weapons, the folder holds " + std::to_string(f.weapons));
+    if (!state.addImport(p)) Fail("scan: could not import " + p);
+  const long listed = static_cast<long>(state.weaponList().size());
+  if (listed != f.weapons)
+    Fail("scan: listed " + std::to_string(listed) + " weapons, the folder holds " + std::to_string(f.weapons));
   if (host.messages != 0) Fail("scan: a message was shown");
 }
 
-// A window state whose extra slots hold the folder's extra files, as after
-// importing them (the loader needs the slots, not the list).
-void FillSlots(const Folder& f, qm::Form1State& state) {
-  for (const auto& p : f.extras) state.IWeap[state.IWeaps++] = p;
+// A window state that has imported the folder's extra files.
+void FillSlots(const Folder& f, qm::MainWindowState& state) {
+  for (const auto& p : f.extras)
+    if (!state.addImport(p)) Fail("could not import " + p);
 }
 
-void LoadLast(const Folder& f, qm::Form1State& state, SilentHost& host) {
+void LoadLast(const Folder& f, qm::MainWindowState& state, SilentHost& host) {
   const int before = host.messages;
-  if (!state.LoadWeapByName(f.last)) Fail("load last: " + f.last + " not found");
-  if (state.weapon[qm::Slot::vName1] != f.last || state.weapon[qm::Slot::vID] != f.lastId)
+  if (!state.showWeapon(f.last)) Fail("load last: " + f.last + " not found");
+  if (state.weapon()[qm::Slot::vName1] != f.last || state.weapon()[qm::Slot::vID] != f.lastId)
     Fail("load last: loaded the wrong block");
   if (host.messages != before) Fail("load last: a message was shown");
 }
 
-void LoadMissing(qm::Form1State& state, SilentHost& host) {
+void LoadMissing(qm::MainWindowState& state, SilentHost& host) {
   const int before = host.messages;
-  if (state.LoadWeapByName("NO_SUCH_WEAPON")) Fail("load missing: found a weapon that is not there");
+  if (state.showWeapon("NO_SUCH_WEAPON")) Fail("load missing: found a weapon that is not there");
   if (host.messages != before + 1) Fail("load missing: expected one message");
 }
 
@@ -189,7 +190,7 @@ void RunOnce(const std::string& figure, const Folder& f) {
   if (figure == "ids") return Ids(f);
   if (figure == "lint") return Lint(f);
   SilentHost host;
-  qm::Form1State state(f.dir, host);
+  qm::MainWindowState state(f.dir, host);
   FillSlots(f, state);
   if (figure == "load-last") return LoadLast(f, state, host);
   if (figure == "load-missing") return LoadMissing(state, host);
@@ -210,7 +211,7 @@ struct Timing {
 // at least three rounds are done (one when minTime is 0).
 std::map<std::string, Timing> TimeFigures(const Folder& f, double minTime) {
   SilentHost host;
-  qm::Form1State loadState(f.dir, host);
+  qm::MainWindowState loadState(f.dir, host);
   FillSlots(f, loadState);
   const std::map<std::string, std::function<void()>> run = {
       {"floor", [&] { Floor(f); }},
@@ -455,7 +456,7 @@ int main(int argc, char** argv) {
     const double mb = Mb(f.bytes);
     const double floorMbps = mb / timing.at("floor").best();
     const std::map<std::string, std::string> titles = {{"floor", "floor: read + split"},
-                                                       {"scan", "scan (ResetW + imports)"},
+                                                       {"scan", "scan (list + imports)"},
                                                        {"load-last", "load last weapon"},
                                                        {"load-missing", "load missing weapon"},
                                                        {"ids", "ids: ID census"},

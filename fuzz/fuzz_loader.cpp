@@ -42,13 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view file = input.substr(eol + 1);
   const std::string bracketText = "[" + std::string(name) + "]";
 
-  for (const bool dcheckIn : {false, true}) {
+  for (const bool carryIn : {false, true}) {
     CurrentWeapon weapon = Marked();
-    bool DCheck = dcheckIn;
-    const bool found = SearchFile(file, bracketText, weapon, DCheck);
+    bool damageCarry = carryIn;
+    const bool found = SearchFile(file, bracketText, weapon, damageCarry);
 
     if (!found) {
-      FUZZ_CHECK(SameWeapon(weapon, Marked()) && DCheck == dcheckIn);
+      FUZZ_CHECK(SameWeapon(weapon, Marked()) && damageCarry == carryIn);
       continue;
     }
     const std::string& got = weapon[Slot::vName1];

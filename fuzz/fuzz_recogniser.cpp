@@ -19,9 +19,9 @@ using namespace qm;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view input = fuzz::AsText(data, size);
-  bool DCheck = false;
+  bool damageCarry = false;
   if (!input.empty()) {
-    DCheck = (input[0] & 1) != 0;
+    damageCarry = (input[0] & 1) != 0;
     input.remove_prefix(1);
   }
 
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view line;
   while (lines.Next(line)) {
     const CurrentWeapon before = weapon;
-    CheckVal(line, weapon, DCheck);
+    RecogniseLine(line, weapon, damageCarry);
 
     FUZZ_CHECK(weapon[Slot::vName1] == "[KEEP]");
     const std::size_t n = before.damage.size();

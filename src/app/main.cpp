@@ -8,7 +8,7 @@
 
 #include "presentation/host.h"
 #include "ui/controls.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(qm::ui::FromUtf8(qm::kAppTitle));
 
   const std::filesystem::path gameDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
-  qm::ui::Form1 window(gameDir);
+  qm::ui::MainWindow window(gameDir);
   QApplication::setWindowIcon(window.windowIcon());
   FirstFrameProbe probe;
   if (qEnvironmentVariableIntValue("QM_EXIT_AFTER_SHOW") == 1) window.installEventFilter(&probe);

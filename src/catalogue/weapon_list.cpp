@@ -16,8 +16,8 @@ std::string MakeEntry(std::string_view idText, std::string_view bracketName) {
   return entry;
 }
 
-std::string CountLine(long WNum) {
-  return std::to_string(WNum) + " Weapons, " + std::to_string(256 - WNum) + " IDs available";
+std::string CountLine(long weapons) {
+  return std::to_string(weapons) + " Weapons, " + std::to_string(256 - weapons) + " IDs available";
 }
 
 void WeaponList::Add(std::vector<ListEntry> batch) {

@@ -14,7 +14,7 @@ namespace qm {
 std::string MakeEntry(std::string_view idText, std::string_view bracketName);
 
 // The count line: "130 Weapons, 126 IDs available".
-std::string CountLine(long WNum);
+std::string CountLine(long weapons);
 
 struct ListEntry {
   std::string text;  // as shown

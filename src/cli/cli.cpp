@@ -62,17 +62,17 @@ void CliHost::ReportUnreadable(const std::vector<UnreadableFile>& files) {
   for (const auto& f : files) err_ << "warning: cannot read weapon file " << f.name << ": " << f.reason << '\n';
 }
 
-Form1State& Session::window() {
+MainWindowState& Session::window() {
   if (window_) return *window_;
-  window_ = std::make_unique<Form1State>(game_, host_);
-  window_->Form_Load();
+  window_ = std::make_unique<MainWindowState>(game_, host_);
+  window_->rebuildList();
   for (const std::string& path : imports_) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
       err << "warning: no file at " << path << ", not imported\n";
       continue;
     }
-    window_->ImportFile(path);
+    window_->addImport(path);
   }
   return *window_;
 }
@@ -179,7 +179,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       return usageError(err, "unknown command " + app.remaining().front());
     return usageError(err, e.what());
   }
-  if (imports.size() > static_cast<std::size_t>(kExtraSlots))
+  if (imports.size() > static_cast<std::size_t>(kImportSlots))
     return usageError(err, "at most 15 files can be imported");
 
   Session session(game, imports, out, err);

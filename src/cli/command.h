@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "presentation/form1_state.h"
+#include "presentation/main_window_state.h"
 #include "presentation/host.h"
 
 namespace qm {
@@ -62,13 +62,13 @@ class Session {
 
   // The window after its start-up scan and the imports; built on the first
   // call. A missing import is skipped with a warning.
-  Form1State& window();
+  MainWindowState& window();
 
  private:
   std::filesystem::path game_;
   std::vector<std::string> imports_;
   CliHost host_;
-  std::unique_ptr<Form1State> window_;
+  std::unique_ptr<MainWindowState> window_;
 };
 
 // One command. `declare` adds the command's arguments to its CLI11

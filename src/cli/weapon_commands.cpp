@@ -4,7 +4,7 @@
 
 #include "cli/command.h"
 #include "presentation/descriptions.h"
-#include "presentation/form2_state.h"
+#include "presentation/export_dialog_state.h"
 #include "weapon/text.h"
 
 namespace qm {
@@ -12,29 +12,29 @@ namespace qm {
 namespace {
 
 // The caption beside each value label, by field number.
-std::map<int, std::string_view> captionsByField(const Form1State& window) {
+std::map<int, std::string_view> captionsByField(const MainWindowState& window) {
   std::map<int, std::string_view> captions{{2, "Actual Name:"}};
-  for (int i = 0; i < kCaptionCount; ++i) captions[kCaptionSets[i].field] = window.captionTexts[i];
+  for (int i = 0; i < kCaptionCount; ++i) captions[kCaptionSets[i].field] = window.captionTexts()[i];
   return captions;
 }
 
-void printWeaponJson(const Form1State& window, std::ostream& out) {
+void printWeaponJson(const MainWindowState& window, std::ostream& out) {
   const auto captions = captionsByField(window);
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (int s = 0; s < kSlotCount; ++s) {
     const int field = FieldOfSlot(static_cast<Slot>(s)).no;
     rows.push_back({{"field", field},
                     {"caption", std::string(captions.at(field))},
-                    {"value", Cp1252ToUtf8(window.valueTexts[s])}});
+                    {"value", Cp1252ToUtf8(window.valueTexts()[s])}});
   }
   nlohmann::ordered_json damage = nlohmann::ordered_json::array();
-  for (const auto& entry : window.weapon.damage) damage.push_back(Cp1252ToUtf8(entry));
-  writeJson(out, {{"mode", window.VMode ? "viewing" : "actual"}, {"rows", rows}, {"damage", damage}});
+  for (const auto& entry : window.weapon().damage) damage.push_back(Cp1252ToUtf8(entry));
+  writeJson(out, {{"mode", window.viewingMode() ? "viewing" : "actual"}, {"rows", rows}, {"damage", damage}});
 }
 
 // Caption and value a line, the captions padded to one column, the damage
 // list before the row that follows it on the window.
-void printWeaponText(const Form1State& window, std::ostream& out) {
+void printWeaponText(const MainWindowState& window, std::ostream& out) {
   const auto captions = captionsByField(window);
   std::size_t width = 0;
   for (const auto& [field, caption] : captions) width = std::max(width, caption.size());
@@ -42,30 +42,30 @@ void printWeaponText(const Form1State& window, std::ostream& out) {
     const int field = FieldOfSlot(static_cast<Slot>(s)).no;
     if (field == kDamageField + 1) {
       out << "[DAMAGE]\n";
-      for (const auto& entry : window.weapon.damage) out << "  " << Cp1252ToUtf8(entry) << '\n';
+      for (const auto& entry : window.weapon().damage) out << "  " << Cp1252ToUtf8(entry) << '\n';
     }
     const std::string_view caption = captions.at(field);
-    out << caption << std::string(width + 2 - caption.size(), ' ') << Cp1252ToUtf8(window.valueTexts[s]) << '\n';
+    out << caption << std::string(width + 2 - caption.size(), ' ') << Cp1252ToUtf8(window.valueTexts()[s]) << '\n';
   }
 }
 
 // Loads NAME (UTF-8 on the command line) or the list entry at `index`;
 // false with "Weapon not found!" shown when no block matches.
 bool loadWeapon(Session& session, const std::string& name, std::optional<long> index) {
-  Form1State& window = session.window();
-  if (!index) return window.LoadWeapByName(Utf8ToCp1252(name));
-  if (*index < 0 || static_cast<std::size_t>(*index) >= window.Combo1.size())
+  MainWindowState& window = session.window();
+  if (!index) return window.showWeapon(Utf8ToCp1252(name));
+  if (*index < 0 || static_cast<std::size_t>(*index) >= window.weaponList().size())
     throw UsageError("no list entry at index " + std::to_string(*index));
-  return window.LoadWeapByName(window.GetName(static_cast<int>(*index)));
+  return window.showWeapon(window.entryName(static_cast<int>(*index)));
 }
 
 }  // namespace
 
 Command::Run declareList(CLI::App&) {
   return [](Session& session) {
-    Form1State& window = session.window();
-    for (const auto& e : window.Combo1.entries()) session.out << Cp1252ToUtf8(e.text) << '\n';
-    session.out << window.Label1 << '\n';
+    MainWindowState& window = session.window();
+    for (const auto& e : window.weaponList().entries()) session.out << Cp1252ToUtf8(e.text) << '\n';
+    session.out << window.countLine() << '\n';
     return 0;
   };
 }
@@ -87,8 +87,8 @@ Command::Run declareShow(CLI::App& sub) {
     const std::optional<long> n = a->index ? parseWhole(*a->index) : std::nullopt;
     if (a->index && !n) throw UsageError("--index needs a whole number");
     if (!loadWeapon(session, a->name, n)) return 1;
-    Form1State& window = session.window();
-    if (a->actual) window.OptionClick(false);
+    MainWindowState& window = session.window();
+    if (a->actual) window.setViewingMode(false);
     a->json ? printWeaponJson(window, session.out) : printWeaponText(window, session.out);
     return 0;
   };
@@ -99,7 +99,7 @@ Command::Run declareDescribe(CLI::App& sub) {
   sub.add_option("FIELD", *field, "The field number, 1 to 66")->type_name("N")->required();
   return [field](Session& session) {
     const auto n = parseWhole(*field);
-    const auto d = n && *n >= 1 && *n <= 66 ? DDesc(static_cast<int>(*n)) : std::nullopt;
+    const auto d = n && *n >= 1 && *n <= 66 ? FieldDescription(static_cast<int>(*n)) : std::nullopt;
     if (!d) throw UsageError("FIELD must be a field number from 1 to 66");
     session.out << d->key << '\n' << d->text << '\n';
     return 0;
@@ -120,14 +120,14 @@ Command::Run declareExport(CLI::App& sub) {
   sub.add_flag("--overwrite", a->overwrite, "Replace FILE when it exists");
   return [a](Session& session) {
     if (!loadWeapon(session, a->weapon, std::nullopt)) return 1;
-    Form2State dialog;
-    dialog.Text1 = a->actualName;
-    dialog.Text2 = a->name;
-    dialog.Text3 = a->id;
+    ExportDialogState dialog;
+    dialog.actualName = a->actualName;
+    dialog.name = a->name;
+    dialog.weaponId = a->id;
     CliHost& host = session.host();
     host.savePath = a->out;
     host.overwrite = a->overwrite;
-    dialog.Command1_Click(session.window().weapon, host, session.window().cd1Path);
+    dialog.exportWeapon(session.window().weapon(), host, session.window().lastPath());
     return host.refused ? 1 : 0;
   };
 }

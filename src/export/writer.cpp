@@ -79,17 +79,18 @@ const std::array<Slot, 69> kWriterOrder = {
     kGroupEnd,
 };
 
-std::string FormatExport(std::string_view N1, std::string_view N2, std::int32_t wID, const CurrentWeapon& weapon) {
+std::string FormatExport(std::string_view actualName, std::string_view name, std::int32_t id,
+                         const CurrentWeapon& weapon) {
   std::string out;
   auto line = [&out](auto... parts) {
     (out.append(std::string_view(parts)), ...);
     out.append("\r\n");
   };
   line("//This was exported using Quillmark");
-  line("[", ToUpper(N1), "]");
+  line("[", ToUpper(actualName), "]");
   line("\t{");
-  line("\tid=", std::to_string(wID), ";");
-  line("\tname=", N2, ";");
+  line("\tid=", std::to_string(id), ";");
+  line("\tname=", name, ";");
   for (Slot s : kWriterOrder) {
     if (s == kGroupEnd) {
       line();
@@ -106,19 +107,19 @@ std::string FormatExport(std::string_view N1, std::string_view N2, std::int32_t 
   return out;
 }
 
-std::optional<std::string> ExportW(const std::string& FName, std::string_view N1, std::string_view N2,
-                                   std::int32_t wID, const CurrentWeapon& weapon) {
-  const std::string data = FormatExport(N1, N2, wID, weapon);
+std::optional<std::string> WriteExport(const std::string& file, std::string_view actualName, std::string_view name,
+                                       std::int32_t id, const CurrentWeapon& weapon) {
+  const std::string data = FormatExport(actualName, name, id, weapon);
   // Writing over a link writes the file it points to, not a new file in the
   // link's place.
   std::error_code ec;
-  std::filesystem::path target(FName);
+  std::filesystem::path target(file);
   if (std::filesystem::is_symlink(target, ec)) {
     const auto real = std::filesystem::weakly_canonical(target, ec);
     if (!ec) target = real;
   }
   if (const auto reason = platform::replaceFile(target, data))
-    return "Could not write \"" + FName + "\": " + *reason + ".";
+    return "Could not write \"" + file + "\": " + *reason + ".";
   return std::nullopt;
 }
 

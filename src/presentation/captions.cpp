@@ -69,9 +69,9 @@ const std::array<CaptionRow, kCaptionCount> kCaptionSets = {{
     {66, "No Auto-Range:", "noautorange ="},
 }};
 
-std::array<std::string_view, kCaptionCount> MSwap(bool VMode) {
+std::array<std::string_view, kCaptionCount> CaptionTexts(bool viewing) {
   std::array<std::string_view, kCaptionCount> out;
-  for (int i = 0; i < kCaptionCount; ++i) out[i] = VMode ? kCaptionSets[i].viewing : kCaptionSets[i].actual;
+  for (int i = 0; i < kCaptionCount; ++i) out[i] = viewing ? kCaptionSets[i].viewing : kCaptionSets[i].actual;
   return out;
 }
 

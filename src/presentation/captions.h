@@ -19,7 +19,8 @@ inline constexpr int kCaptionCount = 64;
 // have none).
 extern const std::array<CaptionRow, kCaptionCount> kCaptionSets;
 
-// The caption texts for the display mode, in the order of kCaptionSets.
-std::array<std::string_view, kCaptionCount> MSwap(bool VMode);
+// The caption texts for Viewing Mode (true) or Actual Mode, in the order of
+// kCaptionSets.
+std::array<std::string_view, kCaptionCount> CaptionTexts(bool viewing);
 
 }  // namespace qm

@@ -137,9 +137,9 @@ const std::array<Description, 66> kDescriptions = {{
      "When set the weapon will not detonate at range automatically, used mostly for heavy rockets.? any-one know what this means?"},
 }};
 
-std::optional<Description> DDesc(int IDNum) {
-  if (IDNum < 1 || IDNum > 66) return std::nullopt;
-  return kDescriptions[IDNum - 1];
+std::optional<Description> FieldDescription(int field) {
+  if (field < 1 || field > 66) return std::nullopt;
+  return kDescriptions[field - 1];
 }
 
 }  // namespace qm

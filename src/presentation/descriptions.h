@@ -10,13 +10,13 @@ namespace qm {
 
 struct Description {
   int field;
-  std::string_view key;   // for Label138
-  std::string_view text;  // for Label139
+  std::string_view key;   // the key as the panel shows it
+  std::string_view text;
 };
 
 extern const std::array<Description, 66> kDescriptions;
 
-// The description of field IDNum (1 to 66); nothing for any other number.
-std::optional<Description> DDesc(int IDNum);
+// The description of field `field` (1 to 66); nothing for any other number.
+std::optional<Description> FieldDescription(int field);
 
 }  // namespace qm

@@ -1,4 +1,4 @@
-// What the procedures of the two windows need from the platform: the message
+// What the state of the two windows needs from the platform: the message
 // box, the common file dialog and word of what changed on screen. The window
 // implements it with real dialogs, the tests and the CLI with scripted ones.
 #pragma once
@@ -18,14 +18,13 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 // What a procedure changed, so that the window can show it.
 enum Change : unsigned {
-  kListChanged = 1u << 0,         // Combo1's entries
-  kCountLineChanged = 1u << 1,    // Label1
-  kValuesChanged = 1u << 2,       // the value labels (MVals)
-  kCaptionsChanged = 1u << 3,     // the caption labels (MSwap)
-  kDamageChanged = 1u << 4,       // List1
-  kDescriptionChanged = 1u << 5,  // Label138, Label139
-  kLabel145Changed = 1u << 6,
-  kModeChanged = 1u << 7,         // VMode
+  kListChanged = 1u << 0,         // the weapon list's entries
+  kCountLineChanged = 1u << 1,    // the count line above the list
+  kValuesChanged = 1u << 2,       // the value labels
+  kCaptionsChanged = 1u << 3,     // the caption labels
+  kDamageChanged = 1u << 4,       // the damage list
+  kDescriptionChanged = 1u << 5,  // the description panel's key and text
+  kSpaceTextChanged = 1u << 6,    // the text under the buttons
 };
 
 class Host {
@@ -46,7 +45,7 @@ class Host {
   // with what went wrong.
   virtual void ReportUnreadable(const std::vector<UnreadableFile>& files);
 
-  // The procedures have changed what the window shows.
+  // The state has changed what the window shows.
   virtual void Changed(unsigned changes) { (void)changes; }
 };
 

@@ -100,9 +100,9 @@ std::string EdgePercentText(const std::string& text) {
 
 }  // namespace
 
-std::array<std::string, kSlotCount> MVals(bool VMode, const CurrentWeapon& weapon) {
+std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon& weapon) {
   std::array<std::string, kSlotCount> out;
-  if (!VMode) {
+  if (!viewing) {
     out = weapon.v;
     return out;
   }

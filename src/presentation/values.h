@@ -28,8 +28,8 @@ struct ValueRow {
 // One row per value label, in field-number order (slot order).
 extern const std::array<ValueRow, kSlotCount> kValueRows;
 
-// The value label texts, indexed by slot, for the display mode (true for
-// Viewing Mode). The texts are bytes of the weapon files, like the slots.
-std::array<std::string, kSlotCount> MVals(bool VMode, const CurrentWeapon& weapon);
+// The value label texts, indexed by slot, for Viewing Mode (true) or Actual
+// Mode. The texts are bytes of the weapon files, like the slots.
+std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon& weapon);
 
 }  // namespace qm

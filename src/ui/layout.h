@@ -20,14 +20,15 @@ struct TwipRect {
 };
 
 // Where a control stands: the window's client area or one of its frames.
-enum class Frame { Window, Frame1, Frame2, Frame3, Frame4 };
+enum class Frame { Window, Selection, Options, Description, Stats };
 
 enum class Align { Left, Centre };
 
 // --- Main window -------------------------------------------------------------
 
-inline constexpr int kForm1Width = 11055;
-inline constexpr int kForm1Height = 8535;
+extern const std::string_view kMainWindowName;
+inline constexpr int kMainWidth = 11055;
+inline constexpr int kMainHeight = 8535;
 
 struct FrameLayout {
   Frame frame;
@@ -35,11 +36,11 @@ struct FrameLayout {
   std::string_view caption;
   TwipRect rect;
 };
-extern const std::array<FrameLayout, 4> kForm1Frames;
+extern const std::array<FrameLayout, 4> kMainFrames;
 
 // One row per field: the "?" button, the caption label that is the row's box,
 // and the value label inside the box at its right end. Field 56 has no
-// caption label; its value is the list box List1.
+// caption label; its value is the damage list box.
 struct FieldRowLayout {
   int field;
   Frame frame;
@@ -67,47 +68,62 @@ struct HeadingLayout {
 };
 extern const std::array<HeadingLayout, 8> kHeadings;
 
-enum class ControlKind {
-  Label,         // plain label
-  ClickLabel,    // label that answers a click
-  TitleLabel,    // centred label drawn over a line
-  TextLabel,     // word-wrapped text block
-  Combo,         // drop-down list with edit field
-  PushButton,
-  Option,        // option button
-  TextBox,
+// The main window's controls that are not field rows or headings.
+enum class MainControl {
+  CountLine,           // "130 Weapons, 126 IDs available"
+  WeaponList,          // drop-down list with edit field
+  ExportButton,
+  ImportButton,
+  SpaceLabel,          // empty until clicked
+  ModeTitle,           // centred over the line above the mode options
+  ViewingOption,       // starts selected
+  ActualOption,
+  KeyCaption,          // "Actual Field Name:"
+  DescriptionKey,
+  DescriptionCaption,  // "Description:"
+  DescriptionText,     // word-wrapped
 };
 
-// The controls that are not field rows or headings. Where `selected` is set,
-// the option button starts selected. `tabIndex` orders the focusable
-// controls where a window gives one (the export dialog).
 struct ControlLayout {
+  MainControl control;
   Frame frame;
   std::string_view name;
-  ControlKind kind;
   std::string_view text;
   TwipRect rect;
-  bool selected = false;
-  int tabIndex = -1;
 };
-extern const std::array<ControlLayout, 12> kForm1Controls;
+extern const std::array<ControlLayout, 12> kMainControls;
+// The layout of one of the controls above.
+const ControlLayout& Place(MainControl control);
 
 struct LineLayout {
   Frame frame;
   std::string_view name;
   TwipPoint from, to;
 };
-extern const std::array<LineLayout, 3> kForm1Lines;
+extern const std::array<LineLayout, 3> kMainLines;
 
 // The keyboard focus order of the main window, by control name.
-std::span<const std::string_view> Form1TabOrder();
+std::span<const std::string_view> MainTabOrder();
 
 // --- Export dialog -------------------------------------------------------------
 
-inline constexpr int kForm2Width = 4095;
-inline constexpr int kForm2Height = 1335;
-extern const FrameLayout kForm2Frame;
-extern const std::array<ControlLayout, 7> kForm2Controls;
+extern const std::string_view kExportDialogName;
+inline constexpr int kExportWidth = 4095;
+inline constexpr int kExportHeight = 1335;
+extern const FrameLayout kExportFrame;
+
+// The three boxes (in the order actual name, name, weapon ID), their
+// captions and the Continue button, all inside the one frame. `tabIndex`
+// orders the focusable ones.
+struct DialogControlLayout {
+  std::string_view name;
+  std::string_view text;
+  TwipRect rect;
+  int tabIndex;
+};
+extern const std::array<DialogControlLayout, 3> kExportBoxes;
+extern const std::array<DialogControlLayout, 3> kExportCaptions;
+extern const DialogControlLayout kExportContinue;
 
 // --- Twips on screen -------------------------------------------------------
 
@@ -117,7 +133,6 @@ class TwipScale {
  public:
   explicit constexpr TwipScale(double dpi = 96.0) : dpi_(dpi) {}
   int px(int twips) const;
-  double dpi() const { return dpi_; }
 
  private:
   double dpi_;

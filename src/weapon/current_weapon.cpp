@@ -2,7 +2,7 @@
 
 namespace qm {
 
-void CurrentWeapon::ResetVals() {
+void CurrentWeapon::Clear() {
   for (auto& s : v) s.clear();
   damage.clear();
 }

@@ -20,7 +20,7 @@ struct CurrentWeapon {
   const std::string& operator[](Slot s) const { return v[SlotIndex(s)]; }
 
   // Empties every slot and the damage list.
-  void ResetVals();
+  void Clear();
 };
 
 }  // namespace qm

@@ -54,7 +54,7 @@ inline constexpr int kDamageField = 56;
 
 extern const std::array<FieldRow, kFieldCount> WeaponFieldTable;
 
-// The order in which CheckVal tests the 64 keys.
+// The order in which RecogniseLine tests the 64 keys.
 extern const std::array<Slot, kKeyCount> kRecogniserOrder;
 
 constexpr int SlotIndex(Slot s) { return static_cast<int>(s); }

@@ -23,7 +23,7 @@ std::string BracketNameOf(std::string_view header) {
 
 }  // namespace
 
-bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWeapon& weapon, bool& DCheck) {
+bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWeapon& weapon, bool& damageCarry) {
   LineReader lines(bytes);
   std::string match(bracketText);
   for (auto& c : match) c = FoldLower(c);
@@ -34,7 +34,7 @@ bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWea
     if (!MatchesFoldedAt(line, 0, match)) continue;
 
     // A header of the weapon: start it afresh.
-    weapon.ResetVals();
+    weapon.Clear();
     weapon[Slot::vName1] = BracketNameOf(line);
     found = true;
 
@@ -48,7 +48,7 @@ bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWea
     // read through.
     long depth = 1;
     while (depth != 0 && lines.Next(line)) {
-      CheckVal(line, weapon, DCheck);
+      RecogniseLine(line, weapon, damageCarry);
       if (BraceAmong(line, '{', 3)) ++depth;
       if (BraceAmong(line, '}', 3)) --depth;
     }
@@ -57,11 +57,11 @@ bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWea
 }
 
 LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
-                       CurrentWeapon& weapon, bool& DCheck) {
+                       CurrentWeapon& weapon, bool& damageCarry) {
   const std::string bracketText = "[" + std::string(bracketName) + "]";
   LoadOutcome out;
   out.unreadable = ReadEach(searchList, [&](std::string_view bytes) {
-    if (SearchFile(bytes, bracketText, weapon, DCheck)) out.found = true;
+    if (SearchFile(bytes, bracketText, weapon, damageCarry)) out.found = true;
   });
   return out;
 }

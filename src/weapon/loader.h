@@ -13,8 +13,8 @@ namespace qm {
 // Searches one file for every block whose header line begins with
 // `bracketText` ("[" + name + "]", letter case ignored). Each block found
 // empties the weapon, sets vName1 from its header and feeds the block's lines
-// to CheckVal, so the last block wins. Returns true when a block was found.
-bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWeapon& weapon, bool& DCheck);
+// to RecogniseLine, so the last block wins. Returns true when a block was found.
+bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWeapon& weapon, bool& damageCarry);
 
 struct LoadOutcome {
   bool found = false;
@@ -25,6 +25,6 @@ struct LoadOutcome {
 // opened are passed over and reported. The weapon is left as it was when no
 // block is found.
 LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
-                       CurrentWeapon& weapon, bool& DCheck);
+                       CurrentWeapon& weapon, bool& damageCarry);
 
 }  // namespace qm

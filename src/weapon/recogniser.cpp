@@ -54,23 +54,23 @@ bool BraceAmongFirstThree(std::string_view line, char brace) {
 
 }  // namespace
 
-void CheckVal(std::string_view pline, CurrentWeapon& weapon, bool& DCheck) {
+void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry) {
   // 1. Key tests at column 1 and column 2.
-  TestColumn(pline, 0, weapon);
-  TestColumn(pline, 1, weapon);
+  TestColumn(line, 0, weapon);
+  TestColumn(line, 1, weapon);
 
   // 2. Closing brace.
-  if (BraceAmongFirstThree(pline, '}')) DCheck = false;
+  if (BraceAmongFirstThree(line, '}')) damageCarry = false;
 
   // 3. Damage entry: at most two leading tabs skipped, last character dropped.
-  if (DCheck && pline.size() >= 3 && !BraceAmongFirstThree(pline, '{') && !BraceAmongFirstThree(pline, '}')) {
+  if (damageCarry && line.size() >= 3 && !BraceAmongFirstThree(line, '{') && !BraceAmongFirstThree(line, '}')) {
     std::size_t from = 0;
-    while (from < 3 && pline[from] == '\t') ++from;
-    if (from < 3) weapon.damage.emplace_back(pline.substr(from, pline.size() - 1 - from));
+    while (from < 3 && line[from] == '\t') ++from;
+    if (from < 3) weapon.damage.emplace_back(line.substr(from, line.size() - 1 - from));
   }
 
   // 4. Damage header.
-  if (MatchesFoldedAt(pline, 0, "[damage]") || MatchesFoldedAt(pline, 1, "[damage]")) DCheck = true;
+  if (MatchesFoldedAt(line, 0, "[damage]") || MatchesFoldedAt(line, 1, "[damage]")) damageCarry = true;
 }
 
 }  // namespace qm

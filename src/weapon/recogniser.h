@@ -1,4 +1,4 @@
-// The line grammar of a weapon block: CheckVal stores what it recognises in
+// The line grammar of a weapon block: RecogniseLine stores what it recognises in
 // one line of the block.
 #pragma once
 
@@ -9,9 +9,9 @@
 namespace qm {
 
 // Reads one line of a weapon block (without its terminator). Key values go to
-// their slots, lines of a [DAMAGE] sub-block to the damage list. `DCheck` says
+// their slots, lines of a [DAMAGE] sub-block to the damage list. `damageCarry` says
 // that the lines now coming belong to a damage sub-block; it is carried from
 // one call to the next, and from one weapon to the next.
-void CheckVal(std::string_view pline, CurrentWeapon& weapon, bool& DCheck);
+void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry);
 
 }  // namespace qm

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "catalogue/game_files.h"
-#include "presentation/form1_state.h"
+#include "presentation/main_window_state.h"
 #include "test_support.h"
 
 namespace qm::badinput {
@@ -57,20 +57,20 @@ struct Game {
   void ExpectUsable(std::optional<std::size_t> readable) {
     const std::size_t messages = host.messages.size();
     if (readable) {
-      EXPECT_TRUE(form.LoadWeapByName(StandardName(*readable)));
-      EXPECT_EQ(form.weapon[Slot::vRTime], std::to_string(*readable + 1));
+      EXPECT_TRUE(form.showWeapon(StandardName(*readable)));
+      EXPECT_EQ(form.weapon()[Slot::vRTime], std::to_string(*readable + 1));
     }
-    const long before = form.WNum;
-    EXPECT_TRUE(form.ImportFile(dir.Write("extra.tdf", "[EXTRA]\n{\nid=200;\nrange=5;\n}\n").string()));
-    EXPECT_EQ(form.Label1, CountLine(before + 1));
-    EXPECT_TRUE(form.LoadWeapByName("EXTRA"));
-    EXPECT_EQ(form.weapon[Slot::vRng], "5");
+    const long before = form.weaponList().size();
+    EXPECT_TRUE(form.addImport(dir.Write("extra.tdf", "[EXTRA]\n{\nid=200;\nrange=5;\n}\n").string()));
+    EXPECT_EQ(form.countLine(), CountLine(before + 1));
+    EXPECT_TRUE(form.showWeapon("EXTRA"));
+    EXPECT_EQ(form.weapon()[Slot::vRng], "5");
     EXPECT_EQ(host.messages.size(), messages) << host.messages.back().text;
   }
 
   test::TempDir dir;
   test::ScriptedHost host;
-  Form1State form{dir.path(), host};
+  MainWindowState form{dir.path(), host};
 };
 
 }  // namespace qm::badinput

@@ -73,26 +73,26 @@ TEST_P(BadContents, WhatCanBeReadListsAndLoads) {
     SCOPED_TRACE(asImport ? "as an import" : "as a standard file");
     Game game;
     if (!asImport) game.dir.Write(game.Standard(0), c.bytes);
-    game.form.Form_Load();
-    EXPECT_TRUE(!asImport || game.form.ImportFile(game.dir.Write("import.tdf", c.bytes).string()));
+    game.form.rebuildList();
+    EXPECT_TRUE(!asImport || game.form.addImport(game.dir.Write("import.tdf", c.bytes).string()));
     EXPECT_TRUE(game.host.messages.empty());
 
     Strings listed = c.entries;
     for (std::size_t i = asImport ? 0 : 1; i < kStandardFiles.size(); ++i) listed.push_back(StandardEntry(i));
     std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(SortedTexts(game.form.Combo1), listed);
-    EXPECT_EQ(game.form.Label1, CountLine(static_cast<long>(listed.size())));
+    EXPECT_EQ(SortedTexts(game.form.weaponList()), listed);
+    EXPECT_EQ(game.form.countLine(), CountLine(static_cast<long>(listed.size())));
 
     if (!c.load.empty()) {
-      ASSERT_TRUE(game.form.LoadWeapByName(c.load));
+      ASSERT_TRUE(game.form.showWeapon(c.load));
       CurrentWeapon want;
-      want.ResetVals();
+      want.Clear();
       want[Slot::vName1] = c.load;
       for (const auto& [slot, value] : c.values) want[slot] = value;
       for (int s = 0; s < kSlotCount; ++s) {  // no EXPECT_EQ: it would print megabytes
-        EXPECT_TRUE(game.form.weapon.v[s] == want.v[s]) << SlotName(static_cast<Slot>(s));
+        EXPECT_TRUE(game.form.weapon().v[s] == want.v[s]) << SlotName(static_cast<Slot>(s));
       }
-      EXPECT_EQ(game.form.weapon.damage, c.damage);
+      EXPECT_EQ(game.form.weapon().damage, c.damage);
     }
     game.ExpectUsable(1);
   }
@@ -114,16 +114,16 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
   }
   Game game;
   game.dir.Write(game.Standard(7), bytes);
-  game.form.Form_Load();
-  EXPECT_EQ(game.form.Label1, CountLine(kCount + 7));
-  const auto& entries = game.form.Combo1.entries();
+  game.form.rebuildList();
+  EXPECT_EQ(game.form.countLine(), CountLine(kCount + 7));
+  const auto& entries = game.form.weaponList().entries();
   ASSERT_EQ(entries.size(), kCount + 7);
   const auto last = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.name == "W199999"; });
   ASSERT_NE(last, entries.end());
   EXPECT_EQ(last->text, " 80 - W199999");
-  game.form.Combo1_Click(static_cast<int>(last - entries.begin()));
-  EXPECT_EQ(game.form.weapon[Slot::vRng], "199999");
-  EXPECT_EQ(game.form.weapon.damage, Strings{"default=199999"});
+  game.form.showListEntry(static_cast<int>(last - entries.begin()));
+  EXPECT_EQ(game.form.weapon()[Slot::vRng], "199999");
+  EXPECT_EQ(game.form.weapon().damage, Strings{"default=199999"});
   EXPECT_TRUE(game.host.messages.empty());
 }
 

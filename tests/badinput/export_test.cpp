@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "bad_game.h"
-#include "presentation/form2_state.h"
+#include "presentation/export_dialog_state.h"
 
 namespace qm::badinput {
 namespace {
@@ -60,8 +60,8 @@ TEST_P(FailingExport, MessageDialogStaysOpenNothingChanges) {
   test::ScriptedHost host;
   host.paths = {target.string()};
   if (asks) host.answers = {Answer::Yes};
-  Form2State dialog;
-  dialog.Text1 = "newgun", dialog.Text2 = "New Gun", dialog.Text3 = "42";
+  ExportDialogState dialog;
+  dialog.actualName = "newgun", dialog.name = "New Gun", dialog.weaponId = "42";
   const CurrentWeapon weapon;
   std::string cd1Path;
 
@@ -71,10 +71,10 @@ TEST_P(FailingExport, MessageDialogStaysOpenNothingChanges) {
   struct rlimit limit = saved;
   if (c.diskFull) limit.rlim_cur = 64;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const auto outcome = dialog.Command1_Click(weapon, host, cd1Path);
+  const auto outcome = dialog.exportWeapon(weapon, host, cd1Path);
   ::setrlimit(RLIMIT_FSIZE, &saved);
 
-  EXPECT_EQ(outcome, Form2State::Outcome::StayOpen);
+  EXPECT_EQ(outcome, ExportDialogState::Outcome::StayOpen);
   ASSERT_EQ(host.messages.size(), asks ? 2u : 1u);
   EXPECT_TRUE(host.answers.empty());
   EXPECT_EQ(host.messages.back().buttons, Buttons::Ok);

@@ -20,13 +20,13 @@ TEST(MissingStandardFiles, OneMessageNamesThemAndTheRestWorks) {
       if (isGone(i)) std::filesystem::remove(game.Standard(i));
       if (!isGone(i)) listed.push_back(StandardEntry(i));
     }
-    game.form.Form_Load();
+    game.form.rebuildList();
     ASSERT_EQ(game.host.messages.size(), 1u);
     for (std::size_t i = 0; i < 8; ++i)
       EXPECT_EQ(game.host.messages[0].text.find(kStandardFiles[i]) != std::string::npos, isGone(i))
           << kStandardFiles[i];
-    EXPECT_EQ(SortedTexts(game.form.Combo1), listed);
-    EXPECT_EQ(game.form.Label1, CountLine(static_cast<long>(listed.size())));
+    EXPECT_EQ(SortedTexts(game.form.weaponList()), listed);
+    EXPECT_EQ(game.form.countLine(), CountLine(static_cast<long>(listed.size())));
     game.ExpectUsable(listed.empty() ? std::nullopt : std::optional<std::size_t>((gone + 1) % 8));
   }
 }
@@ -60,23 +60,23 @@ TEST_P(UnreadableFile, IsNamedAndChangesNothing) {
   std::filesystem::remove(game.Standard(0));
   GetParam().make(game.Standard(0));
   GetParam().make(chosen);
-  game.form.Form_Load();
+  game.form.rebuildList();
   ASSERT_EQ(game.host.messages.size(), 1u);
   const std::string reason = std::string(": ") + GetParam().reason + "\n";
   EXPECT_NE(game.host.messages[0].text.find(game.Standard(0).string() + reason), std::string::npos);
-  EXPECT_EQ(game.form.Label1, CountLine(7));
+  EXPECT_EQ(game.form.countLine(), CountLine(7));
 
-  for (int filled : {0, kExtraSlots}) {
-    while (game.form.IWeaps < filled)
-      game.form.ImportFile(game.dir.Write("x" + std::to_string(game.form.IWeaps) + ".tdf", "").string());
-    const std::string count = game.form.Label1;
+  for (std::size_t filled : {std::size_t{0}, std::size_t{kImportSlots}}) {
+    while (game.form.imports().size() < filled)
+      game.form.addImport(game.dir.Write("x" + std::to_string(game.form.imports().size()) + ".tdf", "").string());
+    const std::string count = game.form.countLine();
     const std::size_t messages = game.host.messages.size();
-    EXPECT_FALSE(game.form.ImportFile(chosen.string()));
+    EXPECT_FALSE(game.form.addImport(chosen.string()));
     ASSERT_EQ(game.host.messages.size(), messages + 1);
     EXPECT_EQ(game.host.messages.back().buttons, Buttons::Ok);
     EXPECT_NE(game.host.messages.back().text.find(chosen.string() + reason), std::string::npos);
-    EXPECT_EQ(game.form.IWeaps, filled);
-    EXPECT_EQ(game.form.Label1, count);
+    EXPECT_EQ(game.form.imports().size(), filled);
+    EXPECT_EQ(game.form.countLine(), count);
     if (filled == 0) game.ExpectUsable(7);  // a search passes over the standard file without a message
   }
 }

@@ -24,7 +24,7 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
 
 TEST(WriterTest, EmptyWeaponGivesSixteenLines) {
   CurrentWeapon w;
-  w.ResetVals();
+  w.Clear();
   EXPECT_EQ(SplitCrLf(FormatExport("newgun", "New Gun", 42, w)),
             (std::vector<std::string>{"//This was exported using Quillmark", "[NEWGUN]", "\t{", "\tid=42;",
                                       "\tname=New Gun;", "", "", "", "", "", "", "", "\t[DAMAGE]", "\t\t{", "\t\t}",
@@ -33,7 +33,7 @@ TEST(WriterTest, EmptyWeaponGivesSixteenLines) {
 
 TEST(WriterTest, TheNineteenLineExample) {
   CurrentWeapon w;
-  w.ResetVals();
+  w.Clear();
   w[Slot::vRTime] = "2";
   w[Slot::vMod] = "missile";
   w.damage = {"default=50"};
@@ -83,18 +83,18 @@ TEST(WriterTest, ReplacesFilesKeepingPermissionsAndLinks) {
   const std::string expected = FormatExport("gun", "Gun", 1, w);
   const auto target = dir.Write("gun.tdf", std::string(5000, 'z'));
   std::filesystem::permissions(target, std::filesystem::perms(0640));
-  ASSERT_FALSE(ExportW(target.string(), "gun", "Gun", 1, w));
+  ASSERT_FALSE(WriteExport(target.string(), "gun", "Gun", 1, w));
   EXPECT_EQ(test::ReadFile(target), expected);  // replaced, not appended
   EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0640));
 
   const auto noExt = dir.path() / "plain";  // no extension is added
-  ASSERT_FALSE(ExportW(noExt.string(), "gun", "Gun", 1, w));
+  ASSERT_FALSE(WriteExport(noExt.string(), "gun", "Gun", 1, w));
   EXPECT_EQ(test::ReadFile(noExt), expected);
 
   // Writing through a link replaces the file it points to and keeps the link.
   std::filesystem::create_symlink(target, dir.path() / "link.tdf");
   dir.Write("gun.tdf", "old");
-  ASSERT_FALSE(ExportW((dir.path() / "link.tdf").string(), "gun", "Gun", 1, w));
+  ASSERT_FALSE(WriteExport((dir.path() / "link.tdf").string(), "gun", "Gun", 1, w));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.tdf"));
   EXPECT_EQ(test::ReadFile(target), expected);
 }
@@ -132,7 +132,7 @@ TEST(WriterTest, RoundTripThroughTheLoader) {
   bool dcheck = false;
   ASSERT_TRUE(LoadWeapon("ORIGINAL", {looseFile(source)}, original, dcheck).found);
   const auto exported = dir.path() / "new.tdf";
-  ASSERT_FALSE(ExportW(exported.string(), "copy", "New", 77, original));
+  ASSERT_FALSE(WriteExport(exported.string(), "copy", "New", 77, original));
 
   CurrentWeapon copy;
   ASSERT_TRUE(LoadWeapon("COPY", {looseFile(exported)}, copy, dcheck).found);

@@ -15,16 +15,16 @@ namespace {
 
 std::string Shown(Slot s, const std::string& value, bool viewing = true) {
   CurrentWeapon w;
-  w.ResetVals();
+  w.Clear();
   w[s] = value;
-  return MVals(viewing, w)[SlotIndex(s)];
+  return ValueTexts(viewing, w)[SlotIndex(s)];
 }
 
 TEST(ValuesTest, EmptyWeaponInBothModes) {
   CurrentWeapon w;
-  w.ResetVals();
-  const auto viewing = MVals(true, w);
-  const auto actual = MVals(false, w);
+  w.Clear();
+  const auto viewing = ValueTexts(true, w);
+  const auto actual = ValueTexts(false, w);
   std::map<std::string, int> counts;
   for (int s = 0; s < kSlotCount; ++s) {
     counts[viewing[s]]++;
@@ -67,9 +67,9 @@ TEST(ValuesTest, AtMostOneTrajectoryFlag) {
   };
   for (const auto& c : cases) {
     CurrentWeapon w;
-    w.ResetVals();
+    w.Clear();
     w[Slot::vBal] = c.bal, w[Slot::vLOS] = c.los, w[Slot::vDrop] = c.drop;
-    const auto t = MVals(true, w);
+    const auto t = ValueTexts(true, w);
     std::string got;
     for (Slot s : {Slot::vBal, Slot::vLOS, Slot::vDrop}) got += t[SlotIndex(s)] == "YES" ? 'Y' : 'N';
     EXPECT_EQ(got, c.shown) << c.bal << "," << c.los << "," << c.drop;
@@ -77,8 +77,8 @@ TEST(ValuesTest, AtMostOneTrajectoryFlag) {
 }
 
 TEST(CaptionsTest, BothSets) {
-  const auto viewing = MSwap(true);
-  const auto actual = MSwap(false);
+  const auto viewing = CaptionTexts(true);
+  const auto actual = CaptionTexts(false);
   std::set<int> fields;
   for (int i = 0; i < kCaptionCount; ++i) {
     const CaptionRow& row = kCaptionSets[i];
@@ -101,7 +101,7 @@ TEST(CaptionsTest, BothSets) {
 
 TEST(DescriptionsTest, KeysTextsAndBounds) {
   for (int field = 1; field <= 66; ++field) {
-    const auto d = DDesc(field);
+    const auto d = FieldDescription(field);
     ASSERT_TRUE(d) << field;
     EXPECT_EQ(d->field, field);
     EXPECT_FALSE(d->text.empty());
@@ -109,14 +109,14 @@ TEST(DescriptionsTest, KeysTextsAndBounds) {
       EXPECT_EQ(d->key, FieldByNumber(field).key);
     }
   }
-  EXPECT_EQ(DDesc(2)->key, "[NAME]");
-  EXPECT_EQ(DDesc(56)->key, "[DAMAGE]");
-  EXPECT_EQ(DDesc(14)->text, "I think that this is only used by the unit viewer and is otherwise un-important");
-  EXPECT_EQ(DDesc(3)->text,
+  EXPECT_EQ(FieldDescription(2)->key, "[NAME]");
+  EXPECT_EQ(FieldDescription(56)->key, "[DAMAGE]");
+  EXPECT_EQ(FieldDescription(14)->text, "I think that this is only used by the unit viewer and is otherwise un-important");
+  EXPECT_EQ(FieldDescription(3)->text,
             "The uniqe numeric identifier for the weapon, it can only from 0 to 255. No 2 weapons can have the same "
             "number.");
-  EXPECT_NE(DDesc(59)->text.find("feild"), std::string_view::npos);
-  for (int outside : {0, 67, -1, 32767}) EXPECT_FALSE(DDesc(outside)) << outside;
+  EXPECT_NE(FieldDescription(59)->text.find("feild"), std::string_view::npos);
+  for (int outside : {0, 67, -1, 32767}) EXPECT_FALSE(FieldDescription(outside)) << outside;
 }
 
 }  // namespace

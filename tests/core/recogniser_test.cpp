@@ -24,9 +24,9 @@ class RecogniserTest : public ::testing::TestWithParam<LinesCase> {};
 TEST_P(RecogniserTest, StoresExactlyWhatTheLinesSay) {
   const LinesCase& c = GetParam();
   CurrentWeapon w;
-  w.ResetVals();
+  w.Clear();
   bool dcheck = false;
-  for (const auto& line : c.lines) CheckVal(line, w, dcheck);
+  for (const auto& line : c.lines) RecogniseLine(line, w, dcheck);
   for (int s = 0; s < kSlotCount; ++s) {
     const auto it = c.slots.find(static_cast<Slot>(s));
     EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second) << SlotName(static_cast<Slot>(s));
@@ -76,19 +76,19 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"a damage unit named like a key fills the slot too",
                   {"[DAMAGE]", "\trange=9;", "\t\tburst=4;"}, {{Slot::vRng, "9"}}, {"range=9", "burst=4"}, true}));
 
-TEST(RecogniserTest, DCheckIsCarriedAcrossWeapons) {
+TEST(RecogniserTest, OpenDamageBlockCarriesAcrossWeapons) {
   // A damage block left open keeps listing lines of the next weapon until a
   // closing brace comes.
   CurrentWeapon w;
-  w.ResetVals();
+  w.Clear();
   bool dcheck = false;
-  CheckVal("\t[DAMAGE]", w, dcheck);
-  w.ResetVals();  // the next weapon's header; the flag survives
+  RecogniseLine("\t[DAMAGE]", w, dcheck);
+  w.Clear();  // the next weapon's header; the flag survives
   EXPECT_TRUE(dcheck);
-  CheckVal("\treloadtime=2;", w, dcheck);
+  RecogniseLine("\treloadtime=2;", w, dcheck);
   EXPECT_EQ(w[Slot::vRTime], "2");
   EXPECT_EQ(w.damage, std::vector<std::string>{"reloadtime=2"});
-  CheckVal("\t}", w, dcheck);
+  RecogniseLine("\t}", w, dcheck);
   EXPECT_FALSE(dcheck);
 }
 
@@ -96,9 +96,9 @@ TEST(RecogniserTest, EveryKeyFillsItsOwnSlot) {
   for (const FieldRow& row : WeaponFieldTable) {
     if (!row.isKeyLine()) continue;
     CurrentWeapon w;
-    w.ResetVals();
+    w.Clear();
     bool dcheck = false;
-    CheckVal("\t" + std::string(row.key) + "=v" + std::to_string(row.no) + ";", w, dcheck);
+    RecogniseLine("\t" + std::string(row.key) + "=v" + std::to_string(row.no) + ";", w, dcheck);
     for (int s = 0; s < kSlotCount; ++s)
       EXPECT_EQ(w.v[s], static_cast<Slot>(s) == row.slot ? "v" + std::to_string(row.no) : "") << row.key;
   }

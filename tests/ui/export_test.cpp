@@ -7,11 +7,11 @@
 
 #include "export/checks.h"
 #include "support.h"
-#include "ui/form2.h"
+#include "ui/export_dialog.h"
 
 using namespace qm;
 using namespace qm::test;
-using qm::ui::Form2;
+using qm::ui::ExportDialog;
 
 namespace {
 
@@ -21,7 +21,7 @@ struct Shown : Window {
     emit Control<QComboBox>(&w, "Combo1")->activated(0);
     w.show();
   }
-  Form2* Open() {
+  ExportDialog* Open() {
     Click(&w, "Command61");
     return w.exportDialog();
   }
@@ -41,7 +41,7 @@ class ExportTest : public QObject {
   // A second click shows the same dialog with what was typed.
   void oneOwnerlessDialog() {
     Shown f;
-    Form2* d = f.Open();
+    ExportDialog* d = f.Open();
     QVERIFY(d && d->isVisible() && !d->isModal() && !d->parentWidget());
     QCOMPARE(d->windowType(), Qt::Tool);
     QCOMPARE(d->windowTitle(), QString("Export as New Weapon"));
@@ -49,7 +49,7 @@ class ExportTest : public QObject {
     QCOMPARE(f.Open(), d);
     QCOMPARE(f.Texts(), QStringList({"NEWGUN", "", ""}));
     int dialogs = 0;
-    for (QWidget* top : QApplication::topLevelWidgets()) dialogs += qobject_cast<Form2*>(top) != nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) dialogs += qobject_cast<ExportDialog*>(top) != nullptr;
     QCOMPARE(dialogs, 1);
   }
 
@@ -61,7 +61,7 @@ class ExportTest : public QObject {
     const std::string imported = f.game.file("weapons/cannons.tdf");
     f.host.files.push_back(imported);
     Click(&f.w, "Command62");
-    Form2* d = f.Open();
+    ExportDialog* d = f.Open();
     Control<QLineEdit>(d, "Text1")->setText("NEWGUN");
     Control<QLineEdit>(d, "Text3")->setText("42");
     Click(d, "Command1");
@@ -91,7 +91,7 @@ class ExportTest : public QObject {
     for (bool hidden : {false, true}) {
       Shown f;
       QVERIFY(QTest::qWaitForWindowExposed(&f.w));
-      Form2* d = f.Open();
+      ExportDialog* d = f.Open();
       if (hidden) d->hide();
       bool ranOn = false, timedOut = false;
       QObject timers;  // ends the timers with the round

@@ -5,11 +5,11 @@
 #include <QComboBox>
 
 #include "support.h"
-#include "ui/form2.h"
+#include "ui/export_dialog.h"
 #include "ui/layout.h"
 
 using namespace qm::test;
-using qm::ui::Form1;
+using qm::ui::MainWindow;
 
 namespace {
 
@@ -39,7 +39,7 @@ class ScreenshotTest : public QObject {
  private slots:
   void bothModesOnASampleWeapon() {
     ScriptedHost host;
-    Form1 w(QM_SOURCE_DIR "/sample-game", &host);
+    MainWindow w(QM_SOURCE_DIR "/sample-game", &host);
     QVERIFY(host.messages.empty());
     auto* combo = Control<QComboBox>(&w, "Combo1");
     const int index = combo->findText("VALK_LIGHTGUN", Qt::MatchEndsWith);

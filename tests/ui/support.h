@@ -10,7 +10,7 @@
 
 #include "catalogue/game_files.h"
 #include "presentation/host.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 namespace qm::test {
 
@@ -63,7 +63,7 @@ inline QByteArray Weapon(const QByteArray& name, const QByteArray& id, const std
 struct Window {
   GameFolder game;
   ScriptedHost host;
-  ui::Form1 w;
+  ui::MainWindow w;
 
   explicit Window(const QByteArray& cannons = {}, const QStringList& missing = {})
       : w(Prepare(game, cannons, missing), &host) {}

@@ -1,4 +1,4 @@
-#include "presentation/form2_state.h"
+#include "presentation/export_dialog_state.h"
 
 #include <filesystem>
 #include <system_error>
@@ -9,15 +9,16 @@
 
 namespace qm {
 
-Form2State::Outcome Form2State::Command1_Click(const CurrentWeapon& weapon, Host& host, std::string& cd1Path) {
-  if (const auto refusal = CheckNewValues(Text1, Text2, Text3)) {
+ExportDialogState::Outcome ExportDialogState::exportWeapon(const CurrentWeapon& weapon, Host& host,
+                                                          std::string& lastPath) {
+  if (const auto refusal = CheckNewValues(actualName, name, weaponId)) {
     host.MsgBox(*refusal, Buttons::Ok);
     return Outcome::StayOpen;
   }
 
-  const auto path = host.ShowSave(cd1Path);
+  const auto path = host.ShowSave(lastPath);
   if (!path) return Outcome::Hide;
-  cd1Path = *path;
+  lastPath = *path;
   if (path->empty()) {
     host.MsgBox(kMsgNeedFileName, Buttons::Ok);
     return Outcome::StayOpen;
@@ -27,10 +28,10 @@ Form2State::Outcome Form2State::Command1_Click(const CurrentWeapon& weapon, Host
   if (std::filesystem::is_regular_file(*path, ec) && host.MsgBox(kMsgOverwrite, Buttons::YesNo) != Answer::Yes)
     return Outcome::StayOpen;
 
-  const std::int32_t id = *WeaponIdNumber(Text3);  // checked above
+  const std::int32_t id = *WeaponIdNumber(weaponId);  // checked above
 
   // The names go into the file in the weapon files' own single-byte encoding.
-  if (const auto failure = ExportW(*path, Utf8ToCp1252(Text1), Utf8ToCp1252(Text2), id, weapon)) {
+  if (const auto failure = WriteExport(*path, Utf8ToCp1252(actualName), Utf8ToCp1252(name), id, weapon)) {
     host.MsgBox(*failure, Buttons::Ok);
     return Outcome::StayOpen;
   }

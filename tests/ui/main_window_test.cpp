@@ -10,7 +10,7 @@
 #include "presentation/captions.h"
 #include "presentation/descriptions.h"
 #include "support.h"
-#include "ui/form2.h"
+#include "ui/export_dialog.h"
 #include "ui/layout.h"
 #include "weapon/field_table.h"
 
@@ -43,7 +43,7 @@ QStringList TabChain(QWidget* start, const QRegularExpression& names) {
 
 }  // namespace
 
-class Form1Test : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -71,7 +71,7 @@ class Form1Test : public QObject {
     QCOMPARE(Text(w, "Label145"), QString());
     for (int click = 0; click < 2; ++click) {
       Click(w, "Label145");
-      QCOMPARE(Text(w, "Label145"), Q(kLabel145Text));
+      QCOMPARE(Text(w, "Label145"), Q(kSpaceText));
     }
   }
 
@@ -111,8 +111,8 @@ class Form1Test : public QObject {
           if (actual) QCOMPARE(Text(w, row.value.data()), f == 3 ? QString("7") : "v" + QString::number(f));
         }
         Click(w, row.button.data());
-        QCOMPARE(Text(w, "Label138"), Q(DDesc(f)->key));
-        QCOMPARE(Text(w, "Label139"), Q(DDesc(f)->text));
+        QCOMPARE(Text(w, "Label138"), Q(FieldDescription(f)->key));
+        QCOMPARE(Text(w, "Label139"), Q(FieldDescription(f)->text));
       }
     }
   }
@@ -148,7 +148,7 @@ class Form1Test : public QObject {
     QWidget* w = &f.w;
     emit Control<QComboBox>(w, "Combo1")->activated(0);
     Click(w, "Option2");
-    f.w.state().ResetW();
+    f.w.state().rebuildList();
     QCOMPARE(Text(w, "Label81"), QString("YES"));
     QVERIFY(Control<QRadioButton>(w, "Option2")->isChecked());
     Click(w, "Option2");
@@ -207,5 +207,5 @@ class Form1Test : public QObject {
   }
 };
 
-QTEST_MAIN(Form1Test)
-#include "form1_test.moc"
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

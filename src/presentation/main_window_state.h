@@ -1,0 +1,103 @@
+// The main window's state and what its controls do, without the window: the
+// weapon on display, the display mode, the weapon list and its count line,
+// the imported files and the texts of every label that changes. The window
+// shows these texts and forwards its events here.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/weapon_list.h"
+#include "presentation/captions.h"
+#include "presentation/host.h"
+#include "weapon/current_weapon.h"
+
+namespace qm {
+
+inline constexpr int kImportSlots = 15;
+inline constexpr std::string_view kMsgNotFound = "Weapon not found!";
+inline constexpr std::string_view kMsgSlotsFull =
+    "All 15 external tdf slots have been filled, do you wish to empty the slots and continue?";
+inline constexpr std::string_view kSpaceText = "Hmm, is this space here for a reason?";
+
+class MainWindowState {
+ public:
+  // `gameDir` holds the game's weapons folder.
+  MainWindowState(std::filesystem::path gameDir, Host& host);
+
+  // --- What the window's controls do -------------------------------------
+  // Builds the weapon list from the standard files and returns to Viewing
+  // Mode. Files that cannot be read are named to the user in one message.
+  // Runs at start-up, and again when the import slots are emptied.
+  void rebuildList();
+  // Shows the weapon of list entry `index`; other numbers do nothing.
+  void showListEntry(int index);
+  // Shows the weapon with the given bracket name; false (after telling the
+  // user) when no file holds it.
+  bool showWeapon(std::string_view name);
+  // Switches between Viewing Mode (true) and Actual Mode.
+  void setViewingMode(bool viewing);
+  // Puts the key and description of field `field` (1 to 66) into the
+  // description panel; other numbers do nothing.
+  void describeField(int field);
+  // Asks for a weapon file and imports it.
+  void importFile();
+  // Imports the file at `path`: it takes the next import slot and its weapons
+  // join the list. When all slots are taken the user may empty them (which
+  // rebuilds the list) or keep them (nothing is imported). False when the
+  // file was not added.
+  bool addImport(const std::string& path);
+  // The empty space under the buttons answers a click with a text.
+  void clickSpace();
+
+  // --- State ---------------------------------------------------------------
+  const std::filesystem::path& gameDir() const { return gameDir_; }
+  // The files a weapon is searched in: the standard files, then the imports.
+  std::vector<WeaponFilePtr> searchList() const;
+  const std::vector<std::string>& imports() const { return imports_; }
+  const WeaponList& weaponList() const { return weaponList_; }
+  // The bracket name of list entry `index`, which must exist.
+  const std::string& entryName(int index) const;
+  const CurrentWeapon& weapon() const { return weapon_; }
+  bool viewingMode() const { return viewingMode_; }
+  // The path chosen last in a file dialog; the next dialog starts there.
+  std::string& lastPath() { return lastPath_; }
+
+  // Label texts as the window shows them: weapon bytes where they come from
+  // the files, UTF-8 otherwise.
+  const std::string& countLine() const { return countLine_; }
+  const std::array<std::string, kSlotCount>& valueTexts() const { return valueTexts_; }  // by slot
+  const std::array<std::string_view, kCaptionCount>& captionTexts() const { return captionTexts_; }
+  const std::string& descriptionKey() const { return descriptionKey_; }
+  const std::string& descriptionText() const { return descriptionText_; }
+  const std::string& spaceText() const { return spaceText_; }
+
+ private:
+  void showValues();
+  void updateCountLine();
+
+  std::filesystem::path gameDir_;
+  Host& host_;
+
+  CurrentWeapon weapon_;
+  bool damageCarry_ = false;  // a damage sub-block left open runs on into the next load
+  bool viewingMode_ = false;
+  std::vector<std::string> imports_;  // at most kImportSlots
+  WeaponList weaponList_;
+  std::string lastPath_;
+
+  std::string countLine_ = "0 Weapons, 0 IDs free";
+  std::array<std::string, kSlotCount> valueTexts_;
+  std::array<std::string_view, kCaptionCount> captionTexts_;
+  std::string descriptionKey_ = "None";
+  std::string descriptionText_;
+  std::string spaceText_;
+};
+
+// Builds the message that names weapon files that could not be read.
+std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files);
+
+}  // namespace qm

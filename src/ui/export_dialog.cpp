@@ -1,0 +1,82 @@
+#include "ui/export_dialog.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <algorithm>
+#include <vector>
+
+#include "ui/controls.h"
+#include "ui/layout.h"
+
+namespace qm::ui {
+
+ExportDialog::ExportDialog(MainWindowState& main, Host& host) : QWidget(nullptr), main_(main), host_(host) {
+  setObjectName(FromUtf8(kExportDialogName));
+  setWindowTitle(FromUtf8(kExportDialogTitle));
+  setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // A tool window would not keep the program running on its own; this one
+  // does while it is on the screen.
+  setAttribute(Qt::WA_QuitOnClose, true);
+  setFont(DialogFont());
+
+  const TwipScale scale = ScreenScale();
+  setFixedSize(scale.px(kExportWidth), scale.px(kExportHeight));
+
+  auto* frame = new FrameBox(FromUtf8(kExportFrame.caption), this);
+  frame->setObjectName(FromUtf8(kExportFrame.name));
+  frame->setGeometry(ToPixels(scale, kExportFrame.rect));
+
+  std::vector<std::pair<int, QWidget*>> focusable;
+  const auto place = [&](QWidget* widget, const DialogControlLayout& layout) {
+    widget->setObjectName(FromUtf8(layout.name));
+    widget->setGeometry(ToPixels(scale, layout.rect));
+  };
+  for (std::size_t k = 0; k < boxes_.size(); ++k) {
+    auto* caption = new QLabel(FromUtf8(kExportCaptions[k].text), frame);
+    caption->setTextFormat(Qt::PlainText);
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    place(caption, kExportCaptions[k]);
+
+    auto* box = new QLineEdit(frame);
+    connect(box, &QLineEdit::textChanged, this, [this, k](const QString& text) { boxText(k) = text.toStdString(); });
+    place(box, kExportBoxes[k]);
+    boxes_[k] = box;
+    focusable.emplace_back(kExportBoxes[k].tabIndex, box);
+  }
+  auto* button = new WrapButton(FromUtf8(kExportContinue.text), frame);
+  connect(button, &QPushButton::clicked, this, [this] { exportWeapon(); });
+  place(button, kExportContinue);
+  focusable.emplace_back(kExportContinue.tabIndex, button);
+
+  std::sort(focusable.begin(), focusable.end());
+  for (std::size_t i = 1; i < focusable.size(); ++i) setTabOrder(focusable[i - 1].second, focusable[i].second);
+  focusable.front().second->setFocus();
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+std::string& ExportDialog::boxText(std::size_t k) {
+  std::string* texts[] = {&state_.actualName, &state_.name, &state_.weaponId};
+  return *texts[k];
+}
+
+void ExportDialog::exportWeapon() {
+  if (state_.exportWeapon(main_.weapon(), host_, main_.lastPath()) == ExportDialogState::Outcome::Hide) hide();
+}
+
+void ExportDialog::showTexts() {
+  for (std::size_t k = 0; k < boxes_.size(); ++k) boxes_[k]->setText(QString::fromStdString(boxText(k)));
+}
+
+void ExportDialog::closeEvent(QCloseEvent* event) {
+  state_.discardTexts();
+  showTexts();
+  QWidget::closeEvent(event);
+}
+
+}  // namespace qm::ui

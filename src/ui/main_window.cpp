@@ -1,0 +1,303 @@
+#include "ui/main_window.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScreen>
+#include <algorithm>
+#include <functional>
+
+#include "presentation/captions.h"
+#include "ui/controls.h"
+#include "ui/export_dialog.h"
+#include "ui/layout.h"
+#include "ui/qt_host.h"
+#include "weapon/field_table.h"
+
+namespace qm::ui {
+
+// Passes the dialogs on and redraws what the state changed.
+class MainWindow::WindowHost final : public Host {
+ public:
+  WindowHost(Host& dialogs, std::function<void(unsigned)> changed)
+      : dialogs_(dialogs), changed_(std::move(changed)) {}
+
+  Answer MsgBox(std::string_view text, Buttons buttons) override { return dialogs_.MsgBox(text, buttons); }
+  std::optional<std::string> ShowOpen(const std::string& startPath) override { return dialogs_.ShowOpen(startPath); }
+  std::optional<std::string> ShowSave(const std::string& startPath) override { return dialogs_.ShowSave(startPath); }
+  void ReportUnreadable(const std::vector<UnreadableFile>& files) override {
+    dialogs_.ReportUnreadable(files);
+  }
+  void Changed(unsigned changes) override {
+    changed_(changes);
+    dialogs_.Changed(changes);
+  }
+
+ private:
+  Host& dialogs_;
+  std::function<void(unsigned)> changed_;
+};
+
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, std::string_view name, std::string_view text, Qt::Alignment align) {
+  auto* label = new QLabel(FromUtf8(text), parent);
+  label->setObjectName(FromUtf8(name));
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(align);
+  return label;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
+    : realDialogs_(dialogs ? nullptr : std::make_unique<QtHost>()),
+      host_(std::make_unique<WindowHost>(dialogs ? *dialogs : *realDialogs_,
+                                         [this](unsigned changes) { refresh(changes); })),
+      state_(std::move(gameDir), *host_) {
+  setObjectName(FromUtf8(kMainWindowName));
+  setWindowTitle(FromUtf8(kAppTitle));
+  setWindowIcon(MakeAppIcon());
+  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setFont(DialogFont());
+
+  buildFrames();
+  // Lines first: every other control is drawn over them.
+  buildLines();
+  buildHeadings();
+  buildFieldRows();
+  buildSelection();
+  buildOptions();
+  buildDescriptionPanel();
+  buildTabOrder();
+
+  const TwipScale scale = ScreenScale();
+  setFixedSize(scale.px(kMainWidth), scale.px(kMainHeight));
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+
+  // The start-up scan runs before the window is first shown.
+  state_.rebuildList();
+}
+
+MainWindow::~MainWindow() {
+  exportDialog_.reset();
+  weaponList_->lineEdit()->removeEventFilter(this);
+  // The controls go first, while the state they read still exists: closing
+  // the window makes the list's edit field look up its entries once more.
+  qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
+QLabel* MainWindow::addLabel(const ControlLayout& place, Qt::Alignment align) {
+  QLabel* label = MakeLabel(container(place.frame), place.name, place.text, align);
+  label->setGeometry(ToPixels(ScreenScale(), place.rect));
+  return label;
+}
+
+void MainWindow::buildFrames() {
+  const TwipScale scale = ScreenScale();
+  containers_[Frame::Window] = this;
+  for (const FrameLayout& f : kMainFrames) {
+    auto* box = new FrameBox(FromUtf8(f.caption), this);
+    box->setObjectName(FromUtf8(f.name));
+    box->setGeometry(ToPixels(scale, f.rect));
+    containers_[f.frame] = box;
+  }
+}
+
+void MainWindow::buildLines() {
+  const TwipScale scale = ScreenScale();
+  for (const LineLayout& l : kMainLines) {
+    const bool horizontal = l.from.y == l.to.y;
+    auto* line = new QFrame(container(l.frame));
+    line->setObjectName(FromUtf8(l.name));
+    line->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setLineWidth(1);
+    const int x = scale.px(l.from.x), y = scale.px(l.from.y);
+    line->setGeometry(horizontal ? QRect(x, y, scale.px(l.to.x) - x + 1, 1)
+                                 : QRect(x, y, 1, scale.px(l.to.y) - y + 1));
+  }
+}
+
+void MainWindow::buildHeadings() {
+  const TwipScale scale = ScreenScale();
+  for (const HeadingLayout& h : kHeadings) {
+    QLabel* heading = MakeLabel(container(h.frame), h.name, h.text, Qt::AlignCenter);
+    heading->setFont(DialogFont(true));
+    heading->setGeometry(ToPixels(scale, h.rect));
+  }
+}
+
+void MainWindow::buildFieldRows() {
+  const TwipScale scale = ScreenScale();
+  // A caption's text stands in the first line of its box, level with the
+  // value of one-line rows.
+  const int lineHeight = scale.px(255);
+  const int captionTop = std::max(0, (lineHeight - QFontMetrics(DialogFont()).height()) / 2 - 1);
+  std::array<int, kFieldCount + 1> captionIndexOfField;
+  captionIndexOfField.fill(-1);
+  for (int i = 0; i < kCaptionCount; ++i) captionIndexOfField[kCaptionSets[i].field] = i;
+
+  for (const FieldRowLayout& row : kFieldRows) {
+    QWidget* parent = container(row.frame);
+    if (row.hasCaption()) {
+      QLabel* caption = MakeLabel(parent, row.caption, row.captionText, Qt::AlignLeft | Qt::AlignTop);
+      caption->setFrameShape(QFrame::Box);
+      caption->setFrameShadow(QFrame::Plain);
+      caption->setLineWidth(1);
+      caption->setContentsMargins(2, captionTop, 2, 0);
+      caption->setGeometry(ToPixels(scale, row.captionRect));
+      if (const int i = captionIndexOfField[row.field]; i >= 0) captionLabels_[i] = caption;
+
+      const Qt::Alignment align =
+          row.valueAlign == Align::Centre ? Qt::Alignment(Qt::AlignCenter) : Qt::AlignLeft | Qt::AlignVCenter;
+      QLabel* value = MakeLabel(parent, row.value, row.valueText, align);
+      value->setGeometry(ToPixels(scale, row.valueRect));
+      valueLabels_[SlotIndex(FieldByNumber(row.field).slot)] = value;
+    } else {
+      damageList_ = new QListWidget(parent);
+      damageList_->setObjectName(FromUtf8(row.value));
+      damageList_->addItem(FromUtf8(row.valueText));
+      damageList_->setGeometry(ToPixels(scale, row.valueRect));
+      focusable(row.value, damageList_);
+    }
+
+    auto* help = new QPushButton("?", parent);
+    help->setObjectName(FromUtf8(row.button));
+    help->setGeometry(ToPixels(scale, {row.buttonPos.x, row.buttonPos.y, kHelpButtonSize, kHelpButtonSize}));
+    connect(help, &QPushButton::clicked, this, [this, field = row.field] { state_.describeField(field); });
+    focusable(row.button, help);
+  }
+}
+
+void MainWindow::buildSelection() {
+  countLine_ = addLabel(Place(MainControl::CountLine), Qt::AlignLeft | Qt::AlignVCenter);
+
+  const ControlLayout& list = Place(MainControl::WeaponList);
+  weaponList_ = new QComboBox(container(list.frame));
+  weaponList_->setObjectName(FromUtf8(list.name));
+  weaponList_->setEditable(true);
+  // Typing selects nothing: no completion and no new entries.
+  weaponList_->setInsertPolicy(QComboBox::NoInsert);
+  weaponList_->setCompleter(nullptr);
+  weaponListModel_ = new WeaponListModel(state_.weaponList(), weaponList_);
+  weaponList_->setModel(weaponListModel_);
+  if (auto* view = qobject_cast<QListView*>(weaponList_->view())) view->setUniformItemSizes(true);
+  weaponList_->setCurrentIndex(-1);
+  weaponList_->setEditText(FromUtf8(list.text));
+  // Enter in the edit field would pick an entry of the same text.
+  weaponList_->lineEdit()->installEventFilter(this);
+  connect(weaponList_, &QComboBox::activated, this, [this](int index) { state_.showListEntry(index); });
+  weaponList_->setGeometry(ToPixels(ScreenScale(), list.rect));
+  focusable(list.name, weaponList_);
+}
+
+void MainWindow::buildOptions() {
+  const TwipScale scale = ScreenScale();
+  const auto addButton = [&](MainControl control, std::function<void()> action) {
+    const ControlLayout& place = Place(control);
+    auto* button = new WrapButton(FromUtf8(place.text), container(place.frame));
+    button->setObjectName(FromUtf8(place.name));
+    button->setGeometry(ToPixels(scale, place.rect));
+    connect(button, &QPushButton::clicked, this, std::move(action));
+    focusable(place.name, button);
+  };
+  addButton(MainControl::ExportButton, [this] { openExportDialog(); });
+  addButton(MainControl::ImportButton, [this] { state_.importFile(); });
+  
+
+  const ControlLayout& space = Place(MainControl::SpaceLabel);
+  auto* spaceLabel = new ClickLabel(FromUtf8(space.text), container(space.frame));
+  spaceLabel->setObjectName(FromUtf8(space.name));
+  spaceLabel->setTextFormat(Qt::PlainText);
+  spaceLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  spaceLabel->setGeometry(ToPixels(scale, space.rect));
+  connect(spaceLabel, &ClickLabel::clicked, this, [this] { state_.clickSpace(); });
+  spaceLabel_ = spaceLabel;
+
+  // Opaque, so that the line under it stops at its text.
+  addLabel(Place(MainControl::ModeTitle), Qt::AlignCenter)->setAutoFillBackground(true);
+
+  const auto addOption = [&](MainControl control, bool selected) {
+    const ControlLayout& place = Place(control);
+    auto* option = new QRadioButton(FromUtf8(place.text), container(place.frame));
+    option->setObjectName(FromUtf8(place.name));
+    option->setChecked(selected);
+    option->setGeometry(ToPixels(scale, place.rect));
+    // Every click counts, also on the option already selected.
+    connect(option, &QRadioButton::clicked, this, [this] { state_.setViewingMode(viewingOption_->isChecked()); });
+    focusable(place.name, option);
+    return option;
+  };
+  viewingOption_ = addOption(MainControl::ViewingOption, true);
+  addOption(MainControl::ActualOption, false);
+}
+
+void MainWindow::buildDescriptionPanel() {
+  addLabel(Place(MainControl::KeyCaption), Qt::AlignLeft | Qt::AlignVCenter);
+  descriptionKey_ = addLabel(Place(MainControl::DescriptionKey), Qt::AlignLeft | Qt::AlignVCenter);
+  addLabel(Place(MainControl::DescriptionCaption), Qt::AlignLeft | Qt::AlignVCenter);
+  descriptionText_ = addLabel(Place(MainControl::DescriptionText), Qt::AlignLeft | Qt::AlignTop);
+  descriptionText_->setWordWrap(true);
+}
+
+void MainWindow::buildTabOrder() {
+  const auto order = MainTabOrder();
+  for (std::size_t i = 1; i < order.size(); ++i)
+    setTabOrder(focusOrder_.at(order[i - 1]), focusOrder_.at(order[i]));
+  weaponList_->setFocus();
+}
+
+void MainWindow::refresh(unsigned changes) {
+  if (changes & kListChanged) {
+    // The edit field keeps its text when the list changes under it.
+    const QString text = weaponList_->currentText();
+    weaponListModel_->Reload();
+    weaponList_->setCurrentIndex(-1);
+    weaponList_->setEditText(text);
+  }
+  if (changes & kCountLineChanged) countLine_->setText(FromUtf8(state_.countLine()));
+  if (changes & kValuesChanged)
+    for (int s = 0; s < kSlotCount; ++s) valueLabels_[s]->setText(FromCp1252(state_.valueTexts()[s]));
+  if (changes & kCaptionsChanged)
+    for (int i = 0; i < kCaptionCount; ++i) captionLabels_[i]->setText(FromUtf8(state_.captionTexts()[i]));
+  if (changes & kDamageChanged) {
+    damageList_->clear();
+    for (const std::string& item : state_.weapon().damage) damageList_->addItem(FromCp1252(item));
+  }
+  if (changes & kDescriptionChanged) {
+    descriptionKey_->setText(FromUtf8(state_.descriptionKey()));
+    descriptionText_->setText(FromUtf8(state_.descriptionText()));
+  }
+  if (changes & kSpaceTextChanged) spaceLabel_->setText(FromUtf8(state_.spaceText()));
+}
+
+void MainWindow::openExportDialog() {
+  // Shown without owner and without waiting; a second click only brings it
+  // to the front.
+  if (!exportDialog_) exportDialog_ = std::make_unique<ExportDialog>(state_, *host_);
+  const bool shown = exportDialog_->isVisible();
+  exportDialog_->show();
+  if (shown && !exportDialog_->isActiveWindow()) {
+    exportDialog_->raise();
+    exportDialog_->activateWindow();
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched == weaponList_->lineEdit()) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace qm::ui

@@ -1,0 +1,87 @@
+// The main window: the weapon list, the 66 field rows in four frames, the
+// mode options, the export and import buttons and the description panel. It
+// shows the texts of MainWindowState and forwards every event to it.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string_view>
+
+#include "presentation/main_window_state.h"
+#include "ui/layout.h"
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace qm::ui {
+
+class ExportDialog;
+class QtHost;
+class WeaponListModel;
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds the window for the game whose weapons folder is in `gameDir` and
+  // runs the start-up scan; the window is then ready to be shown. Message
+  // boxes and file dialogs go to `dialogs`, or to real ones when it is null.
+  explicit MainWindow(std::filesystem::path gameDir, Host* dialogs = nullptr);
+  ~MainWindow() override;
+
+  MainWindowState& state() { return state_; }
+  // The export dialog; null until it is first opened.
+  ExportDialog* exportDialog() const { return exportDialog_.get(); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  class WindowHost;
+
+  // The builders, in the order the constructor calls them. Each control is
+  // placed in twips from the layout tables.
+  void buildFrames();
+  void buildLines();
+  void buildHeadings();
+  void buildFieldRows();
+  void buildSelection();
+  void buildOptions();
+  void buildDescriptionPanel();
+  void buildTabOrder();
+
+  // A label of the layout in its container, named as in the table.
+  QLabel* addLabel(const ControlLayout& place, Qt::Alignment align);
+  QWidget* container(Frame frame) const { return containers_.at(frame); }
+  // Remembers a control for the keyboard focus order.
+  void focusable(std::string_view name, QWidget* widget) { focusOrder_[name] = widget; }
+
+  void refresh(unsigned changes);
+  void openExportDialog();
+
+  std::unique_ptr<QtHost> realDialogs_;
+  std::unique_ptr<WindowHost> host_;
+  MainWindowState state_;
+
+  std::map<Frame, QWidget*> containers_;
+  std::map<std::string_view, QWidget*> focusOrder_;
+  std::array<QLabel*, kSlotCount> valueLabels_{};       // by slot
+  std::array<QLabel*, kCaptionCount> captionLabels_{};  // as kCaptionSets
+  QComboBox* weaponList_ = nullptr;
+  WeaponListModel* weaponListModel_ = nullptr;
+  QListWidget* damageList_ = nullptr;
+  QLabel* countLine_ = nullptr;
+  QLabel* descriptionKey_ = nullptr;
+  QLabel* descriptionText_ = nullptr;
+  QLabel* spaceLabel_ = nullptr;
+  QRadioButton* viewingOption_ = nullptr;
+
+  std::unique_ptr<ExportDialog> exportDialog_;
+};
+
+}  // namespace qm::ui
