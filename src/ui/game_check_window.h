@@ -1,0 +1,84 @@
+// The "Game check" window: the weapon ID census as a table of the 256 IDs and
+// the linter's findings as a table, over the game's weapon files and the
+// imports. The checks run on a worker thread; the window shows a progress bar
+// when they take longer than a blink, and every other window stays usable.
+#pragma once
+
+#include <QFutureWatcher>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalogue/weapon_file.h"
+#include "checks/game_check.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QSortFilterProxyModel;
+class QTabWidget;
+class QTableView;
+
+namespace qm::ui {
+
+class CensusModel;
+class FindingsModel;
+
+// What one run of the checks found.
+struct GameCheckResult {
+  GameCheck check;
+  Census census;
+};
+
+class GameCheckWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // `files` lists the files to check; it is asked afresh at every run.
+  explicit GameCheckWindow(std::function<std::vector<WeaponFilePtr>()> files, QWidget* parent = nullptr);
+  ~GameCheckWindow() override;
+
+  // Shows the window and runs the checks again (unless a run is going on).
+  void runAndShow();
+  // True while a run is going on.
+  bool running() const;
+
+  // The last run's result; null before the first run has finished.
+  const GameCheckResult* result() const { return result_.get(); }
+  QTableView* censusTable() const { return censusView_; }
+  QTableView* findingsTable() const { return findingsView_; }
+
+ signals:
+  // A finding was double-clicked: the name of the weapon it lies in, as the
+  // file's bytes.
+  void weaponChosen(const std::string& name);
+  // A run has finished and the tables show it.
+  void checked();
+
+ private:
+  void finished();
+  void chooseFinding(const QModelIndex& index);
+
+  std::function<std::vector<WeaponFilePtr>()> files_;
+  std::shared_ptr<const GameCheckResult> result_;
+  QFutureWatcher<std::shared_ptr<const GameCheckResult>> watcher_;
+
+  QTabWidget* tabs_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLineEdit* censusFilter_ = nullptr;
+  QLineEdit* findingsFilter_ = nullptr;
+  CensusModel* censusModel_ = nullptr;
+  FindingsModel* findingsModel_ = nullptr;
+  QSortFilterProxyModel* censusProxy_ = nullptr;
+  QSortFilterProxyModel* findingsProxy_ = nullptr;
+  QTableView* censusView_ = nullptr;
+  QTableView* findingsView_ = nullptr;
+};
+
+// The weapon whose block holds a line of a file: the last weapon of that
+// file whose header is at or above the line. Empty when there is none.
+std::string weaponAt(const std::vector<WeaponRecord>& weapons, const std::string& file, int line);
+
+}  // namespace qm::ui
