@@ -8,17 +8,22 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 #include <functional>
 
 #include "presentation/captions.h"
 #include "ui/controls.h"
+#include "checks/check_set.h"
 #include "ui/export_dialog.h"
+#include "ui/game_check_window.h"
 #include "ui/layout.h"
 #include "ui/qt_host.h"
 #include "weapon/field_table.h"
+#include "weapon/text.h"
 
 namespace qm::ui {
 
@@ -77,6 +82,7 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
   buildOptions();
   buildDescriptionPanel();
   buildTabOrder();
+  buildGameCheckHooks();
 
   const TwipScale scale = ScreenScale();
   setFixedSize(scale.px(kMainWidth), scale.px(kMainHeight));
@@ -298,6 +304,49 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::buildGameCheckHooks() {
+  auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  connect(shortcut, &QShortcut::activated, this, &MainWindow::openGameCheck);
+  // The list's edit field keeps its own menu, with the game check added.
+  auto addMenu = [this](QWidget* widget, bool standard) {
+    widget->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(widget, &QWidget::customContextMenuRequested, this, [this, widget, standard](const QPoint& at) {
+      auto* edit = qobject_cast<QLineEdit*>(widget);
+      std::unique_ptr<QMenu> menu(standard && edit ? edit->createStandardContextMenu() : new QMenu);
+      if (!menu->isEmpty()) menu->addSeparator();
+      menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
+      menu->exec(widget->mapToGlobal(at));
+    });
+  };
+  addMenu(weaponList_, false);
+  addMenu(weaponList_->lineEdit(), true);
+  addMenu(weaponList_->view(), false);
+  addMenu(countLine_, false);
+}
+
+void MainWindow::openGameCheck() {
+  if (!gameCheck_) {
+    gameCheck_ = std::make_unique<GameCheckWindow>([this] {
+      std::vector<WeaponFilePtr> files = gameWeaponFiles(state_.gameDir());
+      for (const std::string& path : state_.imports()) files.push_back(looseFile(path));
+      return files;
+    });
+    connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
+  }
+  gameCheck_->runAndShow();
+}
+
+void MainWindow::pickWeapon(const std::string& name) {
+  const auto& entries = state_.weaponList().entries();
+  auto at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.name == name; });
+  if (at == entries.end())
+    at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return CompareFolded(e.name, name) == 0; });
+  if (at == entries.end()) return;
+  const int index = static_cast<int>(at - entries.begin());
+  weaponList_->setCurrentIndex(index);
+  state_.showListEntry(index);
 }
 
 }  // namespace qm::ui

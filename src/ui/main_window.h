@@ -22,6 +22,7 @@ class QRadioButton;
 namespace qm::ui {
 
 class ExportDialog;
+class GameCheckWindow;
 class QtHost;
 class WeaponListModel;
 
@@ -37,6 +38,11 @@ class MainWindow : public QWidget {
   MainWindowState& state() { return state_; }
   // The export dialog; null until it is first opened.
   ExportDialog* exportDialog() const { return exportDialog_.get(); }
+  // The Game check window (F5, or the context menu of the weapon list and of
+  // the count line); null until it is first opened.
+  GameCheckWindow* gameCheckWindow() const { return gameCheck_.get(); }
+  // Opens the Game check window and runs its checks.
+  void openGameCheck();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,6 +60,7 @@ class MainWindow : public QWidget {
   void buildOptions();
   void buildDescriptionPanel();
   void buildTabOrder();
+  void buildGameCheckHooks();
 
   // A label of the layout in its container, named as in the table.
   QLabel* addLabel(const ControlLayout& place, Qt::Alignment align);
@@ -63,6 +70,8 @@ class MainWindow : public QWidget {
 
   void refresh(unsigned changes);
   void openExportDialog();
+  // Selects and shows the weapon a game check points at, when it is listed.
+  void pickWeapon(const std::string& name);
 
   std::unique_ptr<QtHost> realDialogs_;
   std::unique_ptr<WindowHost> host_;
@@ -82,6 +91,7 @@ class MainWindow : public QWidget {
   QRadioButton* viewingOption_ = nullptr;
 
   std::unique_ptr<ExportDialog> exportDialog_;
+  std::unique_ptr<GameCheckWindow> gameCheck_;
 };
 
 }  // namespace qm::ui

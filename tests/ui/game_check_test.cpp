@@ -1,16 +1,23 @@
-// The Game check window on its own: both tables filled from a run off the
-// window's thread, the census sorted by number and filtered, and a
-// double-click on a finding naming the weapon it lies in.
+// The Game check window: both tables filled from a run off the window's
+// thread, the census sorted by number and filtered, a double-click on a
+// finding naming the weapon it lies in; and in the main window, F5 and the
+// context menus that open it and the weapon list taking its pick.
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "checks/check_set.h"
+#include "support.h"
 #include "ui/game_check_window.h"
+#include "ui/main_window.h"
 
 using namespace qm;
 using namespace qm::ui;
@@ -20,6 +27,7 @@ class GameCheckWindowTest : public QObject {
  private slots:
   void fillsBothTablesAndNamesTheWeaponOfAFinding();
   void weaponAtALine();
+  void mainWindowOpensItAndTakesItsPick();
 };
 
 namespace {
@@ -74,6 +82,41 @@ void GameCheckWindowTest::weaponAtALine() {
     const char* weapon;
   } cases[] = {{"f", 1, "A"}, {"f", 9, "A"}, {"f", 10, "B"}, {"f", 99, "B"}, {"g", 2, ""}, {"h", 5, ""}};
   for (const auto& c : cases) QCOMPARE(weaponAt(weapons, c.file, c.line), std::string(c.weapon));
+}
+
+void GameCheckWindowTest::mainWindowOpensItAndTakesItsPick() {
+  test::Window window(test::Weapon("GUN", "5") + test::Weapon("LASER", "5", {"reloadtim=2;"}) +
+                      "[ODD] // not listed as ODD\r\n{\r\nid=7;\r\n}\r\n");
+  window.w.show();
+  window.w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window.w));
+  QTest::keyClick(&window.w, Qt::Key_F5);
+  GameCheckWindow* check = window.w.gameCheckWindow();
+  QVERIFY(check && check->isVisible());
+  QSignalSpy checked(check, &GameCheckWindow::checked);
+  QVERIFY(checked.wait(10000));
+  QCOMPARE(check->findingsTable()->model()->rowCount(), 3);
+
+  auto* list = test::Control<QComboBox>(&window.w, "Combo1");
+  emit check->weaponChosen("LASER");
+  QCOMPARE(list->currentText(), QString("  5 - LASER"));
+  QCOMPARE(window.w.state().weapon()[Slot::vName1], std::string("LASER"));
+  emit check->weaponChosen("ODD");  // the list holds it as "ODD] // not listed as ODD"
+  QCOMPARE(list->currentText(), QString("  5 - LASER"));
+
+  // The context menus of the count line and of the list's edit field.
+  for (QWidget* widget : {static_cast<QWidget*>(test::Control<QLabel>(&window.w, "Label1")),
+                          static_cast<QWidget*>(list->lineEdit())}) {
+    check->hide();
+    QTimer::singleShot(0, [] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu);
+      menu->actions().last()->trigger();
+      menu->close();
+    });
+    emit widget->customContextMenuRequested({1, 1});
+    QVERIFY(check->isVisible());
+  }
 }
 
 QTEST_MAIN(GameCheckWindowTest)
