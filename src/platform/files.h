@@ -36,4 +36,8 @@ std::optional<std::string> replaceFile(const std::filesystem::path& path, std::s
 // files can block or never end. File dialogs start only in such folders.
 bool isOrdinaryFolder(const std::filesystem::path& folder);
 
+// Makes standard output and standard error pass bytes through as they are,
+// without turning LF into CR LF where the system would.
+void writeStandardStreamsAsBytes();
+
 }  // namespace qm::platform

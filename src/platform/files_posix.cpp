@@ -164,4 +164,6 @@ bool isOrdinaryFolder(const std::filesystem::path& folder) {
   return part == real.end() || *part != "dev";
 }
 
+void writeStandardStreamsAsBytes() {}
+
 }  // namespace qm::platform

@@ -162,4 +162,9 @@ bool isOrdinaryFolder(const std::filesystem::path& folder) {
          !(attributes & FILE_ATTRIBUTE_DEVICE);
 }
 
+void writeStandardStreamsAsBytes() {
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
+}
+
 }  // namespace qm::platform

@@ -1,17 +1,23 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace qm::test {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quillmark-test-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  // Making the folder is what claims the name: a name already taken is
+  // passed over.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path_ = std::filesystem::temp_directory_path() / ("quillmark-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(path_)) return;
+  }
+  throw std::runtime_error("no temporary folder could be made");
 }
 
 TempDir::~TempDir() {
