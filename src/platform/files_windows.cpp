@@ -14,9 +14,25 @@ namespace {
 
 constexpr const char* kNotRegular = "not a regular file";
 
-// The system's text for an error code, without the closing full stop and
-// line break it comes with.
+// The text for an error code: the same words as on POSIX systems for the
+// common ones, so that messages read alike everywhere; else the system's text
+// without the closing full stop and line break it comes with.
 std::string errorText(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return std::strerror(ENOENT);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return std::strerror(EACCES);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return std::strerror(ENOSPC);
+    default:
+      break;
+  }
   char* text = nullptr;
   const DWORD n = ::FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,

@@ -152,7 +152,7 @@ TEST_F(GameFolderTest, TheSetIsEveryTdfOfTheWeaponsFolderInAnyCase) {
 }
 
 TEST_F(GameFolderTest, CensusNamesBothSidesOfAConflict) {
-  const std::string a = (dir.path() / "weapons/a.tdf").string();
+  const std::string a = (dir.path() / "weapons" / "a.tdf").string();
   const std::string mod = dir.Write("mod.tdf", "// from a mod\n[LASER]\n{\nID=5;\n}\n[ODD]\n{\nID=1x;\n}\n").string();
   dir.Write("weapons/a.tdf", "[GUN]\n{\n\tID=5;\n}\n[NONE]\n{\n}\n[ZERO]\n{\nID=0;\n}\n");
 
@@ -163,9 +163,9 @@ TEST_F(GameFolderTest, CensusNamesBothSidesOfAConflict) {
   const auto j = nlohmann::json::parse(run({"ids", "--json"}, 0, {mod}));
   EXPECT_EQ(j["weapons"][1], (nlohmann::json{{"name", "NONE"}, {"id", nullptr}, {"file", a}, {"line", 5}}));
   EXPECT_EQ(j["weapons"][4]["id"], "1x");
-  EXPECT_EQ(j["conflicts"], nlohmann::json::parse(R"([{"id":5,"weapons":[{"name":"GUN","file":")" + a +
-                                                   R"(","line":1},{"name":"LASER","file":")" + mod +
-                                                   R"(","line":2}]}])"));
+  EXPECT_EQ(j["conflicts"], nlohmann::json::parse(R"([{"id":5,"weapons":[{"name":"GUN","file":)" +
+                                                   nlohmann::json(a).dump() + R"(,"line":1},{"name":"LASER","file":)" +
+                                                   nlohmann::json(mod).dump() + R"(,"line":2}]}])"));
   EXPECT_EQ(j["free"].size(), 254u);
   EXPECT_EQ(j["free"][0], 1);
 }

@@ -21,7 +21,7 @@ std::vector<std::string> Lines(LineReader& r) {
 
 // The lines of a file streamed through a buffer of `bufferSize` bytes.
 std::vector<std::string> StreamedLines(const std::filesystem::path& path, std::size_t bufferSize) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  std::FILE* f = std::fopen(path.string().c_str(), "rb");
   EXPECT_NE(f, nullptr);
   if (!f) return {};
   LineReader r(f, bufferSize);

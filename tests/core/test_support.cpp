@@ -31,7 +31,8 @@ TempDir::~TempDir() {
 }
 
 std::filesystem::path TempDir::Write(const std::filesystem::path& relative, const std::string& bytes) const {
-  const auto full = path_ / relative;
+  auto full = path_ / relative;
+  full.make_preferred();  // as the system writes paths, whatever separator `relative` used
   std::filesystem::create_directories(full.parent_path());
   std::ofstream(full, std::ios::binary) << bytes;
   return full;
