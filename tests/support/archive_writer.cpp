@@ -1,0 +1,179 @@
+#include "archive_writer.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+namespace qm::test {
+
+std::uint32_t GetU32(const std::string& bytes, std::uint32_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes.at(at + i));
+  return v;
+}
+
+void PutU32(std::string& bytes, std::uint32_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<char>(value >> (8 * i));
+}
+
+std::string PackLz77(const std::string& data) {
+  std::string out;
+  std::size_t tagAt = 0;
+  int bit = 8;
+  auto item = [&](bool copy) {
+    if (bit == 8) tagAt = out.size(), out += '\0', bit = 0;
+    if (copy) out[tagAt] = static_cast<char>(out[tagAt] | 1 << bit);
+    ++bit;
+  };
+  auto key = [&](std::size_t i) { return static_cast<unsigned char>(data[i]) | static_cast<unsigned char>(data[i + 1]) << 8; };
+  std::vector<long> head(65536, -1), prev(data.size(), -1);
+  for (std::size_t i = 0; i < data.size();) {
+    std::size_t bestLen = 0, bestFrom = 0;
+    int tries = 64;
+    // Output byte j sits at ring position j + 1; position 0 is the end mark.
+    for (long s = i + 1 < data.size() ? head[key(i)] : -1; s >= 0 && i - s < 4096 && tries-- > 0; s = prev[s]) {
+      if (((s + 1) & 0xFFF) == 0) continue;
+      std::size_t len = 0;
+      while (len < 17 && i + len < data.size() && data[s + len] == data[i + len]) ++len;  // may overlap i
+      if (len > bestLen) bestLen = len, bestFrom = s;
+    }
+    const std::size_t step = bestLen >= 2 ? bestLen : 1;
+    item(step > 1);
+    if (step > 1) {
+      const unsigned v = ((bestFrom + 1) & 0xFFF) << 4 | (bestLen - 2);
+      out += static_cast<char>(v & 0xFF);
+      out += static_cast<char>(v >> 8);
+    } else {
+      out += data[i];
+    }
+    for (std::size_t k = i; k < i + step && k + 1 < data.size(); ++k) prev[k] = head[key(k)], head[key(k)] = k;
+    i += step;
+  }
+  item(true);
+  out += std::string(2, '\0');
+  return out;
+}
+
+namespace {
+
+struct Node {
+  std::string name;
+  int file = -1;  // index into the files; -1 for a folder
+  std::vector<Node> children;
+};
+
+struct Builder {
+  const std::vector<FileToPack>& files;
+  WrittenArchive out;
+  std::vector<std::pair<std::uint32_t, std::string>> names;  // entry offset, name
+  std::vector<std::pair<std::uint32_t, int>> fileRecords;
+
+  std::uint32_t here() const { return static_cast<std::uint32_t>(out.bytes.size()); }
+  void u32(std::uint32_t v) { out.bytes.append(4, '\0'), PutU32(out.bytes, here() - 4, v); }
+
+  std::uint32_t Folder(const Node& node, const std::string& prefix) {
+    const std::uint32_t record = here();
+    out.recordAt[prefix] = record;
+    u32(static_cast<std::uint32_t>(node.children.size()));
+    u32(record + 8);
+    out.bytes.append(9 * node.children.size(), '\0');
+    for (std::size_t i = 0; i < node.children.size(); ++i) {
+      const Node& child = node.children[i];
+      const std::uint32_t entry = static_cast<std::uint32_t>(record + 8 + 9 * i);
+      const std::string path = prefix + child.name + (child.file < 0 ? "/" : "");
+      out.entryAt[path] = entry;
+      names.emplace_back(entry, child.name);
+      out.bytes[entry + 8] = child.file < 0 ? 1 : 0;
+      if (child.file < 0) {
+        PutU32(out.bytes, entry + 4, Folder(child, path));
+      } else {
+        PutU32(out.bytes, entry + 4, here());
+        out.recordAt[path] = here();
+        fileRecords.emplace_back(here(), child.file);
+        out.bytes.append(9, '\0');
+      }
+    }
+    return record;
+  }
+
+  void Content(std::uint32_t record, const FileToPack& f) {
+    PutU32(out.bytes, record, here());
+    PutU32(out.bytes, record + 4, static_cast<std::uint32_t>(f.bytes.size()));
+    out.bytes[record + 8] = static_cast<char>(f.method);
+    if (f.method == PackMethod::Stored) {
+      out.bytes += f.bytes;
+      return;
+    }
+    const std::size_t chunks = (f.bytes.size() + 65535) / 65536;
+    const std::uint32_t table = here();
+    out.bytes.append(4 * chunks, '\0');
+    for (std::size_t c = 0; c < chunks; ++c) {
+      const std::string plain = f.bytes.substr(c * 65536, 65536);
+      std::string stored;
+      if (f.method == PackMethod::Lz77) {
+        stored = PackLz77(plain);
+      } else {
+        uLongf len = compressBound(plain.size());
+        stored.resize(len);
+        compress(reinterpret_cast<Bytef*>(stored.data()), &len, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
+        stored.resize(len);
+      }
+      if (f.chunkCipher)
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+          const auto j = static_cast<unsigned char>(i);
+          stored[i] = static_cast<char>(((static_cast<unsigned char>(stored[i]) ^ j) + j) & 0xFF);
+        }
+      auto unpacked = static_cast<std::uint32_t>(plain.size());
+      if (f.tamper) f.tamper(static_cast<int>(c), stored, unpacked);
+      std::uint32_t sum = 0;
+      for (char b : stored) sum += static_cast<unsigned char>(b);
+      PutU32(out.bytes, static_cast<std::uint32_t>(table + 4 * c), static_cast<std::uint32_t>(19 + stored.size()));
+      out.chunksAt[f.path].push_back(here());
+      u32(0x48535153);  // "SQSH"
+      out.bytes += {2, static_cast<char>(f.method), static_cast<char>(f.chunkCipher)};
+      u32(static_cast<std::uint32_t>(stored.size()));
+      u32(unpacked);
+      u32(sum);
+      out.bytes += stored;
+    }
+  }
+};
+
+}  // namespace
+
+WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key) {
+  Node root;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    Node* at = &root;
+    std::string rest = files[i].path;
+    for (std::size_t slash; (slash = rest.find('/')) != std::string::npos; rest.erase(0, slash + 1)) {
+      const std::string name = rest.substr(0, slash);
+      auto it = std::find_if(at->children.begin(), at->children.end(),
+                             [&](const Node& n) { return n.file < 0 && n.name == name; });
+      at = it != at->children.end() ? &*it : &at->children.emplace_back(Node{name, -1, {}});
+    }
+    at->children.push_back(Node{rest, static_cast<int>(i), {}});
+  }
+
+  Builder b{files, {}, {}, {}};
+  b.out.bytes = "HAPI";
+  b.u32(0x00010000);
+  b.u32(0);  // directory end, set below
+  b.u32(key);
+  b.u32(20);
+  b.Folder(root, "");
+  for (const auto& [entry, name] : b.names) {  // names last, so the directory ends in one
+    PutU32(b.out.bytes, entry, b.here());
+    b.out.bytes += name + '\0';
+  }
+  PutU32(b.out.bytes, 8, b.here());
+  for (const auto& [record, file] : b.fileRecords) b.Content(record, files[file]);
+
+  const auto t = static_cast<unsigned char>((key << 2) | (key >> 6));
+  if (key != 0)
+    for (std::size_t p = 20; p < b.out.bytes.size(); ++p)
+      b.out.bytes[p] = static_cast<char>(static_cast<unsigned char>(b.out.bytes[p]) ^ t ^ (p & 0xFF));
+  return b.out;
+}
+
+}  // namespace qm::test

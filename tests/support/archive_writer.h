@@ -1,0 +1,45 @@
+// Writes game archives for the tests, the fuzz seeds and the benchmark (the
+// program itself only reads them).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "archive/archive.h"
+
+namespace qm::test {
+
+struct FileToPack {
+  FileToPack(std::string p, std::string b, PackMethod m = PackMethod::Stored, bool c = false)
+      : path(std::move(p)), bytes(std::move(b)), method(m), chunkCipher(c) {}
+  std::string path;  // folders joined by '/'; folders are listed where first named
+  std::string bytes;
+  PackMethod method = PackMethod::Stored;
+  bool chunkCipher = false;
+  // Changes one chunk's stored bytes and unpacked length before its checksum
+  // is taken (chunk number from 0), for damaged archives.
+  std::function<void(int chunk, std::string& stored, std::uint32_t& unpacked)> tamper;
+};
+
+struct WrittenArchive {
+  std::string bytes;
+  // Offsets, by path (a folder's path ends in '/'), before the outer cipher:
+  std::map<std::string, std::uint32_t> entryAt;   // the entry in its folder
+  std::map<std::string, std::uint32_t> recordAt;  // the folder or file record
+  std::map<std::string, std::vector<std::uint32_t>> chunksAt;
+};
+
+// An archive holding `files`; `key` 0 leaves it unenciphered.
+WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key = 0);
+
+// One LZ77 stream of `data` (at most 64 KiB), end mark included.
+std::string PackLz77(const std::string& data);
+
+// The u32 at `at` of `bytes`, and writing one there.
+std::uint32_t GetU32(const std::string& bytes, std::uint32_t at);
+void PutU32(std::string& bytes, std::uint32_t at, std::uint32_t value);
+
+}  // namespace qm::test
