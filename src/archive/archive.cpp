@@ -309,12 +309,16 @@ bool Archive::ReadDirectory(std::string& reason) {
     const bool isFolder = e[8] != 0;
     const char* name = in(nameAt, 1);
     const void* nul = name ? std::memchr(name, '\0', dirEnd_ - nameAt) : nullptr;
-    if (!nul) {
-      reason = Damaged("an entry of \"" + (path.empty() ? std::string("/") : path) + "\" has a name " +
-                       (name ? "with no end" : "outside the directory"));
+    // A name must end inside the directory, and be one plain name, so that
+    // every path means one file.
+    const std::string_view plain(name, nul ? static_cast<const char*>(nul) - name : 0);
+    if (!nul || plain.empty() || plain.find_first_of("/\\") != std::string_view::npos) {
+      reason = Damaged("an entry of \"" + (path.empty() ? std::string("/") : path) + "\" has " +
+                       (!name ? "a name outside the directory" : !nul ? "a name with no end"
+                        : plain.empty() ? "an empty name" : "a name with a slash in it"));
       return false;
     }
-    path.append(name, static_cast<const char*>(nul) - name);
+    path += plain;
     if (isFolder) {
       path += '/';
       if (!enter(dataAt, path)) return false;

@@ -135,6 +135,8 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
       {"huge entry count", put("r:", 0, 0xFFFFFFFF), "do not fit the directory"},
       {"name outside", put("e:d/e/f.tdf", 0, 0xFFFFFFF0), "outside the directory"},
       {"name with no end", [](auto& a) { test::PutU32(a.bytes, 8, test::GetU32(a.bytes, 8) - 1); }, "no end"},
+      {"empty name", [](auto& a) { a.bytes[test::GetU32(a.bytes, a.entryAt.at("z.tdf"))] = 0; }, "an empty name"},
+      {"name with a slash", [](auto& a) { a.bytes[test::GetU32(a.bytes, a.entryAt.at("z.tdf"))] = '\\'; }, "a slash"},
       {"file record outside", put("e:big.tdf", 4, 3), "outside the directory"},
       {"unknown method", [](auto& a) { a.bytes[a.recordAt.at("z.tdf") + 8] = 3; }, "unknown packing method 3"},
       {"stored size past the end", put("r:d/e/f.tdf", 4, 0xFFFFFF00), "cannot hold"},
