@@ -1,7 +1,9 @@
 #include "catalogue/game_files.h"
 
-#include <string>
+#include <algorithm>
+#include <set>
 #include <system_error>
+#include <tuple>
 
 #include "weapon/text.h"
 
@@ -9,27 +11,170 @@ namespace qm {
 
 namespace {
 
+namespace fs = std::filesystem;
+
+std::string Folded(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = FoldLower(c);
+  return out;
+}
+
+bool EndsFolded(std::string_view name, std::string_view lowerEnd) {
+  return name.size() >= lowerEnd.size() && MatchesFoldedAt(name, name.size() - lowerEnd.size(), lowerEnd);
+}
+
 // `dir`/`name` as written if it exists, else the first entry of `dir` whose
 // name equals `name` with letter case ignored, else `dir`/`name`.
-std::filesystem::path FindFolded(const std::filesystem::path& dir, std::string_view name) {
-  std::filesystem::path exact = dir / name;
+fs::path FindFolded(const fs::path& dir, std::string_view name) {
+  fs::path exact = dir / name;
   std::error_code ec;
-  if (std::filesystem::exists(exact, ec)) return exact;
-  std::filesystem::path best;
-  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+  if (fs::exists(exact, ec)) return exact;
+  fs::path best;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string entry = it->path().filename().string();
-    if (CompareFolded(entry, name) == 0 && (best.empty() || entry < best.filename().string()))
-      best = it->path();
+    if (CompareFolded(entry, name) == 0 && (best.empty() || entry < best.filename().string())) best = it->path();
   }
   return best.empty() ? exact : best;
 }
 
+// `inner` ('/' between folders) under `dir`, each part found in any letter case.
+fs::path FindFoldedPath(fs::path dir, std::string_view inner) {
+  for (std::size_t slash; (slash = inner.find('/')) != std::string_view::npos; inner.remove_prefix(slash + 1))
+    if (slash > 0) dir = FindFolded(dir, inner.substr(0, slash));
+  return FindFolded(dir, inner);
+}
+
+class MemberFile final : public WeaponFile {
+ public:
+  MemberFile(std::shared_ptr<const Archive> archive, std::string name, const ArchiveMember& member)
+      : archive_(std::move(archive)), name_(std::move(name)), member_(member) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string& out, std::string& reason) const override { return archive_->Unpack(member_, out, reason); }
+
+ private:
+  std::shared_ptr<const Archive> archive_;
+  std::string name_;
+  ArchiveMember member_;
+};
+
+// A file inside an archive that could not be opened.
+class FailedFile final : public WeaponFile {
+ public:
+  FailedFile(std::string name, std::string reason) : name_(std::move(name)), reason_(std::move(reason)) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string&, std::string& reason) const override {
+    reason = reason_;
+    return false;
+  }
+
+ private:
+  std::string name_, reason_;
+};
+
 }  // namespace
 
-std::vector<std::filesystem::path> StandardFilePaths(const std::filesystem::path& gameDir) {
-  const std::filesystem::path weapons = FindFolded(gameDir, "weapons");
-  std::vector<std::filesystem::path> out;
+std::vector<fs::path> StandardFilePaths(const fs::path& gameDir) {
+  const fs::path weapons = FindFolded(gameDir, "weapons");
+  std::vector<fs::path> out;
   for (std::string_view name : kStandardFiles) out.push_back(FindFolded(weapons, name));
+  return out;
+}
+
+WeaponFilePtr archiveMember(std::shared_ptr<const Archive> archive, const std::string& archiveName,
+                            const ArchiveMember& member) {
+  return std::make_shared<MemberFile>(std::move(archive), archiveName + "/" + member.path, member);
+}
+
+WeaponFilePtr namedWeaponFile(const std::string& name) {
+  std::error_code ec;
+  if (fs::exists(name, ec)) return looseFile(name);
+  // The archive is the first part of the name that is a file.
+  for (std::size_t cut = name.find_first_of("/\\"); cut != std::string::npos;
+       cut = name.find_first_of("/\\", cut + 1)) {
+    const std::string archivePath = name.substr(0, cut);
+    if (cut == 0 || !fs::is_regular_file(archivePath, ec)) continue;
+    std::string reason;
+    const auto archive = Archive::Open(fs::path(archivePath), reason);
+    if (!archive) return std::make_shared<FailedFile>(name, reason);
+    const ArchiveMember* member = archive->Find(std::string_view(name).substr(cut + 1));
+    return member ? archiveMember(archive, archivePath, *member) : nullptr;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> weaponFilesIn(const Archive& archive) {
+  std::vector<std::string> inWeapons, others;
+  for (const ArchiveMember& m : archive.members())
+    if (EndsFolded(m.path, ".tdf")) (MatchesFoldedAt(m.path, 0, "weapons/") ? inWeapons : others).push_back(m.path);
+  inWeapons.insert(inWeapons.end(), others.begin(), others.end());
+  return inWeapons;
+}
+
+GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
+  struct Found {
+    std::size_t rank;
+    std::string folded, name;
+    fs::path path;
+  };
+  std::vector<Found> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(gameDir_, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    for (std::size_t rank = 0; rank < kArchiveExtensions.size(); ++rank)
+      if (EndsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, Folded(name), name, it->path()});
+  }
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return std::tie(a.rank, a.folded, a.name) < std::tie(b.rank, b.folded, b.name);
+  });
+  for (const Found& f : found) {
+    std::string reason;
+    if (auto archive = Archive::Open(f.path, reason))
+      archives_.push_back({f.path.string(), std::move(archive)});
+    else
+      damaged_.push_back({f.path.string(), reason});
+  }
+}
+
+WeaponFilePtr GameFiles::Find(std::string_view inner) const {
+  const fs::path loose = FindFoldedPath(gameDir_, inner);
+  std::error_code ec;
+  if (fs::exists(loose, ec)) return looseFile(loose);
+  for (const Source& s : archives_)
+    if (const ArchiveMember* m = s.archive->Find(inner)) return archiveMember(s.archive, s.name, *m);
+  return nullptr;
+}
+
+std::vector<WeaponFilePtr> GameFiles::StandardFiles() const {
+  std::vector<WeaponFilePtr> out;
+  const auto paths = StandardFilePaths(gameDir_);
+  for (std::size_t i = 0; i < kStandardFiles.size(); ++i) {
+    WeaponFilePtr file = Find("weapons/" + std::string(kStandardFiles[i]));
+    out.push_back(file ? file : looseFile(paths[i]));
+  }
+  return out;
+}
+
+std::vector<WeaponFilePtr> GameFiles::FilesIn(std::string_view folder, std::string_view extension) const {
+  const std::string lowerExtension = Folded(extension);
+  std::vector<std::pair<std::string, fs::path>> loose;  // folded name, path
+  std::error_code ec;
+  for (fs::directory_iterator it(FindFoldedPath(gameDir_, folder), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (EndsFolded(name, lowerExtension)) loose.emplace_back(Folded(name), it->path());
+  }
+  std::sort(loose.begin(), loose.end());
+  std::vector<WeaponFilePtr> out;
+  std::set<std::string> seen;
+  for (const auto& [folded, path] : loose)
+    if (seen.insert(folded).second) out.push_back(looseFile(path));
+  const std::string prefix = Folded(folder) + "/";
+  for (const Source& s : archives_)
+    for (const ArchiveMember& m : s.archive->members()) {
+      const std::string folded = Folded(m.path);
+      if (folded.compare(0, prefix.size(), prefix) == 0 && folded.find('/', prefix.size()) == std::string::npos &&
+          EndsFolded(folded, lowerExtension) && seen.insert(folded.substr(prefix.size())).second)
+        out.push_back(archiveMember(s.archive, s.name, m));
+    }
   return out;
 }
 

@@ -1,10 +1,16 @@
-// Where the game's weapon files are.
+// Where the game's weapon files are: loose under the game folder, or inside
+// the archives that lie in it.
 #pragma once
 
 #include <array>
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "archive/archive.h"
+#include "catalogue/weapon_file.h"
 
 namespace qm {
 
@@ -15,9 +21,60 @@ inline constexpr std::array<std::string_view, 8> kStandardFiles = {
     "missiles.tdf", "rockets.tdf", "units.tdf", "weapons.tdf",
 };
 
+// The archive types, in the order the game searches them.
+inline constexpr std::array<std::string_view, 5> kArchiveExtensions = {".gp3", ".gpf", ".ccx", ".ufo", ".hpi"};
+
 // The eight standard files under `gameDir`, in search order. Copies of the
 // game made on Windows often read WEAPONS/CANNONS.TDF, so the folder and the
 // files are found in any letter case; the name as written is preferred.
 std::vector<std::filesystem::path> StandardFilePaths(const std::filesystem::path& gameDir);
+
+// A file inside an archive, named `archiveName` + "/" + its path inside.
+WeaponFilePtr archiveMember(std::shared_ptr<const Archive> archive, const std::string& archiveName,
+                            const ArchiveMember& member);
+
+// The weapon file a name stands for: a path on disk, or the path of an
+// archive, a slash and a path inside it (letter case of the inner path
+// ignored). Null when no file is there. A file in an archive that cannot be
+// opened gives a file whose read fails with the archive's reason.
+WeaponFilePtr namedWeaponFile(const std::string& name);
+
+// The .tdf files of an archive, as paths inside it: those under its weapons
+// folder first, each group in the archive's order.
+std::vector<std::string> weaponFilesIn(const Archive& archive);
+
+// The game's file set: the loose files under the game folder, then the
+// archives lying directly in it, by extension in kArchiveExtensions order and
+// within one extension by file name (letter case folded). A path inside the
+// game is taken from the first of them that holds it.
+class GameFiles {
+ public:
+  // Lists the archives and reads their directories; a damaged archive is
+  // kept aside and the others are used as if it were not there.
+  explicit GameFiles(std::filesystem::path gameDir);
+
+  // The file at `inner` ('/' between folders, letter case ignored) from the
+  // first source that holds it; null when none does.
+  WeaponFilePtr Find(std::string_view inner) const;
+  // The eight standard files in search order. One that no source holds is
+  // its loose path, whose reading fails as a missing file.
+  std::vector<WeaponFilePtr> StandardFiles() const;
+  // The files directly in the folder `folder` of the game whose names end in
+  // `extension` (letter case ignored): the loose ones by name, then those of
+  // each archive in its order, each path from the first source that holds it.
+  std::vector<WeaponFilePtr> FilesIn(std::string_view folder, std::string_view extension) const;
+
+  // The archives that could not be read, with why.
+  const std::vector<UnreadableFile>& damagedArchives() const { return damaged_; }
+
+ private:
+  struct Source {
+    std::string name;
+    std::shared_ptr<const Archive> archive;
+  };
+  std::filesystem::path gameDir_;
+  std::vector<Source> archives_;
+  std::vector<UnreadableFile> damaged_;
+};
 
 }  // namespace qm

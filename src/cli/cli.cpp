@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "catalogue/game_files.h"
 #include "cli/command.h"
 #include "weapon/text.h"
 
@@ -67,8 +68,7 @@ MainWindowState& Session::window() {
   window_ = std::make_unique<MainWindowState>(game_, host_);
   window_->rebuildList();
   for (const std::string& path : imports_) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
+    if (!namedWeaponFile(path)) {
       err << "warning: no file at " << path << ", not imported\n";
       continue;
     }

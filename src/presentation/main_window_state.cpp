@@ -1,7 +1,5 @@
 #include "presentation/main_window_state.h"
 
-#include <system_error>
-
 #include "catalogue/game_files.h"
 #include "catalogue/scan.h"
 #include "presentation/descriptions.h"
@@ -9,16 +7,6 @@
 #include "weapon/loader.h"
 
 namespace qm {
-
-namespace {
-
-std::vector<WeaponFilePtr> StandardFiles(const std::filesystem::path& gameDir) {
-  std::vector<WeaponFilePtr> files;
-  for (auto& path : StandardFilePaths(gameDir)) files.push_back(looseFile(std::move(path)));
-  return files;
-}
-
-}  // namespace
 
 std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files) {
   std::string text = files.size() == 1 ? "This weapon file could not be read:\n"
@@ -35,9 +23,17 @@ void Host::ReportUnreadable(const std::vector<UnreadableFile>& files) {
 MainWindowState::MainWindowState(std::filesystem::path gameDir, Host& host)
     : gameDir_(std::move(gameDir)), host_(host) {}
 
+const GameFiles& MainWindowState::gameFiles() const {
+  if (!gameFiles_) gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
+  return *gameFiles_;
+}
+
 std::vector<WeaponFilePtr> MainWindowState::searchList() const {
-  std::vector<WeaponFilePtr> files = StandardFiles(gameDir_);
-  for (const std::string& path : imports_) files.push_back(looseFile(path));
+  std::vector<WeaponFilePtr> files = gameFiles().StandardFiles();
+  for (const std::string& name : imports_) {
+    WeaponFilePtr file = namedWeaponFile(name);
+    files.push_back(file ? file : looseFile(name));
+  }
   return files;
 }
 
@@ -46,7 +42,12 @@ const std::string& MainWindowState::entryName(int index) const {
 }
 
 void MainWindowState::rebuildList() {
-  ScanOutcome scan = ScanFiles(StandardFiles(gameDir_));
+  // The game folder is looked at afresh: its archives may have changed. A
+  // damaged archive is named in the same message as unreadable files.
+  gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
+  ScanOutcome scan = ScanFiles(gameFiles_->StandardFiles());
+  scan.unreadable.insert(scan.unreadable.begin(), gameFiles_->damagedArchives().begin(),
+                         gameFiles_->damagedArchives().end());
   weaponList_.Clear();
   weaponList_.Add(std::move(scan.entries));
   updateCountLine();
@@ -92,15 +93,16 @@ void MainWindowState::importFile() {
 }
 
 bool MainWindowState::addImport(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
+  // A path on disk, or an archive's path followed by a path inside it.
+  const WeaponFilePtr file = namedWeaponFile(path);
+  if (!file) {
     updateCountLine();
     return false;
   }
   // The file is read whole before anything changes, so a file that cannot
   // be read to its end takes no slot and adds nothing.
   std::vector<ListEntry> entries;
-  const auto unreadable = ReadEach({looseFile(path)}, [&entries](std::string_view bytes) { ScanFile(bytes, entries); });
+  const auto unreadable = ReadEach({file}, [&entries](std::string_view bytes) { ScanFile(bytes, entries); });
   if (!unreadable.empty()) {
     host_.ReportUnreadable(unreadable);
     return false;

@@ -6,10 +6,12 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "catalogue/game_files.h"
 #include "catalogue/weapon_list.h"
 #include "presentation/captions.h"
 #include "presentation/host.h"
@@ -57,6 +59,8 @@ class MainWindowState {
   const std::filesystem::path& gameDir() const { return gameDir_; }
   // The files a weapon is searched in: the standard files, then the imports.
   std::vector<WeaponFilePtr> searchList() const;
+  // The game's loose files and archives, as the last list rebuild found them.
+  const GameFiles& gameFiles() const;
   const std::vector<std::string>& imports() const { return imports_; }
   const WeaponList& weaponList() const { return weaponList_; }
   // The bracket name of list entry `index`, which must exist.
@@ -80,6 +84,7 @@ class MainWindowState {
   void updateCountLine();
 
   std::filesystem::path gameDir_;
+  mutable std::shared_ptr<const GameFiles> gameFiles_;  // made when first needed
   Host& host_;
 
   CurrentWeapon weapon_;

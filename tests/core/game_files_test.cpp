@@ -1,0 +1,133 @@
+// The game's file set: which source gives a file, and a game kept in archives
+// reading exactly as the same game kept loose.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "catalogue/game_files.h"
+#include "cli/cli.h"
+#include "support/archive_writer.h"
+#include "test_support.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FileToPack;
+
+// Where the file at `inner` comes from: the archive's file name, "loose" or "none".
+std::string SourceOf(const fs::path& game, const std::string& inner) {
+  const WeaponFilePtr file = GameFiles(game).Find(inner);
+  if (!file) return "none";
+  const std::string rest = file->name().substr(game.string().size() + 1);
+  const std::string first = rest.substr(0, rest.find('/'));
+  return fs::is_directory(game / first) ? "loose" : first;
+}
+
+struct Sources {
+  const char* what;
+  std::vector<std::string> archives;  // each holds Weapons/X.TDF
+  std::vector<std::string> others;    // loose files; those ending in .hpi hold Weapons/X.TDF
+  std::string source;                 // where weapons/x.tdf comes from
+};
+
+TEST(GameFilesTest, LooseFirstThenArchivesByExtensionThenName) {
+  const std::string archive = test::WriteArchive({{"Weapons/X.TDF", "[A]\nid=1;\n"}}).bytes;
+  const Sources cases[] = {
+      {"a loose file wins, in any case", {"rev31.gp3"}, {"WEAPONS/x.Tdf"}, "loose"},
+      {"gp3 before the rest", {"a.hpi", "b.ufo", "c.ccx", "d.gpf", "e.gp3"}, {}, "e.gp3"},
+      {"gpf before ccx", {"a.hpi", "b.ufo", "c.ccx", "d.gpf"}, {}, "d.gpf"},
+      {"ccx before ufo", {"a.hpi", "b.ufo", "c.ccx"}, {}, "c.ccx"},
+      {"ufo before hpi", {"a.hpi", "b.ufo"}, {}, "b.ufo"},
+      {"extension in any case", {"a.hpi", "b.UFO"}, {}, "b.UFO"},
+      {"names folded within one extension", {"B.hpi", "a.HPI", "c.hpi"}, {}, "a.HPI"},
+      {"archives in folders are not read", {"x.zip"}, {"sub/y.hpi", "weapons/z.hpi"}, "none"},
+      {"a damaged archive is passed over", {"b.hpi"}, {"a.gp3"}, "b.hpi"},
+  };
+  for (const Sources& c : cases) {
+    test::TempDir dir;
+    for (const auto& name : c.archives) dir.Write(name, archive);
+    for (const auto& name : c.others) dir.Write(name, name.find(".hpi") != std::string::npos ? archive : "[A]\n");
+    EXPECT_EQ(SourceOf(dir.path(), "weapons/x.tdf"), c.source) << c.what;
+  }
+}
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun Cli(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string Sample(std::string_view name) {
+  return test::ReadFile(fs::path(QM_SOURCE_DIR) / "sample-game" / "weapons" / std::string(name));
+}
+
+// Every method and both ciphers over the eight standard files.
+std::vector<FileToPack> PackedSample() {
+  std::vector<FileToPack> files;
+  for (std::size_t i = 0; i < kStandardFiles.size(); ++i)
+    files.emplace_back((i % 2 ? "WEAPONS/" : "weapons/") + std::string(kStandardFiles[i]), Sample(kStandardFiles[i]),
+                       static_cast<PackMethod>(i % 3), i % 4 == 1);
+  return files;
+}
+
+// Everything the CLI says about the game: the list, every weapon in both
+// modes, and an export of the first.
+std::vector<std::string> Everything(const fs::path& game, const test::TempDir& out, std::vector<std::string> imports) {
+  std::vector<std::string> said;
+  auto run = [&](std::vector<std::string> args) {
+    for (const auto& i : imports) args.insert(args.begin(), {"--import", i});
+    args.insert(args.begin(), {"--game", game.string()});
+    const CliRun r = Cli(args);
+    said.push_back(std::to_string(r.status) + "\n" + r.out + r.err);
+    return r.out;
+  };
+  const std::string list = run({"list"});
+  for (int i = 0; i < std::count(list.begin(), list.end(), '\n') - 1; ++i) {
+    run({"show", "--index", std::to_string(i), "--json"});
+    run({"show", "--index", std::to_string(i), "--actual"});
+  }
+  const fs::path exported = out.path() / "exported.tdf";
+  run({"export", "--index", "0", "--actual-name", "COPY", "--name", "Copy", "--id", "200", "--out",
+       exported.string(), "--overwrite"});
+  said.push_back(test::ReadFile(exported));
+  return said;
+}
+
+TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
+  test::TempDir loose, packed, split, out;
+  for (std::string_view name : kStandardFiles) loose.Write("weapons/" + std::string(name), Sample(name));
+  packed.Write("totala1.hpi", test::WriteArchive(PackedSample(), 0x7D).bytes);
+  auto overridden = PackedSample();
+  overridden.back().bytes = "[JUNK]\r\n\t{\r\n\tid=1;\r\n\t}\r\n";
+  split.Write("totala1.hpi", test::WriteArchive(overridden).bytes);
+  split.Write("rev31.gp3", test::WriteArchive({{"weapons/WEAPONS.TDF", Sample("weapons.tdf"), PackMethod::Zlib}}).bytes);
+
+  // The first thing said differently, or nothing.
+  auto firstDifference = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i)
+      if (i >= a.size() || i >= b.size() || a[i] != b[i])
+        return "#" + std::to_string(i) + ":\n" + (i < a.size() ? a[i] : "") + "\n---\n" + (i < b.size() ? b[i] : "");
+    return std::string();
+  };
+  const auto expected = Everything(loose.path(), out, {});
+  ASSERT_EQ(expected.size(), 123u);
+  EXPECT_EQ(expected[0].substr(expected[0].size() - 30), "60 Weapons, 196 IDs available\n");
+  EXPECT_EQ(firstDifference(Everything(packed.path(), out, {}), expected), "");
+  EXPECT_EQ(firstDifference(Everything(split.path(), out, {}), expected), "");
+
+  // An import named inside an archive reads as the loose file does.
+  const fs::path member = packed.path() / "totala1.hpi" / "Weapons" / "Lasers.TDF";
+  const auto imported = Everything(packed.path(), out, {member.string()});
+  EXPECT_EQ(firstDifference(imported, Everything(loose.path(), out, {(loose.path() / "weapons" / "lasers.tdf").string()})), "");
+  EXPECT_NE(imported.size(), expected.size());
+}
+
+}  // namespace
+}  // namespace qm
