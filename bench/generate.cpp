@@ -82,7 +82,7 @@ std::string NumberFor(Rng& r, std::string_view key) {
 void AppendBlock(std::string& out, Rng& r, const std::string& name, int id) {
   if (r.OneIn(6)) out += "// " + std::string(r.Pick(kWords)) + " variant, balanced for the 3.1 patch\r\n";
   out += "[" + name + "]\r\n\t{\r\n";
-  for (const auto& f : qm::WeaponFieldTable) {
+  for (const auto& f : qm::kFields) {
     if (f.no == qm::kDamageField) {
       out += "\t[DAMAGE]\r\n\t\t{\r\n";
       out += "\t\tdefault=" + std::to_string(10 + r.Below(400)) + ";\r\n";

@@ -35,7 +35,7 @@ std::size_t hashOf(std::string_view s) {
 class KnownKeys {
  public:
   KnownKeys() {
-    for (const FieldRow& row : WeaponFieldTable)
+    for (const FieldRow& row : kFields)
       if (row.isKeyLine()) add(row.key, row.kind == Kind::Number ? KeyKind::Number : KeyKind::Other);
     for (const ExtraKey& extra : kExtraKeys) add(extra.key, extra.kind);
   }
@@ -97,7 +97,7 @@ std::string_view nearestWeaponKey(std::string_view lowerKey) {
     const std::size_t d = editDistance(lowerKey, key);
     if (d < bestDistance) bestDistance = d, best = key;
   };
-  for (const FieldRow& row : WeaponFieldTable)
+  for (const FieldRow& row : kFields)
     if (row.isKeyLine()) consider(row.key);
   for (const ExtraKey& extra : kExtraKeys) consider(extra.key);
   return best;

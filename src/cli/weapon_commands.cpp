@@ -1,6 +1,5 @@
 // The commands that do what the window does: list, show, describe, export.
 #include <algorithm>
-#include <map>
 
 #include "cli/command.h"
 #include "presentation/descriptions.h"
@@ -11,20 +10,11 @@ namespace qm {
 
 namespace {
 
-// The caption beside each value label, by field number.
-std::map<int, std::string_view> captionsByField(const MainWindowState& window) {
-  std::map<int, std::string_view> captions{{2, "Actual Name:"}};
-  for (int i = 0; i < kCaptionCount; ++i) captions[kCaptionSets[i].field] = window.captionTexts()[i];
-  return captions;
-}
-
 void printWeaponJson(const MainWindowState& window, std::ostream& out) {
-  const auto captions = captionsByField(window);
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (int s = 0; s < kSlotCount; ++s) {
-    const int field = FieldOfSlot(static_cast<Slot>(s)).no;
-    rows.push_back({{"field", field},
-                    {"caption", std::string(captions.at(field))},
+    rows.push_back({{"field", FieldOfSlot(static_cast<Slot>(s)).no},
+                    {"caption", std::string(window.captionTexts()[s])},
                     {"value", Cp1252ToUtf8(window.valueTexts()[s])}});
   }
   nlohmann::ordered_json damage = nlohmann::ordered_json::array();
@@ -35,16 +25,15 @@ void printWeaponJson(const MainWindowState& window, std::ostream& out) {
 // Caption and value a line, the captions padded to one column, the damage
 // list before the row that follows it on the window.
 void printWeaponText(const MainWindowState& window, std::ostream& out) {
-  const auto captions = captionsByField(window);
   std::size_t width = 0;
-  for (const auto& [field, caption] : captions) width = std::max(width, caption.size());
+  for (const std::string_view caption : window.captionTexts()) width = std::max(width, caption.size());
   for (int s = 0; s < kSlotCount; ++s) {
     const int field = FieldOfSlot(static_cast<Slot>(s)).no;
     if (field == kDamageField + 1) {
       out << "[DAMAGE]\n";
       for (const auto& entry : window.weapon().damage) out << "  " << Cp1252ToUtf8(entry) << '\n';
     }
-    const std::string_view caption = captions.at(field);
+    const std::string_view caption = window.captionTexts()[s];
     out << caption << std::string(width + 2 - caption.size(), ' ') << Cp1252ToUtf8(window.valueTexts()[s]) << '\n';
   }
 }

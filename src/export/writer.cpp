@@ -7,77 +7,56 @@
 
 namespace qm {
 
-const std::array<Slot, 69> kWriterOrder = {
-    Slot::vRType,
-    Slot::vBal,
-    Slot::vLOS,
-    Slot::vDrop,
-    Slot::vTurret,
-    kGroupEnd,
-    Slot::vMod,
-    Slot::vComFir,
-    Slot::vENeed,
-    Slot::vMNeed,
-    Slot::vEPShot,
-    Slot::vBRounds,
-    Slot::vBRate,
-    Slot::vRTime,
-    Slot::vMinAng,
-    Slot::vTol,
-    Slot::vTwoP,
-    Slot::v2ndP,
-    Slot::vDecay,
-    Slot::vTrack,
-    Slot::vRng,
-    Slot::vCovr,
-    Slot::vAcc,
-    Slot::vSpray,
-    Slot::vGuide,
-    Slot::vTRate,
-    Slot::vARate,
-    Slot::vSVel,
-    Slot::vVel,
-    Slot::vAccel,
-    Slot::vSProp,
-    Slot::vBounce,
-    Slot::vHUO,
-    Slot::vWWeap,
-    Slot::vFTime,
-    Slot::vProp,
-    kGroupEnd,
-    Slot::vBeam,
-    Slot::vC1,
-    Slot::vC2,
-    Slot::vPlze,
-    Slot::vNEx,
-    Slot::vExA,
-    Slot::vExP,
-    Slot::vFire,
-    Slot::vBBlow,
-    Slot::vWTimer,
-    Slot::vNARng,
-    kGroupEnd,
-    Slot::vSMag,
-    Slot::vSDur,
-    kGroupEnd,
-    Slot::vSTrail,
-    Slot::vSDelay,
-    Slot::vSSmoke,
-    Slot::vESmoke,
-    kGroupEnd,
-    Slot::vXGAF,
-    Slot::vXART,
-    Slot::vWGAF,
-    Slot::vWART,
-    Slot::vLGAF,
-    Slot::vLART,
-    kGroupEnd,
-    Slot::vSSound,
-    Slot::vHSound,
-    Slot::vWSound,
-    Slot::vTSound,
-    kGroupEnd,
+namespace {
+
+// Where a field's line goes in the exported file: its group (1 to 7) and its
+// position in the group. Group 0 holds the lines written before the groups.
+struct ExportPlace {
+  int group = 0;
+  int position = 0;
 };
+
+constexpr std::array<ExportPlace, kSlotCount> kExportPlaces = {
+#define EXPORT(group, position) ExportPlace{group, position}
+#define HEADER ExportPlace{}
+#define FIELD(no, key, slot, kind, group, caption, rule, place, ...) place,
+#define LIST_FIELD(...)
+#include "weapon/fields.def"
+#undef FIELD
+#undef LIST_FIELD
+#undef HEADER
+#undef EXPORT
+};
+
+constexpr int kExportGroups = 7;
+
+// The slots in the order of their places, each group followed by kGroupEnd.
+// A place taken twice, or a gap in a group, stops the build.
+constexpr std::array<Slot, kWrittenLines> MakeWriterOrder() {
+  std::array<Slot, kWrittenLines> out{};
+  std::size_t n = 0;
+  for (int group = 1; group <= kExportGroups; ++group) {
+    for (int position = 1;; ++position) {
+      int found = -1;
+      for (int s = 0; s < kSlotCount; ++s) {
+        if (kExportPlaces[s].group != group || kExportPlaces[s].position != position) continue;
+        if (found >= 0) throw "two fields at one export place";
+        found = s;
+      }
+      if (found < 0) break;
+      if (n == out.size()) throw "more export places than lines";
+      out[n++] = static_cast<Slot>(found);
+    }
+    if (n == out.size()) throw "more export places than lines";
+    out[n++] = kGroupEnd;
+  }
+  if (n != out.size()) throw "a field has no export place";
+  return out;
+}
+
+}  // namespace
+
+constexpr std::array<Slot, kWrittenLines> kWriterOrder = MakeWriterOrder();
 
 std::string FormatExport(std::string_view actualName, std::string_view name, std::int32_t id,
                          const CurrentWeapon& weapon) {

@@ -10,10 +10,12 @@
 
 namespace qm {
 
-// The order in which the writer writes the 62 key lines; kGroupEnd closes a
-// group with an empty line.
+// The order in which the writer writes the 62 key lines after the three it
+// writes first (name, bracket name, ID); kGroupEnd closes each of the seven
+// groups with an empty line.
 inline constexpr Slot kGroupEnd = Slot::Count;
-extern const std::array<Slot, 69> kWriterOrder;
+inline constexpr std::size_t kWrittenLines = 62 + 7;
+extern const std::array<Slot, kWrittenLines> kWriterOrder;
 
 // The whole file as bytes, every line ended by CR LF.
 // `actualName` goes between the brackets, `name` into the name= line.

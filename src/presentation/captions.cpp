@@ -1,78 +1,38 @@
 #include "presentation/captions.h"
 
+#include <string>
+
 namespace qm {
 
-const std::array<CaptionRow, kCaptionCount> kCaptionSets = {{
-    { 1, "Name:", "name ="},
-    { 3, "Weapon ID:", "id ="},
-    { 4, "Command Fire:", "commandfire ="},
-    { 5, "Energy Needed:", "energy ="},
-    { 6, "Metal Needed:", "metal ="},
-    { 7, "Energy Per Shot:", "energypershot ="},
-    { 8, "Burst Rounds:", "burst ="},
-    { 9, "Burst Rate:", "burstrate ="},
-    {10, "Reload Time:", "reloadtime ="},
-    {11, "Turret:", "turret ="},
-    {12, "Min Barrel Angle:", "minbarrelangle ="},
-    {13, "Tolerance:", "tolerance ="},
-    {14, "Aim Rate:", "aimrate ="},
-    {15, "Two Phase:", "twophase ="},
-    {16, "Second Phase:", "weapontype2 ="},
-    {17, "Random Decay:", "randomdecay ="},
-    {18, "Tracks:", "tracks ="},
-    {19, "Render Type:", "rendertype ="},
-    {20, "Model:", "model ="},
-    {21, "Has Propeller:", "propeller ="},
-    {22, "Smoke Trail:", "smoketrail ="},
-    {23, "Smoke Delay:", "smokedelay ="},
-    {24, "Start Smoke:", "startsmoke ="},
-    {25, "End Smoke:", "endsmoke ="},
-    {26, "Laser:", "beamweapon ="},
-    {27, "Color:", "color ="},
-    {28, "Color2:", "color2 ="},
-    {29, "Ballistic:", "ballistic ="},
-    {30, "Line of Sight:", "lineofsight ="},
-    {31, "Dropped:", "dropped ="},
-    {32, "Range:", "range ="},
-    {33, "Coverage:", "coverage ="},
-    {34, "Accuracy:", "accuracy ="},
-    {35, "Spray Angle:", "sprayangle ="},
-    {36, "Guided:", "guidance ="},
-    {37, "Turn Rate:", "turnrate ="},
-    {38, "Start Velocity:", "startvelocity ="},
-    {39, "Velocity:", "weaponvelocity ="},
-    {40, "Acceleration:", "weaponacceleration ="},
-    {41, "Self Propelled:", "selfprop ="},
-    {42, "Bounce:", "groundbounce ="},
-    {43, "Hit Only Units:", "unitsonly ="},
-    {44, "Water Weapon:", "waterweapon ="},
-    {45, "Flight Time:", "flighttime ="},
-    {46, "Sound Start:", "soundstart ="},
-    {47, "Sound Hit:", "soundhit ="},
-    {48, "Sound Water:", "soundwater ="},
-    {49, "Sound Trigger:", "soundtrigger ="},
-    {50, "Explosion GAF:", "explosiongaf ="},
-    {51, "Explosion ART:", "explosionart ="},
-    {52, "Water Explosion GAF:", "waterexplosiongaf ="},
-    {53, "Water Explosion ART:", "waterexplosionart ="},
-    {54, "Lava Explosion GAF:", "lavaexplosiongaf ="},
-    {55, "Lava Explosion ART:", "lavaexplosionart ="},
-    {57, "Shake Magnitude:", "shakemagnitude ="},
-    {58, "Shake Duration:", "shakeduration ="},
-    {59, "Paralyzer:", "paralyzer ="},
-    {60, "No Explosion:", "noexplode ="},
-    {61, "Explosion Area:", "areaofeffect ="},
-    {62, "Edge Power:", "edgeeffectiveness ="},
-    {63, "Chance of Fire:", "firestarter ="},
-    {64, "Range Explosion:", "burnblow ="},
-    {65, "Weapon Timer:", "weapontimer ="},
-    {66, "No Auto-Range:", "noautorange ="},
-}};
+namespace {
 
-std::array<std::string_view, kCaptionCount> CaptionTexts(bool viewing) {
-  std::array<std::string_view, kCaptionCount> out;
-  for (int i = 0; i < kCaptionCount; ++i) out[i] = viewing ? kCaptionSets[i].viewing : kCaptionSets[i].actual;
-  return out;
+constexpr std::array<std::string_view, kSlotCount> kViewingCaptions = {
+#define FIELD(no, key, slot, kind, group, caption, ...) caption,
+#define LIST_FIELD(...)
+#include "weapon/fields.def"
+#undef FIELD
+#undef LIST_FIELD
+};
+
+std::array<std::string_view, kSlotCount> ActualCaptions() {
+  static const std::array<std::string, kSlotCount> texts = [] {
+    std::array<std::string, kSlotCount> out;
+    for (int s = 0; s < kSlotCount; ++s) {
+      const FieldRow& field = FieldOfSlot(static_cast<Slot>(s));
+      out[s] = field.isKeyLine() ? std::string(field.key) + " =" : std::string(kViewingCaptions[s]);
+    }
+    return out;
+  }();
+  std::array<std::string_view, kSlotCount> views;
+  for (int s = 0; s < kSlotCount; ++s) views[s] = texts[s];
+  return views;
+}
+
+}  // namespace
+
+const std::array<std::string_view, kSlotCount>& CaptionTexts(bool viewing) {
+  static const std::array<std::string_view, kSlotCount> actual = ActualCaptions();
+  return viewing ? kViewingCaptions : actual;
 }
 
 }  // namespace qm

@@ -1,26 +1,16 @@
-// The two caption sets of the field rows: friendly names for Viewing Mode,
-// the TDF keys for Actual Mode.
+// The captions beside the value labels: a friendly name in Viewing Mode, the
+// field's key followed by " =" in Actual Mode.
 #pragma once
 
 #include <array>
 #include <string_view>
 
+#include "weapon/field_table.h"
+
 namespace qm {
 
-struct CaptionRow {
-  int field;
-  std::string_view viewing;
-  std::string_view actual;
-};
-
-inline constexpr int kCaptionCount = 64;
-
-// One row per switched caption label, in field-number order (fields 2 and 56
-// have none).
-extern const std::array<CaptionRow, kCaptionCount> kCaptionSets;
-
-// The caption texts for Viewing Mode (true) or Actual Mode, in the order of
-// kCaptionSets.
-std::array<std::string_view, kCaptionCount> CaptionTexts(bool viewing);
+// The caption texts for Viewing Mode (true) or Actual Mode, by slot. The
+// bracket name, which has no key line, keeps its Viewing caption.
+const std::array<std::string_view, kSlotCount>& CaptionTexts(bool viewing);
 
 }  // namespace qm

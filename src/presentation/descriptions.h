@@ -2,19 +2,15 @@
 // description panel.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string_view>
 
 namespace qm {
 
 struct Description {
-  int field;
-  std::string_view key;   // the key as the panel shows it
+  std::string_view key;  // the field's key, as the panel shows it
   std::string_view text;
 };
-
-extern const std::array<Description, 66> kDescriptions;
 
 // The description of field `field` (1 to 66); nothing for any other number.
 std::optional<Description> FieldDescription(int field);

@@ -74,7 +74,7 @@ class MainWindowState {
   // the files, UTF-8 otherwise.
   const std::string& countLine() const { return countLine_; }
   const std::array<std::string, kSlotCount>& valueTexts() const { return valueTexts_; }  // by slot
-  const std::array<std::string_view, kCaptionCount>& captionTexts() const { return captionTexts_; }
+  const std::array<std::string_view, kSlotCount>& captionTexts() const { return captionTexts_; }  // by slot
   const std::string& descriptionKey() const { return descriptionKey_; }
   const std::string& descriptionText() const { return descriptionText_; }
   const std::string& spaceText() const { return spaceText_; }
@@ -96,7 +96,7 @@ class MainWindowState {
 
   std::string countLine_ = "0 Weapons, 0 IDs free";
   std::array<std::string, kSlotCount> valueTexts_;
-  std::array<std::string_view, kCaptionCount> captionTexts_;
+  std::array<std::string_view, kSlotCount> captionTexts_;
   std::string descriptionKey_ = "None";
   std::string descriptionText_;
   std::string spaceText_;

@@ -6,75 +6,15 @@
 
 namespace qm {
 
-const std::array<ValueRow, kSlotCount> kValueRows = {{
-    { 1, Rule::TextNone},
-    { 2, Rule::TextNone},
-    { 3, Rule::TextNone},
-    { 4, Rule::Flag},
-    { 5, Rule::TextNone},
-    { 6, Rule::TextNone},
-    { 7, Rule::TextNone},
-    { 8, Rule::TextNone},
-    { 9, Rule::TextZero},
-    {10, Rule::TextZero},
-    {11, Rule::Flag},
-    {12, Rule::TextNone},
-    {13, Rule::TextZero},
-    {14, Rule::TextNone},
-    {15, Rule::Flag},
-    {16, Rule::TextNone},
-    {17, Rule::TextZero},
-    {18, Rule::Flag},
-    {19, Rule::RenderType},
-    {20, Rule::TextNone},
-    {21, Rule::Flag},
-    {22, Rule::Flag},
-    {23, Rule::TextNone},
-    {24, Rule::Flag},
-    {25, Rule::Flag},
-    {26, Rule::Flag},
-    {27, Rule::TextNone},
-    {28, Rule::TextNone},
-    {29, Rule::Trajectory},
-    {30, Rule::Trajectory},
-    {31, Rule::Trajectory},
-    {32, Rule::TextZero},
-    {33, Rule::TextZero},
-    {34, Rule::TextZero},
-    {35, Rule::TextZero},
-    {36, Rule::Flag},
-    {37, Rule::TextNone},
-    {38, Rule::TextNone},
-    {39, Rule::TextNone},
-    {40, Rule::TextNone},
-    {41, Rule::Flag},
-    {42, Rule::Flag},
-    {43, Rule::Flag},
-    {44, Rule::Flag},
-    {45, Rule::TextZero},
-    {46, Rule::TextNone},
-    {47, Rule::TextNone},
-    {48, Rule::TextNone},
-    {49, Rule::TextNone},
-    {50, Rule::TextNone},
-    {51, Rule::TextNone},
-    {52, Rule::TextNone},
-    {53, Rule::TextNone},
-    {54, Rule::TextNone},
-    {55, Rule::TextNone},
-    {57, Rule::TextZero},
-    {58, Rule::TextZero},
-    {59, Rule::Flag},
-    {60, Rule::Flag},
-    {61, Rule::TextZero},
-    {62, Rule::EdgePercent},
-    {63, Rule::ChancePercent},
-    {64, Rule::Flag},
-    {65, Rule::TextNone},
-    {66, Rule::Flag},
-}};
-
 namespace {
+
+constexpr std::array<Rule, kSlotCount> kViewingRules = {
+#define FIELD(no, key, slot, kind, group, caption, rule, ...) Rule::rule,
+#define LIST_FIELD(...)
+#include "weapon/fields.def"
+#undef FIELD
+#undef LIST_FIELD
+};
 
 const char* const kRenderTypeNames[] = {
     "Laser?", "Model?", "Bitmap?", "Bitmap?", "Bitmap", "Bitmap?", "Model?", "Lightning?",
@@ -108,7 +48,7 @@ std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon
   }
   for (int i = 0; i < kSlotCount; ++i) {
     const std::string& text = weapon.v[i];
-    switch (kValueRows[i].rule) {
+    switch (kViewingRules[i]) {
       case Rule::TextNone: out[i] = text.empty() ? "None" : text; break;
       case Rule::TextZero: out[i] = text.empty() ? "0" : text; break;
       case Rule::Flag: out[i] = Flag(text); break;

@@ -20,14 +20,6 @@ enum class Rule : unsigned char {
   ChancePercent,  // the text and "%"; "0%" when empty
 };
 
-struct ValueRow {
-  int field;
-  Rule rule;
-};
-
-// One row per value label, in field-number order (slot order).
-extern const std::array<ValueRow, kSlotCount> kValueRows;
-
 // The value label texts, indexed by slot, for Viewing Mode (true) or Actual
 // Mode. The texts are bytes of the weapon files, like the slots.
 std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon& weapon);

@@ -1,6 +1,7 @@
 // The layout of the two windows as data: every control's name, container,
-// starting text and place in twips (1/1440 inch). The windows build their
-// controls from these tables; nothing about the layout is written as code.
+// starting text and place in twips (1/1440 inch); the field rows' places come
+// from the field list (weapon/fields.def). The windows build their controls
+// from these tables; nothing about the layout is written as code.
 #pragma once
 
 #include <array>
@@ -38,19 +39,18 @@ struct FrameLayout {
 };
 extern const std::array<FrameLayout, 4> kMainFrames;
 
-// One row per field: the "?" button, the caption label that is the row's box,
-// and the value label inside the box at its right end. Field 56 has no
-// caption label; its value is the damage list box.
+// One row per field, from the field list: the "?" button, the caption label
+// that is the row's box, and the value label inside the box at its right
+// end. The damage list has no caption label; its value is the list box. The
+// labels' texts come from the window's state.
 struct FieldRowLayout {
   int field;
   Frame frame;
   std::string_view button;
   TwipPoint buttonPos;  // the button is 255 x 255
   std::string_view caption;
-  std::string_view captionText;
   TwipRect captionRect;
   std::string_view value;
-  std::string_view valueText;
   TwipRect valueRect;
   Align valueAlign;
 

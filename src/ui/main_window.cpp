@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "presentation/captions.h"
 #include "ui/controls.h"
 #include "checks/check_set.h"
 #include "ui/export_dialog.h"
@@ -89,7 +88,9 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 
-  // The start-up scan runs before the window is first shown.
+  // The start-up scan runs before the window is first shown; it fills the
+  // value and caption labels. The damage list shows its starting item.
+  refresh(kDamageChanged);
   state_.rebuildList();
 }
 
@@ -148,30 +149,26 @@ void MainWindow::buildFieldRows() {
   // value of one-line rows.
   const int lineHeight = scale.px(255);
   const int captionTop = std::max(0, (lineHeight - QFontMetrics(DialogFont()).height()) / 2 - 1);
-  std::array<int, kFieldCount + 1> captionIndexOfField;
-  captionIndexOfField.fill(-1);
-  for (int i = 0; i < kCaptionCount; ++i) captionIndexOfField[kCaptionSets[i].field] = i;
-
   for (const FieldRowLayout& row : kFieldRows) {
     QWidget* parent = container(row.frame);
     if (row.hasCaption()) {
-      QLabel* caption = MakeLabel(parent, row.caption, row.captionText, Qt::AlignLeft | Qt::AlignTop);
+      const int slot = SlotIndex(FieldByNumber(row.field).slot);
+      QLabel* caption = MakeLabel(parent, row.caption, {}, Qt::AlignLeft | Qt::AlignTop);
       caption->setFrameShape(QFrame::Box);
       caption->setFrameShadow(QFrame::Plain);
       caption->setLineWidth(1);
       caption->setContentsMargins(2, captionTop, 2, 0);
       caption->setGeometry(ToPixels(scale, row.captionRect));
-      if (const int i = captionIndexOfField[row.field]; i >= 0) captionLabels_[i] = caption;
+      captionLabels_[slot] = caption;
 
       const Qt::Alignment align =
           row.valueAlign == Align::Centre ? Qt::Alignment(Qt::AlignCenter) : Qt::AlignLeft | Qt::AlignVCenter;
-      QLabel* value = MakeLabel(parent, row.value, row.valueText, align);
+      QLabel* value = MakeLabel(parent, row.value, {}, align);
       value->setGeometry(ToPixels(scale, row.valueRect));
-      valueLabels_[SlotIndex(FieldByNumber(row.field).slot)] = value;
+      valueLabels_[slot] = value;
     } else {
       damageList_ = new QListWidget(parent);
       damageList_->setObjectName(FromUtf8(row.value));
-      damageList_->addItem(FromUtf8(row.valueText));
       damageList_->setGeometry(ToPixels(scale, row.valueRect));
       focusable(row.value, damageList_);
     }
@@ -274,7 +271,7 @@ void MainWindow::refresh(unsigned changes) {
   if (changes & kValuesChanged)
     for (int s = 0; s < kSlotCount; ++s) valueLabels_[s]->setText(FromCp1252(state_.valueTexts()[s]));
   if (changes & kCaptionsChanged)
-    for (int i = 0; i < kCaptionCount; ++i) captionLabels_[i]->setText(FromUtf8(state_.captionTexts()[i]));
+    for (int s = 0; s < kSlotCount; ++s) captionLabels_[s]->setText(FromUtf8(state_.captionTexts()[s]));
   if (changes & kDamageChanged) {
     damageList_->clear();
     for (const std::string& item : state_.weapon().damage) damageList_->addItem(FromCp1252(item));

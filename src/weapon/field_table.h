@@ -1,5 +1,5 @@
-// The 66 fields of a weapon definition: their numbers, TDF keys, value slots,
-// kinds and groups, and the order in which the line recogniser tests the keys.
+// The 66 fields of a weapon definition as the core needs them: their numbers,
+// keys, value slots and kinds, from the list in fields.def.
 #pragma once
 
 #include <array>
@@ -8,24 +8,23 @@
 
 namespace qm {
 
-// The value slots of the current weapon, in field-number order (field 56, the
-// damage list, has no slot).
+// The value slots of the weapon on display, in field-number order (the
+// damage list has no slot).
 enum class Slot : std::uint8_t {
-  vName2, vName1, vID, vComFir, vENeed, vMNeed, vEPShot, vBRounds, vBRate,
-  vRTime, vTurret, vMinAng, vTol, vARate, vTwoP, v2ndP, vDecay, vTrack, vRType,
-  vMod, vProp, vSTrail, vSDelay, vSSmoke, vESmoke, vBeam, vC1, vC2, vBal, vLOS,
-  vDrop, vRng, vCovr, vAcc, vSpray, vGuide, vTRate, vSVel, vVel, vAccel, vSProp,
-  vBounce, vHUO, vWWeap, vFTime, vSSound, vHSound, vWSound, vTSound, vXGAF,
-  vXART, vWGAF, vWART, vLGAF, vLART, vSMag, vSDur, vPlze, vNEx, vExA, vExP,
-  vFire, vBBlow, vWTimer, vNARng,
+#define FIELD(no, key, slot, ...) slot,
+#define LIST_FIELD(...)
+#include "weapon/fields.def"
+#undef FIELD
+#undef LIST_FIELD
   Count
 };
 
-inline constexpr int kSlotCount = static_cast<int>(Slot::Count);  // 65
+inline constexpr int kSlotCount = static_cast<int>(Slot::Count);
 inline constexpr Slot kNoSlot = Slot::Count;
 
 enum class Kind : std::uint8_t { Flag, Number, Text, List };
 
+// The headings the field rows stand under.
 enum class Group : std::uint8_t {
   Identification,
   WeaponStats,
@@ -39,31 +38,45 @@ enum class Group : std::uint8_t {
 
 struct FieldRow {
   int no;                // field number, 1 to 66
-  std::string_view key;  // lower-case TDF key; "[NAME]" and "[DAMAGE]" for 2 and 56
+  std::string_view key;  // lower-case key; "[NAME]" and "[DAMAGE]" for the bracket name and the damage list
   Slot slot;             // kNoSlot for the damage list
   Kind kind;
-  Group group;
 
   // True when the field is read from a "key=value;" line.
   constexpr bool isKeyLine() const { return key.front() != '['; }
 };
 
-inline constexpr int kFieldCount = 66;
-inline constexpr int kKeyCount = 64;
+inline constexpr std::array<FieldRow, 66> kFields = {{
+#define FIELD(no, key, slot, kind, ...) {no, key, Slot::slot, Kind::kind},
+#define LIST_FIELD(no, key, kind, ...) {no, key, kNoSlot, Kind::kind},
+#include "weapon/fields.def"
+#undef FIELD
+#undef LIST_FIELD
+}};
+
+inline constexpr int kFieldCount = static_cast<int>(kFields.size());
 inline constexpr int kDamageField = 56;
 
-extern const std::array<FieldRow, kFieldCount> WeaponFieldTable;
-
-// The order in which RecogniseLine tests the 64 keys.
-extern const std::array<Slot, kKeyCount> kRecogniserOrder;
+// The numbers run from 1 in order, and the slots follow them, skipping the
+// damage list.
+static_assert([] {
+  int slot = 0;
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (kFields[i].no != i + 1) return false;
+    if (kFields[i].slot == kNoSlot ? kFields[i].no != kDamageField : static_cast<int>(kFields[i].slot) != slot++)
+      return false;
+  }
+  return slot == kSlotCount;
+}());
 
 constexpr int SlotIndex(Slot s) { return static_cast<int>(s); }
 
 // The row of a field number (1 to 66).
-const FieldRow& FieldByNumber(int no);
+constexpr const FieldRow& FieldByNumber(int no) { return kFields[no - 1]; }
 // The row that holds a slot.
-const FieldRow& FieldOfSlot(Slot s);
-// The slot's name as the code spells it ("vRTime").
-std::string_view SlotName(Slot s);
+constexpr const FieldRow& FieldOfSlot(Slot s) {
+  const int i = SlotIndex(s);
+  return kFields[i < kDamageField - 1 ? i : i + 1];
+}
 
 }  // namespace qm

@@ -1,5 +1,6 @@
 #include "weapon/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -11,16 +12,37 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Parses a clean decimal "[-]digits[.digits][E[-]digits]" without locale.
+// The power of ten of the leading digit of a clean decimal
+// "[-]digits[.digits][e[-]digits]" that is not zero: 2 for "123", -3 for
+// "0.00123", 395 for "1" with 400 zeros and "e-5".
+long long LeadingPower(std::string_view s) {
+  if (!s.empty() && s[0] == '-') s.remove_prefix(1);
+  const std::size_t e = std::min(s.find('e'), s.size());
+  long long exponent = 0;
+  if (e < s.size()) {
+    const bool negative = e + 1 < s.size() && s[e + 1] == '-';
+    // Beyond a billion the exact value no longer matters, only its side.
+    for (std::size_t i = e + 1 + (negative ? 1 : 0); i < s.size(); ++i)
+      exponent = std::min(exponent * 10 + (s[i] - '0'), 1'000'000'000LL);
+    if (negative) exponent = -exponent;
+  }
+  const std::string_view mantissa = s.substr(0, e);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_not_of("0.");
+  const long long place = first < point ? static_cast<long long>(point - first - 1)
+                                        : -static_cast<long long>(first - point);
+  return place + exponent;
+}
+
+// Parses a clean decimal "[-]digits[.digits][e[-]digits]" without locale.
 double ParseDecimal(const std::string& s) {
   double value = 0;
   const auto r = std::from_chars(s.data(), s.data() + s.size(), value);
   if (r.ec == std::errc::result_out_of_range) {
-    // Too large or too small for a double: keep the magnitude's direction.
+    // Too large or too small for a double: which of the two is told by the
+    // number's size, not by the sign of its exponent.
     const bool negative = !s.empty() && s[0] == '-';
-    const auto e = s.find('e');
-    const bool tiny = e != std::string::npos && e + 1 < s.size() && s[e + 1] == '-';
-    if (tiny) return negative ? -0.0 : 0.0;
+    if (LeadingPower(s) < 0) return negative ? -0.0 : 0.0;
     return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
   }
   return value;

@@ -15,16 +15,17 @@ struct KeyTest {
   Slot slot;
 };
 
-// The key tests in their order, grouped by their first letter so that a line
-// is compared only with the keys it can match. Every match text ends with
-// "=", so at most one key can match at each column and the grouping cannot
-// change the outcome of the tests.
+// The key tests, grouped by their first letter so that a line is compared
+// only with the keys it can match. Every match text ends with "=", so at most
+// one key can match at each column and the order of the tests cannot change
+// their outcome.
 struct KeyTests {
   std::array<std::vector<KeyTest>, 256> byFirst;
   KeyTests() {
-    for (Slot s : kRecogniserOrder) {
-      const std::string match = std::string(FieldOfSlot(s).key) + "=";
-      byFirst[static_cast<unsigned char>(match[0])].push_back({match, s});
+    for (const FieldRow& field : kFields) {
+      if (!field.isKeyLine()) continue;
+      const std::string match = std::string(field.key) + "=";
+      byFirst[static_cast<unsigned char>(match[0])].push_back({match, field.slot});
     }
   }
 };

@@ -90,7 +90,7 @@ TEST_P(BadContents, WhatCanBeReadListsAndLoads) {
       want[Slot::vName1] = c.load;
       for (const auto& [slot, value] : c.values) want[slot] = value;
       for (int s = 0; s < kSlotCount; ++s) {  // no EXPECT_EQ: it would print megabytes
-        EXPECT_TRUE(game.form.weapon().v[s] == want.v[s]) << SlotName(static_cast<Slot>(s));
+        EXPECT_TRUE(game.form.weapon().v[s] == want.v[s]) << FieldOfSlot(static_cast<Slot>(s)).key;
       }
       EXPECT_EQ(game.form.weapon().damage, c.damage);
     }

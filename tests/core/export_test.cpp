@@ -70,7 +70,7 @@ TEST(WriterTest, WriterOrderCoversEveryKeyButTheThreeItWritesItself) {
     if (s == kGroupEnd)
       ++groups;
     else
-      EXPECT_TRUE(seen.insert(s).second) << SlotName(s);
+      EXPECT_TRUE(seen.insert(s).second) << FieldOfSlot(s).key;
   }
   EXPECT_EQ(groups, 7);
   EXPECT_EQ(seen.size(), 62u);
@@ -128,7 +128,7 @@ TEST(WriterTest, RoundTripThroughTheLoader) {
   test::TempDir dir;
   std::string block = "[ORIGINAL]\r\n\t{\r\n\tid=5;\r\n\tname=Old;\r\n";
   int n = 0;
-  for (const FieldRow& row : WeaponFieldTable)
+  for (const FieldRow& row : kFields)
     if (row.isKeyLine() && row.slot != Slot::vName2 && row.slot != Slot::vID)
       block += "\t" + std::string(row.key) + "=value " + std::to_string(++n) + "\xe9;\r\n";
   block += "\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=50;\r\n\t\tARMCOM=1 ;\r\n\t\t}\r\n\t}\r\n";
@@ -144,7 +144,7 @@ TEST(WriterTest, RoundTripThroughTheLoader) {
   ASSERT_TRUE(LoadWeapon("COPY", {looseFile(exported)}, copy, dcheck).found);
   for (Slot s : kWriterOrder)
     if (s != kGroupEnd) {
-      EXPECT_EQ(copy[s], original[s]) << SlotName(s);
+      EXPECT_EQ(copy[s], original[s]) << FieldOfSlot(s).key;
     }
   EXPECT_EQ(copy[Slot::vID], "77");
   EXPECT_EQ(copy[Slot::vName2], "New");

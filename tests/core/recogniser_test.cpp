@@ -29,7 +29,7 @@ TEST_P(RecogniserTest, StoresExactlyWhatTheLinesSay) {
   for (const auto& line : c.lines) RecogniseLine(line, w, dcheck);
   for (int s = 0; s < kSlotCount; ++s) {
     const auto it = c.slots.find(static_cast<Slot>(s));
-    EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second) << SlotName(static_cast<Slot>(s));
+    EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second) << FieldOfSlot(static_cast<Slot>(s)).key;
   }
   EXPECT_EQ(w.damage, c.damage);
   EXPECT_EQ(dcheck, c.dcheckAfter);
@@ -93,7 +93,7 @@ TEST(RecogniserTest, OpenDamageBlockCarriesAcrossWeapons) {
 }
 
 TEST(RecogniserTest, EveryKeyFillsItsOwnSlot) {
-  for (const FieldRow& row : WeaponFieldTable) {
+  for (const FieldRow& row : kFields) {
     if (!row.isKeyLine()) continue;
     CurrentWeapon w;
     w.Clear();

@@ -75,12 +75,12 @@ class MainWindowTest : public QObject {
     }
   }
 
-  // Every row of the layout table shows its own field in both modes: its
-  // caption, the value of a weapon whose field N holds "vN", and the
-  // description its "?" button asks for.
+  // Every row shows its own field in both modes: the caption and value of
+  // its slot, with the value inside the caption's box, a weapon whose field
+  // N holds "vN", and the description its "?" button asks for.
   void everyRowShowsItsOwnField() {
     std::vector<QByteArray> lines;
-    for (const FieldRow& f : WeaponFieldTable)
+    for (const FieldRow& f : kFields)
       if (f.isKeyLine() && f.key != "id")
         lines.push_back(QByteArray(f.key.data(), f.key.size()) + "=v" + QByteArray::number(f.no) + ";");
     lines.insert(lines.end(), {"[DAMAGE]", "{", "default=11;", "ARMCOM=500;", "}"});
@@ -88,31 +88,24 @@ class MainWindowTest : public QObject {
     QWidget* w = &f.w;
     emit Control<QComboBox>(w, "Combo1")->activated(0);
 
-    std::map<int, QString> viewing;
-    for (const CaptionRow& c : kCaptionSets) viewing[c.field] = Q(c.viewing);
-    // The buttons whose numbers do not follow their rows.
-    const std::map<int, QString> odd = {{14, "Command65"}, {15, "Command14"}, {19, "Command40"}, {50, "Command18"},
-                                        {54, "Command64"}, {55, "Command66"}, {56, "Command39"}, {57, "Command68"},
-                                        {58, "Command67"}, {66, "Command63"}};
-    for (const char* option : {"Option2", "Option1"}) {
-      Click(w, option);
-      const bool actual = option == QString("Option2");
+    for (const bool viewing : {false, true}) {
+      Click(w, viewing ? "Option1" : "Option2");
       for (const ui::FieldRowLayout& row : ui::kFieldRows) {
-        const int f = row.field;
-        const QString key = Q(FieldByNumber(f).key);
-        if (odd.count(f)) QCOMPARE(Q(row.button), odd.at(f));
+        const int n = row.field;
         if (!row.hasCaption()) {
           QCOMPARE(Items(w, row.value.data()), QStringList({"default=11", "ARMCOM=500"}));
-        } else if (f == 2) {
-          QCOMPARE(Text(w, row.caption.data()), QString("Actual Name:"));
-          QCOMPARE(Text(w, row.value.data()), QString("ALLFIELDS"));
         } else {
-          QCOMPARE(Text(w, row.caption.data()), actual ? key + " =" : viewing.at(f));
-          if (actual) QCOMPARE(Text(w, row.value.data()), f == 3 ? QString("7") : "v" + QString::number(f));
+          const int slot = SlotIndex(FieldByNumber(n).slot);
+          QWidget* caption = Control(w, row.caption.data());
+          QWidget* value = Control(w, row.value.data());
+          QVERIFY2(caption->geometry().contains(value->geometry()), row.value.data());
+          QCOMPARE(Text(w, row.caption.data()), Q(CaptionTexts(viewing)[slot]));
+          const QString own = n == 2 ? "ALLFIELDS" : n == 3 ? "7" : "v" + QString::number(n);
+          QCOMPARE(Text(w, row.value.data()), viewing ? Q(f.w.state().valueTexts()[slot]) : own);
         }
         Click(w, row.button.data());
-        QCOMPARE(Text(w, "Label138"), Q(FieldDescription(f)->key));
-        QCOMPARE(Text(w, "Label139"), Q(FieldDescription(f)->text));
+        QCOMPARE(Text(w, "Label138"), Q(FieldDescription(n)->key));
+        QCOMPARE(Text(w, "Label139"), Q(FieldDescription(n)->text));
       }
     }
   }
