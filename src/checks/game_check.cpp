@@ -27,11 +27,6 @@ bool sameFolded(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::uint64_t foldedHash(std::string_view s) {
-  std::uint64_t h = 14695981039346656037ull;
-  for (char c : s) h = (h ^ static_cast<unsigned char>(kFold(c))) * 1099511628211ull;
-  return h;
-}
 
 std::string folded(std::string_view s) {
   std::string out(s);
@@ -121,15 +116,16 @@ void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool 
     auto report = [&](Severity severity, std::string_view name, std::string message) {
       findings_.push_back({file, pair.at.line, pair.at.column, severity, name, std::move(message)});
     };
-    if (const TdfPair* earlier = keysSeen_.previous(pairs, i))
+    folded_.assign(pair.key);
+    for (char& c : folded_) c = kFold(c);
+    const std::uint64_t hash = keyHash(folded_);
+    if (const TdfPair* earlier = keysSeen_.previous(pairs, i, hash))
       report(Severity::Warning, check::kDuplicateKey,
              quoted(pair.key) + " is set again (first at line " + std::to_string(earlier->at.line) +
                  "): the later value " + quoted(pair.value) + " is the one that counts");
     KeyKind kind = damage ? KeyKind::Number : KeyKind::Other;
     if (weaponLevel) {
-      folded_.assign(pair.key);
-      for (char& c : folded_) c = kFold(c);
-      kind = folded_ == "id" ? KeyKind::Other : weaponKeyKind(folded_);
+      kind = folded_ == "id" ? KeyKind::Other : weaponKeyKind(folded_, hash);
       if (kind == KeyKind::Unknown) {
         const std::string_view nearest = suggestion(folded_);
         report(Severity::Warning, check::kUnknownKey,
@@ -155,21 +151,26 @@ std::string_view GameCheck::suggestion(std::string_view lowerKey) {
 }
 
 void GameCheck::KeysSeen::start(std::size_t pairs) {
+  // Slots of an earlier block count as free: no clearing between blocks.
+  ++block_;
+  if (slots_.size() >= 2 * pairs && block_ != 0) return;
   std::size_t size = 16;
   while (size < 2 * pairs) size *= 2;
-  slots_.assign(size, 0);
+  slots_.assign(size, Slot{});
+  block_ = 1;
 }
 
-const TdfPair* GameCheck::KeysSeen::previous(const std::vector<TdfPair>& pairs, std::size_t i) {
+const TdfPair* GameCheck::KeysSeen::previous(const std::vector<TdfPair>& pairs, std::size_t i, std::uint64_t hash) {
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = foldedHash(pairs[i].key) & mask;; at = (at + 1) & mask) {
-    if (slots_[at] == 0) {
-      slots_[at] = i + 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    Slot& slot = slots_[at];
+    if (slot.block != block_) {
+      slot = {block_, i};
       return nullptr;
     }
-    const std::size_t j = slots_[at] - 1;
+    const std::size_t j = slot.pair;
     if (sameFolded(pairs[j].key, pairs[i].key)) {
-      slots_[at] = i + 1;
+      slot.pair = i;
       return &pairs[j];
     }
   }

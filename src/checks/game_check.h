@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -93,11 +94,17 @@ class GameCheck {
   class KeysSeen {
    public:
     void start(std::size_t pairs);
-    // The last pair before `i` with the same key, or null.
-    const TdfPair* previous(const std::vector<TdfPair>& pairs, std::size_t i);
+    // The last pair before `i` with the same key, or null. `hash` is the
+    // hash of the key folded to lower case.
+    const TdfPair* previous(const std::vector<TdfPair>& pairs, std::size_t i, std::uint64_t hash);
 
    private:
-    std::vector<std::size_t> slots_;  // pair index + 1; 0 when free
+    struct Slot {
+      std::uint32_t block = 0;  // the block that filled it; another block's slot is free
+      std::size_t pair = 0;
+    };
+    std::vector<Slot> slots_;
+    std::uint32_t block_ = 0;
   };
   KeysSeen keysSeen_;
 };

@@ -24,11 +24,6 @@ constexpr ExtraKey kExtraKeys[] = {
     {"noradar", KeyKind::Other},
 };
 
-std::size_t hashOf(std::string_view s) {
-  std::uint64_t h = 14695981039346656037ull;
-  for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-  return static_cast<std::size_t>(h ^ (h >> 29));
-}
 
 // The known keys in an open-addressed table: every key of every block is
 // looked up here.
@@ -39,8 +34,8 @@ class KnownKeys {
       if (row.isKeyLine()) add(row.key, row.kind == Kind::Number ? KeyKind::Number : KeyKind::Other);
     for (const ExtraKey& extra : kExtraKeys) add(extra.key, extra.kind);
   }
-  KeyKind find(std::string_view key) const {
-    for (std::size_t at = hashOf(key) & kMask;; at = (at + 1) & kMask) {
+  KeyKind find(std::string_view key, std::uint64_t hash) const {
+    for (std::size_t at = hash & kMask;; at = (at + 1) & kMask) {
       if (slots_[at].key.empty()) return KeyKind::Unknown;
       if (slots_[at].key == key) return slots_[at].kind;
     }
@@ -49,7 +44,7 @@ class KnownKeys {
  private:
   static constexpr std::size_t kMask = 255;
   void add(std::string_view key, KeyKind kind) {
-    std::size_t at = hashOf(key) & kMask;
+    std::size_t at = keyHash(key) & kMask;
     while (!slots_[at].key.empty()) at = (at + 1) & kMask;
     slots_[at] = {key, kind};
   }
@@ -83,9 +78,15 @@ std::size_t digitsFrom(std::string_view s, std::size_t& p) {
 
 }  // namespace
 
-KeyKind weaponKeyKind(std::string_view lowerKey) {
-  return knownKeys().find(lowerKey);
+std::uint64_t keyHash(std::string_view key) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (char c : key) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return h ^ (h >> 29);
 }
+
+KeyKind weaponKeyKind(std::string_view lowerKey, std::uint64_t hash) { return knownKeys().find(lowerKey, hash); }
+
+KeyKind weaponKeyKind(std::string_view lowerKey) { return weaponKeyKind(lowerKey, keyHash(lowerKey)); }
 
 std::string_view nearestWeaponKey(std::string_view lowerKey) {
   // One edit in four letters at most, and never more than two.
