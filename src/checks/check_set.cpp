@@ -1,53 +1,46 @@
 #include "checks/check_set.h"
 
-#include <algorithm>
-#include <system_error>
-
-#include "weapon/text.h"
+#include "catalogue/game_files.h"
 
 namespace qm {
 
 namespace {
 
-std::string folded(std::string s) {
-  for (char& c : s) c = FoldLower(c);
-  return s;
-}
+// A file that cannot be read, for a damaged archive or a name where no file is.
+class FailedFile final : public WeaponFile {
+ public:
+  FailedFile(std::string name, std::string reason) : name_(std::move(name)), reason_(std::move(reason)) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string&, std::string& reason) const override {
+    reason = reason_;
+    return false;
+  }
 
-// The entry of `dir` whose name equals `name` in any letter case; the name as
-// written first.
-std::filesystem::path findFolded(const std::filesystem::path& dir, const std::string& name) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(dir / name, ec)) return dir / name;
-  std::vector<std::filesystem::path> matches;
-  for (auto it = std::filesystem::directory_iterator(dir, ec); !ec && it != std::filesystem::directory_iterator();
-       it.increment(ec))
-    if (folded(it->path().filename().string()) == name && it->is_directory(ec)) matches.push_back(it->path());
-  std::sort(matches.begin(), matches.end());
-  return matches.empty() ? std::filesystem::path() : matches.front();
-}
+ private:
+  std::string name_, reason_;
+};
 
 }  // namespace
 
+WeaponFilePtr unreadableFile(std::string name, std::string reason) {
+  return std::make_shared<FailedFile>(std::move(name), std::move(reason));
+}
+
 std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir) {
-  std::vector<std::filesystem::path> paths;
-  const std::filesystem::path weapons = findFolded(gameDir, "weapons");
-  if (weapons.empty()) return {};
-  std::error_code ec;
-  for (auto it = std::filesystem::directory_iterator(weapons, ec); !ec && it != std::filesystem::directory_iterator();
-       it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.empty() || name[0] == '.' || it->is_directory(ec)) continue;
-    if (name.size() < 4 || folded(name.substr(name.size() - 4)) != ".tdf") continue;
-    paths.push_back(it->path());
-  }
-  std::sort(paths.begin(), paths.end(), [](const std::filesystem::path& a, const std::filesystem::path& b) {
-    const int c = CompareFolded(a.filename().string(), b.filename().string());
-    return c != 0 ? c < 0 : a < b;
-  });
+  const GameFiles set(gameDir);
   std::vector<WeaponFilePtr> files;
-  for (auto& path : paths) files.push_back(looseFile(std::move(path)));
+  for (WeaponFilePtr& file : set.FilesIn("weapons", ".tdf")) {
+    const std::string& name = file->name();
+    const std::size_t slash = name.find_last_of("/\\");
+    if (name[slash == std::string::npos ? 0 : slash + 1] != '.') files.push_back(std::move(file));
+  }
+  for (const UnreadableFile& damaged : set.damagedArchives()) files.push_back(unreadableFile(damaged.name, damaged.reason));
   return files;
+}
+
+WeaponFilePtr checkFileNamed(const std::string& name) {
+  WeaponFilePtr file = namedWeaponFile(name);
+  return file ? file : unreadableFile(name, "No such file or directory");
 }
 
 bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,

@@ -12,10 +12,18 @@
 
 namespace qm {
 
-// Every weapon file the game reads: the .tdf files (any letter case) in the
-// game's weapons folder (any letter case), hidden files left out, by name
-// with letter case folded.
+// Every weapon file the game reads: the .tdf files (any letter case) directly
+// in the weapons folder of the game's file set, loose ones by name and then
+// those of each archive, hidden files left out. A damaged archive is a file
+// that cannot be read, so that the checks name it.
 std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir);
+
+// The file a name stands for (a path, or ARCHIVE/inner/path); when there is
+// none, a file whose reading fails saying so.
+WeaponFilePtr checkFileNamed(const std::string& name);
+
+// A file whose reading fails with `reason`.
+WeaponFilePtr unreadableFile(std::string name, std::string reason);
 
 // Reads each file whole and adds it to `check` in the given order, then
 // finishes the check. `progress` is told after each file how many are done;

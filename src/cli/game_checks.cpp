@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "catalogue/game_files.h"
 #include "checks/check_set.h"
 #include "cli/command.h"
 #include "weapon/text.h"
@@ -16,12 +17,10 @@ using json = nlohmann::ordered_json;
 std::vector<WeaponFilePtr> withImports(std::vector<WeaponFilePtr> files, const std::vector<std::string>& imports,
                                    std::ostream& err) {
   for (const std::string& name : imports) {
-    std::error_code ec;
-    if (!std::filesystem::exists(name, ec)) {
+    if (WeaponFilePtr file = namedWeaponFile(name))
+      files.push_back(std::move(file));
+    else
       err << "warning: no file " << name << ", skipped\n";
-      continue;
-    }
-    files.push_back(looseFile(name));
   }
   return files;
 }
@@ -70,7 +69,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
   if (files.empty())
     set = withImports(gameWeaponFiles(game), imports, err);
   else
-    for (const std::string& name : files) set.push_back(looseFile(name));
+    for (const std::string& name : files) set.push_back(checkFileNamed(name));
   GameCheck check;
   runGameCheck(check, set);
 

@@ -327,7 +327,7 @@ void MainWindow::openGameCheck() {
   if (!gameCheck_) {
     gameCheck_ = std::make_unique<GameCheckWindow>([this] {
       std::vector<WeaponFilePtr> files = gameWeaponFiles(state_.gameDir());
-      for (const std::string& path : state_.imports()) files.push_back(looseFile(path));
+      for (const std::string& path : state_.imports()) files.push_back(checkFileNamed(path));
       return files;
     });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);

@@ -8,6 +8,7 @@
 
 #include "checks/check_set.h"
 #include "cli/game_checks.h"
+#include "support/archive_writer.h"
 #include "test_support.h"
 
 namespace qm {
@@ -134,9 +135,11 @@ class GameFolderTest : public ::testing::Test {
     const int status = words[0] == "ids" ? runIds(dir.path(), imports, json, out, err)
                                          : runLint(dir.path(), imports, files, json, out, err);
     EXPECT_EQ(status, expectedStatus) << err.str();
+    errors = err.str();
     return out.str();
   }
   test::TempDir dir;
+  std::string errors;  // what the last run printed on standard error
 };
 
 TEST_F(GameFolderTest, TheSetIsEveryTdfOfTheWeaponsFolderInAnyCase) {
@@ -168,6 +171,29 @@ TEST_F(GameFolderTest, CensusNamesBothSidesOfAConflict) {
                                                    nlohmann::json(mod).dump() + R"(,"line":2}]}])"));
   EXPECT_EQ(j["free"].size(), 254u);
   EXPECT_EQ(j["free"][0], 1);
+}
+
+TEST_F(GameFolderTest, ArchivedFilesCountOnceAndDamagedArchivesAreNamed) {
+  const std::string loose = dir.Write("weapons/a.tdf", "[GUN]\n{\nID=5;\n}\n").string();
+  dir.Write("rev31.gp3", test::WriteArchive({{"weapons/A.TDF", "[GUN]\n{\nID=9;\n}\n"},
+                                             {"weapons/b.tdf", "// mod\n[LASER]\n{\nID=5;\nID=6;\n}\n"},
+                                             {"units/c.tdf", "[UNIT]\n{\nID=5;\n}\n"}})
+                             .bytes);
+  dir.Write("bad.hpi", "not an archive");
+  const std::string archived = (dir.path() / "rev31.gp3").string() + "/weapons/b.tdf";
+
+  EXPECT_EQ(run({"ids"}, 0), "5\tGUN\t" + loose + ":1\n6\tLASER\t" + archived +
+                                 ":2\n2 weapons, 2 IDs used, 254 IDs free, 0 IDs in conflict\n");
+  EXPECT_NE(errors.find("bad.hpi"), std::string::npos) << errors;
+  // The later ID line counts; with it gone the two weapons share ID 5.
+  const std::string lint = run({"lint", archived, "--json"}, 0);
+  EXPECT_NE(lint.find("\"duplicate-key\""), std::string::npos) << lint;
+  dir.Write("rev31.gp3", test::WriteArchive({{"weapons/b.tdf", "[LASER]\n{\nID=5;\n}\n"}}).bytes);
+  const std::string out = run({"lint"}, 1);
+  EXPECT_TRUE(out.starts_with((dir.path() / "bad.hpi").string() + ":0:0: error: cannot read the file: ")) << out;
+  EXPECT_TRUE(out.ends_with("\n" + archived + ":3:1: error: the ID 5 of '[LASER]' is also the ID of '[GUN]' at " +
+                            loose + ":1 [id-conflict]\n2 errors, 0 warnings in 3 files\n"))
+      << out;
 }
 
 TEST_F(GameFolderTest, LintPrintsSortedFindingsAndExitsOnErrors) {
