@@ -1,6 +1,7 @@
 #include "checks/game_check.h"
 
 #include <algorithm>
+#include <tuple>
 #include <cstdint>
 
 #include "checks/known_keys.h"
@@ -202,7 +203,35 @@ void GameCheck::finish() {
                                " is also the ID of " + bracketed(holder.name) + " at " + place(holder)});
     }
   }
-  std::stable_sort(findings_.begin(), findings_.end(), findingBefore);
+  sortFindings();
+}
+
+void GameCheck::sortFindings() {
+  // By file name, line and column. Files are ranked once, so that the sort
+  // compares numbers: a large game gives many findings.
+  std::unordered_map<std::string_view, std::size_t> rank;
+  for (const Finding& f : findings_) rank.emplace(f.file, 0);
+  std::vector<std::string_view> names;
+  for (const auto& [name, r] : rank) names.push_back(name);
+  std::sort(names.begin(), names.end());
+  for (std::size_t i = 0; i < names.size(); ++i) rank[names[i]] = i;
+
+  struct Key {
+    std::size_t file;
+    int line, column;
+    std::size_t at;
+    bool operator<(const Key& o) const { return std::tie(file, line, column, at) < std::tie(o.file, o.line, o.column, o.at); }
+  };
+  std::vector<Key> keys;
+  keys.reserve(findings_.size());
+  for (std::size_t i = 0; i < findings_.size(); ++i)
+    keys.push_back({rank[findings_[i].file], findings_[i].line, findings_[i].column, i});
+  if (std::is_sorted(keys.begin(), keys.end())) return;
+  std::sort(keys.begin(), keys.end());
+  std::vector<Finding> sorted;
+  sorted.reserve(findings_.size());
+  for (const Key& k : keys) sorted.push_back(std::move(findings_[k.at]));
+  findings_ = std::move(sorted);
 }
 
 std::size_t GameCheck::count(Severity s) const {

@@ -81,6 +81,7 @@ class GameCheck {
   void checkWeapon(const std::string& file, const TdfBlock& weapon);
   void checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage);
   std::string_view suggestion(std::string_view lowerKey);
+  void sortFindings();
 
   Scope scope_;
   std::vector<WeaponRecord> weapons_;
