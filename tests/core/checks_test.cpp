@@ -174,7 +174,7 @@ TEST_F(GameFolderTest, CensusNamesBothSidesOfAConflict) {
 }
 
 TEST_F(GameFolderTest, ArchivedFilesCountOnceAndDamagedArchivesAreNamed) {
-  const std::string loose = dir.Write("weapons/a.tdf", "[GUN]\n{\nID=5;\n}\n").string();
+  const std::string loose = dir.Write("weapons/a.tdf", "[GUN]\n{\nID=5;\n}\n").make_preferred().string();
   dir.Write("rev31.gp3", test::WriteArchive({{"weapons/A.TDF", "[GUN]\n{\nID=9;\n}\n"},
                                              {"weapons/b.tdf", "// mod\n[LASER]\n{\nID=5;\nID=6;\n}\n"},
                                              {"units/c.tdf", "[UNIT]\n{\nID=5;\n}\n"}})
@@ -197,8 +197,8 @@ TEST_F(GameFolderTest, ArchivedFilesCountOnceAndDamagedArchivesAreNamed) {
 }
 
 TEST_F(GameFolderTest, LintPrintsSortedFindingsAndExitsOnErrors) {
-  const std::string b = dir.Write("weapons/b.tdf", "[B]\n{\nID=1;\nreloadtim=2;\n}\n").string();
-  const std::string a = dir.Write("weapons/a.tdf", "[A]\n{\nID=1;\n}\n}\n").string();
+  const std::string b = dir.Write("weapons/b.tdf", "[B]\n{\nID=1;\nreloadtim=2;\n}\n").make_preferred().string();
+  const std::string a = dir.Write("weapons/a.tdf", "[A]\n{\nID=1;\n}\n}\n").make_preferred().string();
   EXPECT_EQ(run({"lint"}, 1),
             a + ":5:1: error: '}' with no block open [unmatched-brace]\n" + b +
                 ":3:1: error: the ID 1 of '[B]' is also the ID of '[A]' at " + a + ":1 [id-conflict]\n" + b +
