@@ -101,6 +101,14 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
 }
 
+void BoxLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  QPainter p(this);
+  p.setPen(QPen(palette().color(QPalette::WindowText), 0));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void WrapButton::paintEvent(QPaintEvent*) {
   QStylePainter p(this);
   QStyleOptionButton option;

@@ -59,6 +59,18 @@ class ClickLabel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
+// A label drawn inside a thin box along its outer edge. The box is painted
+// here rather than as the label's frame: a frame is drawn around the
+// contents, so the margins that place the text would move it.
+class BoxLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
 // A push button whose caption wraps onto more lines when it is wider than the
 // button, as the tall buttons of the options frame need.
 class WrapButton : public QPushButton {

@@ -1,5 +1,6 @@
 #include "ui/export_dialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -48,6 +49,7 @@ ExportDialog::ExportDialog(MainWindowState& main, Host& host) : QWidget(nullptr)
     focusable.emplace_back(kExportBoxes[k].tabIndex, box);
   }
   auto* button = new WrapButton(FromUtf8(kExportContinue.text), frame);
+  button->setAutoDefault(true);  // Enter presses it too
   connect(button, &QPushButton::clicked, this, [this] { exportWeapon(); });
   place(button, kExportContinue);
   focusable.emplace_back(kExportContinue.tabIndex, button);
@@ -65,8 +67,24 @@ std::string& ExportDialog::boxText(std::size_t k) {
   return *texts[k];
 }
 
+void ExportDialog::present() {
+  const bool fresh = !isVisible();
+  show();
+  raise();
+  activateWindow();
+  if (fresh) boxes_.front()->setFocus();
+}
+
 void ExportDialog::exportWeapon() {
-  if (state_.exportWeapon(main_.weapon(), host_, main_.lastPath()) == ExportDialogState::Outcome::Hide) hide();
+  if (state_.exportWeapon(main_.weapon(), host_, main_.lastPath()) != ExportDialogState::Outcome::Hide) return;
+  hide();
+  // Hiding is not closing: the program would not notice that no window is
+  // left on the screen once the main window has been closed.
+  if (!QGuiApplication::quitOnLastWindowClosed()) return;
+  for (const QWidget* top : QApplication::topLevelWidgets())
+    if (top != this && top->isVisible() && top->testAttribute(Qt::WA_QuitOnClose) && top->windowType() != Qt::Popup)
+      return;
+  QCoreApplication::quit();
 }
 
 void ExportDialog::showTexts() {

@@ -20,6 +20,9 @@ class ExportDialog : public QWidget {
   ExportDialog(MainWindowState& main, Host& host);
 
   ExportDialogState& state() { return state_; }
+  // Shows the dialog in front with the keyboard; opened afresh, it starts in
+  // its first box.
+  void present();
 
  protected:
   // The close box discards the typed texts; hiding keeps them.

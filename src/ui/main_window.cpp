@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/files.h"
 #include "ui/controls.h"
 #include "checks/check_set.h"
 #include "ui/export_dialog.h"
@@ -29,12 +30,16 @@ namespace qm::ui {
 // Passes the dialogs on and redraws what the state changed.
 class MainWindow::WindowHost final : public Host {
  public:
-  WindowHost(Host& dialogs, std::function<void(unsigned)> changed)
-      : dialogs_(dialogs), changed_(std::move(changed)) {}
+  WindowHost(Host& dialogs, std::function<void(unsigned)> changed, std::function<std::filesystem::path()> gameDir)
+      : dialogs_(dialogs), changed_(std::move(changed)), gameDir_(std::move(gameDir)) {}
 
   Answer MsgBox(std::string_view text, Buttons buttons) override { return dialogs_.MsgBox(text, buttons); }
-  std::optional<std::string> ShowOpen(const std::string& startPath) override { return dialogs_.ShowOpen(startPath); }
-  std::optional<std::string> ShowSave(const std::string& startPath) override { return dialogs_.ShowSave(startPath); }
+  std::optional<std::string> ShowOpen(const std::string& startPath) override {
+    return dialogs_.ShowOpen(startIn(startPath));
+  }
+  std::optional<std::string> ShowSave(const std::string& startPath) override {
+    return dialogs_.ShowSave(startIn(startPath));
+  }
   void ReportUnreadable(const std::vector<UnreadableFile>& files) override {
     dialogs_.ReportUnreadable(files);
   }
@@ -44,8 +49,18 @@ class MainWindow::WindowHost final : public Host {
   }
 
  private:
+  // The path chosen last, when its folder holds ordinary files; else the
+  // game's folder. A dialog listing a folder of the system's process or
+  // device tables can block on reading it.
+  std::string startIn(const std::string& path) const {
+    if (path.empty()) return path;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return platform::isOrdinaryFolder(folder.empty() ? "." : folder) ? path : gameDir_().string();
+  }
+
   Host& dialogs_;
   std::function<void(unsigned)> changed_;
+  std::function<std::filesystem::path()> gameDir_;
 };
 
 namespace {
@@ -62,8 +77,9 @@ QLabel* MakeLabel(QWidget* parent, std::string_view name, std::string_view text,
 
 MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
     : realDialogs_(dialogs ? nullptr : std::make_unique<QtHost>()),
-      host_(std::make_unique<WindowHost>(dialogs ? *dialogs : *realDialogs_,
-                                         [this](unsigned changes) { refresh(changes); })),
+      host_(std::make_unique<WindowHost>(
+          dialogs ? *dialogs : *realDialogs_, [this](unsigned changes) { refresh(changes); },
+          [this] { return state_.gameDir(); })),
       state_(std::move(gameDir), *host_) {
   setObjectName(FromUtf8(kMainWindowName));
   setWindowTitle(FromUtf8(kAppTitle));
@@ -153,10 +169,10 @@ void MainWindow::buildFieldRows() {
     QWidget* parent = container(row.frame);
     if (row.hasCaption()) {
       const int slot = SlotIndex(FieldByNumber(row.field).slot);
-      QLabel* caption = MakeLabel(parent, row.caption, {}, Qt::AlignLeft | Qt::AlignTop);
-      caption->setFrameShape(QFrame::Box);
-      caption->setFrameShadow(QFrame::Plain);
-      caption->setLineWidth(1);
+      auto* caption = new BoxLabel(QString(), parent);
+      caption->setObjectName(FromUtf8(row.caption));
+      caption->setTextFormat(Qt::PlainText);
+      caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       caption->setContentsMargins(2, captionTop, 2, 0);
       caption->setGeometry(ToPixels(scale, row.captionRect));
       captionLabels_[slot] = caption;
@@ -175,6 +191,7 @@ void MainWindow::buildFieldRows() {
 
     auto* help = new QPushButton("?", parent);
     help->setObjectName(FromUtf8(row.button));
+    help->setAutoDefault(true);  // Enter presses it too
     help->setGeometry(ToPixels(scale, {row.buttonPos.x, row.buttonPos.y, kHelpButtonSize, kHelpButtonSize}));
     connect(help, &QPushButton::clicked, this, [this, field = row.field] { state_.describeField(field); });
     focusable(row.button, help);
@@ -196,9 +213,12 @@ void MainWindow::buildSelection() {
   if (auto* view = qobject_cast<QListView*>(weaponList_->view())) view->setUniformItemSizes(true);
   weaponList_->setCurrentIndex(-1);
   weaponList_->setEditText(FromUtf8(list.text));
-  // Enter in the edit field would pick an entry of the same text.
+  // Enter in the edit field would pick an entry of the same text, and so
+  // would leaving the field: the list's own reactions to both are cut off.
   weaponList_->lineEdit()->installEventFilter(this);
-  connect(weaponList_, &QComboBox::activated, this, [this](int index) { state_.showListEntry(index); });
+  disconnect(weaponList_->lineEdit(), &QLineEdit::editingFinished, weaponList_, nullptr);
+  disconnect(weaponList_->lineEdit(), &QLineEdit::returnPressed, weaponList_, nullptr);
+  connect(weaponList_, &QComboBox::activated, this, [this](int index) { showEntry(index); });
   weaponList_->setGeometry(ToPixels(ScreenScale(), list.rect));
   focusable(list.name, weaponList_);
 }
@@ -209,6 +229,7 @@ void MainWindow::buildOptions() {
     const ControlLayout& place = Place(control);
     auto* button = new WrapButton(FromUtf8(place.text), container(place.frame));
     button->setObjectName(FromUtf8(place.name));
+    button->setAutoDefault(true);  // Enter presses it too
     button->setGeometry(ToPixels(scale, place.rect));
     connect(button, &QPushButton::clicked, this, std::move(action));
     focusable(place.name, button);
@@ -262,9 +283,14 @@ void MainWindow::buildTabOrder() {
 void MainWindow::refresh(unsigned changes) {
   if (changes & kListChanged) {
     // The edit field keeps its text when the list changes under it.
+    // and the entry on display stays the current one, so that the arrow keys
+    // go on from it.
     const QString text = weaponList_->currentText();
     weaponListModel_->Reload();
-    weaponList_->setCurrentIndex(-1);
+    const auto& entries = state_.weaponList().entries();
+    const auto shown = std::find_if(entries.begin(), entries.end(),
+                                    [this](const ListEntry& e) { return e.text == shownEntry_; });
+    weaponList_->setCurrentIndex(shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin()));
     weaponList_->setEditText(text);
   }
   if (changes & kCountLineChanged) countLine_->setText(FromUtf8(state_.countLine()));
@@ -287,12 +313,13 @@ void MainWindow::openExportDialog() {
   // Shown without owner and without waiting; a second click only brings it
   // to the front.
   if (!exportDialog_) exportDialog_ = std::make_unique<ExportDialog>(state_, *host_);
-  const bool shown = exportDialog_->isVisible();
-  exportDialog_->show();
-  if (shown && !exportDialog_->isActiveWindow()) {
-    exportDialog_->raise();
-    exportDialog_->activateWindow();
-  }
+  exportDialog_->present();
+}
+
+void MainWindow::showEntry(int index) {
+  const auto& entries = state_.weaponList().entries();
+  if (index >= 0 && static_cast<std::size_t>(index) < entries.size()) shownEntry_ = entries[index].text;
+  state_.showListEntry(index);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -343,7 +370,7 @@ void MainWindow::pickWeapon(const std::string& name) {
   if (at == entries.end()) return;
   const int index = static_cast<int>(at - entries.begin());
   weaponList_->setCurrentIndex(index);
-  state_.showListEntry(index);
+  showEntry(index);
 }
 
 }  // namespace qm::ui

@@ -70,6 +70,8 @@ class MainWindow : public QWidget {
 
   void refresh(unsigned changes);
   void openExportDialog();
+  // Shows entry `index` of the list and remembers it as the entry on display.
+  void showEntry(int index);
   // Selects and shows the weapon a game check points at, when it is listed.
   void pickWeapon(const std::string& name);
 
@@ -91,6 +93,7 @@ class MainWindow : public QWidget {
   QRadioButton* viewingOption_ = nullptr;
 
   std::unique_ptr<ExportDialog> exportDialog_;
+  std::string shownEntry_;  // the list entry of the weapon on display
   std::unique_ptr<GameCheckWindow> gameCheck_;
 };
 
