@@ -1,35 +1,47 @@
-#include "cli/archive_command.h"
+// quillmark-cli archive FILE [PATH]: the list of an archive, or one file of it
+// unpacked to standard output.
+#include <memory>
+#include <optional>
 
 #include "archive/archive.h"
+#include "cli/command.h"
 #include "weapon/text.h"
 
 namespace qm {
 
-int RunArchiveCommand(const std::filesystem::path& file, const std::optional<std::string>& inner, std::ostream& out,
-                      std::ostream& err) {
-  std::string reason;
-  const auto archive = Archive::Open(file, reason);
-  if (!archive) {
-    err << file.string() << ": " << reason << '\n';
-    return 1;
-  }
-  if (!inner) {
-    for (const ArchiveMember& m : archive->members())
-      out << m.size << '\t' << MethodName(m.method) << '\t' << Cp1252ToUtf8(m.path) << '\n';
+Command::Run declareArchive(CLI::App& sub) {
+  struct Args {
+    std::string file;
+    std::optional<std::string> path;
+  };
+  auto a = std::make_shared<Args>();
+  sub.add_option("FILE", a->file, "The archive (.hpi, .ufo, .ccx, .gp3, .gpf)")->type_name("FILE")->required();
+  sub.add_option("PATH", a->path, "A file inside it, letter case ignored")->type_name("PATH");
+  return [a](Session& session) {
+    std::string reason;
+    const auto archive = Archive::Open(std::filesystem::path(a->file), reason);
+    if (!archive) {
+      session.err << a->file << ": " << reason << '\n';
+      return 1;
+    }
+    if (!a->path) {
+      for (const ArchiveMember& m : archive->members())
+        session.out << m.size << '\t' << MethodName(m.method) << '\t' << Cp1252ToUtf8(m.path) << '\n';
+      return 0;
+    }
+    const ArchiveMember* member = archive->Find(Utf8ToCp1252(*a->path));
+    if (!member) {
+      session.err << a->file << ": no file " << *a->path << " inside\n";
+      return 1;
+    }
+    std::string bytes;
+    if (!archive->Unpack(*member, bytes, reason)) {
+      session.err << a->file << "/" << Cp1252ToUtf8(member->path) << ": " << reason << '\n';
+      return 1;
+    }
+    session.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return 0;
-  }
-  const ArchiveMember* member = archive->Find(Utf8ToCp1252(*inner));
-  if (!member) {
-    err << file.string() << ": no file " << *inner << " inside\n";
-    return 1;
-  }
-  std::string bytes;
-  if (!archive->Unpack(*member, bytes, reason)) {
-    err << file.string() << "/" << Cp1252ToUtf8(member->path) << ": " << reason << '\n';
-    return 1;
-  }
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return 0;
+  };
 }
 
 }  // namespace qm

@@ -90,6 +90,8 @@ Command::Run declareExport(CLI::App& sub);
 // The game checks (game_checks.cpp).
 Command::Run declareIds(CLI::App& sub);
 Command::Run declareLint(CLI::App& sub);
+// The game's archives (archive_command.cpp).
+Command::Run declareArchive(CLI::App& sub);
 
 // A whole number in decimal with an optional minus and nothing else.
 std::optional<long> parseWhole(const std::string& text);

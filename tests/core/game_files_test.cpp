@@ -21,7 +21,7 @@ std::string SourceOf(const fs::path& game, const std::string& inner) {
   const WeaponFilePtr file = GameFiles(game).Find(inner);
   if (!file) return "none";
   const std::string rest = file->name().substr(game.string().size() + 1);
-  const std::string first = rest.substr(0, rest.find('/'));
+  const std::string first = rest.substr(0, rest.find_first_of("/\\"));
   return fs::is_directory(game / first) ? "loose" : first;
 }
 
@@ -94,8 +94,10 @@ std::vector<std::string> Everything(const fs::path& game, const test::TempDir& o
     run({"show", "--index", std::to_string(i), "--actual"});
   }
   const fs::path exported = out.path() / "exported.tdf";
-  run({"export", "--index", "0", "--actual-name", "COPY", "--name", "Copy", "--id", "200", "--out",
-       exported.string(), "--overwrite"});
+  fs::remove(exported);
+  const std::string first = list.substr(6, list.find('\n') - 6);
+  run({"export", first, "--actual-name", "COPY", "--name", "Copy", "--id", "200", "--out", exported.string(),
+       "--overwrite"});
   said.push_back(test::ReadFile(exported));
   return said;
 }
@@ -118,6 +120,7 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   };
   const auto expected = Everything(loose.path(), out, {});
   ASSERT_EQ(expected.size(), 123u);
+  EXPECT_NE(expected.back().find("\r\n[COPY]\r\n"), std::string::npos);
   EXPECT_EQ(expected[0].substr(expected[0].size() - 30), "60 Weapons, 196 IDs available\n");
   EXPECT_EQ(firstDifference(Everything(packed.path(), out, {}), expected), "");
   EXPECT_EQ(firstDifference(Everything(split.path(), out, {}), expected), "");
@@ -127,6 +130,36 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   const auto imported = Everything(packed.path(), out, {member.string()});
   EXPECT_EQ(firstDifference(imported, Everything(loose.path(), out, {(loose.path() / "weapons" / "lasers.tdf").string()})), "");
   EXPECT_NE(imported.size(), expected.size());
+}
+
+TEST(GameFilesTest, ArchiveCommandListsAndUnpacksEveryMethodAndCipher) {
+  test::TempDir dir;
+  std::string big;  // more than one chunk
+  while (big.size() <= 65536) big += Sample("weapons.tdf");
+  const std::vector<FileToPack> files = {{"weapons/A.tdf", "[A]\r\n", PackMethod::Stored},
+                                         {"weapons/Sub/b.tdf", big, PackMethod::Lz77, true},
+                                         {"c\xe9.tdf", Sample("cannons.tdf"), PackMethod::Zlib, true}};
+  const fs::path archive = dir.Write("rev31.gp3", test::WriteArchive(files, 0x33).bytes);
+  CliRun r = Cli({"archive", archive.string()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "5\tnone\tweapons/A.tdf\n" + std::to_string(files[1].bytes.size()) + "\tlz77\tweapons/Sub/b.tdf\n" +
+                       std::to_string(files[2].bytes.size()) + "\tzlib\tc\xc3\xa9.tdf\n");
+  ASSERT_GT(files[1].bytes.size(), 65536u);
+  const char* inners[] = {"WEAPONS/a.TDF", "weapons/sub/B.tdf", "C\xc3\x89.TDF"};  // names as UTF-8, any case
+  for (std::size_t i = 0; i < std::size(inners); ++i) {
+    r = Cli({"archive", archive.string(), inners[i]});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == files[i].bytes) << inners[i];
+  }
+
+  r = Cli({"archive", archive.string(), "weapons/none.tdf"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, archive.string() + ": no file weapons/none.tdf inside\n");
+  const fs::path damaged = dir.Write("damaged.hpi", test::WriteArchive(files).bytes.substr(0, 100));
+  r = Cli({"archive", damaged.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, damaged.string() + ": damaged archive: its directory (20 to " +
+                       std::to_string(test::GetU32(test::WriteArchive(files).bytes, 8)) + ") lies outside the file of 100 bytes\n");
 }
 
 }  // namespace
