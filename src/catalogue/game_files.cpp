@@ -119,6 +119,8 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   std::vector<Found> found;
   std::error_code ec;
   for (fs::directory_iterator it(gameDir_, ec), end; !ec && it != end; it.increment(ec)) {
+    // Only regular files are archives: a folder or a pipe of such a name is passed over.
+    if (!it->is_regular_file(ec)) continue;
     const std::string name = it->path().filename().string();
     for (std::size_t rank = 0; rank < kArchiveExtensions.size(); ++rank)
       if (EndsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, Folded(name), name, it->path()});
