@@ -102,6 +102,12 @@ WeaponFilePtr namedWeaponFile(const std::string& name) {
   return nullptr;
 }
 
+bool isArchiveName(std::string_view name) {
+  for (std::string_view extension : kArchiveExtensions)
+    if (EndsFolded(name, extension)) return true;
+  return false;
+}
+
 std::vector<std::string> weaponFilesIn(const Archive& archive) {
   std::vector<std::string> inWeapons, others;
   for (const ArchiveMember& m : archive.members())

@@ -39,6 +39,9 @@ WeaponFilePtr archiveMember(std::shared_ptr<const Archive> archive, const std::s
 // opened gives a file whose read fails with the archive's reason.
 WeaponFilePtr namedWeaponFile(const std::string& name);
 
+// Whether `name` ends in one of kArchiveExtensions, letter case ignored.
+bool isArchiveName(std::string_view name);
+
 // The .tdf files of an archive, as paths inside it: those under its weapons
 // folder first, each group in the archive's order.
 std::vector<std::string> weaponFilesIn(const Archive& archive);

@@ -35,11 +35,20 @@ class Host {
   // Buttons::YesNo, Yes is the default button.
   virtual Answer MsgBox(std::string_view text, Buttons buttons) = 0;
 
-  // The common file dialog with the filter "TDF files(*.tdf)|*.tdf",
-  // starting from `startPath`. Returns the chosen path, or nothing when the
-  // user cancels (or the dialog fails).
+  // The common file dialog starting from `startPath`: for opening with the
+  // filter kImportFilter, for saving with kTdfFilter. Returns the chosen path,
+  // or nothing when the user cancels (or the dialog fails).
   virtual std::optional<std::string> ShowOpen(const std::string& startPath) = 0;
   virtual std::optional<std::string> ShowSave(const std::string& startPath) = 0;
+
+  // A small list of the weapon files (paths inside it, Windows-1252) of the
+  // archive `archive` to pick one from; the index picked, or nothing when the
+  // user cancels.
+  virtual std::optional<std::size_t> PickFromArchive(const std::string& archive,
+                                                     const std::vector<std::string>& files) {
+    (void)archive, (void)files;
+    return std::nullopt;
+  }
 
   // Weapon files could not be read; by default one message names them all
   // with what went wrong.
@@ -51,5 +60,9 @@ class Host {
 
 inline constexpr std::string_view kAppTitle = "Quillmark";
 inline constexpr std::string_view kTdfFilter = "TDF files(*.tdf)|*.tdf";
+// The import also opens the game's archives, to pick a weapon file inside.
+inline constexpr std::string_view kImportFilter =
+    "TDF files(*.tdf)|*.tdf|Game archives(*.hpi;*.ufo;*.ccx;*.gp3;*.gpf)|*.hpi;*.ufo;*.ccx;*.gp3;*.gpf";
+inline constexpr std::string_view kMsgNoWeaponFiles = "This archive holds no weapon files (.tdf).";
 
 }  // namespace qm

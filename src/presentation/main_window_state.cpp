@@ -89,7 +89,25 @@ void MainWindowState::importFile() {
   const auto path = host_.ShowOpen(lastPath_);
   if (!path) return;
   lastPath_ = *path;
-  addImport(*path);
+  if (!isArchiveName(*path)) {
+    addImport(*path);
+    return;
+  }
+  // An archive: one of its weapon files is picked, and imported under the
+  // name ARCHIVE/inner/path.
+  std::string reason;
+  const auto archive = Archive::Open(std::filesystem::path(*path), reason);
+  if (!archive) {
+    host_.ReportUnreadable({{*path, reason}});
+    return;
+  }
+  const std::vector<std::string> files = weaponFilesIn(*archive);
+  if (files.empty()) {
+    host_.MsgBox(kMsgNoWeaponFiles, Buttons::Ok);
+    return;
+  }
+  const auto pick = host_.PickFromArchive(*path, files);
+  if (pick && *pick < files.size()) addImport(*path + "/" + files[*pick]);
 }
 
 bool MainWindowState::addImport(const std::string& path) {

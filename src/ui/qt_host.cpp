@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -60,7 +61,7 @@ std::optional<std::string> QtHost::ShowSave(const std::string& startPath) { retu
 
 std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, bool save) {
   QFileDialog dialog(QApplication::activeWindow());
-  dialog.setNameFilter(QtFileFilter(kTdfFilter));
+  dialog.setNameFilter(QtFileFilter(save ? kTdfFilter : kImportFilter));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -78,6 +79,20 @@ std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, 
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+}
+
+std::optional<std::size_t> QtHost::PickFromArchive(const std::string& archive, const std::vector<std::string>& files) {
+  QStringList items;
+  for (const std::string& f : files) items << FromCp1252(f);
+  QInputDialog dialog(QApplication::activeWindow());
+  dialog.setObjectName("archivePicker");
+  dialog.setWindowTitle(FromUtf8(kAppTitle));
+  dialog.setLabelText("Weapon files in " + QFileInfo(QString::fromStdString(archive)).fileName() + ":");
+  dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+  dialog.setComboBoxItems(items);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const qsizetype picked = items.indexOf(dialog.textValue());
+  return picked < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(picked));
 }
 
 }  // namespace qm::ui

@@ -13,13 +13,16 @@ namespace qm::ui {
 // "TDF files (*.tdf)".
 QString QtFileFilter(std::string_view filter);
 
-// Modal message boxes titled with the application's title, without icon, and
-// the file dialog with the TDF filter. Both sit over the active window.
+// Modal message boxes titled with the application's title, without icon, the
+// file dialog with the TDF filter (and the archives for opening) and the list
+// of an archive's weapon files. All sit over the active window.
 class QtHost : public Host {
  public:
   Answer MsgBox(std::string_view text, Buttons buttons) override;
   std::optional<std::string> ShowOpen(const std::string& startPath) override;
   std::optional<std::string> ShowSave(const std::string& startPath) override;
+  // A list dialog of the archive's weapon files.
+  std::optional<std::size_t> PickFromArchive(const std::string& archive, const std::vector<std::string>& files) override;
 
  private:
   std::optional<std::string> ShowFileDialog(const std::string& startPath, bool save);

@@ -7,6 +7,7 @@
 
 #include "catalogue/game_files.h"
 #include "cli/cli.h"
+#include "presentation/main_window_state.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
 
@@ -160,6 +161,33 @@ TEST(GameFilesTest, ArchiveCommandListsAndUnpacksEveryMethodAndCipher) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, damaged.string() + ": damaged archive: its directory (20 to " +
                        std::to_string(test::GetU32(test::WriteArchive(files).bytes, 8)) + ") lies outside the file of 100 bytes\n");
+}
+
+// The import button on an archive: its weapon files to pick from, weapons/
+// first; the pick takes a slot under ARCHIVE/inner/path.
+TEST(GameFilesTest, ImportPicksAWeaponFileInsideAnArchive) {
+  test::TempDir dir;
+  test::WriteGame(dir, {{"cannons.tdf", "[GUN]\r\nid=1;\r\n"}});
+  const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"readme.txt", "x"},
+      {"extra/other.tdf", "[OTHER]\r\nid=3;\r\n"}, {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}}).bytes).string();
+  const std::string damaged = dir.Write("mods/bad.hpi", "HAPI").string();
+  const std::string empty = dir.Write("mods/empty.gp3", test::WriteArchive({{"readme.txt", "x"}}).bytes).string();
+  test::ScriptedHost host;
+  MainWindowState window(dir.path(), host);
+  window.rebuildList();
+  host.paths = {archive, archive, damaged, empty};
+  host.picks = {std::nullopt, 0};
+  for (int i = 0; i < 4; ++i) window.importFile();
+
+  const std::vector<std::string> offered = {"Weapons/Laser.TDF", "extra/other.tdf"};
+  EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>{offered, offered}));
+  EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0].text, UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}));
+  EXPECT_EQ(host.messages[1].text, kMsgNoWeaponFiles);
+  EXPECT_EQ(window.countLine(), "2 Weapons, 254 IDs available");
+  EXPECT_TRUE(window.showWeapon("LASER"));
+  EXPECT_EQ(window.weapon()[Slot::vRng], "9");
 }
 
 }  // namespace

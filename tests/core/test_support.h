@@ -42,6 +42,13 @@ class ScriptedHost : public Host {
   Answer MsgBox(std::string_view text, Buttons buttons) override;
   std::optional<std::string> ShowOpen(const std::string& startPath) override;
   std::optional<std::string> ShowSave(const std::string& startPath) override;
+  std::optional<std::size_t> PickFromArchive(const std::string&, const std::vector<std::string>& files) override {
+    offered.push_back(files);
+    if (picks.empty()) return std::nullopt;
+    const auto pick = picks.front();
+    picks.pop_front();
+    return pick;
+  }
 
   struct Message {
     std::string text;
@@ -50,6 +57,8 @@ class ScriptedHost : public Host {
   std::vector<Message> messages;
   std::deque<Answer> answers;                      // for OkCancel / YesNo boxes
   std::deque<std::optional<std::string>> paths;    // for the file dialog; nullopt = cancel
+  std::deque<std::optional<std::size_t>> picks;    // for the archive's list; nullopt = cancel
+  std::vector<std::vector<std::string>> offered;   // what each archive's list showed
 };
 
 }  // namespace qm::test

@@ -1,6 +1,7 @@
 // The real message box and file dialog, driven offscreen.
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -23,7 +24,7 @@ class QtHostTest : public QObject {
         {int(Buttons::Ok), QString("Quillmark 0 %1 %1").arg(ok), int(Answer::Ok)},
         {int(Buttons::OkCancel), QString("Quillmark 0 %1 %2").arg(ok | cancel).arg(ok), int(Answer::Cancel)},
         {int(Buttons::YesNo), QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes), int(Answer::No)},
-        {-1, "TDF files (*.tdf) 0", -1},  // open: cancelled
+        {-1, "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0", -1},  // open: cancelled
         {-2, "TDF files (*.tdf) 1", -1},  // save: cancelled
     };
     for (const auto& [kind, description, answer] : cases) {
@@ -42,6 +43,32 @@ class QtHostTest : public QObject {
       const auto file = [&] { return (kind == -1 ? host.ShowOpen("") : host.ShowSave("")) ? 1 : -1; };
       QCOMPARE(kind >= 0 ? int(host.MsgBox("Weapon not found!", Buttons(kind))) : file(), answer);
       QCOMPARE(seen, description);
+    }
+  }
+
+  // The list of an archive's weapon files, names decoded from Windows-1252:
+  // the second picked, then the list cancelled.
+  void archivePicker() {
+    for (int pick : {1, -1}) {
+      QString label;
+      QStringList items;
+      QTimer::singleShot(0, qApp, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog) qFatal("no list");
+        label = dialog->labelText();
+        items = dialog->comboBoxItems();
+        if (pick < 0) {
+          QTest::keyClick(dialog, Qt::Key_Escape);
+        } else {
+          dialog->setTextValue(items[pick]);
+          dialog->accept();
+        }
+      });
+      ui::QtHost host;
+      const auto picked = host.PickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"});
+      QCOMPARE(picked ? int(*picked) : -1, pick);
+      QCOMPARE(label, QString("Weapon files in rev31.gp3:"));
+      QCOMPARE(items, QStringList({"weapons/a.tdf", QString::fromUtf8("weapons/\xc3\xa9.tdf")}));
     }
   }
 };
