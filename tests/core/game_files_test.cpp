@@ -133,34 +133,19 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   EXPECT_NE(imported.size(), expected.size());
 }
 
-TEST(GameFilesTest, ArchiveCommandListsAndUnpacksEveryMethodAndCipher) {
+// `archive FILE [PATH]`: the list's format, names as UTF-8, and one message
+// for a missing file or a damaged archive.
+TEST(GameFilesTest, ArchiveCommandListsAndUnpacks) {
   test::TempDir dir;
-  std::string big;  // more than one chunk
-  while (big.size() <= 65536) big += Sample("weapons.tdf");
-  const std::vector<FileToPack> files = {{"weapons/A.tdf", "[A]\r\n", PackMethod::Stored},
-                                         {"weapons/Sub/b.tdf", big, PackMethod::Lz77, true},
-                                         {"c\xe9.tdf", Sample("cannons.tdf"), PackMethod::Zlib, true}};
-  const fs::path archive = dir.Write("rev31.gp3", test::WriteArchive(files, 0x33).bytes);
-  CliRun r = Cli({"archive", archive.string()});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "5\tnone\tweapons/A.tdf\n" + std::to_string(files[1].bytes.size()) + "\tlz77\tweapons/Sub/b.tdf\n" +
-                       std::to_string(files[2].bytes.size()) + "\tzlib\tc\xc3\xa9.tdf\n");
-  ASSERT_GT(files[1].bytes.size(), 65536u);
-  const char* inners[] = {"WEAPONS/a.TDF", "weapons/sub/B.tdf", "C\xc3\x89.TDF"};  // names as UTF-8, any case
-  for (std::size_t i = 0; i < std::size(inners); ++i) {
-    r = Cli({"archive", archive.string(), inners[i]});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(r.out == files[i].bytes) << inners[i];
-  }
-
-  r = Cli({"archive", archive.string(), "weapons/none.tdf"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, archive.string() + ": no file weapons/none.tdf inside\n");
-  const fs::path damaged = dir.Write("damaged.hpi", test::WriteArchive(files).bytes.substr(0, 100));
-  r = Cli({"archive", damaged.string()});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, damaged.string() + ": damaged archive: its directory (20 to " +
-                       std::to_string(test::GetU32(test::WriteArchive(files).bytes, 8)) + ") lies outside the file of 100 bytes\n");
+  const std::vector<FileToPack> files = {{"weapons/A.tdf", "[A]\r\n"}, {"c\xe9.tdf", Sample("cannons.tdf"), PackMethod::Lz77}};
+  const std::string archive = dir.Write("rev31.gp3", test::WriteArchive(files, 0x33).bytes).string();
+  const std::string damaged = dir.Write("damaged.hpi", "HAPI").string();
+  const CliRun list = Cli({"archive", archive}), unpacked = Cli({"archive", archive, "C\xc3\x89.TDF"}),
+               missing = Cli({"archive", archive, "a.tdf"}), bad = Cli({"archive", damaged, "a.tdf"});
+  EXPECT_EQ(list.out, "5\tnone\tweapons/A.tdf\n" + std::to_string(files[1].bytes.size()) + "\tlz77\tc\xc3\xa9.tdf\n");
+  EXPECT_TRUE(unpacked.status == 0 && unpacked.out == files[1].bytes);
+  EXPECT_EQ(std::to_string(missing.status) + missing.err, "1" + archive + ": no file a.tdf inside\n");
+  EXPECT_EQ(std::to_string(bad.status) + bad.err, "1" + damaged + ": damaged archive: too short for an archive header\n");
 }
 
 // The import button on an archive: its weapon files to pick from, weapons/
