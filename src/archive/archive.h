@@ -5,7 +5,9 @@
 // read when it is unpacked. Every offset, length and count is checked against
 // the archive before it is used, so a damaged archive gives a reason
 // ("damaged archive: ...") and never a crash, a hang or an allocation larger
-// than what the archive could unpack to. Nothing here throws.
+// than what the archive could unpack to. Nothing here throws. An archive
+// opened from disk shares one file handle between its reads: use it from one
+// thread at a time.
 #pragma once
 
 #include <cstdint>
