@@ -48,8 +48,8 @@ double ParseDecimal(const std::string& s) {
   return value;
 }
 
-// Reads the digits of an &H or &O number; the value wraps like the runtime's
-// 16-bit (up to 4 hex / 6 octal digits) or 32-bit integers do.
+// Reads the digits of an &H or &O number; the value wraps as a 16-bit (up to
+// 4 hex / 6 octal digits) or a 32-bit signed integer does.
 double RadixValue(std::string_view digits, int radix) {
   std::uint64_t v = 0;
   for (char c : digits) {

@@ -1,5 +1,5 @@
-// Conversions between weapon texts and numbers, as the runtime's own
-// conversions do them. The decimal separator is always the period.
+// Conversions between weapon texts and numbers, with the rules weapon files
+// are written by. The decimal separator is always the period.
 #pragma once
 
 #include <cstdint>

@@ -44,7 +44,7 @@ TEST(DamagedArchives, AreNamedOnceAndTheOtherSourcesStillRead) {
 
     game.form.rebuildList();
     ASSERT_EQ(game.host.messages.size(), 1u);
-    const std::string& message = game.host.messages[0].text;
+    const std::string& message = game.host.messages[0];
     EXPECT_NE(message.find((game.dir.path() / c.named).string() + ": "), std::string::npos) << message;
     EXPECT_NE(message.find(c.reason), std::string::npos) << message;
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 4) << message;  // one file named

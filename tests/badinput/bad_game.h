@@ -65,7 +65,7 @@ struct Game {
     EXPECT_EQ(form.countLine(), CountLine(before + 1));
     EXPECT_TRUE(form.showWeapon("EXTRA"));
     EXPECT_EQ(form.weapon()[Slot::vRng], "5");
-    EXPECT_EQ(host.messages.size(), messages) << host.messages.back().text;
+    EXPECT_EQ(host.messages.size(), messages) << host.messages.back();
   }
 
   test::TempDir dir;

@@ -23,7 +23,7 @@ TEST(MissingStandardFiles, OneMessageNamesThemAndTheRestWorks) {
     game.form.rebuildList();
     ASSERT_EQ(game.host.messages.size(), 1u);
     for (std::size_t i = 0; i < 8; ++i)
-      EXPECT_EQ(game.host.messages[0].text.find(kStandardFiles[i]) != std::string::npos, isGone(i))
+      EXPECT_EQ(game.host.messages[0].find(kStandardFiles[i]) != std::string::npos, isGone(i))
           << kStandardFiles[i];
     EXPECT_EQ(SortedTexts(game.form.weaponList()), listed);
     EXPECT_EQ(game.form.countLine(), CountLine(static_cast<long>(listed.size())));
@@ -63,7 +63,7 @@ TEST_P(UnreadableFile, IsNamedAndChangesNothing) {
   game.form.rebuildList();
   ASSERT_EQ(game.host.messages.size(), 1u);
   const std::string reason = std::string(": ") + GetParam().reason + "\n";
-  EXPECT_NE(game.host.messages[0].text.find(game.Standard(0).string() + reason), std::string::npos);
+  EXPECT_NE(game.host.messages[0].find(game.Standard(0).string() + reason), std::string::npos);
   EXPECT_EQ(game.form.countLine(), CountLine(7));
 
   for (std::size_t filled : {std::size_t{0}, std::size_t{kImportSlots}}) {
@@ -73,8 +73,8 @@ TEST_P(UnreadableFile, IsNamedAndChangesNothing) {
     const std::size_t messages = game.host.messages.size();
     EXPECT_FALSE(game.form.addImport(chosen.string()));
     ASSERT_EQ(game.host.messages.size(), messages + 1);
-    EXPECT_EQ(game.host.messages.back().buttons, Buttons::Ok);
-    EXPECT_NE(game.host.messages.back().text.find(chosen.string() + reason), std::string::npos);
+    EXPECT_EQ(game.host.buttons.back(), Buttons::Ok);
+    EXPECT_NE(game.host.messages.back().find(chosen.string() + reason), std::string::npos);
     EXPECT_EQ(game.form.imports().size(), filled);
     EXPECT_EQ(game.form.countLine(), count);
     if (filled == 0) game.ExpectUsable(7);  // a search passes over the standard file without a message

@@ -168,8 +168,8 @@ TEST(GameFilesTest, ImportPicksAWeaponFileInsideAnArchive) {
   EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>{offered, offered}));
   EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
   ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[0].text, UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}));
-  EXPECT_EQ(host.messages[1].text, kMsgNoWeaponFiles);
+  EXPECT_EQ(host.messages[0], UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}));
+  EXPECT_EQ(host.messages[1], kMsgNoWeaponFiles);
   EXPECT_EQ(window.countLine(), "2 Weapons, 254 IDs available");
   EXPECT_TRUE(window.showWeapon("LASER"));
   EXPECT_EQ(window.weapon()[Slot::vRng], "9");

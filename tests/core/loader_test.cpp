@@ -25,6 +25,8 @@ const BlockCase kBlocks[] = {
     {"a plain block", "[GUN]\n\t{\n\trange=600;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=5;\n\t\t}\n\t}\n", "[GUN]", true, "GUN", "600",
      {"default=5"}},
     {"header in another letter case", "[gun]\n{\nrange=1;\n}\n", "[GUN]", true, "gun", "1", {}},
+    {"Windows-1252 letters in another case", "[\x9a\xe9\xffgun]\n{\nrange=1;\n}\n", "[\x8a\xc9\x9fGUN]", true,
+     "\x9a\xe9\xffgun", "1", {}},
     {"a longer name does not match", "[GUNNER]\n{\nrange=1;\n}\n", "[GUN]", false, "", "", {"None"}},
     {"indented header is not a header", "\t[GUN]\n{\nrange=1;\n}\n", "[GUN]", false, "", "", {"None"}},
     {"text behind the bracket goes into the name", "[GUN] // x\n{\nrange=1;\n}\n", "[GUN]", true, "GUN] // ", "1", {}},
@@ -47,8 +49,8 @@ const BlockCase kBlocks[] = {
 TEST(LoaderTest, BlockGrammar) {
   for (const BlockCase& c : kBlocks) {
     CurrentWeapon w;  // starts with the list box's "None"
-    bool dcheck = false;
-    EXPECT_EQ(SearchFile(c.text, c.bracket, w, dcheck), c.found) << c.what;
+    bool carry = false;
+    EXPECT_EQ(SearchFile(c.text, c.bracket, w, carry), c.found) << c.what;
     EXPECT_EQ(w[Slot::vName1], c.name1) << c.what;
     EXPECT_EQ(w[Slot::vRng], c.range) << c.what;
     EXPECT_EQ(w.damage, c.damage) << c.what;
@@ -62,15 +64,15 @@ TEST(LoaderTest, LaterFilesWinAndNotFoundKeepsTheWeapon) {
   const auto missing = dir.path() / "missing.tdf";
 
   CurrentWeapon w;
-  bool dcheck = false;
-  LoadOutcome out = LoadWeapon("GUN", {looseFile(a), looseFile(missing), looseFile(b)}, w, dcheck);
+  bool carry = false;
+  LoadOutcome out = LoadWeapon("GUN", {looseFile(a), looseFile(missing), looseFile(b)}, w, carry);
   EXPECT_TRUE(out.found);
   EXPECT_EQ(out.unreadable, (std::vector<UnreadableFile>{{missing.string(), "No such file or directory"}}));
   EXPECT_EQ(w[Slot::vRng], "3");
   EXPECT_EQ(w[Slot::vBRounds], "");  // the whole weapon comes from the last block
   EXPECT_EQ(w[Slot::vName1], "gun");
 
-  out = LoadWeapon("NONE", {looseFile(a), looseFile(b)}, w, dcheck);
+  out = LoadWeapon("NONE", {looseFile(a), looseFile(b)}, w, carry);
   EXPECT_FALSE(out.found);
   EXPECT_EQ(w[Slot::vRng], "3");
   EXPECT_EQ(w[Slot::vName1], "gun");
@@ -80,11 +82,11 @@ TEST(LoaderTest, EachLoadReadsTheFilesAnew) {
   test::TempDir dir;
   const auto f = dir.Write("a.tdf", "[GUN]\n{\nrange=1;\n}\n");
   CurrentWeapon w;
-  bool dcheck = false;
-  LoadWeapon("GUN", {looseFile(f)}, w, dcheck);
+  bool carry = false;
+  LoadWeapon("GUN", {looseFile(f)}, w, carry);
   EXPECT_EQ(w[Slot::vRng], "1");
   dir.Write("a.tdf", "[GUN]\n{\nrange=2;\n}\n");
-  LoadWeapon("GUN", {looseFile(f)}, w, dcheck);
+  LoadWeapon("GUN", {looseFile(f)}, w, carry);
   EXPECT_EQ(w[Slot::vRng], "2");
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "presentation/values.h"
+#include "weapon/text.h"
 
 namespace qm {
 namespace {
@@ -60,6 +61,17 @@ TEST(ValuesTest, AtMostOneTrajectoryFlag) {
     for (Slot s : {Slot::vBal, Slot::vLOS, Slot::vDrop}) got += t[SlotIndex(s)] == "YES" ? 'Y' : 'N';
     EXPECT_EQ(got, c.shown) << c.bal << "," << c.los << "," << c.drop;
   }
+}
+
+// Values are shown decoded from Windows-1252 and typed names encoded back:
+// every byte survives the round trip, and what the code page lacks becomes "?".
+TEST(TextTest, CodecRoundTrip) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(byte)), byte) << b;
+  }
+  EXPECT_EQ(Cp1252ToUtf8("\x80\x8a\x9a\xe9"), "\u20ac\u0160\u0161\u00e9");
+  EXPECT_EQ(Utf8ToCp1252("\u0160\u2161x"), "\x8a?x");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ struct LinesCase {
   std::vector<std::string> lines;
   std::map<Slot, std::string> slots;  // every other slot stays empty
   std::vector<std::string> damage;
-  bool dcheckAfter = false;
+  bool carryAfter = false;
 };
 
 class RecogniserTest : public ::testing::TestWithParam<LinesCase> {};
@@ -25,14 +25,14 @@ TEST_P(RecogniserTest, StoresExactlyWhatTheLinesSay) {
   const LinesCase& c = GetParam();
   CurrentWeapon w;
   w.Clear();
-  bool dcheck = false;
-  for (const auto& line : c.lines) RecogniseLine(line, w, dcheck);
+  bool carry = false;
+  for (const auto& line : c.lines) RecogniseLine(line, w, carry);
   for (int s = 0; s < kSlotCount; ++s) {
     const auto it = c.slots.find(static_cast<Slot>(s));
     EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second) << FieldOfSlot(static_cast<Slot>(s)).key;
   }
   EXPECT_EQ(w.damage, c.damage);
-  EXPECT_EQ(dcheck, c.dcheckAfter);
+  EXPECT_EQ(carry, c.carryAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,27 +81,15 @@ TEST(RecogniserTest, OpenDamageBlockCarriesAcrossWeapons) {
   // closing brace comes.
   CurrentWeapon w;
   w.Clear();
-  bool dcheck = false;
-  RecogniseLine("\t[DAMAGE]", w, dcheck);
+  bool carry = false;
+  RecogniseLine("\t[DAMAGE]", w, carry);
   w.Clear();  // the next weapon's header; the flag survives
-  EXPECT_TRUE(dcheck);
-  RecogniseLine("\treloadtime=2;", w, dcheck);
+  EXPECT_TRUE(carry);
+  RecogniseLine("\treloadtime=2;", w, carry);
   EXPECT_EQ(w[Slot::vRTime], "2");
   EXPECT_EQ(w.damage, std::vector<std::string>{"reloadtime=2"});
-  RecogniseLine("\t}", w, dcheck);
-  EXPECT_FALSE(dcheck);
-}
-
-TEST(RecogniserTest, EveryKeyFillsItsOwnSlot) {
-  for (const FieldRow& row : kFields) {
-    if (!row.isKeyLine()) continue;
-    CurrentWeapon w;
-    w.Clear();
-    bool dcheck = false;
-    RecogniseLine("\t" + std::string(row.key) + "=v" + std::to_string(row.no) + ";", w, dcheck);
-    for (int s = 0; s < kSlotCount; ++s)
-      EXPECT_EQ(w.v[s], static_cast<Slot>(s) == row.slot ? "v" + std::to_string(row.no) : "") << row.key;
-  }
+  RecogniseLine("\t}", w, carry);
+  EXPECT_FALSE(carry);
 }
 
 }  // namespace

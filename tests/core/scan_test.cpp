@@ -62,11 +62,12 @@ TEST(ScanTest, EntryAndCountLine) {
 TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
   WeaponList list;
   list.Add({{" 45 - b", "b"}, {"  7 - Z", "Z"}, {"123 - a", "a"}});
-  list.Add({{" 45 - A", "A"}, {"  7 - z", "z"}, {"  7 - y", "y"}});
+  list.Add({{" 45 - A", "A"}, {"  7 - z", "z"}, {"  7 - y", "y"}, {"  8 - \x8ay", "\x8ay"}, {"  8 - \x9ax", "\x9ax"}});
   std::vector<std::string> texts;
   for (const auto& e : list.entries()) texts.push_back(e.text);
   // Equal texts (letter case ignored) keep the order in which they came.
-  EXPECT_EQ(texts, (std::vector<std::string>{"  7 - y", "  7 - Z", "  7 - z", " 45 - A", " 45 - b", "123 - a"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"  7 - y", "  7 - Z", "  7 - z", "  8 - \x9ax", "  8 - \x8ay", " 45 - A", " 45 - b",
+                                      "123 - a"}));
 }
 
 TEST(ScanTest, StandardFilesInAnyLetterCaseAndMissingOnes) {

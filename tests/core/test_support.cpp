@@ -1,6 +1,5 @@
 #include "test_support.h"
 
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <random>
@@ -51,32 +50,6 @@ void WriteGame(const TempDir& dir, const std::map<std::string, std::string>& fil
     const auto it = files.find(name);
     dir.Write(std::filesystem::path("weapons") / name, it == files.end() ? std::string() : it->second);
   }
-}
-
-Answer ScriptedHost::MsgBox(std::string_view text, Buttons buttons) {
-  messages.push_back({std::string(text), buttons});
-  if (buttons == Buttons::Ok) return Answer::Ok;
-  if (answers.empty()) {
-    ADD_FAILURE() << "unexpected question: " << text;
-    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-  }
-  const Answer a = answers.front();
-  answers.pop_front();
-  return a;
-}
-
-std::optional<std::string> ScriptedHost::ShowOpen(const std::string& startPath) {
-  return ShowSave(startPath);
-}
-
-std::optional<std::string> ScriptedHost::ShowSave(const std::string&) {
-  if (paths.empty()) {
-    ADD_FAILURE() << "unexpected file dialog";
-    return std::nullopt;
-  }
-  auto p = paths.front();
-  paths.pop_front();
-  return p;
 }
 
 }  // namespace qm::test

@@ -59,7 +59,7 @@ class ExportTest : public QObject {
   void continueAndTheCloseBox() {
     Shown f;
     const std::string imported = f.game.file("weapons/cannons.tdf");
-    f.host.files.push_back(imported);
+    f.host.paths.push_back(imported);
     Click(&f.w, "Command62");
     ExportDialog* d = f.Open();
     Control<QLineEdit>(d, "Text1")->setText("NEWGUN");
@@ -69,11 +69,11 @@ class ExportTest : public QObject {
     QVERIFY(d->isVisible());
 
     Control<QLineEdit>(d, "Text2")->setText("New Gun");
-    f.host.files.push_back(f.game.file("new.tdf"));
+    f.host.paths.push_back(f.game.file("new.tdf"));
     Click(d, "Command1");
     QCOMPARE(f.host.starts, std::vector<std::string>({"", imported}));
     QVERIFY(!d->isVisible());
-    QFile written(f.game.dir.filePath("new.tdf"));
+    QFile written(QString::fromStdString(f.game.file("new.tdf")));
     QVERIFY(written.open(QIODevice::ReadOnly));
     const QByteArray contents = written.readAll();
     for (const char* part : {"[NEWGUN]\r\n", "id=42;", "name=New Gun;", "reloadtime=2;"}) QVERIFY2(contents.contains(part), part);

@@ -18,32 +18,38 @@ class QtHostTest : public QObject {
   // Each kind of message box: its title, no icon, its buttons and default,
   // and the answer to Escape; the filter of both file dialogs, and which of
   // them leaves the overwrite question to the program.
-  void dialogs() {
+  void dialogs_data() {
+    QTest::addColumn<int>("kind");  // the buttons of a message box; -1 open, -2 save
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("answer");
     const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel, yes = QMessageBox::Yes, no = QMessageBox::No;
-    const std::tuple<int, QString, int> cases[] = {
-        {int(Buttons::Ok), QString("Quillmark 0 %1 %1").arg(ok), int(Answer::Ok)},
-        {int(Buttons::OkCancel), QString("Quillmark 0 %1 %2").arg(ok | cancel).arg(ok), int(Answer::Cancel)},
-        {int(Buttons::YesNo), QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes), int(Answer::No)},
-        {-1, "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0", -1},  // open: cancelled
-        {-2, "TDF files (*.tdf) 1", -1},  // save: cancelled
-    };
-    for (const auto& [kind, description, answer] : cases) {
-      QString seen;
-      QTimer::singleShot(0, qApp, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) qFatal("no dialog");
-        if (auto* box = qobject_cast<QMessageBox*>(dialog))
-          seen = QString("%1 %2 %3 %4").arg(box->windowTitle()).arg(box->icon()).arg(box->standardButtons().toInt())
-                     .arg(box->standardButton(box->defaultButton()));
-        if (auto* files = qobject_cast<QFileDialog*>(dialog))
-          seen = files->nameFilters().join(";") + " " + QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
-        QTest::keyClick(dialog, Qt::Key_Escape);
-      });
-      ui::QtHost host;
-      const auto file = [&] { return (kind == -1 ? host.ShowOpen("") : host.ShowSave("")) ? 1 : -1; };
-      QCOMPARE(kind >= 0 ? int(host.MsgBox("Weapon not found!", Buttons(kind))) : file(), answer);
-      QCOMPARE(seen, description);
-    }
+    QTest::newRow("OK") << int(Buttons::Ok) << QString("Quillmark 0 %1 %1").arg(ok) << int(Answer::Ok);
+    QTest::newRow("OK Cancel") << int(Buttons::OkCancel) << QString("Quillmark 0 %1 %2").arg(ok | cancel).arg(ok)
+                               << int(Answer::Cancel);
+    QTest::newRow("Yes No") << int(Buttons::YesNo) << QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes)
+                            << int(Answer::No);
+    QTest::newRow("open") << -1 << "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0" << -1;
+    QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
+  }
+  void dialogs() {
+    QFETCH(int, kind);
+    QFETCH(QString, description);
+    QFETCH(int, answer);
+    QString seen;
+    QTimer::singleShot(0, qApp, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (!dialog) qFatal("no dialog");
+      if (auto* box = qobject_cast<QMessageBox*>(dialog))
+        seen = QString("%1 %2 %3 %4").arg(box->windowTitle()).arg(box->icon()).arg(box->standardButtons().toInt())
+                   .arg(box->standardButton(box->defaultButton()));
+      if (auto* files = qobject_cast<QFileDialog*>(dialog))
+        seen = files->nameFilters().join(";") + " " + QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    ui::QtHost host;
+    const auto file = [&] { return (kind == -1 ? host.ShowOpen("") : host.ShowSave("")) ? 1 : -1; };
+    QCOMPARE(kind >= 0 ? int(host.MsgBox("Weapon not found!", Buttons(kind))) : file(), answer);
+    QCOMPARE(seen, description);
   }
 
   // The list of an archive's weapon files, names decoded from Windows-1252:

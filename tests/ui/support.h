@@ -1,53 +1,26 @@
-// Helpers of the window tests: a scripted stand-in for the message boxes and
-// file dialogs, game folders made on the fly, and controls by name.
+// Helpers of the window tests: game folders made on the fly and controls by
+// name.
 #pragma once
 
 #include <QDir>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 #include <deque>
 
 #include "catalogue/game_files.h"
-#include "presentation/host.h"
+#include "../core/test_support.h"
 #include "ui/main_window.h"
 
 namespace qm::test {
 
-// Records every message (answered OK, Cancel or No) and the start path of
-// every file dialog; a dialog returns the next scripted path, or is cancelled.
-struct ScriptedHost : Host {
-  std::vector<std::string> messages;
-  std::deque<std::string> files;
-  std::vector<std::string> starts;
-
-  Answer MsgBox(std::string_view text, Buttons buttons) override {
-    messages.emplace_back(text);
-    return buttons == Buttons::Ok ? Answer::Ok : buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
-  }
-  std::optional<std::string> ShowOpen(const std::string& start) override { return File(start); }
-  std::optional<std::string> ShowSave(const std::string& start) override { return File(start); }
-  std::optional<std::string> File(const std::string& start) {
-    starts.push_back(start);
-    if (files.empty()) return std::nullopt;
-    std::string path = files.front();
-    files.pop_front();
-    return path;
-  }
-};
-
 // A game folder with the eight standard weapon files, empty unless written.
 struct GameFolder {
-  QTemporaryDir dir;
+  TempDir dir;
 
-  GameFolder() {
-    for (std::string_view name : kStandardFiles) write("weapons/" + QString::fromLatin1(name.data(), name.size()), {});
-  }
-  std::string file(const QString& relative) const { return dir.filePath(relative).toStdString(); }
+  GameFolder() { WriteGame(dir, {}); }
+  std::string file(const QString& relative) const { return (dir.path() / relative.toStdString()).string(); }
   void write(const QString& relative, const QByteArray& contents) const {
-    QFile f(dir.filePath(relative));
-    QDir().mkpath(QFileInfo(f).absolutePath());
-    if (!f.open(QIODevice::WriteOnly) || f.write(contents) != contents.size()) qFatal("cannot write %s", qPrintable(relative));
+    dir.Write(relative.toStdString(), contents.toStdString());
   }
 };
 
@@ -69,8 +42,8 @@ struct Window {
       : w(Prepare(game, cannons, missing), &host) {}
   static std::filesystem::path Prepare(const GameFolder& game, const QByteArray& cannons, const QStringList& missing) {
     game.write("weapons/cannons.tdf", cannons);
-    for (const QString& name : missing) QFile::remove(game.dir.filePath("weapons/" + name));
-    return game.dir.path().toStdString();
+    for (const QString& name : missing) std::filesystem::remove(game.file("weapons/" + name));
+    return game.dir.path();
   }
 };
 

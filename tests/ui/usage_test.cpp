@@ -112,7 +112,7 @@ class UsageTest : public QObject {
     Shown f;
     emit f.list()->activated(0);  // GUN
     f.game.write("extra.tdf", Weapon("EARLY", "5") + Weapon("LATE", "8", {"reloadtime=4;"}));
-    f.host.files.push_back(f.game.file("extra.tdf"));
+    f.host.paths.push_back(f.game.file("extra.tdf"));
     Click(&f.w, "Command62");
     QCOMPARE(f.list()->currentIndex(), 1);  // EARLY, GUN, LATE, LASER
     f.list()->setFocus();
@@ -147,11 +147,11 @@ class UsageTest : public QObject {
       Control<QLineEdit>(d, "Text1")->setText("NEWGUN");
       Control<QLineEdit>(d, "Text2")->setText("New Gun");
       Control<QLineEdit>(d, "Text3")->setText("42");
-      f.host.files.push_back(chosen);
+      f.host.paths.push_back(chosen);
       Click(d, "Command1");  // cannot be written there
       Click(&f.w, "Command62");
       QCOMPARE(f.host.starts.size(), 2u);
-      QCOMPARE(QString::fromStdString(f.host.starts.back()), f.game.dir.path());
+      QCOMPARE(f.host.starts.back(), f.game.dir.path().string());
     }
   }
 };

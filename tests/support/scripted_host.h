@@ -1,0 +1,53 @@
+// The message boxes and file dialogs of every test: each message is recorded
+// and answered from a script, each file dialog returns the next scripted
+// path, each archive's list the next scripted pick. A question with no answer
+// left is cancelled (No for a Yes/No box), and so is a dialog with nothing
+// left.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "presentation/host.h"
+
+namespace qm::test {
+
+struct ScriptedHost : Host {
+  std::vector<std::string> messages;
+  std::vector<Buttons> buttons;                   // of each message
+  std::deque<Answer> answers;                     // for OkCancel and YesNo boxes
+  std::deque<std::optional<std::string>> paths;   // for the file dialogs
+  std::vector<std::string> starts;                // where each file dialog started
+  std::deque<std::optional<std::size_t>> picks;   // for an archive's list of files
+  std::vector<std::vector<std::string>> offered;  // what each archive's list showed
+
+  Answer MsgBox(std::string_view text, Buttons b) override {
+    messages.emplace_back(text);
+    buttons.push_back(b);
+    if (b == Buttons::Ok) return Answer::Ok;
+    const Answer none = b == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    if (answers.empty()) return none;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<std::string> ShowOpen(const std::string& start) override { return ShowSave(start); }
+  std::optional<std::string> ShowSave(const std::string& start) override {
+    starts.push_back(start);
+    if (paths.empty()) return std::nullopt;
+    std::optional<std::string> p = paths.front();
+    paths.pop_front();
+    return p;
+  }
+  std::optional<std::size_t> PickFromArchive(const std::string&, const std::vector<std::string>& files) override {
+    offered.push_back(files);
+    if (picks.empty()) return std::nullopt;
+    const std::optional<std::size_t> pick = picks.front();
+    picks.pop_front();
+    return pick;
+  }
+};
+
+}  // namespace qm::test
