@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <qdrawutil.h>
 #include <QPixmap>
 #include <QScreen>
 #include <QStyleOptionButton>
@@ -103,10 +104,9 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void BoxLabel::paintEvent(QPaintEvent* event) {
   QLabel::paintEvent(event);
+  // One logical pixel wide, as a frame's line is, whatever the screen's scale.
   QPainter p(this);
-  p.setPen(QPen(palette().color(QPalette::WindowText), 0));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(rect().adjusted(0, 0, -1, -1));
+  qDrawPlainRect(&p, rect(), palette().color(QPalette::WindowText), 1);
 }
 
 void WrapButton::paintEvent(QPaintEvent*) {
