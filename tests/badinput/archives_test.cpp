@@ -9,28 +9,19 @@
 namespace qm::badinput {
 namespace {
 
-struct DamagedArchive {
-  const char* what;
-  std::function<std::string(std::string intact)> damage;
-  std::string named;   // what the message names
-  std::string reason;  // part of what it says
-};
-
 TEST(DamagedArchives, AreNamedOnceAndTheOtherSourcesStillRead) {
+  // `named`: what the message names; `reason`: part of what it says.
+  struct DamagedArchive { const char* what; std::function<std::string(std::string)> damage; std::string named, reason; };
   const DamagedArchive cases[] = {
-      {"not an archive", [](std::string) { return std::string("[GUN]\r\n{\r\n}\r\n"); }, "rev31.gp3",
-       "damaged archive: too short"},
-      {"cut short", [](std::string a) { return a.substr(0, 60); }, "rev31.gp3", "lies outside the file"},
-      {"a folder that contains itself",
-       [](std::string a) { return test::PutU32(a, 20 + 8 + 4, 20), a; }, "rev31.gp3", "contains itself"},
-      {"a damaged chunk in a standard file",
-       [](std::string a) { return a[a.size() - 10] ^= 1, a; }, "rev31.gp3/weapons/cannons.tdf", "wrong checksum"},
+      {"not an archive", [](std::string) { return std::string("[GUN]\r\n{\r\n}\r\n"); }, "rev31.gp3", "damaged archive: too short"},
+      {"a folder that contains itself", [](std::string a) { return test::PutU32(a, 20 + 8 + 4, 20), a; }, "rev31.gp3", "contains itself"},
+      {"a damaged chunk", [](std::string a) { return a[a.size() - 10] ^= 1, a; }, "rev31.gp3/weapons/cannons.tdf", "wrong checksum"},
   };
   for (const DamagedArchive& c : cases) {
     SCOPED_TRACE(c.what);
     Game game;
-    // The first four standard files live only in an archive; rev31.gp3, which
-    // comes first, holds a copy of cannons.tdf.
+    // The first four standard files live only in totala1.hpi; rev31.gp3,
+    // read first, holds a copy of cannons.tdf.
     std::vector<test::FileToPack> packed;
     for (std::size_t i = 0; i < 4; ++i) {
       packed.emplace_back("weapons/" + std::string(kStandardFiles[i]), test::ReadFile(game.Standard(i)),

@@ -1,10 +1,6 @@
 // The archive reader: every method and cipher read back byte for byte, and
-// damaged archives each answered by what is wrong with them.
+// each damaged archive answered by what is wrong with it.
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "archive/archive.h"
 #include "support/archive_writer.h"
@@ -12,9 +8,7 @@
 namespace qm {
 namespace {
 
-using test::FileToPack;
-using test::GetU32;
-using test::PutU32;
+using test::FileToPack, test::GetU32, test::PutU32;
 
 // Weapon-like lines with varying numbers: they pack well but not trivially.
 std::string WeaponText(std::size_t size) {
@@ -28,7 +22,7 @@ std::shared_ptr<const Archive> OpenBytes(const std::string& bytes, std::string& 
   return Archive::Open(ArchiveInMemory(bytes), reason);
 }
 
-// Listed in the archive's own order: each folder's entries where it stands.
+// In the archive's own order: each folder's entries where it stands.
 const std::vector<FileToPack> kEveryKind = {
     {"Weapons/Cannons.TDF", WeaponText(3000)},
     {"weapons/lasers.tdf", WeaponText(5000), PackMethod::Lz77},
@@ -49,9 +43,7 @@ TEST(ArchiveTest, EveryMethodAndCipherReadsBackByteForByte) {
     ASSERT_EQ(archive->members().size(), kEveryKind.size());
     for (std::size_t i = 0; i < kEveryKind.size(); ++i) {
       const ArchiveMember& m = archive->members()[i];
-      EXPECT_EQ(m.path + " " + std::string(MethodName(m.method)) + " " + std::to_string(m.size),
-                kEveryKind[i].path + " " + std::string(MethodName(kEveryKind[i].method)) + " " +
-                    std::to_string(kEveryKind[i].bytes.size()));
+      EXPECT_EQ(std::tuple(m.path, m.method, m.size), std::tuple(kEveryKind[i].path, kEveryKind[i].method, kEveryKind[i].bytes.size()));
       ASSERT_TRUE(archive->Unpack(m, out, reason)) << m.path << " key " << int(key) << ": " << reason;
       EXPECT_TRUE(out == kEveryKind[i].bytes) << m.path << " key " << int(key);
     }
@@ -75,33 +67,27 @@ TEST(ArchiveTest, Lz77CopiesFromTheRingAsTheyWriteIt) {
   EXPECT_EQ(out, "abababa");
 }
 
-// Counts how far reading goes, to show that opening reads the directory only.
-struct CountingBytes : ArchiveBytes {
-  explicit CountingBytes(std::string bytes) : inner(ArchiveInMemory(std::move(bytes))) {}
-  std::uint64_t size() const override { return inner->size(); }
-  bool ReadAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const override {
-    end = std::max<std::uint64_t>(end, offset + n);
-    return inner->ReadAt(offset, n, out, reason);
-  }
-  std::shared_ptr<const ArchiveBytes> inner;
-  mutable std::uint64_t end = 0;
-};
-
+// Opening reads the directory and nothing after it.
 TEST(ArchiveTest, OpeningReadsOnlyTheDirectory) {
+  struct Counting : ArchiveBytes {
+    std::shared_ptr<const ArchiveBytes> inner;
+    mutable std::uint64_t end = 0;
+    std::uint64_t size() const override { return inner->size(); }
+    bool ReadAt(std::uint64_t at, std::size_t n, char* out, std::string& reason) const override {
+      return end = std::max<std::uint64_t>(end, at + n), inner->ReadAt(at, n, out, reason);
+    }
+  };
   const std::string bytes = test::WriteArchive(kEveryKind).bytes;
-  auto counting = std::make_shared<CountingBytes>(bytes);
+  auto counting = std::make_shared<Counting>();
+  counting->inner = ArchiveInMemory(bytes);
   std::string reason;
   ASSERT_TRUE(Archive::Open(counting, reason)) << reason;
   EXPECT_EQ(counting->end, GetU32(bytes, 8));
 }
 
-struct Damage {
-  const char* what;
-  std::function<void(test::WrittenArchive&)> damage;
-  std::string message;  // part of the reason given, by Open or else by Unpack
-};
-
 TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
+  // `message`: part of the reason given, by Open or else by Unpack.
+  struct Damage { const char* what; std::function<void(test::WrittenArchive&)> damage; std::string message; };
   using A = test::WrittenArchive&;
   auto record = [](A a, const char* path, int add, std::uint32_t value) { PutU32(a.bytes, a.recordAt.at(path) + add, value); };
   auto entry = [](A a, const char* path, int add, std::uint32_t value) { PutU32(a.bytes, a.entryAt.at(path) + add, value); };
@@ -166,13 +152,9 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
 // Folders that each list the next one twice: a tree of 2^30 paths in a few
 // hundred bytes, which the reader must refuse rather than walk.
 TEST(ArchiveTest, SharedFoldersDoNotMultiplyTheWalk) {
-  const std::uint32_t levels = 30, size = 8 + 18;
-  std::string bytes(20 + levels * size + 2, '\0');
-  bytes.replace(0, 8, "HAPI\0\0\1\0", 8);
-  PutU32(bytes, 8, static_cast<std::uint32_t>(bytes.size()));
-  PutU32(bytes, 16, 20);
-  const auto name = static_cast<std::uint32_t>(bytes.size() - 2);
-  bytes[name] = 'n';
+  const std::uint32_t levels = 30, size = 8 + 18, name = 20 + levels * size;
+  std::string bytes = std::string("HAPI\0\0\1\0", 8) + std::string(12 + levels * size, '\0') + "n";
+  PutU32(bytes, 8, name + 2), PutU32(bytes, 16, 20), bytes += '\0';
   for (std::uint32_t at = 20; at + size < 20 + levels * size; at += size) {
     PutU32(bytes, at, 2);
     PutU32(bytes, at + 4, at + 8);

@@ -38,14 +38,9 @@ std::string PackLz77(const std::string& data) {
       if (len > bestLen) bestLen = len, bestFrom = s;
     }
     const std::size_t step = bestLen >= 2 ? bestLen : 1;
+    const unsigned v = ((bestFrom + 1) & 0xFFF) << 4 | (bestLen - 2);
     item(step > 1);
-    if (step > 1) {
-      const unsigned v = ((bestFrom + 1) & 0xFFF) << 4 | (bestLen - 2);
-      out += static_cast<char>(v & 0xFF);
-      out += static_cast<char>(v >> 8);
-    } else {
-      out += data[i];
-    }
+    out += step > 1 ? std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)} : std::string(1, data[i]);
     for (std::size_t k = i; k < i + step && k + 1 < data.size(); ++k) prev[k] = head[key(k)], head[key(k)] = k;
     i += step;
   }
@@ -56,11 +51,8 @@ std::string PackLz77(const std::string& data) {
 
 namespace {
 
-struct Node {
-  std::string name;
-  int file = -1;  // index into the files; -1 for a folder
-  std::vector<Node> children;
-};
+// `file`: an index into the files, or -1 for a folder.
+struct Node { std::string name; int file = -1; std::vector<Node> children; };
 
 struct Builder {
   const std::vector<FileToPack>& files;
@@ -86,12 +78,11 @@ struct Builder {
       out.bytes[entry + 8] = child.file < 0 ? 1 : 0;
       if (child.file < 0) {
         PutU32(out.bytes, entry + 4, Folder(child, path));
-      } else {
-        PutU32(out.bytes, entry + 4, here());
-        out.recordAt[path] = here();
-        fileRecords.emplace_back(here(), child.file);
-        out.bytes.append(9, '\0');
+        continue;
       }
+      PutU32(out.bytes, entry + 4, out.recordAt[path] = here());
+      fileRecords.emplace_back(here(), child.file);
+      out.bytes.append(9, '\0');
     }
     return record;
   }
@@ -100,24 +91,17 @@ struct Builder {
     PutU32(out.bytes, record, here());
     PutU32(out.bytes, record + 4, static_cast<std::uint32_t>(f.bytes.size()));
     out.bytes[record + 8] = static_cast<char>(f.method);
-    if (f.method == PackMethod::Stored) {
-      out.bytes += f.bytes;
-      return;
-    }
+    if (f.method == PackMethod::Stored) return void(out.bytes += f.bytes);
     const std::size_t chunks = (f.bytes.size() + 65535) / 65536;
     const std::uint32_t table = here();
     out.bytes.append(4 * chunks, '\0');
     for (std::size_t c = 0; c < chunks; ++c) {
       const std::string plain = f.bytes.substr(c * 65536, 65536);
-      std::string stored;
-      if (f.method == PackMethod::Lz77) {
-        stored = PackLz77(plain);
-      } else {
-        uLongf len = compressBound(plain.size());
-        stored.resize(len);
-        compress(reinterpret_cast<Bytef*>(stored.data()), &len, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
-        stored.resize(len);
-      }
+      uLongf len = compressBound(plain.size());
+      std::string stored = f.method == PackMethod::Lz77 ? PackLz77(plain) : std::string(len, '\0');
+      if (f.method == PackMethod::Zlib)
+        compress(reinterpret_cast<Bytef*>(stored.data()), &len, reinterpret_cast<const Bytef*>(plain.data()), plain.size()),
+            stored.resize(len);
       if (f.chunkCipher)
         for (std::size_t i = 0; i < stored.size(); ++i) {
           const auto j = static_cast<unsigned char>(i);

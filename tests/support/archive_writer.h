@@ -2,11 +2,8 @@
 // program itself only reads them).
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "archive/archive.h"
 
@@ -34,10 +31,8 @@ struct WrittenArchive {
 
 // An archive holding `files`; `key` 0 leaves it unenciphered.
 WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key = 0);
-
 // One LZ77 stream of `data` (at most 64 KiB), end mark included.
 std::string PackLz77(const std::string& data);
-
 // The u32 at `at` of `bytes`, and writing one there.
 std::uint32_t GetU32(const std::string& bytes, std::uint32_t at);
 void PutU32(std::string& bytes, std::uint32_t at, std::uint32_t value);
