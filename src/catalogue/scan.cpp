@@ -1,49 +1,52 @@
 #include "catalogue/scan.h"
 
-#include <string>
-
 #include "weapon/line_reader.h"
 #include "weapon/numbers.h"
-#include "weapon/text.h"
 
 namespace qm {
 
 namespace {
 
-bool IsWeaponHeader(std::string_view line) {
-  return !line.empty() && line[0] == '[' && line.substr(0, 8) != "[DAMAGE]";
-}
+// A line that begins with "[" is a weapon header unless it begins with
+// "[DAMAGE]" (letter case exact).
+bool IsWeaponHeader(std::string_view line) { return line.substr(0, 8) != "[DAMAGE]"; }
 
-// The ID text of an id line, if the line is one: the text after "id=" up to,
-// not including, the line's last character.
-bool ReadIdLine(std::string_view line, std::string& idText) {
+bool IsI(char c) { return c == 'i' || c == 'I'; }
+bool IsD(char c) { return c == 'd' || c == 'D'; }
+
+// The ID text of an id line, if the line is one: the text after "id=" (any
+// letter case, at the start of the line or after one tab) up to, not
+// including, the line's last character.
+bool ReadIdLine(std::string_view line, std::string_view& idText) {
   std::size_t start;
-  if (MatchesFoldedAt(line, 0, "id="))
+  if (line.size() >= 3 && IsI(line[0]) && IsD(line[1]) && line[2] == '=')
     start = 3;
-  else if (!line.empty() && line[0] == '\t' && MatchesFoldedAt(line, 1, "id="))
+  else if (line.size() >= 4 && line[0] == '\t' && IsI(line[1]) && IsD(line[2]) && line[3] == '=')
     start = 4;
   else
     return false;
   // A line that ends right after "id=" has nothing to drop: its ID text is empty.
-  idText = start < line.size() ? std::string(line.substr(start, line.size() - start - 1)) : std::string();
+  idText = start < line.size() ? line.substr(start, line.size() - start - 1) : std::string_view();
   return true;
 }
 
 }  // namespace
 
 void ScanFile(std::string_view bytes, std::vector<ListEntry>& out) {
-  LineReader lines(bytes);
+  BufferLines lines(bytes);
   std::string_view line;
-  while (lines.Next(line)) {
+  // Only lines that begin with "[" can be headers: the others are passed over
+  // without being cut.
+  while (lines.SkipToLineStartingWith('[') && lines.Next(line)) {
     if (!IsWeaponHeader(line)) continue;
-    std::string name = line.size() < 2 ? std::string() : std::string(line.substr(1, line.size() - 2));
+    const std::string_view name = line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2);
 
     // Until an id line says otherwise, the ID text is the number 0.
-    std::string idText = "0";
+    std::string_view idText = "0";
     while (lines.Next(line))
       if (ReadIdLine(line, idText) && !ReadsAsZero(idText)) break;
 
-    out.push_back({MakeEntry(idText, name), std::move(name)});
+    out.push_back({MakeEntry(idText, name), std::string(name)});
   }
 }
 

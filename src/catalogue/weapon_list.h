@@ -24,15 +24,23 @@ struct ListEntry {
 class WeaponList {
  public:
   // Adds entries at their sorted places: equal texts keep the order of adding.
+  // The order is settled when the list is next read, so that adding many
+  // batches in a row sorts once.
   void Add(std::vector<ListEntry> batch);
-  void Clear() { entries_.clear(); }
+  void Clear();
 
   std::size_t size() const { return entries_.size(); }
-  const ListEntry& at(std::size_t i) const { return entries_.at(i); }
-  const std::vector<ListEntry>& entries() const { return entries_; }
+  const ListEntry& at(std::size_t i) const { return entries().at(i); }
+  const std::vector<ListEntry>& entries() const {
+    Sort();
+    return entries_;
+  }
 
  private:
-  std::vector<ListEntry> entries_;
+  void Sort() const;
+
+  mutable std::vector<ListEntry> entries_;
+  mutable std::size_t sorted_ = 0;  // the entries before this one are in order
 };
 
 }  // namespace qm

@@ -79,27 +79,27 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   struct stat st {};
   // The size is only a hint: the file may grow or shrink while it is read.
   std::size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096;
+  // Room for one byte more than the size, so that a file that did not
+  // change is read in one go and the next read finds its end; the string
+  // grows only when it is full, so its bytes are neither cleared nor copied
+  // twice.
+  out.resize(want);
+  std::size_t used = 0;
   bool ok = true;
   for (;;) {
-    const std::size_t have = out.size();
-    if (out.capacity() < have + want) out.reserve(have + want);
-    out.resize(out.capacity());
-    const ssize_t n = ::read(fd, out.data() + have, out.size() - have);
-    if (n < 0 && errno == EINTR) {
-      out.resize(have);
-      continue;
-    }
-    out.resize(have + (n > 0 ? static_cast<std::size_t>(n) : 0));
+    if (used == out.size()) out.resize(used + 64 * 1024);
+    const ssize_t n = ::read(fd, out.data() + used, out.size() - used);
+    if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       reason = lastError();
       ok = false;
       break;
     }
     if (n == 0) break;
-    want = 64 * 1024;
+    used += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  if (!ok) out.clear();
+  out.resize(ok ? used : 0);
   return ok;
 }
 

@@ -107,26 +107,29 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   LARGE_INTEGER size{};
   // The size is only a hint: the file may grow or shrink while it is read.
   std::size_t want = ::GetFileSizeEx(h, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) + 1 : 4096;
+  // Room for one byte more than the size, so that a file that did not
+  // change is read in one go and the next read finds its end; the string
+  // grows only when it is full, so its bytes are neither cleared nor copied
+  // twice.
+  out.resize(want);
+  std::size_t used = 0;
   bool ok = true;
   for (;;) {
-    const std::size_t have = out.size();
-    if (out.capacity() < have + want) out.reserve(have + want);
-    out.resize(out.capacity());
-    const std::size_t room = out.size() - have;
+    if (used == out.size()) out.resize(used + 64 * 1024);
+    const std::size_t room = out.size() - used;
     DWORD got = 0;
-    const BOOL read = ::ReadFile(h, out.data() + have, room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room), &got,
+    const BOOL read = ::ReadFile(h, out.data() + used, room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room), &got,
                                  nullptr);
-    out.resize(have + got);
     if (!read) {
       reason = lastError();
       ok = false;
       break;
     }
     if (got == 0) break;
-    want = 64 * 1024;
+    used += got;
   }
   ::CloseHandle(h);
-  if (!ok) out.clear();
+  out.resize(ok ? used : 0);
   return ok;
 }
 

@@ -3,7 +3,9 @@
 namespace qm {
 
 namespace {
-inline const char* FindLineEnd(const char* p, const char* end) {
+// One byte at a time, as this reader always did: its figure in the benchmark
+// stays comparable with earlier ones.
+const char* FindLineEndBytewise(const char* p, const char* end) {
   for (; p != end; ++p)
     if (static_cast<unsigned char>(*p) <= '\r' && (*p == '\n' || *p == '\r')) return p;
   return end;
@@ -40,7 +42,7 @@ bool LineReader::Next(std::string_view& line) {
       skipLF_ = false;
       if (*pos_ == '\n' && ++pos_ == end_) continue;
     }
-    const char* eol = FindLineEnd(pos_, end_);
+    const char* eol = FindLineEndBytewise(pos_, end_);
     if (eol == end_) {
       // The line goes on in the next buffer.
       if (!spanning) carry_.clear();

@@ -21,17 +21,26 @@ std::string BracketNameOf(std::string_view header) {
   return header.size() < 2 ? std::string() : std::string(header.substr(1, header.size() - 2));
 }
 
+// Whether the line is a header of the weapon: "[", the name, "]" at its start,
+// letter case ignored. `lowerName` is the name folded to lower case.
+bool IsHeaderOf(std::string_view line, std::string_view lowerName) {
+  return line.size() >= lowerName.size() + 2 && line[0] == '[' && MatchesFoldedAt(line, 1, lowerName) &&
+         line[lowerName.size() + 1] == ']';
+}
+
 }  // namespace
 
-bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWeapon& weapon, bool& damageCarry) {
-  LineReader lines(bytes);
-  std::string match(bracketText);
-  for (auto& c : match) c = FoldLower(c);
+bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry) {
+  std::string lowerName(bracketName);
+  for (auto& c : lowerName) c = FoldLower(c);
 
+  BufferLines lines(bytes);
   bool found = false;
   std::string_view line;
-  while (lines.Next(line)) {
-    if (!MatchesFoldedAt(line, 0, match)) continue;
+  // Only lines that begin with "[" can be headers: the others are passed over
+  // without being cut.
+  while (lines.SkipToLineStartingWith('[') && lines.Next(line)) {
+    if (!IsHeaderOf(line, lowerName)) continue;
 
     // A header of the weapon: start it afresh.
     weapon.Clear();
@@ -58,10 +67,9 @@ bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWea
 
 LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
                        CurrentWeapon& weapon, bool& damageCarry) {
-  const std::string bracketText = "[" + std::string(bracketName) + "]";
   LoadOutcome out;
   out.unreadable = ReadEach(searchList, [&](std::string_view bytes) {
-    if (SearchFile(bytes, bracketText, weapon, damageCarry)) out.found = true;
+    if (SearchFile(bytes, bracketName, weapon, damageCarry)) out.found = true;
   });
   return out;
 }

@@ -10,11 +10,11 @@
 
 namespace qm {
 
-// Searches one file for every block whose header line begins with
-// `bracketText` ("[" + name + "]", letter case ignored). Each block found
+// Searches a whole file for every block whose header line begins with "[",
+// the bracket name and "]", letter case ignored. Each block found
 // empties the weapon, sets vName1 from its header and feeds the block's lines
 // to RecogniseLine, so the last block wins. Returns true when a block was found.
-bool SearchFile(std::string_view bytes, std::string_view bracketText, CurrentWeapon& weapon, bool& damageCarry);
+bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry);
 
 struct LoadOutcome {
   bool found = false;

@@ -100,6 +100,14 @@ int CompareFolded(std::string_view a, std::string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+std::uint64_t FoldedWord(std::string_view text, std::size_t pos) {
+  const auto& lower = Tables().lower;
+  std::uint64_t word = 0;
+  for (std::size_t i = pos; i < pos + 8; ++i)
+    word = word << 8 | (i < text.size() ? lower[static_cast<unsigned char>(text[i])] : 0u);
+  return word;
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

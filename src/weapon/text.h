@@ -2,6 +2,7 @@
 // (Windows-1252); it is decoded only for display.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,11 @@ bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lo
 
 // Case-blind ordering used by the sorted weapon list.
 int CompareFolded(std::string_view a, std::string_view b);
+
+// The eight bytes of `text` from `pos` folded to lower case, padded with zero
+// bytes past its end, as a big-endian number: such numbers order as
+// CompareFolded orders the bytes they hold.
+std::uint64_t FoldedWord(std::string_view text, std::size_t pos);
 
 // Windows-1252 bytes to UTF-8 for display; the five undefined bytes map to the
 // C1 controls of the same value.
