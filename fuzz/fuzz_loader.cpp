@@ -2,6 +2,9 @@
 // of the input is the weapon's bracket name, the rest is the file.
 //
 // Invariants:
+// - the search finds and reads exactly what reading the file line by line
+//   does: every line that begins with the header is one, and each block's
+//   lines reach the recogniser;
 // - a search that finds nothing leaves the weapon and the damage flag as they
 //   were;
 // - a block found gives a bracket name that begins, letter case ignored, with
@@ -15,7 +18,9 @@
 #include "export/writer.h"
 #include "fuzz_support.h"
 #include "weapon/current_weapon.h"
+#include "weapon/line_reader.h"
 #include "weapon/loader.h"
+#include "weapon/recogniser.h"
 #include "weapon/text.h"
 
 using namespace qm;
@@ -32,6 +37,34 @@ CurrentWeapon Marked() {
   return w;
 }
 
+bool BraceAmong(std::string_view line, char brace, std::size_t count) {
+  return line.substr(0, count).find(brace) != std::string_view::npos;
+}
+
+// The search, one line at a time.
+bool SearchLineByLine(std::string_view file, std::string_view name, CurrentWeapon& weapon, bool& damageCarry) {
+  std::string match = "[" + std::string(name) + "]";
+  for (auto& c : match) c = FoldLower(c);
+  bool found = false;
+  LineReader lines(file);
+  std::string_view line;
+  while (lines.Next(line)) {
+    if (!MatchesFoldedAt(line, 0, match)) continue;
+    weapon.Clear();
+    weapon[Slot::vName1] = std::string(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
+    found = true;
+    bool opened = BraceAmong(line, '{', 2);
+    while (!opened && lines.Next(line)) opened = BraceAmong(line, '{', 2);
+    if (!opened) break;
+    for (long depth = 1; depth != 0 && lines.Next(line);) {
+      RecogniseLine(line, weapon, damageCarry);
+      if (BraceAmong(line, '{', 3)) ++depth;
+      if (BraceAmong(line, '}', 3)) --depth;
+    }
+  }
+  return found;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,6 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CurrentWeapon weapon = Marked();
     bool damageCarry = carryIn;
     const bool found = SearchFile(file, name, weapon, damageCarry);
+    CurrentWeapon reference = Marked();
+    bool referenceCarry = carryIn;
+    FUZZ_CHECK(SearchLineByLine(file, name, reference, referenceCarry) == found);
+    FUZZ_CHECK(SameWeapon(weapon, reference) && damageCarry == referenceCarry);
 
     if (!found) {
       FUZZ_CHECK(SameWeapon(weapon, Marked()) && damageCarry == carryIn);

@@ -2,13 +2,18 @@
 // list it feeds.
 //
 // Invariants:
-// - the entries' names are weapon headers of the file, in file order, the
-//   first header always listed, and every entry ends in " - " and its name;
-// - the list adds a batch exactly as adding its entries one by one at their
+// - the whole-buffer line cutter gives the same lines as the streaming
+//   reader, through a buffer of any size;
+// - the scan lists exactly what reading the file line by line does: a line
+//   beginning with "[" and not with "[DAMAGE]" is a weapon, its ID text the
+//   next id line whose text is not zero, every line read while looking for
+//   it consumed;
+// - the list adds batches exactly as adding their entries one by one at their
 //   sorted places would, equal texts keeping the order of adding.
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,7 @@
 #include "catalogue/weapon_list.h"
 #include "fuzz_support.h"
 #include "weapon/line_reader.h"
+#include "weapon/numbers.h"
 #include "weapon/text.h"
 
 using namespace qm;
@@ -29,9 +35,45 @@ bool SameEntries(const std::vector<ListEntry>& a, const std::vector<ListEntry>& 
   return true;
 }
 
-std::vector<ListEntry> ScanBuffer(std::string_view bytes) {
+// The scan, one line at a time.
+std::vector<ListEntry> ScanLineByLine(std::string_view bytes) {
   std::vector<ListEntry> out;
-  ScanFile(bytes, out);
+  LineReader lines(bytes);
+  std::string_view line;
+  while (lines.Next(line)) {
+    if (line.empty() || line[0] != '[' || line.substr(0, 8) == "[DAMAGE]") continue;
+    const std::string name(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
+    std::string idText = "0";
+    while (lines.Next(line)) {
+      std::size_t start = 0;
+      if (MatchesFoldedAt(line, 0, "id="))
+        start = 3;
+      else if (!line.empty() && line[0] == '\t' && MatchesFoldedAt(line, 1, "id="))
+        start = 4;
+      else
+        continue;
+      idText = start < line.size() ? std::string(line.substr(start, line.size() - start - 1)) : std::string();
+      if (!ReadsAsZero(idText)) break;
+    }
+    out.push_back({MakeEntry(idText, name), name});
+  }
+  return out;
+}
+
+std::vector<std::string> Cut(std::string_view bytes) {
+  std::vector<std::string> out;
+  BufferLines lines(bytes);
+  for (std::string_view line; lines.Next(line);) out.emplace_back(line);
+  return out;
+}
+
+std::vector<std::string> Streamed(std::string_view bytes, std::size_t bufferSize) {
+  std::vector<std::string> out;
+  std::FILE* f = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+  if (!f) return Cut(bytes);  // fmemopen refuses an empty buffer
+  LineReader lines(f, bufferSize);
+  for (std::string_view line; lines.Next(line);) out.emplace_back(line);
+  std::fclose(f);
   return out;
 }
 
@@ -40,32 +82,21 @@ std::vector<ListEntry> ScanBuffer(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view file = fuzz::AsText(data, size);
 
-  const std::vector<ListEntry> entries = ScanBuffer(file);
-  // The bracket names of the weapon headers, in file order.
-  std::vector<std::string> headers;
-  {
-    LineReader lines(file);
-    std::string_view line;
-    while (lines.Next(line))
-      if (!line.empty() && line[0] == '[' && line.substr(0, 8) != "[DAMAGE]")
-        headers.emplace_back(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
-  }
-  FUZZ_CHECK(headers.empty() == entries.empty());
-  std::size_t h = 0;
-  for (const ListEntry& e : entries) {
-    while (h < headers.size() && headers[h] != e.name) ++h;
-    FUZZ_CHECK(h < headers.size());
-    ++h;
-    const std::string tail = " - " + e.name;
-    FUZZ_CHECK(e.text.size() >= tail.size() && e.text.compare(e.text.size() - tail.size(), tail.size(), tail) == 0);
-  }
-  FUZZ_CHECK(entries.empty() || entries[0].name == headers[0]);
+  const std::vector<std::string> cut = Cut(file);
+  FUZZ_CHECK(cut == Streamed(file, 1 + size % 7));
+  FUZZ_CHECK(cut == Streamed(file, 4096));
+
+  std::vector<ListEntry> entries;
+  ScanFile(file, entries);
+  FUZZ_CHECK(SameEntries(entries, ScanLineByLine(file)));
 
   // The sorted list: two batches, against insertion one by one.
   WeaponList list;
   std::vector<ListEntry> reference;
   const std::size_t half = entries.size() / 2;
   list.Add(std::vector<ListEntry>(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(half)));
+  // Read in between or not, as the window and the command line do.
+  if (size % 2 == 1) FUZZ_CHECK(list.entries().size() == half);
   list.Add(std::vector<ListEntry>(entries.begin() + static_cast<std::ptrdiff_t>(half), entries.end()));
   for (const ListEntry& e : entries) {
     const auto at = std::upper_bound(reference.begin(), reference.end(), e, [](const ListEntry& x, const ListEntry& y) {

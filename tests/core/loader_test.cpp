@@ -41,6 +41,8 @@ const BlockCase kBlocks[] = {
      "[GUN]\n{\n   }\nrange=7;\n}\n", "GUN", true, "GUN", "7", {}},
     {"the last block wins", "[GUN]\n{\nrange=1;\n[DAMAGE]\n{\nd=1;\n}\n}\n[GUN]\n{\n}\n", "GUN", true, "GUN", "", {}},
     {"file ends inside the block", "[GUN]\n{\nrange=8;\n[DAMAGE]\n{\nd=1;", "GUN", true, "GUN", "8", {"d=1"}},
+    {"headers after lone CRs", "[A]\r{\rrange=1;\r}\r[GUN]\r{\rrange=2;\r}\rx[GUN]\r{\rrange=3;\r}\r", "GUN", true,
+     "GUN", "2", {}},
     {"file ends right after the header", "[GUN]", "GUN", true, "GUN", "", {}},
     {"blocks of other weapons are skipped, nested blocks read through",
      "[A]\n{\nrange=1;\n}\n[GUN]\n{\n[X]\n{\n}\nrange=9;\n}\nrange=10;\n", "GUN", true, "GUN", "9", {}},

@@ -44,6 +44,8 @@ const ScanCase kScans[] = {
     {"four-character IDs stand unpadded", "[A]\nid=1000;\n", {"1000 - A|A"}},
     {"a header of one character", "[\nid=5;\n", {"  5 - |"}},
     {"brace on the header line", "[gun]{\nid=3;\n", {"  3 - gun]|gun]"}},
+    {"every kind of line end before a header", "[A]\rid=1;\r[B]\r\nid=2;\n[C]\nid=3;\r\n[D]\rx[E]\rid=5;",
+     {"  1 - A|A", "  2 - B|B", "  3 - C|C", "  5 - D|D"}},
 };
 
 TEST(ScanTest, HeadersAndIdTexts) {
