@@ -2,20 +2,27 @@
 // against the fastest any reader of the weapon files can go, and how soon the
 // window shows its first frame.
 //
-//   qm-bench [--min-time S] [--window EXE] [--sample DIR] [--window-runs N] FOLDER...
+//   qm-bench [--min-time S] [--window EXE] [--sample DIR] [--window-runs N] [--cli EXE] FOLDER...
 //
 // Each FOLDER is one made by qm-bench-gen. For each, in one run and in turns
 // so that the machine's noise falls on all of them alike:
-//   floor         every file of the folder read and split into lines with
-//                 LineReader over the open file, nothing else: no reader of these
-//                 files can beat it
+//   floor         every file of the folder read into one buffer and its line
+//                 feeds counted with memchr, as `wc -l` does: no reader that
+//                 looks at every line can beat it
+//   line reader   the same files streamed through the LineReader, the
+//                 readers' way of cutting lines before they took whole files
 //   scan          the start-up scan of the standard files and the import of
 //                 every extra file into a fresh window state
 //   load last     showWeapon of the last block in search order
 //   load missing  showWeapon of a name no file holds
-// All four read the same bytes. The timed rounds run in a child process, and
-// each figure is then run once more in a process of its own to take its peak
-// resident memory; this process only starts them and prints the table.
+// All of them read the same bytes. The timed rounds run in a child process,
+// and each figure is then run once more in a process of its own to take its
+// peak resident memory; this process only starts them and prints the table.
+//
+// With --cli, the command-line program is timed as whole processes the way a
+// user meets it, in turns with `wc -l` over the same files: `list` and
+// `show LAST --actual --json`, both with --game FOLDER and every extra file
+// as --import, their output going to /dev/null.
 //
 // With --window, the window program is started on --sample and on each folder
 // (a copy of it is put beside the folder's weapons, where it looks for the
@@ -125,10 +132,34 @@ class SilentHost : public qm::Host {
 volatile std::size_t g_sink;  // keeps the floor's work from being optimised away
 
 void Floor(const Folder& f) {
+  // One buffer for every file, grown once to the largest, so that the timed
+  // passes only read and count.
+  static std::vector<char> buffer;
+  std::size_t lines = 0;
+  for (const auto& p : f.allFiles) {
+    const int fd = open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail("floor: cannot open " + p.string());
+    std::size_t used = 0;
+    for (;;) {
+      if (used == buffer.size()) buffer.resize(std::max<std::size_t>(2 * buffer.size(), 1 << 20));
+      const ssize_t n = read(fd, buffer.data() + used, buffer.size() - used);
+      if (n < 0) Fail("floor: cannot read " + p.string());
+      if (n == 0) break;
+      used += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    const char* end = buffer.data() + used;
+    for (const char* q = buffer.data(); (q = static_cast<const char*>(std::memchr(q, '\n', end - q))); ++q) ++lines;
+  }
+  if (lines < static_cast<std::size_t>(f.weapons)) Fail("floor: fewer lines than weapons");
+  g_sink = g_sink + lines;
+}
+
+void StreamLines(const Folder& f) {
   std::size_t lines = 0, chars = 0;
   for (const auto& p : f.allFiles) {
     std::FILE* file = std::fopen(p.c_str(), "rb");
-    if (!file) Fail("floor: cannot open " + p.string());
+    if (!file) Fail("line reader: cannot open " + p.string());
     qm::LineReader reader(file);
     std::string_view line;
     while (reader.Next(line)) {
@@ -137,7 +168,7 @@ void Floor(const Folder& f) {
     }
     std::fclose(file);
   }
-  if (lines < static_cast<std::size_t>(f.weapons)) Fail("floor: fewer lines than weapons");
+  if (lines < static_cast<std::size_t>(f.weapons)) Fail("line reader: fewer lines than weapons");
   g_sink = g_sink + lines + chars;
 }
 
@@ -181,11 +212,12 @@ void Lint(const Folder& f) {
   if (!qm::bench::LintFigure(f.dir, f.extras)) Fail("lint: a file was not read");
 }
 
-const char* const kFigures[] = {"floor", "scan", "load-last", "load-missing", "ids", "lint"};
+const char* const kFigures[] = {"floor", "line-reader", "scan", "load-last", "load-missing", "ids", "lint"};
 
 // One pass of a figure, in this process.
 void RunOnce(const std::string& figure, const Folder& f) {
   if (figure == "floor") return Floor(f);
+  if (figure == "line-reader") return StreamLines(f);
   if (figure == "scan") return Scan(f);
   if (figure == "ids") return Ids(f);
   if (figure == "lint") return Lint(f);
@@ -215,6 +247,7 @@ std::map<std::string, Timing> TimeFigures(const Folder& f, double minTime) {
   FillSlots(f, loadState);
   const std::map<std::string, std::function<void()>> run = {
       {"floor", [&] { Floor(f); }},
+      {"line-reader", [&] { StreamLines(f); }},
       {"scan", [&] { Scan(f); }},
       {"load-last", [&] { LoadLast(f, loadState, host); }},
       {"load-missing", [&] { LoadMissing(loadState, host); }},
@@ -313,6 +346,65 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
   return r;
 }
 
+// --- Whole processes --------------------------------------------------------------
+
+struct ProcessRun {
+  int status = -1;
+  double seconds = 0;
+  long maxRssKb = 0;
+};
+
+// Runs argv (found on PATH) with its output going to /dev/null: the time
+// from starting it to its end, and its peak resident memory.
+ProcessRun RunQuiet(const std::vector<std::string>& argv) {
+  std::vector<std::string> argvCopy = argv;
+  std::vector<char*> args;
+  for (auto& s : argvCopy) args.push_back(s.data());
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid;
+  const auto t0 = Clock::now();
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) Fail("cannot start " + argv[0]);
+  posix_spawn_file_actions_destroy(&actions);
+  rusage ru{};
+  int status = 0;
+  if (wait4(pid, &status, 0, &ru) < 0) Fail("wait failed");
+  ProcessRun r;
+  r.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.maxRssKb = ru.ru_maxrss;
+  return r;
+}
+
+struct ProcessFigure {
+  std::string title;
+  std::vector<std::string> argv;
+  Timing timing;
+  long maxRssKb = 0;
+};
+
+// Runs every process once per round, in turns, until minTime has passed and
+// at least three rounds are done (one when minTime is 0), after one round to
+// warm the page cache.
+void TimeProcesses(std::vector<ProcessFigure>& figures, double minTime) {
+  for (const auto& fig : figures)
+    if (RunQuiet(fig.argv).status != 0) Fail(fig.title + " failed");
+  const int minRounds = minTime > 0 ? 3 : 1;
+  const auto start = Clock::now();
+  for (int round = 0; round < 1000; ++round) {
+    for (auto& fig : figures) {
+      const ProcessRun r = RunQuiet(fig.argv);
+      if (r.status != 0) Fail(fig.title + " failed");
+      fig.timing.seconds.push_back(r.seconds);
+      fig.maxRssKb = std::max(fig.maxRssKb, r.maxRssKb);
+    }
+    if (round + 1 >= minRounds && std::chrono::duration<double>(Clock::now() - start).count() >= minTime) break;
+  }
+}
+
 // --- Output ---------------------------------------------------------------------
 
 double Mb(std::uintmax_t bytes) { return static_cast<double>(bytes) / 1e6; }
@@ -367,9 +459,9 @@ std::string SelfExe() {
 }
 
 void Usage() {
-  std::cerr << "usage: qm-bench [--min-time SECONDS] [--window EXE] [--sample DIR] [--window-runs N] FOLDER...\n"
+  std::cerr << "usage: qm-bench [--min-time SECONDS] [--window EXE] [--sample DIR] [--window-runs N] [--cli EXE] FOLDER...\n"
                "       qm-bench --time SECONDS FOLDER  (the timed rounds alone)\n"
-               "       qm-bench --once FIGURE FOLDER   (one pass of floor|scan|load-last|load-missing|idle)\n";
+               "       qm-bench --once FIGURE FOLDER   (one pass of floor|line-reader|scan|load-last|load-missing|idle)\n";
   std::exit(2);
 }
 
@@ -379,7 +471,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   double minTime = 3;
   int windowRuns = 5;
-  std::optional<fs::path> windowExe, sampleDir;
+  std::optional<fs::path> windowExe, sampleDir, cliExe;
   std::vector<fs::path> folders;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -408,6 +500,7 @@ int main(int argc, char** argv) {
     if (a == "--min-time") minTime = std::atof(value().c_str());
     else if (a == "--window") windowExe = fs::absolute(value());
     else if (a == "--sample") sampleDir = fs::absolute(value());
+    else if (a == "--cli") cliExe = fs::absolute(value());
     else if (a == "--window-runs") windowRuns = std::max(1, std::atoi(value().c_str()));
     else if (a.starts_with("-")) Usage();
     else folders.emplace_back(a);
@@ -415,7 +508,8 @@ int main(int argc, char** argv) {
   if (folders.empty()) Usage();
 
   std::cout << "MB = 10^6 bytes read per pass; times are the best and the median of the passes; x floor = MB/s\n"
-               "over the floor's MB/s in the same run; RSS = peak resident memory of a process that does one pass.\n\n";
+               "over the floor's MB/s in the same run (for the process rows: over wc -l's); RSS = peak resident\n"
+               "memory of a process that does one pass.\n\n";
   char head[256];
   std::snprintf(head, sizeof head, "%-10s %-24s %8s %10s %10s %8s %8s %9s", "folder", "figure", "MB", "best ms",
                 "median ms", "MB/s", "x floor", "RSS MB");
@@ -455,7 +549,8 @@ int main(int argc, char** argv) {
     }
     const double mb = Mb(f.bytes);
     const double floorMbps = mb / timing.at("floor").best();
-    const std::map<std::string, std::string> titles = {{"floor", "floor: read + split"},
+    const std::map<std::string, std::string> titles = {{"floor", "floor: read + memchr"},
+                                                       {"line-reader", "LineReader, streamed"},
                                                        {"scan", "scan (list + imports)"},
                                                        {"load-last", "load last weapon"},
                                                        {"load-missing", "load missing weapon"},
@@ -480,6 +575,24 @@ int main(int argc, char** argv) {
         std::cout << more;
       }
       std::cout << "\n";
+    }
+    if (cliExe) {
+      std::vector<std::string> wc = {"wc", "-l"}, game = {cliExe->string(), "--game", fs::absolute(dir).string()};
+      for (const auto& p : f.allFiles) wc.push_back(fs::absolute(p).string());
+      for (const auto& p : f.extras) game.insert(game.end(), {"--import", fs::absolute(p).string()});
+      std::vector<std::string> list = game, show = game;
+      list.push_back("list");
+      show.insert(show.end(), {"show", f.last, "--actual", "--json"});
+      std::vector<ProcessFigure> procs = {{"process: wc -l", wc, {}, 0},
+                                          {"process: cli list", list, {}, 0},
+                                          {"process: cli show --json", show, {}, 0}};
+      TimeProcesses(procs, minTime);
+      const double wcMbps = mb / procs[0].timing.best();
+      for (const auto& p : procs) {
+        const double mbps = mb / p.timing.best();
+        PrintRow(label, p.title, mb, p.timing.best() * 1e3, p.timing.median() * 1e3, mbps, mbps / wcMbps,
+                 p.maxRssKb / 1024.0);
+      }
     }
     std::cout << "           (" << f.weapons << " weapons, " << f.standardWeapons << " of them in the standard files; "
               << f.allFiles.size() << " files)\n";

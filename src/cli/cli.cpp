@@ -14,6 +14,7 @@
 
 #include "catalogue/game_files.h"
 #include "cli/command.h"
+#include "weapon/loader.h"
 #include "weapon/text.h"
 
 #ifndef QM_VERSION
@@ -77,6 +78,33 @@ MainWindowState& Session::window() {
     window_->addImport(path);
   }
   return *window_;
+}
+
+bool Session::loadWithoutList(std::string_view name) {
+  window_ = std::make_unique<MainWindowState>(game_, host_);
+  CurrentWeapon weapon = window_->weapon();
+  bool damageCarry = false;
+  // The standard files first, then each import in its turn, so that the
+  // warnings come in the order the start-up scan and the imports give them.
+  const auto search = [&](const std::vector<WeaponFilePtr>& files) {
+    const LoadOutcome outcome = LoadWeapon(name, files, weapon, damageCarry);
+    if (!outcome.unreadable.empty()) host_.ReportUnreadable(outcome.unreadable);
+    return outcome.found;
+  };
+  bool found = search(window_->searchList());
+  for (const std::string& path : imports_) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+      err << "warning: no file at " << path << ", not imported\n";
+    else if (search({looseFile(path)}))
+      found = true;
+  }
+  if (!found) {
+    host_.MsgBox(kMsgNotFound, Buttons::Ok);
+    return false;
+  }
+  window_->showFound(std::move(weapon), damageCarry);
+  return true;
 }
 
 std::optional<long> parseWhole(const std::string& text) {

@@ -64,6 +64,12 @@ class Session {
   // call. A missing import is skipped with a warning.
   MainWindowState& window();
 
+  // Loads the weapon with the bracket name `name` (weapon bytes) into a
+  // window that has no list: a command that needs one weapon does not pay for
+  // the scan. The search and every message are those of window() followed by
+  // a load by name. After it, window() is that window.
+  bool loadWithoutList(std::string_view name);
+
  private:
   std::filesystem::path game_;
   std::vector<std::string> imports_;

@@ -41,8 +41,8 @@ void printWeaponText(const MainWindowState& window, std::ostream& out) {
 // Loads NAME (UTF-8 on the command line) or the list entry at `index`;
 // false with "Weapon not found!" shown when no block matches.
 bool loadWeapon(Session& session, const std::string& name, std::optional<long> index) {
+  if (!index) return session.loadWithoutList(Utf8ToCp1252(name));
   MainWindowState& window = session.window();
-  if (!index) return window.showWeapon(Utf8ToCp1252(name));
   if (*index < 0 || static_cast<std::size_t>(*index) >= window.weaponList().size())
     throw UsageError("no list entry at index " + std::to_string(*index));
   return window.showWeapon(window.entryName(static_cast<int>(*index)));
@@ -53,8 +53,18 @@ bool loadWeapon(Session& session, const std::string& name, std::optional<long> i
 Command::Run declareList(CLI::App&) {
   return [](Session& session) {
     MainWindowState& window = session.window();
-    for (const auto& e : window.weaponList().entries()) session.out << Cp1252ToUtf8(e.text) << '\n';
-    session.out << window.countLine() << '\n';
+    // The whole list in one buffer, written at once.
+    std::string text;
+    for (const auto& e : window.weaponList().entries()) {
+      if (std::all_of(e.text.begin(), e.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        text += e.text;
+      else
+        text += Cp1252ToUtf8(e.text);
+      text += '\n';
+    }
+    text += window.countLine();
+    text += '\n';
+    session.out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return 0;
   };
 }
@@ -77,7 +87,7 @@ Command::Run declareShow(CLI::App& sub) {
     if (a->index && !n) throw UsageError("--index needs a whole number");
     if (!loadWeapon(session, a->name, n)) return 1;
     MainWindowState& window = session.window();
-    if (a->actual) window.setViewingMode(false);
+    window.setViewingMode(!a->actual);
     a->json ? printWeaponJson(window, session.out) : printWeaponText(window, session.out);
     return 0;
   };

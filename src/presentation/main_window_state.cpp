@@ -72,6 +72,13 @@ bool MainWindowState::showWeapon(std::string_view name) {
   return outcome.found;
 }
 
+void MainWindowState::showFound(CurrentWeapon weapon, bool damageCarry) {
+  weapon_ = std::move(weapon);
+  damageCarry_ = damageCarry;
+  showValues();
+  host_.Changed(kDamageChanged);
+}
+
 void MainWindowState::setViewingMode(bool viewing) {
   viewingMode_ = viewing;
   showValues();

@@ -40,6 +40,9 @@ class MainWindowState {
   // Shows the weapon with the given bracket name; false (after telling the
   // user) when no file holds it.
   bool showWeapon(std::string_view name);
+  // Shows a weapon found by a search of the caller's own (a command that
+  // needs one weapon and no list); `damageCarry` is what that search left.
+  void showFound(CurrentWeapon weapon, bool damageCarry);
   // Switches between Viewing Mode (true) and Actual Mode.
   void setViewingMode(bool viewing);
   // Puts the key and description of field `field` (1 to 66) into the
