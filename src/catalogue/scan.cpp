@@ -30,6 +30,18 @@ bool ReadIdLine(std::string_view line, std::string_view& idText) {
   return true;
 }
 
+// Whether an ID text reads as the number zero. Most ID texts are plain
+// digits, which are zero exactly when every digit is; the others go through
+// the whole number rule.
+bool IsZeroId(std::string_view idText) {
+  bool digits = !idText.empty(), zeros = true;
+  for (char c : idText) {
+    digits = digits && c >= '0' && c <= '9';
+    zeros = zeros && c == '0';
+  }
+  return digits ? zeros : ReadsAsZero(idText);
+}
+
 }  // namespace
 
 void ScanFile(std::string_view bytes, std::vector<ListEntry>& out) {
@@ -44,7 +56,7 @@ void ScanFile(std::string_view bytes, std::vector<ListEntry>& out) {
     // Until an id line says otherwise, the ID text is the number 0.
     std::string_view idText = "0";
     while (lines.Next(line))
-      if (ReadIdLine(line, idText) && !ReadsAsZero(idText)) break;
+      if (ReadIdLine(line, idText) && !IsZeroId(idText)) break;
 
     out.push_back({MakeEntry(idText, name), std::string(name)});
   }

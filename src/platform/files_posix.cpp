@@ -73,16 +73,19 @@ std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reaso
 }
 
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason) {
-  out.clear();
   const int fd = openRegular(path, reason);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    out.clear();
+    return false;
+  }
   struct stat st {};
   // The size is only a hint: the file may grow or shrink while it is read.
   std::size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096;
   // Room for one byte more than the size, so that a file that did not
-  // change is read in one go and the next read finds its end; the string
-  // grows only when it is full, so its bytes are neither cleared nor copied
-  // twice.
+  // change is read in one go and the next read finds its end. What `out`
+  // held is read over, not cleared first: a string reused from file to file
+  // is only zeroed where it grows, and it grows only when full, so no byte is
+  // copied twice.
   out.resize(want);
   std::size_t used = 0;
   bool ok = true;

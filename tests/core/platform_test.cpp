@@ -26,6 +26,7 @@ TEST(PlatformTest, ReadsWholeRegularFilesOnly) {
       {"bytes as they are", dir.Write("a.tdf", std::string("a\r\n\0b\x1a\xff", 8)), true, std::string("a\r\n\0b\x1a\xff", 8)},
       {"empty", dir.Write("empty.tdf", ""), true, ""},
       {"larger than one read", dir.Write("big.tdf", big), true, big},
+      {"shorter than the file before", dir.Write("short.tdf", "x;"), true, "x;"},
       {"missing", dir.path() / "none.tdf", false, ""},
       {"folder", dir.path(), false, ""},
   };
