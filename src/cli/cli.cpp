@@ -85,19 +85,27 @@ bool Session::loadWithoutList(std::string_view name) {
   CurrentWeapon weapon = window_->weapon();
   bool damageCarry = false;
   // The standard files first, then each import in its turn, so that the
-  // warnings come in the order the start-up scan and the imports give them.
+  // warnings come in the order the start-up scan and the imports give them;
+  // one buffer serves every file.
+  std::string bytes, reason;
+  bool found = false;
   const auto search = [&](const std::vector<WeaponFilePtr>& files) {
-    const LoadOutcome outcome = LoadWeapon(name, files, weapon, damageCarry);
-    if (!outcome.unreadable.empty()) host_.ReportUnreadable(outcome.unreadable);
-    return outcome.found;
+    std::vector<UnreadableFile> unreadable;
+    for (const WeaponFilePtr& file : files) {
+      if (!file->read(bytes, reason))
+        unreadable.push_back({file->name(), reason});
+      else if (SearchFile(bytes, name, weapon, damageCarry))
+        found = true;
+    }
+    if (!unreadable.empty()) host_.ReportUnreadable(unreadable);
   };
-  bool found = search(window_->searchList());
+  search(window_->searchList());
   for (const std::string& path : imports_) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
       err << "warning: no file at " << path << ", not imported\n";
-    else if (search({looseFile(path)}))
-      found = true;
+    else
+      search({looseFile(path)});
   }
   if (!found) {
     host_.MsgBox(kMsgNotFound, Buttons::Ok);

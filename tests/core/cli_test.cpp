@@ -61,6 +61,36 @@ TEST_F(CliTest, ListAndShow) {
   EXPECT_EQ(r.err, "Weapon not found!\n");
 }
 
+// show NAME searches the files without building the list; what it prints,
+// warnings and their order included, is what the window with its list gives.
+TEST_F(CliTest, ShowByNameAsAfterTheList) {
+  const auto rockets = dir.path() / "weapons" / "rockets.tdf";
+  std::filesystem::remove(rockets);
+  std::filesystem::create_directory(rockets);
+  const auto folder = dir.path() / "folder.tdf";
+  std::filesystem::create_directory(folder);
+  const auto later = dir.Write("later.tdf", "[gun]\n{\nid=13;\nrange=9;\n}\n");
+  const auto run = [&](std::vector<std::string> command) {
+    std::vector<std::string> args = {"--game", game(), "--import", "none.tdf", "--import", folder.string(),
+                                     "--import", later.string()};
+    args.insert(args.end(), command.begin(), command.end());
+    return Cli(args);
+  };
+  const CliRun list = run({"list"});
+  ASSERT_EQ(list.out.substr(0, 20), " 12 - GUN\n 13 - gun\n");
+  const std::size_t standard = list.err.find(rockets.string()), none = list.err.find("none.tdf"),
+                    unreadable = list.err.find(folder.string());
+  EXPECT_TRUE(standard < none && none < unreadable && unreadable != std::string::npos) << list.err;
+
+  const CliRun byName = run({"show", "GUN", "--json"}), byIndex = run({"show", "--index", "1", "--json"});
+  EXPECT_EQ(byName.status, 0);
+  EXPECT_EQ(byName.out, byIndex.out);
+  EXPECT_NE(byName.out.find("\"value\": \"9\""), std::string::npos);  // the import's block, found last
+  EXPECT_EQ(byName.err, list.err);
+  EXPECT_EQ(byIndex.err, list.err);
+  EXPECT_EQ(run({"show", "NOPE"}).err, list.err + "Weapon not found!\n");
+}
+
 // Every outcome but a weapon's: help, version, describe, and the usage
 // errors, which exit 2 with the message and the usage text.
 TEST_F(CliTest, ExitStatusAndMessages) {
