@@ -1,7 +1,9 @@
 #include "weapon/text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace qm {
 
@@ -101,10 +103,11 @@ int CompareFolded(std::string_view a, std::string_view b) {
 }
 
 std::uint64_t FoldedWord(std::string_view text, std::size_t pos) {
+  unsigned char bytes[8] = {};  // zero folds to zero: the padding stays
+  if (pos < text.size()) std::memcpy(bytes, text.data() + pos, std::min<std::size_t>(8, text.size() - pos));
   const auto& lower = Tables().lower;
   std::uint64_t word = 0;
-  for (std::size_t i = pos; i < pos + 8; ++i)
-    word = word << 8 | (i < text.size() ? lower[static_cast<unsigned char>(text[i])] : 0u);
+  for (unsigned char b : bytes) word = word << 8 | lower[b];
   return word;
 }
 
