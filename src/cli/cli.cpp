@@ -89,8 +89,7 @@ bool Session::loadWithoutList(std::string_view name) {
   // one buffer serves every file.
   std::string bytes, reason;
   bool found = false;
-  const auto search = [&](const std::vector<WeaponFilePtr>& files) {
-    std::vector<UnreadableFile> unreadable;
+  const auto search = [&](const std::vector<WeaponFilePtr>& files, std::vector<UnreadableFile> unreadable) {
     for (const WeaponFilePtr& file : files) {
       if (!file->read(bytes, reason))
         unreadable.push_back({file->name(), reason});
@@ -99,13 +98,13 @@ bool Session::loadWithoutList(std::string_view name) {
     }
     if (!unreadable.empty()) host_.ReportUnreadable(unreadable);
   };
-  search(window_->searchList());
+  // Damaged archives are named with the standard files, as the scan does.
+  search(window_->searchList(), window_->gameFiles().damagedArchives());
   for (const std::string& path : imports_) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-      err << "warning: no file at " << path << ", not imported\n";
+    if (const WeaponFilePtr file = namedWeaponFile(path))
+      search({file}, {});
     else
-      search({looseFile(path)});
+      err << "warning: no file at " << path << ", not imported\n";
   }
   if (!found) {
     host_.MsgBox(kMsgNotFound, Buttons::Ok);

@@ -70,6 +70,7 @@ TEST_F(CliTest, ShowByNameAsAfterTheList) {
   const auto folder = dir.path() / "folder.tdf";
   std::filesystem::create_directory(folder);
   const auto later = dir.Write("later.tdf", "[gun]\n{\nid=13;\nrange=9;\n}\n");
+  dir.Write("broken.hpi", "not an archive");
   const auto run = [&](std::vector<std::string> command) {
     std::vector<std::string> args = {"--game", game(), "--import", "none.tdf", "--import", folder.string(),
                                      "--import", later.string()};
@@ -78,9 +79,10 @@ TEST_F(CliTest, ShowByNameAsAfterTheList) {
   };
   const CliRun list = run({"list"});
   ASSERT_EQ(list.out.substr(0, 20), " 12 - GUN\n 13 - gun\n");
-  const std::size_t standard = list.err.find(rockets.string()), none = list.err.find("none.tdf"),
-                    unreadable = list.err.find(folder.string());
-  EXPECT_TRUE(standard < none && none < unreadable && unreadable != std::string::npos) << list.err;
+  const std::size_t archive = list.err.find("broken.hpi"), standard = list.err.find(rockets.string()),
+                    none = list.err.find("none.tdf"), unreadable = list.err.find(folder.string());
+  EXPECT_TRUE(archive < standard && standard < none && none < unreadable && unreadable != std::string::npos)
+      << list.err;
 
   const CliRun byName = run({"show", "GUN", "--json"}), byIndex = run({"show", "--index", "1", "--json"});
   EXPECT_EQ(byName.status, 0);
