@@ -21,14 +21,6 @@ std::string RandomBytes() {
   return out;
 }
 
-// One weapon with the given line ends, used in turn.
-std::string WithEnds(const Strings& ends) {
-  const char* lines[] = {"[GUN]", "\t{", "\tid=6;", "\trange=7;", "\t[DAMAGE]", "\t\t{", "\t\tdefault=5;", "}", "}"};
-  std::string out;
-  for (std::size_t i = 0; i < std::size(lines); ++i) out += lines[i] + ends[i % ends.size()];
-  return out;
-}
-
 struct ContentCase {
   const char* what;
   std::string bytes;
@@ -51,9 +43,7 @@ const ContentCase kCases[] = {
      {" 77 - BIN"}, "BIN", {{Slot::vID, "77"}, {Slot::vRng, "1\0 0"s}}, {"d=\xff\0"s}},
     {"eight_megabyte_line", "[GUN]\r\n{\r\n\tid=6;\r\n\tmodel=" + kBig + ";\r\n}\r\n", {"  6 - GUN"}, "GUN",
      {kId6, {Slot::vMod, kBig}}, {}},
-    {"cr_only", WithEnds({"\r"}), {"  6 - GUN"}, "GUN", {kId6, kRange7}, {"default=5"}},
-    {"lf_only", WithEnds({"\n"}), {"  6 - GUN"}, "GUN", {kId6, kRange7}, {"default=5"}},
-    {"mixed_ends", WithEnds({"\r\n", "\n", "\r", "\n\r"}), {"  6 - GUN"}, "GUN", {kId6, kRange7}, {"default=5"}},
+    {"mixed_ends", "[GUN]\r\n\t{\n\tid=6;\r\trange=7;\n\r\t[DAMAGE]\r\n\t\t{\n\t\tdefault=5;\r}\n\r}\r\n", {"  6 - GUN"}, "GUN", {kId6, kRange7}, {"default=5"}},
     {"ends_inside_block", "[GUN]\r\n\t{\r\n\tid=6;\r\n\trange=7;", {"  6 - GUN"}, "GUN", {kId6, kRange7}, {}},
     {"ends_inside_damage_block", "[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;", {"  6 - GUN"}, "GUN", {kId6},
      {"default=50", "ARMCOM=5"}},
@@ -107,8 +97,7 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
   constexpr std::size_t kCount = 200000;
   std::string bytes;
   for (std::size_t i = 0; i < kCount; ++i) {
-    const std::string k = std::to_string(i);
-    // IDs 1 to 255: an ID of 0 would not end the search for the id line.
+    const std::string k = std::to_string(i);  // IDs 1 to 255: an ID of 0 would not end the search for the id line
     bytes += "[W" + k + "]\r\n\t{\r\n\tid=" + std::to_string(i % 255 + 1) + ";\r\n\trange=" + k +
              ";\r\n\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=" + k + ";\r\n\t\t}\r\n\t}\r\n";
   }
@@ -117,7 +106,6 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
   game.form.rebuildList();
   EXPECT_EQ(game.form.countLine(), CountLine(kCount + 7));
   const auto& entries = game.form.weaponList().entries();
-  ASSERT_EQ(entries.size(), kCount + 7);
   const auto last = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.name == "W199999"; });
   ASSERT_NE(last, entries.end());
   EXPECT_EQ(last->text, " 80 - W199999");

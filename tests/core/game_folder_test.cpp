@@ -8,27 +8,20 @@ namespace qm {
 namespace {
 
 TEST(GameFolderChoice, WhatCountsAsAGame) {
-  const struct {
-    const char* what;
-    const char* entry;  // a trailing slash makes a folder
-    bool game;
-  } cases[] = {
-      {"weapons folder", "weapons/", true},       {"in capitals", "WEAPONS/", true},
-      {"mixed case", "Weapons/", true},           {"a file named weapons", "weapons", false},
-      {"an archive", "rev31.gp3", true},          {"an archive in capitals", "TOTALA1.HPI", true},
-      {"each archive type", "x.ufo", true},       {"", "x.ccx", true},
-      {"", "x.gpf", true},                        {"a folder named like an archive", "data.hpi/", false},
-      {"another file", "readme.txt", false},      {"a near miss", "weapons2/", false},
-      {"an archive type inside the name", "a.hpi.txt", false},
+  // A trailing slash makes a folder.
+  const std::pair<const char*, bool> cases[] = {
+      {"weapons/", true},    {"WEAPONS/", true},   {"Weapons/", true},    {"weapons", false},      {"rev31.gp3", true},
+      {"TOTALA1.HPI", true}, {"x.ufo", true},      {"x.ccx", true},       {"x.gpf", true},         {"data.hpi/", false},
+      {"readme.txt", false}, {"weapons2/", false}, {"a.hpi.txt", false},
   };
-  for (const auto& c : cases) {
+  for (const auto& [entry, game] : cases) {
     test::TempDir dir;
-    const std::string entry = c.entry;
-    if (entry.back() == '/')
-      std::filesystem::create_directory(dir.path() / entry.substr(0, entry.size() - 1));
+    const std::string name = entry;
+    if (name.back() == '/')
+      std::filesystem::create_directory(dir.path() / name.substr(0, name.size() - 1));
     else
-      dir.Write(entry, "");
-    EXPECT_EQ(holdsGame(dir.path()), c.game) << c.what << " " << c.entry;
+      dir.Write(name, "");
+    EXPECT_EQ(holdsGame(dir.path()), game) << entry;
   }
   test::TempDir empty;
   EXPECT_FALSE(holdsGame(empty.path()));

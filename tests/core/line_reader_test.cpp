@@ -19,25 +19,11 @@ std::vector<std::string> Lines(LineReader& r) {
   return out;
 }
 
-// The lines of a file streamed through a buffer of `bufferSize` bytes.
-std::vector<std::string> StreamedLines(const std::filesystem::path& path, std::size_t bufferSize) {
-  std::FILE* f = std::fopen(path.string().c_str(), "rb");
-  EXPECT_NE(f, nullptr);
-  if (!f) return {};
-  LineReader r(f, bufferSize);
-  auto lines = Lines(r);
-  EXPECT_FALSE(r.Failed());
-  std::fclose(f);
-  return lines;
-}
-
-struct EndsCase {
+const struct {
   const char* what;
   std::string bytes;
   std::vector<std::string> lines;
-};
-
-const EndsCase kEnds[] = {
+} kEnds[] = {
     {"CR LF", "a\r\nb\r\n", {"a", "b"}},
     {"CR only", "a\rb\r", {"a", "b"}},
     {"LF only", "a\nb\n", {"a", "b"}},
@@ -56,12 +42,18 @@ const EndsCase kEnds[] = {
 // included, falls on every buffer boundary.
 TEST(LineReaderTest, LineEndsInMemoryAndAcrossBufferBoundaries) {
   test::TempDir dir;
-  for (const EndsCase& c : kEnds) {
+  for (const auto& c : kEnds) {
     LineReader mem(c.bytes);
     EXPECT_EQ(Lines(mem), c.lines) << c.what;
     const auto path = dir.Write("f.tdf", c.bytes);
-    for (std::size_t size = 1; size <= c.bytes.size() + 1; ++size)
-      EXPECT_EQ(StreamedLines(path, size), c.lines) << c.what << ", buffer of " << size;
+    for (std::size_t size = 1; size <= c.bytes.size() + 1; ++size) {
+      std::FILE* f = std::fopen(path.string().c_str(), "rb");
+      ASSERT_NE(f, nullptr);
+      LineReader streamed(f, size);
+      EXPECT_EQ(Lines(streamed), c.lines) << c.what << ", buffer of " << size;
+      EXPECT_FALSE(streamed.Failed());
+      std::fclose(f);
+    }
   }
 }
 

@@ -1,6 +1,5 @@
 #include "test_support.h"
 
-
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -8,8 +7,7 @@
 namespace qm::test {
 
 TempDir::TempDir() {
-  // Making the folder is what claims the name: a name already taken is
-  // passed over.
+  // Making the folder claims the name; a name already taken is passed over.
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {

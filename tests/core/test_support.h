@@ -1,12 +1,9 @@
 // Helpers shared by the core tests: temporary game folders and a scripted host.
 #pragma once
 
-#include <deque>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "../support/scripted_host.h"
 

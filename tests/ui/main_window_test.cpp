@@ -48,7 +48,7 @@ class MainWindowTest : public QObject {
 
  private slots:
   // Two standard files missing: one message names both, and the window opens
-  // on the rest in Viewing Mode with the empty weapon.
+  // on the rest in Viewing Mode.
   void startUp() {
     Window f(Weapon("GUN", "7") + Weapon("BIG", "123") + Weapon("Alpha", "45"), {"missiles.tdf", "rockets.tdf"});
     QWidget* w = &f.w;
@@ -63,9 +63,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(Items(w, "Combo1"), QStringList({"  7 - GUN", " 45 - Alpha", "123 - BIG"}));
     QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QString("Weapons"));
     QVERIFY(Control<QRadioButton>(w, "Option1")->isChecked());
-    QCOMPARE(Text(w, "Label58"), QString("Energy Needed:"));  // the layout text is misspelt
-    QCOMPARE(Text(w, "Label71"), QString("None"));
-    QCOMPARE(Text(w, "Label125"), QString("100%"));
     QCOMPARE(Items(w, "List1"), QStringList({"None"}));
 
     QCOMPARE(Text(w, "Label145"), QString());
@@ -110,21 +107,15 @@ class MainWindowTest : public QObject {
     }
   }
 
-  // A pick loads its entry; text typed into the edit field, even an entry's
-  // with Enter, loads nothing; an entry gone from its file keeps the weapon.
+  // An arrow key on the closed list picks and loads; an entry gone from its
+  // file keeps the weapon on display. (Typed text loads nothing: usage test.)
   void choosingFromTheList() {
     Window f(Weapon("GUN", "7", {"reloadtime=2;"}) + Weapon("GONE", "8"));
     QWidget* w = &f.w;
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     QLineEdit* edit = Control<QComboBox>(w, "Combo1")->lineEdit();
-    edit->selectAll();
-    QTest::keyClicks(edit, "  7 - GUN");
-    QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(Text(w, "Label72"), QString("None"));
-    QCOMPARE(Items(w, "Combo1").size(), 2);
-
-    QTest::keyClick(edit, Qt::Key_Down);  // an arrow key on the closed list picks
+    QTest::keyClick(edit, Qt::Key_Down);
     QCOMPARE(Text(w, "Label72"), QString("GUN"));
     QVERIFY(f.host.messages.empty());
     f.game.write("weapons/cannons.tdf", Weapon("GUN", "7", {"reloadtime=2;"}));

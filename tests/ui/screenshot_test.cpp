@@ -1,7 +1,6 @@
-// The window on a weapon of the sample game: every text fits its control,
-// and with QM_SCREENSHOT_DIR set, pictures of both display modes are written
-// there (docs/window-viewing.png, docs/window-actual.png and
-// docs/window-export.png come from here).
+// The window on a weapon of the sample game: every text fits its control. With
+// QM_SCREENSHOT_DIR set, the pictures in docs/ (window-viewing.png,
+// window-actual.png, window-export.png) are written there.
 #include <QComboBox>
 
 #include "support.h"
@@ -9,26 +8,12 @@
 #include "ui/layout.h"
 
 using namespace qm::test;
-using qm::ui::MainWindow;
 
 namespace {
 
 void Save(QWidget* window, const QString& name) {
   const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
-  const QPixmap picture = window->grab();
-  QVERIFY(!picture.isNull());
-  if (dir.isEmpty()) return;
-  QDir().mkpath(dir);
-  QVERIFY(picture.save(QDir(dir).filePath(name)));
-}
-
-// The width a caption has before the value label that covers its box's end.
-int CaptionRoom(QWidget* w, const qm::ui::FieldRowLayout& row) {
-  QLabel* box = Control<QLabel>(w, row.caption.data());
-  const QWidget* value = Control(w, row.value.data());
-  const bool twoLines = box->height() > value->height();
-  const int end = twoLines ? box->width() : value->x() - box->x();
-  return end - box->contentsRect().left() - 2;
+  if (!dir.isEmpty() && QDir().mkpath(dir)) QVERIFY(window->grab().save(QDir(dir).filePath(name)));
 }
 
 }  // namespace
@@ -39,43 +24,41 @@ class ScreenshotTest : public QObject {
  private slots:
   void bothModesOnASampleWeapon() {
     ScriptedHost host;
-    MainWindow w(QM_SOURCE_DIR "/sample-game", &host);
-    QVERIFY(host.messages.empty());
+    qm::ui::MainWindow w(QM_SOURCE_DIR "/sample-game", &host);
     auto* combo = Control<QComboBox>(&w, "Combo1");
     const int index = combo->findText("VALK_LIGHTGUN", Qt::MatchEndsWith);
-    QVERIFY(index >= 0);
-    combo->setCurrentIndex(index);
+    QVERIFY(host.messages.empty() && index >= 0);
     emit combo->activated(index);
     Click(&w, "Command10");
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-
     Save(&w, "window-viewing.png");
-    // Viewing captions fit beside their values; the values fit their labels.
+
+    // A viewing caption has the room before the value label that covers the
+    // end of its box (all of it when it takes two lines); values fit their labels.
     QStringList tooWide;
-    auto check = [&](QLabel* label, int room) {
+    auto check = [&](const char* name, int room = -1) {
+      auto* label = Control<QLabel>(&w, name);
       const int width = label->fontMetrics().horizontalAdvance(label->text());
-      if (width > room) tooWide << QString("%1 \"%2\" %3 > %4").arg(label->objectName(), label->text()).arg(width).arg(room);
+      if (room < 0) room = label->width();
+      if (width > room) tooWide << QString("%1 \"%2\" %3 > %4").arg(name, label->text()).arg(width).arg(room);
     };
     for (const auto& row : qm::ui::kFieldRows) {
       if (!row.hasCaption()) continue;
-      check(Control<QLabel>(&w, row.caption.data()), CaptionRoom(&w, row));
-      auto* value = Control<QLabel>(&w, row.value.data());
-      check(value, value->width());
+      QLabel* box = Control<QLabel>(&w, row.caption.data());
+      const QWidget* value = Control(&w, row.value.data());
+      const int end = box->height() > value->height() ? box->width() : value->x() - box->x();
+      check(row.caption.data(), end - box->contentsRect().left() - 2);
+      check(row.value.data());
     }
-    for (const char* name : {"Label1", "Label138", "Label137", "Label140", "Label67", "Label62", "Label61"}) {
-      auto* label = Control<QLabel>(&w, name);
-      check(label, label->width());
-    }
+    for (const char* name : {"Label1", "Label138", "Label137", "Label140", "Label67", "Label62", "Label61"}) check(name);
+    QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
 
     Click(&w, "Option2");
     Save(&w, "window-actual.png");
-
-
     Click(&w, "Command61");
     QVERIFY(QTest::qWaitForWindowExposed(w.exportDialog()));
     Save(w.exportDialog(), "window-export.png");
-    QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
   }
 };
 
