@@ -35,7 +35,14 @@ std::string folded(std::string_view s) {
   return out;
 }
 
-std::string bracketed(std::string_view name) { return quoted("[" + std::string(name) + "]"); }
+std::string bracketed(std::string_view name) {
+  std::string text;
+  text.reserve(name.size() + 2);
+  text += '[';
+  text += name;
+  text += ']';
+  return quoted(text);
+}
 
 std::string place(const WeaponRecord& w) { return w.file + ":" + std::to_string(w.line); }
 
