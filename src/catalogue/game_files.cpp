@@ -57,20 +57,6 @@ class MemberFile final : public WeaponFile {
   ArchiveMember member_;
 };
 
-// A file inside an archive that could not be opened.
-class FailedFile final : public WeaponFile {
- public:
-  FailedFile(std::string name, std::string reason) : name_(std::move(name)), reason_(std::move(reason)) {}
-  const std::string& name() const override { return name_; }
-  bool read(std::string&, std::string& reason) const override {
-    reason = reason_;
-    return false;
-  }
-
- private:
-  std::string name_, reason_;
-};
-
 }  // namespace
 
 std::vector<fs::path> StandardFilePaths(const fs::path& gameDir) {
@@ -95,7 +81,7 @@ WeaponFilePtr namedWeaponFile(const std::string& name) {
     if (cut == 0 || !fs::is_regular_file(archivePath, ec)) continue;
     std::string reason;
     const auto archive = Archive::Open(fs::path(archivePath), reason);
-    if (!archive) return std::make_shared<FailedFile>(name, reason);
+    if (!archive) return unreadableFile(name, reason);
     const ArchiveMember* member = archive->Find(std::string_view(name).substr(cut + 1));
     return member ? archiveMember(archive, archivePath, *member) : nullptr;
   }

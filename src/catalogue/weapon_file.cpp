@@ -20,7 +20,24 @@ class LooseFile final : public WeaponFile {
   std::string name_;
 };
 
+class FailedFile final : public WeaponFile {
+ public:
+  FailedFile(std::string name, std::string reason) : name_(std::move(name)), reason_(std::move(reason)) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string&, std::string& reason) const override {
+    reason = reason_;
+    return false;
+  }
+
+ private:
+  std::string name_, reason_;
+};
+
 }  // namespace
+
+WeaponFilePtr unreadableFile(std::string name, std::string reason) {
+  return std::make_shared<FailedFile>(std::move(name), std::move(reason));
+}
 
 WeaponFilePtr looseFile(std::filesystem::path path) { return std::make_shared<LooseFile>(std::move(path)); }
 

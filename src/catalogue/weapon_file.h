@@ -28,6 +28,10 @@ using WeaponFilePtr = std::shared_ptr<const WeaponFile>;
 // them, so a reader never blocks on one.
 WeaponFilePtr looseFile(std::filesystem::path path);
 
+// A file known to be unreadable (a damaged archive, a name where no file is):
+// every read fails with `reason`.
+WeaponFilePtr unreadableFile(std::string name, std::string reason);
+
 // A file that could not be read, and why.
 struct UnreadableFile {
   std::string name;

@@ -4,28 +4,6 @@
 
 namespace qm {
 
-namespace {
-
-// A file that cannot be read, for a damaged archive or a name where no file is.
-class FailedFile final : public WeaponFile {
- public:
-  FailedFile(std::string name, std::string reason) : name_(std::move(name)), reason_(std::move(reason)) {}
-  const std::string& name() const override { return name_; }
-  bool read(std::string&, std::string& reason) const override {
-    reason = reason_;
-    return false;
-  }
-
- private:
-  std::string name_, reason_;
-};
-
-}  // namespace
-
-WeaponFilePtr unreadableFile(std::string name, std::string reason) {
-  return std::make_shared<FailedFile>(std::move(name), std::move(reason));
-}
-
 std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir) {
   const GameFiles set(gameDir);
   std::vector<WeaponFilePtr> files;

@@ -22,9 +22,6 @@ std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir)
 // none, a file whose reading fails saying so.
 WeaponFilePtr checkFileNamed(const std::string& name);
 
-// A file whose reading fails with `reason`.
-WeaponFilePtr unreadableFile(std::string name, std::string reason);
-
 // Reads each file whole and adds it to `check` in the given order, then
 // finishes the check. `progress` is told after each file how many are done;
 // when it returns false the run stops there (and is not finished).
