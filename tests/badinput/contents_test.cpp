@@ -1,5 +1,6 @@
-// Weapon files that are broken, binary, odd or huge, as a standard file and as
-// an import: what can be read is listed and loads byte for byte, silently.
+// Weapon files that are broken, binary or huge, as a standard file and as an
+// import: what can be read is listed and loads byte for byte, silently. The
+// odd but readable block shapes are the loader's and the scan's tables.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -32,7 +33,7 @@ struct ContentCase {
 void PrintTo(const ContentCase& c, std::ostream* os) { *os << c.what; }
 
 const std::string kBig(8 * 1024 * 1024, 'x');
-const std::pair<Slot, std::string> kId6{Slot::vID, "6"}, kRange7{Slot::vRng, "7"};
+const std::pair<Slot, std::string> kId6{Slot::vID, "6"};
 
 const ContentCase kCases[] = {
     {"empty", "", {}, "", {}, {}},
@@ -43,16 +44,8 @@ const ContentCase kCases[] = {
      {" 77 - BIN"}, "BIN", {{Slot::vID, "77"}, {Slot::vRng, "1\0 0"s}}, {"d=\xff\0"s}},
     {"eight_megabyte_line", "[GUN]\r\n{\r\n\tid=6;\r\n\tmodel=" + kBig + ";\r\n}\r\n", {"  6 - GUN"}, "GUN",
      {kId6, {Slot::vMod, kBig}}, {}},
-    {"mixed_ends", "[GUN]\r\n\t{\n\tid=6;\r\trange=7;\n\r\t[DAMAGE]\r\n\t\t{\n\t\tdefault=5;\r}\n\r}\r\n", {"  6 - GUN"}, "GUN", {kId6, kRange7}, {"default=5"}},
-    {"ends_inside_block", "[GUN]\r\n\t{\r\n\tid=6;\r\n\trange=7;", {"  6 - GUN"}, "GUN", {kId6, kRange7}, {}},
     {"ends_inside_damage_block", "[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;", {"  6 - GUN"}, "GUN", {kId6},
      {"default=50", "ARMCOM=5"}},
-    {"ends_right_after_header", "[GUN]", {"  0 - GUN"}, "GUN", {}, {}},
-    {"extra_closing_braces", "[GUN]\n{\nid=1;\n}\n}\n}\n[GUN2]\n{\nid=2;\nrange=9;\n}\n", {"  1 - GUN", "  2 - GUN2"},
-     "GUN2", {{Slot::vID, "2"}, {Slot::vRng, "9"}}, {}},
-    // The unclosed block reads on into the next weapon's lines.
-    {"missing_closing_brace", "[GUN]\n{\n{\nid=1;\n}\n[GUN2]\n{\nid=2;\n}\n", {"  1 - GUN", "  2 - GUN2"}, "GUN",
-     {{Slot::vID, "2"}}, {}},
 };
 
 class BadContents : public ::testing::TestWithParam<ContentCase> {};

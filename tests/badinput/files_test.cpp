@@ -10,11 +10,16 @@
 namespace qm::badinput {
 namespace {
 
+// A damaged archive is named in the same message; archives of its kind that
+// are folders or pipes are passed over.
 TEST(MissingStandardFiles, OneMessageNamesThemAndTheRestWorks) {
   for (std::size_t gone = 0; gone <= 8; ++gone) {  // each in turn, then all eight
     SCOPED_TRACE(gone < 8 ? kStandardFiles[gone] : "all eight");
     const auto isGone = [gone](std::size_t i) { return gone == i || gone == 8; };
     Game game;
+    const Path damaged = game.dir.Write("rev31.gp3", "HAPI");
+    ASSERT_EQ(::mkfifo((game.dir.path() / "pipe.ufo").c_str(), 0644), 0);
+    std::filesystem::create_directories(game.dir.path() / "folder.ccx");
     std::vector<std::string> listed;
     for (std::size_t i = 0; i < 8; ++i) {
       if (isGone(i)) std::filesystem::remove(game.Standard(i));
@@ -22,6 +27,8 @@ TEST(MissingStandardFiles, OneMessageNamesThemAndTheRestWorks) {
     }
     game.form.rebuildList();
     ASSERT_EQ(game.host.messages.size(), 1u);
+    EXPECT_NE(game.host.messages[0].find(damaged.string() + ": damaged archive: too short"), std::string::npos);
+    EXPECT_EQ(std::count(game.host.messages[0].begin(), game.host.messages[0].end(), '\n'), 4 + (gone < 8 ? 1 : 8));
     for (std::size_t i = 0; i < 8; ++i)
       EXPECT_EQ(game.host.messages[0].find(kStandardFiles[i]) != std::string::npos, isGone(i))
           << kStandardFiles[i];

@@ -17,9 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::FileToPack;
 
-// Where the file at `inner` comes from: the archive's file name, "loose" or "none".
-std::string SourceOf(const fs::path& game, const std::string& inner) {
-  const WeaponFilePtr file = GameFiles(game).Find(inner);
+// Where `file` comes from: the archive's file name, "loose" or "none".
+std::string SourceOf(const fs::path& game, const WeaponFilePtr& file) {
   if (!file) return "none";
   const std::string rest = file->name().substr(game.string().size() + 1);
   const std::string first = rest.substr(0, rest.find_first_of("/\\"));
@@ -27,34 +26,30 @@ std::string SourceOf(const fs::path& game, const std::string& inner) {
 }
 
 TEST(GameFilesTest, LooseFirstThenArchivesByExtensionThenName) {
-  // `archives` each hold Weapons/X.TDF; of the loose `others`, those ending in
-  // .hpi do too; `source` is where weapons/x.tdf comes from.
-  struct Sources { const char* what; std::vector<std::string> archives, others; std::string source; };
-  const std::string archive = test::WriteArchive({{"Weapons/X.TDF", "[A]\nid=1;\n"}}).bytes;
-  const Sources cases[] = {
-      {"a loose file wins, in any case", {"rev31.gp3"}, {"WEAPONS/x.Tdf"}, "loose"},
-      {"gp3 before the rest", {"a.hpi", "b.ufo", "c.ccx", "d.gpf", "e.gp3"}, {}, "e.gp3"},
-      {"gpf before ccx", {"a.hpi", "b.ufo", "c.ccx", "d.gpf"}, {}, "d.gpf"},
-      {"ccx before ufo", {"a.hpi", "b.ufo", "c.ccx"}, {}, "c.ccx"},
-      {"ufo before hpi", {"a.hpi", "b.ufo"}, {}, "b.ufo"},
-      {"extension in any case", {"a.hpi", "b.UFO"}, {}, "b.UFO"},
-      {"names folded within one extension", {"B.hpi", "a.HPI", "c.hpi"}, {}, "a.HPI"},
-      {"archives in folders are not read", {"x.zip"}, {"sub/y.hpi", "weapons/z.hpi"}, "none"},
-      {"a damaged archive is passed over", {"b.hpi"}, {"a.gp3"}, "b.hpi"},
-  };
-  for (const Sources& c : cases) {
-    test::TempDir dir;
-    for (const auto& name : c.archives) dir.Write(name, archive);
-    for (const auto& name : c.others) dir.Write(name, name.find(".hpi") != std::string::npos ? archive : "[A]\n");
-    EXPECT_EQ(SourceOf(dir.path(), "weapons/x.tdf"), c.source) << c.what;
-  }
+  // Each archive holds Weapons/X.TDF and a file named after itself, so the
+  // weapon files list the archives in the order they are searched.
+  test::TempDir dir;
+  for (const std::string name : {"c.hpi", "B.hpi", "a.HPI", "b.UFO", "c.ccx", "d.gpf", "e.gp3", "sub/y.hpi", "weapons/z.hpi"})
+    dir.Write(name, test::WriteArchive({{"Weapons/X.TDF", ""}, {"weapons/" + name.substr(name.find('/') + 1) + ".tdf", ""}}).bytes);
+  const std::string damaged = dir.Write("damaged.gp3", "HAPI").string();
+  fs::create_directory(dir.path() / "folder.ccx");  // only files are archives
+
+  const GameFiles files(dir.path());
+  std::vector<std::string> sources;
+  for (const WeaponFilePtr& file : files.FilesIn("weapons", ".tdf")) sources.push_back(SourceOf(dir.path(), file));
+  EXPECT_EQ(sources, (std::vector<std::string>{"e.gp3", "e.gp3", "d.gpf", "c.ccx", "b.UFO", "a.HPI", "B.hpi", "c.hpi"}));
+  EXPECT_EQ(SourceOf(dir.path(), files.Find("weapons/x.tdf")), "e.gp3");
+  ASSERT_EQ(files.damagedArchives().size(), 1u);
+  EXPECT_EQ(files.damagedArchives()[0].name, damaged);
+  dir.Write("weapons/x.Tdf", "");  // a loose file wins, in any letter case
+  EXPECT_EQ(SourceOf(dir.path(), GameFiles(dir.path()).Find("Weapons/X.TDF")), "loose");
 }
 
 // The status, then all the CLI printed.
 std::string Said(const std::vector<std::string>& args) {
   std::ostringstream out, err;
   const int status = RunCli(args, out, err);
-  return std::to_string(status) + "\n" + out.str() + err.str();
+  return std::to_string(status) + out.str() + err.str();
 }
 
 std::string Sample(std::string_view name) {
@@ -72,12 +67,11 @@ std::vector<FileToPack> PackedSample() {
 
 // Everything the CLI says about the game: the list, every weapon in both
 // modes, and an export of the first.
-std::vector<std::string> Everything(const fs::path& game, const test::TempDir& out, std::vector<std::string> imports) {
+std::vector<std::string> Everything(const fs::path& game, const test::TempDir& out) {
   std::vector<std::string> said;
   auto run = [&](std::vector<std::string> args) {
-    for (const auto& i : imports) args.insert(args.begin(), {"--import", i});
     args.insert(args.begin(), {"--game", game.string()});
-    return said.emplace_back(Said(args)).substr(2);
+    return said.emplace_back(Said(args)).substr(1);
   };
   const std::string list = run({"list"});
   for (int i = 0; i < std::count(list.begin(), list.end(), '\n') - 1; ++i)
@@ -102,16 +96,10 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
     const auto [x, y] = std::mismatch(a.begin(), a.end(), b.begin());
     return x == a.end() ? std::string() : *x + "\n---\n" + *y;
   };
-  const auto expected = Everything(loose.path(), out, {});
+  const auto expected = Everything(loose.path(), out);
   ASSERT_EQ(expected.size(), 123u);  // 60 weapons
   EXPECT_NE(expected.back().find("\r\n[COPY]\r\n"), std::string::npos);
-  EXPECT_EQ(firstDifference(Everything(packed.path(), out, {}), expected), "");
-
-  // An import named inside an archive reads as the loose file does.
-  const fs::path member = packed.path() / "totala1.hpi" / "Weapons" / "Lasers.TDF";
-  const auto imported = Everything(packed.path(), out, {member.string()});
-  EXPECT_EQ(firstDifference(imported, Everything(loose.path(), out, {(loose.path() / "weapons" / "lasers.tdf").string()})), "");
-  EXPECT_NE(imported.size(), expected.size());
+  EXPECT_EQ(firstDifference(Everything(packed.path(), out), expected), "");
 }
 
 // `archive FILE [PATH]`: the list's format, names as UTF-8, and one message
@@ -121,25 +109,24 @@ TEST(GameFilesTest, ArchiveCommandListsAndUnpacks) {
   const std::vector<FileToPack> files = {{"weapons/A.tdf", "[A]\r\n"}, {"c\xe9.tdf", Sample("cannons.tdf"), PackMethod::Lz77}};
   const std::string archive = dir.Write("rev31.gp3", test::WriteArchive(files, 0x33).bytes).string();
   const std::string damaged = dir.Write("damaged.hpi", "HAPI").string();
-  const auto said = [](std::vector<std::string> args) { return Said(args).erase(1, 1); };
-  EXPECT_EQ(said({"archive", archive}), "05\tnone\tweapons/A.tdf\n" + std::to_string(files[1].bytes.size()) + "\tlz77\tc\xc3\xa9.tdf\n");
-  EXPECT_TRUE(said({"archive", archive, "C\xc3\x89.TDF"}) == "0" + files[1].bytes);
-  EXPECT_EQ(said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
-  EXPECT_EQ(said({"archive", damaged, "a.tdf"}), "1" + damaged + ": damaged archive: too short for an archive header\n");
+  EXPECT_EQ(Said({"archive", archive}), "05\tnone\tweapons/A.tdf\n" + std::to_string(files[1].bytes.size()) + "\tlz77\tc\xc3\xa9.tdf\n");
+  EXPECT_TRUE(Said({"archive", archive, "C\xc3\x89.TDF"}) == "0" + files[1].bytes);
+  EXPECT_EQ(Said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
+  EXPECT_EQ(Said({"archive", damaged, "a.tdf"}), "1" + damaged + ": damaged archive: too short for an archive header\n");
 }
 
 // The import button on an archive: its weapon files to pick from, weapons/
-// first; the pick takes a slot under ARCHIVE/inner/path.
+// first; the pick takes a slot under ARCHIVE/inner/path. A cancelled pick, a
+// damaged archive and one without weapon files take none.
 TEST(GameFilesTest, ImportPicksAWeaponFileInsideAnArchive) {
   test::TempDir dir;
-  test::WriteGame(dir, {{"cannons.tdf", "[GUN]\r\nid=1;\r\n"}});
+  test::WriteGame(dir, {});
   const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"readme.txt", "x"},
-      {"extra/other.tdf", "[OTHER]\r\nid=3;\r\n"}, {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}}).bytes).string();
+      {"extra/other.tdf", ""}, {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}}).bytes).string();
   const std::string damaged = dir.Write("mods/bad.hpi", "HAPI").string();
   const std::string empty = dir.Write("mods/empty.gp3", test::WriteArchive({{"readme.txt", "x"}}).bytes).string();
   test::ScriptedHost host;
   MainWindowState window(dir.path(), host);
-  window.rebuildList();
   host.paths = {archive, archive, damaged, empty};
   host.picks = {std::nullopt, 0};
   for (int i = 0; i < 4; ++i) window.importFile();
@@ -147,9 +134,8 @@ TEST(GameFilesTest, ImportPicksAWeaponFileInsideAnArchive) {
   const std::vector<std::string> offered = {"Weapons/Laser.TDF", "extra/other.tdf"};
   EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>{offered, offered}));
   EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
-  ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[0], UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}));
-  EXPECT_EQ(host.messages[1], kMsgNoWeaponFiles);
+  EXPECT_EQ(host.messages, (std::vector<std::string>{UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
+                                                     std::string(kMsgNoWeaponFiles)}));
   ASSERT_TRUE(window.showWeapon("LASER"));
   EXPECT_EQ(window.weapon()[Slot::vRng], "9");
 }

@@ -25,13 +25,11 @@ std::string PackLz77(const std::string& data) {
     if (copy) out[tagAt] = static_cast<char>(out[tagAt] | 1 << bit);
     ++bit;
   };
-  auto key = [&](std::size_t i) { return static_cast<unsigned char>(data[i]) | static_cast<unsigned char>(data[i + 1]) << 8; };
-  std::vector<long> head(65536, -1), prev(data.size(), -1);
   for (std::size_t i = 0; i < data.size();) {
     std::size_t bestLen = 0, bestFrom = 0;
-    int tries = 64;
     // Output byte j sits at ring position j + 1; position 0 is the end mark.
-    for (long s = i + 1 < data.size() ? head[key(i)] : -1; s >= 0 && i - s < 4096 && tries-- > 0; s = prev[s]) {
+    // The last 256 bytes are enough to find the repeats of weapon text.
+    for (std::size_t s = i > 256 ? i - 256 : 0; s < i; ++s) {
       if (((s + 1) & 0xFFF) == 0) continue;
       std::size_t len = 0;
       while (len < 17 && i + len < data.size() && data[s + len] == data[i + len]) ++len;  // may overlap i
@@ -41,7 +39,6 @@ std::string PackLz77(const std::string& data) {
     const unsigned v = ((bestFrom + 1) & 0xFFF) << 4 | (bestLen - 2);
     item(step > 1);
     out += step > 1 ? std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)} : std::string(1, data[i]);
-    for (std::size_t k = i; k < i + step && k + 1 < data.size(); ++k) prev[k] = head[key(k)], head[key(k)] = k;
     i += step;
   }
   item(true);
@@ -55,7 +52,6 @@ namespace {
 struct Node { std::string name; int file = -1; std::vector<Node> children; };
 
 struct Builder {
-  const std::vector<FileToPack>& files;
   WrittenArchive out;
   std::vector<std::pair<std::uint32_t, std::string>> names;  // entry offset, name
   std::vector<std::pair<std::uint32_t, int>> fileRecords;
@@ -107,8 +103,6 @@ struct Builder {
           const auto j = static_cast<unsigned char>(i);
           stored[i] = static_cast<char>(((static_cast<unsigned char>(stored[i]) ^ j) + j) & 0xFF);
         }
-      auto unpacked = static_cast<std::uint32_t>(plain.size());
-      if (f.tamper) f.tamper(static_cast<int>(c), stored, unpacked);
       std::uint32_t sum = 0;
       for (char b : stored) sum += static_cast<unsigned char>(b);
       PutU32(out.bytes, static_cast<std::uint32_t>(table + 4 * c), static_cast<std::uint32_t>(19 + stored.size()));
@@ -116,7 +110,7 @@ struct Builder {
       u32(0x48535153);  // "SQSH"
       out.bytes += {2, static_cast<char>(f.method), static_cast<char>(f.chunkCipher)};
       u32(static_cast<std::uint32_t>(stored.size()));
-      u32(unpacked);
+      u32(static_cast<std::uint32_t>(plain.size()));
       u32(sum);
       out.bytes += stored;
     }
@@ -139,7 +133,7 @@ WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t k
     at->children.push_back(Node{rest, static_cast<int>(i), {}});
   }
 
-  Builder b{files, {}, {}, {}};
+  Builder b;
   b.out.bytes = "HAPI";
   b.u32(0x00010000);
   b.u32(0);  // directory end, set below

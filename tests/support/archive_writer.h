@@ -2,7 +2,6 @@
 // program itself only reads them).
 #pragma once
 
-#include <functional>
 #include <map>
 
 #include "archive/archive.h"
@@ -16,9 +15,6 @@ struct FileToPack {
   std::string bytes;
   PackMethod method = PackMethod::Stored;
   bool chunkCipher = false;
-  // Changes one chunk's stored bytes and unpacked length before its checksum
-  // is taken (chunk number from 0), for damaged archives.
-  std::function<void(int chunk, std::string& stored, std::uint32_t& unpacked)> tamper;
 };
 
 struct WrittenArchive {
