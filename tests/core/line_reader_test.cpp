@@ -24,15 +24,9 @@ const struct {
   std::string bytes;
   std::vector<std::string> lines;
 } kEnds[] = {
-    {"CR LF", "a\r\nb\r\n", {"a", "b"}},
-    {"CR only", "a\rb\r", {"a", "b"}},
-    {"LF only", "a\nb\n", {"a", "b"}},
-    {"mixed", "a\r\nb\nc\rd", {"a", "b", "c", "d"}},
-    {"no final terminator", "a\r\nb", {"a", "b"}},
-    {"empty lines kept", "\r\n\r\n\n\r", {"", "", "", ""}},
-    {"LF CR is two ends", "a\n\rb", {"a", "", "b"}},
+    {"each end, the last line's too", "a\r\nb\nc\rd\r\n", {"a", "b", "c", "d"}},
+    {"empty lines kept, LF CR is two ends", "\r\n\r\n\n\r", {"", "", "", ""}},
     {"empty input", "", {}},
-    {"bytes pass through", std::string("\0\xff\x81 x", 5), {std::string("\0\xff\x81 x", 5)}},
     {"long lines", std::string(40, 'x') + "\r\n" + std::string(17, 'y') + "\r" + std::string(9, 'z'),
      {std::string(40, 'x'), std::string(17, 'y'), std::string(9, 'z')}},
 };

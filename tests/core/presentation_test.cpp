@@ -2,6 +2,7 @@
 // each field are held by the golden file of the command line.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "presentation/values.h"
@@ -23,41 +24,33 @@ TEST(ValuesTest, ViewingModeRules) {
     std::string value;
     std::string shown;
   } cases[] = {
-      {Slot::vTurret, "1", "YES"},       {Slot::vTurret, "0", "NO"},      {Slot::vTurret, "01", "NO"},
-      {Slot::vTurret, "1 ", "NO"},       {Slot::vTurret, " 1", "NO"},     {Slot::vNARng, "1", "YES"},
+      {Slot::vTurret, "1", "YES"},       {Slot::vTurret, "01", "NO"},     {Slot::vTurret, "1 ", "NO"},
       {Slot::vRType, "0", "Laser?"},     {Slot::vRType, "1", "Model?"},   {Slot::vRType, "2", "Bitmap?"},
-      {Slot::vRType, "4", "Bitmap"},     {Slot::vRType, "5", "Bitmap?"},  {Slot::vRType, "6", "Model?"},
-      {Slot::vRType, "7", "Lightning?"}, {Slot::vRType, "8", "8"},        {Slot::vRType, "07", "07"},
-      {Slot::vExP, "0.07", "7%"},        {Slot::vExP, "1", "100%"},       {Slot::vExP, "0", "0%"},
-      {Slot::vExP, "2.5", "250%"},       {Slot::vExP, "1E+20", "1E+22%"},
-      {Slot::vExP, "1e-9", "1E-07%"},    {Slot::vExP, " .5 ", "50%"},     {Slot::vExP, "abc", "abc%"},
-      {Slot::vExP, "1e307", "1e307%"},   {Slot::vExP, "0.5;//x", "0.5;//x%"},
+      {Slot::vRType, "5", "Bitmap?"},    {Slot::vRType, "6", "Model?"},   {Slot::vRType, "7", "Lightning?"},
+      {Slot::vRType, "8", "8"},          {Slot::vRType, "07", "07"},      {Slot::vExP, "0.07", "7%"},
+      {Slot::vExP, "1E+20", "1E+22%"},   {Slot::vExP, "1e-9", "1E-07%"},  {Slot::vExP, " .5 ", "50%"},
+      {Slot::vExP, "1e307", "1e307%"},   {Slot::vExP, "0.5;//x", "0.5;//x%"}, {Slot::vFire, "12.5", "12.5%"},
       // Out of a double's range: too small is 0, too large stands as written,
       // whatever the sign of the exponent.
       {Slot::vExP, "1e-331", "0%"},      {Slot::vExP, "0." + std::string(330, '0') + "1", "0%"},
-      {Slot::vExP, "1" + std::string(400, '0') + "e-5", "1" + std::string(400, '0') + "e-5%"},
-      {Slot::vExP, "0.0001e400", "0.0001e400%"}, {Slot::vExP, "-1e-400", "0%"},
-      {Slot::vFire, "12.5", "12.5%"},    {Slot::vFire, "lots", "lots%"},  {Slot::vMod, " ", " "},
   };
   for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value), c.shown) << FieldOfSlot(c.slot).key << "=" << c.value;
   for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value, false), c.value) << "actual " << c.value;
 }
 
+// Ballistic, line of sight, dropped: of those that are "1", only the last
+// shows YES.
 TEST(ValuesTest, AtMostOneTrajectoryFlag) {
-  const struct {
-    const char *bal, *los, *drop, *shown;  // shown: ballistic, line of sight, dropped as Y/N
-  } cases[] = {
-      {"1", "", "", "YNN"}, {"1", "1", "", "NYN"}, {"1", "", "1", "NNY"}, {"", "1", "1", "NNY"},
-      {"1", "1", "1", "NNY"}, {"", "", "", "NNN"}, {"0", "1", "0", "NYN"}, {"1", "01", "", "YNN"},
-  };
-  for (const auto& c : cases) {
+  const std::array<const char*, 4> cases[] = {  // the three values, then what shows YES (Y) or NO (N)
+      {"1", "1", "1", "NNY"}, {"", "1", "1", "NNY"}, {"0", "1", "0", "NYN"}, {"1", "01", "", "YNN"}};
+  for (const auto& [bal, los, drop, shown] : cases) {
     CurrentWeapon w;
     w.Clear();
-    w[Slot::vBal] = c.bal, w[Slot::vLOS] = c.los, w[Slot::vDrop] = c.drop;
+    w[Slot::vBal] = bal, w[Slot::vLOS] = los, w[Slot::vDrop] = drop;
     const auto t = ValueTexts(true, w);
     std::string got;
     for (Slot s : {Slot::vBal, Slot::vLOS, Slot::vDrop}) got += t[SlotIndex(s)] == "YES" ? 'Y' : 'N';
-    EXPECT_EQ(got, c.shown) << c.bal << "," << c.los << "," << c.drop;
+    EXPECT_EQ(got, shown) << bal << "," << los << "," << drop;
   }
 }
 

