@@ -1,7 +1,7 @@
 // The window on a weapon of the sample game: every text fits its control. With
 // QM_SCREENSHOT_DIR set, the pictures in docs/ (window-viewing.png,
 // window-actual.png, window-export.png) are written there.
-#include <QComboBox>
+#include <QDir>
 
 #include "support.h"
 #include "ui/export_dialog.h"
@@ -9,20 +9,15 @@
 
 using namespace qm::test;
 
-namespace {
-
-void Save(QWidget* window, const QString& name) {
-  const QString dir = qEnvironmentVariable("QM_SCREENSHOT_DIR");
-  if (!dir.isEmpty() && QDir().mkpath(dir)) QVERIFY(window->grab().save(QDir(dir).filePath(name)));
-}
-
-}  // namespace
-
 class ScreenshotTest : public QObject {
   Q_OBJECT
 
  private slots:
   void bothModesOnASampleWeapon() {
+    const QString pictures = qEnvironmentVariable("QM_SCREENSHOT_DIR");
+    const auto save = [&](QWidget* window, const char* name) {
+      if (!pictures.isEmpty() && QDir().mkpath(pictures)) QVERIFY(window->grab().save(QDir(pictures).filePath(name)));
+    };
     ScriptedHost host;
     qm::ui::MainWindow w(QM_SOURCE_DIR "/sample-game", &host);
     auto* combo = Control<QComboBox>(&w, "Combo1");
@@ -32,7 +27,7 @@ class ScreenshotTest : public QObject {
     Click(&w, "Command10");
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    Save(&w, "window-viewing.png");
+    save(&w, "window-viewing.png");
 
     // A viewing caption has the room before the value label that covers the
     // end of its box (all of it when it takes two lines); values fit their labels.
@@ -55,10 +50,10 @@ class ScreenshotTest : public QObject {
     QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
 
     Click(&w, "Option2");
-    Save(&w, "window-actual.png");
+    save(&w, "window-actual.png");
     Click(&w, "Command61");
     QVERIFY(QTest::qWaitForWindowExposed(w.exportDialog()));
-    Save(w.exportDialog(), "window-export.png");
+    save(w.exportDialog(), "window-export.png");
   }
 };
 

@@ -1,0 +1,409 @@
+// The windows used as a user uses them, offscreen: the main window, the
+// export dialog, the Game check window and the real message boxes.
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <cmath>
+
+#include "export/checks.h"
+#include "presentation/captions.h"
+#include "presentation/descriptions.h"
+#include "support.h"
+#include "ui/controls.h"
+#include "ui/export_dialog.h"
+#include "ui/game_check_window.h"
+#include "ui/layout.h"
+#include "ui/qt_host.h"
+#include "weapon/field_table.h"
+
+using namespace qm;
+using namespace qm::test;
+using qm::ui::ExportDialog;
+using qm::ui::FromUtf8;
+
+namespace {
+
+// The main window shown, with GUN and LASER in its list.
+struct Shown : Window {
+  Shown() : Window(Weapon("GUN", "7", {"reloadtime=2;"}) + Weapon("LASER", "9", {"reloadtime=3;"})) {
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
+  }
+  ExportDialog* openExport(bool filled = false) {
+    Click(&w, "Command61");
+    ExportDialog* d = w.exportDialog();
+    if (filled)
+      for (const auto& [box, text] : {std::pair{"Text1", "NEWGUN"}, {"Text2", "New Gun"}, {"Text3", "42"}})
+        Control<QLineEdit>(d, box)->setText(text);
+    return d;
+  }
+};
+
+QString Cell(const QAbstractItemModel* model, int row, int column = 0) {
+  return model->index(row, column).data().toString();
+}
+
+QStringList Items(const QAbstractItemModel* model) {
+  QStringList out;
+  for (int row = 0; row < model->rowCount(); ++row) out << Cell(model, row);
+  return out;
+}
+
+QStringList Texts(ExportDialog* d) {
+  QStringList out;
+  for (const char* name : {"Text1", "Text2", "Text3"}) out << Control<QLineEdit>(d, name)->text();
+  return out;
+}
+
+// The named focusable controls in tab order, from `start` round to it.
+QStringList TabChain(QWidget* start, const QRegularExpression& names) {
+  QStringList chain;
+  QWidget* w = start;
+  do {
+    if ((w->focusPolicy() & Qt::TabFocus) && names.match(w->objectName()).hasMatch()) chain << w->objectName();
+    w = w->nextInFocusChain();
+  } while (w != start);
+  return chain;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Two standard files missing: one message names both, and the window opens
+  // on the rest in Viewing Mode. Every click on an option sets the mode,
+  // also on the one already selected once a rescan has returned to Viewing
+  // Mode.
+  void startUpAndTheModeOptions() {
+    Window f(Weapon("GUN", "7", {"turret=1;"}) + Weapon("BIG", "123") + Weapon("Alpha", "45"),
+             {"missiles.tdf", "rockets.tdf"});
+    QWidget* w = &f.w;
+    QCOMPARE(f.host.messages.size(), 1u);
+    const QString message = QString::fromStdString(f.host.messages[0]);
+    QVERIFY(message.contains("missiles.tdf") && message.contains("rockets.tdf"));
+    QCOMPARE(Text(w, "Label1"), QString("3 Weapons, 253 IDs available"));
+    QCOMPARE(Items(f.list()->model()), QStringList({"  7 - GUN", " 45 - Alpha", "123 - BIG"}));
+    QCOMPARE(f.list()->currentText(), QString("Weapons"));
+    QCOMPARE(Items(Control<QListWidget>(w, "List1")->model()), QStringList({"None"}));
+    Click(w, "Label145");
+    QCOMPARE(Text(w, "Label145"), FromUtf8(kSpaceText));
+
+    emit f.list()->activated(0);
+    Click(w, "Option2");
+    f.w.state().rebuildList();
+    QCOMPARE(Text(w, "Label81"), QString("YES"));
+    QVERIFY(Control<QRadioButton>(w, "Option2")->isChecked());
+    Click(w, "Option2");
+    QCOMPARE(Text(w, "Label81"), QString("1"));
+    Click(w, "Option1");
+    QCOMPARE(Text(w, "Label81"), QString("YES"));
+  }
+
+  // Every row shows its own field: the caption and value of its slot, with
+  // the value inside the caption's box, a weapon whose field N holds "vN",
+  // and the description its "?" button asks for.
+  void everyRowShowsItsOwnField() {
+    std::vector<QByteArray> lines;
+    for (const FieldRow& f : kFields)
+      if (f.isKeyLine() && f.key != "id")
+        lines.push_back(QByteArray(f.key.data(), f.key.size()) + "=v" + QByteArray::number(f.no) + ";");
+    lines.insert(lines.end(), {"[DAMAGE]", "{", "default=11;", "ARMCOM=500;", "}"});
+    Window f(Weapon("ALLFIELDS", "7", lines));
+    QWidget* w = &f.w;
+    emit f.list()->activated(0);
+    Click(w, "Option2");
+    QCOMPARE(Items(Control<QListWidget>(w, "List1")->model()), QStringList({"default=11", "ARMCOM=500"}));
+    for (const ui::FieldRowLayout& row : ui::kFieldRows) {
+      const int n = row.field;
+      if (row.hasCaption()) {
+        QVERIFY2(Control(w, row.caption.data())->geometry().contains(Control(w, row.value.data())->geometry()),
+                 row.value.data());
+        QCOMPARE(Text(w, row.caption.data()), FromUtf8(CaptionTexts(false)[SlotIndex(FieldByNumber(n).slot)]));
+        QCOMPARE(Text(w, row.value.data()), n == 2 ? "ALLFIELDS" : n == 3 ? "7" : "v" + QString::number(n));
+      }
+      Click(w, row.button.data());
+      QCOMPARE(Text(w, "Label138"), FromUtf8(FieldDescription(n)->key));
+      QCOMPARE(Text(w, "Label139"), FromUtf8(FieldDescription(n)->text));
+    }
+  }
+
+  // The 16th import asks first: Cancel keeps the list as it is; OK empties
+  // the 15 slots and rebuilds the list, which the weapons of the chosen file
+  // then join in order. The edit field keeps its text.
+  void theSixteenthImport() {
+    for (const Answer answer : {Answer::Cancel, Answer::Ok}) {
+      Window f(Weapon("GUN", "7"));
+      const std::string old = f.write("old.tdf", Weapon("OLD", "9"));
+      for (int i = 0; i < kImportSlots; ++i) QVERIFY(f.w.state().addImport(old));
+      const QStringList kept = Items(f.list()->model());
+      f.host.paths.push_back(f.write("extra.tdf", Weapon("LATE", "250") + Weapon("EARLY", "5")));
+      f.host.answers.push_back(answer);
+      Click(&f.w, "Command62");
+      const QStringList added = {"  5 - EARLY", "  7 - GUN", "250 - LATE"};
+      QCOMPARE(Items(f.list()->model()), answer == Answer::Ok ? added : kept);
+      QCOMPARE(f.list()->currentText(), QString("Weapons"));
+    }
+  }
+
+  // An import keeps the weapon on display as the list's entry, so that an
+  // arrow key on the closed list goes on to the entry after it and loads it.
+  // Its file dialog starts in the game's folder: the path chosen last is in a
+  // folder without ordinary files.
+  void anImportKeepsTheEntryOnDisplay() {
+    Shown f;
+    emit f.list()->activated(0);  // GUN
+    f.host.paths.push_back("/proc/self/fdinfo/new.tdf");
+    Click(f.openExport(true), "Command1");  // cannot be written there
+    f.host.paths.push_back(f.write("extra.tdf", Weapon("EARLY", "5") + Weapon("LATE", "8", {"reloadtime=4;"})));
+    Click(&f.w, "Command62");
+    QCOMPARE(f.host.starts, std::vector<std::string>({"", f.game.path().string()}));
+    QCOMPARE(f.list()->currentIndex(), 1);  // EARLY, GUN, LATE, LASER
+    f.list()->setFocus();
+    QTest::keyClick(f.list(), Qt::Key_Down);
+    QCOMPARE(Text(&f.w, "Label72"), QString("LATE"));
+    QCOMPARE(Text(&f.w, "Label80"), QString("4"));
+  }
+
+  // An entry's exact text typed into the edit field loads nothing, whether
+  // Enter, Tab or a click elsewhere ends the typing.
+  void typingLoadsNothing() {
+    for (int end : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Tab), 0}) {
+      Shown f;
+      QLineEdit* edit = f.list()->lineEdit();
+      edit->setFocus();
+      edit->selectAll();
+      QTest::keyClicks(edit, "  7 - GUN");
+      if (end)
+        QTest::keyClick(edit, Qt::Key(end));
+      else
+        Control(&f.w, "List1")->setFocus();
+      QCOMPARE(Text(&f.w, "Label72"), QString("None"));
+      QCOMPARE(f.list()->currentIndex(), -1);
+    }
+  }
+
+  // Enter presses a focused push button, as Space does.
+  void enterPressesAFocusedButton() {
+    Shown f;
+    for (QPushButton* button : {Control<QPushButton>(&f.w, "Command1"), Control<QPushButton>(&f.w, "Command61"),
+                                Control<QPushButton>(f.openExport(), "Command1")})  // "?", export, Continue
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QSignalSpy clicked(button, &QPushButton::clicked);
+        button->setFocus();
+        QTest::keyClick(button, key);
+        QCOMPARE(clicked.count(), 1);
+      }
+  }
+
+  // One ownerless dialog, which takes the keyboard in its first box when it
+  // opens. A refusal keeps it open; an export writes the weapon on display,
+  // its names in Windows-1252, to a file chosen from the path used last and
+  // hides the dialog, which keeps its texts until the close box discards
+  // them. Opened after its close box, it starts in its first box again.
+  void theExportDialog() {
+    Shown f;
+    emit f.list()->activated(0);  // GUN
+    const std::string imported = (f.game.path() / "weapons/cannons.tdf").string();
+    f.host.paths.push_back(imported);
+    Click(&f.w, "Command62");
+    ExportDialog* d = f.openExport();
+    QVERIFY(d->isVisible() && !d->isModal() && !d->parentWidget() && d->windowType() == Qt::Tool);
+    QCOMPARE(d->windowTitle(), QString("Export as New Weapon"));
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCOMPARE(QApplication::focusWidget(), Control(d, "Text1"));
+    Control<QLineEdit>(d, "Text1")->setText(QString::fromUtf8("NEWGUN\u0161"));
+    Control<QLineEdit>(d, "Text3")->setText("42");
+    Click(d, "Command1");
+    QCOMPARE(f.host.messages, std::vector<std::string>({std::string(kMsgFillAllFields)}));
+    QVERIFY(d->isVisible());
+
+    Control<QLineEdit>(d, "Text2")->setText(QString::fromUtf8("New Gun \u00e9"));
+    f.host.paths.push_back((f.game.path() / "new.tdf").string());
+    Click(d, "Command1");
+    QCOMPARE(f.host.starts, std::vector<std::string>({"", imported}));
+    QVERIFY(!d->isVisible());
+    const std::string written = ReadFile(f.game.path() / "new.tdf");
+    for (const char* part : {"[NEWGUN\x8a]\r\n", "id=42;", "name=New Gun \xe9;", "reloadtime=2;"})
+      QVERIFY2(written.find(part) != std::string::npos, part);
+
+    QCOMPARE(f.openExport(), d);
+    QCOMPARE(Texts(d), QStringList({QString::fromUtf8("NEWGUN\u0161"), QString::fromUtf8("New Gun \u00e9"), "42"}));
+    Control(d, "Text3")->setFocus();
+    QVERIFY(d->close());
+    f.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.w));
+    QCOMPARE(f.openExport(), d);
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCOMPARE(QApplication::focusWidget(), Control(d, "Text1"));
+    QCOMPARE(Texts(d), QStringList({"", "", ""}));
+  }
+
+  // The program ends with the last shown window: closing the main window
+  // leaves it running while the export dialog is shown, until the dialog's
+  // close box, or Continue, hides it (here the save dialog is cancelled).
+  void theProgramEndsWithTheLastShownWindow_data() {
+    QTest::addColumn<bool>("byContinue");
+    QTest::newRow("close box") << false;
+    QTest::newRow("Continue") << true;
+  }
+  void theProgramEndsWithTheLastShownWindow() {
+    QFETCH(bool, byContinue);
+    Shown f;
+    ExportDialog* d = f.openExport(true);
+    bool ranOn = false, timedOut = false;
+    QObject timers;  // ends the timers with the test
+    QTimer::singleShot(0, &timers, [&] { f.w.close(); });
+    QTimer::singleShot(100, &timers, [&] {
+      ranOn = true;
+      if (byContinue)
+        Click(d, "Command1");
+      else
+        d->close();
+    });
+    QTimer::singleShot(3000, &timers, [&] { timedOut = true; QCoreApplication::quit(); });
+    QApplication::exec();
+    QVERIFY(ranOn && !timedOut);
+  }
+
+  // Each field row's box is drawn whole: its left line on its first column,
+  // its bottom line on its last row (in device pixels; ctest runs this at
+  // several screen scales).
+  void fieldBoxesAreDrawnWhole() {
+    Shown f;
+    for (const ui::FieldRowLayout& row : ui::kFieldRows) {
+      if (!row.hasCaption()) continue;
+      const char* name = row.caption.data();
+      QLabel* box = Control<QLabel>(&f.w, name);
+      const QImage picture = box->grab().toImage();
+      const QColor line = box->palette().color(QPalette::WindowText);
+      const int w = picture.width(), h = picture.height();
+      for (const QPoint& p : {QPoint(0, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, 0), QPoint(w / 2, h - 1)})
+        QVERIFY2(picture.pixelColor(p) == line, qPrintable(QString("%1 at %2,%3").arg(name).arg(p.x()).arg(p.y())));
+      QVERIFY(picture.pixelColor(int(std::ceil(picture.devicePixelRatio())), h / 2) != line);
+    }
+  }
+
+  // Both windows at their sizes in twips / 15, and their tab orders.
+  void layoutAndTabOrder() {
+    Window f;
+    QWidget* w = &f.w;
+    Click(w, "Command61");
+    QWidget* d = f.w.exportDialog();
+    for (QWidget* window : {w, d}) QCOMPARE(window->minimumSize(), window->maximumSize());
+    QCOMPARE(w->size(), QSize(737, 569));
+    QCOMPARE(d->size(), QSize(273, 89));
+
+    QStringList order = {"Combo1", "List1"};
+    for (int n = 4; n <= 60; ++n)
+      if (n < 18 || n > 21) order << "Command" + QString::number(n);
+    order << "Command63" << "Option1" << "Option2" << "Command61" << "Command62";
+    for (int n : {3, 2, 1, 65, 21, 20, 19, 18, 64, 66, 67, 68}) order << "Command" + QString::number(n);
+    QCOMPARE(TabChain(Control(w, "Combo1"), QRegularExpression("^(Combo1|List1|Option.|Command\\d+)$")), order);
+    QCOMPARE(TabChain(Control(d, "Text1"), QRegularExpression()), QStringList({"Text1", "Text2", "Text3", "Command1"}));
+  }
+
+  // The context menu of the list's edit field opens the Game check window:
+  // its census filtered, and its findings, one of which, double-clicked,
+  // chooses its weapon in the list.
+  void theGameCheckWindow() {
+    Window f(Weapon("GUN", "5") + Weapon("LASER", "5", {"reloadtim=2;"}) +
+             "[ODD] // not listed as ODD\r\n{\r\nid=7;\r\n}\r\n");
+    QTimer::singleShot(0, [] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu);
+      menu->actions().last()->trigger();
+      menu->close();
+    });
+    emit f.list()->lineEdit()->customContextMenuRequested({1, 1});
+    ui::GameCheckWindow* check = f.w.gameCheckWindow();
+    QVERIFY(check && check->isVisible());
+    QSignalSpy checked(check, &ui::GameCheckWindow::checked);
+    QVERIFY(checked.wait(10000));
+
+    QAbstractItemModel* census = check->censusTable()->model();
+    check->findChild<QLineEdit*>("censusFilter")->setText("conflict");
+    QCOMPARE(Items(census), QStringList({"5"}));
+    QCOMPARE(Cell(census, 0, 2), QString("GUN, LASER"));
+
+    // The ID conflict and the unknown key in LASER, the header text of ODD.
+    QTableView* findings = check->findingsTable();
+    QCOMPARE(findings->model()->rowCount(), 3);
+    QVERIFY(Cell(findings->model(), 1, 1) == "8" && Cell(findings->model(), 1, 3).endsWith("[unknown-key]"));
+    check->findChild<QTabWidget*>()->setCurrentWidget(findings->parentWidget());
+    QVERIFY(QTest::qWaitForWindowExposed(check));
+    const QPoint at = findings->visualRect(findings->model()->index(1, 3)).center();
+    QTest::mouseClick(findings->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(findings->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(f.list()->currentText(), QString("  5 - LASER"));
+    QCOMPARE(f.w.state().weapon()[Slot::vName1], std::string("LASER"));
+    emit check->weaponChosen("ODD");  // the list holds it as "ODD] // not listed as ODD"
+    QCOMPARE(f.list()->currentText(), QString("  5 - LASER"));
+  }
+
+  // Each kind of real message box: its title, no icon, its buttons and
+  // default, and the answer to Escape; the filter of both real file dialogs,
+  // and which of them leaves the overwrite question to the program; the real
+  // list of an archive's weapon files, decoded from Windows-1252, and the
+  // place of the one picked.
+  void theRealDialogs_data() {
+    QTest::addColumn<int>("kind");  // the buttons of a message box; -1 open, -2 save, -3 an archive's list
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("answer");
+    const int ok = QMessageBox::Ok, cancel = QMessageBox::Cancel, yes = QMessageBox::Yes, no = QMessageBox::No;
+    QTest::newRow("OK") << int(Buttons::Ok) << QString("Quillmark 0 %1 %1").arg(ok) << int(Answer::Ok);
+    QTest::newRow("OK Cancel") << int(Buttons::OkCancel) << QString("Quillmark 0 %1 %2").arg(ok | cancel).arg(ok)
+                               << int(Answer::Cancel);
+    QTest::newRow("Yes No") << int(Buttons::YesNo) << QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes)
+                            << int(Answer::No);
+    QTest::newRow("open") << -1 << "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0" << -1;
+    QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
+    QTest::newRow("archive") << -3 << QString::fromUtf8("Weapon files in rev31.gp3: weapons/a.tdf;weapons/\u00e9.tdf")
+                             << 1;
+  }
+  void theRealDialogs() {
+    QFETCH(int, kind);
+    QFETCH(QString, description);
+    QFETCH(int, answer);
+    QString seen;
+    QTimer::singleShot(0, qApp, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (!dialog) qFatal("no dialog");
+      if (auto* box = qobject_cast<QMessageBox*>(dialog))
+        seen = QString("%1 %2 %3 %4").arg(box->windowTitle()).arg(box->icon()).arg(box->standardButtons().toInt())
+                   .arg(box->standardButton(box->defaultButton()));
+      if (auto* files = qobject_cast<QFileDialog*>(dialog))
+        seen = files->nameFilters().join(";") + " " + QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
+      if (auto* list = qobject_cast<QInputDialog*>(dialog)) {
+        seen = list->labelText() + " " + list->comboBoxItems().join(";");
+        list->setTextValue(list->comboBoxItems().value(1));
+        return list->accept();
+      }
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    ui::QtHost host;
+    const auto run = [&] {
+      if (kind >= 0) return int(host.MsgBox("Weapon not found!", Buttons(kind)));
+      if (kind == -1) return host.ShowOpen("") ? 1 : -1;
+      if (kind == -2) return host.ShowSave("") ? 1 : -1;
+      return int(host.PickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"}).value_or(-1));
+    };
+    QCOMPARE(run(), answer);
+    QCOMPARE(seen, description);
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
