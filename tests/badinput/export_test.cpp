@@ -2,15 +2,17 @@
 // open and nothing in the folder changes, not even by a temporary file.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
+#include <map>
 
-#include "bad_game.h"
 #include "presentation/export_dialog_state.h"
+#include "test_support.h"
 
 namespace qm::badinput {
 namespace {
+
+using Path = std::filesystem::path;
 
 // Every entry under `root`: a file with its bytes, anything else as "-".
 std::map<std::string, std::string> Snapshot(const Path& root) {
@@ -25,59 +27,54 @@ struct ExportCase {
   Path (*prepare)(const test::TempDir& d);  // returns the path to export to
   bool diskFull = false;                    // writes beyond 64 bytes fail
 };
-void PrintTo(const ExportCase& c, std::ostream* os) { *os << c.what; }
 
 const std::string kOld = "[OLD]\r\n{\r\nid=1;\r\n}\r\n[OLD2]\r\n{\r\nid=2;\r\n}\r\n";
 
 const ExportCase kCases[] = {
     {"path_is_a_folder", [](const test::TempDir& d) { return d.Write("folder.tdf/kept.tdf", kOld).parent_path(); }},
-    {"over_a_read_only_file", [](const test::TempDir& d) { return Chmod(d.Write("locked.tdf", kOld), 0444); }},
+    {"over_a_read_only_file",
+     [](const test::TempDir& d) {
+       const Path locked = d.Write("locked.tdf", kOld);
+       std::filesystem::permissions(locked, std::filesystem::perms(0444));
+       return locked;
+     }},
     // No temporary file can be made beside it, as in a missing or read-only folder.
     {"under_a_regular_file", [](const test::TempDir& d) { return d.Write("file.txt", kOld) / "out.tdf"; }},
-    {"over_a_fifo",
-     [](const test::TempDir& d) {
-       EXPECT_EQ(::mkfifo((d.path() / "fifo.tdf").c_str(), 0644), 0);
-       return d.path() / "fifo.tdf";
-     }},
     {"write_fails_part_way", [](const test::TempDir& d) { return d.Write("full.tdf", kOld); }, true},
 };
 
-class FailingExport : public ::testing::TestWithParam<ExportCase> {};
+TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
+  for (const ExportCase& c : kCases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir out;
+    const Path target = c.prepare(out);
+    const auto before = Snapshot(out.path());
+    const bool asks = std::filesystem::is_regular_file(target);  // whether to write over it
 
-TEST_P(FailingExport, MessageDialogStaysOpenNothingChanges) {
-  const ExportCase& c = GetParam();
-  test::TempDir out;
-  const Path target = c.prepare(out);
-  const auto before = Snapshot(out.path());
-  const bool asks = std::filesystem::is_regular_file(target);  // whether to write over it
+    test::ScriptedHost host;
+    host.paths = {target.string()};
+    if (asks) host.answers = {Answer::Yes};
+    ExportDialogState dialog;
+    dialog.actualName = "newgun", dialog.name = "New Gun", dialog.weaponId = "42";
+    std::string cd1Path;
 
-  test::ScriptedHost host;
-  host.paths = {target.string()};
-  if (asks) host.answers = {Answer::Yes};
-  ExportDialogState dialog;
-  dialog.actualName = "newgun", dialog.name = "New Gun", dialog.weaponId = "42";
-  const CurrentWeapon weapon;
-  std::string cd1Path;
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the program
+    struct rlimit limit = saved;
+    if (c.diskFull) limit.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const auto outcome = dialog.exportWeapon(CurrentWeapon{}, host, cd1Path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
 
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the program
-  struct rlimit limit = saved;
-  if (c.diskFull) limit.rlim_cur = 64;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const auto outcome = dialog.exportWeapon(weapon, host, cd1Path);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-
-  EXPECT_EQ(outcome, ExportDialogState::Outcome::StayOpen);
-  ASSERT_EQ(host.messages.size(), asks ? 2u : 1u);
-  EXPECT_TRUE(host.answers.empty());
-  EXPECT_EQ(host.buttons.back(), Buttons::Ok);
-  EXPECT_NE(host.messages.back().find(target.string()), std::string::npos) << host.messages.back();
-  EXPECT_EQ(Snapshot(out.path()), before);
+    EXPECT_EQ(outcome, ExportDialogState::Outcome::StayOpen);
+    ASSERT_EQ(host.messages.size(), asks ? 2u : 1u);
+    EXPECT_TRUE(host.answers.empty());
+    EXPECT_EQ(host.buttons.back(), Buttons::Ok);
+    EXPECT_NE(host.messages.back().find(target.string()), std::string::npos) << host.messages.back();
+    EXPECT_EQ(Snapshot(out.path()), before);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Each, FailingExport, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
 }  // namespace qm::badinput

@@ -28,6 +28,7 @@ TEST(GameFolderChoice, WhatCountsAsAGame) {
   EXPECT_FALSE(holdsGame(empty.path() / "none"));
 }
 
+// The folder opened when none is given, and the window's title for it.
 TEST(GameFolderChoice, ProgramFolderThenRememberedThenAsk) {
   test::TempDir program, remembered, other;
   std::filesystem::create_directory(remembered.path() / "weapons");
@@ -38,15 +39,10 @@ TEST(GameFolderChoice, ProgramFolderThenRememberedThenAsk) {
   // A game beside the program wins.
   program.Write("game.ufo", "");
   EXPECT_EQ(defaultGameFolder(program.path(), remembered.path()), program.path());
-}
-
-TEST(GameFolderChoice, TitleNamesOnlyAForeignGame) {
-  test::TempDir program, game;
-  EXPECT_EQ(gameWindowTitle("Quillmark", program.path(), program.path()), "Quillmark");
+  // The title names only a game outside the program's folder.
   EXPECT_EQ(gameWindowTitle("Quillmark", program.path() / ".", program.path()), "Quillmark");
-  const std::string name = game.path().filename().string();
-  EXPECT_EQ(gameWindowTitle("Quillmark", game.path(), program.path()), "Quillmark - " + name);
-  EXPECT_EQ(gameWindowTitle("Quillmark", game.path() / "", program.path()), "Quillmark - " + name);
+  EXPECT_EQ(gameWindowTitle("Quillmark", remembered.path() / "", program.path()),
+            "Quillmark - " + remembered.path().filename().string());
 }
 
 }  // namespace
