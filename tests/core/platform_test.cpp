@@ -1,5 +1,5 @@
-// The file calls that differ between systems: whole-file reads and the
-// folders file dialogs may start in. Replacing a file is the exports' tests.
+// The file calls that differ between systems: whole-file reads, one-step
+// replacement and the folders file dialogs may start in.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,14 +34,29 @@ TEST(PlatformTest, ReadsWholeRegularFilesOnly) {
   }
 }
 
-// The process and kernel tables are the window's usage test; /dev is told
-// apart by its path.
+// A new file, a longer one replaced by a shorter, and a read-only one refused
+// and kept. (What else is refused is the bad-input exports' table.)
+TEST(PlatformTest, ReplacesInOneStepButNotReadOnlyFiles) {
+  test::TempDir dir;
+  const auto file = dir.path() / "new.tdf";
+  for (const std::string bytes : {"longer text\r\n", "short"}) {
+    EXPECT_EQ(replaceFile(file, bytes), std::nullopt);
+    EXPECT_EQ(test::ReadFile(file), bytes);
+  }
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                         std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  EXPECT_EQ(replaceFile(file, "lost"), "the file is read-only");
+  EXPECT_EQ(test::ReadFile(file), "short");
+}
+
+// The process table is the window's test; /dev is told apart by its path.
 TEST(PlatformTest, OrdinaryFolders) {
   test::TempDir dir;
   EXPECT_TRUE(isOrdinaryFolder(dir.path()));
   EXPECT_FALSE(isOrdinaryFolder(dir.Write("file.tdf", "")));
 #ifndef _WIN32
-  EXPECT_FALSE(isOrdinaryFolder("/dev"));
+  for (const char* pseudo : {"/dev", "/sys/kernel"}) EXPECT_FALSE(isOrdinaryFolder(pseudo)) << pseudo;
 #endif
 }
 

@@ -48,36 +48,40 @@ std::string PackLz77(const std::string& data) {
 
 namespace {
 
-// `file`: an index into the files, or -1 for a folder.
-struct Node { std::string name; int file = -1; std::vector<Node> children; };
-
 struct Builder {
+  const std::vector<FileToPack>& files;
   WrittenArchive out;
   std::vector<std::pair<std::uint32_t, std::string>> names;  // entry offset, name
-  std::vector<std::pair<std::uint32_t, int>> fileRecords;
+  std::vector<std::pair<std::uint32_t, const FileToPack*>> fileRecords;
 
   std::uint32_t here() const { return static_cast<std::uint32_t>(out.bytes.size()); }
   void u32(std::uint32_t v) { out.bytes.append(4, '\0'), PutU32(out.bytes, here() - 4, v); }
 
-  std::uint32_t Folder(const Node& node, const std::string& prefix) {
+  // The folder `prefix` (empty, or ending in '/') and all under it; its
+  // entries in the order first named, a folder's name with its '/'.
+  std::uint32_t Folder(const std::string& prefix) {
+    std::vector<std::string> children;
+    for (const FileToPack& f : files) {
+      if (f.path.compare(0, prefix.size(), prefix) != 0) continue;
+      const std::size_t slash = f.path.find('/', prefix.size());
+      const std::string child = f.path.substr(prefix.size(), slash == std::string::npos ? slash : slash + 1 - prefix.size());
+      if (std::find(children.begin(), children.end(), child) == children.end()) children.push_back(child);
+    }
     const std::uint32_t record = here();
     out.recordAt[prefix] = record;
-    u32(static_cast<std::uint32_t>(node.children.size()));
+    u32(static_cast<std::uint32_t>(children.size()));
     u32(record + 8);
-    out.bytes.append(9 * node.children.size(), '\0');
-    for (std::size_t i = 0; i < node.children.size(); ++i) {
-      const Node& child = node.children[i];
+    out.bytes.append(9 * children.size(), '\0');
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      const std::string path = prefix + children[i];
+      const bool folder = path.back() == '/';
       const std::uint32_t entry = static_cast<std::uint32_t>(record + 8 + 9 * i);
-      const std::string path = prefix + child.name + (child.file < 0 ? "/" : "");
       out.entryAt[path] = entry;
-      names.emplace_back(entry, child.name);
-      out.bytes[entry + 8] = child.file < 0 ? 1 : 0;
-      if (child.file < 0) {
-        PutU32(out.bytes, entry + 4, Folder(child, path));
-        continue;
-      }
-      PutU32(out.bytes, entry + 4, out.recordAt[path] = here());
-      fileRecords.emplace_back(here(), child.file);
+      names.emplace_back(entry, folder ? children[i].substr(0, children[i].size() - 1) : children[i]);
+      out.bytes[entry + 8] = folder;
+      PutU32(out.bytes, entry + 4, folder ? Folder(path) : out.recordAt[path] = here());
+      if (folder) continue;
+      fileRecords.emplace_back(here(), &*std::find_if(files.begin(), files.end(), [&](const FileToPack& f) { return f.path == path; }));
       out.bytes.append(9, '\0');
     }
     return record;
@@ -120,32 +124,19 @@ struct Builder {
 }  // namespace
 
 WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key) {
-  Node root;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    Node* at = &root;
-    std::string rest = files[i].path;
-    for (std::size_t slash; (slash = rest.find('/')) != std::string::npos; rest.erase(0, slash + 1)) {
-      const std::string name = rest.substr(0, slash);
-      auto it = std::find_if(at->children.begin(), at->children.end(),
-                             [&](const Node& n) { return n.file < 0 && n.name == name; });
-      at = it != at->children.end() ? &*it : &at->children.emplace_back(Node{name, -1, {}});
-    }
-    at->children.push_back(Node{rest, static_cast<int>(i), {}});
-  }
-
-  Builder b;
+  Builder b{files, {}, {}, {}};
   b.out.bytes = "HAPI";
   b.u32(0x00010000);
   b.u32(0);  // directory end, set below
   b.u32(key);
   b.u32(20);
-  b.Folder(root, "");
+  b.Folder("");
   for (const auto& [entry, name] : b.names) {  // names last, so the directory ends in one
     PutU32(b.out.bytes, entry, b.here());
     b.out.bytes += name + '\0';
   }
   PutU32(b.out.bytes, 8, b.here());
-  for (const auto& [record, file] : b.fileRecords) b.Content(record, files[file]);
+  for (const auto& [record, file] : b.fileRecords) b.Content(record, *file);
 
   const auto t = static_cast<unsigned char>((key << 2) | (key >> 6));
   if (key != 0)
