@@ -70,7 +70,6 @@ TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
     EXPECT_EQ(outcome, ExportDialogState::Outcome::StayOpen);
     ASSERT_EQ(host.messages.size(), asks ? 2u : 1u);
     EXPECT_TRUE(host.answers.empty());
-    EXPECT_EQ(host.buttons.back(), Buttons::Ok);
     EXPECT_NE(host.messages.back().find(target.string()), std::string::npos) << host.messages.back();
     EXPECT_EQ(Snapshot(out.path()), before);
   }

@@ -25,7 +25,6 @@ std::shared_ptr<const Archive> OpenBytes(const std::string& bytes, std::string& 
 // In the archive's own order: each folder's entries where it stands.
 const std::vector<FileToPack> kEveryKind = {
     {"Weapons/Cannons.TDF", WeaponText(3000)},
-    {"weapons/lasers.tdf", WeaponText(5000), PackMethod::Lz77},
     {"weapons/zipped.tdf", WeaponText(150000), PackMethod::Zlib},
     // Runs: LZ77 copies that overlap what they write, across the ring's end.
     {"weapons/Sub/Deep/runs.tdf", std::string(9000, 'a') + "ab" + std::string(70, 'b'), PackMethod::Lz77, true},
@@ -78,7 +77,7 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
   struct Damage { const char* what; std::function<void(test::WrittenArchive&)> damage; std::string message; };
   using A = test::WrittenArchive&;
   auto record = [](A a, const char* path, int add, std::uint32_t value) { PutU32(a.bytes, a.recordAt.at(path) + add, value); };
-  auto entry = [](A a, const char* path, int add, std::uint32_t value) { PutU32(a.bytes, a.entryAt.at(path) + add, value); };
+  auto entry = [](A a, const char* folder, int i) { return a.recordAt.at(folder) + 8 + 9 * i; };
   auto chunk = [](A a, const char* path, int n) { return a.chunksAt.at(path)[n]; };
   // Changes a chunk's stored length and sums its bytes again, so that only
   // the stream itself is wrong.
@@ -91,14 +90,13 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
   const Damage cases[] = {
       {"too short", [](A a) { a.bytes.resize(12); }, "too short"},
       {"not an archive", [](A a) { a.bytes[0] = 'X'; }, "no archive marker"},
-      {"a saved game", [](A a) { PutU32(a.bytes, 4, 0x4B4E4142); }, "a saved game"},
       {"unknown version", [](A a) { PutU32(a.bytes, 4, 0x20000); }, "unknown version"},
       {"directory past the end", [](A a) { PutU32(a.bytes, 8, a.bytes.size() + 1); }, "outside the file"},
-      {"folder contains itself", [&](A a) { entry(a, "d/e/", 4, a.recordAt.at("d/")); }, "folder \"d/e/\" contains itself"},
+      {"folder contains itself", [&](A a) { PutU32(a.bytes, entry(a, "d/", 0) + 4, a.recordAt.at("d/")); }, "folder \"d/e/\" contains itself"},
       {"entries that do not fit", [&](A a) { record(a, "d/", 0, 1000000); }, "do not fit the directory"},
       {"name with no end", [](A a) { PutU32(a.bytes, 8, GetU32(a.bytes, 8) - 1); }, "no end"},
-      {"name with a slash", [&](A a) { a.bytes[GetU32(a.bytes, a.entryAt.at("z.tdf"))] = '\\'; }, "a slash"},
-      {"file record outside", [&](A a) { entry(a, "big.tdf", 4, 3); }, "outside the directory"},
+      {"name with a slash", [&](A a) { a.bytes[GetU32(a.bytes, entry(a, "", 2))] = '\\'; }, "a slash"},
+      {"file record outside", [&](A a) { PutU32(a.bytes, entry(a, "", 1) + 4, 3); }, "outside the directory"},
       {"unknown method", [&](A a) { a.bytes[a.recordAt.at("z.tdf") + 8] = 3; }, "unknown packing method 3"},
       {"stored size past the end", [&](A a) { record(a, "d/e/f.tdf", 4, 0xFFFFFF00); }, "cannot hold"},
       {"chunk marker", [&](A a) { a.bytes[chunk(a, "big.tdf", 1)] = 'X'; }, "chunk 2 of 4 has no chunk marker"},
@@ -130,7 +128,7 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
       EXPECT_FALSE(allRead) << c.what;
     }
     EXPECT_NE(reason.find(c.message), std::string::npos) << c.what << ": " << reason;
-    EXPECT_EQ(reason.find("damaged archive: "), c.what == cases[2].what ? std::string::npos : 0) << c.what;
+    EXPECT_EQ(reason.find("damaged archive: "), 0u) << c.what;
   }
 }
 

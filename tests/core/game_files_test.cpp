@@ -75,24 +75,15 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   }
 }
 
-// `archive FILE [PATH]`: the list's format, names as UTF-8, and a message for
-// a missing file.
-TEST(GameFilesTest, ArchiveCommandListsAndUnpacks) {
-  test::TempDir dir;
-  const std::vector<FileToPack> files = {{"weapons/A.tdf", "[A]\r\n"}, {"c\xe9.tdf", Sample("cannons.tdf"), PackMethod::Lz77}};
-  const std::string archive = dir.Write("rev31.gp3", test::WriteArchive(files, 0x33).bytes).string();
-  EXPECT_EQ(Said({"archive", archive}), "05\tnone\tweapons/A.tdf\n" + std::to_string(files[1].bytes.size()) + "\tlz77\tc\xc3\xa9.tdf\n");
-  EXPECT_TRUE(Said({"archive", archive, "C\xc3\x89.TDF"}) == "0" + files[1].bytes);
-  EXPECT_EQ(Said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
-}
-
-// The import button on an archive: its weapon files to pick from, weapons/
-// first; the pick takes a slot under ARCHIVE/inner/path. A cancelled pick, a
-// damaged archive and one without weapon files take none.
-TEST(GameFilesTest, ImportPicksAWeaponFileInsideAnArchive) {
+// An archive in the window and on the command line. The import button offers
+// its weapon files, weapons/ first, and the pick takes a slot under
+// ARCHIVE/inner/path; a cancelled pick, a damaged archive and one without
+// weapon files take none. `archive FILE [PATH]` lists it, names as UTF-8, and
+// unpacks a file.
+TEST(GameFilesTest, ArchiveImportedAndListed) {
   test::TempDir dir;
   test::WriteGame(dir, {});
-  const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"readme.txt", "x"},
+  const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"r\xe9" "adme.txt", "x"},
       {"extra/other.tdf", ""}, {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}}).bytes).string();
   const std::string damaged = dir.Write("mods/bad.hpi", "HAPI").string();
   const std::string empty = dir.Write("mods/empty.gp3", test::WriteArchive({{"readme.txt", "x"}}).bytes).string();
@@ -109,6 +100,10 @@ TEST(GameFilesTest, ImportPicksAWeaponFileInsideAnArchive) {
                                                      std::string(kMsgNoWeaponFiles)}));
   ASSERT_TRUE(window.showWeapon("LASER"));
   EXPECT_EQ(window.weapon()[Slot::vRng], "9");
+
+  EXPECT_EQ(Said({"archive", archive}), "01\tnone\tr\xc3\xa9" "adme.txt\n0\tnone\textra/other.tdf\n32\tlz77\tWeapons/Laser.TDF\n");
+  EXPECT_EQ(Said({"archive", archive, "R\xc3\x89" "ADME.TXT"}), "0x");
+  EXPECT_EQ(Said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
 }
 
 }  // namespace

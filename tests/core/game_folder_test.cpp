@@ -23,7 +23,7 @@ TEST(GameFolderChoice, WhatCountsAsAGame) {
       dir.Write(name, "");
     EXPECT_EQ(holdsGame(dir.path()), game) << entry;
   }
-  test::TempDir empty;
+  test::TempDir empty;  // nothing in it, or not there at all
   EXPECT_FALSE(holdsGame(empty.path()));
   EXPECT_FALSE(holdsGame(empty.path() / "none"));
 }

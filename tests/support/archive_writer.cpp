@@ -76,7 +76,6 @@ struct Builder {
       const std::string path = prefix + children[i];
       const bool folder = path.back() == '/';
       const std::uint32_t entry = static_cast<std::uint32_t>(record + 8 + 9 * i);
-      out.entryAt[path] = entry;
       names.emplace_back(entry, folder ? children[i].substr(0, children[i].size() - 1) : children[i]);
       out.bytes[entry + 8] = folder;
       PutU32(out.bytes, entry + 4, folder ? Folder(path) : out.recordAt[path] = here());

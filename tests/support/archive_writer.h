@@ -19,8 +19,8 @@ struct FileToPack {
 
 struct WrittenArchive {
   std::string bytes;
-  // Offsets, by path (a folder's path ends in '/'), before the outer cipher:
-  std::map<std::string, std::uint32_t> entryAt;   // the entry in its folder
+  // Offsets, by path (a folder's path ends in '/'), before the outer cipher.
+  // A folder's entries follow its record, 9 bytes each.
   std::map<std::string, std::uint32_t> recordAt;  // the folder or file record
   std::map<std::string, std::vector<std::uint32_t>> chunksAt;
 };
