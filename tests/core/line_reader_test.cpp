@@ -1,5 +1,5 @@
-// Cutting lines: CR LF, CR and LF all end a line, in memory and streamed from
-// files, whatever the size of the stream's buffer.
+// Cutting lines: CR LF, CR and LF all end a line, in a whole file held in
+// memory as the readers take it, and streamed whatever the buffer's size.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,7 +12,8 @@
 namespace qm {
 namespace {
 
-std::vector<std::string> Lines(LineReader& r) {
+template <typename Reader>
+std::vector<std::string> Lines(Reader&& r) {
   std::vector<std::string> out;
   std::string_view line;
   while (r.Next(line)) out.emplace_back(line);
@@ -37,8 +38,7 @@ const struct {
 TEST(LineReaderTest, LineEndsInMemoryAndAcrossBufferBoundaries) {
   test::TempDir dir;
   for (const auto& c : kEnds) {
-    LineReader mem(c.bytes);
-    EXPECT_EQ(Lines(mem), c.lines) << c.what;
+    EXPECT_EQ(Lines(BufferLines(c.bytes)), c.lines) << c.what;
     const auto path = dir.Write("f.tdf", c.bytes);
     for (std::size_t size = 1; size <= c.bytes.size() + 1; ++size) {
       std::FILE* f = std::fopen(path.string().c_str(), "rb");

@@ -46,11 +46,6 @@ TEST(ScanTest, HeadersAndIdTexts) {
   for (const ScanCase& c : kScans) EXPECT_EQ(Scan(c.text), c.entries) << c.what;
 }
 
-// More weapons than IDs: the count goes below zero.
-TEST(ScanTest, CountLine) {
-  EXPECT_EQ(CountLine(300), "300 Weapons, -44 IDs available");
-}
-
 TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
   WeaponList list;
   list.Add({{" 45 - b", "b"}, {"  7 - Z", "Z"}, {"123 - a", "a"}});
