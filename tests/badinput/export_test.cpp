@@ -58,10 +58,10 @@ TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
     dialog.actualName = "newgun", dialog.name = "New Gun", dialog.weaponId = "42";
     std::string cd1Path;
 
-    struct rlimit saved {};
+    struct rlimit saved {}, limit {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the program
-    struct rlimit limit = saved;
+    limit = saved;
     if (c.diskFull) limit.rlim_cur = 64;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     const auto outcome = dialog.exportWeapon(CurrentWeapon{}, host, cd1Path);

@@ -18,10 +18,6 @@ std::string WeaponText(std::size_t size) {
   return out.substr(0, size);
 }
 
-std::shared_ptr<const Archive> OpenBytes(const std::string& bytes, std::string& reason) {
-  return Archive::Open(ArchiveInMemory(bytes), reason);
-}
-
 // In the archive's own order: each folder's entries where it stands.
 const std::vector<FileToPack> kEveryKind = {
     {"Weapons/Cannons.TDF", WeaponText(3000)},
@@ -111,8 +107,7 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
        "it unpacks to 1000 bytes, not 1001"},
       {"LZ77 without end mark", [&](A a) { cut(a, "big.tdf", 3, 2); }, "4 of 4: its LZ77 stream ends before its end mark"},
       {"LZ77 gives more", [&](A a) { PutU32(a.bytes, chunk(a, "big.tdf", 3) + 11, 3000); }, "more than its 3000 bytes"},
-      {"LZ77 gives less",
-       [&](A a) { record(a, "big.tdf", 4, 200001), PutU32(a.bytes, chunk(a, "big.tdf", 3) + 11, 3393); },
+      {"LZ77 gives less", [&](A a) { record(a, "big.tdf", 4, 200001), PutU32(a.bytes, chunk(a, "big.tdf", 3) + 11, 3393); },
        "it unpacks to 3392 bytes, not 3393"},
   };
   const auto intact = test::WriteArchive({{"d/e/f.tdf", "text"},
@@ -122,7 +117,7 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
     auto written = intact;
     c.damage(written);
     std::string reason, out;
-    if (const auto archive = OpenBytes(written.bytes, reason)) {
+    if (const auto archive = Archive::Open(ArchiveInMemory(written.bytes), reason)) {
       bool allRead = true;
       for (const ArchiveMember& m : archive->members()) allRead = archive->Unpack(m, out, reason) && allRead;
       EXPECT_FALSE(allRead) << c.what;
@@ -144,7 +139,7 @@ TEST(ArchiveTest, SharedFoldersDoNotMultiplyTheWalk) {
     for (std::uint32_t e = at + 8; e < at + size; e += 9) PutU32(bytes, e, name), PutU32(bytes, e + 4, at + size), bytes[e + 8] = 1;
   }
   std::string reason;
-  EXPECT_FALSE(OpenBytes(bytes, reason));
+  EXPECT_FALSE(Archive::Open(ArchiveInMemory(bytes), reason));
   EXPECT_NE(reason.find("more entries than it holds"), std::string::npos) << reason;
 }
 

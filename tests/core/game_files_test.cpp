@@ -16,9 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::FileToPack;
 
-// Where `file` comes from: the archive's file name, "loose" or "none".
+// Where `file` comes from: the archive's file name or "loose".
 std::string SourceOf(const fs::path& game, const WeaponFilePtr& file) {
-  if (!file) return "none";
   const std::string rest = file->name().substr(game.string().size() + 1);
   const std::string first = rest.substr(0, rest.find_first_of("/\\"));
   return fs::is_directory(game / first) ? "loose" : first;
@@ -75,14 +74,11 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   }
 }
 
-// An archive in the window and on the command line. The import button offers
-// its weapon files, weapons/ first, and the pick takes a slot under
-// ARCHIVE/inner/path; a cancelled pick, a damaged archive and one without
-// weapon files take none. `archive FILE [PATH]` lists it, names as UTF-8, and
-// unpacks a file.
+// The import button offers an archive's weapon files, weapons/ first; the pick
+// takes a slot under ARCHIVE/inner/path; a cancelled pick, a damaged archive
+// and one without weapon files take none. The CLI lists (in UTF-8) and unpacks.
 TEST(GameFilesTest, ArchiveImportedAndListed) {
   test::TempDir dir;
-  test::WriteGame(dir, {});
   const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"r\xe9" "adme.txt", "x"},
       {"extra/other.tdf", ""}, {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}}).bytes).string();
   const std::string damaged = dir.Write("mods/bad.hpi", "HAPI").string();
@@ -93,8 +89,7 @@ TEST(GameFilesTest, ArchiveImportedAndListed) {
   host.picks = {std::nullopt, 0};
   for (int i = 0; i < 4; ++i) window.importFile();
 
-  const std::vector<std::string> offered = {"Weapons/Laser.TDF", "extra/other.tdf"};
-  EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>{offered, offered}));
+  EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>(2, {"Weapons/Laser.TDF", "extra/other.tdf"})));
   EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
   EXPECT_EQ(host.messages, (std::vector<std::string>{UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
                                                      std::string(kMsgNoWeaponFiles)}));

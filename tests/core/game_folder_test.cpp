@@ -16,16 +16,14 @@ TEST(GameFolderChoice, WhatCountsAsAGame) {
   };
   for (const auto& [entry, game] : cases) {
     test::TempDir dir;
-    const std::string name = entry;
-    if (name.back() == '/')
-      std::filesystem::create_directory(dir.path() / name.substr(0, name.size() - 1));
+    if (std::string_view(entry).back() == '/')
+      std::filesystem::create_directories(dir.path() / entry);
     else
-      dir.Write(name, "");
+      dir.Write(entry, "");
     EXPECT_EQ(holdsGame(dir.path()), game) << entry;
   }
-  test::TempDir empty;  // nothing in it, or not there at all
-  EXPECT_FALSE(holdsGame(empty.path()));
-  EXPECT_FALSE(holdsGame(empty.path() / "none"));
+  test::TempDir empty;
+  EXPECT_FALSE(holdsGame(empty.path() / "none"));  // no such folder
 }
 
 // The folder opened when none is given, and the window's title for it.

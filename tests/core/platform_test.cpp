@@ -11,8 +11,7 @@ namespace qm::platform {
 namespace {
 
 // Whole files replaced in one step and read back through one buffer, larger
-// and smaller than the one before; then a missing file, and a read-only one
-// that is refused and kept. (What else is refused is the bad-input tests' tables.)
+// and smaller than before; a missing file; a read-only one refused and kept.
 TEST(PlatformTest, ReplacesAndReadsWholeFilesAsBytes) {
   test::TempDir dir;
   const auto file = dir.path() / "a.tdf";
