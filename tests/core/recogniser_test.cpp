@@ -35,7 +35,6 @@ const LinesCase kLines[] = {
      {}, {"default=50", "CORLLT=20"}},
     {"damage lines by one or two tabs, spaces kept, three tabs dropped",
      {"[damage]", "{", "a=1;", "\tb=2;", "\t\tc=3;", "\t\t\td=4;", "  e=5;", "}"}, {}, {"a=1", "b=2", "c=3", "  e=5"}},
-    {"damage lines shorter than three characters are not listed", {"[DAMAGE]", "ab", "x", "abc"}, {}, {"ab"}, true},
     {"damage header after one character of any kind", {"x[Damage]", "\t\tdefault=1;"}, {}, {"default=1"}, true},
     {"a brace within the first three characters stops the list",
      {"[DAMAGE]", "  }default=1;", "\t\tdefault=2;"}, {}, {}},
