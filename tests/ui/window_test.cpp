@@ -142,18 +142,24 @@ class WindowTest : public QObject {
 
   // The 16th import asks first: Cancel keeps the list as it is; OK empties
   // the 15 slots and rebuilds the list, which the weapons of the chosen file
-  // then join in order. The edit field keeps its text.
+  // then join in order. A file that cannot be read asks nothing and changes
+  // nothing. The edit field keeps its text.
   void theSixteenthImport() {
-    for (const Answer answer : {Answer::Cancel, Answer::Ok}) {
+    for (const auto& [answer, readable] : {std::pair{Answer::Cancel, true}, {Answer::Ok, true}, {Answer::Ok, false}}) {
       Window f(Weapon("GUN", "7"));
       const std::string old = f.write("old.tdf", Weapon("OLD", "9"));
       for (int i = 0; i < kImportSlots; ++i) QVERIFY(f.w.state().addImport(old));
       const QStringList kept = Items(f.list()->model());
-      f.host.paths.push_back(f.write("extra.tdf", Weapon("LATE", "250") + Weapon("EARLY", "5")));
+      const std::string chosen = readable ? f.write("extra.tdf", Weapon("LATE", "250") + Weapon("EARLY", "5"))
+                                          : (f.game.path() / "weapons").string();  // a folder
+      f.host.paths.push_back(chosen);
       f.host.answers.push_back(answer);
       Click(&f.w, "Command62");
+      const bool replaced = readable && answer == Answer::Ok;
       const QStringList added = {"  5 - EARLY", "  7 - GUN", "250 - LATE"};
-      QCOMPARE(Items(f.list()->model()), answer == Answer::Ok ? added : kept);
+      QCOMPARE(Items(f.list()->model()), replaced ? added : kept);
+      QCOMPARE(int(f.w.state().imports().size()), replaced ? 1 : kImportSlots);
+      QCOMPARE(f.host.answers.size(), readable ? 0u : 1u);
       QCOMPARE(f.list()->currentText(), QString("Weapons"));
     }
   }
