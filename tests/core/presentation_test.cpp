@@ -31,6 +31,7 @@ TEST(ValuesTest, ViewingModeRules) {
       // Out of a double's range: too small is 0, too large stands as written,
       // whatever the sign of the exponent.
       {Slot::vExP, "1e-331", "0%"},      {Slot::vExP, "0." + std::string(330, '0') + "1", "0%"},
+      {Slot::vExP, "1" + std::string(400, '0') + "e-5", "1" + std::string(400, '0') + "e-5%"},
   };
   for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value), c.shown) << FieldOfSlot(c.slot).key << "=" << c.value;
   for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value, false), c.value) << "actual " << c.value;
