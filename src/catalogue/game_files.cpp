@@ -13,12 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Folded(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = FoldLower(c);
-  return out;
-}
-
 bool EndsFolded(std::string_view name, std::string_view lowerEnd) {
   return name.size() >= lowerEnd.size() && MatchesFoldedAt(name, name.size() - lowerEnd.size(), lowerEnd);
 }
@@ -115,7 +109,7 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
     if (!it->is_regular_file(ec)) continue;
     const std::string name = it->path().filename().string();
     for (std::size_t rank = 0; rank < kArchiveExtensions.size(); ++rank)
-      if (EndsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, Folded(name), name, it->path()});
+      if (EndsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, ToLower(name), name, it->path()});
   }
   std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
     return std::tie(a.rank, a.folded, a.name) < std::tie(b.rank, b.folded, b.name);
@@ -129,8 +123,9 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   }
 }
 
-WeaponFilePtr GameFiles::Find(std::string_view inner) const {
-  const fs::path loose = FindFoldedPath(gameDir_, inner);
+WeaponFilePtr GameFiles::Find(std::string_view inner) const { return Find(FindFoldedPath(gameDir_, inner), inner); }
+
+WeaponFilePtr GameFiles::Find(const fs::path& loose, std::string_view inner) const {
   std::error_code ec;
   if (fs::exists(loose, ec)) return looseFile(loose);
   for (const Source& s : archives_)
@@ -142,29 +137,29 @@ std::vector<WeaponFilePtr> GameFiles::StandardFiles() const {
   std::vector<WeaponFilePtr> out;
   const auto paths = StandardFilePaths(gameDir_);
   for (std::size_t i = 0; i < kStandardFiles.size(); ++i) {
-    WeaponFilePtr file = Find("weapons/" + std::string(kStandardFiles[i]));
+    WeaponFilePtr file = Find(paths[i], "weapons/" + std::string(kStandardFiles[i]));
     out.push_back(file ? file : looseFile(paths[i]));
   }
   return out;
 }
 
 std::vector<WeaponFilePtr> GameFiles::FilesIn(std::string_view folder, std::string_view extension) const {
-  const std::string lowerExtension = Folded(extension);
+  const std::string lowerExtension = ToLower(extension);
   std::vector<std::pair<std::string, fs::path>> loose;  // folded name, path
   std::error_code ec;
   for (fs::directory_iterator it(FindFoldedPath(gameDir_, folder), ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (EndsFolded(name, lowerExtension)) loose.emplace_back(Folded(name), it->path());
+    if (EndsFolded(name, lowerExtension)) loose.emplace_back(ToLower(name), it->path());
   }
   std::sort(loose.begin(), loose.end());
   std::vector<WeaponFilePtr> out;
   std::set<std::string> seen;
   for (const auto& [folded, path] : loose)
     if (seen.insert(folded).second) out.push_back(looseFile(path));
-  const std::string prefix = Folded(folder) + "/";
+  const std::string prefix = ToLower(folder) + "/";
   for (const Source& s : archives_)
     for (const ArchiveMember& m : s.archive->members()) {
-      const std::string folded = Folded(m.path);
+      const std::string folded = ToLower(m.path);
       if (folded.compare(0, prefix.size(), prefix) == 0 && folded.find('/', prefix.size()) == std::string::npos &&
           EndsFolded(folded, lowerExtension) && seen.insert(folded.substr(prefix.size())).second)
         out.push_back(archiveMember(s.archive, s.name, m));

@@ -75,6 +75,10 @@ class GameFiles {
     std::string name;
     std::shared_ptr<const Archive> archive;
   };
+  // The loose file `loose` (`inner` as found under the game folder) if it
+  // exists, else `inner` from the first archive that holds it.
+  WeaponFilePtr Find(const std::filesystem::path& loose, std::string_view inner) const;
+
   std::filesystem::path gameDir_;
   std::vector<Source> archives_;
   std::vector<UnreadableFile> damaged_;

@@ -11,28 +11,11 @@ namespace qm {
 
 namespace {
 
-// Letter case folded by table: the checks fold every key of every block.
-struct FoldTable {
-  FoldTable() {
-    for (int c = 0; c < 256; ++c) lower[c] = static_cast<char>(FoldLower(static_cast<char>(c)));
-  }
-  char operator()(char c) const { return lower[static_cast<unsigned char>(c)]; }
-  char lower[256];
-};
-const FoldTable kFold;
-
 bool sameFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && kFold(a[i]) != kFold(b[i])) return false;
+    if (a[i] != b[i] && FoldLower(a[i]) != FoldLower(b[i])) return false;
   return true;
-}
-
-
-std::string folded(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = kFold(c);
-  return out;
 }
 
 std::string bracketed(std::string_view name) {
@@ -125,7 +108,7 @@ void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool 
       findings_.push_back({file, pair.at.line, pair.at.column, severity, name, std::move(message)});
     };
     folded_.assign(pair.key);
-    for (char& c : folded_) c = kFold(c);
+    for (char& c : folded_) c = FoldLower(c);
     const std::uint64_t hash = keyHash(folded_);
     if (const TdfPair* earlier = keysSeen_.previous(pairs, i, hash))
       report(Severity::Warning, check::kDuplicateKey,
@@ -190,7 +173,7 @@ void GameCheck::finish() {
   std::unordered_map<std::string, std::size_t> lastByName;
   for (std::size_t i = 0; i < weapons_.size(); ++i) {
     const WeaponRecord& w = weapons_[i];
-    const auto [it, first] = lastByName.try_emplace(folded(w.name), i);
+    const auto [it, first] = lastByName.try_emplace(ToLower(w.name), i);
     if (first) continue;
     const WeaponRecord& earlier = weapons_[it->second];
     findings_.push_back({w.file, w.line, 1, Severity::Error, check::kDuplicateWeapon,

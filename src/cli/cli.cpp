@@ -85,17 +85,12 @@ bool Session::loadWithoutList(std::string_view name) {
   CurrentWeapon weapon = window_->weapon();
   bool damageCarry = false;
   // The standard files first, then each import in its turn, so that the
-  // warnings come in the order the start-up scan and the imports give them;
-  // one buffer serves every file.
-  std::string bytes, reason;
+  // warnings come in the order the start-up scan and the imports give them.
   bool found = false;
   const auto search = [&](const std::vector<WeaponFilePtr>& files, std::vector<UnreadableFile> unreadable) {
-    for (const WeaponFilePtr& file : files) {
-      if (!file->read(bytes, reason))
-        unreadable.push_back({file->name(), reason});
-      else if (SearchFile(bytes, name, weapon, damageCarry))
-        found = true;
-    }
+    const LoadOutcome outcome = LoadWeapon(name, files, weapon, damageCarry);
+    found = found || outcome.found;
+    unreadable.insert(unreadable.end(), outcome.unreadable.begin(), outcome.unreadable.end());
     if (!unreadable.empty()) host_.ReportUnreadable(unreadable);
   };
   // Damaged archives are named with the standard files, as the scan does.

@@ -31,8 +31,7 @@ bool IsHeaderOf(std::string_view line, std::string_view lowerName) {
 }  // namespace
 
 bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry) {
-  std::string lowerName(bracketName);
-  for (auto& c : lowerName) c = FoldLower(c);
+  const std::string lowerName = ToLower(bracketName);
 
   BufferLines lines(bytes);
   bool found = false;

@@ -12,7 +12,7 @@ namespace {
 struct CaseTables {
   std::array<unsigned char, 256> lower{};
   std::array<unsigned char, 256> upper{};
-  CaseTables() {
+  constexpr CaseTables() {
     for (int i = 0; i < 256; ++i) lower[i] = upper[i] = static_cast<unsigned char>(i);
     auto pair = [this](int up, int low) {
       lower[up] = static_cast<unsigned char>(low);
@@ -28,10 +28,8 @@ struct CaseTables {
   }
 };
 
-const CaseTables& Tables() {
-  static const CaseTables t;
-  return t;
-}
+// Built by the compiler, so the tables are filled before any code runs.
+constexpr CaseTables kCase;
 
 constexpr std::array<char16_t, 32> kHigh = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -73,8 +71,14 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
 
 }  // namespace
 
-char FoldLower(char c) { return static_cast<char>(Tables().lower[static_cast<unsigned char>(c)]); }
-char FoldUpper(char c) { return static_cast<char>(Tables().upper[static_cast<unsigned char>(c)]); }
+constinit const std::array<unsigned char, 256> detail::kLowerOf = kCase.lower;
+constinit const std::array<unsigned char, 256> detail::kUpperOf = kCase.upper;
+
+std::string ToLower(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = FoldLower(c);
+  return out;
+}
 
 std::string ToUpper(std::string_view s) {
   std::string out(s);
@@ -84,7 +88,7 @@ std::string ToUpper(std::string_view s) {
 
 bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lowerMatch) {
   if (pos > text.size() || text.size() - pos < lowerMatch.size()) return false;
-  const auto& lower = Tables().lower;
+  const auto& lower = detail::kLowerOf;
   for (std::size_t i = 0; i < lowerMatch.size(); ++i)
     if (lower[static_cast<unsigned char>(text[pos + i])] != static_cast<unsigned char>(lowerMatch[i]))
       return false;
@@ -92,7 +96,7 @@ bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lo
 }
 
 int CompareFolded(std::string_view a, std::string_view b) {
-  const auto& lower = Tables().lower;
+  const auto& lower = detail::kLowerOf;
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < n; ++i) {
     const int x = lower[static_cast<unsigned char>(a[i])];
@@ -105,7 +109,7 @@ int CompareFolded(std::string_view a, std::string_view b) {
 std::uint64_t FoldedWord(std::string_view text, std::size_t pos) {
   unsigned char bytes[8] = {};  // zero folds to zero: the padding stays
   if (pos < text.size()) std::memcpy(bytes, text.data() + pos, std::min<std::size_t>(8, text.size() - pos));
-  const auto& lower = Tables().lower;
+  const auto& lower = detail::kLowerOf;
   std::uint64_t word = 0;
   for (unsigned char b : bytes) word = word << 8 | lower[b];
   return word;

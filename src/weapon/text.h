@@ -2,15 +2,22 @@
 // (Windows-1252); it is decoded only for display.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace qm {
 
-// Letter case of a Windows-1252 byte.
-char FoldLower(char c);
-char FoldUpper(char c);
+namespace detail {
+// The lower- and upper-case letter of each Windows-1252 byte.
+extern const std::array<unsigned char, 256> kLowerOf, kUpperOf;
+}  // namespace detail
+
+// Letter case of a Windows-1252 byte; inline, as the readers fold every key.
+inline char FoldLower(char c) { return static_cast<char>(detail::kLowerOf[static_cast<unsigned char>(c)]); }
+inline char FoldUpper(char c) { return static_cast<char>(detail::kUpperOf[static_cast<unsigned char>(c)]); }
+std::string ToLower(std::string_view s);
 std::string ToUpper(std::string_view s);
 
 // True when the n bytes of `text` starting at `pos` exist and, folded to lower
