@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 #include <unordered_set>
 
+#include "platform/files.h"
 #include "weapon/text.h"
 
 namespace qm {
@@ -41,21 +41,20 @@ std::string Folded(std::string_view path) {
   return out;
 }
 
+// An archive on disk, kept open as the platform opens regular files.
 class FileBytes : public ArchiveBytes {
  public:
-  FileBytes(std::ifstream in, std::uint64_t size) : in_(std::move(in)), size_(size) {}
+  FileBytes(std::FILE* file, std::uint64_t size) : file_(file), size_(size) {}
+  ~FileBytes() override { std::fclose(file_); }
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
   std::uint64_t size() const override { return size_; }
   bool ReadAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const override {
-    in_.clear();
-    in_.seekg(static_cast<std::streamoff>(offset));
-    in_.read(out, static_cast<std::streamsize>(n));
-    if (in_.gcount() == static_cast<std::streamsize>(n)) return true;
-    reason = "read failed (the file is shorter than when it was opened)";
-    return false;
+    return platform::readAt(file_, offset, n, out, reason);
   }
 
  private:
-  mutable std::ifstream in_;
+  std::FILE* file_;
   std::uint64_t size_;
 };
 
@@ -157,27 +156,16 @@ bool UnpackZlib(z_stream& zs, std::string_view in, char* out, std::size_t want, 
 }  // namespace
 
 std::shared_ptr<const ArchiveBytes> OpenArchiveFile(const std::filesystem::path& path, std::string& reason) {
+  std::FILE* file = platform::openRegularFile(path, reason);
+  if (!file) return nullptr;
   std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (ec) {
-    reason = ec.message();
-    return nullptr;
-  }
-  if (!std::filesystem::is_regular_file(status)) {
-    reason = "not a regular file";
-    return nullptr;
-  }
   const std::uint64_t size = std::filesystem::file_size(path, ec);
   if (ec) {
+    std::fclose(file);
     reason = ec.message();
     return nullptr;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    reason = "cannot be opened for reading";
-    return nullptr;
-  }
-  return std::make_shared<FileBytes>(std::move(in), size);
+  return std::make_shared<FileBytes>(file, size);
 }
 
 std::shared_ptr<const ArchiveBytes> ArchiveInMemory(std::string bytes) {

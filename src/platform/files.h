@@ -5,6 +5,7 @@
 // Windows as UTF-16.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -18,6 +19,12 @@ namespace qm::platform {
 // comes). On failure returns nullptr and sets `reason` ("No such file or
 // directory", "not a regular file").
 std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reason);
+
+// Reads `n` bytes at `offset` of a file opened by openRegularFile into `out`.
+// False with `reason` when the read fails or the file ends first (it shrank
+// since it was opened).
+bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std::string& reason);
+inline constexpr const char* kFileShrank = "read failed (the file is shorter than when it was opened)";
 
 // Reads the whole of a regular file into `out`, reusing its capacity; the
 // same refusals as openRegularFile, and a read that fails part way fails the

@@ -72,6 +72,22 @@ std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reaso
   return f;
 }
 
+bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std::string& reason) {
+  const int fd = ::fileno(file);
+  while (n > 0) {
+    const ssize_t got = ::pread(fd, out, n, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      reason = got < 0 ? lastError() : kFileShrank;
+      return false;
+    }
+    out += got;
+    offset += static_cast<std::uint64_t>(got);
+    n -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason) {
   const int fd = openRegular(path, reason);
   if (fd < 0) {

@@ -100,6 +100,17 @@ std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reaso
   return f;
 }
 
+bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std::string& reason) {
+  if (::_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  if (std::fread(out, 1, n, file) == n) return true;
+  reason = std::ferror(file) ? std::strerror(errno) : kFileShrank;
+  std::clearerr(file);
+  return false;
+}
+
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason) {
   HANDLE h = openRegular(path, reason);
   if (h == INVALID_HANDLE_VALUE) {
