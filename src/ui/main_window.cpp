@@ -236,7 +236,6 @@ void MainWindow::buildOptions() {
   };
   addButton(MainControl::ExportButton, [this] { openExportDialog(); });
   addButton(MainControl::ImportButton, [this] { state_.importFile(); });
-  
 
   const ControlLayout& space = Place(MainControl::SpaceLabel);
   auto* spaceLabel = new ClickLabel(FromUtf8(space.text), container(space.frame));
@@ -282,9 +281,9 @@ void MainWindow::buildTabOrder() {
 
 void MainWindow::refresh(unsigned changes) {
   if (changes & kListChanged) {
-    // The edit field keeps its text when the list changes under it.
-    // and the entry on display stays the current one, so that the arrow keys
-    // go on from it.
+    // The edit field keeps its text when the list changes under it, and the
+    // entry on display stays the current one, so that the arrow keys go on
+    // from it.
     const QString text = weaponList_->currentText();
     weaponListModel_->Reload();
     const auto& entries = state_.weaponList().entries();
