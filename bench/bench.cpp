@@ -56,9 +56,9 @@
 
 #include "catalogue/game_files.h"
 #include "checks_figures.h"
-#include "presentation/main_window_state.h"
+#include "line_reader.h"
 #include "presentation/host.h"
-#include "weapon/line_reader.h"
+#include "presentation/main_window_state.h"
 
 extern char** environ;
 

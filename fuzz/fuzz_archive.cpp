@@ -12,7 +12,7 @@
 
 #include "archive/archive.h"
 #include "fuzz_support.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 using namespace qm;
 

@@ -17,11 +17,11 @@
 
 #include "export/writer.h"
 #include "fuzz_support.h"
+#include "text/lines.h"
+#include "text/text.h"
 #include "weapon/current_weapon.h"
-#include "weapon/line_reader.h"
 #include "weapon/loader.h"
 #include "weapon/recogniser.h"
-#include "weapon/text.h"
 
 using namespace qm;
 
@@ -46,7 +46,7 @@ bool SearchLineByLine(std::string_view file, std::string_view name, CurrentWeapo
   std::string match = "[" + std::string(name) + "]";
   for (auto& c : match) c = FoldLower(c);
   bool found = false;
-  LineReader lines(file);
+  BufferLines lines(file);
   std::string_view line;
   while (lines.Next(line)) {
     if (!MatchesFoldedAt(line, 0, match)) continue;

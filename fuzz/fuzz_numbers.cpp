@@ -19,7 +19,7 @@
 
 #include "export/checks.h"
 #include "fuzz_support.h"
-#include "weapon/numbers.h"
+#include "text/numbers.h"
 
 using namespace qm;
 

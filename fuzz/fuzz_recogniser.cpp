@@ -11,8 +11,8 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "text/lines.h"
 #include "weapon/current_weapon.h"
-#include "weapon/line_reader.h"
 #include "weapon/recogniser.h"
 
 using namespace qm;
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   CurrentWeapon weapon;
   weapon[Slot::vName1] = "[KEEP]";
-  LineReader lines(input);
+  BufferLines lines(input);
   std::string_view line;
   while (lines.Next(line)) {
     const CurrentWeapon before = weapon;

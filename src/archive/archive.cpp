@@ -8,7 +8,7 @@
 #include <unordered_set>
 
 #include "platform/files.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

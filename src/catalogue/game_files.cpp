@@ -5,7 +5,7 @@
 #include <system_error>
 #include <tuple>
 
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

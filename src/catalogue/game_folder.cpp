@@ -3,7 +3,7 @@
 #include <array>
 #include <system_error>
 
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

@@ -1,7 +1,8 @@
 #include "catalogue/scan.h"
 
-#include "weapon/line_reader.h"
-#include "weapon/numbers.h"
+#include "text/lines.h"
+#include "text/numbers.h"
+#include "weapon/loader.h"
 
 namespace qm {
 
@@ -65,6 +66,15 @@ void ScanFile(std::string_view bytes, std::vector<ListEntry>& out) {
 ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files) {
   ScanOutcome out;
   out.unreadable = ReadEach(files, [&out](std::string_view bytes) { ScanFile(bytes, out.entries); });
+  return out;
+}
+
+LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
+                       CurrentWeapon& weapon, bool& damageCarry) {
+  LoadOutcome out;
+  out.unreadable = ReadEach(searchList, [&](std::string_view bytes) {
+    if (SearchFile(bytes, bracketName, weapon, damageCarry)) out.found = true;
+  });
   return out;
 }
 

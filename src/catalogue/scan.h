@@ -1,4 +1,5 @@
-// The catalogue scan: one list entry per weapon header of a weapon file.
+// The walks over the weapon files in search order: the scan that lists their
+// weapons, and the load that finds one weapon's blocks.
 #pragma once
 
 #include <string_view>
@@ -6,6 +7,7 @@
 
 #include "catalogue/weapon_file.h"
 #include "catalogue/weapon_list.h"
+#include "weapon/current_weapon.h"
 
 namespace qm {
 
@@ -24,5 +26,16 @@ struct ScanOutcome {
 // Scans the files in order; a file that cannot be read is passed over and
 // reported, the others are scanned all the same.
 ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files);
+
+struct LoadOutcome {
+  bool found = false;
+  std::vector<UnreadableFile> unreadable;
+};
+
+// Searches the files in order for the weapon's blocks (SearchFile). Files
+// that cannot be read are passed over and reported. The weapon is left as it
+// was when no block is found.
+LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
+                       CurrentWeapon& weapon, bool& damageCarry);
 
 }  // namespace qm

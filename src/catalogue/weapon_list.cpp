@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

@@ -2,7 +2,7 @@
 
 #include <tuple>
 
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

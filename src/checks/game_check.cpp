@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "checks/known_keys.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

@@ -5,7 +5,7 @@
 
 #include "archive/archive.h"
 #include "cli/command.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

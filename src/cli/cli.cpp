@@ -13,9 +13,9 @@
 #include <charconv>
 
 #include "catalogue/game_files.h"
+#include "catalogue/scan.h"
 #include "cli/command.h"
-#include "weapon/loader.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 #ifndef QM_VERSION
 #define QM_VERSION "unknown"

@@ -5,7 +5,7 @@
 #include "catalogue/game_files.h"
 #include "checks/check_set.h"
 #include "cli/command.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

@@ -4,7 +4,7 @@
 #include "cli/command.h"
 #include "presentation/descriptions.h"
 #include "presentation/export_dialog_state.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

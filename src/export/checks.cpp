@@ -1,6 +1,6 @@
 #include "export/checks.h"
 
-#include "weapon/numbers.h"
+#include "text/numbers.h"
 
 namespace qm {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

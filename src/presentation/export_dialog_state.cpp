@@ -5,7 +5,7 @@
 
 #include "export/checks.h"
 #include "export/writer.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

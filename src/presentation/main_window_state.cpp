@@ -4,7 +4,6 @@
 #include "catalogue/scan.h"
 #include "presentation/descriptions.h"
 #include "presentation/values.h"
-#include "weapon/loader.h"
 
 namespace qm {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "weapon/numbers.h"
+#include "text/numbers.h"
 
 namespace qm {
 

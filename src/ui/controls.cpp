@@ -10,7 +10,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm::ui {
 

@@ -15,15 +15,15 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/files.h"
-#include "ui/controls.h"
 #include "checks/check_set.h"
+#include "platform/files.h"
+#include "text/text.h"
+#include "ui/controls.h"
 #include "ui/export_dialog.h"
 #include "ui/game_check_window.h"
 #include "ui/layout.h"
 #include "ui/qt_host.h"
 #include "weapon/field_table.h"
-#include "weapon/text.h"
 
 namespace qm::ui {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "weapon/line_reader.h"
+#include "text/lines.h"
+#include "text/text.h"
 #include "weapon/recogniser.h"
-#include "weapon/text.h"
 
 namespace qm {
 
@@ -62,15 +62,6 @@ bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWea
     }
   }
   return found;
-}
-
-LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
-                       CurrentWeapon& weapon, bool& damageCarry) {
-  LoadOutcome out;
-  out.unreadable = ReadEach(searchList, [&](std::string_view bytes) {
-    if (SearchFile(bytes, bracketName, weapon, damageCarry)) out.found = true;
-  });
-  return out;
 }
 
 }  // namespace qm

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 

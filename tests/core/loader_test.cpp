@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/scan.h"
 #include "test_support.h"
 #include "weapon/loader.h"
 

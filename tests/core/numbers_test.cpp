@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "weapon/numbers.h"
+#include "text/numbers.h"
 
 namespace qm {
 namespace {

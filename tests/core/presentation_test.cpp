@@ -5,7 +5,7 @@
 #include <string>
 
 #include "presentation/values.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 namespace {

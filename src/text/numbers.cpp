@@ -1,4 +1,4 @@
-#include "weapon/numbers.h"
+#include "text/numbers.h"
 
 #include <algorithm>
 #include <charconv>

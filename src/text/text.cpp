@@ -1,4 +1,4 @@
-#include "weapon/text.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <array>

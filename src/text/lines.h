@@ -3,11 +3,8 @@
 // terminator is still a line. Bytes are passed through as they are.
 #pragma once
 
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -70,33 +67,6 @@ class BufferLines {
   const char* begin_;
   const char* pos_;  // always where a line begins, or the end
   const char* end_;
-};
-
-// Streams lines from a file through a buffer of a given size; kept for
-// comparison in the benchmark, the readers take whole files.
-class LineReader {
- public:
-  // Reads lines from a buffer that outlives the reader.
-  explicit LineReader(std::string_view data);
-  // Streams lines from an open file, `bufferSize` bytes at a time; the reader
-  // does not own the file.
-  explicit LineReader(std::FILE* file, std::size_t bufferSize = 256 * 1024);
-
-  // The next line, valid until the following call; false at the end.
-  bool Next(std::string_view& line);
-  // True when reading the file failed part way.
-  bool Failed() const { return failed_; }
-
- private:
-  bool Refill();
-
-  std::FILE* file_ = nullptr;
-  std::vector<char> buffer_;
-  const char* pos_ = nullptr;
-  const char* end_ = nullptr;
-  std::string carry_;  // a line that runs across buffer refills
-  bool skipLF_ = false;  // the last line ended at CR: a following LF belongs to it
-  bool failed_ = false;
 };
 
 }  // namespace qm

@@ -1,4 +1,4 @@
-#include "weapon/line_reader.h"
+#include "line_reader.h"
 
 namespace qm {
 

@@ -1,0 +1,38 @@
+// Streams lines from a file through a buffer of a given size: how the
+// readers cut lines before they took whole files, kept as a figure in the
+// benchmark. A line ends at CR LF, at a lone CR or at a lone LF.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+class LineReader {
+ public:
+  // Reads lines from a buffer that outlives the reader.
+  explicit LineReader(std::string_view data);
+  // Streams lines from an open file, `bufferSize` bytes at a time; the reader
+  // does not own the file.
+  explicit LineReader(std::FILE* file, std::size_t bufferSize = 256 * 1024);
+
+  // The next line, valid until the following call; false at the end.
+  bool Next(std::string_view& line);
+  // True when reading the file failed part way.
+  bool Failed() const { return failed_; }
+
+ private:
+  bool Refill();
+
+  std::FILE* file_ = nullptr;
+  std::vector<char> buffer_;
+  const char* pos_ = nullptr;
+  const char* end_ = nullptr;
+  std::string carry_;  // a line that runs across buffer refills
+  bool skipLF_ = false;  // the last line ended at CR: a following LF belongs to it
+  bool failed_ = false;
+};
+
+}  // namespace qm
