@@ -31,21 +31,25 @@ class CliTest : public ::testing::Test {
 
 // The golden file holds what show prints; here the choice of the weapon, by
 // name in any letter case or by index, the imports searched after the
-// standard files (the last block found wins). show NAME, which builds no
-// list, warns as the list does, in the same order.
+// standard files (the last block found wins, also when a later import lacks
+// the weapon). A name is UTF-8, or Windows-1252 bytes as a Windows console
+// passes them. show NAME, which builds no list, warns as the list does, in
+// the same order.
 TEST_F(CliTest, ListAndShow) {
   const auto rockets = dir.path() / "weapons" / "rockets.tdf";
   std::filesystem::remove(rockets);
   std::filesystem::create_directory(rockets);
   const auto later = dir.Write("later.tdf", "[gun]\n{\nid=13;\n[DAMAGE]\n{\ndefault=9;\n}\n}\n");
+  const auto last = dir.Write("last.tdf", "[\xC9" "CLAIR]\n{\nid=14;\n[DAMAGE]\n{\ndefault=8;\n}\n}\n");
   dir.Write("broken.hpi", "not an archive");
   const auto run = [&](std::vector<std::string> command) {
-    std::vector<std::string> args = {"--game", game(), "--import", "none.tdf", "--import", later.string()};
+    std::vector<std::string> args = {"--game",   game(),          "--import", "none.tdf",
+                                     "--import", later.string(), "--import", last.string()};
     args.insert(args.end(), command.begin(), command.end());
     return Cli(args);
   };
   const CliRun list = run({"list"});
-  EXPECT_EQ(list.out, " 12 - GUN\n 13 - gun\n2 Weapons, 254 IDs available\n");
+  EXPECT_EQ(list.out, " 12 - GUN\n 13 - gun\n 14 - \u00C9CLAIR\n3 Weapons, 253 IDs available\n");
   const std::size_t archive = list.err.find("broken.hpi"), standard = list.err.find(rockets.string()),
                     none = list.err.find("none.tdf");
   EXPECT_TRUE(archive < standard && standard < none && none != std::string::npos) << list.err;
@@ -54,18 +58,24 @@ TEST_F(CliTest, ListAndShow) {
   EXPECT_NE(byName.out.find("[DAMAGE]\n  default=9\nShake Magnitude:"), std::string::npos) << byName.out;
   EXPECT_EQ(byIndex.out, byName.out);
   EXPECT_EQ(byName.err, list.err);
+  for (const char* accented : {"\u00C9clair", "\xC9" "CLAIR"}) {
+    const CliRun r = run({"show", accented});
+    EXPECT_NE(r.out.find("[DAMAGE]\n  default=8\n"), std::string::npos) << accented << ": " << r.err;
+  }
   const CliRun missing = run({"show", "NOPE"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, list.err + "Weapon not found!\n");
 }
 
 // The errors: a refused export exits 1; the usage errors exit 2, with the
-// message and the usage text.
+// message and the usage text; the last import allowed is not one.
 TEST_F(CliTest, ExitStatusAndMessages) {
   const std::string cannons = (dir.path() / "weapons" / "cannons.tdf").string();
-  std::vector<std::string> sixteen;
-  for (int i = 0; i < 16; ++i) sixteen.insert(sixteen.end(), {"--import", "x.tdf"});
-  sixteen.push_back("list");
+  std::vector<std::string> fifteen;
+  for (int i = 0; i < 15; ++i) fifteen.insert(fifteen.end(), {"--import", "x.tdf"});
+  std::vector<std::string> sixteen = fifteen;
+  sixteen.insert(sixteen.end(), {"--import", "x.tdf", "list"});
+  fifteen.insert(fifteen.end(), {"--game", game(), "list"});
   const struct {
     std::vector<std::string> args;
     int status;
@@ -76,6 +86,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
       {{"--game", game(), "show", "--index", "1"}, 2, "no list entry at index 1"},
       {{"list", "--bogus"}, 2, "--bogus"},
       {sixteen, 2, "at most 15 files can be imported"},
+      {fifteen, 0, "warning: no file at x.tdf, not imported\n"},
       {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "x", "--out", "c"}, 1,
        "To export weapon a number must be entered for a weapon ID!\n"},
       {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "7", "--out", cannons}, 1,
