@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "catalogue/game_folder.h"
@@ -55,26 +54,60 @@ constexpr const char* kGameFolderKey = "gameFolder";
 QString FromPath(const std::filesystem::path& p) { return QString::fromStdU16String(p.u16string()); }
 std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.toStdU16String()); }
 
-// Whether the command line only asks for the help or version text, which
-// must print without a display.
-bool OnlyText(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
-      if (std::strcmp(argv[i], option) == 0) return true;
-  return false;
+// Qt's own options, which QApplication takes off the command line itself:
+// with one or two dashes, the value after "=" or as the next argument.
+struct QtOption {
+  const char* name;
+  bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},     {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowicon", true},     {"qwindowtitle", true},  {"geometry", true},
+    {"title", true},        {"icon", true},               {"display", true},       {"session", true},
+    {"style", true},        {"stylesheet", true},         {"reverse", false},      {"widgetcount", false},
+    {"qmljsdebugger", false}, {"testability", false},
+};
+
+// The command line without Qt's own options, for our parser to read before
+// the window system starts.
+QStringList OwnArguments(int argc, char** argv) {
+  QStringList own;
+  for (int i = 0; i < argc; ++i) {
+    const QString arg = QString::fromLocal8Bit(argv[i]);
+    if (i > 0 && arg == "--") {  // the rest are folders, whatever their names
+      for (; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
+      break;
+    }
+    const QtOption* qt = nullptr;
+    if (i > 0 && arg.startsWith('-')) {
+      const QString name = arg.mid(arg.startsWith("--") ? 2 : 1).section('=', 0, 0);
+      for (const QtOption& option : kQtOptions)
+        if (name == QLatin1String(option.name)) qt = &option;
+    }
+    if (!qt)
+      own << arg;
+    else if (qt->takesValue && !arg.contains('='))
+      ++i;
+  }
+  return own;
 }
 
-// Asks for the game's folder until the user picks one that holds a game;
-// nothing when the user cancels. `start` is where the dialog opens.
-std::optional<std::filesystem::path> AskForGame(QString start) {
-  for (;;) {
-    const QString chosen = QFileDialog::getExistingDirectory(nullptr, "Choose the game's folder", start);
-    if (chosen.isEmpty()) return std::nullopt;
-    const std::filesystem::path dir = ToPath(QDir::toNativeSeparators(chosen));
-    if (qm::holdsGame(dir)) return dir;
-    QMessageBox::warning(nullptr, qm::ui::FromUtf8(qm::kAppTitle), qm::ui::FromUtf8(qm::noGameMessage(dir)));
-    start = chosen;
-  }
+// A usage error: the message and the short usage on standard error, exit 2.
+int UsageError(const QString& message) {
+  std::fprintf(stderr, "quillmark: %s\nusage: quillmark [--help] [--version] [GAME_DIR]\n",
+               message.toLocal8Bit().constData());
+  return 2;
+}
+
+// Asks for a folder with the dialog opened at `start`.
+std::optional<std::filesystem::path> AskForFolder(const std::filesystem::path& start) {
+  const QString chosen = QFileDialog::getExistingDirectory(nullptr, "Choose the game's folder", FromPath(start));
+  if (chosen.isEmpty()) return std::nullopt;
+  return ToPath(QDir::toNativeSeparators(chosen));
+}
+
+void Warn(const std::string& message) {
+  QMessageBox::warning(nullptr, qm::ui::FromUtf8(qm::kAppTitle), qm::ui::FromUtf8(message));
 }
 
 }  // namespace
@@ -86,38 +119,30 @@ int main(int argc, char** argv) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription("View the weapons of a game's TDF files and export new ones.");
-  parser.addHelpOption();
-  parser.addVersionOption();
   parser.addPositionalArgument("GAME_DIR", "The game's folder, the one that holds its weapons folder or archives.",
                                "[GAME_DIR]");
-  if (OnlyText(argc, argv)) {
+  // The command line is read before the window system starts, so that
+  // --help, --version and mistakes are answered without a display.
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  const QStringList arguments = OwnArguments(argc, argv);
+  if (!parser.parse(arguments)) return UsageError(parser.errorText());
+  if (parser.isSet(help) || parser.isSet("help-all") || parser.isSet(version)) {
     QCoreApplication textOnly(argc, argv);
-    parser.process(textOnly);  // prints the text and ends the program
+    parser.process(arguments);  // prints the text and ends the program
   }
+  if (parser.positionalArguments().size() > 1) return UsageError("only one game folder can be given");
 
   QApplication app(argc, argv);
-  parser.process(app);
-  if (parser.positionalArguments().size() > 1) {
-    std::fprintf(stderr, "quillmark: only one game folder can be given\n");
-    return 2;
-  }
-
   const std::filesystem::path programDir = ToPath(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
   QSettings settings;
-  std::optional<std::filesystem::path> gameDir;
-  if (!parser.positionalArguments().isEmpty()) {
-    const QString given = QDir(parser.positionalArguments().front()).absolutePath();
-    gameDir = ToPath(QDir::toNativeSeparators(given));
-    if (!qm::holdsGame(*gameDir)) {
-      QMessageBox::warning(nullptr, qm::ui::FromUtf8(qm::kAppTitle), qm::ui::FromUtf8(qm::noGameMessage(*gameDir)));
-      gameDir = AskForGame(given);
-    }
-  } else {
-    std::optional<std::filesystem::path> remembered;
-    if (settings.contains(kGameFolderKey)) remembered = ToPath(settings.value(kGameFolderKey).toString());
-    gameDir = qm::defaultGameFolder(programDir, remembered);
-    if (!gameDir) gameDir = AskForGame(QDir::homePath());
-  }
+  std::optional<std::filesystem::path> given, remembered;
+  if (!parser.positionalArguments().isEmpty())
+    given = ToPath(QDir::toNativeSeparators(QDir(parser.positionalArguments().front()).absolutePath()));
+  else if (settings.contains(kGameFolderKey))
+    remembered = ToPath(settings.value(kGameFolderKey).toString());
+  const std::optional<std::filesystem::path> gameDir =
+      qm::chooseGameFolder(given, programDir, remembered, ToPath(QDir::homePath()), {Warn, AskForFolder});
   if (!gameDir) return 0;  // the user cancelled the choice of a folder
   // A game beside the program is found there again; any other is remembered.
   std::error_code ec;

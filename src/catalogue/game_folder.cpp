@@ -16,27 +16,70 @@ bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) 
   return std::filesystem::equivalent(a, b, ec);
 }
 
+// The folder itself when it is one, else the nearest folder above it that
+// exists, else `fallback`.
+std::filesystem::path nearestFolder(std::filesystem::path p, const std::filesystem::path& fallback) {
+  for (; !p.empty(); p = p.parent_path()) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(p, ec)) return p;
+    if (p == p.parent_path()) break;
+  }
+  return fallback;
+}
+
 }  // namespace
 
-bool holdsGame(const std::filesystem::path& dir) {
+bool holdsGame(const std::filesystem::path& dir) { return gameFolderProblem(dir).empty(); }
+
+std::string gameFolderProblem(const std::filesystem::path& dir) {
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+  const std::filesystem::file_status status = std::filesystem::status(dir, ec);
+  if (status.type() == std::filesystem::file_type::not_found) return "does not exist";
+  if (ec) return "cannot be read: " + ec.message();
+  if (status.type() == std::filesystem::file_type::regular) return "is a file, not a folder";
+  if (status.type() != std::filesystem::file_type::directory) return "is not a folder";
+  std::filesystem::directory_iterator it(dir, ec);
+  if (ec) return "cannot be read: " + ec.message();
+  for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
     const std::filesystem::path& entry = it->path();
     std::error_code typeError;
-    if (CompareFolded(entry.filename().string(), "weapons") == 0 && it->is_directory(typeError)) return true;
+    if (CompareFolded(entry.filename().string(), "weapons") == 0 && it->is_directory(typeError)) return "";
     if (!it->is_regular_file(typeError)) continue;
     const std::string extension = entry.extension().string();
     for (std::string_view type : kArchiveTypes)
-      if (CompareFolded(extension, type) == 0) return true;
+      if (CompareFolded(extension, type) == 0) return "";
   }
-  return false;
+  return "holds no game: it has no weapons folder and no game archive (.hpi, .ufo, .ccx, .gp3 or .gpf)";
 }
 
-std::optional<std::filesystem::path> defaultGameFolder(const std::filesystem::path& programDir,
-                                                       const std::optional<std::filesystem::path>& remembered) {
-  if (holdsGame(programDir)) return programDir;
-  if (remembered && holdsGame(*remembered)) return remembered;
-  return std::nullopt;
+std::optional<std::filesystem::path> chooseGameFolder(const std::optional<std::filesystem::path>& given,
+                                                      const std::filesystem::path& programDir,
+                                                      const std::optional<std::filesystem::path>& remembered,
+                                                      const std::filesystem::path& home,
+                                                      const GameFolderPrompts& prompts) {
+  static constexpr std::string_view kChoose = ". Choose the folder the game is installed in.";
+  std::filesystem::path start = home;
+  if (given) {
+    const std::string problem = gameFolderProblem(*given);
+    if (problem.empty()) return given;
+    prompts.warn("\"" + given->string() + "\" " + problem + std::string(kChoose));
+    start = nearestFolder(*given, home);
+  } else if (holdsGame(programDir)) {
+    return programDir;
+  } else if (remembered) {
+    const std::string problem = gameFolderProblem(*remembered);
+    if (problem.empty()) return remembered;
+    prompts.warn("The game folder used last, \"" + remembered->string() + "\", " + problem + std::string(kChoose));
+    start = nearestFolder(*remembered, home);
+  }
+  for (;;) {
+    std::optional<std::filesystem::path> chosen = prompts.ask(start);
+    if (!chosen) return std::nullopt;
+    const std::string problem = gameFolderProblem(*chosen);
+    if (problem.empty()) return chosen;
+    prompts.warn("\"" + chosen->string() + "\" " + problem + std::string(kChoose));
+    start = *chosen;
+  }
 }
 
 std::string gameWindowTitle(std::string_view appTitle, const std::filesystem::path& gameDir,
@@ -48,12 +91,6 @@ std::string gameWindowTitle(std::string_view appTitle, const std::filesystem::pa
   if (name.empty()) name = gameDir.parent_path().filename();
   if (name.empty()) name = gameDir;
   return title + " - " + name.string();
-}
-
-std::string noGameMessage(const std::filesystem::path& dir) {
-  return "\"" + dir.string() +
-         "\" holds no game: it has no weapons folder and no game archive (.hpi, .ufo, .ccx, .gp3 or .gpf). "
-         "Choose the folder the game is installed in.";
 }
 
 }  // namespace qm
