@@ -1,6 +1,8 @@
 # Installing and packaging: the two programs, the desktop entry, the icon in
-# the hicolor theme, the AppStream metainfo and the CLI's man page; a .deb
-# through CPack whose dependencies dpkg-shlibdeps finds.
+# the hicolor theme, the AppStream metainfo, the man pages and the copyright
+# and changelog files; a .deb through CPack whose dependencies
+# dpkg-shlibdeps finds. The package's version and maintainer are those of the
+# latest entry of data/changelog.
 include(GNUInstallDirs)
 
 set(QM_APP_ID org.quillmark.Quillmark)
@@ -25,7 +27,26 @@ if(WIN32)
 else()
   install(FILES ${QM_DATA}/${QM_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${QM_DATA}/${QM_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-  install(FILES ${QM_DATA}/quillmark-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The man pages and the changelog are installed compressed, as Debian wants
+  # them (gzip -n: no time stamp, so the same sources give the same bytes).
+  find_program(QM_GZIP gzip REQUIRED)
+  set(compressed)
+  foreach(file quillmark.1 quillmark-cli.1 changelog)
+    set(copy ${CMAKE_BINARY_DIR}/data/${file})
+    add_custom_command(OUTPUT ${copy}.gz
+                       COMMAND ${CMAKE_COMMAND} -E copy ${QM_DATA}/${file} ${copy}
+                       COMMAND ${QM_GZIP} -9nf ${copy}
+                       DEPENDS ${QM_DATA}/${file} VERBATIM)
+    list(APPEND compressed ${copy}.gz)
+  endforeach()
+  add_custom_target(compressed_data ALL DEPENDS ${compressed})
+  install(FILES ${CMAKE_BINARY_DIR}/data/quillmark-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  if(TARGET quillmark)
+    install(FILES ${CMAKE_BINARY_DIR}/data/quillmark.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
+  set(QM_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quillmark)
+  install(FILES ${QM_DATA}/copyright DESTINATION ${QM_DOC_DIR})
+  install(FILES ${CMAKE_BINARY_DIR}/data/changelog.gz DESTINATION ${QM_DOC_DIR} RENAME changelog.Debian.gz)
   install(FILES ${QM_DATA}/icons/quillmark.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   foreach(size 16 22 24 32 48 64 128 256)
     install(FILES ${QM_DATA}/icons/quillmark-${size}.png
@@ -33,15 +54,31 @@ else()
   endforeach()
 endif()
 
+# "quillmark (VERSION-RELEASE) ..." and " -- NAME <ADDRESS>  DATE" of the
+# latest entry.
+file(STRINGS ${QM_DATA}/changelog entry LIMIT_COUNT 1 REGEX "^quillmark \\(")
+file(STRINGS ${QM_DATA}/changelog signer LIMIT_COUNT 1 REGEX "^ -- ")
+if(NOT entry MATCHES "^quillmark \\(([^-]+)-([^)]+)\\)" OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "data/changelog: the latest entry (${entry}) is not for version ${PROJECT_VERSION}")
+endif()
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_2})
+string(REGEX REPLACE "^ -- ([^>]*>).*" "\\1" CPACK_PACKAGE_CONTACT "${signer}")
+
 set(CPACK_PACKAGE_NAME quillmark)
 set(CPACK_PACKAGE_VENDOR "Quillmark")
-set(CPACK_PACKAGE_CONTACT "Quillmark developers <quillmark@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "view and export the weapons of a strategy game's TDF files")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quillmark lists every weapon of a real-time strategy game's TDF weapon files with its ID, shows all 66 fields of a weapon with friendly names or as stored, and exports a weapon as a new weapon file. quillmark-cli does the same without a window.")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+Quillmark is a desktop tool for people who mod a real-time strategy game
+whose weapons are described in TDF text files. It lists every weapon of the
+game's eight weapon files, loose or in the game's archives, with its weapon
+ID, shows all 66 fields of a weapon with friendly names or exactly as
+stored, and exports a weapon as a new weapon file. Its Game check window
+lists who uses each weapon ID and what the game would misread.
+
+quillmark-cli does the same without a window, for scripts and exact checks.]=])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

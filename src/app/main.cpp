@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -55,22 +56,18 @@ QString FromPath(const std::filesystem::path& p) { return QString::fromStdU16Str
 std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.toStdU16String()); }
 
 // Qt's own options, which QApplication takes off the command line itself:
-// with one or two dashes, the value after "=" or as the next argument.
-struct QtOption {
-  const char* name;
-  bool takesValue;
-};
-constexpr QtOption kQtOptions[] = {
-    {"platform", true},     {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qwindowgeometry", true}, {"qwindowicon", true},     {"qwindowtitle", true},  {"geometry", true},
-    {"title", true},        {"icon", true},               {"display", true},       {"session", true},
-    {"style", true},        {"stylesheet", true},         {"reverse", false},      {"widgetcount", false},
-    {"qmljsdebugger", false}, {"testability", false},
-};
+// one or two dashes, a value after "=" or as the next argument.
+constexpr const char* kQtOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+    "geometry", "title",           "icon",          "display", "session",          "style",       "stylesheet"};
+constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "qmljsdebugger", "testability"};
 
 // The command line without Qt's own options, for our parser to read before
 // the window system starts.
 QStringList OwnArguments(int argc, char** argv) {
+  const auto listed = [](const QString& name, const auto& names) {
+    return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return name == QLatin1String(n); });
+  };
   QStringList own;
   for (int i = 0; i < argc; ++i) {
     const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -78,16 +75,13 @@ QStringList OwnArguments(int argc, char** argv) {
       for (; i < argc; ++i) own << QString::fromLocal8Bit(argv[i]);
       break;
     }
-    const QtOption* qt = nullptr;
-    if (i > 0 && arg.startsWith('-')) {
-      const QString name = arg.mid(arg.startsWith("--") ? 2 : 1).section('=', 0, 0);
-      for (const QtOption& option : kQtOptions)
-        if (name == QLatin1String(option.name)) qt = &option;
-    }
-    if (!qt)
+    const QString name = arg.mid(arg.startsWith("--") ? 2 : 1).section('=', 0, 0);
+    if (i == 0 || !arg.startsWith('-'))
       own << arg;
-    else if (qt->takesValue && !arg.contains('='))
-      ++i;
+    else if (listed(name, kQtOptionsWithValue))
+      i += arg.contains('=') ? 0 : 1;
+    else if (!listed(name, kQtFlags))
+      own << arg;
   }
   return own;
 }

@@ -27,6 +27,20 @@ std::filesystem::path nearestFolder(std::filesystem::path p, const std::filesyst
   return fallback;
 }
 
+// `lead`, the folder's name in quotes, `between`, what is wrong with it, and
+// what to do.
+std::string folderMessage(std::string_view lead, const std::filesystem::path& dir, std::string_view between,
+                          std::string_view problem) {
+  std::string message(lead);
+  message += '"';
+  message += dir.string();
+  message += '"';
+  message += between;
+  message += problem;
+  message += ". Choose the folder the game is installed in.";
+  return message;
+}
+
 }  // namespace
 
 bool holdsGame(const std::filesystem::path& dir) { return gameFolderProblem(dir).empty(); }
@@ -57,19 +71,18 @@ std::optional<std::filesystem::path> chooseGameFolder(const std::optional<std::f
                                                       const std::optional<std::filesystem::path>& remembered,
                                                       const std::filesystem::path& home,
                                                       const GameFolderPrompts& prompts) {
-  static constexpr std::string_view kChoose = ". Choose the folder the game is installed in.";
   std::filesystem::path start = home;
   if (given) {
     const std::string problem = gameFolderProblem(*given);
     if (problem.empty()) return given;
-    prompts.warn("\"" + given->string() + "\" " + problem + std::string(kChoose));
+    prompts.warn(folderMessage("", *given, " ", problem));
     start = nearestFolder(*given, home);
   } else if (holdsGame(programDir)) {
     return programDir;
   } else if (remembered) {
     const std::string problem = gameFolderProblem(*remembered);
     if (problem.empty()) return remembered;
-    prompts.warn("The game folder used last, \"" + remembered->string() + "\", " + problem + std::string(kChoose));
+    prompts.warn(folderMessage("The game folder used last, ", *remembered, ", ", problem));
     start = nearestFolder(*remembered, home);
   }
   for (;;) {
@@ -77,7 +90,7 @@ std::optional<std::filesystem::path> chooseGameFolder(const std::optional<std::f
     if (!chosen) return std::nullopt;
     const std::string problem = gameFolderProblem(*chosen);
     if (problem.empty()) return chosen;
-    prompts.warn("\"" + chosen->string() + "\" " + problem + std::string(kChoose));
+    prompts.warn(folderMessage("", *chosen, " ", problem));
     start = *chosen;
   }
 }

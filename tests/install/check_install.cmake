@@ -7,7 +7,8 @@ set(expected
   bin/quillmark bin/quillmark-cli
   share/applications/org.quillmark.Quillmark.desktop
   share/metainfo/org.quillmark.Quillmark.metainfo.xml
-  share/man/man1/quillmark-cli.1
+  share/man/man1/quillmark.1.gz share/man/man1/quillmark-cli.1.gz
+  share/doc/quillmark/copyright share/doc/quillmark/changelog.Debian.gz
   share/icons/hicolor/scalable/apps/quillmark.svg)
 foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/quillmark.png)
@@ -24,10 +25,18 @@ execute_process(COMMAND ${PREFIX}/bin/quillmark-cli describe 2 OUTPUT_VARIABLE o
 if(NOT out MATCHES "^\\[NAME\\]\n")
   message(FATAL_ERROR "quillmark-cli describe 2: ${out}")
 endif()
-execute_process(COMMAND ${PREFIX}/bin/quillmark --version OUTPUT_VARIABLE out COMMAND_ERROR_IS_FATAL ANY)
-if(NOT out STREQUAL "Quillmark ${VERSION}\n")
-  message(FATAL_ERROR "quillmark --version: ${out}")
-endif()
+# The window program answers its command line before it needs a display:
+# the version, and usage errors with exit status 2.
+foreach(run "0;Quillmark ${VERSION}\n$;--version" "2;Unknown option 'bogus'.*usage: quillmark;--bogus"
+            "2;only one game folder;a;b")
+  list(POP_FRONT run status expected)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+                          ${PREFIX}/bin/quillmark ${run}
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result STREQUAL status OR NOT out MATCHES "^(quillmark: )?${expected}")
+    message(FATAL_ERROR "quillmark ${run}: exit status ${result}, ${out}")
+  endif()
+endforeach()
 file(STRINGS ${PREFIX}/share/applications/org.quillmark.Quillmark.desktop exec REGEX "^Exec=")
 if(NOT exec STREQUAL "Exec=quillmark %f")
   message(FATAL_ERROR "desktop entry: ${exec}")
@@ -37,6 +46,7 @@ endif()
 # installs them).
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 find_program(APPSTREAMCLI appstreamcli)
+find_program(MAN man)
 if(DESKTOP_FILE_VALIDATE)
   execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${PREFIX}/share/applications/org.quillmark.Quillmark.desktop
                   COMMAND_ERROR_IS_FATAL ANY)
@@ -44,5 +54,15 @@ endif()
 if(APPSTREAMCLI)
   execute_process(COMMAND ${APPSTREAMCLI} validate --no-net ${PREFIX}/share/metainfo/org.quillmark.Quillmark.metainfo.xml
                   COMMAND_ERROR_IS_FATAL ANY)
+endif()
+# The man pages format without a warning.
+if(MAN)
+  foreach(page quillmark quillmark-cli)
+    execute_process(COMMAND ${MAN} --warnings -l ${PREFIX}/share/man/man1/${page}.1.gz
+                    OUTPUT_QUIET ERROR_VARIABLE warnings COMMAND_ERROR_IS_FATAL ANY)
+    if(warnings)
+      message(FATAL_ERROR "man ${page}: ${warnings}")
+    endif()
+  endforeach()
 endif()
 file(REMOVE_RECURSE ${PREFIX})
