@@ -46,7 +46,6 @@ endif()
 # installs them).
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 find_program(APPSTREAMCLI appstreamcli)
-find_program(MAN man)
 if(DESKTOP_FILE_VALIDATE)
   execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${PREFIX}/share/applications/org.quillmark.Quillmark.desktop
                   COMMAND_ERROR_IS_FATAL ANY)
@@ -54,15 +53,5 @@ endif()
 if(APPSTREAMCLI)
   execute_process(COMMAND ${APPSTREAMCLI} validate --no-net ${PREFIX}/share/metainfo/org.quillmark.Quillmark.metainfo.xml
                   COMMAND_ERROR_IS_FATAL ANY)
-endif()
-# The man pages format without a warning.
-if(MAN)
-  foreach(page quillmark quillmark-cli)
-    execute_process(COMMAND ${MAN} --warnings -l ${PREFIX}/share/man/man1/${page}.1.gz
-                    OUTPUT_QUIET ERROR_VARIABLE warnings COMMAND_ERROR_IS_FATAL ANY)
-    if(warnings)
-      message(FATAL_ERROR "man ${page}: ${warnings}")
-    endif()
-  endforeach()
 endif()
 file(REMOVE_RECURSE ${PREFIX})
