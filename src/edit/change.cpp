@@ -112,17 +112,37 @@ std::string_view textOf(std::string_view bytes, std::size_t begin, std::size_t e
   return bytes.substr(begin, end - begin);
 }
 
-// Whether a /* comment is still open at the end of `text`, given whether one
-// was open at its start.
-bool commentOpenAfter(std::string_view text, bool open) {
-  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+// Reads one line for comments and braces: returns whether a /* comment is
+// still open at its end (given whether one was at its start), and clears
+// `agree` when the loader would count its braces otherwise than the game: a
+// brace the game reads further in than the loader looks (`early` bytes), one
+// in a comment within them, or two of a kind on one line.
+bool readLine(std::string_view text, bool open, std::size_t early, bool& agree) {
+  int opens = 0, closes = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool next = i + 1 < text.size();
     if (open) {
-      if (text[i] == '*' && text[i + 1] == '/') open = false, ++i;
-    } else if (text[i] == '/' && text[i + 1] == '/') {
-      break;
-    } else if (text[i] == '/' && text[i + 1] == '*') {
-      open = true, ++i;
+      if (c == '*' && next && text[i + 1] == '/') {
+        open = false;
+        ++i;
+      } else if ((c == '{' || c == '}') && i < early) {
+        agree = false;
+      }
+      continue;
     }
+    if (c == '/' && next && text[i + 1] == '/') {
+      for (std::size_t j = i; j < early && j < text.size(); ++j)
+        if (text[j] == '{' || text[j] == '}') agree = false;
+      break;
+    }
+    if (c == '/' && next && text[i + 1] == '*') {
+      open = true;
+      ++i;
+      continue;
+    }
+    if (c != '{' && c != '}') continue;
+    if (i >= early || ++(c == '{' ? opens : closes) > 1) agree = false;
   }
   return open;
 }
@@ -145,6 +165,7 @@ struct Level {
 struct Block {
   BlockPlace place;
   Level weapon, damage;
+  bool bracesAgree = true;  // the loader and the game see the same block
 };
 
 bool isHeaderOf(std::string_view line, std::string_view lowerName) {
@@ -164,20 +185,26 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
   block.place.begin = header.begin;
   Lines lines(bytes, header.next);
   Line line = header;
-  bool opened = braceAmong(textOf(bytes, header.begin, header.end), '{', 2);
-  while (!opened && lines.next(line)) opened = braceAmong(textOf(bytes, line.begin, line.end), '{', 2);
+  bool inComment = false;
+  const auto opening = [&](const Line& l) {
+    const std::string_view text = textOf(bytes, l.begin, l.end);
+    inComment = readLine(text, inComment, 2, block.bracesAgree);
+    return braceAmong(text, '{', 2);
+  };
+  bool opened = opening(header);
+  while (!opened && lines.next(line)) opened = opening(line);
   block.place.end = line.next;
   if (!opened) return line.next;
   block.weapon.present = true;
   block.weapon.open = line;
 
   long depth = 1;
-  bool damageNext = false, inDamage = false, inComment = false;
+  bool damageNext = false, inDamage = false;
   while (depth != 0 && lines.next(line)) {
     const std::string_view text = textOf(bytes, line.begin, line.end);
     const bool opens = braceAmong(text, '{', 3), closes = braceAmong(text, '}', 3);
     const bool commented = inComment;
-    inComment = commentOpenAfter(text, inComment);
+    inComment = readLine(text, inComment, 3, block.bracesAgree);
     const long before = depth;
     if (!opens && !closes && !commented) {
       if (before == 1 && isDamageHeader(text)) {
@@ -305,6 +332,10 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
   const auto block = lastBlock(bytes, change.weapon);
   if (!block) return quotedName(change.weapon) + " is not in the file";
   if (!block->weapon.present) return quotedName(change.weapon) + " has no opening '{'";
+  if (!block->bracesAgree)
+    return quotedName(change.weapon) +
+           " has a brace that Quillmark's list reads otherwise than the game (further in than the third column, "
+           "in a comment, or two on one line): edit it by hand";
   const KeyName name = splitKey(change.key);
   const Level& level = name.damage ? block->damage : block->weapon;
   const std::string_view key = name.key;
