@@ -32,6 +32,7 @@ bool sameFolded(std::string_view a, std::string_view b) {
 // after its terminator begins.
 struct Line {
   std::size_t begin = 0, end = 0, next = 0;
+  bool commentOpen = false;  // a /* comment runs on past its end
 };
 
 class Lines {
@@ -196,6 +197,7 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
   block.place.end = line.next;
   if (!opened) return line.next;
   block.weapon.present = true;
+  line.commentOpen = inComment;
   block.weapon.open = line;
 
   long depth = 1;
@@ -205,6 +207,7 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
     const bool opens = braceAmong(text, '{', 3), closes = braceAmong(text, '}', 3);
     const bool commented = inComment;
     inComment = readLine(text, inComment, 3, block.bracesAgree);
+    line.commentOpen = inComment;
     const long before = depth;
     if (!opens && !closes && !commented) {
       if (before == 1 && isDamageHeader(text)) {
@@ -292,11 +295,12 @@ std::optional<std::string> checkChange(const Change& change) {
   if (!isWord(name.key))
     return "'" + Cp1252ToUtf8(change.key) + "' is not a key: a key is letters, digits and _" +
            (name.damage ? " after damage." : "");
-  if (change.kind == Change::Kind::Set)
-    for (char c : change.value)
-      if (c == ';' || c == '{' || c == '}' || c == '[' || c == ']' || c == '\r' || c == '\n')
-        return "the value of " + Cp1252ToUtf8(change.key) +
-               " may not hold ';', '{', '}', '[', ']' or a line break: it would break the file";
+  if (change.kind != Change::Kind::Set) return std::nullopt;
+  const std::string_view v = change.value;
+  if (v.find_first_of(";{}[]\r\n") != std::string_view::npos || v.find("//") != std::string_view::npos ||
+      v.find("/*") != std::string_view::npos)
+    return "the value of " + Cp1252ToUtf8(change.key) +
+           " may not hold ';', '{', '}', '[', ']', a line break, '//' or '/*': it would break the file";
   return std::nullopt;
 }
 
@@ -368,15 +372,19 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
   const std::string line = std::string(key) + "=" + change.value + ";";
   if (level.present) {
     const Line& anchor = level.anchor();
+    if (anchor.commentOpen)
+      return "a /* comment runs on after the line where " + Cp1252ToUtf8(change.key) + " would go in " +
+             quotedName(change.weapon) + ": edit it by hand";
     apply(bytes, done, lineAfter(bytes, anchor, indentOf(bytes, anchor) + line));
     return std::nullopt;
   }
   // A [DAMAGE] block of its own before the weapon's "}", its braces and
-  // lines one tab further in than the weapon's keys.
+  // lines one tab further in than the weapon's keys, but no further than
+  // the third column, where the loader looks for braces.
   if (block->weapon.close == kNone) return quotedName(change.weapon) + " has no closing '}'";
   const std::string eol = lineEndFor(bytes, block->weapon.anchor());
   const std::string indent = indentOf(bytes, block->weapon.anchor());
-  const std::string inner = indent + "\t";
+  const std::string inner = (indent + "\t").substr(0, 2);
   apply(bytes, done,
         {block->weapon.close, {},
          indent + "[DAMAGE]" + eol + inner + "{" + eol + inner + line + eol + inner + "}" + eol});
