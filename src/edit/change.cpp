@@ -349,8 +349,10 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
     for (const KeyLine& k : level.keys)
       if (sameFolded(textOf(bytes, k.key, k.keyEnd), key)) lines.push_back(&k);
     if (lines.empty()) return quotedName(change.weapon) + " has no key " + Cp1252ToUtf8(change.key);
+    // A line holding another key, or opening a /* comment that runs on
+    // (without it, the lines after it would come out of the comment).
     for (const KeyLine* k : lines)
-      if (!aloneOnLine(bytes, *k))
+      if (!aloneOnLine(bytes, *k) || k->line.commentOpen)
         return "the line of " + Cp1252ToUtf8(change.key) + " in " + quotedName(change.weapon) +
                " holds more than that key: edit it by hand";
     // Every line of the key goes, so that no earlier value comes to count;

@@ -80,11 +80,44 @@ std::string range(std::size_t start, std::size_t count) {
   return std::to_string(count == 0 ? start : start + 1) + "," + std::to_string(count);
 }
 
+// Whether a line begins at `s` of `t` (or `s` is its end). `s` - 1 and `s`
+// must lie where the two texts agree.
+bool lineStartsAt(std::string_view t, std::size_t s) {
+  return s == 0 || s == t.size() || t[s - 1] == '\n' || (t[s - 1] == '\r' && t[s] != '\n');
+}
+
 }  // namespace
 
 std::string unifiedDiff(const std::string& name, std::string_view before, std::string_view after) {
   if (before == after) return {};
-  const auto a = linesOf(before), b = linesOf(after);
+  // Only the lines around the bytes that differ are cut and compared, with
+  // three lines more on each side for the context: a change in a file of
+  // megabytes costs little more than the change.
+  const std::size_t shorter = std::min(before.size(), after.size());
+  std::size_t first = 0, same = 0;
+  while (first < shorter && before[first] == after[first]) ++first;
+  while (same < shorter - first && before.end()[-1 - static_cast<long>(same)] == after.end()[-1 - static_cast<long>(same)])
+    ++same;
+  std::size_t start = first;
+  while (start > 0 && !(before[start - 1] == '\n' || (start < first && lineStartsAt(before, start)))) --start;
+  for (int i = 0; i < 3 && start > 0; ++i)
+    do --start;
+    while (start > 0 && !lineStartsAt(before, start));
+  std::size_t end = before.size() - same;
+  if (end < before.size()) {
+    ++end;
+    while (end < before.size() && !lineStartsAt(before, end)) ++end;
+  }
+  for (int i = 0; i < 3 && end < before.size(); ++i)
+    do ++end;
+    while (end < before.size() && !lineStartsAt(before, end));
+  std::size_t offset = 0;  // lines before `start`
+  for (const char* p = before.data(); (p = FindLineEnd(p, before.data() + start)) != before.data() + start;) {
+    if (*p++ == '\r' && p != before.data() + start && *p == '\n') ++p;
+    ++offset;
+  }
+  const auto a = linesOf(before.substr(start, end - start));
+  const auto b = linesOf(after.substr(start, end - start + after.size() - before.size()));
   // Only the lines between the common start and the common end go through
   // the edit script: a file of a hundred thousand lines with one change
   // compares a handful.
@@ -127,7 +160,7 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
       else if (ops[j] == Op::Removed) addLine(body, '-', a[la]), ++la, ++ca;
       else addLine(body, '+', b[lb]), ++lb, ++cb;
     }
-    out += "@@ -" + range(sa, ca) + " +" + range(sb, cb) + " @@\n" + body;
+    out += "@@ -" + range(offset + sa, ca) + " +" + range(offset + sb, cb) + " @@\n" + body;
     i = end, ia = la, ib = lb;
   }
   return out;
