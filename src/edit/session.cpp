@@ -16,7 +16,36 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::size_t hashOf(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+// The hash of a file's bytes, taken a mebibyte at a time, so that a file on
+// disk can be checked without holding all of it.
+constexpr std::size_t kHashPiece = 1 << 20;
+
+std::size_t hashStep(std::size_t hash, std::string_view piece) {
+  return hash * 1099511628211u ^ std::hash<std::string_view>{}(piece);
+}
+
+std::size_t hashOf(std::string_view bytes) {
+  std::size_t hash = 0;
+  for (std::size_t at = 0; at < bytes.size(); at += kHashPiece) hash = hashStep(hash, bytes.substr(at, kHashPiece));
+  return hash;
+}
+
+// The hash of the file at `path` as hashOf gives it; nothing with `reason`
+// when it cannot be read whole.
+std::optional<std::size_t> hashOfFile(const fs::path& path, std::uintmax_t size, std::string& reason) {
+  std::FILE* file = platform::openRegularFile(path, reason);
+  if (!file) return std::nullopt;
+  std::string piece(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kHashPiece)), '\0');
+  std::size_t hash = 0;
+  bool ok = true;
+  for (std::uintmax_t at = 0; ok && at < size; at += kHashPiece) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(size - at, kHashPiece));
+    ok = platform::readAt(file, at, n, piece.data(), reason);
+    if (ok) hash = hashStep(hash, std::string_view(piece.data(), n));
+  }
+  std::fclose(file);
+  return ok ? std::optional<std::size_t>(hash) : std::nullopt;
+}
 
 }  // namespace
 
@@ -81,8 +110,10 @@ std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& o
     stamp.hash = hashOf(bytes);
   }
   f.stamp = stamp;
-  f.original = bytes;
-  f.current = std::move(bytes);
+  // Room for the edits to grow the file without moving it again.
+  f.current.reserve(bytes.size() + 64 * 1024);
+  f.current = bytes;
+  f.original = std::move(bytes);
   files_.push_back(std::move(f));
   return files_.size() - 1;
 }
@@ -164,9 +195,10 @@ std::optional<std::string> Session::refusalToWrite(const File& f) const {
   if (auto refusal = platform::replaceRefusal(f.target)) return refusal;
   if (!now.exists) return "is gone since Quillmark read it; nothing was written";
   if (now.size != f.stamp.size || now.time != f.stamp.time) return changedOnDisk;
-  std::string bytes, reason;
-  if (!platform::readRegularFile(f.target, bytes, reason)) return reason;
-  if (hashOf(bytes) != f.stamp.hash) return changedOnDisk;
+  std::string reason;
+  const auto hash = hashOfFile(f.target, now.size, reason);
+  if (!hash) return reason;
+  if (*hash != f.stamp.hash) return changedOnDisk;
   return std::nullopt;
 }
 
