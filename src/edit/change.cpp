@@ -194,6 +194,8 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
   };
   bool opened = opening(header);
   while (!opened && lines.next(line)) opened = opening(line);
+  // The loader reads no "}" on the line that opens the block; the game does.
+  if (opened && textOf(bytes, line.begin, line.end).find('}') != std::string_view::npos) block.bracesAgree = false;
   block.place.end = line.next;
   if (!opened) return line.next;
   block.weapon.present = true;
@@ -218,7 +220,10 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
     }
     if (opens) {
       ++depth;
-      if (before == 1) {
+      // A sub-block opened and closed on one line holds no lines to edit.
+      if (before == 1 && closes) {
+        damageNext = false;
+      } else if (before == 1) {
         inDamage = damageNext;
         damageNext = false;
         // Of several [DAMAGE] blocks the last is the one edited.
