@@ -12,7 +12,7 @@
 #include "support/archive_writer.h"
 #include "test_support.h"
 #include "weapon/loader.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 namespace {
