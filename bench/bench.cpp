@@ -24,6 +24,9 @@
 // `show LAST --actual --json`, both with --game FOLDER and every extra file
 // as --import, their output going to /dev/null.
 //
+// With --cli, also one value edited in the largest file by `set`, from
+// reading to the replaced file, against `cp` of that file.
+//
 // With --window, the window program is started on --sample and on each folder
 // (a copy of it is put beside the folder's weapons, where it looks for the
 // game) with QM_EXIT_AFTER_SHOW=1, and the time from starting the process to
@@ -346,6 +349,10 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
   return r;
 }
 
+// --- Output ---------------------------------------------------------------------
+
+double Mb(std::uintmax_t bytes) { return static_cast<double>(bytes) / 1e6; }
+
 // --- Whole processes --------------------------------------------------------------
 
 struct ProcessRun {
@@ -405,9 +412,6 @@ void TimeProcesses(std::vector<ProcessFigure>& figures, double minTime) {
   }
 }
 
-// --- Output ---------------------------------------------------------------------
-
-double Mb(std::uintmax_t bytes) { return static_cast<double>(bytes) / 1e6; }
 
 void PrintRow(const std::string& folder, const std::string& figure, double mb, double bestMs, double medianMs,
               double mbps, double ratio, double rssMb) {
@@ -422,6 +426,51 @@ void PrintRow(const std::string& folder, const std::string& figure, double mb, d
                 num(mb, "%.1f").c_str(), num(bestMs, "%.1f").c_str(), num(medianMs, "%.1f").c_str(),
                 num(mbps, "%.0f").c_str(), num(ratio, "%.2f").c_str(), num(rssMb, "%.1f").c_str());
   std::cout << line << "\n";
+}
+
+// One value edited in the folder's largest file by `quillmark-cli set`, from
+// reading to the replaced file, against `cp` of the same file: a copy of it
+// is the weapons.tdf of a game folder of its own under the system's
+// temporary folder. Two values are set in turns, so that every run writes.
+void TimeEdit(const Folder& f, const fs::path& cli, const std::string& label, double minTime) {
+  fs::path largest;
+  std::uintmax_t size = 0;
+  for (const auto& p : f.allFiles)
+    if (const auto n = fs::file_size(p); n > size) size = n, largest = p;
+  const fs::path game = fs::temp_directory_path() / ("qm-bench-edit-" + std::to_string(getpid()));
+  const fs::path file = game / "weapons" / "weapons.tdf";
+  fs::create_directories(file.parent_path());
+  fs::copy_file(largest, file, fs::copy_options::overwrite_existing);
+  // The last weapon header of the file.
+  std::ifstream in(file, std::ios::binary);
+  std::string weapon;
+  for (std::string line; std::getline(in, line);)
+    if (line.starts_with("[") && !line.starts_with("[DAMAGE]")) weapon = line.substr(1, line.find(']') - 1);
+  if (weapon.empty()) Fail("edit: no weapon in " + largest.string());
+  const std::vector<std::string> set = {cli.string(), "--game", game.string(), "set", weapon, "--no-backup"};
+  // `set` replaces the file only once its bytes are on the disk; cp leaves
+  // them in the page cache. A copy followed by `sync` of it is shown too.
+  const std::string copy = (game / "copy.tdf").string();
+  std::vector<ProcessFigure> procs = {
+      {"process: cp largest file", {"cp", largest.string(), copy}, {}, 0},
+      {"process: cp + sync of it", {"sh", "-c", "cp \"$0\" \"$1\" && sync \"$1\"", largest.string(), copy}, {}, 0},
+      {"process: cli set 1 value", set, {}, 0},
+      {"", set, {}, 0}};
+  procs[2].argv.push_back("reloadtime=1.25");
+  procs[3].argv.push_back("reloadtime=2.5");
+  TimeProcesses(procs, minTime);
+  if (!fs::exists(file) || fs::file_size(file) < size) Fail("edit: the edited file is not all there");
+  for (double s : procs[3].timing.seconds) procs[2].timing.seconds.push_back(s);
+  procs[2].maxRssKb = std::max(procs[2].maxRssKb, procs[3].maxRssKb);
+  const double mb = Mb(size), cpMbps = mb / procs[0].timing.best();
+  for (int i = 0; i < 3; ++i) {
+    const double mbps = mb / procs[i].timing.best();
+    PrintRow(label, procs[i].title, mb, procs[i].timing.best() * 1e3, procs[i].timing.median() * 1e3, mbps,
+             mbps / cpMbps, procs[i].maxRssKb / 1024.0);
+  }
+  std::cout << "           (edit rows: x floor is over cp's MB/s; " << largest.filename().string() << ", weapon "
+            << weapon << ")\n";
+  fs::remove_all(game);
 }
 
 struct WindowFigure {
@@ -594,6 +643,7 @@ int main(int argc, char** argv) {
                  p.maxRssKb / 1024.0);
       }
     }
+    if (cliExe) TimeEdit(f, *cliExe, label, minTime);
     std::cout << "           (" << f.weapons << " weapons, " << f.standardWeapons << " of them in the standard files; "
               << f.allFiles.size() << " files)\n";
     std::cout.flush();

@@ -44,6 +44,7 @@ class MemberFile final : public WeaponFile {
       : archive_(std::move(archive)), name_(std::move(name)), member_(member) {}
   const std::string& name() const override { return name_; }
   bool read(std::string& out, std::string& reason) const override { return archive_->Unpack(member_, out, reason); }
+  std::string innerPath() const override { return member_.path; }
 
  private:
   std::shared_ptr<const Archive> archive_;
@@ -52,6 +53,8 @@ class MemberFile final : public WeaponFile {
 };
 
 }  // namespace
+
+fs::path LoosePath(const fs::path& gameDir, std::string_view inner) { return FindFoldedPath(gameDir, inner); }
 
 std::vector<fs::path> StandardFilePaths(const fs::path& gameDir) {
   const fs::path weapons = FindFolded(gameDir, "weapons");

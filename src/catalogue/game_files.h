@@ -29,6 +29,11 @@ inline constexpr std::array<std::string_view, 5> kArchiveExtensions = {".gp3", "
 // files are found in any letter case; the name as written is preferred.
 std::vector<std::filesystem::path> StandardFilePaths(const std::filesystem::path& gameDir);
 
+// The loose file of the game at `inner` ('/' between folders): each part
+// that exists in any letter case as found, the rest as written. A loose file
+// there is read before every archive.
+std::filesystem::path LoosePath(const std::filesystem::path& gameDir, std::string_view inner);
+
 // A file inside an archive, named `archiveName` + "/" + its path inside.
 WeaponFilePtr archiveMember(std::shared_ptr<const Archive> archive, const std::string& archiveName,
                             const ArchiveMember& member);

@@ -14,6 +14,7 @@ class LooseFile final : public WeaponFile {
   bool read(std::string& out, std::string& reason) const override {
     return platform::readRegularFile(path_, out, reason);
   }
+  std::filesystem::path diskPath() const override { return path_; }
 
  private:
   std::filesystem::path path_;

@@ -20,6 +20,12 @@ class WeaponFile {
   // false and sets `reason` to what went wrong ("No such file or directory",
   // "not a regular file", ...).
   virtual bool read(std::string& out, std::string& reason) const = 0;
+  // The file on disk that holds exactly these bytes; empty for a file inside
+  // an archive or one that cannot be read.
+  virtual std::filesystem::path diskPath() const { return {}; }
+  // For a file inside an archive, its path inside ('/' between folders);
+  // empty otherwise.
+  virtual std::string innerPath() const { return {}; }
 };
 
 using WeaponFilePtr = std::shared_ptr<const WeaponFile>;

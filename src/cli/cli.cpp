@@ -33,6 +33,8 @@ const Command kCommands[] = {
      "Writes a weapon as a new weapon file", declareExport},
     {"ids", "[--json]", "Prints the weapon ID census of the whole game", declareIds},
     {"lint", "[FILE]... [--json]", "Checks weapon files as the game reads them", declareLint},
+    {"set", "NAME [KEY=VALUE]... [--remove KEY]... [--dry-run] [--no-backup]",
+     "Changes values of a weapon in its file, and nothing else", declareSet},
     {"archive", "FILE [PATH]", "Lists the files of a game archive, or unpacks one to standard output",
      declareArchive},
 };

@@ -98,6 +98,8 @@ Command::Run declareIds(CLI::App& sub);
 Command::Run declareLint(CLI::App& sub);
 // The game's archives (archive_command.cpp).
 Command::Run declareArchive(CLI::App& sub);
+// Editing a weapon in place (set_command.cpp).
+Command::Run declareSet(CLI::App& sub);
 
 // A whole number in decimal with an optional minus and nothing else.
 std::optional<long> parseWhole(const std::string& text);

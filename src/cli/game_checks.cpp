@@ -33,6 +33,11 @@ json idJson(const WeaponRecord& w) {
 
 }  // namespace
 
+void printFinding(std::ostream& out, const Finding& f) {
+  out << f.file << ':' << f.line << ':' << f.column << ": " << severityName(f.severity) << ": " << f.message << " ["
+      << f.check << "]\n";
+}
+
 int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool asJson,
            std::ostream& out, std::ostream& err) {
   GameCheck check(GameCheck::Scope::CensusOnly);
@@ -85,9 +90,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
                      {"message", f.message}});
     writeJson(out, {{"findings", all}});
   } else {
-    for (const Finding& f : check.findings())
-      out << f.file << ':' << f.line << ':' << f.column << ": " << severityName(f.severity) << ": " << f.message
-          << " [" << f.check << "]\n";
+    for (const Finding& f : check.findings()) printFinding(out, f);
     out << errors << " errors, " << check.count(Severity::Warning) << " warnings in " << check.fileCount()
         << " files\n";
   }

@@ -9,6 +9,11 @@
 
 namespace qm {
 
+struct Finding;
+
+// One finding as `lint` prints it: FILE:LINE:COL: SEVERITY: MESSAGE [CHECK].
+void printFinding(std::ostream& out, const Finding& f);
+
 // `ids [--json]` over the game's weapon files and the imports; returns the exit status.
 int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool json,
            std::ostream& out, std::ostream& err);

@@ -38,6 +38,11 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
 // regular file is refused. Returns why it failed, or nothing.
 std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data);
 
+// Why replaceFile would turn the existing `path` away (read-only, a folder,
+// not a regular file), or nothing when it would not or `path` does not
+// exist. Lets a caller check several files before writing any of them.
+std::optional<std::string> replaceRefusal(const std::filesystem::path& path);
+
 // Whether `folder` is an ordinary folder on disk: it exists and is not one of
 // the system's pseudo-folders (process and device tables), whose listing or
 // files can block or never end. File dialogs start only in such folders.

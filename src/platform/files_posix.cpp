@@ -122,15 +122,22 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   return ok;
 }
 
+std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+  // A file marked read-only stays as it is, whoever runs the program.
+  if ((st.st_mode & S_IWUSR) == 0) return "the file is read-only";
+  if (::access(path.c_str(), W_OK) != 0) return lastError();
+  return std::nullopt;
+}
+
 std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data) {
   mode_t mode;
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-    if (!S_ISREG(st.st_mode)) return "it is not a regular file";
-    // A file marked read-only stays as it is, whoever runs the program.
-    if ((st.st_mode & S_IWUSR) == 0) return "the file is read-only";
-    if (::access(path.c_str(), W_OK) != 0) return lastError();
+    if (auto refusal = replaceRefusal(path)) return refusal;
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);

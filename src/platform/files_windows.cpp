@@ -147,15 +147,20 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   return ok;
 }
 
+std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.wstring().c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::strerror(EISDIR);
+  if (attributes & FILE_ATTRIBUTE_READONLY) return "the file is read-only";
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return "it is not a regular file";
+  return std::nullopt;
+}
+
 std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data) {
   const std::wstring target = path.wstring();
-  const DWORD attributes = ::GetFileAttributesW(target.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::strerror(EISDIR);
-    if (attributes & FILE_ATTRIBUTE_READONLY) return "the file is read-only";
-    if (attributes & FILE_ATTRIBUTE_DEVICE) return "it is not a regular file";
-  }
+  const bool exists = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (exists)
+    if (auto refusal = replaceRefusal(path)) return refusal;
 
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";

@@ -1,0 +1,81 @@
+// `set`: changes a weapon's values in its file through the edit session,
+// printing the change as a unified diff.
+#include <ostream>
+
+#include "catalogue/game_files.h"
+#include "checks/check_set.h"
+#include "cli/command.h"
+#include "cli/game_checks.h"
+#include "edit/session.h"
+#include "text/text.h"
+
+namespace qm {
+
+Command::Run declareSet(CLI::App& sub) {
+  struct Args {
+    std::string name;
+    std::vector<std::string> assignments, removes;
+    bool dryRun = false, noBackup = false;
+  };
+  auto a = std::make_shared<Args>();
+  sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")->type_name("NAME")->required();
+  sub.add_option("ASSIGNMENT", a->assignments, "KEY=VALUE, or damage.UNIT=AMOUNT for a line of [DAMAGE]")
+      ->type_name("KEY=VALUE");
+  sub.add_option("--remove", a->removes, "Deletes the key's line")->type_name("KEY")->allow_extra_args(false);
+  sub.add_flag("--dry-run", a->dryRun, "Print the diff and write nothing");
+  sub.add_flag("--no-backup", a->noBackup, "Keep no FILE.bak of a file changed the first time");
+  return [a](Session& s) {
+    if (a->assignments.empty() && a->removes.empty()) throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
+    const std::string weapon = Utf8ToCp1252(a->name);
+    std::vector<edit::Change> changes;
+    bool setsId = false;
+    for (const std::string& assignment : a->assignments) {
+      const std::size_t eq = assignment.find('=');
+      if (eq == std::string::npos || eq == 0) throw UsageError("'" + assignment + "' is not KEY=VALUE");
+      changes.push_back({edit::Change::Kind::Set, weapon, Utf8ToCp1252(assignment.substr(0, eq)),
+                         Utf8ToCp1252(assignment.substr(eq + 1))});
+      setsId = setsId || ToLower(changes.back().key) == "id";
+    }
+    for (const std::string& key : a->removes) changes.push_back({edit::Change::Kind::Remove, weapon, Utf8ToCp1252(key), {}});
+
+    const GameFiles game(s.game());
+    std::vector<WeaponFilePtr> imports;
+    for (const std::string& path : s.imports()) {
+      if (WeaponFilePtr file = namedWeaponFile(path))
+        imports.push_back(std::move(file));
+      else
+        s.err << "warning: no file at " << path << ", not imported\n";
+    }
+    edit::Session session(s.game(), game.StandardFiles(), imports);
+    if (setsId) {
+      // Whether the new ID is free is a question about every weapon of the game.
+      GameCheck census(GameCheck::Scope::CensusOnly);
+      std::vector<WeaponFilePtr> all = gameWeaponFiles(s.game());
+      all.insert(all.end(), imports.begin(), imports.end());
+      runGameCheck(census, all);
+      session.setCensus(census.weapons());
+    }
+    const edit::Applied applied = session.apply(changes);
+    std::vector<UnreadableFile> unreadable = game.damagedArchives();
+    unreadable.insert(unreadable.end(), applied.unreadable.begin(), applied.unreadable.end());
+    if (!unreadable.empty()) s.host().ReportUnreadable(unreadable);
+    if (!applied.step) {
+      s.err << (applied.notFound ? std::string(kMsgNotFound) : applied.refusal) << '\n';
+      return 1;
+    }
+    for (const Finding& f : applied.step->warnings) printFinding(s.err, f);
+    for (std::size_t file : session.changedFiles()) {
+      if (session.fromArchive(file)) s.err << "note: " << session.archiveNote(file) << '\n';
+      s.out << session.diff(file);
+    }
+    if (a->dryRun) return 0;
+    const edit::Saved saved = session.save(!a->noBackup);
+    if (saved.refusal) {
+      s.err << *saved.refusal << '\n';
+      return 1;
+    }
+    return 0;
+  };
+}
+
+}  // namespace qm

@@ -1,0 +1,436 @@
+#include "edit/change.h"
+
+#include "text/lines.h"
+#include "text/text.h"
+
+namespace qm::edit {
+
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+bool isWordByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool isWord(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (!isWordByte(c)) return false;
+  return true;
+}
+
+bool sameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (FoldLower(a[i]) != FoldLower(b[i])) return false;
+  return true;
+}
+
+// One line of the file: its text [begin, end), and `next`, where the line
+// after its terminator begins.
+struct Line {
+  std::size_t begin = 0, end = 0, next = 0;
+  bool commentOpen = false;  // a /* comment runs on past its end
+};
+
+class Lines {
+ public:
+  Lines(std::string_view bytes, std::size_t from) : bytes_(bytes), pos_(from) {}
+  bool next(Line& line) {
+    if (pos_ >= bytes_.size()) return false;
+    const char* base = bytes_.data();
+    const std::size_t end = static_cast<std::size_t>(FindLineEnd(base + pos_, base + bytes_.size()) - base);
+    std::size_t next = end;
+    if (next < bytes_.size() && bytes_[next++] == '\r' && next < bytes_.size() && bytes_[next] == '\n') ++next;
+    line = {pos_, end, next};
+    pos_ = next;
+    return true;
+  }
+
+  // Moves on to the next line that begins with `c`; false when none does.
+  bool skipToLineStartingWith(char c) {
+    while (pos_ < bytes_.size()) {
+      const std::size_t at = bytes_.find(c, pos_);
+      if (at == std::string_view::npos) break;
+      if (at == 0 || bytes_[at - 1] == '\n' || bytes_[at - 1] == '\r') {
+        pos_ = at;
+        return true;
+      }
+      pos_ = at + 1;
+    }
+    pos_ = bytes_.size();
+    return false;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t pos_;
+};
+
+// The loader's rule for braces: one among the first `count` bytes of a line.
+bool braceAmong(std::string_view line, char brace, std::size_t count) {
+  for (std::size_t i = 0; i < count && i < line.size(); ++i)
+    if (line[i] == brace) return true;
+  return false;
+}
+
+// A key line: blanks, a plain word, blanks, "=", the value up to the first
+// ";" (or up to a comment or the line's end, blanks before it left out, when
+// the line has no ";").
+struct KeyLine {
+  Line line;
+  std::size_t key = 0, keyEnd = 0;
+  std::size_t value = 0, valueEnd = 0;
+  bool semicolon = false;
+};
+
+bool commentAt(std::string_view s, std::size_t i) {
+  return i + 1 < s.size() && s[i] == '/' && (s[i + 1] == '/' || s[i + 1] == '*');
+}
+
+std::optional<KeyLine> keyLineOf(std::string_view bytes, const Line& line) {
+  const std::string_view text = bytes.substr(line.begin, line.end - line.begin);
+  std::size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  const std::size_t key = i;
+  while (i < text.size() && isWordByte(text[i])) ++i;
+  const std::size_t keyEnd = i;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  if (keyEnd == key || i == text.size() || text[i] != '=') return std::nullopt;
+  KeyLine k{line, line.begin + key, line.begin + keyEnd, line.begin + i + 1, 0, false};
+  std::size_t end = i + 1;
+  while (end < text.size() && text[end] != ';' && !commentAt(text, end)) ++end;
+  k.semicolon = end < text.size() && text[end] == ';';
+  if (!k.semicolon)
+    while (end > i + 1 && isBlank(text[end - 1])) --end;
+  k.valueEnd = line.begin + end;
+  return k;
+}
+
+std::string_view textOf(std::string_view bytes, std::size_t begin, std::size_t end) {
+  return bytes.substr(begin, end - begin);
+}
+
+// Reads one line for comments and braces: returns whether a /* comment is
+// still open at its end (given whether one was at its start), and clears
+// `agree` when the loader would count its braces otherwise than the game: a
+// brace the game reads further in than the loader looks (`early` bytes), one
+// in a comment within them, or two of a kind on one line.
+bool readLine(std::string_view text, bool open, std::size_t early, bool& agree) {
+  int opens = 0, closes = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool next = i + 1 < text.size();
+    if (open) {
+      if (c == '*' && next && text[i + 1] == '/') {
+        open = false;
+        ++i;
+      } else if ((c == '{' || c == '}') && i < early) {
+        agree = false;
+      }
+      continue;
+    }
+    if (c == '/' && next && text[i + 1] == '/') {
+      for (std::size_t j = i; j < early && j < text.size(); ++j)
+        if (text[j] == '{' || text[j] == '}') agree = false;
+      break;
+    }
+    if (c == '/' && next && text[i + 1] == '*') {
+      open = true;
+      ++i;
+      continue;
+    }
+    if (c != '{' && c != '}') continue;
+    if (i >= early || ++(c == '{' ? opens : closes) > 1) agree = false;
+  }
+  return open;
+}
+
+// The keys of one level of a block (the weapon's own, or its [DAMAGE]
+// block's), with where new lines go.
+struct Level {
+  bool present = false;
+  Line open;  // the line with the level's "{"
+  std::vector<KeyLine> keys;
+  std::size_t close = kNone;  // where the line with the level's "}" begins
+
+  // The line new keys follow: the last key line, else the "{" line.
+  const Line& anchor() const { return keys.empty() ? open : keys.back().line; }
+};
+
+// A weapon block read the way the loader reads it: an opening line with "{"
+// among its first two bytes, then lines up to the one that brings the count
+// of "{" and "}" among their first three bytes back to zero.
+struct Block {
+  BlockPlace place;
+  Level weapon, damage;
+  bool bracesAgree = true;  // the loader and the game see the same block
+};
+
+bool isHeaderOf(std::string_view line, std::string_view lowerName) {
+  return line.size() >= lowerName.size() + 2 && line[0] == '[' && MatchesFoldedAt(line, 1, lowerName) &&
+         line[lowerName.size() + 1] == ']';
+}
+
+bool isDamageHeader(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && isBlank(line[i])) ++i;
+  return MatchesFoldedAt(line, i, "[damage]");
+}
+
+// Reads the block whose header line is `header`; returns where it ends.
+std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) {
+  block = Block{};
+  block.place.begin = header.begin;
+  Lines lines(bytes, header.next);
+  Line line = header;
+  bool inComment = false;
+  const auto opening = [&](const Line& l) {
+    const std::string_view text = textOf(bytes, l.begin, l.end);
+    inComment = readLine(text, inComment, 2, block.bracesAgree);
+    return braceAmong(text, '{', 2);
+  };
+  bool opened = opening(header);
+  while (!opened && lines.next(line)) opened = opening(line);
+  // The loader reads no "}" on the line that opens the block; the game does.
+  if (opened && textOf(bytes, line.begin, line.end).find('}') != std::string_view::npos) block.bracesAgree = false;
+  block.place.end = line.next;
+  if (!opened) return line.next;
+  block.weapon.present = true;
+  line.commentOpen = inComment;
+  block.weapon.open = line;
+
+  long depth = 1;
+  bool damageNext = false, inDamage = false;
+  while (depth != 0 && lines.next(line)) {
+    const std::string_view text = textOf(bytes, line.begin, line.end);
+    const bool opens = braceAmong(text, '{', 3), closes = braceAmong(text, '}', 3);
+    const bool commented = inComment;
+    inComment = readLine(text, inComment, 3, block.bracesAgree);
+    line.commentOpen = inComment;
+    const long before = depth;
+    if (!opens && !closes && !commented) {
+      if (before == 1 && isDamageHeader(text)) {
+        damageNext = true;
+      } else if (before == 1 || (before == 2 && inDamage)) {
+        if (auto key = keyLineOf(bytes, line)) (before == 1 ? block.weapon : block.damage).keys.push_back(*key);
+      }
+    }
+    if (opens) {
+      ++depth;
+      // A sub-block opened and closed on one line holds no lines to edit.
+      if (before == 1 && closes) {
+        damageNext = false;
+      } else if (before == 1) {
+        inDamage = damageNext;
+        damageNext = false;
+        // Of several [DAMAGE] blocks the last is the one edited.
+        if (inDamage) block.damage = Level{true, line, {}, kNone};
+      }
+    }
+    if (closes) {
+      --depth;
+      if (before == 2 && depth == 1 && inDamage) {
+        block.damage.close = line.begin;
+        inDamage = false;
+      }
+      if (depth == 0) block.weapon.close = line.begin;
+    }
+  }
+  block.place.end = line.next;
+  return line.next;
+}
+
+// The last block of the weapon in the file, as the loader finds it.
+std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketName) {
+  const std::string lowerName = ToLower(bracketName);
+  std::optional<Block> found;
+  Block block;
+  Lines lines(bytes, 0);
+  for (Line line; lines.skipToLineStartingWith('[') && lines.next(line);) {
+    if (!isHeaderOf(textOf(bytes, line.begin, line.end), lowerName)) continue;
+    const std::size_t after = readBlock(bytes, line, block);
+    found = block;
+    if (!block.weapon.present) break;  // the file ended before the block opened, as the loader stops
+    lines = Lines(bytes, after);
+  }
+  return found;
+}
+
+// The line end of the line `line`, else the file's first, else LF.
+std::string lineEndFor(std::string_view bytes, const Line& line) {
+  if (line.next > line.end) return std::string(textOf(bytes, line.end, line.next));
+  const char* base = bytes.data();
+  const std::size_t at = static_cast<std::size_t>(FindLineEnd(base, base + bytes.size()) - base);
+  if (at == bytes.size()) return "\n";
+  return at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n' ? "\r\n" : std::string(1, bytes[at]);
+}
+
+std::string indentOf(std::string_view bytes, const Line& line) {
+  std::size_t i = line.begin;
+  while (i < line.end && isBlank(bytes[i])) ++i;
+  return std::string(textOf(bytes, line.begin, i));
+}
+
+std::string quotedName(std::string_view name) { return "[" + Cp1252ToUtf8(name) + "]"; }
+
+void apply(std::string& bytes, std::vector<Splice>& done, Splice s) {
+  redoSplice(bytes, s);
+  done.push_back(std::move(s));
+}
+
+// Inserts a line after `anchor` (a line of `bytes`).
+Splice lineAfter(std::string_view bytes, const Line& anchor, const std::string& text) {
+  const std::string eol = lineEndFor(bytes, anchor);
+  if (anchor.next == anchor.end) return {anchor.next, {}, eol + text};  // the file's last line, no line end
+  return {anchor.next, {}, text + eol};
+}
+
+}  // namespace
+
+KeyName splitKey(std::string_view key) {
+  if (MatchesFoldedAt(key, 0, "damage.")) return {true, key.substr(7)};
+  return {false, key};
+}
+
+std::optional<std::string> checkChange(const Change& change) {
+  const KeyName name = splitKey(change.key);
+  if (!isWord(name.key))
+    return "'" + Cp1252ToUtf8(change.key) + "' is not a key: a key is letters, digits and _" +
+           (name.damage ? " after damage." : "");
+  if (change.kind != Change::Kind::Set) return std::nullopt;
+  const std::string_view v = change.value;
+  if (v.find_first_of(";{}[]\r\n") != std::string_view::npos || v.find("//") != std::string_view::npos ||
+      v.find("/*") != std::string_view::npos)
+    return "the value of " + Cp1252ToUtf8(change.key) +
+           " may not hold ';', '{', '}', '[', ']', a line break, '//' or '/*': it would break the file";
+  return std::nullopt;
+}
+
+void redoSplice(std::string& bytes, const Splice& s) { bytes.replace(s.offset, s.removed.size(), s.inserted); }
+void undoSplice(std::string& bytes, const Splice& s) { bytes.replace(s.offset, s.inserted.size(), s.removed); }
+
+std::optional<BlockPlace> findBlock(std::string_view bytes, std::string_view bracketName) {
+  const auto block = lastBlock(bytes, bracketName);
+  if (!block) return std::nullopt;
+  return block->place;
+}
+
+namespace {
+
+const KeyLine* findKey(std::string_view bytes, const Level& level, std::string_view key) {
+  for (auto it = level.keys.rbegin(); it != level.keys.rend(); ++it)
+    if (sameFolded(textOf(bytes, it->key, it->keyEnd), key)) return &*it;
+  return nullptr;
+}
+
+// Whether only blanks and comments follow the first ";" of the key line.
+bool aloneOnLine(std::string_view bytes, const KeyLine& k) {
+  const std::string_view rest = textOf(bytes, k.valueEnd, k.line.end);
+  std::size_t i = k.semicolon ? 1 : 0;
+  while (i < rest.size() && isBlank(rest[i])) ++i;
+  return i == rest.size() || commentAt(rest, i);
+}
+
+}  // namespace
+
+std::optional<std::string> applyChange(std::string& bytes, const Change& change, std::vector<Splice>& done) {
+  if (auto refusal = checkChange(change)) return refusal;
+  const auto block = lastBlock(bytes, change.weapon);
+  if (!block) return quotedName(change.weapon) + " is not in the file";
+  if (!block->weapon.present) return quotedName(change.weapon) + " has no opening '{'";
+  if (!block->bracesAgree)
+    return quotedName(change.weapon) +
+           " has a brace that Quillmark's list reads otherwise than the game (further in than the third column, "
+           "in a comment, or two on one line): edit it by hand";
+  const KeyName name = splitKey(change.key);
+  const Level& level = name.damage ? block->damage : block->weapon;
+  const std::string_view key = name.key;
+
+  if (change.kind == Change::Kind::Remove) {
+    std::vector<const KeyLine*> lines;
+    for (const KeyLine& k : level.keys)
+      if (sameFolded(textOf(bytes, k.key, k.keyEnd), key)) lines.push_back(&k);
+    if (lines.empty()) return quotedName(change.weapon) + " has no key " + Cp1252ToUtf8(change.key);
+    // A line holding another key, or opening a /* comment that runs on
+    // (without it, the lines after it would come out of the comment).
+    for (const KeyLine* k : lines)
+      if (!aloneOnLine(bytes, *k) || k->line.commentOpen)
+        return "the line of " + Cp1252ToUtf8(change.key) + " in " + quotedName(change.weapon) +
+               " holds more than that key: edit it by hand";
+    // Every line of the key goes, so that no earlier value comes to count;
+    // from the last, so that the offsets of the others stay.
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+      const Line& l = (*it)->line;
+      apply(bytes, done, {l.begin, bytes.substr(l.begin, l.next - l.begin), {}});
+    }
+    return std::nullopt;
+  }
+
+  if (const KeyLine* k = findKey(bytes, level, key)) {
+    const std::string_view old = textOf(bytes, k->value, k->valueEnd);
+    if (old == change.value) return std::nullopt;
+    apply(bytes, done, {k->value, std::string(old), change.value + (k->semicolon ? "" : ";")});
+    return std::nullopt;
+  }
+
+  const std::string line = std::string(key) + "=" + change.value + ";";
+  if (level.present) {
+    const Line& anchor = level.anchor();
+    if (anchor.commentOpen)
+      return "a /* comment runs on after the line where " + Cp1252ToUtf8(change.key) + " would go in " +
+             quotedName(change.weapon) + ": edit it by hand";
+    apply(bytes, done, lineAfter(bytes, anchor, indentOf(bytes, anchor) + line));
+    return std::nullopt;
+  }
+  // A [DAMAGE] block of its own before the weapon's "}", its braces and
+  // lines one tab further in than the weapon's keys, but no further than
+  // the third column, where the loader looks for braces.
+  if (block->weapon.close == kNone) return quotedName(change.weapon) + " has no closing '}'";
+  const std::string eol = lineEndFor(bytes, block->weapon.anchor());
+  const std::string indent = indentOf(bytes, block->weapon.anchor());
+  const std::string inner = (indent + "\t").substr(0, 2);
+  apply(bytes, done,
+        {block->weapon.close, {},
+         indent + "[DAMAGE]" + eol + inner + "{" + eol + inner + line + eol + inner + "}" + eol});
+  return std::nullopt;
+}
+
+std::optional<std::size_t> keyLineOffset(std::string_view bytes, const Change& change) {
+  const auto block = lastBlock(bytes, change.weapon);
+  if (!block) return std::nullopt;
+  const KeyName name = splitKey(change.key);
+  const KeyLine* k = findKey(bytes, name.damage ? block->damage : block->weapon, name.key);
+  if (!k) return std::nullopt;
+  return k->line.begin;
+}
+
+std::optional<std::string> valueOf(std::string_view bytes, std::string_view bracketName, std::string_view key) {
+  const auto block = lastBlock(bytes, bracketName);
+  if (!block) return std::nullopt;
+  const KeyName name = splitKey(key);
+  const KeyLine* k = findKey(bytes, name.damage ? block->damage : block->weapon, name.key);
+  if (!k) return std::nullopt;
+  return std::string(textOf(bytes, k->value, k->valueEnd));
+}
+
+std::vector<std::string> keysOf(std::string_view bytes, std::string_view bracketName) {
+  std::vector<std::string> out;
+  const auto block = lastBlock(bytes, bracketName);
+  if (!block) return out;
+  auto add = [&](const Level& level, std::string_view prefix) {
+    for (const KeyLine& k : level.keys) {
+      const std::string key = std::string(prefix) + std::string(textOf(bytes, k.key, k.keyEnd));
+      bool seen = false;
+      for (const std::string& o : out) seen = seen || sameFolded(o, key);
+      if (!seen) out.push_back(key);
+    }
+  };
+  add(block->weapon, "");
+  add(block->damage, "damage.");
+  return out;
+}
+
+}  // namespace qm::edit

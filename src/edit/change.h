@@ -1,0 +1,73 @@
+// Changing a weapon's values in the bytes of its file, and nothing else:
+// only the value between a key's "=" and its ";" is replaced; a key the block
+// lacks gets a line of its own shaped like its neighbours; every other byte
+// (comments, blank lines, order, letter case, line ends) stays as it was.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::edit {
+
+// One change to one weapon.
+struct Change {
+  enum class Kind : unsigned char { Set, Remove };
+  Kind kind = Kind::Set;
+  std::string weapon;  // the bracket name, bytes; letter case not significant
+  std::string key;     // a key of the block, or "damage.UNIT" for a line of its [DAMAGE] block
+  std::string value;   // bytes; for Set only
+
+  bool operator==(const Change&) const = default;
+};
+
+// A key as written on the command line, "damage.UNIT" included: whether it
+// names a [DAMAGE] line, and the key of that line.
+struct KeyName {
+  bool damage = false;
+  std::string_view key;
+};
+KeyName splitKey(std::string_view key);
+
+// Why the change can never be made, whatever the file: a key that is not a
+// plain word (letters, digits, "_"), a value that would break the file.
+std::optional<std::string> checkChange(const Change& change);
+
+// One run of bytes replaced in a file: at `offset`, `removed` gave way to
+// `inserted`. Undoing puts `removed` back.
+struct Splice {
+  std::size_t offset = 0;
+  std::string removed, inserted;
+};
+void redoSplice(std::string& bytes, const Splice& s);
+void undoSplice(std::string& bytes, const Splice& s);
+
+// Where the weapon's block lies in a file: the block the loader shows of
+// this file (the last whose header line starts with "[NAME]", letter case
+// ignored), from its header line to the end of the line that closes it.
+struct BlockPlace {
+  std::size_t begin = 0, end = 0;
+};
+std::optional<BlockPlace> findBlock(std::string_view bytes, std::string_view bracketName);
+
+// Makes the change in the weapon's block in `bytes`, appending the splices
+// made (each already applied, in order). Returns the refusal when it cannot
+// be made (no such block, --remove of a key the block lacks, ...); `bytes`
+// is then as it was. A value set to the text it already has changes nothing.
+std::optional<std::string> applyChange(std::string& bytes, const Change& change, std::vector<Splice>& done);
+
+// Where the line holding `change`'s key lies after it was set: its byte
+// offset in `bytes`; nothing when the block or the key is not there.
+std::optional<std::size_t> keyLineOffset(std::string_view bytes, const Change& change);
+
+// The value of the key as the edit sees it (the bytes between "=" and ";"
+// of its last line at its level); nothing when the block lacks the key.
+std::optional<std::string> valueOf(std::string_view bytes, std::string_view bracketName, std::string_view key);
+
+// The keys of the weapon's block at its own level, then those of its
+// [DAMAGE] block as "damage.UNIT", each once, in file order.
+std::vector<std::string> keysOf(std::string_view bytes, std::string_view bracketName);
+
+}  // namespace qm::edit

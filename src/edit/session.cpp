@@ -1,0 +1,238 @@
+#include "edit/session.h"
+
+#include <algorithm>
+#include <functional>
+#include <system_error>
+
+#include "catalogue/game_files.h"
+#include "edit/diff.h"
+#include "edit/value_checks.h"
+#include "platform/files.h"
+#include "text/text.h"
+
+namespace qm::edit {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The hash of a file's bytes, taken a mebibyte at a time, so that a file on
+// disk can be checked without holding all of it.
+constexpr std::size_t kHashPiece = 1 << 20;
+
+std::size_t hashStep(std::size_t hash, std::string_view piece) {
+  return hash * 1099511628211u ^ std::hash<std::string_view>{}(piece);
+}
+
+std::size_t hashOf(std::string_view bytes) {
+  std::size_t hash = 0;
+  for (std::size_t at = 0; at < bytes.size(); at += kHashPiece) hash = hashStep(hash, bytes.substr(at, kHashPiece));
+  return hash;
+}
+
+// The hash of the file at `path` as hashOf gives it; nothing with `reason`
+// when it cannot be read whole.
+std::optional<std::size_t> hashOfFile(const fs::path& path, std::uintmax_t size, std::string& reason) {
+  std::FILE* file = platform::openRegularFile(path, reason);
+  if (!file) return std::nullopt;
+  std::string piece(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kHashPiece)), '\0');
+  std::size_t hash = 0;
+  bool ok = true;
+  for (std::uintmax_t at = 0; ok && at < size; at += kHashPiece) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(size - at, kHashPiece));
+    ok = platform::readAt(file, at, n, piece.data(), reason);
+    if (ok) hash = hashStep(hash, std::string_view(piece.data(), n));
+  }
+  std::fclose(file);
+  return ok ? std::optional<std::size_t>(hash) : std::nullopt;
+}
+
+}  // namespace
+
+Session::Session(fs::path gameDir, std::vector<WeaponFilePtr> gameFiles, std::vector<WeaponFilePtr> imports)
+    : gameDir_(std::move(gameDir)), search_(std::move(gameFiles)), gameFileCount_(search_.size()) {
+  search_.insert(search_.end(), imports.begin(), imports.end());
+}
+
+Session::Stamp Session::stampOf(const fs::path& path) {
+  Stamp s;
+  std::error_code ec;
+  if (path.empty() || !fs::exists(path, ec)) return s;
+  s.size = fs::file_size(path, ec);
+  s.time = static_cast<std::int64_t>(fs::last_write_time(path, ec).time_since_epoch().count());
+  s.exists = !ec;
+  return s;
+}
+
+std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& out) {
+  std::optional<std::size_t> loaded;  // a file of the session that holds the weapon
+  std::optional<std::size_t> fresh;   // or a place in the search list, not read before
+  std::string bytes, scratch, reason;
+  Stamp stamp;
+  for (std::size_t i = 0; i < search_.size(); ++i) {
+    std::optional<std::size_t> in;
+    for (std::size_t f = 0; f < files_.size(); ++f)
+      if (files_[f].search == i) in = f;
+    if (in) {
+      if (findBlock(files_[*in].current, weapon)) loaded = in, fresh.reset();
+      continue;
+    }
+    // Stamped before reading: a change made while it is read shows at the save.
+    const Stamp before = stampOf(search_[i]->diskPath());
+    if (!search_[i]->read(scratch, reason)) {
+      const UnreadableFile bad{search_[i]->name(), reason};
+      if (std::find(out.unreadable.begin(), out.unreadable.end(), bad) == out.unreadable.end())
+        out.unreadable.push_back(bad);
+      continue;
+    }
+    if (findBlock(scratch, weapon)) {
+      fresh = i, loaded.reset();
+      bytes.swap(scratch);
+      stamp = before;
+    }
+  }
+  if (loaded) return loaded;
+  if (!fresh) return std::nullopt;
+
+  File f;
+  f.search = *fresh;
+  f.source = search_[*fresh];
+  const std::string inner = f.source->innerPath();
+  f.fromArchive = !inner.empty();
+  if (f.fromArchive && *fresh >= gameFileCount_) {
+    out.refusal = f.source->name() + " is a file of an imported archive, and Quillmark never writes into an archive";
+    return std::nullopt;
+  }
+  f.target = f.fromArchive ? LoosePath(gameDir_, inner) : f.source->diskPath();
+  if (f.fromArchive) {
+    stamp = stampOf(f.target);  // no loose file there, or the archive would not have been read
+  } else {
+    stamp.hash = hashOf(bytes);
+  }
+  f.stamp = stamp;
+  // Room for the edits to grow the file without moving it again.
+  f.current.reserve(bytes.size() + 64 * 1024);
+  f.current = bytes;
+  f.original = std::move(bytes);
+  files_.push_back(std::move(f));
+  return files_.size() - 1;
+}
+
+Applied Session::apply(const std::vector<Change>& changes) {
+  Applied out;
+  Step step;
+  step.changes = changes;
+  std::vector<std::size_t> fileOf;
+  const auto refuse = [&](std::string why) {
+    undo(step);
+    out.refusal = std::move(why);
+    return out;
+  };
+  for (const Change& c : changes) {
+    if (auto refusal = checkChange(c)) return refuse(*refusal);
+    const auto file = locate(c.weapon, out);
+    if (!file) {
+      out.notFound = out.refusal.empty();
+      return refuse(out.notFound ? "[" + Cp1252ToUtf8(c.weapon) + "] is in no weapon file" : out.refusal);
+    }
+    std::vector<Splice> done;
+    if (auto refusal = applyChange(files_[*file].current, c, done))
+      return refuse(*refusal + " (" + files_[*file].source->name() + ")");
+    for (Splice& s : done) step.splices.push_back({*file, std::move(s)});
+    fileOf.push_back(*file);
+  }
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    const Change& c = changes[i];
+    const File& f = files_[fileOf[i]];
+    const auto line = c.kind == Change::Kind::Set ? keyLineOffset(f.current, c) : std::nullopt;
+    if (!line) continue;
+    auto found = checkEditedLines(f.current, f.target.string(), c.weapon, {*line}, census_);
+    step.warnings.insert(step.warnings.end(), found.begin(), found.end());
+  }
+  out.step = std::move(step);
+  return out;
+}
+
+void Session::undo(const Step& step) {
+  for (auto it = step.splices.rbegin(); it != step.splices.rend(); ++it) undoSplice(files_[it->file].current, it->splice);
+}
+
+void Session::redo(const Step& step) {
+  for (const auto& s : step.splices) redoSplice(files_[s.file].current, s.splice);
+}
+
+void Session::revert() {
+  for (File& f : files_) f.current = f.original;
+}
+
+bool Session::anyChanged() const {
+  for (std::size_t f = 0; f < files_.size(); ++f)
+    if (changed(f)) return true;
+  return false;
+}
+
+std::vector<std::size_t> Session::changedFiles() const {
+  std::vector<std::size_t> out;
+  for (std::size_t f = 0; f < files_.size(); ++f)
+    if (changed(f)) out.push_back(f);
+  return out;
+}
+
+std::string Session::archiveNote(std::size_t file) const {
+  return files_[file].source->name() + " lies in an archive, which Quillmark never writes: the change goes to " +
+         files_[file].target.string() + ", which the game reads before the archive";
+}
+
+std::string Session::diff(std::size_t file) const {
+  return unifiedDiff(files_[file].target.string(), files_[file].original, files_[file].current);
+}
+
+std::optional<std::string> Session::refusalToWrite(const File& f) const {
+  const std::string changedOnDisk = "changed on disk since Quillmark read it; nothing was written";
+  const Stamp now = stampOf(f.target);
+  // A file of an archive not yet written out: no loose file may have come.
+  if (!f.stamp.exists) return now.exists ? std::optional<std::string>(changedOnDisk) : std::nullopt;
+  if (auto refusal = platform::replaceRefusal(f.target)) return refusal;
+  if (!now.exists) return "is gone since Quillmark read it; nothing was written";
+  if (now.size != f.stamp.size || now.time != f.stamp.time) return changedOnDisk;
+  std::string reason;
+  const auto hash = hashOfFile(f.target, now.size, reason);
+  if (!hash) return reason;
+  if (*hash != f.stamp.hash) return changedOnDisk;
+  return std::nullopt;
+}
+
+Saved Session::save(bool backup) {
+  Saved out;
+  const auto changed = changedFiles();
+  for (std::size_t i : changed)
+    if (auto refusal = refusalToWrite(files_[i])) {
+      out.refusal = files_[i].target.string() + ": " + *refusal;
+      return out;
+    }
+  for (std::size_t i : changed) {
+    File& f = files_[i];
+    const std::string target = f.target.string();
+    std::error_code ec;
+    if (backup && f.stamp.exists && !f.fromArchive) {
+      const fs::path bak = target + ".bak";
+      if (!fs::exists(bak, ec))
+        if (auto failed = platform::replaceFile(bak, f.original)) {
+          out.refusal = bak.string() + ": " + *failed;
+          return out;
+        }
+    }
+    if (!f.stamp.exists) fs::create_directories(f.target.parent_path(), ec);
+    if (auto failed = platform::replaceFile(f.target, f.current)) {
+      out.refusal = target + ": " + *failed;
+      return out;
+    }
+    f.original = f.current;
+    f.stamp = stampOf(f.target);
+    f.stamp.hash = hashOf(f.current);
+    out.written.push_back(i);
+  }
+  return out;
+}
+
+}  // namespace qm::edit

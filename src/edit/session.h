@@ -1,0 +1,119 @@
+// An edit session: the unsaved changes to the weapons of a game, over any
+// number of files. Each applied step can be undone and redone (the window
+// wraps steps in undo commands); a save writes every changed file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/weapon_file.h"
+#include "checks/finding.h"
+#include "checks/game_check.h"
+#include "edit/change.h"
+
+namespace qm::edit {
+
+// One step: a batch of changes made as one (one value, or many weapons at
+// once), with the splices it made in each file and the game checks'
+// findings on the values it set.
+struct Step {
+  struct FileSplice {
+    std::size_t file = 0;  // index in the session's files
+    Splice splice;
+  };
+  std::vector<Change> changes;
+  std::vector<FileSplice> splices;  // in the order made
+  std::vector<Finding> warnings;
+};
+
+struct Applied {
+  std::optional<Step> step;  // nothing when refused
+  std::string refusal;       // UTF-8
+  bool notFound = false;     // refused because no file holds the weapon
+  std::vector<UnreadableFile> unreadable;  // files passed over while looking for the weapons
+};
+
+struct Saved {
+  std::vector<std::size_t> written;  // the files written
+  std::optional<std::string> refusal;  // why the rest were not
+};
+
+class Session {
+ public:
+  // Weapons are looked for as the loader looks for them: in `gameFiles` (the
+  // standard files of the game in `gameDir`), then in `imports`; the last
+  // block found counts.
+  Session(std::filesystem::path gameDir, std::vector<WeaponFilePtr> gameFiles, std::vector<WeaponFilePtr> imports = {});
+
+  // The weapons of the whole game, for the check that a new ID is free.
+  void setCensus(std::vector<WeaponRecord> weapons) { census_ = std::move(weapons); }
+
+  // Makes the changes in turn, as one step: all of them, or none (the
+  // refusal says why). A step that changes no byte is still a step.
+  Applied apply(const std::vector<Change>& changes);
+  // Takes a step back, or makes it again; steps are undone last first.
+  void undo(const Step& step);
+  void redo(const Step& step);
+  // Drops every unsaved change.
+  void revert();
+
+  // The files read so far (a file is read into the session when a change is
+  // first made to one of its weapons).
+  std::size_t fileCount() const { return files_.size(); }
+  const std::string& bytes(std::size_t file) const { return files_[file].current; }
+  const std::string& savedBytes(std::size_t file) const { return files_[file].original; }
+  bool changed(std::size_t file) const { return files_[file].current != files_[file].original; }
+  bool anyChanged() const;
+  std::vector<std::size_t> changedFiles() const;
+  // The weapon file the bytes came from, and where they are written: the
+  // file itself, or for a file of an archive the loose file of its path
+  // under the game folder, which the game reads first.
+  const WeaponFile& source(std::size_t file) const { return *files_[file].source; }
+  const std::filesystem::path& target(std::size_t file) const { return files_[file].target; }
+  bool fromArchive(std::size_t file) const { return files_[file].fromArchive; }
+  // What the user is told before a file of an archive is first written.
+  std::string archiveNote(std::size_t file) const;
+  // The unsaved change of a file as a unified diff naming its target.
+  std::string diff(std::size_t file) const;
+
+  // Writes every changed file by write-then-replace, after checking all of
+  // them: none read-only, none changed on disk since it was read (size, time
+  // and a hash of the bytes read). The first write of a file keeps its old
+  // bytes as FILE.bak unless that exists or `backup` is false. A refusal
+  // found before writing writes nothing.
+  Saved save(bool backup = true);
+
+ private:
+  struct Stamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::int64_t time = 0;
+    std::size_t hash = 0;
+  };
+  struct File {
+    std::size_t search = 0;  // place in the search list
+    WeaponFilePtr source;
+    std::filesystem::path target;
+    bool fromArchive = false;
+    std::string original, current;
+    Stamp stamp;  // of the target when it was read
+  };
+
+  // The file that holds the weapon's last block, read into the session when
+  // it is not there yet; nothing when no file holds it.
+  std::optional<std::size_t> locate(const std::string& weapon, Applied& out);
+  std::optional<std::string> refusalToWrite(const File& f) const;
+  static Stamp stampOf(const std::filesystem::path& path);
+
+  std::filesystem::path gameDir_;
+  std::vector<WeaponFilePtr> search_;
+  std::size_t gameFileCount_ = 0;
+  std::vector<File> files_;
+  std::vector<WeaponRecord> census_;
+};
+
+}  // namespace qm::edit
