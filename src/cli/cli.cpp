@@ -37,6 +37,9 @@ const Command kCommands[] = {
      "Changes values of a weapon in its file, and nothing else", declareSet},
     {"archive", "FILE [PATH]", "Lists the files of a game archive, or unpacks one to standard output",
      declareArchive},
+    {"table", "[--fields LIST] [--viewing] [--format tsv|csv|json]", "Prints every listed weapon as one table row",
+     declareTable},
+    {"diff", "NAME1 NAME2 [--json]", "Prints the fields in which two weapons differ", declareDiff},
 };
 
 std::string shortUsage() {
@@ -126,13 +129,15 @@ std::string jsonScalar(const nlohmann::ordered_json& v) {
   return v.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-void writeInline(std::ostream& out, const nlohmann::ordered_json& v) {
+}  // namespace
+
+void writeJsonInline(std::ostream& out, const nlohmann::ordered_json& v) {
   if (v.is_object()) {
     out << '{';
     const char* sep = "";
     for (const auto& [key, item] : v.items()) {
       out << sep << jsonScalar(key) << ": ";
-      writeInline(out, item);
+      writeJsonInline(out, item);
       sep = ", ";
     }
     out << '}';
@@ -141,7 +146,7 @@ void writeInline(std::ostream& out, const nlohmann::ordered_json& v) {
     const char* sep = "";
     for (const auto& item : v) {
       out << sep;
-      writeInline(out, item);
+      writeJsonInline(out, item);
       sep = ", ";
     }
     out << ']';
@@ -150,14 +155,16 @@ void writeInline(std::ostream& out, const nlohmann::ordered_json& v) {
   }
 }
 
+namespace {
+
 void writeMember(std::ostream& out, const nlohmann::ordered_json& v) {
   const bool ofObjects = v.is_array() && !v.empty() &&
                          std::all_of(v.begin(), v.end(), [](const auto& item) { return item.is_object(); });
-  if (!ofObjects) return writeInline(out, v);
+  if (!ofObjects) return writeJsonInline(out, v);
   out << "[\n";
   for (std::size_t i = 0; i < v.size(); ++i) {
     out << "    ";
-    writeInline(out, v[i]);
+    writeJsonInline(out, v[i]);
     out << (i + 1 < v.size() ? ",\n" : "\n");
   }
   out << "  ]";
@@ -167,7 +174,7 @@ void writeMember(std::ostream& out, const nlohmann::ordered_json& v) {
 
 void writeJson(std::ostream& out, const nlohmann::ordered_json& value) {
   if (!value.is_object() || value.empty()) {
-    writeInline(out, value);
+    writeJsonInline(out, value);
     out << '\n';
     return;
   }

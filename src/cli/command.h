@@ -101,6 +101,10 @@ Command::Run declareArchive(CLI::App& sub);
 // Editing a weapon in place (set_command.cpp).
 Command::Run declareSet(CLI::App& sub);
 
+// The weapons table (table_commands.cpp).
+Command::Run declareTable(CLI::App& sub);
+Command::Run declareDiff(CLI::App& sub);
+
 // A whole number in decimal with an optional minus and nothing else.
 std::optional<long> parseWhole(const std::string& text);
 
@@ -108,5 +112,7 @@ std::optional<long> parseWhole(const std::string& text);
 // of objects one element a line, everything else on one line with ", " and
 // ": " between items. Strings must be UTF-8.
 void writeJson(std::ostream& out, const nlohmann::ordered_json& value);
+// Writes `value` on one line, without a newline.
+void writeJsonInline(std::ostream& out, const nlohmann::ordered_json& value);
 
 }  // namespace qm

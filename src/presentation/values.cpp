@@ -40,35 +40,35 @@ std::string EdgePercentText(const std::string& text) {
 
 }  // namespace
 
+std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& values) {
+  const std::string text(values[SlotIndex(s)]);
+  switch (kViewingRules[SlotIndex(s)]) {
+    case Rule::TextNone: return text.empty() ? "None" : text;
+    case Rule::TextZero: return text.empty() ? "0" : text;
+    case Rule::Flag: return Flag(text);
+    case Rule::RenderType: return RenderTypeText(text);
+    case Rule::EdgePercent: return EdgePercentText(text);
+    case Rule::ChancePercent: return text.empty() ? "0%" : text + "%";
+    case Rule::Trajectory: break;
+  }
+  // Ballistic, line of sight, dropped: a "1" says YES for itself and NO for
+  // the other two, so the last "1" in this order wins.
+  constexpr Slot trajectory[] = {Slot::vBal, Slot::vLOS, Slot::vDrop};
+  bool yes = false;
+  for (Slot t : trajectory)
+    if (values[SlotIndex(t)] == "1") yes = t == s;
+  return yes ? "YES" : "NO";
+}
+
 std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon& weapon) {
   std::array<std::string, kSlotCount> out;
   if (!viewing) {
     out = weapon.v;
     return out;
   }
-  for (int i = 0; i < kSlotCount; ++i) {
-    const std::string& text = weapon.v[i];
-    switch (kViewingRules[i]) {
-      case Rule::TextNone: out[i] = text.empty() ? "None" : text; break;
-      case Rule::TextZero: out[i] = text.empty() ? "0" : text; break;
-      case Rule::Flag: out[i] = Flag(text); break;
-      case Rule::Trajectory: break;  // below, in their own order
-      case Rule::RenderType: out[i] = RenderTypeText(text); break;
-      case Rule::EdgePercent: out[i] = EdgePercentText(text); break;
-      case Rule::ChancePercent: out[i] = text.empty() ? "0%" : text + "%"; break;
-    }
-  }
-  // Ballistic, line of sight, dropped: a "1" says YES for itself and NO for
-  // the other two, so the last "1" in this order wins.
-  constexpr Slot trajectory[] = {Slot::vBal, Slot::vLOS, Slot::vDrop};
-  for (Slot s : trajectory) {
-    if (weapon[s] == "1") {
-      for (Slot o : trajectory) out[SlotIndex(o)] = "NO";
-      out[SlotIndex(s)] = "YES";
-    } else {
-      out[SlotIndex(s)] = "NO";
-    }
-  }
+  std::array<std::string_view, kSlotCount> values;
+  for (int i = 0; i < kSlotCount; ++i) values[i] = weapon.v[i];
+  for (int i = 0; i < kSlotCount; ++i) out[i] = ViewingText(static_cast<Slot>(i), values);
   return out;
 }
 

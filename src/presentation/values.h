@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "weapon/current_weapon.h"
 
@@ -23,5 +24,9 @@ enum class Rule : unsigned char {
 // The value label texts, indexed by slot, for Viewing Mode (true) or Actual
 // Mode. The texts are bytes of the weapon files, like the slots.
 std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon& weapon);
+
+// The Viewing Mode text of one slot of a weapon whose stored texts are
+// `values` (by slot); the trajectory rows look at each other.
+std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& values);
 
 }  // namespace qm

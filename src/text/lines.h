@@ -46,6 +46,9 @@ class BufferLines {
     return true;
   }
 
+  // Where the next line begins, counted from the start of the bytes.
+  std::size_t Offset() const { return static_cast<std::size_t>(pos_ - begin_); }
+
   // Passes over lines without cutting them until one begins with `c` (not CR
   // or LF), so that Next gives that line; false when no line left does. A
   // byte begins a line when it follows a CR or an LF, whichever terminator it

@@ -37,14 +37,16 @@ const KeyTests& Tests() {
 
 // The key test at one column (0 or 1): the value is what follows the "="
 // less the line's last character.
-void TestColumn(std::string_view line, std::size_t col, CurrentWeapon& weapon) {
-  if (line.size() <= col) return;
+bool TestColumn(std::string_view line, std::size_t col, KeyValue& out) {
+  if (line.size() <= col) return false;
   for (const KeyTest& t : Tests().byFirst[static_cast<unsigned char>(FoldLower(line[col]))]) {
     if (!MatchesFoldedAt(line, col, t.match)) continue;
     const std::size_t start = col + t.match.size();
     // A line that ends right at its "=" has nothing to drop: its value is empty.
-    weapon[t.slot] = start < line.size() ? std::string(line.substr(start, line.size() - start - 1)) : std::string();
+    out = {t.slot, start < line.size() ? line.substr(start, line.size() - start - 1) : std::string_view()};
+    return true;
   }
+  return false;
 }
 
 bool BraceAmongFirstThree(std::string_view line, char brace) {
@@ -55,23 +57,41 @@ bool BraceAmongFirstThree(std::string_view line, char brace) {
 
 }  // namespace
 
-void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry) {
-  // 1. Key tests at column 1 and column 2.
-  TestColumn(line, 0, weapon);
-  TestColumn(line, 1, weapon);
+int KeyValuesOf(std::string_view line, KeyValue (&out)[2]) {
+  // Every match text ends with "=", so at most one key matches at a column.
+  int n = 0;
+  if (TestColumn(line, 0, out[n])) ++n;
+  if (TestColumn(line, 1, out[n])) ++n;
+  return n;
+}
 
-  // 2. Closing brace.
-  if (BraceAmongFirstThree(line, '}')) damageCarry = false;
+bool EndsDamageBlock(std::string_view line) { return BraceAmongFirstThree(line, '}'); }
 
-  // 3. Damage entry: at most two leading tabs skipped, last character dropped.
+bool StartsDamageBlock(std::string_view line) {
+  return MatchesFoldedAt(line, 0, "[damage]") || MatchesFoldedAt(line, 1, "[damage]");
+}
+
+void RecogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry) {
+  // Closing brace.
+  if (EndsDamageBlock(line)) damageCarry = false;
+
+  // Damage entry: at most two leading tabs skipped, last character dropped.
   if (damageCarry && line.size() >= 3 && !BraceAmongFirstThree(line, '{') && !BraceAmongFirstThree(line, '}')) {
     std::size_t from = 0;
     while (from < 3 && line[from] == '\t') ++from;
-    if (from < 3) weapon.damage.emplace_back(line.substr(from, line.size() - 1 - from));
+    if (from < 3) damage.emplace_back(line.substr(from, line.size() - 1 - from));
   }
 
-  // 4. Damage header.
-  if (MatchesFoldedAt(line, 0, "[damage]") || MatchesFoldedAt(line, 1, "[damage]")) damageCarry = true;
+  // Damage header.
+  if (StartsDamageBlock(line)) damageCarry = true;
+}
+
+void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry) {
+  // Key tests at column 1 and column 2, then the damage list.
+  KeyValue keys[2];
+  const int n = KeyValuesOf(line, keys);
+  for (int i = 0; i < n; ++i) weapon[keys[i].slot] = std::string(keys[i].value);
+  RecogniseDamageLine(line, weapon.damage, damageCarry);
 }
 
 }  // namespace qm

@@ -2,7 +2,9 @@
 // one line of the block.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "weapon/current_weapon.h"
 
@@ -13,5 +15,22 @@ namespace qm {
 // that the lines now coming belong to a damage sub-block; it is carried from
 // one call to the next, and from one weapon to the next.
 void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry);
+
+// RecogniseLine in its parts, for readers that keep values elsewhere.
+struct KeyValue {
+  Slot slot;
+  std::string_view value;  // a part of the line
+};
+// The key values of a line, in the order they are stored (at most two: the
+// key tests at column 1 and at column 2); returns how many.
+int KeyValuesOf(std::string_view line, KeyValue (&out)[2]);
+// The damage list's part: ends or starts a damage sub-block, and adds the
+// line to `damage` when it is an entry of one.
+void RecogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry);
+// Whether the line ends a damage sub-block ("}" among its first three
+// characters) and whether it starts one ("[damage]" at column 1 or 2); when
+// both, it starts one.
+bool EndsDamageBlock(std::string_view line);
+bool StartsDamageBlock(std::string_view line);
 
 }  // namespace qm

@@ -1,0 +1,71 @@
+// Every weapon of the weapon list at once: for each list entry the weapon that
+// loading the entry gives, read in one pass over the files instead of one
+// search of every file per entry.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/weapon_file.h"
+#include "catalogue/weapon_list.h"
+#include "weapon/current_weapon.h"
+
+namespace qm {
+
+// The stored texts of a weapon's 65 slots, by slot.
+using SlotValues = std::array<std::string_view, kSlotCount>;
+
+class WeaponTable {
+ public:
+  WeaponTable() = default;
+
+  // Reads the files of `searchList` once each, in order, and gives every entry
+  // of `list` the weapon loading it gives: the last block with its bracket
+  // name in search order, read as the loader reads it, with the damage
+  // sub-block state carried from the earlier blocks of that name. Files that
+  // cannot be read are passed over and kept in unreadable().
+  WeaponTable(const std::vector<ListEntry>& list, const std::vector<WeaponFilePtr>& searchList);
+
+  // One row per list entry, in list order.
+  std::size_t size() const { return rows_.size(); }
+  const std::string& entry(std::size_t row) const { return rows_[row].entry; }
+  const std::string& name(std::size_t row) const { return rows_[row].name; }
+  // False when no block has the entry's bracket name: every value is empty.
+  bool found(std::size_t row) const { return rows_[row].weapon >= 0; }
+  // The stored text of a slot, a part of the file it was read from (kept by
+  // the table); empty when unset.
+  std::string_view value(std::size_t row, Slot s) const;
+  const SlotValues& values(std::size_t row) const;
+  // The damage list, read again from the block when asked: it is rarely
+  // needed for every row, and a block's list can be long.
+  std::vector<std::string> damage(std::size_t row) const;
+  // The row as the weapon on display holds it.
+  CurrentWeapon weapon(std::size_t row) const;
+
+  const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
+
+ private:
+  struct Loaded {
+    SlotValues v{};
+    int file = 0;
+    // The block's lines after its opening line, in its file; empty for a
+    // block whose file ended before it opened.
+    std::size_t bodyBegin = 0, bodyEnd = 0;
+    bool carryIn = false;  // the damage sub-block state the block starts with
+  };
+  struct Row {
+    std::string entry, name;
+    int weapon = -1;
+  };
+  class Pass;
+
+  std::vector<std::string> files_;  // each file's bytes, read once
+  std::vector<Loaded> weapons_;     // by distinct bracket name, letter case ignored
+  std::vector<Row> rows_;
+  std::vector<UnreadableFile> unreadable_;
+};
+
+}  // namespace qm

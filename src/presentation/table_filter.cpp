@@ -1,0 +1,112 @@
+#include "presentation/table_filter.h"
+
+#include <optional>
+
+#include "presentation/values.h"
+#include "text/numbers.h"
+#include "text/text.h"
+
+namespace qm {
+
+namespace {
+
+struct OpText {
+  std::string_view text;
+  TableFilter::Op op;
+};
+// Two-character operators first, so that "<=" is not read as "<".
+constexpr OpText kOps[] = {
+    {"<=", TableFilter::Op::LessOrEqual}, {">=", TableFilter::Op::GreaterOrEqual},
+    {"!=", TableFilter::Op::NotEqual},    {"==", TableFilter::Op::Equal},
+    {"<", TableFilter::Op::Less},         {">", TableFilter::Op::Greater},
+    {"=", TableFilter::Op::Equal},
+};
+
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    const std::size_t start = i;
+    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+    if (i > start) out.push_back(text.substr(start, i - start));
+  }
+  return out;
+}
+
+// "KEY", an operator and "NUMBER", in one word or in up to three.
+std::optional<TableFilter::Comparison> ReadComparison(std::string_view text) {
+  const std::size_t at = text.find_first_of("<>=!");
+  if (at == std::string_view::npos || at == 0) return std::nullopt;
+  for (const OpText& o : kOps) {
+    if (text.compare(at, o.text.size(), o.text) != 0) continue;
+    auto column = ColumnNamed(text.substr(0, at));
+    const auto number = TextToDouble(text.substr(at + o.text.size()));
+    if (!column || !number) return std::nullopt;
+    return TableFilter::Comparison{std::move(*column), o.op, *number};
+  }
+  return std::nullopt;
+}
+
+bool Holds(double x, TableFilter::Op op, double n) {
+  switch (op) {
+    case TableFilter::Op::Less: return x < n;
+    case TableFilter::Op::LessOrEqual: return x <= n;
+    case TableFilter::Op::Greater: return x > n;
+    case TableFilter::Op::GreaterOrEqual: return x >= n;
+    case TableFilter::Op::Equal: return x == n;
+    case TableFilter::Op::NotEqual: return x != n;
+  }
+  return false;
+}
+
+bool ContainsFolded(std::string_view hay, std::string_view lowerNeedle) {
+  if (lowerNeedle.size() > hay.size()) return false;
+  for (std::size_t i = 0; i + lowerNeedle.size() <= hay.size(); ++i)
+    if (MatchesFoldedAt(hay, i, lowerNeedle)) return true;
+  return false;
+}
+
+}  // namespace
+
+TableFilter::TableFilter(std::string_view text) {
+  const std::vector<std::string_view> words = Words(text);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    // "range > 600" reads as "range>600", as does "range >600" or "range> 600".
+    std::optional<Comparison> c;
+    for (std::size_t n = std::min<std::size_t>(3, words.size() - i); n > 0 && !c; --n) {
+      std::string joined;
+      for (std::size_t k = 0; k < n; ++k) joined += words[i + k];
+      if ((c = ReadComparison(joined))) i += n - 1;
+    }
+    if (c)
+      comparisons_.push_back(std::move(*c));
+    else
+      texts_.push_back(ToLower(words[i]));
+  }
+}
+
+bool TableFilter::Accepts(const WeaponTable& table, std::size_t row, bool viewing) const {
+  std::optional<std::vector<std::string>> damage;
+  const auto damageList = [&]() -> const std::vector<std::string>& {
+    if (!damage) damage = table.damage(row);
+    return *damage;
+  };
+  for (const Comparison& c : comparisons_) {
+    static const std::vector<std::string> kNone;
+    const auto x = CellNumber(table, row, c.column, c.column.needsDamage() ? damageList() : kNone);
+    if (!x || !Holds(*x, c.op, c.number)) return false;
+  }
+  for (const std::string& text : texts_) {
+    bool found = ContainsFolded(table.entry(row), text);
+    for (int s = 0; s < kSlotCount && !found; ++s) {
+      found = ContainsFolded(table.values(row)[s], text) ||
+              (viewing && table.found(row) && ContainsFolded(ViewingText(static_cast<Slot>(s), table.values(row)), text));
+    }
+    for (std::size_t d = 0; !found && d < damageList().size(); ++d) found = ContainsFolded(damageList()[d], text);
+    if (!found) return false;
+  }
+  return true;
+}
+
+}  // namespace qm

@@ -1,0 +1,76 @@
+// The columns of the weapons table and the texts of its cells, for the
+// command line's `table` and `diff` and for the Weapons table window: the
+// list entry, the 66 fields, the damage per second and one damage entry's
+// amount.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/weapon_table.h"
+
+namespace qm {
+
+struct Column {
+  enum class Kind { Entry, Field, Dps, DamageUnit };
+  Kind kind = Kind::Entry;
+  int field = 0;     // Field: the field number
+  std::string name;  // what the column is called: "entry", the key, "[NAME]", "dps", "damage.UNIT"
+
+  // Whether the column's values are numbers (sorted and compared as numbers).
+  bool numeric() const;
+  // Whether the cell needs the damage list.
+  bool needsDamage() const;
+  bool operator==(const Column&) const = default;
+};
+
+// A field's column, named by its key ("[NAME]", "[DAMAGE]" for those two).
+Column FieldColumn(int field);
+// "entry" and then the 66 fields in field order.
+std::vector<Column> DefaultColumns();
+// The column a name stands for (a key in any letter case, "[NAME]",
+// "[DAMAGE]", "dps", "damage.UNIT"); nothing for an unknown name.
+std::optional<Column> ColumnNamed(std::string_view name);
+
+// A damage entry "UNIT=AMOUNT" in its two parts; an entry without "=" is all unit.
+std::string_view DamageUnitOf(std::string_view entry);
+std::string_view DamageAmountOf(std::string_view entry);
+// The amount of the entry for `unit` (letter case ignored; the last one when
+// there are several), or nothing.
+std::optional<std::string_view> DamageAmount(const std::vector<std::string>& damage, std::string_view unit);
+// damage.default times burst (1 when not a positive number) over reloadtime,
+// as text; empty when reloadtime or damage.default is not a positive number.
+std::string DamagePerSecond(const SlotValues& values, const std::vector<std::string>& damage);
+
+// A cell's text: Actual Mode texts (or Viewing Mode texts when `viewing`),
+// in the files' bytes. `damage` is the row's damage list, needed only for the
+// columns that say so; the damage list column joins its entries by a space.
+// A row whose weapon was not found is empty but for its entry.
+std::string CellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
+                     const std::vector<std::string>& damage);
+
+// The number a cell holds for sorting and comparing: its Actual Mode text
+// read as a whole as a number; nothing when it is not one.
+std::optional<double> CellNumber(const WeaponTable& table, std::size_t row, const Column& column,
+                                 const std::vector<std::string>& damage);
+
+// The keys and texts in which two weapons differ: the 65 value fields in
+// field order (Actual Mode texts), then the damage entries by unit as
+// "damage.UNIT" (the units of the first weapon, then those only the second
+// has), an entry one weapon lacks empty.
+struct Difference {
+  std::string key, a, b;
+  bool operator==(const Difference&) const = default;
+};
+// Every field and damage unit of the two weapons, with whether it differs;
+// `Differences` keeps the differing ones.
+struct FieldPair {
+  std::string key, a, b;
+  bool differs;
+};
+std::vector<FieldPair> CompareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing);
+std::vector<Difference> Differences(const CurrentWeapon& a, const CurrentWeapon& b);
+
+}  // namespace qm

@@ -1,0 +1,201 @@
+// The weapons table: every entry's weapon read in one pass agrees with
+// loading the entry on its own; the cells, the filter and the commands.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "catalogue/game_files.h"
+#include "catalogue/scan.h"
+#include "catalogue/weapon_table.h"
+#include "cli/cli.h"
+#include "presentation/table_filter.h"
+#include "presentation/values.h"
+#include "test_support.h"
+#include "text/text.h"
+
+namespace qm {
+namespace {
+
+class MemoryFile final : public WeaponFile {
+ public:
+  MemoryFile(std::string name, std::string bytes) : name_(std::move(name)), bytes_(std::move(bytes)) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string& out, std::string&) const override {
+    out = bytes_;
+    return true;
+  }
+
+ private:
+  std::string name_, bytes_;
+};
+
+// Builds the list and the table of `files` and checks every row against a
+// load of its entry from a fresh start, as `show --index N` loads it; returns
+// the table.
+WeaponTable ExpectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, const std::string& where) {
+  WeaponList list;
+  list.Add(ScanFiles(files).entries);
+  WeaponTable table(list.entries(), files);
+  EXPECT_EQ(table.size(), list.size()) << where;
+  for (std::size_t row = 0; row < table.size(); ++row) {
+    CurrentWeapon loaded;
+    bool carry = false;
+    const bool found = LoadWeapon(list.at(row).name, files, loaded, carry).found;
+    EXPECT_EQ(table.found(row), found) << where << " entry " << list.at(row).text;
+    if (!found) continue;
+    const CurrentWeapon read = table.weapon(row);
+    EXPECT_EQ(read.v, loaded.v) << where << " entry " << list.at(row).text;
+    EXPECT_EQ(read.damage, loaded.damage) << where << " entry " << list.at(row).text;
+  }
+  return table;
+}
+
+std::vector<WeaponFilePtr> Files(const std::vector<std::string>& texts) {
+  std::vector<WeaponFilePtr> out;
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    out.push_back(std::make_shared<MemoryFile>("f" + std::to_string(i), texts[i]));
+  return out;
+}
+
+// The block grammar's corners, where one pass over many names could part
+// from the search for one name.
+TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
+  const std::vector<std::vector<std::string>> cases = {
+      // a name defined in two files: the later wins; a damage sub-block left
+      // open carries into the next block of that name only
+      {"[GUN]\n{\nid=1;\nrange=5;\n[DAMAGE]\n{\ndefault=1;\n}\n[LASER]\n{\nid=2;\n}\n",
+       "[gun]\n{\nid=3;\nvalk=4;\n}\n[LASER]\n{\nrange=9;\n}\n"},
+      // blocks that never close, with headers at the start of lines inside them
+      {"[A]\n{\nid=1;\n[B]\n{\nid=2;\nrange=3;\n}\n[DAMAGE]\n{\nx=1;\n", "[B]\n{\nreloadtime=2;\n}\n"},
+      // a header that opens on its own line, one cut off before its brace,
+      // names holding "]", the empty name, an entry no block matches
+      {"[X]{\nid=4;\n}\n[A]B]\n{\nid=5;\n}\n[]\n{\nid=6;\n}\n[C] // note\n{\nid=7;\n}\n[LAST]\n"},
+      // line ends of every kind, a weapon called "damage", blank IDs
+      {"[P]\r{\rid=1;\r[DAMAGE]\r{\rdefault=2;\r}\r}\r[damage]\r\n{\r\nid=;\r\n}\r\n[Q]\n\t{\n\tid=8;\n\t}\n"},
+      // nested headers of the same name and a block inside a sub-block
+      {"[N]\n{\n[N]\n{\nid=1;\n}\nrange=2;\n}\n[N]\n{\n{\n[M]\n{\nid=3;\n}\n}\nid=9;\n}\n"},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) ExpectAgreesWithLoader(Files(cases[i]), "case " + std::to_string(i));
+}
+
+// Every folder of the corpus of real mod files, the eight standard files and
+// every other weapon file as imports.
+TEST(WeaponTableTest, AgreesWithTheLoaderOnTheCorpus) {
+  const std::filesystem::path corpus = QM_CORPUS_DIR;
+  if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+  std::size_t rows = 0;
+  for (const auto& game : std::filesystem::directory_iterator(corpus)) {
+    if (!game.is_directory()) continue;
+    std::vector<WeaponFilePtr> files = GameFiles(game.path()).StandardFiles();
+    std::vector<std::filesystem::path> extra;
+    for (const auto& f : std::filesystem::recursive_directory_iterator(game.path()))
+      if (f.is_regular_file() && f.path().extension() != ".md") extra.push_back(f.path());
+    std::sort(extra.begin(), extra.end());
+    for (const auto& path : extra) files.push_back(std::make_shared<MemoryFile>(path.string(), test::ReadFile(path)));
+    rows += ExpectAgreesWithLoader(files, game.path().string()).size();
+  }
+  EXPECT_GT(rows, 2000u);
+}
+
+std::string Cli(std::vector<std::string> args, int expectedStatus) {
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCli(args, out, err), expectedStatus) << err.str();
+  return out.str();
+}
+
+// `table --format json` row by row as `show --index N --actual --json`, on a
+// corpus folder with imports.
+TEST(WeaponTableTest, TableRowsAreWhatShowPrints) {
+  const std::filesystem::path game = std::filesystem::path(QM_CORPUS_DIR) / "xubor";
+  if (!std::filesystem::is_directory(game)) GTEST_SKIP() << "no corpus at " << game;
+  std::vector<std::string> args = {"--game", game.string()};
+  std::vector<std::string> imports;  // the files other than the eight standard ones
+  for (const auto& f : std::filesystem::directory_iterator(game / "weapons"))
+    if (std::find(kStandardFiles.begin(), kStandardFiles.end(), ToLower(f.path().filename().string())) ==
+        kStandardFiles.end())
+      imports.push_back(f.path().string());
+  std::sort(imports.begin(), imports.end());
+  for (const std::string& f : imports) args.insert(args.end(), {"--import", f});
+  auto with = [&](std::vector<std::string> command) {
+    command.insert(command.begin(), args.begin(), args.end());
+    return command;
+  };
+  const auto table = nlohmann::json::parse(Cli(with({"table", "--format", "json"}), 0));
+  ASSERT_GT(table.size(), 100u);
+  for (std::size_t n = 0; n < table.size(); ++n) {
+    const auto shown = nlohmann::json::parse(Cli(with({"show", "--index", std::to_string(n), "--actual", "--json"}), 0));
+    for (const auto& row : shown["rows"])
+      ASSERT_EQ(table[n][std::string(FieldByNumber(row["field"]).key)], row["value"]) << n;
+    ASSERT_EQ(table[n]["[DAMAGE]"], shown["damage"]) << n;
+  }
+}
+
+// The formats, the computed columns and the refusals.
+TEST(WeaponTableTest, TableAndDiffCommands) {
+  test::TempDir dir;
+  test::WriteGame(dir, {{"cannons.tdf",
+                         "[GUN]\n{\nid=1;\nname=Big, \"loud\"\tgun\\;\nreloadtime=2;\nburst=3;\n[DAMAGE]\n{\n"
+                         "default=10;\nTANK=4;\n}\n}\n[GUN2]\n{\nid=2;\nreloadtime=0;\nballistic=1;\n}\n[NONE]x\n"}});
+  const std::vector<std::string> game = {"--game", dir.path().string()};
+  auto with = [&](std::vector<std::string> command) {
+    command.insert(command.begin(), game.begin(), game.end());
+    return command;
+  };
+  EXPECT_EQ(Cli(with({"table", "--fields", "name,dps,damage.tank,[DAMAGE]"}), 0),
+            "entry\tname\tdps\tdamage.tank\t[DAMAGE]\n  0 - NONE]\t\t\t\t\n  1 - GUN\tBig, \"loud\"\\tgun\\\\\t15\t4\t"
+            "default=10 TANK=4\n  2 - GUN2\t\t\t\t\n");
+  EXPECT_EQ(Cli(with({"table", "--fields", "name,ballistic", "--format", "csv", "--viewing"}), 0),
+            "entry,name,ballistic\r\n  0 - NONE],,\r\n  1 - GUN,\"Big, \"\"loud\"\"\tgun\\\",NO\r\n"
+            "  2 - GUN2,None,YES\r\n");
+  Cli(with({"table", "--fields", "range,nosuchkey"}), 2);
+  Cli(with({"table", "--format", "xml"}), 2);
+  EXPECT_EQ(Cli(with({"diff", "GUN", "gun2", "--json"}), 1),
+            "{\n  \"differences\": [\n    {\"key\": \"name\", \"a\": \"Big, \\\"loud\\\"\\tgun\\\\\", \"b\": \"\"},\n"
+            "    {\"key\": \"[NAME]\", \"a\": \"GUN\", \"b\": \"GUN2\"},\n    {\"key\": \"id\", \"a\": \"1\", \"b\": \"2\"},\n"
+            "    {\"key\": \"burst\", \"a\": \"3\", \"b\": \"\"},\n    {\"key\": \"reloadtime\", \"a\": \"2\", \"b\": \"0\"},\n"
+            "    {\"key\": \"ballistic\", \"a\": \"\", \"b\": \"1\"},\n"
+            "    {\"key\": \"damage.default\", \"a\": \"10\", \"b\": \"\"},\n"
+            "    {\"key\": \"damage.TANK\", \"a\": \"4\", \"b\": \"\"}\n  ]\n}\n");
+  EXPECT_EQ(Cli(with({"diff", "GUN", "gun"}), 0), "0 fields differ\n");
+  Cli(with({"diff", "GUN", "MISSING"}), 2);
+}
+
+// The filter box: comparisons and texts, one table of words and rows.
+TEST(TableFilterTest, WordsAndRows) {
+  const auto files = Files({"[FAR]\n{\nid=1;\nrange=700;\nreloadtime=1;\nname=Long Gun;\n[DAMAGE]\n{\ndefault=50;\n}\n}\n"
+                            "[NEAR]\n{\nid=2;\nrange=600;\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
+                            "[ODD]\n{\nid=3;\nrange=far;\n}\n"});
+  WeaponList list;
+  list.Add(ScanFiles(files).entries);
+  const WeaponTable table(list.entries(), files);
+  const struct {
+    const char* filter;
+    const char* rows;  // the entries' first letters that pass
+    bool viewing = false;
+  } cases[] = {
+      {"", "FNO"},
+      {"range>600", "F"},
+      {"range >= 600", "FN"},
+      {"RANGE>= 600 reloadtime<1", "N"},
+      {"range!=600", "F"},  // "far" is not a number
+      {"dps>40", "F"},
+      {"damage.default=50", "F"},
+      {"long", "F"},
+      {"far", "FO"},  // the entry, and a value
+      {"default=5", "F"},  // not a known key: a text, found in the damage list
+      {"25%", "N", true},  // a Viewing Mode text
+      {"25%", ""},
+      {"range>abc", ""},  // not a comparison: a text nowhere
+  };
+  for (const auto& c : cases) {
+    const TableFilter filter(c.filter);
+    std::string passed;
+    for (std::size_t row = 0; row < table.size(); ++row)
+      if (filter.Accepts(table, row, c.viewing)) passed += table.name(row)[0];
+    EXPECT_EQ(passed, c.rows) << c.filter;
+  }
+}
+
+}  // namespace
+}  // namespace qm
