@@ -64,7 +64,7 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
   const std::vector<std::vector<std::string>> cases = {
       // a name defined in two files: the later wins; a damage sub-block left
       // open carries into the next block of that name only
-      {"[GUN]\n{\nid=1;\nrange=5;\n[DAMAGE]\n{\ndefault=1;\n}\n[LASER]\n{\nid=2;\n}\n",
+      {"[LASER]\n{\nid=2;\n}\n[GUN]\n{\nid=1;\nrange=5;\n[DAMAGE]\n{\ndefault=1;\n",
        "[gun]\n{\nid=3;\nvalk=4;\n}\n[LASER]\n{\nrange=9;\n}\n"},
       // blocks that never close, with headers at the start of lines inside them
       {"[A]\n{\nid=1;\n[B]\n{\nid=2;\nrange=3;\n}\n[DAMAGE]\n{\nx=1;\n", "[B]\n{\nreloadtime=2;\n}\n"},
