@@ -21,7 +21,7 @@
 //
 // With --cli, the command-line program is timed as whole processes the way a
 // user meets it, in turns with `wc -l` over the same files: `list` and
-// `show LAST --actual --json`, both with --game FOLDER and every extra file
+// `show LAST --actual --json` and `table --format tsv`, all with --game FOLDER and every extra file
 // as --import, their output going to /dev/null.
 //
 // With --cli, also one value edited in the largest file by `set`, from
@@ -629,12 +629,14 @@ int main(int argc, char** argv) {
       std::vector<std::string> wc = {"wc", "-l"}, game = {cliExe->string(), "--game", fs::absolute(dir).string()};
       for (const auto& p : f.allFiles) wc.push_back(fs::absolute(p).string());
       for (const auto& p : f.extras) game.insert(game.end(), {"--import", fs::absolute(p).string()});
-      std::vector<std::string> list = game, show = game;
+      std::vector<std::string> list = game, show = game, table = game;
       list.push_back("list");
       show.insert(show.end(), {"show", f.last, "--actual", "--json"});
+      table.insert(table.end(), {"table", "--format", "tsv"});
       std::vector<ProcessFigure> procs = {{"process: wc -l", wc, {}, 0},
                                           {"process: cli list", list, {}, 0},
-                                          {"process: cli show --json", show, {}, 0}};
+                                          {"process: cli show --json", show, {}, 0},
+                                          {"process: cli table tsv", table, {}, 0}};
       TimeProcesses(procs, minTime);
       const double wcMbps = mb / procs[0].timing.best();
       for (const auto& p : procs) {

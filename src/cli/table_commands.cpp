@@ -38,17 +38,8 @@ void AppendTsv(std::string& out, std::string_view bytes) {
   AppendUtf8(out, escaped);
 }
 
-// A CSV value (RFC 4180): in double quotes, with quotes doubled, when it holds
-// a comma, a quote or a line end.
 void AppendCsv(std::string& out, std::string_view bytes) {
-  if (bytes.find_first_of(",\"\r\n") == std::string_view::npos) return AppendUtf8(out, bytes);
-  std::string quoted = "\"";
-  for (char c : bytes) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  quoted += '"';
-  AppendUtf8(out, quoted);
+  AppendCsvField(out, IsAscii(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes));
 }
 
 std::vector<Column> ColumnsOf(const std::optional<std::string>& fields) {

@@ -41,6 +41,34 @@ bool Column::needsDamage() const {
   return kind == Kind::Dps || kind == Kind::DamageUnit || (kind == Kind::Field && field == kDamageField);
 }
 
+std::string ColumnCaption(const Column& column, bool viewing) {
+  if (!viewing) return column.name;
+  switch (column.kind) {
+    case Column::Kind::Entry: return "Weapon";
+    case Column::Kind::Dps: return "Damage per second";
+    case Column::Kind::DamageUnit: return "Damage to " + column.name.substr(kDamagePrefix.size());
+    case Column::Kind::Field: break;
+  }
+  const FieldRow& f = FieldByNumber(column.field);
+  if (f.slot == kNoSlot) return "Damage";
+  std::string caption(CaptionTexts(true)[SlotIndex(f.slot)]);
+  if (!caption.empty() && caption.back() == ':') caption.pop_back();
+  return caption;
+}
+
+void AppendCsvField(std::string& out, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out.append(text);
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
 Column FieldColumn(int field) { return {Column::Kind::Field, field, std::string(FieldByNumber(field).key)}; }
 
 std::vector<Column> DefaultColumns() {

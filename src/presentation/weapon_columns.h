@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/weapon_table.h"
+#include "presentation/captions.h"
 
 namespace qm {
 
@@ -25,6 +26,14 @@ struct Column {
   bool needsDamage() const;
   bool operator==(const Column&) const = default;
 };
+
+// What a column header reads in Viewing Mode (the field rows' captions,
+// without their colon) or in Actual Mode (the column's name).
+std::string ColumnCaption(const Column& column, bool viewing);
+
+// Appends a CSV field (RFC 4180): in double quotes, with its quotes doubled,
+// when it holds a comma, a quote or a line end.
+void AppendCsvField(std::string& out, std::string_view text);
 
 // A field's column, named by its key ("[NAME]", "[DAMAGE]" for those two).
 Column FieldColumn(int field);

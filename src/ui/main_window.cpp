@@ -23,6 +23,7 @@
 #include "ui/game_check_window.h"
 #include "ui/layout.h"
 #include "ui/qt_host.h"
+#include "ui/table_window.h"
 #include "weapon/field_table.h"
 
 namespace qm::ui {
@@ -306,6 +307,7 @@ void MainWindow::refresh(unsigned changes) {
     descriptionText_->setText(FromUtf8(state_.descriptionText()));
   }
   if (changes & kSpaceTextChanged) spaceLabel_->setText(FromUtf8(state_.spaceText()));
+  if (tableWindow_) tableWindow_->stateChanged(changes);
 }
 
 void MainWindow::openExportDialog() {
@@ -332,6 +334,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::buildGameCheckHooks() {
   auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(shortcut, &QShortcut::activated, this, &MainWindow::openGameCheck);
+  connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &MainWindow::openWeaponsTable);
   // The list's edit field keeps its own menu, with the game check added.
   auto addMenu = [this](QWidget* widget, bool standard) {
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -340,6 +343,8 @@ void MainWindow::buildGameCheckHooks() {
       std::unique_ptr<QMenu> menu(standard && edit ? edit->createStandardContextMenu() : new QMenu);
       if (!menu->isEmpty()) menu->addSeparator();
       menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
+      menu->addAction("Weapons table...", QKeySequence(Qt::Key_F6), this, &MainWindow::openWeaponsTable);
+      menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
       menu->exec(widget->mapToGlobal(at));
     });
   };
@@ -370,6 +375,29 @@ void MainWindow::pickWeapon(const std::string& name) {
   const int index = static_cast<int>(at - entries.begin());
   weaponList_->setCurrentIndex(index);
   showEntry(index);
+}
+
+void MainWindow::openWeaponsTable() {
+  if (!tableWindow_) {
+    tableWindow_ = std::make_unique<TableWindow>(state_);
+    connect(tableWindow_.get(), &TableWindow::entryChosen, this, [this](int index) {
+      weaponList_->setCurrentIndex(index);
+      showEntry(index);
+      raise();
+      activateWindow();
+    });
+  }
+  tableWindow_->show();
+  tableWindow_->raise();
+  tableWindow_->activateWindow();
+}
+
+void MainWindow::compareWith() {
+  const auto& entries = state_.weaponList().entries();
+  const auto shown = std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
+  if (shown == entries.end()) return;
+  openWeaponsTable();
+  tableWindow_->compareWith(static_cast<int>(shown - entries.begin()));
 }
 
 }  // namespace qm::ui

@@ -24,6 +24,7 @@ namespace qm::ui {
 class ExportDialog;
 class GameCheckWindow;
 class QtHost;
+class TableWindow;
 class WeaponListModel;
 
 class MainWindow : public QWidget {
@@ -43,6 +44,13 @@ class MainWindow : public QWidget {
   GameCheckWindow* gameCheckWindow() const { return gameCheck_.get(); }
   // Opens the Game check window and runs its checks.
   void openGameCheck();
+  // The Weapons table (F6, or the weapon list's context menu); null until it
+  // is first opened.
+  TableWindow* tableWindow() const { return tableWindow_.get(); }
+  void openWeaponsTable();
+  // Opens the Weapons table to compare the weapon on display with the row
+  // the user clicks next.
+  void compareWith();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +103,7 @@ class MainWindow : public QWidget {
   std::unique_ptr<ExportDialog> exportDialog_;
   std::string shownEntry_;  // the list entry of the weapon on display
   std::unique_ptr<GameCheckWindow> gameCheck_;
+  std::unique_ptr<TableWindow> tableWindow_;
 };
 
 }  // namespace qm::ui

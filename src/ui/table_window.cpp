@@ -1,0 +1,404 @@
+#include "ui/table_window.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <limits>
+
+#include "platform/files.h"
+#include "presentation/table_filter.h"
+#include "ui/controls.h"
+#include "text/text.h"
+
+namespace qm::ui {
+
+namespace {
+
+constexpr const char* kHiddenColumnsKey = "weaponsTable/hiddenColumns";
+
+// The window's columns: the list entry, the 66 fields, the damage per second.
+std::vector<Column> WindowColumns() {
+  std::vector<Column> out = DefaultColumns();
+  out.push_back(*ColumnNamed("dps"));
+  return out;
+}
+
+}  // namespace
+
+// The rows of the core's table as the view asks for them: each cell's text is
+// made when it is shown, nothing is copied per cell.
+class WeaponTableModel : public QAbstractTableModel {
+ public:
+  explicit WeaponTableModel(QObject* parent) : QAbstractTableModel(parent), columns_(WindowColumns()) {}
+
+  void setTable(std::shared_ptr<const WeaponTable> table) {
+    beginResetModel();
+    table_ = std::move(table);
+    endResetModel();
+  }
+  void setViewing(bool viewing) {
+    if (viewing == viewing_) return;
+    viewing_ = viewing;
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+  }
+  bool viewing() const { return viewing_; }
+  const std::vector<Column>& columns() const { return columns_; }
+  const WeaponTable& table() const { return *table_; }
+
+  std::string text(int row, int column) const {
+    const Column& c = columns_[column];
+    return CellText(*table_, row, c, viewing_, c.needsDamage() ? table_->damage(row) : std::vector<std::string>());
+  }
+
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() || !table_ ? 0 : static_cast<int>(table_->size());
+  }
+  int columnCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return FromCp1252(text(index.row(), index.column()));
+    if (role == Qt::TextAlignmentRole && columns_[index.column()].numeric())
+      return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
+      return FromUtf8(ColumnCaption(columns_[section], viewing_));
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 && section < columnCount())
+      return FromUtf8(columns_[section].name);
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+
+ private:
+  std::shared_ptr<const WeaponTable> table_;
+  std::vector<Column> columns_;
+  bool viewing_ = true;
+};
+
+// Sorting (numbers as numbers, texts with letter case ignored) and the filter box.
+class WeaponTableProxy : public QSortFilterProxyModel {
+ public:
+  explicit WeaponTableProxy(WeaponTableModel* model) : QSortFilterProxyModel(model), model_(model) {
+    setSourceModel(model);
+  }
+  void setFilter(const QString& text) {
+    filter_ = TableFilter(text.toStdString());
+    invalidateFilter();
+  }
+  // The table was read again or its texts changed.
+  void forget() { keys_.clear(), keysColumn_ = -1; }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex&) const override {
+    return filter_.empty() || filter_.Accepts(model_->table(), static_cast<std::size_t>(row), model_->viewing());
+  }
+  bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
+    const int column = left.column();
+    const Column& c = model_->columns()[column];
+    if (!c.numeric()) {
+      const int order = CompareFolded(model_->text(left.row(), column), model_->text(right.row(), column));
+      return order != 0 ? order < 0 : left.row() < right.row();
+    }
+    // The numbers of the sorted column are read once per sort; cells that
+    // are not numbers come after all numbers.
+    if (keysColumn_ != column) {
+      const WeaponTable& t = model_->table();
+      keys_.assign(t.size(), std::numeric_limits<double>::quiet_NaN());
+      for (std::size_t row = 0; row < t.size(); ++row) {
+        const auto x = CellNumber(t, row, c, c.needsDamage() ? t.damage(row) : std::vector<std::string>());
+        if (x) keys_[row] = *x;
+      }
+      keysColumn_ = column;
+    }
+    const double a = keys_[left.row()], b = keys_[right.row()];
+    if (std::isnan(a) || std::isnan(b)) return !std::isnan(a) && std::isnan(b);
+    return a != b ? a < b : left.row() < right.row();
+  }
+
+ private:
+  WeaponTableModel* model_;
+  TableFilter filter_;
+  mutable std::vector<double> keys_;
+  mutable int keysColumn_ = -1;
+};
+
+CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName("compareDialog");
+  setWindowTitle("Compare weapons");
+  auto* layout = new QVBoxLayout(this);
+  summary_ = new QLabel(this);
+  summary_->setObjectName("compareSummary");
+  onlyDifferences_ = new QCheckBox("Only differences", this);
+  onlyDifferences_->setObjectName("onlyDifferences");
+  table_ = new QTableWidget(0, 3, this);
+  table_->setObjectName("compareTable");
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setStretchLastSection(true);
+  layout->addWidget(summary_);
+  layout->addWidget(onlyDifferences_);
+  layout->addWidget(table_);
+  connect(onlyDifferences_, &QCheckBox::toggled, this, &CompareDialog::showRows);
+  resize(640, 720);
+}
+
+void CompareDialog::compare(const CurrentWeapon& a, const CurrentWeapon& b, const QString& titleA,
+                            const QString& titleB, bool viewing) {
+  const std::vector<FieldPair> pairs = CompareWeapons(a, b, viewing);
+  table_->setRowCount(0);
+  table_->setHorizontalHeaderLabels({"Field", titleA.trimmed(), titleB.trimmed()});
+  int differing = 0;
+  for (const FieldPair& p : pairs) {
+    const int row = table_->rowCount();
+    table_->insertRow(row);
+    const auto column = ColumnNamed(p.key);
+    const QString caption = FromUtf8(column && column->kind == Column::Kind::Field ? ColumnCaption(*column, viewing)
+                                                                                   : p.key);
+    const QString texts[] = {caption, FromCp1252(p.a), FromCp1252(p.b)};
+    for (int c = 0; c < 3; ++c) {
+      auto* item = new QTableWidgetItem(texts[c]);
+      if (p.differs) {
+        QFont bold = item->font();
+        bold.setBold(true);
+        item->setFont(bold);
+        item->setBackground(QColor(255, 236, 179));
+      }
+      item->setData(Qt::UserRole, p.differs);
+      table_->setItem(row, c, item);
+    }
+    differing += p.differs ? 1 : 0;
+  }
+  summary_->setText(QString("%1 fields differ").arg(differing));
+  showRows();
+}
+
+void CompareDialog::showRows() {
+  for (int row = 0; row < table_->rowCount(); ++row)
+    table_->setRowHidden(row, onlyDifferences_->isChecked() && !table_->item(row, 0)->data(Qt::UserRole).toBool());
+}
+
+TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidget(parent), state_(state) {
+  setObjectName("weaponsTable");
+  setWindowTitle("Weapons table");
+  model_ = new WeaponTableModel(this);
+  proxy_ = new WeaponTableProxy(model_);
+  compare_ = new CompareDialog(this);
+
+  filter_ = new QLineEdit(this);
+  filter_->setObjectName("tableFilter");
+  filter_->setPlaceholderText("Filter: text, or KEY>NUMBER such as range>600 reloadtime<=1");
+  filter_->setClearButtonEnabled(true);
+  columns_ = new QToolButton(this);
+  columns_->setObjectName("tableColumns");
+  columns_->setText("Columns");
+  columns_->setPopupMode(QToolButton::InstantPopup);
+  compareButton_ = new QPushButton("Compare", this);
+  compareButton_->setObjectName("tableCompare");
+  compareButton_->setEnabled(false);
+  saveButton_ = new QPushButton("Save as CSV...", this);
+  saveButton_->setObjectName("tableSaveCsv");
+  status_ = new QLabel(this);
+  status_->setObjectName("tableStatus");
+
+  view_ = new QTableView(this);
+  view_->setObjectName("tableView");
+  frozen_ = new QTableView(view_);
+  frozen_->setObjectName("tableFrozenColumn");
+  for (QTableView* v : {view_, frozen_}) {
+    v->setModel(proxy_);
+    v->setSortingEnabled(true);
+    v->setSelectionBehavior(QAbstractItemView::SelectRows);
+    v->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    v->setWordWrap(false);
+    v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
+    v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    connect(v, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { emit entryChosen(proxy_->mapToSource(index).row()); });
+    connect(v, &QTableView::clicked, this, [this](const QModelIndex& index) {
+      if (compareFrom_ < 0) return;
+      const int from = compareFrom_;
+      compareFrom_ = -1;
+      compareRows(from, proxy_->mapToSource(index).row());
+    });
+  }
+  view_->horizontalHeader()->setSortIndicatorShown(true);
+  view_->sortByColumn(-1, Qt::AscendingOrder);  // list order until a header is clicked
+  // The frozen column shows the first column only, scrolls with the view and
+  // shares its selection and sort.
+  frozen_->setSelectionModel(view_->selectionModel());
+  frozen_->setFocusPolicy(Qt::NoFocus);
+  frozen_->verticalHeader()->hide();
+  frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen_->setStyleSheet("QTableView { border: none; }");
+  connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, view_->verticalScrollBar(),
+          &QAbstractSlider::setValue);
+  connect(view_->verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(),
+          &QAbstractSlider::setValue);
+  connect(view_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+    if (section == 0) frozen_->setColumnWidth(0, size), placeFrozen();
+  });
+  connect(view_->verticalHeader(), &QHeaderView::geometriesChanged, this, &TableWindow::placeFrozen);
+  connect(view_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, frozen_->horizontalHeader(),
+          &QHeaderView::setSortIndicator);
+  connect(frozen_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view_, &QTableView::sortByColumn);
+
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(filter_, 1);
+  bar->addWidget(columns_);
+  bar->addWidget(compareButton_);
+  bar->addWidget(saveButton_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(bar);
+  layout->addWidget(view_, 1);
+  layout->addWidget(status_);
+
+  // The column chooser: every column but the entry, remembered between runs.
+  auto* menu = new QMenu(columns_);
+  const QStringList hidden = QSettings().value(kHiddenColumnsKey).toStringList();
+  for (int c = 1; c < model_->columnCount(); ++c) {
+    const QString name = FromUtf8(model_->columns()[c].name);
+    QAction* action = menu->addAction(name);
+    action->setCheckable(true);
+    action->setChecked(!hidden.contains(name));
+    view_->setColumnHidden(c, hidden.contains(name));
+    connect(action, &QAction::toggled, this, [this, c](bool shown) { setColumnShown(c, shown); });
+  }
+  columns_->setMenu(menu);
+
+  connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    proxy_->setFilter(text);
+    updateStatus();
+  });
+  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { compareButton_->setEnabled(view_->selectionModel()->selectedRows().size() == 2); });
+  connect(compareButton_, &QPushButton::clicked, this, &TableWindow::compareSelected);
+  connect(saveButton_, &QPushButton::clicked, this, &TableWindow::saveCsv);
+
+  askCsvPath = [this]() -> std::optional<QString> {
+    const QString path = QFileDialog::getSaveFileName(this, "Save as CSV", {}, "CSV files (*.csv)");
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+  };
+  model_->setViewing(state_.viewingMode());
+  reload();
+  resize(1000, 640);
+}
+
+TableWindow::~TableWindow() = default;
+
+void TableWindow::reload() {
+  table_ = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList());
+  proxy_->forget();
+  model_->setTable(table_);
+  for (int c = 1; c < model_->columnCount(); ++c) frozen_->setColumnHidden(c, true);
+  frozen_->setColumnWidth(0, view_->columnWidth(0));
+  placeFrozen();
+  updateStatus();
+}
+
+void TableWindow::stateChanged(unsigned changes) {
+  if (changes & kListChanged) reload();
+  if (changes & kCaptionsChanged && model_->viewing() != state_.viewingMode()) {
+    proxy_->forget();
+    model_->setViewing(state_.viewingMode());
+    proxy_->invalidate();
+  }
+}
+
+void TableWindow::setColumnShown(int column, bool shown) {
+  view_->setColumnHidden(column, !shown);
+  QStringList hidden;
+  for (int c = 1; c < model_->columnCount(); ++c)
+    if (view_->isColumnHidden(c)) hidden << FromUtf8(model_->columns()[c].name);
+  QSettings().setValue(kHiddenColumnsKey, hidden);
+}
+
+void TableWindow::compareWith(int entry) {
+  const QModelIndex at = proxy_->mapFromSource(model_->index(entry, 0));
+  if (!at.isValid()) return;
+  view_->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view_->scrollTo(at);
+  compareFrom_ = entry;
+  status_->setText("Click the weapon to compare " + FromCp1252(table_->entry(entry)).trimmed() + " with.");
+}
+
+void TableWindow::compareSelected() {
+  const QModelIndexList rows = view_->selectionModel()->selectedRows();
+  if (rows.size() != 2) return;
+  int a = proxy_->mapToSource(rows[0]).row(), b = proxy_->mapToSource(rows[1]).row();
+  if (rows[1].row() < rows[0].row()) std::swap(a, b);
+  compareRows(a, b);
+}
+
+void TableWindow::compareRows(int a, int b) {
+  compare_->compare(table_->weapon(a), table_->weapon(b), FromCp1252(table_->entry(a)),
+                    FromCp1252(table_->entry(b)), model_->viewing());
+  compare_->show();
+  compare_->raise();
+  compare_->activateWindow();
+  updateStatus();
+}
+
+void TableWindow::saveCsv() {
+  const auto path = askCsvPath();
+  if (!path) return;
+  // What the window shows: the rows passing the filter in their order, the
+  // shown columns in their order, with their captions.
+  std::vector<int> shown;
+  QHeaderView* header = view_->horizontalHeader();
+  for (int v = 0; v < header->count(); ++v)
+    if (!header->isSectionHidden(header->logicalIndex(v))) shown.push_back(header->logicalIndex(v));
+  std::string csv;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (i) csv += ',';
+    AppendCsvField(csv, ColumnCaption(model_->columns()[shown[i]], model_->viewing()));
+  }
+  csv += "\r\n";
+  for (int r = 0; r < proxy_->rowCount(); ++r) {
+    const int row = proxy_->mapToSource(proxy_->index(r, 0)).row();
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      if (i) csv += ',';
+      AppendCsvField(csv, Cp1252ToUtf8(model_->text(row, shown[i])));
+    }
+    csv += "\r\n";
+  }
+  if (const auto error = platform::replaceFile(path->toStdString(), csv))
+    QMessageBox::warning(this, "Save as CSV", QString("Could not write \"%1\": %2.").arg(*path, FromUtf8(*error)));
+}
+
+void TableWindow::placeFrozen() {
+  frozen_->setGeometry(view_->verticalHeader()->width() + view_->frameWidth(), view_->frameWidth(),
+                       view_->columnWidth(0), view_->viewport()->height() + view_->horizontalHeader()->height());
+}
+
+void TableWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  placeFrozen();
+}
+
+void TableWindow::updateStatus() {
+  if (compareFrom_ >= 0) return;
+  status_->setText(QString("%1 of %2 weapons").arg(proxy_->rowCount()).arg(model_->rowCount()));
+}
+
+}  // namespace qm::ui

@@ -1,0 +1,104 @@
+// The "Weapons table" window: every weapon of the list as a row, the fields
+// as columns with the captions of the main window's mode, sorted by a click
+// on a column header (numbers as numbers), filtered by the filter box, with a
+// column chooser, the name column kept in view while scrolling sideways, Save
+// as CSV, and a side-by-side comparison of two weapons.
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "catalogue/weapon_table.h"
+#include "presentation/main_window_state.h"
+#include "presentation/weapon_columns.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QTableWidget;
+class QToolButton;
+
+namespace qm::ui {
+
+class WeaponTableModel;
+class WeaponTableProxy;
+
+// Two weapons side by side: every field, the differing ones marked, and a
+// switch to show only those.
+class CompareDialog : public QDialog {
+  Q_OBJECT
+ public:
+  CompareDialog(QWidget* parent = nullptr);
+  // Shows weapons `a` and `b` (list entries `titleA`, `titleB`).
+  void compare(const CurrentWeapon& a, const CurrentWeapon& b, const QString& titleA, const QString& titleB,
+               bool viewing);
+  QTableWidget* table() const { return table_; }
+  QCheckBox* onlyDifferences() const { return onlyDifferences_; }
+
+ private:
+  void showRows();
+  QTableWidget* table_;
+  QCheckBox* onlyDifferences_;
+  QLabel* summary_;
+};
+
+class TableWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // Reads the weapons of `state`'s list and files; they are read again when
+  // stateChanged() reports a changed list.
+  explicit TableWindow(const MainWindowState& state, QWidget* parent = nullptr);
+  ~TableWindow() override;
+
+  // The main window's state changed (Change bits): a new list is read
+  // again, a new mode changes the captions and texts.
+  void stateChanged(unsigned changes);
+  // Selects the row of list entry `entry` and waits for a click on the row
+  // to compare it with.
+  void compareWith(int entry);
+
+  // Where Save as CSV writes; asks with a file dialog unless replaced.
+  std::function<std::optional<QString>()> askCsvPath;
+
+  const WeaponTable& table() const { return *table_; }
+  QTableView* view() const { return view_; }
+  QTableView* frozenView() const { return frozen_; }
+  CompareDialog* compareDialog() const { return compare_; }
+
+ signals:
+  // A row was double-clicked: the index of its list entry.
+  void entryChosen(int entry);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void reload();
+  void setColumnShown(int column, bool shown);
+  void compareRows(int a, int b);
+  void compareSelected();
+  void saveCsv();
+  void placeFrozen();
+  void updateStatus();
+
+  const MainWindowState& state_;
+  std::shared_ptr<const WeaponTable> table_;
+  WeaponTableModel* model_;
+  WeaponTableProxy* proxy_;
+  QLineEdit* filter_;
+  QToolButton* columns_;
+  QPushButton* compareButton_;
+  QPushButton* saveButton_;
+  QLabel* status_;
+  QTableView* view_;
+  QTableView* frozen_;  // the name column, laid over the view's first column
+  CompareDialog* compare_;
+  int compareFrom_ = -1;  // a list entry waiting for the row to compare it with
+};
+
+}  // namespace qm::ui
