@@ -1,0 +1,58 @@
+// Every listed weapon read in one pass, over two weapon files (the input cut
+// at its first zero byte), and the table's filter over the input's first line.
+//
+// Invariants:
+// - each row is the weapon a load of its entry gives from a fresh start:
+//   found or not, the same values and the same damage list;
+// - any text is a filter, and filtering any row of any table ends.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "catalogue/scan.h"
+#include "catalogue/weapon_table.h"
+#include "fuzz_support.h"
+#include "presentation/table_filter.h"
+
+using namespace qm;
+
+namespace {
+
+class MemoryFile final : public WeaponFile {
+ public:
+  MemoryFile(std::string name, std::string_view bytes) : name_(std::move(name)), bytes_(bytes) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string& out, std::string&) const override {
+    out = bytes_;
+    return true;
+  }
+
+ private:
+  std::string name_, bytes_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input = fuzz::AsText(data, size);
+  const std::size_t cut = std::min(input.find('\0'), input.size());
+  const std::vector<WeaponFilePtr> files = {std::make_shared<MemoryFile>("a", input.substr(0, cut)),
+                                            std::make_shared<MemoryFile>("b", input.substr(std::min(cut + 1, size)))};
+  WeaponList list;
+  list.Add(ScanFiles(files).entries);
+  const WeaponTable table(list.entries(), files);
+  FUZZ_CHECK(table.size() == list.size());
+  for (std::size_t row = 0; row < table.size(); ++row) {
+    CurrentWeapon loaded;
+    bool carry = false;
+    const bool found = LoadWeapon(list.at(row).name, files, loaded, carry).found;
+    FUZZ_CHECK(table.found(row) == found);
+    if (!found) continue;
+    const CurrentWeapon read = table.weapon(row);
+    FUZZ_CHECK(read.v == loaded.v && read.damage == loaded.damage);
+  }
+  const TableFilter filter(input.substr(0, std::min(input.find('\n'), input.size())));
+  for (std::size_t row = 0; row < table.size(); ++row) (void)filter.Accepts(table, row, row % 2 == 0);
+  return 0;
+}
