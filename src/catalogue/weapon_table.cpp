@@ -60,6 +60,7 @@ class WeaponTable::Pass {
 
   void ReadFile(std::string_view bytes, int file) {
     file_ = file;
+    fileStart_ = bytes.data();
     BufferLines lines(bytes);
     std::string_view line;
     while (true) {
@@ -161,7 +162,7 @@ class WeaponTable::Pass {
   void Finish(const OpenBlock& b, std::size_t bodyEnd) {
     Name& n = names_[b.id];
     Loaded& w = t_.weapons_[b.id];
-    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? lastSet_[s].value : std::string_view();
+    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? SpanOf(lastSet_[s].value) : Span{0, 0};
     Settle(n, w, bodyEnd);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
   }
@@ -170,13 +171,17 @@ class WeaponTable::Pass {
   // with its bracket name, and it counts as found.
   void FinishUnopened(int id) {
     Loaded& w = t_.weapons_[id];
-    w.v = {};
+    w.v.fill(Span{0, 0});
     w.bodyBegin = 0;
     Settle(names_[id], w, 0);
   }
 
+  Span SpanOf(std::string_view part) const {
+    return {static_cast<std::uint32_t>(part.data() - fileStart_), static_cast<std::uint32_t>(part.size())};
+  }
+
   void Settle(Name& n, Loaded& w, std::size_t bodyEnd) {
-    w.v[SlotIndex(Slot::vName1)] = n.bracketName;
+    w.v[SlotIndex(Slot::vName1)] = SpanOf(n.bracketName);
     w.file = file_;
     w.bodyEnd = bodyEnd;
     w.carryIn = n.carry;
@@ -189,6 +194,7 @@ class WeaponTable::Pass {
   std::unordered_map<std::uint64_t, int> byHash_;  // the first name of each hash
 
   int file_ = 0;
+  const char* fileStart_ = nullptr;
   std::uint64_t lineNo_ = 0;  // counted over all files
   long depth_ = 0;            // the sum of the depth changes of the lines read inside blocks
   std::vector<OpenBlock> open_;  // outer blocks first
@@ -209,8 +215,8 @@ WeaponTable::WeaponTable(const std::vector<ListEntry>& list, const std::vector<W
   std::string reason;
   for (const WeaponFilePtr& file : searchList) {
     std::string bytes;
-    if (!file->read(bytes, reason)) {
-      unreadable_.push_back({file->name(), reason});
+    if (!file->read(bytes, reason) || bytes.size() > UINT32_MAX) {
+      unreadable_.push_back({file->name(), bytes.size() > UINT32_MAX ? "too large for the weapons table" : reason});
       continue;
     }
     files_.push_back(std::move(bytes));
@@ -222,12 +228,16 @@ WeaponTable::WeaponTable(const std::vector<ListEntry>& list, const std::vector<W
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
-  return found(row) ? weapons_[rows_[row].weapon].v[SlotIndex(s)] : std::string_view();
+  if (!found(row)) return {};
+  const Loaded& w = weapons_[rows_[row].weapon];
+  const Span span = w.v[SlotIndex(s)];
+  return std::string_view(files_[w.file]).substr(span.offset, span.size);
 }
 
-const SlotValues& WeaponTable::values(std::size_t row) const {
-  static const SlotValues kNone{};
-  return found(row) ? weapons_[rows_[row].weapon].v : kNone;
+SlotValues WeaponTable::values(std::size_t row) const {
+  SlotValues out{};
+  for (int s = 0; found(row) && s < kSlotCount; ++s) out[s] = value(row, static_cast<Slot>(s));
+  return out;
 }
 
 std::vector<std::string> WeaponTable::damage(std::size_t row) const {
@@ -244,7 +254,7 @@ std::vector<std::string> WeaponTable::damage(std::size_t row) const {
 CurrentWeapon WeaponTable::weapon(std::size_t row) const {
   CurrentWeapon w;
   w.Clear();
-  for (int s = 0; s < kSlotCount; ++s) w.v[s] = std::string(values(row)[s]);
+  for (int s = 0; s < kSlotCount; ++s) w.v[s] = std::string(value(row, static_cast<Slot>(s)));
   w.damage = damage(row);
   return w;
 }

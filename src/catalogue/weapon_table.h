@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,7 @@ class WeaponTable {
   // The stored text of a slot, a part of the file it was read from (kept by
   // the table); empty when unset.
   std::string_view value(std::size_t row, Slot s) const;
-  const SlotValues& values(std::size_t row) const;
+  SlotValues values(std::size_t row) const;
   // The damage list, read again from the block when asked: it is rarely
   // needed for every row, and a block's list can be long.
   std::vector<std::string> damage(std::size_t row) const;
@@ -48,8 +49,14 @@ class WeaponTable {
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
 
  private:
+  // A value: where it lies in its file. Files are held whole, so 32 bits
+  // reach any file the table reads.
+  struct Span {
+    std::uint32_t offset, size;
+  };
   struct Loaded {
-    SlotValues v{};
+    Loaded() {}                      // `v` is left unset, not zeroed: it is written when a block ends
+    std::array<Span, kSlotCount> v;  // set when the name's block ends
     int file = 0;
     // The block's lines after its opening line, in its file; empty for a
     // block whose file ended before it opened.

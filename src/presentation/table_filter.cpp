@@ -99,9 +99,10 @@ bool TableFilter::Accepts(const WeaponTable& table, std::size_t row, bool viewin
   }
   for (const std::string& text : texts_) {
     bool found = ContainsFolded(table.entry(row), text);
+    const SlotValues values = table.values(row);
     for (int s = 0; s < kSlotCount && !found; ++s) {
-      found = ContainsFolded(table.values(row)[s], text) ||
-              (viewing && table.found(row) && ContainsFolded(ViewingText(static_cast<Slot>(s), table.values(row)), text));
+      found = ContainsFolded(values[s], text) ||
+              (viewing && table.found(row) && ContainsFolded(ViewingText(static_cast<Slot>(s), values), text));
     }
     for (std::size_t d = 0; !found && d < damageList().size(); ++d) found = ContainsFolded(damageList()[d], text);
     if (!found) return false;
