@@ -30,7 +30,10 @@ std::optional<double> Positive(std::string_view text) {
 bool Column::numeric() const {
   switch (kind) {
     case Kind::Entry: return false;
-    case Kind::Field: return FieldByNumber(field).kind == qm::Kind::Number || FieldByNumber(field).kind == qm::Kind::Flag;
+    case Kind::Field: {
+      const qm::Kind k = FieldByNumber(field).kind;
+      return k == qm::Kind::Number || k == qm::Kind::Flag;
+    }
     case Kind::Dps:
     case Kind::DamageUnit: return true;
   }

@@ -394,7 +394,8 @@ void MainWindow::openWeaponsTable() {
 
 void MainWindow::compareWith() {
   const auto& entries = state_.weaponList().entries();
-  const auto shown = std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
+  const auto shown =
+      std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
   if (shown == entries.end()) return;
   openWeaponsTable();
   tableWindow_->compareWith(static_cast<int>(shown - entries.begin()));

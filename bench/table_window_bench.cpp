@@ -1,0 +1,61 @@
+// qm-bench-table: the Weapons table window on a benchmark folder.
+//
+//   qm-bench-table FOLDER
+//
+// Starts the main window on FOLDER (offscreen unless told otherwise), imports
+// its extra files, then times opening the Weapons table and sorting it by a
+// number column (reload time) until the sorted view is laid out; prints the
+// time, the rows, the files' bytes and the process's peak memory.
+#include <QApplication>
+#include <QTableView>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sys/resource.h>
+
+#include "ui/main_window.h"
+#include "ui/table_window.h"
+
+namespace {
+
+// Answers every question with its default, shows nothing.
+struct SilentHost : qm::Host {
+  qm::Answer MsgBox(std::string_view, qm::Buttons) override { return qm::Answer::Ok; }
+  std::optional<std::string> ShowOpen(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ShowSave(const std::string&) override { return std::nullopt; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: qm-bench-table FOLDER\n");
+    return 2;
+  }
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const std::filesystem::path folder = argv[1];
+  SilentHost host;
+  qm::ui::MainWindow window(folder, &host);
+  std::ifstream manifest(folder / "manifest.txt");
+  double bytes = 0;
+  for (std::string key, value; manifest >> key >> value;) {
+    if (key == "extra") window.state().addImport(value);
+    if (key == "bytes") bytes = std::stod(value);
+  }
+  window.show();
+  app.processEvents();
+
+  const auto start = std::chrono::steady_clock::now();
+  window.openWeaponsTable();
+  QTableView* view = window.tableWindow()->view();
+  view->sortByColumn(10, Qt::AscendingOrder);  // reload time
+  app.processEvents();
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("table window open + sort by reloadtime: %.0f ms, %d rows; files %.1f MB, peak memory %.1f MB (%.2f x)\n",
+              ms, view->model()->rowCount(), bytes / 1e6, usage.ru_maxrss / 1024.0, usage.ru_maxrss * 1024.0 / bytes);
+  return 0;
+}
