@@ -342,9 +342,9 @@ void MainWindow::buildGameCheckHooks() {
       auto* edit = qobject_cast<QLineEdit*>(widget);
       std::unique_ptr<QMenu> menu(standard && edit ? edit->createStandardContextMenu() : new QMenu);
       if (!menu->isEmpty()) menu->addSeparator();
-      menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
       menu->addAction("Weapons table...", QKeySequence(Qt::Key_F6), this, &MainWindow::openWeaponsTable);
       menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
+      menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
       menu->exec(widget->mapToGlobal(at));
     });
   };
