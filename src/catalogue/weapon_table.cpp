@@ -176,7 +176,9 @@ class WeaponTable::Pass {
     Settle(names_[id], w, 0);
   }
 
+  // An empty part may point nowhere ("key=" at the end of a line).
   Span SpanOf(std::string_view part) const {
+    if (part.empty()) return {0, 0};
     return {static_cast<std::uint32_t>(part.data() - fileStart_), static_cast<std::uint32_t>(part.size())};
   }
 

@@ -71,8 +71,9 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
       // a header that opens on its own line, one cut off before its brace,
       // names holding "]", the empty name, an entry no block matches
       {"[X]{\nid=4;\n}\n[A]B]\n{\nid=5;\n}\n[]\n{\nid=6;\n}\n[C] // note\n{\nid=7;\n}\n[LAST]\n"},
-      // line ends of every kind, a weapon called "damage", blank IDs
-      {"[P]\r{\rid=1;\r[DAMAGE]\r{\rdefault=2;\r}\r}\r[damage]\r\n{\r\nid=;\r\n}\r\n[Q]\n\t{\n\tid=8;\n\t}\n"},
+      // line ends of every kind, a weapon called "damage", blank IDs, a line
+      // that ends at its "="
+      {"[P]\r{\rid=1;\r[DAMAGE]\r{\rdefault=2;\r}\r}\r[damage]\r\n{\r\nid=;\r\n}\r\n[Q]\n\t{\n\tid=8;\nrange=\n\t}\n"},
       // nested headers of the same name and a block inside a sub-block
       {"[N]\n{\n[N]\n{\nid=1;\n}\nrange=2;\n}\n[N]\n{\n{\n[M]\n{\nid=3;\n}\n}\nid=9;\n}\n"},
   };
