@@ -146,6 +146,20 @@ TEST(GameChecksTest, Engine) {
   }
 }
 
+// The README's table of checks is the one `lint --list-checks` prints.
+TEST(GameChecksTest, ReadmeListsEveryCheck) {
+  const std::string readme = test::ReadFile(std::filesystem::path(QM_SOURCE_DIR) / "README.md");
+  const std::string head = "|---|---|---|---|\n";
+  const std::size_t from = readme.find(head), to = readme.find("<!-- end of checks -->");
+  ASSERT_TRUE(from != std::string::npos && to != std::string::npos);
+  std::string expected;
+  for (const CheckInfo& c : allChecks())
+    expected += "| `" + std::string(c.name) + "` | " + std::string(severityName(c.severity)) + " | " +
+                std::string(categoryName(c.category)) + " | " + std::string(c.summary) + " |\n";
+  EXPECT_EQ(readme.substr(from + head.size(), to - from - head.size()), expected);
+  EXPECT_EQ(idRangesText({0, 17, 18, 19, 28, 40, 41}), "0, 17-19, 28, 40-41");
+}
+
 // One game folder for both commands: loose files in any case of "weapons",
 // an archive whose copy of a.tdf the loose one hides, a damaged archive and
 // an imported file. Hidden, non-.tdf and nested files are not in the set.
