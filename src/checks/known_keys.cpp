@@ -180,7 +180,7 @@ namespace qm {
 
 std::optional<ValueProblem> checkValue(std::string_view key, std::string_view value, bool damage) {
   const std::string lower = ToLower(key);
-  const std::string shown = " of " + quoted(key);
+  const auto shown = [&] { return " of " + quoted(key); };
   if (!damage && lower == "id") {
     const auto id = wholeNumber(value);
     if (id && *id >= 0 && *id < kIdCount) return std::nullopt;
@@ -188,13 +188,13 @@ std::optional<ValueProblem> checkValue(std::string_view key, std::string_view va
   }
   const KeyKind kind = damage ? KeyKind::Number : weaponKeyKind(lower);
   if (kind == KeyKind::Flag && value != "0" && value != "1")
-    return ValueProblem{&check::kBadFlag, "the value " + quoted(value) + shown + " is not 0 or 1"};
+    return ValueProblem{&check::kBadFlag, "the value " + quoted(value) + shown() + " is not 0 or 1"};
   if (kind != KeyKind::Number) return std::nullopt;
   if (value.empty()) return ValueProblem{&check::kEmptyValue, quoted(key) + " has no value"};
   if (!isNumberText(value))
-    return ValueProblem{&check::kNotANumber, "the value " + quoted(value) + shown + " is not a number"};
+    return ValueProblem{&check::kNotANumber, "the value " + quoted(value) + shown() + " is not a number"};
   if (!damage && (lower == "reloadtime" || lower == "range") && std::strtod(std::string(value).c_str(), nullptr) < 0)
-    return ValueProblem{&check::kNegativeValue, "the value " + quoted(value) + shown + " is negative"};
+    return ValueProblem{&check::kNegativeValue, "the value " + quoted(value) + shown() + " is negative"};
   return std::nullopt;
 }
 
