@@ -12,7 +12,7 @@
 #include "cli/game_checks.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
-#include "weapon/text.h"
+#include "text/text.h"
 
 namespace qm {
 namespace {

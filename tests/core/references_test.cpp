@@ -57,7 +57,7 @@ TEST(GafTest, SequenceNamesAndDamage) {
     std::string reason;
     const bool read = readGafSequenceNames(row.bytes, names, reason);
     ASSERT_EQ(read, row.reason == nullptr) << (row.reason ? row.reason : reason);
-    if (row.reason) EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
+    if (row.reason) { EXPECT_NE(reason.find(row.reason), std::string::npos) << reason; }
   }
   std::vector<std::string> names;
   std::string reason;
