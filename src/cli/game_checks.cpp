@@ -30,7 +30,8 @@ std::vector<WeaponFilePtr> withImports(std::vector<WeaponFilePtr> files, const s
 // The game's set is only read from a folder that holds a game: a clean
 // result over a wrong folder would mislead.
 void requireGame(const std::filesystem::path& game) {
-  if (!holdsGame(game)) throw UsageError(noGameMessage(game));
+  const std::string problem = gameFolderProblem(game);
+  if (!problem.empty()) throw UsageError("the game folder \"" + game.string() + "\" " + problem);
 }
 
 json idJson(const WeaponRecord& w) {
