@@ -25,7 +25,7 @@ inline bool IdsFigure(const std::filesystem::path& dir, const std::vector<std::s
 // Fails when a file was not read.
 inline bool LintFigure(const std::filesystem::path& dir, const std::vector<std::string>& extras) {
   std::ostringstream out, err;
-  runLint(dir, extras, {}, false, out, err);
+  runLint(dir, extras, LintOptions{}, out, err);
   return err.str().empty() && out.str().find("[unreadable]") == std::string::npos;
 }
 

@@ -4,8 +4,9 @@
 
 namespace qm {
 
-std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir) {
-  const GameFiles set(gameDir);
+std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir) { return gameWeaponFiles(GameFiles(gameDir)); }
+
+std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set) {
   std::vector<WeaponFilePtr> files;
   for (WeaponFilePtr& file : set.FilesIn("weapons", ".tdf")) {
     const std::string& name = file->name();
@@ -22,7 +23,8 @@ WeaponFilePtr checkFileNamed(const std::string& name) {
 }
 
 bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
-                  const std::function<bool(std::size_t, std::size_t)>& progress) {
+                  const std::function<bool(std::size_t, std::size_t)>& progress,
+                  const std::function<void()>& beforeFinish) {
   std::string bytes, reason;
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (files[i]->read(bytes, reason))
@@ -31,6 +33,7 @@ bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
       check.addUnreadable(files[i]->name(), reason);
     if (progress && !progress(i + 1, files.size())) return false;
   }
+  if (beforeFinish) beforeFinish();
   check.finish();
   return true;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/game_files.h"
 #include "catalogue/weapon_file.h"
 #include "checks/game_check.h"
 
@@ -17,6 +18,7 @@ namespace qm {
 // those of each archive, hidden files left out. A damaged archive is a file
 // that cannot be read, so that the checks name it.
 std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir);
+std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set);
 
 // The file a name stands for (a path, or ARCHIVE/inner/path); when there is
 // none, a file whose reading fails saying so.
@@ -25,7 +27,9 @@ WeaponFilePtr checkFileNamed(const std::string& name);
 // Reads each file whole and adds it to `check` in the given order, then
 // finishes the check. `progress` is told after each file how many are done;
 // when it returns false the run stops there (and is not finished).
+// `beforeFinish` runs when every file is read (to add the reference checks).
 bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
-                  const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
+                  const std::function<bool(std::size_t done, std::size_t total)>& progress = {},
+                  const std::function<void()>& beforeFinish = {});
 
 }  // namespace qm

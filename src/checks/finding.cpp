@@ -9,6 +9,7 @@ namespace qm {
 std::string_view severityName(Severity s) { return s == Severity::Error ? "error" : "warning"; }
 
 bool findingBefore(const Finding& a, const Finding& b) {
+  if (const int c = CompareFolded(a.file, b.file)) return c < 0;
   return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
 }
 

@@ -22,7 +22,7 @@ struct Finding {
 
 std::string_view severityName(Severity s);
 
-// Orders findings by file name, then line, then column.
+// Orders findings by file name (letter case folded), then line, then column.
 bool findingBefore(const Finding& a, const Finding& b);
 
 // A piece of weapon text for a message: in single quotes, decoded from

@@ -1,8 +1,9 @@
 #include "checks/game_check.h"
 
 #include <algorithm>
-#include <tuple>
 #include <cstdint>
+#include <iterator>
+#include <tuple>
 
 #include "checks/known_keys.h"
 #include "text/text.h"
@@ -62,19 +63,66 @@ Census takeCensus(const std::vector<WeaponRecord>& weapons) {
   return census;
 }
 
+std::vector<std::pair<int, int>> idRanges(const std::vector<int>& ids) {
+  std::vector<std::pair<int, int>> runs;
+  for (int id : ids) {
+    if (!runs.empty() && runs.back().second + 1 == id)
+      runs.back().second = id;
+    else
+      runs.emplace_back(id, id);
+  }
+  return runs;
+}
+
+std::string idRangesText(const std::vector<int>& ids) {
+  std::string text;
+  for (const auto& [first, last] : idRanges(ids)) {
+    if (!text.empty()) text += ", ";
+    text += std::to_string(first);
+    if (last != first) text += "-" + std::to_string(last);
+  }
+  return text;
+}
+
+std::string_view engineName(Engine e) {
+  return e == Engine::Original ? "original" : e == Engine::Later ? "later" : "auto";
+}
+
 void GameCheck::addFile(const std::string& name, std::string_view bytes) {
   ++files_;
   const TdfDocument doc = readTdf(bytes, name, findings_);
-  for (const TdfBlock& weapon : doc.blocks) checkWeapon(name, weapon);
+  for (std::size_t i = 0; i < doc.blocks.size(); ++i) {
+    const TdfBlock& block = doc.blocks[i];
+    if (!sameFolded(block.name, "damage")) {
+      checkWeapon(name, block);
+      continue;
+    }
+    // A weapon closed before its damage block: the block is no weapon.
+    if (scope_ == Scope::CensusOnly) continue;
+    std::string message = "'[DAMAGE]' stands outside any weapon";
+    if (i > 0)
+      message += ": the '}' at line " + std::to_string(doc.blocks[i - 1].end.line) + " closed " +
+                 bracketed(doc.blocks[i - 1].name) + " before it";
+    findings_.push_back(finding(check::kDamageOutsideWeapon, name, block.at.line, block.at.column, std::move(message)));
+    checkBlock(name, block, false, true);
+  }
 }
 
 void GameCheck::addUnreadable(const std::string& name, const std::string& reason) {
   ++files_;
-  findings_.push_back({name, 0, 0, Severity::Error, check::kUnreadable, "cannot read the file: " + reason});
+  findings_.push_back(finding(check::kUnreadable, name, 0, 0, "cannot read the file: " + reason));
+}
+
+void GameCheck::addFindings(std::vector<Finding> findings) {
+  findings_.insert(findings_.end(), std::make_move_iterator(findings.begin()), std::make_move_iterator(findings.end()));
 }
 
 void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
-  WeaponRecord record{std::string(weapon.name), file, weapon.at.line, false, {}, std::nullopt, 0, 0};
+  WeaponRecord record;
+  record.name = std::string(weapon.name);
+  record.file = file;
+  record.line = weapon.at.line;
+  record.column = weapon.at.column;
   for (const TdfPair& pair : weapon.pairs) {
     if (!sameFolded(pair.key, "id")) continue;
     record.hasId = true;
@@ -87,58 +135,135 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
     weapons_.push_back(std::move(record));
     return;
   }
-  if (!record.hasId) {
-    findings_.push_back({file, weapon.at.line, weapon.at.column, Severity::Error, check::kMissingId,
-                         bracketed(weapon.name) + " has no ID"});
-  } else if (!record.id || *record.id < 0 || *record.id >= kIdCount) {
-    findings_.push_back({file, record.idLine, record.idColumn, Severity::Error, check::kBadId,
-                         "the ID " + quoted(record.idText) + " of " + bracketed(weapon.name) +
-                             " is not a whole number from 0 to 255"});
-  }
-  checkBlock(file, weapon, true, false);
+  const auto odd = std::find_if(weapon.name.begin(), weapon.name.end(),
+                                [](char c) { return c == ' ' || static_cast<unsigned char>(c) >= 0x80; });
+  if (odd != weapon.name.end())
+    findings_.push_back(finding(check::kWeaponName, file, weapon.at.line, weapon.at.column,
+                                "the weapon name " + bracketed(weapon.name) +
+                                    (*odd == ' ' ? " holds a space" : " holds bytes outside ASCII") +
+                                    ": a unit file cannot name it reliably"));
+  checkDamage(file, weapon);
+  const TdfBlock* lastDamage = nullptr;
+  for (const TdfBlock& inner : weapon.blocks)
+    if (sameFolded(inner.name, "damage")) lastDamage = &inner;
+  checkBlock(file, weapon, true, false, &record, lastDamage);
   weapons_.push_back(std::move(record));
 }
 
-void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage) {
+void GameCheck::checkDamage(const std::string& file, const TdfBlock& weapon) {
+  const TdfBlock* first = nullptr;
+  bool hasDefault = false;
+  for (const TdfBlock& inner : weapon.blocks) {
+    if (!sameFolded(inner.name, "damage")) continue;
+    if (first)
+      findings_.push_back(finding(check::kDuplicateDamage, file, inner.at.line, inner.at.column,
+                                  bracketed(weapon.name) + " has a second [DAMAGE] block (the first at line " +
+                                      std::to_string(first->at.line) + "): the game reads only one"));
+    else
+      first = &inner;
+    for (const TdfPair& pair : inner.pairs) hasDefault = hasDefault || sameFolded(pair.key, "default");
+  }
+  if (!first)
+    findings_.push_back(finding(check::kMissingDamage, file, weapon.at.line, weapon.at.column,
+                                bracketed(weapon.name) + " has no [DAMAGE] block: it does no damage"));
+  else if (!hasDefault)
+    findings_.push_back(finding(check::kMissingDamage, file, first->at.line, first->at.column,
+                                "the [DAMAGE] block of " + bracketed(weapon.name) +
+                                    " has no 'default': units it does not name take no damage"));
+}
+
+void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage,
+                           WeaponRecord* record, const TdfBlock* lastDamage) {
   const auto& pairs = block.pairs;
   keysSeen_.start(pairs.size());
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const TdfPair& pair = pairs[i];
-    auto report = [&](Severity severity, std::string_view name, std::string message) {
-      findings_.push_back({file, pair.at.line, pair.at.column, severity, name, std::move(message)});
+    auto report = [&](const CheckInfo& check, std::string message) {
+      findings_.push_back(finding(check, file, pair.at.line, pair.at.column, std::move(message)));
     };
     folded_.assign(pair.key);
     for (char& c : folded_) c = FoldLower(c);
     const std::uint64_t hash = keyHash(folded_);
     if (const TdfPair* earlier = keysSeen_.previous(pairs, i, hash))
-      report(Severity::Warning, check::kDuplicateKey,
-             quoted(pair.key) + " is set again (first at line " + std::to_string(earlier->at.line) +
-                 "): the later value " + quoted(pair.value) + " is the one that counts");
-    KeyKind kind = damage ? KeyKind::Number : KeyKind::Other;
+      report(check::kDuplicateKey, quoted(pair.key) + " is set again (first at line " +
+                                       std::to_string(earlier->at.line) + "): the later value " + quoted(pair.value) +
+                                       " is the one that counts");
     if (weaponLevel) {
-      kind = folded_ == "id" ? KeyKind::Other : weaponKeyKind(folded_, hash);
-      if (kind == KeyKind::Unknown) {
-        const std::string_view nearest = suggestion(folded_);
-        report(Severity::Warning, check::kUnknownKey,
-               "the game does not know the key " + quoted(pair.key) +
-                   (nearest.empty() ? std::string() : "; did you mean " + quoted(nearest) + "?"));
+      if (folded_ == "id") continue;  // the ID is checked with the census
+      if (const FileKey* names = fileKey(folded_)) {
+        auto& files = record->files;
+        const auto same = std::find_if(files.begin(), files.end(), [&](const FileRef& r) { return r.key == names->key; });
+        if (same != files.end()) files.erase(same);
+        files.push_back({names->key, std::string(pair.value), pair.at.line, pair.at.column});
+      }
+      if (weaponKeyKind(folded_, hash) == KeyKind::Unknown) {
+        unknownKey(file, pair, *record, lastDamage);
+        continue;
       }
     }
-    if (kind != KeyKind::Number) continue;
-    if (pair.value.empty())
-      report(Severity::Warning, check::kEmptyValue, quoted(pair.key) + " has no value");
-    else if (!isNumberText(pair.value))
-      report(Severity::Error, check::kNotANumber,
-             "the value " + quoted(pair.value) + " of " + quoted(pair.key) + " is not a number");
+    if (!weaponLevel && !damage) continue;
+    if (auto problem = checkValue(pair.key, pair.value, damage)) report(*problem->check, std::move(problem->message));
   }
   for (const TdfBlock& inner : block.blocks)
     checkBlock(file, inner, false, weaponLevel && sameFolded(inner.name, "damage"));
 }
 
-std::string_view GameCheck::suggestion(std::string_view lowerKey) {
-  const auto it = suggestions_.find(std::string(lowerKey));
-  if (it != suggestions_.end()) return it->second;
-  return suggestions_.emplace(std::string(lowerKey), nearestWeaponKey(lowerKey)).first->second;
+void GameCheck::unknownKey(const std::string& file, const TdfPair& pair, WeaponRecord& record,
+                           const TdfBlock* lastDamage) {
+  auto report = [&](const CheckInfo& check, std::string message) {
+    findings_.push_back(finding(check, file, pair.at.line, pair.at.column, std::move(message)));
+  };
+  const bool later = isLaterEngineKey(folded_);
+  record.usesLaterKey = record.usesLaterKey || later;
+  // A damage amount written after the [DAMAGE] block has closed.
+  const bool afterDamage = lastDamage && std::pair(pair.at.line, pair.at.column) >
+                                             std::pair(lastDamage->end.line, lastDamage->end.column);
+  if (!later && (folded_ == "default" || (afterDamage && isNumberText(pair.value)))) {
+    report(check::kOutsideDamage,
+           quoted(std::string(pair.key) + "=" + std::string(pair.value)) +
+               (lastDamage ? " comes after the [DAMAGE] block closed at line " + std::to_string(lastDamage->end.line)
+                           : std::string(" stands outside a [DAMAGE] block")) +
+               ": the game does not read it as damage");
+    return;
+  }
+  if (!later) {
+    // A likely misspelling is reported where it is.
+    const std::string_view nearest = nearestWeaponKey(folded_);
+    if (!nearest.empty()) {
+      report(check::kUnknownKey,
+             "the game does not know the key " + quoted(pair.key) + "; did you mean " + quoted(nearest) + "?");
+      return;
+    }
+  }
+  // Others once per key: a mod uses them on purpose, for another engine.
+  auto [it, first] = unknownKeys_.try_emplace(folded_);
+  if (first) {
+    it->second = {std::string(pair.key), file, pair.at.line, pair.at.column, 0, later};
+    unknownOrder_.push_back(folded_);
+  }
+  ++it->second.count;
+}
+
+void GameCheck::checkIds() {
+  for (const WeaponRecord& w : weapons_) {
+    if (!w.hasId)
+      findings_.push_back(finding(check::kMissingId, w.file, w.line, w.column, bracketed(w.name) + " has no ID"));
+    else if (!w.id || *w.id < 0 || *w.id >= kIdCount)
+      findings_.push_back(finding(check::kBadId, w.file, w.idLine, w.idColumn,
+                                  "the ID " + quoted(w.idText) + " of " + bracketed(w.name) +
+                                      " is not a whole number from 0 to 255"));
+  }
+  const Census census = takeCensus(weapons_);
+  for (const IdConflict& conflict : census.conflicts) {
+    const WeaponRecord& holder = weapons_[conflict.weapons.front()];
+    for (std::size_t u : conflict.weapons) {
+      const WeaponRecord& w = weapons_[u];
+      if (sameFolded(w.name, holder.name)) continue;
+      findings_.push_back(finding(check::kIdConflict, w.file, w.idLine, w.idColumn,
+                                  "the ID " + std::to_string(conflict.id) + " of " + bracketed(w.name) +
+                                      " is also the ID of " + bracketed(holder.name) + " at " + place(holder)));
+    }
+  }
 }
 
 void GameCheck::KeysSeen::start(std::size_t pairs) {
@@ -169,6 +294,13 @@ const TdfPair* GameCheck::KeysSeen::previous(const std::vector<TdfPair>& pairs, 
 
 void GameCheck::finish() {
   if (scope_ == Scope::CensusOnly) return;
+  engine_ = options_.engine;
+  if (engine_ == Engine::Auto) {
+    const auto later = std::count_if(weapons_.begin(), weapons_.end(),
+                                     [](const WeaponRecord& w) { return !w.hasId || w.usesLaterKey; });
+    engine_ = 2 * static_cast<std::size_t>(later) > weapons_.size() ? Engine::Later : Engine::Original;
+  }
+
   // A weapon defined twice: the later definition is the one that counts.
   std::unordered_map<std::string, std::size_t> lastByName;
   for (std::size_t i = 0; i < weapons_.size(); ++i) {
@@ -176,23 +308,23 @@ void GameCheck::finish() {
     const auto [it, first] = lastByName.try_emplace(ToLower(w.name), i);
     if (first) continue;
     const WeaponRecord& earlier = weapons_[it->second];
-    findings_.push_back({w.file, w.line, 1, Severity::Error, check::kDuplicateWeapon,
-                         bracketed(w.name) + " is defined again: the game takes this definition and drops the one at " +
-                             place(earlier)});
+    findings_.push_back(finding(check::kDuplicateWeapon, w.file, w.line, 1,
+                                bracketed(w.name) + " is defined again: the game takes this definition and drops the one at " +
+                                    place(earlier)));
     it->second = i;
   }
+  if (engine_ == Engine::Original) checkIds();
 
-  const Census census = takeCensus(weapons_);
-  for (const IdConflict& conflict : census.conflicts) {
-    const WeaponRecord& holder = weapons_[conflict.weapons.front()];
-    for (std::size_t u : conflict.weapons) {
-      const WeaponRecord& w = weapons_[u];
-      if (sameFolded(w.name, holder.name)) continue;
-      findings_.push_back({w.file, w.idLine, w.idColumn, Severity::Error, check::kIdConflict,
-                           "the ID " + std::to_string(conflict.id) + " of " + bracketed(w.name) +
-                               " is also the ID of " + bracketed(holder.name) + " at " + place(holder)});
-    }
+  for (const std::string& key : unknownOrder_) {
+    const UnknownKey& k = unknownKeys_[key];
+    if (k.later && engine_ == Engine::Later) continue;
+    std::string message = "the " + std::string(engineName(engine_)) + " engine does not read the key " + quoted(k.written);
+    if (k.later) message += " (only the later engine does)";
+    if (k.count > 1) message += "; it is used on " + std::to_string(k.count) + " lines, the first is here";
+    findings_.push_back(finding(check::kUnknownKey, k.file, k.line, k.column, std::move(message)));
   }
+
+  std::erase_if(findings_, [&](const Finding& f) { return !options_.selection.has(f.check); });
   sortFindings();
 }
 
@@ -203,7 +335,11 @@ void GameCheck::sortFindings() {
   for (const Finding& f : findings_) rank.emplace(f.file, 0);
   std::vector<std::string_view> names;
   for (const auto& [name, r] : rank) names.push_back(name);
-  std::sort(names.begin(), names.end());
+  // Letter case folded, as the census orders files.
+  std::sort(names.begin(), names.end(), [](std::string_view a, std::string_view b) {
+    const int c = CompareFolded(a, b);
+    return c != 0 ? c < 0 : a < b;
+  });
   for (std::size_t i = 0; i < names.size(); ++i) rank[names[i]] = i;
 
   struct Key {

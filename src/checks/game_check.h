@@ -7,15 +7,25 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "checks/finding.h"
+#include "checks/registry.h"
 #include "checks/tdf_reader.h"
 
 namespace qm {
+
+// A key of a weapon that names another file of the game (a sound, an
+// animation file or sequence, a model): the last line of that key.
+struct FileRef {
+  std::string_view key;  // lower case, one of kFileKeys
+  std::string value;     // as written
+  int line = 0, column = 0;
+};
 
 // A weapon: a block at the top level of a file.
 struct WeaponRecord {
@@ -26,6 +36,9 @@ struct WeaponRecord {
   std::string idText;      // as written, blanks around it trimmed
   std::optional<long> id;  // when idText is a whole number
   int idLine = 0, idColumn = 0;
+  int column = 1;             // of the header
+  bool usesLaterKey = false;  // a key only the later engine reads
+  std::vector<FileRef> files;  // the other files it names, in key order
 };
 
 inline constexpr int kIdCount = 256;
@@ -45,23 +58,28 @@ struct Census {
 // Two weapons of different names on one ID. `weapons` in reading order.
 Census takeCensus(const std::vector<WeaponRecord>& weapons);
 
-// The names of the checks made over whole weapons and across files.
-namespace check {
-inline constexpr std::string_view kDuplicateKey = "duplicate-key";
-inline constexpr std::string_view kMissingId = "missing-id";
-inline constexpr std::string_view kBadId = "bad-id";
-inline constexpr std::string_view kIdConflict = "id-conflict";
-inline constexpr std::string_view kDuplicateWeapon = "duplicate-weapon";
-inline constexpr std::string_view kNotANumber = "not-a-number";
-inline constexpr std::string_view kEmptyValue = "empty-value";
-inline constexpr std::string_view kUnknownKey = "unknown-key";
-inline constexpr std::string_view kUnreadable = "unreadable";
-}  // namespace check
+// Runs of IDs, first and last: {17,18,19,28} gives {17,19}, {28,28}.
+std::vector<std::pair<int, int>> idRanges(const std::vector<int>& ids);
+// The same as text: "17-19, 28, 40-255".
+std::string idRangesText(const std::vector<int>& ids);
+
+// The engine the weapon files are written for. Original: the 1997 engine,
+// every weapon needs a unique ID 0..255. Later: the successor engine that
+// reads the same files, needs no IDs and knows many more keys. Auto: Later
+// when most weapons have no ID or use keys only the later engine reads.
+enum class Engine : unsigned char { Original, Later, Auto };
+std::string_view engineName(Engine e);
+
+struct CheckOptions {
+  Engine engine = Engine::Auto;
+  CheckSelection selection;  // every check by default
+};
 
 class GameCheck {
  public:
   enum class Scope { Everything, CensusOnly };
-  explicit GameCheck(Scope scope = Scope::Everything) : scope_(scope) {}
+  explicit GameCheck(Scope scope = Scope::Everything, CheckOptions options = {})
+      : scope_(scope), options_(std::move(options)) {}
 
   // Reads one file and makes the checks that need only that file. Files are
   // added in the order the game reads them: of two definitions of one
@@ -71,6 +89,11 @@ class GameCheck {
   void addUnreadable(const std::string& name, const std::string& reason);
   // Makes the checks across files and sorts the findings by file and line.
   void finish();
+  // Adds findings made elsewhere (the reference checks) before finish().
+  void addFindings(std::vector<Finding> findings);
+
+  // The engine the checks were made for: Auto decided when finishing.
+  Engine engine() const { return engine_; }
 
   const std::vector<WeaponRecord>& weapons() const { return weapons_; }
   const std::vector<Finding>& findings() const { return findings_; }
@@ -79,15 +102,30 @@ class GameCheck {
 
  private:
   void checkWeapon(const std::string& file, const TdfBlock& weapon);
-  void checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage);
-  std::string_view suggestion(std::string_view lowerKey);
+  void checkDamage(const std::string& file, const TdfBlock& weapon);
+  void checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage,
+                  WeaponRecord* record = nullptr, const TdfBlock* lastDamage = nullptr);
+  void unknownKey(const std::string& file, const TdfPair& pair, WeaponRecord& record, const TdfBlock* lastDamage);
+  void checkIds();
   void sortFindings();
 
+  // A key the engine may not read, met at `count` lines from the first.
+  struct UnknownKey {
+    std::string written;
+    std::string file;
+    int line = 0, column = 0;
+    std::size_t count = 0;
+    bool later = false;  // the later engine reads it
+  };
+
   Scope scope_;
+  CheckOptions options_;
+  Engine engine_ = Engine::Original;
+  std::unordered_map<std::string, UnknownKey> unknownKeys_;  // by the key in lower case
+  std::vector<std::string> unknownOrder_;                    // the keys in the order met
   std::vector<WeaponRecord> weapons_;
   std::vector<Finding> findings_;
   std::size_t files_ = 0;
-  std::unordered_map<std::string, std::string_view> suggestions_;  // unknown key -> nearest known one
   std::string folded_;  // scratch
 
   // The keys of the block being checked, by hash: the pair where each was

@@ -1,6 +1,9 @@
 #include "checks/tdf_reader.h"
 
+#include <iterator>
 #include <utility>
+
+#include "text/text.h"
 
 namespace qm {
 
@@ -27,10 +30,12 @@ class Reader {
     while (pos_ < text_.size()) step();
     if (pending_) missingBrace();
     if (!open_.empty()) {
-      const TdfBlock& outer = open_.front();
-      report(outer.at, Severity::Error, check::kUnclosedBlock,
-             "block " + bracketed(outer.name) + " is still open at the end of the file: a '}' is missing");
-      while (!open_.empty()) closeBlock();
+      const std::size_t unclosed = open_.size();
+      while (!open_.empty()) {
+        open_.back().end = here();
+        closeBlock();
+      }
+      unclosedAtEnd(unclosed);
     }
     return std::move(doc_);
   }
@@ -49,8 +54,8 @@ class Reader {
     return p;
   }
 
-  void report(TdfPosition where, Severity severity, std::string_view name, std::string message) {
-    findings_.push_back({file_, where.line, where.column, severity, name, std::move(message)});
+  void report(TdfPosition where, const CheckInfo& check, std::string message) {
+    findings_.push_back(finding(check, file_, where.line, where.column, std::move(message)));
   }
 
   // Passes over the line end at pos_: CR LF, a lone CR or a lone LF.
@@ -93,10 +98,10 @@ class Reader {
       // The weapon list reads lines and knows nothing of comments.
       const std::string_view line = text_.substr(pos_, lineEndFrom(pos_) - pos_);
       if (!line.empty() && line[0] == '[' && !line.starts_with(kDamageHeader))
-        report(here(), Severity::Warning, check::kBlockInComment,
+        report(here(), check::kBlockInComment,
                "the weapon list shows " + quoted(line) + " although it is inside a /* */ comment");
     }
-    report(start, Severity::Error, check::kUnclosedComment, "a /* comment is never closed");
+    report(start, check::kUnclosedComment, "a /* comment is never closed");
   }
 
   void header() {
@@ -111,7 +116,7 @@ class Reader {
     pendingBlock_.at = start;
     if (close == lineEnd) {
       pendingBlock_.name = trimmed(text_.substr(pos_ + 1, lineEnd - pos_ - 1));
-      report(start, Severity::Error, check::kUnclosedHeader,
+      report(start, check::kUnclosedHeader,
              "the header " + quoted("[" + std::string(pendingBlock_.name)) + " has no ']'");
       pos_ = lineEnd;
       return;
@@ -122,22 +127,22 @@ class Reader {
     // How the weapon list sees it: a header starts its line, and the listed
     // name is the line less its first and last byte.
     if (start.column == 1 && !open_.empty() && !line.starts_with(kDamageHeader)) {
-      report(start, Severity::Warning, check::kListedSubBlock,
+      report(start, check::kListedSubBlock,
              "the weapon list shows the sub-block " + bracketed(pendingBlock_.name) +
                  " as a weapon, because its header starts the line");
     } else if (start.column == 1 && open_.empty() && pos_ < lineEnd) {
-      report(here(), Severity::Warning, check::kTextAfterHeader,
+      report(here(), check::kTextAfterHeader,
              "text after ']': the weapon list shows the name " + quoted(line.substr(1, line.size() - 2)) +
                  " and cannot load that weapon");
     } else if (start.column > 1 && open_.empty()) {
-      report(start, Severity::Warning, check::kIndentedHeader,
+      report(start, check::kIndentedHeader,
              "the weapon list does not show " + bracketed(pendingBlock_.name) +
                  ", because its header does not start the line");
     }
   }
 
   void missingBrace() {
-    report(pendingBlock_.at, Severity::Error, check::kMissingBrace,
+    report(pendingBlock_.at, check::kMissingBrace,
            bracketed(pendingBlock_.name) + " is not followed by '{'");
     pending_ = false;
   }
@@ -145,7 +150,7 @@ class Reader {
   void openBrace() {
     if (open_.size() + untracked_ >= kDeepestBlock) {
       if (untracked_++ == 0 && !reportedDeep_)
-        report(here(), Severity::Error, check::kDeepNesting,
+        report(here(), check::kDeepNesting,
                "blocks nested more than " + std::to_string(kDeepestBlock) + " deep");
       reportedDeep_ = true;
       pending_ = false;
@@ -157,8 +162,8 @@ class Reader {
       open_.back().pairs.reserve(open_.size() == 1 ? 64 : 8);
       pending_ = false;
     } else {
-      report(here(), Severity::Error, check::kMissingHeader, "'{' without a [NAME] header before it");
-      open_.push_back(TdfBlock{{}, here(), {}, {}});
+      report(here(), check::kMissingHeader, "'{' without a [NAME] header before it");
+      open_.push_back(TdfBlock{{}, here(), {}, {}, {}});
     }
     ++pos_;
   }
@@ -167,10 +172,61 @@ class Reader {
     if (untracked_ > 0)
       --untracked_;
     else if (open_.empty())
-      report(here(), Severity::Error, check::kUnmatchedBrace, "'}' with no block open");
-    else
+      report(here(), check::kUnmatchedBrace, "'}' with no block open");
+    else {
+      open_.back().end = here();
       closeBlock();
+    }
     ++pos_;
+  }
+
+  // Blocks still open at the end of the file. A weapon whose "}" is missing
+  // swallows the weapons after it: the first block inside it that has a
+  // weapon's marks (an ID, or a [DAMAGE] block of its own) shows where the
+  // "}" belongs. That block and those after it at its level are taken out as
+  // weapons of their own, so that they are still checked and counted.
+  void unclosedAtEnd(std::size_t unclosed) {
+    std::size_t from = doc_.blocks.size() - 1;
+    for (std::size_t n = 0; n < unclosed; ++n) {
+      TdfBlock* parent = nullptr;
+      std::size_t at = 0, i = from;
+      while (i < doc_.blocks.size() && !findSwallowed(doc_.blocks[i], parent, at)) ++i;
+      if (!parent) {
+        if (n > 0) return;
+        const TdfBlock& outer = doc_.blocks.back();
+        report(outer.at, check::kUnclosedBlock,
+               "block " + bracketed(outer.name) + " is still open at the end of the file: a '}' is missing");
+        return;
+      }
+      report(parent->at, check::kUnclosedBlock,
+             "block " + bracketed(parent->name) + " is not closed before " + bracketed(parent->blocks[at].name) +
+                 " at line " + std::to_string(parent->blocks[at].at.line) +
+                 ": a '}' is missing, and the game reads that weapon as part of it");
+      std::vector<TdfBlock> moved(std::make_move_iterator(parent->blocks.begin() + static_cast<std::ptrdiff_t>(at)),
+                                  std::make_move_iterator(parent->blocks.end()));
+      parent->blocks.resize(at);
+      doc_.blocks.insert(doc_.blocks.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                         std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
+      from = i + 1;
+    }
+  }
+
+  static bool looksLikeWeapon(const TdfBlock& b) {
+    for (const TdfPair& p : b.pairs)
+      if (CompareFolded(p.key, "id") == 0) return true;
+    for (const TdfBlock& inner : b.blocks)
+      if (CompareFolded(inner.name, "damage") == 0) return true;
+    return false;
+  }
+
+  // The first block below `block` (in file order) that looks like a weapon,
+  // as the index `at` into the blocks of `parent`.
+  static bool findSwallowed(TdfBlock& block, TdfBlock*& parent, std::size_t& at) {
+    for (std::size_t k = 0; k < block.blocks.size(); ++k) {
+      if (looksLikeWeapon(block.blocks[k])) return parent = &block, at = k, true;
+      if (findSwallowed(block.blocks[k], parent, at)) return true;
+    }
+    return false;
   }
 
   void closeBlock() {
@@ -193,8 +249,8 @@ class Reader {
   }
 
   // Reports stray text once for a run of lines one after another.
-  void stray(std::string_view name, std::string message) {
-    if (line_ > lastStrayLine_ + 1) report(here(), Severity::Error, name, std::move(message));
+  void stray(const CheckInfo& check, std::string message) {
+    if (line_ > lastStrayLine_ + 1) report(here(), check, std::move(message));
     lastStrayLine_ = line_;
   }
 
@@ -233,7 +289,7 @@ class Reader {
     }
     std::size_t valueEnd = q;
     while (valueEnd > p + 1 && isBlank(text_[valueEnd - 1])) --valueEnd;
-    report(at(valueEnd), Severity::Error, check::kMissingSemicolon,
+    report(at(valueEnd), check::kMissingSemicolon,
            quoted(text_.substr(pos_, valueEnd - pos_)) + " has no ';': the game reads on into what follows");
     pos_ = q;
   }

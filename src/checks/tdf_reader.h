@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checks/finding.h"
+#include "checks/registry.h"
 
 namespace qm {
 
@@ -33,6 +33,7 @@ struct TdfBlock {
   TdfPosition at;         // of the "["
   std::vector<TdfPair> pairs;
   std::vector<TdfBlock> blocks;  // nested blocks, in file order
+  TdfPosition end;               // of its "}"; the end of the file when it is never closed
 };
 
 // The views point into the text that was read; keep it alive while they are used.
@@ -45,23 +46,5 @@ inline constexpr std::size_t kDeepestBlock = 16;
 
 // Reads `text`; findings carry `file` as their file name.
 TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings);
-
-// The stable names of the checks the reader makes.
-namespace check {
-inline constexpr std::string_view kMissingSemicolon = "missing-semicolon";
-inline constexpr std::string_view kUnmatchedBrace = "unmatched-brace";
-inline constexpr std::string_view kUnclosedBlock = "unclosed-block";
-inline constexpr std::string_view kUnclosedHeader = "unclosed-header";
-inline constexpr std::string_view kUnclosedComment = "unclosed-comment";
-inline constexpr std::string_view kMissingBrace = "missing-brace";
-inline constexpr std::string_view kMissingHeader = "missing-header";
-inline constexpr std::string_view kTextOutsideBlock = "text-outside-block";
-inline constexpr std::string_view kStrayText = "stray-text";
-inline constexpr std::string_view kTextAfterHeader = "text-after-header";
-inline constexpr std::string_view kIndentedHeader = "indented-header";
-inline constexpr std::string_view kListedSubBlock = "listed-sub-block";
-inline constexpr std::string_view kBlockInComment = "block-in-comment";
-inline constexpr std::string_view kDeepNesting = "deep-nesting";
-}  // namespace check
 
 }  // namespace qm

@@ -96,6 +96,7 @@ Command::Run declareExport(CLI::App& sub);
 // The game checks (game_checks.cpp).
 Command::Run declareIds(CLI::App& sub);
 Command::Run declareLint(CLI::App& sub);
+Command::Run declareRefs(CLI::App& sub);
 // The game's archives (archive_command.cpp).
 Command::Run declareArchive(CLI::App& sub);
 // Editing a weapon in place (set_command.cpp).

@@ -3,7 +3,9 @@
 #include <ostream>
 
 #include "catalogue/game_files.h"
+#include "catalogue/game_folder.h"
 #include "checks/check_set.h"
+#include "checks/references.h"
 #include "cli/command.h"
 #include "text/text.h"
 
@@ -25,6 +27,13 @@ std::vector<WeaponFilePtr> withImports(std::vector<WeaponFilePtr> files, const s
   return files;
 }
 
+// The game's set is only read from a folder that holds a game: a clean
+// result over a wrong folder would mislead.
+void requireGame(const std::filesystem::path& game) {
+  const std::string problem = gameFolderProblem(game);
+  if (!problem.empty()) throw UsageError("the game folder \"" + game.string() + "\" " + problem);
+}
+
 json idJson(const WeaponRecord& w) {
   if (w.id) return *w.id;
   if (w.hasId) return Cp1252ToUtf8(w.idText);
@@ -40,10 +49,11 @@ void printFinding(std::ostream& out, const Finding& f) {
 
 int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool asJson,
            std::ostream& out, std::ostream& err) {
+  requireGame(game);
   GameCheck check(GameCheck::Scope::CensusOnly);
   runGameCheck(check, withImports(gameWeaponFiles(game), imports, err));
   for (const Finding& f : check.findings())
-    if (f.check == check::kUnreadable) err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
+    if (f.check == check::kUnreadable.name) err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
 
   const auto& weapons = check.weapons();
   const Census census = takeCensus(weapons);
@@ -68,33 +78,78 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
   return 0;
 }
 
-int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports,
-            const std::vector<std::string>& files, bool asJson, std::ostream& out, std::ostream& err) {
+int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports, const LintOptions& options,
+            std::ostream& out, std::ostream& err) {
+  if (options.listChecks) {
+    for (const CheckInfo& c : allChecks())
+      out << c.name << '\t' << severityName(c.severity) << '\t' << categoryName(c.category) << '\t' << c.summary << '\n';
+    return 0;
+  }
+  CheckOptions checkOptions;
+  checkOptions.engine = options.engine == "original" ? Engine::Original
+                        : options.engine == "later"  ? Engine::Later
+                                                     : Engine::Auto;
+  std::string unknown;
+  const auto selection = CheckSelection::chosen(options.only, options.disable, unknown);
+  if (!selection) throw UsageError("no check named " + unknown + " (lint --list-checks lists them)");
+  checkOptions.selection = *selection;
+
+  const bool wholeGame = options.files.empty();
+  if (wholeGame) requireGame(game);
   std::vector<WeaponFilePtr> set;
-  if (files.empty())
-    set = withImports(gameWeaponFiles(game), imports, err);
+  const GameFiles gameFiles(game);
+  if (wholeGame)
+    set = withImports(gameWeaponFiles(gameFiles), imports, err);
   else
-    for (const std::string& name : files) set.push_back(checkFileNamed(name));
-  GameCheck check;
-  runGameCheck(check, set);
+    for (const std::string& name : options.files) set.push_back(checkFileNamed(name));
+  GameCheck check(GameCheck::Scope::Everything, checkOptions);
+  // The references need every weapon; with only some files, no unit is checked.
+  runGameCheck(check, set, {}, [&] { check.addFindings(References(gameFiles).findings(check.weapons(), wholeGame)); });
 
   const std::size_t errors = check.count(Severity::Error);
-  if (asJson) {
+  const auto shown = [&](const Finding& f) { return !options.errorsOnly || f.severity == Severity::Error; };
+  if (options.json) {
     json all = json::array();
     for (const Finding& f : check.findings())
-      all.push_back({{"file", f.file},
-                     {"line", f.line},
-                     {"column", f.column},
-                     {"severity", severityName(f.severity)},
-                     {"check", f.check},
-                     {"message", f.message}});
-    writeJson(out, {{"findings", all}});
+      if (shown(f))
+        all.push_back({{"file", f.file},
+                       {"line", f.line},
+                       {"column", f.column},
+                       {"severity", severityName(f.severity)},
+                       {"check", f.check},
+                       {"message", f.message}});
+    writeJson(out, {{"findings", all}, {"engine", engineName(check.engine())}});
   } else {
-    for (const Finding& f : check.findings()) printFinding(out, f);
-    out << errors << " errors, " << check.count(Severity::Warning) << " warnings in " << check.fileCount()
-        << " files\n";
+    for (const Finding& f : check.findings())
+      if (shown(f)) printFinding(out, f);
+    out << errors << " errors, " << check.count(Severity::Warning) << " warnings in " << check.fileCount() << " files";
+    if (checkOptions.engine == Engine::Auto) out << " (engine: " << engineName(check.engine()) << ')';
+    out << '\n';
   }
   return errors > 0 ? 1 : 0;
+}
+
+int runRefs(const std::filesystem::path& game, const std::string& weapon, bool asJson, std::ostream& out,
+            std::ostream&) {
+  requireGame(game);
+  const References refs{GameFiles(game)};
+  const std::string name = Utf8ToCp1252(weapon);
+  const auto users = refs.usersOf(name);
+  if (asJson) {
+    json all = json::array();
+    for (const UnitUse* u : users)
+      all.push_back({{"unit", Cp1252ToUtf8(u->unit)}, {"key", Cp1252ToUtf8(u->key)}, {"file", u->file}, {"line", u->line}});
+    writeJson(out, {{"weapon", weapon}, {"users", all}});
+    return 0;
+  }
+  std::vector<std::string> units;
+  for (const UnitUse* u : users) {
+    out << Cp1252ToUtf8(u->unit) << '\t' << Cp1252ToUtf8(u->key) << '\t' << u->file << ':' << u->line << '\n';
+    if (std::none_of(units.begin(), units.end(), [&](const std::string& n) { return CompareFolded(n, u->unit) == 0; }))
+      units.push_back(u->unit);
+  }
+  out << units.size() << " units name " << weapon << '\n';
+  return 0;
 }
 
 Command::Run declareIds(CLI::App& sub) {
@@ -104,14 +159,27 @@ Command::Run declareIds(CLI::App& sub) {
 }
 
 Command::Run declareLint(CLI::App& sub) {
+  auto a = std::make_shared<LintOptions>();
+  sub.add_option("FILE", a->files, "Check only these files")->type_name("FILE");
+  sub.add_flag("--json", a->json, "Print one JSON object");
+  sub.add_option("--engine", a->engine, "The engine the files are written for: original, later or auto (default)")
+      ->check(CLI::IsMember({"original", "later", "auto"}));
+  sub.add_flag("--list-checks", a->listChecks, "Print every check: name, severity, category, summary");
+  sub.add_option("--only", a->only, "Run only these checks (comma-separated)")->type_name("CHECK,...");
+  sub.add_option("--disable", a->disable, "Run all checks but these (comma-separated)")->type_name("CHECK,...");
+  sub.add_flag("--errors", a->errorsOnly, "Print only errors (the summary counts both)");
+  return [a](Session& s) { return runLint(s.game(), s.imports(), *a, s.out, s.err); };
+}
+
+Command::Run declareRefs(CLI::App& sub) {
   struct Args {
-    std::vector<std::string> files;
+    std::string name;
     bool json = false;
   };
   auto a = std::make_shared<Args>();
-  sub.add_option("FILE", a->files, "Check only these files")->type_name("FILE");
+  sub.add_option("NAME", a->name, "The weapon's bracket name")->required();
   sub.add_flag("--json", a->json, "Print one JSON object");
-  return [a](Session& s) { return runLint(s.game(), s.imports(), a->files, a->json, s.out, s.err); };
+  return [a](Session& s) { return runRefs(s.game(), a->name, a->json, s.out, s.err); };
 }
 
 }  // namespace qm

@@ -34,14 +34,16 @@ std::vector<Finding> checkEditedLines(std::string_view bytes, const std::string&
   // its header.
   GameCheck check;
   check.addFile(file, bytes.substr(place->begin, place->end - place->begin));
+  check.finish();
   const int first = lineAt(bytes, place->begin);
   std::vector<int> wanted;
   for (std::size_t offset : lines)
     if (offset >= place->begin && offset < place->end)
       wanted.push_back(lineAt(bytes.substr(place->begin), offset - place->begin));
   for (const Finding& f : check.findings()) {
-    const bool ofValue = f.check == check::kNotANumber || f.check == check::kEmptyValue || f.check == check::kBadId ||
-                         f.check == check::kUnknownKey;
+    const bool ofValue = f.check == check::kNotANumber.name || f.check == check::kEmptyValue.name ||
+                         f.check == check::kBadId.name || f.check == check::kUnknownKey.name ||
+                         f.check == check::kBadFlag.name || f.check == check::kNegativeValue.name;
     if (!ofValue || std::find(wanted.begin(), wanted.end(), f.line) == wanted.end()) continue;
     Finding moved = f;
     moved.line += first - 1;
@@ -53,9 +55,10 @@ std::vector<Finding> checkEditedLines(std::string_view bytes, const std::string&
     const std::string lower = ToLower(w.name);
     for (const WeaponRecord& o : others) {
       if (o.id != w.id || ToLower(o.name) == lower) continue;
-      out.push_back({file, w.idLine + first - 1, w.idColumn, Severity::Error, check::kIdConflict,
-                     "the ID " + std::to_string(*w.id) + " of " + quoted("[" + w.name + "]") + " is also the ID of " +
-                         quoted("[" + o.name + "]") + " at " + o.file + ":" + std::to_string(o.line)});
+      out.push_back(finding(check::kIdConflict, file, w.idLine + first - 1, w.idColumn,
+                            "the ID " + std::to_string(*w.id) + " of " + quoted("[" + w.name + "]") +
+                                " is also the ID of " + quoted("[" + o.name + "]") + " at " + o.file + ":" +
+                                std::to_string(o.line)));
       break;
     }
   }

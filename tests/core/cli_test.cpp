@@ -87,6 +87,8 @@ TEST_F(CliTest, ExitStatusAndMessages) {
       {{"list", "--bogus"}, 2, "--bogus"},
       {sixteen, 2, "at most 15 files can be imported"},
       {fifteen, 0, "warning: no file at x.tdf, not imported\n"},
+      {{"--game", (dir.path() / "weapons").string(), "lint"}, 2, "holds no game"},
+      {{"--game", game(), "lint", "--only", "missing-id,bogus"}, 2, "no check named bogus"},
       {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "x", "--out", "c"}, 1,
        "To export weapon a number must be entered for a weapon ID!\n"},
       {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "7", "--out", cannons}, 1,
@@ -98,6 +100,30 @@ TEST_F(CliTest, ExitStatusAndMessages) {
     EXPECT_EQ(r.status, row.status) << what << ": " << r.err;
     EXPECT_NE(r.err.find(row.err), std::string::npos) << what << ": " << r.err;
     EXPECT_EQ(r.err.find("usage: quillmark-cli [--game DIR]") != std::string::npos, row.status == 2) << what;
+  }
+}
+
+// lint's choice of checks: display checks only when named, --errors hiding
+// warnings but not from the summary, the list of checks.
+TEST_F(CliTest, LintChoosesChecks) {
+  dir.Write("weapons/fires.tdf", "[ODD] // x\n{\nid=3;\nreloadtim=1;\n[DAMAGE]\n{\ndefault=1;\n}\n}\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string present, absent;
+  } rows[] = {
+      {{}, "[unknown-key]\n0 errors, 1 warnings in 8 files (engine: original)\n", "[text-after-header]"},
+      {{"--only", "text-after-header"}, "[text-after-header]\n0 errors, 1 warnings", "[unknown-key]"},
+      {{"--errors", "--engine", "original"}, "0 errors, 1 warnings in 8 files\n", "[unknown-key]"},
+      {{"--disable", "unknown-key,missing-damage"}, "0 errors, 0 warnings", "[unknown-key]"},
+      {{"--list-checks"}, "\ntext-after-header\twarning\tdisplay\t", "errors,"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> args = {"--game", game(), "lint"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const CliRun r = Cli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(row.present), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(row.absent), std::string::npos) << r.out;
   }
 }
 

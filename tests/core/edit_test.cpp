@@ -106,9 +106,9 @@ TEST_F(EditSessionTest, StepsUndoRedoAndSave) {
   const edit::Applied step = s.apply({{kSet, "laser", "range", "abc"}, {kSet, "GUN", "ID", "300"}});
   ASSERT_TRUE(step.step) << step.refusal;
   ASSERT_EQ(step.step->warnings.size(), 2u);
-  EXPECT_EQ(step.step->warnings[0].check, check::kNotANumber);
+  EXPECT_EQ(step.step->warnings[0].check, check::kNotANumber.name);
   EXPECT_EQ(step.step->warnings[0].line, 4);
-  EXPECT_EQ(step.step->warnings[1].check, check::kBadId);
+  EXPECT_EQ(step.step->warnings[1].check, check::kBadId.name);
   EXPECT_EQ(s.changedFiles().size(), 2u);
   s.undo(*step.step);
   EXPECT_FALSE(s.anyChanged());

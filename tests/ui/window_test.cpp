@@ -344,13 +344,14 @@ class WindowTest : public QObject {
     QCOMPARE(Items(census), QStringList({"5"}));
     QCOMPARE(Cell(census, 0, 2), QString("GUN, LASER"));
 
-    // The ID conflict and the unknown key in LASER, the header text of ODD.
+    // The ID conflict and the unknown key in LASER, the header text of ODD,
+    // and the three weapons without damage.
     QTableView* findings = check->findingsTable();
-    QCOMPARE(findings->model()->rowCount(), 3);
-    QVERIFY(Cell(findings->model(), 1, 1) == "8" && Cell(findings->model(), 1, 3).endsWith("[unknown-key]"));
+    QCOMPARE(findings->model()->rowCount(), 6);
+    QVERIFY(Cell(findings->model(), 3, 1) == "8" && Cell(findings->model(), 3, 3).endsWith("[unknown-key]"));
     check->findChild<QTabWidget*>()->setCurrentWidget(findings->parentWidget());
     QVERIFY(QTest::qWaitForWindowExposed(check));
-    const QPoint at = findings->visualRect(findings->model()->index(1, 3)).center();
+    const QPoint at = findings->visualRect(findings->model()->index(3, 3)).center();
     QTest::mouseClick(findings->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(findings->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(f.list()->currentText(), QString("  5 - LASER"));

@@ -1,0 +1,78 @@
+// References between the game's files: the units that name weapons
+// (units/*.fbi), and the sounds, animation files, sequences and models that
+// weapons name (sounds/*.wav, anims/*.gaf, objects3d/*.3do).
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/game_files.h"
+#include "checks/finding.h"
+#include "checks/game_check.h"
+#include "checks/known_keys.h"
+
+namespace qm {
+
+// A unit's key that names a weapon.
+struct UnitUse {
+  std::string unit;    // its UnitName (the file's name without extension when it has none)
+  std::string key;     // as written: Weapon1, Weapon2, Weapon3, ExplodeAs, SelfDestructAs
+  std::string weapon;  // the value, as written
+  std::string file;
+  int line = 0, column = 0;
+};
+
+// The uses of weapons in one unit file's bytes, in file order.
+void readUnitUses(const std::string& file, std::string_view bytes, std::vector<UnitUse>& out);
+
+// A name no file of the game resolves: a weapon a unit names that no weapon
+// file defines, or a file a weapon names that the file set lacks.
+struct Unresolved {
+  enum class Kind : unsigned char { Weapon, Sound, Animation, Sequence, Model } kind;
+  std::string name;    // as written
+  std::string holder;  // the unit or the weapon that names it
+  std::string file;
+  int line = 0, column = 0;
+};
+
+class References {
+ public:
+  // Reads the units of the file set and what it holds of each kind of file.
+  // Files that cannot be read are named in `unreadable`.
+  explicit References(const GameFiles& set);
+
+  const std::vector<UnitUse>& uses() const { return uses_; }
+  // The units that name `weapon` (letter case ignored), in reading order.
+  std::vector<const UnitUse*> usersOf(std::string_view weapon) const;
+  // What the units and `weapons` name and the file set lacks: unit uses in
+  // reading order, then each weapon's names in key order. A kind of file is
+  // only looked for when the set holds any file of that kind. `units` false
+  // leaves out the units: `weapons` is then only part of the game's.
+  std::vector<Unresolved> unresolved(const std::vector<WeaponRecord>& weapons, bool units = true) const;
+  // The same as findings of the reference checks, with the animation files
+  // that are damaged and the unit files that cannot be read.
+  std::vector<Finding> findings(const std::vector<WeaponRecord>& weapons, bool units = true) const;
+  // Whether a unit file was read at all (a folder of weapon files alone has none).
+  bool hasUnits() const { return unitFiles_ > 0; }
+
+ private:
+  // The sequence names of an animation file, read once; empty with `damaged`
+  // set when it cannot be read.
+  struct Animation {
+    WeaponFilePtr file;
+    bool read = false;
+    std::string damaged;
+    std::vector<std::string> sequences;  // lower case
+  };
+  const Animation* animation(const std::string& lowerName) const;
+
+  std::vector<UnitUse> uses_;
+  std::vector<Finding> unitProblems_;
+  std::size_t unitFiles_ = 0;
+  std::map<std::string, bool> sounds_, models_;  // lower-case names without extension
+  mutable std::map<std::string, Animation> animations_;
+};
+
+}  // namespace qm
