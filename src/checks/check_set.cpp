@@ -16,6 +16,12 @@ std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir)
   return files;
 }
 
+std::vector<WeaponFilePtr> filesToCheck(const std::filesystem::path& gameDir, const std::vector<std::string>& imports) {
+  std::vector<WeaponFilePtr> files = gameWeaponFiles(gameDir);
+  for (const std::string& name : imports) files.push_back(checkFileNamed(name));
+  return files;
+}
+
 WeaponFilePtr checkFileNamed(const std::string& name) {
   WeaponFilePtr file = namedWeaponFile(name);
   return file ? file : unreadableFile(name, "No such file or directory");

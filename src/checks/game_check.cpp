@@ -45,6 +45,10 @@ std::optional<long> wholeNumber(std::string_view s) {
   return negative ? -value : value;
 }
 
+namespace {
+
+// Two weapons of different names on one ID is a conflict. `weapons` in
+// reading order.
 Census takeCensus(const std::vector<WeaponRecord>& weapons) {
   Census census;
   for (std::size_t i = 0; i < weapons.size(); ++i) {
@@ -61,6 +65,8 @@ Census takeCensus(const std::vector<WeaponRecord>& weapons) {
   }
   return census;
 }
+
+}  // namespace
 
 void GameCheck::addFile(const std::string& name, std::string_view bytes) {
   ++files_;
@@ -168,6 +174,7 @@ const TdfPair* GameCheck::KeysSeen::previous(const std::vector<TdfPair>& pairs, 
 }
 
 void GameCheck::finish() {
+  census_ = takeCensus(weapons_);
   if (scope_ == Scope::CensusOnly) return;
   // A weapon defined twice: the later definition is the one that counts.
   std::unordered_map<std::string, std::size_t> lastByName;
@@ -182,8 +189,7 @@ void GameCheck::finish() {
     it->second = i;
   }
 
-  const Census census = takeCensus(weapons_);
-  for (const IdConflict& conflict : census.conflicts) {
+  for (const IdConflict& conflict : census_.conflicts) {
     const WeaponRecord& holder = weapons_[conflict.weapons.front()];
     for (std::size_t u : conflict.weapons) {
       const WeaponRecord& w = weapons_[u];
@@ -227,6 +233,17 @@ void GameCheck::sortFindings() {
 std::size_t GameCheck::count(Severity s) const {
   return static_cast<std::size_t>(
       std::count_if(findings_.begin(), findings_.end(), [s](const Finding& f) { return f.severity == s; }));
+}
+
+std::string GameCheck::censusSummary() const {
+  return std::to_string(weapons_.size()) + " weapons, " + std::to_string(census_.used()) + " IDs used, " +
+         std::to_string(census_.free.size()) + " IDs free, " + std::to_string(census_.conflicts.size()) +
+         " IDs in conflict";
+}
+
+std::string GameCheck::findingsSummary() const {
+  return std::to_string(count(Severity::Error)) + " errors, " + std::to_string(count(Severity::Warning)) +
+         " warnings in " + std::to_string(files_) + " files";
 }
 
 }  // namespace qm

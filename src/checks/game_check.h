@@ -42,8 +42,6 @@ struct Census {
   int used() const { return kIdCount - static_cast<int>(free.size()); }
 };
 
-// Two weapons of different names on one ID. `weapons` in reading order.
-Census takeCensus(const std::vector<WeaponRecord>& weapons);
 
 // The names of the checks made over whole weapons and across files.
 namespace check {
@@ -74,8 +72,15 @@ class GameCheck {
 
   const std::vector<WeaponRecord>& weapons() const { return weapons_; }
   const std::vector<Finding>& findings() const { return findings_; }
+  // Who uses each ID, once the check is finished.
+  const Census& census() const { return census_; }
   std::size_t fileCount() const { return files_; }
   std::size_t count(Severity s) const;
+
+  // "N weapons, M IDs used, K IDs free, C IDs in conflict"
+  std::string censusSummary() const;
+  // "E errors, W warnings in F files"
+  std::string findingsSummary() const;
 
  private:
   void checkWeapon(const std::string& file, const TdfBlock& weapon);
@@ -86,6 +91,7 @@ class GameCheck {
   Scope scope_;
   std::vector<WeaponRecord> weapons_;
   std::vector<Finding> findings_;
+  Census census_;
   std::size_t files_ = 0;
   std::unordered_map<std::string, std::string_view> suggestions_;  // unknown key -> nearest known one
   std::string folded_;  // scratch

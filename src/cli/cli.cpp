@@ -72,14 +72,21 @@ MainWindowState& Session::window() {
   if (window_) return *window_;
   window_ = std::make_unique<MainWindowState>(game_, host_);
   window_->rebuildList();
-  for (const std::string& path : imports_) {
-    if (!namedWeaponFile(path)) {
-      err << "warning: no file at " << path << ", not imported\n";
-      continue;
-    }
-    window_->addImport(path);
-  }
+  for (const std::string& path : importsFound()) window_->addImport(path);
   return *window_;
+}
+
+WeaponFilePtr Session::importedFile(const std::string& path) {
+  WeaponFilePtr file = namedWeaponFile(path);
+  if (!file) err << "warning: no file at " << path << ", not imported\n";
+  return file;
+}
+
+std::vector<std::string> Session::importsFound() {
+  std::vector<std::string> found;
+  for (const std::string& path : imports_)
+    if (importedFile(path)) found.push_back(path);
+  return found;
 }
 
 bool Session::loadWithoutList(std::string_view name) {
@@ -97,12 +104,8 @@ bool Session::loadWithoutList(std::string_view name) {
   };
   // Damaged archives are named with the standard files, as the scan does.
   search(window_->searchList(), window_->gameFiles().damagedArchives());
-  for (const std::string& path : imports_) {
-    if (const WeaponFilePtr file = namedWeaponFile(path))
-      search({file}, {});
-    else
-      err << "warning: no file at " << path << ", not imported\n";
-  }
+  for (const std::string& path : imports_)
+    if (const WeaponFilePtr file = importedFile(path)) search({file}, {});
   if (!found) {
     host_.MsgBox(kMsgNotFound, Buttons::Ok);
     return false;

@@ -60,6 +60,12 @@ class Session {
   const std::vector<std::string>& imports() const { return imports_; }
   CliHost& host() { return host_; }
 
+  // The file an --import path names; null, after a warning, when there is
+  // none: the command then goes on without it.
+  WeaponFilePtr importedFile(const std::string& path);
+  // The --import paths that name a file, each missing one warned about.
+  std::vector<std::string> importsFound();
+
   // The window after its start-up scan and the imports; built on the first
   // call. A missing import is skipped with a warning.
   MainWindowState& window();

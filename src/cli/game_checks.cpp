@@ -14,17 +14,6 @@ namespace {
 // Keys are printed in the order they are added.
 using json = nlohmann::ordered_json;
 
-std::vector<WeaponFilePtr> withImports(std::vector<WeaponFilePtr> files, const std::vector<std::string>& imports,
-                                   std::ostream& err) {
-  for (const std::string& name : imports) {
-    if (WeaponFilePtr file = namedWeaponFile(name))
-      files.push_back(std::move(file));
-    else
-      err << "warning: no file " << name << ", skipped\n";
-  }
-  return files;
-}
-
 json idJson(const WeaponRecord& w) {
   if (w.id) return *w.id;
   if (w.hasId) return Cp1252ToUtf8(w.idText);
@@ -41,12 +30,12 @@ void printFinding(std::ostream& out, const Finding& f) {
 int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool asJson,
            std::ostream& out, std::ostream& err) {
   GameCheck check(GameCheck::Scope::CensusOnly);
-  runGameCheck(check, withImports(gameWeaponFiles(game), imports, err));
+  runGameCheck(check, filesToCheck(game, imports));
   for (const Finding& f : check.findings())
     if (f.check == check::kUnreadable) err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
 
   const auto& weapons = check.weapons();
-  const Census census = takeCensus(weapons);
+  const Census& census = check.census();
   if (asJson) {
     json all = json::array(), conflicts = json::array();
     for (const WeaponRecord& w : weapons)
@@ -63,16 +52,15 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
   for (int id = 0; id < kIdCount; ++id)
     for (std::size_t u : census.users[static_cast<std::size_t>(id)])
       out << id << '\t' << Cp1252ToUtf8(weapons[u].name) << '\t' << weapons[u].file << ':' << weapons[u].line << '\n';
-  out << weapons.size() << " weapons, " << census.used() << " IDs used, " << census.free.size() << " IDs free, "
-      << census.conflicts.size() << " IDs in conflict\n";
+  out << check.censusSummary() << '\n';
   return 0;
 }
 
 int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports,
-            const std::vector<std::string>& files, bool asJson, std::ostream& out, std::ostream& err) {
+            const std::vector<std::string>& files, bool asJson, std::ostream& out, std::ostream& /*err*/) {
   std::vector<WeaponFilePtr> set;
   if (files.empty())
-    set = withImports(gameWeaponFiles(game), imports, err);
+    set = filesToCheck(game, imports);
   else
     for (const std::string& name : files) set.push_back(checkFileNamed(name));
   GameCheck check;
@@ -91,8 +79,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
     writeJson(out, {{"findings", all}});
   } else {
     for (const Finding& f : check.findings()) printFinding(out, f);
-    out << errors << " errors, " << check.count(Severity::Warning) << " warnings in " << check.fileCount()
-        << " files\n";
+    out << check.findingsSummary() << '\n';
   }
   return errors > 0 ? 1 : 0;
 }
@@ -100,7 +87,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
 Command::Run declareIds(CLI::App& sub) {
   auto json = std::make_shared<bool>(false);
   sub.add_flag("--json", *json, "Print one JSON object");
-  return [json](Session& s) { return runIds(s.game(), s.imports(), *json, s.out, s.err); };
+  return [json](Session& s) { return runIds(s.game(), s.importsFound(), *json, s.out, s.err); };
 }
 
 Command::Run declareLint(CLI::App& sub) {
@@ -111,7 +98,10 @@ Command::Run declareLint(CLI::App& sub) {
   auto a = std::make_shared<Args>();
   sub.add_option("FILE", a->files, "Check only these files")->type_name("FILE");
   sub.add_flag("--json", a->json, "Print one JSON object");
-  return [a](Session& s) { return runLint(s.game(), s.imports(), a->files, a->json, s.out, s.err); };
+  return [a](Session& s) {
+    return runLint(s.game(), a->files.empty() ? s.importsFound() : std::vector<std::string>{}, a->files, a->json,
+                   s.out, s.err);
+  };
 }
 
 }  // namespace qm
