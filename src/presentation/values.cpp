@@ -8,14 +8,6 @@ namespace qm {
 
 namespace {
 
-constexpr std::array<Rule, kSlotCount> kViewingRules = {
-#define FIELD(no, key, slot, kind, group, caption, rule, ...) Rule::rule,
-#define LIST_FIELD(...)
-#include "weapon/fields.def"
-#undef FIELD
-#undef LIST_FIELD
-};
-
 const char* const kRenderTypeNames[] = {
     "Laser?", "Model?", "Bitmap?", "Bitmap?", "Bitmap", "Bitmap?", "Model?", "Lightning?",
 };
@@ -48,7 +40,7 @@ std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon
   }
   for (int i = 0; i < kSlotCount; ++i) {
     const std::string& text = weapon.v[i];
-    switch (kViewingRules[i]) {
+    switch (FieldOfSlot(static_cast<Slot>(i)).rule) {
       case Rule::TextNone: out[i] = text.empty() ? "None" : text; break;
       case Rule::TextZero: out[i] = text.empty() ? "0" : text; break;
       case Rule::Flag: out[i] = Flag(text); break;
@@ -60,7 +52,7 @@ std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon
   }
   // Ballistic, line of sight, dropped: a "1" says YES for itself and NO for
   // the other two, so the last "1" in this order wins.
-  constexpr Slot trajectory[] = {Slot::vBal, Slot::vLOS, Slot::vDrop};
+  constexpr Slot trajectory[] = {Slot::Ballistic, Slot::LineOfSight, Slot::Dropped};
   for (Slot s : trajectory) {
     if (weapon[s] == "1") {
       for (Slot o : trajectory) out[SlotIndex(o)] = "NO";
