@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "checks/known_keys.h"
+#include "text/numbers.h"
 #include "text/text.h"
 
 namespace qm {
@@ -30,20 +31,6 @@ std::string bracketed(std::string_view name) {
 std::string place(const WeaponRecord& w) { return w.file + ":" + std::to_string(w.line); }
 
 }  // namespace
-
-std::optional<long> wholeNumber(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  const bool negative = !s.empty() && s.front() == '-';
-  if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
-  if (s.empty() || s.size() > 9) return std::nullopt;
-  long value = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return negative ? -value : value;
-}
 
 namespace {
 
@@ -85,7 +72,7 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
     if (!sameFolded(pair.key, "id")) continue;
     record.hasId = true;
     record.idText = std::string(pair.value);
-    record.id = wholeNumber(pair.value);
+    record.id = WholeNumber(pair.value);
     record.idLine = pair.at.line;
     record.idColumn = pair.at.column;
   }

@@ -116,8 +116,5 @@ class GameCheck {
   KeysSeen keysSeen_;
 };
 
-// A whole number as the ID of a weapon: blanks around it, an optional sign,
-// at most nine digits.
-std::optional<long> wholeNumber(std::string_view text);
 
 }  // namespace qm

@@ -10,7 +10,6 @@
 #include "cli/cli.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "catalogue/game_files.h"
 #include "catalogue/scan.h"
@@ -112,13 +111,6 @@ bool Session::loadWithoutList(std::string_view name) {
   }
   window_->showFound(std::move(weapon), damageCarry);
   return true;
-}
-
-std::optional<long> parseWhole(const std::string& text) {
-  long v = 0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
-  return v;
 }
 
 namespace {

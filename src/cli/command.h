@@ -107,9 +107,6 @@ Command::Run declareArchive(CLI::App& sub);
 // Editing a weapon in place (set_command.cpp).
 Command::Run declareSet(CLI::App& sub);
 
-// A whole number in decimal with an optional minus and nothing else.
-std::optional<long> parseWhole(const std::string& text);
-
 // Writes `value` and a newline: the outer object one member a line, an array
 // of objects one element a line, everything else on one line with ", " and
 // ": " between items. Strings must be UTF-8.

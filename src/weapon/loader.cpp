@@ -10,12 +10,6 @@ namespace qm {
 
 namespace {
 
-bool BraceAmong(std::string_view line, char brace, std::size_t count) {
-  for (std::size_t i = 0; i < count && i < line.size(); ++i)
-    if (line[i] == brace) return true;
-  return false;
-}
-
 // The header line without its first and its last character.
 std::string BracketNameOf(std::string_view header) {
   return header.size() < 2 ? std::string() : std::string(header.substr(1, header.size() - 2));
@@ -48,8 +42,8 @@ bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWea
 
     // The opening brace line: the header itself, or a later line with "{" as
     // its first or second character. None of these lines are read as values.
-    bool opened = BraceAmong(line, '{', 2);
-    while (!opened && lines.Next(line)) opened = BraceAmong(line, '{', 2);
+    bool opened = BraceAmong(line, 2, '{');
+    while (!opened && lines.Next(line)) opened = BraceAmong(line, 2, '{');
     if (!opened) break;  // the file ended before the block opened
 
     // The block's lines up to the brace that closes it; nested sub-blocks are
@@ -57,8 +51,8 @@ bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWea
     long depth = 1;
     while (depth != 0 && lines.Next(line)) {
       RecogniseLine(line, weapon, damageCarry);
-      if (BraceAmong(line, '{', 3)) ++depth;
-      if (BraceAmong(line, '}', 3)) --depth;
+      if (BraceAmong(line, 3, '{')) ++depth;
+      if (BraceAmong(line, 3, '}')) --depth;
     }
   }
   return found;

@@ -47,12 +47,6 @@ void TestColumn(std::string_view line, std::size_t col, CurrentWeapon& weapon) {
   }
 }
 
-bool BraceAmongFirstThree(std::string_view line, char brace) {
-  for (std::size_t i = 0; i < 3 && i < line.size(); ++i)
-    if (line[i] == brace) return true;
-  return false;
-}
-
 }  // namespace
 
 void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry) {
@@ -61,10 +55,10 @@ void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCar
   TestColumn(line, 1, weapon);
 
   // 2. Closing brace.
-  if (BraceAmongFirstThree(line, '}')) damageCarry = false;
+  if (BraceAmong(line, 3, '}')) damageCarry = false;
 
   // 3. Damage entry: at most two leading tabs skipped, last character dropped.
-  if (damageCarry && line.size() >= 3 && !BraceAmongFirstThree(line, '{') && !BraceAmongFirstThree(line, '}')) {
+  if (damageCarry && line.size() >= 3 && !BraceAmong(line, 3, '{') && !BraceAmong(line, 3, '}')) {
     std::size_t from = 0;
     while (from < 3 && line[from] == '\t') ++from;
     if (from < 3) weapon.damage.emplace_back(line.substr(from, line.size() - 1 - from));
@@ -72,6 +66,12 @@ void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCar
 
   // 4. Damage header.
   if (MatchesFoldedAt(line, 0, "[damage]") || MatchesFoldedAt(line, 1, "[damage]")) damageCarry = true;
+}
+
+bool BraceAmong(std::string_view line, std::size_t count, char brace) {
+  for (std::size_t i = 0; i < count && i < line.size(); ++i)
+    if (line[i] == brace) return true;
+  return false;
 }
 
 }  // namespace qm

@@ -14,4 +14,8 @@ namespace qm {
 // one call to the next, and from one weapon to the next.
 void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry);
 
+// Whether `brace` is among the first `count` characters of the line: how the
+// block grammar and the line grammar see an opening or closing brace.
+bool BraceAmong(std::string_view line, std::size_t count, char brace);
+
 }  // namespace qm
