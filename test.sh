@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps
+scripts/lint --check-format
 scripts/build
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
 # The same suite built with ASan and UBSan (build-asan/), then each fuzz

@@ -196,7 +196,7 @@ void FillSlots(const Folder& f, qm::MainWindowState& state) {
 void LoadLast(const Folder& f, qm::MainWindowState& state, SilentHost& host) {
   const int before = host.messages;
   if (!state.showWeapon(f.last)) Fail("load last: " + f.last + " not found");
-  if (state.weapon()[qm::Slot::vName1] != f.last || state.weapon()[qm::Slot::vID] != f.lastId)
+  if (state.weapon()[qm::Slot::BracketName] != f.last || state.weapon()[qm::Slot::Id] != f.lastId)
     Fail("load last: loaded the wrong block");
   if (host.messages != before) Fail("load last: a message was shown");
 }

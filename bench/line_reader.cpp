@@ -12,14 +12,11 @@ const char* FindLineEndBytewise(const char* p, const char* end) {
 }
 }  // namespace
 
-LineReader::LineReader(std::string_view data) : pos_(data.data()), end_(data.data() + data.size()) {}
-
 LineReader::LineReader(std::FILE* file, std::size_t bufferSize) : file_(file), buffer_(bufferSize) {
   pos_ = end_ = buffer_.data();
 }
 
 bool LineReader::Refill() {
-  if (!file_) return false;
   const std::size_t n = std::fread(buffer_.data(), 1, buffer_.size(), file_);
   if (n == 0) {
     if (std::ferror(file_)) failed_ = true;

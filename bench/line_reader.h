@@ -12,8 +12,6 @@ namespace qm {
 
 class LineReader {
  public:
-  // Reads lines from a buffer that outlives the reader.
-  explicit LineReader(std::string_view data);
   // Streams lines from an open file, `bufferSize` bytes at a time; the reader
   // does not own the file.
   explicit LineReader(std::FILE* file, std::size_t bufferSize = 256 * 1024);
@@ -26,7 +24,7 @@ class LineReader {
  private:
   bool Refill();
 
-  std::FILE* file_ = nullptr;
+  std::FILE* file_;
   std::vector<char> buffer_;
   const char* pos_ = nullptr;
   const char* end_ = nullptr;

@@ -31,8 +31,8 @@ bool SameWeapon(const CurrentWeapon& a, const CurrentWeapon& b) { return a.v == 
 
 CurrentWeapon Marked() {
   CurrentWeapon w;
-  w[Slot::vName1] = "BEFORE";
-  w[Slot::vRTime] = "3";
+  w[Slot::BracketName] = "BEFORE";
+  w[Slot::ReloadTime] = "3";
   w.damage = {"default=1"};
   return w;
 }
@@ -51,7 +51,7 @@ bool SearchLineByLine(std::string_view file, std::string_view name, CurrentWeapo
   while (lines.Next(line)) {
     if (!MatchesFoldedAt(line, 0, match)) continue;
     weapon.Clear();
-    weapon[Slot::vName1] = std::string(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
+    weapon[Slot::BracketName] = std::string(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
     found = true;
     bool opened = BraceAmong(line, '{', 2);
     while (!opened && lines.Next(line)) opened = BraceAmong(line, '{', 2);
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(SameWeapon(weapon, Marked()) && damageCarry == carryIn);
       continue;
     }
-    const std::string& got = weapon[Slot::vName1];
+    const std::string& got = weapon[Slot::BracketName];
     FUZZ_CHECK(got.size() >= name.size() && CompareFolded(std::string_view(got).substr(0, name.size()), name) == 0);
 
     // Export and read back.
@@ -96,10 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool backCarry = false;
     FUZZ_CHECK(SearchFile(exported, "FUZZ", back, backCarry));
     FUZZ_CHECK(!backCarry);
-    FUZZ_CHECK(back[Slot::vName1] == "FUZZ" && back[Slot::vName2] == "Fuzz Gun" && back[Slot::vID] == "7");
+    FUZZ_CHECK(back[Slot::BracketName] == "FUZZ" && back[Slot::Name] == "Fuzz Gun" && back[Slot::Id] == "7");
     for (int s = 0; s < kSlotCount; ++s) {
       const auto slot = static_cast<Slot>(s);
-      if (slot == Slot::vName1 || slot == Slot::vName2 || slot == Slot::vID) continue;
+      if (slot == Slot::BracketName || slot == Slot::Name || slot == Slot::Id) continue;
       FUZZ_CHECK(back[slot] == weapon[slot]);
     }
     FUZZ_CHECK(back.damage == weapon.damage);

@@ -26,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   CurrentWeapon weapon;
-  weapon[Slot::vName1] = "[KEEP]";
+  weapon[Slot::BracketName] = "[KEEP]";
   BufferLines lines(input);
   std::string_view line;
   while (lines.Next(line)) {
     const CurrentWeapon before = weapon;
     RecogniseLine(line, weapon, damageCarry);
 
-    FUZZ_CHECK(weapon[Slot::vName1] == "[KEEP]");
+    FUZZ_CHECK(weapon[Slot::BracketName] == "[KEEP]");
     const std::size_t n = before.damage.size();
     FUZZ_CHECK(weapon.damage.size() == n || weapon.damage.size() == n + 1);
     for (std::size_t i = 0; i < n; ++i) FUZZ_CHECK(weapon.damage[i] == before.damage[i]);

@@ -183,7 +183,7 @@ class WeaponTable::Pass {
   }
 
   void Settle(Name& n, Loaded& w, std::size_t bodyEnd) {
-    w.v[SlotIndex(Slot::vName1)] = SpanOf(n.bracketName);
+    w.v[SlotIndex(Slot::BracketName)] = SpanOf(n.bracketName);
     w.file = file_;
     w.bodyEnd = bodyEnd;
     w.carryIn = n.carry;

@@ -17,6 +17,16 @@ std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set) {
   return files;
 }
 
+std::vector<WeaponFilePtr> filesToCheck(const GameFiles& set, const std::vector<std::string>& imports) {
+  std::vector<WeaponFilePtr> files = gameWeaponFiles(set);
+  for (const std::string& name : imports) files.push_back(checkFileNamed(name));
+  return files;
+}
+
+std::vector<WeaponFilePtr> filesToCheck(const std::filesystem::path& gameDir, const std::vector<std::string>& imports) {
+  return filesToCheck(GameFiles(gameDir), imports);
+}
+
 WeaponFilePtr checkFileNamed(const std::string& name) {
   WeaponFilePtr file = namedWeaponFile(name);
   return file ? file : unreadableFile(name, "No such file or directory");

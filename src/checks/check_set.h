@@ -20,6 +20,12 @@ namespace qm {
 std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir);
 std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set);
 
+// The files the game checks read: the game's weapon files, then the imports
+// in their order. An import where no file is any more is a file that cannot
+// be read, so that the checks name it.
+std::vector<WeaponFilePtr> filesToCheck(const std::filesystem::path& gameDir, const std::vector<std::string>& imports);
+std::vector<WeaponFilePtr> filesToCheck(const GameFiles& set, const std::vector<std::string>& imports);
+
 // The file a name stands for (a path, or ARCHIVE/inner/path); when there is
 // none, a file whose reading fails saying so.
 WeaponFilePtr checkFileNamed(const std::string& name);

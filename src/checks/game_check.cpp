@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "checks/known_keys.h"
+#include "text/numbers.h"
 #include "text/text.h"
 
 namespace qm {
@@ -32,20 +33,10 @@ std::string place(const WeaponRecord& w) { return w.file + ":" + std::to_string(
 
 }  // namespace
 
-std::optional<long> wholeNumber(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  const bool negative = !s.empty() && s.front() == '-';
-  if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
-  if (s.empty() || s.size() > 9) return std::nullopt;
-  long value = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return negative ? -value : value;
-}
+namespace {
 
+// Two weapons of different names on one ID is a conflict. `weapons` in
+// reading order.
 Census takeCensus(const std::vector<WeaponRecord>& weapons) {
   Census census;
   for (std::size_t i = 0; i < weapons.size(); ++i) {
@@ -62,6 +53,8 @@ Census takeCensus(const std::vector<WeaponRecord>& weapons) {
   }
   return census;
 }
+
+}  // namespace
 
 std::vector<std::pair<int, int>> idRanges(const std::vector<int>& ids) {
   std::vector<std::pair<int, int>> runs;
@@ -127,7 +120,7 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
     if (!sameFolded(pair.key, "id")) continue;
     record.hasId = true;
     record.idText = std::string(pair.value);
-    record.id = wholeNumber(pair.value);
+    record.id = WholeNumber(pair.value);
     record.idLine = pair.at.line;
     record.idColumn = pair.at.column;
   }
@@ -253,7 +246,7 @@ void GameCheck::checkIds() {
                                   "the ID " + quoted(w.idText) + " of " + bracketed(w.name) +
                                       " is not a whole number from 0 to 255"));
   }
-  const Census census = takeCensus(weapons_);
+  const Census& census = census_;
   for (const IdConflict& conflict : census.conflicts) {
     const WeaponRecord& holder = weapons_[conflict.weapons.front()];
     for (std::size_t u : conflict.weapons) {
@@ -293,6 +286,7 @@ const TdfPair* GameCheck::KeysSeen::previous(const std::vector<TdfPair>& pairs, 
 }
 
 void GameCheck::finish() {
+  census_ = takeCensus(weapons_);
   if (scope_ == Scope::CensusOnly) return;
   engine_ = options_.engine;
   if (engine_ == Engine::Auto) {
@@ -363,6 +357,17 @@ void GameCheck::sortFindings() {
 std::size_t GameCheck::count(Severity s) const {
   return static_cast<std::size_t>(
       std::count_if(findings_.begin(), findings_.end(), [s](const Finding& f) { return f.severity == s; }));
+}
+
+std::string GameCheck::censusSummary() const {
+  return std::to_string(weapons_.size()) + " weapons, " + std::to_string(census_.used()) + " IDs used, " +
+         std::to_string(census_.free.size()) + " IDs free, " + std::to_string(census_.conflicts.size()) +
+         " IDs in conflict";
+}
+
+std::string GameCheck::findingsSummary() const {
+  return std::to_string(count(Severity::Error)) + " errors, " + std::to_string(count(Severity::Warning)) +
+         " warnings in " + std::to_string(files_) + " files";
 }
 
 }  // namespace qm

@@ -55,8 +55,6 @@ struct Census {
   int used() const { return kIdCount - static_cast<int>(free.size()); }
 };
 
-// Two weapons of different names on one ID. `weapons` in reading order.
-Census takeCensus(const std::vector<WeaponRecord>& weapons);
 
 // Runs of IDs, first and last: {17,18,19,28} gives {17,19}, {28,28}.
 std::vector<std::pair<int, int>> idRanges(const std::vector<int>& ids);
@@ -97,8 +95,15 @@ class GameCheck {
 
   const std::vector<WeaponRecord>& weapons() const { return weapons_; }
   const std::vector<Finding>& findings() const { return findings_; }
+  // Who uses each ID, once the check is finished.
+  const Census& census() const { return census_; }
   std::size_t fileCount() const { return files_; }
   std::size_t count(Severity s) const;
+
+  // "N weapons, M IDs used, K IDs free, C IDs in conflict"
+  std::string censusSummary() const;
+  // "E errors, W warnings in F files"
+  std::string findingsSummary() const;
 
  private:
   void checkWeapon(const std::string& file, const TdfBlock& weapon);
@@ -125,6 +130,7 @@ class GameCheck {
   std::vector<std::string> unknownOrder_;                    // the keys in the order met
   std::vector<WeaponRecord> weapons_;
   std::vector<Finding> findings_;
+  Census census_;
   std::size_t files_ = 0;
   std::string folded_;  // scratch
 
@@ -148,8 +154,5 @@ class GameCheck {
   KeysSeen keysSeen_;
 };
 
-// A whole number as the ID of a weapon: blanks around it, an optional sign,
-// at most nine digits.
-std::optional<long> wholeNumber(std::string_view text);
 
 }  // namespace qm

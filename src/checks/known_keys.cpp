@@ -8,6 +8,7 @@
 
 #include "checks/game_check.h"
 #include "weapon/field_table.h"
+#include "text/numbers.h"
 #include "text/text.h"
 
 namespace qm {
@@ -182,7 +183,7 @@ std::optional<ValueProblem> checkValue(std::string_view key, std::string_view va
   const std::string lower = ToLower(key);
   const auto shown = [&] { return " of " + quoted(key); };
   if (!damage && lower == "id") {
-    const auto id = wholeNumber(value);
+    const auto id = WholeNumber(value);
     if (id && *id >= 0 && *id < kIdCount) return std::nullopt;
     return ValueProblem{&check::kBadId, "the ID " + quoted(value) + " is not a whole number from 0 to 255"};
   }

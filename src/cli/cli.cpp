@@ -10,7 +10,6 @@
 #include "cli/cli.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "catalogue/game_files.h"
 #include "catalogue/scan.h"
@@ -77,14 +76,21 @@ MainWindowState& Session::window() {
   if (window_) return *window_;
   window_ = std::make_unique<MainWindowState>(game_, host_);
   window_->rebuildList();
-  for (const std::string& path : imports_) {
-    if (!namedWeaponFile(path)) {
-      err << "warning: no file at " << path << ", not imported\n";
-      continue;
-    }
-    window_->addImport(path);
-  }
+  for (const std::string& path : importsFound()) window_->addImport(path);
   return *window_;
+}
+
+WeaponFilePtr Session::importedFile(const std::string& path) {
+  WeaponFilePtr file = namedWeaponFile(path);
+  if (!file) err << "warning: no file at " << path << ", not imported\n";
+  return file;
+}
+
+std::vector<std::string> Session::importsFound() {
+  std::vector<std::string> found;
+  for (const std::string& path : imports_)
+    if (importedFile(path)) found.push_back(path);
+  return found;
 }
 
 bool Session::loadWithoutList(std::string_view name) {
@@ -102,25 +108,14 @@ bool Session::loadWithoutList(std::string_view name) {
   };
   // Damaged archives are named with the standard files, as the scan does.
   search(window_->searchList(), window_->gameFiles().damagedArchives());
-  for (const std::string& path : imports_) {
-    if (const WeaponFilePtr file = namedWeaponFile(path))
-      search({file}, {});
-    else
-      err << "warning: no file at " << path << ", not imported\n";
-  }
+  for (const std::string& path : imports_)
+    if (const WeaponFilePtr file = importedFile(path)) search({file}, {});
   if (!found) {
     host_.MsgBox(kMsgNotFound, Buttons::Ok);
     return false;
   }
   window_->showFound(std::move(weapon), damageCarry);
   return true;
-}
-
-std::optional<long> parseWhole(const std::string& text) {
-  long v = 0;
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return std::nullopt;
-  return v;
 }
 
 namespace {

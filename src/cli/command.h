@@ -60,6 +60,12 @@ class Session {
   const std::vector<std::string>& imports() const { return imports_; }
   CliHost& host() { return host_; }
 
+  // The file an --import path names; null, after a warning, when there is
+  // none: the command then goes on without it.
+  WeaponFilePtr importedFile(const std::string& path);
+  // The --import paths that name a file, each missing one warned about.
+  std::vector<std::string> importsFound();
+
   // The window after its start-up scan and the imports; built on the first
   // call. A missing import is skipped with a warning.
   MainWindowState& window();
@@ -105,9 +111,6 @@ Command::Run declareSet(CLI::App& sub);
 // The weapons table (table_commands.cpp).
 Command::Run declareTable(CLI::App& sub);
 Command::Run declareDiff(CLI::App& sub);
-
-// A whole number in decimal with an optional minus and nothing else.
-std::optional<long> parseWhole(const std::string& text);
 
 // Writes `value` and a newline: the outer object one member a line, an array
 // of objects one element a line, everything else on one line with ", " and

@@ -16,17 +16,6 @@ namespace {
 // Keys are printed in the order they are added.
 using json = nlohmann::ordered_json;
 
-std::vector<WeaponFilePtr> withImports(std::vector<WeaponFilePtr> files, const std::vector<std::string>& imports,
-                                   std::ostream& err) {
-  for (const std::string& name : imports) {
-    if (WeaponFilePtr file = namedWeaponFile(name))
-      files.push_back(std::move(file));
-    else
-      err << "warning: no file " << name << ", skipped\n";
-  }
-  return files;
-}
-
 // The game's set is only read from a folder that holds a game: a clean
 // result over a wrong folder would mislead.
 void requireGame(const std::filesystem::path& game) {
@@ -51,12 +40,12 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
            std::ostream& out, std::ostream& err) {
   requireGame(game);
   GameCheck check(GameCheck::Scope::CensusOnly);
-  runGameCheck(check, withImports(gameWeaponFiles(game), imports, err));
+  runGameCheck(check, filesToCheck(game, imports));
   for (const Finding& f : check.findings())
     if (f.check == check::kUnreadable.name) err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
 
   const auto& weapons = check.weapons();
-  const Census census = takeCensus(weapons);
+  const Census& census = check.census();
   if (asJson) {
     json all = json::array(), conflicts = json::array();
     for (const WeaponRecord& w : weapons)
@@ -73,13 +62,12 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
   for (int id = 0; id < kIdCount; ++id)
     for (std::size_t u : census.users[static_cast<std::size_t>(id)])
       out << id << '\t' << Cp1252ToUtf8(weapons[u].name) << '\t' << weapons[u].file << ':' << weapons[u].line << '\n';
-  out << weapons.size() << " weapons, " << census.used() << " IDs used, " << census.free.size() << " IDs free, "
-      << census.conflicts.size() << " IDs in conflict\n";
+  out << check.censusSummary() << '\n';
   return 0;
 }
 
 int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports, const LintOptions& options,
-            std::ostream& out, std::ostream& err) {
+            std::ostream& out, std::ostream& /*err*/) {
   if (options.listChecks) {
     for (const CheckInfo& c : allChecks())
       out << c.name << '\t' << severityName(c.severity) << '\t' << categoryName(c.category) << '\t' << c.summary << '\n';
@@ -99,7 +87,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
   std::vector<WeaponFilePtr> set;
   const GameFiles gameFiles(game);
   if (wholeGame)
-    set = withImports(gameWeaponFiles(gameFiles), imports, err);
+    set = filesToCheck(gameFiles, imports);
   else
     for (const std::string& name : options.files) set.push_back(checkFileNamed(name));
   GameCheck check(GameCheck::Scope::Everything, checkOptions);
@@ -122,7 +110,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
   } else {
     for (const Finding& f : check.findings())
       if (shown(f)) printFinding(out, f);
-    out << errors << " errors, " << check.count(Severity::Warning) << " warnings in " << check.fileCount() << " files";
+    out << check.findingsSummary();
     if (checkOptions.engine == Engine::Auto) out << " (engine: " << engineName(check.engine()) << ')';
     out << '\n';
   }
@@ -155,7 +143,7 @@ int runRefs(const std::filesystem::path& game, const std::string& weapon, bool a
 Command::Run declareIds(CLI::App& sub) {
   auto json = std::make_shared<bool>(false);
   sub.add_flag("--json", *json, "Print one JSON object");
-  return [json](Session& s) { return runIds(s.game(), s.imports(), *json, s.out, s.err); };
+  return [json](Session& s) { return runIds(s.game(), s.importsFound(), *json, s.out, s.err); };
 }
 
 Command::Run declareLint(CLI::App& sub) {
@@ -168,7 +156,7 @@ Command::Run declareLint(CLI::App& sub) {
   sub.add_option("--only", a->only, "Run only these checks (comma-separated)")->type_name("CHECK,...");
   sub.add_option("--disable", a->disable, "Run all checks but these (comma-separated)")->type_name("CHECK,...");
   sub.add_flag("--errors", a->errorsOnly, "Print only errors (the summary counts both)");
-  return [a](Session& s) { return runLint(s.game(), s.imports(), *a, s.out, s.err); };
+  return [a](Session& s) { return runLint(s.game(), s.importsFound(), *a, s.out, s.err); };
 }
 
 Command::Run declareRefs(CLI::App& sub) {

@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "presentation/descriptions.h"
 #include "presentation/export_dialog_state.h"
+#include "text/numbers.h"
 #include "text/text.h"
 
 namespace qm {
@@ -83,7 +84,7 @@ Command::Run declareShow(CLI::App& sub) {
   sub.add_flag("--json", a->json, "Print one JSON object");
   return [a, name, index](Session& session) {
     if (!*name && !*index) throw UsageError("show needs NAME or --index N");
-    const std::optional<long> n = a->index ? parseWhole(*a->index) : std::nullopt;
+    const std::optional<long> n = a->index ? WholeNumber(*a->index) : std::nullopt;
     if (a->index && !n) throw UsageError("--index needs a whole number");
     if (!loadWeapon(session, a->name, n)) return 1;
     MainWindowState& window = session.window();
@@ -97,7 +98,7 @@ Command::Run declareDescribe(CLI::App& sub) {
   auto field = std::make_shared<std::string>();
   sub.add_option("FIELD", *field, "The field number, 1 to 66")->type_name("N")->required();
   return [field](Session& session) {
-    const auto n = parseWhole(*field);
+    const auto n = WholeNumber(*field);
     const auto d = n && *n >= 1 && *n <= 66 ? FieldDescription(static_cast<int>(*n)) : std::nullopt;
     if (!d) throw UsageError("FIELD must be a field number from 1 to 66");
     session.out << d->key << '\n' << d->text << '\n';

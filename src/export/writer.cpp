@@ -9,25 +9,6 @@ namespace qm {
 
 namespace {
 
-// Where a field's line goes in the exported file: its group (1 to 7) and its
-// position in the group. Group 0 holds the lines written before the groups.
-struct ExportPlace {
-  int group = 0;
-  int position = 0;
-};
-
-constexpr std::array<ExportPlace, kSlotCount> kExportPlaces = {
-#define EXPORT(group, position) ExportPlace{group, position}
-#define HEADER ExportPlace{}
-#define FIELD(no, key, slot, kind, group, caption, rule, place, ...) place,
-#define LIST_FIELD(...)
-#include "weapon/fields.def"
-#undef FIELD
-#undef LIST_FIELD
-#undef HEADER
-#undef EXPORT
-};
-
 constexpr int kExportGroups = 7;
 
 // The slots in the order of their places, each group followed by kGroupEnd.
@@ -39,7 +20,8 @@ constexpr std::array<Slot, kWrittenLines> MakeWriterOrder() {
     for (int position = 1;; ++position) {
       int found = -1;
       for (int s = 0; s < kSlotCount; ++s) {
-        if (kExportPlaces[s].group != group || kExportPlaces[s].position != position) continue;
+        const ExportPlace place = FieldOfSlot(static_cast<Slot>(s)).exportPlace;
+        if (place.group != group || place.position != position) continue;
         if (found >= 0) throw "two fields at one export place";
         found = s;
       }

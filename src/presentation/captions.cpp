@@ -6,13 +6,11 @@ namespace qm {
 
 namespace {
 
-constexpr std::array<std::string_view, kSlotCount> kViewingCaptions = {
-#define FIELD(no, key, slot, kind, group, caption, ...) caption,
-#define LIST_FIELD(...)
-#include "weapon/fields.def"
-#undef FIELD
-#undef LIST_FIELD
-};
+constexpr std::array<std::string_view, kSlotCount> kViewingCaptions = [] {
+  std::array<std::string_view, kSlotCount> out;
+  for (int s = 0; s < kSlotCount; ++s) out[s] = FieldOfSlot(static_cast<Slot>(s)).caption;
+  return out;
+}();
 
 std::array<std::string_view, kSlotCount> ActualCaptions() {
   static const std::array<std::string, kSlotCount> texts = [] {

@@ -8,14 +8,6 @@ namespace qm {
 
 namespace {
 
-constexpr std::array<Rule, kSlotCount> kViewingRules = {
-#define FIELD(no, key, slot, kind, group, caption, rule, ...) Rule::rule,
-#define LIST_FIELD(...)
-#include "weapon/fields.def"
-#undef FIELD
-#undef LIST_FIELD
-};
-
 const char* const kRenderTypeNames[] = {
     "Laser?", "Model?", "Bitmap?", "Bitmap?", "Bitmap", "Bitmap?", "Model?", "Lightning?",
 };
@@ -42,7 +34,7 @@ std::string EdgePercentText(const std::string& text) {
 
 std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& values) {
   const std::string text(values[SlotIndex(s)]);
-  switch (kViewingRules[SlotIndex(s)]) {
+  switch (FieldOfSlot(s).rule) {
     case Rule::TextNone: return text.empty() ? "None" : text;
     case Rule::TextZero: return text.empty() ? "0" : text;
     case Rule::Flag: return Flag(text);
@@ -53,7 +45,7 @@ std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& 
   }
   // Ballistic, line of sight, dropped: a "1" says YES for itself and NO for
   // the other two, so the last "1" in this order wins.
-  constexpr Slot trajectory[] = {Slot::vBal, Slot::vLOS, Slot::vDrop};
+  constexpr Slot trajectory[] = {Slot::Ballistic, Slot::LineOfSight, Slot::Dropped};
   bool yes = false;
   for (Slot t : trajectory)
     if (values[SlotIndex(t)] == "1") yes = t == s;

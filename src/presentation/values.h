@@ -1,5 +1,6 @@
 // The texts of the 65 value labels: Viewing Mode interprets the values,
-// Actual Mode shows them as stored.
+// Actual Mode shows them as stored. The rule of each slot is in the field
+// list (weapon/field_table.h).
 #pragma once
 
 #include <array>
@@ -9,17 +10,6 @@
 #include "weapon/current_weapon.h"
 
 namespace qm {
-
-// How Viewing Mode shows a slot.
-enum class Rule : unsigned char {
-  TextNone,       // the text, "None" when empty
-  TextZero,       // the text, "0" when empty
-  Flag,           // "YES" for exactly "1", else "NO"
-  Trajectory,     // ballistic / line of sight / dropped: at most one "YES"
-  RenderType,     // a name for the render-type codes
-  EdgePercent,    // the fraction times 100, "%"; "100%" when empty
-  ChancePercent,  // the text and "%"; "0%" when empty
-};
 
 // The value label texts, indexed by slot, for Viewing Mode (true) or Actual
 // Mode. The texts are bytes of the weapon files, like the slots.

@@ -106,11 +106,11 @@ std::optional<std::string_view> DamageAmount(const std::vector<std::string>& dam
 }
 
 std::string DamagePerSecond(const SlotValues& values, const std::vector<std::string>& damage) {
-  const auto reload = Positive(values[SlotIndex(Slot::vRTime)]);
+  const auto reload = Positive(values[SlotIndex(Slot::ReloadTime)]);
   const auto amount = DamageAmount(damage, "default");
   const auto perShot = amount ? Positive(*amount) : std::nullopt;
   if (!reload || !perShot) return {};
-  const double burst = Positive(values[SlotIndex(Slot::vBRounds)]).value_or(1.0);
+  const double burst = Positive(values[SlotIndex(Slot::Burst)]).value_or(1.0);
   return NumberToText(*perShot * burst / *reload);
 }
 

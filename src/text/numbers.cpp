@@ -182,4 +182,18 @@ std::string NumberToText(double x) {
   return out;
 }
 
+std::optional<long> WholeNumber(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  const bool negative = !s.empty() && s.front() == '-';
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
+  if (s.empty() || s.size() > 9) return std::nullopt;
+  long value = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
 }  // namespace qm

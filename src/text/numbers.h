@@ -29,6 +29,11 @@ double LeadingNumber(std::string_view text);
 // text is not a number or the result is out of range.
 std::optional<std::int32_t> TextToInt32(std::string_view text);
 
+// A whole number in decimal: blanks (spaces, tabs) around it, an optional
+// sign and one to nine digits. The weapon IDs of the game checks and the
+// numbers typed on the command line are read by it.
+std::optional<long> WholeNumber(std::string_view text);
+
 // A number as text with at most 15 significant digits, no trailing zeros, and
 // the exponent form (1E+20, 1E-05) for very large or small magnitudes.
 std::string NumberToText(double x);

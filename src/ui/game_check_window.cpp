@@ -60,7 +60,7 @@ class CensusModel : public TableModel {
   QVariant data(const QModelIndex& index, int role) const override {
     if (!result_ || role != Qt::DisplayRole) return {};
     const int id = index.row();
-    const auto& users = result_->census.users[static_cast<std::size_t>(id)];
+    const auto& users = result_->check.census().users[static_cast<std::size_t>(id)];
     const auto& weapons = result_->check.weapons();
     switch (index.column()) {
       case 0:
@@ -84,13 +84,13 @@ class CensusModel : public TableModel {
   // The first weapon on the ID of a row, or nothing.
   const WeaponRecord* firstWeapon(int row) const {
     if (!result_ || row < 0 || row >= kIdCount) return nullptr;
-    const auto& users = result_->census.users[static_cast<std::size_t>(row)];
+    const auto& users = result_->check.census().users[static_cast<std::size_t>(row)];
     return users.empty() ? nullptr : &result_->check.weapons()[users.front()];
   }
 
  private:
   bool conflict(int id) const {
-    const auto& conflicts = result_->census.conflicts;
+    const auto& conflicts = result_->check.census().conflicts;
     return std::any_of(conflicts.begin(), conflicts.end(), [id](const IdConflict& c) { return c.id == id; });
   }
 };
@@ -218,7 +218,6 @@ void GameCheckWindow::runAndShow() {
           return !promise.isCanceled();
         });
         if (!done) return;
-        result->census = takeCensus(result->check.weapons());
         promise.addResult(std::shared_ptr<const GameCheckResult>(std::move(result)));
       },
       files_()));
@@ -235,15 +234,7 @@ void GameCheckWindow::finished() {
   findingsView_->resizeColumnToContents(1);
   findingsView_->resizeColumnToContents(2);
   const GameCheck& check = result_->check;
-  const Census& census = result_->census;
-  summary_->setText(QString("%1 weapons, %2 IDs used, %3 IDs free, %4 IDs in conflict; %5 errors, %6 warnings in %7 files")
-                        .arg(check.weapons().size())
-                        .arg(census.used())
-                        .arg(census.free.size())
-                        .arg(census.conflicts.size())
-                        .arg(check.count(Severity::Error))
-                        .arg(check.count(Severity::Warning))
-                        .arg(check.fileCount()));
+  summary_->setText(QString::fromStdString(check.censusSummary() + "; " + check.findingsSummary()));
   emit checked();
 }
 

@@ -29,7 +29,6 @@ class FindingsModel;
 // What one run of the checks found.
 struct GameCheckResult {
   GameCheck check;
-  Census census;
 };
 
 class GameCheckWindow : public QWidget {

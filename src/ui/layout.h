@@ -1,12 +1,14 @@
 // The layout of the two windows as data: every control's name, container,
-// starting text and place in twips (1/1440 inch); the field rows' places come
-// from the field list (weapon/fields.def). The windows build their controls
-// from these tables; nothing about the layout is written as code.
+// starting text and place in twips (1/1440 inch), the field rows' by field
+// number. The windows build their controls from these tables; nothing about
+// the layout is written as code.
 #pragma once
 
 #include <array>
 #include <span>
 #include <string_view>
+
+#include "weapon/field_table.h"
 
 namespace qm::ui {
 
@@ -39,13 +41,12 @@ struct FrameLayout {
 };
 extern const std::array<FrameLayout, 4> kMainFrames;
 
-// One row per field, from the field list: the "?" button, the caption label
+// One row per field, in field-number order: the "?" button, the caption label
 // that is the row's box, and the value label inside the box at its right
 // end. The damage list has no caption label; its value is the list box. The
 // labels' texts come from the window's state.
 struct FieldRowLayout {
   int field;
-  Frame frame;
   std::string_view button;
   TwipPoint buttonPos;  // the button is 255 x 255
   std::string_view caption;
@@ -53,11 +54,12 @@ struct FieldRowLayout {
   std::string_view value;
   TwipRect valueRect;
   Align valueAlign;
+  Frame frame = Frame::Stats;  // from the field's group
 
   constexpr bool hasCaption() const { return !caption.empty(); }
 };
 inline constexpr int kHelpButtonSize = 255;
-extern const std::array<FieldRowLayout, 66> kFieldRows;
+extern const std::array<FieldRowLayout, kFieldCount> kFieldRows;
 
 // The eight bold, centred group headings.
 struct HeadingLayout {

@@ -356,11 +356,7 @@ void MainWindow::buildGameCheckHooks() {
 
 void MainWindow::openGameCheck() {
   if (!gameCheck_) {
-    gameCheck_ = std::make_unique<GameCheckWindow>([this] {
-      std::vector<WeaponFilePtr> files = gameWeaponFiles(state_.gameDir());
-      for (const std::string& path : state_.imports()) files.push_back(checkFileNamed(path));
-      return files;
-    });
+    gameCheck_ = std::make_unique<GameCheckWindow>([this] { return filesToCheck(state_.gameDir(), state_.imports()); });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
   }
   gameCheck_->runAndShow();

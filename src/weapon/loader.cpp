@@ -32,7 +32,7 @@ bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWea
 
     // A header of the weapon: start it afresh.
     weapon.Clear();
-    weapon[Slot::vName1] = std::string(BracketNameOf(line));
+    weapon[Slot::BracketName] = std::string(BracketNameOf(line));
     found = true;
 
     // The opening brace line: the header itself, or a later line with "{" as

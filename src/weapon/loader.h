@@ -5,23 +5,18 @@
 #include <string_view>
 
 #include "weapon/current_weapon.h"
+#include "weapon/recogniser.h"
 
 namespace qm {
 
 // The block grammar's line tests, shared by the search of one weapon and the
 // reading of every weapon at once.
-// Whether `brace` is among the first `count` characters of the line.
-inline bool BraceAmong(std::string_view line, char brace, std::size_t count) {
-  for (std::size_t i = 0; i < count && i < line.size(); ++i)
-    if (line[i] == brace) return true;
-  return false;
-}
 // A block opens on the line with "{" as its first or second character.
-inline bool OpensBlock(std::string_view line) { return BraceAmong(line, '{', 2); }
+inline bool OpensBlock(std::string_view line) { return BraceAmong(line, 2, '{'); }
 // How a line inside a block changes its depth: "{" among its first three
 // characters enters a sub-block, "}" among them leaves one (both: no change).
 inline int DepthChange(std::string_view line) {
-  return (BraceAmong(line, '{', 3) ? 1 : 0) - (BraceAmong(line, '}', 3) ? 1 : 0);
+  return (BraceAmong(line, 3, '{') ? 1 : 0) - (BraceAmong(line, 3, '}') ? 1 : 0);
 }
 // The header line without its first and its last character.
 inline std::string_view BracketNameOf(std::string_view header) {

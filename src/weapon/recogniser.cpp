@@ -49,12 +49,6 @@ bool TestColumn(std::string_view line, std::size_t col, KeyValue& out) {
   return false;
 }
 
-bool BraceAmongFirstThree(std::string_view line, char brace) {
-  for (std::size_t i = 0; i < 3 && i < line.size(); ++i)
-    if (line[i] == brace) return true;
-  return false;
-}
-
 }  // namespace
 
 int KeyValuesOf(std::string_view line, KeyValue (&out)[2]) {
@@ -65,7 +59,7 @@ int KeyValuesOf(std::string_view line, KeyValue (&out)[2]) {
   return n;
 }
 
-bool EndsDamageBlock(std::string_view line) { return BraceAmongFirstThree(line, '}'); }
+bool EndsDamageBlock(std::string_view line) { return BraceAmong(line, 3, '}'); }
 
 bool StartsDamageBlock(std::string_view line) {
   return MatchesFoldedAt(line, 0, "[damage]") || MatchesFoldedAt(line, 1, "[damage]");
@@ -76,7 +70,7 @@ void RecogniseDamageLine(std::string_view line, std::vector<std::string>& damage
   if (EndsDamageBlock(line)) damageCarry = false;
 
   // Damage entry: at most two leading tabs skipped, last character dropped.
-  if (damageCarry && line.size() >= 3 && !BraceAmongFirstThree(line, '{') && !BraceAmongFirstThree(line, '}')) {
+  if (damageCarry && line.size() >= 3 && !BraceAmong(line, 3, '{') && !BraceAmong(line, 3, '}')) {
     std::size_t from = 0;
     while (from < 3 && line[from] == '\t') ++from;
     if (from < 3) damage.emplace_back(line.substr(from, line.size() - 1 - from));
@@ -92,6 +86,12 @@ void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCar
   const int n = KeyValuesOf(line, keys);
   for (int i = 0; i < n; ++i) weapon[keys[i].slot] = std::string(keys[i].value);
   RecogniseDamageLine(line, weapon.damage, damageCarry);
+}
+
+bool BraceAmong(std::string_view line, std::size_t count, char brace) {
+  for (std::size_t i = 0; i < count && i < line.size(); ++i)
+    if (line[i] == brace) return true;
+  return false;
 }
 
 }  // namespace qm

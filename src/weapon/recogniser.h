@@ -32,5 +32,8 @@ void RecogniseDamageLine(std::string_view line, std::vector<std::string>& damage
 // both, it starts one.
 bool EndsDamageBlock(std::string_view line);
 bool StartsDamageBlock(std::string_view line);
+// Whether `brace` is among the first `count` characters of the line: how the
+// block grammar and the line grammar see an opening or closing brace.
+bool BraceAmong(std::string_view line, std::size_t count, char brace);
 
 }  // namespace qm

@@ -60,7 +60,7 @@ struct BadFile {
   const char* reason = nullptr;                           // what the message says, if it cannot be read
   Strings entries = {};                                   // besides the other standard files' ones
   std::string load = {};                                  // a weapon to load, if any
-  std::vector<std::pair<Slot, std::string>> values = {};  // every other slot empty, vName1 = load
+  std::vector<std::pair<Slot, std::string>> values = {};  // every other slot empty, the bracket name = load
   Strings damage = {};
 };
 void PrintTo(const BadFile& c, std::ostream* os) { *os << c.what; }
@@ -74,11 +74,11 @@ const BadFile kFiles[] = {
     {"random_bytes_round_a_block",
      Holding(RandomBytes() + "\r\n[BIN]\r\n{\r\n\tid=77;\r\n\trange=1\0 0;\r\n[DAMAGE]\r\n{\r\n\t\td=\xff\0;\r\n}\r\n}\r\n"s +
              RandomBytes()),
-     nullptr, {" 77 - BIN"}, "BIN", {{Slot::vID, "77"}, {Slot::vRng, "1\0 0"s}}, {"d=\xff\0"s}},
+     nullptr, {" 77 - BIN"}, "BIN", {{Slot::Id, "77"}, {Slot::Range, "1\0 0"s}}, {"d=\xff\0"s}},
     {"eight_megabyte_line", Holding("[GUN]\r\n{\r\n\tid=6;\r\n\tmodel=" + kBig + ";\r\n}\r\n"), nullptr, {"  6 - GUN"},
-     "GUN", {{Slot::vID, "6"}, {Slot::vMod, kBig}}},
+     "GUN", {{Slot::Id, "6"}, {Slot::Model, kBig}}},
     {"ends_inside_damage_block", Holding("[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;"), nullptr, {"  6 - GUN"},
-     "GUN", {{Slot::vID, "6"}}, {"default=50", "ARMCOM=5"}},
+     "GUN", {{Slot::Id, "6"}}, {"default=50", "ARMCOM=5"}},
     {"fifo", [](const Path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }, "not a regular file"},
     // Opens, but every read at its start fails (the process's own memory, as
     // Linux shows it).
@@ -112,7 +112,7 @@ TEST_P(BadStandardFile, IsNamedOrListedAndChangesNothingElse) {
   if (!c.load.empty()) {
     ASSERT_TRUE(game.form.showWeapon(c.load));
     CurrentWeapon want;
-    want[Slot::vName1] = c.load;
+    want[Slot::BracketName] = c.load;
     for (const auto& [slot, value] : c.values) want[slot] = value;
     for (int s = 0; s < kSlotCount; ++s) {  // no EXPECT_EQ: it would print megabytes
       EXPECT_TRUE(game.form.weapon().v[s] == want.v[s]) << FieldOfSlot(static_cast<Slot>(s)).key;
@@ -129,7 +129,7 @@ TEST_P(BadStandardFile, IsNamedOrListedAndChangesNothingElse) {
   }
   const std::size_t messages = game.host.messages.size();
   EXPECT_TRUE(game.form.showWeapon("STD2"));  // a search passes over an unreadable standard file
-  EXPECT_EQ(game.form.weapon()[Slot::vRTime], "2");
+  EXPECT_EQ(game.form.weapon()[Slot::ReloadTime], "2");
   EXPECT_EQ(game.host.messages.size(), messages) << game.host.messages.back();
 }
 
@@ -152,7 +152,7 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
   const auto& entries = game.form.weaponList().entries();
   const auto last = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.text == " 80 - W199999"; });
   game.form.showListEntry(static_cast<int>(last - entries.begin()));
-  EXPECT_EQ(game.form.weapon()[Slot::vRng], "199999");
+  EXPECT_EQ(game.form.weapon()[Slot::Range], "199999");
 }
 
 }  // namespace

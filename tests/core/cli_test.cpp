@@ -65,6 +65,8 @@ TEST_F(CliTest, ListAndShow) {
   const CliRun missing = run({"show", "NOPE"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, list.err + "Weapon not found!\n");
+  // The game checks skip a missing import with the same warning.
+  EXPECT_NE(run({"ids"}).err.find("warning: no file at none.tdf, not imported\n"), std::string::npos);
 }
 
 // The errors: a refused export exits 1; the usage errors exit 2, with the

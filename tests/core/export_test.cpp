@@ -16,8 +16,8 @@ namespace {
 TEST(WriterTest, TheNineteenLineExample) {
   CurrentWeapon w;
   w.Clear();
-  w[Slot::vRTime] = "2";
-  w[Slot::vMod] = " missile ";
+  w[Slot::ReloadTime] = "2";
+  w[Slot::Model] = " missile ";
   w.damage = {"default=50"};
   EXPECT_EQ(FormatExport("newgun\xe9", "New Gun", -3, w),
             "//This was exported using Quillmark\r\n[NEWGUN\xc9]\r\n\t{\r\n\tid=-3;\r\n\tname=New Gun;\r\n\r\n"

@@ -94,7 +94,7 @@ TEST(GameFilesTest, ArchiveImportedAndListed) {
   EXPECT_EQ(host.messages, (std::vector<std::string>{UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
                                                      std::string(kMsgNoWeaponFiles)}));
   ASSERT_TRUE(window.showWeapon("LASER"));
-  EXPECT_EQ(window.weapon()[Slot::vRng], "9");
+  EXPECT_EQ(window.weapon()[Slot::Range], "9");
 
   EXPECT_EQ(Said({"archive", archive}), "01\tnone\tr\xc3\xa9" "adme.txt\n0\tnone\textra/other.tdf\n32\tlz77\tWeapons/Laser.TDF\n");
   EXPECT_EQ(Said({"archive", archive, "R\xc3\x89" "ADME.TXT"}), "0x");

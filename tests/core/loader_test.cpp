@@ -17,8 +17,8 @@ struct BlockCase {
   std::string text;
   std::string name;     // the bracket name searched for
   bool found;
-  std::string name1;    // vName1 afterwards
-  std::string range;    // vRng afterwards
+  std::string name1;    // the bracket name afterwards
+  std::string range;    // Range afterwards
   std::vector<std::string> damage;
 };
 
@@ -48,8 +48,8 @@ TEST(LoaderTest, BlockGrammar) {
     CurrentWeapon w;  // starts with the list box's "None"
     bool carry = false;
     EXPECT_EQ(SearchFile(c.text, c.name, w, carry), c.found) << c.what;
-    EXPECT_EQ(w[Slot::vName1], c.name1) << c.what;
-    EXPECT_EQ(w[Slot::vRng], c.range) << c.what;
+    EXPECT_EQ(w[Slot::BracketName], c.name1) << c.what;
+    EXPECT_EQ(w[Slot::Range], c.range) << c.what;
     EXPECT_EQ(w.damage, c.damage) << c.what;
   }
 }
@@ -63,11 +63,11 @@ TEST(LoaderTest, LaterFilesWinAndNotFoundKeepsTheWeapon) {
   CurrentWeapon w;
   bool carry = false;
   EXPECT_TRUE(LoadWeapon("GUN", {looseFile(a), looseFile(b)}, w, carry).found);
-  EXPECT_EQ(w[Slot::vRng], "3");
+  EXPECT_EQ(w[Slot::Range], "3");
 
   EXPECT_FALSE(LoadWeapon("NONE", {looseFile(a), looseFile(b)}, w, carry).found);
-  EXPECT_EQ(w[Slot::vRng], "3");
-  EXPECT_EQ(w[Slot::vName1], "gun");
+  EXPECT_EQ(w[Slot::Range], "3");
+  EXPECT_EQ(w[Slot::BracketName], "gun");
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ TEST(NumbersTest, WholeTextToInt32RoundsHalfToEven) {
   for (const auto& [text, value] : cases) EXPECT_EQ(TextToInt32(text), value) << text;
 }
 
+TEST(NumbersTest, WholeNumberIsNineDigitsAtMost) {
+  const std::pair<const char*, std::optional<long>> cases[] = {
+      {" \t+12 ", 12}, {"-7", -7}, {"999999999", 999999999}, {"1000000000", std::nullopt},
+      {"1.0", std::nullopt}, {"", std::nullopt}, {"-", std::nullopt}, {"1 2", std::nullopt},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(WholeNumber(text), value) << text;
+}
+
 TEST(NumbersTest, NumberToTextUsesFifteenDigits) {
   const std::pair<double, const char*> cases[] = {
       {123456789012345.0, "123456789012345"}, {1e15, "1E+15"}, {-0.0, "0"}, {1.0 / 3.0, "0.333333333333333"},

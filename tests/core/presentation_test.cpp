@@ -23,15 +23,15 @@ TEST(ValuesTest, ViewingModeRules) {
     std::string value;
     std::string shown;
   } cases[] = {
-      {Slot::vTurret, "01", "NO"},       {Slot::vTurret, "1 ", "NO"},     {Slot::vRType, "0", "Laser?"},
-      {Slot::vRType, "1", "Model?"},     {Slot::vRType, "2", "Bitmap?"},  {Slot::vRType, "5", "Bitmap?"},
-      {Slot::vRType, "7", "Lightning?"}, {Slot::vRType, "8", "8"},        {Slot::vRType, "07", "07"},
-      {Slot::vExP, "0.07", "7%"},        {Slot::vExP, "1E+20", "1E+22%"}, {Slot::vExP, "1e-9", "1E-07%"},
-      {Slot::vExP, " .5 ", "50%"},       {Slot::vExP, "1e307", "1e307%"}, {Slot::vExP, "0.5;//x", "0.5;//x%"},
+      {Slot::Turret, "01", "NO"},       {Slot::Turret, "1 ", "NO"},     {Slot::RenderType, "0", "Laser?"},
+      {Slot::RenderType, "1", "Model?"},     {Slot::RenderType, "2", "Bitmap?"},  {Slot::RenderType, "5", "Bitmap?"},
+      {Slot::RenderType, "7", "Lightning?"}, {Slot::RenderType, "8", "8"},        {Slot::RenderType, "07", "07"},
+      {Slot::EdgeEffectiveness, "0.07", "7%"},        {Slot::EdgeEffectiveness, "1E+20", "1E+22%"}, {Slot::EdgeEffectiveness, "1e-9", "1E-07%"},
+      {Slot::EdgeEffectiveness, " .5 ", "50%"},       {Slot::EdgeEffectiveness, "1e307", "1e307%"}, {Slot::EdgeEffectiveness, "0.5;//x", "0.5;//x%"},
       // Out of a double's range: too small is 0, too large stands as written,
       // whatever the sign of the exponent.
-      {Slot::vExP, "1e-331", "0%"},      {Slot::vExP, "0." + std::string(330, '0') + "1", "0%"},
-      {Slot::vExP, "1" + std::string(400, '0') + "e-5", "1" + std::string(400, '0') + "e-5%"},
+      {Slot::EdgeEffectiveness, "1e-331", "0%"},      {Slot::EdgeEffectiveness, "0." + std::string(330, '0') + "1", "0%"},
+      {Slot::EdgeEffectiveness, "1" + std::string(400, '0') + "e-5", "1" + std::string(400, '0') + "e-5%"},
   };
   for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value), c.shown) << FieldOfSlot(c.slot).key << "=" << c.value;
   for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value, false), c.value) << "actual " << c.value;
@@ -42,11 +42,11 @@ TEST(ValuesTest, ViewingModeRules) {
 TEST(ValuesTest, AtMostOneTrajectoryFlag) {
   CurrentWeapon w;
   w.Clear();
-  w[Slot::vBal] = "1", w[Slot::vLOS] = "01";
-  EXPECT_EQ(ValueTexts(true, w)[SlotIndex(Slot::vBal)], "YES");
-  w[Slot::vLOS] = w[Slot::vDrop] = "1";
+  w[Slot::Ballistic] = "1", w[Slot::LineOfSight] = "01";
+  EXPECT_EQ(ValueTexts(true, w)[SlotIndex(Slot::Ballistic)], "YES");
+  w[Slot::LineOfSight] = w[Slot::Dropped] = "1";
   const auto t = ValueTexts(true, w);
-  EXPECT_EQ(t[SlotIndex(Slot::vBal)] + t[SlotIndex(Slot::vLOS)] + t[SlotIndex(Slot::vDrop)], "NONOYES");
+  EXPECT_EQ(t[SlotIndex(Slot::Ballistic)] + t[SlotIndex(Slot::LineOfSight)] + t[SlotIndex(Slot::Dropped)], "NONOYES");
 }
 
 // Values are shown decoded from Windows-1252 and typed names encoded back:

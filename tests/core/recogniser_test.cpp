@@ -21,16 +21,16 @@ struct LinesCase {
 
 const LinesCase kLines[] = {
     {"key at column 1 or after any one character", {"reloadtime=1.5;", " range=600;", "/burst=3;"},
-     {{Slot::vRTime, "1.5"}, {Slot::vRng, "600"}, {Slot::vBRounds, "3"}}, {}},
+     {{Slot::ReloadTime, "1.5"}, {Slot::Range, "600"}, {Slot::Burst, "3"}}, {}},
     {"two leading tabs are not read", {"\t\treloadtime=1.5;"}, {}, {}},
     {"key case is folded, value case kept", {"\tWeaponVelocity=AbC;", "ID=12;"},
-     {{Slot::vVel, "AbC"}, {Slot::vID, "12"}}, {}},
-    {"last character dropped whatever it is", {"\treloadtime=15"}, {{Slot::vRTime, "1"}}, {}},
-    {"comment behind the semicolon stays", {"\trange=450;//240//420"}, {{Slot::vRng, "450;//240//42"}}, {}},
-    {"nothing trimmed", {"\tmodel= missile \t;"}, {{Slot::vMod, " missile \t"}}, {}},
+     {{Slot::WeaponVelocity, "AbC"}, {Slot::Id, "12"}}, {}},
+    {"last character dropped whatever it is", {"\treloadtime=15"}, {{Slot::ReloadTime, "1"}}, {}},
+    {"comment behind the semicolon stays", {"\trange=450;//240//420"}, {{Slot::Range, "450;//240//42"}}, {}},
+    {"nothing trimmed", {"\tmodel= missile \t;"}, {{Slot::Model, " missile \t"}}, {}},
     {"nothing before the last character or no value", {"\tmodel=;", "name=x", "model=", "\tburst="}, {}, {}},
     {"longer keys are not shorter keys", {"\tenergypershot=5;", "\tburstrate=0.2;", "\tcolor2=7;", "\twaterexplosiongaf=fx;"},
-     {{Slot::vEPShot, "5"}, {Slot::vBRate, "0.2"}, {Slot::vC2, "7"}, {Slot::vWGAF, "fx"}}, {}},
+     {{Slot::EnergyPerShot, "5"}, {Slot::BurstRate, "0.2"}, {Slot::Color2, "7"}, {Slot::WaterExplosionGaf, "fx"}}, {}},
     {"a typical damage block", {"\t[DAMAGE]", "\t\t{", "\t\tdefault=50;", "\t\tCORLLT=20;", "\t\t}", "\t}"},
      {}, {"default=50", "CORLLT=20"}},
     {"damage lines by one or two tabs, spaces kept, three tabs dropped",
@@ -42,7 +42,7 @@ const LinesCase kLines[] = {
     {"a second header while inside is itself listed",
      {"[DAMAGE]", "\t[DAMAGE]", "\t\tx=1;"}, {}, {"[DAMAGE", "x=1"}, true},
     {"a damage unit named like a key fills the slot too",
-     {"[DAMAGE]", "\trange=9;", "\t\tburst=4;"}, {{Slot::vRng, "9"}}, {"range=9", "burst=4"}, true},
+     {"[DAMAGE]", "\trange=9;", "\t\tburst=4;"}, {{Slot::Range, "9"}}, {"range=9", "burst=4"}, true},
 };
 
 TEST(RecogniserTest, StoresExactlyWhatTheLinesSay) {

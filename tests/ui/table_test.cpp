@@ -138,7 +138,7 @@ class TableTest : public QObject {
     QTest::mouseClick(f.view()->viewport(), Qt::LeftButton, {}, f.cell(2, 3));
     QTest::mouseDClick(f.view()->viewport(), Qt::LeftButton, {}, f.cell(2, 3));
     QCOMPARE(f.list()->currentText(), QString(" 12 - BIG"));
-    QCOMPARE(f.w.state().weapon()[Slot::vName1], std::string("BIG"));
+    QCOMPARE(f.w.state().weapon()[Slot::BracketName], std::string("BIG"));
   }
 
   // Two rows selected and Compare, or "Compare with..." on the main window's

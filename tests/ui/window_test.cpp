@@ -355,7 +355,7 @@ class WindowTest : public QObject {
     QTest::mouseClick(findings->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(findings->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(f.list()->currentText(), QString("  5 - LASER"));
-    QCOMPARE(f.w.state().weapon()[Slot::vName1], std::string("LASER"));
+    QCOMPARE(f.w.state().weapon()[Slot::BracketName], std::string("LASER"));
     emit check->weaponChosen("ODD");  // the list holds it as "ODD] // not listed as ODD"
     QCOMPARE(f.list()->currentText(), QString("  5 - LASER"));
   }
