@@ -55,7 +55,7 @@ std::string JoinMessages(const std::vector<Finding>& findings) {
 
 EditingState::EditingState(MainWindowState& window, Host& host) : window_(window), host_(host) {}
 
-std::string EditingState::shownWeapon() const { return window_.weapon().v[SlotIndex(FieldByNumber(1).slot)]; }
+std::string EditingState::shownWeapon() const { return window_.weapon().v[SlotIndex(FieldByNumber(2).slot)]; }
 
 bool EditingState::canEdit(int slot) const {
   return slot >= 0 && slot < kSlotCount && canEditDamage() && FieldOfSlot(static_cast<Slot>(slot)).isKeyLine();

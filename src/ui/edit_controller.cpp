@@ -86,6 +86,11 @@ EditController::EditController(QWidget& window, MainWindowState& state, Host& ho
   connect(&stack_, &QUndoStack::indexChanged, this, [this] { refresh(); });
 }
 
+EditController::~EditController() {
+  // Clearing the stack as it goes would redraw controls that may be gone.
+  stack_.disconnect(this);
+}
+
 bool EditController::push(const std::vector<edit::Change>& changes, const QString& text) {
   std::optional<edit::Step> step = editing_.apply(changes);
   if (!step) return false;

@@ -30,6 +30,7 @@ class EditController : public QObject {
   // changes.
   EditController(QWidget& window, MainWindowState& state, Host& host, const std::array<QLabel*, kSlotCount>& values,
                  QListWidget* damage, QWidget* options);
+  ~EditController() override;
 
   EditingState& editing() { return editing_; }
   QUndoStack& undoStack() { return stack_; }

@@ -115,6 +115,8 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
 }
 
 MainWindow::~MainWindow() {
+  delete editing_;
+  editing_ = nullptr;
   exportDialog_.reset();
   weaponList_->lineEdit()->removeEventFilter(this);
   // The controls go first, while the state they read still exists: closing
