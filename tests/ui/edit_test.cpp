@@ -130,7 +130,7 @@ class EditTest : public QObject {
 
     f.host.answers = {Answer::Cancel};
     emit f.list()->activated(1);
-    QCOMPARE(f.host.buttons.back(), Buttons::SaveDiscardCancel);
+    QVERIFY(!f.host.buttons.empty() && f.host.buttons.back() == Buttons::SaveDiscardCancel);
     QCOMPARE(ValueOf(w, kReload)->text(), QString("soon"));
     f.host.answers = {Answer::Discard};
     emit f.list()->activated(1);
