@@ -7,14 +7,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "catalogue/weapon_file.h"
 
 namespace qm {
 
-enum class Buttons { Ok, OkCancel, YesNo };
-enum class Answer { Ok, Cancel, Yes, No };
+enum class Buttons { Ok, OkCancel, YesNo, SaveDiscardCancel };
+enum class Answer { Ok, Cancel, Yes, No, Save, Discard };
 
 // What a procedure changed, so that the window can show it.
 enum Change : unsigned {
@@ -49,6 +50,11 @@ class Host {
     (void)archive, (void)files;
     return std::nullopt;
   }
+
+  // Asks before unsaved edits are written: the files (their paths) and the
+  // unified diff of each (bytes); true for OK. By default a message box
+  // shows them all.
+  virtual bool ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files);
 
   // Weapon files could not be read; by default one message names them all
   // with what went wrong.

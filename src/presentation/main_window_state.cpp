@@ -19,6 +19,13 @@ void Host::ReportUnreadable(const std::vector<UnreadableFile>& files) {
   MsgBox(UnreadableFilesMessage(files), Buttons::Ok);
 }
 
+bool Host::ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::string text = "Save the changes to these files?\n";
+  for (const auto& [path, diff] : files) text += "\n" + path;
+  for (const auto& [path, diff] : files) text += "\n\n" + diff;
+  return MsgBox(text, Buttons::OkCancel) == Answer::Ok;
+}
+
 MainWindowState::MainWindowState(std::filesystem::path gameDir, Host& host)
     : gameDir_(std::move(gameDir)), host_(host) {}
 
@@ -33,6 +40,9 @@ std::vector<WeaponFilePtr> MainWindowState::searchList() const {
     WeaponFilePtr file = namedWeaponFile(name);
     files.push_back(file ? file : looseFile(name));
   }
+  for (WeaponFilePtr& file : files)
+    for (const WeaponFilePtr& e : edited_)
+      if (e->name() == file->name() || (!e->diskPath().empty() && e->diskPath() == file->diskPath())) file = e;
   return files;
 }
 
@@ -148,6 +158,18 @@ bool MainWindowState::addImport(const std::string& path) {
 void MainWindowState::clickSpace() {
   spaceText_ = kSpaceText;
   host_.Changed(kSpaceTextChanged);
+}
+
+void MainWindowState::rescan() {
+  gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
+  std::vector<WeaponFilePtr> files = gameFiles_->StandardFiles();
+  for (const std::string& name : imports_)
+    if (WeaponFilePtr file = namedWeaponFile(name)) files.push_back(file);
+  ScanOutcome scan = ScanFiles(files);
+  weaponList_.Clear();
+  weaponList_.Add(std::move(scan.entries));
+  updateCountLine();
+  host_.Changed(kListChanged);
 }
 
 void MainWindowState::showValues() {

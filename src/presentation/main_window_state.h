@@ -57,6 +57,12 @@ class MainWindowState {
   bool addImport(const std::string& path);
   // The empty space under the buttons answers a click with a text.
   void clickSpace();
+  // Reads the game folder and the imports afresh into the list, keeping the
+  // mode and the weapon on display (after a save changed what they hold).
+  void rescan();
+  // Files with unsaved edits: each stands in the search list for the file of
+  // the same name or path on disk.
+  void setEditedFiles(std::vector<WeaponFilePtr> files) { edited_ = std::move(files); }
 
   // --- State ---------------------------------------------------------------
   const std::filesystem::path& gameDir() const { return gameDir_; }
@@ -94,6 +100,7 @@ class MainWindowState {
   bool damageCarry_ = false;  // a damage sub-block left open runs on into the next load
   bool viewingMode_ = false;
   std::vector<std::string> imports_;  // at most kImportSlots
+  std::vector<WeaponFilePtr> edited_;
   WeaponList weaponList_;
   std::string lastPath_;
 

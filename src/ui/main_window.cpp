@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include "platform/files.h"
 #include "text/text.h"
 #include "ui/controls.h"
+#include "ui/edit_controller.h"
 #include "ui/export_dialog.h"
 #include "ui/game_check_window.h"
 #include "ui/layout.h"
@@ -99,6 +101,7 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
   buildDescriptionPanel();
   buildTabOrder();
   buildGameCheckHooks();
+  editing_ = new EditController(*this, state_, *host_, valueLabels_, damageList_, container(Frame::Options));
 
   const TwipScale scale = ScreenScale();
   setFixedSize(scale.px(kMainWidth), scale.px(kMainHeight));
@@ -112,6 +115,8 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
 }
 
 MainWindow::~MainWindow() {
+  delete editing_;
+  editing_ = nullptr;
   exportDialog_.reset();
   weaponList_->lineEdit()->removeEventFilter(this);
   // The controls go first, while the state they read still exists: closing
@@ -236,7 +241,11 @@ void MainWindow::buildOptions() {
     focusable(place.name, button);
   };
   addButton(MainControl::ExportButton, [this] { openExportDialog(); });
-  addButton(MainControl::ImportButton, [this] { state_.importFile(); });
+  addButton(MainControl::ImportButton, [this] {
+    if (!editing_->settle()) return;
+    state_.importFile();
+    editing_->restart();
+  });
 
   const ControlLayout& space = Place(MainControl::SpaceLabel);
   auto* spaceLabel = new ClickLabel(FromUtf8(space.text), container(space.frame));
@@ -308,6 +317,7 @@ void MainWindow::refresh(unsigned changes) {
   }
   if (changes & kSpaceTextChanged) spaceLabel_->setText(FromUtf8(state_.spaceText()));
   if (tableWindow_) tableWindow_->stateChanged(changes);
+  if (editing_ && (changes & (kValuesChanged | kDamageChanged))) editing_->refresh();
 }
 
 void MainWindow::openExportDialog() {
@@ -318,9 +328,21 @@ void MainWindow::openExportDialog() {
 }
 
 void MainWindow::showEntry(int index) {
+  if (!editing_->settle()) {
+    // The weapon on display stays, and so does the list's text.
+    weaponList_->setEditText(FromCp1252(shownEntry_));
+    return;
+  }
   const auto& entries = state_.weaponList().entries();
   if (index >= 0 && static_cast<std::size_t>(index) < entries.size()) shownEntry_ = entries[index].text;
   state_.showListEntry(index);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (editing_->settle())
+    QWidget::closeEvent(event);
+  else
+    event->ignore();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

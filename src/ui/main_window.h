@@ -21,6 +21,7 @@ class QRadioButton;
 
 namespace qm::ui {
 
+class EditController;
 class ExportDialog;
 class GameCheckWindow;
 class QtHost;
@@ -51,9 +52,14 @@ class MainWindow : public QWidget {
   // Opens the Weapons table to compare the weapon on display with the row
   // the user clicks next.
   void compareWith();
+  // Editing in Actual Mode: the undo stack, Save and Revert. Other windows
+  // push their changes through it, each batch one undo step.
+  EditController& editing() { return *editing_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // With unsaved changes the user may save, discard them or stay.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   class WindowHost;
@@ -104,6 +110,7 @@ class MainWindow : public QWidget {
   std::string shownEntry_;  // the list entry of the weapon on display
   std::unique_ptr<GameCheckWindow> gameCheck_;
   std::unique_ptr<TableWindow> tableWindow_;
+  EditController* editing_ = nullptr;  // a child
 };
 
 }  // namespace qm::ui

@@ -4,7 +4,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <QStringList>
 
 #include "ui/controls.h"
@@ -44,11 +49,17 @@ Answer QtHost::MsgBox(std::string_view text, Buttons buttons) {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       box.setDefaultButton(QMessageBox::Yes);
       break;
+    case Buttons::SaveDiscardCancel:
+      box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Save);
+      break;
   }
   switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Save: return Answer::Save;
+    case QMessageBox::Discard: return Answer::Discard;
     default:
       // Escape or the close box: the answer that changes nothing.
       return buttons == Buttons::YesNo ? Answer::No : buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
@@ -93,6 +104,37 @@ std::optional<std::size_t> QtHost::PickFromArchive(const std::string& archive, c
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const qsizetype picked = items.indexOf(dialog.textValue());
   return picked < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(picked));
+}
+
+bool QtHost::ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files) {
+  QDialog dialog(QApplication::activeWindow());
+  dialog.setObjectName("saveDialog");
+  dialog.setWindowTitle(FromUtf8(kAppTitle));
+  auto* layout = new QVBoxLayout(&dialog);
+  QStringList paths;
+  QString diffs;
+  for (const auto& [path, diff] : files) {
+    paths << QString::fromStdString(path);
+    diffs += FromCp1252(diff);
+  }
+  auto* caption = new QLabel(files.size() == 1 ? "Save the changes to this file?" : "Save the changes to these files?");
+  auto* list = new QLabel(paths.join('\n'));
+  list->setObjectName("saveFiles");
+  list->setTextFormat(Qt::PlainText);
+  auto* text = new QPlainTextEdit(diffs);
+  text->setObjectName("saveDiff");
+  text->setReadOnly(true);
+  text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(caption);
+  layout->addWidget(list);
+  layout->addWidget(text, 1);
+  layout->addWidget(buttons);
+  dialog.resize(720, 480);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace qm::ui

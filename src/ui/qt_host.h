@@ -21,6 +21,8 @@ class QtHost : public Host {
   Answer MsgBox(std::string_view text, Buttons buttons) override;
   std::optional<std::string> ShowOpen(const std::string& startPath) override;
   std::optional<std::string> ShowSave(const std::string& startPath) override;
+  // A dialog of the files and their diffs, OK / Cancel.
+  bool ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
   // A list dialog of the archive's weapon files.
   std::optional<std::size_t> PickFromArchive(const std::string& archive, const std::vector<std::string>& files) override;
 

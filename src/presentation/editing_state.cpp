@@ -1,0 +1,241 @@
+#include "presentation/editing_state.h"
+
+#include "catalogue/game_files.h"
+#include "checks/check_set.h"
+#include "text/text.h"
+#include "weapon/field_table.h"
+
+namespace qm {
+
+namespace {
+
+// The unsaved bytes of a file, read in place of the file itself.
+class EditedFile final : public WeaponFile {
+ public:
+  EditedFile(std::string name, std::filesystem::path path, std::string bytes)
+      : name_(std::move(name)), path_(std::move(path)), bytes_(std::move(bytes)) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string& out, std::string&) const override {
+    out.assign(bytes_);
+    return true;
+  }
+  std::filesystem::path diskPath() const override { return path_; }
+
+ private:
+  std::string name_;
+  std::filesystem::path path_;
+  std::string bytes_;
+};
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// "UNIT=AMOUNT" of a damage line as the list shows it or the user typed it:
+// blanks and a closing ";" trimmed; nothing for a line without "=".
+std::optional<std::pair<std::string, std::string>> DamageEntry(std::string_view line) {
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  std::string unit(Trim(line.substr(0, eq)));
+  std::string_view amount = Trim(line.substr(eq + 1));
+  if (!amount.empty() && amount.back() == ';') amount = Trim(amount.substr(0, amount.size() - 1));
+  if (unit.empty()) return std::nullopt;
+  return std::pair{std::move(unit), std::string(amount)};
+}
+
+std::string JoinMessages(const std::vector<Finding>& findings) {
+  std::string text;
+  for (const Finding& f : findings) text += (text.empty() ? "" : "\n") + f.message;
+  return text;
+}
+
+}  // namespace
+
+EditingState::EditingState(MainWindowState& window, Host& host) : window_(window), host_(host) {}
+
+std::string EditingState::shownWeapon() const { return window_.weapon().v[SlotIndex(FieldByNumber(2).slot)]; }
+
+bool EditingState::canEdit(int slot) const {
+  return slot >= 0 && slot < kSlotCount && canEditDamage() && FieldOfSlot(static_cast<Slot>(slot)).isKeyLine();
+}
+
+bool EditingState::canEditDamage() const { return !window_.viewingMode() && !shownWeapon().empty(); }
+
+std::vector<edit::Change> EditingState::slotChanges(int slot, const std::string& value) const {
+  if (!canEdit(slot) || window_.weapon().v[slot] == value) return {};
+  return {{edit::Change::Kind::Set, shownWeapon(), std::string(FieldOfSlot(static_cast<Slot>(slot)).key), value}};
+}
+
+std::string EditingState::damageLines() const {
+  std::string text;
+  for (const std::string& item : window_.weapon().damage)
+    if (auto entry = DamageEntry(item)) text += entry->first + "=" + entry->second + "\n";
+  return text;
+}
+
+std::vector<edit::Change> EditingState::damageChanges(const std::string& lines) const {
+  std::map<std::string, std::string> before, after;  // by unit in lower case
+  std::map<std::string, std::string> spelt;           // the unit as typed
+  for (const std::string& item : window_.weapon().damage)
+    if (auto entry = DamageEntry(item)) before[ToLower(entry->first)] = entry->second;
+  for (std::string_view rest = lines; !rest.empty();) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    if (auto entry = DamageEntry(rest.substr(0, end))) {
+      after[ToLower(entry->first)] = entry->second;
+      spelt[ToLower(entry->first)] = entry->first;
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  std::vector<edit::Change> changes;
+  const std::string weapon = shownWeapon();
+  for (const auto& [unit, amount] : after) {
+    const auto old = before.find(unit);
+    if (old == before.end() || old->second != amount)
+      changes.push_back({edit::Change::Kind::Set, weapon, "damage." + spelt[unit], amount});
+  }
+  for (const auto& [unit, amount] : before)
+    if (!after.count(unit)) changes.push_back({edit::Change::Kind::Remove, weapon, "damage." + unit, {}});
+  return changes;
+}
+
+edit::Session& EditingState::session() {
+  if (!session_) restart();
+  return *session_;
+}
+
+void EditingState::restart() {
+  std::vector<WeaponFilePtr> imports;
+  for (const std::string& path : window_.imports())
+    if (WeaponFilePtr file = namedWeaponFile(path)) imports.push_back(std::move(file));
+  session_ = std::make_unique<edit::Session>(window_.gameDir(), window_.gameFiles().StandardFiles(), imports);
+  warnings_.clear();
+  window_.setEditedFiles({});
+}
+
+std::optional<edit::Step> EditingState::apply(const std::vector<edit::Change>& changes) {
+  if (changes.empty()) return std::nullopt;
+  edit::Session& s = session();
+  bool setsId = false;
+  for (const edit::Change& c : changes) {
+    const std::string key = ToLower(c.key);
+    setsId = setsId || key == "id";
+    listTouched_ = listTouched_ || key == "id" || key == "name";
+  }
+  if (setsId) {
+    // Whether the new ID is free is a question about every weapon of the game.
+    GameCheck census(GameCheck::Scope::CensusOnly);
+    std::vector<WeaponFilePtr> all = gameWeaponFiles(window_.gameDir());
+    for (const std::string& path : window_.imports()) all.push_back(checkFileNamed(path));
+    runGameCheck(census, all);
+    s.setCensus(census.weapons());
+  }
+  edit::Applied applied = s.apply(changes);
+  if (!applied.step) {
+    host_.MsgBox(applied.notFound ? std::string(kMsgNotFound) : applied.refusal, Buttons::Ok);
+    return std::nullopt;
+  }
+  for (const auto& splice : applied.step->splices)
+    if (s.fromArchive(splice.file) && toldArchive_.insert(s.target(splice.file).string()).second)
+      host_.MsgBox(s.archiveNote(splice.file), Buttons::Ok);
+  const std::string warning = JoinMessages(applied.step->warnings);
+  for (const edit::Change& c : changes) {
+    const edit::KeyName key = edit::splitKey(c.key);
+    warnings_[{ToLower(c.weapon), key.damage ? "[damage]" : ToLower(c.key)}] = warning;
+  }
+  reshow();
+  return std::move(applied.step);
+}
+
+void EditingState::undo(const edit::Step& step) {
+  session().undo(step);
+  reshow();
+}
+
+void EditingState::redo(const edit::Step& step) {
+  session().redo(step);
+  reshow();
+}
+
+std::vector<std::pair<std::string, std::string>> EditingState::pendingFiles() const {
+  std::vector<std::pair<std::string, std::string>> out;
+  if (!session_) return out;
+  for (std::size_t f : session_->changedFiles()) out.emplace_back(session_->target(f).string(), session_->diff(f));
+  return out;
+}
+
+bool EditingState::save() {
+  if (!unsaved()) return true;
+  bool archived = false;
+  for (std::size_t f : session_->changedFiles()) archived = archived || session_->fromArchive(f);
+  const edit::Saved saved = session_->save();
+  const bool rebuild = listTouched_ || archived;
+  if (saved.refusal) host_.MsgBox(*saved.refusal, Buttons::Ok);
+  if (saved.written.empty() && saved.refusal) return false;
+  warnings_.clear();
+  listTouched_ = false;
+  window_.setEditedFiles({});
+  if (rebuild) window_.rescan();
+  reshow();
+  return !saved.refusal;
+}
+
+void EditingState::revert() {
+  if (!session_) return;
+  session_->revert();
+  warnings_.clear();
+  listTouched_ = false;
+  reshow();
+}
+
+void EditingState::reshow() {
+  std::vector<WeaponFilePtr> edited;
+  if (session_)
+    for (std::size_t f : session_->changedFiles())
+      edited.push_back(std::make_shared<EditedFile>(session_->source(f).name(), session_->target(f), session_->bytes(f)));
+  window_.setEditedFiles(std::move(edited));
+  const std::string name = shownWeapon();
+  if (!name.empty()) window_.showWeapon(name);
+}
+
+bool EditingState::editedKey(std::string_view key) const {
+  if (!session_) return false;
+  const std::string name = shownWeapon();
+  for (std::size_t f : session_->changedFiles()) {
+    const auto blockIn = [&](const std::string& bytes) -> std::string_view {
+      const auto place = edit::findBlock(bytes, name);
+      return place ? std::string_view(bytes).substr(place->begin, place->end - place->begin) : std::string_view();
+    };
+    const std::string_view now = blockIn(session_->bytes(f)), then = blockIn(session_->savedBytes(f));
+    if (now == then) continue;
+    if (key != "[damage]") {
+      if (edit::valueOf(now, name, key) != edit::valueOf(then, name, key)) return true;
+      continue;
+    }
+    std::vector<std::string> keys = edit::keysOf(now, name), old = edit::keysOf(then, name);
+    keys.insert(keys.end(), old.begin(), old.end());
+    for (const std::string& k : keys)
+      if (edit::splitKey(k).damage && edit::valueOf(now, name, k) != edit::valueOf(then, name, k)) return true;
+  }
+  return false;
+}
+
+std::string EditingState::warningOf(const std::string& key) const {
+  const auto at = warnings_.find({ToLower(shownWeapon()), key});
+  return at == warnings_.end() ? std::string() : at->second;
+}
+
+bool EditingState::edited(int slot) const {
+  return canEdit(slot) && editedKey(FieldOfSlot(static_cast<Slot>(slot)).key);
+}
+
+bool EditingState::damageEdited() const { return canEditDamage() && editedKey("[damage]"); }
+
+std::string EditingState::warning(int slot) const {
+  return edited(slot) ? warningOf(std::string(FieldOfSlot(static_cast<Slot>(slot)).key)) : std::string();
+}
+
+std::string EditingState::damageWarning() const { return damageEdited() ? warningOf("[damage]") : std::string(); }
+
+}  // namespace qm

@@ -1,0 +1,77 @@
+// Editing in the main window: the editor that opens in place of a value (or
+// of the damage list), the undo stack over every change, Save and Revert,
+// the marks of changed values and the title's "*". The edits themselves are
+// made by EditingState.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+#include <array>
+#include <vector>
+
+#include "presentation/editing_state.h"
+#include "weapon/field_table.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace qm::ui {
+
+class EditController : public QObject {
+  Q_OBJECT
+ public:
+  // `values` are the window's value labels by slot; the Save and Revert
+  // buttons are placed in `options` and shown only while there are unsaved
+  // changes.
+  EditController(QWidget& window, MainWindowState& state, Host& host, const std::array<QLabel*, kSlotCount>& values,
+                 QListWidget* damage, QWidget* options);
+  ~EditController() override;
+
+  EditingState& editing() { return editing_; }
+  QUndoStack& undoStack() { return stack_; }
+  // Makes the changes (of any number of weapons) as one undo step named
+  // `text`; false when they were refused (the user was told why).
+  bool push(const std::vector<edit::Change>& changes, const QString& text);
+  // Before the weapon on display or the list changes: with unsaved changes
+  // the user picks Save, Discard or Cancel. False for Cancel, or when the
+  // save was not made.
+  bool settle();
+  // Shows the changed files and their diffs and writes them on OK.
+  bool save();
+  void revert();
+  // After the list was read afresh: a new session; the undo steps are gone.
+  void restart();
+  // Opens the editor of a value's slot, or of the damage list.
+  void editSlot(int slot);
+  void editDamage();
+  // Redraws the marks of changed values, the title and the buttons.
+  void refresh();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void finish(bool accept);
+  bool editorOpen() const;
+
+  QWidget& window_;
+  MainWindowState& state_;
+  Host& host_;
+  EditingState editing_;
+  QUndoStack stack_;
+  std::array<QLabel*, kSlotCount> values_;
+  QListWidget* damage_;
+  QPushButton* saveButton_ = nullptr;
+  QPushButton* revertButton_ = nullptr;
+  QLineEdit* lineEditor_ = nullptr;
+  QPlainTextEdit* damageEditor_ = nullptr;
+  int editingSlot_ = -1;  // kSlotCount for the damage list
+  bool finishing_ = false;
+};
+
+}  // namespace qm::ui
