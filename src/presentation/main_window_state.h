@@ -57,6 +57,12 @@ class MainWindowState {
   bool addImport(const std::string& path);
   // The empty space under the buttons answers a click with a text.
   void clickSpace();
+  // The list entry of the weapon a game check points at: `name` as the checks
+  // read it in the file named `file`, the entry of that name (letter case
+  // ignored when none has it exactly). When the list has none, tells the user
+  // why and, when the list does not read `file` and an import slot is free,
+  // offers to import it. -1 when there is nothing to show.
+  int checkedWeaponEntry(const std::string& name, const std::string& file);
 
   // --- State ---------------------------------------------------------------
   const std::filesystem::path& gameDir() const { return gameDir_; }
@@ -107,5 +113,9 @@ class MainWindowState {
 
 // Builds the message that names weapon files that could not be read.
 std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files);
+
+// A weapon file's name as the windows show it: relative to the game folder
+// when it lies inside it ("weapons/cannons.tdf", "rev31.gp3/weapons/x.tdf").
+std::string GameRelativeName(const std::filesystem::path& gameDir, const std::string& name);
 
 }  // namespace qm

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -40,6 +41,10 @@ class MainWindow::WindowHost final : public Host {
   }
   std::optional<std::string> ShowSave(const std::string& startPath) override {
     return dialogs_.ShowSave(startIn(startPath));
+  }
+  std::optional<std::size_t> PickFromArchive(const std::string& archive,
+                                             const std::vector<std::string>& files) override {
+    return dialogs_.PickFromArchive(archive, files);
   }
   void ReportUnreadable(const std::vector<UnreadableFile>& files) override {
     dialogs_.ReportUnreadable(files);
@@ -295,7 +300,7 @@ void MainWindow::refresh(unsigned changes) {
   }
   if (changes & kCountLineChanged) countLine_->setText(FromUtf8(state_.countLine()));
   if (changes & kValuesChanged)
-    for (int s = 0; s < kSlotCount; ++s) valueLabels_[s]->setText(FromCp1252(state_.valueTexts()[s]));
+    for (int s = 0; s < kSlotCount; ++s) SetValueText(valueLabels_[s], FromCp1252(state_.valueTexts()[s]));
   if (changes & kCaptionsChanged)
     for (int s = 0; s < kSlotCount; ++s) captionLabels_[s]->setText(FromUtf8(state_.captionTexts()[s]));
   if (changes & kDamageChanged) {
@@ -356,25 +361,29 @@ void MainWindow::buildGameCheckHooks() {
 
 void MainWindow::openGameCheck() {
   if (!gameCheck_) {
-    gameCheck_ = std::make_unique<GameCheckWindow>([this] {
+    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(), [this] {
       std::vector<WeaponFilePtr> files = gameWeaponFiles(state_.gameDir());
       for (const std::string& path : state_.imports()) files.push_back(checkFileNamed(path));
       return files;
     });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
+    gameCheck_->placeBeside(*this);
   }
   gameCheck_->runAndShow();
 }
 
-void MainWindow::pickWeapon(const std::string& name) {
-  const auto& entries = state_.weaponList().entries();
-  auto at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.name == name; });
-  if (at == entries.end())
-    at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return CompareFolded(e.name, name) == 0; });
-  if (at == entries.end()) return;
-  const int index = static_cast<int>(at - entries.begin());
+void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
+  const int index = state_.checkedWeaponEntry(name, file);
+  if (index < 0) return;
   weaponList_->setCurrentIndex(index);
   showEntry(index);
+  raise();
+  activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (gameCheck_) gameCheck_->close();
+  QWidget::closeEvent(event);
 }
 
 void MainWindow::openWeaponsTable() {

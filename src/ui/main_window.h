@@ -54,6 +54,8 @@ class MainWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The Game check window closes with the main window.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   class WindowHost;
@@ -80,8 +82,9 @@ class MainWindow : public QWidget {
   void openExportDialog();
   // Shows entry `index` of the list and remembers it as the entry on display.
   void showEntry(int index);
-  // Selects and shows the weapon a game check points at, when it is listed.
-  void pickWeapon(const std::string& name);
+  // Selects and shows the weapon a game check points at, and comes to the
+  // front.
+  void pickWeapon(const std::string& name, const std::string& file);
 
   std::unique_ptr<QtHost> realDialogs_;
   std::unique_ptr<WindowHost> host_;
