@@ -1,9 +1,12 @@
 #include "presentation/main_window_state.h"
 
+#include <algorithm>
+
 #include "catalogue/game_files.h"
 #include "catalogue/scan.h"
 #include "presentation/descriptions.h"
 #include "presentation/values.h"
+#include "text/text.h"
 
 namespace qm {
 
@@ -13,6 +16,14 @@ std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files) {
   for (const auto& f : files) text += "\n" + f.name + ": " + f.reason;
   text += "\n\nThe weapons of the other files are listed.";
   return text;
+}
+
+std::string GameRelativeName(const std::filesystem::path& gameDir, const std::string& name) {
+  std::string dir = gameDir.string();
+  while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+  const bool inside = name.size() > dir.size() + 1 && name.compare(0, dir.size(), dir) == 0 &&
+                      (name[dir.size()] == '/' || name[dir.size()] == '\\');
+  return inside ? name.substr(dir.size() + 1) : name;
 }
 
 void Host::ReportUnreadable(const std::vector<UnreadableFile>& files) {
@@ -170,6 +181,37 @@ void MainWindowState::rescan() {
   weaponList_.Add(std::move(scan.entries));
   updateCountLine();
   host_.Changed(kListChanged);
+}
+
+int MainWindowState::checkedWeaponEntry(const std::string& name, const std::string& file) {
+  const auto find = [this, &name] {
+    const auto& entries = weaponList_.entries();
+    auto at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.name == name; });
+    if (at == entries.end())
+      at = std::find_if(entries.begin(), entries.end(),
+                        [&](const ListEntry& e) { return CompareFolded(e.name, name) == 0; });
+    return at == entries.end() ? -1 : static_cast<int>(at - entries.begin());
+  };
+  if (const int index = find(); index >= 0) return index;
+
+  const std::string shown = GameRelativeName(gameDir_, file);
+  const std::vector<WeaponFilePtr> read = searchList();
+  if (std::any_of(read.begin(), read.end(), [&](const WeaponFilePtr& f) { return f->name() == file; }) ||
+      std::find(imports_.begin(), imports_.end(), file) != imports_.end()) {
+    host_.MsgBox("The weapon list has no weapon " + Cp1252ToUtf8(name) + ": it reads " + shown +
+                     ", but not this weapon's header as the game does. The findings of that file say why.",
+                 Buttons::Ok);
+    return -1;
+  }
+  const std::string why = Cp1252ToUtf8(name) + " is in " + shown +
+                          ", which the weapon list does not read: the list holds the eight standard weapon files "
+                          "and the imported ones.";
+  if (imports_.size() == kImportSlots) {
+    host_.MsgBox(why + "\n\nAll 15 import slots are taken.", Buttons::Ok);
+    return -1;
+  }
+  if (host_.MsgBox(why + "\n\nImport " + shown + "?", Buttons::YesNo) != Answer::Yes || !addImport(file)) return -1;
+  return find();
 }
 
 void MainWindowState::showValues() {

@@ -63,6 +63,12 @@ class MainWindowState {
   // Files with unsaved edits: each stands in the search list for the file of
   // the same name or path on disk.
   void setEditedFiles(std::vector<WeaponFilePtr> files) { edited_ = std::move(files); }
+  // The list entry of the weapon a game check points at: `name` as the checks
+  // read it in the file named `file`, the entry of that name (letter case
+  // ignored when none has it exactly). When the list has none, tells the user
+  // why and, when the list does not read `file` and an import slot is free,
+  // offers to import it. -1 when there is nothing to show.
+  int checkedWeaponEntry(const std::string& name, const std::string& file);
 
   // --- State ---------------------------------------------------------------
   const std::filesystem::path& gameDir() const { return gameDir_; }
@@ -114,5 +120,9 @@ class MainWindowState {
 
 // Builds the message that names weapon files that could not be read.
 std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files);
+
+// A weapon file's name as the windows show it: relative to the game folder
+// when it lies inside it ("weapons/cannons.tdf", "rev31.gp3/weapons/x.tdf").
+std::string GameRelativeName(const std::filesystem::path& gameDir, const std::string& name);
 
 }  // namespace qm

@@ -16,6 +16,18 @@ namespace qm::ui {
 
 QString FromCp1252(std::string_view bytes) { return FromUtf8(Cp1252ToUtf8(bytes)); }
 
+void SetValueText(QLabel* label, const QString& text) {
+  // The border and a pixel of space stay clear.
+  const int room = label->contentsRect().width() - 2;
+  const QFontMetrics metrics(label->font());
+  const bool fits = metrics.horizontalAdvance(text) <= room;
+  label->setText(fits ? text : metrics.elidedText(text, Qt::ElideRight, room));
+  // The whole text stays as the tooltip; a mark of an edited value may put
+  // its warning there and takes this back when the warning goes.
+  label->setProperty("wholeText", fits ? QString() : text);
+  label->setToolTip(fits ? QString() : text);
+}
+
 QFont DialogFont(bool bold) {
   static const bool substituted = [] {
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");

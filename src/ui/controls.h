@@ -23,6 +23,11 @@ inline QString FromUtf8(std::string_view text) {
 }
 QString FromCp1252(std::string_view bytes);
 
+// Shows `text` in a field row's value label, cut short with "..." before the
+// label's right end, where the row's box has its border; the whole text is
+// then the label's tooltip.
+void SetValueText(QLabel* label, const QString& text);
+
 // The windows' font: MS Sans Serif 8.25 pt, Liberation Sans where it is
 // missing. `bold` gives the headings' weight.
 QFont DialogFont(bool bold = false);

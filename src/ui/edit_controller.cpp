@@ -47,7 +47,7 @@ void Mark(QWidget* w, bool edited, const std::string& warning) {
   const QString style = !edited ? QString() : warning.empty() ? kEditedStyle : kWarningStyle;
   if (w->styleSheet() != style) w->setStyleSheet(style);
   w->setProperty("edited", edited);
-  w->setToolTip(FromUtf8(warning));
+  w->setToolTip(warning.empty() ? w->property("wholeText").toString() : FromUtf8(warning));
 }
 
 }  // namespace

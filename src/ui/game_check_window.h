@@ -6,6 +6,7 @@
 
 #include <QFutureWatcher>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,14 +35,20 @@ struct GameCheckResult {
 class GameCheckWindow : public QWidget {
   Q_OBJECT
  public:
-  // `files` lists the files to check; it is asked afresh at every run.
-  explicit GameCheckWindow(std::function<std::vector<WeaponFilePtr>()> files, QWidget* parent = nullptr);
+  // `files` lists the files to check; it is asked afresh at every run. Files
+  // in `gameDir` are shown by their paths inside it.
+  GameCheckWindow(std::filesystem::path gameDir, std::function<std::vector<WeaponFilePtr>()> files,
+                  QWidget* parent = nullptr);
   ~GameCheckWindow() override;
 
   // Shows the window and runs the checks again (unless a run is going on).
   void runAndShow();
   // True while a run is going on.
   bool running() const;
+  // Moves the window beside `other` on its screen, narrowed to the room there
+  // down to a least width: to its right, else to its left, else as far right
+  // as the screen allows.
+  void placeBeside(const QWidget& other);
 
   // The last run's result; null before the first run has finished.
   const GameCheckResult* result() const { return result_.get(); }
@@ -49,9 +56,9 @@ class GameCheckWindow : public QWidget {
   QTableView* findingsTable() const { return findingsView_; }
 
  signals:
-  // A finding was double-clicked: the name of the weapon it lies in, as the
-  // file's bytes.
-  void weaponChosen(const std::string& name);
+  // A finding or an ID was double-clicked: the name of the weapon it points
+  // at, as the file's bytes, and the name of that weapon's file.
+  void weaponChosen(const std::string& name, const std::string& file);
   // A run has finished and the tables show it.
   void checked();
 
@@ -59,6 +66,7 @@ class GameCheckWindow : public QWidget {
   void finished();
   void chooseFinding(const QModelIndex& index);
 
+  std::filesystem::path gameDir_;
   std::function<std::vector<WeaponFilePtr>()> files_;
   std::shared_ptr<const GameCheckResult> result_;
   QFutureWatcher<std::shared_ptr<const GameCheckResult>> watcher_;

@@ -43,6 +43,10 @@ class MainWindow::WindowHost final : public Host {
   std::optional<std::string> ShowSave(const std::string& startPath) override {
     return dialogs_.ShowSave(startIn(startPath));
   }
+  std::optional<std::size_t> PickFromArchive(const std::string& archive,
+                                             const std::vector<std::string>& files) override {
+    return dialogs_.PickFromArchive(archive, files);
+  }
   void ReportUnreadable(const std::vector<UnreadableFile>& files) override {
     dialogs_.ReportUnreadable(files);
   }
@@ -304,7 +308,7 @@ void MainWindow::refresh(unsigned changes) {
   }
   if (changes & kCountLineChanged) countLine_->setText(FromUtf8(state_.countLine()));
   if (changes & kValuesChanged)
-    for (int s = 0; s < kSlotCount; ++s) valueLabels_[s]->setText(FromCp1252(state_.valueTexts()[s]));
+    for (int s = 0; s < kSlotCount; ++s) SetValueText(valueLabels_[s], FromCp1252(state_.valueTexts()[s]));
   if (changes & kCaptionsChanged)
     for (int s = 0; s < kSlotCount; ++s) captionLabels_[s]->setText(FromUtf8(state_.captionTexts()[s]));
   if (changes & kDamageChanged) {
@@ -339,10 +343,14 @@ void MainWindow::showEntry(int index) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (editing_->settle())
-    QWidget::closeEvent(event);
-  else
+  if (!editing_->settle()) {
     event->ignore();
+    return;
+  }
+  // The other windows close with the main window.
+  if (gameCheck_) gameCheck_->close();
+  if (tableWindow_) tableWindow_->close();
+  QWidget::closeEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -378,21 +386,20 @@ void MainWindow::buildGameCheckHooks() {
 
 void MainWindow::openGameCheck() {
   if (!gameCheck_) {
-    gameCheck_ = std::make_unique<GameCheckWindow>([this] { return filesToCheck(state_.gameDir(), state_.imports()); });
+    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(), [this] { return filesToCheck(state_.gameDir(), state_.imports()); });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
+    gameCheck_->placeBeside(*this);
   }
   gameCheck_->runAndShow();
 }
 
-void MainWindow::pickWeapon(const std::string& name) {
-  const auto& entries = state_.weaponList().entries();
-  auto at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.name == name; });
-  if (at == entries.end())
-    at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return CompareFolded(e.name, name) == 0; });
-  if (at == entries.end()) return;
-  const int index = static_cast<int>(at - entries.begin());
+void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
+  const int index = state_.checkedWeaponEntry(name, file);
+  if (index < 0) return;
   weaponList_->setCurrentIndex(index);
   showEntry(index);
+  raise();
+  activateWindow();
 }
 
 void MainWindow::openWeaponsTable() {

@@ -58,7 +58,8 @@ class MainWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  // With unsaved changes the user may save, discard them or stay.
+  // With unsaved changes the user may save, discard them or stay; the Game
+  // check window closes with the main window.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -86,8 +87,9 @@ class MainWindow : public QWidget {
   void openExportDialog();
   // Shows entry `index` of the list and remembers it as the entry on display.
   void showEntry(int index);
-  // Selects and shows the weapon a game check points at, when it is listed.
-  void pickWeapon(const std::string& name);
+  // Selects and shows the weapon a game check points at, and comes to the
+  // front.
+  void pickWeapon(const std::string& name, const std::string& file);
 
   std::unique_ptr<QtHost> realDialogs_;
   std::unique_ptr<WindowHost> host_;

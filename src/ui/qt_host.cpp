@@ -12,9 +12,33 @@
 #include <QVBoxLayout>
 #include <QStringList>
 
+#include "catalogue/game_files.h"
 #include "ui/controls.h"
 
 namespace qm::ui {
+
+namespace {
+
+// The file dialog; for opening, it takes existing files and also a path
+// inside an archive typed as ARCHIVE/inner/path, which is no file on disk.
+class FileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+  QString insideArchive;  // the path typed, when it lies inside an archive
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (acceptMode() == AcceptOpen && chosen.size() == 1 && !QFileInfo::exists(chosen.first()) &&
+        namedWeaponFile(chosen.first().toStdString())) {
+      insideArchive = chosen.first();
+      QDialog::accept();
+      return;
+    }
+    QFileDialog::accept();
+  }
+};
+
+}  // namespace
 
 QString QtFileFilter(std::string_view filter) {
   // Pairs of description and patterns, separated by "|".
@@ -71,7 +95,7 @@ std::optional<std::string> QtHost::ShowOpen(const std::string& startPath) { retu
 std::optional<std::string> QtHost::ShowSave(const std::string& startPath) { return ShowFileDialog(startPath, true); }
 
 std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, bool save) {
-  QFileDialog dialog(QApplication::activeWindow());
+  FileDialog dialog(QApplication::activeWindow());
   dialog.setNameFilter(QtFileFilter(save ? kTdfFilter : kImportFilter));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -81,6 +105,8 @@ std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, 
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    // The system's own dialog would refuse a path inside an archive.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
   }
   if (!startPath.empty()) {
     const QFileInfo last(QString::fromStdString(startPath));
@@ -88,6 +114,7 @@ std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, 
     dialog.selectFile(last.fileName());
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (!dialog.insideArchive.isEmpty()) return dialog.insideArchive.toStdString();
   const QStringList chosen = dialog.selectedFiles();
   return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
 }

@@ -20,6 +20,7 @@
 #include "presentation/captions.h"
 #include "presentation/descriptions.h"
 #include "support.h"
+#include "support/archive_writer.h"
 #include "ui/controls.h"
 #include "ui/export_dialog.h"
 #include "ui/game_check_window.h"
@@ -34,9 +35,12 @@ using qm::ui::FromUtf8;
 
 namespace {
 
-// The main window shown, with GUN and LASER in its list.
+// The main window shown, with GUN and LASER in its list unless cannons.tdf
+// is given.
 struct Shown : Window {
-  Shown() : Window(Weapon("GUN", "7", {"reloadtime=2;"}) + Weapon("LASER", "9", {"reloadtime=3;"})) {
+  explicit Shown(const QByteArray& cannons = Weapon("GUN", "7", {"reloadtime=2;"}) +
+                                            Weapon("LASER", "9", {"reloadtime=3;"}))
+      : Window(cannons) {
     w.show();
     if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
   }
@@ -116,10 +120,12 @@ class WindowTest : public QObject {
   // the value inside the caption's box, a weapon whose field N holds "vN",
   // and the description its "?" button asks for.
   void everyRowShowsItsOwnField() {
+    const QByteArray longName = "v1, a name far too long for the box it is shown in";  // cut, whole as tooltip
     std::vector<QByteArray> lines;
     for (const FieldRow& f : kFields)
       if (f.isKeyLine() && f.key != "id")
-        lines.push_back(QByteArray(f.key.data(), f.key.size()) + "=v" + QByteArray::number(f.no) + ";");
+        lines.push_back(QByteArray(f.key.data(), f.key.size()) + "=" +
+                        (f.no == 1 ? longName : "v" + QByteArray::number(f.no)) + ";");
     lines.insert(lines.end(), {"[DAMAGE]", "{", "default=11;", "ARMCOM=500;", "}"});
     Window f(Weapon("ALLFIELDS", "7", lines));
     QWidget* w = &f.w;
@@ -132,7 +138,10 @@ class WindowTest : public QObject {
         QVERIFY2(Control(w, row.caption.data())->geometry().contains(Control(w, row.value.data())->geometry()),
                  row.value.data());
         QCOMPARE(Text(w, row.caption.data()), FromUtf8(CaptionTexts(false)[SlotIndex(FieldByNumber(n).slot)]));
-        QCOMPARE(Text(w, row.value.data()), n == 2 ? "ALLFIELDS" : n == 3 ? "7" : "v" + QString::number(n));
+        QLabel* label = Control<QLabel>(w, row.value.data());
+        QCOMPARE(n == 1 ? label->toolTip() : label->text(),
+                 n == 1 ? longName : n == 2 ? "ALLFIELDS" : n == 3 ? "7" : "v" + QString::number(n));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width() - 2);  // clear of the border
       }
       Click(w, row.button.data());
       QCOMPARE(Text(w, "Label138"), FromUtf8(FieldDescription(n)->key));
@@ -167,13 +176,15 @@ class WindowTest : public QObject {
   // An import keeps the weapon on display as the list's entry, so that an
   // arrow key on the closed list goes on to the entry after it and loads it.
   // Its file dialog starts in the game's folder: the path chosen last is in a
-  // folder without ordinary files.
+  // folder without ordinary files. The file is picked in an archive.
   void anImportKeepsTheEntryOnDisplay() {
     Shown f;
     emit f.list()->activated(0);  // GUN
     f.host.paths.push_back("/proc/self/fdinfo/new.tdf");
     Click(f.openExport(true), "Command1");  // cannot be written there
-    f.host.paths.push_back(f.write("extra.tdf", Weapon("EARLY", "5") + Weapon("LATE", "8", {"reloadtime=4;"})));
+    const std::string extra = (Weapon("EARLY", "5") + Weapon("LATE", "8", {"reloadtime=4;"})).toStdString();
+    f.host.paths.push_back(f.write("mod.ufo", QByteArray::fromStdString(WriteArchive({{"x.tdf", extra}}).bytes)));
+    f.host.picks.push_back(0);
     Click(&f.w, "Command62");
     QCOMPARE(f.host.starts, std::vector<std::string>({"", f.game.path().string()}));
     QCOMPARE(f.list()->currentIndex(), 1);  // EARLY, GUN, LATE, LASER
@@ -257,9 +268,9 @@ class WindowTest : public QObject {
     QCOMPARE(Texts(d), QStringList({"", "", ""}));
   }
 
-  // The program ends with the last shown window: closing the main window
-  // leaves it running while the export dialog is shown, until the dialog's
-  // close box, or Continue, hides it (here the save dialog is cancelled).
+  // The program ends with the last shown window: closing the main window (and with it the Game check window)
+  // leaves it running while the export dialog is shown, until the dialog's close box, or Continue, hides it
+  // (here the save dialog is cancelled).
   void theProgramEndsWithTheLastShownWindow_data() {
     QTest::addColumn<bool>("byContinue");
     QTest::newRow("close box") << false;
@@ -268,6 +279,7 @@ class WindowTest : public QObject {
   void theProgramEndsWithTheLastShownWindow() {
     QFETCH(bool, byContinue);
     Shown f;
+    QTest::keyClick(&f.w, Qt::Key_F5);
     ExportDialog* d = f.openExport(true);
     bool ranOn = false, timedOut = false;
     QObject timers;  // ends the timers with the test
@@ -281,7 +293,7 @@ class WindowTest : public QObject {
     });
     QTimer::singleShot(3000, &timers, [&] { timedOut = true; QCoreApplication::quit(); });
     QApplication::exec();
-    QVERIFY(ranOn && !timedOut);
+    QVERIFY(ranOn && !timedOut && !f.w.gameCheckWindow()->isVisible());
   }
 
   // Each field row's box is drawn whole: its left line on its first column,
@@ -321,12 +333,17 @@ class WindowTest : public QObject {
     QCOMPARE(TabChain(Control(d, "Text1"), QRegularExpression()), QStringList({"Text1", "Text2", "Text3", "Command1"}));
   }
 
-  // The context menu of the list's edit field opens the Game check window:
-  // its census filtered, and its findings, one of which, double-clicked,
-  // chooses its weapon in the list.
+  // The context menu of the list's edit field opens the Game check window beside the main window, in its
+  // font, a line a row, naming files by their paths in the game. A double-click on a finding picks its weapon
+  // (also at its header line, and in other letter case) and brings the main window to the front; for a weapon
+  // not listed it says why, and offers to import a file the list does not read. Escape closes it.
   void theGameCheckWindow() {
-    Window f(Weapon("GUN", "5") + Weapon("LASER", "5", {"reloadtim=2;"}) +
-             "[ODD] // not listed as ODD\r\n{\r\nid=7;\r\n}\r\n");
+    Shown f(Weapon("GUN", "5") + Weapon("LASER", "5", {"reloadtim=2;"}) + "[NOID]\r\n{\r\n}\r\n" +
+            "[ODD] // not listed as ODD\r\n{\r\nid=7;\r\n}\r\n");
+    f.write("weapons/mod.tdf", Weapon("gun", "9", {"modkey=1;"}));
+    const std::string extra = Weapon("EXTRA", "200", {"extrakey=1;"}).toStdString();
+    f.write("rev31.gp3", QByteArray::fromStdString(WriteArchive({{"weapons/extra.tdf", extra}}).bytes));
+    f.write("broken.ufo", "not an archive");
     QTimer::singleShot(0, [] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
       QVERIFY(menu);
@@ -338,26 +355,50 @@ class WindowTest : public QObject {
     QVERIFY(check && check->isVisible());
     QSignalSpy checked(check, &ui::GameCheckWindow::checked);
     QVERIFY(checked.wait(10000));
+    QVERIFY(check->findChild<QLabel*>("summary")->text().contains("in 11 files\nCounted: every .tdf file of the game"));
 
     QAbstractItemModel* census = check->censusTable()->model();
     check->findChild<QLineEdit*>("censusFilter")->setText("conflict");
     QCOMPARE(Items(census), QStringList({"5"}));
-    QCOMPARE(Cell(census, 0, 2), QString("GUN, LASER"));
+    QCOMPARE(Cell(census, 0, 2) + " " + Cell(census, 0, 3), "GUN, LASER weapons/cannons.tdf:1; weapons/cannons.tdf:5");
 
-    // The ID conflict and the unknown key in LASER, the header text of ODD,
-    // and the three weapons without damage.
     QTableView* findings = check->findingsTable();
-    QCOMPARE(findings->model()->rowCount(), 6);
-    QVERIFY(Cell(findings->model(), 3, 1) == "8" && Cell(findings->model(), 3, 3).endsWith("[unknown-key]"));
+    QStringList files = Items(findings->model());
+    files.removeDuplicates();
+    QCOMPARE(files.join(" ") + Cell(findings->model(), 0, 1),  // no line for an unreadable file
+             "broken.ufo rev31.gp3/weapons/extra.tdf weapons/cannons.tdf weapons/mod.tdf");
+    const std::string inArchive = (f.game.path() / "rev31.gp3/weapons/extra.tdf").string();
+    QCOMPARE(findings->model()->index(1, 0).data(Qt::ToolTipRole).toString(), QString::fromStdString(inArchive));
+    QCOMPARE(findings->textElideMode(), Qt::ElideMiddle);
+    QVERIFY(check->font() == f.w.font() && findings->rowHeight(0) < 2 * f.w.fontMetrics().height());
+
     check->findChild<QTabWidget*>()->setCurrentWidget(findings->parentWidget());
-    QVERIFY(QTest::qWaitForWindowExposed(check));
-    const QPoint at = findings->visualRect(findings->model()->index(3, 3)).center();
-    QTest::mouseClick(findings->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(findings->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(f.list()->currentText(), QString("  5 - LASER"));
-    QCOMPARE(f.w.state().weapon()[Slot::BracketName], std::string("LASER"));
-    emit check->weaponChosen("ODD");  // the list holds it as "ODD] // not listed as ODD"
-    QCOMPARE(f.list()->currentText(), QString("  5 - LASER"));
+    const auto choose = [&](const char* filter) {
+      check->findChild<QLineEdit*>("findingsFilter")->setText(filter);
+      const QPoint at = findings->visualRect(findings->model()->index(0, 3)).center();
+      QTest::mouseClick(findings->viewport(), Qt::LeftButton, {}, at);
+      QTest::mouseDClick(findings->viewport(), Qt::LeftButton, {}, at);
+    };
+    choose("missing-id");  // at the header of NOID
+    QCOMPARE(f.list()->currentText(), QString("  7 - NOID"));
+    QVERIFY(QTest::qWaitForWindowActive(&f.w, 1000));
+    choose("modkey");  // in [gun] of a file the list does not read
+    QCOMPARE(f.list()->currentText(), QString("  5 - GUN"));
+    choose("text-after-header");  // ODD, which the list reads as "ODD] // not listed as OD"
+    f.host.answers.push_back(Answer::Yes);
+    choose("extrakey");
+    QVERIFY(f.host.messages.size() == 2 && f.host.messages[1].ends_with("the list holds the eight standard weapon "
+                                                                        "files and the imported ones.\n\nImport "
+                                                                        "rev31.gp3/weapons/extra.tdf?"));
+    QCOMPARE(f.list()->currentText(), QString("200 - EXTRA"));
+    QCOMPARE(f.w.state().imports(), std::vector<std::string>({inArchive}));
+
+    QVERIFY2(!check->frameGeometry().intersects(f.w.frameGeometry()) && check->screen()->geometry().contains(
+                 check->frameGeometry()), "needs room beside the main window: ctest's screen is 1920 x 1080");
+    check->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(check));
+    QTest::keyClick(findings, Qt::Key_Escape);
+    QVERIFY(!check->isVisible());
   }
 
   // Each kind of real message box: its title, no icon, its buttons and
@@ -375,8 +416,10 @@ class WindowTest : public QObject {
                                << int(Answer::Cancel);
     QTest::newRow("Yes No") << int(Buttons::YesNo) << QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes)
                             << int(Answer::No);
-    QTest::newRow("open") << -1 << "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0" << -1;
+    const QString open = "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0";
+    QTest::newRow("open") << -1 << open << -1;
     QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
+    QTest::newRow("typed in an archive") << -4 << open << 1;
     QTest::newRow("archive") << -3 << QString::fromUtf8("Weapon files in rev31.gp3: weapons/a.tdf;weapons/\u00e9.tdf")
                              << 1;
   }
@@ -391,8 +434,14 @@ class WindowTest : public QObject {
       if (auto* box = qobject_cast<QMessageBox*>(dialog))
         seen = QString("%1 %2 %3 %4").arg(box->windowTitle()).arg(box->icon()).arg(box->standardButtons().toInt())
                    .arg(box->standardButton(box->defaultButton()));
-      if (auto* files = qobject_cast<QFileDialog*>(dialog))
+      if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
         seen = files->nameFilters().join(";") + " " + QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
+        if (kind == -4 && QTest::qWaitForWindowActive(files)) {  // "mod.ufo" typed on to "mod.ufo/weapons/x.tdf"
+          QTest::keyClick(files->focusWidget(), Qt::Key_End);
+          QTest::keyClicks(files->focusWidget(), "/weapons/x.tdf");
+          return QTest::keyClick(files->focusWidget(), Qt::Key_Return);
+        }
+      }
       if (auto* list = qobject_cast<QInputDialog*>(dialog)) {
         seen = list->labelText() + " " + list->comboBoxItems().join(";");
         list->setTextValue(list->comboBoxItems().value(1));
@@ -400,11 +449,16 @@ class WindowTest : public QObject {
       }
       QTest::keyClick(dialog, Qt::Key_Escape);
     });
+    QObject guard;  // a dialog still open then fails the row
+    QTimer::singleShot(2000, &guard, [] { QApplication::closeAllWindows(); });
+    const TempDir dir;
+    const std::string archive = dir.Write("mod.ufo", WriteArchive({{"weapons/x.tdf", "[X]"}}).bytes).string();
     ui::QtHost host;
     const auto run = [&] {
       if (kind >= 0) return int(host.MsgBox("Weapon not found!", Buttons(kind)));
       if (kind == -1) return host.ShowOpen("") ? 1 : -1;
       if (kind == -2) return host.ShowSave("") ? 1 : -1;
+      if (kind == -4) return host.ShowOpen(archive) == archive + "/weapons/x.tdf" ? 1 : -1;
       return int(host.PickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"}).value_or(-1));
     };
     QCOMPARE(run(), answer);
