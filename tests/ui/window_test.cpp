@@ -374,7 +374,7 @@ class WindowTest : public QObject {
                                << int(Answer::Cancel);
     QTest::newRow("Yes No") << int(Buttons::YesNo) << QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes)
                             << int(Answer::No);
-    QTest::newRow("open") << -1 << "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0" << -1;
+    QTest::newRow("open") << -1 << "TDF files (*.tdf);Game archives (*.gp3 *.gpf *.ccx *.ufo *.hpi) 0" << -1;
     QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
     QTest::newRow("archive") << -3 << QString::fromUtf8("Weapon files in rev31.gp3: weapons/a.tdf;weapons/\u00e9.tdf")
                              << 1;
