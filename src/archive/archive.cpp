@@ -504,9 +504,9 @@ std::shared_ptr<const Archive> Archive::Open(const fs::path& path, std::string& 
 }
 
 std::shared_ptr<const Archive> Archive::Open(std::shared_ptr<const ArchiveBytes> bytes, std::string& reason) {
-  const ReleaseAtEnd release{*bytes};
   std::shared_ptr<Archive> archive(new Archive);
   archive->bytes_ = std::move(bytes);
+  const ReleaseAtEnd release{*archive->bytes_};  // ends before the archive does
   const std::uint64_t fileSize = archive->bytes_->size();
   char header[kHeaderSize];
   if (fileSize < kHeaderSize) {
