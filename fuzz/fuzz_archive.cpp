@@ -3,7 +3,8 @@
 //
 // Invariants:
 // - an archive that opens lists no more files than its bytes could hold
-//   entries for, and each file is found again by its own path in upper case;
+//   entries for, no path longer than kMostPathBytes, and each file is found
+//   again by its own path in upper case;
 // - a file that unpacks gives exactly its listed size; one that does not
 //   says why, as damage of the archive.
 
@@ -26,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(archive->members().size() <= size / 9);
   std::string out;
   for (const ArchiveMember& m : archive->members()) {
+    FUZZ_CHECK(m.path.size() <= kMostPathBytes);
     const ArchiveMember* found = archive->Find(ToUpper(m.path));
     FUZZ_CHECK(found && CompareFolded(found->path, m.path) == 0);
     reason.clear();

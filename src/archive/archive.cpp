@@ -3,7 +3,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <system_error>
 #include <unordered_set>
 
@@ -14,48 +17,81 @@ namespace qm {
 
 namespace {
 
-constexpr std::uint32_t kMarker = 0x49504148;       // "HAPI"
-constexpr std::uint32_t kVersion = 0x00010000;
-constexpr std::uint32_t kSavedGame = 0x4B4E4142;    // "BANK"
-constexpr std::uint32_t kChunkMarker = 0x48535153;  // "SQSH"
-constexpr std::size_t kHeaderSize = 20;
-constexpr std::size_t kFolderSize = 8;
-constexpr std::size_t kEntrySize = 9;
-constexpr std::size_t kFileRecordSize = 9;
-constexpr std::size_t kChunkHeaderSize = 19;
-constexpr std::uint32_t kChunkOutput = 65536;  // the most one chunk unpacks to
-constexpr unsigned kRingSize = 4096;
+namespace fs = std::filesystem;
+using namespace archive_format;
 
-std::uint32_t U32(const char* p) {
-  const auto* b = reinterpret_cast<const unsigned char*>(p);
-  return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
+// All paths of an archive together: at most this many bytes per byte of its
+// directory, and this many whatever its size. In a real archive a path
+// repeats only its folders' names, so its paths take about as many bytes as
+// its directory; folders that all share one long name would take millions.
+constexpr std::uint64_t kPathBytesPerDirectoryByte = 16;
+constexpr std::uint64_t kPathBytesAnyway = 1 << 20;
+// The directory is read in pages of this size as its entries reach them.
+constexpr std::size_t kDirectoryPage = 4096;
+constexpr unsigned kRingSize = 4096;
 
 std::string Damaged(std::string_view what) { return "damaged archive: " + std::string(what); }
 
+// `path` ('/' or '\' between folders) as one key: letter case folded, empty
+// parts and "." passed over, ".." taking back the folder before it. A path
+// ending in a separator names a folder, and finds no file.
 std::string Folded(std::string_view path) {
+  const bool folder = !path.empty() && (path.back() == '/' || path.back() == '\\');
   std::string out;
   out.reserve(path.size());
-  for (char c : path) out += c == '\\' ? '/' : FoldLower(c);
-  while (!out.empty() && out[0] == '/') out.erase(0, 1);
+  while (!path.empty()) {
+    const std::size_t cut = std::min(path.find_first_of("/\\"), path.size());
+    const std::string_view part = path.substr(0, cut);
+    path.remove_prefix(std::min(cut + 1, path.size()));
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      const std::size_t slash = out.rfind('/');
+      out.resize(slash == std::string::npos ? 0 : slash);
+      continue;
+    }
+    if (!out.empty()) out += '/';
+    for (char c : part) out += FoldLower(c);
+  }
+  if (folder) out += '/';
   return out;
 }
 
-// An archive on disk, kept open as the platform opens regular files.
+// An archive on disk, opened for each run of reads.
 class FileBytes : public ArchiveBytes {
  public:
-  FileBytes(std::FILE* file, std::uint64_t size) : file_(file), size_(size) {}
-  ~FileBytes() override { std::fclose(file_); }
+  FileBytes(fs::path path, std::uint64_t size, fs::file_time_type written, std::FILE* file)
+      : path_(std::move(path)), size_(size), written_(written), file_(file) {}
+  ~FileBytes() override { Release(); }
   FileBytes(const FileBytes&) = delete;
   FileBytes& operator=(const FileBytes&) = delete;
+
   std::uint64_t size() const override { return size_; }
   bool ReadAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const override {
-    return platform::readAt(file_, offset, n, out, reason);
+    return (file_ || Reopen(reason)) && platform::readAt(file_, offset, n, out, reason);
+  }
+  void Release() const override {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
   }
 
  private:
-  std::FILE* file_;
+  bool Reopen(std::string& reason) const {
+    file_ = platform::openRegularFile(path_, reason);
+    if (!file_) return false;
+    std::error_code sizeError, timeError;
+    if (fs::file_size(path_, sizeError) != size_ || fs::last_write_time(path_, timeError) != written_ || sizeError ||
+        timeError) {
+      Release();
+      reason = "the archive changed on disk since it was opened";
+      return false;
+    }
+    return true;
+  }
+
+  fs::path path_;
   std::uint64_t size_;
+  fs::file_time_type written_;
+  mutable std::FILE* file_;
 };
 
 class MemoryBytes : public ArchiveBytes {
@@ -71,6 +107,216 @@ class MemoryBytes : public ArchiveBytes {
   std::string bytes_;
 };
 
+// Lets go of the archive's file when a run of reads ends.
+struct ReleaseAtEnd {
+  const ArchiveBytes& bytes;
+  ~ReleaseAtEnd() { bytes.Release(); }
+};
+
+// The directory's bytes from `start` to `end`, deciphered and read a page at a
+// time as the walk reaches them: only what the entries use is ever held.
+class DirectoryPages {
+ public:
+  DirectoryPages(const Archive& archive, std::uint32_t start, std::uint32_t end)
+      : archive_(archive), start_(start), end_(end) {}
+
+  std::uint64_t size() const { return end_ - start_; }
+  bool Holds(std::uint64_t at, std::uint64_t n) const { return at >= start_ && at + n <= end_; }
+
+  // The `n` bytes (at most 32) at `at`; null when the directory does not hold
+  // them all, or when a read failed (then readFailed() says why).
+  const char* Bytes(std::uint64_t at, std::size_t n) {
+    if (!Holds(at, n) || n > joined_.size()) return nullptr;
+    const std::uint64_t first = (at - start_) / kDirectoryPage, last = (at + n - 1 - start_) / kDirectoryPage;
+    const char* page = Page(first);
+    if (!page) return nullptr;
+    const char* p = page + (at - start_) % kDirectoryPage;
+    if (first == last) return p;
+    const std::size_t inFirst = kDirectoryPage - (at - start_) % kDirectoryPage;
+    const char* next = Page(last);
+    if (!next) return nullptr;
+    std::memcpy(joined_.data(), p, inFirst);
+    std::memcpy(joined_.data() + inFirst, next, n - inFirst);
+    return joined_.data();
+  }
+
+  enum class Name { Read, Outside, NoEnd, TooLong };
+  // The NUL-terminated name at `at` into `name`, if it ends within `most`
+  // bytes and inside the directory.
+  Name ReadName(std::uint64_t at, std::size_t most, std::string& name) {
+    name.clear();
+    if (at < start_ || at >= end_) return Name::Outside;
+    while (at < end_) {
+      const char* page = Page((at - start_) / kDirectoryPage);
+      if (!page) return Name::Outside;
+      const std::size_t from = (at - start_) % kDirectoryPage;
+      const std::size_t inPage = std::min<std::uint64_t>(kDirectoryPage - from, end_ - at);
+      const auto* nul = static_cast<const char*>(std::memchr(page + from, '\0', inPage));
+      name.append(page + from, nul ? nul - (page + from) : inPage);
+      if (name.size() > most) return Name::TooLong;
+      if (nul) return Name::Read;
+      at += inPage;
+    }
+    return Name::NoEnd;
+  }
+
+  const std::string& readFailed() const { return readFailed_; }
+
+ private:
+  const char* Page(std::uint64_t index) {
+    std::string& page = pages_[index];
+    if (page.empty() && readFailed_.empty()) {
+      const std::uint64_t at = start_ + index * kDirectoryPage;
+      page.resize(std::min<std::uint64_t>(kDirectoryPage, end_ - at));
+      if (!archive_.ReadPlain(at, page.size(), page.data(), readFailed_)) {
+        if (readFailed_.empty()) readFailed_ = "read failed";
+        page.clear();
+      }
+    }
+    return page.empty() ? nullptr : page.data();
+  }
+
+  const Archive& archive_;
+  std::uint64_t start_, end_;
+  std::unordered_map<std::uint64_t, std::string> pages_;
+  std::array<char, 32> joined_{};
+  std::string readFailed_;
+};
+
+// A walk of the directory's tree with an explicit stack, so a deep tree needs
+// no deep recursion. A folder whose record is already open further up
+// contains itself; a directory whose folders share entries could list more
+// than it holds, so the walk stops after as many entries as fit in the
+// directory, and after as many path bytes as such a directory could need.
+class DirectoryWalk {
+ public:
+  DirectoryWalk(DirectoryPages& pages, std::uint64_t fileSize, std::vector<ArchiveMember>& members)
+      : pages_(pages),
+        fileSize_(fileSize),
+        members_(members),
+        entryLimit_(pages.size() / kEntrySize),
+        pathBytesLimit_(kPathBytesAnyway + kPathBytesPerDirectoryByte * pages.size()) {}
+
+  bool Run(std::uint32_t root, std::string& reason) {
+    if (!EnterFolder(root, "/", reason)) return false;
+    while (!stack_.empty()) {
+      Folder& top = stack_.back();
+      if (top.next == top.end) {
+        LeaveFolder();
+        continue;
+      }
+      const std::uint32_t entry = top.next;
+      top.next += kEntrySize;
+      if (!ReadEntry(entry, top.prefix, reason)) return false;
+    }
+    return true;
+  }
+
+ private:
+  struct Folder {
+    std::uint32_t record, next, end;  // record offset; entries not yet read
+    std::size_t prefix;               // length of the folder's path with its '/'
+  };
+
+  bool Fail(std::string& reason, std::string_view what) {
+    reason = pages_.readFailed().empty() ? Damaged(what) : pages_.readFailed();
+    return false;
+  }
+
+  bool EnterFolder(std::uint32_t record, const std::string& name, std::string& reason) {
+    const char* p = pages_.Bytes(record, kFolderSize);
+    if (!p) return Fail(reason, "folder \"" + name + "\" lies outside the directory");
+    if (!open_.insert(record).second) return Fail(reason, "folder \"" + name + "\" contains itself");
+    const std::uint32_t count = GetU32(p + kFolderCountAt), first = GetU32(p + kFolderFirstAt);
+    const std::uint64_t end = first + std::uint64_t{count} * kEntrySize;
+    if (count > 0 && !pages_.Holds(first, end - first))
+      return Fail(reason, "folder \"" + name + "\" lists " + std::to_string(count) +
+                              " entries that do not fit the directory");
+    stack_.push_back({record, first, static_cast<std::uint32_t>(end), path_.size()});
+    return true;
+  }
+
+  void LeaveFolder() {
+    open_.erase(stack_.back().record);
+    stack_.pop_back();
+    if (!stack_.empty()) path_.resize(stack_.back().prefix);
+  }
+
+  bool ReadEntry(std::uint32_t at, std::size_t prefix, std::string& reason) {
+    if (++entriesSeen_ > entryLimit_) return Fail(reason, "its directory lists more entries than it holds");
+    const char* e = pages_.Bytes(at, kEntrySize);
+    if (!e) return Fail(reason, "an entry lies outside the directory");
+    const std::uint32_t nameAt = GetU32(e + kEntryNameAt), dataAt = GetU32(e + kEntryDataAt);
+    const bool isFolder = e[kEntryIsFolderAt] != 0;
+    path_.resize(prefix);
+    if (!AppendName(nameAt, reason)) return false;
+    if (isFolder) {
+      path_ += '/';
+      return EnterFolder(dataAt, path_, reason);
+    }
+    return AddFile(dataAt, reason);
+  }
+
+  // A name must end inside the directory, be one plain name, and keep the
+  // path within kMostPathBytes, so that every path means one file.
+  bool AppendName(std::uint32_t at, std::string& reason) {
+    using Name = DirectoryPages::Name;
+    const Name read = pages_.ReadName(at, kMostPathBytes - std::min(path_.size(), kMostPathBytes), name_);
+    std::string bad;
+    if (read == Name::Outside)
+      bad = "a name outside the directory";
+    else if (read == Name::NoEnd)
+      bad = "a name with no end";
+    else if (read == Name::TooLong)
+      bad = "a path longer than " + std::to_string(kMostPathBytes) + " bytes";
+    else if (name_.empty())
+      bad = "an empty name";
+    else if (name_.find_first_of("/\\") != std::string::npos)
+      bad = "a name with a slash in it";
+    else if (name_ == "." || name_ == "..")
+      bad = "the name " + name_;
+    if (!bad.empty())
+      return Fail(reason, "an entry of \"" + (path_.empty()          ? std::string("/")
+                                               : path_.size() <= 100 ? path_
+                                                                     : path_.substr(0, 100) + "...") +
+                              "\" has " + bad);
+    path_ += name_;
+    return true;
+  }
+
+  bool AddFile(std::uint32_t recordAt, std::string& reason) {
+    const char* r = pages_.Bytes(recordAt, kFileRecordSize);
+    if (!r) return Fail(reason, "the record of \"" + path_ + "\" lies outside the directory");
+    const auto method = static_cast<unsigned char>(r[kFileMethodAt]);
+    if (!IsPackMethod(method))
+      return Fail(reason, "\"" + path_ + "\" has an unknown packing method " + std::to_string(method));
+    ArchiveMember m{path_, GetU32(r + kFileSizeAt), static_cast<PackMethod>(method), GetU32(r + kFileContentAt)};
+    // Stored content must lie in the file; packed content needs at least a
+    // table entry and a chunk header per 64 KiB of output.
+    const std::uint64_t least = m.method == PackMethod::Stored
+                                    ? m.size
+                                    : ChunkCount(m.size) * (kChunkTableEntrySize + ChunkHeader::kSize);
+    if (m.content + least > fileSize_)
+      return Fail(reason, "\"" + path_ + "\" claims " + std::to_string(m.size) +
+                              " bytes that the file cannot hold at offset " + std::to_string(m.content));
+    pathBytes_ += path_.size();
+    if (pathBytes_ > pathBytesLimit_)
+      return Fail(reason, "its paths add up to more than " + std::to_string(pathBytesLimit_) +
+                              " bytes, more than its directory could need");
+    members_.push_back(std::move(m));
+    return true;
+  }
+
+  DirectoryPages& pages_;
+  const std::uint64_t fileSize_;
+  std::vector<ArchiveMember>& members_;
+  const std::uint64_t entryLimit_, pathBytesLimit_;
+  std::uint64_t entriesSeen_ = 0, pathBytes_ = 0;
+  std::vector<Folder> stack_;
+  std::unordered_set<std::uint32_t> open_;
+  std::string path_, name_;
+};
+
 // Undoes the chunk cipher: stored byte i becomes ((stored - j) & 0xFF) ^ j,
 // j being the low byte of i.
 void DecipherChunk(std::string& data) {
@@ -79,6 +325,8 @@ void DecipherChunk(std::string& data) {
     data[i] = static_cast<char>(((static_cast<unsigned char>(data[i]) - j) & 0xFF) ^ j);
   }
 }
+
+std::string MoreThan(std::size_t want) { return "it unpacks to more than its " + std::to_string(want) + " bytes"; }
 
 // Unpacks one LZ77 chunk into exactly `want` bytes at `out`.
 bool UnpackLz77(std::string_view in, char* out, std::size_t want, std::string& reason) {
@@ -93,7 +341,7 @@ bool UnpackLz77(std::string_view in, char* out, std::size_t want, std::string& r
       if ((tag >> bit & 1) == 0) {
         if (i >= size) break;
         if (n == want) {
-          reason = "it unpacks to more than its " + std::to_string(want) + " bytes";
+          reason = MoreThan(want);
           return false;
         }
         const unsigned char c = src[i++];
@@ -116,7 +364,7 @@ bool UnpackLz77(std::string_view in, char* out, std::size_t want, std::string& r
       }
       const unsigned count = (v & 0x0F) + 2;
       if (count > want - n) {
-        reason = "it unpacks to more than its " + std::to_string(want) + " bytes";
+        reason = MoreThan(want);
         return false;
       }
       for (unsigned k = 0; k < count; ++k) {
@@ -132,44 +380,113 @@ bool UnpackLz77(std::string_view in, char* out, std::size_t want, std::string& r
   return false;
 }
 
-// Unpacks one zlib chunk (a whole zlib stream) into exactly `want` bytes.
-bool UnpackZlib(z_stream& zs, std::string_view in, char* out, std::size_t want, std::string& reason) {
-  inflateReset(&zs);
-  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-  zs.avail_in = static_cast<uInt>(in.size());
-  zs.next_out = reinterpret_cast<Bytef*>(out);
-  zs.avail_out = static_cast<uInt>(want);
-  const int rc = inflate(&zs, Z_FINISH);
-  if (rc == Z_STREAM_END) {
-    if (zs.avail_out == 0) return true;
-    reason = "it unpacks to " + std::to_string(want - zs.avail_out) + " bytes, not " + std::to_string(want);
-  } else if (rc == Z_BUF_ERROR && zs.avail_out == 0) {
-    reason = "it unpacks to more than its " + std::to_string(want) + " bytes";
-  } else if (rc == Z_BUF_ERROR) {
-    reason = "its zlib stream ends early";
-  } else {
-    reason = std::string("its zlib stream is damaged (") + (zs.msg ? zs.msg : "no detail") + ")";
+// Unpacks zlib chunks, each a whole zlib stream, with one stream state made
+// when first needed.
+class Inflater {
+ public:
+  Inflater() = default;
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+  ~Inflater() {
+    if (ready_) inflateEnd(&zs_);
+  }
+
+  // Unpacks `in` into exactly `want` bytes at `out`.
+  bool Unpack(std::string_view in, char* out, std::size_t want, std::string& reason) {
+    if (!ready_ && inflateInit(&zs_) != Z_OK) throw std::bad_alloc();
+    ready_ = true;
+    inflateReset(&zs_);
+    zs_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+    zs_.avail_in = static_cast<uInt>(in.size());
+    zs_.next_out = reinterpret_cast<Bytef*>(out);
+    zs_.avail_out = static_cast<uInt>(want);
+    int rc = inflate(&zs_, Z_FINISH);
+    if (rc == Z_BUF_ERROR && zs_.avail_out == 0) {
+      // The output is full: either the stream has more to give, or its input
+      // ran out (inside its checksum, say). Room for one byte more tells.
+      Bytef spare;
+      zs_.next_out = &spare, zs_.avail_out = 1;
+      rc = inflate(&zs_, Z_FINISH);
+      if (zs_.avail_out == 0) {
+        reason = MoreThan(want);
+        return false;
+      }
+      zs_.avail_out = 0;
+    }
+    if (rc == Z_STREAM_END && zs_.avail_out == 0) return true;
+    if (rc == Z_STREAM_END)
+      reason = "it unpacks to " + std::to_string(want - zs_.avail_out) + " bytes, not " + std::to_string(want);
+    else if (rc == Z_BUF_ERROR)
+      reason = "its zlib stream ends early";
+    else
+      reason = std::string("its zlib stream is damaged (") + (zs_.msg ? zs_.msg : "no detail") + ")";
+    return false;
+  }
+
+ private:
+  z_stream zs_{};
+  bool ready_ = false;
+};
+
+// What is wrong with a chunk header at `at`, `left` bytes of the file's
+// output being still to come; empty when nothing is.
+std::string CheckChunkHeader(const ChunkHeader& h, std::uint64_t at, std::uint64_t left, std::uint64_t fileSize) {
+  if (h.marker != ChunkHeader::kMarker) return "has no chunk marker";
+  if (!IsPackMethod(h.method)) return "has an unknown packing method " + std::to_string(h.method);
+  if (h.unpackedLength > kChunkOutput || h.unpackedLength > left)
+    return "unpacks to " + std::to_string(h.unpackedLength) + " bytes, more than the " +
+           std::to_string(std::min<std::uint64_t>(left, kChunkOutput)) + " left";
+  if (h.storedLength > MostStoredFor(h.unpackedLength))
+    return "stores " + std::to_string(h.storedLength) + " bytes, more than " + std::to_string(h.unpackedLength) +
+           " bytes could need";
+  if (at + ChunkHeader::kSize + h.storedLength > fileSize) return "runs past the end of the file";
+  if (h.method == static_cast<std::uint8_t>(PackMethod::Stored) && h.storedLength != h.unpackedLength)
+    return "is stored plain but its two lengths differ";
+  return {};
+}
+
+// Unpacks a chunk's stored bytes, checksum checked and chunk cipher undone,
+// into exactly h.unpackedLength bytes at `out`.
+bool UnpackChunk(const ChunkHeader& h, const std::string& stored, char* out, Inflater& inflater, std::string& reason) {
+  switch (static_cast<PackMethod>(h.method)) {
+    case PackMethod::Stored:
+      std::memcpy(out, stored.data(), stored.size());
+      return true;
+    case PackMethod::Lz77: return UnpackLz77(stored, out, h.unpackedLength, reason);
+    case PackMethod::Zlib: return inflater.Unpack(stored, out, h.unpackedLength, reason);
   }
   return false;
 }
 
+std::string OutOfMemory(std::string_view what, std::uint64_t bytes) {
+  return "not enough memory to " + std::string(what) + " (" + std::to_string(bytes) + " bytes)";
+}
+
 }  // namespace
 
-std::shared_ptr<const ArchiveBytes> OpenArchiveFile(const std::filesystem::path& path, std::string& reason) {
+std::shared_ptr<const ArchiveBytes> OpenArchiveFile(const fs::path& path, std::string& reason) {
   std::FILE* file = platform::openRegularFile(path, reason);
   if (!file) return nullptr;
-  std::error_code ec;
-  const std::uint64_t size = std::filesystem::file_size(path, ec);
-  if (ec) {
+  std::error_code sizeError, timeError;
+  const std::uint64_t size = fs::file_size(path, sizeError);
+  const fs::file_time_type written = fs::last_write_time(path, timeError);
+  if (sizeError || timeError) {
     std::fclose(file);
-    reason = ec.message();
+    reason = (sizeError ? sizeError : timeError).message();
     return nullptr;
   }
-  return std::make_shared<FileBytes>(file, size);
+  return std::make_shared<FileBytes>(path, size, written, file);
 }
 
 std::shared_ptr<const ArchiveBytes> ArchiveInMemory(std::string bytes) {
   return std::make_shared<MemoryBytes>(std::move(bytes));
+}
+
+std::string ArchiveExtensionList(std::string_view separator, std::string_view before) {
+  std::string out;
+  for (std::string_view extension : kArchiveExtensions)
+    out.append(out.empty() ? "" : separator).append(before).append(extension);
+  return out;
 }
 
 std::string_view MethodName(PackMethod method) {
@@ -181,7 +498,7 @@ std::string_view MethodName(PackMethod method) {
   return "?";
 }
 
-std::shared_ptr<const Archive> Archive::Open(const std::filesystem::path& path, std::string& reason) {
+std::shared_ptr<const Archive> Archive::Open(const fs::path& path, std::string& reason) {
   auto bytes = OpenArchiveFile(path, reason);
   return bytes ? Open(std::move(bytes), reason) : nullptr;
 }
@@ -189,6 +506,7 @@ std::shared_ptr<const Archive> Archive::Open(const std::filesystem::path& path, 
 std::shared_ptr<const Archive> Archive::Open(std::shared_ptr<const ArchiveBytes> bytes, std::string& reason) {
   std::shared_ptr<Archive> archive(new Archive);
   archive->bytes_ = std::move(bytes);
+  const ReleaseAtEnd release{*archive->bytes_};  // ends before the archive does
   const std::uint64_t fileSize = archive->bytes_->size();
   char header[kHeaderSize];
   if (fileSize < kHeaderSize) {
@@ -196,11 +514,11 @@ std::shared_ptr<const Archive> Archive::Open(std::shared_ptr<const ArchiveBytes>
     return nullptr;
   }
   if (!archive->bytes_->ReadAt(0, kHeaderSize, header, reason)) return nullptr;
-  if (U32(header) != kMarker) {
+  if (GetU32(header + kMarkerAt) != kMarker) {
     reason = Damaged("no archive marker at its start");
     return nullptr;
   }
-  const std::uint32_t version = U32(header + 4);
+  const std::uint32_t version = GetU32(header + kVersionAt);
   if (version == kSavedGame) {
     reason = "a saved game, not an archive";
     return nullptr;
@@ -209,11 +527,18 @@ std::shared_ptr<const Archive> Archive::Open(std::shared_ptr<const ArchiveBytes>
     reason = Damaged("unknown version " + std::to_string(version));
     return nullptr;
   }
-  archive->dirEnd_ = U32(header + 8);
-  const auto k = static_cast<std::uint8_t>(header[12]);
+  const auto k = static_cast<std::uint8_t>(header[kKeyAt]);
   archive->cipher_ = static_cast<std::uint8_t>((k << 2) | (k >> 6));  // 0 only for the key 0
-  archive->dirStart_ = U32(header + 16);
-  if (!archive->ReadDirectory(reason)) return nullptr;
+  const std::uint32_t start = GetU32(header + kDirectoryStartAt), end = GetU32(header + kDirectoryEndAt);
+  try {
+    if (!archive->ReadDirectory(start, end, reason)) return nullptr;
+  } catch (const std::bad_alloc&) {
+    reason = OutOfMemory("read its directory", end - std::min(start, end));
+    return nullptr;
+  } catch (const std::length_error&) {
+    reason = OutOfMemory("read its directory", end - std::min(start, end));
+    return nullptr;
+  }
   return archive;
 }
 
@@ -226,116 +551,17 @@ bool Archive::ReadPlain(std::uint64_t offset, std::size_t n, char* out, std::str
   return true;
 }
 
-bool Archive::ReadDirectory(std::string& reason) {
+bool Archive::ReadDirectory(std::uint32_t start, std::uint32_t end, std::string& reason) {
   const std::uint64_t fileSize = bytes_->size();
-  if (dirStart_ < kHeaderSize || dirStart_ > dirEnd_ || dirEnd_ > fileSize) {
-    reason = Damaged("its directory (" + std::to_string(dirStart_) + " to " + std::to_string(dirEnd_) +
+  if (start < kHeaderSize || start > end || end > fileSize) {
+    reason = Damaged("its directory (" + std::to_string(start) + " to " + std::to_string(end) +
                      ") lies outside the file of " + std::to_string(fileSize) + " bytes");
     return false;
   }
-  directory_.resize(dirEnd_ - dirStart_);
-  if (!ReadPlain(dirStart_, directory_.size(), directory_.data(), reason)) return false;
-
-  // `size` bytes at absolute offset `at`, if the directory holds them.
-  auto in = [this](std::uint64_t at, std::uint64_t size) -> const char* {
-    if (at < dirStart_ || at + size > dirEnd_) return nullptr;
-    return directory_.data() + (at - dirStart_);
-  };
-
-  // A walk of the tree with an explicit stack, so a deep tree needs no deep
-  // recursion. A folder whose record is already open further up contains
-  // itself; a directory whose folders share entries could list more than it
-  // holds, so the walk stops after as many entries as fit in the directory.
-  struct Folder {
-    std::uint32_t record, next, end;  // record offset; entries not yet read
-    std::size_t prefix;               // length of the folder's path with its '/'
-  };
-  std::vector<Folder> stack;
-  std::unordered_set<std::uint32_t> open;
-  std::string path;
-  const std::uint64_t entryLimit = directory_.size() / kEntrySize;
-  std::uint64_t entriesSeen = 0;
-
-  auto enter = [&](std::uint32_t record, const std::string& name) {
-    const char* p = in(record, kFolderSize);
-    if (!p) {
-      reason = Damaged("folder \"" + name + "\" lies outside the directory");
-      return false;
-    }
-    if (!open.insert(record).second) {
-      reason = Damaged("folder \"" + name + "\" contains itself");
-      return false;
-    }
-    const std::uint32_t count = U32(p), first = U32(p + 4);
-    if (count > 0 && !in(first, std::uint64_t{count} * kEntrySize)) {
-      reason = Damaged("folder \"" + name + "\" lists " + std::to_string(count) +
-                       " entries that do not fit the directory");
-      return false;
-    }
-    const std::uint32_t end = count > 0 ? static_cast<std::uint32_t>(first + count * kEntrySize) : first;
-    stack.push_back({record, first, end, path.size()});
-    return true;
-  };
-
-  if (!enter(dirStart_, "/")) return false;
-  while (!stack.empty()) {
-    Folder& top = stack.back();
-    if (top.next == top.end) {
-      open.erase(top.record);
-      stack.pop_back();
-      if (!stack.empty()) path.resize(stack.back().prefix);
-      continue;
-    }
-    if (++entriesSeen > entryLimit) {
-      reason = Damaged("its directory lists more entries than it holds");
-      return false;
-    }
-    const char* e = in(top.next, kEntrySize);
-    top.next += kEntrySize;
-    path.resize(top.prefix);
-    const std::uint32_t nameAt = U32(e), dataAt = U32(e + 4);
-    const bool isFolder = e[8] != 0;
-    const char* name = in(nameAt, 1);
-    const void* nul = name ? std::memchr(name, '\0', dirEnd_ - nameAt) : nullptr;
-    // A name must end inside the directory, and be one plain name, so that
-    // every path means one file.
-    const std::string_view plain(name, nul ? static_cast<const char*>(nul) - name : 0);
-    if (!nul || plain.empty() || plain.find_first_of("/\\") != std::string_view::npos) {
-      reason = Damaged("an entry of \"" + (path.empty() ? std::string("/") : path) + "\" has " +
-                       (!name ? "a name outside the directory" : !nul ? "a name with no end"
-                        : plain.empty() ? "an empty name" : "a name with a slash in it"));
-      return false;
-    }
-    path += plain;
-    if (isFolder) {
-      path += '/';
-      if (!enter(dataAt, path)) return false;
-      continue;
-    }
-    const char* r = in(dataAt, kFileRecordSize);
-    if (!r) {
-      reason = Damaged("the record of \"" + path + "\" lies outside the directory");
-      return false;
-    }
-    ArchiveMember m{path, U32(r + 4), static_cast<PackMethod>(r[8]), U32(r)};
-    const auto method = static_cast<unsigned char>(r[8]);
-    if (method > 2) {
-      reason = Damaged("\"" + path + "\" has an unknown packing method " + std::to_string(method));
-      return false;
-    }
-    // Stored content must lie in the file; packed content needs at least a
-    // table entry and a chunk header per 64 KiB of output.
-    const std::uint64_t chunks = (std::uint64_t{m.size} + kChunkOutput - 1) / kChunkOutput;
-    const std::uint64_t least =
-        m.method == PackMethod::Stored ? m.size : chunks * (4 + kChunkHeaderSize);
-    if (m.content + least > fileSize) {
-      reason = Damaged("\"" + path + "\" claims " + std::to_string(m.size) +
-                       " bytes that the file cannot hold at offset " + std::to_string(m.content));
-      return false;
-    }
-    byFoldedPath_.emplace(Folded(m.path), members_.size());
-    members_.push_back(std::move(m));
-  }
+  DirectoryPages pages(*this, start, end);
+  if (!DirectoryWalk(pages, fileSize, members_).Run(start, reason)) return false;
+  members_.shrink_to_fit();
+  for (std::size_t i = 0; i < members_.size(); ++i) byFoldedPath_.emplace(Folded(members_[i].path), i);
   return true;
 }
 
@@ -345,89 +571,55 @@ const ArchiveMember* Archive::Find(std::string_view path) const {
 }
 
 bool Archive::Unpack(const ArchiveMember& member, std::string& out, std::string& reason) const {
+  const ReleaseAtEnd release{*bytes_};
   out.clear();
-  if (member.method != PackMethod::Stored) return UnpackChunks(member, out, reason);
-  out.resize(member.size);
-  return ReadPlain(member.content, member.size, out.data(), reason);
+  try {
+    if (member.method != PackMethod::Stored) return UnpackChunks(member, out, reason);
+    out.resize(member.size);
+    return ReadPlain(member.content, member.size, out.data(), reason);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  std::string().swap(out);
+  reason = OutOfMemory("unpack it", member.size);
+  return false;
 }
 
 bool Archive::UnpackChunks(const ArchiveMember& member, std::string& out, std::string& reason) const {
   const std::uint64_t fileSize = bytes_->size();
-  const std::uint64_t chunks = (std::uint64_t{member.size} + kChunkOutput - 1) / kChunkOutput;
-  std::uint64_t at = member.content + 4 * chunks;  // the chunks follow their length table
+  const std::uint64_t chunks = ChunkCount(member.size);
+  std::uint64_t at = member.content + kChunkTableEntrySize * chunks;  // the chunks follow their length table
   std::string stored;
-  z_stream zs{};
-  bool zlibReady = false;
-  struct ZlibEnd {
-    z_stream& zs;
-    bool& ready;
-    ~ZlibEnd() {
-      if (ready) inflateEnd(&zs);
-    }
-  } zlibEnd{zs, zlibReady};
-
+  Inflater inflater;
   for (std::uint64_t i = 0; i < chunks; ++i) {
     const std::string which = "chunk " + std::to_string(i + 1) + " of " + std::to_string(chunks);
-    char h[kChunkHeaderSize];
-    if (at + kChunkHeaderSize > fileSize) {
+    if (at + ChunkHeader::kSize > fileSize) {
       reason = Damaged(which + " lies past the end of the file");
       return false;
     }
-    if (!ReadPlain(at, kChunkHeaderSize, h, reason)) return false;
-    const auto method = static_cast<unsigned char>(h[5]);
-    const bool enciphered = h[6] != 0;
-    const std::uint32_t storedLen = U32(h + 7), unpackedLen = U32(h + 11), checksum = U32(h + 15);
-    const std::uint64_t left = member.size - out.size();
-    std::string bad;
-    if (U32(h) != kChunkMarker) {
-      bad = "has no chunk marker";
-    } else if (method > 2) {
-      bad = "has an unknown packing method " + std::to_string(method);
-    } else if (unpackedLen > kChunkOutput || unpackedLen > left) {
-      bad = "unpacks to " + std::to_string(unpackedLen) + " bytes, more than the " +
-            std::to_string(std::min<std::uint64_t>(left, kChunkOutput)) + " left";
-    } else if (at + kChunkHeaderSize + storedLen > fileSize) {
-      bad = "runs past the end of the file";
-    } else if (method == 0 && storedLen != unpackedLen) {
-      bad = "is stored plain but its two lengths differ";
-    }
-    if (!bad.empty()) {
+    char raw[ChunkHeader::kSize];
+    if (!ReadPlain(at, ChunkHeader::kSize, raw, reason)) return false;
+    const ChunkHeader h = ChunkHeader::Read(raw);
+    if (const std::string bad = CheckChunkHeader(h, at, member.size - out.size(), fileSize); !bad.empty()) {
       reason = Damaged(which + " " + bad);
       return false;
     }
-
-    stored.resize(storedLen);
-    if (!ReadPlain(at + kChunkHeaderSize, storedLen, stored.data(), reason)) return false;
+    stored.resize(h.storedLength);
+    if (!ReadPlain(at + ChunkHeader::kSize, h.storedLength, stored.data(), reason)) return false;
     std::uint32_t sum = 0;
     for (char c : stored) sum += static_cast<unsigned char>(c);
-    if (sum != checksum) {
+    if (sum != h.checksum) {
       reason = Damaged(which + " has a wrong checksum");
       return false;
     }
-    if (enciphered) DecipherChunk(stored);
-
+    if (h.enciphered) DecipherChunk(stored);
     const std::size_t start = out.size();
-    out.resize(start + unpackedLen);
-    bool ok = true;
-    if (method == 0) {
-      std::memcpy(out.data() + start, stored.data(), storedLen);
-    } else if (method == 1) {
-      ok = UnpackLz77(stored, out.data() + start, unpackedLen, reason);
-    } else {
-      if (!zlibReady) {
-        if (inflateInit(&zs) != Z_OK) {
-          reason = "out of memory";
-          return false;
-        }
-        zlibReady = true;
-      }
-      ok = UnpackZlib(zs, stored, out.data() + start, unpackedLen, reason);
-    }
-    if (!ok) {
+    out.resize(start + h.unpackedLength);
+    if (!UnpackChunk(h, stored, out.data() + start, inflater, reason)) {
       reason = Damaged(which + ": " + reason);
       return false;
     }
-    at += kChunkHeaderSize + storedLen;
+    at += ChunkHeader::kSize + h.storedLength;
   }
   if (out.size() != member.size) {
     reason = Damaged("its chunks unpack to " + std::to_string(out.size()) + " bytes, not " +

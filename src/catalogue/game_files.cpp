@@ -17,18 +17,43 @@ bool EndsFolded(std::string_view name, std::string_view lowerEnd) {
   return name.size() >= lowerEnd.size() && MatchesFoldedAt(name, name.size() - lowerEnd.size(), lowerEnd);
 }
 
-// `dir`/`name` as written if it exists, else the first entry of `dir` whose
-// name equals `name` with letter case ignored, else `dir`/`name`.
+// The name of a file on disk in UTF-8, the system's own encoding on POSIX
+// systems and what Windows' UTF-16 names convert to.
+std::string NameOnDisk(const fs::path& path) {
+  const std::u8string name = path.filename().u8string();
+  return std::string(name.begin(), name.end());
+}
+
+// Names on disk that differ only in letter case stand for one file: the one in
+// small letters (as the game writes its names), else the first in byte order.
+// The one rule for every lookup and listing of loose files.
+bool PreferredName(const std::string& a, const std::string& b) {
+  const bool aLower = ToLowerUtf8(a) == a, bLower = ToLowerUtf8(b) == b;
+  return aLower != bLower ? aLower : a < b;
+}
+
+// The entry of `dir` whose name equals `name` with letter case ignored (the
+// preferred one of several), else `dir`/`name`.
 fs::path FindFolded(const fs::path& dir, std::string_view name) {
-  fs::path exact = dir / name;
+  const std::string folded = ToLowerUtf8(name);
   std::error_code ec;
-  if (fs::exists(exact, ec)) return exact;
+  if (folded == name && fs::exists(dir / name, ec)) return dir / name;  // preferred whatever else is there
   fs::path best;
+  std::string bestName;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string entry = it->path().filename().string();
-    if (CompareFolded(entry, name) == 0 && (best.empty() || entry < best.filename().string())) best = it->path();
+    std::string entry = NameOnDisk(it->path());
+    if (ToLowerUtf8(entry) == folded && (best.empty() || PreferredName(entry, bestName)))
+      best = it->path(), bestName = std::move(entry);
   }
-  return best.empty() ? exact : best;
+  return best.empty() ? dir / name : best;
+}
+
+// Whether a loose file stands at `path`: anything but a folder (a pipe or a
+// device there is named as unreadable rather than passed over).
+bool LooseFileAt(const fs::path& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  return fs::exists(status) && !fs::is_directory(status);
 }
 
 // `inner` ('/' between folders) under `dir`, each part found in any letter case.
@@ -43,7 +68,14 @@ class MemberFile final : public WeaponFile {
   MemberFile(std::shared_ptr<const Archive> archive, std::string name, const ArchiveMember& member)
       : archive_(std::move(archive)), name_(std::move(name)), member_(member) {}
   const std::string& name() const override { return name_; }
-  bool read(std::string& out, std::string& reason) const override { return archive_->Unpack(member_, out, reason); }
+  bool read(std::string& out, std::string& reason) const override {
+    if (member_.size > kLargestWeaponFile) {
+      out.clear();
+      reason = kMsgFileTooLarge;
+      return false;
+    }
+    return archive_->Unpack(member_, out, reason);
+  }
   std::string innerPath() const override { return member_.path; }
 
  private:
@@ -86,6 +118,7 @@ WeaponFilePtr namedWeaponFile(const std::string& name) {
 }
 
 bool isArchiveName(std::string_view name) {
+  // The extensions are plain ASCII: a byte-wise fold is right in any encoding.
   for (std::string_view extension : kArchiveExtensions)
     if (EndsFolded(name, extension)) return true;
   return false;
@@ -110,9 +143,9 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   for (fs::directory_iterator it(gameDir_, ec), end; !ec && it != end; it.increment(ec)) {
     // Only regular files are archives: a folder or a pipe of such a name is passed over.
     if (!it->is_regular_file(ec)) continue;
-    const std::string name = it->path().filename().string();
+    std::string name = NameOnDisk(it->path());
     for (std::size_t rank = 0; rank < kArchiveExtensions.size(); ++rank)
-      if (EndsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, ToLower(name), name, it->path()});
+      if (EndsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, ToLowerUtf8(name), name, it->path()});
   }
   std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
     return std::tie(a.rank, a.folded, a.name) < std::tie(b.rank, b.folded, b.name);
@@ -129,8 +162,7 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
 WeaponFilePtr GameFiles::Find(std::string_view inner) const { return Find(FindFoldedPath(gameDir_, inner), inner); }
 
 WeaponFilePtr GameFiles::Find(const fs::path& loose, std::string_view inner) const {
-  std::error_code ec;
-  if (fs::exists(loose, ec)) return looseFile(loose);
+  if (LooseFileAt(loose)) return looseFile(loose);
   for (const Source& s : archives_)
     if (const ArchiveMember* m = s.archive->Find(inner)) return archiveMember(s.archive, s.name, *m);
   return nullptr;
@@ -148,23 +180,33 @@ std::vector<WeaponFilePtr> GameFiles::StandardFiles() const {
 
 std::vector<WeaponFilePtr> GameFiles::FilesIn(std::string_view folder, std::string_view extension) const {
   const std::string lowerExtension = ToLower(extension);
-  std::vector<std::pair<std::string, fs::path>> loose;  // folded name, path
+  struct Loose {
+    std::string folded, name;
+    fs::path path;
+  };
+  std::vector<Loose> loose;
   std::error_code ec;
   for (fs::directory_iterator it(FindFoldedPath(gameDir_, folder), ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (EndsFolded(name, lowerExtension)) loose.emplace_back(ToLower(name), it->path());
+    std::string name = NameOnDisk(it->path());
+    if (EndsFolded(name, lowerExtension) && LooseFileAt(it->path()))
+      loose.push_back({ToLowerUtf8(name), std::move(name), it->path()});
   }
-  std::sort(loose.begin(), loose.end());
+  std::sort(loose.begin(), loose.end(), [](const Loose& a, const Loose& b) {
+    return a.folded != b.folded ? a.folded < b.folded : PreferredName(a.name, b.name);
+  });
+  // Names compared as folded UTF-8: those on disk are UTF-8, those inside
+  // archives Windows-1252.
   std::vector<WeaponFilePtr> out;
   std::set<std::string> seen;
-  for (const auto& [folded, path] : loose)
-    if (seen.insert(folded).second) out.push_back(looseFile(path));
+  for (const Loose& f : loose)
+    if (seen.insert(f.folded).second) out.push_back(looseFile(f.path));
   const std::string prefix = ToLower(folder) + "/";
   for (const Source& s : archives_)
     for (const ArchiveMember& m : s.archive->members()) {
       const std::string folded = ToLower(m.path);
       if (folded.compare(0, prefix.size(), prefix) == 0 && folded.find('/', prefix.size()) == std::string::npos &&
-          EndsFolded(folded, lowerExtension) && seen.insert(folded.substr(prefix.size())).second)
+          EndsFolded(folded, lowerExtension) &&
+          seen.insert(ToLowerUtf8(Cp1252ToUtf8(folded.substr(prefix.size())))).second)
         out.push_back(archiveMember(s.archive, s.name, m));
     }
   return out;

@@ -21,12 +21,11 @@ inline constexpr std::array<std::string_view, 8> kStandardFiles = {
     "missiles.tdf", "rockets.tdf", "units.tdf", "weapons.tdf",
 };
 
-// The archive types, in the order the game searches them.
-inline constexpr std::array<std::string_view, 5> kArchiveExtensions = {".gp3", ".gpf", ".ccx", ".ufo", ".hpi"};
-
 // The eight standard files under `gameDir`, in search order. Copies of the
 // game made on Windows often read WEAPONS/CANNONS.TDF, so the folder and the
-// files are found in any letter case; the name as written is preferred.
+// files are found in any letter case (names on disk folded as UTF-8). Of
+// names that differ only in letter case the one in small letters is taken,
+// else the first in byte order: the same rule as FilesIn's.
 std::vector<std::filesystem::path> StandardFilePaths(const std::filesystem::path& gameDir);
 
 // The loose file of the game at `inner` ('/' between folders): each part
@@ -62,14 +61,16 @@ class GameFiles {
   explicit GameFiles(std::filesystem::path gameDir);
 
   // The file at `inner` ('/' between folders, letter case ignored) from the
-  // first source that holds it; null when none does.
+  // first source that holds it; null when none does. A loose folder of that
+  // name is no file: the archives are searched.
   WeaponFilePtr Find(std::string_view inner) const;
   // The eight standard files in search order. One that no source holds is
   // its loose path, whose reading fails as a missing file.
   std::vector<WeaponFilePtr> StandardFiles() const;
   // The files directly in the folder `folder` of the game whose names end in
-  // `extension` (letter case ignored): the loose ones by name, then those of
-  // each archive in its order, each path from the first source that holds it.
+  // `extension` (letter case ignored): the loose ones by name (folded as
+  // UTF-8), then those of each archive in its order, each path from the first
+  // source that holds it. Sub-folders, loose or archived, are not entered.
   std::vector<WeaponFilePtr> FilesIn(std::string_view folder, std::string_view extension) const;
 
   // The archives that could not be read, with why.

@@ -1,15 +1,14 @@
 #include "catalogue/game_folder.h"
 
-#include <array>
 #include <system_error>
 
+#include "archive/archive.h"
+#include "catalogue/game_files.h"
 #include "text/text.h"
 
 namespace qm {
 
 namespace {
-
-constexpr std::array<std::string_view, 5> kArchiveTypes = {".hpi", ".ufo", ".ccx", ".gp3", ".gpf"};
 
 bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
   std::error_code ec;
@@ -58,12 +57,9 @@ std::string gameFolderProblem(const std::filesystem::path& dir) {
     const std::filesystem::path& entry = it->path();
     std::error_code typeError;
     if (CompareFolded(entry.filename().string(), "weapons") == 0 && it->is_directory(typeError)) return "";
-    if (!it->is_regular_file(typeError)) continue;
-    const std::string extension = entry.extension().string();
-    for (std::string_view type : kArchiveTypes)
-      if (CompareFolded(extension, type) == 0) return "";
+    if (it->is_regular_file(typeError) && isArchiveName(entry.filename().string())) return "";
   }
-  return "holds no game: it has no weapons folder and no game archive (.hpi, .ufo, .ccx, .gp3 or .gpf)";
+  return "holds no game: it has no weapons folder and no game archive (" + ArchiveExtensionList(", ") + ")";
 }
 
 std::optional<std::filesystem::path> chooseGameFolder(const std::optional<std::filesystem::path>& given,

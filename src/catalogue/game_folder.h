@@ -11,7 +11,7 @@
 namespace qm {
 
 // Whether `dir` holds a game: a weapons folder (any letter case) or one of
-// the game's archives (.hpi .ufo .ccx .gp3 .gpf, any letter case).
+// the game's archives (kArchiveExtensions, any letter case).
 bool holdsGame(const std::filesystem::path& dir);
 
 // What is wrong with `dir` as a game folder, to follow its name in a message

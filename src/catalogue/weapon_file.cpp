@@ -1,5 +1,8 @@
 #include "catalogue/weapon_file.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "platform/files.h"
 
 namespace qm {
@@ -12,7 +15,16 @@ class LooseFile final : public WeaponFile {
 
   const std::string& name() const override { return name_; }
   bool read(std::string& out, std::string& reason) const override {
-    return platform::readRegularFile(path_, out, reason);
+    try {
+      return platform::readRegularFile(path_, out, reason, kLargestWeaponFile, kMsgFileTooLarge);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path_, ec);
+    std::string().swap(out);
+    reason = NoMemoryFor(ec ? 0 : size);
+    return false;
   }
   std::filesystem::path diskPath() const override { return path_; }
 
@@ -35,6 +47,10 @@ class FailedFile final : public WeaponFile {
 };
 
 }  // namespace
+
+std::string NoMemoryFor(std::uint64_t bytes) {
+  return "not enough memory to hold its " + std::to_string(bytes) + " bytes";
+}
 
 WeaponFilePtr unreadableFile(std::string name, std::string reason) {
   return std::make_shared<FailedFile>(std::move(name), std::move(reason));

@@ -2,6 +2,7 @@
 // messages that gives its whole contents at once.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,7 +19,7 @@ class WeaponFile {
   virtual const std::string& name() const = 0;
   // Reads the whole file into `out`, reusing its capacity. On failure returns
   // false and sets `reason` to what went wrong ("No such file or directory",
-  // "not a regular file", ...).
+  // "not a regular file", kMsgFileTooLarge, no memory, ...); never throws.
   virtual bool read(std::string& out, std::string& reason) const = 0;
   // The file on disk that holds exactly these bytes; empty for a file inside
   // an archive or one that cannot be read.
@@ -29,6 +30,15 @@ class WeaponFile {
 };
 
 using WeaponFilePtr = std::shared_ptr<const WeaponFile>;
+
+// The largest weapon file read, loose or in an archive. The largest real ones
+// are a few MB; a larger file (a packed file that unpacks to a gigabyte, say)
+// is refused with kMsgFileTooLarge rather than allowed to take the machine's
+// memory.
+inline constexpr std::uint64_t kLargestWeaponFile = std::uint64_t{64} << 20;
+inline constexpr std::string_view kMsgFileTooLarge = "larger than 64 MiB, more than a weapon file can be";
+// The reason given when a file cannot be held in memory.
+std::string NoMemoryFor(std::uint64_t bytes);
 
 // A file on disk. Folders, fifos and devices are refused without opening
 // them, so a reader never blocks on one.

@@ -9,13 +9,31 @@
 
 namespace qm {
 
+namespace {
+
+// A path made fit for a one-a-line listing: newline, carriage return, tab and
+// backslash written as \n, \r, \t and \\.
+std::string ListedPath(std::string_view path) {
+  std::string out;
+  for (char c : path) {
+    const char* escape = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : c == '\\' ? "\\\\" : nullptr;
+    if (escape)
+      out += escape;
+    else
+      out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
 Command::Run declareArchive(CLI::App& sub) {
   struct Args {
     std::string file;
     std::optional<std::string> path;
   };
   auto a = std::make_shared<Args>();
-  sub.add_option("FILE", a->file, "The archive (.hpi, .ufo, .ccx, .gp3, .gpf)")->type_name("FILE")->required();
+  sub.add_option("FILE", a->file, "The archive (" + ArchiveExtensionList(", ") + ")")->type_name("FILE")->required();
   sub.add_option("PATH", a->path, "A file inside it, letter case ignored")->type_name("PATH");
   return [a](Session& session) {
     std::string reason;
@@ -26,7 +44,7 @@ Command::Run declareArchive(CLI::App& sub) {
     }
     if (!a->path) {
       for (const ArchiveMember& m : archive->members())
-        session.out << m.size << '\t' << MethodName(m.method) << '\t' << Cp1252ToUtf8(m.path) << '\n';
+        session.out << m.size << '\t' << MethodName(m.method) << '\t' << ListedPath(Cp1252ToUtf8(m.path)) << '\n';
       return 0;
     }
     const ArchiveMember* member = archive->Find(Utf8ToCp1252(*a->path));

@@ -28,8 +28,10 @@ inline constexpr const char* kFileShrank = "read failed (the file is shorter tha
 
 // Reads the whole of a regular file into `out`, reusing its capacity; the
 // same refusals as openRegularFile, and a read that fails part way fails the
-// whole (with `reason`).
-bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason);
+// whole (with `reason`). A file of more than `limit` bytes fails with the
+// reason `tooLarge`, before its bytes are held.
+bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason,
+                     std::uint64_t limit = UINT64_MAX, std::string_view tooLarge = {});
 
 // Puts `data` in place of the file at `path` in one step: the bytes go to a
 // temporary file beside it, reach the disk, and only then take the target's

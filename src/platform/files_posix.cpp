@@ -88,7 +88,8 @@ bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std
   return true;
 }
 
-bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason) {
+bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
+                     std::string_view tooLarge) {
   const int fd = openRegular(path, reason);
   if (fd < 0) {
     out.clear();
@@ -96,7 +97,14 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   }
   struct stat st {};
   // The size is only a hint: the file may grow or shrink while it is read.
-  std::size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096;
+  const std::uint64_t size = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+  if (size > limit) {
+    ::close(fd);
+    out.clear();
+    reason = tooLarge;
+    return false;
+  }
+  std::size_t want = size > 0 ? static_cast<std::size_t>(size) + 1 : 4096;
   // Room for one byte more than the size, so that a file that did not
   // change is read in one go and the next read finds its end. What `out`
   // held is read over, not cleared first: a string reused from file to file
@@ -116,6 +124,11 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
     }
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
+    if (used > limit) {  // it grew while it was read
+      reason = tooLarge;
+      ok = false;
+      break;
+    }
   }
   ::close(fd);
   out.resize(ok ? used : 0);

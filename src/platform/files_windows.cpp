@@ -111,7 +111,8 @@ bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std
   return false;
 }
 
-bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason) {
+bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
+                     std::string_view tooLarge) {
   HANDLE h = openRegular(path, reason);
   if (h == INVALID_HANDLE_VALUE) {
     out.clear();
@@ -119,7 +120,14 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   }
   LARGE_INTEGER size{};
   // The size is only a hint: the file may grow or shrink while it is read.
-  std::size_t want = ::GetFileSizeEx(h, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) + 1 : 4096;
+  const std::uint64_t known = ::GetFileSizeEx(h, &size) && size.QuadPart > 0 ? size.QuadPart : 0;
+  if (known > limit) {
+    ::CloseHandle(h);
+    out.clear();
+    reason = tooLarge;
+    return false;
+  }
+  std::size_t want = known > 0 ? static_cast<std::size_t>(known) + 1 : 4096;
   // Room for one byte more than the size, so that a file that did not
   // change is read in one go and the next read finds its end. What `out`
   // held is read over, not cleared first: a string reused from file to file
@@ -141,6 +149,11 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
     }
     if (got == 0) break;
     used += got;
+    if (used > limit) {  // it grew while it was read
+      reason = tooLarge;
+      ok = false;
+      break;
+    }
   }
   ::CloseHandle(h);
   out.resize(ok ? used : 0);

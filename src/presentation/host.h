@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "archive/archive.h"
 #include "catalogue/weapon_file.h"
 
 namespace qm {
@@ -37,7 +38,7 @@ class Host {
   virtual Answer MsgBox(std::string_view text, Buttons buttons) = 0;
 
   // The common file dialog starting from `startPath`: for opening with the
-  // filter kImportFilter, for saving with kTdfFilter. Returns the chosen path,
+  // filter ImportFilter(), for saving with kTdfFilter. Returns the chosen path,
   // or nothing when the user cancels (or the dialog fails).
   virtual std::optional<std::string> ShowOpen(const std::string& startPath) = 0;
   virtual std::optional<std::string> ShowSave(const std::string& startPath) = 0;
@@ -67,8 +68,10 @@ class Host {
 inline constexpr std::string_view kAppTitle = "Quillmark";
 inline constexpr std::string_view kTdfFilter = "TDF files(*.tdf)|*.tdf";
 // The import also opens the game's archives, to pick a weapon file inside.
-inline constexpr std::string_view kImportFilter =
-    "TDF files(*.tdf)|*.tdf|Game archives(*.hpi;*.ufo;*.ccx;*.gp3;*.gpf)|*.hpi;*.ufo;*.ccx;*.gp3;*.gpf";
+inline std::string ImportFilter() {
+  const std::string archives = ArchiveExtensionList(";", "*");
+  return std::string(kTdfFilter) + "|Game archives(" + archives + ")|" + archives;
+}
 inline constexpr std::string_view kMsgNoWeaponFiles = "This archive holds no weapon files (.tdf).";
 
 }  // namespace qm

@@ -142,4 +142,45 @@ std::string Utf8ToCp1252(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// The lower-case letter of a character of the Latin, Greek and Cyrillic
+// alphabets; every other character stands for itself.
+char32_t LowerOf(char32_t c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+  if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x138 && c != 0x149) {
+    if (c == 0x178) return 0xFF;
+    // Pairs of capital and small letter: even capitals up to U+0137 and from
+    // U+014A, odd ones between.
+    const bool oddCapitals = (c >= 0x139 && c <= 0x148) || c >= 0x179;
+    return (c % 2 == 1) == oddCapitals ? c + 1 : c;
+  }
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;
+  if (c == 0x386) return 0x3AC;
+  if (c >= 0x388 && c <= 0x38A) return c + 0x25;
+  if (c == 0x38C) return 0x3CC;
+  if (c == 0x38E || c == 0x38F) return c + 0x3F;
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;
+  return c;
+}
+
+}  // namespace
+
+std::string ToLowerUtf8(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    const std::size_t len = DecodeUtf8(utf8, i, c);
+    if (len == 0) {
+      out += utf8[i++];  // not UTF-8: the byte as it is
+      continue;
+    }
+    AppendUtf8(out, LowerOf(c));
+    i += len;
+  }
+  return out;
+}
+
 }  // namespace qm

@@ -32,6 +32,11 @@ int CompareFolded(std::string_view a, std::string_view b);
 // CompareFolded orders the bytes they hold.
 std::uint64_t FoldedWord(std::string_view text, std::size_t pos);
 
+// UTF-8 text (names of files on disk) with the capital letters of the Latin,
+// Greek and Cyrillic alphabets made small; bytes that are not UTF-8 stay as
+// they are. Its byte order is the order of the characters.
+std::string ToLowerUtf8(std::string_view utf8);
+
 // Windows-1252 bytes to UTF-8 for display; the five undefined bytes map to the
 // C1 controls of the same value.
 std::string Cp1252ToUtf8(std::string_view bytes);

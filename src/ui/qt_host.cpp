@@ -96,7 +96,7 @@ std::optional<std::string> QtHost::ShowSave(const std::string& startPath) { retu
 
 std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, bool save) {
   FileDialog dialog(QApplication::activeWindow());
-  dialog.setNameFilter(QtFileFilter(save ? kTdfFilter : kImportFilter));
+  dialog.setNameFilter(QtFileFilter(save ? std::string(kTdfFilter) : ImportFilter()));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

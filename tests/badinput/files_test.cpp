@@ -2,6 +2,7 @@
 // what cannot be read, the rest is listed and loads byte for byte, and the
 // window still works. Odd but readable blocks are the loader's and scan's tables.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "catalogue/game_files.h"
 #include "presentation/main_window_state.h"
+#include "support/archive_writer.h"
 #include "test_support.h"
 
 namespace qm::badinput {
@@ -79,6 +81,8 @@ const BadFile kFiles[] = {
      "GUN", {{Slot::Id, "6"}, {Slot::Model, kBig}}},
     {"ends_inside_damage_block", Holding("[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;"), nullptr, {"  6 - GUN"},
      "GUN", {{Slot::Id, "6"}}, {"default=50", "ARMCOM=5"}},
+    {"larger_than_a_weapon_file", [](const Path& at) { Holding("")(at), std::filesystem::resize_file(at, kLargestWeaponFile + 1); },
+     kMsgFileTooLarge.data()},
     {"fifo", [](const Path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }, "not a regular file"},
     // Opens, but every read at its start fails (the process's own memory, as
     // Linux shows it).
@@ -153,6 +157,25 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
   const auto last = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.text == " 80 - W199999"; });
   game.form.showListEntry(static_cast<int>(last - entries.begin()));
   EXPECT_EQ(game.form.weapon()[Slot::Range], "199999");
+}
+
+// A game beside 250 archives, read with room for 64 open files: no archive
+// keeps its file open, so every one is read.
+TEST(ManyArchives, NoneKeptOpen) {
+  Game game;
+  for (int i = 0; i < 250; ++i)
+    game.dir.Write("mod" + std::to_string(i) + ".ufo", test::WriteArchive({{"weapons/m" + std::to_string(i) + ".tdf", ""}}).bytes);
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  const rlim_t before = limit.rlim_cur;
+  limit.rlim_cur = 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+  const GameFiles files(game.dir.path());
+  const std::size_t read = files.FilesIn("weapons", ".tdf").size();
+  limit.rlim_cur = before;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+  EXPECT_EQ(read, 8u + 250u);
+  EXPECT_EQ(files.damagedArchives().size(), 1u);  // rev31.gp3 alone
 }
 
 }  // namespace

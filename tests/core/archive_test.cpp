@@ -35,10 +35,10 @@ const std::vector<FileToPack> kEveryKind = {
 struct Counting : ArchiveBytes {
   explicit Counting(std::string bytes) : inner(ArchiveInMemory(std::move(bytes))) {}
   std::shared_ptr<const ArchiveBytes> inner;
-  mutable std::uint64_t end = 0;
+  mutable std::uint64_t end = 0, read = 0;
   std::uint64_t size() const override { return inner->size(); }
   bool ReadAt(std::uint64_t at, std::size_t n, char* out, std::string& reason) const override {
-    return end = std::max<std::uint64_t>(end, at + n), inner->ReadAt(at, n, out, reason);
+    return end = std::max<std::uint64_t>(end, at + n), read += n, inner->ReadAt(at, n, out, reason);
   }
 };
 
@@ -48,7 +48,9 @@ TEST(ArchiveTest, EveryMethodAndCipherReadsBackByteForByte) {
   // end mark. So the reader is held to the format, not only to our packer.
   EXPECT_EQ(test::PackLz77("abababa"), std::string("\x0C" "ab\x13\0\0\0", 7));
   for (std::uint8_t key : {0, 1, 0x5A, 0xFF}) {
-    const std::string bytes = test::WriteArchive(kEveryKind, key).bytes;
+    // Half of them end their directory in a file's record, half in a name.
+    const auto end = key % 2 ? test::DirectoryEnd::FileRecords : test::DirectoryEnd::Names;
+    const std::string bytes = test::WriteArchive(kEveryKind, key, end).bytes;
     const auto counting = std::make_shared<Counting>(bytes);
     std::string reason, out;
     const auto archive = Archive::Open(counting, reason);
@@ -61,7 +63,8 @@ TEST(ArchiveTest, EveryMethodAndCipherReadsBackByteForByte) {
       ASSERT_TRUE(archive->Unpack(m, out, reason)) << m.path << " key " << int(key) << ": " << reason;
       EXPECT_TRUE(out == kEveryKind[i].bytes) << m.path << " key " << int(key);
     }
-    for (const char* path : {"weapons/cannons.tdf", "WEAPONS\\CANNONS.tdf", "/Weapons/Cannons.TDF"})
+    for (const char* path : {"weapons/cannons.tdf", "WEAPONS\\CANNONS.tdf", "/Weapons/Cannons.TDF", "weapons//cannons.tdf",
+                             "./weapons/cannons.tdf", "weapons/sub/../cannons.tdf"})
       EXPECT_EQ(archive->Find(path), &archive->members()[0]) << path;
     for (const char* path : {"weapons", "weapons/sub", "cannons.tdf", "weapons/cannons.tdf/"})
       EXPECT_EQ(archive->Find(path), nullptr) << path;
@@ -92,6 +95,7 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
       {"entries that do not fit", [&](A a) { record(a, "d/", 0, 1000000); }, "do not fit the directory"},
       {"name with no end", [](A a) { PutU32(a.bytes, 8, GetU32(a.bytes, 8) - 1); }, "no end"},
       {"name with a slash", [&](A a) { a.bytes[GetU32(a.bytes, entry(a, "", 2))] = '\\'; }, "a slash"},
+      {"name .", [&](A a) { a.bytes[GetU32(a.bytes, entry(a, "", 0))] = '.'; }, "the name ."},
       {"file record outside", [&](A a) { PutU32(a.bytes, entry(a, "", 1) + 4, 3); }, "outside the directory"},
       {"unknown method", [&](A a) { a.bytes[a.recordAt.at("z.tdf") + 8] = 3; }, "unknown packing method 3"},
       {"stored size past the end", [&](A a) { record(a, "d/e/f.tdf", 4, 0xFFFFFF00); }, "cannot hold"},
@@ -101,8 +105,11 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
       {"chunks short of the size", [&](A a) { record(a, "big.tdf", 4, 4 * 65536); }, "200000 bytes, not 262144"},
       {"chunk beyond the size", [&](A a) { record(a, "z.tdf", 4, 100); }, "more than the 100 left"},
       {"zlib ends early", [&](A a) { cut(a, "z.tdf", 0, 100); }, "1 of 1: its zlib stream ends early"},
+      {"zlib ends in its checksum", [&](A a) { cut(a, "z.tdf", 0, 2); }, "1 of 1: its zlib stream ends early"},
+      {"chunk stores more than it needs", [&](A a) { PutU32(a.bytes, chunk(a, "z.tdf", 0) + 7, 150 << 20); },
+       "stores 157286400 bytes, more than 1000 bytes could need"},
       {"zlib damaged", [&](A a) { a.bytes[chunk(a, "z.tdf", 0) + 40] ^= 0x55, cut(a, "z.tdf", 0, 0); }, "is damaged"},
-      {"zlib gives more", [&](A a) { PutU32(a.bytes, chunk(a, "z.tdf", 0) + 11, 99); }, "more than its 99 bytes"},
+      {"zlib gives more", [&](A a) { PutU32(a.bytes, chunk(a, "z.tdf", 0) + 11, 999); }, "more than its 999 bytes"},
       {"zlib gives less", [&](A a) { record(a, "z.tdf", 4, 1001), PutU32(a.bytes, chunk(a, "z.tdf", 0) + 11, 1001); },
        "it unpacks to 1000 bytes, not 1001"},
       {"LZ77 without end mark", [&](A a) { cut(a, "big.tdf", 3, 2); }, "4 of 4: its LZ77 stream ends before its end mark"},
@@ -124,6 +131,43 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
     }
     EXPECT_NE(reason.find(c.message), std::string::npos) << c.what << ": " << reason;
     EXPECT_EQ(reason.find("damaged archive: "), 0u) << c.what;
+  }
+}
+
+// A directory end far past its records: opening reads only the pages that
+// the entries use, not the megabyte the header claims.
+TEST(ArchiveTest, OpeningReadsOnlyWhatTheEntriesUse) {
+  std::string bytes = test::WriteArchive({{"a/b.tdf", "x"}}).bytes + std::string(1 << 20, '\0');
+  PutU32(bytes, 8, static_cast<std::uint32_t>(bytes.size()));
+  const auto counting = std::make_shared<Counting>(bytes);
+  std::string reason;
+  const auto archive = Archive::Open(counting, reason);
+  ASSERT_TRUE(archive) << reason;
+  EXPECT_EQ(archive->members().at(0).path, "a/b.tdf");
+  EXPECT_LE(counting->read, 20u + 4096u);
+}
+
+// Paths are at most kMostPathBytes long, and all together a bounded multiple
+// of the directory: long folder names repeated down a deep tree, as in an
+// archive of a few kilobytes whose paths would take gigabytes.
+TEST(ArchiveTest, PathBombsAreRefused) {
+  const auto deep = [](std::size_t levels, std::size_t nameLength, std::size_t files) {
+    std::string folders;
+    for (std::size_t i = 0; i < levels; ++i) folders += std::string(nameLength, 'a' + i % 26) + "/";
+    std::vector<FileToPack> out;
+    for (std::size_t i = 0; i < files; ++i) out.emplace_back(folders + std::to_string(i % 10) + std::to_string(i), "");
+    return test::WriteArchive(out).bytes;
+  };
+  const struct { std::string bytes; const char* refused; } cases[] = {
+      {deep(1, kMostPathBytes - 3, 1), nullptr},  // "aa...a/00": just the longest path
+      {deep(1, kMostPathBytes - 2, 1), "has a path longer than 1024 bytes"},
+      {deep(8, 126, 3000), "its paths add up to more than"},  // 3 MB of paths from 80 KB
+  };
+  for (const auto& c : cases) {
+    std::string reason;
+    const auto archive = Archive::Open(ArchiveInMemory(c.bytes), reason);
+    EXPECT_EQ(!archive, c.refused != nullptr) << reason;
+    EXPECT_NE(reason.find(c.refused ? c.refused : ""), std::string::npos) << reason;
   }
 }
 

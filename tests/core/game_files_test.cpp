@@ -14,7 +14,7 @@ namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FileToPack;
+using test::FileToPack, test::PutU32;
 
 // Where `file` comes from: the archive's file name or "loose".
 std::string SourceOf(const fs::path& game, const WeaponFilePtr& file) {
@@ -26,15 +26,19 @@ std::string SourceOf(const fs::path& game, const WeaponFilePtr& file) {
 TEST(GameFilesTest, LooseFirstThenArchivesByExtensionThenName) {
   // Each archive holds Weapons/X.TDF and a file named after itself, so the
   // weapon files list the archives in the order they are searched.
+  // Names on disk fold as UTF-8: \xc3\xa9 and \xc3\x89 are one letter. Files in
+  // an archive's sub-folders are not in the weapons folder.
   test::TempDir dir;
-  for (const std::string name : {"c.hpi", "B.hpi", "a.HPI", "b.UFO", "c.ccx", "d.gpf", "e.gp3", "sub/y.hpi", "weapons/z.hpi"})
-    dir.Write(name, test::WriteArchive({{"Weapons/X.TDF", ""}, {"weapons/" + name.substr(name.find('/') + 1) + ".tdf", ""}}).bytes);
+  const std::string ebene = "\xc3\xa9" "b\xc3\xa8" "ne.ufo", elan = "\xc3\x89" "lan.ufo";
+  for (const std::string& name : std::vector<std::string>{"c.hpi", "B.hpi", "a.HPI", elan, ebene, "b.UFO", "c.ccx", "d.gpf", "e.gp3", "sub/y.hpi", "weapons/z.hpi"})
+    dir.Write(name, test::WriteArchive({{"Weapons/X.TDF", ""}, {"weapons/" + name.substr(name.find('/') + 1) + ".tdf", ""},
+                                        {"weapons/backup/old.tdf", ""}}).bytes);
   dir.Write("damaged.gp3", "HAPI");  // passed over: the archives after it are read
 
   const GameFiles files(dir.path());
   std::vector<std::string> sources;
   for (const WeaponFilePtr& file : files.FilesIn("weapons", ".tdf")) sources.push_back(SourceOf(dir.path(), file));
-  EXPECT_EQ(sources, (std::vector<std::string>{"e.gp3", "e.gp3", "d.gpf", "c.ccx", "b.UFO", "a.HPI", "B.hpi", "c.hpi"}));
+  EXPECT_EQ(sources, (std::vector<std::string>{"e.gp3", "e.gp3", "d.gpf", "c.ccx", "b.UFO", ebene, elan, "a.HPI", "B.hpi", "c.hpi"}));
   EXPECT_EQ(SourceOf(dir.path(), files.Find("weapons/x.tdf")), "e.gp3");
   dir.Write("weapons/x.Tdf", "");  // a loose file wins, in any letter case
   EXPECT_EQ(SourceOf(dir.path(), GameFiles(dir.path()).Find("Weapons/X.TDF")), "loose");
@@ -46,6 +50,29 @@ std::string Said(std::vector<std::string> args, const fs::path& game = {}) {
   std::ostringstream out, err;
   const int status = RunCli(args, out, err);
   return std::to_string(status) + out.str() + err.str();
+}
+
+// The weapon list and the ID census read the same files: of two names that
+// differ in letter case the small one; an archive's file behind a loose folder
+// of its name; no file of an archive's sub-folder; a packed file too large
+// for a weapon file refused by name.
+TEST(GameFilesTest, ListAndCensusReadTheSameFiles) {
+  test::TempDir dir;
+  const auto weapon = [](const char* name, int id) { return "[" + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n"; };
+  dir.Write("weapons/CANNONS.TDF", weapon("UPPER", 2));
+  dir.Write("weapons/cannons.tdf", weapon("LOWER", 1));
+  std::filesystem::create_directories(dir.path() / "weapons" / "lasers.tdf");
+  auto mod = test::WriteArchive({{"weapons/lasers.tdf", weapon("LASER", 3)}, {"weapons/backup/old.tdf", weapon("OLD", 4)},
+                                 {"weapons/rockets.tdf", "", PackMethod::Zlib}});
+  PutU32(mod.bytes, mod.recordAt.at("weapons/rockets.tdf") + 4, kLargestWeaponFile + 1);
+  const std::string archive = dir.Write("mod.ufo", mod.bytes + std::string(30000, '\0')).string();
+
+  const std::string list = Said({"list"}, dir.path()), ids = Said({"ids"}, dir.path());
+  for (const std::string& said : {list, ids}) {
+    for (const char* name : {"LOWER", "LASER"}) EXPECT_NE(said.find(name), std::string::npos) << name << "\n" << said;
+    for (const char* name : {"UPPER", "OLD"}) EXPECT_EQ(said.find(name), std::string::npos) << name << "\n" << said;
+  }
+  EXPECT_NE(list.find(archive + "/weapons/rockets.tdf: " + std::string(kMsgFileTooLarge)), std::string::npos) << list;
 }
 
 std::string Sample(std::string_view name) {
@@ -76,10 +103,11 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
 
 // The import button offers an archive's weapon files, weapons/ first; the pick
 // takes a slot under ARCHIVE/inner/path; a cancelled pick, a damaged archive
-// and one without weapon files take none. The CLI lists (in UTF-8) and unpacks.
+// and one without weapon files take none. The CLI lists (in UTF-8, a tab or
+// newline of a name escaped) and unpacks.
 TEST(GameFilesTest, ArchiveImportedAndListed) {
   test::TempDir dir;
-  const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"r\xe9" "adme.txt", "x"},
+  const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"r\xe9" "ad\tme\n.txt", "x"},
       {"extra/other.tdf", ""}, {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}}).bytes).string();
   const std::string damaged = dir.Write("mods/bad.hpi", "HAPI").string();
   const std::string empty = dir.Write("mods/empty.gp3", test::WriteArchive({{"readme.txt", "x"}}).bytes).string();
@@ -96,8 +124,8 @@ TEST(GameFilesTest, ArchiveImportedAndListed) {
   ASSERT_TRUE(window.showWeapon("LASER"));
   EXPECT_EQ(window.weapon()[Slot::Range], "9");
 
-  EXPECT_EQ(Said({"archive", archive}), "01\tnone\tr\xc3\xa9" "adme.txt\n0\tnone\textra/other.tdf\n32\tlz77\tWeapons/Laser.TDF\n");
-  EXPECT_EQ(Said({"archive", archive, "R\xc3\x89" "ADME.TXT"}), "0x");
+  EXPECT_EQ(Said({"archive", archive}), "01\tnone\tr\xc3\xa9" "ad\\tme\\n.txt\n0\tnone\textra/other.tdf\n32\tlz77\tWeapons/Laser.TDF\n");
+  EXPECT_EQ(Said({"archive", archive, "R\xc3\x89" "AD\tME\n.TXT"}), "0x");
   EXPECT_EQ(Said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
 }
 

@@ -51,7 +51,7 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
        game.path()},
       {{}, {}, {home.path(), std::nullopt},
        askHome + "\"" + home.path().string() + "\" holds no game: it has no weapons folder and no game archive" +
-           " (.hpi, .ufo, .ccx, .gp3 or .gpf)" + choose + askHome,
+           " (.gp3, .gpf, .ccx, .ufo, .hpi)" + choose + askHome,
        {}},
   };
   for (const auto& row : rows) {

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
+#include "archive/archive_format.h"
+
 namespace qm::test {
+
+using namespace archive_format;
 
 std::uint32_t GetU32(const std::string& bytes, std::uint32_t at) {
   std::uint32_t v = 0;
@@ -52,6 +56,8 @@ struct Builder {
   const std::vector<FileToPack>& files;
   WrittenArchive out;
   std::vector<std::pair<std::uint32_t, std::string>> names;  // entry offset, name
+  bool recordsLast;
+  std::vector<std::pair<std::uint32_t, std::string>> deferred;  // entry offset, path of its file
   std::vector<std::pair<std::uint32_t, const FileToPack*>> fileRecords;
 
   std::uint32_t here() const { return static_cast<std::uint32_t>(out.bytes.size()); }
@@ -70,32 +76,41 @@ struct Builder {
     const std::uint32_t record = here();
     out.recordAt[prefix] = record;
     u32(static_cast<std::uint32_t>(children.size()));
-    u32(record + 8);
-    out.bytes.append(9 * children.size(), '\0');
+    u32(static_cast<std::uint32_t>(record + kFolderSize));
+    out.bytes.append(kEntrySize * children.size(), '\0');
     for (std::size_t i = 0; i < children.size(); ++i) {
       const std::string path = prefix + children[i];
       const bool folder = path.back() == '/';
-      const std::uint32_t entry = static_cast<std::uint32_t>(record + 8 + 9 * i);
-      names.emplace_back(entry, folder ? children[i].substr(0, children[i].size() - 1) : children[i]);
-      out.bytes[entry + 8] = folder;
-      PutU32(out.bytes, entry + 4, folder ? Folder(path) : out.recordAt[path] = here());
-      if (folder) continue;
-      fileRecords.emplace_back(here(), &*std::find_if(files.begin(), files.end(), [&](const FileToPack& f) { return f.path == path; }));
-      out.bytes.append(9, '\0');
+      const auto entry = static_cast<std::uint32_t>(record + kFolderSize + kEntrySize * i);
+      const std::string name = folder ? children[i].substr(0, children[i].size() - 1) : children[i];
+      names.emplace_back(entry, name);
+      out.bytes[entry + kEntryIsFolderAt] = folder;
+      if (!folder && recordsLast) {
+        deferred.emplace_back(entry, path);
+        continue;
+      }
+      PutU32(out.bytes, entry + kEntryDataAt, folder ? Folder(path) : FileRecord(path));
     }
     return record;
   }
 
+  std::uint32_t FileRecord(const std::string& path) {
+    const std::uint32_t at = out.recordAt[path] = here();
+    fileRecords.emplace_back(at, &*std::find_if(files.begin(), files.end(), [&](const FileToPack& f) { return f.path == path; }));
+    out.bytes.append(kFileRecordSize, '\0');
+    return at;
+  }
+
   void Content(std::uint32_t record, const FileToPack& f) {
-    PutU32(out.bytes, record, here());
-    PutU32(out.bytes, record + 4, static_cast<std::uint32_t>(f.bytes.size()));
-    out.bytes[record + 8] = static_cast<char>(f.method);
+    PutU32(out.bytes, record + kFileContentAt, here());
+    PutU32(out.bytes, record + kFileSizeAt, static_cast<std::uint32_t>(f.bytes.size()));
+    out.bytes[record + kFileMethodAt] = static_cast<char>(f.method);
     if (f.method == PackMethod::Stored) return void(out.bytes += f.bytes);
-    const std::size_t chunks = (f.bytes.size() + 65535) / 65536;
+    const std::size_t chunks = ChunkCount(f.bytes.size());
     const std::uint32_t table = here();
-    out.bytes.append(4 * chunks, '\0');
+    out.bytes.append(kChunkTableEntrySize * chunks, '\0');
     for (std::size_t c = 0; c < chunks; ++c) {
-      const std::string plain = f.bytes.substr(c * 65536, 65536);
+      const std::string plain = f.bytes.substr(c * kChunkOutput, kChunkOutput);
       uLongf len = compressBound(plain.size());
       std::string stored = f.method == PackMethod::Lz77 ? PackLz77(plain) : std::string(len, '\0');
       if (f.method == PackMethod::Zlib)
@@ -106,15 +121,17 @@ struct Builder {
           const auto j = static_cast<unsigned char>(i);
           stored[i] = static_cast<char>(((static_cast<unsigned char>(stored[i]) ^ j) + j) & 0xFF);
         }
-      std::uint32_t sum = 0;
-      for (char b : stored) sum += static_cast<unsigned char>(b);
-      PutU32(out.bytes, static_cast<std::uint32_t>(table + 4 * c), static_cast<std::uint32_t>(19 + stored.size()));
+      ChunkHeader h;
+      h.method = static_cast<std::uint8_t>(f.method);
+      h.enciphered = f.chunkCipher;
+      h.storedLength = static_cast<std::uint32_t>(stored.size());
+      h.unpackedLength = static_cast<std::uint32_t>(plain.size());
+      for (char b : stored) h.checksum += static_cast<unsigned char>(b);
+      PutU32(out.bytes, static_cast<std::uint32_t>(table + kChunkTableEntrySize * c),
+             static_cast<std::uint32_t>(ChunkHeader::kSize + stored.size()));
       out.chunksAt[f.path].push_back(here());
-      u32(0x48535153);  // "SQSH"
-      out.bytes += {2, static_cast<char>(f.method), static_cast<char>(f.chunkCipher)};
-      u32(static_cast<std::uint32_t>(stored.size()));
-      u32(static_cast<std::uint32_t>(plain.size()));
-      u32(sum);
+      out.bytes.append(ChunkHeader::kSize, '\0');
+      h.Write(out.bytes.data() + here() - ChunkHeader::kSize);
       out.bytes += stored;
     }
   }
@@ -122,24 +139,25 @@ struct Builder {
 
 }  // namespace
 
-WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key) {
-  Builder b{files, {}, {}, {}};
-  b.out.bytes = "HAPI";
-  b.u32(0x00010000);
-  b.u32(0);  // directory end, set below
-  b.u32(key);
-  b.u32(20);
+WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key, DirectoryEnd end) {
+  Builder b{files, {}, {}, end == DirectoryEnd::FileRecords, {}, {}};
+  b.out.bytes.assign(kHeaderSize, '\0');
+  PutU32(b.out.bytes, kMarkerAt, kMarker);
+  PutU32(b.out.bytes, kVersionAt, kVersion);
+  PutU32(b.out.bytes, kKeyAt, key);
+  PutU32(b.out.bytes, kDirectoryStartAt, b.here());
   b.Folder("");
-  for (const auto& [entry, name] : b.names) {  // names last, so the directory ends in one
-    PutU32(b.out.bytes, entry, b.here());
+  for (const auto& [entry, name] : b.names) {
+    PutU32(b.out.bytes, entry + kEntryNameAt, b.here());
     b.out.bytes += name + '\0';
   }
-  PutU32(b.out.bytes, 8, b.here());
+  for (const auto& [entry, path] : b.deferred) PutU32(b.out.bytes, entry + kEntryDataAt, b.FileRecord(path));
+  PutU32(b.out.bytes, kDirectoryEndAt, b.here());
   for (const auto& [record, file] : b.fileRecords) b.Content(record, *file);
 
   const auto t = static_cast<unsigned char>((key << 2) | (key >> 6));
   if (key != 0)
-    for (std::size_t p = 20; p < b.out.bytes.size(); ++p)
+    for (std::size_t p = kHeaderSize; p < b.out.bytes.size(); ++p)
       b.out.bytes[p] = static_cast<char>(static_cast<unsigned char>(b.out.bytes[p]) ^ t ^ (p & 0xFF));
   return b.out;
 }

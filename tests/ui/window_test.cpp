@@ -416,7 +416,7 @@ class WindowTest : public QObject {
                                << int(Answer::Cancel);
     QTest::newRow("Yes No") << int(Buttons::YesNo) << QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes)
                             << int(Answer::No);
-    const QString open = "TDF files (*.tdf);Game archives (*.hpi *.ufo *.ccx *.gp3 *.gpf) 0";
+    const QString open = "TDF files (*.tdf);Game archives (*.gp3 *.gpf *.ccx *.ufo *.hpi) 0";
     QTest::newRow("open") << -1 << open << -1;
     QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
     QTest::newRow("typed in an archive") << -4 << open << 1;
