@@ -41,7 +41,8 @@ constexpr std::size_t kFirstBlock = 64 * 1024, kLaterBlock = 2 * 1024 * 1024, kS
 char* WeaponList::Room(std::size_t size) {
   if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < size) {
     // A text longer than a block gets a block of its own size.
-    blocks_.emplace_back().reserve(std::max(blocks_.empty() ? kFirstBlock : kLaterBlock, size));
+    const std::size_t room = std::max(blocks_.empty() ? kFirstBlock : kLaterBlock, size);
+    blocks_.emplace_back().reserve(room);
   }
   Block& block = blocks_.back();
   // The block's capacity is never exceeded, so its bytes never move.
