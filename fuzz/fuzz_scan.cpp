@@ -34,7 +34,7 @@ struct Entry {
   bool operator==(const Entry&) const = default;
 };
 
-std::vector<Entry> Copied(const std::vector<ListEntry>& entries) {
+std::vector<Entry> Copied(const WeaponList::Entries& entries) {
   std::vector<Entry> out;
   for (const ListEntry& e : entries) out.push_back({std::string(e.text), std::string(e.name)});
   return out;
