@@ -4,6 +4,8 @@
 // Invariants:
 // - the whole-buffer line cutter gives the same lines as cutting one byte at
 //   a time;
+// - the scan of the file read in pieces, through a buffer of any size, lists
+//   what the scan of the whole file does;
 // - the scan lists exactly what reading the file line by line does: a line
 //   beginning with "[" and not with "[DAMAGE]" is a weapon, its ID text the
 //   next id line whose text is not zero, every line read while looking for
@@ -27,16 +29,20 @@ using namespace qm;
 
 namespace {
 
-bool SameEntries(const std::vector<ListEntry>& a, const std::vector<ListEntry>& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i].text != b[i].text || a[i].name != b[i].name) return false;
-  return true;
+struct Entry {
+  std::string text, name;
+  bool operator==(const Entry&) const = default;
+};
+
+std::vector<Entry> Copied(const WeaponList::Entries& entries) {
+  std::vector<Entry> out;
+  for (const ListEntry& e : entries) out.push_back({std::string(e.text), std::string(e.name)});
+  return out;
 }
 
 // The scan, one line at a time.
-std::vector<ListEntry> ScanLineByLine(std::string_view bytes) {
-  std::vector<ListEntry> out;
+std::vector<Entry> ScanLineByLine(std::string_view bytes) {
+  std::vector<Entry> out;
   BufferLines lines(bytes);
   std::string_view line;
   while (lines.Next(line)) {
@@ -90,24 +96,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   FUZZ_CHECK(Cut(file) == CutBytewise(file));
 
-  std::vector<ListEntry> entries;
-  ScanFile(file, entries);
-  FUZZ_CHECK(SameEntries(entries, ScanLineByLine(file)));
+  const std::vector<Entry> entries = ScanLineByLine(file);
 
   // The sorted list: two batches, against insertion one by one.
-  WeaponList list;
-  std::vector<ListEntry> reference;
+  WeaponList list, second;
+  std::vector<Entry> reference;
   const std::size_t half = entries.size() / 2;
-  list.Add(std::vector<ListEntry>(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(half)));
-  // Read in between or not, as the window and the command line do.
-  if (size % 2 == 1) FUZZ_CHECK(list.entries().size() == half);
-  list.Add(std::vector<ListEntry>(entries.begin() + static_cast<std::ptrdiff_t>(half), entries.end()));
-  for (const ListEntry& e : entries) {
-    const auto at = std::upper_bound(reference.begin(), reference.end(), e, [](const ListEntry& x, const ListEntry& y) {
-      return CompareFolded(x.text, y.text) < 0;
-    });
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Entry& e = entries[i];
+    // The ID text is what stands before " - " and the name.
+    (i < half ? list : second).Append(std::string_view(e.text).substr(0, e.text.size() - e.name.size() - 3), e.name);
+    if (i + 1 == half && size % 2 == 1) FUZZ_CHECK(list.entries().size() == half);  // read in between, or not
+    const auto at = std::upper_bound(reference.begin(), reference.end(), e,
+                                     [](const Entry& x, const Entry& y) { return CompareFolded(x.text, y.text) < 0; });
     reference.insert(at, e);
   }
-  FUZZ_CHECK(SameEntries(list.entries(), reference));
+  list.Add(std::move(second));
+  FUZZ_CHECK(Copied(list.entries()) == reference);
+
+  // The scan, of the whole file and in pieces.
+  WeaponList whole;
+  ScanFile(file, whole);
+  FUZZ_CHECK(Copied(whole.entries()) == reference);
+  WeaponList pieced;
+  FileScan scan(pieced);
+  PieceBuffer buffer(1 + size % 13);
+  std::size_t at = 0;
+  std::string reason;
+  const ReadSome readSome = [&](char* out, std::size_t n, std::string&) {
+    const std::size_t count = std::min({n, 1 + size % 5, file.size() - at});
+    file.copy(out, count, at);
+    at += count;
+    return static_cast<std::ptrdiff_t>(count);
+  };
+  FUZZ_CHECK(ReadLinePieces(buffer, readSome, [&scan](std::string_view p) { scan.Piece(p); }, reason));
+  scan.End();
+  FUZZ_CHECK(Copied(pieced.entries()) == reference);
   return 0;
 }

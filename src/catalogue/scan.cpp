@@ -1,5 +1,7 @@
 #include "catalogue/scan.h"
 
+#include <optional>
+
 #include "text/lines.h"
 #include "text/numbers.h"
 #include "weapon/loader.h"
@@ -45,36 +47,97 @@ bool IsZeroId(std::string_view idText) {
 
 }  // namespace
 
-void ScanFile(std::string_view bytes, std::vector<ListEntry>& out) {
+void FileScan::Piece(std::string_view bytes) {
   BufferLines lines(bytes);
+  if (waiting_ && !ReadId(lines)) return;
   std::string_view line;
   // Only lines that begin with "[" can be headers: the others are passed over
   // without being cut.
   while (lines.SkipToLineStartingWith('[') && lines.Next(line)) {
     if (!IsWeaponHeader(line)) continue;
-    const std::string_view name = line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2);
-
+    name_.assign(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
     // Until an id line says otherwise, the ID text is the number 0.
-    std::string_view idText = "0";
-    while (lines.Next(line))
-      if (ReadIdLine(line, idText) && !IsZeroId(idText)) break;
-
-    out.push_back({MakeEntry(idText, name), std::string(name)});
+    idText_ = '0';
+    waiting_ = true;
+    if (!ReadId(lines)) return;
   }
 }
 
+// Reads lines until one gives the waiting header a non-zero ID text, and
+// lists the header; false when the piece ends first.
+bool FileScan::ReadId(BufferLines& lines) {
+  std::string_view line, idText;
+  while (lines.Next(line)) {
+    if (!ReadIdLine(line, idText)) continue;
+    if (!IsZeroId(idText)) {
+      out_.Append(idText, name_);
+      waiting_ = false;
+      return true;
+    }
+    idText_.assign(idText);
+  }
+  return false;
+}
+
+void FileScan::End() {
+  if (waiting_) out_.Append(idText_, name_);
+  waiting_ = false;
+}
+
+void ScanFile(std::string_view bytes, WeaponList& out) {
+  FileScan scan(out);
+  scan.Piece(bytes);
+  scan.End();
+}
+
 ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files) {
+  // Each file is scanned as it is read; one that fails part way takes back
+  // the entries it gave.
+  struct Reader {
+    WeaponList& list;
+    FileScan scan{list};
+    std::size_t before = 0;
+    void Begin() { before = list.size(); }
+    void Piece(std::string_view bytes) { scan.Piece(bytes); }
+    void End() { scan.End(); }
+    void Undo() {
+      scan.End();
+      list.Truncate(before);
+    }
+  };
   ScanOutcome out;
-  out.unreadable = ReadEach(files, [&out](std::string_view bytes) { ScanFile(bytes, out.entries); });
+  Reader reader{out.entries};
+  out.unreadable = ReadEachInPieces(files, reader);
   return out;
 }
 
 LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
                        CurrentWeapon& weapon, bool& damageCarry) {
+  // Each file is searched as it is read; one that fails part way is passed
+  // over as if it had not been read at all.
+  struct Reader {
+    std::string_view name;
+    CurrentWeapon& weapon;
+    bool& damageCarry;
+    std::optional<WeaponSearch> search;
+    CurrentWeapon weaponBefore;
+    bool carryBefore = false, found = false;
+    void Begin() {
+      search.emplace(name, weapon, damageCarry);
+      weaponBefore = weapon;
+      carryBefore = damageCarry;
+    }
+    void Piece(std::string_view bytes) { search->Piece(bytes); }
+    void End() { found = found || search->found(); }
+    void Undo() {
+      weapon = weaponBefore;
+      damageCarry = carryBefore;
+    }
+  };
+  Reader reader{bracketName, weapon, damageCarry, {}, {}};
   LoadOutcome out;
-  out.unreadable = ReadEach(searchList, [&](std::string_view bytes) {
-    if (SearchFile(bytes, bracketName, weapon, damageCarry)) out.found = true;
-  });
+  out.unreadable = ReadEachInPieces(searchList, reader);
+  out.found = reader.found;
   return out;
 }
 

@@ -2,6 +2,7 @@
 // weapons, and the load that finds one weapon's blocks.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,15 +12,33 @@
 
 namespace qm {
 
+class BufferLines;
+
 // Appends one entry per weapon header of the file, in file order. A header is
 // a line that begins with "[" and not with "[DAMAGE]" (letter case exact). Its
 // ID text comes from the next id line ("id=" at the start of a line or after
 // one tab, in any case) whose text is not zero; every line read while looking
 // for it is consumed, other headers included.
-void ScanFile(std::string_view bytes, std::vector<ListEntry>& out);
+void ScanFile(std::string_view bytes, WeaponList& out);
+
+// The same scan over a file handed in pieces that each start a line: Piece
+// for each in turn, then End when the file has ended.
+class FileScan {
+ public:
+  explicit FileScan(WeaponList& out) : out_(out) {}
+  void Piece(std::string_view bytes);
+  void End();
+
+ private:
+  bool ReadId(BufferLines& lines);
+
+  WeaponList& out_;
+  bool waiting_ = false;     // a header was read and its ID text not yet
+  std::string name_, idText_;  // of that header; the ID text so far
+};
 
 struct ScanOutcome {
-  std::vector<ListEntry> entries;
+  WeaponList entries;
   std::vector<UnreadableFile> unreadable;
 };
 

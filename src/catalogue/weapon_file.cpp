@@ -1,11 +1,54 @@
 #include "catalogue/weapon_file.h"
 
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
 #include "platform/files.h"
 
 namespace qm {
+
+void PieceBuffer::Grow(std::size_t keep) {
+  std::unique_ptr<char[]> bigger(new char[size_ * 2]);
+  std::memcpy(bigger.get(), data_.get(), keep);
+  data_ = std::move(bigger);
+  size_ *= 2;
+}
+
+bool ReadLinePieces(PieceBuffer& buffer, const ReadSome& readSome, const TakePiece& take, std::string& reason) {
+  std::size_t kept = 0;  // the start of a line not yet ended, at the buffer's start
+  for (;;) {
+    if (kept == buffer.size()) buffer.Grow(kept);
+    char* data = buffer.data();
+    const std::ptrdiff_t got = readSome(data + kept, buffer.size() - kept, reason);
+    if (got < 0) return false;
+    if (got == 0) {
+      if (kept != 0) take(std::string_view(data, kept));
+      return true;
+    }
+    const std::size_t end = kept + static_cast<std::size_t>(got);
+    // The piece ends after the last line end, unless that is a CR in the last
+    // byte, whose LF may be still to come. The kept bytes hold no line end
+    // but such a CR in their last byte, so the search stops there.
+    const std::size_t stop = kept == 0 ? 0 : kept - 1;
+    std::size_t cut = end;
+    while (cut > stop && !(data[cut - 1] == '\n' || (data[cut - 1] == '\r' && cut != end))) --cut;
+    if (cut == stop) {
+      kept = end;
+      continue;
+    }
+    take(std::string_view(data, cut));
+    std::memmove(data, data + cut, end - cut);
+    kept = end - cut;
+  }
+}
+
+bool WeaponFile::readInPieces(PieceBuffer&, const TakePiece& take, std::string& reason) const {
+  std::string bytes;
+  if (!read(bytes, reason)) return false;
+  if (!bytes.empty()) take(bytes);
+  return true;
+}
 
 namespace {
 
@@ -27,6 +70,22 @@ class LooseFile final : public WeaponFile {
     return false;
   }
   std::filesystem::path diskPath() const override { return path_; }
+  bool readInPieces(PieceBuffer& buffer, const TakePiece& take, std::string& reason) const override {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::openRegularFile(path_, reason), std::fclose);
+    if (!file) return false;
+    // No weapon file is larger than kLargestWeaponFile: past it the file is
+    // refused, as a whole read refuses it.
+    std::uint64_t total = 0;
+    const ReadSome readSome = [f = file.get(), &total](char* out, std::size_t n, std::string& why) -> std::ptrdiff_t {
+      const std::ptrdiff_t got = platform::readSome(f, out, n, why);
+      if (got > 0 && (total += static_cast<std::uint64_t>(got)) > kLargestWeaponFile) {
+        why = kMsgFileTooLarge;
+        return -1;
+      }
+      return got;
+    };
+    return ReadLinePieces(buffer, readSome, take, reason);
+  }
 
  private:
   std::filesystem::path path_;

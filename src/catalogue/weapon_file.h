@@ -2,14 +2,43 @@
 // messages that gives its whole contents at once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qm {
+
+// The buffer files are read through piece by piece, kept from file to file.
+// It grows only for a line longer than itself.
+class PieceBuffer {
+ public:
+  explicit PieceBuffer(std::size_t size = 256 * 1024) : size_(size), data_(new char[size]) {}
+  char* data() { return data_.get(); }
+  std::size_t size() const { return size_; }
+  // Doubles the room, keeping the first `keep` bytes.
+  void Grow(std::size_t keep);
+
+ private:
+  std::size_t size_;
+  std::unique_ptr<char[]> data_;  // not zero-filled: every byte is read over before it is looked at
+};
+
+// Reads into `out` at most `n` bytes; the count read, 0 at the end, -1 on a
+// failure (with its reason).
+using ReadSome = std::function<std::ptrdiff_t(char* out, std::size_t n, std::string& reason)>;
+using TakePiece = std::function<void(std::string_view piece)>;
+
+// Reads with `readSome` through `buffer` and hands `take` the bytes in order,
+// in pieces that end at a line end (CR, LF or CR LF, never parted) except the
+// file's last. A reader that cuts lines in a piece sees exactly the lines of
+// the whole file, and each piece starts a line. False with `reason` when a
+// read fails; the pieces handed until then are not taken back.
+bool ReadLinePieces(PieceBuffer& buffer, const ReadSome& readSome, const TakePiece& take, std::string& reason);
 
 class WeaponFile {
  public:
@@ -27,6 +56,10 @@ class WeaponFile {
   // For a file inside an archive, its path inside ('/' between folders);
   // empty otherwise.
   virtual std::string innerPath() const { return {}; }
+  // Hands the whole file to `take` in pieces of whole lines (see
+  // ReadLinePieces), read through `buffer`: a file on disk never lies in
+  // memory whole. The default reads the whole file and hands it at once.
+  virtual bool readInPieces(PieceBuffer& buffer, const TakePiece& take, std::string& reason) const;
 };
 
 using WeaponFilePtr = std::shared_ptr<const WeaponFile>;
@@ -55,17 +88,26 @@ struct UnreadableFile {
   bool operator==(const UnreadableFile&) const = default;
 };
 
-// Reads each file in turn into one reused buffer and hands its bytes to
-// `read`; returns the files that could not be read whole.
-template <class Read>
-std::vector<UnreadableFile> ReadEach(const std::vector<WeaponFilePtr>& files, Read read) {
+// Reads each file in turn through one buffer and hands it to `reader`:
+// Begin(), then Piece(bytes) for each piece (see ReadLinePieces), then End()
+// when the file was read to its end, or Undo() when it failed part way, which
+// must take back what its pieces did. Returns the files that failed.
+template <class Reader>
+std::vector<UnreadableFile> ReadEachInPieces(const std::vector<WeaponFilePtr>& files, Reader& reader) {
   std::vector<UnreadableFile> unreadable;
-  std::string bytes, reason;
+  // One buffer for every file a thread reads: a fresh one would cost its
+  // pages again at each import.
+  thread_local PieceBuffer buffer;
+  std::string reason;
+  const TakePiece take = [&reader](std::string_view piece) { reader.Piece(piece); };
   for (const WeaponFilePtr& file : files) {
-    if (file->read(bytes, reason))
-      read(std::string_view(bytes));
-    else
+    reader.Begin();
+    if (file->readInPieces(buffer, take, reason)) {
+      reader.End();
+    } else {
+      reader.Undo();
       unreadable.push_back({file->name(), reason});
+    }
   }
   return unreadable;
 }

@@ -2,45 +2,92 @@
 // letter case ignored, and the count line.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qm {
 
-// The list entry for an ID text and a bracket name: the ID text right-aligned
-// in three characters, " - ", the name. An ID text longer than three
-// characters stands as it is.
+// Appends the list entry for an ID text and a bracket name to `out`: the ID
+// text right-aligned in three characters, " - ", the name. An ID text longer
+// than three characters stands as it is.
+void AppendEntry(std::string& out, std::string_view idText, std::string_view bracketName);
 std::string MakeEntry(std::string_view idText, std::string_view bracketName);
 
 // The count line: "130 Weapons, 126 IDs available".
 std::string CountLine(long weapons);
 
-struct ListEntry {
-  std::string text;  // as shown
-  std::string name;  // the bracket name it was made from
+// An allocator that takes arrays of a megabyte or more in whole steps of
+// 2 MiB, which the system may back with large pages: filling them then costs
+// a page fault per 2 MiB rather than per 4 KiB.
+void* AllocateLarge(std::size_t bytes);
+void FreeLarge(void* at, std::size_t bytes);
+template <class T>
+struct LargeAllocator {
+  using value_type = T;
+  static constexpr std::size_t kLarge = std::size_t{1} << 20;
+  LargeAllocator() = default;
+  template <class U>
+  LargeAllocator(const LargeAllocator<U>&) {}
+  T* allocate(std::size_t n) {
+    return n * sizeof(T) < kLarge ? std::allocator<T>().allocate(n) : static_cast<T*>(AllocateLarge(n * sizeof(T)));
+  }
+  void deallocate(T* at, std::size_t n) {
+    n * sizeof(T) < kLarge ? std::allocator<T>().deallocate(at, n) : FreeLarge(at, n * sizeof(T));
+  }
+  template <class U>
+  bool operator==(const LargeAllocator<U>&) const { return true; }
 };
 
+// One entry as the list holds it; both texts stay valid until the list next
+// changes.
+struct ListEntry {
+  std::string_view text;  // as shown
+  std::string_view name;  // the bracket name it was made from (the end of the text)
+};
+
+// The entries' texts lie back to back in blocks that never move, so a list
+// of any length costs a few allocations, not one per entry, and an entry's
+// texts stay where they are until the list is cleared. The large arrays take
+// large pages where the system has them: filling megabytes of fresh memory
+// page by page cost more than reading the files.
 class WeaponList {
  public:
-  // Adds entries at their sorted places: equal texts keep the order of adding.
-  // The order is settled when the list is next read, so that adding many
-  // batches in a row sorts once.
-  void Add(std::vector<ListEntry> batch);
-  void Clear();
+  using Entries = std::vector<ListEntry, LargeAllocator<ListEntry>>;
 
+  WeaponList() = default;
+  WeaponList(WeaponList&&) = default;
+  WeaponList& operator=(WeaponList&&) = default;
+
+  // Adds the entry for an ID text and a bracket name after the others.
+  void Append(std::string_view idText, std::string_view bracketName);
+  // Adds the entries of `batch` after the others, taking its texts over.
+  void Add(WeaponList&& batch);
+  void Clear();
+  // Drops the entries added after the first `count` (which must not have been
+  // read in order since).
+  void Truncate(std::size_t count);
+
+  // The entries in order: by text, letter case ignored, equal texts in the
+  // order of adding. The order is settled when the list is next read, so that
+  // adding many batches in a row sorts once.
   std::size_t size() const { return entries_.size(); }
   const ListEntry& at(std::size_t i) const { return entries().at(i); }
-  const std::vector<ListEntry>& entries() const {
-    Sort();
+  const Entries& entries() const {
+    if (sorted_ != entries_.size()) Sort();
     return entries_;
   }
 
  private:
+  char* Room(std::size_t size);
   void Sort() const;
 
-  mutable std::vector<ListEntry> entries_;
-  mutable std::size_t sorted_ = 0;  // the entries before this one are in order
+  using Block = std::vector<char, LargeAllocator<char>>;  // never grows: filled up to its capacity
+  std::vector<Block> blocks_;
+  mutable Entries entries_;  // in order up to sorted_, then as added
+  mutable std::size_t sorted_ = 0;
 };
 
 }  // namespace qm

@@ -36,7 +36,7 @@ class WeaponTable::Pass {
 
   // The distinct names of the list, letter case ignored; returns the
   // weapon index of each entry's name.
-  std::vector<int> AddNames(const std::vector<ListEntry>& list) {
+  std::vector<int> AddNames(const WeaponList::Entries& list) {
     std::vector<int> ids;
     ids.reserve(list.size());
     std::unordered_map<std::string, int> byName;
@@ -209,7 +209,7 @@ class WeaponTable::Pass {
   } lastCarry_;
 };
 
-WeaponTable::WeaponTable(const std::vector<ListEntry>& list, const std::vector<WeaponFilePtr>& searchList) {
+WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList) {
   Pass pass(*this);
   const std::vector<int> ids = pass.AddNames(list);
   // The values stay parts of the files' bytes, which must not move.
@@ -226,7 +226,7 @@ WeaponTable::WeaponTable(const std::vector<ListEntry>& list, const std::vector<W
   }
   rows_.reserve(list.size());
   for (std::size_t i = 0; i < list.size(); ++i)
-    rows_.push_back({list[i].text, list[i].name, pass.Found(ids[i]) ? ids[i] : -1});
+    rows_.push_back({std::string(list[i].text), std::string(list[i].name), pass.Found(ids[i]) ? ids[i] : -1});
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {

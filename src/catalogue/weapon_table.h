@@ -28,7 +28,7 @@ class WeaponTable {
   // name in search order, read as the loader reads it, with the damage
   // sub-block state carried from the earlier blocks of that name. Files that
   // cannot be read are passed over and kept in unreadable().
-  WeaponTable(const std::vector<ListEntry>& list, const std::vector<WeaponFilePtr>& searchList);
+  WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList);
 
   // One row per list entry, in list order.
   std::size_t size() const { return rows_.size(); }

@@ -55,12 +55,16 @@ Command::Run declareList(CLI::App&) {
   return [](Session& session) {
     MainWindowState& window = session.window();
     // The whole list in one buffer, written at once.
-    std::string text;
-    for (const auto& e : window.weaponList().entries()) {
+    const WeaponList::Entries& entries = window.weaponList().entries();
+    std::size_t size = window.countLine().size() + 1;
+    for (const auto& e : entries) size += e.text.size() + 1;
+    std::basic_string<char, std::char_traits<char>, LargeAllocator<char>> text;
+    text.reserve(size);  // more only where Windows-1252 letters become longer UTF-8
+    for (const auto& e : entries) {
       if (std::all_of(e.text.begin(), e.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         text += e.text;
       else
-        text += Cp1252ToUtf8(e.text);
+        text.append(Cp1252ToUtf8(e.text));
       text += '\n';
     }
     text += window.countLine();

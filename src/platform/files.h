@@ -5,6 +5,7 @@
 // Windows as UTF-16.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +25,10 @@ std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reaso
 // False with `reason` when the read fails or the file ends first (it shrank
 // since it was opened).
 bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std::string& reason);
+// Reads at most `n` bytes from where the last read of a file opened by
+// openRegularFile ended: the count read, 0 at its end, -1 with `reason` when
+// the read fails.
+std::ptrdiff_t readSome(std::FILE* file, char* out, std::size_t n, std::string& reason);
 inline constexpr const char* kFileShrank = "read failed (the file is shorter than when it was opened)";
 
 // Reads the whole of a regular file into `out`, reusing its capacity; the
@@ -49,6 +54,12 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& path);
 // the system's pseudo-folders (process and device tables), whose listing or
 // files can block or never end. File dialogs start only in such folders.
 bool isOrdinaryFolder(const std::filesystem::path& folder);
+
+// Room for a large array: `bytes` rounded up to whole steps of 2 MiB, which
+// the system may back with large pages, so that filling it costs a page fault
+// per 2 MiB rather than per 4 KiB. Throws std::bad_alloc when there is none.
+void* allocateLarge(std::size_t bytes);
+void freeLarge(void* at, std::size_t bytes);
 
 // Makes standard output and standard error pass bytes through as they are,
 // without turning LF into CR LF where the system would.

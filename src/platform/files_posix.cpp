@@ -1,10 +1,12 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "platform/files.h"
 
@@ -87,6 +89,36 @@ bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std
   }
   return true;
 }
+
+std::ptrdiff_t readSome(std::FILE* file, char* out, std::size_t n, std::string& reason) {
+  for (;;) {
+    const ssize_t got = ::read(::fileno(file), out, n);
+    if (got >= 0) return got;
+    if (errno != EINTR) {
+      reason = lastError();
+      return -1;
+    }
+  }
+}
+
+namespace {
+
+constexpr std::size_t kLargeStep = std::size_t{2} << 20;
+
+std::size_t LargeSize(std::size_t bytes) { return (bytes + kLargeStep - 1) / kLargeStep * kLargeStep; }
+
+}  // namespace
+
+void* allocateLarge(std::size_t bytes) {
+  void* at = ::mmap(nullptr, LargeSize(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (at == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  ::madvise(at, LargeSize(bytes), MADV_HUGEPAGE);  // only a hint: without it the pages are small
+#endif
+  return at;
+}
+
+void freeLarge(void* at, std::size_t bytes) { ::munmap(at, LargeSize(bytes)); }
 
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
                      std::string_view tooLarge) {

@@ -111,6 +111,19 @@ bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std
   return false;
 }
 
+std::ptrdiff_t readSome(std::FILE* file, char* out, std::size_t n, std::string& reason) {
+  const std::size_t got = std::fread(out, 1, n, file);
+  if (got == 0 && std::ferror(file)) {
+    reason = std::strerror(errno);
+    std::clearerr(file);
+    return -1;
+  }
+  return static_cast<std::ptrdiff_t>(got);
+}
+
+void* allocateLarge(std::size_t bytes) { return ::operator new(bytes); }
+void freeLarge(void* at, std::size_t) { ::operator delete(at); }
+
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
                      std::string_view tooLarge) {
   HANDLE h = openRegular(path, reason);

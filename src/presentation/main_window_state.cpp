@@ -57,7 +57,7 @@ std::vector<WeaponFilePtr> MainWindowState::searchList() const {
   return files;
 }
 
-const std::string& MainWindowState::entryName(int index) const {
+std::string_view MainWindowState::entryName(int index) const {
   return weaponList_.at(static_cast<std::size_t>(index)).name;
 }
 
@@ -68,8 +68,7 @@ void MainWindowState::rebuildList() {
   ScanOutcome scan = ScanFiles(gameFiles_->StandardFiles());
   scan.unreadable.insert(scan.unreadable.begin(), gameFiles_->damagedArchives().begin(),
                          gameFiles_->damagedArchives().end());
-  weaponList_.Clear();
-  weaponList_.Add(std::move(scan.entries));
+  weaponList_ = std::move(scan.entries);
   updateCountLine();
   viewingMode_ = true;
   showValues();
@@ -146,10 +145,9 @@ bool MainWindowState::addImport(const std::string& path) {
   }
   // The file is read whole before anything changes, so a file that cannot
   // be read to its end takes no slot and adds nothing.
-  std::vector<ListEntry> entries;
-  const auto unreadable = ReadEach({file}, [&entries](std::string_view bytes) { ScanFile(bytes, entries); });
-  if (!unreadable.empty()) {
-    host_.ReportUnreadable(unreadable);
+  ScanOutcome scan = ScanFiles({file});
+  if (!scan.unreadable.empty()) {
+    host_.ReportUnreadable(scan.unreadable);
     return false;
   }
 
@@ -160,7 +158,7 @@ bool MainWindowState::addImport(const std::string& path) {
   }
   imports_.push_back(path);
 
-  weaponList_.Add(std::move(entries));
+  weaponList_.Add(std::move(scan.entries));
   updateCountLine();
   host_.Changed(kListChanged);
   return true;

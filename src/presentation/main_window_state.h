@@ -79,7 +79,7 @@ class MainWindowState {
   const std::vector<std::string>& imports() const { return imports_; }
   const WeaponList& weaponList() const { return weaponList_; }
   // The bracket name of list entry `index`, which must exist.
-  const std::string& entryName(int index) const;
+  std::string_view entryName(int index) const;
   const CurrentWeapon& weapon() const { return weapon_; }
   bool viewingMode() const { return viewingMode_; }
   // The path chosen last in a file dialog; the next dialog starts there.

@@ -30,7 +30,8 @@ inline const char* FindLineEnd(const char* p, const char* end) {
   return end;
 }
 
-// The lines of a whole file held in memory, cut in place: no copies.
+// The lines of bytes held in memory (a whole file, or a piece of whole lines),
+// cut in place: no copies.
 class BufferLines {
  public:
   explicit BufferLines(std::string_view bytes)

@@ -8,48 +8,56 @@
 
 namespace qm {
 
-namespace {
+WeaponSearch::WeaponSearch(std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry)
+    : lowerName_(ToLower(bracketName)), weapon_(weapon), damageCarry_(damageCarry) {}
 
 // Whether the line is a header of the weapon: "[", the name, "]" at its start,
-// letter case ignored. `lowerName` is the name folded to lower case.
-bool IsHeaderOf(std::string_view line, std::string_view lowerName) {
-  return line.size() >= lowerName.size() + 2 && line[0] == '[' && MatchesFoldedAt(line, 1, lowerName) &&
-         line[lowerName.size() + 1] == ']';
+// letter case ignored.
+bool WeaponSearch::IsHeader(std::string_view line) const {
+  return line.size() >= lowerName_.size() + 2 && line[0] == '[' && MatchesFoldedAt(line, 1, lowerName_) &&
+         line[lowerName_.size() + 1] == ']';
 }
 
-}  // namespace
-
-bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry) {
-  const std::string lowerName = ToLower(bracketName);
-
+void WeaponSearch::Piece(std::string_view bytes) {
   BufferLines lines(bytes);
-  bool found = false;
   std::string_view line;
-  // Only lines that begin with "[" can be headers: the others are passed over
-  // without being cut.
-  while (lines.SkipToLineStartingWith('[') && lines.Next(line)) {
-    if (!IsHeaderOf(line, lowerName)) continue;
-
-    // A header of the weapon: start it afresh.
-    weapon.Clear();
-    weapon[Slot::BracketName] = std::string(BracketNameOf(line));
-    found = true;
-
-    // The opening brace line: the header itself, or a later line with "{" as
-    // its first or second character. None of these lines are read as values.
-    bool opened = OpensBlock(line);
-    while (!opened && lines.Next(line)) opened = OpensBlock(line);
-    if (!opened) break;  // the file ended before the block opened
-
-    // The block's lines up to the brace that closes it; nested sub-blocks are
-    // read through.
-    long depth = 1;
-    while (depth != 0 && lines.Next(line)) {
-      RecogniseLine(line, weapon, damageCarry);
-      depth += DepthChange(line);
+  for (;;) {
+    switch (state_) {
+      case State::Seeking:
+        // Only lines that begin with "[" can be headers: the others are
+        // passed over without being cut.
+        if (!lines.SkipToLineStartingWith('[') || !lines.Next(line)) return;
+        if (!IsHeader(line)) continue;
+        // A header of the weapon: start it afresh.
+        weapon_.Clear();
+        weapon_[Slot::BracketName] = std::string(BracketNameOf(line));
+        found_ = true;
+        // The opening brace line: the header itself, or a later line with
+        // "{" as its first or second character. None of these lines are
+        // read as values; a file that ends first ends the search.
+        state_ = OpensBlock(line) ? State::InBlock : State::Opening;
+        depth_ = 1;
+        continue;
+      case State::Opening:
+        if (!lines.Next(line)) return;
+        if (OpensBlock(line)) state_ = State::InBlock;
+        continue;
+      case State::InBlock:
+        // The block's lines up to the brace that closes it; nested
+        // sub-blocks are read through.
+        if (!lines.Next(line)) return;
+        RecogniseLine(line, weapon_, damageCarry_);
+        depth_ += DepthChange(line);
+        if (depth_ == 0) state_ = State::Seeking;
+        continue;
     }
   }
-  return found;
+}
+
+bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry) {
+  WeaponSearch search(bracketName, weapon, damageCarry);
+  search.Piece(bytes);
+  return search.found();
 }
 
 }  // namespace qm

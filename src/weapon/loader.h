@@ -2,6 +2,7 @@
 // their lines to the line recogniser.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "weapon/current_weapon.h"
@@ -29,5 +30,25 @@ inline std::string_view BracketNameOf(std::string_view header) {
 // block's lines to RecogniseLine, so the last block wins. Returns true when a
 // block was found.
 bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry);
+
+// The same search over a file handed in pieces that each start a line, one
+// WeaponSearch a file.
+class WeaponSearch {
+ public:
+  WeaponSearch(std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry);
+  void Piece(std::string_view bytes);
+  bool found() const { return found_; }
+
+ private:
+  enum class State { Seeking, Opening, InBlock };  // a header; its opening brace; its closing one
+  bool IsHeader(std::string_view line) const;
+
+  std::string lowerName_;
+  CurrentWeapon& weapon_;
+  bool& damageCarry_;
+  State state_ = State::Seeking;
+  long depth_ = 0;  // of nested blocks in the block being read
+  bool found_ = false;
+};
 
 }  // namespace qm

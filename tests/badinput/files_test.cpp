@@ -110,7 +110,7 @@ TEST_P(BadStandardFile, IsNamedOrListedAndChangesNothingElse) {
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), c.reason ? 5 : 4) << message;  // nothing else named
 
   Strings texts;  // the other seven weapons, and what this file holds
-  for (const auto& e : game.form.weaponList().entries()) texts.push_back(e.text);
+  for (const auto& e : game.form.weaponList().entries()) texts.emplace_back(e.text);
   for (const std::string& entry : c.entries) EXPECT_NE(std::find(texts.begin(), texts.end(), entry), texts.end()) << entry;
   EXPECT_EQ(game.form.countLine(), CountLine(static_cast<long>(7 + c.entries.size())));
   if (!c.load.empty()) {

@@ -51,6 +51,26 @@ TEST(LoaderTest, BlockGrammar) {
     EXPECT_EQ(w[Slot::BracketName], c.name1) << c.what;
     EXPECT_EQ(w[Slot::Range], c.range) << c.what;
     EXPECT_EQ(w.damage, c.damage) << c.what;
+    // Read in pieces through buffers of any size, a few bytes a read: the same.
+    for (std::size_t buffer = 1; buffer <= 9; ++buffer) {
+      CurrentWeapon pieced;
+      bool piecedCarry = false;
+      EXPECT_EQ(LoadWeapon(c.name, {test::Pieced(c.text, buffer, 4)}, pieced, piecedCarry).found, c.found) << c.what;
+      EXPECT_TRUE(pieced.v == w.v && pieced.damage == w.damage && piecedCarry == carry) << c.what << " " << buffer;
+    }
+  }
+}
+
+// A file that fails part way is passed over as if it had not been read: the
+// weapon and the open damage block stay as the earlier files left them.
+TEST(LoaderTest, FileFailingPartWayChangesNothing) {
+  const std::string gun = "[GUN]\n{\nrange=1;\n[DAMAGE]\n{\n", later = "d=2;\n}\n}\n[GUN]\n{\nrange=2;\n}\n";
+  for (std::size_t failAt = 0; failAt <= later.size(); ++failAt) {
+    CurrentWeapon w;
+    bool carry = false;
+    const LoadOutcome out = LoadWeapon("GUN", {test::Pieced(gun, 4, 4), test::Pieced(later, 4, 3, failAt)}, w, carry);
+    EXPECT_TRUE(out.found && carry && w[Slot::Range] == "1" && w.damage.empty()) << failAt;
+    EXPECT_EQ(out.unreadable.size(), 1u) << failAt;
   }
 }
 

@@ -2,19 +2,31 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/scan.h"
+#include "test_support.h"
 
 namespace qm {
 namespace {
 
-std::vector<std::string> Scan(const std::string& text) {
-  std::vector<ListEntry> entries;
-  ScanFile(text, entries);
+std::vector<std::string> Listed(const WeaponList& list) {
   std::vector<std::string> out;
-  for (const auto& e : entries) out.push_back(e.text + "|" + e.name);
+  for (const auto& e : list.entries()) out.push_back(std::string(e.text) + "|" + std::string(e.name));
   return out;
+}
+
+// The list of a file scanned whole; read in pieces through buffers of any
+// size, a few bytes a read, it is the same.
+std::vector<std::string> Scan(const std::string& text) {
+  WeaponList list;
+  ScanFile(text, list);
+  const std::vector<std::string> whole = Listed(list);
+  for (std::size_t buffer = 1; buffer <= 9; ++buffer)
+    for (std::size_t perRead : {1, 4, 64})
+      EXPECT_EQ(Listed(ScanFiles({test::Pieced(text, buffer, perRead)}).entries), whole) << buffer << " " << perRead;
+  return whole;
 }
 
 struct ScanCase {
@@ -25,18 +37,18 @@ struct ScanCase {
 
 const ScanCase kScans[] = {
     {"IDs padded to three characters, longer ones not", "[A]\nid=7;\n[B]\n\tID=45;\n[C]\nId=123;\n[D]\nid=1000;\n",
-     {"  7 - A|A", " 45 - B|B", "123 - C|C", "1000 - D|D"}},
+     {"  7 - A|A", " 45 - B|B", "1000 - D|D", "123 - C|C"}},
     {"id line without its semicolon loses its last digit", "[GUN]\nid=12\n", {"  1 - GUN|GUN"}},
     {"[DAMAGE] is not a weapon, other cases of it are", "[A]\nid=1;\n[DAMAGE]\n[damage]\nid=2;\n",
      {"  1 - A|A", "  2 - damage|damage"}},
     {"indented headers and id lines are not read", "\t[A]\n[B]\n  id=3;\n\t\tid=4;\n id=5;\nid=6;\n", {"  6 - B|B"}},
     {"trailing blank keeps the bracket", "[GUN] \nid=1;\n", {"  1 - GUN]|GUN]"}},
-    {"a zero ID in any spelling swallows the next header",
-     "[NOWEAPON]\nid= -0.0 ;\n[GUN]\nid=+.0e5;\n[X]\nid=9;\n[NEXT]\nid=10;\n",
-     {"  9 - NOWEAPON|NOWEAPON", " 10 - NEXT|NEXT"}},
+    {"a zero ID in any spelling swallows the next header; the last one read stands at the end",
+     "[NOWEAPON]\nid= -0.0 ;\n[GUN]\nid=+.0e5;\n[X]\nid=9;\n[NEXT]\nid=10;\n[LAST]\nid=00;\n",
+     {"  9 - NOWEAPON|NOWEAPON", " 00 - LAST|LAST", " 10 - NEXT|NEXT"}},
     {"a block without id takes the next one", "[A]\n{\n}\n[B]\nid=20;\n", {" 20 - A|A"}},
     {"text that is no number ends the search", "[A]\nid=1 // x;\n[B]\nid=;\n[C]\nid=\n",
-     {"1 // x - A|A", "    - B|B", "    - C|C"}},
+     {"    - B|B", "    - C|C", "1 // x - A|A"}},
     {"file ends before any id line", "[A]\n{\n}", {"  0 - A|A"}},
     {"every kind of line end before a header", "[A]\rid=1;\r[B]\r\nid=2;\n[C]\nid=3;\r\n[D]\rx[E]\rid=5;",
      {"  1 - A|A", "  2 - B|B", "  3 - C|C", "  5 - D|D"}},
@@ -46,12 +58,47 @@ TEST(ScanTest, HeadersAndIdTexts) {
   for (const ScanCase& c : kScans) EXPECT_EQ(Scan(c.text), c.entries) << c.what;
 }
 
+// Pieces are whole lines: each ends at a line end, a CR LF is never parted,
+// and together they are the file.
+TEST(ScanTest, PiecesAreWholeLines) {
+  const std::string text = "a\r\nbb\rccc\n\r\n\r\rlast";
+  for (std::size_t buffer = 1; buffer <= 6; ++buffer) {
+    std::vector<std::string> pieces;
+    std::string reason;
+    PieceBuffer unused(1);
+    ASSERT_TRUE(test::PiecedFile(text, buffer, 3).readInPieces(unused, [&](std::string_view p) { pieces.emplace_back(p); }, reason));
+    std::string joined;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      joined += pieces[i];
+      if (i + 1 == pieces.size()) continue;
+      EXPECT_TRUE(pieces[i].back() == '\n' || pieces[i].back() == '\r') << buffer << ": " << pieces[i];
+      EXPECT_FALSE(pieces[i].back() == '\r' && pieces[i + 1][0] == '\n') << buffer << ": " << pieces[i];
+    }
+    EXPECT_EQ(joined, text) << buffer;
+  }
+}
+
+// A file that fails part way takes back the entries it gave; the other files
+// are listed.
+TEST(ScanTest, FileFailingPartWayListsNothing) {
+  const std::string text = "[A]\nid=1;\n[B]\nid=2;\n[C]\n";
+  for (std::size_t failAt = 0; failAt <= text.size(); ++failAt) {
+    const ScanOutcome scan =
+        ScanFiles({test::Pieced("[Z]\nid=9;\n", 4, 4), test::Pieced(text, 4, 3, failAt), test::Pieced("[Y]\nid=8;", 4, 4)});
+    EXPECT_EQ(Listed(scan.entries), (std::vector<std::string>{"  8 - Y|Y", "  9 - Z|Z"})) << failAt;
+    EXPECT_EQ(scan.unreadable, (std::vector<UnreadableFile>{{"pieced.tdf", "failed"}})) << failAt;
+  }
+}
+
 TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
-  WeaponList list;
-  list.Add({{" 45 - b", "b"}, {"  7 - Z", "Z"}, {"123 - a", "a"}});
-  list.Add({{" 45 - A", "A"}, {"  7 - z", "z"}, {"  7 - y", "y"}, {"  8 - \x8ay", "\x8ay"}, {"  8 - \x9ax", "\x9ax"}});
+  using Row = std::pair<const char*, const char*>;  // ID text, name
+  WeaponList list, batch;
+  for (const Row& r : {Row{"45", "b"}, Row{"7", "Z"}, Row{"123", "a"}}) list.Append(r.first, r.second);
+  for (const Row& r : {Row{"45", "A"}, Row{"7", "z"}, Row{"7", "y"}, Row{"8", "\x8ay"}, Row{"8", "\x9ax"}})
+    batch.Append(r.first, r.second);
+  list.Add(std::move(batch));
   std::vector<std::string> texts;
-  for (const auto& e : list.entries()) texts.push_back(e.text);
+  for (const auto& e : list.entries()) texts.emplace_back(e.text);
   // Equal texts (letter case ignored) keep the order in which they came.
   EXPECT_EQ(texts, (std::vector<std::string>{"  7 - y", "  7 - Z", "  7 - z", "  8 - \x9ax", "  8 - \x8ay", " 45 - A", " 45 - b",
                                       "123 - a"}));

@@ -1,10 +1,33 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 
 namespace qm::test {
+
+bool PiecedFile::read(std::string& out, std::string& reason) const {
+  out.clear();
+  PieceBuffer unused(1);
+  return readInPieces(unused, [&out](std::string_view piece) { out += piece; }, reason);
+}
+
+bool PiecedFile::readInPieces(PieceBuffer&, const TakePiece& take, std::string& reason) const {
+  PieceBuffer buffer(bufferSize_);
+  std::size_t at = 0;
+  const ReadSome readSome = [&](char* out, std::size_t n, std::string& why) -> std::ptrdiff_t {
+    if (at >= failAt_) {
+      why = "failed";
+      return -1;
+    }
+    const std::size_t count = std::min({n, perRead_, failAt_ - at, bytes_.size() - at});
+    bytes_.copy(out, count, at);
+    at += count;
+    return static_cast<std::ptrdiff_t>(count);
+  };
+  return ReadLinePieces(buffer, readSome, take, reason);
+}
 
 TempDir::TempDir() {
   // Making the folder claims the name; a name already taken is passed over.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../support/scripted_host.h"
+#include "catalogue/weapon_file.h"
 
 namespace qm::test {
 
@@ -32,5 +33,26 @@ std::string ReadFile(const std::filesystem::path& path);
 // A game folder with the eight standard files, each empty unless given by
 // its name ("cannons.tdf" ...).
 void WriteGame(const TempDir& dir, const std::map<std::string, std::string>& files);
+
+// A weapon file in memory read in pieces through a buffer of `bufferSize`
+// bytes, at most `perRead` bytes a read; the reads fail from byte `failAt`
+// on (the file's end included).
+class PiecedFile final : public WeaponFile {
+ public:
+  PiecedFile(std::string bytes, std::size_t bufferSize, std::size_t perRead, std::size_t failAt = std::string::npos)
+      : bytes_(std::move(bytes)), bufferSize_(bufferSize), perRead_(perRead), failAt_(failAt) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string& out, std::string& reason) const override;
+  bool readInPieces(PieceBuffer&, const TakePiece& take, std::string& reason) const override;
+
+ private:
+  std::string bytes_, name_ = "pieced.tdf";
+  std::size_t bufferSize_, perRead_, failAt_;
+};
+
+inline WeaponFilePtr Pieced(std::string bytes, std::size_t bufferSize, std::size_t perRead,
+                            std::size_t failAt = std::string::npos) {
+  return std::make_shared<PiecedFile>(std::move(bytes), bufferSize, perRead, failAt);
+}
 
 }  // namespace qm::test
