@@ -43,8 +43,8 @@ std::string WeaponFile(std::size_t size, unsigned& seed) {
            ";\r\n\tname=Weapon " + std::to_string(next(1000)) + ";\r\n\trendertype=" + std::to_string(next(7)) +
            ";\r\n\treloadtime=" + std::to_string(next(10)) + "." + std::to_string(next(100)) +
            ";\r\n\trange=" + std::to_string(next(2000)) + ";\r\n\tweaponvelocity=" + std::to_string(next(1500)) +
-           ";\r\n\tsoundstart=shot" + std::to_string(next(40)) + ";\r\n\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=" +
-           std::to_string(next(3000)) + ";\r\n\t\t}\r\n\t}\r\n";
+           ";\r\n\tsoundstart=shot" + std::to_string(next(40)) +
+           ";\r\n\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=" + std::to_string(next(3000)) + ";\r\n\t\t}\r\n\t}\r\n";
   }
   return out;
 }
@@ -59,9 +59,12 @@ int main(int argc, char** argv) {
   std::filesystem::path folder;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--mb" && i + 1 < argc) mb = std::stoul(argv[++i]);
-    else if (a == "--rounds" && i + 1 < argc) rounds = std::stoi(argv[++i]);
-    else folder = a;
+    if (a == "--mb" && i + 1 < argc)
+      mb = std::stoul(argv[++i]);
+    else if (a == "--rounds" && i + 1 < argc)
+      rounds = std::stoi(argv[++i]);
+    else
+      folder = a;
   }
   if (folder.empty()) Fail("usage: qm-bench-archive [--mb N] [--rounds R] FOLDER");
 

@@ -97,12 +97,18 @@ Folder ReadFolder(const fs::path& dir) {
   if (!in) Fail("no manifest.txt in " + dir.string() + " (make the folder with qm-bench-gen)");
   std::string key, value;
   while (in >> key >> std::ws && std::getline(in, value)) {
-    if (key == "weapons") f.weapons = std::stol(value);
-    else if (key == "standard_weapons") f.standardWeapons = std::stol(value);
-    else if (key == "bytes") f.bytes = std::stoull(value);
-    else if (key == "last") f.last = value;
-    else if (key == "last_id") f.lastId = value;
-    else if (key == "extra") f.extras.push_back(value);
+    if (key == "weapons")
+      f.weapons = std::stol(value);
+    else if (key == "standard_weapons")
+      f.standardWeapons = std::stol(value);
+    else if (key == "bytes")
+      f.bytes = std::stoull(value);
+    else if (key == "last")
+      f.last = value;
+    else if (key == "last_id")
+      f.lastId = value;
+    else if (key == "extra")
+      f.extras.push_back(value);
   }
   f.allFiles = qm::StandardFilePaths(dir);
   f.allFiles.insert(f.allFiles.end(), f.extras.begin(), f.extras.end());
@@ -308,8 +314,7 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
   posix_spawn_file_actions_adddup2(&actions, pipeFd[1], STDERR_FILENO);  // shown only if it fails
   pid_t pid;
   const auto t0 = Clock::now();
-  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
-    Fail("cannot start " + argv[0]);
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) Fail("cannot start " + argv[0]);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFd[1]);
 
@@ -409,7 +414,6 @@ void TimeProcesses(std::vector<ProcessFigure>& figures, double minTime) {
   }
 }
 
-
 void PrintRow(const std::string& folder, const std::string& figure, double mb, double bestMs, double medianMs,
               double mbps, double ratio, double rssMb) {
   char line[256];
@@ -505,9 +509,10 @@ std::string SelfExe() {
 }
 
 void Usage() {
-  std::cerr << "usage: qm-bench [--min-time SECONDS] [--window EXE] [--sample DIR] [--window-runs N] [--cli EXE] FOLDER...\n"
-               "       qm-bench --time SECONDS FOLDER  (the timed rounds alone)\n"
-               "       qm-bench --once FIGURE FOLDER   (one pass of floor|line-reader|scan|load-last|load-missing|idle)\n";
+  std::cerr
+      << "usage: qm-bench [--min-time SECONDS] [--window EXE] [--sample DIR] [--window-runs N] [--cli EXE] FOLDER...\n"
+         "       qm-bench --time SECONDS FOLDER  (the timed rounds alone)\n"
+         "       qm-bench --once FIGURE FOLDER   (one pass of floor|line-reader|scan|load-last|load-missing|idle)\n";
   std::exit(2);
 }
 
@@ -543,13 +548,20 @@ int main(int argc, char** argv) {
       }
       return 0;
     }
-    if (a == "--min-time") minTime = std::atof(value().c_str());
-    else if (a == "--window") windowExe = fs::absolute(value());
-    else if (a == "--sample") sampleDir = fs::absolute(value());
-    else if (a == "--cli") cliExe = fs::absolute(value());
-    else if (a == "--window-runs") windowRuns = std::max(1, std::atoi(value().c_str()));
-    else if (a.starts_with("-")) Usage();
-    else folders.emplace_back(a);
+    if (a == "--min-time")
+      minTime = std::atof(value().c_str());
+    else if (a == "--window")
+      windowExe = fs::absolute(value());
+    else if (a == "--sample")
+      sampleDir = fs::absolute(value());
+    else if (a == "--cli")
+      cliExe = fs::absolute(value());
+    else if (a == "--window-runs")
+      windowRuns = std::max(1, std::atoi(value().c_str()));
+    else if (a.starts_with("-"))
+      Usage();
+    else
+      folders.emplace_back(a);
   }
   if (folders.empty()) Usage();
 
@@ -595,13 +607,10 @@ int main(int argc, char** argv) {
     }
     const double mb = Mb(f.bytes);
     const double floorMbps = mb / timing.at("floor").best();
-    const std::map<std::string, std::string> titles = {{"floor", "floor: read + memchr"},
-                                                       {"line-reader", "LineReader, streamed"},
-                                                       {"scan", "scan (list + imports)"},
-                                                       {"load-last", "load last weapon"},
-                                                       {"load-missing", "load missing weapon"},
-                                                       {"ids", "ids: ID census"},
-                                                       {"lint", "lint: all checks"}};
+    const std::map<std::string, std::string> titles = {
+        {"floor", "floor: read + memchr"}, {"line-reader", "LineReader, streamed"}, {"scan", "scan (list + imports)"},
+        {"load-last", "load last weapon"}, {"load-missing", "load missing weapon"}, {"ids", "ids: ID census"},
+        {"lint", "lint: all checks"}};
     for (const char* name : kFigures) {
       const ChildResult mem = RunChild({self, "--once", name, fs::absolute(dir).string()}, {}, "", 600);
       if (mem.status != 0) Fail(std::string(name) + " failed in a process of its own");

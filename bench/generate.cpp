@@ -46,21 +46,23 @@ class Rng {
   int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
   bool OneIn(int n) { return Below(n) == 0; }
   template <class T, std::size_t N>
-  const T& Pick(const T (&a)[N]) { return a[Below(static_cast<int>(N))]; }
+  const T& Pick(const T (&a)[N]) {
+    return a[Below(static_cast<int>(N))];
+  }
 
  private:
   std::uint64_t s_;
 };
 
-const char* const kWords[] = {"Pulse", "Heavy", "Light", "Ember", "Storm", "Plasma", "Ion", "Flak",
-                              "Rail", "Scatter", "Siege", "Nova", "Thunder", "Venom", "Arc", "Mortar"};
+const char* const kWords[] = {"Pulse", "Heavy",   "Light", "Ember", "Storm",   "Plasma", "Ion", "Flak",
+                              "Rail",  "Scatter", "Siege", "Nova",  "Thunder", "Venom",  "Arc", "Mortar"};
 const char* const kKinds[] = {"Cannon", "Laser", "Rocket", "Missile", "Gun", "Beam", "Launcher", "Bomb"};
 const char* const kSounds[] = {"cannon1", "cannon3", "lasrfir1", "rockhvy1", "xplosml1", "xplomed2",
-                               "splssml", "splsmed", "bertha6", "lasrhit2", "missile1", "flamhvy1"};
-const char* const kArt[] = {"explode1", "explode2", "explode3", "h2osml", "h2omed", "lavasplashsm",
-                            "lavasplashlg", "fx", "fxlite", "smoke1", "flamestream", "empfx"};
-const char* const kUnits[] = {"default", "VALKTANK", "VALKSCOUT", "EMBERGOLEM", "STORMWALKER", "IONSHIP",
-                              "SIEGEBOT", "NOVAFIGHTER", "ARCTOWER", "FLAKTRUCK", "VENOMSUB", "RAILHOVER"};
+                               "splssml", "splsmed", "bertha6",  "lasrhit2", "missile1", "flamhvy1"};
+const char* const kArt[] = {"explode1",     "explode2", "explode3", "h2osml", "h2omed",      "lavasplashsm",
+                            "lavasplashlg", "fx",       "fxlite",   "smoke1", "flamestream", "empfx"};
+const char* const kUnits[] = {"default",  "VALKTANK",    "VALKSCOUT", "EMBERGOLEM", "STORMWALKER", "IONSHIP",
+                              "SIEGEBOT", "NOVAFIGHTER", "ARCTOWER",  "FLAKTRUCK",  "VENOMSUB",    "RAILHOVER"};
 
 std::string NumberFor(Rng& r, std::string_view key) {
   char b[32];
@@ -95,8 +97,12 @@ void AppendBlock(std::string& out, Rng& r, const std::string& name, int id) {
     if (!f.isKeyLine()) continue;
     std::string value;
     switch (f.kind) {
-      case qm::Kind::Flag: value = r.OneIn(3) ? "1" : "0"; break;
-      case qm::Kind::Number: value = f.key == "id" ? std::to_string(id) : NumberFor(r, f.key); break;
+      case qm::Kind::Flag:
+        value = r.OneIn(3) ? "1" : "0";
+        break;
+      case qm::Kind::Number:
+        value = f.key == "id" ? std::to_string(id) : NumberFor(r, f.key);
+        break;
       case qm::Kind::Text:
         if (f.key == "name")
           value = std::string(r.Pick(kWords)) + " " + r.Pick(kWords) + " " + r.Pick(kKinds);
@@ -105,7 +111,8 @@ void AppendBlock(std::string& out, Rng& r, const std::string& name, int id) {
         else
           value = r.Pick(kArt);
         break;
-      case qm::Kind::List: break;
+      case qm::Kind::List:
+        break;
     }
     // Hand-edited files mix the letter case of keys now and then.
     std::string key(f.key);
@@ -148,7 +155,8 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < qm::kStandardFiles.size(); ++i) {
     std::string stem(qm::kStandardFiles[i].substr(0, qm::kStandardFiles[i].find('.')));
     for (auto& c : stem) c = static_cast<char>(c - 'a' + 'A');
-    files.push_back({dir / "weapons" / std::string(qm::kStandardFiles[i]), stem, standardShare * weights[i] / weightSum});
+    files.push_back(
+        {dir / "weapons" / std::string(qm::kStandardFiles[i]), stem, standardShare * weights[i] / weightSum});
   }
   for (int k = 1; k <= extras; ++k) {
     char stem[16];
@@ -194,14 +202,13 @@ int main(int argc, char** argv) {
   }
 
   std::ofstream manifest(dir / "manifest.txt", std::ios::trunc);
-  manifest << "weapons " << weapons << "\nstandard_weapons " << standardWeapons << "\nbytes " << bytes
-           << "\nlast " << lastName << "\nlast_id " << lastId << "\n";
+  manifest << "weapons " << weapons << "\nstandard_weapons " << standardWeapons << "\nbytes " << bytes << "\nlast "
+           << lastName << "\nlast_id " << lastId << "\n";
   for (std::size_t i = 8; i < files.size(); ++i) manifest << "extra " << fs::absolute(files[i].path).string() << "\n";
   if (!manifest) {
     std::cerr << "qm-bench-gen: cannot write the manifest\n";
     return 1;
   }
-  std::cout << dir.string() << ": " << weapons << " weapons, " << bytes << " bytes in " << files.size()
-            << " files\n";
+  std::cout << dir.string() << ": " << weapons << " weapons, " << bytes << " bytes in " << files.size() << " files\n";
   return 0;
 }

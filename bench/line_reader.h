@@ -28,7 +28,7 @@ class LineReader {
   std::vector<char> buffer_;
   const char* pos_ = nullptr;
   const char* end_ = nullptr;
-  std::string carry_;  // a line that runs across buffer refills
+  std::string carry_;    // a line that runs across buffer refills
   bool skipLF_ = false;  // the last line ended at CR: a following LF belongs to it
   bool failed_ = false;
 };

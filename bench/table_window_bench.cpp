@@ -7,12 +7,12 @@
 // number column (reload time) until the sorted view is laid out; prints the
 // time (and the processor time, which a loaded machine does not stretch), the
 // rows, the files' bytes and the process's peak memory.
+#include <sys/resource.h>
 #include <QApplication>
 #include <QTableView>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <sys/resource.h>
 
 #include "ui/main_window.h"
 #include "ui/table_window.h"
@@ -63,9 +63,9 @@ int main(int argc, char** argv) {
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("table window open + sort by reloadtime: %.0f ms (%.0f ms of processor time), %d rows;\n"
-              "files %.1f MB, peak memory %.1f MB (%.2f x the files)\n",
-              ms, cpuMs, view->model()->rowCount(), bytes / 1e6, usage.ru_maxrss / 1024.0,
-              usage.ru_maxrss * 1024.0 / bytes);
+  std::printf(
+      "table window open + sort by reloadtime: %.0f ms (%.0f ms of processor time), %d rows;\n"
+      "files %.1f MB, peak memory %.1f MB (%.2f x the files)\n",
+      ms, cpuMs, view->model()->rowCount(), bytes / 1e6, usage.ru_maxrss / 1024.0, usage.ru_maxrss * 1024.0 / bytes);
   return 0;
 }

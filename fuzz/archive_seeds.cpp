@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     std::cerr << "usage: archive_seeds FOLDER\n";
     return 2;
   }
-  const std::string weapon = "[GUN]\r\n{\r\n\tid=12;\r\n\treloadtime=1.5;\r\n\t[DAMAGE]\r\n\t{\r\n\t\tdefault=50;\r\n\t}\r\n}\r\n";
+  const std::string weapon =
+      "[GUN]\r\n{\r\n\tid=12;\r\n\treloadtime=1.5;\r\n\t[DAMAGE]\r\n\t{\r\n\t\tdefault=50;\r\n\t}\r\n}\r\n";
   const struct {
     const char* name;
     std::vector<FileToPack> files;

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const Finding& f : check.findings()) {
     FUZZ_CHECK(f.line >= 1 && static_cast<std::size_t>(f.line) <= lengths.size());
-    FUZZ_CHECK(f.column >= 1 && static_cast<std::size_t>(f.column) <= lengths[static_cast<std::size_t>(f.line) - 1] + 1);
+    FUZZ_CHECK(f.column >= 1 &&
+               static_cast<std::size_t>(f.column) <= lengths[static_cast<std::size_t>(f.line) - 1] + 1);
     FUZZ_CHECK(!f.message.empty() && !f.check.empty());
   }
   FUZZ_CHECK(std::is_sorted(check.findings().begin(), check.findings().end(), findingBefore));

@@ -129,7 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += count;
     return static_cast<std::ptrdiff_t>(count);
   };
-  FUZZ_CHECK(ReadLinePieces(buffer, readSome, [&scan](std::string_view p) { scan.Piece(p); }, reason));
+  FUZZ_CHECK(ReadLinePieces(
+      buffer, readSome, [&scan](std::string_view p) { scan.Piece(p); }, reason));
   scan.End();
   FUZZ_CHECK(Copied(pieced.entries()) == reference);
   return 0;

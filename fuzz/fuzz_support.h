@@ -8,12 +8,12 @@
 
 // An invariant of the code under test; a failure ends the run as a crash so
 // that libFuzzer keeps the input.
-#define FUZZ_CHECK(cond)                                                              \
-  do {                                                                                \
-    if (!(cond)) {                                                                    \
+#define FUZZ_CHECK(cond)                                                                 \
+  do {                                                                                   \
+    if (!(cond)) {                                                                       \
       std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-      std::abort();                                                                   \
-    }                                                                                 \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (0)
 
 namespace qm::fuzz {

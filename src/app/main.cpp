@@ -58,8 +58,9 @@ std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.
 // Qt's own options, which QApplication takes off the command line itself:
 // one or two dashes, a value after "=" or as the next argument.
 constexpr const char* kQtOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle",
-    "geometry", "title",           "icon",          "display", "session",          "style",       "stylesheet"};
+    "platform",     "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+    "qwindowtitle", "geometry",           "title",         "icon",   "display",         "session",
+    "style",        "stylesheet"};
 constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "qmljsdebugger", "testability"};
 
 // The command line without Qt's own options, for our parser to read before

@@ -230,8 +230,8 @@ class DirectoryWalk {
     const std::uint32_t count = GetU32(p + kFolderCountAt), first = GetU32(p + kFolderFirstAt);
     const std::uint64_t end = first + std::uint64_t{count} * kEntrySize;
     if (count > 0 && !pages_.Holds(first, end - first))
-      return Fail(reason, "folder \"" + name + "\" lists " + std::to_string(count) +
-                              " entries that do not fit the directory");
+      return Fail(reason,
+                  "folder \"" + name + "\" lists " + std::to_string(count) + " entries that do not fit the directory");
     stack_.push_back({record, first, static_cast<std::uint32_t>(end), path_.size()});
     return true;
   }
@@ -276,9 +276,10 @@ class DirectoryWalk {
     else if (name_ == "." || name_ == "..")
       bad = "the name " + name_;
     if (!bad.empty())
-      return Fail(reason, "an entry of \"" + (path_.empty()          ? std::string("/")
-                                               : path_.size() <= 100 ? path_
-                                                                     : path_.substr(0, 100) + "...") +
+      return Fail(reason, "an entry of \"" +
+                              (path_.empty()         ? std::string("/")
+                               : path_.size() <= 100 ? path_
+                                                     : path_.substr(0, 100) + "...") +
                               "\" has " + bad);
     path_ += name_;
     return true;
@@ -293,9 +294,8 @@ class DirectoryWalk {
     ArchiveMember m{path_, GetU32(r + kFileSizeAt), static_cast<PackMethod>(method), GetU32(r + kFileContentAt)};
     // Stored content must lie in the file; packed content needs at least a
     // table entry and a chunk header per 64 KiB of output.
-    const std::uint64_t least = m.method == PackMethod::Stored
-                                    ? m.size
-                                    : ChunkCount(m.size) * (kChunkTableEntrySize + ChunkHeader::kSize);
+    const std::uint64_t least =
+        m.method == PackMethod::Stored ? m.size : ChunkCount(m.size) * (kChunkTableEntrySize + ChunkHeader::kSize);
     if (m.content + least > fileSize_)
       return Fail(reason, "\"" + path_ + "\" claims " + std::to_string(m.size) +
                               " bytes that the file cannot hold at offset " + std::to_string(m.content));
@@ -452,8 +452,10 @@ bool UnpackChunk(const ChunkHeader& h, const std::string& stored, char* out, Inf
     case PackMethod::Stored:
       std::memcpy(out, stored.data(), stored.size());
       return true;
-    case PackMethod::Lz77: return UnpackLz77(stored, out, h.unpackedLength, reason);
-    case PackMethod::Zlib: return inflater.Unpack(stored, out, h.unpackedLength, reason);
+    case PackMethod::Lz77:
+      return UnpackLz77(stored, out, h.unpackedLength, reason);
+    case PackMethod::Zlib:
+      return inflater.Unpack(stored, out, h.unpackedLength, reason);
   }
   return false;
 }
@@ -491,9 +493,12 @@ std::string ArchiveExtensionList(std::string_view separator, std::string_view be
 
 std::string_view MethodName(PackMethod method) {
   switch (method) {
-    case PackMethod::Stored: return "none";
-    case PackMethod::Lz77: return "lz77";
-    case PackMethod::Zlib: return "zlib";
+    case PackMethod::Stored:
+      return "none";
+    case PackMethod::Lz77:
+      return "lz77";
+    case PackMethod::Zlib:
+      return "zlib";
   }
   return "?";
 }
@@ -622,8 +627,8 @@ bool Archive::UnpackChunks(const ArchiveMember& member, std::string& out, std::s
     at += ChunkHeader::kSize + h.storedLength;
   }
   if (out.size() != member.size) {
-    reason = Damaged("its chunks unpack to " + std::to_string(out.size()) + " bytes, not " +
-                     std::to_string(member.size));
+    reason =
+        Damaged("its chunks unpack to " + std::to_string(out.size()) + " bytes, not " + std::to_string(member.size));
     return false;
   }
   return true;

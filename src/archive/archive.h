@@ -60,8 +60,8 @@ std::shared_ptr<const ArchiveBytes> ArchiveInMemory(std::string bytes);
 std::string_view MethodName(PackMethod method);
 
 struct ArchiveMember {
-  std::string path;           // folder names and the file name, joined by '/'
-  std::uint32_t size = 0;     // unpacked size in bytes
+  std::string path;        // folder names and the file name, joined by '/'
+  std::uint32_t size = 0;  // unpacked size in bytes
   PackMethod method = PackMethod::Stored;
   std::uint32_t content = 0;  // offset of the content in the archive
 };

@@ -63,8 +63,13 @@ struct ChunkHeader {
   std::uint32_t checksum = 0;  // the sum of the stored bytes
 
   static ChunkHeader Read(const char* p) {
-    return {GetU32(p), static_cast<std::uint8_t>(p[4]), static_cast<std::uint8_t>(p[5]), p[6] != 0,
-            GetU32(p + 7), GetU32(p + 11), GetU32(p + 15)};
+    return {GetU32(p),
+            static_cast<std::uint8_t>(p[4]),
+            static_cast<std::uint8_t>(p[5]),
+            p[6] != 0,
+            GetU32(p + 7),
+            GetU32(p + 11),
+            GetU32(p + 15)};
   }
   void Write(char* p) const {
     PutU32(p, marker);

@@ -17,8 +17,7 @@ namespace qm {
 // The eight standard weapon files, in search order, under the game's
 // "weapons" folder.
 inline constexpr std::array<std::string_view, 8> kStandardFiles = {
-    "cannons.tdf", "fires.tdf", "lasers.tdf", "meteors.tdf",
-    "missiles.tdf", "rockets.tdf", "units.tdf", "weapons.tdf",
+    "cannons.tdf", "fires.tdf", "lasers.tdf", "meteors.tdf", "missiles.tdf", "rockets.tdf", "units.tdf", "weapons.tdf",
 };
 
 // The eight standard files under `gameDir`, in search order. Copies of the

@@ -33,7 +33,7 @@ class FileScan {
   bool ReadId(BufferLines& lines);
 
   WeaponList& out_;
-  bool waiting_ = false;     // a header was read and its ID text not yet
+  bool waiting_ = false;       // a header was read and its ID text not yet
   std::string name_, idText_;  // of that header; the ID text so far
 };
 

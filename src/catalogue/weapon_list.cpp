@@ -64,7 +64,8 @@ void WeaponList::Append(std::string_view idText, std::string_view bracketName) {
   p = std::copy(idText.begin(), idText.end(), p);
   p = std::copy_n(" - ", 3, p);
   std::copy(bracketName.begin(), bracketName.end(), p);
-  entries_.push_back({std::string_view(text, size), std::string_view(text + size - bracketName.size(), bracketName.size())});
+  entries_.push_back(
+      {std::string_view(text, size), std::string_view(text + size - bracketName.size(), bracketName.size())});
 }
 
 void WeaponList::Add(WeaponList&& batch) {
@@ -119,7 +120,8 @@ void WeaponList::Sort() const {
   keys.reserve(entries_.size());
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const std::string_view t = entries_[i].text;
-    keys.push_back({{FoldedWord(t, 0), FoldedWord(t, 8), FoldedWord(t, 16)}, static_cast<std::uint32_t>(i), entries_[i]});
+    keys.push_back(
+        {{FoldedWord(t, 0), FoldedWord(t, 8), FoldedWord(t, 16)}, static_cast<std::uint32_t>(i), entries_[i]});
   }
   std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
     for (std::size_t w = 0; w < a.words.size(); ++w)

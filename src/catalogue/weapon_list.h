@@ -38,7 +38,9 @@ struct LargeAllocator {
     n * sizeof(T) < kLarge ? std::allocator<T>().deallocate(at, n) : FreeLarge(at, n * sizeof(T));
   }
   template <class U>
-  bool operator==(const LargeAllocator<U>&) const { return true; }
+  bool operator==(const LargeAllocator<U>&) const {
+    return true;
+  }
 };
 
 // One entry as the list holds it; both texts stay valid until the list next

@@ -4,9 +4,9 @@
 #include <unordered_map>
 
 #include "text/lines.h"
+#include "text/text.h"
 #include "weapon/loader.h"
 #include "weapon/recogniser.h"
-#include "text/text.h"
 
 namespace qm {
 
@@ -87,12 +87,12 @@ class WeaponTable::Pass {
     int nextSameHash = -1;  // another name of the same hash, or -1
     State state = State::Searching;
     bool found = false;
-    bool carry = false;  // the damage sub-block state after its blocks so far
+    bool carry = false;            // the damage sub-block state after its blocks so far
     std::string_view bracketName;  // of the block being read
   };
   struct OpenBlock {
     int id;
-    long endDepth;        // the block ends at the first line that takes the depth here
+    long endDepth;          // the block ends at the first line that takes the depth here
     std::uint64_t opening;  // the number of its opening line
   };
   struct LastSet {
@@ -197,8 +197,8 @@ class WeaponTable::Pass {
 
   int file_ = 0;
   const char* fileStart_ = nullptr;
-  std::uint64_t lineNo_ = 0;  // counted over all files
-  long depth_ = 0;            // the sum of the depth changes of the lines read inside blocks
+  std::uint64_t lineNo_ = 0;     // counted over all files
+  long depth_ = 0;               // the sum of the depth changes of the lines read inside blocks
   std::vector<OpenBlock> open_;  // outer blocks first
   std::vector<int> waiting_;     // names whose header was read, before their opening brace
   std::vector<int> headers_;     // the names the current line is a header of

@@ -4,7 +4,9 @@
 
 namespace qm {
 
-std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir) { return gameWeaponFiles(GameFiles(gameDir)); }
+std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir) {
+  return gameWeaponFiles(GameFiles(gameDir));
+}
 
 std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set) {
   std::vector<WeaponFilePtr> files;
@@ -13,7 +15,8 @@ std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set) {
     const std::size_t slash = name.find_last_of("/\\");
     if (name[slash == std::string::npos ? 0 : slash + 1] != '.') files.push_back(std::move(file));
   }
-  for (const UnreadableFile& damaged : set.damagedArchives()) files.push_back(unreadableFile(damaged.name, damaged.reason));
+  for (const UnreadableFile& damaged : set.damagedArchives())
+    files.push_back(unreadableFile(damaged.name, damaged.reason));
   return files;
 }
 

@@ -12,9 +12,9 @@ enum class Severity : unsigned char {
 };
 
 struct Finding {
-  std::string file;   // the file's display name
-  int line = 0;       // from 1
-  int column = 0;     // from 1, in bytes
+  std::string file;  // the file's display name
+  int line = 0;      // from 1
+  int column = 0;    // from 1, in bytes
   Severity severity = Severity::Error;
   std::string_view check;  // short stable name, e.g. "missing-semicolon"
   std::string message;     // UTF-8

@@ -185,7 +185,8 @@ void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool 
       if (folded_ == "id") continue;  // the ID is checked with the census
       if (const FileKey* names = fileKey(folded_)) {
         auto& files = record->files;
-        const auto same = std::find_if(files.begin(), files.end(), [&](const FileRef& r) { return r.key == names->key; });
+        const auto same =
+            std::find_if(files.begin(), files.end(), [&](const FileRef& r) { return r.key == names->key; });
         if (same != files.end()) files.erase(same);
         files.push_back({names->key, std::string(pair.value), pair.at.line, pair.at.column});
       }
@@ -209,8 +210,8 @@ void GameCheck::unknownKey(const std::string& file, const TdfPair& pair, WeaponR
   const bool later = isLaterEngineKey(folded_);
   record.usesLaterKey = record.usesLaterKey || later;
   // A damage amount written after the [DAMAGE] block has closed.
-  const bool afterDamage = lastDamage && std::pair(pair.at.line, pair.at.column) >
-                                             std::pair(lastDamage->end.line, lastDamage->end.column);
+  const bool afterDamage =
+      lastDamage && std::pair(pair.at.line, pair.at.column) > std::pair(lastDamage->end.line, lastDamage->end.column);
   if (!later && (folded_ == "default" || (afterDamage && isNumberText(pair.value)))) {
     report(check::kOutsideDamage,
            quoted(std::string(pair.key) + "=" + std::string(pair.value)) +
@@ -242,9 +243,9 @@ void GameCheck::checkIds() {
     if (!w.hasId)
       findings_.push_back(finding(check::kMissingId, w.file, w.line, w.column, bracketed(w.name) + " has no ID"));
     else if (!w.id || *w.id < 0 || *w.id >= kIdCount)
-      findings_.push_back(finding(check::kBadId, w.file, w.idLine, w.idColumn,
-                                  "the ID " + quoted(w.idText) + " of " + bracketed(w.name) +
-                                      " is not a whole number from 0 to 255"));
+      findings_.push_back(
+          finding(check::kBadId, w.file, w.idLine, w.idColumn,
+                  "the ID " + quoted(w.idText) + " of " + bracketed(w.name) + " is not a whole number from 0 to 255"));
   }
   const Census& census = census_;
   for (const IdConflict& conflict : census.conflicts) {
@@ -303,7 +304,8 @@ void GameCheck::finish() {
     if (first) continue;
     const WeaponRecord& earlier = weapons_[it->second];
     findings_.push_back(finding(check::kDuplicateWeapon, w.file, w.line, 1,
-                                bracketed(w.name) + " is defined again: the game takes this definition and drops the one at " +
+                                bracketed(w.name) +
+                                    " is defined again: the game takes this definition and drops the one at " +
                                     place(earlier)));
     it->second = i;
   }
@@ -312,7 +314,8 @@ void GameCheck::finish() {
   for (const std::string& key : unknownOrder_) {
     const UnknownKey& k = unknownKeys_[key];
     if (k.later && engine_ == Engine::Later) continue;
-    std::string message = "the " + std::string(engineName(engine_)) + " engine does not read the key " + quoted(k.written);
+    std::string message =
+        "the " + std::string(engineName(engine_)) + " engine does not read the key " + quoted(k.written);
     if (k.later) message += " (only the later engine does)";
     if (k.count > 1) message += "; it is used on " + std::to_string(k.count) + " lines, the first is here";
     findings_.push_back(finding(check::kUnknownKey, k.file, k.line, k.column, std::move(message)));
@@ -340,7 +343,9 @@ void GameCheck::sortFindings() {
     std::size_t file;
     int line, column;
     std::size_t at;
-    bool operator<(const Key& o) const { return std::tie(file, line, column, at) < std::tie(o.file, o.line, o.column, o.at); }
+    bool operator<(const Key& o) const {
+      return std::tie(file, line, column, at) < std::tie(o.file, o.line, o.column, o.at);
+    }
   };
   std::vector<Key> keys;
   keys.reserve(findings_.size());

@@ -7,10 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <utility>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "checks/finding.h"
@@ -31,13 +31,13 @@ struct FileRef {
 struct WeaponRecord {
   std::string name;  // between the brackets, bytes as written
   std::string file;
-  int line = 0;      // of the header
+  int line = 0;  // of the header
   bool hasId = false;
   std::string idText;      // as written, blanks around it trimmed
   std::optional<long> id;  // when idText is a whole number
   int idLine = 0, idColumn = 0;
-  int column = 1;             // of the header
-  bool usesLaterKey = false;  // a key only the later engine reads
+  int column = 1;              // of the header
+  bool usesLaterKey = false;   // a key only the later engine reads
   std::vector<FileRef> files;  // the other files it names, in key order
 };
 
@@ -50,11 +50,10 @@ struct IdConflict {
 
 struct Census {
   std::array<std::vector<std::size_t>, kIdCount> users;  // per ID, indices into the weapons
-  std::vector<IdConflict> conflicts;                       // in ID order
-  std::vector<int> free;                                   // IDs no weapon uses
+  std::vector<IdConflict> conflicts;                     // in ID order
+  std::vector<int> free;                                 // IDs no weapon uses
   int used() const { return kIdCount - static_cast<int>(free.size()); }
 };
-
 
 // Runs of IDs, first and last: {17,18,19,28} gives {17,19}, {28,28}.
 std::vector<std::pair<int, int>> idRanges(const std::vector<int>& ids);
@@ -153,6 +152,5 @@ class GameCheck {
   };
   KeysSeen keysSeen_;
 };
-
 
 }  // namespace qm

@@ -1,15 +1,15 @@
 #include "checks/known_keys.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <cstdint>
 #include <vector>
 
 #include "checks/game_check.h"
-#include "weapon/field_table.h"
 #include "text/numbers.h"
 #include "text/text.h"
+#include "weapon/field_table.h"
 
 namespace qm {
 
@@ -21,32 +21,103 @@ struct ExtraKey {
   KeyKind kind;
 };
 constexpr ExtraKey kExtraKeys[] = {
-    {"metalpershot", KeyKind::Number}, {"duration", KeyKind::Number},   {"holdtime", KeyKind::Number},
-    {"pitchtolerance", KeyKind::Number}, {"vlaunch", KeyKind::Other},   {"toairweapon", KeyKind::Other},
-    {"stockpile", KeyKind::Other},     {"targetable", KeyKind::Other},  {"interceptor", KeyKind::Other},
-    {"cruise", KeyKind::Other},        {"meteor", KeyKind::Other},      {"startfire", KeyKind::Other},
+    {"metalpershot", KeyKind::Number},   {"duration", KeyKind::Number},  {"holdtime", KeyKind::Number},
+    {"pitchtolerance", KeyKind::Number}, {"vlaunch", KeyKind::Other},    {"toairweapon", KeyKind::Other},
+    {"stockpile", KeyKind::Other},       {"targetable", KeyKind::Other}, {"interceptor", KeyKind::Other},
+    {"cruise", KeyKind::Other},          {"meteor", KeyKind::Other},     {"startfire", KeyKind::Other},
     {"noradar", KeyKind::Other},
 };
-
 
 // The keys the later engine reads beyond the original's: those that mods
 // written for it use in at least three of seven such mods (keys of one or
 // two mods are too often misspellings or leftovers).
 constexpr std::string_view kLaterKeys[] = {
-    "alphadecay", "avoidfeature", "avoidfriendly", "beamdecay", "beamlaser", "beamtime", "beamttl",
-    "bouncerebound", "bounceslip", "canattackground", "cegtag", "collidefriendly", "corethickness",
-    "craterboost", "cratermult", "cylindertargeting", "cylindertargetting", "dance", "explosiongenerator",
-    "explosionspeed", "exteriorshield", "firesubmersed", "fixedlauncher", "flamegfxtime", "hardstop",
-    "heightboostfactor", "heightmod", "hightrajectory", "impactonly", "impulseboost", "impulsefactor",
-    "intensity", "interceptedbyshieldtype", "isshield", "largebeamlaser", "laserflaresize", "manualbombsettings",
-    "movingaccuracy", "mygravity", "nogap", "noselfdamage", "numbounce", "paralyzetime", "predictboost",
-    "projectiles", "proximitypriority", "pulsespeed", "rgbcolor", "rgbcolor2", "separation", "shieldalpha",
-    "shieldbadcolor", "shieldenergyuse", "shieldforce", "shieldgoodcolor", "shieldintercepttype",
-    "shieldmaxspeed", "shieldpower", "shieldpowerregen", "shieldpowerregenenergy", "shieldradius",
-    "shieldrepulser", "shieldstartingpower", "size", "sizedecay", "sizegrowth", "smartshield", "soundstartvolume",
-    "stages", "stockpiletime", "sweepfire", "targetborder", "targetmoveerror", "texture1", "texture2", "texture3",
-    "texture4", "thickness", "trajectoryheight", "useairlos", "visibleshield", "visibleshieldhitframes",
-    "visibleshieldrepulse", "waterbounce", "weapontype", "wobble",
+    "alphadecay",
+    "avoidfeature",
+    "avoidfriendly",
+    "beamdecay",
+    "beamlaser",
+    "beamtime",
+    "beamttl",
+    "bouncerebound",
+    "bounceslip",
+    "canattackground",
+    "cegtag",
+    "collidefriendly",
+    "corethickness",
+    "craterboost",
+    "cratermult",
+    "cylindertargeting",
+    "cylindertargetting",
+    "dance",
+    "explosiongenerator",
+    "explosionspeed",
+    "exteriorshield",
+    "firesubmersed",
+    "fixedlauncher",
+    "flamegfxtime",
+    "hardstop",
+    "heightboostfactor",
+    "heightmod",
+    "hightrajectory",
+    "impactonly",
+    "impulseboost",
+    "impulsefactor",
+    "intensity",
+    "interceptedbyshieldtype",
+    "isshield",
+    "largebeamlaser",
+    "laserflaresize",
+    "manualbombsettings",
+    "movingaccuracy",
+    "mygravity",
+    "nogap",
+    "noselfdamage",
+    "numbounce",
+    "paralyzetime",
+    "predictboost",
+    "projectiles",
+    "proximitypriority",
+    "pulsespeed",
+    "rgbcolor",
+    "rgbcolor2",
+    "separation",
+    "shieldalpha",
+    "shieldbadcolor",
+    "shieldenergyuse",
+    "shieldforce",
+    "shieldgoodcolor",
+    "shieldintercepttype",
+    "shieldmaxspeed",
+    "shieldpower",
+    "shieldpowerregen",
+    "shieldpowerregenenergy",
+    "shieldradius",
+    "shieldrepulser",
+    "shieldstartingpower",
+    "size",
+    "sizedecay",
+    "sizegrowth",
+    "smartshield",
+    "soundstartvolume",
+    "stages",
+    "stockpiletime",
+    "sweepfire",
+    "targetborder",
+    "targetmoveerror",
+    "texture1",
+    "texture2",
+    "texture3",
+    "texture4",
+    "thickness",
+    "trajectoryheight",
+    "useairlos",
+    "visibleshield",
+    "visibleshieldhitframes",
+    "visibleshieldrepulse",
+    "waterbounce",
+    "weapontype",
+    "wobble",
 };
 
 // Keys in an open-addressed table: every key of every block is looked up.
@@ -69,7 +140,9 @@ class KeyTable {
   ExtraKey slots_[kMask + 1] = {};
 };
 
-KeyKind kindOf(Kind k) { return k == Kind::Number ? KeyKind::Number : k == Kind::Flag ? KeyKind::Flag : KeyKind::Other; }
+KeyKind kindOf(Kind k) {
+  return k == Kind::Number ? KeyKind::Number : k == Kind::Flag ? KeyKind::Flag : KeyKind::Other;
+}
 
 const KeyTable& knownKeys() {
   static const KeyTable keys = [] {

@@ -45,10 +45,14 @@ struct FileKey {
   std::string_view fileKey;  // for a sequence: the key of its animation file
 };
 inline constexpr FileKey kFileKeys[] = {
-    {"soundstart", FileKind::Sound, {}},         {"soundhit", FileKind::Sound, {}},
-    {"soundwater", FileKind::Sound, {}},         {"soundtrigger", FileKind::Sound, {}},
-    {"explosiongaf", FileKind::Animation, {}},   {"waterexplosiongaf", FileKind::Animation, {}},
-    {"lavaexplosiongaf", FileKind::Animation, {}}, {"explosionart", FileKind::Sequence, "explosiongaf"},
+    {"soundstart", FileKind::Sound, {}},
+    {"soundhit", FileKind::Sound, {}},
+    {"soundwater", FileKind::Sound, {}},
+    {"soundtrigger", FileKind::Sound, {}},
+    {"explosiongaf", FileKind::Animation, {}},
+    {"waterexplosiongaf", FileKind::Animation, {}},
+    {"lavaexplosiongaf", FileKind::Animation, {}},
+    {"explosionart", FileKind::Sequence, "explosiongaf"},
     {"waterexplosionart", FileKind::Sequence, "waterexplosiongaf"},
     {"lavaexplosionart", FileKind::Sequence, "lavaexplosiongaf"},
     {"model", FileKind::Model, {}},

@@ -30,11 +30,16 @@ std::string nameIn(std::string_view value, std::string_view extension) {
 
 std::string_view kindText(Unresolved::Kind k) {
   switch (k) {
-    case Unresolved::Kind::Weapon: return "weapon";
-    case Unresolved::Kind::Sound: return "sound";
-    case Unresolved::Kind::Animation: return "animation file";
-    case Unresolved::Kind::Sequence: return "sequence";
-    case Unresolved::Kind::Model: return "model";
+    case Unresolved::Kind::Weapon:
+      return "weapon";
+    case Unresolved::Kind::Sound:
+      return "sound";
+    case Unresolved::Kind::Animation:
+      return "animation file";
+    case Unresolved::Kind::Sequence:
+      return "sequence";
+    case Unresolved::Kind::Model:
+      return "model";
   }
   return "";
 }
@@ -68,7 +73,8 @@ References::References(const GameFiles& set) {
   }
   for (const WeaponFilePtr& f : set.FilesIn("sounds", ".wav")) sounds_.emplace(stem(f->name()), true);
   for (const WeaponFilePtr& f : set.FilesIn("objects3d", ".3do")) models_.emplace(stem(f->name()), true);
-  for (const WeaponFilePtr& f : set.FilesIn("anims", ".gaf")) animations_.emplace(stem(f->name()), Animation{f, false, {}, {}});
+  for (const WeaponFilePtr& f : set.FilesIn("anims", ".gaf"))
+    animations_.emplace(stem(f->name()), Animation{f, false, {}, {}});
 }
 
 std::vector<const UnitUse*> References::usersOf(std::string_view weapon) const {
@@ -106,7 +112,9 @@ std::vector<Unresolved> References::unresolved(const std::vector<WeaponRecord>& 
     for (const FileRef& ref : w.files) {
       if (ref.value.empty()) continue;
       const FileKey& key = *fileKey(ref.key);
-      const auto missing = [&](Unresolved::Kind kind) { out.push_back({kind, ref.value, w.name, w.file, ref.line, ref.column}); };
+      const auto missing = [&](Unresolved::Kind kind) {
+        out.push_back({kind, ref.value, w.name, w.file, ref.line, ref.column});
+      };
       switch (key.kind) {
         case FileKind::Sound:
           if (!sounds_.empty() && !sounds_.count(nameIn(ref.value, ".wav"))) missing(Unresolved::Kind::Sound);
@@ -115,10 +123,12 @@ std::vector<Unresolved> References::unresolved(const std::vector<WeaponRecord>& 
           if (!models_.empty() && !models_.count(nameIn(ref.value, ".3do"))) missing(Unresolved::Kind::Model);
           break;
         case FileKind::Animation:
-          if (!animations_.empty() && !animations_.count(nameIn(ref.value, ".gaf"))) missing(Unresolved::Kind::Animation);
+          if (!animations_.empty() && !animations_.count(nameIn(ref.value, ".gaf")))
+            missing(Unresolved::Kind::Animation);
           break;
         case FileKind::Sequence: {
-          const auto file = std::find_if(w.files.begin(), w.files.end(), [&](const FileRef& r) { return r.key == key.fileKey; });
+          const auto file =
+              std::find_if(w.files.begin(), w.files.end(), [&](const FileRef& r) { return r.key == key.fileKey; });
           if (file == w.files.end()) break;
           const Animation* a = animation(nameIn(file->value, ".gaf"));
           // A missing or damaged file: its sequences are unknown.
@@ -141,14 +151,16 @@ std::vector<Finding> References::findings(const std::vector<WeaponRecord>& weapo
                              : u.kind == Unresolved::Kind::Animation ? check::kMissingAnimation
                              : u.kind == Unresolved::Kind::Sequence  ? check::kMissingSequence
                                                                      : check::kMissingModel;
-    const std::string holder = u.kind == Unresolved::Kind::Weapon ? "the unit " + qm::quoted(u.holder) : qm::quoted("[" + u.holder + "]");
+    const std::string holder =
+        u.kind == Unresolved::Kind::Weapon ? "the unit " + qm::quoted(u.holder) : qm::quoted("[" + u.holder + "]");
     out.push_back(finding(check, u.file, u.line, u.column,
                           holder + " names the " + std::string(kindText(u.kind)) + " " + qm::quoted(u.name) +
                               ", which the game does not have"));
   }
   for (const auto& [name, a] : animations_)
     if (!a.damaged.empty())
-      out.push_back(finding(check::kDamagedAnimation, a.file->name(), 0, 0, a.damaged + ": its sequences are not checked"));
+      out.push_back(
+          finding(check::kDamagedAnimation, a.file->name(), 0, 0, a.damaged + ": its sequences are not checked"));
   return out;
 }
 

@@ -49,10 +49,14 @@ const CheckInfo* findCheck(std::string_view name) {
 
 std::string_view categoryName(Category c) {
   switch (c) {
-    case Category::Game: return "game";
-    case Category::Style: return "style";
-    case Category::Reference: return "reference";
-    case Category::Display: return "display";
+    case Category::Game:
+      return "game";
+    case Category::Style:
+      return "style";
+    case Category::Reference:
+      return "reference";
+    case Category::Display:
+      return "display";
   }
   return "";
 }

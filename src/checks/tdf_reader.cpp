@@ -142,16 +142,14 @@ class Reader {
   }
 
   void missingBrace() {
-    report(pendingBlock_.at, check::kMissingBrace,
-           bracketed(pendingBlock_.name) + " is not followed by '{'");
+    report(pendingBlock_.at, check::kMissingBrace, bracketed(pendingBlock_.name) + " is not followed by '{'");
     pending_ = false;
   }
 
   void openBrace() {
     if (open_.size() + untracked_ >= kDeepestBlock) {
       if (untracked_++ == 0 && !reportedDeep_)
-        report(here(), check::kDeepNesting,
-               "blocks nested more than " + std::to_string(kDeepestBlock) + " deep");
+        report(here(), check::kDeepNesting, "blocks nested more than " + std::to_string(kDeepestBlock) + " deep");
       reportedDeep_ = true;
       pending_ = false;
       ++pos_;
@@ -304,7 +302,7 @@ class Reader {
   std::vector<TdfBlock> open_;  // the blocks open at pos_, innermost last
   std::size_t untracked_ = 0;   // blocks open beyond the deepest kept
   bool reportedDeep_ = false;
-  bool pending_ = false;        // a header read, its "{" not yet
+  bool pending_ = false;  // a header read, its "{" not yet
   TdfBlock pendingBlock_;
   TdfDocument doc_;
 };

@@ -36,8 +36,7 @@ const Command kCommands[] = {
     {"refs", "NAME [--json]", "Prints the units that name weapon NAME", declareRefs},
     {"set", "NAME [KEY=VALUE]... [--remove KEY]... [--dry-run] [--no-backup]",
      "Changes values of a weapon in its file, and nothing else", declareSet},
-    {"archive", "FILE [PATH]", "Lists the files of a game archive, or unpacks one to standard output",
-     declareArchive},
+    {"archive", "FILE [PATH]", "Lists the files of a game archive, or unpacks one to standard output", declareArchive},
     {"table", "[--fields LIST] [--viewing] [--format tsv|csv|json]", "Prints every listed weapon as one table row",
      declareTable},
     {"diff", "NAME1 NAME2 [--json]", "Prints the fields in which two weapons differ", declareDiff},
@@ -155,8 +154,8 @@ void writeJsonInline(std::ostream& out, const nlohmann::ordered_json& v) {
 namespace {
 
 void writeMember(std::ostream& out, const nlohmann::ordered_json& v) {
-  const bool ofObjects = v.is_array() && !v.empty() &&
-                         std::all_of(v.begin(), v.end(), [](const auto& item) { return item.is_object(); });
+  const bool ofObjects =
+      v.is_array() && !v.empty() && std::all_of(v.begin(), v.end(), [](const auto& item) { return item.is_object(); });
   if (!ofObjects) return writeJsonInline(out, v);
   out << "[\n";
   for (std::size_t i = 0; i < v.size(); ++i) {

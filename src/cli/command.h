@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "presentation/main_window_state.h"
 #include "presentation/host.h"
+#include "presentation/main_window_state.h"
 
 namespace qm {
 

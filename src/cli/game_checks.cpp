@@ -36,13 +36,14 @@ void printFinding(std::ostream& out, const Finding& f) {
       << f.check << "]\n";
 }
 
-int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool asJson,
-           std::ostream& out, std::ostream& err) {
+int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool asJson, std::ostream& out,
+           std::ostream& err) {
   requireGame(game);
   GameCheck check(GameCheck::Scope::CensusOnly);
   runGameCheck(check, filesToCheck(game, imports));
   for (const Finding& f : check.findings())
-    if (f.check == check::kUnreadable.name) err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
+    if (f.check == check::kUnreadable.name)
+      err << "warning: cannot read weapon file " << f.file << ": " << f.message << '\n';
 
   const auto& weapons = check.weapons();
   const Census& census = check.census();
@@ -53,7 +54,8 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
     for (const IdConflict& c : census.conflicts) {
       json users = json::array();
       for (std::size_t u : c.weapons)
-        users.push_back({{"name", Cp1252ToUtf8(weapons[u].name)}, {"file", weapons[u].file}, {"line", weapons[u].line}});
+        users.push_back(
+            {{"name", Cp1252ToUtf8(weapons[u].name)}, {"file", weapons[u].file}, {"line", weapons[u].line}});
       conflicts.push_back({{"id", c.id}, {"weapons", users}});
     }
     writeJson(out, {{"weapons", all}, {"conflicts", conflicts}, {"free", census.free}});
@@ -70,7 +72,8 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
             std::ostream& out, std::ostream& /*err*/) {
   if (options.listChecks) {
     for (const CheckInfo& c : allChecks())
-      out << c.name << '\t' << severityName(c.severity) << '\t' << categoryName(c.category) << '\t' << c.summary << '\n';
+      out << c.name << '\t' << severityName(c.severity) << '\t' << categoryName(c.category) << '\t' << c.summary
+          << '\n';
     return 0;
   }
   CheckOptions checkOptions;
@@ -126,7 +129,8 @@ int runRefs(const std::filesystem::path& game, const std::string& weapon, bool a
   if (asJson) {
     json all = json::array();
     for (const UnitUse* u : users)
-      all.push_back({{"unit", Cp1252ToUtf8(u->unit)}, {"key", Cp1252ToUtf8(u->key)}, {"file", u->file}, {"line", u->line}});
+      all.push_back(
+          {{"unit", Cp1252ToUtf8(u->unit)}, {"key", Cp1252ToUtf8(u->key)}, {"file", u->file}, {"line", u->line}});
     writeJson(out, {{"weapon", weapon}, {"users", all}});
     return 0;
   }

@@ -15,8 +15,8 @@ struct Finding;
 void printFinding(std::ostream& out, const Finding& f);
 
 // `ids [--json]` over the game's weapon files and the imports; returns the exit status.
-int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool json,
-           std::ostream& out, std::ostream& err);
+int runIds(const std::filesystem::path& game, const std::vector<std::string>& imports, bool json, std::ostream& out,
+           std::ostream& err);
 
 struct LintOptions {
   std::vector<std::string> files;  // only these, not the game's set

@@ -18,14 +18,17 @@ Command::Run declareSet(CLI::App& sub) {
     bool dryRun = false, noBackup = false;
   };
   auto a = std::make_shared<Args>();
-  sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")->type_name("NAME")->required();
+  sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")
+      ->type_name("NAME")
+      ->required();
   sub.add_option("ASSIGNMENT", a->assignments, "KEY=VALUE, or damage.UNIT=AMOUNT for a line of [DAMAGE]")
       ->type_name("KEY=VALUE");
   sub.add_option("--remove", a->removes, "Deletes the key's line")->type_name("KEY")->allow_extra_args(false);
   sub.add_flag("--dry-run", a->dryRun, "Print the diff and write nothing");
   sub.add_flag("--no-backup", a->noBackup, "Keep no FILE.bak of a file changed the first time");
   return [a](Session& s) {
-    if (a->assignments.empty() && a->removes.empty()) throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
+    if (a->assignments.empty() && a->removes.empty())
+      throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
     const std::string weapon = Utf8ToCp1252(a->name);
     std::vector<edit::Change> changes;
     bool setsId = false;
@@ -36,7 +39,8 @@ Command::Run declareSet(CLI::App& sub) {
                          Utf8ToCp1252(assignment.substr(eq + 1))});
       setsId = setsId || ToLower(changes.back().key) == "id";
     }
-    for (const std::string& key : a->removes) changes.push_back({edit::Change::Kind::Remove, weapon, Utf8ToCp1252(key), {}});
+    for (const std::string& key : a->removes)
+      changes.push_back({edit::Change::Kind::Remove, weapon, Utf8ToCp1252(key), {}});
 
     const GameFiles game(s.game());
     std::vector<WeaponFilePtr> imports;

@@ -1,10 +1,10 @@
 // The weapons table on the command line: table and diff.
 #include <algorithm>
 
+#include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "cli/command.h"
 #include "presentation/weapon_columns.h"
-#include "catalogue/scan.h"
 #include "text/text.h"
 
 namespace qm {

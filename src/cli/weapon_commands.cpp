@@ -81,7 +81,8 @@ Command::Run declareShow(CLI::App& sub) {
     bool actual = false, json = false;
   };
   auto a = std::make_shared<Args>();
-  CLI::Option* name = sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")->type_name("NAME");
+  CLI::Option* name =
+      sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")->type_name("NAME");
   CLI::Option* index = sub.add_option("--index", a->index, "Show the list entry at index N instead")->type_name("N");
   name->excludes(index);
   sub.add_flag("--actual", a->actual, "Actual Mode: the keys and the values as written");

@@ -393,7 +393,8 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
   const std::string indent = indentOf(bytes, block->weapon.anchor());
   const std::string inner = (indent + "\t").substr(0, 2);
   apply(bytes, done,
-        {block->weapon.close, {},
+        {block->weapon.close,
+         {},
          indent + "[DAMAGE]" + eol + inner + "{" + eol + inner + line + eol + inner + "}" + eol});
   return std::nullopt;
 }

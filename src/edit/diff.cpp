@@ -36,7 +36,9 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a, const std::ve
   const auto reach = [&](long d, long k) -> long {
     return d < 0 || k < -d || k > d ? 0 : rounds[static_cast<std::size_t>(d)][static_cast<std::size_t>(k + d)];
   };
-  const auto goesDown = [&](long d, long k) { return k == -d || (k != d && reach(d - 1, k - 1) < reach(d - 1, k + 1)); };
+  const auto goesDown = [&](long d, long k) {
+    return k == -d || (k != d && reach(d - 1, k - 1) < reach(d - 1, k + 1));
+  };
   for (long d = 0;; ++d) {
     std::vector<long> round(static_cast<std::size_t>(2 * d + 1));
     bool done = false;
@@ -96,20 +98,21 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
   const std::size_t shorter = std::min(before.size(), after.size());
   std::size_t first = 0, same = 0;
   while (first < shorter && before[first] == after[first]) ++first;
-  while (same < shorter - first && before.end()[-1 - static_cast<long>(same)] == after.end()[-1 - static_cast<long>(same)])
+  while (same < shorter - first &&
+         before.end()[-1 - static_cast<long>(same)] == after.end()[-1 - static_cast<long>(same)])
     ++same;
   std::size_t start = first;
   while (start > 0 && !(before[start - 1] == '\n' || (start < first && lineStartsAt(before, start)))) --start;
-  for (int i = 0; i < 3 && start > 0; ++i)
-    do --start;
+  for (int i = 0; i < 3 && start > 0; ++i) do
+      --start;
     while (start > 0 && !lineStartsAt(before, start));
   std::size_t end = before.size() - same;
   if (end < before.size()) {
     ++end;
     while (end < before.size() && !lineStartsAt(before, end)) ++end;
   }
-  for (int i = 0; i < 3 && end < before.size(); ++i)
-    do ++end;
+  for (int i = 0; i < 3 && end < before.size(); ++i) do
+      ++end;
     while (end < before.size() && !lineStartsAt(before, end));
   std::size_t offset = 0;  // lines before `start`
   for (const char* p = before.data(); (p = FindLineEnd(p, before.data() + start)) != before.data() + start;) {
@@ -156,9 +159,12 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
     std::string body;
     std::size_t ca = 0, cb = 0, la = sa, lb = sb;
     for (std::size_t j = start; j < end; ++j) {
-      if (ops[j] == Op::Same) addLine(body, ' ', a[la]), ++la, ++lb, ++ca, ++cb;
-      else if (ops[j] == Op::Removed) addLine(body, '-', a[la]), ++la, ++ca;
-      else addLine(body, '+', b[lb]), ++lb, ++cb;
+      if (ops[j] == Op::Same)
+        addLine(body, ' ', a[la]), ++la, ++lb, ++ca, ++cb;
+      else if (ops[j] == Op::Removed)
+        addLine(body, '-', a[la]), ++la, ++ca;
+      else
+        addLine(body, '+', b[lb]), ++lb, ++cb;
     }
     out += "@@ -" + range(offset + sa, ca) + " +" + range(offset + sb, cb) + " @@\n" + body;
     i = end, ia = la, ib = lb;

@@ -154,7 +154,8 @@ Applied Session::apply(const std::vector<Change>& changes) {
 }
 
 void Session::undo(const Step& step) {
-  for (auto it = step.splices.rbegin(); it != step.splices.rend(); ++it) undoSplice(files_[it->file].current, it->splice);
+  for (auto it = step.splices.rbegin(); it != step.splices.rend(); ++it)
+    undoSplice(files_[it->file].current, it->splice);
 }
 
 void Session::redo(const Step& step) {

@@ -31,14 +31,14 @@ struct Step {
 };
 
 struct Applied {
-  std::optional<Step> step;  // nothing when refused
-  std::string refusal;       // UTF-8
-  bool notFound = false;     // refused because no file holds the weapon
+  std::optional<Step> step;                // nothing when refused
+  std::string refusal;                     // UTF-8
+  bool notFound = false;                   // refused because no file holds the weapon
   std::vector<UnreadableFile> unreadable;  // files passed over while looking for the weapons
 };
 
 struct Saved {
-  std::vector<std::size_t> written;  // the files written
+  std::vector<std::size_t> written;    // the files written
   std::optional<std::string> refusal;  // why the rest were not
 };
 

@@ -51,7 +51,8 @@ std::vector<Finding> checkEditedLines(std::string_view bytes, const std::string&
   }
   // The ID against the census: one weapon of another name on it is a conflict.
   for (const WeaponRecord& w : check.weapons()) {
-    if (!w.id || *w.id < 0 || *w.id >= kIdCount || std::find(wanted.begin(), wanted.end(), w.idLine) == wanted.end()) continue;
+    if (!w.id || *w.id < 0 || *w.id >= kIdCount || std::find(wanted.begin(), wanted.end(), w.idLine) == wanted.end())
+      continue;
     const std::string lower = ToLower(w.name);
     for (const WeaponRecord& o : others) {
       if (o.id != w.id || ToLower(o.name) == lower) continue;

@@ -222,9 +222,9 @@ bool isOrdinaryFolder(const std::filesystem::path& folder) {
   if (::statfs(folder.c_str(), &fs) != 0) return false;
   // The process, kernel and device tables; /dev is a memory file system
   // like /tmp, so it is told apart by its device nodes' folder itself.
-  constexpr long kPseudo[] = {0x9fa0 /* proc */,        0x62656572 /* sysfs */, 0x1cd1 /* devpts */,
-                              0x64626720 /* debugfs */, 0x73636673 /* securityfs */,
-                              0x27e0eb /* cgroup */,    0x63677270 /* cgroup2 */, 0x74726163 /* tracefs */};
+  constexpr long kPseudo[] = {
+      0x9fa0 /* proc */,           0x62656572 /* sysfs */, 0x1cd1 /* devpts */,      0x64626720 /* debugfs */,
+      0x73636673 /* securityfs */, 0x27e0eb /* cgroup */,  0x63677270 /* cgroup2 */, 0x74726163 /* tracefs */};
   for (long magic : kPseudo)
     if (static_cast<long>(fs.f_type) == magic) return false;
   std::error_code ec;

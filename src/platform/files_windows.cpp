@@ -153,8 +153,8 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
     if (used == out.size()) out.resize(used + 64 * 1024);
     const std::size_t room = out.size() - used;
     DWORD got = 0;
-    const BOOL read = ::ReadFile(h, out.data() + used, room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room), &got,
-                                 nullptr);
+    const BOOL read =
+        ::ReadFile(h, out.data() + used, room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room), &got, nullptr);
     if (!read) {
       reason = lastError();
       ok = false;
@@ -209,8 +209,9 @@ std::optional<std::string> replaceFile(const std::filesystem::path& path, std::s
     // Replacing keeps the old file's attributes and access rights; a new file
     // is moved into place, written through to the disk.
     const BOOL moved =
-        exists ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-               : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        exists
+            ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+            : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!moved) err = ::GetLastError();
   }
   if (err != 0) {

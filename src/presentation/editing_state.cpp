@@ -77,7 +77,7 @@ std::string EditingState::damageLines() const {
 
 std::vector<edit::Change> EditingState::damageChanges(const std::string& lines) const {
   std::map<std::string, std::string> before, after;  // by unit in lower case
-  std::map<std::string, std::string> spelt;           // the unit as typed
+  std::map<std::string, std::string> spelt;          // the unit as typed
   for (const std::string& item : window_.weapon().damage)
     if (auto entry = DamageEntry(item)) before[ToLower(entry->first)] = entry->second;
   for (std::string_view rest = lines; !rest.empty();) {
@@ -193,7 +193,8 @@ void EditingState::reshow() {
   std::vector<WeaponFilePtr> edited;
   if (session_)
     for (std::size_t f : session_->changedFiles())
-      edited.push_back(std::make_shared<EditedFile>(session_->source(f).name(), session_->target(f), session_->bytes(f)));
+      edited.push_back(
+          std::make_shared<EditedFile>(session_->source(f).name(), session_->target(f), session_->bytes(f)));
   window_.setEditedFiles(std::move(edited));
   const std::string name = shownWeapon();
   if (!name.empty()) window_.showWeapon(name);

@@ -76,8 +76,8 @@ class EditingState {
   Host& host_;
   std::unique_ptr<edit::Session> session_;
   std::map<std::pair<std::string, std::string>, std::string> warnings_;  // by weapon and key, lower case
-  std::set<std::string> toldArchive_;  // targets the user was told of
-  bool listTouched_ = false;           // an ID or a name changed since the last save
+  std::set<std::string> toldArchive_;                                    // targets the user was told of
+  bool listTouched_ = false;                                             // an ID or a name changed since the last save
 };
 
 }  // namespace qm

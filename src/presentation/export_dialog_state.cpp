@@ -10,7 +10,7 @@
 namespace qm {
 
 ExportDialogState::Outcome ExportDialogState::exportWeapon(const CurrentWeapon& weapon, Host& host,
-                                                          std::string& lastPath) {
+                                                           std::string& lastPath) {
   if (const auto refusal = CheckNewValues(actualName, name, weaponId)) {
     host.MsgBox(*refusal, Buttons::Ok);
     return Outcome::StayOpen;

@@ -11,8 +11,8 @@
 namespace qm {
 
 std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files) {
-  std::string text = files.size() == 1 ? "This weapon file could not be read:\n"
-                                       : "These weapon files could not be read:\n";
+  std::string text =
+      files.size() == 1 ? "This weapon file could not be read:\n" : "These weapon files could not be read:\n";
   for (const auto& f : files) text += "\n" + f.name + ": " + f.reason;
   text += "\n\nThe weapons of the other files are listed.";
   return text;

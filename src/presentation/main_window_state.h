@@ -88,7 +88,7 @@ class MainWindowState {
   // Label texts as the window shows them: weapon bytes where they come from
   // the files, UTF-8 otherwise.
   const std::string& countLine() const { return countLine_; }
-  const std::array<std::string, kSlotCount>& valueTexts() const { return valueTexts_; }  // by slot
+  const std::array<std::string, kSlotCount>& valueTexts() const { return valueTexts_; }           // by slot
   const std::array<std::string_view, kSlotCount>& captionTexts() const { return captionTexts_; }  // by slot
   const std::string& descriptionKey() const { return descriptionKey_; }
   const std::string& descriptionText() const { return descriptionText_; }

@@ -50,12 +50,18 @@ std::optional<TableFilter::Comparison> ReadComparison(std::string_view text) {
 
 bool Holds(double x, TableFilter::Op op, double n) {
   switch (op) {
-    case TableFilter::Op::Less: return x < n;
-    case TableFilter::Op::LessOrEqual: return x <= n;
-    case TableFilter::Op::Greater: return x > n;
-    case TableFilter::Op::GreaterOrEqual: return x >= n;
-    case TableFilter::Op::Equal: return x == n;
-    case TableFilter::Op::NotEqual: return x != n;
+    case TableFilter::Op::Less:
+      return x < n;
+    case TableFilter::Op::LessOrEqual:
+      return x <= n;
+    case TableFilter::Op::Greater:
+      return x > n;
+    case TableFilter::Op::GreaterOrEqual:
+      return x >= n;
+    case TableFilter::Op::Equal:
+      return x == n;
+    case TableFilter::Op::NotEqual:
+      return x != n;
   }
   return false;
 }

@@ -35,13 +35,20 @@ std::string EdgePercentText(const std::string& text) {
 std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& values) {
   const std::string text(values[SlotIndex(s)]);
   switch (FieldOfSlot(s).rule) {
-    case Rule::TextNone: return text.empty() ? "None" : text;
-    case Rule::TextZero: return text.empty() ? "0" : text;
-    case Rule::Flag: return Flag(text);
-    case Rule::RenderType: return RenderTypeText(text);
-    case Rule::EdgePercent: return EdgePercentText(text);
-    case Rule::ChancePercent: return text.empty() ? "0%" : text + "%";
-    case Rule::Trajectory: break;
+    case Rule::TextNone:
+      return text.empty() ? "None" : text;
+    case Rule::TextZero:
+      return text.empty() ? "0" : text;
+    case Rule::Flag:
+      return Flag(text);
+    case Rule::RenderType:
+      return RenderTypeText(text);
+    case Rule::EdgePercent:
+      return EdgePercentText(text);
+    case Rule::ChancePercent:
+      return text.empty() ? "0%" : text + "%";
+    case Rule::Trajectory:
+      break;
   }
   // Ballistic, line of sight, dropped: a "1" says YES for itself and NO for
   // the other two, so the last "1" in this order wins.

@@ -29,13 +29,15 @@ std::optional<double> Positive(std::string_view text) {
 
 bool Column::numeric() const {
   switch (kind) {
-    case Kind::Entry: return false;
+    case Kind::Entry:
+      return false;
     case Kind::Field: {
       const qm::Kind k = FieldByNumber(field).kind;
       return k == qm::Kind::Number || k == qm::Kind::Flag;
     }
     case Kind::Dps:
-    case Kind::DamageUnit: return true;
+    case Kind::DamageUnit:
+      return true;
   }
   return false;
 }
@@ -47,10 +49,14 @@ bool Column::needsDamage() const {
 std::string ColumnCaption(const Column& column, bool viewing) {
   if (!viewing) return column.name;
   switch (column.kind) {
-    case Column::Kind::Entry: return "Weapon";
-    case Column::Kind::Dps: return "Damage per second";
-    case Column::Kind::DamageUnit: return "Damage to " + column.name.substr(kDamagePrefix.size());
-    case Column::Kind::Field: break;
+    case Column::Kind::Entry:
+      return "Weapon";
+    case Column::Kind::Dps:
+      return "Damage per second";
+    case Column::Kind::DamageUnit:
+      return "Damage to " + column.name.substr(kDamagePrefix.size());
+    case Column::Kind::Field:
+      break;
   }
   const FieldRow& f = FieldByNumber(column.field);
   if (f.slot == kNoSlot) return "Damage";
@@ -119,8 +125,10 @@ std::string CellText(const WeaponTable& table, std::size_t row, const Column& co
   if (column.kind == Column::Kind::Entry) return table.entry(row);
   if (!table.found(row)) return {};
   switch (column.kind) {
-    case Column::Kind::Entry: break;
-    case Column::Kind::Dps: return DamagePerSecond(table.values(row), damage);
+    case Column::Kind::Entry:
+      break;
+    case Column::Kind::Dps:
+      return DamagePerSecond(table.values(row), damage);
     case Column::Kind::DamageUnit:
       return std::string(DamageAmount(damage, column.name.substr(kDamagePrefix.size())).value_or(""));
     case Column::Kind::Field: {

@@ -29,8 +29,8 @@ long long LeadingPower(std::string_view s) {
   const std::string_view mantissa = s.substr(0, e);
   const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
   const std::size_t first = mantissa.find_first_not_of("0.");
-  const long long place = first < point ? static_cast<long long>(point - first - 1)
-                                        : -static_cast<long long>(first - point);
+  const long long place =
+      first < point ? static_cast<long long>(point - first - 1) : -static_cast<long long>(first - point);
   return place + exponent;
 }
 

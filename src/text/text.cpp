@@ -32,15 +32,12 @@ struct CaseTables {
 constexpr CaseTables kCase;
 
 constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char32_t Cp1252Char(unsigned char b) {
-  return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;
-}
+char32_t Cp1252Char(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b; }
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -90,8 +87,7 @@ bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lo
   if (pos > text.size() || text.size() - pos < lowerMatch.size()) return false;
   const auto& lower = detail::kLowerOf;
   for (std::size_t i = 0; i < lowerMatch.size(); ++i)
-    if (lower[static_cast<unsigned char>(text[pos + i])] != static_cast<unsigned char>(lowerMatch[i]))
-      return false;
+    if (lower[static_cast<unsigned char>(text[pos + i])] != static_cast<unsigned char>(lowerMatch[i])) return false;
   return true;
 }
 

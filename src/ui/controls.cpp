@@ -1,10 +1,10 @@
 #include "ui/controls.h"
 
+#include <qdrawutil.h>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <qdrawutil.h>
 #include <QPixmap>
 #include <QScreen>
 #include <QStyleOptionButton>
@@ -129,12 +129,10 @@ void WrapButton::paintEvent(QPaintEvent*) {
   option.text.clear();
   p.drawControl(QStyle::CE_PushButton, option);
   const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-  p.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(), caption,
-                 QPalette::ButtonText);
+  p.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, option.palette, isEnabled(), caption, QPalette::ButtonText);
 }
 
-WeaponListModel::WeaponListModel(const WeaponList& list, QObject* parent)
-    : QAbstractListModel(parent), list_(list) {}
+WeaponListModel::WeaponListModel(const WeaponList& list, QObject* parent) : QAbstractListModel(parent), list_(list) {}
 
 int WeaponListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(list_.size());

@@ -54,7 +54,12 @@ void Mark(QWidget* w, bool edited, const std::string& warning) {
 
 EditController::EditController(QWidget& window, MainWindowState& state, Host& host,
                                const std::array<QLabel*, kSlotCount>& values, QListWidget* damage, QWidget* options)
-    : QObject(&window), window_(window), state_(state), host_(host), editing_(state, host), values_(values),
+    : QObject(&window),
+      window_(window),
+      state_(state),
+      host_(host),
+      editing_(state, host),
+      values_(values),
       damage_(damage) {
   for (QLabel* label : values_) {
     label->setFocusPolicy(Qt::ClickFocus);
@@ -102,9 +107,13 @@ bool EditController::push(const std::vector<edit::Change>& changes, const QStrin
 bool EditController::settle() {
   if (!editing_.unsaved()) return true;
   switch (host_.MsgBox(kMsgUnsaved, Buttons::SaveDiscardCancel)) {
-    case Answer::Save: return save();
-    case Answer::Discard: revert(); return true;
-    default: return false;
+    case Answer::Save:
+      return save();
+    case Answer::Discard:
+      revert();
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -180,8 +189,7 @@ void EditController::finish(bool accept) {
     if (slot == kSlotCount)
       push(editing_.damageChanges(text), "Change damage");
     else
-      push(editing_.slotChanges(slot, text),
-           "Set " + FromUtf8(FieldOfSlot(static_cast<Slot>(slot)).key));
+      push(editing_.slotChanges(slot, text), "Set " + FromUtf8(FieldOfSlot(static_cast<Slot>(slot)).key));
   }
   finishing_ = false;
 }

@@ -133,10 +133,14 @@ class FindingsModel : public TableModel {
     if (role == Qt::ToolTipRole && index.column() == 3) return FromUtf8(f.message) + " [" + FromUtf8(f.check) + "]";
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
-      case 0: return shortName(f.file);
-      case 1: return f.line > 0 ? QVariant(f.line) : QVariant();  // a file that could not be read has no line
-      case 2: return FromUtf8(severityName(f.severity));
-      default: return shortNames(f.message) + " [" + FromUtf8(f.check) + "]";
+      case 0:
+        return shortName(f.file);
+      case 1:
+        return f.line > 0 ? QVariant(f.line) : QVariant();  // a file that could not be read has no line
+      case 2:
+        return FromUtf8(severityName(f.severity));
+      default:
+        return shortNames(f.message) + " [" + FromUtf8(f.check) + "]";
     }
   }
 
@@ -156,8 +160,8 @@ std::string weaponAt(const std::vector<WeaponRecord>& weapons, const std::string
 namespace {
 
 // A tab: a filter box over a sortable table.
-QWidget* filteredTable(QAbstractItemModel* model, QSortFilterProxyModel*& proxy, QLineEdit*& filter,
-                       QTableView*& view, const QString& hint, QWidget* parent) {
+QWidget* filteredTable(QAbstractItemModel* model, QSortFilterProxyModel*& proxy, QLineEdit*& filter, QTableView*& view,
+                       const QString& hint, QWidget* parent) {
   auto* page = new QWidget(parent);
   auto* layout = new QVBoxLayout(page);
   filter = new QLineEdit(page);

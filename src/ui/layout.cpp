@@ -158,19 +158,14 @@ const std::array<LineLayout, 3> kMainLines = {{
 namespace {
 
 constexpr std::string_view kTabOrder[] = {
-    "Combo1", "List1",
-    "Command4", "Command5", "Command6", "Command7", "Command8", "Command9", "Command10",
-    "Command11", "Command12", "Command13", "Command14", "Command15", "Command16", "Command17",
-    "Command22", "Command23", "Command24", "Command25", "Command26", "Command27", "Command28",
-    "Command29", "Command30", "Command31", "Command32", "Command33", "Command34", "Command35",
-    "Command36", "Command37", "Command38", "Command39", "Command40", "Command41", "Command42",
-    "Command43", "Command44", "Command45", "Command46", "Command47", "Command48", "Command49",
-    "Command50", "Command51", "Command52", "Command53", "Command54", "Command55", "Command56",
-    "Command57", "Command58", "Command59", "Command60",
-    "Command63",
-    "Option1", "Option2", "Command61", "Command62",
-    "Command3", "Command2", "Command1", "Command65", "Command21", "Command20", "Command19",
-    "Command18", "Command64", "Command66", "Command67", "Command68",
+    "Combo1",    "List1",     "Command4",  "Command5",  "Command6",  "Command7",  "Command8",  "Command9",  "Command10",
+    "Command11", "Command12", "Command13", "Command14", "Command15", "Command16", "Command17", "Command22", "Command23",
+    "Command24", "Command25", "Command26", "Command27", "Command28", "Command29", "Command30", "Command31", "Command32",
+    "Command33", "Command34", "Command35", "Command36", "Command37", "Command38", "Command39", "Command40", "Command41",
+    "Command42", "Command43", "Command44", "Command45", "Command46", "Command47", "Command48", "Command49", "Command50",
+    "Command51", "Command52", "Command53", "Command54", "Command55", "Command56", "Command57", "Command58", "Command59",
+    "Command60", "Command63", "Option1",   "Option2",   "Command61", "Command62", "Command3",  "Command2",  "Command1",
+    "Command65", "Command21", "Command20", "Command19", "Command18", "Command64", "Command66", "Command67", "Command68",
 };
 
 }  // namespace

@@ -72,15 +72,15 @@ extern const std::array<HeadingLayout, 8> kHeadings;
 
 // The main window's controls that are not field rows or headings.
 enum class MainControl {
-  CountLine,           // "130 Weapons, 126 IDs available"
-  WeaponList,          // drop-down list with edit field
+  CountLine,   // "130 Weapons, 126 IDs available"
+  WeaponList,  // drop-down list with edit field
   ExportButton,
   ImportButton,
-  SpaceLabel,          // empty until clicked
-  ModeTitle,           // centred over the line above the mode options
-  ViewingOption,       // starts selected
+  SpaceLabel,     // empty until clicked
+  ModeTitle,      // centred over the line above the mode options
+  ViewingOption,  // starts selected
   ActualOption,
-  KeyCaption,          // "Actual Field Name:"
+  KeyCaption,  // "Actual Field Name:"
   DescriptionKey,
   DescriptionCaption,  // "Description:"
   DescriptionText,     // word-wrapped

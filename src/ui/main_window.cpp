@@ -5,8 +5,8 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
@@ -47,9 +47,7 @@ class MainWindow::WindowHost final : public Host {
                                              const std::vector<std::string>& files) override {
     return dialogs_.PickFromArchive(archive, files);
   }
-  void ReportUnreadable(const std::vector<UnreadableFile>& files) override {
-    dialogs_.ReportUnreadable(files);
-  }
+  void ReportUnreadable(const std::vector<UnreadableFile>& files) override { dialogs_.ReportUnreadable(files); }
   void Changed(unsigned changes) override {
     changed_(changes);
     dialogs_.Changed(changes);
@@ -155,8 +153,7 @@ void MainWindow::buildLines() {
     line->setFrameShadow(QFrame::Plain);
     line->setLineWidth(1);
     const int x = scale.px(l.from.x), y = scale.px(l.from.y);
-    line->setGeometry(horizontal ? QRect(x, y, scale.px(l.to.x) - x + 1, 1)
-                                 : QRect(x, y, 1, scale.px(l.to.y) - y + 1));
+    line->setGeometry(horizontal ? QRect(x, y, scale.px(l.to.x) - x + 1, 1) : QRect(x, y, 1, scale.px(l.to.y) - y + 1));
   }
 }
 
@@ -288,8 +285,7 @@ void MainWindow::buildDescriptionPanel() {
 
 void MainWindow::buildTabOrder() {
   const auto order = MainTabOrder();
-  for (std::size_t i = 1; i < order.size(); ++i)
-    setTabOrder(focusOrder_.at(order[i - 1]), focusOrder_.at(order[i]));
+  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(focusOrder_.at(order[i - 1]), focusOrder_.at(order[i]));
   weaponList_->setFocus();
 }
 
@@ -301,8 +297,8 @@ void MainWindow::refresh(unsigned changes) {
     const QString text = weaponList_->currentText();
     weaponListModel_->Reload();
     const auto& entries = state_.weaponList().entries();
-    const auto shown = std::find_if(entries.begin(), entries.end(),
-                                    [this](const ListEntry& e) { return e.text == shownEntry_; });
+    const auto shown =
+        std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
     weaponList_->setCurrentIndex(shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin()));
     weaponList_->setEditText(text);
   }
@@ -386,7 +382,8 @@ void MainWindow::buildGameCheckHooks() {
 
 void MainWindow::openGameCheck() {
   if (!gameCheck_) {
-    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(), [this] { return filesToCheck(state_.gameDir(), state_.imports()); });
+    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(),
+                                                   [this] { return filesToCheck(state_.gameDir(), state_.imports()); });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
     gameCheck_->placeBeside(*this);
   }

@@ -97,8 +97,8 @@ class MainWindow : public QWidget {
 
   std::map<Frame, QWidget*> containers_;
   std::map<std::string_view, QWidget*> focusOrder_;
-  std::array<QLabel*, kSlotCount> valueLabels_{};       // by slot
-  std::array<QLabel*, kSlotCount> captionLabels_{};     // by slot
+  std::array<QLabel*, kSlotCount> valueLabels_{};    // by slot
+  std::array<QLabel*, kSlotCount> captionLabels_{};  // by slot
   QComboBox* weaponList_ = nullptr;
   WeaponListModel* weaponListModel_ = nullptr;
   QListWidget* damageList_ = nullptr;

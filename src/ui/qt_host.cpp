@@ -1,16 +1,16 @@
 #include "ui/qt_host.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
-#include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QVBoxLayout>
 #include <QStringList>
+#include <QVBoxLayout>
 
 #include "catalogue/game_files.h"
 #include "ui/controls.h"
@@ -79,11 +79,16 @@ Answer QtHost::MsgBox(std::string_view text, Buttons buttons) {
       break;
   }
   switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Save: return Answer::Save;
-    case QMessageBox::Discard: return Answer::Discard;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Ok:
+      return Answer::Ok;
+    case QMessageBox::Save:
+      return Answer::Save;
+    case QMessageBox::Discard:
+      return Answer::Discard;
     default:
       // Escape or the close box: the answer that changes nothing.
       return buttons == Buttons::YesNo ? Answer::No : buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;

@@ -24,7 +24,8 @@ class QtHost : public Host {
   // A dialog of the files and their diffs, OK / Cancel.
   bool ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
   // A list dialog of the archive's weapon files.
-  std::optional<std::size_t> PickFromArchive(const std::string& archive, const std::vector<std::string>& files) override;
+  std::optional<std::size_t> PickFromArchive(const std::string& archive,
+                                             const std::vector<std::string>& files) override;
 
  private:
   std::optional<std::string> ShowFileDialog(const std::string& startPath, bool save);

@@ -22,8 +22,8 @@
 
 #include "platform/files.h"
 #include "presentation/table_filter.h"
-#include "ui/controls.h"
 #include "text/text.h"
+#include "ui/controls.h"
 
 namespace qm::ui {
 
@@ -170,8 +170,8 @@ void CompareDialog::compare(const CurrentWeapon& a, const CurrentWeapon& b, cons
     const int row = table_->rowCount();
     table_->insertRow(row);
     const auto column = ColumnNamed(p.key);
-    const QString caption = FromUtf8(column && column->kind == Column::Kind::Field ? ColumnCaption(*column, viewing)
-                                                                                   : p.key);
+    const QString caption =
+        FromUtf8(column && column->kind == Column::Kind::Field ? ColumnCaption(*column, viewing) : p.key);
     const QString texts[] = {caption, FromCp1252(p.a), FromCp1252(p.b)};
     for (int c = 0; c < 3; ++c) {
       auto* item = new QTableWidgetItem(texts[c]);
@@ -351,8 +351,8 @@ void TableWindow::compareSelected() {
 }
 
 void TableWindow::compareRows(int a, int b) {
-  compare_->compare(table_->weapon(a), table_->weapon(b), FromCp1252(table_->entry(a)),
-                    FromCp1252(table_->entry(b)), model_->viewing());
+  compare_->compare(table_->weapon(a), table_->weapon(b), FromCp1252(table_->entry(a)), FromCp1252(table_->entry(b)),
+                    model_->viewing());
   compare_->show();
   compare_->raise();
   compare_->activateWindow();

@@ -58,7 +58,8 @@ TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
     dialog.actualName = "newgun", dialog.name = "New Gun", dialog.weaponId = "42";
     std::string cd1Path;
 
-    struct rlimit saved {}, limit {};
+    struct rlimit saved {
+    }, limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the program
     limit = saved;

@@ -29,7 +29,8 @@ struct Game {
   Game() {
     std::map<std::string, std::string> files;
     for (std::size_t i = 0; i < kStandardFiles.size(); ++i)
-      files[std::string(kStandardFiles[i])] = "[STD" + std::to_string(i + 1) + "]\r\n\t{\r\n\tid=" + std::to_string(i + 1) +
+      files[std::string(kStandardFiles[i])] = "[STD" + std::to_string(i + 1) +
+                                              "]\r\n\t{\r\n\tid=" + std::to_string(i + 1) +
                                               ";\r\n\treloadtime=" + std::to_string(i + 1) + ";\r\n\t}\r\n";
     test::WriteGame(dir, files);
   }
@@ -74,14 +75,29 @@ const BadFile kFiles[] = {
     {"empty", Holding("")},
     {"nul_bytes", Holding(std::string(65536, '\0'))},
     {"random_bytes_round_a_block",
-     Holding(RandomBytes() + "\r\n[BIN]\r\n{\r\n\tid=77;\r\n\trange=1\0 0;\r\n[DAMAGE]\r\n{\r\n\t\td=\xff\0;\r\n}\r\n}\r\n"s +
+     Holding(RandomBytes() +
+             "\r\n[BIN]\r\n{\r\n\tid=77;\r\n\trange=1\0 0;\r\n[DAMAGE]\r\n{\r\n\t\td=\xff\0;\r\n}\r\n}\r\n"s +
              RandomBytes()),
-     nullptr, {" 77 - BIN"}, "BIN", {{Slot::Id, "77"}, {Slot::Range, "1\0 0"s}}, {"d=\xff\0"s}},
-    {"eight_megabyte_line", Holding("[GUN]\r\n{\r\n\tid=6;\r\n\tmodel=" + kBig + ";\r\n}\r\n"), nullptr, {"  6 - GUN"},
-     "GUN", {{Slot::Id, "6"}, {Slot::Model, kBig}}},
-    {"ends_inside_damage_block", Holding("[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;"), nullptr, {"  6 - GUN"},
-     "GUN", {{Slot::Id, "6"}}, {"default=50", "ARMCOM=5"}},
-    {"larger_than_a_weapon_file", [](const Path& at) { Holding("")(at), std::filesystem::resize_file(at, kLargestWeaponFile + 1); },
+     nullptr,
+     {" 77 - BIN"},
+     "BIN",
+     {{Slot::Id, "77"}, {Slot::Range, "1\0 0"s}},
+     {"d=\xff\0"s}},
+    {"eight_megabyte_line",
+     Holding("[GUN]\r\n{\r\n\tid=6;\r\n\tmodel=" + kBig + ";\r\n}\r\n"),
+     nullptr,
+     {"  6 - GUN"},
+     "GUN",
+     {{Slot::Id, "6"}, {Slot::Model, kBig}}},
+    {"ends_inside_damage_block",
+     Holding("[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;"),
+     nullptr,
+     {"  6 - GUN"},
+     "GUN",
+     {{Slot::Id, "6"}},
+     {"default=50", "ARMCOM=5"}},
+    {"larger_than_a_weapon_file",
+     [](const Path& at) { Holding("")(at), std::filesystem::resize_file(at, kLargestWeaponFile + 1); },
      kMsgFileTooLarge.data()},
     {"fifo", [](const Path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }, "not a regular file"},
     // Opens, but every read at its start fails (the process's own memory, as
@@ -111,7 +127,8 @@ TEST_P(BadStandardFile, IsNamedOrListedAndChangesNothingElse) {
 
   Strings texts;  // the other seven weapons, and what this file holds
   for (const auto& e : game.form.weaponList().entries()) texts.emplace_back(e.text);
-  for (const std::string& entry : c.entries) EXPECT_NE(std::find(texts.begin(), texts.end(), entry), texts.end()) << entry;
+  for (const std::string& entry : c.entries)
+    EXPECT_NE(std::find(texts.begin(), texts.end(), entry), texts.end()) << entry;
   EXPECT_EQ(game.form.countLine(), CountLine(static_cast<long>(7 + c.entries.size())));
   if (!c.load.empty()) {
     ASSERT_TRUE(game.form.showWeapon(c.load));
@@ -154,7 +171,8 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
   game.form.rebuildList();
   EXPECT_EQ(game.form.countLine(), CountLine(kCount + 7));
   const auto& entries = game.form.weaponList().entries();
-  const auto last = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.text == " 80 - W199999"; });
+  const auto last =
+      std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.text == " 80 - W199999"; });
   game.form.showListEntry(static_cast<int>(last - entries.begin()));
   EXPECT_EQ(game.form.weapon()[Slot::Range], "199999");
 }
@@ -164,7 +182,8 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
 TEST(ManyArchives, NoneKeptOpen) {
   Game game;
   for (int i = 0; i < 250; ++i)
-    game.dir.Write("mod" + std::to_string(i) + ".ufo", test::WriteArchive({{"weapons/m" + std::to_string(i) + ".tdf", ""}}).bytes);
+    game.dir.Write("mod" + std::to_string(i) + ".ufo",
+                   test::WriteArchive({{"weapons/m" + std::to_string(i) + ".tdf", ""}}).bytes);
   rlimit limit{};
   ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
   const rlim_t before = limit.rlim_cur;

@@ -46,7 +46,9 @@ TEST(ArchiveTest, EveryMethodAndCipherReadsBackByteForByte) {
   // The stream of abab.tdf as written by hand: literals "a" "b", then a copy
   // of five bytes from ring position 1 that overlaps what it writes, then the
   // end mark. So the reader is held to the format, not only to our packer.
-  EXPECT_EQ(test::PackLz77("abababa"), std::string("\x0C" "ab\x13\0\0\0", 7));
+  EXPECT_EQ(test::PackLz77("abababa"), std::string("\x0C"
+                                                   "ab\x13\0\0\0",
+                                                   7));
   for (std::uint8_t key : {0, 1, 0x5A, 0xFF}) {
     // Half of them end their directory in a file's record, half in a name.
     const auto end = key % 2 ? test::DirectoryEnd::FileRecords : test::DirectoryEnd::Names;
@@ -59,12 +61,13 @@ TEST(ArchiveTest, EveryMethodAndCipherReadsBackByteForByte) {
     ASSERT_EQ(archive->members().size(), kEveryKind.size());
     for (std::size_t i = 0; i < kEveryKind.size(); ++i) {
       const ArchiveMember& m = archive->members()[i];
-      EXPECT_EQ(std::tuple(m.path, m.method, m.size), std::tuple(kEveryKind[i].path, kEveryKind[i].method, kEveryKind[i].bytes.size()));
+      EXPECT_EQ(std::tuple(m.path, m.method, m.size),
+                std::tuple(kEveryKind[i].path, kEveryKind[i].method, kEveryKind[i].bytes.size()));
       ASSERT_TRUE(archive->Unpack(m, out, reason)) << m.path << " key " << int(key) << ": " << reason;
       EXPECT_TRUE(out == kEveryKind[i].bytes) << m.path << " key " << int(key);
     }
-    for (const char* path : {"weapons/cannons.tdf", "WEAPONS\\CANNONS.tdf", "/Weapons/Cannons.TDF", "weapons//cannons.tdf",
-                             "./weapons/cannons.tdf", "weapons/sub/../cannons.tdf"})
+    for (const char* path : {"weapons/cannons.tdf", "WEAPONS\\CANNONS.tdf", "/Weapons/Cannons.TDF",
+                             "weapons//cannons.tdf", "./weapons/cannons.tdf", "weapons/sub/../cannons.tdf"})
       EXPECT_EQ(archive->Find(path), &archive->members()[0]) << path;
     for (const char* path : {"weapons", "weapons/sub", "cannons.tdf", "weapons/cannons.tdf/"})
       EXPECT_EQ(archive->Find(path), nullptr) << path;
@@ -73,9 +76,15 @@ TEST(ArchiveTest, EveryMethodAndCipherReadsBackByteForByte) {
 
 TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
   // `message`: part of the reason given, by Open or else by Unpack.
-  struct Damage { const char* what; std::function<void(test::WrittenArchive&)> damage; std::string message; };
+  struct Damage {
+    const char* what;
+    std::function<void(test::WrittenArchive&)> damage;
+    std::string message;
+  };
   using A = test::WrittenArchive&;
-  auto record = [](A a, const char* path, int add, std::uint32_t value) { PutU32(a.bytes, a.recordAt.at(path) + add, value); };
+  auto record = [](A a, const char* path, int add, std::uint32_t value) {
+    PutU32(a.bytes, a.recordAt.at(path) + add, value);
+  };
   auto entry = [](A a, const char* folder, int i) { return a.recordAt.at(folder) + 8 + 9 * i; };
   auto chunk = [](A a, const char* path, int n) { return a.chunksAt.at(path)[n]; };
   // Changes a chunk's stored length and sums its bytes again, so that only
@@ -91,7 +100,8 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
       {"not an archive", [](A a) { a.bytes[0] = 'X'; }, "no archive marker"},
       {"unknown version", [](A a) { PutU32(a.bytes, 4, 0x20000); }, "unknown version"},
       {"directory past the end", [](A a) { PutU32(a.bytes, 8, a.bytes.size() + 1); }, "outside the file"},
-      {"folder contains itself", [&](A a) { PutU32(a.bytes, entry(a, "d/", 0) + 4, a.recordAt.at("d/")); }, "folder \"d/e/\" contains itself"},
+      {"folder contains itself", [&](A a) { PutU32(a.bytes, entry(a, "d/", 0) + 4, a.recordAt.at("d/")); },
+       "folder \"d/e/\" contains itself"},
       {"entries that do not fit", [&](A a) { record(a, "d/", 0, 1000000); }, "do not fit the directory"},
       {"name with no end", [](A a) { PutU32(a.bytes, 8, GetU32(a.bytes, 8) - 1); }, "no end"},
       {"name with a slash", [&](A a) { a.bytes[GetU32(a.bytes, entry(a, "", 2))] = '\\'; }, "a slash"},
@@ -112,9 +122,11 @@ TEST(ArchiveTest, DamagedArchivesSayWhatIsWrong) {
       {"zlib gives more", [&](A a) { PutU32(a.bytes, chunk(a, "z.tdf", 0) + 11, 999); }, "more than its 999 bytes"},
       {"zlib gives less", [&](A a) { record(a, "z.tdf", 4, 1001), PutU32(a.bytes, chunk(a, "z.tdf", 0) + 11, 1001); },
        "it unpacks to 1000 bytes, not 1001"},
-      {"LZ77 without end mark", [&](A a) { cut(a, "big.tdf", 3, 2); }, "4 of 4: its LZ77 stream ends before its end mark"},
+      {"LZ77 without end mark", [&](A a) { cut(a, "big.tdf", 3, 2); },
+       "4 of 4: its LZ77 stream ends before its end mark"},
       {"LZ77 gives more", [&](A a) { PutU32(a.bytes, chunk(a, "big.tdf", 3) + 11, 3000); }, "more than its 3000 bytes"},
-      {"LZ77 gives less", [&](A a) { record(a, "big.tdf", 4, 200001), PutU32(a.bytes, chunk(a, "big.tdf", 3) + 11, 3393); },
+      {"LZ77 gives less",
+       [&](A a) { record(a, "big.tdf", 4, 200001), PutU32(a.bytes, chunk(a, "big.tdf", 3) + 11, 3393); },
        "it unpacks to 3392 bytes, not 3393"},
   };
   const auto intact = test::WriteArchive({{"d/e/f.tdf", "text"},
@@ -158,7 +170,10 @@ TEST(ArchiveTest, PathBombsAreRefused) {
     for (std::size_t i = 0; i < files; ++i) out.emplace_back(folders + std::to_string(i % 10) + std::to_string(i), "");
     return test::WriteArchive(out).bytes;
   };
-  const struct { std::string bytes; const char* refused; } cases[] = {
+  const struct {
+    std::string bytes;
+    const char* refused;
+  } cases[] = {
       {deep(1, kMostPathBytes - 3, 1), nullptr},  // "aa...a/00": just the longest path
       {deep(1, kMostPathBytes - 2, 1), "has a path longer than 1024 bytes"},
       {deep(8, 126, 3000), "its paths add up to more than"},  // 3 MB of paths from 80 KB
@@ -180,7 +195,8 @@ TEST(ArchiveTest, SharedFoldersDoNotMultiplyTheWalk) {
   for (std::uint32_t at = 20; at + size < 20 + levels * size; at += size) {
     PutU32(bytes, at, 2);
     PutU32(bytes, at + 4, at + 8);
-    for (std::uint32_t e = at + 8; e < at + size; e += 9) PutU32(bytes, e, name), PutU32(bytes, e + 4, at + size), bytes[e + 8] = 1;
+    for (std::uint32_t e = at + 8; e < at + size; e += 9)
+      PutU32(bytes, e, name), PutU32(bytes, e + 4, at + size), bytes[e + 8] = 1;
   }
   std::string reason;
   EXPECT_FALSE(Archive::Open(ArchiveInMemory(bytes), reason));

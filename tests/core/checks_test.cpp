@@ -18,7 +18,12 @@ namespace qm {
 namespace {
 
 // `line` 0: the check must not fire at all.
-struct CheckCase { std::string_view check; std::string text; int line, column; const char* inMessage; };
+struct CheckCase {
+  std::string_view check;
+  std::string text;
+  int line, column;
+  const char* inMessage;
+};
 
 const std::string kDamage = "\t[DAMAGE]\n\t{\n\tdefault=10;\n\t}\n";
 
@@ -49,7 +54,8 @@ const CheckCase kCases[] = {
     {"text-outside-block", "// note\n/* a\nb */ ;\n[A]\n{\nID=1;\n};\n", 0, 0, nullptr},
     {"stray-text", "[A]\n{\nID=1;\n\tjust words\n}\n", 4, 2, "'just words' is not a key=value; pair"},
     {"duplicate-key", "[A]\n{\nID=1;\nrange=1;\nRANGE=2;\n}\n", 5, 1, "'2' is the one that counts"},
-    {"duplicate-key", "[A]\n{\nID=1;\nrange=1;\n[DAMAGE]\n{\nrange=2;\n}\n}\n[B]\n{\nID=2;\nrange=1;\n}\n", 0, 0, nullptr},
+    {"duplicate-key", "[A]\n{\nID=1;\nrange=1;\n[DAMAGE]\n{\nrange=2;\n}\n}\n[B]\n{\nID=2;\nrange=1;\n}\n", 0, 0,
+     nullptr},
     {"duplicate-key", bigBlock(100), 104, 1, "first at line 5"},
     {"deep-nesting", nested(17), 1, 68, nullptr},
     {"missing-id", "[A]\n{\nrange=1;\n" + kDamage + "}\n", 1, 1, nullptr},
@@ -76,7 +82,8 @@ const CheckCase kCases[] = {
     {"outside-damage", "[A]\n{\nID=1;\n" + kDamage + "CORLLT=20;\n}\n", 8, 1, "closed at line 7"},
     {"outside-damage", "[A]\n{\nID=1;\nCORLLT=20;\n" + kDamage + "}\n", 0, 0, nullptr},
     // A weapon closed before its damage block: no weapon "[DAMAGE]" without an ID, no unknown key "default".
-    {"damage-outside-weapon", "[A]\n{\nID=1;\n}\n[DAMAGE]\n{\ndefault=5;\n}\n}\n", 5, 1, "the '}' at line 4 closed '[A]'"},
+    {"damage-outside-weapon", "[A]\n{\nID=1;\n}\n[DAMAGE]\n{\ndefault=5;\n}\n}\n", 5, 1,
+     "the '}' at line 4 closed '[A]'"},
     {"missing-id", "[A]\n{\nID=1;\n}\n[DAMAGE]\n{\ndefault=5;\n}\n}\n", 0, 0, nullptr},
     {"unknown-key", "[A]\n{\nID=1;\n}\n[DAMAGE]\n{\ndefault=5;\n}\n}\n", 0, 0, nullptr},
     {"damage-outside-weapon", "[A]\n{\nID=1;\n" + kDamage + "}\n", 0, 0, nullptr},
@@ -117,7 +124,9 @@ TEST(GameChecksTest, EachCheckFiresWhereItShouldAndNowhereElse) {
     ASSERT_EQ(hits.size(), c.line ? 1u : 0u) << what << (hits.empty() ? "" : "\n  got: " + hits[0].message);
     if (!c.line) continue;
     EXPECT_EQ(std::pair(hits[0].line, hits[0].column), std::pair(c.line, c.column)) << what;
-    if (c.inMessage) { EXPECT_NE(hits[0].message.find(c.inMessage), std::string::npos) << hits[0].message; }
+    if (c.inMessage) {
+      EXPECT_NE(hits[0].message.find(c.inMessage), std::string::npos) << hits[0].message;
+    }
   }
 }
 
@@ -167,10 +176,12 @@ TEST(GameFolderTest, CensusAndLint) {
   test::TempDir dir;
   dir.Write("WEAPONS/a.tdf", "[GUN]\n{\n\tID=5;\n}\n[NONE]\n{\n}\n[ZERO]\n{\nID=0;\n}\n");
   dir.Write("WEAPONS/CANNONS.TDF", "[B]\n{\nID=1;\nreloadtim=2;\n}\n");
-  for (const char* other : {"WEAPONS/.hidden.tdf", "WEAPONS/notes.txt", "WEAPONS/old/c.tdf"}) dir.Write(other, "[X]\n{\nID=3;\n}\n");
+  for (const char* other : {"WEAPONS/.hidden.tdf", "WEAPONS/notes.txt", "WEAPONS/old/c.tdf"})
+    dir.Write(other, "[X]\n{\nID=3;\n}\n");
   dir.Write("rev31.gp3", test::WriteArchive({{"weapons/A.TDF", "[GUN]\n{\nID=9;\n}\n"},
                                              {"weapons/l.tdf", "// mod\n[LASER]\n{\nID=5;\n}\n"},
-                                             {"units/u.tdf", "[UNIT]\n{\nID=7;\n}\n"}}).bytes);
+                                             {"units/u.tdf", "[UNIT]\n{\nID=7;\n}\n"}})
+                             .bytes);
   dir.Write("bad.hpi", "not an archive");
   // The folder as the file set names it: as asked where the system ignores letter case.
   const char* folder = std::filesystem::exists(dir.path() / "weapons") ? "weapons" : "WEAPONS";
@@ -191,8 +202,8 @@ TEST(GameFolderTest, CensusAndLint) {
   };
 
   // The census names both sides of a conflict across loose files and archive.
-  EXPECT_EQ(run(true, false, {}, 0), "0\tZERO\t" + a + ":8\n1\tB\t" + b + ":1\n5\tGUN\t" + a + ":1\n5\tLASER\t" + laser +
-                                         ":2\n6 weapons, 3 IDs used, 253 IDs free, 1 IDs in conflict\n");
+  EXPECT_EQ(run(true, false, {}, 0), "0\tZERO\t" + a + ":8\n1\tB\t" + b + ":1\n5\tGUN\t" + a + ":1\n5\tLASER\t" +
+                                         laser + ":2\n6 weapons, 3 IDs used, 253 IDs free, 1 IDs in conflict\n");
   auto j = nlohmann::json::parse(run(true, true, {}, 0));
   EXPECT_EQ(j["weapons"][1], (nlohmann::json{{"name", "NONE"}, {"id", nullptr}, {"file", a}, {"line", 5}}));
   EXPECT_EQ(j["conflicts"][0]["weapons"][1], (nlohmann::json{{"name", "LASER"}, {"file", laser}, {"line", 2}}));
@@ -205,15 +216,20 @@ TEST(GameFolderTest, CensusAndLint) {
           ":0:0: error: cannot read the file: damaged archive: too short for an archive header [unreadable]\n",
       laser + ":4:1: error: the ID 5 of '[LASER]' is also the ID of '[GUN]' at " + a + ":1 [id-conflict]\n"};
   // By file, letter case folded (a.tdf before CANNONS.TDF); where "weapons" sorts depends on its letter case.
-  std::sort(findings.begin(), findings.end(), [](const std::string& x, const std::string& y) { return CompareFolded(x, y) < 0; });
+  std::sort(findings.begin(), findings.end(),
+            [](const std::string& x, const std::string& y) { return CompareFolded(x, y) < 0; });
   std::string expected;
   for (const std::string& f : findings) expected += f;
   EXPECT_EQ(run(false, false, {}, 1), expected + "3 errors, 1 warnings in 4 files (engine: original)\n");
   // Only the files given; warnings alone exit 0.
   j = nlohmann::json::parse(run(false, true, {b}, 0));
   ASSERT_EQ(j["findings"].size(), 1u);
-  EXPECT_EQ(j["findings"][0], (nlohmann::json{{"file", b}, {"line", 4}, {"column", 1}, {"severity", "warning"},
-                                              {"check", "unknown-key"}, {"message", j["findings"][0]["message"]}}));
+  EXPECT_EQ(j["findings"][0], (nlohmann::json{{"file", b},
+                                              {"line", 4},
+                                              {"column", 1},
+                                              {"severity", "warning"},
+                                              {"check", "unknown-key"},
+                                              {"message", j["findings"][0]["message"]}}));
 }
 
 // Every folder of the corpus of real mod files: the game checks read it
@@ -279,7 +295,8 @@ TEST(GameChecksCorpusTest, FindingsPerCheck) {
     std::map<std::string_view, int> perCheck;
     for (const Finding& f : check.findings()) ++perCheck[f.check];
     std::string counts;
-    for (const auto& [name, n] : perCheck) counts += (counts.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(n);
+    for (const auto& [name, n] : perCheck)
+      counts += (counts.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(n);
     EXPECT_EQ(counts, row.counts) << row.mod;
     EXPECT_EQ(check.engine(), row.engine) << row.mod;
   }

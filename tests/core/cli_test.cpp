@@ -40,10 +40,12 @@ TEST_F(CliTest, ListAndShow) {
   std::filesystem::remove(rockets);
   std::filesystem::create_directory(rockets);
   const auto later = dir.Write("later.tdf", "[gun]\n{\nid=13;\n[DAMAGE]\n{\ndefault=9;\n}\n}\n");
-  const auto last = dir.Write("last.tdf", "[\xC9" "CLAIR]\n{\nid=14;\n[DAMAGE]\n{\ndefault=8;\n}\n}\n");
+  const auto last = dir.Write("last.tdf",
+                              "[\xC9"
+                              "CLAIR]\n{\nid=14;\n[DAMAGE]\n{\ndefault=8;\n}\n}\n");
   dir.Write("broken.hpi", "not an archive");
   const auto run = [&](std::vector<std::string> command) {
-    std::vector<std::string> args = {"--game",   game(),          "--import", "none.tdf",
+    std::vector<std::string> args = {"--game",   game(),         "--import", "none.tdf",
                                      "--import", later.string(), "--import", last.string()};
     args.insert(args.end(), command.begin(), command.end());
     return Cli(args);
@@ -58,7 +60,9 @@ TEST_F(CliTest, ListAndShow) {
   EXPECT_NE(byName.out.find("[DAMAGE]\n  default=9\nShake Magnitude:"), std::string::npos) << byName.out;
   EXPECT_EQ(byIndex.out, byName.out);
   EXPECT_EQ(byName.err, list.err);
-  for (const char* accented : {"\u00C9clair", "\xC9" "CLAIR"}) {
+  for (const char* accented : {"\u00C9clair",
+                               "\xC9"
+                               "CLAIR"}) {
     const CliRun r = run({"show", accented});
     EXPECT_NE(r.out.find("[DAMAGE]\n  default=8\n"), std::string::npos) << accented << ": " << r.err;
   }
@@ -91,9 +95,11 @@ TEST_F(CliTest, ExitStatusAndMessages) {
       {fifteen, 0, "warning: no file at x.tdf, not imported\n"},
       {{"--game", (dir.path() / "weapons").string(), "lint"}, 2, "holds no game"},
       {{"--game", game(), "lint", "--only", "missing-id,bogus"}, 2, "no check named bogus"},
-      {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "x", "--out", "c"}, 1,
+      {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "x", "--out", "c"},
+       1,
        "To export weapon a number must be entered for a weapon ID!\n"},
-      {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "7", "--out", cannons}, 1,
+      {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "7", "--out", cannons},
+       1,
        "File already exists! Do you wish to overwrite?\n"},
   };
   for (const auto& row : rows) {

@@ -11,8 +11,8 @@
 #include "edit/session.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
-#include "weapon/loader.h"
 #include "text/text.h"
+#include "weapon/loader.h"
 
 namespace qm {
 namespace {
@@ -29,8 +29,9 @@ std::string Edited(std::string bytes, const Change& c) {
 }
 
 TEST(EditModelTest, OnlyTheValueOrANewLineChanges) {
-  const std::string gun = "// top\r\n[GUN]\r\n\t{\r\n\tID=3;\r\n\tReloadTime = 1.5 ; // slow\r\n\trange=300 // far\r\n"
-                          "\t/* range=1; */\r\n\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=50;\r\n\t\t}\r\n\t}\r\n";
+  const std::string gun =
+      "// top\r\n[GUN]\r\n\t{\r\n\tID=3;\r\n\tReloadTime = 1.5 ; // slow\r\n\trange=300 // far\r\n"
+      "\t/* range=1; */\r\n\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=50;\r\n\t\t}\r\n\t}\r\n";
   const std::string bare = "[gun]\n{\nid=9;\n}\n[GUN]\n{\nid=1;\nrange=2;\n[SUB]\n{\nburst=4;\n}\nrange=5;\n}\n";
   struct Row {
     const std::string* file;
@@ -177,10 +178,13 @@ TEST_F(EditSessionTest, CommandLine) {
   const std::string cannons = test::ReadFile(File("cannons.tdf"));
   const auto [dry, diff, warnings] = run({"GUN", "id=5", "damage.default=x", "--dry-run"});
   EXPECT_EQ(dry, 0);
-  EXPECT_EQ(diff, "--- " + File("cannons.tdf").string() + "\n+++ " + File("cannons.tdf").string() +
-                      "\n@@ -1,4 +1,8 @@\n [GUN]\n \t{\n-\tid=6;\n+\tid=5;\n+\t[DAMAGE]\n+\t\t{\n+\t\tdefault=x;\n+\t\t}\n \t}\n");
-  EXPECT_NE(warnings.find(File("cannons.tdf").string() + ":3:2: error: the ID 5 of '[GUN]' is also the ID of '[LASER]'"),
-            std::string::npos)
+  EXPECT_EQ(
+      diff,
+      "--- " + File("cannons.tdf").string() + "\n+++ " + File("cannons.tdf").string() +
+          "\n@@ -1,4 +1,8 @@\n [GUN]\n \t{\n-\tid=6;\n+\tid=5;\n+\t[DAMAGE]\n+\t\t{\n+\t\tdefault=x;\n+\t\t}\n \t}\n");
+  EXPECT_NE(
+      warnings.find(File("cannons.tdf").string() + ":3:2: error: the ID 5 of '[GUN]' is also the ID of '[LASER]'"),
+      std::string::npos)
       << warnings;
   EXPECT_NE(warnings.find(":6:3: error: the value 'x' of 'default' is not a number [not-a-number]"), std::string::npos);
   EXPECT_EQ(test::ReadFile(File("cannons.tdf")), cannons);
@@ -245,7 +249,8 @@ TEST(EditCorpusTest, LosslessOnEveryWeapon) {
         const std::size_t shorter = std::min(bytes.size(), changed.size());
         std::size_t head = 0, tail = 0;
         while (head < shorter && bytes[head] == changed[head]) ++head;
-        while (tail < shorter - head && bytes.end()[-1 - static_cast<long>(tail)] == changed.end()[-1 - static_cast<long>(tail)])
+        while (tail < shorter - head &&
+               bytes.end()[-1 - static_cast<long>(tail)] == changed.end()[-1 - static_cast<long>(tail)])
           ++tail;
         for (const std::string* s : {&bytes, &changed})
           EXPECT_EQ(s->substr(head, s->size() - head - tail).find_first_of("\r\n"), std::string::npos) << key;

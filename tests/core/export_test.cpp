@@ -50,10 +50,11 @@ TEST(ChecksTest, RefusalsInTheirOrder) {
     const char *n1, *n2, *id;
     std::optional<std::string_view> message;
   } cases[] = {
-      {"", "", "abc", kMsgFillAllFields},   {"a", "b", "", kMsgFillAllFields},   {" ", " ", "5", std::nullopt},
-      {"a", "b", "00", kMsgNeedWeaponId},   {"a", "b", "7abc", kMsgNeedWeaponId}, {"a", "b", "0.4", std::nullopt},
+      {"", "", "abc", kMsgFillAllFields}, {"a", "b", "", kMsgFillAllFields},    {" ", " ", "5", std::nullopt},
+      {"a", "b", "00", kMsgNeedWeaponId}, {"a", "b", "7abc", kMsgNeedWeaponId}, {"a", "b", "0.4", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(CheckNewValues(c.n1, c.n2, c.id), c.message) << c.n1 << "|" << c.n2 << "|" << c.id;
+  for (const auto& c : cases)
+    EXPECT_EQ(CheckNewValues(c.n1, c.n2, c.id), c.message) << c.n1 << "|" << c.n2 << "|" << c.id;
 }
 
 }  // namespace

@@ -29,16 +29,26 @@ TEST(GameFilesTest, LooseFirstThenArchivesByExtensionThenName) {
   // Names on disk fold as UTF-8: \xc3\xa9 and \xc3\x89 are one letter. Files in
   // an archive's sub-folders are not in the weapons folder.
   test::TempDir dir;
-  const std::string ebene = "\xc3\xa9" "b\xc3\xa8" "ne.ufo", elan = "\xc3\x89" "lan.ufo";
-  for (const std::string& name : std::vector<std::string>{"c.hpi", "B.hpi", "a.HPI", elan, ebene, "b.UFO", "c.ccx", "d.gpf", "e.gp3", "sub/y.hpi", "weapons/z.hpi"})
-    dir.Write(name, test::WriteArchive({{"Weapons/X.TDF", ""}, {"weapons/" + name.substr(name.find('/') + 1) + ".tdf", ""},
-                                        {"weapons/backup/old.tdf", ""}}).bytes);
+  const std::string ebene =
+                        "\xc3\xa9"
+                        "b\xc3\xa8"
+                        "ne.ufo",
+                    elan =
+                        "\xc3\x89"
+                        "lan.ufo";
+  for (const std::string& name : std::vector<std::string>{"c.hpi", "B.hpi", "a.HPI", elan, ebene, "b.UFO", "c.ccx",
+                                                          "d.gpf", "e.gp3", "sub/y.hpi", "weapons/z.hpi"})
+    dir.Write(name, test::WriteArchive({{"Weapons/X.TDF", ""},
+                                        {"weapons/" + name.substr(name.find('/') + 1) + ".tdf", ""},
+                                        {"weapons/backup/old.tdf", ""}})
+                        .bytes);
   dir.Write("damaged.gp3", "HAPI");  // passed over: the archives after it are read
 
   const GameFiles files(dir.path());
   std::vector<std::string> sources;
   for (const WeaponFilePtr& file : files.FilesIn("weapons", ".tdf")) sources.push_back(SourceOf(dir.path(), file));
-  EXPECT_EQ(sources, (std::vector<std::string>{"e.gp3", "e.gp3", "d.gpf", "c.ccx", "b.UFO", ebene, elan, "a.HPI", "B.hpi", "c.hpi"}));
+  EXPECT_EQ(sources, (std::vector<std::string>{"e.gp3", "e.gp3", "d.gpf", "c.ccx", "b.UFO", ebene, elan, "a.HPI",
+                                               "B.hpi", "c.hpi"}));
   EXPECT_EQ(SourceOf(dir.path(), files.Find("weapons/x.tdf")), "e.gp3");
   dir.Write("weapons/x.Tdf", "");  // a loose file wins, in any letter case
   EXPECT_EQ(SourceOf(dir.path(), GameFiles(dir.path()).Find("Weapons/X.TDF")), "loose");
@@ -58,11 +68,14 @@ std::string Said(std::vector<std::string> args, const fs::path& game = {}) {
 // for a weapon file refused by name.
 TEST(GameFilesTest, ListAndCensusReadTheSameFiles) {
   test::TempDir dir;
-  const auto weapon = [](const char* name, int id) { return "[" + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n"; };
+  const auto weapon = [](const char* name, int id) {
+    return "[" + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n";
+  };
   dir.Write("weapons/CANNONS.TDF", weapon("UPPER", 2));
   dir.Write("weapons/cannons.tdf", weapon("LOWER", 1));
   std::filesystem::create_directories(dir.path() / "weapons" / "lasers.tdf");
-  auto mod = test::WriteArchive({{"weapons/lasers.tdf", weapon("LASER", 3)}, {"weapons/backup/old.tdf", weapon("OLD", 4)},
+  auto mod = test::WriteArchive({{"weapons/lasers.tdf", weapon("LASER", 3)},
+                                 {"weapons/backup/old.tdf", weapon("OLD", 4)},
                                  {"weapons/rockets.tdf", "", PackMethod::Zlib}});
   PutU32(mod.bytes, mod.recordAt.at("weapons/rockets.tdf") + 4, kLargestWeaponFile + 1);
   const std::string archive = dir.Write("mod.ufo", mod.bytes + std::string(30000, '\0')).string();
@@ -87,7 +100,8 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   for (std::size_t i = 0; i < kStandardFiles.size(); ++i) {
     const std::string name(kStandardFiles[i]);
     loose.Write("weapons/" + name, Sample(name));
-    files.emplace_back((i % 2 ? "WEAPONS/" : "weapons/") + name, Sample(name), static_cast<PackMethod>(i % 3), i % 4 == 1);
+    files.emplace_back((i % 2 ? "WEAPONS/" : "weapons/") + name, Sample(name), static_cast<PackMethod>(i % 3),
+                       i % 4 == 1);
   }
   packed.Write("totala1.hpi", test::WriteArchive(files, 0x7D).bytes);
   const std::string list = Said({"list"}, loose.path());
@@ -107,8 +121,16 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
 // newline of a name escaped) and unpacks.
 TEST(GameFilesTest, ArchiveImportedAndListed) {
   test::TempDir dir;
-  const std::string archive = dir.Write("mods/extra.UFO", test::WriteArchive({{"r\xe9" "ad\tme\n.txt", "x"},
-      {"extra/other.tdf", ""}, {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}}).bytes).string();
+  const std::string archive =
+      dir.Write(
+             "mods/extra.UFO",
+             test::WriteArchive({{"r\xe9"
+                                  "ad\tme\n.txt",
+                                  "x"},
+                                 {"extra/other.tdf", ""},
+                                 {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}})
+                 .bytes)
+          .string();
   const std::string damaged = dir.Write("mods/bad.hpi", "HAPI").string();
   const std::string empty = dir.Write("mods/empty.gp3", test::WriteArchive({{"readme.txt", "x"}}).bytes).string();
   test::ScriptedHost host;
@@ -119,13 +141,19 @@ TEST(GameFilesTest, ArchiveImportedAndListed) {
 
   EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>(2, {"Weapons/Laser.TDF", "extra/other.tdf"})));
   EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
-  EXPECT_EQ(host.messages, (std::vector<std::string>{UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
-                                                     std::string(kMsgNoWeaponFiles)}));
+  EXPECT_EQ(host.messages, (std::vector<std::string>{
+                               UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
+                               std::string(kMsgNoWeaponFiles)}));
   ASSERT_TRUE(window.showWeapon("LASER"));
   EXPECT_EQ(window.weapon()[Slot::Range], "9");
 
-  EXPECT_EQ(Said({"archive", archive}), "01\tnone\tr\xc3\xa9" "ad\\tme\\n.txt\n0\tnone\textra/other.tdf\n32\tlz77\tWeapons/Laser.TDF\n");
-  EXPECT_EQ(Said({"archive", archive, "R\xc3\x89" "AD\tME\n.TXT"}), "0x");
+  EXPECT_EQ(Said({"archive", archive}),
+            "01\tnone\tr\xc3\xa9"
+            "ad\\tme\\n.txt\n0\tnone\textra/other.tdf\n32\tlz77\tWeapons/Laser.TDF\n");
+  EXPECT_EQ(Said({"archive", archive,
+                  "R\xc3\x89"
+                  "AD\tME\n.TXT"}),
+            "0x");
   EXPECT_EQ(Said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
 }
 

@@ -10,8 +10,8 @@ namespace {
 TEST(GameFolderChoice, WhatCountsAsAGame) {
   // A trailing slash makes a folder.
   const std::pair<const char*, bool> cases[] = {
-      {"weapons/", true},    {"WEAPONS/", true},   {"Weapons/", true},    {"weapons", false},      {"rev31.gp3", true},
-      {"TOTALA1.HPI", true}, {"x.ufo", true},      {"x.ccx", true},       {"x.gpf", true},         {"data.hpi/", false},
+      {"weapons/", true},    {"WEAPONS/", true},   {"Weapons/", true},   {"weapons", false}, {"rev31.gp3", true},
+      {"TOTALA1.HPI", true}, {"x.ufo", true},      {"x.ccx", true},      {"x.gpf", true},    {"data.hpi/", false},
       {"readme.txt", false}, {"weapons2/", false}, {"a.hpi.txt", false},
   };
   for (const auto& [entry, game] : cases) {
@@ -47,9 +47,14 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
       {{}, game.path(), {}, "", game.path()},
       {gone, game.path(), {std::nullopt}, "\"" + gone.string() + "\" does not exist" + choose + askGame, {}},
       {file, {}, {game.path()}, "\"" + file.string() + "\" is a file, not a folder" + choose + askGame, game.path()},
-      {{}, gone, {game.path()}, "The game folder used last, \"" + gone.string() + "\", does not exist" + choose + askGame,
+      {{},
+       gone,
+       {game.path()},
+       "The game folder used last, \"" + gone.string() + "\", does not exist" + choose + askGame,
        game.path()},
-      {{}, {}, {home.path(), std::nullopt},
+      {{},
+       {},
+       {home.path(), std::nullopt},
        askHome + "\"" + home.path().string() + "\" holds no game: it has no weapons folder and no game archive" +
            " (.gp3, .gpf, .ccx, .ufo, .hpi)" + choose + askHome,
        {}},

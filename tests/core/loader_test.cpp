@@ -15,32 +15,57 @@ namespace {
 struct BlockCase {
   const char* what;
   std::string text;
-  std::string name;     // the bracket name searched for
+  std::string name;  // the bracket name searched for
   bool found;
-  std::string name1;    // the bracket name afterwards
-  std::string range;    // Range afterwards
+  std::string name1;  // the bracket name afterwards
+  std::string range;  // Range afterwards
   std::vector<std::string> damage;
 };
 
 const BlockCase kBlocks[] = {
-    {"a plain block", "[GUN]\n\t{\n\trange=600;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=5;\n\t\t}\n\t}\n", "GUN", true, "GUN", "600",
+    {"a plain block",
+     "[GUN]\n\t{\n\trange=600;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=5;\n\t\t}\n\t}\n",
+     "GUN",
+     true,
+     "GUN",
+     "600",
      {"default=5"}},
-    {"Windows-1252 letters in another case", "[\x9a\xe9\xffgun]\n{\nrange=1;\n}\n", "\x8a\xc9\x9fGUN", true,
-     "\x9a\xe9\xffgun", "1", {}},
+    {"Windows-1252 letters in another case",
+     "[\x9a\xe9\xffgun]\n{\nrange=1;\n}\n",
+     "\x8a\xc9\x9fGUN",
+     true,
+     "\x9a\xe9\xffgun",
+     "1",
+     {}},
     {"a longer name does not match", "[GUNNER]\n{\nrange=1;\n}\n", "GUN", false, "", "", {"None"}},
     {"indented header is not a header", "\t[GUN]\n{\nrange=1;\n}\n", "GUN", false, "", "", {"None"}},
     {"text behind the bracket goes into the name", "[GUN] // x\n{\nrange=1;\n}\n", "GUN", true, "GUN] // ", "1", {}},
     {"a brace on the header line after its name does not open", "[GUN]{\nrange=2;\n}\n", "GUN", true, "GUN]", "", {}},
-    {"comment between header and brace is passed over", "[GUN]\n// range=9;\n\t{\nrange=3;\n}\n", "GUN", true, "GUN",
-     "3", {}},
+    {"comment between header and brace is passed over",
+     "[GUN]\n// range=9;\n\t{\nrange=3;\n}\n",
+     "GUN",
+     true,
+     "GUN",
+     "3",
+     {}},
     {"brace after two characters is not the opening",
-     "[GUN]\n  {\nrange=4;\n{\nrange=5;\n}\n", "GUN", true, "GUN", "5", {}},
+     "[GUN]\n  {\nrange=4;\n{\nrange=5;\n}\n",
+     "GUN",
+     true,
+     "GUN",
+     "5",
+     {}},
     {"closing brace after two tabs closes", "[GUN]\n{\n\t\t}\nrange=6;\n[GUN2]\n", "GUN", true, "GUN", "", {}},
     {"closing brace after three characters does not", "[GUN]\n{\n   }\nrange=7;\n}\n", "GUN", true, "GUN", "7", {}},
     {"the last block wins", "[GUN]\n{\nrange=1;\n[DAMAGE]\n{\nd=1;\n}\n}\n[GUN]\n{\n}\n", "GUN", true, "GUN", "", {}},
     {"file ends inside the block", "[GUN]\n{\nrange=8;\n[DAMAGE]\n{\nd=1;", "GUN", true, "GUN", "8", {"d=1"}},
     {"blocks of other weapons are skipped, nested blocks read through",
-     "[A]\n{\nrange=1;\n}\n[GUN]\n{\n[X]\n{\n}\nrange=9;\n}\nrange=10;\n", "GUN", true, "GUN", "9", {}},
+     "[A]\n{\nrange=1;\n}\n[GUN]\n{\n[X]\n{\n}\nrange=9;\n}\nrange=10;\n",
+     "GUN",
+     true,
+     "GUN",
+     "9",
+     {}},
 };
 
 TEST(LoaderTest, BlockGrammar) {

@@ -16,16 +16,18 @@ TEST(PlatformTest, ReplacesAndReadsWholeFilesAsBytes) {
   test::TempDir dir;
   const auto file = dir.path() / "a.tdf";
   std::string out, reason;
-  for (const std::string& bytes : {std::string(300 * 1024 + 7, '\xe9'), std::string(), std::string("a\r\n\0b\x1a\xff", 8)}) {
+  for (const std::string& bytes :
+       {std::string(300 * 1024 + 7, '\xe9'), std::string(), std::string("a\r\n\0b\x1a\xff", 8)}) {
     EXPECT_EQ(replaceFile(file, bytes), std::nullopt);
     EXPECT_TRUE(readRegularFile(file, out, reason)) << reason;
     EXPECT_TRUE(out == bytes) << out.size() << " bytes read";
   }
   EXPECT_FALSE(readRegularFile(dir.path() / "none.tdf", out, reason));
   EXPECT_EQ(out, "");
-  std::filesystem::permissions(file, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                         std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
+  std::filesystem::permissions(
+      file,
+      std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+      std::filesystem::perm_options::remove);
   EXPECT_EQ(replaceFile(file, "lost"), "the file is read-only");
   EXPECT_EQ(test::ReadFile(file), std::string("a\r\n\0b\x1a\xff", 8));
 }

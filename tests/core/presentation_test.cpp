@@ -23,14 +23,25 @@ TEST(ValuesTest, ViewingModeRules) {
     std::string value;
     std::string shown;
   } cases[] = {
-      {Slot::Turret, "01", "NO"},       {Slot::Turret, "1 ", "NO"},     {Slot::RenderType, "0", "Laser?"},
-      {Slot::RenderType, "1", "Model?"},     {Slot::RenderType, "2", "Bitmap?"},  {Slot::RenderType, "5", "Bitmap?"},
-      {Slot::RenderType, "7", "Lightning?"}, {Slot::RenderType, "8", "8"},        {Slot::RenderType, "07", "07"},
-      {Slot::EdgeEffectiveness, "0.07", "7%"},        {Slot::EdgeEffectiveness, "1E+20", "1E+22%"}, {Slot::EdgeEffectiveness, "1e-9", "1E-07%"},
-      {Slot::EdgeEffectiveness, " .5 ", "50%"},       {Slot::EdgeEffectiveness, "1e307", "1e307%"}, {Slot::EdgeEffectiveness, "0.5;//x", "0.5;//x%"},
+      {Slot::Turret, "01", "NO"},
+      {Slot::Turret, "1 ", "NO"},
+      {Slot::RenderType, "0", "Laser?"},
+      {Slot::RenderType, "1", "Model?"},
+      {Slot::RenderType, "2", "Bitmap?"},
+      {Slot::RenderType, "5", "Bitmap?"},
+      {Slot::RenderType, "7", "Lightning?"},
+      {Slot::RenderType, "8", "8"},
+      {Slot::RenderType, "07", "07"},
+      {Slot::EdgeEffectiveness, "0.07", "7%"},
+      {Slot::EdgeEffectiveness, "1E+20", "1E+22%"},
+      {Slot::EdgeEffectiveness, "1e-9", "1E-07%"},
+      {Slot::EdgeEffectiveness, " .5 ", "50%"},
+      {Slot::EdgeEffectiveness, "1e307", "1e307%"},
+      {Slot::EdgeEffectiveness, "0.5;//x", "0.5;//x%"},
       // Out of a double's range: too small is 0, too large stands as written,
       // whatever the sign of the exponent.
-      {Slot::EdgeEffectiveness, "1e-331", "0%"},      {Slot::EdgeEffectiveness, "0." + std::string(330, '0') + "1", "0%"},
+      {Slot::EdgeEffectiveness, "1e-331", "0%"},
+      {Slot::EdgeEffectiveness, "0." + std::string(330, '0') + "1", "0%"},
       {Slot::EdgeEffectiveness, "1" + std::string(400, '0') + "e-5", "1" + std::string(400, '0') + "e-5%"},
   };
   for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value), c.shown) << FieldOfSlot(c.slot).key << "=" << c.value;

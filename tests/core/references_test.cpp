@@ -57,7 +57,9 @@ TEST(GafTest, SequenceNamesAndDamage) {
     std::string reason;
     const bool read = readGafSequenceNames(row.bytes, names, reason);
     ASSERT_EQ(read, row.reason == nullptr) << (row.reason ? row.reason : reason);
-    if (row.reason) { EXPECT_NE(reason.find(row.reason), std::string::npos) << reason; }
+    if (row.reason) {
+      EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
+    }
   }
   std::vector<std::string> names;
   std::string reason;
@@ -71,13 +73,19 @@ TEST(GafTest, SequenceNamesAndDamage) {
 TEST(ReferencesTest, PlantedGame) {
   test::TempDir dir;
   const std::string damage = "[DAMAGE]\n{\ndefault=1;\n}\n";
-  const std::string weapons = dir.Write("game/weapons/w.tdf",
-      "[GUN]\n{\nID=1;\nsoundstart=Bang;\nsoundhit=nohit;\nexplosiongaf=fx;\nexplosionart=BOOM;\n"
-      "waterexplosiongaf=nofx;\nlavaexplosiongaf=fx;\nlavaexplosionart=nope;\nmodel=shell;\n" + damage + "}\n"
-      "[LASER]\n{\nID=2;\nmodel=beam;\nexplosiongaf=broken;\nexplosionart=any;\n" + damage + "}\n").string();
+  const std::string weapons =
+      dir.Write("game/weapons/w.tdf",
+                "[GUN]\n{\nID=1;\nsoundstart=Bang;\nsoundhit=nohit;\nexplosiongaf=fx;\nexplosionart=BOOM;\n"
+                "waterexplosiongaf=nofx;\nlavaexplosiongaf=fx;\nlavaexplosionart=nope;\nmodel=shell;\n" +
+                    damage +
+                    "}\n"
+                    "[LASER]\n{\nID=2;\nmodel=beam;\nexplosiongaf=broken;\nexplosionart=any;\n" +
+                    damage + "}\n")
+          .string();
   dir.Write("game/mod.ufo",
-            test::WriteArchive({{"units/ARMA.FBI", "[UNITINFO]\n{\nUnitName=ARMA;\nWeapon1=gun;\nWeapon2=MISSING;\n"
-                                                   "ExplodeAs=GUN;\n}\n"},
+            test::WriteArchive({{"units/ARMA.FBI",
+                                 "[UNITINFO]\n{\nUnitName=ARMA;\nWeapon1=gun;\nWeapon2=MISSING;\n"
+                                 "ExplodeAs=GUN;\n}\n"},
                                 {"units/armb.fbi", "[UNITINFO]\n{\nUnitName=ARMB;\nWeapon1=LASER;\n}\n"},
                                 {"sounds/BANG.WAV", "RIFF"},
                                 {"anims/fx.gaf", gaf({"boom"})},
@@ -90,23 +98,30 @@ TEST(ReferencesTest, PlantedGame) {
   const auto lint = [&](const char* game) {
     std::ostringstream out, err;
     LintOptions options;
-    options.only = {"unknown-weapon,missing-sound,missing-animation", "missing-sequence,missing-model,damaged-animation"};
+    options.only = {"unknown-weapon,missing-sound,missing-animation",
+                    "missing-sequence,missing-model,damaged-animation"};
     runLint(dir.path() / game, {}, options, out, err);
     return out.str();
   };
   EXPECT_EQ(lint("game"),
-            archive + "/anims/broken.gaf:0:0: warning: damaged animation file: too short for its header: its sequences "
-                      "are not checked [damaged-animation]\n" +
-                archive + "/units/ARMA.FBI:5:1: error: the unit 'ARMA' names the weapon 'MISSING', which the game "
-                          "does not have [unknown-weapon]\n" +
-                weapons + ":5:1: warning: '[GUN]' names the sound 'nohit', which the game does not have [missing-sound]\n" +
-                weapons + ":8:1: warning: '[GUN]' names the animation file 'nofx', which the game does not have "
-                          "[missing-animation]\n" +
-                weapons + ":10:1: warning: '[GUN]' names the sequence 'nope', which the game does not have "
-                          "[missing-sequence]\n" +
-                weapons + ":11:1: warning: '[GUN]' names the model 'shell', which the game does not have "
-                          "[missing-model]\n"
-                          "1 errors, 5 warnings in 1 files (engine: original)\n");
+            archive +
+                "/anims/broken.gaf:0:0: warning: damaged animation file: too short for its header: its sequences "
+                "are not checked [damaged-animation]\n" +
+                archive +
+                "/units/ARMA.FBI:5:1: error: the unit 'ARMA' names the weapon 'MISSING', which the game "
+                "does not have [unknown-weapon]\n" +
+                weapons +
+                ":5:1: warning: '[GUN]' names the sound 'nohit', which the game does not have [missing-sound]\n" +
+                weapons +
+                ":8:1: warning: '[GUN]' names the animation file 'nofx', which the game does not have "
+                "[missing-animation]\n" +
+                weapons +
+                ":10:1: warning: '[GUN]' names the sequence 'nope', which the game does not have "
+                "[missing-sequence]\n" +
+                weapons +
+                ":11:1: warning: '[GUN]' names the model 'shell', which the game does not have "
+                "[missing-model]\n"
+                "1 errors, 5 warnings in 1 files (engine: original)\n");
   EXPECT_EQ(lint("alone"), "0 errors, 0 warnings in 1 files (engine: original)\n");
 
   std::ostringstream out, err;

@@ -36,10 +36,12 @@ struct ScanCase {
 };
 
 const ScanCase kScans[] = {
-    {"IDs padded to three characters, longer ones not", "[A]\nid=7;\n[B]\n\tID=45;\n[C]\nId=123;\n[D]\nid=1000;\n",
+    {"IDs padded to three characters, longer ones not",
+     "[A]\nid=7;\n[B]\n\tID=45;\n[C]\nId=123;\n[D]\nid=1000;\n",
      {"  7 - A|A", " 45 - B|B", "1000 - D|D", "123 - C|C"}},
     {"id line without its semicolon loses its last digit", "[GUN]\nid=12\n", {"  1 - GUN|GUN"}},
-    {"[DAMAGE] is not a weapon, other cases of it are", "[A]\nid=1;\n[DAMAGE]\n[damage]\nid=2;\n",
+    {"[DAMAGE] is not a weapon, other cases of it are",
+     "[A]\nid=1;\n[DAMAGE]\n[damage]\nid=2;\n",
      {"  1 - A|A", "  2 - damage|damage"}},
     {"indented headers and id lines are not read", "\t[A]\n[B]\n  id=3;\n\t\tid=4;\n id=5;\nid=6;\n", {"  6 - B|B"}},
     {"trailing blank keeps the bracket", "[GUN] \nid=1;\n", {"  1 - GUN]|GUN]"}},
@@ -47,10 +49,12 @@ const ScanCase kScans[] = {
      "[NOWEAPON]\nid= -0.0 ;\n[GUN]\nid=+.0e5;\n[X]\nid=9;\n[NEXT]\nid=10;\n[LAST]\nid=00;\n",
      {"  9 - NOWEAPON|NOWEAPON", " 00 - LAST|LAST", " 10 - NEXT|NEXT"}},
     {"a block without id takes the next one", "[A]\n{\n}\n[B]\nid=20;\n", {" 20 - A|A"}},
-    {"text that is no number ends the search", "[A]\nid=1 // x;\n[B]\nid=;\n[C]\nid=\n",
+    {"text that is no number ends the search",
+     "[A]\nid=1 // x;\n[B]\nid=;\n[C]\nid=\n",
      {"    - B|B", "    - C|C", "1 // x - A|A"}},
     {"file ends before any id line", "[A]\n{\n}", {"  0 - A|A"}},
-    {"every kind of line end before a header", "[A]\rid=1;\r[B]\r\nid=2;\n[C]\nid=3;\r\n[D]\rx[E]\rid=5;",
+    {"every kind of line end before a header",
+     "[A]\rid=1;\r[B]\r\nid=2;\n[C]\nid=3;\r\n[D]\rx[E]\rid=5;",
      {"  1 - A|A", "  2 - B|B", "  3 - C|C", "  5 - D|D"}},
 };
 
@@ -66,7 +70,9 @@ TEST(ScanTest, PiecesAreWholeLines) {
     std::vector<std::string> pieces;
     std::string reason;
     PieceBuffer unused(1);
-    ASSERT_TRUE(test::PiecedFile(text, buffer, 3).readInPieces(unused, [&](std::string_view p) { pieces.emplace_back(p); }, reason));
+    ASSERT_TRUE(test::PiecedFile(text, buffer, 3)
+                    .readInPieces(
+                        unused, [&](std::string_view p) { pieces.emplace_back(p); }, reason));
     std::string joined;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       joined += pieces[i];
@@ -83,8 +89,8 @@ TEST(ScanTest, PiecesAreWholeLines) {
 TEST(ScanTest, FileFailingPartWayListsNothing) {
   const std::string text = "[A]\nid=1;\n[B]\nid=2;\n[C]\n";
   for (std::size_t failAt = 0; failAt <= text.size(); ++failAt) {
-    const ScanOutcome scan =
-        ScanFiles({test::Pieced("[Z]\nid=9;\n", 4, 4), test::Pieced(text, 4, 3, failAt), test::Pieced("[Y]\nid=8;", 4, 4)});
+    const ScanOutcome scan = ScanFiles(
+        {test::Pieced("[Z]\nid=9;\n", 4, 4), test::Pieced(text, 4, 3, failAt), test::Pieced("[Y]\nid=8;", 4, 4)});
     EXPECT_EQ(Listed(scan.entries), (std::vector<std::string>{"  8 - Y|Y", "  9 - Z|Z"})) << failAt;
     EXPECT_EQ(scan.unreadable, (std::vector<UnreadableFile>{{"pieced.tdf", "failed"}})) << failAt;
   }
@@ -100,8 +106,8 @@ TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
   std::vector<std::string> texts;
   for (const auto& e : list.entries()) texts.emplace_back(e.text);
   // Equal texts (letter case ignored) keep the order in which they came.
-  EXPECT_EQ(texts, (std::vector<std::string>{"  7 - y", "  7 - Z", "  7 - z", "  8 - \x9ax", "  8 - \x8ay", " 45 - A", " 45 - b",
-                                      "123 - a"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"  7 - y", "  7 - Z", "  7 - z", "  8 - \x9ax", "  8 - \x8ay", " 45 - A",
+                                             " 45 - b", "123 - a"}));
 }
 
 }  // namespace

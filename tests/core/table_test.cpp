@@ -125,7 +125,8 @@ TEST(WeaponTableTest, TableRowsAreWhatShowPrints) {
   const auto table = nlohmann::json::parse(Cli(with({"table", "--format", "json"}), 0));
   ASSERT_GT(table.size(), 100u);
   for (std::size_t n = 0; n < table.size(); ++n) {
-    const auto shown = nlohmann::json::parse(Cli(with({"show", "--index", std::to_string(n), "--actual", "--json"}), 0));
+    const auto shown =
+        nlohmann::json::parse(Cli(with({"show", "--index", std::to_string(n), "--actual", "--json"}), 0));
     for (const auto& row : shown["rows"])
       ASSERT_EQ(table[n][std::string(FieldByNumber(row["field"]).key)], row["value"]) << n;
     ASSERT_EQ(table[n]["[DAMAGE]"], shown["damage"]) << n;
@@ -153,8 +154,10 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
   Cli(with({"table", "--format", "xml"}), 2);
   EXPECT_EQ(Cli(with({"diff", "GUN", "gun2", "--json"}), 1),
             "{\n  \"differences\": [\n    {\"key\": \"name\", \"a\": \"Big, \\\"loud\\\"\\tgun\\\\\", \"b\": \"\"},\n"
-            "    {\"key\": \"[NAME]\", \"a\": \"GUN\", \"b\": \"GUN2\"},\n    {\"key\": \"id\", \"a\": \"1\", \"b\": \"2\"},\n"
-            "    {\"key\": \"burst\", \"a\": \"3\", \"b\": \"\"},\n    {\"key\": \"reloadtime\", \"a\": \"2\", \"b\": \"0\"},\n"
+            "    {\"key\": \"[NAME]\", \"a\": \"GUN\", \"b\": \"GUN2\"},\n    {\"key\": \"id\", \"a\": \"1\", \"b\": "
+            "\"2\"},\n"
+            "    {\"key\": \"burst\", \"a\": \"3\", \"b\": \"\"},\n    {\"key\": \"reloadtime\", \"a\": \"2\", \"b\": "
+            "\"0\"},\n"
             "    {\"key\": \"ballistic\", \"a\": \"\", \"b\": \"1\"},\n"
             "    {\"key\": \"damage.default\", \"a\": \"10\", \"b\": \"\"},\n"
             "    {\"key\": \"damage.TANK\", \"a\": \"4\", \"b\": \"\"}\n  ]\n}\n");
@@ -164,9 +167,10 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
 
 // The filter box: comparisons and texts, one table of words and rows.
 TEST(TableFilterTest, WordsAndRows) {
-  const auto files = Files({"[FAR]\n{\nid=1;\nrange=700;\nreloadtime=1;\nname=Long Gun;\n[DAMAGE]\n{\ndefault=50;\n}\n}\n"
-                            "[NEAR]\n{\nid=2;\nrange=600;\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
-                            "[ODD]\n{\nid=3;\nrange=far;\n}\n"});
+  const auto files =
+      Files({"[FAR]\n{\nid=1;\nrange=700;\nreloadtime=1;\nname=Long Gun;\n[DAMAGE]\n{\ndefault=50;\n}\n}\n"
+             "[NEAR]\n{\nid=2;\nrange=600;\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
+             "[ODD]\n{\nid=3;\nrange=far;\n}\n"});
   WeaponList list;
   list.Add(ScanFiles(files).entries);
   const WeaponTable table(list.entries(), files);
@@ -175,19 +179,12 @@ TEST(TableFilterTest, WordsAndRows) {
     const char* rows;  // the entries' first letters that pass
     bool viewing = false;
   } cases[] = {
-      {"", "FNO"},
-      {"range>600", "F"},
-      {"range >= 600", "FN"},
-      {"RANGE>= 600 reloadtime<1", "N"},
-      {"range!=600", "F"},  // "far" is not a number
-      {"dps>40", "F"},
-      {"damage.default=50", "F"},
-      {"long", "F"},
-      {"far", "FO"},  // the entry, and a value
-      {"default=5", "F"},  // not a known key: a text, found in the damage list
-      {"25%", "N", true},  // a Viewing Mode text
-      {"25%", ""},
-      {"range>abc", ""},  // not a comparison: a text nowhere
+      {"", "FNO"},         {"range>600", "F"},         {"range >= 600", "FN"}, {"RANGE>= 600 reloadtime<1", "N"},
+      {"range!=600", "F"},                                                                     // "far" is not a number
+      {"dps>40", "F"},     {"damage.default=50", "F"}, {"long", "F"},          {"far", "FO"},  // the entry, and a value
+      {"default=5", "F"},                      // not a known key: a text, found in the damage list
+      {"25%", "N", true},                      // a Viewing Mode text
+      {"25%", ""},         {"range>abc", ""},  // not a comparison: a text nowhere
   };
   for (const auto& c : cases) {
     const TableFilter filter(c.filter);

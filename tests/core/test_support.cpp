@@ -10,7 +10,8 @@ namespace qm::test {
 bool PiecedFile::read(std::string& out, std::string& reason) const {
   out.clear();
   PieceBuffer unused(1);
-  return readInPieces(unused, [&out](std::string_view piece) { out += piece; }, reason);
+  return readInPieces(
+      unused, [&out](std::string_view piece) { out += piece; }, reason);
 }
 
 bool PiecedFile::readInPieces(PieceBuffer&, const TakePiece& take, std::string& reason) const {

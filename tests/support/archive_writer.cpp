@@ -70,7 +70,8 @@ struct Builder {
     for (const FileToPack& f : files) {
       if (f.path.compare(0, prefix.size(), prefix) != 0) continue;
       const std::size_t slash = f.path.find('/', prefix.size());
-      const std::string child = f.path.substr(prefix.size(), slash == std::string::npos ? slash : slash + 1 - prefix.size());
+      const std::string child =
+          f.path.substr(prefix.size(), slash == std::string::npos ? slash : slash + 1 - prefix.size());
       if (std::find(children.begin(), children.end(), child) == children.end()) children.push_back(child);
     }
     const std::uint32_t record = here();
@@ -96,7 +97,8 @@ struct Builder {
 
   std::uint32_t FileRecord(const std::string& path) {
     const std::uint32_t at = out.recordAt[path] = here();
-    fileRecords.emplace_back(at, &*std::find_if(files.begin(), files.end(), [&](const FileToPack& f) { return f.path == path; }));
+    fileRecords.emplace_back(
+        at, &*std::find_if(files.begin(), files.end(), [&](const FileToPack& f) { return f.path == path; }));
     out.bytes.append(kFileRecordSize, '\0');
     return at;
   }
@@ -114,7 +116,8 @@ struct Builder {
       uLongf len = compressBound(plain.size());
       std::string stored = f.method == PackMethod::Lz77 ? PackLz77(plain) : std::string(len, '\0');
       if (f.method == PackMethod::Zlib)
-        compress(reinterpret_cast<Bytef*>(stored.data()), &len, reinterpret_cast<const Bytef*>(plain.data()), plain.size()),
+        compress(reinterpret_cast<Bytef*>(stored.data()), &len, reinterpret_cast<const Bytef*>(plain.data()),
+                 plain.size()),
             stored.resize(len);
       if (f.chunkCipher)
         for (std::size_t i = 0; i < stored.size(); ++i) {

@@ -42,9 +42,7 @@ void Show(QWidget& w) {
   if (!QTest::qWaitForWindowActive(&w)) qFatal("the window is not active");
 }
 
-QStringList Lines(const std::filesystem::path& path) {
-  return QString::fromStdString(ReadFile(path)).split("\r\n");
-}
+QStringList Lines(const std::filesystem::path& path) { return QString::fromStdString(ReadFile(path)).split("\r\n"); }
 
 const QByteArray kGun = Weapon("GUN", "7", {"energy=100;", "reloadtime=2;", "[DAMAGE]", "{", "default=50;", "}"});
 

@@ -46,7 +46,8 @@ class ScreenshotTest : public QObject {
       check(row.caption.data(), end - box->contentsRect().left() - 2);
       check(row.value.data());
     }
-    for (const char* name : {"Label1", "Label138", "Label137", "Label140", "Label67", "Label62", "Label61"}) check(name);
+    for (const char* name : {"Label1", "Label138", "Label137", "Label140", "Label67", "Label62", "Label61"})
+      check(name);
     QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
 
     Click(&w, "Option2");

@@ -39,7 +39,8 @@ struct Table : Window {
   QTableView* view() { return t->view(); }
   QStringList column(int c) {
     QStringList out;
-    for (int r = 0; r < view()->model()->rowCount(); ++r) out << view()->model()->index(r, c).data().toString().trimmed();
+    for (int r = 0; r < view()->model()->rowCount(); ++r)
+      out << view()->model()->index(r, c).data().toString().trimmed();
     return out;
   }
   QString header(int c) { return view()->model()->headerData(c, Qt::Horizontal).toString(); }

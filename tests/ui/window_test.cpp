@@ -39,7 +39,7 @@ namespace {
 // is given.
 struct Shown : Window {
   explicit Shown(const QByteArray& cannons = Weapon("GUN", "7", {"reloadtime=2;"}) +
-                                            Weapon("LASER", "9", {"reloadtime=3;"}))
+                                             Weapon("LASER", "9", {"reloadtime=3;"}))
       : Window(cannons) {
     w.show();
     if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
@@ -139,8 +139,10 @@ class WindowTest : public QObject {
                  row.value.data());
         QCOMPARE(Text(w, row.caption.data()), FromUtf8(CaptionTexts(false)[SlotIndex(FieldByNumber(n).slot)]));
         QLabel* label = Control<QLabel>(w, row.value.data());
-        QCOMPARE(n == 1 ? label->toolTip() : label->text(),
-                 n == 1 ? longName : n == 2 ? "ALLFIELDS" : n == 3 ? "7" : "v" + QString::number(n));
+        QCOMPARE(n == 1 ? label->toolTip() : label->text(), n == 1   ? longName
+                                                            : n == 2 ? "ALLFIELDS"
+                                                            : n == 3 ? "7"
+                                                                     : "v" + QString::number(n));
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width() - 2);  // clear of the border
       }
       Click(w, row.button.data());
@@ -291,7 +293,10 @@ class WindowTest : public QObject {
       else
         d->close();
     });
-    QTimer::singleShot(3000, &timers, [&] { timedOut = true; QCoreApplication::quit(); });
+    QTimer::singleShot(3000, &timers, [&] {
+      timedOut = true;
+      QCoreApplication::quit();
+    });
     QApplication::exec();
     QVERIFY(ranOn && !timedOut && !f.w.gameCheckWindow()->isVisible());
   }
@@ -327,7 +332,11 @@ class WindowTest : public QObject {
     QStringList order = {"Combo1", "List1"};
     for (int n = 4; n <= 60; ++n)
       if (n < 18 || n > 21) order << "Command" + QString::number(n);
-    order << "Command63" << "Option1" << "Option2" << "Command61" << "Command62";
+    order << "Command63"
+          << "Option1"
+          << "Option2"
+          << "Command61"
+          << "Command62";
     for (int n : {3, 2, 1, 65, 21, 20, 19, 18, 64, 66, 67, 68}) order << "Command" + QString::number(n);
     QCOMPARE(TabChain(Control(w, "Combo1"), QRegularExpression("^(Combo1|List1|Option.|Command\\d+)$")), order);
     QCOMPARE(TabChain(Control(d, "Text1"), QRegularExpression()), QStringList({"Text1", "Text2", "Text3", "Command1"}));
@@ -393,8 +402,9 @@ class WindowTest : public QObject {
     QCOMPARE(f.list()->currentText(), QString("200 - EXTRA"));
     QCOMPARE(f.w.state().imports(), std::vector<std::string>({inArchive}));
 
-    QVERIFY2(!check->frameGeometry().intersects(f.w.frameGeometry()) && check->screen()->geometry().contains(
-                 check->frameGeometry()), "needs room beside the main window: ctest's screen is 1920 x 1080");
+    QVERIFY2(!check->frameGeometry().intersects(f.w.frameGeometry()) &&
+                 check->screen()->geometry().contains(check->frameGeometry()),
+             "needs room beside the main window: ctest's screen is 1920 x 1080");
     check->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(check));
     QTest::keyClick(findings, Qt::Key_Escape);
@@ -432,10 +442,14 @@ class WindowTest : public QObject {
       QWidget* dialog = QApplication::activeModalWidget();
       if (!dialog) qFatal("no dialog");
       if (auto* box = qobject_cast<QMessageBox*>(dialog))
-        seen = QString("%1 %2 %3 %4").arg(box->windowTitle()).arg(box->icon()).arg(box->standardButtons().toInt())
+        seen = QString("%1 %2 %3 %4")
+                   .arg(box->windowTitle())
+                   .arg(box->icon())
+                   .arg(box->standardButtons().toInt())
                    .arg(box->standardButton(box->defaultButton()));
       if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
-        seen = files->nameFilters().join(";") + " " + QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
+        seen = files->nameFilters().join(";") + " " +
+               QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
         if (kind == -4 && QTest::qWaitForWindowActive(files)) {  // "mod.ufo" typed on to "mod.ufo/weapons/x.tdf"
           QTest::keyClick(files->focusWidget(), Qt::Key_End);
           QTest::keyClicks(files->focusWidget(), "/weapons/x.tdf");
