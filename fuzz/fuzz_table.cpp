@@ -17,28 +17,11 @@
 
 using namespace qm;
 
-namespace {
-
-class MemoryFile final : public WeaponFile {
- public:
-  MemoryFile(std::string name, std::string_view bytes) : name_(std::move(name)), bytes_(bytes) {}
-  const std::string& name() const override { return name_; }
-  bool read(std::string& out, std::string&) const override {
-    out = bytes_;
-    return true;
-  }
-
- private:
-  std::string name_, bytes_;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input = fuzz::AsText(data, size);
   const std::size_t cut = std::min(input.find('\0'), input.size());
-  const std::vector<WeaponFilePtr> files = {std::make_shared<MemoryFile>("a", input.substr(0, cut)),
-                                            std::make_shared<MemoryFile>("b", input.substr(std::min(cut + 1, size)))};
+  const std::vector<WeaponFilePtr> files = {memoryFile("a", std::string(input.substr(0, cut))),
+                                            memoryFile("b", std::string(input.substr(std::min(cut + 1, size))))};
   WeaponList list;
   list.Add(ScanFiles(files).entries);
   const WeaponTable table(list.entries(), files);

@@ -105,7 +105,27 @@ class FailedFile final : public WeaponFile {
   std::string name_, reason_;
 };
 
+class MemoryFile final : public WeaponFile {
+ public:
+  MemoryFile(std::string name, std::string bytes, std::filesystem::path path)
+      : name_(std::move(name)), bytes_(std::move(bytes)), path_(std::move(path)) {}
+  const std::string& name() const override { return name_; }
+  bool read(std::string& out, std::string&) const override {
+    out.assign(bytes_);
+    return true;
+  }
+  std::filesystem::path diskPath() const override { return path_; }
+
+ private:
+  std::string name_, bytes_;
+  std::filesystem::path path_;
+};
+
 }  // namespace
+
+WeaponFilePtr memoryFile(std::string name, std::string bytes, std::filesystem::path diskPath) {
+  return std::make_shared<MemoryFile>(std::move(name), std::move(bytes), std::move(diskPath));
+}
 
 std::string NoMemoryFor(std::uint64_t bytes) {
   return "not enough memory to hold its " + std::to_string(bytes) + " bytes";

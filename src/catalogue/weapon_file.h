@@ -77,6 +77,10 @@ std::string NoMemoryFor(std::uint64_t bytes);
 // them, so a reader never blocks on one.
 WeaponFilePtr looseFile(std::filesystem::path path);
 
+// Bytes held in memory under a name: the unsaved edits of a file (which name
+// the file on disk they stand for as `diskPath`), or a file made up by a test.
+WeaponFilePtr memoryFile(std::string name, std::string bytes, std::filesystem::path diskPath = {});
+
 // A file known to be unreadable (a damaged archive, a name where no file is):
 // every read fails with `reason`.
 WeaponFilePtr unreadableFile(std::string name, std::string reason);

@@ -9,24 +9,6 @@ namespace qm {
 
 namespace {
 
-// The unsaved bytes of a file, read in place of the file itself.
-class EditedFile final : public WeaponFile {
- public:
-  EditedFile(std::string name, std::filesystem::path path, std::string bytes)
-      : name_(std::move(name)), path_(std::move(path)), bytes_(std::move(bytes)) {}
-  const std::string& name() const override { return name_; }
-  bool read(std::string& out, std::string&) const override {
-    out.assign(bytes_);
-    return true;
-  }
-  std::filesystem::path diskPath() const override { return path_; }
-
- private:
-  std::string name_;
-  std::filesystem::path path_;
-  std::string bytes_;
-};
-
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
@@ -193,8 +175,7 @@ void EditingState::reshow() {
   std::vector<WeaponFilePtr> edited;
   if (session_)
     for (std::size_t f : session_->changedFiles())
-      edited.push_back(
-          std::make_shared<EditedFile>(session_->source(f).name(), session_->target(f), session_->bytes(f)));
+      edited.push_back(memoryFile(session_->source(f).name(), std::string(session_->bytes(f)), session_->target(f)));
   window_.setEditedFiles(std::move(edited));
   const std::string name = shownWeapon();
   if (!name.empty()) window_.showWeapon(name);

@@ -304,7 +304,13 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   resize(1000, 640);
 }
 
-TableWindow::~TableWindow() = default;
+TableWindow::~TableWindow() {
+  // The views outlive this part of the window: what they signal while they
+  // are hidden and destroyed must not reach it.
+  view_->verticalHeader()->disconnect(this);
+  view_->horizontalHeader()->disconnect(this);
+  view_->selectionModel()->disconnect(this);
+}
 
 void TableWindow::reload() {
   table_ = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList());

@@ -17,19 +17,6 @@
 namespace qm {
 namespace {
 
-class MemoryFile final : public WeaponFile {
- public:
-  MemoryFile(std::string name, std::string bytes) : name_(std::move(name)), bytes_(std::move(bytes)) {}
-  const std::string& name() const override { return name_; }
-  bool read(std::string& out, std::string&) const override {
-    out = bytes_;
-    return true;
-  }
-
- private:
-  std::string name_, bytes_;
-};
-
 // Builds the list and the table of `files` and checks every row against a
 // load of its entry from a fresh start, as `show --index N` loads it; returns
 // the table.
@@ -53,8 +40,7 @@ WeaponTable ExpectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, cons
 
 std::vector<WeaponFilePtr> Files(const std::vector<std::string>& texts) {
   std::vector<WeaponFilePtr> out;
-  for (std::size_t i = 0; i < texts.size(); ++i)
-    out.push_back(std::make_shared<MemoryFile>("f" + std::to_string(i), texts[i]));
+  for (std::size_t i = 0; i < texts.size(); ++i) out.push_back(memoryFile("f" + std::to_string(i), texts[i]));
   return out;
 }
 
@@ -93,7 +79,7 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnTheCorpus) {
     for (const auto& f : std::filesystem::recursive_directory_iterator(game.path()))
       if (f.is_regular_file() && f.path().extension() != ".md") extra.push_back(f.path());
     std::sort(extra.begin(), extra.end());
-    for (const auto& path : extra) files.push_back(std::make_shared<MemoryFile>(path.string(), test::ReadFile(path)));
+    for (const auto& path : extra) files.push_back(memoryFile(path.string(), test::ReadFile(path)));
     rows += ExpectAgreesWithLoader(files, game.path().string()).size();
   }
   EXPECT_GT(rows, 2000u);
