@@ -15,8 +15,8 @@ namespace {
 // A hash of bytes folded to lower case, extended a byte at a time so that
 // every prefix of a header line can be looked up as the line is walked.
 constexpr std::uint64_t kHashStart = 1469598103934665603ull;
-inline std::uint64_t HashStep(std::uint64_t h, char c) {
-  return (h ^ static_cast<unsigned char>(FoldLower(c))) * 1099511628211ull;
+inline std::uint64_t hashStep(std::uint64_t h, char c) {
+  return (h ^ static_cast<unsigned char>(foldLower(c))) * 1099511628211ull;
 }
 
 }  // namespace
@@ -36,15 +36,15 @@ class WeaponTable::Pass {
 
   // The distinct names of the list, letter case ignored; returns the
   // weapon index of each entry's name.
-  std::vector<int> AddNames(const WeaponList::Entries& list) {
+  std::vector<int> addNames(const WeaponList::Entries& list) {
     std::vector<int> ids;
     ids.reserve(list.size());
     std::unordered_map<std::string, int> byName;
     for (const ListEntry& e : list) {
-      auto [it, added] = byName.try_emplace(ToLower(e.name), static_cast<int>(names_.size()));
+      auto [it, added] = byName.try_emplace(toLower(e.name), static_cast<int>(names_.size()));
       if (added) {
         std::uint64_t h = kHashStart;
-        for (char c : it->first) h = HashStep(h, c);
+        for (char c : it->first) h = hashStep(h, c);
         auto [head, fresh] = byHash_.try_emplace(h, it->second);
         Name n;
         n.folded = it->first;
@@ -58,27 +58,27 @@ class WeaponTable::Pass {
     return ids;
   }
 
-  void ReadFile(std::string_view bytes, int file) {
+  void readFile(std::string_view bytes, int file) {
     file_ = file;
     fileStart_ = bytes.data();
     BufferLines lines(bytes);
     std::string_view line;
     while (true) {
       // Outside every block only a header can matter.
-      if (open_.empty() && waiting_.empty() && !lines.SkipToLineStartingWith('[')) break;
-      if (!lines.Next(line)) break;
-      Line(line, lines.Offset());
+      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith('[')) break;
+      if (!lines.next(line)) break;
+      takeLine(line, lines.offset());
     }
     // The file ends inside blocks, or before their opening braces.
     while (!open_.empty()) {
-      Finish(open_.back(), bytes.size());
+      finish(open_.back(), bytes.size());
       open_.pop_back();
     }
-    for (int id : waiting_) FinishUnopened(id);
+    for (int id : waiting_) finishUnopened(id);
     waiting_.clear();
   }
 
-  bool Found(int id) const { return names_[id].found; }
+  bool found(int id) const { return names_[id].found; }
 
  private:
   enum class State : std::uint8_t { Searching, Waiting, Open };
@@ -101,36 +101,36 @@ class WeaponTable::Pass {
   };
 
   // One line; `next` is where the line after it begins.
-  void Line(std::string_view line, std::size_t next) {
+  void takeLine(std::string_view line, std::size_t next) {
     ++lineNo_;
     // Headers first: a name whose block ends or opens on this line has
     // taken the line for that, and does not look at it as a header.
     headers_.clear();
-    if (!line.empty() && line[0] == '[') MatchHeader(line);
+    if (!line.empty() && line[0] == '[') matchHeader(line);
 
     if (!open_.empty()) {
       KeyValue keys[2];
-      const int n = KeyValuesOf(line, keys);
-      for (int i = 0; i < n; ++i) lastSet_[SlotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
-      if (EndsDamageBlock(line)) lastCarry_ = {lineNo_, false};
-      if (StartsDamageBlock(line)) lastCarry_ = {lineNo_, true};
-      depth_ += DepthChange(line);
+      const int n = keyValuesOf(line, keys);
+      for (int i = 0; i < n; ++i) lastSet_[slotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
+      if (endsDamageBlock(line)) lastCarry_ = {lineNo_, false};
+      if (startsDamageBlock(line)) lastCarry_ = {lineNo_, true};
+      depth_ += depthChange(line);
       while (!open_.empty() && open_.back().endDepth == depth_) {
-        Finish(open_.back(), next);
+        finish(open_.back(), next);
         open_.pop_back();
       }
     }
-    const bool opens = OpensBlock(line);
+    const bool opens = opensBlock(line);
     if (opens) {
-      for (int id : waiting_) Open(id, next);
+      for (int id : waiting_) open(id, next);
       waiting_.clear();
     }
     for (int id : headers_) {
       Name& n = names_[id];
       n.state = State::Waiting;
-      n.bracketName = BracketNameOf(line);
+      n.bracketName = bracketNameOf(line);
       if (opens)
-        Open(id, next);
+        open(id, next);
       else
         waiting_.push_back(id);
     }
@@ -138,52 +138,52 @@ class WeaponTable::Pass {
 
   // The names the header line starts a block of: each "[" NAME "]" at its
   // start, letter case ignored, of a name now searching.
-  void MatchHeader(std::string_view line) {
+  void matchHeader(std::string_view line) {
     std::uint64_t h = kHashStart;
-    for (std::size_t p = 1; p < line.size(); h = HashStep(h, line[p]), ++p) {
+    for (std::size_t p = 1; p < line.size(); h = hashStep(h, line[p]), ++p) {
       if (line[p] != ']') continue;
       const auto it = byHash_.find(h);
       if (it == byHash_.end()) continue;
       for (int id = it->second; id >= 0; id = names_[id].nextSameHash) {
         const Name& n = names_[id];
-        if (n.state == State::Searching && n.folded.size() == p - 1 && MatchesFoldedAt(line, 1, n.folded))
+        if (n.state == State::Searching && n.folded.size() == p - 1 && matchesFoldedAt(line, 1, n.folded))
           headers_.push_back(id);
       }
     }
   }
 
-  void Open(int id, std::size_t bodyBegin) {
+  void open(int id, std::size_t bodyBegin) {
     names_[id].state = State::Open;
     Loaded& w = t_.weapons_[id];
     w.bodyBegin = bodyBegin;
     open_.push_back({id, depth_ - 1, lineNo_});
   }
 
-  void Finish(const OpenBlock& b, std::size_t bodyEnd) {
+  void finish(const OpenBlock& b, std::size_t bodyEnd) {
     Name& n = names_[b.id];
     Loaded& w = t_.weapons_[b.id];
-    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? SpanOf(lastSet_[s].value) : Span{0, 0};
-    Settle(n, w, bodyEnd);
+    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+    settle(n, w, bodyEnd);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
   }
 
   // A header whose file ended before the block opened: the weapon is emptied
   // with its bracket name, and it counts as found.
-  void FinishUnopened(int id) {
+  void finishUnopened(int id) {
     Loaded& w = t_.weapons_[id];
     w.v.fill(Span{0, 0});
     w.bodyBegin = 0;
-    Settle(names_[id], w, 0);
+    settle(names_[id], w, 0);
   }
 
   // An empty part may point nowhere ("key=" at the end of a line).
-  Span SpanOf(std::string_view part) const {
+  Span spanOf(std::string_view part) const {
     if (part.empty()) return {0, 0};
     return {static_cast<std::uint32_t>(part.data() - fileStart_), static_cast<std::uint32_t>(part.size())};
   }
 
-  void Settle(Name& n, Loaded& w, std::size_t bodyEnd) {
-    w.v[SlotIndex(Slot::BracketName)] = SpanOf(n.bracketName);
+  void settle(Name& n, Loaded& w, std::size_t bodyEnd) {
+    w.v[slotIndex(Slot::BracketName)] = spanOf(n.bracketName);
     w.file = file_;
     w.bodyEnd = bodyEnd;
     w.carryIn = n.carry;
@@ -211,7 +211,7 @@ class WeaponTable::Pass {
 
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList) {
   Pass pass(*this);
-  const std::vector<int> ids = pass.AddNames(list);
+  const std::vector<int> ids = pass.addNames(list);
   // The values stay parts of the files' bytes, which must not move.
   files_.reserve(searchList.size());
   std::string reason;
@@ -222,17 +222,17 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
       continue;
     }
     files_.push_back(std::move(bytes));
-    pass.ReadFile(files_.back(), static_cast<int>(files_.size() - 1));
+    pass.readFile(files_.back(), static_cast<int>(files_.size() - 1));
   }
   rows_.reserve(list.size());
   for (std::size_t i = 0; i < list.size(); ++i)
-    rows_.push_back({std::string(list[i].text), std::string(list[i].name), pass.Found(ids[i]) ? ids[i] : -1});
+    rows_.push_back({std::string(list[i].text), std::string(list[i].name), pass.found(ids[i]) ? ids[i] : -1});
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
   if (!found(row)) return {};
   const Loaded& w = weapons_[rows_[row].weapon];
-  const Span span = w.v[SlotIndex(s)];
+  const Span span = w.v[slotIndex(s)];
   return std::string_view(files_[w.file]).substr(span.offset, span.size);
 }
 
@@ -249,13 +249,13 @@ std::vector<std::string> WeaponTable::damage(std::size_t row) const {
   bool carry = w.carryIn;
   const std::string_view body = std::string_view(files_[w.file]).substr(w.bodyBegin, w.bodyEnd - w.bodyBegin);
   BufferLines lines(body);
-  for (std::string_view line; lines.Next(line);) RecogniseDamageLine(line, out, carry);
+  for (std::string_view line; lines.next(line);) recogniseDamageLine(line, out, carry);
   return out;
 }
 
 CurrentWeapon WeaponTable::weapon(std::size_t row) const {
   CurrentWeapon w;
-  w.Clear();
+  w.clear();
   for (int s = 0; s < kSlotCount; ++s) w.v[s] = std::string(value(row, static_cast<Slot>(s)));
   w.damage = damage(row);
   return w;

@@ -211,9 +211,9 @@ class Reader {
 
   static bool looksLikeWeapon(const TdfBlock& b) {
     for (const TdfPair& p : b.pairs)
-      if (CompareFolded(p.key, "id") == 0) return true;
+      if (compareFolded(p.key, "id") == 0) return true;
     for (const TdfBlock& inner : b.blocks)
-      if (CompareFolded(inner.name, "damage") == 0) return true;
+      if (compareFolded(inner.name, "damage") == 0) return true;
     return false;
   }
 

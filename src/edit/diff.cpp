@@ -16,7 +16,7 @@ std::vector<std::string_view> linesOf(std::string_view text) {
   const char* p = text.data();
   const char* end = p + text.size();
   while (p != end) {
-    const char* e = FindLineEnd(p, end);
+    const char* e = findLineEnd(p, end);
     if (e != end && *e++ == '\r' && e != end && *e == '\n') ++e;
     out.emplace_back(p, static_cast<std::size_t>(e - p));
     p = e;
@@ -72,7 +72,7 @@ void addLine(std::string& out, char mark, std::string_view line) {
   out += mark;
   bool ended = false;
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1), ended = true;
-  out += Cp1252ToUtf8(line);
+  out += cp1252ToUtf8(line);
   out += '\n';
   if (!ended) out += "\\ No newline at end of file\n";
 }
@@ -115,7 +115,7 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
       ++end;
     while (end < before.size() && !lineStartsAt(before, end));
   std::size_t offset = 0;  // lines before `start`
-  for (const char* p = before.data(); (p = FindLineEnd(p, before.data() + start)) != before.data() + start;) {
+  for (const char* p = before.data(); (p = findLineEnd(p, before.data() + start)) != before.data() + start;) {
     if (*p++ == '\r' && p != before.data() + start && *p == '\n') ++p;
     ++offset;
   }

@@ -103,7 +103,7 @@ std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& o
     out.refusal = f.source->name() + " is a file of an imported archive, and Quillmark never writes into an archive";
     return std::nullopt;
   }
-  f.target = f.fromArchive ? LoosePath(gameDir_, inner) : f.source->diskPath();
+  f.target = f.fromArchive ? loosePath(gameDir_, inner) : f.source->diskPath();
   if (f.fromArchive) {
     stamp = stampOf(f.target);  // no loose file there, or the archive would not have been read
   } else {
@@ -133,7 +133,7 @@ Applied Session::apply(const std::vector<Change>& changes) {
     const auto file = locate(c.weapon, out);
     if (!file) {
       out.notFound = out.refusal.empty();
-      return refuse(out.notFound ? "[" + Cp1252ToUtf8(c.weapon) + "] is in no weapon file" : out.refusal);
+      return refuse(out.notFound ? "[" + cp1252ToUtf8(c.weapon) + "] is in no weapon file" : out.refusal);
     }
     std::vector<Splice> done;
     if (auto refusal = applyChange(files_[*file].current, c, done))

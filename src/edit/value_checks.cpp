@@ -16,7 +16,7 @@ int lineAt(std::string_view bytes, std::size_t offset) {
   int line = 1;
   const char* p = bytes.data();
   const char* end = p + offset;
-  while ((p = FindLineEnd(p, end)) != end) {
+  while ((p = findLineEnd(p, end)) != end) {
     if (*p++ == '\r' && p != end && *p == '\n') ++p;
     ++line;
   }
@@ -53,9 +53,9 @@ std::vector<Finding> checkEditedLines(std::string_view bytes, const std::string&
   for (const WeaponRecord& w : check.weapons()) {
     if (!w.id || *w.id < 0 || *w.id >= kIdCount || std::find(wanted.begin(), wanted.end(), w.idLine) == wanted.end())
       continue;
-    const std::string lower = ToLower(w.name);
+    const std::string lower = toLower(w.name);
     for (const WeaponRecord& o : others) {
-      if (o.id != w.id || ToLower(o.name) == lower) continue;
+      if (o.id != w.id || toLower(o.name) == lower) continue;
       out.push_back(finding(check::kIdConflict, file, w.idLine + first - 1, w.idColumn,
                             "the ID " + std::to_string(*w.id) + " of " + quoted("[" + w.name + "]") +
                                 " is also the ID of " + quoted("[" + o.name + "]") + " at " + o.file + ":" +

@@ -105,20 +105,20 @@ namespace {
 
 constexpr std::size_t kLargeStep = std::size_t{2} << 20;
 
-std::size_t LargeSize(std::size_t bytes) { return (bytes + kLargeStep - 1) / kLargeStep * kLargeStep; }
+std::size_t largeSize(std::size_t bytes) { return (bytes + kLargeStep - 1) / kLargeStep * kLargeStep; }
 
 }  // namespace
 
 void* allocateLarge(std::size_t bytes) {
-  void* at = ::mmap(nullptr, LargeSize(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* at = ::mmap(nullptr, largeSize(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (at == MAP_FAILED) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
-  ::madvise(at, LargeSize(bytes), MADV_HUGEPAGE);  // only a hint: without it the pages are small
+  ::madvise(at, largeSize(bytes), MADV_HUGEPAGE);  // only a hint: without it the pages are small
 #endif
   return at;
 }
 
-void freeLarge(void* at, std::size_t bytes) { ::munmap(at, LargeSize(bytes)); }
+void freeLarge(void* at, std::size_t bytes) { ::munmap(at, largeSize(bytes)); }
 
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
                      std::string_view tooLarge) {

@@ -13,7 +13,7 @@
 namespace qm {
 
 // The first CR or LF in [p, end), or `end`.
-inline const char* FindLineEnd(const char* p, const char* end) {
+inline const char* findLineEnd(const char* p, const char* end) {
 #if defined(__SSE2__)
   // Sixteen bytes at a time: one compare for each terminator, and the lowest
   // set bit of the mask is the first of either.
@@ -38,9 +38,9 @@ class BufferLines {
       : begin_(bytes.data()), pos_(bytes.data()), end_(bytes.data() + bytes.size()) {}
 
   // The next line, valid as long as the buffer; false at the end.
-  bool Next(std::string_view& line) {
+  bool next(std::string_view& line) {
     if (pos_ == end_) return false;
-    const char* eol = FindLineEnd(pos_, end_);
+    const char* eol = findLineEnd(pos_, end_);
     line = std::string_view(pos_, static_cast<std::size_t>(eol - pos_));
     pos_ = eol;
     if (eol != end_ && *pos_++ == '\r' && pos_ != end_ && *pos_ == '\n') ++pos_;
@@ -48,13 +48,13 @@ class BufferLines {
   }
 
   // Where the next line begins, counted from the start of the bytes.
-  std::size_t Offset() const { return static_cast<std::size_t>(pos_ - begin_); }
+  std::size_t offset() const { return static_cast<std::size_t>(pos_ - begin_); }
 
   // Passes over lines without cutting them until one begins with `c` (not CR
   // or LF), so that Next gives that line; false when no line left does. A
   // byte begins a line when it follows a CR or an LF, whichever terminator it
   // ends, so the bytes in between need no look.
-  bool SkipToLineStartingWith(char c) {
+  bool skipToLineStartingWith(char c) {
     for (const char* p = pos_; p != end_;) {
       if (*p == c && (p == begin_ || p[-1] == '\n' || p[-1] == '\r')) {
         pos_ = p;

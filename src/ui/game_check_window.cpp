@@ -51,12 +51,12 @@ class TableModel : public QAbstractTableModel {
 
  protected:
   // A file by its path in the game folder.
-  QString shortName(const std::string& file) const { return FromUtf8(GameRelativeName(gameDir_, file)); }
+  QString shortName(const std::string& file) const { return fromUtf8(gameRelativeName(gameDir_, file)); }
   // A message with the files it names by their paths in the game folder.
   QString shortNames(const std::string& message) const {
-    return FromUtf8(message).replace(FromUtf8(gameDir_.string()) + QDir::separator(), QString());
+    return fromUtf8(message).replace(fromUtf8(gameDir_.string()) + QDir::separator(), QString());
   }
-  QString place(const std::string& file, int line) const { return shortName(file) + ':' + QString::number(line); }
+  QString placeOf(const std::string& file, int line) const { return shortName(file) + ':' + QString::number(line); }
 
   std::shared_ptr<const GameCheckResult> result_;
   std::filesystem::path gameDir_;
@@ -90,12 +90,12 @@ class CensusModel : public TableModel {
         return conflict(id) ? QStringLiteral("conflict") : QStringLiteral("used");
       case 2: {
         QStringList names;
-        for (std::size_t u : users) names << FromCp1252(weapons[u].name);
+        for (std::size_t u : users) names << fromCp1252(weapons[u].name);
         return names.join(", ");
       }
       default: {
         QStringList places;
-        for (std::size_t u : users) places << place(weapons[u].file, weapons[u].line);
+        for (std::size_t u : users) places << placeOf(weapons[u].file, weapons[u].line);
         return places.join("; ");
       }
     }
@@ -129,8 +129,8 @@ class FindingsModel : public TableModel {
     if (!result_) return {};
     const Finding& f = *finding(index.row());
     // The whole path and the whole message as tooltips: the cells may cut them.
-    if (role == Qt::ToolTipRole && index.column() == 0) return FromUtf8(f.file);
-    if (role == Qt::ToolTipRole && index.column() == 3) return FromUtf8(f.message) + " [" + FromUtf8(f.check) + "]";
+    if (role == Qt::ToolTipRole && index.column() == 0) return fromUtf8(f.file);
+    if (role == Qt::ToolTipRole && index.column() == 3) return fromUtf8(f.message) + " [" + fromUtf8(f.check) + "]";
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
       case 0:
@@ -138,9 +138,9 @@ class FindingsModel : public TableModel {
       case 1:
         return f.line > 0 ? QVariant(f.line) : QVariant();  // a file that could not be read has no line
       case 2:
-        return FromUtf8(severityName(f.severity));
+        return fromUtf8(severityName(f.severity));
       default:
-        return shortNames(f.message) + " [" + FromUtf8(f.check) + "]";
+        return shortNames(f.message) + " [" + fromUtf8(f.check) + "]";
     }
   }
 
@@ -196,7 +196,7 @@ GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<st
     : QWidget(parent, Qt::Window), gameDir_(std::move(gameDir)), files_(std::move(files)) {
   setWindowTitle("Game check");
   setObjectName("GameCheckWindow");
-  setFont(DialogFont());
+  setFont(dialogFont());
   resize(kWidth, kHeight);
   auto* layout = new QVBoxLayout(this);
   summary_ = new QLabel(this);

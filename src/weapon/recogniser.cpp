@@ -30,17 +30,17 @@ struct KeyTests {
   }
 };
 
-const KeyTests& Tests() {
-  static const KeyTests t;
-  return t;
+const KeyTests& tests() {
+  static const KeyTests kT;
+  return kT;
 }
 
 // The key test at one column (0 or 1): the value is what follows the "="
 // less the line's last character.
-bool TestColumn(std::string_view line, std::size_t col, KeyValue& out) {
+bool testColumn(std::string_view line, std::size_t col, KeyValue& out) {
   if (line.size() <= col) return false;
-  for (const KeyTest& t : Tests().byFirst[static_cast<unsigned char>(FoldLower(line[col]))]) {
-    if (!MatchesFoldedAt(line, col, t.match)) continue;
+  for (const KeyTest& t : tests().byFirst[static_cast<unsigned char>(foldLower(line[col]))]) {
+    if (!matchesFoldedAt(line, col, t.match)) continue;
     const std::size_t start = col + t.match.size();
     // A line that ends right at its "=" has nothing to drop: its value is empty.
     out = {t.slot, start < line.size() ? line.substr(start, line.size() - start - 1) : std::string_view()};
@@ -51,44 +51,44 @@ bool TestColumn(std::string_view line, std::size_t col, KeyValue& out) {
 
 }  // namespace
 
-int KeyValuesOf(std::string_view line, KeyValue (&out)[2]) {
+int keyValuesOf(std::string_view line, KeyValue (&out)[2]) {
   // Every match text ends with "=", so at most one key matches at a column.
   int n = 0;
-  if (TestColumn(line, 0, out[n])) ++n;
-  if (TestColumn(line, 1, out[n])) ++n;
+  if (testColumn(line, 0, out[n])) ++n;
+  if (testColumn(line, 1, out[n])) ++n;
   return n;
 }
 
-bool EndsDamageBlock(std::string_view line) { return BraceAmong(line, 3, '}'); }
+bool endsDamageBlock(std::string_view line) { return braceAmong(line, 3, '}'); }
 
-bool StartsDamageBlock(std::string_view line) {
-  return MatchesFoldedAt(line, 0, "[damage]") || MatchesFoldedAt(line, 1, "[damage]");
+bool startsDamageBlock(std::string_view line) {
+  return matchesFoldedAt(line, 0, "[damage]") || matchesFoldedAt(line, 1, "[damage]");
 }
 
-void RecogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry) {
+void recogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry) {
   // Closing brace.
-  if (EndsDamageBlock(line)) damageCarry = false;
+  if (endsDamageBlock(line)) damageCarry = false;
 
   // Damage entry: at most two leading tabs skipped, last character dropped.
-  if (damageCarry && line.size() >= 3 && !BraceAmong(line, 3, '{') && !BraceAmong(line, 3, '}')) {
+  if (damageCarry && line.size() >= 3 && !braceAmong(line, 3, '{') && !braceAmong(line, 3, '}')) {
     std::size_t from = 0;
     while (from < 3 && line[from] == '\t') ++from;
     if (from < 3) damage.emplace_back(line.substr(from, line.size() - 1 - from));
   }
 
   // Damage header.
-  if (StartsDamageBlock(line)) damageCarry = true;
+  if (startsDamageBlock(line)) damageCarry = true;
 }
 
-void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry) {
+void recogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry) {
   // Key tests at column 1 and column 2, then the damage list.
   KeyValue keys[2];
-  const int n = KeyValuesOf(line, keys);
+  const int n = keyValuesOf(line, keys);
   for (int i = 0; i < n; ++i) weapon[keys[i].slot] = std::string(keys[i].value);
-  RecogniseDamageLine(line, weapon.damage, damageCarry);
+  recogniseDamageLine(line, weapon.damage, damageCarry);
 }
 
-bool BraceAmong(std::string_view line, std::size_t count, char brace) {
+bool braceAmong(std::string_view line, std::size_t count, char brace) {
   for (std::size_t i = 0; i < count && i < line.size(); ++i)
     if (line[i] == brace) return true;
   return false;

@@ -24,7 +24,7 @@ TEST(LinesTest, EveryLineEnd) {
   for (const auto& c : kEnds) {
     std::vector<std::string> lines;
     BufferLines cut(c.bytes);
-    for (std::string_view line; cut.Next(line);) lines.emplace_back(line);
+    for (std::string_view line; cut.next(line);) lines.emplace_back(line);
     EXPECT_EQ(lines, c.lines) << c.what;
   }
 }

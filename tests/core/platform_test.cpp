@@ -29,14 +29,14 @@ TEST(PlatformTest, ReplacesAndReadsWholeFilesAsBytes) {
       std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
       std::filesystem::perm_options::remove);
   EXPECT_EQ(replaceFile(file, "lost"), "the file is read-only");
-  EXPECT_EQ(test::ReadFile(file), std::string("a\r\n\0b\x1a\xff", 8));
+  EXPECT_EQ(test::readFile(file), std::string("a\r\n\0b\x1a\xff", 8));
 }
 
 // The process table is the window's test; /dev is told apart by its path.
 TEST(PlatformTest, OrdinaryFolders) {
   test::TempDir dir;
   EXPECT_TRUE(isOrdinaryFolder(dir.path()));
-  EXPECT_FALSE(isOrdinaryFolder(dir.Write("file.tdf", "")));
+  EXPECT_FALSE(isOrdinaryFolder(dir.write("file.tdf", "")));
 #ifndef _WIN32
   for (const char* pseudo : {"/dev", "/sys/kernel"}) EXPECT_FALSE(isOrdinaryFolder(pseudo)) << pseudo;
 #endif

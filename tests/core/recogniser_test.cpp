@@ -66,13 +66,13 @@ const LinesCase kLines[] = {
 TEST(RecogniserTest, StoresExactlyWhatTheLinesSay) {
   for (const LinesCase& c : kLines) {
     CurrentWeapon w;
-    w.Clear();
+    w.clear();
     bool carry = false;
-    for (const auto& line : c.lines) RecogniseLine(line, w, carry);
+    for (const auto& line : c.lines) recogniseLine(line, w, carry);
     for (int s = 0; s < kSlotCount; ++s) {
       const auto it = c.slots.find(static_cast<Slot>(s));
       EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second)
-          << c.what << ": " << FieldOfSlot(static_cast<Slot>(s)).key;
+          << c.what << ": " << fieldOfSlot(static_cast<Slot>(s)).key;
     }
     EXPECT_EQ(w.damage, c.damage) << c.what;
     EXPECT_EQ(carry, c.carryAfter) << c.what;

@@ -27,9 +27,9 @@ namespace {
 struct Table : Window {
   ui::TableWindow* t = nullptr;
   Table()
-      : Window(Weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
-               Weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
-               Weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"})) {
+      : Window(weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
+               weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
+               weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"})) {
     w.show();
     if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
     QTest::keyClick(&w, Qt::Key_F6);
@@ -69,10 +69,10 @@ class TableTest : public QObject {
     Table f;
     QCOMPARE(f.column(0), QStringList({"7 - GUN", "9 - LASER", "12 - BIG"}));
     QCOMPARE(f.header(kReloadTime), QString("Reload Time"));
-    Click(&f.w, "Option2");
+    click(&f.w, "Option2");
     QCOMPARE(f.header(kReloadTime), QString("reloadtime"));
-    f.host.paths.push_back(f.write("extra.tdf", Weapon("ROCKET", "20")));
-    Click(&f.w, "Command62");
+    f.host.paths.push_back(f.write("extra.tdf", weapon("ROCKET", "20")));
+    click(&f.w, "Command62");
     QCOMPARE(f.column(0).last(), QString("20 - ROCKET"));
   }
 
@@ -122,12 +122,12 @@ class TableTest : public QObject {
   // Save as CSV writes what the window shows, RFC 4180.
   void saveAsCsv() {
     Table f;
-    Click(&f.w, "Option2");
+    click(&f.w, "Option2");
     QTest::keyClicks(f.t->findChild<QLineEdit*>("tableFilter"), "big");
     const std::string path = (f.game.path() / "table.csv").string();
     f.t->askCsvPath = [&] { return std::optional<QString>(QString::fromStdString(path)); };
     QTest::mouseClick(f.t->findChild<QPushButton*>("tableSaveCsv"), Qt::LeftButton);
-    const std::string csv = ReadFile(path);
+    const std::string csv = readFile(path);
     QVERIFY(csv.rfind("entry,name,[NAME],id,", 0) == 0);
     QVERIFY(csv.find("\r\n 12 - BIG,\"Big, \"\"one\"\"\",BIG,12,") != std::string::npos);
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 2);
