@@ -69,7 +69,7 @@ std::string Said(std::vector<std::string> args, const fs::path& game = {}) {
 TEST(GameFilesTest, ListAndCensusReadTheSameFiles) {
   test::TempDir dir;
   const auto weapon = [](const char* name, int id) {
-    return "[" + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n";
+    return '[' + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n";
   };
   dir.Write("weapons/CANNONS.TDF", weapon("UPPER", 2));
   dir.Write("weapons/cannons.tdf", weapon("LOWER", 1));

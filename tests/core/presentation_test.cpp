@@ -53,9 +53,9 @@ TEST(ValuesTest, ViewingModeRules) {
 TEST(ValuesTest, AtMostOneTrajectoryFlag) {
   CurrentWeapon w;
   w.Clear();
-  w[Slot::Ballistic] = "1", w[Slot::LineOfSight] = "01";
+  w[Slot::Ballistic] = std::string("1"), w[Slot::LineOfSight] = std::string("01");
   EXPECT_EQ(ValueTexts(true, w)[SlotIndex(Slot::Ballistic)], "YES");
-  w[Slot::LineOfSight] = w[Slot::Dropped] = "1";
+  w[Slot::LineOfSight] = w[Slot::Dropped] = std::string("1");
   const auto t = ValueTexts(true, w);
   EXPECT_EQ(t[SlotIndex(Slot::Ballistic)] + t[SlotIndex(Slot::LineOfSight)] + t[SlotIndex(Slot::Dropped)], "NONOYES");
 }
