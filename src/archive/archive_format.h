@@ -56,7 +56,7 @@ struct ChunkHeader {
 
   std::uint32_t marker = kMarker;
   std::uint8_t version = 2;
-  std::uint8_t method = 0;  // a PackMethod when IsPackMethod(method)
+  std::uint8_t method = 0;  // a PackMethod when isPackMethod(method)
   bool enciphered = false;
   std::uint32_t storedLength = 0;
   std::uint32_t unpackedLength = 0;

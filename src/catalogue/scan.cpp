@@ -98,8 +98,8 @@ ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files) {
     FileScan scan{list};
     std::size_t before = 0;
     void Begin() { before = list.size(); }
-    void Piece(std::string_view bytes) { scan.piece(bytes); }
-    void End() { scan.end(); }
+    void piece(std::string_view bytes) { scan.piece(bytes); }
+    void end() { scan.end(); }
     void Undo() {
       scan.end();
       list.truncate(before);
@@ -127,8 +127,8 @@ LoadOutcome loadWeapon(std::string_view bracketName, const std::vector<WeaponFil
       weaponBefore = weapon;
       carryBefore = damageCarry;
     }
-    void Piece(std::string_view bytes) { search->piece(bytes); }
-    void End() { found = found || search->found(); }
+    void piece(std::string_view bytes) { search->piece(bytes); }
+    void end() { found = found || search->found(); }
     void Undo() {
       weapon = weaponBefore;
       damageCarry = carryBefore;

@@ -93,7 +93,7 @@ struct UnreadableFile {
 };
 
 // Reads each file in turn through one buffer and hands it to `reader`:
-// Begin(), then Piece(bytes) for each piece (see ReadLinePieces), then End()
+// Begin(), then piece(bytes) for each piece (see ReadLinePieces), then end()
 // when the file was read to its end, or Undo() when it failed part way, which
 // must take back what its pieces did. Returns the files that failed.
 template <class Reader>
@@ -103,11 +103,11 @@ std::vector<UnreadableFile> readEachInPieces(const std::vector<WeaponFilePtr>& f
   // pages again at each import.
   thread_local PieceBuffer buffer;
   std::string reason;
-  const TakePiece take = [&reader](std::string_view piece) { reader.Piece(piece); };
+  const TakePiece take = [&reader](std::string_view piece) { reader.piece(piece); };
   for (const WeaponFilePtr& file : files) {
     reader.Begin();
     if (file->readInPieces(buffer, take, reason)) {
-      reader.End();
+      reader.end();
     } else {
       reader.Undo();
       unreadable.push_back({file->name(), reason});

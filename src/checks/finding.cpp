@@ -18,7 +18,7 @@ std::string quoted(std::string_view bytes) {
   std::string shown(bytes.substr(0, kLongest));
   for (char& c : shown)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
-  return "'" + cp1252ToUtf8(shown) + (bytes.size() > kLongest ? "...'" : "'");
+  return '\'' + cp1252ToUtf8(shown) + (bytes.size() > kLongest ? "...'" : "'");
 }
 
 }  // namespace qm

@@ -274,7 +274,7 @@ std::string indentOf(std::string_view bytes, const Line& line) {
   return std::string(textOf(bytes, line.begin, i));
 }
 
-std::string quotedName(std::string_view name) { return "[" + cp1252ToUtf8(name) + "]"; }
+std::string quotedName(std::string_view name) { return '[' + cp1252ToUtf8(name) + ']'; }
 
 void apply(std::string& bytes, std::vector<Splice>& done, Splice s) {
   redoSplice(bytes, s);
@@ -298,7 +298,7 @@ KeyName splitKey(std::string_view key) {
 std::optional<std::string> checkChange(const Change& change) {
   const KeyName name = splitKey(change.key);
   if (!isWord(name.key))
-    return "'" + cp1252ToUtf8(change.key) + "' is not a key: a key is letters, digits and _" +
+    return '\'' + cp1252ToUtf8(change.key) + "' is not a key: a key is letters, digits and _" +
            (name.damage ? " after damage." : "");
   if (change.kind != Change::Kind::Set) return std::nullopt;
   const std::string_view v = change.value;

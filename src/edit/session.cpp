@@ -133,7 +133,7 @@ Applied Session::apply(const std::vector<Change>& changes) {
     const auto file = locate(c.weapon, out);
     if (!file) {
       out.notFound = out.refusal.empty();
-      return refuse(out.notFound ? "[" + cp1252ToUtf8(c.weapon) + "] is in no weapon file" : out.refusal);
+      return refuse(out.notFound ? '[' + cp1252ToUtf8(c.weapon) + "] is in no weapon file" : out.refusal);
     }
     std::vector<Splice> done;
     if (auto refusal = applyChange(files_[*file].current, c, done))

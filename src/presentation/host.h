@@ -38,7 +38,7 @@ class Host {
   virtual Answer msgBox(std::string_view text, Buttons buttons) = 0;
 
   // The common file dialog starting from `startPath`: for opening with the
-  // filter ImportFilter(), for saving with kTdfFilter. Returns the chosen path,
+  // filter importFilter(), for saving with kTdfFilter. Returns the chosen path,
   // or nothing when the user cancels (or the dialog fails).
   virtual std::optional<std::string> showOpen(const std::string& startPath) = 0;
   virtual std::optional<std::string> showSave(const std::string& startPath) = 0;

@@ -30,7 +30,7 @@ const std::string kDamage = "\t[DAMAGE]\n\t{\n\tdefault=10;\n\t}\n";
 // A block of `keys` keys k0..kN, one a line from line 4, then k1 again.
 std::string bigBlock(int keys) {
   std::string text = "[A]\n{\nID=1;\n";
-  for (int i = 0; i < keys; ++i) text += "k" + std::to_string(i) + "=1;\n";
+  for (int i = 0; i < keys; ++i) text += 'k' + std::to_string(i) + "=1;\n";
   return text + "K1=2;\n}\n";
 }
 
@@ -296,7 +296,7 @@ TEST(GameChecksCorpusTest, FindingsPerCheck) {
     for (const Finding& f : check.findings()) ++perCheck[f.check];
     std::string counts;
     for (const auto& [name, n] : perCheck)
-      counts += (counts.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(n);
+      counts.append(counts.empty() ? "" : " ").append(name).append("=").append(std::to_string(n));
     EXPECT_EQ(counts, row.counts) << row.mod;
     EXPECT_EQ(check.engine(), row.engine) << row.mod;
   }

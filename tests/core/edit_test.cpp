@@ -78,7 +78,7 @@ TEST(EditModelTest, OnlyTheValueOrANewLineChanges) {
 
 TEST(EditDiffTest, HunksWithThreeLinesOfContext) {
   std::string a;
-  for (int i = 1; i <= 20; ++i) a += "l" + std::to_string(i) + "\n";
+  for (int i = 1; i <= 20; ++i) a += 'l' + std::to_string(i) + "\n";
   std::string b = a;
   b.replace(b.find("l2\n"), 3, "L2\n");
   b.replace(b.find("l18\n"), 4, "");

@@ -16,7 +16,7 @@ namespace {
 TEST(WriterTest, TheNineteenLineExample) {
   CurrentWeapon w;
   w.clear();
-  w[Slot::ReloadTime] = "2";
+  w[Slot::ReloadTime] = std::string("2");
   w[Slot::Model] = " missile ";
   w.damage = {"default=50"};
   EXPECT_EQ(formatExport("newgun\xe9", "New Gun", -3, w),

@@ -69,7 +69,7 @@ std::string said(std::vector<std::string> args, const fs::path& game = {}) {
 TEST(GameFilesTest, ListAndCensusReadTheSameFiles) {
   test::TempDir dir;
   const auto weapon = [](const char* name, int id) {
-    return "[" + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n";
+    return '[' + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n";
   };
   dir.write("weapons/CANNONS.TDF", weapon("UPPER", 2));
   dir.write("weapons/cannons.tdf", weapon("LOWER", 1));

@@ -45,8 +45,8 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
   } rows[] = {
       {game.path(), {}, {}, "", game.path()},
       {{}, game.path(), {}, "", game.path()},
-      {gone, game.path(), {std::nullopt}, "\"" + gone.string() + "\" does not exist" + choose + askGame, {}},
-      {file, {}, {game.path()}, "\"" + file.string() + "\" is a file, not a folder" + choose + askGame, game.path()},
+      {gone, game.path(), {std::nullopt}, '"' + gone.string() + "\" does not exist" + choose + askGame, {}},
+      {file, {}, {game.path()}, '"' + file.string() + "\" is a file, not a folder" + choose + askGame, game.path()},
       {{},
        gone,
        {game.path()},

@@ -53,9 +53,9 @@ TEST(ValuesTest, ViewingModeRules) {
 TEST(ValuesTest, AtMostOneTrajectoryFlag) {
   CurrentWeapon w;
   w.clear();
-  w[Slot::Ballistic] = "1", w[Slot::LineOfSight] = "01";
+  w[Slot::Ballistic] = std::string("1"), w[Slot::LineOfSight] = std::string("01");
   EXPECT_EQ(valueTexts(true, w)[slotIndex(Slot::Ballistic)], "YES");
-  w[Slot::LineOfSight] = w[Slot::Dropped] = "1";
+  w[Slot::LineOfSight] = w[Slot::Dropped] = std::string("1");
   const auto t = valueTexts(true, w);
   EXPECT_EQ(t[slotIndex(Slot::Ballistic)] + t[slotIndex(Slot::LineOfSight)] + t[slotIndex(Slot::Dropped)], "NONOYES");
 }

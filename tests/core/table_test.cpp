@@ -40,7 +40,7 @@ WeaponTable expectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, cons
 
 std::vector<WeaponFilePtr> weaponFiles(const std::vector<std::string>& texts) {
   std::vector<WeaponFilePtr> out;
-  for (std::size_t i = 0; i < texts.size(); ++i) out.push_back(memoryFile("f" + std::to_string(i), texts[i]));
+  for (std::size_t i = 0; i < texts.size(); ++i) out.push_back(memoryFile('f' + std::to_string(i), texts[i]));
   return out;
 }
 
