@@ -115,12 +115,12 @@ bool lineStartsAt(std::string_view t, std::size_t s) {
 }  // namespace
 
 std::string unifiedDiff(const std::string& name, std::string_view before, std::string_view after) {
-  if (before == after) return {};
   // Only the lines around the bytes that differ are cut and compared, with
   // three lines more on each side for the context: a change in a file of
   // megabytes costs little more than the change.
   const std::size_t shorter = std::min(before.size(), after.size());
   const std::size_t first = samePrefix(before, after, shorter);
+  if (first == before.size() && first == after.size()) return {};
   const std::size_t same = sameSuffix(before, after, shorter - first);
   std::size_t start = first;
   while (start > 0 && !(before[start - 1] == '\n' || (start < first && lineStartsAt(before, start)))) --start;

@@ -122,14 +122,27 @@ void freeLarge(void* at, std::size_t bytes) { ::munmap(at, LargeSize(bytes)); }
 
 void reserveLarge(std::string& s, std::size_t bytes) {
   if (bytes <= s.capacity()) return;
+  if (bytes < kLargeStep) {
+    s.reserve(bytes);
+    return;
+  }
   std::string room;
   room.reserve(bytes);
+  const auto begin = reinterpret_cast<std::uintptr_t>(room.data());
+  const std::uintptr_t end = begin + room.capacity();
 #ifdef MADV_HUGEPAGE
   // Only the whole large pages inside the room, while none of it is backed.
-  const auto begin = reinterpret_cast<std::uintptr_t>(room.data());
   const std::uintptr_t first = (begin + kLargeStep - 1) / kLargeStep * kLargeStep;
-  const std::uintptr_t last = (begin + room.capacity()) / kLargeStep * kLargeStep;
+  const std::uintptr_t last = end / kLargeStep * kLargeStep;
   if (first < last) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+  // All of it backed in one call, rather than a fault at each page (the
+  // small pages at either end included). Older systems refuse it: then the
+  // pages come as they are first written.
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t from = (begin + page - 1) / page * page, to = end / page * page;
+  if (from < to) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
 #endif
   room = s;  // the bytes held so far, now on the large pages
   s.swap(room);
