@@ -25,7 +25,8 @@
 // as --import, their output going to /dev/null.
 //
 // With --cli, also one value edited in the largest file by `set`, from
-// reading to the replaced file, against `cp` of that file.
+// reading to the replaced file (and once more writing its .bak), against `cp`
+// of that file and `cp` followed by `sync` of the copy.
 //
 // With --window, the window program is started on --sample and on each folder
 // (a copy of it is put beside the folder's weapons, where it looks for the
