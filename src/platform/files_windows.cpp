@@ -150,6 +150,7 @@ std::ptrdiff_t readSome(std::FILE* file, char* out, std::size_t n, std::string& 
 // lock memory, so large arrays come from the heap like any other.
 void* allocateLarge(std::size_t bytes) { return ::operator new(bytes); }
 void freeLarge(void* at, std::size_t) { ::operator delete(at); }
+void reserveLarge(std::string& s, std::size_t bytes) { s.reserve(bytes); }  // the system's own pages
 
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
                      std::string_view tooLarge) {

@@ -30,6 +30,33 @@ inline const char* findLineEnd(const char* p, const char* end) {
   return end;
 }
 
+// How many lines end in [p, end): every LF, and every CR not followed by an
+// LF there, so that CR LF counts once. A CR at `end` - 1 counts.
+inline std::size_t countLineEnds(const char* p, const char* end) {
+  std::size_t count = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time, each lane counting its line ends in a byte of
+  // its own, summed before a lane can reach 256.
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i zero = _mm_setzero_si128();
+  while (end - p > 16) {
+    __m128i lanes = zero;
+    for (int round = 0; round < 255 && end - p > 16; ++round, p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+      const __m128i ends =
+          _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(v, cr)));
+      lanes = _mm_sub_epi8(lanes, ends);  // a match is -1
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, zero);
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+  }
+#endif
+  for (; p != end; ++p) count += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));
+  return count;
+}
+
 // The lines of bytes held in memory (a whole file, or a piece of whole lines),
 // cut in place: no copies.
 class BufferLines {

@@ -86,6 +86,19 @@ TEST(EditDiffTest, HunksWithThreeLinesOfContext) {
   EXPECT_EQ(edit::unifiedDiff("w.tdf", a, b),
             "--- w.tdf\n+++ w.tdf\n@@ -1,5 +1,5 @@\n l1\n-l2\n+L2\n l3\n l4\n l5\n"
             "@@ -15,6 +15,6 @@\n l15\n l16\n l17\n-l18\n l19\n l20\n+end\n\\ No newline at end of file\n");
+  // Changes far into a long file, with CR LF, CR and LF ends: the lines are
+  // counted to the change, and what is the same at either end is not shown.
+  for (const char* eol : {"\r\n", "\r", "\n"}) {
+    std::string c;
+    for (int i = 1; i <= 3000; ++i) c += "l" + std::to_string(i) + eol;
+    std::string d = c;
+    d.replace(d.find(std::string("l2990") + eol), 5, "L2990");
+    d.replace(d.find(std::string("l1500") + eol), 5, "");
+    const std::string diff = edit::unifiedDiff("w.tdf", c, d);
+    EXPECT_NE(diff.find("@@ -1497,7 +1497,7 @@\n l1497\n"), std::string::npos) << eol;
+    EXPECT_NE(diff.find("@@ -2987,7 +2987,7 @@\n l2987\n"), std::string::npos) << eol;
+    EXPECT_EQ(diff.find("l2994"), std::string::npos) << eol;
+  }
 }
 
 class EditSessionTest : public ::testing::Test {
@@ -121,16 +134,25 @@ TEST_F(EditSessionTest, StepsUndoRedoAndSave) {
   ASSERT_FALSE(s.save().refusal);
   EXPECT_EQ(test::readFile(file("lasers.tdf") += ".bak"), laser);
   EXPECT_EQ(test::readFile(file("cannons.tdf")), "[GUN]\n\t{\n\tid=300;\n\t}\n");
-  // The backup is the file as it was before Quillmark's first change.
+  // The backup is the file as it was before Quillmark's first change; the
+  // next change is to the bytes saved, and a revert goes back to them.
+  EXPECT_FALSE(s.anyChanged());
+  ASSERT_TRUE(s.apply({{kSet, "LASER", "range", "9"}}).step);
+  EXPECT_NE(s.diff(0).find("-\trange=abc;\n+\trange=9;\n"), std::string::npos) << s.diff(0);
+  s.revert();
+  EXPECT_FALSE(s.anyChanged());
+  EXPECT_EQ(s.bytes(0), s.savedBytes(0));
+  EXPECT_EQ(s.bytes(0), test::readFile(file("lasers.tdf")));
   ASSERT_TRUE(s.apply({{kSet, "LASER", "range", "9"}}).step);
   ASSERT_FALSE(s.save().refusal);
   EXPECT_EQ(test::readFile(file("lasers.tdf") += ".bak"), laser);
+  EXPECT_EQ(test::readFile(file("lasers.tdf")), "[LASER]\r\n\t{\r\n\tid=5;\r\n\trange=9;\r\n\t}\r\n");
 }
 
 TEST_F(EditSessionTest, RefusesToWriteOverAChangeOrAReadOnlyFile) {
   edit::Session s = open();
   ASSERT_TRUE(s.apply({{kSet, "GUN", "id", "7"}, {kSet, "LASER", "id", "8"}}).step);
-  // Same size, same time: the hash of the bytes tells.
+  // Same size, same time: the bytes tell.
   const auto time = std::filesystem::last_write_time(file("lasers.tdf"));
   dir_.write("weapons/lasers.tdf", "[LASER]\r\n\t{\r\n\tid=4;\r\n\trange=300;\r\n\t}\r\n");
   std::filesystem::last_write_time(file("lasers.tdf"), time);
