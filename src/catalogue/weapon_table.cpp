@@ -1,6 +1,7 @@
 #include "catalogue/weapon_table.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -23,6 +24,17 @@ inline std::uint64_t HashStep(std::uint64_t h, char c) {
 }
 
 }  // namespace
+
+// Whether a brace or a bracket is among the first three characters of a line.
+inline bool Marked(std::string_view line) {
+  static constexpr auto kMark = [] {
+    std::array<bool, 256> mark{};
+    mark['{'] = mark['}'] = mark['['] = true;
+    return mark;
+  }();
+  const auto at = [&](std::size_t i) { return i < line.size() && kMark[static_cast<unsigned char>(line[i])]; };
+  return at(0) || at(1) || at(2);
+}
 
 // The pass over the files. Each bracket name goes through the states the
 // loader's search of that name goes through: searching for a header, waiting
@@ -113,10 +125,7 @@ class WeaponTable::Pass {
     ++lineNo_;
     // Most lines are key lines: without a brace or a bracket among their
     // first three characters they open, end or start nothing.
-    bool marked = false;
-    for (std::size_t i = 0; i < 3 && i < line.size(); ++i)
-      marked = marked || line[i] == '{' || line[i] == '}' || line[i] == '[';
-    if (!marked) {
+    if (!Marked(line)) {
       if (!open_.empty()) SetKeys(line);
       return;
     }
