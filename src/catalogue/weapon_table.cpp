@@ -26,7 +26,7 @@ inline std::uint64_t HashStep(std::uint64_t h, char c) {
 }  // namespace
 
 // Whether a brace or a bracket is among the first three characters of a line.
-inline bool Marked(std::string_view line) {
+inline bool marked(std::string_view line) {
   static constexpr auto kMark = [] {
     std::array<bool, 256> mark{};
     mark['{'] = mark['}'] = mark['['] = true;
@@ -125,8 +125,8 @@ class WeaponTable::Pass {
     ++lineNo_;
     // Most lines are key lines: without a brace or a bracket among their
     // first three characters they open, end or start nothing.
-    if (!Marked(line)) {
-      if (!open_.empty()) SetKeys(line);
+    if (!marked(line)) {
+      if (!open_.empty()) setKeys(line);
       return;
     }
     // Headers first: a name whose block ends or opens on this line has
@@ -135,7 +135,7 @@ class WeaponTable::Pass {
     if (!line.empty() && line[0] == '[') MatchHeader(line);
 
     if (!open_.empty()) {
-      SetKeys(line);
+      setKeys(line);
       if (EndsDamageBlock(line)) lastCarry_ = {lineNo_, false};
       if (StartsDamageBlock(line)) {
         lastCarry_ = {lineNo_, true};
@@ -163,7 +163,7 @@ class WeaponTable::Pass {
     }
   }
 
-  void SetKeys(std::string_view line) {
+  void setKeys(std::string_view line) {
     KeyValue keys[2];
     const int n = KeyValuesOf(line, keys);
     for (int i = 0; i < n; ++i) lastSet_[SlotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
@@ -338,7 +338,7 @@ void WeaponTable::damageParts(std::size_t row, std::vector<std::string_view>& ou
   BufferLines lines(bytesOf(w.file).substr(w.damageFrom, w.bodyEnd - w.damageFrom));
   std::string_view entry;
   for (std::string_view line; lines.Next(line);)
-    if (DamageEntryOf(line, carry, entry)) out.push_back(entry);
+    if (damageEntryOf(line, carry, entry)) out.push_back(entry);
 }
 
 std::vector<std::string> WeaponTable::damage(std::size_t row) const {

@@ -61,7 +61,7 @@ std::vector<Column> ColumnsOf(const std::optional<std::string>& fields) {
 
 // Whether a TSV value needs more than copying: a TAB, a backslash or a byte
 // outside ASCII.
-bool PlainTsv(std::string_view bytes) {
+bool plainTsv(std::string_view bytes) {
   for (char c : bytes)
     if (c == '\t' || c == '\\' || static_cast<unsigned char>(c) >= 0x80) return false;
   return true;
@@ -92,7 +92,7 @@ void WriteDelimited(const WeaponTable& table, const std::vector<Column>& columns
   text += lineEnd;
   // Plain TSV values, the most of them, are copied as they are.
   const auto put = [&](std::string_view value) {
-    if (!csv && PlainTsv(value))
+    if (!csv && plainTsv(value))
       text.append(value);
     else
       append(text, value);

@@ -57,13 +57,13 @@ struct KeyTests {
   std::array<std::array<std::vector<KeyTest>, 26>, kLongest + 1> byLengthFirst;
   KeyTests() {
     for (const FieldRow& field : kFields)
-      if (field.isKeyLine()) byLengthFirst[field.key.size()][Bucket(field.key[0])].emplace_back(field.key, field.slot);
+      if (field.isKeyLine()) byLengthFirst[field.key.size()][bucket(field.key[0])].emplace_back(field.key, field.slot);
   }
   // The first letter, a to z, as 0 to 25; 26 or more for any other byte.
-  static std::size_t Bucket(char c) { return static_cast<unsigned char>(FoldLower(c) - 'a'); }
+  static std::size_t bucket(char c) { return static_cast<unsigned char>(FoldLower(c) - 'a'); }
 };
 
-constexpr bool KeysFitTests() {
+constexpr bool keysFitTests() {
   for (const FieldRow& field : kFields)
     if (field.isKeyLine()) {
       if (field.key.empty() || field.key.size() > KeyTests::kLongest || field.key[0] < 'a' || field.key[0] > 'z')
@@ -73,7 +73,7 @@ constexpr bool KeysFitTests() {
     }
   return true;
 }
-static_assert(KeysFitTests(), "keys are found by length and first letter, compared by words: a-z, 0-9 and _ only");
+static_assert(keysFitTests(), "keys are found by length and first letter, compared by words: a-z, 0-9 and _ only");
 
 const KeyTests& Tests() {
   static const KeyTests t;
@@ -83,7 +83,7 @@ const KeyTests& Tests() {
 // The key test at one column (0 or 1), whose first "=" is at `eq`: the value
 // is what follows the "=" less the line's last character.
 inline bool TestColumn(const KeyTests& tests, std::string_view line, std::size_t col, std::size_t eq, KeyValue& out) {
-  const std::size_t first = KeyTests::Bucket(line[col]), size = eq - col;
+  const std::size_t first = KeyTests::bucket(line[col]), size = eq - col;
   if (size == 0 || size > KeyTests::kLongest || first >= 26) return false;
   for (const KeyTest& t : tests.byLengthFirst[size][first]) {
     if (!t.matches(line.data() + col, size)) continue;
@@ -129,7 +129,7 @@ bool StartsDamageBlock(std::string_view line) {
   return MatchesFoldedAt(line, 0, "[damage]") || MatchesFoldedAt(line, 1, "[damage]");
 }
 
-bool DamageEntryOf(std::string_view line, bool& damageCarry, std::string_view& entry) {
+bool damageEntryOf(std::string_view line, bool& damageCarry, std::string_view& entry) {
   // Closing brace.
   const bool closes = EndsDamageBlock(line);
   if (closes) damageCarry = false;
@@ -152,7 +152,7 @@ bool DamageEntryOf(std::string_view line, bool& damageCarry, std::string_view& e
 
 void RecogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry) {
   std::string_view entry;
-  if (DamageEntryOf(line, damageCarry, entry)) damage.emplace_back(entry);
+  if (damageEntryOf(line, damageCarry, entry)) damage.emplace_back(entry);
 }
 
 void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry) {
