@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <unordered_map>
 
 #include "text/lines.h"
@@ -289,9 +290,14 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
     std::error_code ec;
     const std::filesystem::path path = file->diskPath();
     const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, ec);
-    if (!ec && size <= kLargestWeaponFile) bytes.reserve(size);  // only a hint: the file may change
-    const bool read = file->readInPieces(
-        buffer, [&bytes](std::string_view piece) { bytes.append(piece); }, reason);
+    bool read = false;
+    try {
+      if (!ec && size <= kLargestWeaponFile) bytes.reserve(size);  // only a hint: the file may change
+      read = file->readInPieces(
+          buffer, [&bytes](std::string_view piece) { bytes.append(piece); }, reason);
+    } catch (const std::bad_alloc&) {
+      reason = NoMemoryFor(size);
+    }
     if (!read || bytes.view().size() > UINT32_MAX) {
       unreadable_.push_back({file->name(), read ? "too large for the weapons table" : reason});
       continue;
