@@ -252,17 +252,17 @@ class WeaponTable::Pass {
   } lastCarry_;
 };
 
-WeaponTable::Bytes::~Bytes() {
+WeaponTable::HeldBytes::~HeldBytes() {
   if (data_) LargeAllocator<char>().deallocate(data_, capacity_);
 }
 
-void WeaponTable::Bytes::swap(Bytes& other) noexcept {
+void WeaponTable::HeldBytes::swap(HeldBytes& other) noexcept {
   std::swap(data_, other.data_);
   std::swap(size_, other.size_);
   std::swap(capacity_, other.capacity_);
 }
 
-void WeaponTable::Bytes::reserve(std::size_t capacity) {
+void WeaponTable::HeldBytes::reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   char* bigger = LargeAllocator<char>().allocate(capacity);
   if (size_) std::memcpy(bigger, data_, size_);
@@ -271,7 +271,7 @@ void WeaponTable::Bytes::reserve(std::size_t capacity) {
   capacity_ = capacity;
 }
 
-void WeaponTable::Bytes::append(std::string_view bytes) {
+void WeaponTable::HeldBytes::append(std::string_view bytes) {
   if (bytes.size() > capacity_ - size_) reserve(std::max(size_ + bytes.size(), capacity_ * 2));
   std::memcpy(data_ + size_, bytes.data(), bytes.size());
   size_ += bytes.size();
@@ -286,7 +286,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   thread_local PieceBuffer buffer;
   std::string reason;
   for (const WeaponFilePtr& file : searchList) {
-    Bytes bytes;
+    HeldBytes bytes;
     std::error_code ec;
     const std::filesystem::path path = file->diskPath();
     const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, ec);

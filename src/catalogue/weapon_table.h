@@ -81,27 +81,27 @@ class WeaponTable {
   // A file's bytes, taken in large pages once past a megabyte: filling a
   // hundred megabytes of fresh memory page by page costs more than reading
   // it. Appending copies each byte once, not one at a time.
-  class Bytes {
+  class HeldBytes {
    public:
-    Bytes() = default;
-    Bytes(Bytes&& other) noexcept { swap(other); }
-    Bytes& operator=(Bytes&& other) noexcept {
+    HeldBytes() = default;
+    HeldBytes(HeldBytes&& other) noexcept { swap(other); }
+    HeldBytes& operator=(HeldBytes&& other) noexcept {
       swap(other);
       return *this;
     }
-    ~Bytes();
+    ~HeldBytes();
     void reserve(std::size_t capacity);
     void append(std::string_view bytes);
     std::string_view view() const { return std::string_view(data_, size_); }
 
    private:
-    void swap(Bytes& other) noexcept;
+    void swap(HeldBytes& other) noexcept;
     char* data_ = nullptr;
     std::size_t size_ = 0, capacity_ = 0;
   };
   std::string_view bytesOf(int file) const { return files_[file].view(); }
 
-  std::vector<Bytes> files_;  // each file's bytes, read once
+  std::vector<HeldBytes> files_;  // each file's bytes, read once
   std::string texts_;         // the entries' texts back to back
   // Half a kilobyte per weapon: taken in large pages, as the files' bytes.
   std::vector<Loaded, LargeAllocator<Loaded>> weapons_;  // by distinct bracket name, letter case ignored

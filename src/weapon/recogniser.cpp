@@ -82,10 +82,10 @@ const KeyTests& Tests() {
 
 // The key test at one column (0 or 1), whose first "=" is at `eq`: the value
 // is what follows the "=" less the line's last character.
-inline bool TestColumn(const KeyTests& tests, std::string_view line, std::size_t col, std::size_t eq, KeyValue& out) {
+inline bool TestColumn(const KeyTests& keys, std::string_view line, std::size_t col, std::size_t eq, KeyValue& out) {
   const std::size_t first = KeyTests::bucket(line[col]), size = eq - col;
   if (size == 0 || size > KeyTests::kLongest || first >= 26) return false;
-  for (const KeyTest& t : tests.byLengthFirst[size][first]) {
+  for (const KeyTest& t : keys.byLengthFirst[size][first]) {
     if (!t.matches(line.data() + col, size)) continue;
     // A line that ends right at its "=" has nothing to drop: its value is empty.
     const std::size_t start = eq + 1;
@@ -115,10 +115,10 @@ int KeyValuesOf(std::string_view line, KeyValue (&out)[2]) {
 #endif
   while (eq < end && line[eq] != '=') ++eq;
   if (eq == end) return 0;
-  const KeyTests& tests = Tests();
+  const KeyTests& keys = Tests();
   int n = 0;
-  if (TestColumn(tests, line, 0, eq, out[n])) ++n;
-  if (TestColumn(tests, line, 1, eq, out[n])) ++n;
+  if (TestColumn(keys, line, 0, eq, out[n])) ++n;
+  if (TestColumn(keys, line, 1, eq, out[n])) ++n;
   return n;
 }
 
