@@ -1,6 +1,11 @@
 #include "catalogue/weapon_table.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <new>
 #include <unordered_map>
 
 #include "text/lines.h"
@@ -20,6 +25,17 @@ inline std::uint64_t hashStep(std::uint64_t h, char c) {
 }
 
 }  // namespace
+
+// Whether a brace or a bracket is among the first three characters of a line.
+inline bool marked(std::string_view line) {
+  static constexpr auto kMark = [] {
+    std::array<bool, 256> mark{};
+    mark['{'] = mark['}'] = mark['['] = true;
+    return mark;
+  }();
+  const auto at = [&](std::size_t i) { return i < line.size() && kMark[static_cast<unsigned char>(line[i])]; };
+  return at(0) || at(1) || at(2);
+}
 
 // The pass over the files. Each bracket name goes through the states the
 // loader's search of that name goes through: searching for a header, waiting
@@ -61,6 +77,7 @@ class WeaponTable::Pass {
   void readFile(std::string_view bytes, int file) {
     file_ = file;
     fileStart_ = bytes.data();
+    damageHeaders_.clear();
     BufferLines lines(bytes);
     std::string_view line;
     while (true) {
@@ -95,6 +112,10 @@ class WeaponTable::Pass {
     long endDepth;          // the block ends at the first line that takes the depth here
     std::uint64_t opening;  // the number of its opening line
   };
+  struct LineAt {
+    std::uint64_t line;
+    std::size_t offset;
+  };
   struct LastSet {
     std::uint64_t line = 0;
     std::string_view value;
@@ -103,17 +124,24 @@ class WeaponTable::Pass {
   // One line; `next` is where the line after it begins.
   void takeLine(std::string_view line, std::size_t next) {
     ++lineNo_;
+    // Most lines are key lines: without a brace or a bracket among their
+    // first three characters they open, end or start nothing.
+    if (!marked(line)) {
+      if (!open_.empty()) setKeys(line);
+      return;
+    }
     // Headers first: a name whose block ends or opens on this line has
     // taken the line for that, and does not look at it as a header.
     headers_.clear();
     if (!line.empty() && line[0] == '[') matchHeader(line);
 
     if (!open_.empty()) {
-      KeyValue keys[2];
-      const int n = keyValuesOf(line, keys);
-      for (int i = 0; i < n; ++i) lastSet_[slotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
+      setKeys(line);
       if (endsDamageBlock(line)) lastCarry_ = {lineNo_, false};
-      if (startsDamageBlock(line)) lastCarry_ = {lineNo_, true};
+      if (startsDamageBlock(line)) {
+        lastCarry_ = {lineNo_, true};
+        damageHeaders_.push_back({lineNo_, static_cast<std::size_t>(line.data() - fileStart_)});
+      }
       depth_ += depthChange(line);
       while (!open_.empty() && open_.back().endDepth == depth_) {
         finish(open_.back(), next);
@@ -134,6 +162,12 @@ class WeaponTable::Pass {
       else
         waiting_.push_back(id);
     }
+  }
+
+  void setKeys(std::string_view line) {
+    KeyValue keys[2];
+    const int n = keyValuesOf(line, keys);
+    for (int i = 0; i < n; ++i) lastSet_[slotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
   }
 
   // The names the header line starts a block of: each "[" NAME "]" at its
@@ -165,6 +199,14 @@ class WeaponTable::Pass {
     for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
     settle(n, w, bodyEnd);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
+    // Before its first damage header a block that starts outside a damage
+    // sub-block has no damage entry.
+    w.damageFrom = w.bodyBegin;
+    if (!w.carryIn) {
+      const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
+                                          [](std::uint64_t line, const LineAt& h) { return line < h.line; });
+      w.damageFrom = first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset : bodyEnd;
+    }
   }
 
   // A header whose file ended before the block opened: the weapon is emptied
@@ -172,7 +214,7 @@ class WeaponTable::Pass {
   void finishUnopened(int id) {
     Loaded& w = t_.weapons_[id];
     w.v.fill(Span{0, 0});
-    w.bodyBegin = 0;
+    w.bodyBegin = w.damageFrom = 0;
     settle(names_[id], w, 0);
   }
 
@@ -197,11 +239,12 @@ class WeaponTable::Pass {
 
   int file_ = 0;
   const char* fileStart_ = nullptr;
-  std::uint64_t lineNo_ = 0;     // counted over all files
-  long depth_ = 0;               // the sum of the depth changes of the lines read inside blocks
-  std::vector<OpenBlock> open_;  // outer blocks first
-  std::vector<int> waiting_;     // names whose header was read, before their opening brace
-  std::vector<int> headers_;     // the names the current line is a header of
+  std::uint64_t lineNo_ = 0;           // counted over all files
+  long depth_ = 0;                     // the sum of the depth changes of the lines read inside blocks
+  std::vector<OpenBlock> open_;        // outer blocks first
+  std::vector<int> waiting_;           // names whose header was read, before their opening brace
+  std::vector<int> headers_;           // the names the current line is a header of
+  std::vector<LineAt> damageHeaders_;  // the damage headers read inside blocks in this file, in order
   std::array<LastSet, kSlotCount> lastSet_{};
   struct {
     std::uint64_t line = 0;
@@ -209,31 +252,82 @@ class WeaponTable::Pass {
   } lastCarry_;
 };
 
+WeaponTable::HeldBytes::~HeldBytes() {
+  if (data_) LargeAllocator<char>().deallocate(data_, capacity_);
+}
+
+void WeaponTable::HeldBytes::swap(HeldBytes& other) noexcept {
+  std::swap(data_, other.data_);
+  std::swap(size_, other.size_);
+  std::swap(capacity_, other.capacity_);
+}
+
+void WeaponTable::HeldBytes::reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  char* bigger = LargeAllocator<char>().allocate(capacity);
+  if (size_) std::memcpy(bigger, data_, size_);
+  if (data_) LargeAllocator<char>().deallocate(data_, capacity_);
+  data_ = bigger;
+  capacity_ = capacity;
+}
+
+void WeaponTable::HeldBytes::append(std::string_view bytes) {
+  if (bytes.size() > capacity_ - size_) reserve(std::max(size_ + bytes.size(), capacity_ * 2));
+  std::memcpy(data_ + size_, bytes.data(), bytes.size());
+  size_ += bytes.size();
+}
+
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList) {
   Pass pass(*this);
   const std::vector<int> ids = pass.addNames(list);
-  // The values stay parts of the files' bytes, which must not move.
+  // The values stay parts of the files' bytes, kept by offset: a file's bytes
+  // may move while it is read.
   files_.reserve(searchList.size());
+  thread_local PieceBuffer buffer;
   std::string reason;
   for (const WeaponFilePtr& file : searchList) {
-    std::string bytes;
-    if (!file->read(bytes, reason) || bytes.size() > UINT32_MAX) {
-      unreadable_.push_back({file->name(), bytes.size() > UINT32_MAX ? "too large for the weapons table" : reason});
+    HeldBytes bytes;
+    std::error_code ec;
+    const std::filesystem::path path = file->diskPath();
+    const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, ec);
+    bool read = false;
+    try {
+      if (!ec && size <= kLargestWeaponFile) bytes.reserve(size);  // only a hint: the file may change
+      read = file->readInPieces(
+          buffer, [&bytes](std::string_view piece) { bytes.append(piece); }, reason);
+    } catch (const std::bad_alloc&) {
+      reason = noMemoryFor(size);
+    }
+    if (!read || bytes.view().size() > UINT32_MAX) {
+      unreadable_.push_back({file->name(), read ? "too large for the weapons table" : reason});
       continue;
     }
     files_.push_back(std::move(bytes));
-    pass.readFile(files_.back(), static_cast<int>(files_.size() - 1));
+    const int at = static_cast<int>(files_.size() - 1);
+    pass.readFile(bytesOf(at), at);
   }
+  std::size_t textBytes = 0;
+  for (const ListEntry& e : list) textBytes += e.text.size();
+  texts_.reserve(textBytes);
   rows_.reserve(list.size());
-  for (std::size_t i = 0; i < list.size(); ++i)
-    rows_.push_back({std::string(list[i].text), std::string(list[i].name), pass.found(ids[i]) ? ids[i] : -1});
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string_view text = list[i].text, name = list[i].name;
+    const std::size_t at = texts_.size();
+    texts_.append(text);
+    // The name is the end of the text, but for entries made up by hand.
+    const bool ends = text.ends_with(name);
+    if (!ends) texts_.append(name);
+    rows_.push_back({at, ends ? at + text.size() - name.size() : at + text.size(),
+                     static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()),
+                     pass.found(ids[i]) ? ids[i] : -1});
+  }
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
   if (!found(row)) return {};
   const Loaded& w = weapons_[rows_[row].weapon];
   const Span span = w.v[slotIndex(s)];
-  return std::string_view(files_[w.file]).substr(span.offset, span.size);
+  return bytesOf(w.file).substr(span.offset, span.size);
 }
 
 SlotValues WeaponTable::values(std::size_t row) const {
@@ -242,15 +336,21 @@ SlotValues WeaponTable::values(std::size_t row) const {
   return out;
 }
 
-std::vector<std::string> WeaponTable::damage(std::size_t row) const {
-  std::vector<std::string> out;
-  if (!found(row)) return out;
+void WeaponTable::damageParts(std::size_t row, std::vector<std::string_view>& out) const {
+  out.clear();
+  if (!found(row)) return;
   const Loaded& w = weapons_[rows_[row].weapon];
   bool carry = w.carryIn;
-  const std::string_view body = std::string_view(files_[w.file]).substr(w.bodyBegin, w.bodyEnd - w.bodyBegin);
-  BufferLines lines(body);
-  for (std::string_view line; lines.next(line);) recogniseDamageLine(line, out, carry);
-  return out;
+  BufferLines lines(bytesOf(w.file).substr(w.damageFrom, w.bodyEnd - w.damageFrom));
+  std::string_view entry;
+  for (std::string_view line; lines.next(line);)
+    if (damageEntryOf(line, carry, entry)) out.push_back(entry);
+}
+
+std::vector<std::string> WeaponTable::damage(std::size_t row) const {
+  std::vector<std::string_view> parts;
+  damageParts(row, parts);
+  return std::vector<std::string>(parts.begin(), parts.end());
 }
 
 CurrentWeapon WeaponTable::weapon(std::size_t row) const {

@@ -59,28 +59,69 @@ std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
   return out;
 }
 
+// Whether a TSV value needs more than copying: a TAB, a backslash or a byte
+// outside ASCII.
+bool plainTsv(std::string_view bytes) {
+  for (char c : bytes)
+    if (c == '\t' || c == '\\' || static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 void writeDelimited(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv,
                     std::ostream& out) {
   const auto append = csv ? appendCsv : appendTsv;
   const char* const lineEnd = csv ? "\r\n" : "\n";
   const char sep = csv ? ',' : '\t';
   const bool needsDamage = std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.needsDamage(); });
+  // What each column prints: a stored value, the damage list, or another text.
+  enum class Source { Stored, DamageList, Text };
+  std::vector<Slot> slots(columns.size(), kNoSlot);
+  std::vector<Source> sources(columns.size(), Source::Text);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const Column& c = columns[i];
+    if (c.kind != Column::Kind::Field || viewing) continue;
+    slots[i] = fieldByNumber(c.field).slot;
+    sources[i] = slots[i] != kNoSlot ? Source::Stored : Source::DamageList;
+  }
   std::string text;
+  text.reserve(2u << 20);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i) text += sep;
     append(text, columns[i].name);
   }
   text += lineEnd;
-  const std::vector<std::string> none;
+  // Plain TSV values, the most of them, are copied as they are.
+  const auto put = [&](std::string_view value) {
+    if (!csv && plainTsv(value))
+      text.append(value);
+    else
+      append(text, value);
+  };
+  std::vector<std::string_view> parts;
+  std::vector<std::string> damage;
+  std::string joined;
   for (std::size_t row = 0; row < table.size(); ++row) {
-    const std::vector<std::string> damage = needsDamage ? table.damage(row) : none;
+    if (needsDamage) table.damageParts(row, parts);
+    bool damageCopied = false;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (i) text += sep;
-      const Column& c = columns[i];
-      if (c.kind == Column::Kind::Field && !viewing && fieldByNumber(c.field).slot != kNoSlot)
-        append(text, table.value(row, fieldByNumber(c.field).slot));  // no copy on the common path
-      else
-        append(text, cellText(table, row, c, viewing, damage));
+      switch (sources[i]) {
+        case Source::Stored:
+          put(table.value(row, slots[i]));
+          break;
+        case Source::DamageList:
+          joined.clear();
+          for (std::string_view entry : parts) {
+            if (!joined.empty()) joined += ' ';
+            joined.append(entry);
+          }
+          put(joined);
+          break;
+        case Source::Text:
+          if (needsDamage && !damageCopied) damage.assign(parts.begin(), parts.end()), damageCopied = true;
+          put(cellText(table, row, columns[i], viewing, damage));
+          break;
+      }
     }
     text += lineEnd;
     if (text.size() > (1u << 20)) {

@@ -122,7 +122,7 @@ std::string damagePerSecond(const SlotValues& values, const std::vector<std::str
 
 std::string cellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
                      const std::vector<std::string>& damage) {
-  if (column.kind == Column::Kind::Entry) return table.entry(row);
+  if (column.kind == Column::Kind::Entry) return std::string(table.entry(row));
   if (!table.found(row)) return {};
   switch (column.kind) {
     case Column::Kind::Entry:

@@ -27,6 +27,9 @@ int keyValuesOf(std::string_view line, KeyValue (&out)[2]);
 // The damage list's part: ends or starts a damage sub-block, and adds the
 // line to `damage` when it is an entry of one.
 void recogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry);
+// The same for readers that keep the entries elsewhere: true with the entry,
+// a part of the line, when the line is one.
+bool damageEntryOf(std::string_view line, bool& damageCarry, std::string_view& entry);
 // Whether the line ends a damage sub-block ("}" among its first three
 // characters) and whether it starts one ("[damage]" at column 1 or 2); when
 // both, it starts one.
