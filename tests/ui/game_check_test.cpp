@@ -1,0 +1,189 @@
+// The Game check window's references, census line and check filter, and
+// "Used by..." of the main window, used as a user uses them, offscreen.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "support.h"
+#include "ui/game_check_window.h"
+
+using namespace qm;
+using namespace qm::test;
+
+namespace {
+
+// A game of four weapons, GUN naming a sound the game lacks, and a header in
+// a comment of a file the list does not read (a display finding); with units, ARMA naming GUN twice and a
+// weapon nobody defines, ARMB naming LASER.
+struct Game : Window {
+  explicit Game(bool units = true)
+      : Window(Weapon("GUN", "1", {"soundstart=bang;"}) + Weapon("LASER", "2") + Weapon("BIG", "3") +
+               Weapon("ROCK", "6")) {
+    write("weapons/extra.tdf", "/*\r\n[GHOST]\r\n*/\r\n");
+    write("sounds/other.wav", "RIFF");
+    if (units) {
+      write("units/arma.fbi",
+            "[UNITINFO]\r\n{\r\nUnitName=ARMA;\r\nWeapon1=GUN;\r\nWeapon2=NOPE;\r\nExplodeAs=gun;\r\n}\r\n");
+      write("units/armb.fbi", "[UNITINFO]\r\n{\r\nUnitName=ARMB;\r\nWeapon1=LASER;\r\n}\r\n");
+    }
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
+  }
+  // F5, and the run's end.
+  ui::GameCheckWindow* check() {
+    QTest::keyClick(&w, Qt::Key_F5);
+    ui::GameCheckWindow* c = w.gameCheckWindow();
+    QSignalSpy checked(c, &ui::GameCheckWindow::checked);
+    if (!checked.wait(10000)) qFatal("the checks did not end");
+    return c;
+  }
+};
+
+// The tree's rows as "name|what|where", children indented.
+QStringList Rows(const QAbstractItemModel* m, const QModelIndex& parent = {}, const QString& indent = {}) {
+  QStringList out;
+  for (int r = 0; r < m->rowCount(parent); ++r) {
+    const QModelIndex i = m->index(r, 0, parent);
+    out << indent + i.data().toString() + "|" + i.siblingAtColumn(1).data().toString() + "|" +
+               i.siblingAtColumn(2).data().toString();
+    out << Rows(m, i, indent + "  ");
+  }
+  return out;
+}
+
+// The checks of the findings shown, in order.
+QStringList ChecksShown(ui::GameCheckWindow* c) {
+  QStringList out;
+  const QAbstractItemModel* m = c->findingsTable()->model();
+  for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, 3).data().toString().section('[', -1).chopped(1);
+  return out;
+}
+
+// Chooses an action of the Checks button's menu, by its object name.
+void ChooseCheck(ui::GameCheckWindow* c, const char* name) {
+  auto* button = c->findChild<QToolButton*>("checks");
+  QTimer::singleShot(0, [button, name] {
+    QAction* action = button->menu()->findChild<QAction*>(name);
+    button->menu()->close();
+    QVERIFY(action);
+    action->trigger();
+  });
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QString Summary(ui::GameCheckWindow* c) { return c->findChild<QLabel*>("summary")->text().section('\n', 0, 0); }
+
+}  // namespace
+
+class GameCheckTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QCoreApplication::setOrganizationName("quillmark-game-check-test");
+    QSettings().clear();
+  }
+  void cleanup() { QSettings().clear(); }
+
+  // The References tab: each weapon with the units naming it, the names
+  // nothing resolves; a double-click on a row shows its weapon. The census
+  // tab gives the free IDs as ranges.
+  void referencesAndFreeIds() {
+    Game f;
+    ui::GameCheckWindow* c = f.check();
+    QCOMPARE(c->findChild<QLabel*>("freeIds")->text(), QString("Free IDs: 0, 4-5, 7-255; the next free ID is 0."));
+    auto* tabs = c->findChild<QTabWidget*>();
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
+    QTreeView* tree = c->referencesTree();
+    QVERIFY(tree->isVisible());
+    QCOMPARE(Rows(tree->model()),
+             QStringList({"Weapons (4)||", "  GUN|used by 1 unit|weapons/cannons.tdf:1",
+                          "    ARMA|Weapon1|units/arma.fbi:4", "    ARMA|ExplodeAs|units/arma.fbi:6",
+                          "  LASER|used by 1 unit|weapons/cannons.tdf:6", "    ARMB|Weapon1|units/armb.fbi:4",
+                          "  BIG|no unit|weapons/cannons.tdf:10", "  ROCK|no unit|weapons/cannons.tdf:14",
+                          "Unresolved names (2)||", "  NOPE|weapon named by the unit ARMA|units/arma.fbi:5",
+                          "  bang|sound named by [GUN]|weapons/cannons.tdf:4"}));
+    const QModelIndex weapons = tree->model()->index(0, 0), unresolved = tree->model()->index(1, 0);
+    for (const auto& [row, listed] :
+         {std::pair{tree->model()->index(0, 0, tree->model()->index(1, 0, weapons)), "  2 - LASER"},  // ARMB
+          {tree->model()->index(1, 2, unresolved), "  1 - GUN"}}) {                                   // bang
+      const QPoint at = tree->visualRect(row).center();
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+      QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+      QCOMPARE(f.list()->currentText(), QString(listed));
+    }
+  }
+
+  // Checks hidden by category and by name through the Checks button: their
+  // rows go, the summary counts them, and a new window remembers them. The
+  // display checks are hidden at first.
+  void hidingChecks() {
+    {
+      Game f;
+      ui::GameCheckWindow* c = f.check();
+      const QStringList all = {"unknown-weapon", "missing-damage", "missing-sound",
+                               "missing-damage", "missing-damage", "missing-damage"};
+      QCOMPARE(ChecksShown(c), all);
+      QCOMPARE(Summary(c), QString("4 weapons, 4 IDs used, 252 IDs free, 0 IDs in conflict; "
+                                   "1 errors, 5 warnings in 9 files, 1 hidden (engine: original)"));
+      ChooseCheck(c, "category-style");
+      QCOMPARE(ChecksShown(c), QStringList({"unknown-weapon", "missing-sound"}));
+      ChooseCheck(c, "missing-sound");
+      QCOMPARE(ChecksShown(c), QStringList({"unknown-weapon"}));
+      QVERIFY(Summary(c).endsWith("1 errors, 0 warnings in 9 files, 6 hidden (engine: original)"));
+      ChooseCheck(c, "category-display");
+      QCOMPARE(ChecksShown(c), QStringList({"unknown-weapon", "block-in-comment"}));
+    }
+    Game f;
+    QCOMPARE(ChecksShown(f.check()), QStringList({"unknown-weapon", "block-in-comment"}));
+  }
+
+  // "Used by..." of the list's menu opens the references on the weapon on
+  // display and says which units use it, that none does, or that the game has
+  // no units to tell.
+  void usedBy_data() {
+    QTest::addColumn<bool>("units");
+    QTest::addColumn<QString>("weapon");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("used") << true << "GUN"
+                          << "1 unit names GUN.";
+    QTest::newRow("unused") << true << "BIG"
+                            << "No unit of this game names BIG.";
+    QTest::newRow("no units") << false << "GUN"
+                              << "This game has no unit files (units/*.fbi): which units use GUN cannot be told.";
+  }
+  void usedBy() {
+    QFETCH(bool, units);
+    QFETCH(QString, weapon);
+    QFETCH(QString, note);
+    Game f(units);
+    emit f.list()->activated(f.list()->findText(" - " + weapon, Qt::MatchEndsWith));
+    QTimer::singleShot(0, [] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu);
+      menu->close();
+      for (QAction* a : menu->actions())
+        if (a->text() == "Used by...") a->trigger();
+    });
+    emit f.list()->lineEdit()->customContextMenuRequested({1, 1});
+    ui::GameCheckWindow* c = f.w.gameCheckWindow();
+    QVERIFY(c && c->isVisible() && c->referencesTree()->isVisible());
+    QSignalSpy checked(c, &ui::GameCheckWindow::checked);
+    QVERIFY(checked.wait(10000));
+    QCOMPARE(c->findChild<QLabel*>("referencesNote")->text(), note);
+    QCOMPARE(c->referencesTree()->model()->index(0, 0, c->referencesTree()->model()->index(0, 0)).data().toString(),
+             weapon);
+  }
+};
+
+QTEST_MAIN(GameCheckTest)
+#include "game_check_test.moc"
