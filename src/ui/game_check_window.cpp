@@ -283,49 +283,7 @@ GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<st
   findingsView_->setObjectName("findings");
   findingsFilter_->setObjectName("findingsFilter");
 
-  // The references: each weapon with the units that use it, then the names
-  // nothing resolves.
-  auto* refsPage = new QWidget(tabs_);
-  refsPage->setObjectName("referencesPage");
-  auto* refsLayout = new QVBoxLayout(refsPage);
-  refsNote_ = new QLabel(refsPage);
-  refsNote_->setObjectName("referencesNote");
-  refsNote_->setTextFormat(Qt::PlainText);
-  refsNote_->setWordWrap(true);
-  refsFilter_ = new QLineEdit(refsPage);
-  refsFilter_->setObjectName("referencesFilter");
-  refsFilter_->setPlaceholderText("Filter: a weapon, a unit, a key, a file, a missing name");
-  refsFilter_->setClearButtonEnabled(true);
-  refsModel_ = new QStandardItemModel(this);
-  refsModel_->setHorizontalHeaderLabels({"Name", "What", "Where"});
-  refsProxy_ = new QSortFilterProxyModel(refsPage);
-  refsProxy_->setSourceModel(refsModel_);
-  refsProxy_->setFilterKeyColumn(-1);
-  refsProxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
-  // A unit shows its weapon, and a weapon found shows its units.
-  refsProxy_->setRecursiveFilteringEnabled(true);
-  refsProxy_->setAutoAcceptChildRows(true);
-  refsView_ = new QTreeView(refsPage);
-  refsView_->setObjectName("references");
-  refsView_->setModel(refsProxy_);
-  refsView_->setUniformRowHeights(true);
-  refsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  refsView_->setExpandsOnDoubleClick(false);  // a double-click shows the weapon
-  refsView_->setTextElideMode(Qt::ElideMiddle);
-  refsLayout->addWidget(refsNote_);
-  refsLayout->addWidget(refsFilter_);
-  refsLayout->addWidget(refsView_);
-  tabs_->addTab(refsPage, "References");
-  connect(refsFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
-    refsProxy_->setFilterFixedString(text);
-    refsView_->expandAll();
-    showReferencesNote();
-  });
-  connect(refsView_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-    const QModelIndex first = index.siblingAtColumn(0);
-    const QByteArray name = first.data(kWeaponRole).toByteArray();
-    if (!name.isEmpty()) emit weaponChosen(name.toStdString(), first.data(kFileRole).toByteArray().toStdString());
-  });
+  tabs_->addTab(buildReferencesPage(), "References");
 
   auto* top = new QHBoxLayout;
   top->addWidget(summary_, 1);
@@ -370,6 +328,50 @@ void GameCheckWindow::placeBeside(const QWidget& other) {
                                   : room.right() + 1 - outer;
   const int y = std::min(anchor.top(), room.bottom() + 1 - height() - frame.height());
   move(std::max(x, room.left()), std::max(y, room.top()));
+}
+
+QWidget* GameCheckWindow::buildReferencesPage() {
+  auto* refsPage = new QWidget(tabs_);
+  refsPage->setObjectName("referencesPage");
+  auto* refsLayout = new QVBoxLayout(refsPage);
+  refsNote_ = new QLabel(refsPage);
+  refsNote_->setObjectName("referencesNote");
+  refsNote_->setTextFormat(Qt::PlainText);
+  refsNote_->setWordWrap(true);
+  refsFilter_ = new QLineEdit(refsPage);
+  refsFilter_->setObjectName("referencesFilter");
+  refsFilter_->setPlaceholderText("Filter: a weapon, a unit, a key, a file, a missing name");
+  refsFilter_->setClearButtonEnabled(true);
+  refsModel_ = new QStandardItemModel(this);
+  refsModel_->setHorizontalHeaderLabels({"Name", "What", "Where"});
+  refsProxy_ = new QSortFilterProxyModel(refsPage);
+  refsProxy_->setSourceModel(refsModel_);
+  refsProxy_->setFilterKeyColumn(-1);
+  refsProxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+  // A unit shows its weapon, and a weapon found shows its units.
+  refsProxy_->setRecursiveFilteringEnabled(true);
+  refsProxy_->setAutoAcceptChildRows(true);
+  refsView_ = new QTreeView(refsPage);
+  refsView_->setObjectName("references");
+  refsView_->setModel(refsProxy_);
+  refsView_->setUniformRowHeights(true);
+  refsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  refsView_->setExpandsOnDoubleClick(false);  // a double-click shows the weapon
+  refsView_->setTextElideMode(Qt::ElideMiddle);
+  refsLayout->addWidget(refsNote_);
+  refsLayout->addWidget(refsFilter_);
+  refsLayout->addWidget(refsView_);
+  connect(refsFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    refsProxy_->setFilterFixedString(text);
+    refsView_->expandAll();
+    showReferencesNote();
+  });
+  connect(refsView_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+    const QModelIndex first = index.siblingAtColumn(0);
+    const QByteArray name = first.data(kWeaponRole).toByteArray();
+    if (!name.isEmpty()) emit weaponChosen(name.toStdString(), first.data(kFileRole).toByteArray().toStdString());
+  });
+  return refsPage;
 }
 
 void GameCheckWindow::buildChecksMenu() {

@@ -80,6 +80,9 @@ class GameCheckWindow : public QWidget {
  private:
   void finished();
   void chooseFinding(const QModelIndex& index);
+  // The references: each weapon with the units that use it, then the names
+  // nothing resolves.
+  QWidget* buildReferencesPage();
   void buildChecksMenu();
   // Shows the findings the filter lets through and remembers the filter.
   void applyFilter();
