@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QDir>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -285,10 +284,8 @@ GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<st
 
   tabs_->addTab(buildReferencesPage(), "References");
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(summary_, 1);
-  top->addWidget(checksButton_, 0, Qt::AlignTop);
-  layout->addLayout(top);
+  tabs_->setCornerWidget(checksButton_, Qt::TopRightCorner);
+  layout->addWidget(summary_);
   layout->addWidget(progress_);
   layout->addWidget(tabs_);
   buildChecksMenu();
