@@ -51,4 +51,9 @@ bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
   return true;
 }
 
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, const References& refs, bool units,
+                  const std::function<bool(std::size_t, std::size_t)>& progress) {
+  return runGameCheck(check, files, progress, [&] { check.addFindings(refs.findings(check.weapons(), units)); });
+}
+
 }  // namespace qm

@@ -28,7 +28,9 @@ std::string nameIn(std::string_view value, std::string_view extension) {
   return lower;
 }
 
-std::string_view kindText(Unresolved::Kind k) {
+}  // namespace
+
+std::string_view kindName(Unresolved::Kind k) {
   switch (k) {
     case Unresolved::Kind::Weapon:
       return "weapon";
@@ -43,8 +45,6 @@ std::string_view kindText(Unresolved::Kind k) {
   }
   return "";
 }
-
-}  // namespace
 
 void readUnitUses(const std::string& file, std::string_view bytes, std::vector<UnitUse>& out) {
   std::vector<Finding> ignored;  // the unit files' own form is not what these checks are about
@@ -154,7 +154,7 @@ std::vector<Finding> References::findings(const std::vector<WeaponRecord>& weapo
     const std::string holder =
         u.kind == Unresolved::Kind::Weapon ? "the unit " + qm::quoted(u.holder) : qm::quoted("[" + u.holder + "]");
     out.push_back(finding(check, u.file, u.line, u.column,
-                          holder + " names the " + std::string(kindText(u.kind)) + " " + qm::quoted(u.name) +
+                          holder + " names the " + std::string(kindName(u.kind)) + " " + qm::quoted(u.name) +
                               ", which the game does not have"));
   }
   for (const auto& [name, a] : animations_)

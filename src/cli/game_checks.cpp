@@ -95,7 +95,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
     for (const std::string& name : options.files) set.push_back(checkFileNamed(name));
   GameCheck check(GameCheck::Scope::Everything, checkOptions);
   // The references need every weapon; with only some files, no unit is checked.
-  runGameCheck(check, set, {}, [&] { check.addFindings(References(gameFiles).findings(check.weapons(), wholeGame)); });
+  runGameCheck(check, set, References(gameFiles), wholeGame);
 
   const std::size_t errors = check.count(Severity::Error);
   const auto shown = [&](const Finding& f) { return !options.errorsOnly || f.severity == Severity::Error; };

@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "checks/check_set.h"
 #include "platform/files.h"
 #include "text/text.h"
 #include "ui/controls.h"
@@ -370,6 +369,7 @@ void MainWindow::buildGameCheckHooks() {
       if (!menu->isEmpty()) menu->addSeparator();
       menu->addAction("Weapons table...", QKeySequence(Qt::Key_F6), this, &MainWindow::openWeaponsTable);
       menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
+      menu->addAction("Used by...", this, &MainWindow::showUsers)->setEnabled(!shownEntry_.empty());
       menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
       menu->exec(widget->mapToGlobal(at));
     });
@@ -382,12 +382,25 @@ void MainWindow::buildGameCheckHooks() {
 
 void MainWindow::openGameCheck() {
   if (!gameCheck_) {
-    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(),
-                                                   [this] { return filesToCheck(state_.gameDir(), state_.imports()); });
+    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(), [this] { return state_.imports(); });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
     gameCheck_->placeBeside(*this);
   }
   gameCheck_->runAndShow();
+}
+
+void MainWindow::showUsers() {
+  const int shown = shownIndex();
+  if (shown < 0) return;
+  openGameCheck();
+  gameCheck_->showUsersOf(std::string(state_.entryName(shown)));
+}
+
+int MainWindow::shownIndex() const {
+  const auto& entries = state_.weaponList().entries();
+  const auto shown =
+      std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
+  return shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin());
 }
 
 void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
@@ -415,12 +428,10 @@ void MainWindow::openWeaponsTable() {
 }
 
 void MainWindow::compareWith() {
-  const auto& entries = state_.weaponList().entries();
-  const auto shown =
-      std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
-  if (shown == entries.end()) return;
+  const int shown = shownIndex();
+  if (shown < 0) return;
   openWeaponsTable();
-  tableWindow_->compareWith(static_cast<int>(shown - entries.begin()));
+  tableWindow_->compareWith(shown);
 }
 
 }  // namespace qm::ui

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
@@ -87,6 +88,12 @@ class WindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() {
+    QCoreApplication::setOrganizationName("quillmark-window-test");
+    QSettings().clear();
+  }
+  void cleanupTestCase() { QSettings().clear(); }
+
   // Two standard files missing: one message names both, and the window opens
   // on the rest in Viewing Mode. Every click on an option sets the mode,
   // also on the one already selected once a rescan has returned to Viewing
@@ -364,7 +371,8 @@ class WindowTest : public QObject {
     QVERIFY(check && check->isVisible());
     QSignalSpy checked(check, &ui::GameCheckWindow::checked);
     QVERIFY(checked.wait(10000));
-    QVERIFY(check->findChild<QLabel*>("summary")->text().contains("in 11 files\nCounted: every .tdf file of the game"));
+    QVERIFY(check->findChild<QLabel*>("summary")->text().contains(
+        "in 11 files, 1 hidden (engine: original)\nCounted: every .tdf file of the game"));
 
     QAbstractItemModel* census = check->censusTable()->model();
     check->findChild<QLineEdit*>("censusFilter")->setText("conflict");
@@ -393,6 +401,7 @@ class WindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&f.w, 1000));
     choose("modkey");  // in [gun] of a file the list does not read
     QCOMPARE(f.list()->currentText(), QString("  5 - GUN"));
+    check->findChild<QAction*>("category-display")->trigger();  // shown
     choose("text-after-header");  // ODD, which the list reads as "ODD] // not listed as OD"
     f.host.answers.push_back(Answer::Yes);
     choose("extrakey");
