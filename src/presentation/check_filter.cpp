@@ -79,27 +79,27 @@ std::vector<WeaponUsers> weaponUsers(const std::vector<WeaponRecord>& weapons, c
   std::vector<WeaponUsers> rows;
   std::unordered_map<std::string, std::size_t> byName;  // lower case
   for (const WeaponRecord& w : weapons) {
-    const auto [at, first] = byName.try_emplace(ToLower(w.name), rows.size());
+    const auto [at, first] = byName.try_emplace(toLower(w.name), rows.size());
     if (first)
       rows.push_back({&w, {}});
     else
       rows[at->second].weapon = &w;  // the later definition counts
   }
   for (const UnitUse& u : refs.uses())
-    if (const auto at = byName.find(ToLower(u.weapon)); at != byName.end()) rows[at->second].users.push_back(&u);
+    if (const auto at = byName.find(toLower(u.weapon)); at != byName.end()) rows[at->second].users.push_back(&u);
   return rows;
 }
 
 std::size_t unitCount(const std::vector<const UnitUse*>& uses) {
   std::vector<std::string_view> units;
   for (const UnitUse* u : uses)
-    if (std::none_of(units.begin(), units.end(), [&](std::string_view n) { return CompareFolded(n, u->unit) == 0; }))
+    if (std::none_of(units.begin(), units.end(), [&](std::string_view n) { return compareFolded(n, u->unit) == 0; }))
       units.push_back(u->unit);
   return units.size();
 }
 
 std::string usersText(const References& refs, std::string_view weapon) {
-  const std::string name = Cp1252ToUtf8(weapon);
+  const std::string name = cp1252ToUtf8(weapon);
   if (!refs.hasUnits())
     return "This game has no unit files (units/*.fbi): which units use " + name + " cannot be told.";
   const std::size_t units = unitCount(refs.usersOf(weapon));
@@ -108,7 +108,7 @@ std::string usersText(const References& refs, std::string_view weapon) {
 }
 
 std::string unresolvedText(const Unresolved& u) {
-  const std::string holder = Cp1252ToUtf8(u.holder);
+  const std::string holder = cp1252ToUtf8(u.holder);
   return std::string(kindName(u.kind)) + " named by " +
          (u.kind == Unresolved::Kind::Weapon ? "the unit " + holder : "[" + holder + "]");
 }

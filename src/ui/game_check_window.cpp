@@ -43,7 +43,7 @@ constexpr int kWeaponRole = Qt::UserRole, kFileRole = Qt::UserRole + 1;
 
 QStringList toQt(const std::vector<std::string>& names) {
   QStringList out;
-  for (const std::string& n : names) out << FromUtf8(n);
+  for (const std::string& n : names) out << fromUtf8(n);
   return out;
 }
 
@@ -375,8 +375,8 @@ void GameCheckWindow::buildChecksMenu() {
   auto* menu = new QMenu(checksButton_);
   menu->setToolTipsVisible(true);
   for (Category c : kCategories) {
-    QAction* category = menu->addAction(FromUtf8(categoryName(c)) + ": " + FromUtf8(categoryMeaning(c)));
-    category->setObjectName("category-" + FromUtf8(categoryName(c)));
+    QAction* category = menu->addAction(fromUtf8(categoryName(c)) + ": " + fromUtf8(categoryMeaning(c)));
+    category->setObjectName("category-" + fromUtf8(categoryName(c)));
     category->setCheckable(true);
     category->setChecked(filter_.categoryShown(c));
     connect(category, &QAction::toggled, this, [this, c](bool shown) {
@@ -386,13 +386,13 @@ void GameCheckWindow::buildChecksMenu() {
   }
   menu->addSeparator();
   for (Category c : kCategories) {
-    QMenu* names = menu->addMenu("The " + FromUtf8(categoryName(c)) + " checks");
+    QMenu* names = menu->addMenu("The " + fromUtf8(categoryName(c)) + " checks");
     names->setToolTipsVisible(true);
     for (const CheckInfo& info : allChecks()) {
       if (info.category != c) continue;
-      QAction* check = names->addAction(FromUtf8(info.name));
-      check->setObjectName(FromUtf8(info.name));
-      check->setToolTip(FromUtf8(info.summary));
+      QAction* check = names->addAction(fromUtf8(info.name));
+      check->setObjectName(fromUtf8(info.name));
+      check->setToolTip(fromUtf8(info.summary));
       check->setCheckable(true);
       check->setChecked(filter_.checkShown(info.name));
       connect(check, &QAction::toggled, this, [this, name = info.name](bool shown) {
@@ -415,7 +415,7 @@ void GameCheckWindow::applyFilter() {
 void GameCheckWindow::showSummary() {
   const GameCheck& check = result_->check;
   // The list of the main window counts other files: say which.
-  summary_->setText(FromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
+  summary_->setText(fromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
                              "\nCounted: every .tdf file of the game's weapons folder, loose or in its archives, and "
                              "the imports. The weapon list holds the eight standard weapon files and the imports."));
 }
@@ -423,15 +423,15 @@ void GameCheckWindow::showSummary() {
 void GameCheckWindow::showUsersOf(const std::string& weapon) {
   usersOf_ = weapon;
   tabs_->setCurrentWidget(refsView_->parentWidget());
-  refsFilter_->setText(FromCp1252(weapon));
+  refsFilter_->setText(fromCp1252(weapon));
   runAndShow();
 }
 
 void GameCheckWindow::showReferencesNote() {
   if (!result_) return refsNote_->clear();
   const References& refs = result_->references;
-  if (!usersOf_.empty() && refsFilter_->text() == FromCp1252(usersOf_))
-    refsNote_->setText(FromUtf8(usersText(refs, usersOf_)));
+  if (!usersOf_.empty() && refsFilter_->text() == fromCp1252(usersOf_))
+    refsNote_->setText(fromUtf8(usersText(refs, usersOf_)));
   else
     refsNote_->setText(refs.hasUnits() ? "Each weapon with the units that use it, then the names no file of the game "
                                          "resolves. A double-click shows the weapon."
@@ -442,14 +442,14 @@ void GameCheckWindow::showReferencesNote() {
 void GameCheckWindow::fillReferences() {
   const GameCheck& check = result_->check;
   const References& refs = result_->references;
-  const auto shortName = [this](const std::string& file) { return FromUtf8(GameRelativeName(gameDir_, file)); };
+  const auto shortName = [this](const std::string& file) { return fromUtf8(gameRelativeName(gameDir_, file)); };
   // A row: its three cells, the weapon it points at and the whole path as the
   // place's tooltip.
   const auto row = [&](const QString& name, const QString& what, const std::string& file, int line,
                        const std::string& weapon, const std::string& weaponFile) {
     QList<QStandardItem*> cells = {new QStandardItem(name), new QStandardItem(what),
                                    new QStandardItem(shortName(file) + ':' + QString::number(line))};
-    cells[2]->setToolTip(FromUtf8(file));
+    cells[2]->setToolTip(fromUtf8(file));
     cells[0]->setData(QByteArray::fromStdString(weapon), kWeaponRole);
     cells[0]->setData(QByteArray::fromStdString(weaponFile), kFileRole);
     return cells;
@@ -462,17 +462,17 @@ void GameCheckWindow::fillReferences() {
     const QString what =
         units == 0 ? QString("no unit") : QString("used by %1 unit%2").arg(units).arg(units == 1 ? "" : "s");
     QList<QStandardItem*> cells =
-        row(FromCp1252(w.weapon->name), what, w.weapon->file, w.weapon->line, w.weapon->name, w.weapon->file);
+        row(fromCp1252(w.weapon->name), what, w.weapon->file, w.weapon->line, w.weapon->name, w.weapon->file);
     for (const UnitUse* u : w.users)
       cells[0]->appendRow(
-          row(FromCp1252(u->unit), FromCp1252(u->key), u->file, u->line, w.weapon->name, w.weapon->file));
+          row(fromCp1252(u->unit), fromCp1252(u->key), u->file, u->line, w.weapon->name, w.weapon->file));
     weaponsGroup->appendRow(cells);
   }
   const std::vector<Unresolved> unresolved = refs.unresolved(check.weapons());
   auto* unresolvedGroup = new QStandardItem(QString("Unresolved names (%1)").arg(unresolved.size()));
   for (const Unresolved& u : unresolved) {
     const bool ofWeapon = u.kind != Unresolved::Kind::Weapon;  // else of a unit
-    unresolvedGroup->appendRow(row(FromCp1252(u.name), FromUtf8(unresolvedText(u)), u.file, u.line,
+    unresolvedGroup->appendRow(row(fromCp1252(u.name), fromUtf8(unresolvedText(u)), u.file, u.line,
                                    ofWeapon ? u.holder : std::string(), ofWeapon ? u.file : std::string()));
   }
   refsModel_->appendRow(weaponsGroup);
@@ -521,7 +521,7 @@ void GameCheckWindow::finished() {
   findingsView_->setColumnWidth(0, std::min(findingsView_->columnWidth(0), width() * 2 / 5));
   findingsView_->resizeColumnToContents(1);
   findingsView_->resizeColumnToContents(2);
-  freeIds_->setText(FromUtf8(freeIdsText(result_->check.census())));
+  freeIds_->setText(fromUtf8(freeIdsText(result_->check.census())));
   showSummary();
   fillReferences();
   emit checked();

@@ -25,8 +25,8 @@ namespace {
 // display finding); units: ARMA names GUN twice and NOPE, ARMB names LASER.
 struct Game : Window {
   explicit Game(bool units = true)
-      : Window(Weapon("GUN", "1", {"soundstart=bang;"}) + Weapon("LASER", "2") + Weapon("BIG", "3") +
-               Weapon("ROCK", "6")) {
+      : Window(weapon("GUN", "1", {"soundstart=bang;"}) + weapon("LASER", "2") + weapon("BIG", "3") +
+               weapon("ROCK", "6")) {
     write("weapons/extra.tdf", "/*\r\n[GHOST]\r\n*/\r\n");
     write("sounds/other.wav", "RIFF");
     if (units) {
