@@ -102,7 +102,7 @@ class WeaponTable {
   std::string_view bytesOf(int file) const { return files_[file].view(); }
 
   std::vector<HeldBytes> files_;  // each file's bytes, read once
-  std::string texts_;         // the entries' texts back to back
+  std::string texts_;             // the entries' texts back to back
   // Half a kilobyte per weapon: taken in large pages, as the files' bytes.
   std::vector<Loaded, LargeAllocator<Loaded>> weapons_;  // by distinct bracket name, letter case ignored
   std::vector<Row, LargeAllocator<Row>> rows_;
