@@ -41,7 +41,7 @@ std::vector<Entry> copied(const WeaponList::Entries& entries) {
 }
 
 // The scan, one line at a time.
-std::vector<Entry> ScanLineByLine(std::string_view bytes) {
+std::vector<Entry> scanLineByLine(std::string_view bytes) {
   std::vector<Entry> out;
   BufferLines lines(bytes);
   std::string_view line;
@@ -65,7 +65,7 @@ std::vector<Entry> ScanLineByLine(std::string_view bytes) {
   return out;
 }
 
-std::vector<std::string> Cut(std::string_view bytes) {
+std::vector<std::string> cut(std::string_view bytes) {
   std::vector<std::string> out;
   BufferLines lines(bytes);
   for (std::string_view line; lines.next(line);) out.emplace_back(line);
@@ -73,7 +73,7 @@ std::vector<std::string> Cut(std::string_view bytes) {
 }
 
 // The same lines cut one byte at a time.
-std::vector<std::string> CutBytewise(std::string_view bytes) {
+std::vector<std::string> cutBytewise(std::string_view bytes) {
   std::vector<std::string> out;
   std::string line;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -94,9 +94,9 @@ std::vector<std::string> CutBytewise(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view file = fuzz::asText(data, size);
 
-  FUZZ_CHECK(Cut(file) == CutBytewise(file));
+  FUZZ_CHECK(cut(file) == cutBytewise(file));
 
-  const std::vector<Entry> entries = ScanLineByLine(file);
+  const std::vector<Entry> entries = scanLineByLine(file);
 
   // The sorted list: two batches, against insertion one by one.
   WeaponList list, second;

@@ -97,10 +97,10 @@ ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files) {
     WeaponList& list;
     FileScan scan{list};
     std::size_t before = 0;
-    void Begin() { before = list.size(); }
+    void begin() { before = list.size(); }
     void piece(std::string_view bytes) { scan.piece(bytes); }
     void end() { scan.end(); }
-    void Undo() {
+    void undo() {
       scan.end();
       list.truncate(before);
     }
@@ -122,14 +122,14 @@ LoadOutcome loadWeapon(std::string_view bracketName, const std::vector<WeaponFil
     std::optional<WeaponSearch> search;
     CurrentWeapon weaponBefore;
     bool carryBefore = false, found = false;
-    void Begin() {
+    void begin() {
       search.emplace(name, weapon, damageCarry);
       weaponBefore = weapon;
       carryBefore = damageCarry;
     }
     void piece(std::string_view bytes) { search->piece(bytes); }
     void end() { found = found || search->found(); }
-    void Undo() {
+    void undo() {
       weapon = weaponBefore;
       damageCarry = carryBefore;
     }

@@ -93,8 +93,8 @@ struct UnreadableFile {
 };
 
 // Reads each file in turn through one buffer and hands it to `reader`:
-// Begin(), then piece(bytes) for each piece (see ReadLinePieces), then end()
-// when the file was read to its end, or Undo() when it failed part way, which
+// begin(), then piece(bytes) for each piece (see readLinePieces), then end()
+// when the file was read to its end, or undo() when it failed part way, which
 // must take back what its pieces did. Returns the files that failed.
 template <class Reader>
 std::vector<UnreadableFile> readEachInPieces(const std::vector<WeaponFilePtr>& files, Reader& reader) {
@@ -105,11 +105,11 @@ std::vector<UnreadableFile> readEachInPieces(const std::vector<WeaponFilePtr>& f
   std::string reason;
   const TakePiece take = [&reader](std::string_view piece) { reader.piece(piece); };
   for (const WeaponFilePtr& file : files) {
-    reader.Begin();
+    reader.begin();
     if (file->readInPieces(buffer, take, reason)) {
       reader.end();
     } else {
-      reader.Undo();
+      reader.undo();
       unreadable.push_back({file->name(), reason});
     }
   }

@@ -76,8 +76,8 @@ constexpr bool keysFitTests() {
 static_assert(keysFitTests(), "keys are found by length and first letter, compared by words: a-z, 0-9 and _ only");
 
 const KeyTests& tests() {
-  static const KeyTests t;
-  return t;
+  static const KeyTests kTests;
+  return kTests;
 }
 
 // The key test at one column (0 or 1), whose first "=" is at `eq`: the value
