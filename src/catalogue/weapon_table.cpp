@@ -222,6 +222,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
       continue;
     }
     files_.push_back(std::move(bytes));
+    names_.push_back(file->name());
     pass.ReadFile(files_.back(), static_cast<int>(files_.size() - 1));
   }
   rows_.reserve(list.size());

@@ -45,6 +45,10 @@ class WeaponTable {
   std::vector<std::string> damage(std::size_t row) const;
   // The row as the weapon on display holds it.
   CurrentWeapon weapon(std::size_t row) const;
+  // The file the row's weapon was read from: its name and its bytes as read.
+  // The row must be found().
+  const std::string& fileName(std::size_t row) const { return names_[weapons_[rows_[row].weapon].file]; }
+  std::string_view fileBytes(std::size_t row) const { return files_[weapons_[rows_[row].weapon].file]; }
 
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
 
@@ -70,6 +74,7 @@ class WeaponTable {
   class Pass;
 
   std::vector<std::string> files_;  // each file's bytes, read once
+  std::vector<std::string> names_;  // and its name
   std::vector<Loaded> weapons_;     // by distinct bracket name, letter case ignored
   std::vector<Row> rows_;
   std::vector<UnreadableFile> unreadable_;

@@ -27,6 +27,7 @@ enum Change : unsigned {
   kDamageChanged = 1u << 4,       // the damage list
   kDescriptionChanged = 1u << 5,  // the description panel's key and text
   kSpaceTextChanged = 1u << 6,    // the text under the buttons
+  kEditsChanged = 1u << 7,        // the unsaved edits: what the files read now hold
 };
 
 class Host {

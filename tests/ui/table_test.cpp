@@ -1,9 +1,10 @@
 // The Weapons table window used as a user uses it, offscreen: opened from the
-// main window, filtered, sorted, its columns chosen, saved, and two weapons
-// compared.
+// main window, filtered, sorted, its columns chosen, saved, two weapons
+// compared, and one field of many weapons changed at once.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,8 @@
 #include <QToolButton>
 
 #include "support.h"
+#include "ui/change_field_dialog.h"
+#include "ui/edit_controller.h"
 #include "ui/table_window.h"
 
 using namespace qm;
@@ -26,12 +29,15 @@ namespace {
 // The main window on three weapons, with the table opened by F6.
 struct Table : Window {
   ui::TableWindow* t = nullptr;
-  Table()
-      : Window(Weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
-               Weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
-               Weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"})) {
+  explicit Table(const QByteArray& cannons =
+                     Weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
+                     Weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
+                     Weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"}),
+                 const QByteArray& rockets = {})
+      : Window(cannons, {}, rockets) {
     w.show();
-    if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
+    w.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w)) qFatal("the window is not active");
     QTest::keyClick(&w, Qt::Key_F6);
     t = w.tableWindow();
     if (!t || !QTest::qWaitForWindowExposed(t)) qFatal("the table is not shown");
@@ -45,10 +51,26 @@ struct Table : Window {
   }
   QString header(int c) { return view()->model()->headerData(c, Qt::Horizontal).toString(); }
   QPoint cell(int row, int c = 0) { return view()->visualRect(view()->model()->index(row, c)).center(); }
-  void clickRow(int row, Qt::KeyboardModifiers keys = {}) {
-    QTest::mouseClick(view()->viewport(), Qt::LeftButton, keys, cell(row, 3));
+  void clickRow(int row, Qt::KeyboardModifiers keys = {}, int c = 3) {
+    view()->scrollTo(view()->model()->index(row, c));
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, keys, cell(row, c));
+  }
+  // Brings a window to the front, as a click on it does, for its keys.
+  static void activate(QWidget* window) {
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window)) qFatal("the window is not active");
   }
 };
+
+// Each line of `now` that differs from `before` (the two with as many lines).
+QStringList ChangedLines(const std::string& before, const std::string& now) {
+  const QStringList a = QString::fromStdString(before).split("\r\n"), b = QString::fromStdString(now).split("\r\n");
+  if (a.size() != b.size()) return {"line count " + QString::number(b.size())};
+  QStringList out;
+  for (qsizetype i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) out << b[i];
+  return out;
+}
 
 constexpr int kReloadTime = 10, kRange = 32;  // columns: the entry, then the fields by number
 
@@ -171,6 +193,87 @@ class TableTest : public QObject {
     f.clickRow(1);
     QCOMPARE(d->table()->horizontalHeaderItem(1)->text(), QString("12 - BIG"));
     QCOMPARE(d->table()->horizontalHeaderItem(2)->text(), QString("9 - LASER"));
+  }
+
+  // Filtered, sorted, two compared; then the reload time of three weapons
+  // (of two files) multiplied by 0.9 through Change field, seen in its
+  // preview, applied, undone, applied again and saved: the files differ in
+  // exactly those three values.
+  void changeFieldOfThreeWeapons() {
+    Table f(Weapon("GUN", "7", {"reloadtime=1.5;", "range=700;"}) +
+                Weapon("LASER", "9", {"reloadtime=0.8;", "range=300;"}) +
+                Weapon("BIG", "12", {"reloadtime=10;", "range=900;"}),
+            Weapon("ROCKET", "14", {"reloadtime=2.5;", "range=650;"}) +
+                Weapon("MINE", "20", {"reloadtime=4;", "range=610;"}));
+    const auto cannons = f.game.path() / "weapons" / "cannons.tdf", rockets = f.game.path() / "weapons" / "rockets.tdf";
+    const std::string before[] = {ReadFile(cannons), ReadFile(rockets)};
+    QTest::keyClicks(f.t->findChild<QLineEdit*>("tableFilter"), "range>600");
+    QHeaderView* header = f.view()->horizontalHeader();
+    f.view()->scrollTo(f.view()->model()->index(0, kReloadTime));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(kReloadTime) + 5, header->height() / 2));
+    QCOMPARE(f.column(0), QStringList({"7 - GUN", "14 - ROCKET", "20 - MINE", "12 - BIG"}));
+
+    f.clickRow(0);
+    f.clickRow(1, Qt::ControlModifier);
+    QTest::mouseClick(f.t->findChild<QPushButton*>("tableCompare"), Qt::LeftButton);
+    QCOMPARE(f.t->compareDialog()->table()->horizontalHeaderItem(2)->text(), QString("14 - ROCKET"));
+    f.t->compareDialog()->close();
+
+    auto* change = f.t->findChild<QPushButton*>("tableChangeField");
+    const auto changeField = [&](bool byKey) {
+      Table::activate(f.t);
+      f.clickRow(0, {}, kReloadTime);
+      f.clickRow(1, Qt::ControlModifier, kReloadTime);
+      f.clickRow(3, Qt::ControlModifier, kReloadTime);
+      if (byKey)
+        QTest::keyClick(f.view(), Qt::Key_F2);
+      else
+        QTest::mouseClick(change, Qt::LeftButton);
+      ui::ChangeFieldDialog* d = f.t->changeFieldDialog();
+      if (!d || !d->isVisible()) qFatal("no Change field dialog");
+      return d;
+    };
+    // The field of the clicked column comes first; Apply waits for a value.
+    const auto multiply = [](ui::ChangeFieldDialog* d) {
+      QCOMPARE(Control<QComboBox>(d, "changeFieldKey")->currentData().toString(), QString("reloadtime"));
+      QVERIFY(!Control<QPushButton>(d, "changeFieldApply")->isEnabled());
+      Control<QComboBox>(d, "changeFieldOperation")->setCurrentIndex(1);
+      QTest::keyClicks(Control<QLineEdit>(d, "changeFieldValue"), "0.9");
+      QVERIFY(Control<QPushButton>(d, "changeFieldApply")->isEnabled());
+    };
+    ui::ChangeFieldDialog* d = changeField(false);
+    multiply(d);
+    auto* preview = Control<QTableWidget>(d, "changeFieldPreview");
+    QStringList rows;
+    for (int r = 0; r < preview->rowCount(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < 4; ++c) cells << preview->item(r, c)->text();
+      rows << cells.join("|");
+    }
+    QCOMPARE(rows, QStringList({"GUN|weapons/cannons.tdf|1.5|1.35", "ROCKET|weapons/rockets.tdf|2.5|2.25",
+                                "BIG|weapons/cannons.tdf|10|9"}));
+    QCOMPARE(ReadFile(cannons), before[0]);  // nothing changed yet
+    QTest::mouseClick(Control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
+    QCOMPARE(f.w.windowTitle(), QString("Quillmark *"));
+    QCOMPARE(f.w.editing().undoStack().undoText(), QString("Multiply reloadtime by 0.9 (3 weapons)"));
+
+    Table::activate(&f.w);
+    QTest::keyClick(&f.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.5", "2.5", "4", "10"}));
+    QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
+
+    d = changeField(true);
+    multiply(d);
+    QTest::mouseClick(Control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
+    Table::activate(&f.w);
+    f.host.answers = {Answer::Ok};
+    QTest::keyClick(&f.w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
+    QCOMPARE(ChangedLines(before[0], ReadFile(cannons)), QStringList({"reloadtime=1.35;", "reloadtime=9;"}));
+    QCOMPARE(ChangedLines(before[1], ReadFile(rockets)), QStringList({"reloadtime=2.25;"}));
   }
 };
 
