@@ -29,7 +29,7 @@ TEST(FieldChangeTest, PlansEachWeaponsValue) {
   const WeaponFilePtr file = memoryFile(
       "/game/weapons/w.tdf",
       "[GUN]\r\n{\r\nid=1;\r\nreloadtime=1.5;\r\nburst=3;\r\nname=Gun;\r\n[DAMAGE]\r\n{\r\ndefault=50;\r\n}\r\n}\r\n"
-      "[BIG]\r\n{\r\nid=2;\r\nreloadtime= 10 ;\r\n[DAMAGE]\r\n{\r\ndefault=12.5;\r\n}\r\n}\r\n"
+      "[BIG]\r\n{\r\nid=2;\r\nreloadtime= 10.0 ;\r\n[DAMAGE]\r\n{\r\ndefault=12.5;\r\n}\r\n}\r\n"
       "[BARE]\r\n{\r\nid=3;\r\n}\r\n[ODD]\r\n{\r\nid=4;\r\nreloadtime=soon;\r\n}\r\n");
   WeaponList list;
   list.Add(ScanFiles({file}).entries);
@@ -42,14 +42,14 @@ TEST(FieldChangeTest, PlansEachWeaponsValue) {
     std::string rows, refusal;
   } rows[] = {
       // The old text's blanks stay; no binary noise; weapons without a number pass.
-      {"reloadtime", kTimes, "0.9", "GUN:1.5>1.35 | BIG: 10 > 9  | BARE:no value | ODD:not a number", ""},
-      {"reloadtime", kAdd, " -2", "GUN:1.5>-0.5 !negative | BIG: 10 > 8  | BARE:no value | ODD:not a number", ""},
+      {"reloadtime", kTimes, "0.9", "GUN:1.5>1.35 | BIG: 10.0 > 9  | BARE:no value | ODD:not a number", ""},
+      {"reloadtime", kAdd, " -2", "GUN:1.5>-0.5 !negative | BIG: 10.0 > 8  | BARE:no value | ODD:not a number", ""},
       {"ReloadTime", kTimes, "1.0", "GUN:= | BIG:= | BARE:no value | ODD:not a number", ""},
       // A count stays whole; damage amounts keep their fractions.
       {"burst", kTimes, "0.5", "GUN:3>2 | BIG:no value | BARE:no value | ODD:no value", ""},
       {"damage.default", kTimes, "1.1", "GUN:50>55 | BIG:12.5>13.75 | BARE:no value | ODD:no value", ""},
       // Set takes the text as typed, adds the key, and is checked as one edit.
-      {"reloadtime", kSet, "2", "GUN:1.5>2 | BIG: 10 >2 | BARE:(none)>2 | ODD:soon>2", ""},
+      {"reloadtime", kSet, "2", "GUN:1.5>2 | BIG: 10.0 >2 | BARE:(none)>2 | ODD:soon>2", ""},
       {"id", kSet, "300", "GUN:1>300 !255 | BIG:2>300 !255 | BARE:3>300 !255 | ODD:4>300 !255", ""},
       {"name", kSet, "Gun", "GUN:= | BIG:(none)>Gun | BARE:(none)>Gun | ODD:(none)>Gun", ""},
       // Refusals.
