@@ -30,18 +30,16 @@ inline QString Text(QWidget* window, const char* name) { return Control<QLabel>(
 inline void Click(QWidget* window, const char* name) { QTest::mouseClick(Control(window, name), Qt::LeftButton); }
 
 // The main window on a game folder of the eight standard weapon files, where
-// cannons.tdf holds `cannons`, rockets.tdf `rockets`, and those in `missing`
-// are removed.
+// cannons.tdf holds `cannons` and those in `missing` are removed.
 struct Window {
   TempDir game;
   ScriptedHost host;
   ui::MainWindow w;
 
-  explicit Window(const QByteArray& cannons = {}, const QStringList& missing = {}, const QByteArray& rockets = {})
-      : w(Prepare(game, cannons, missing, rockets), &host) {}
-  static std::filesystem::path Prepare(const TempDir& game, const QByteArray& cannons, const QStringList& missing,
-                                       const QByteArray& rockets) {
-    WriteGame(game, {{"cannons.tdf", cannons.toStdString()}, {"rockets.tdf", rockets.toStdString()}});
+  explicit Window(const QByteArray& cannons = {}, const QStringList& missing = {})
+      : w(Prepare(game, cannons, missing), &host) {}
+  static std::filesystem::path Prepare(const TempDir& game, const QByteArray& cannons, const QStringList& missing) {
+    WriteGame(game, {{"cannons.tdf", cannons.toStdString()}});
     for (const QString& name : missing) std::filesystem::remove(game.path() / "weapons" / name.toStdString());
     return game.path();
   }
