@@ -23,7 +23,8 @@ namespace {
 // damage amount.
 constexpr std::string_view kDefaultDamage = "damage.default";
 
-enum PreviewColumn { kWeapon, kFile, kOld, kNew, kNote, kPreviewColumns };
+// The preview's columns.
+constexpr int kNew = 3, kNote = 4, kPreviewColumns = 5;
 
 }  // namespace
 
