@@ -28,14 +28,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-[[noreturn]] void Fail(const std::string& what) {
+[[noreturn]] void fail(const std::string& what) {
   std::cerr << "qm-bench-archive: " << what << "\n";
   std::exit(1);
 }
 
 // A weapon file of about `size` bytes whose values vary, so that it packs
 // about as well as the game's own.
-std::string WeaponFile(std::size_t size, unsigned& seed) {
+std::string weaponFile(std::size_t size, unsigned& seed) {
   std::string out;
   auto next = [&seed](unsigned n) { return (seed = seed * 1103515245u + 12345u) / 65536 % n; };
   while (out.size() < size) {
@@ -49,7 +49,7 @@ std::string WeaponFile(std::size_t size, unsigned& seed) {
   return out;
 }
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
 }  // namespace
 
@@ -66,14 +66,14 @@ int main(int argc, char** argv) {
     else
       folder = a;
   }
-  if (folder.empty()) Fail("usage: qm-bench-archive [--mb N] [--rounds R] FOLDER");
+  if (folder.empty()) fail("usage: qm-bench-archive [--mb N] [--rounds R] FOLDER");
 
   // One file per MB, as a large mod's weapon folder would hold.
   std::vector<qm::test::FileToPack> files;
   unsigned seed = 1;
   for (std::size_t i = 0; i < mb; ++i)
-    files.emplace_back("weapons/w" + std::to_string(i) + ".tdf", WeaponFile(1 << 20, seed), qm::PackMethod::Zlib);
-  const qm::test::WrittenArchive written = qm::test::WriteArchive(files);
+    files.emplace_back("weapons/w" + std::to_string(i) + ".tdf", weaponFile(1 << 20, seed), qm::PackMethod::Zlib);
+  const qm::test::WrittenArchive written = qm::test::writeArchive(files);
   std::filesystem::create_directories(folder);
   const std::filesystem::path path = folder / "bench.hpi";
   std::ofstream(path, std::ios::binary) << written.bytes;
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
   std::size_t total = 0;
   for (const auto& [name, offsets] : written.chunksAt)
     for (std::uint32_t at : offsets) {
-      const std::uint32_t stored = qm::test::GetU32(written.bytes, at + 7);
-      chunks.emplace_back(written.bytes.substr(at + 19, stored), qm::test::GetU32(written.bytes, at + 11));
+      const std::uint32_t stored = qm::test::getU32(written.bytes, at + 7);
+      chunks.emplace_back(written.bytes.substr(at + 19, stored), qm::test::getU32(written.bytes, at + 11));
       total += chunks.back().second;
     }
 
@@ -93,25 +93,25 @@ int main(int argc, char** argv) {
   std::vector<unsigned char> buffer(65536);
   for (int r = 0; r < rounds; ++r) {
     auto start = Clock::now();
-    const auto archive = qm::Archive::Open(path, reason);
-    if (!archive) Fail(reason);
+    const auto archive = qm::Archive::open(path, reason);
+    if (!archive) fail(reason);
     std::size_t unpacked = 0;
     for (const qm::ArchiveMember& m : archive->members()) {
-      if (!archive->Unpack(m, out, reason)) Fail(m.path + ": " + reason);
+      if (!archive->unpack(m, out, reason)) fail(m.path + ": " + reason);
       unpacked += out.size();
-      if (r == 0 && out != files[&m - archive->members().data()].bytes) Fail(m.path + " unpacks to other bytes");
+      if (r == 0 && out != files[&m - archive->members().data()].bytes) fail(m.path + " unpacks to other bytes");
     }
-    bestOurs = std::min(bestOurs, Seconds(Clock::now() - start));
-    if (unpacked != total) Fail("unpacked " + std::to_string(unpacked) + " bytes of " + std::to_string(total));
+    bestOurs = std::min(bestOurs, seconds(Clock::now() - start));
+    if (unpacked != total) fail("unpacked " + std::to_string(unpacked) + " bytes of " + std::to_string(total));
 
     start = Clock::now();
     for (const auto& [stored, length] : chunks) {
       uLongf size = buffer.size();
       if (uncompress(buffer.data(), &size, reinterpret_cast<const Bytef*>(stored.data()), stored.size()) != Z_OK ||
           size != length)
-        Fail("zlib cannot uncompress a chunk");
+        fail("zlib cannot uncompress a chunk");
     }
-    bestZlib = std::min(bestZlib, Seconds(Clock::now() - start));
+    bestZlib = std::min(bestZlib, seconds(Clock::now() - start));
   }
   const double megabytes = static_cast<double>(total) / 1e6;
   std::cout << "Archive of " << megabytes << " MB of weapon files (" << chunks.size() << " zlib chunks), best of "

@@ -13,7 +13,7 @@
 namespace qm::bench {
 
 // Fails (returns false) when the census does not count every weapon.
-inline bool IdsFigure(const std::filesystem::path& dir, const std::vector<std::string>& extras, long weapons) {
+inline bool idsFigure(const std::filesystem::path& dir, const std::vector<std::string>& extras, long weapons) {
   std::ostringstream out, err;
   if (runIds(dir, extras, false, out, err) != 0 || !err.str().empty()) return false;
   const std::string text = out.str();
@@ -23,7 +23,7 @@ inline bool IdsFigure(const std::filesystem::path& dir, const std::vector<std::s
 }
 
 // Fails when a file was not read.
-inline bool LintFigure(const std::filesystem::path& dir, const std::vector<std::string>& extras) {
+inline bool lintFigure(const std::filesystem::path& dir, const std::vector<std::string>& extras) {
   std::ostringstream out, err;
   runLint(dir, extras, LintOptions{}, out, err);
   return err.str().empty() && out.str().find("[unreadable]") == std::string::npos;

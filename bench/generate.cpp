@@ -37,17 +37,17 @@ namespace {
 class Rng {
  public:
   explicit Rng(std::uint64_t seed) : s_(seed) {}
-  std::uint64_t Next() {  // splitmix64
+  std::uint64_t next() {  // splitmix64
     std::uint64_t z = (s_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
   }
-  int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
-  bool OneIn(int n) { return Below(n) == 0; }
+  int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+  bool oneIn(int n) { return below(n) == 0; }
   template <class T, std::size_t N>
-  const T& Pick(const T (&a)[N]) {
-    return a[Below(static_cast<int>(N))];
+  const T& pick(const T (&a)[N]) {
+    return a[below(static_cast<int>(N))];
   }
 
  private:
@@ -64,33 +64,33 @@ const char* const kArt[] = {"explode1",     "explode2", "explode3", "h2osml", "h
 const char* const kUnits[] = {"default",  "VALKTANK",    "VALKSCOUT", "EMBERGOLEM", "STORMWALKER", "IONSHIP",
                               "SIEGEBOT", "NOVAFIGHTER", "ARCTOWER",  "FLAKTRUCK",  "VENOMSUB",    "RAILHOVER"};
 
-std::string NumberFor(Rng& r, std::string_view key) {
+std::string numberFor(Rng& r, std::string_view key) {
   char b[32];
   if (key == "edgeeffectiveness" || key == "reloadtime" || key == "burstrate" || key == "randomdecay" ||
       key == "smokedelay" || key == "shakeduration")
-    std::snprintf(b, sizeof b, "%d.%d", r.Below(4), 1 + r.Below(9));
+    std::snprintf(b, sizeof b, "%d.%d", r.below(4), 1 + r.below(9));
   else if (key == "minbarrelangle")
-    std::snprintf(b, sizeof b, "-%d", 5 + r.Below(30));
+    std::snprintf(b, sizeof b, "-%d", 5 + r.below(30));
   else if (key == "rendertype")
-    std::snprintf(b, sizeof b, "%d", r.Below(8));
+    std::snprintf(b, sizeof b, "%d", r.below(8));
   else if (key == "color" || key == "color2")
-    std::snprintf(b, sizeof b, "%d", r.Below(256));
+    std::snprintf(b, sizeof b, "%d", r.below(256));
   else
-    std::snprintf(b, sizeof b, "%d", r.Below(5000));
+    std::snprintf(b, sizeof b, "%d", r.below(5000));
   return b;
 }
 
 // One weapon block, CR LF line ends.
-void AppendBlock(std::string& out, Rng& r, const std::string& name, int id) {
-  if (r.OneIn(6)) out += "// " + std::string(r.Pick(kWords)) + " variant, balanced for the 3.1 patch\r\n";
+void appendBlock(std::string& out, Rng& r, const std::string& name, int id) {
+  if (r.oneIn(6)) out += "// " + std::string(r.pick(kWords)) + " variant, balanced for the 3.1 patch\r\n";
   out += "[" + name + "]\r\n\t{\r\n";
   for (const auto& f : qm::kFields) {
     if (f.no == qm::kDamageField) {
       out += "\t[DAMAGE]\r\n\t\t{\r\n";
-      out += "\t\tdefault=" + std::to_string(10 + r.Below(400)) + ";\r\n";
-      const int units = 2 + r.Below(6);
+      out += "\t\tdefault=" + std::to_string(10 + r.below(400)) + ";\r\n";
+      const int units = 2 + r.below(6);
       for (int u = 0; u < units; ++u)
-        out += "\t\t" + std::string(kUnits[1 + r.Below(11)]) + "=" + std::to_string(r.Below(900)) + ";\r\n";
+        out += "\t\t" + std::string(kUnits[1 + r.below(11)]) + "=" + std::to_string(r.below(900)) + ";\r\n";
       out += "\t\t}\r\n";
       continue;
     }
@@ -98,27 +98,27 @@ void AppendBlock(std::string& out, Rng& r, const std::string& name, int id) {
     std::string value;
     switch (f.kind) {
       case qm::Kind::Flag:
-        value = r.OneIn(3) ? "1" : "0";
+        value = r.oneIn(3) ? "1" : "0";
         break;
       case qm::Kind::Number:
-        value = f.key == "id" ? std::to_string(id) : NumberFor(r, f.key);
+        value = f.key == "id" ? std::to_string(id) : numberFor(r, f.key);
         break;
       case qm::Kind::Text:
         if (f.key == "name")
-          value = std::string(r.Pick(kWords)) + " " + r.Pick(kWords) + " " + r.Pick(kKinds);
+          value = std::string(r.pick(kWords)) + " " + r.pick(kWords) + " " + r.pick(kKinds);
         else if (f.key.starts_with("sound"))
-          value = r.Pick(kSounds);
+          value = r.pick(kSounds);
         else
-          value = r.Pick(kArt);
+          value = r.pick(kArt);
         break;
       case qm::Kind::List:
         break;
     }
     // Hand-edited files mix the letter case of keys now and then.
     std::string key(f.key);
-    if (r.OneIn(40)) key[0] = static_cast<char>(key[0] - 'a' + 'A');
+    if (r.oneIn(40)) key[0] = static_cast<char>(key[0] - 'a' + 'A');
     out += "\t" + key + "=" + value + ";";
-    if (r.OneIn(25)) out += " // tuned";
+    if (r.oneIn(25)) out += " // tuned";
     out += "\r\n";
   }
   out += "\t}\r\n\r\n";
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
       std::snprintf(name, sizeof name, "%s_W%06ld", files[i].prefix.c_str(), n);
       lastName = name;
       lastId = 1 + static_cast<int>((weapons + n) % 255);  // never 0: an id of 0 would hide the next block
-      AppendBlock(text, r, lastName, lastId);
+      appendBlock(text, r, lastName, lastId);
       ++n;
     }
     std::ofstream out(files[i].path, std::ios::binary | std::ios::trunc);

@@ -5,7 +5,7 @@ namespace qm {
 namespace {
 // One byte at a time, as this reader always did: its figure in the benchmark
 // stays comparable with earlier ones.
-const char* FindLineEndBytewise(const char* p, const char* end) {
+const char* findLineEndBytewise(const char* p, const char* end) {
   for (; p != end; ++p)
     if (static_cast<unsigned char>(*p) <= '\r' && (*p == '\n' || *p == '\r')) return p;
   return end;
@@ -16,7 +16,7 @@ LineReader::LineReader(std::FILE* file, std::size_t bufferSize) : file_(file), b
   pos_ = end_ = buffer_.data();
 }
 
-bool LineReader::Refill() {
+bool LineReader::refill() {
   const std::size_t n = std::fread(buffer_.data(), 1, buffer_.size(), file_);
   if (n == 0) {
     if (std::ferror(file_)) failed_ = true;
@@ -27,10 +27,10 @@ bool LineReader::Refill() {
   return true;
 }
 
-bool LineReader::Next(std::string_view& line) {
+bool LineReader::next(std::string_view& line) {
   bool spanning = false;  // part of the line is in carry_
   for (;;) {
-    if (pos_ == end_ && !Refill()) {
+    if (pos_ == end_ && !refill()) {
       if (!spanning) return false;
       line = carry_;
       return true;
@@ -39,7 +39,7 @@ bool LineReader::Next(std::string_view& line) {
       skipLF_ = false;
       if (*pos_ == '\n' && ++pos_ == end_) continue;
     }
-    const char* eol = FindLineEndBytewise(pos_, end_);
+    const char* eol = findLineEndBytewise(pos_, end_);
     if (eol == end_) {
       // The line goes on in the next buffer.
       if (!spanning) carry_.clear();

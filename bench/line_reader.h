@@ -17,12 +17,12 @@ class LineReader {
   explicit LineReader(std::FILE* file, std::size_t bufferSize = 256 * 1024);
 
   // The next line, valid until the following call; false at the end.
-  bool Next(std::string_view& line);
+  bool next(std::string_view& line);
   // True when reading the file failed part way.
-  bool Failed() const { return failed_; }
+  bool failed() const { return failed_; }
 
  private:
-  bool Refill();
+  bool refill();
 
   std::FILE* file_;
   std::vector<char> buffer_;

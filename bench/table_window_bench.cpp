@@ -21,9 +21,9 @@ namespace {
 
 // Answers every question with its default, shows nothing.
 struct SilentHost : qm::Host {
-  qm::Answer MsgBox(std::string_view, qm::Buttons) override { return qm::Answer::Ok; }
-  std::optional<std::string> ShowOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> ShowSave(const std::string&) override { return std::nullopt; }
+  qm::Answer msgBox(std::string_view, qm::Buttons) override { return qm::Answer::Ok; }
+  std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> showSave(const std::string&) override { return std::nullopt; }
 };
 
 }  // namespace

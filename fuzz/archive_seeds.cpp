@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   };
   for (const auto& s : seeds) {
     std::ofstream out(std::string(argv[1]) + "/" + s.name, std::ios::binary);
-    out << test::WriteArchive(s.files, s.key).bytes;
+    out << test::writeArchive(s.files, s.key).bytes;
     if (!out) return 1;
   }
   return 0;

@@ -19,7 +19,7 @@ using namespace qm;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string reason;
-  const auto archive = Archive::Open(ArchiveInMemory(std::string(fuzz::AsText(data, size))), reason);
+  const auto archive = Archive::open(archiveInMemory(std::string(fuzz::asText(data, size))), reason);
   if (!archive) {
     FUZZ_CHECK(!reason.empty());
     return 0;
@@ -28,10 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string out;
   for (const ArchiveMember& m : archive->members()) {
     FUZZ_CHECK(m.path.size() <= kMostPathBytes);
-    const ArchiveMember* found = archive->Find(ToUpper(m.path));
-    FUZZ_CHECK(found && CompareFolded(found->path, m.path) == 0);
+    const ArchiveMember* found = archive->find(toUpper(m.path));
+    FUZZ_CHECK(found && compareFolded(found->path, m.path) == 0);
     reason.clear();
-    if (archive->Unpack(m, out, reason))
+    if (archive->unpack(m, out, reason))
       FUZZ_CHECK(out.size() == m.size);
     else
       FUZZ_CHECK(reason.rfind("damaged archive: ", 0) == 0);

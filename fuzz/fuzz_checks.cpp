@@ -15,7 +15,7 @@
 using namespace qm;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view file = fuzz::AsText(data, size);
+  const std::string_view file = fuzz::asText(data, size);
   GameCheck check;
   check.addFile("f", file);
   check.finish();

@@ -24,7 +24,7 @@ using namespace qm;
 namespace {
 
 // The bracket names of the lines that begin with "[" and hold a "]".
-std::vector<std::string> Headers(std::string_view file) {
+std::vector<std::string> headers(std::string_view file) {
   std::vector<std::string> out;
   for (std::size_t at = 0; at < file.size(); ++at) {
     if (file[at] != '[' || (at > 0 && file[at - 1] != '\n' && file[at - 1] != '\r')) continue;
@@ -37,11 +37,11 @@ std::vector<std::string> Headers(std::string_view file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input = fuzz::AsText(data, size);
+  const std::string_view input = fuzz::asText(data, size);
   const std::size_t eol = input.find('\n');
   if (size < 3 || eol == std::string_view::npos || eol < 3) return 0;
   const std::string file(input.substr(eol + 1));
-  const auto headers = Headers(file);
+  const auto headers = headers(file);
   if (headers.empty()) return 0;
 
   edit::Change change;

@@ -17,7 +17,7 @@ using namespace qm;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::string> names;
   std::string reason;
-  if (!readGafSequenceNames(fuzz::AsText(data, size), names, reason)) {
+  if (!readGafSequenceNames(fuzz::asText(data, size), names, reason)) {
     FUZZ_CHECK(reason.rfind("damaged animation file: ", 0) == 0);
     return 0;
   }

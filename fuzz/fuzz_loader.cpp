@@ -27,9 +27,9 @@ using namespace qm;
 
 namespace {
 
-bool SameWeapon(const CurrentWeapon& a, const CurrentWeapon& b) { return a.v == b.v && a.damage == b.damage; }
+bool sameWeapon(const CurrentWeapon& a, const CurrentWeapon& b) { return a.v == b.v && a.damage == b.damage; }
 
-CurrentWeapon Marked() {
+CurrentWeapon marked() {
   CurrentWeapon w;
   w[Slot::BracketName] = "BEFORE";
   w[Slot::ReloadTime] = "3";
@@ -37,29 +37,29 @@ CurrentWeapon Marked() {
   return w;
 }
 
-bool BraceAmong(std::string_view line, char brace, std::size_t count) {
+bool braceAmong(std::string_view line, char brace, std::size_t count) {
   return line.substr(0, count).find(brace) != std::string_view::npos;
 }
 
 // The search, one line at a time.
-bool SearchLineByLine(std::string_view file, std::string_view name, CurrentWeapon& weapon, bool& damageCarry) {
+bool searchLineByLine(std::string_view file, std::string_view name, CurrentWeapon& weapon, bool& damageCarry) {
   std::string match = "[" + std::string(name) + "]";
-  for (auto& c : match) c = FoldLower(c);
+  for (auto& c : match) c = foldLower(c);
   bool found = false;
   BufferLines lines(file);
   std::string_view line;
-  while (lines.Next(line)) {
-    if (!MatchesFoldedAt(line, 0, match)) continue;
-    weapon.Clear();
+  while (lines.next(line)) {
+    if (!matchesFoldedAt(line, 0, match)) continue;
+    weapon.clear();
     weapon[Slot::BracketName] = std::string(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
     found = true;
-    bool opened = BraceAmong(line, '{', 2);
-    while (!opened && lines.Next(line)) opened = BraceAmong(line, '{', 2);
+    bool opened = braceAmong(line, '{', 2);
+    while (!opened && lines.next(line)) opened = braceAmong(line, '{', 2);
     if (!opened) break;
-    for (long depth = 1; depth != 0 && lines.Next(line);) {
-      RecogniseLine(line, weapon, damageCarry);
-      if (BraceAmong(line, '{', 3)) ++depth;
-      if (BraceAmong(line, '}', 3)) --depth;
+    for (long depth = 1; depth != 0 && lines.next(line);) {
+      recogniseLine(line, weapon, damageCarry);
+      if (braceAmong(line, '{', 3)) ++depth;
+      if (braceAmong(line, '}', 3)) --depth;
     }
   }
   return found;
@@ -68,33 +68,33 @@ bool SearchLineByLine(std::string_view file, std::string_view name, CurrentWeapo
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input = fuzz::AsText(data, size);
+  const std::string_view input = fuzz::asText(data, size);
   const std::size_t eol = input.find('\n');
   if (eol == std::string_view::npos) return 0;
   const std::string_view name = input.substr(0, eol);
   const std::string_view file = input.substr(eol + 1);
 
   for (const bool carryIn : {false, true}) {
-    CurrentWeapon weapon = Marked();
+    CurrentWeapon weapon = marked();
     bool damageCarry = carryIn;
-    const bool found = SearchFile(file, name, weapon, damageCarry);
-    CurrentWeapon reference = Marked();
+    const bool found = searchFile(file, name, weapon, damageCarry);
+    CurrentWeapon reference = marked();
     bool referenceCarry = carryIn;
-    FUZZ_CHECK(SearchLineByLine(file, name, reference, referenceCarry) == found);
-    FUZZ_CHECK(SameWeapon(weapon, reference) && damageCarry == referenceCarry);
+    FUZZ_CHECK(searchLineByLine(file, name, reference, referenceCarry) == found);
+    FUZZ_CHECK(sameWeapon(weapon, reference) && damageCarry == referenceCarry);
 
     if (!found) {
-      FUZZ_CHECK(SameWeapon(weapon, Marked()) && damageCarry == carryIn);
+      FUZZ_CHECK(sameWeapon(weapon, marked()) && damageCarry == carryIn);
       continue;
     }
     const std::string& got = weapon[Slot::BracketName];
-    FUZZ_CHECK(got.size() >= name.size() && CompareFolded(std::string_view(got).substr(0, name.size()), name) == 0);
+    FUZZ_CHECK(got.size() >= name.size() && compareFolded(std::string_view(got).substr(0, name.size()), name) == 0);
 
     // Export and read back.
-    const std::string exported = FormatExport("fuzz", "Fuzz Gun", 7, weapon);
+    const std::string exported = formatExport("fuzz", "Fuzz Gun", 7, weapon);
     CurrentWeapon back;
     bool backCarry = false;
-    FUZZ_CHECK(SearchFile(exported, "FUZZ", back, backCarry));
+    FUZZ_CHECK(searchFile(exported, "FUZZ", back, backCarry));
     FUZZ_CHECK(!backCarry);
     FUZZ_CHECK(back[Slot::BracketName] == "FUZZ" && back[Slot::Name] == "Fuzz Gun" && back[Slot::Id] == "7");
     for (int s = 0; s < kSlotCount; ++s) {

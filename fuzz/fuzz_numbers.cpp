@@ -25,63 +25,63 @@ using namespace qm;
 
 namespace {
 
-void CheckRoundTrip(double x) {
+void checkRoundTrip(double x) {
   // Fifteen digits round the very largest doubles up beyond the range; the
   // window never shows such values.
   if (!std::isfinite(x) || std::fabs(x) > 1e308) return;
-  const std::string text = NumberToText(x);
-  const auto back = TextToDouble(text);
+  const std::string text = numberToText(x);
+  const auto back = textToDouble(text);
   FUZZ_CHECK(back.has_value());
-  FUZZ_CHECK(NumberToText(*back) == text);
-  FUZZ_CHECK(LeadingNumber(text) == *back);
+  FUZZ_CHECK(numberToText(*back) == text);
+  FUZZ_CHECK(leadingNumber(text) == *back);
   if (std::isnormal(x) && std::isnormal(*back)) FUZZ_CHECK(std::fabs(*back - x) <= std::fabs(x) * 1e-14);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text = fuzz::AsText(data, size);
+  const std::string_view text = fuzz::asText(data, size);
 
-  const double leading = LeadingNumber(text);
-  const auto whole = TextToDouble(text);
-  const auto i32 = TextToInt32(text);
+  const double leading = leadingNumber(text);
+  const auto whole = textToDouble(text);
+  const auto i32 = textToInt32(text);
   if (whole) {
     FUZZ_CHECK(std::isfinite(*whole));
     FUZZ_CHECK(leading == *whole);
-    CheckRoundTrip(*whole);
+    checkRoundTrip(*whole);
   }
   if (i32) {
     FUZZ_CHECK(whole.has_value());
     FUZZ_CHECK(std::fabs(*whole - *i32) <= 0.5);
-    FUZZ_CHECK(TextToInt32(std::to_string(*i32)) == *i32);
-    FUZZ_CHECK(TextToInt32(NumberToText(*i32)) == *i32);
+    FUZZ_CHECK(textToInt32(std::to_string(*i32)) == *i32);
+    FUZZ_CHECK(textToInt32(numberToText(*i32)) == *i32);
   }
-  CheckRoundTrip(leading);
+  checkRoundTrip(leading);
 
   // The dialog's checks with the text as the weapon ID, and with it split
   // into the three boxes.
-  if (!CheckNewValues("gun", "Gun", text)) {
-    FUZZ_CHECK(WeaponIdNumber(text).has_value());
-    FUZZ_CHECK(LeadingNumber(text) != 0);
+  if (!checkNewValues("gun", "Gun", text)) {
+    FUZZ_CHECK(weaponIdNumber(text).has_value());
+    FUZZ_CHECK(leadingNumber(text) != 0);
   }
   const std::size_t a = size / 3, b = 2 * size / 3;
   const std::string_view t1 = text.substr(0, a), t2 = text.substr(a, b - a), t3 = text.substr(b);
-  if (!CheckNewValues(t1, t2, t3)) {
+  if (!checkNewValues(t1, t2, t3)) {
     FUZZ_CHECK(!t1.empty() && !t2.empty() && !t3.empty());
-    FUZZ_CHECK(WeaponIdNumber(t3).has_value());
+    FUZZ_CHECK(weaponIdNumber(t3).has_value());
   }
 
   // The input's first bytes taken as a double and as a 32-bit number.
   if (size >= sizeof(double)) {
     double x;
     std::memcpy(&x, data, sizeof x);
-    CheckRoundTrip(x);
+    checkRoundTrip(x);
   }
   if (size >= sizeof(std::int32_t)) {
     std::int32_t n;
     std::memcpy(&n, data, sizeof n);
-    FUZZ_CHECK(TextToInt32(std::to_string(n)) == n);
-    FUZZ_CHECK(TextToInt32(NumberToText(n)) == n);
+    FUZZ_CHECK(textToInt32(std::to_string(n)) == n);
+    FUZZ_CHECK(textToInt32(numberToText(n)) == n);
   }
   return 0;
 }

@@ -18,7 +18,7 @@
 using namespace qm;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string_view input = fuzz::AsText(data, size);
+  std::string_view input = fuzz::asText(data, size);
   bool damageCarry = false;
   if (!input.empty()) {
     damageCarry = (input[0] & 1) != 0;
@@ -29,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   weapon[Slot::BracketName] = "[KEEP]";
   BufferLines lines(input);
   std::string_view line;
-  while (lines.Next(line)) {
+  while (lines.next(line)) {
     const CurrentWeapon before = weapon;
-    RecogniseLine(line, weapon, damageCarry);
+    recogniseLine(line, weapon, damageCarry);
 
     FUZZ_CHECK(weapon[Slot::BracketName] == "[KEEP]");
     const std::size_t n = before.damage.size();

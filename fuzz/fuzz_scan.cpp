@@ -34,7 +34,7 @@ struct Entry {
   bool operator==(const Entry&) const = default;
 };
 
-std::vector<Entry> Copied(const WeaponList::Entries& entries) {
+std::vector<Entry> copied(const WeaponList::Entries& entries) {
   std::vector<Entry> out;
   for (const ListEntry& e : entries) out.push_back({std::string(e.text), std::string(e.name)});
   return out;
@@ -45,22 +45,22 @@ std::vector<Entry> ScanLineByLine(std::string_view bytes) {
   std::vector<Entry> out;
   BufferLines lines(bytes);
   std::string_view line;
-  while (lines.Next(line)) {
+  while (lines.next(line)) {
     if (line.empty() || line[0] != '[' || line.substr(0, 8) == "[DAMAGE]") continue;
     const std::string name(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
     std::string idText = "0";
-    while (lines.Next(line)) {
+    while (lines.next(line)) {
       std::size_t start = 0;
-      if (MatchesFoldedAt(line, 0, "id="))
+      if (matchesFoldedAt(line, 0, "id="))
         start = 3;
-      else if (!line.empty() && line[0] == '\t' && MatchesFoldedAt(line, 1, "id="))
+      else if (!line.empty() && line[0] == '\t' && matchesFoldedAt(line, 1, "id="))
         start = 4;
       else
         continue;
       idText = start < line.size() ? std::string(line.substr(start, line.size() - start - 1)) : std::string();
-      if (!ReadsAsZero(idText)) break;
+      if (!readsAsZero(idText)) break;
     }
-    out.push_back({MakeEntry(idText, name), name});
+    out.push_back({makeEntry(idText, name), name});
   }
   return out;
 }
@@ -68,7 +68,7 @@ std::vector<Entry> ScanLineByLine(std::string_view bytes) {
 std::vector<std::string> Cut(std::string_view bytes) {
   std::vector<std::string> out;
   BufferLines lines(bytes);
-  for (std::string_view line; lines.Next(line);) out.emplace_back(line);
+  for (std::string_view line; lines.next(line);) out.emplace_back(line);
   return out;
 }
 
@@ -92,7 +92,7 @@ std::vector<std::string> CutBytewise(std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view file = fuzz::AsText(data, size);
+  const std::string_view file = fuzz::asText(data, size);
 
   FUZZ_CHECK(Cut(file) == CutBytewise(file));
 
@@ -105,19 +105,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const Entry& e = entries[i];
     // The ID text is what stands before " - " and the name.
-    (i < half ? list : second).Append(std::string_view(e.text).substr(0, e.text.size() - e.name.size() - 3), e.name);
+    (i < half ? list : second).append(std::string_view(e.text).substr(0, e.text.size() - e.name.size() - 3), e.name);
     if (i + 1 == half && size % 2 == 1) FUZZ_CHECK(list.entries().size() == half);  // read in between, or not
     const auto at = std::upper_bound(reference.begin(), reference.end(), e,
-                                     [](const Entry& x, const Entry& y) { return CompareFolded(x.text, y.text) < 0; });
+                                     [](const Entry& x, const Entry& y) { return compareFolded(x.text, y.text) < 0; });
     reference.insert(at, e);
   }
-  list.Add(std::move(second));
-  FUZZ_CHECK(Copied(list.entries()) == reference);
+  list.add(std::move(second));
+  FUZZ_CHECK(copied(list.entries()) == reference);
 
   // The scan, of the whole file and in pieces.
   WeaponList whole;
-  ScanFile(file, whole);
-  FUZZ_CHECK(Copied(whole.entries()) == reference);
+  scanFile(file, whole);
+  FUZZ_CHECK(copied(whole.entries()) == reference);
   WeaponList pieced;
   FileScan scan(pieced);
   PieceBuffer buffer(1 + size % 13);
@@ -129,9 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += count;
     return static_cast<std::ptrdiff_t>(count);
   };
-  FUZZ_CHECK(ReadLinePieces(
-      buffer, readSome, [&scan](std::string_view p) { scan.Piece(p); }, reason));
-  scan.End();
-  FUZZ_CHECK(Copied(pieced.entries()) == reference);
+  FUZZ_CHECK(readLinePieces(
+      buffer, readSome, [&scan](std::string_view p) { scan.piece(p); }, reason));
+  scan.end();
+  FUZZ_CHECK(copied(pieced.entries()) == reference);
   return 0;
 }

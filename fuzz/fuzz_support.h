@@ -18,7 +18,7 @@
 
 namespace qm::fuzz {
 
-inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
+inline std::string_view asText(const std::uint8_t* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }
 

@@ -18,24 +18,24 @@
 using namespace qm;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input = fuzz::AsText(data, size);
+  const std::string_view input = fuzz::asText(data, size);
   const std::size_t cut = std::min(input.find('\0'), input.size());
   const std::vector<WeaponFilePtr> files = {memoryFile("a", std::string(input.substr(0, cut))),
                                             memoryFile("b", std::string(input.substr(std::min(cut + 1, size))))};
   WeaponList list;
-  list.Add(ScanFiles(files).entries);
+  list.add(scanFiles(files).entries);
   const WeaponTable table(list.entries(), files);
   FUZZ_CHECK(table.size() == list.size());
   for (std::size_t row = 0; row < table.size(); ++row) {
     CurrentWeapon loaded;
     bool carry = false;
-    const bool found = LoadWeapon(list.at(row).name, files, loaded, carry).found;
+    const bool found = loadWeapon(list.at(row).name, files, loaded, carry).found;
     FUZZ_CHECK(table.found(row) == found);
     if (!found) continue;
     const CurrentWeapon read = table.weapon(row);
     FUZZ_CHECK(read.v == loaded.v && read.damage == loaded.damage);
   }
   const TableFilter filter(input.substr(0, std::min(input.find('\n'), input.size())));
-  for (std::size_t row = 0; row < table.size(); ++row) (void)filter.Accepts(table, row, row % 2 == 0);
+  for (std::size_t row = 0; row < table.size(); ++row) (void)filter.accepts(table, row, row % 2 == 0);
   return 0;
 }

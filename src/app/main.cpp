@@ -52,8 +52,8 @@ class FirstFrameProbe : public QObject {
 
 constexpr const char* kGameFolderKey = "gameFolder";
 
-QString FromPath(const std::filesystem::path& p) { return QString::fromStdU16String(p.u16string()); }
-std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.toStdU16String()); }
+QString fromPath(const std::filesystem::path& p) { return QString::fromStdU16String(p.u16string()); }
+std::filesystem::path toPath(const QString& s) { return std::filesystem::path(s.toStdU16String()); }
 
 // Qt's own options, which QApplication takes off the command line itself:
 // one or two dashes, a value after "=" or as the next argument.
@@ -65,7 +65,7 @@ constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "qmljsdebugger", "
 
 // The command line without Qt's own options, for our parser to read before
 // the window system starts.
-QStringList OwnArguments(int argc, char** argv) {
+QStringList ownArguments(int argc, char** argv) {
   const auto listed = [](const QString& name, const auto& names) {
     return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return name == QLatin1String(n); });
   };
@@ -88,28 +88,28 @@ QStringList OwnArguments(int argc, char** argv) {
 }
 
 // A usage error: the message and the short usage on standard error, exit 2.
-int UsageError(const QString& message) {
+int usageError(const QString& message) {
   std::fprintf(stderr, "quillmark: %s\nusage: quillmark [--help] [--version] [GAME_DIR]\n",
                message.toLocal8Bit().constData());
   return 2;
 }
 
 // Asks for a folder with the dialog opened at `start`.
-std::optional<std::filesystem::path> AskForFolder(const std::filesystem::path& start) {
-  const QString chosen = QFileDialog::getExistingDirectory(nullptr, "Choose the game's folder", FromPath(start));
+std::optional<std::filesystem::path> askForFolder(const std::filesystem::path& start) {
+  const QString chosen = QFileDialog::getExistingDirectory(nullptr, "Choose the game's folder", fromPath(start));
   if (chosen.isEmpty()) return std::nullopt;
-  return ToPath(QDir::toNativeSeparators(chosen));
+  return toPath(QDir::toNativeSeparators(chosen));
 }
 
-void Warn(const std::string& message) {
-  QMessageBox::warning(nullptr, qm::ui::FromUtf8(qm::kAppTitle), qm::ui::FromUtf8(message));
+void warn(const std::string& message) {
+  QMessageBox::warning(nullptr, qm::ui::fromUtf8(qm::kAppTitle), qm::ui::fromUtf8(message));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication::setOrganizationName(qm::ui::FromUtf8(qm::kAppTitle));
-  QCoreApplication::setApplicationName(qm::ui::FromUtf8(qm::kAppTitle));
+  QCoreApplication::setOrganizationName(qm::ui::fromUtf8(qm::kAppTitle));
+  QCoreApplication::setApplicationName(qm::ui::fromUtf8(qm::kAppTitle));
   QCoreApplication::setApplicationVersion(QM_VERSION);
 
   QCommandLineParser parser;
@@ -120,31 +120,31 @@ int main(int argc, char** argv) {
   // --help, --version and mistakes are answered without a display.
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
-  const QStringList arguments = OwnArguments(argc, argv);
-  if (!parser.parse(arguments)) return UsageError(parser.errorText());
+  const QStringList arguments = ownArguments(argc, argv);
+  if (!parser.parse(arguments)) return usageError(parser.errorText());
   if (parser.isSet(help) || parser.isSet("help-all") || parser.isSet(version)) {
     QCoreApplication textOnly(argc, argv);
     parser.process(arguments);  // prints the text and ends the program
   }
-  if (parser.positionalArguments().size() > 1) return UsageError("only one game folder can be given");
+  if (parser.positionalArguments().size() > 1) return usageError("only one game folder can be given");
 
   QApplication app(argc, argv);
-  const std::filesystem::path programDir = ToPath(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+  const std::filesystem::path programDir = toPath(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
   QSettings settings;
   std::optional<std::filesystem::path> given, remembered;
   if (!parser.positionalArguments().isEmpty())
-    given = ToPath(QDir::toNativeSeparators(QDir(parser.positionalArguments().front()).absolutePath()));
+    given = toPath(QDir::toNativeSeparators(QDir(parser.positionalArguments().front()).absolutePath()));
   else if (settings.contains(kGameFolderKey))
-    remembered = ToPath(settings.value(kGameFolderKey).toString());
+    remembered = toPath(settings.value(kGameFolderKey).toString());
   const std::optional<std::filesystem::path> gameDir =
-      qm::chooseGameFolder(given, programDir, remembered, ToPath(QDir::homePath()), {Warn, AskForFolder});
+      qm::chooseGameFolder(given, programDir, remembered, toPath(QDir::homePath()), {warn, askForFolder});
   if (!gameDir) return 0;  // the user cancelled the choice of a folder
   // A game beside the program is found there again; any other is remembered.
   std::error_code ec;
-  if (!std::filesystem::equivalent(*gameDir, programDir, ec)) settings.setValue(kGameFolderKey, FromPath(*gameDir));
+  if (!std::filesystem::equivalent(*gameDir, programDir, ec)) settings.setValue(kGameFolderKey, fromPath(*gameDir));
 
   qm::ui::MainWindow window(*gameDir);
-  window.setWindowTitle(qm::ui::FromUtf8(qm::gameWindowTitle(qm::kAppTitle, *gameDir, programDir)));
+  window.setWindowTitle(qm::ui::fromUtf8(qm::gameWindowTitle(qm::kAppTitle, *gameDir, programDir)));
   QApplication::setWindowIcon(window.windowIcon());
   FirstFrameProbe probe;
   if (qEnvironmentVariableIntValue("QM_EXIT_AFTER_SHOW") == 1) window.installEventFilter(&probe);

@@ -30,12 +30,12 @@ constexpr std::uint64_t kPathBytesAnyway = 1 << 20;
 constexpr std::size_t kDirectoryPage = 4096;
 constexpr unsigned kRingSize = 4096;
 
-std::string Damaged(std::string_view what) { return "damaged archive: " + std::string(what); }
+std::string damaged(std::string_view what) { return "damaged archive: " + std::string(what); }
 
 // `path` ('/' or '\' between folders) as one key: letter case folded, empty
 // parts and "." passed over, ".." taking back the folder before it. A path
 // ending in a separator names a folder, and finds no file.
-std::string Folded(std::string_view path) {
+std::string folded(std::string_view path) {
   const bool folder = !path.empty() && (path.back() == '/' || path.back() == '\\');
   std::string out;
   out.reserve(path.size());
@@ -50,7 +50,7 @@ std::string Folded(std::string_view path) {
       continue;
     }
     if (!out.empty()) out += '/';
-    for (char c : part) out += FoldLower(c);
+    for (char c : part) out += foldLower(c);
   }
   if (folder) out += '/';
   return out;
@@ -61,27 +61,27 @@ class FileBytes : public ArchiveBytes {
  public:
   FileBytes(fs::path path, std::uint64_t size, fs::file_time_type written, std::FILE* file)
       : path_(std::move(path)), size_(size), written_(written), file_(file) {}
-  ~FileBytes() override { Release(); }
+  ~FileBytes() override { release(); }
   FileBytes(const FileBytes&) = delete;
   FileBytes& operator=(const FileBytes&) = delete;
 
   std::uint64_t size() const override { return size_; }
-  bool ReadAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const override {
-    return (file_ || Reopen(reason)) && platform::readAt(file_, offset, n, out, reason);
+  bool readAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const override {
+    return (file_ || reopen(reason)) && platform::readAt(file_, offset, n, out, reason);
   }
-  void Release() const override {
+  void release() const override {
     if (file_) std::fclose(file_);
     file_ = nullptr;
   }
 
  private:
-  bool Reopen(std::string& reason) const {
+  bool reopen(std::string& reason) const {
     file_ = platform::openRegularFile(path_, reason);
     if (!file_) return false;
     std::error_code sizeError, timeError;
     if (fs::file_size(path_, sizeError) != size_ || fs::last_write_time(path_, timeError) != written_ || sizeError ||
         timeError) {
-      Release();
+      release();
       reason = "the archive changed on disk since it was opened";
       return false;
     }
@@ -98,7 +98,7 @@ class MemoryBytes : public ArchiveBytes {
  public:
   explicit MemoryBytes(std::string bytes) : bytes_(std::move(bytes)) {}
   std::uint64_t size() const override { return bytes_.size(); }
-  bool ReadAt(std::uint64_t offset, std::size_t n, char* out, std::string&) const override {
+  bool readAt(std::uint64_t offset, std::size_t n, char* out, std::string&) const override {
     std::memcpy(out, bytes_.data() + offset, n);
     return true;
   }
@@ -110,7 +110,7 @@ class MemoryBytes : public ArchiveBytes {
 // Lets go of the archive's file when a run of reads ends.
 struct ReleaseAtEnd {
   const ArchiveBytes& bytes;
-  ~ReleaseAtEnd() { bytes.Release(); }
+  ~ReleaseAtEnd() { bytes.release(); }
 };
 
 // The directory's bytes from `start` to `end`, deciphered and read a page at a
@@ -121,19 +121,19 @@ class DirectoryPages {
       : archive_(archive), start_(start), end_(end) {}
 
   std::uint64_t size() const { return end_ - start_; }
-  bool Holds(std::uint64_t at, std::uint64_t n) const { return at >= start_ && at + n <= end_; }
+  bool holds(std::uint64_t at, std::uint64_t n) const { return at >= start_ && at + n <= end_; }
 
   // The `n` bytes (at most 32) at `at`; null when the directory does not hold
   // them all, or when a read failed (then readFailed() says why).
-  const char* Bytes(std::uint64_t at, std::size_t n) {
-    if (!Holds(at, n) || n > joined_.size()) return nullptr;
+  const char* bytes(std::uint64_t at, std::size_t n) {
+    if (!holds(at, n) || n > joined_.size()) return nullptr;
     const std::uint64_t first = (at - start_) / kDirectoryPage, last = (at + n - 1 - start_) / kDirectoryPage;
-    const char* page = Page(first);
+    const char* page = pageAt(first);
     if (!page) return nullptr;
     const char* p = page + (at - start_) % kDirectoryPage;
     if (first == last) return p;
     const std::size_t inFirst = kDirectoryPage - (at - start_) % kDirectoryPage;
-    const char* next = Page(last);
+    const char* next = pageAt(last);
     if (!next) return nullptr;
     std::memcpy(joined_.data(), p, inFirst);
     std::memcpy(joined_.data() + inFirst, next, n - inFirst);
@@ -143,11 +143,11 @@ class DirectoryPages {
   enum class Name { Read, Outside, NoEnd, TooLong };
   // The NUL-terminated name at `at` into `name`, if it ends within `most`
   // bytes and inside the directory.
-  Name ReadName(std::uint64_t at, std::size_t most, std::string& name) {
+  Name readName(std::uint64_t at, std::size_t most, std::string& name) {
     name.clear();
     if (at < start_ || at >= end_) return Name::Outside;
     while (at < end_) {
-      const char* page = Page((at - start_) / kDirectoryPage);
+      const char* page = pageAt((at - start_) / kDirectoryPage);
       if (!page) return Name::Outside;
       const std::size_t from = (at - start_) % kDirectoryPage;
       const std::size_t inPage = std::min<std::uint64_t>(kDirectoryPage - from, end_ - at);
@@ -163,12 +163,12 @@ class DirectoryPages {
   const std::string& readFailed() const { return readFailed_; }
 
  private:
-  const char* Page(std::uint64_t index) {
+  const char* pageAt(std::uint64_t index) {
     std::string& page = pages_[index];
     if (page.empty() && readFailed_.empty()) {
       const std::uint64_t at = start_ + index * kDirectoryPage;
       page.resize(std::min<std::uint64_t>(kDirectoryPage, end_ - at));
-      if (!archive_.ReadPlain(at, page.size(), page.data(), readFailed_)) {
+      if (!archive_.readPlain(at, page.size(), page.data(), readFailed_)) {
         if (readFailed_.empty()) readFailed_ = "read failed";
         page.clear();
       }
@@ -197,17 +197,17 @@ class DirectoryWalk {
         entryLimit_(pages.size() / kEntrySize),
         pathBytesLimit_(kPathBytesAnyway + kPathBytesPerDirectoryByte * pages.size()) {}
 
-  bool Run(std::uint32_t root, std::string& reason) {
-    if (!EnterFolder(root, "/", reason)) return false;
+  bool run(std::uint32_t root, std::string& reason) {
+    if (!enterFolder(root, "/", reason)) return false;
     while (!stack_.empty()) {
       Folder& top = stack_.back();
       if (top.next == top.end) {
-        LeaveFolder();
+        leaveFolder();
         continue;
       }
       const std::uint32_t entry = top.next;
       top.next += kEntrySize;
-      if (!ReadEntry(entry, top.prefix, reason)) return false;
+      if (!readEntry(entry, top.prefix, reason)) return false;
     }
     return true;
   }
@@ -218,50 +218,50 @@ class DirectoryWalk {
     std::size_t prefix;               // length of the folder's path with its '/'
   };
 
-  bool Fail(std::string& reason, std::string_view what) {
-    reason = pages_.readFailed().empty() ? Damaged(what) : pages_.readFailed();
+  bool fail(std::string& reason, std::string_view what) {
+    reason = pages_.readFailed().empty() ? damaged(what) : pages_.readFailed();
     return false;
   }
 
-  bool EnterFolder(std::uint32_t record, const std::string& name, std::string& reason) {
-    const char* p = pages_.Bytes(record, kFolderSize);
-    if (!p) return Fail(reason, "folder \"" + name + "\" lies outside the directory");
-    if (!open_.insert(record).second) return Fail(reason, "folder \"" + name + "\" contains itself");
-    const std::uint32_t count = GetU32(p + kFolderCountAt), first = GetU32(p + kFolderFirstAt);
+  bool enterFolder(std::uint32_t record, const std::string& name, std::string& reason) {
+    const char* p = pages_.bytes(record, kFolderSize);
+    if (!p) return fail(reason, "folder \"" + name + "\" lies outside the directory");
+    if (!open_.insert(record).second) return fail(reason, "folder \"" + name + "\" contains itself");
+    const std::uint32_t count = getU32(p + kFolderCountAt), first = getU32(p + kFolderFirstAt);
     const std::uint64_t end = first + std::uint64_t{count} * kEntrySize;
-    if (count > 0 && !pages_.Holds(first, end - first))
-      return Fail(reason,
+    if (count > 0 && !pages_.holds(first, end - first))
+      return fail(reason,
                   "folder \"" + name + "\" lists " + std::to_string(count) + " entries that do not fit the directory");
     stack_.push_back({record, first, static_cast<std::uint32_t>(end), path_.size()});
     return true;
   }
 
-  void LeaveFolder() {
+  void leaveFolder() {
     open_.erase(stack_.back().record);
     stack_.pop_back();
     if (!stack_.empty()) path_.resize(stack_.back().prefix);
   }
 
-  bool ReadEntry(std::uint32_t at, std::size_t prefix, std::string& reason) {
-    if (++entriesSeen_ > entryLimit_) return Fail(reason, "its directory lists more entries than it holds");
-    const char* e = pages_.Bytes(at, kEntrySize);
-    if (!e) return Fail(reason, "an entry lies outside the directory");
-    const std::uint32_t nameAt = GetU32(e + kEntryNameAt), dataAt = GetU32(e + kEntryDataAt);
+  bool readEntry(std::uint32_t at, std::size_t prefix, std::string& reason) {
+    if (++entriesSeen_ > entryLimit_) return fail(reason, "its directory lists more entries than it holds");
+    const char* e = pages_.bytes(at, kEntrySize);
+    if (!e) return fail(reason, "an entry lies outside the directory");
+    const std::uint32_t nameAt = getU32(e + kEntryNameAt), dataAt = getU32(e + kEntryDataAt);
     const bool isFolder = e[kEntryIsFolderAt] != 0;
     path_.resize(prefix);
-    if (!AppendName(nameAt, reason)) return false;
+    if (!appendName(nameAt, reason)) return false;
     if (isFolder) {
       path_ += '/';
-      return EnterFolder(dataAt, path_, reason);
+      return enterFolder(dataAt, path_, reason);
     }
-    return AddFile(dataAt, reason);
+    return addFile(dataAt, reason);
   }
 
   // A name must end inside the directory, be one plain name, and keep the
   // path within kMostPathBytes, so that every path means one file.
-  bool AppendName(std::uint32_t at, std::string& reason) {
+  bool appendName(std::uint32_t at, std::string& reason) {
     using Name = DirectoryPages::Name;
-    const Name read = pages_.ReadName(at, kMostPathBytes - std::min(path_.size(), kMostPathBytes), name_);
+    const Name read = pages_.readName(at, kMostPathBytes - std::min(path_.size(), kMostPathBytes), name_);
     std::string bad;
     if (read == Name::Outside)
       bad = "a name outside the directory";
@@ -276,7 +276,7 @@ class DirectoryWalk {
     else if (name_ == "." || name_ == "..")
       bad = "the name " + name_;
     if (!bad.empty())
-      return Fail(reason, "an entry of \"" +
+      return fail(reason, "an entry of \"" +
                               (path_.empty()         ? std::string("/")
                                : path_.size() <= 100 ? path_
                                                      : path_.substr(0, 100) + "...") +
@@ -285,23 +285,23 @@ class DirectoryWalk {
     return true;
   }
 
-  bool AddFile(std::uint32_t recordAt, std::string& reason) {
-    const char* r = pages_.Bytes(recordAt, kFileRecordSize);
-    if (!r) return Fail(reason, "the record of \"" + path_ + "\" lies outside the directory");
+  bool addFile(std::uint32_t recordAt, std::string& reason) {
+    const char* r = pages_.bytes(recordAt, kFileRecordSize);
+    if (!r) return fail(reason, "the record of \"" + path_ + "\" lies outside the directory");
     const auto method = static_cast<unsigned char>(r[kFileMethodAt]);
-    if (!IsPackMethod(method))
-      return Fail(reason, "\"" + path_ + "\" has an unknown packing method " + std::to_string(method));
-    ArchiveMember m{path_, GetU32(r + kFileSizeAt), static_cast<PackMethod>(method), GetU32(r + kFileContentAt)};
+    if (!isPackMethod(method))
+      return fail(reason, "\"" + path_ + "\" has an unknown packing method " + std::to_string(method));
+    ArchiveMember m{path_, getU32(r + kFileSizeAt), static_cast<PackMethod>(method), getU32(r + kFileContentAt)};
     // Stored content must lie in the file; packed content needs at least a
     // table entry and a chunk header per 64 KiB of output.
     const std::uint64_t least =
-        m.method == PackMethod::Stored ? m.size : ChunkCount(m.size) * (kChunkTableEntrySize + ChunkHeader::kSize);
+        m.method == PackMethod::Stored ? m.size : chunkCount(m.size) * (kChunkTableEntrySize + ChunkHeader::kSize);
     if (m.content + least > fileSize_)
-      return Fail(reason, "\"" + path_ + "\" claims " + std::to_string(m.size) +
+      return fail(reason, "\"" + path_ + "\" claims " + std::to_string(m.size) +
                               " bytes that the file cannot hold at offset " + std::to_string(m.content));
     pathBytes_ += path_.size();
     if (pathBytes_ > pathBytesLimit_)
-      return Fail(reason, "its paths add up to more than " + std::to_string(pathBytesLimit_) +
+      return fail(reason, "its paths add up to more than " + std::to_string(pathBytesLimit_) +
                               " bytes, more than its directory could need");
     members_.push_back(std::move(m));
     return true;
@@ -319,17 +319,17 @@ class DirectoryWalk {
 
 // Undoes the chunk cipher: stored byte i becomes ((stored - j) & 0xFF) ^ j,
 // j being the low byte of i.
-void DecipherChunk(std::string& data) {
+void decipherChunk(std::string& data) {
   for (std::size_t i = 0; i < data.size(); ++i) {
     const auto j = static_cast<unsigned char>(i);
     data[i] = static_cast<char>(((static_cast<unsigned char>(data[i]) - j) & 0xFF) ^ j);
   }
 }
 
-std::string MoreThan(std::size_t want) { return "it unpacks to more than its " + std::to_string(want) + " bytes"; }
+std::string moreThan(std::size_t want) { return "it unpacks to more than its " + std::to_string(want) + " bytes"; }
 
 // Unpacks one LZ77 chunk into exactly `want` bytes at `out`.
-bool UnpackLz77(std::string_view in, char* out, std::size_t want, std::string& reason) {
+bool unpackLz77(std::string_view in, char* out, std::size_t want, std::string& reason) {
   unsigned char ring[kRingSize] = {};
   unsigned w = 1;  // the first byte written goes to position 1
   std::size_t i = 0, n = 0;
@@ -341,7 +341,7 @@ bool UnpackLz77(std::string_view in, char* out, std::size_t want, std::string& r
       if ((tag >> bit & 1) == 0) {
         if (i >= size) break;
         if (n == want) {
-          reason = MoreThan(want);
+          reason = moreThan(want);
           return false;
         }
         const unsigned char c = src[i++];
@@ -364,7 +364,7 @@ bool UnpackLz77(std::string_view in, char* out, std::size_t want, std::string& r
       }
       const unsigned count = (v & 0x0F) + 2;
       if (count > want - n) {
-        reason = MoreThan(want);
+        reason = moreThan(want);
         return false;
       }
       for (unsigned k = 0; k < count; ++k) {
@@ -392,7 +392,7 @@ class Inflater {
   }
 
   // Unpacks `in` into exactly `want` bytes at `out`.
-  bool Unpack(std::string_view in, char* out, std::size_t want, std::string& reason) {
+  bool unpack(std::string_view in, char* out, std::size_t want, std::string& reason) {
     if (!ready_ && inflateInit(&zs_) != Z_OK) throw std::bad_alloc();
     ready_ = true;
     inflateReset(&zs_);
@@ -408,7 +408,7 @@ class Inflater {
       zs_.next_out = &spare, zs_.avail_out = 1;
       rc = inflate(&zs_, Z_FINISH);
       if (zs_.avail_out == 0) {
-        reason = MoreThan(want);
+        reason = moreThan(want);
         return false;
       }
       zs_.avail_out = 0;
@@ -430,13 +430,13 @@ class Inflater {
 
 // What is wrong with a chunk header at `at`, `left` bytes of the file's
 // output being still to come; empty when nothing is.
-std::string CheckChunkHeader(const ChunkHeader& h, std::uint64_t at, std::uint64_t left, std::uint64_t fileSize) {
+std::string checkChunkHeader(const ChunkHeader& h, std::uint64_t at, std::uint64_t left, std::uint64_t fileSize) {
   if (h.marker != ChunkHeader::kMarker) return "has no chunk marker";
-  if (!IsPackMethod(h.method)) return "has an unknown packing method " + std::to_string(h.method);
+  if (!isPackMethod(h.method)) return "has an unknown packing method " + std::to_string(h.method);
   if (h.unpackedLength > kChunkOutput || h.unpackedLength > left)
     return "unpacks to " + std::to_string(h.unpackedLength) + " bytes, more than the " +
            std::to_string(std::min<std::uint64_t>(left, kChunkOutput)) + " left";
-  if (h.storedLength > MostStoredFor(h.unpackedLength))
+  if (h.storedLength > mostStoredFor(h.unpackedLength))
     return "stores " + std::to_string(h.storedLength) + " bytes, more than " + std::to_string(h.unpackedLength) +
            " bytes could need";
   if (at + ChunkHeader::kSize + h.storedLength > fileSize) return "runs past the end of the file";
@@ -447,26 +447,26 @@ std::string CheckChunkHeader(const ChunkHeader& h, std::uint64_t at, std::uint64
 
 // Unpacks a chunk's stored bytes, checksum checked and chunk cipher undone,
 // into exactly h.unpackedLength bytes at `out`.
-bool UnpackChunk(const ChunkHeader& h, const std::string& stored, char* out, Inflater& inflater, std::string& reason) {
+bool unpackChunk(const ChunkHeader& h, const std::string& stored, char* out, Inflater& inflater, std::string& reason) {
   switch (static_cast<PackMethod>(h.method)) {
     case PackMethod::Stored:
       std::memcpy(out, stored.data(), stored.size());
       return true;
     case PackMethod::Lz77:
-      return UnpackLz77(stored, out, h.unpackedLength, reason);
+      return unpackLz77(stored, out, h.unpackedLength, reason);
     case PackMethod::Zlib:
-      return inflater.Unpack(stored, out, h.unpackedLength, reason);
+      return inflater.unpack(stored, out, h.unpackedLength, reason);
   }
   return false;
 }
 
-std::string OutOfMemory(std::string_view what, std::uint64_t bytes) {
+std::string outOfMemory(std::string_view what, std::uint64_t bytes) {
   return "not enough memory to " + std::string(what) + " (" + std::to_string(bytes) + " bytes)";
 }
 
 }  // namespace
 
-std::shared_ptr<const ArchiveBytes> OpenArchiveFile(const fs::path& path, std::string& reason) {
+std::shared_ptr<const ArchiveBytes> openArchiveFile(const fs::path& path, std::string& reason) {
   std::FILE* file = platform::openRegularFile(path, reason);
   if (!file) return nullptr;
   std::error_code sizeError, timeError;
@@ -480,18 +480,18 @@ std::shared_ptr<const ArchiveBytes> OpenArchiveFile(const fs::path& path, std::s
   return std::make_shared<FileBytes>(path, size, written, file);
 }
 
-std::shared_ptr<const ArchiveBytes> ArchiveInMemory(std::string bytes) {
+std::shared_ptr<const ArchiveBytes> archiveInMemory(std::string bytes) {
   return std::make_shared<MemoryBytes>(std::move(bytes));
 }
 
-std::string ArchiveExtensionList(std::string_view separator, std::string_view before) {
+std::string archiveExtensionList(std::string_view separator, std::string_view before) {
   std::string out;
   for (std::string_view extension : kArchiveExtensions)
     out.append(out.empty() ? "" : separator).append(before).append(extension);
   return out;
 }
 
-std::string_view MethodName(PackMethod method) {
+std::string_view methodName(PackMethod method) {
   switch (method) {
     case PackMethod::Stored:
       return "none";
@@ -503,52 +503,52 @@ std::string_view MethodName(PackMethod method) {
   return "?";
 }
 
-std::shared_ptr<const Archive> Archive::Open(const fs::path& path, std::string& reason) {
-  auto bytes = OpenArchiveFile(path, reason);
-  return bytes ? Open(std::move(bytes), reason) : nullptr;
+std::shared_ptr<const Archive> Archive::open(const fs::path& path, std::string& reason) {
+  auto bytes = openArchiveFile(path, reason);
+  return bytes ? open(std::move(bytes), reason) : nullptr;
 }
 
-std::shared_ptr<const Archive> Archive::Open(std::shared_ptr<const ArchiveBytes> bytes, std::string& reason) {
+std::shared_ptr<const Archive> Archive::open(std::shared_ptr<const ArchiveBytes> bytes, std::string& reason) {
   std::shared_ptr<Archive> archive(new Archive);
   archive->bytes_ = std::move(bytes);
   const ReleaseAtEnd release{*archive->bytes_};  // ends before the archive does
   const std::uint64_t fileSize = archive->bytes_->size();
   char header[kHeaderSize];
   if (fileSize < kHeaderSize) {
-    reason = Damaged("too short for an archive header");
+    reason = damaged("too short for an archive header");
     return nullptr;
   }
-  if (!archive->bytes_->ReadAt(0, kHeaderSize, header, reason)) return nullptr;
-  if (GetU32(header + kMarkerAt) != kMarker) {
-    reason = Damaged("no archive marker at its start");
+  if (!archive->bytes_->readAt(0, kHeaderSize, header, reason)) return nullptr;
+  if (getU32(header + kMarkerAt) != kMarker) {
+    reason = damaged("no archive marker at its start");
     return nullptr;
   }
-  const std::uint32_t version = GetU32(header + kVersionAt);
+  const std::uint32_t version = getU32(header + kVersionAt);
   if (version == kSavedGame) {
     reason = "a saved game, not an archive";
     return nullptr;
   }
   if (version != kVersion) {
-    reason = Damaged("unknown version " + std::to_string(version));
+    reason = damaged("unknown version " + std::to_string(version));
     return nullptr;
   }
   const auto k = static_cast<std::uint8_t>(header[kKeyAt]);
   archive->cipher_ = static_cast<std::uint8_t>((k << 2) | (k >> 6));  // 0 only for the key 0
-  const std::uint32_t start = GetU32(header + kDirectoryStartAt), end = GetU32(header + kDirectoryEndAt);
+  const std::uint32_t start = getU32(header + kDirectoryStartAt), end = getU32(header + kDirectoryEndAt);
   try {
-    if (!archive->ReadDirectory(start, end, reason)) return nullptr;
+    if (!archive->readDirectory(start, end, reason)) return nullptr;
   } catch (const std::bad_alloc&) {
-    reason = OutOfMemory("read its directory", end - std::min(start, end));
+    reason = outOfMemory("read its directory", end - std::min(start, end));
     return nullptr;
   } catch (const std::length_error&) {
-    reason = OutOfMemory("read its directory", end - std::min(start, end));
+    reason = outOfMemory("read its directory", end - std::min(start, end));
     return nullptr;
   }
   return archive;
 }
 
-bool Archive::ReadPlain(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const {
-  if (!bytes_->ReadAt(offset, n, out, reason)) return false;
+bool Archive::readPlain(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const {
+  if (!bytes_->readAt(offset, n, out, reason)) return false;
   if (cipher_ == 0) return true;
   // The outer cipher covers every byte after the header.
   for (std::size_t i = offset < kHeaderSize ? kHeaderSize - offset : 0; i < n; ++i)
@@ -556,79 +556,79 @@ bool Archive::ReadPlain(std::uint64_t offset, std::size_t n, char* out, std::str
   return true;
 }
 
-bool Archive::ReadDirectory(std::uint32_t start, std::uint32_t end, std::string& reason) {
+bool Archive::readDirectory(std::uint32_t start, std::uint32_t end, std::string& reason) {
   const std::uint64_t fileSize = bytes_->size();
   if (start < kHeaderSize || start > end || end > fileSize) {
-    reason = Damaged("its directory (" + std::to_string(start) + " to " + std::to_string(end) +
+    reason = damaged("its directory (" + std::to_string(start) + " to " + std::to_string(end) +
                      ") lies outside the file of " + std::to_string(fileSize) + " bytes");
     return false;
   }
   DirectoryPages pages(*this, start, end);
-  if (!DirectoryWalk(pages, fileSize, members_).Run(start, reason)) return false;
+  if (!DirectoryWalk(pages, fileSize, members_).run(start, reason)) return false;
   members_.shrink_to_fit();
-  for (std::size_t i = 0; i < members_.size(); ++i) byFoldedPath_.emplace(Folded(members_[i].path), i);
+  for (std::size_t i = 0; i < members_.size(); ++i) byFoldedPath_.emplace(folded(members_[i].path), i);
   return true;
 }
 
-const ArchiveMember* Archive::Find(std::string_view path) const {
-  const auto it = byFoldedPath_.find(Folded(path));
+const ArchiveMember* Archive::find(std::string_view path) const {
+  const auto it = byFoldedPath_.find(folded(path));
   return it == byFoldedPath_.end() ? nullptr : &members_[it->second];
 }
 
-bool Archive::Unpack(const ArchiveMember& member, std::string& out, std::string& reason) const {
+bool Archive::unpack(const ArchiveMember& member, std::string& out, std::string& reason) const {
   const ReleaseAtEnd release{*bytes_};
   out.clear();
   try {
-    if (member.method != PackMethod::Stored) return UnpackChunks(member, out, reason);
+    if (member.method != PackMethod::Stored) return unpackChunks(member, out, reason);
     out.resize(member.size);
-    return ReadPlain(member.content, member.size, out.data(), reason);
+    return readPlain(member.content, member.size, out.data(), reason);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
   std::string().swap(out);
-  reason = OutOfMemory("unpack it", member.size);
+  reason = outOfMemory("unpack it", member.size);
   return false;
 }
 
-bool Archive::UnpackChunks(const ArchiveMember& member, std::string& out, std::string& reason) const {
+bool Archive::unpackChunks(const ArchiveMember& member, std::string& out, std::string& reason) const {
   const std::uint64_t fileSize = bytes_->size();
-  const std::uint64_t chunks = ChunkCount(member.size);
+  const std::uint64_t chunks = chunkCount(member.size);
   std::uint64_t at = member.content + kChunkTableEntrySize * chunks;  // the chunks follow their length table
   std::string stored;
   Inflater inflater;
   for (std::uint64_t i = 0; i < chunks; ++i) {
     const std::string which = "chunk " + std::to_string(i + 1) + " of " + std::to_string(chunks);
     if (at + ChunkHeader::kSize > fileSize) {
-      reason = Damaged(which + " lies past the end of the file");
+      reason = damaged(which + " lies past the end of the file");
       return false;
     }
     char raw[ChunkHeader::kSize];
-    if (!ReadPlain(at, ChunkHeader::kSize, raw, reason)) return false;
-    const ChunkHeader h = ChunkHeader::Read(raw);
-    if (const std::string bad = CheckChunkHeader(h, at, member.size - out.size(), fileSize); !bad.empty()) {
-      reason = Damaged(which + " " + bad);
+    if (!readPlain(at, ChunkHeader::kSize, raw, reason)) return false;
+    const ChunkHeader h = ChunkHeader::read(raw);
+    if (const std::string bad = checkChunkHeader(h, at, member.size - out.size(), fileSize); !bad.empty()) {
+      reason = damaged(which + " " + bad);
       return false;
     }
     stored.resize(h.storedLength);
-    if (!ReadPlain(at + ChunkHeader::kSize, h.storedLength, stored.data(), reason)) return false;
+    if (!readPlain(at + ChunkHeader::kSize, h.storedLength, stored.data(), reason)) return false;
     std::uint32_t sum = 0;
     for (char c : stored) sum += static_cast<unsigned char>(c);
     if (sum != h.checksum) {
-      reason = Damaged(which + " has a wrong checksum");
+      reason = damaged(which + " has a wrong checksum");
       return false;
     }
-    if (h.enciphered) DecipherChunk(stored);
+    if (h.enciphered) decipherChunk(stored);
     const std::size_t start = out.size();
     out.resize(start + h.unpackedLength);
-    if (!UnpackChunk(h, stored, out.data() + start, inflater, reason)) {
-      reason = Damaged(which + ": " + reason);
+    if (!unpackChunk(h, stored, out.data() + start, inflater, reason)) {
+      reason = damaged(which + ": " + reason);
       return false;
     }
     at += ChunkHeader::kSize + h.storedLength;
   }
   if (out.size() != member.size) {
     reason =
-        Damaged("its chunks unpack to " + std::to_string(out.size()) + " bytes, not " + std::to_string(member.size));
+        damaged("its chunks unpack to " + std::to_string(out.size()) + " bytes, not " + std::to_string(member.size));
     return false;
   }
   return true;

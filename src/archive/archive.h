@@ -29,7 +29,7 @@ using archive_format::PackMethod;
 inline constexpr const auto& kArchiveExtensions = archive_format::kExtensions;
 // The extensions joined by `separator`, each after `before`: ".gp3, .gpf, ..."
 // for a message, "*.gp3;*.gpf;..." for a file filter.
-std::string ArchiveExtensionList(std::string_view separator, std::string_view before = {});
+std::string archiveExtensionList(std::string_view separator, std::string_view before = {});
 
 // The longest path of a file or folder inside an archive; the game's own
 // limit is far below it.
@@ -42,22 +42,22 @@ class ArchiveBytes {
   virtual std::uint64_t size() const = 0;
   // Reads `n` bytes at `offset` (inside size()) into `out`; false with a reason
   // when the read fails.
-  virtual bool ReadAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const = 0;
+  virtual bool readAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const = 0;
   // Lets go of what is held between reads (an open file); the next read takes
   // it again.
-  virtual void Release() const {}
+  virtual void release() const {}
 };
 
 // An archive file on disk. It is open only while it is read (a game may lie
 // beside hundreds of archives), and a read refuses it once its size or time
 // of writing has changed since it was opened. Null, with a reason, for a
 // missing file, a folder, a pipe or a device (refused without blocking on it).
-std::shared_ptr<const ArchiveBytes> OpenArchiveFile(const std::filesystem::path& path, std::string& reason);
+std::shared_ptr<const ArchiveBytes> openArchiveFile(const std::filesystem::path& path, std::string& reason);
 // An archive held in memory.
-std::shared_ptr<const ArchiveBytes> ArchiveInMemory(std::string bytes);
+std::shared_ptr<const ArchiveBytes> archiveInMemory(std::string bytes);
 
 // "none", "lz77" or "zlib".
-std::string_view MethodName(PackMethod method);
+std::string_view methodName(PackMethod method);
 
 struct ArchiveMember {
   std::string path;        // folder names and the file name, joined by '/'
@@ -70,8 +70,8 @@ class Archive {
  public:
   // Reads the header and the directory. Null, with a reason, when the archive
   // is damaged or cannot be read.
-  static std::shared_ptr<const Archive> Open(std::shared_ptr<const ArchiveBytes> bytes, std::string& reason);
-  static std::shared_ptr<const Archive> Open(const std::filesystem::path& path, std::string& reason);
+  static std::shared_ptr<const Archive> open(std::shared_ptr<const ArchiveBytes> bytes, std::string& reason);
+  static std::shared_ptr<const Archive> open(const std::filesystem::path& path, std::string& reason);
 
   // The files in the archive's own order (each folder's entries as listed,
   // folders entered where they stand).
@@ -80,19 +80,19 @@ class Archive {
   // The file at `path` ('/' or '\' between folders; empty parts and "." are
   // passed over, ".." goes up a folder), letter case ignored; the first in
   // archive order when two match. Null when there is none.
-  const ArchiveMember* Find(std::string_view path) const;
+  const ArchiveMember* find(std::string_view path) const;
 
   // Unpacks a member into `out` (replacing what it held). False with a reason
   // when its content is damaged or there is not enough memory for it.
-  bool Unpack(const ArchiveMember& member, std::string& out, std::string& reason) const;
+  bool unpack(const ArchiveMember& member, std::string& out, std::string& reason) const;
 
   // Reads `n` bytes at `offset`, outer cipher removed.
-  bool ReadPlain(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const;
+  bool readPlain(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const;
 
  private:
   Archive() = default;
-  bool ReadDirectory(std::uint32_t start, std::uint32_t end, std::string& reason);
-  bool UnpackChunks(const ArchiveMember& member, std::string& out, std::string& reason) const;
+  bool readDirectory(std::uint32_t start, std::uint32_t end, std::string& reason);
+  bool unpackChunks(const ArchiveMember& member, std::string& out, std::string& reason) const;
 
   std::shared_ptr<const ArchiveBytes> bytes_;
   std::uint8_t cipher_ = 0;  // 0: nothing enciphered

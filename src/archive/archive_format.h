@@ -33,19 +33,19 @@ inline constexpr std::size_t kFileRecordSize = 9;
 inline constexpr std::size_t kFileContentAt = 0, kFileSizeAt = 4, kFileMethodAt = 8;
 
 enum class PackMethod : std::uint8_t { Stored = 0, Lz77 = 1, Zlib = 2 };
-inline constexpr bool IsPackMethod(unsigned value) { return value <= static_cast<unsigned>(PackMethod::Zlib); }
+inline constexpr bool isPackMethod(unsigned value) { return value <= static_cast<unsigned>(PackMethod::Zlib); }
 
 // Packed content: a table of one u32 per chunk (its header and stored bytes),
 // then the chunks, each unpacking to at most kChunkOutput bytes.
 inline constexpr std::uint32_t kChunkOutput = 65536;
 inline constexpr std::size_t kChunkTableEntrySize = 4;
-inline constexpr std::uint64_t ChunkCount(std::uint64_t size) { return (size + kChunkOutput - 1) / kChunkOutput; }
+inline constexpr std::uint64_t chunkCount(std::uint64_t size) { return (size + kChunkOutput - 1) / kChunkOutput; }
 
-inline std::uint32_t GetU32(const char* p) {
+inline std::uint32_t getU32(const char* p) {
   const auto* b = reinterpret_cast<const unsigned char*>(p);
   return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
-inline void PutU32(char* p, std::uint32_t value) {
+inline void putU32(char* p, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(value >> (8 * i));
 }
 
@@ -56,31 +56,31 @@ struct ChunkHeader {
 
   std::uint32_t marker = kMarker;
   std::uint8_t version = 2;
-  std::uint8_t method = 0;  // a PackMethod when IsPackMethod(method)
+  std::uint8_t method = 0;  // a PackMethod when isPackMethod(method)
   bool enciphered = false;
   std::uint32_t storedLength = 0;
   std::uint32_t unpackedLength = 0;
   std::uint32_t checksum = 0;  // the sum of the stored bytes
 
-  static ChunkHeader Read(const char* p) {
-    return {GetU32(p),
+  static ChunkHeader read(const char* p) {
+    return {getU32(p),
             static_cast<std::uint8_t>(p[4]),
             static_cast<std::uint8_t>(p[5]),
             p[6] != 0,
-            GetU32(p + 7),
-            GetU32(p + 11),
-            GetU32(p + 15)};
+            getU32(p + 7),
+            getU32(p + 11),
+            getU32(p + 15)};
   }
-  void Write(char* p) const {
-    PutU32(p, marker);
+  void write(char* p) const {
+    putU32(p, marker);
     p[4] = static_cast<char>(version), p[5] = static_cast<char>(method), p[6] = static_cast<char>(enciphered);
-    PutU32(p + 7, storedLength), PutU32(p + 11, unpackedLength), PutU32(p + 15, checksum);
+    putU32(p + 7, storedLength), putU32(p + 11, unpackedLength), putU32(p + 15, checksum);
   }
 };
 
 // The most stored bytes a chunk of `unpacked` bytes needs: LZ77 spends one tag
 // byte per eight literals, zlib less; a little more for the end mark and the
 // stream's own header and checksum.
-inline constexpr std::uint64_t MostStoredFor(std::uint64_t unpacked) { return unpacked + unpacked / 8 + 64; }
+inline constexpr std::uint64_t mostStoredFor(std::uint64_t unpacked) { return unpacked + unpacked / 8 + 64; }
 
 }  // namespace qm::archive_format

@@ -13,13 +13,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool EndsFolded(std::string_view name, std::string_view lowerEnd) {
-  return name.size() >= lowerEnd.size() && MatchesFoldedAt(name, name.size() - lowerEnd.size(), lowerEnd);
+bool endsFolded(std::string_view name, std::string_view lowerEnd) {
+  return name.size() >= lowerEnd.size() && matchesFoldedAt(name, name.size() - lowerEnd.size(), lowerEnd);
 }
 
 // The name of a file on disk in UTF-8, the system's own encoding on POSIX
 // systems and what Windows' UTF-16 names convert to.
-std::string NameOnDisk(const fs::path& path) {
+std::string nameOnDisk(const fs::path& path) {
   const std::u8string name = path.filename().u8string();
   return std::string(name.begin(), name.end());
 }
@@ -27,22 +27,22 @@ std::string NameOnDisk(const fs::path& path) {
 // Names on disk that differ only in letter case stand for one file: the one in
 // small letters (as the game writes its names), else the first in byte order.
 // The one rule for every lookup and listing of loose files.
-bool PreferredName(const std::string& a, const std::string& b) {
-  const bool aLower = ToLowerUtf8(a) == a, bLower = ToLowerUtf8(b) == b;
+bool preferredName(const std::string& a, const std::string& b) {
+  const bool aLower = toLowerUtf8(a) == a, bLower = toLowerUtf8(b) == b;
   return aLower != bLower ? aLower : a < b;
 }
 
 // The entry of `dir` whose name equals `name` with letter case ignored (the
 // preferred one of several), else `dir`/`name`.
-fs::path FindFolded(const fs::path& dir, std::string_view name) {
-  const std::string folded = ToLowerUtf8(name);
+fs::path findFolded(const fs::path& dir, std::string_view name) {
+  const std::string folded = toLowerUtf8(name);
   std::error_code ec;
   if (folded == name && fs::exists(dir / name, ec)) return dir / name;  // preferred whatever else is there
   fs::path best;
   std::string bestName;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string entry = NameOnDisk(it->path());
-    if (ToLowerUtf8(entry) == folded && (best.empty() || PreferredName(entry, bestName)))
+    std::string entry = nameOnDisk(it->path());
+    if (toLowerUtf8(entry) == folded && (best.empty() || preferredName(entry, bestName)))
       best = it->path(), bestName = std::move(entry);
   }
   return best.empty() ? dir / name : best;
@@ -50,17 +50,17 @@ fs::path FindFolded(const fs::path& dir, std::string_view name) {
 
 // Whether a loose file stands at `path`: anything but a folder (a pipe or a
 // device there is named as unreadable rather than passed over).
-bool LooseFileAt(const fs::path& path) {
+bool looseFileAt(const fs::path& path) {
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   return fs::exists(status) && !fs::is_directory(status);
 }
 
 // `inner` ('/' between folders) under `dir`, each part found in any letter case.
-fs::path FindFoldedPath(fs::path dir, std::string_view inner) {
+fs::path findFoldedPath(fs::path dir, std::string_view inner) {
   for (std::size_t slash; (slash = inner.find('/')) != std::string_view::npos; inner.remove_prefix(slash + 1))
-    if (slash > 0) dir = FindFolded(dir, inner.substr(0, slash));
-  return FindFolded(dir, inner);
+    if (slash > 0) dir = findFolded(dir, inner.substr(0, slash));
+  return findFolded(dir, inner);
 }
 
 class MemberFile final : public WeaponFile {
@@ -74,7 +74,7 @@ class MemberFile final : public WeaponFile {
       reason = kMsgFileTooLarge;
       return false;
     }
-    return archive_->Unpack(member_, out, reason);
+    return archive_->unpack(member_, out, reason);
   }
   std::string innerPath() const override { return member_.path; }
 
@@ -86,12 +86,12 @@ class MemberFile final : public WeaponFile {
 
 }  // namespace
 
-fs::path LoosePath(const fs::path& gameDir, std::string_view inner) { return FindFoldedPath(gameDir, inner); }
+fs::path loosePath(const fs::path& gameDir, std::string_view inner) { return findFoldedPath(gameDir, inner); }
 
-std::vector<fs::path> StandardFilePaths(const fs::path& gameDir) {
-  const fs::path weapons = FindFolded(gameDir, "weapons");
+std::vector<fs::path> standardFilePaths(const fs::path& gameDir) {
+  const fs::path weapons = findFolded(gameDir, "weapons");
   std::vector<fs::path> out;
-  for (std::string_view name : kStandardFiles) out.push_back(FindFolded(weapons, name));
+  for (std::string_view name : kStandardFiles) out.push_back(findFolded(weapons, name));
   return out;
 }
 
@@ -109,9 +109,9 @@ WeaponFilePtr namedWeaponFile(const std::string& name) {
     const std::string archivePath = name.substr(0, cut);
     if (cut == 0 || !fs::is_regular_file(archivePath, ec)) continue;
     std::string reason;
-    const auto archive = Archive::Open(fs::path(archivePath), reason);
+    const auto archive = Archive::open(fs::path(archivePath), reason);
     if (!archive) return unreadableFile(name, reason);
-    const ArchiveMember* member = archive->Find(std::string_view(name).substr(cut + 1));
+    const ArchiveMember* member = archive->find(std::string_view(name).substr(cut + 1));
     return member ? archiveMember(archive, archivePath, *member) : nullptr;
   }
   return nullptr;
@@ -120,14 +120,14 @@ WeaponFilePtr namedWeaponFile(const std::string& name) {
 bool isArchiveName(std::string_view name) {
   // The extensions are plain ASCII: a byte-wise fold is right in any encoding.
   for (std::string_view extension : kArchiveExtensions)
-    if (EndsFolded(name, extension)) return true;
+    if (endsFolded(name, extension)) return true;
   return false;
 }
 
 std::vector<std::string> weaponFilesIn(const Archive& archive) {
   std::vector<std::string> inWeapons, others;
   for (const ArchiveMember& m : archive.members())
-    if (EndsFolded(m.path, ".tdf")) (MatchesFoldedAt(m.path, 0, "weapons/") ? inWeapons : others).push_back(m.path);
+    if (endsFolded(m.path, ".tdf")) (matchesFoldedAt(m.path, 0, "weapons/") ? inWeapons : others).push_back(m.path);
   inWeapons.insert(inWeapons.end(), others.begin(), others.end());
   return inWeapons;
 }
@@ -143,56 +143,56 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   for (fs::directory_iterator it(gameDir_, ec), end; !ec && it != end; it.increment(ec)) {
     // Only regular files are archives: a folder or a pipe of such a name is passed over.
     if (!it->is_regular_file(ec)) continue;
-    std::string name = NameOnDisk(it->path());
+    std::string name = nameOnDisk(it->path());
     for (std::size_t rank = 0; rank < kArchiveExtensions.size(); ++rank)
-      if (EndsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, ToLowerUtf8(name), name, it->path()});
+      if (endsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, toLowerUtf8(name), name, it->path()});
   }
   std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
     return std::tie(a.rank, a.folded, a.name) < std::tie(b.rank, b.folded, b.name);
   });
   for (const Found& f : found) {
     std::string reason;
-    if (auto archive = Archive::Open(f.path, reason))
+    if (auto archive = Archive::open(f.path, reason))
       archives_.push_back({f.path.string(), std::move(archive)});
     else
       damaged_.push_back({f.path.string(), reason});
   }
 }
 
-WeaponFilePtr GameFiles::Find(std::string_view inner) const { return Find(FindFoldedPath(gameDir_, inner), inner); }
+WeaponFilePtr GameFiles::find(std::string_view inner) const { return find(findFoldedPath(gameDir_, inner), inner); }
 
-WeaponFilePtr GameFiles::Find(const fs::path& loose, std::string_view inner) const {
-  if (LooseFileAt(loose)) return looseFile(loose);
+WeaponFilePtr GameFiles::find(const fs::path& loose, std::string_view inner) const {
+  if (looseFileAt(loose)) return looseFile(loose);
   for (const Source& s : archives_)
-    if (const ArchiveMember* m = s.archive->Find(inner)) return archiveMember(s.archive, s.name, *m);
+    if (const ArchiveMember* m = s.archive->find(inner)) return archiveMember(s.archive, s.name, *m);
   return nullptr;
 }
 
-std::vector<WeaponFilePtr> GameFiles::StandardFiles() const {
+std::vector<WeaponFilePtr> GameFiles::standardFiles() const {
   std::vector<WeaponFilePtr> out;
-  const auto paths = StandardFilePaths(gameDir_);
+  const auto paths = standardFilePaths(gameDir_);
   for (std::size_t i = 0; i < kStandardFiles.size(); ++i) {
-    WeaponFilePtr file = Find(paths[i], "weapons/" + std::string(kStandardFiles[i]));
+    WeaponFilePtr file = find(paths[i], "weapons/" + std::string(kStandardFiles[i]));
     out.push_back(file ? file : looseFile(paths[i]));
   }
   return out;
 }
 
-std::vector<WeaponFilePtr> GameFiles::FilesIn(std::string_view folder, std::string_view extension) const {
-  const std::string lowerExtension = ToLower(extension);
+std::vector<WeaponFilePtr> GameFiles::filesIn(std::string_view folder, std::string_view extension) const {
+  const std::string lowerExtension = toLower(extension);
   struct Loose {
     std::string folded, name;
     fs::path path;
   };
   std::vector<Loose> loose;
   std::error_code ec;
-  for (fs::directory_iterator it(FindFoldedPath(gameDir_, folder), ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = NameOnDisk(it->path());
-    if (EndsFolded(name, lowerExtension) && LooseFileAt(it->path()))
-      loose.push_back({ToLowerUtf8(name), std::move(name), it->path()});
+  for (fs::directory_iterator it(findFoldedPath(gameDir_, folder), ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = nameOnDisk(it->path());
+    if (endsFolded(name, lowerExtension) && looseFileAt(it->path()))
+      loose.push_back({toLowerUtf8(name), std::move(name), it->path()});
   }
   std::sort(loose.begin(), loose.end(), [](const Loose& a, const Loose& b) {
-    return a.folded != b.folded ? a.folded < b.folded : PreferredName(a.name, b.name);
+    return a.folded != b.folded ? a.folded < b.folded : preferredName(a.name, b.name);
   });
   // Names compared as folded UTF-8: those on disk are UTF-8, those inside
   // archives Windows-1252.
@@ -200,13 +200,13 @@ std::vector<WeaponFilePtr> GameFiles::FilesIn(std::string_view folder, std::stri
   std::set<std::string> seen;
   for (const Loose& f : loose)
     if (seen.insert(f.folded).second) out.push_back(looseFile(f.path));
-  const std::string prefix = ToLower(folder) + "/";
+  const std::string prefix = toLower(folder) + "/";
   for (const Source& s : archives_)
     for (const ArchiveMember& m : s.archive->members()) {
-      const std::string folded = ToLower(m.path);
+      const std::string folded = toLower(m.path);
       if (folded.compare(0, prefix.size(), prefix) == 0 && folded.find('/', prefix.size()) == std::string::npos &&
-          EndsFolded(folded, lowerExtension) &&
-          seen.insert(ToLowerUtf8(Cp1252ToUtf8(folded.substr(prefix.size())))).second)
+          endsFolded(folded, lowerExtension) &&
+          seen.insert(toLowerUtf8(cp1252ToUtf8(folded.substr(prefix.size())))).second)
         out.push_back(archiveMember(s.archive, s.name, m));
     }
   return out;

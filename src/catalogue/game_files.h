@@ -25,12 +25,12 @@ inline constexpr std::array<std::string_view, 8> kStandardFiles = {
 // files are found in any letter case (names on disk folded as UTF-8). Of
 // names that differ only in letter case the one in small letters is taken,
 // else the first in byte order: the same rule as FilesIn's.
-std::vector<std::filesystem::path> StandardFilePaths(const std::filesystem::path& gameDir);
+std::vector<std::filesystem::path> standardFilePaths(const std::filesystem::path& gameDir);
 
 // The loose file of the game at `inner` ('/' between folders): each part
 // that exists in any letter case as found, the rest as written. A loose file
 // there is read before every archive.
-std::filesystem::path LoosePath(const std::filesystem::path& gameDir, std::string_view inner);
+std::filesystem::path loosePath(const std::filesystem::path& gameDir, std::string_view inner);
 
 // A file inside an archive, named `archiveName` + "/" + its path inside.
 WeaponFilePtr archiveMember(std::shared_ptr<const Archive> archive, const std::string& archiveName,
@@ -62,15 +62,15 @@ class GameFiles {
   // The file at `inner` ('/' between folders, letter case ignored) from the
   // first source that holds it; null when none does. A loose folder of that
   // name is no file: the archives are searched.
-  WeaponFilePtr Find(std::string_view inner) const;
+  WeaponFilePtr find(std::string_view inner) const;
   // The eight standard files in search order. One that no source holds is
   // its loose path, whose reading fails as a missing file.
-  std::vector<WeaponFilePtr> StandardFiles() const;
+  std::vector<WeaponFilePtr> standardFiles() const;
   // The files directly in the folder `folder` of the game whose names end in
   // `extension` (letter case ignored): the loose ones by name (folded as
   // UTF-8), then those of each archive in its order, each path from the first
   // source that holds it. Sub-folders, loose or archived, are not entered.
-  std::vector<WeaponFilePtr> FilesIn(std::string_view folder, std::string_view extension) const;
+  std::vector<WeaponFilePtr> filesIn(std::string_view folder, std::string_view extension) const;
 
   // The archives that could not be read, with why.
   const std::vector<UnreadableFile>& damagedArchives() const { return damaged_; }
@@ -82,7 +82,7 @@ class GameFiles {
   };
   // The loose file `loose` (`inner` as found under the game folder) if it
   // exists, else `inner` from the first archive that holds it.
-  WeaponFilePtr Find(const std::filesystem::path& loose, std::string_view inner) const;
+  WeaponFilePtr find(const std::filesystem::path& loose, std::string_view inner) const;
 
   std::filesystem::path gameDir_;
   std::vector<Source> archives_;

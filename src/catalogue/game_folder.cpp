@@ -56,10 +56,10 @@ std::string gameFolderProblem(const std::filesystem::path& dir) {
   for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
     const std::filesystem::path& entry = it->path();
     std::error_code typeError;
-    if (CompareFolded(entry.filename().string(), "weapons") == 0 && it->is_directory(typeError)) return "";
+    if (compareFolded(entry.filename().string(), "weapons") == 0 && it->is_directory(typeError)) return "";
     if (it->is_regular_file(typeError) && isArchiveName(entry.filename().string())) return "";
   }
-  return "holds no game: it has no weapons folder and no game archive (" + ArchiveExtensionList(", ") + ")";
+  return "holds no game: it has no weapons folder and no game archive (" + archiveExtensionList(", ") + ")";
 }
 
 std::optional<std::filesystem::path> chooseGameFolder(const std::optional<std::filesystem::path>& given,

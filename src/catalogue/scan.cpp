@@ -12,19 +12,19 @@ namespace {
 
 // A line that begins with "[" is a weapon header unless it begins with
 // "[DAMAGE]" (letter case exact).
-bool IsWeaponHeader(std::string_view line) { return line.substr(0, 8) != "[DAMAGE]"; }
+bool isWeaponHeader(std::string_view line) { return line.substr(0, 8) != "[DAMAGE]"; }
 
-bool IsI(char c) { return c == 'i' || c == 'I'; }
-bool IsD(char c) { return c == 'd' || c == 'D'; }
+bool isI(char c) { return c == 'i' || c == 'I'; }
+bool isD(char c) { return c == 'd' || c == 'D'; }
 
 // The ID text of an id line, if the line is one: the text after "id=" (any
 // letter case, at the start of the line or after one tab) up to, not
 // including, the line's last character.
-bool ReadIdLine(std::string_view line, std::string_view& idText) {
+bool readIdLine(std::string_view line, std::string_view& idText) {
   std::size_t start;
-  if (line.size() >= 3 && IsI(line[0]) && IsD(line[1]) && line[2] == '=')
+  if (line.size() >= 3 && isI(line[0]) && isD(line[1]) && line[2] == '=')
     start = 3;
-  else if (line.size() >= 4 && line[0] == '\t' && IsI(line[1]) && IsD(line[2]) && line[3] == '=')
+  else if (line.size() >= 4 && line[0] == '\t' && isI(line[1]) && isD(line[2]) && line[3] == '=')
     start = 4;
   else
     return false;
@@ -36,41 +36,41 @@ bool ReadIdLine(std::string_view line, std::string_view& idText) {
 // Whether an ID text reads as the number zero. Most ID texts are plain
 // digits, which are zero exactly when every digit is; the others go through
 // the whole number rule.
-bool IsZeroId(std::string_view idText) {
+bool isZeroId(std::string_view idText) {
   bool digits = !idText.empty(), zeros = true;
   for (char c : idText) {
     digits = digits && c >= '0' && c <= '9';
     zeros = zeros && c == '0';
   }
-  return digits ? zeros : ReadsAsZero(idText);
+  return digits ? zeros : readsAsZero(idText);
 }
 
 }  // namespace
 
-void FileScan::Piece(std::string_view bytes) {
+void FileScan::piece(std::string_view bytes) {
   BufferLines lines(bytes);
-  if (waiting_ && !ReadId(lines)) return;
+  if (waiting_ && !readId(lines)) return;
   std::string_view line;
   // Only lines that begin with "[" can be headers: the others are passed over
   // without being cut.
-  while (lines.SkipToLineStartingWith('[') && lines.Next(line)) {
-    if (!IsWeaponHeader(line)) continue;
+  while (lines.skipToLineStartingWith('[') && lines.next(line)) {
+    if (!isWeaponHeader(line)) continue;
     name_.assign(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
     // Until an id line says otherwise, the ID text is the number 0.
     idText_ = '0';
     waiting_ = true;
-    if (!ReadId(lines)) return;
+    if (!readId(lines)) return;
   }
 }
 
 // Reads lines until one gives the waiting header a non-zero ID text, and
 // lists the header; false when the piece ends first.
-bool FileScan::ReadId(BufferLines& lines) {
+bool FileScan::readId(BufferLines& lines) {
   std::string_view line, idText;
-  while (lines.Next(line)) {
-    if (!ReadIdLine(line, idText)) continue;
-    if (!IsZeroId(idText)) {
-      out_.Append(idText, name_);
+  while (lines.next(line)) {
+    if (!readIdLine(line, idText)) continue;
+    if (!isZeroId(idText)) {
+      out_.append(idText, name_);
       waiting_ = false;
       return true;
     }
@@ -79,18 +79,18 @@ bool FileScan::ReadId(BufferLines& lines) {
   return false;
 }
 
-void FileScan::End() {
-  if (waiting_) out_.Append(idText_, name_);
+void FileScan::end() {
+  if (waiting_) out_.append(idText_, name_);
   waiting_ = false;
 }
 
-void ScanFile(std::string_view bytes, WeaponList& out) {
+void scanFile(std::string_view bytes, WeaponList& out) {
   FileScan scan(out);
-  scan.Piece(bytes);
-  scan.End();
+  scan.piece(bytes);
+  scan.end();
 }
 
-ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files) {
+ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files) {
   // Each file is scanned as it is read; one that fails part way takes back
   // the entries it gave.
   struct Reader {
@@ -98,20 +98,20 @@ ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files) {
     FileScan scan{list};
     std::size_t before = 0;
     void Begin() { before = list.size(); }
-    void Piece(std::string_view bytes) { scan.Piece(bytes); }
-    void End() { scan.End(); }
+    void piece(std::string_view bytes) { scan.piece(bytes); }
+    void end() { scan.end(); }
     void Undo() {
-      scan.End();
-      list.Truncate(before);
+      scan.end();
+      list.truncate(before);
     }
   };
   ScanOutcome out;
   Reader reader{out.entries};
-  out.unreadable = ReadEachInPieces(files, reader);
+  out.unreadable = readEachInPieces(files, reader);
   return out;
 }
 
-LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
+LoadOutcome loadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
                        CurrentWeapon& weapon, bool& damageCarry) {
   // Each file is searched as it is read; one that fails part way is passed
   // over as if it had not been read at all.
@@ -127,8 +127,8 @@ LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFil
       weaponBefore = weapon;
       carryBefore = damageCarry;
     }
-    void Piece(std::string_view bytes) { search->Piece(bytes); }
-    void End() { found = found || search->found(); }
+    void piece(std::string_view bytes) { search->piece(bytes); }
+    void end() { found = found || search->found(); }
     void Undo() {
       weapon = weaponBefore;
       damageCarry = carryBefore;
@@ -136,7 +136,7 @@ LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFil
   };
   Reader reader{bracketName, weapon, damageCarry, {}, {}};
   LoadOutcome out;
-  out.unreadable = ReadEachInPieces(searchList, reader);
+  out.unreadable = readEachInPieces(searchList, reader);
   out.found = reader.found;
   return out;
 }

@@ -19,18 +19,18 @@ class BufferLines;
 // ID text comes from the next id line ("id=" at the start of a line or after
 // one tab, in any case) whose text is not zero; every line read while looking
 // for it is consumed, other headers included.
-void ScanFile(std::string_view bytes, WeaponList& out);
+void scanFile(std::string_view bytes, WeaponList& out);
 
 // The same scan over a file handed in pieces that each start a line: Piece
 // for each in turn, then End when the file has ended.
 class FileScan {
  public:
   explicit FileScan(WeaponList& out) : out_(out) {}
-  void Piece(std::string_view bytes);
-  void End();
+  void piece(std::string_view bytes);
+  void end();
 
  private:
-  bool ReadId(BufferLines& lines);
+  bool readId(BufferLines& lines);
 
   WeaponList& out_;
   bool waiting_ = false;       // a header was read and its ID text not yet
@@ -44,7 +44,7 @@ struct ScanOutcome {
 
 // Scans the files in order; a file that cannot be read is passed over and
 // reported, the others are scanned all the same.
-ScanOutcome ScanFiles(const std::vector<WeaponFilePtr>& files);
+ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files);
 
 struct LoadOutcome {
   bool found = false;
@@ -54,7 +54,7 @@ struct LoadOutcome {
 // Searches the files in order for the weapon's blocks (SearchFile). Files
 // that cannot be read are passed over and reported. The weapon is left as it
 // was when no block is found.
-LoadOutcome LoadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
+LoadOutcome loadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,
                        CurrentWeapon& weapon, bool& damageCarry);
 
 }  // namespace qm

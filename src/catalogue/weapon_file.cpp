@@ -8,17 +8,17 @@
 
 namespace qm {
 
-void PieceBuffer::Grow(std::size_t keep) {
+void PieceBuffer::grow(std::size_t keep) {
   std::unique_ptr<char[]> bigger(new char[size_ * 2]);
   std::memcpy(bigger.get(), data_.get(), keep);
   data_ = std::move(bigger);
   size_ *= 2;
 }
 
-bool ReadLinePieces(PieceBuffer& buffer, const ReadSome& readSome, const TakePiece& take, std::string& reason) {
+bool readLinePieces(PieceBuffer& buffer, const ReadSome& readSome, const TakePiece& take, std::string& reason) {
   std::size_t kept = 0;  // the start of a line not yet ended, at the buffer's start
   for (;;) {
-    if (kept == buffer.size()) buffer.Grow(kept);
+    if (kept == buffer.size()) buffer.grow(kept);
     char* data = buffer.data();
     const std::ptrdiff_t got = readSome(data + kept, buffer.size() - kept, reason);
     if (got < 0) return false;
@@ -66,7 +66,7 @@ class LooseFile final : public WeaponFile {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path_, ec);
     std::string().swap(out);
-    reason = NoMemoryFor(ec ? 0 : size);
+    reason = noMemoryFor(ec ? 0 : size);
     return false;
   }
   std::filesystem::path diskPath() const override { return path_; }
@@ -84,7 +84,7 @@ class LooseFile final : public WeaponFile {
       }
       return got;
     };
-    return ReadLinePieces(buffer, readSome, take, reason);
+    return readLinePieces(buffer, readSome, take, reason);
   }
 
  private:
@@ -127,7 +127,7 @@ WeaponFilePtr memoryFile(std::string name, std::string bytes, std::filesystem::p
   return std::make_shared<MemoryFile>(std::move(name), std::move(bytes), std::move(diskPath));
 }
 
-std::string NoMemoryFor(std::uint64_t bytes) {
+std::string noMemoryFor(std::uint64_t bytes) {
   return "not enough memory to hold its " + std::to_string(bytes) + " bytes";
 }
 

@@ -21,7 +21,7 @@ class PieceBuffer {
   char* data() { return data_.get(); }
   std::size_t size() const { return size_; }
   // Doubles the room, keeping the first `keep` bytes.
-  void Grow(std::size_t keep);
+  void grow(std::size_t keep);
 
  private:
   std::size_t size_;
@@ -38,7 +38,7 @@ using TakePiece = std::function<void(std::string_view piece)>;
 // file's last. A reader that cuts lines in a piece sees exactly the lines of
 // the whole file, and each piece starts a line. False with `reason` when a
 // read fails; the pieces handed until then are not taken back.
-bool ReadLinePieces(PieceBuffer& buffer, const ReadSome& readSome, const TakePiece& take, std::string& reason);
+bool readLinePieces(PieceBuffer& buffer, const ReadSome& readSome, const TakePiece& take, std::string& reason);
 
 class WeaponFile {
  public:
@@ -71,7 +71,7 @@ using WeaponFilePtr = std::shared_ptr<const WeaponFile>;
 inline constexpr std::uint64_t kLargestWeaponFile = std::uint64_t{64} << 20;
 inline constexpr std::string_view kMsgFileTooLarge = "larger than 64 MiB, more than a weapon file can be";
 // The reason given when a file cannot be held in memory.
-std::string NoMemoryFor(std::uint64_t bytes);
+std::string noMemoryFor(std::uint64_t bytes);
 
 // A file on disk. Folders, fifos and devices are refused without opening
 // them, so a reader never blocks on one.
@@ -93,21 +93,21 @@ struct UnreadableFile {
 };
 
 // Reads each file in turn through one buffer and hands it to `reader`:
-// Begin(), then Piece(bytes) for each piece (see ReadLinePieces), then End()
+// Begin(), then piece(bytes) for each piece (see ReadLinePieces), then end()
 // when the file was read to its end, or Undo() when it failed part way, which
 // must take back what its pieces did. Returns the files that failed.
 template <class Reader>
-std::vector<UnreadableFile> ReadEachInPieces(const std::vector<WeaponFilePtr>& files, Reader& reader) {
+std::vector<UnreadableFile> readEachInPieces(const std::vector<WeaponFilePtr>& files, Reader& reader) {
   std::vector<UnreadableFile> unreadable;
   // One buffer for every file a thread reads: a fresh one would cost its
   // pages again at each import.
   thread_local PieceBuffer buffer;
   std::string reason;
-  const TakePiece take = [&reader](std::string_view piece) { reader.Piece(piece); };
+  const TakePiece take = [&reader](std::string_view piece) { reader.piece(piece); };
   for (const WeaponFilePtr& file : files) {
     reader.Begin();
     if (file->readInPieces(buffer, take, reason)) {
-      reader.End();
+      reader.end();
     } else {
       reader.Undo();
       unreadable.push_back({file->name(), reason});

@@ -11,21 +11,21 @@
 
 namespace qm {
 
-void AppendEntry(std::string& out, std::string_view idText, std::string_view bracketName) {
+void appendEntry(std::string& out, std::string_view idText, std::string_view bracketName) {
   if (idText.size() < 3) out.append(3 - idText.size(), ' ');
   out.append(idText);
   out.append(" - ");
   out.append(bracketName);
 }
 
-std::string MakeEntry(std::string_view idText, std::string_view bracketName) {
+std::string makeEntry(std::string_view idText, std::string_view bracketName) {
   std::string entry;
   entry.reserve(std::max<std::size_t>(idText.size(), 3) + 3 + bracketName.size());
-  AppendEntry(entry, idText, bracketName);
+  appendEntry(entry, idText, bracketName);
   return entry;
 }
 
-std::string CountLine(long weapons) {
+std::string countLine(long weapons) {
   return std::to_string(weapons) + " Weapons, " + std::to_string(256 - weapons) + " IDs available";
 }
 
@@ -38,7 +38,7 @@ constexpr std::size_t kFirstBlock = 64 * 1024, kLaterBlock = 2 * 1024 * 1024, kS
 
 }  // namespace
 
-char* WeaponList::Room(std::size_t size) {
+char* WeaponList::room(std::size_t size) {
   if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < size) {
     // A text longer than a block gets a block of its own size.
     const std::size_t room = std::max(blocks_.empty() ? kFirstBlock : kLaterBlock, size);
@@ -50,15 +50,15 @@ char* WeaponList::Room(std::size_t size) {
   return block.data() + block.size() - size;
 }
 
-void* AllocateLarge(std::size_t bytes) { return platform::allocateLarge(bytes); }
-void FreeLarge(void* at, std::size_t bytes) { platform::freeLarge(at, bytes); }
+void* allocateLarge(std::size_t bytes) { return platform::allocateLarge(bytes); }
+void freeLarge(void* at, std::size_t bytes) { platform::freeLarge(at, bytes); }
 
-void WeaponList::Append(std::string_view idText, std::string_view bracketName) {
+void WeaponList::append(std::string_view idText, std::string_view bracketName) {
   const std::size_t pad = idText.size() < 3 ? 3 - idText.size() : 0;
   const std::size_t size = pad + idText.size() + 3 + bracketName.size();
   if (entries_.size() == entries_.capacity() && entries_.size() >= kShortList)
     entries_.reserve(std::max(entries_.size() * 2, LargeAllocator<ListEntry>::kLarge / sizeof(ListEntry)));
-  char* text = Room(size);  // blanks
+  char* text = room(size);  // blanks
   // AppendEntry's layout, written in place.
   char* p = text + pad;
   p = std::copy(idText.begin(), idText.end(), p);
@@ -68,7 +68,7 @@ void WeaponList::Append(std::string_view idText, std::string_view bracketName) {
       {std::string_view(text, size), std::string_view(text + size - bracketName.size(), bracketName.size())});
 }
 
-void WeaponList::Add(WeaponList&& batch) {
+void WeaponList::add(WeaponList&& batch) {
   if (entries_.empty()) {
     *this = std::move(batch);
     return;
@@ -82,16 +82,16 @@ void WeaponList::Add(WeaponList&& batch) {
   // The last block stays the one with room left.
   blocks_.insert(blocks_.end() - 1, std::make_move_iterator(batch.blocks_.begin()),
                  std::make_move_iterator(batch.blocks_.end()));
-  batch.Clear();
+  batch.clear();
 }
 
-void WeaponList::Clear() {
+void WeaponList::clear() {
   blocks_.clear();
   entries_.clear();
   sorted_ = 0;
 }
 
-void WeaponList::Truncate(std::size_t count) {
+void WeaponList::truncate(std::size_t count) {
   if (count >= entries_.size()) return;
   entries_.resize(count);  // their texts' room is not reused
   sorted_ = std::min(sorted_, count);
@@ -112,7 +112,7 @@ struct SortKey {
 
 }  // namespace
 
-void WeaponList::Sort() const {
+void WeaponList::sort() const {
   // One stable sort of everything in the order of adding puts each new entry
   // after the equal ones already listed, exactly as adding them one by one
   // at their sorted places would.
@@ -121,14 +121,14 @@ void WeaponList::Sort() const {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const std::string_view t = entries_[i].text;
     keys.push_back(
-        {{FoldedWord(t, 0), FoldedWord(t, 8), FoldedWord(t, 16)}, static_cast<std::uint32_t>(i), entries_[i]});
+        {{foldedWord(t, 0), foldedWord(t, 8), foldedWord(t, 16)}, static_cast<std::uint32_t>(i), entries_[i]});
   }
   std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
     for (std::size_t w = 0; w < a.words.size(); ++w)
       if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
     // The first 24 bytes are alike (or one text ends early, padded with
     // zero bytes): the whole texts decide.
-    const int c = CompareFolded(a.entry.text, b.entry.text);
+    const int c = compareFolded(a.entry.text, b.entry.text);
     return c != 0 ? c < 0 : a.added < b.added;
   });
   for (std::size_t i = 0; i < keys.size(); ++i) entries_[i] = keys[i].entry;

@@ -13,17 +13,17 @@ namespace qm {
 // Appends the list entry for an ID text and a bracket name to `out`: the ID
 // text right-aligned in three characters, " - ", the name. An ID text longer
 // than three characters stands as it is.
-void AppendEntry(std::string& out, std::string_view idText, std::string_view bracketName);
-std::string MakeEntry(std::string_view idText, std::string_view bracketName);
+void appendEntry(std::string& out, std::string_view idText, std::string_view bracketName);
+std::string makeEntry(std::string_view idText, std::string_view bracketName);
 
 // The count line: "130 Weapons, 126 IDs available".
-std::string CountLine(long weapons);
+std::string countLine(long weapons);
 
 // An allocator that takes arrays of a megabyte or more in whole steps of
 // 2 MiB, which the system may back with large pages: filling them then costs
 // a page fault per 2 MiB rather than per 4 KiB.
-void* AllocateLarge(std::size_t bytes);
-void FreeLarge(void* at, std::size_t bytes);
+void* allocateLarge(std::size_t bytes);
+void freeLarge(void* at, std::size_t bytes);
 template <class T>
 struct LargeAllocator {
   using value_type = T;
@@ -32,10 +32,10 @@ struct LargeAllocator {
   template <class U>
   LargeAllocator(const LargeAllocator<U>&) {}
   T* allocate(std::size_t n) {
-    return n * sizeof(T) < kLarge ? std::allocator<T>().allocate(n) : static_cast<T*>(AllocateLarge(n * sizeof(T)));
+    return n * sizeof(T) < kLarge ? std::allocator<T>().allocate(n) : static_cast<T*>(allocateLarge(n * sizeof(T)));
   }
   void deallocate(T* at, std::size_t n) {
-    n * sizeof(T) < kLarge ? std::allocator<T>().deallocate(at, n) : FreeLarge(at, n * sizeof(T));
+    n * sizeof(T) < kLarge ? std::allocator<T>().deallocate(at, n) : freeLarge(at, n * sizeof(T));
   }
   template <class U>
   bool operator==(const LargeAllocator<U>&) const {
@@ -64,13 +64,13 @@ class WeaponList {
   WeaponList& operator=(WeaponList&&) = default;
 
   // Adds the entry for an ID text and a bracket name after the others.
-  void Append(std::string_view idText, std::string_view bracketName);
+  void append(std::string_view idText, std::string_view bracketName);
   // Adds the entries of `batch` after the others, taking its texts over.
-  void Add(WeaponList&& batch);
-  void Clear();
+  void add(WeaponList&& batch);
+  void clear();
   // Drops the entries added after the first `count` (which must not have been
   // read in order since).
-  void Truncate(std::size_t count);
+  void truncate(std::size_t count);
 
   // The entries in order: by text, letter case ignored, equal texts in the
   // order of adding. The order is settled when the list is next read, so that
@@ -78,13 +78,13 @@ class WeaponList {
   std::size_t size() const { return entries_.size(); }
   const ListEntry& at(std::size_t i) const { return entries().at(i); }
   const Entries& entries() const {
-    if (sorted_ != entries_.size()) Sort();
+    if (sorted_ != entries_.size()) sort();
     return entries_;
   }
 
  private:
-  char* Room(std::size_t size);
-  void Sort() const;
+  char* room(std::size_t size);
+  void sort() const;
 
   using Block = std::vector<char, LargeAllocator<char>>;  // never grows: filled up to its capacity
   std::vector<Block> blocks_;

@@ -1,6 +1,11 @@
 #include "catalogue/weapon_table.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <new>
 #include <unordered_map>
 
 #include "text/lines.h"
@@ -15,11 +20,22 @@ namespace {
 // A hash of bytes folded to lower case, extended a byte at a time so that
 // every prefix of a header line can be looked up as the line is walked.
 constexpr std::uint64_t kHashStart = 1469598103934665603ull;
-inline std::uint64_t HashStep(std::uint64_t h, char c) {
-  return (h ^ static_cast<unsigned char>(FoldLower(c))) * 1099511628211ull;
+inline std::uint64_t hashStep(std::uint64_t h, char c) {
+  return (h ^ static_cast<unsigned char>(foldLower(c))) * 1099511628211ull;
 }
 
 }  // namespace
+
+// Whether a brace or a bracket is among the first three characters of a line.
+inline bool marked(std::string_view line) {
+  static constexpr auto kMark = [] {
+    std::array<bool, 256> mark{};
+    mark['{'] = mark['}'] = mark['['] = true;
+    return mark;
+  }();
+  const auto at = [&](std::size_t i) { return i < line.size() && kMark[static_cast<unsigned char>(line[i])]; };
+  return at(0) || at(1) || at(2);
+}
 
 // The pass over the files. Each bracket name goes through the states the
 // loader's search of that name goes through: searching for a header, waiting
@@ -36,15 +52,15 @@ class WeaponTable::Pass {
 
   // The distinct names of the list, letter case ignored; returns the
   // weapon index of each entry's name.
-  std::vector<int> AddNames(const WeaponList::Entries& list) {
+  std::vector<int> addNames(const WeaponList::Entries& list) {
     std::vector<int> ids;
     ids.reserve(list.size());
     std::unordered_map<std::string, int> byName;
     for (const ListEntry& e : list) {
-      auto [it, added] = byName.try_emplace(ToLower(e.name), static_cast<int>(names_.size()));
+      auto [it, added] = byName.try_emplace(toLower(e.name), static_cast<int>(names_.size()));
       if (added) {
         std::uint64_t h = kHashStart;
-        for (char c : it->first) h = HashStep(h, c);
+        for (char c : it->first) h = hashStep(h, c);
         auto [head, fresh] = byHash_.try_emplace(h, it->second);
         Name n;
         n.folded = it->first;
@@ -58,27 +74,28 @@ class WeaponTable::Pass {
     return ids;
   }
 
-  void ReadFile(std::string_view bytes, int file) {
+  void readFile(std::string_view bytes, int file) {
     file_ = file;
     fileStart_ = bytes.data();
+    damageHeaders_.clear();
     BufferLines lines(bytes);
     std::string_view line;
     while (true) {
       // Outside every block only a header can matter.
-      if (open_.empty() && waiting_.empty() && !lines.SkipToLineStartingWith('[')) break;
-      if (!lines.Next(line)) break;
-      Line(line, lines.Offset());
+      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith('[')) break;
+      if (!lines.next(line)) break;
+      takeLine(line, lines.offset());
     }
     // The file ends inside blocks, or before their opening braces.
     while (!open_.empty()) {
-      Finish(open_.back(), bytes.size());
+      finish(open_.back(), bytes.size());
       open_.pop_back();
     }
-    for (int id : waiting_) FinishUnopened(id);
+    for (int id : waiting_) finishUnopened(id);
     waiting_.clear();
   }
 
-  bool Found(int id) const { return names_[id].found; }
+  bool found(int id) const { return names_[id].found; }
 
  private:
   enum class State : std::uint8_t { Searching, Waiting, Open };
@@ -95,95 +112,120 @@ class WeaponTable::Pass {
     long endDepth;          // the block ends at the first line that takes the depth here
     std::uint64_t opening;  // the number of its opening line
   };
+  struct LineAt {
+    std::uint64_t line;
+    std::size_t offset;
+  };
   struct LastSet {
     std::uint64_t line = 0;
     std::string_view value;
   };
 
   // One line; `next` is where the line after it begins.
-  void Line(std::string_view line, std::size_t next) {
+  void takeLine(std::string_view line, std::size_t next) {
     ++lineNo_;
+    // Most lines are key lines: without a brace or a bracket among their
+    // first three characters they open, end or start nothing.
+    if (!marked(line)) {
+      if (!open_.empty()) setKeys(line);
+      return;
+    }
     // Headers first: a name whose block ends or opens on this line has
     // taken the line for that, and does not look at it as a header.
     headers_.clear();
-    if (!line.empty() && line[0] == '[') MatchHeader(line);
+    if (!line.empty() && line[0] == '[') matchHeader(line);
 
     if (!open_.empty()) {
-      KeyValue keys[2];
-      const int n = KeyValuesOf(line, keys);
-      for (int i = 0; i < n; ++i) lastSet_[SlotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
-      if (EndsDamageBlock(line)) lastCarry_ = {lineNo_, false};
-      if (StartsDamageBlock(line)) lastCarry_ = {lineNo_, true};
-      depth_ += DepthChange(line);
+      setKeys(line);
+      if (endsDamageBlock(line)) lastCarry_ = {lineNo_, false};
+      if (startsDamageBlock(line)) {
+        lastCarry_ = {lineNo_, true};
+        damageHeaders_.push_back({lineNo_, static_cast<std::size_t>(line.data() - fileStart_)});
+      }
+      depth_ += depthChange(line);
       while (!open_.empty() && open_.back().endDepth == depth_) {
-        Finish(open_.back(), next);
+        finish(open_.back(), next);
         open_.pop_back();
       }
     }
-    const bool opens = OpensBlock(line);
+    const bool opens = opensBlock(line);
     if (opens) {
-      for (int id : waiting_) Open(id, next);
+      for (int id : waiting_) open(id, next);
       waiting_.clear();
     }
     for (int id : headers_) {
       Name& n = names_[id];
       n.state = State::Waiting;
-      n.bracketName = BracketNameOf(line);
+      n.bracketName = bracketNameOf(line);
       if (opens)
-        Open(id, next);
+        open(id, next);
       else
         waiting_.push_back(id);
     }
   }
 
+  void setKeys(std::string_view line) {
+    KeyValue keys[2];
+    const int n = keyValuesOf(line, keys);
+    for (int i = 0; i < n; ++i) lastSet_[slotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
+  }
+
   // The names the header line starts a block of: each "[" NAME "]" at its
   // start, letter case ignored, of a name now searching.
-  void MatchHeader(std::string_view line) {
+  void matchHeader(std::string_view line) {
     std::uint64_t h = kHashStart;
-    for (std::size_t p = 1; p < line.size(); h = HashStep(h, line[p]), ++p) {
+    for (std::size_t p = 1; p < line.size(); h = hashStep(h, line[p]), ++p) {
       if (line[p] != ']') continue;
       const auto it = byHash_.find(h);
       if (it == byHash_.end()) continue;
       for (int id = it->second; id >= 0; id = names_[id].nextSameHash) {
         const Name& n = names_[id];
-        if (n.state == State::Searching && n.folded.size() == p - 1 && MatchesFoldedAt(line, 1, n.folded))
+        if (n.state == State::Searching && n.folded.size() == p - 1 && matchesFoldedAt(line, 1, n.folded))
           headers_.push_back(id);
       }
     }
   }
 
-  void Open(int id, std::size_t bodyBegin) {
+  void open(int id, std::size_t bodyBegin) {
     names_[id].state = State::Open;
     Loaded& w = t_.weapons_[id];
     w.bodyBegin = bodyBegin;
     open_.push_back({id, depth_ - 1, lineNo_});
   }
 
-  void Finish(const OpenBlock& b, std::size_t bodyEnd) {
+  void finish(const OpenBlock& b, std::size_t bodyEnd) {
     Name& n = names_[b.id];
     Loaded& w = t_.weapons_[b.id];
-    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? SpanOf(lastSet_[s].value) : Span{0, 0};
-    Settle(n, w, bodyEnd);
+    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+    settle(n, w, bodyEnd);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
+    // Before its first damage header a block that starts outside a damage
+    // sub-block has no damage entry.
+    w.damageFrom = w.bodyBegin;
+    if (!w.carryIn) {
+      const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
+                                          [](std::uint64_t line, const LineAt& h) { return line < h.line; });
+      w.damageFrom = first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset : bodyEnd;
+    }
   }
 
   // A header whose file ended before the block opened: the weapon is emptied
   // with its bracket name, and it counts as found.
-  void FinishUnopened(int id) {
+  void finishUnopened(int id) {
     Loaded& w = t_.weapons_[id];
     w.v.fill(Span{0, 0});
-    w.bodyBegin = 0;
-    Settle(names_[id], w, 0);
+    w.bodyBegin = w.damageFrom = 0;
+    settle(names_[id], w, 0);
   }
 
   // An empty part may point nowhere ("key=" at the end of a line).
-  Span SpanOf(std::string_view part) const {
+  Span spanOf(std::string_view part) const {
     if (part.empty()) return {0, 0};
     return {static_cast<std::uint32_t>(part.data() - fileStart_), static_cast<std::uint32_t>(part.size())};
   }
 
-  void Settle(Name& n, Loaded& w, std::size_t bodyEnd) {
-    w.v[SlotIndex(Slot::BracketName)] = SpanOf(n.bracketName);
+  void settle(Name& n, Loaded& w, std::size_t bodyEnd) {
+    w.v[slotIndex(Slot::BracketName)] = spanOf(n.bracketName);
     w.file = file_;
     w.bodyEnd = bodyEnd;
     w.carryIn = n.carry;
@@ -197,11 +239,12 @@ class WeaponTable::Pass {
 
   int file_ = 0;
   const char* fileStart_ = nullptr;
-  std::uint64_t lineNo_ = 0;     // counted over all files
-  long depth_ = 0;               // the sum of the depth changes of the lines read inside blocks
-  std::vector<OpenBlock> open_;  // outer blocks first
-  std::vector<int> waiting_;     // names whose header was read, before their opening brace
-  std::vector<int> headers_;     // the names the current line is a header of
+  std::uint64_t lineNo_ = 0;           // counted over all files
+  long depth_ = 0;                     // the sum of the depth changes of the lines read inside blocks
+  std::vector<OpenBlock> open_;        // outer blocks first
+  std::vector<int> waiting_;           // names whose header was read, before their opening brace
+  std::vector<int> headers_;           // the names the current line is a header of
+  std::vector<LineAt> damageHeaders_;  // the damage headers read inside blocks in this file, in order
   std::array<LastSet, kSlotCount> lastSet_{};
   struct {
     std::uint64_t line = 0;
@@ -209,32 +252,83 @@ class WeaponTable::Pass {
   } lastCarry_;
 };
 
+WeaponTable::HeldBytes::~HeldBytes() {
+  if (data_) LargeAllocator<char>().deallocate(data_, capacity_);
+}
+
+void WeaponTable::HeldBytes::swap(HeldBytes& other) noexcept {
+  std::swap(data_, other.data_);
+  std::swap(size_, other.size_);
+  std::swap(capacity_, other.capacity_);
+}
+
+void WeaponTable::HeldBytes::reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  char* bigger = LargeAllocator<char>().allocate(capacity);
+  if (size_) std::memcpy(bigger, data_, size_);
+  if (data_) LargeAllocator<char>().deallocate(data_, capacity_);
+  data_ = bigger;
+  capacity_ = capacity;
+}
+
+void WeaponTable::HeldBytes::append(std::string_view bytes) {
+  if (bytes.size() > capacity_ - size_) reserve(std::max(size_ + bytes.size(), capacity_ * 2));
+  std::memcpy(data_ + size_, bytes.data(), bytes.size());
+  size_ += bytes.size();
+}
+
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList) {
   Pass pass(*this);
-  const std::vector<int> ids = pass.AddNames(list);
-  // The values stay parts of the files' bytes, which must not move.
+  const std::vector<int> ids = pass.addNames(list);
+  // The values stay parts of the files' bytes, kept by offset: a file's bytes
+  // may move while it is read.
   files_.reserve(searchList.size());
+  thread_local PieceBuffer buffer;
   std::string reason;
   for (const WeaponFilePtr& file : searchList) {
-    std::string bytes;
-    if (!file->read(bytes, reason) || bytes.size() > UINT32_MAX) {
-      unreadable_.push_back({file->name(), bytes.size() > UINT32_MAX ? "too large for the weapons table" : reason});
+    HeldBytes bytes;
+    std::error_code ec;
+    const std::filesystem::path path = file->diskPath();
+    const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, ec);
+    bool read = false;
+    try {
+      if (!ec && size <= kLargestWeaponFile) bytes.reserve(size);  // only a hint: the file may change
+      read = file->readInPieces(
+          buffer, [&bytes](std::string_view piece) { bytes.append(piece); }, reason);
+    } catch (const std::bad_alloc&) {
+      reason = noMemoryFor(size);
+    }
+    if (!read || bytes.view().size() > UINT32_MAX) {
+      unreadable_.push_back({file->name(), read ? "too large for the weapons table" : reason});
       continue;
     }
     files_.push_back(std::move(bytes));
     names_.push_back(file->name());
-    pass.ReadFile(files_.back(), static_cast<int>(files_.size() - 1));
+    const int at = static_cast<int>(files_.size() - 1);
+    pass.readFile(bytesOf(at), at);
   }
+  std::size_t textBytes = 0;
+  for (const ListEntry& e : list) textBytes += e.text.size();
+  texts_.reserve(textBytes);
   rows_.reserve(list.size());
-  for (std::size_t i = 0; i < list.size(); ++i)
-    rows_.push_back({std::string(list[i].text), std::string(list[i].name), pass.Found(ids[i]) ? ids[i] : -1});
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const std::string_view text = list[i].text, name = list[i].name;
+    const std::size_t at = texts_.size();
+    texts_.append(text);
+    // The name is the end of the text, but for entries made up by hand.
+    const bool ends = text.ends_with(name);
+    if (!ends) texts_.append(name);
+    rows_.push_back({at, ends ? at + text.size() - name.size() : at + text.size(),
+                     static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()),
+                     pass.found(ids[i]) ? ids[i] : -1});
+  }
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
   if (!found(row)) return {};
   const Loaded& w = weapons_[rows_[row].weapon];
-  const Span span = w.v[SlotIndex(s)];
-  return std::string_view(files_[w.file]).substr(span.offset, span.size);
+  const Span span = w.v[slotIndex(s)];
+  return bytesOf(w.file).substr(span.offset, span.size);
 }
 
 SlotValues WeaponTable::values(std::size_t row) const {
@@ -243,20 +337,26 @@ SlotValues WeaponTable::values(std::size_t row) const {
   return out;
 }
 
-std::vector<std::string> WeaponTable::damage(std::size_t row) const {
-  std::vector<std::string> out;
-  if (!found(row)) return out;
+void WeaponTable::damageParts(std::size_t row, std::vector<std::string_view>& out) const {
+  out.clear();
+  if (!found(row)) return;
   const Loaded& w = weapons_[rows_[row].weapon];
   bool carry = w.carryIn;
-  const std::string_view body = std::string_view(files_[w.file]).substr(w.bodyBegin, w.bodyEnd - w.bodyBegin);
-  BufferLines lines(body);
-  for (std::string_view line; lines.Next(line);) RecogniseDamageLine(line, out, carry);
-  return out;
+  BufferLines lines(bytesOf(w.file).substr(w.damageFrom, w.bodyEnd - w.damageFrom));
+  std::string_view entry;
+  for (std::string_view line; lines.next(line);)
+    if (damageEntryOf(line, carry, entry)) out.push_back(entry);
+}
+
+std::vector<std::string> WeaponTable::damage(std::size_t row) const {
+  std::vector<std::string_view> parts;
+  damageParts(row, parts);
+  return std::vector<std::string>(parts.begin(), parts.end());
 }
 
 CurrentWeapon WeaponTable::weapon(std::size_t row) const {
   CurrentWeapon w;
-  w.Clear();
+  w.clear();
   for (int s = 0; s < kSlotCount; ++s) w.v[s] = std::string(value(row, static_cast<Slot>(s)));
   w.damage = damage(row);
   return w;

@@ -32,8 +32,13 @@ class WeaponTable {
 
   // One row per list entry, in list order.
   std::size_t size() const { return rows_.size(); }
-  const std::string& entry(std::size_t row) const { return rows_[row].entry; }
-  const std::string& name(std::size_t row) const { return rows_[row].name; }
+  // The entry's text and its bracket name, kept by the table.
+  std::string_view entry(std::size_t row) const {
+    return std::string_view(texts_).substr(rows_[row].textAt, rows_[row].textSize);
+  }
+  std::string_view name(std::size_t row) const {
+    return std::string_view(texts_).substr(rows_[row].nameAt, rows_[row].nameSize);
+  }
   // False when no block has the entry's bracket name: every value is empty.
   bool found(std::size_t row) const { return rows_[row].weapon >= 0; }
   // The stored text of a slot, a part of the file it was read from (kept by
@@ -43,12 +48,14 @@ class WeaponTable {
   // The damage list, read again from the block when asked: it is rarely
   // needed for every row, and a block's list can be long.
   std::vector<std::string> damage(std::size_t row) const;
+  // The same as parts of the file (kept by the table), into `out`.
+  void damageParts(std::size_t row, std::vector<std::string_view>& out) const;
   // The row as the weapon on display holds it.
   CurrentWeapon weapon(std::size_t row) const;
   // The file the row's weapon was read from: its name and its bytes as read.
   // The row must be found().
   const std::string& fileName(std::size_t row) const { return names_[weapons_[rows_[row].weapon].file]; }
-  std::string_view fileBytes(std::size_t row) const { return files_[weapons_[rows_[row].weapon].file]; }
+  std::string_view fileBytes(std::size_t row) const { return bytesOf(weapons_[rows_[row].weapon].file); }
 
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
 
@@ -63,20 +70,47 @@ class WeaponTable {
     std::array<Span, kSlotCount> v;  // set when the name's block ends
     int file = 0;
     // The block's lines after its opening line, in its file; empty for a
-    // block whose file ended before it opened.
-    std::size_t bodyBegin = 0, bodyEnd = 0;
+    // block whose file ended before it opened. The damage list starts at
+    // damageFrom: the first damage header in the block, unless the block
+    // starts inside a damage sub-block.
+    std::size_t bodyBegin = 0, bodyEnd = 0, damageFrom = 0;
     bool carryIn = false;  // the damage sub-block state the block starts with
   };
   struct Row {
-    std::string entry, name;
-    int weapon = -1;
+    std::size_t textAt, nameAt;
+    std::uint32_t textSize, nameSize;
+    int weapon;
   };
   class Pass;
+  // A file's bytes, taken in large pages once past a megabyte: filling a
+  // hundred megabytes of fresh memory page by page costs more than reading
+  // it. Appending copies each byte once, not one at a time.
+  class HeldBytes {
+   public:
+    HeldBytes() = default;
+    HeldBytes(HeldBytes&& other) noexcept { swap(other); }
+    HeldBytes& operator=(HeldBytes&& other) noexcept {
+      swap(other);
+      return *this;
+    }
+    ~HeldBytes();
+    void reserve(std::size_t capacity);
+    void append(std::string_view bytes);
+    std::string_view view() const { return std::string_view(data_, size_); }
 
-  std::vector<std::string> files_;  // each file's bytes, read once
-  std::vector<std::string> names_;  // and its name
-  std::vector<Loaded> weapons_;     // by distinct bracket name, letter case ignored
-  std::vector<Row> rows_;
+   private:
+    void swap(HeldBytes& other) noexcept;
+    char* data_ = nullptr;
+    std::size_t size_ = 0, capacity_ = 0;
+  };
+  std::string_view bytesOf(int file) const { return files_[file].view(); }
+
+  std::vector<HeldBytes> files_;    // each file's bytes, read once
+  std::vector<std::string> names_;  // and their names
+  std::string texts_;               // the entries' texts back to back
+  // Half a kilobyte per weapon: taken in large pages, as the files' bytes.
+  std::vector<Loaded, LargeAllocator<Loaded>> weapons_;  // by distinct bracket name, letter case ignored
+  std::vector<Row, LargeAllocator<Row>> rows_;
   std::vector<UnreadableFile> unreadable_;
 };
 

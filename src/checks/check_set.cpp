@@ -10,7 +10,7 @@ std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir)
 
 std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set) {
   std::vector<WeaponFilePtr> files;
-  for (WeaponFilePtr& file : set.FilesIn("weapons", ".tdf")) {
+  for (WeaponFilePtr& file : set.filesIn("weapons", ".tdf")) {
     const std::string& name = file->name();
     const std::size_t slash = name.find_last_of("/\\");
     if (name[slash == std::string::npos ? 0 : slash + 1] != '.') files.push_back(std::move(file));
@@ -49,6 +49,11 @@ bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
   if (beforeFinish) beforeFinish();
   check.finish();
   return true;
+}
+
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, const References& refs, bool units,
+                  const std::function<bool(std::size_t, std::size_t)>& progress) {
+  return runGameCheck(check, files, progress, [&] { check.addFindings(refs.findings(check.weapons(), units)); });
 }
 
 }  // namespace qm

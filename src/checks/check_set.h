@@ -10,6 +10,7 @@
 #include "catalogue/game_files.h"
 #include "catalogue/weapon_file.h"
 #include "checks/game_check.h"
+#include "checks/references.h"
 
 namespace qm {
 
@@ -37,5 +38,10 @@ WeaponFilePtr checkFileNamed(const std::string& name);
 bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
                   const std::function<bool(std::size_t done, std::size_t total)>& progress = {},
                   const std::function<void()>& beforeFinish = {});
+// The same with the references between the game's files checked before
+// finishing, as `lint` makes them; `units` false leaves out the units, for
+// files that are only some of the game's.
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, const References& refs, bool units = true,
+                  const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
 
 }  // namespace qm

@@ -9,7 +9,7 @@ namespace qm {
 std::string_view severityName(Severity s) { return s == Severity::Error ? "error" : "warning"; }
 
 bool findingBefore(const Finding& a, const Finding& b) {
-  if (const int c = CompareFolded(a.file, b.file)) return c < 0;
+  if (const int c = compareFolded(a.file, b.file)) return c < 0;
   return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
 }
 
@@ -18,7 +18,7 @@ std::string quoted(std::string_view bytes) {
   std::string shown(bytes.substr(0, kLongest));
   for (char& c : shown)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
-  return "'" + Cp1252ToUtf8(shown) + (bytes.size() > kLongest ? "...'" : "'");
+  return '\'' + cp1252ToUtf8(shown) + (bytes.size() > kLongest ? "...'" : "'");
 }
 
 }  // namespace qm

@@ -16,7 +16,7 @@ namespace {
 bool sameFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && FoldLower(a[i]) != FoldLower(b[i])) return false;
+    if (a[i] != b[i] && foldLower(a[i]) != foldLower(b[i])) return false;
   return true;
 }
 
@@ -29,7 +29,7 @@ std::string bracketed(std::string_view name) {
   return quoted(text);
 }
 
-std::string place(const WeaponRecord& w) { return w.file + ":" + std::to_string(w.line); }
+std::string placeOf(const WeaponRecord& w) { return w.file + ":" + std::to_string(w.line); }
 
 }  // namespace
 
@@ -120,7 +120,7 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
     if (!sameFolded(pair.key, "id")) continue;
     record.hasId = true;
     record.idText = std::string(pair.value);
-    record.id = WholeNumber(pair.value);
+    record.id = wholeNumber(pair.value);
     record.idLine = pair.at.line;
     record.idColumn = pair.at.column;
   }
@@ -175,7 +175,7 @@ void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool 
       findings_.push_back(finding(check, file, pair.at.line, pair.at.column, std::move(message)));
     };
     folded_.assign(pair.key);
-    for (char& c : folded_) c = FoldLower(c);
+    for (char& c : folded_) c = foldLower(c);
     const std::uint64_t hash = keyHash(folded_);
     if (const TdfPair* earlier = keysSeen_.previous(pairs, i, hash))
       report(check::kDuplicateKey, quoted(pair.key) + " is set again (first at line " +
@@ -255,7 +255,7 @@ void GameCheck::checkIds() {
       if (sameFolded(w.name, holder.name)) continue;
       findings_.push_back(finding(check::kIdConflict, w.file, w.idLine, w.idColumn,
                                   "the ID " + std::to_string(conflict.id) + " of " + bracketed(w.name) +
-                                      " is also the ID of " + bracketed(holder.name) + " at " + place(holder)));
+                                      " is also the ID of " + bracketed(holder.name) + " at " + placeOf(holder)));
     }
   }
 }
@@ -300,13 +300,13 @@ void GameCheck::finish() {
   std::unordered_map<std::string, std::size_t> lastByName;
   for (std::size_t i = 0; i < weapons_.size(); ++i) {
     const WeaponRecord& w = weapons_[i];
-    const auto [it, first] = lastByName.try_emplace(ToLower(w.name), i);
+    const auto [it, first] = lastByName.try_emplace(toLower(w.name), i);
     if (first) continue;
     const WeaponRecord& earlier = weapons_[it->second];
     findings_.push_back(finding(check::kDuplicateWeapon, w.file, w.line, 1,
                                 bracketed(w.name) +
                                     " is defined again: the game takes this definition and drops the one at " +
-                                    place(earlier)));
+                                    placeOf(earlier)));
     it->second = i;
   }
   if (engine_ == Engine::Original) checkIds();
@@ -334,7 +334,7 @@ void GameCheck::sortFindings() {
   for (const auto& [name, r] : rank) names.push_back(name);
   // Letter case folded, as the census orders files.
   std::sort(names.begin(), names.end(), [](std::string_view a, std::string_view b) {
-    const int c = CompareFolded(a, b);
+    const int c = compareFolded(a, b);
     return c != 0 ? c < 0 : a < b;
   });
   for (std::size_t i = 0; i < names.size(); ++i) rank[names[i]] = i;

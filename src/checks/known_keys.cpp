@@ -145,23 +145,23 @@ KeyKind kindOf(Kind k) {
 }
 
 const KeyTable& knownKeys() {
-  static const KeyTable keys = [] {
+  static const KeyTable kEys = [] {
     KeyTable t;
     for (const FieldRow& row : kFields)
       if (row.isKeyLine()) t.add(row.key, kindOf(row.kind));
     for (const ExtraKey& extra : kExtraKeys) t.add(extra.key, extra.kind);
     return t;
   }();
-  return keys;
+  return kEys;
 }
 
 const KeyTable& laterKeys() {
-  static const KeyTable keys = [] {
+  static const KeyTable kEys = [] {
     KeyTable t;
     for (std::string_view key : kLaterKeys) t.add(key, KeyKind::Other);
     return t;
   }();
-  return keys;
+  return kEys;
 }
 
 bool allDigits(std::string_view s) {
@@ -253,10 +253,10 @@ bool isNumberText(std::string_view s) {
 namespace qm {
 
 std::optional<ValueProblem> checkValue(std::string_view key, std::string_view value, bool damage) {
-  const std::string lower = ToLower(key);
+  const std::string lower = toLower(key);
   const auto shown = [&] { return " of " + quoted(key); };
   if (!damage && lower == "id") {
-    const auto id = WholeNumber(value);
+    const auto id = wholeNumber(value);
     if (id && *id >= 0 && *id < kIdCount) return std::nullopt;
     return ValueProblem{&check::kBadId, "the ID " + quoted(value) + " is not a whole number from 0 to 255"};
   }

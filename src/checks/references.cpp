@@ -18,17 +18,19 @@ std::string stem(std::string_view path) {
   const std::size_t slash = path.find_last_of("/\\");
   if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
   const std::size_t dot = path.rfind('.');
-  return ToLower(path.substr(0, dot));
+  return toLower(path.substr(0, dot));
 }
 
 // A value names a file with or without its extension.
 std::string nameIn(std::string_view value, std::string_view extension) {
-  std::string lower = ToLower(value);
+  std::string lower = toLower(value);
   if (lower.ends_with(extension)) lower.resize(lower.size() - extension.size());
   return lower;
 }
 
-std::string_view kindText(Unresolved::Kind k) {
+}  // namespace
+
+std::string_view kindName(Unresolved::Kind k) {
   switch (k) {
     case Unresolved::Kind::Weapon:
       return "weapon";
@@ -44,17 +46,15 @@ std::string_view kindText(Unresolved::Kind k) {
   return "";
 }
 
-}  // namespace
-
 void readUnitUses(const std::string& file, std::string_view bytes, std::vector<UnitUse>& out) {
   std::vector<Finding> ignored;  // the unit files' own form is not what these checks are about
   const TdfDocument doc = readTdf(bytes, file, ignored);
   for (const TdfBlock& unit : doc.blocks) {
     std::string name = stem(file);
     for (const TdfPair& p : unit.pairs)
-      if (CompareFolded(p.key, "unitname") == 0 && !p.value.empty()) name = std::string(p.value);
+      if (compareFolded(p.key, "unitname") == 0 && !p.value.empty()) name = std::string(p.value);
     for (const TdfPair& p : unit.pairs) {
-      const std::string key = ToLower(p.key);
+      const std::string key = toLower(p.key);
       if (p.value.empty() || std::find(std::begin(kWeaponKeys), std::end(kWeaponKeys), key) == std::end(kWeaponKeys))
         continue;
       out.push_back({name, std::string(p.key), std::string(p.value), file, p.at.line, p.at.column});
@@ -64,23 +64,23 @@ void readUnitUses(const std::string& file, std::string_view bytes, std::vector<U
 
 References::References(const GameFiles& set) {
   std::string bytes, reason;
-  for (const WeaponFilePtr& unit : set.FilesIn("units", ".fbi")) {
+  for (const WeaponFilePtr& unit : set.filesIn("units", ".fbi")) {
     ++unitFiles_;
     if (unit->read(bytes, reason))
       readUnitUses(unit->name(), bytes, uses_);
     else
       unitProblems_.push_back(finding(check::kUnreadable, unit->name(), 0, 0, "cannot read the unit file: " + reason));
   }
-  for (const WeaponFilePtr& f : set.FilesIn("sounds", ".wav")) sounds_.emplace(stem(f->name()), true);
-  for (const WeaponFilePtr& f : set.FilesIn("objects3d", ".3do")) models_.emplace(stem(f->name()), true);
-  for (const WeaponFilePtr& f : set.FilesIn("anims", ".gaf"))
+  for (const WeaponFilePtr& f : set.filesIn("sounds", ".wav")) sounds_.emplace(stem(f->name()), true);
+  for (const WeaponFilePtr& f : set.filesIn("objects3d", ".3do")) models_.emplace(stem(f->name()), true);
+  for (const WeaponFilePtr& f : set.filesIn("anims", ".gaf"))
     animations_.emplace(stem(f->name()), Animation{f, false, {}, {}});
 }
 
 std::vector<const UnitUse*> References::usersOf(std::string_view weapon) const {
   std::vector<const UnitUse*> users;
   for (const UnitUse& u : uses_)
-    if (CompareFolded(u.weapon, weapon) == 0) users.push_back(&u);
+    if (compareFolded(u.weapon, weapon) == 0) users.push_back(&u);
   return users;
 }
 
@@ -95,7 +95,7 @@ const References::Animation* References::animation(const std::string& lowerName)
       a.damaged = reason;
       a.sequences.clear();
     }
-    for (std::string& s : a.sequences) s = ToLower(s);
+    for (std::string& s : a.sequences) s = toLower(s);
   }
   return &a;
 }
@@ -103,9 +103,9 @@ const References::Animation* References::animation(const std::string& lowerName)
 std::vector<Unresolved> References::unresolved(const std::vector<WeaponRecord>& weapons, bool units) const {
   std::vector<Unresolved> out;
   std::map<std::string, bool> defined;
-  for (const WeaponRecord& w : weapons) defined.emplace(ToLower(w.name), true);
+  for (const WeaponRecord& w : weapons) defined.emplace(toLower(w.name), true);
   for (const UnitUse& u : uses_)
-    if (units && !defined.count(ToLower(u.weapon)))
+    if (units && !defined.count(toLower(u.weapon)))
       out.push_back({Unresolved::Kind::Weapon, u.weapon, u.unit, u.file, u.line, u.column});
 
   for (const WeaponRecord& w : weapons) {
@@ -133,7 +133,7 @@ std::vector<Unresolved> References::unresolved(const std::vector<WeaponRecord>& 
           const Animation* a = animation(nameIn(file->value, ".gaf"));
           // A missing or damaged file: its sequences are unknown.
           if (!a || !a->damaged.empty()) break;
-          if (std::find(a->sequences.begin(), a->sequences.end(), ToLower(ref.value)) == a->sequences.end())
+          if (std::find(a->sequences.begin(), a->sequences.end(), toLower(ref.value)) == a->sequences.end())
             missing(Unresolved::Kind::Sequence);
           break;
         }
@@ -154,7 +154,7 @@ std::vector<Finding> References::findings(const std::vector<WeaponRecord>& weapo
     const std::string holder =
         u.kind == Unresolved::Kind::Weapon ? "the unit " + qm::quoted(u.holder) : qm::quoted("[" + u.holder + "]");
     out.push_back(finding(check, u.file, u.line, u.column,
-                          holder + " names the " + std::string(kindText(u.kind)) + " " + qm::quoted(u.name) +
+                          holder + " names the " + std::string(kindName(u.kind)) + " " + qm::quoted(u.name) +
                               ", which the game does not have"));
   }
   for (const auto& [name, a] : animations_)

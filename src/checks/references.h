@@ -37,6 +37,9 @@ struct Unresolved {
   int line = 0, column = 0;
 };
 
+// "weapon", "sound", "animation file", "sequence", "model".
+std::string_view kindName(Unresolved::Kind kind);
+
 class References {
  public:
   // Reads the units of the file set and what it holds of each kind of file.

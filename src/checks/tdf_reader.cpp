@@ -41,7 +41,7 @@ class Reader {
   }
 
  private:
-  std::string bracketed(std::string_view name) const { return quoted("[" + std::string(name) + "]"); }
+  std::string bracketed(std::string_view name) const { return quoted('[' + std::string(name) + ']'); }
 
   TdfPosition at(std::size_t p) const { return {line_, static_cast<int>(p - lineStart_ + 1)}; }
   TdfPosition here() const { return at(pos_); }
@@ -117,7 +117,7 @@ class Reader {
     if (close == lineEnd) {
       pendingBlock_.name = trimmed(text_.substr(pos_ + 1, lineEnd - pos_ - 1));
       report(start, check::kUnclosedHeader,
-             "the header " + quoted("[" + std::string(pendingBlock_.name)) + " has no ']'");
+             "the header " + quoted('[' + std::string(pendingBlock_.name)) + " has no ']'");
       pos_ = lineEnd;
       return;
     }
@@ -211,9 +211,9 @@ class Reader {
 
   static bool looksLikeWeapon(const TdfBlock& b) {
     for (const TdfPair& p : b.pairs)
-      if (CompareFolded(p.key, "id") == 0) return true;
+      if (compareFolded(p.key, "id") == 0) return true;
     for (const TdfBlock& inner : b.blocks)
-      if (CompareFolded(inner.name, "damage") == 0) return true;
+      if (compareFolded(inner.name, "damage") == 0) return true;
     return false;
   }
 

@@ -60,14 +60,14 @@ int usageError(std::ostream& err, const std::string& message) {
 
 }  // namespace
 
-Answer CliHost::MsgBox(std::string_view text, Buttons buttons) {
+Answer CliHost::msgBox(std::string_view text, Buttons buttons) {
   err_ << text << '\n';
   refused = true;
   if (buttons == Buttons::YesNo) return overwrite ? (refused = false, Answer::Yes) : Answer::No;
   return buttons == Buttons::OkCancel ? Answer::Cancel : Answer::Ok;
 }
 
-void CliHost::ReportUnreadable(const std::vector<UnreadableFile>& files) {
+void CliHost::reportUnreadable(const std::vector<UnreadableFile>& files) {
   for (const auto& f : files) err_ << "warning: cannot read weapon file " << f.name << ": " << f.reason << '\n';
 }
 
@@ -100,17 +100,17 @@ bool Session::loadWithoutList(std::string_view name) {
   // warnings come in the order the start-up scan and the imports give them.
   bool found = false;
   const auto search = [&](const std::vector<WeaponFilePtr>& files, std::vector<UnreadableFile> unreadable) {
-    const LoadOutcome outcome = LoadWeapon(name, files, weapon, damageCarry);
+    const LoadOutcome outcome = loadWeapon(name, files, weapon, damageCarry);
     found = found || outcome.found;
     unreadable.insert(unreadable.end(), outcome.unreadable.begin(), outcome.unreadable.end());
-    if (!unreadable.empty()) host_.ReportUnreadable(unreadable);
+    if (!unreadable.empty()) host_.reportUnreadable(unreadable);
   };
   // Damaged archives are named with the standard files, as the scan does.
   search(window_->searchList(), window_->gameFiles().damagedArchives());
   for (const std::string& path : imports_)
     if (const WeaponFilePtr file = importedFile(path)) search({file}, {});
   if (!found) {
-    host_.MsgBox(kMsgNotFound, Buttons::Ok);
+    host_.msgBox(kMsgNotFound, Buttons::Ok);
     return false;
   }
   window_->showFound(std::move(weapon), damageCarry);
@@ -184,7 +184,7 @@ void writeJson(std::ostream& out, const nlohmann::ordered_json& value) {
   out << "}\n";
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CLI::App app("Reads, shows and exports the weapons of a game's TDF files.", "quillmark-cli");
   app.allow_windows_style_options(false);
   app.require_subcommand(0, 1);

@@ -11,6 +11,6 @@ namespace qm {
 // Runs the command line; returns the exit status (0 done, 1 a refusal or a
 // weapon not found, 2 a usage error). `programDir` is not used: the game
 // folder is --game or the current directory.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace qm

@@ -33,10 +33,10 @@ class CliHost : public Host {
  public:
   explicit CliHost(std::ostream& err) : err_(err) {}
 
-  Answer MsgBox(std::string_view text, Buttons buttons) override;
-  std::optional<std::string> ShowOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> ShowSave(const std::string&) override { return savePath; }
-  void ReportUnreadable(const std::vector<UnreadableFile>& files) override;
+  Answer msgBox(std::string_view text, Buttons buttons) override;
+  std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> showSave(const std::string&) override { return savePath; }
+  void reportUnreadable(const std::vector<UnreadableFile>& files) override;
 
   bool refused = false;  // a message other than a warning was shown
   bool overwrite = false;

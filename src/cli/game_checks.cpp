@@ -25,7 +25,7 @@ void requireGame(const std::filesystem::path& game) {
 
 json idJson(const WeaponRecord& w) {
   if (w.id) return *w.id;
-  if (w.hasId) return Cp1252ToUtf8(w.idText);
+  if (w.hasId) return cp1252ToUtf8(w.idText);
   return nullptr;
 }
 
@@ -50,12 +50,12 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
   if (asJson) {
     json all = json::array(), conflicts = json::array();
     for (const WeaponRecord& w : weapons)
-      all.push_back({{"name", Cp1252ToUtf8(w.name)}, {"id", idJson(w)}, {"file", w.file}, {"line", w.line}});
+      all.push_back({{"name", cp1252ToUtf8(w.name)}, {"id", idJson(w)}, {"file", w.file}, {"line", w.line}});
     for (const IdConflict& c : census.conflicts) {
       json users = json::array();
       for (std::size_t u : c.weapons)
         users.push_back(
-            {{"name", Cp1252ToUtf8(weapons[u].name)}, {"file", weapons[u].file}, {"line", weapons[u].line}});
+            {{"name", cp1252ToUtf8(weapons[u].name)}, {"file", weapons[u].file}, {"line", weapons[u].line}});
       conflicts.push_back({{"id", c.id}, {"weapons", users}});
     }
     writeJson(out, {{"weapons", all}, {"conflicts", conflicts}, {"free", census.free}});
@@ -63,7 +63,7 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
   }
   for (int id = 0; id < kIdCount; ++id)
     for (std::size_t u : census.users[static_cast<std::size_t>(id)])
-      out << id << '\t' << Cp1252ToUtf8(weapons[u].name) << '\t' << weapons[u].file << ':' << weapons[u].line << '\n';
+      out << id << '\t' << cp1252ToUtf8(weapons[u].name) << '\t' << weapons[u].file << ':' << weapons[u].line << '\n';
   out << check.censusSummary() << '\n';
   return 0;
 }
@@ -95,7 +95,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
     for (const std::string& name : options.files) set.push_back(checkFileNamed(name));
   GameCheck check(GameCheck::Scope::Everything, checkOptions);
   // The references need every weapon; with only some files, no unit is checked.
-  runGameCheck(check, set, {}, [&] { check.addFindings(References(gameFiles).findings(check.weapons(), wholeGame)); });
+  runGameCheck(check, set, References(gameFiles), wholeGame);
 
   const std::size_t errors = check.count(Severity::Error);
   const auto shown = [&](const Finding& f) { return !options.errorsOnly || f.severity == Severity::Error; };
@@ -124,20 +124,20 @@ int runRefs(const std::filesystem::path& game, const std::string& weapon, bool a
             std::ostream&) {
   requireGame(game);
   const References refs{GameFiles(game)};
-  const std::string name = Utf8ToCp1252(weapon);
+  const std::string name = utf8ToCp1252(weapon);
   const auto users = refs.usersOf(name);
   if (asJson) {
     json all = json::array();
     for (const UnitUse* u : users)
       all.push_back(
-          {{"unit", Cp1252ToUtf8(u->unit)}, {"key", Cp1252ToUtf8(u->key)}, {"file", u->file}, {"line", u->line}});
+          {{"unit", cp1252ToUtf8(u->unit)}, {"key", cp1252ToUtf8(u->key)}, {"file", u->file}, {"line", u->line}});
     writeJson(out, {{"weapon", weapon}, {"users", all}});
     return 0;
   }
   std::vector<std::string> units;
   for (const UnitUse* u : users) {
-    out << Cp1252ToUtf8(u->unit) << '\t' << Cp1252ToUtf8(u->key) << '\t' << u->file << ':' << u->line << '\n';
-    if (std::none_of(units.begin(), units.end(), [&](const std::string& n) { return CompareFolded(n, u->unit) == 0; }))
+    out << cp1252ToUtf8(u->unit) << '\t' << cp1252ToUtf8(u->key) << '\t' << u->file << ':' << u->line << '\n';
+    if (std::none_of(units.begin(), units.end(), [&](const std::string& n) { return compareFolded(n, u->unit) == 0; }))
       units.push_back(u->unit);
   }
   out << units.size() << " units name " << weapon << '\n';

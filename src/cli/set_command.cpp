@@ -29,18 +29,18 @@ Command::Run declareSet(CLI::App& sub) {
   return [a](Session& s) {
     if (a->assignments.empty() && a->removes.empty())
       throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
-    const std::string weapon = Utf8ToCp1252(a->name);
+    const std::string weapon = utf8ToCp1252(a->name);
     std::vector<edit::Change> changes;
     bool setsId = false;
     for (const std::string& assignment : a->assignments) {
       const std::size_t eq = assignment.find('=');
       if (eq == std::string::npos || eq == 0) throw UsageError("'" + assignment + "' is not KEY=VALUE");
-      changes.push_back({edit::Change::Kind::Set, weapon, Utf8ToCp1252(assignment.substr(0, eq)),
-                         Utf8ToCp1252(assignment.substr(eq + 1))});
-      setsId = setsId || ToLower(changes.back().key) == "id";
+      changes.push_back({edit::Change::Kind::Set, weapon, utf8ToCp1252(assignment.substr(0, eq)),
+                         utf8ToCp1252(assignment.substr(eq + 1))});
+      setsId = setsId || toLower(changes.back().key) == "id";
     }
     for (const std::string& key : a->removes)
-      changes.push_back({edit::Change::Kind::Remove, weapon, Utf8ToCp1252(key), {}});
+      changes.push_back({edit::Change::Kind::Remove, weapon, utf8ToCp1252(key), {}});
 
     const GameFiles game(s.game());
     std::vector<WeaponFilePtr> imports;
@@ -50,7 +50,7 @@ Command::Run declareSet(CLI::App& sub) {
       else
         s.err << "warning: no file at " << path << ", not imported\n";
     }
-    edit::Session session(s.game(), game.StandardFiles(), imports);
+    edit::Session session(s.game(), game.standardFiles(), imports);
     if (setsId) {
       // Whether the new ID is free is a question about every weapon of the game.
       GameCheck census(GameCheck::Scope::CensusOnly);
@@ -62,7 +62,7 @@ Command::Run declareSet(CLI::App& sub) {
     const edit::Applied applied = session.apply(changes);
     std::vector<UnreadableFile> unreadable = game.damagedArchives();
     unreadable.insert(unreadable.end(), applied.unreadable.begin(), applied.unreadable.end());
-    if (!unreadable.empty()) s.host().ReportUnreadable(unreadable);
+    if (!unreadable.empty()) s.host().reportUnreadable(unreadable);
     if (!applied.step) {
       s.err << (applied.notFound ? std::string(kMsgNotFound) : applied.refusal) << '\n';
       return 1;

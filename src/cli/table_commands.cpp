@@ -11,21 +11,21 @@ namespace qm {
 
 namespace {
 
-bool IsAscii(std::string_view s) {
+bool isAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Weapon bytes as UTF-8, appended.
-void AppendUtf8(std::string& out, std::string_view bytes) {
-  if (IsAscii(bytes))
+void appendUtf8(std::string& out, std::string_view bytes) {
+  if (isAscii(bytes))
     out.append(bytes);
   else
-    out += Cp1252ToUtf8(bytes);
+    out += cp1252ToUtf8(bytes);
 }
 
 // A TSV value: TAB and backslash written as "\t" and "\\".
-void AppendTsv(std::string& out, std::string_view bytes) {
-  if (bytes.find_first_of("\t\\") == std::string_view::npos) return AppendUtf8(out, bytes);
+void appendTsv(std::string& out, std::string_view bytes) {
+  if (bytes.find_first_of("\t\\") == std::string_view::npos) return appendUtf8(out, bytes);
   std::string escaped;
   for (char c : bytes) {
     if (c == '\t')
@@ -35,21 +35,21 @@ void AppendTsv(std::string& out, std::string_view bytes) {
     else
       escaped += c;
   }
-  AppendUtf8(out, escaped);
+  appendUtf8(out, escaped);
 }
 
-void AppendCsv(std::string& out, std::string_view bytes) {
-  AppendCsvField(out, IsAscii(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes));
+void appendCsv(std::string& out, std::string_view bytes) {
+  appendCsvField(out, isAscii(bytes) ? std::string(bytes) : cp1252ToUtf8(bytes));
 }
 
-std::vector<Column> ColumnsOf(const std::optional<std::string>& fields) {
-  if (!fields) return DefaultColumns();
-  std::vector<Column> out{*ColumnNamed("entry")};
+std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
+  if (!fields) return defaultColumns();
+  std::vector<Column> out{*columnNamed("entry")};
   std::string_view list = *fields;
   while (true) {
     const std::size_t comma = list.find(',');
     const std::string_view name = list.substr(0, comma);
-    const auto column = ColumnNamed(name);
+    const auto column = columnNamed(name);
     if (!column || column->kind == Column::Kind::Entry)
       throw UsageError("unknown field \"" + std::string(name) + "\" in --fields");
     out.push_back(*column);
@@ -59,28 +59,69 @@ std::vector<Column> ColumnsOf(const std::optional<std::string>& fields) {
   return out;
 }
 
-void WriteDelimited(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv,
+// Whether a TSV value needs more than copying: a TAB, a backslash or a byte
+// outside ASCII.
+bool plainTsv(std::string_view bytes) {
+  for (char c : bytes)
+    if (c == '\t' || c == '\\' || static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+void writeDelimited(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv,
                     std::ostream& out) {
-  const auto append = csv ? AppendCsv : AppendTsv;
+  const auto append = csv ? appendCsv : appendTsv;
   const char* const lineEnd = csv ? "\r\n" : "\n";
   const char sep = csv ? ',' : '\t';
   const bool needsDamage = std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.needsDamage(); });
+  // What each column prints: a stored value, the damage list, or another text.
+  enum class Source { Stored, DamageList, Text };
+  std::vector<Slot> slots(columns.size(), kNoSlot);
+  std::vector<Source> sources(columns.size(), Source::Text);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const Column& c = columns[i];
+    if (c.kind != Column::Kind::Field || viewing) continue;
+    slots[i] = fieldByNumber(c.field).slot;
+    sources[i] = slots[i] != kNoSlot ? Source::Stored : Source::DamageList;
+  }
   std::string text;
+  text.reserve(2u << 20);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i) text += sep;
     append(text, columns[i].name);
   }
   text += lineEnd;
-  const std::vector<std::string> none;
+  // Plain TSV values, the most of them, are copied as they are.
+  const auto put = [&](std::string_view value) {
+    if (!csv && plainTsv(value))
+      text.append(value);
+    else
+      append(text, value);
+  };
+  std::vector<std::string_view> parts;
+  std::vector<std::string> damage;
+  std::string joined;
   for (std::size_t row = 0; row < table.size(); ++row) {
-    const std::vector<std::string> damage = needsDamage ? table.damage(row) : none;
+    if (needsDamage) table.damageParts(row, parts);
+    bool damageCopied = false;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (i) text += sep;
-      const Column& c = columns[i];
-      if (c.kind == Column::Kind::Field && !viewing && FieldByNumber(c.field).slot != kNoSlot)
-        append(text, table.value(row, FieldByNumber(c.field).slot));  // no copy on the common path
-      else
-        append(text, CellText(table, row, c, viewing, damage));
+      switch (sources[i]) {
+        case Source::Stored:
+          put(table.value(row, slots[i]));
+          break;
+        case Source::DamageList:
+          joined.clear();
+          for (std::string_view entry : parts) {
+            if (!joined.empty()) joined += ' ';
+            joined.append(entry);
+          }
+          put(joined);
+          break;
+        case Source::Text:
+          if (needsDamage && !damageCopied) damage.assign(parts.begin(), parts.end()), damageCopied = true;
+          put(cellText(table, row, columns[i], viewing, damage));
+          break;
+      }
     }
     text += lineEnd;
     if (text.size() > (1u << 20)) {
@@ -91,7 +132,7 @@ void WriteDelimited(const WeaponTable& table, const std::vector<Column>& columns
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void WriteJsonRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, std::ostream& out) {
+void writeJsonRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, std::ostream& out) {
   const bool needsDamage = std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.needsDamage(); });
   out << "[\n";
   const std::vector<std::string> none;
@@ -102,10 +143,10 @@ void WriteJsonRows(const WeaponTable& table, const std::vector<Column>& columns,
       if (c.kind == Column::Kind::Field && c.field == kDamageField) {
         nlohmann::ordered_json entries = nlohmann::ordered_json::array();
         if (table.found(row))
-          for (const std::string& e : damage) entries.push_back(Cp1252ToUtf8(e));
+          for (const std::string& e : damage) entries.push_back(cp1252ToUtf8(e));
         object[c.name] = std::move(entries);
       } else {
-        object[c.name] = Cp1252ToUtf8(CellText(table, row, c, viewing, damage));
+        object[c.name] = cp1252ToUtf8(cellText(table, row, c, viewing, damage));
       }
     }
     out << "  ";
@@ -132,13 +173,13 @@ Command::Run declareTable(CLI::App& sub) {
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"tsv", "csv", "json"}));
   return [a](Session& session) {
-    const std::vector<Column> columns = ColumnsOf(a->fields);
+    const std::vector<Column> columns = columnsOf(a->fields);
     MainWindowState& window = session.window();
     const WeaponTable table(window.weaponList().entries(), window.searchList());
     if (a->format == "json")
-      WriteJsonRows(table, columns, a->viewing, session.out);
+      writeJsonRows(table, columns, a->viewing, session.out);
     else
-      WriteDelimited(table, columns, a->viewing, a->format == "csv", session.out);
+      writeDelimited(table, columns, a->viewing, a->format == "csv", session.out);
     return 0;
   };
 }
@@ -158,25 +199,25 @@ Command::Run declareDiff(CLI::App& sub) {
     CurrentWeapon weapons[2];
     for (int i = 0; i < 2; ++i) {
       bool damageCarry = false;
-      if (!LoadWeapon(Utf8ToCp1252(i == 0 ? a->a : a->b), files, weapons[i], damageCarry).found) {
+      if (!loadWeapon(utf8ToCp1252(i == 0 ? a->a : a->b), files, weapons[i], damageCarry).found) {
         session.err << kMsgNotFound << '\n';
         return 2;
       }
     }
-    const std::vector<Difference> differences = Differences(weapons[0], weapons[1]);
+    const std::vector<Difference> differences = qm::differences(weapons[0], weapons[1]);
     if (a->json) {
       nlohmann::ordered_json list = nlohmann::ordered_json::array();
       for (const Difference& d : differences)
-        list.push_back({{"key", Cp1252ToUtf8(d.key)}, {"a", Cp1252ToUtf8(d.a)}, {"b", Cp1252ToUtf8(d.b)}});
+        list.push_back({{"key", cp1252ToUtf8(d.key)}, {"a", cp1252ToUtf8(d.a)}, {"b", cp1252ToUtf8(d.b)}});
       writeJson(session.out, {{"differences", list}});
     } else {
       std::string text;
       for (const Difference& d : differences) {
-        AppendTsv(text, d.key);
+        appendTsv(text, d.key);
         text += '\t';
-        AppendTsv(text, d.a);
+        appendTsv(text, d.a);
         text += '\t';
-        AppendTsv(text, d.b);
+        appendTsv(text, d.b);
         text += '\n';
       }
       text += std::to_string(differences.size()) + " fields differ\n";

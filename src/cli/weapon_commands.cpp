@@ -14,12 +14,12 @@ namespace {
 void printWeaponJson(const MainWindowState& window, std::ostream& out) {
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (int s = 0; s < kSlotCount; ++s) {
-    rows.push_back({{"field", FieldOfSlot(static_cast<Slot>(s)).no},
+    rows.push_back({{"field", fieldOfSlot(static_cast<Slot>(s)).no},
                     {"caption", std::string(window.captionTexts()[s])},
-                    {"value", Cp1252ToUtf8(window.valueTexts()[s])}});
+                    {"value", cp1252ToUtf8(window.valueTexts()[s])}});
   }
   nlohmann::ordered_json damage = nlohmann::ordered_json::array();
-  for (const auto& entry : window.weapon().damage) damage.push_back(Cp1252ToUtf8(entry));
+  for (const auto& entry : window.weapon().damage) damage.push_back(cp1252ToUtf8(entry));
   writeJson(out, {{"mode", window.viewingMode() ? "viewing" : "actual"}, {"rows", rows}, {"damage", damage}});
 }
 
@@ -29,20 +29,20 @@ void printWeaponText(const MainWindowState& window, std::ostream& out) {
   std::size_t width = 0;
   for (const std::string_view caption : window.captionTexts()) width = std::max(width, caption.size());
   for (int s = 0; s < kSlotCount; ++s) {
-    const int field = FieldOfSlot(static_cast<Slot>(s)).no;
+    const int field = fieldOfSlot(static_cast<Slot>(s)).no;
     if (field == kDamageField + 1) {
       out << "[DAMAGE]\n";
-      for (const auto& entry : window.weapon().damage) out << "  " << Cp1252ToUtf8(entry) << '\n';
+      for (const auto& entry : window.weapon().damage) out << "  " << cp1252ToUtf8(entry) << '\n';
     }
     const std::string_view caption = window.captionTexts()[s];
-    out << caption << std::string(width + 2 - caption.size(), ' ') << Cp1252ToUtf8(window.valueTexts()[s]) << '\n';
+    out << caption << std::string(width + 2 - caption.size(), ' ') << cp1252ToUtf8(window.valueTexts()[s]) << '\n';
   }
 }
 
 // Loads NAME (UTF-8 on the command line) or the list entry at `index`;
 // false with "Weapon not found!" shown when no block matches.
 bool loadWeapon(Session& session, const std::string& name, std::optional<long> index) {
-  if (!index) return session.loadWithoutList(Utf8ToCp1252(name));
+  if (!index) return session.loadWithoutList(utf8ToCp1252(name));
   MainWindowState& window = session.window();
   if (*index < 0 || static_cast<std::size_t>(*index) >= window.weaponList().size())
     throw UsageError("no list entry at index " + std::to_string(*index));
@@ -64,7 +64,7 @@ Command::Run declareList(CLI::App&) {
       if (std::all_of(e.text.begin(), e.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         text += e.text;
       else
-        text.append(Cp1252ToUtf8(e.text));
+        text.append(cp1252ToUtf8(e.text));
       text += '\n';
     }
     text += window.countLine();
@@ -89,7 +89,7 @@ Command::Run declareShow(CLI::App& sub) {
   sub.add_flag("--json", a->json, "Print one JSON object");
   return [a, name, index](Session& session) {
     if (!*name && !*index) throw UsageError("show needs NAME or --index N");
-    const std::optional<long> n = a->index ? WholeNumber(*a->index) : std::nullopt;
+    const std::optional<long> n = a->index ? wholeNumber(*a->index) : std::nullopt;
     if (a->index && !n) throw UsageError("--index needs a whole number");
     if (!loadWeapon(session, a->name, n)) return 1;
     MainWindowState& window = session.window();
@@ -103,8 +103,8 @@ Command::Run declareDescribe(CLI::App& sub) {
   auto field = std::make_shared<std::string>();
   sub.add_option("FIELD", *field, "The field number, 1 to 66")->type_name("N")->required();
   return [field](Session& session) {
-    const auto n = WholeNumber(*field);
-    const auto d = n && *n >= 1 && *n <= 66 ? FieldDescription(static_cast<int>(*n)) : std::nullopt;
+    const auto n = wholeNumber(*field);
+    const auto d = n && *n >= 1 && *n <= 66 ? fieldDescription(static_cast<int>(*n)) : std::nullopt;
     if (!d) throw UsageError("FIELD must be a field number from 1 to 66");
     session.out << d->key << '\n' << d->text << '\n';
     return 0;

@@ -24,7 +24,7 @@ bool isWord(std::string_view s) {
 bool sameFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldLower(a[i]) != FoldLower(b[i])) return false;
+    if (foldLower(a[i]) != foldLower(b[i])) return false;
   return true;
 }
 
@@ -41,7 +41,7 @@ class Lines {
   bool next(Line& line) {
     if (pos_ >= bytes_.size()) return false;
     const char* base = bytes_.data();
-    const std::size_t end = static_cast<std::size_t>(FindLineEnd(base + pos_, base + bytes_.size()) - base);
+    const std::size_t end = static_cast<std::size_t>(findLineEnd(base + pos_, base + bytes_.size()) - base);
     std::size_t next = end;
     if (next < bytes_.size() && bytes_[next++] == '\r' && next < bytes_.size() && bytes_[next] == '\n') ++next;
     line = {pos_, end, next};
@@ -170,14 +170,14 @@ struct Block {
 };
 
 bool isHeaderOf(std::string_view line, std::string_view lowerName) {
-  return line.size() >= lowerName.size() + 2 && line[0] == '[' && MatchesFoldedAt(line, 1, lowerName) &&
+  return line.size() >= lowerName.size() + 2 && line[0] == '[' && matchesFoldedAt(line, 1, lowerName) &&
          line[lowerName.size() + 1] == ']';
 }
 
 bool isDamageHeader(std::string_view line) {
   std::size_t i = 0;
   while (i < line.size() && isBlank(line[i])) ++i;
-  return MatchesFoldedAt(line, i, "[damage]");
+  return matchesFoldedAt(line, i, "[damage]");
 }
 
 // Reads the block whose header line is `header`; returns where it ends.
@@ -245,7 +245,7 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
 
 // The last block of the weapon in the file, as the loader finds it.
 std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketName) {
-  const std::string lowerName = ToLower(bracketName);
+  const std::string lowerName = toLower(bracketName);
   std::optional<Block> found;
   Block block;
   Lines lines(bytes, 0);
@@ -263,7 +263,7 @@ std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketN
 std::string lineEndFor(std::string_view bytes, const Line& line) {
   if (line.next > line.end) return std::string(textOf(bytes, line.end, line.next));
   const char* base = bytes.data();
-  const std::size_t at = static_cast<std::size_t>(FindLineEnd(base, base + bytes.size()) - base);
+  const std::size_t at = static_cast<std::size_t>(findLineEnd(base, base + bytes.size()) - base);
   if (at == bytes.size()) return "\n";
   return at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n' ? "\r\n" : std::string(1, bytes[at]);
 }
@@ -274,7 +274,7 @@ std::string indentOf(std::string_view bytes, const Line& line) {
   return std::string(textOf(bytes, line.begin, i));
 }
 
-std::string quotedName(std::string_view name) { return "[" + Cp1252ToUtf8(name) + "]"; }
+std::string quotedName(std::string_view name) { return '[' + cp1252ToUtf8(name) + ']'; }
 
 void apply(std::string& bytes, std::vector<Splice>& done, Splice s) {
   redoSplice(bytes, s);
@@ -291,20 +291,20 @@ Splice lineAfter(std::string_view bytes, const Line& anchor, const std::string& 
 }  // namespace
 
 KeyName splitKey(std::string_view key) {
-  if (MatchesFoldedAt(key, 0, "damage.")) return {true, key.substr(7)};
+  if (matchesFoldedAt(key, 0, "damage.")) return {true, key.substr(7)};
   return {false, key};
 }
 
 std::optional<std::string> checkChange(const Change& change) {
   const KeyName name = splitKey(change.key);
   if (!isWord(name.key))
-    return "'" + Cp1252ToUtf8(change.key) + "' is not a key: a key is letters, digits and _" +
+    return '\'' + cp1252ToUtf8(change.key) + "' is not a key: a key is letters, digits and _" +
            (name.damage ? " after damage." : "");
   if (change.kind != Change::Kind::Set) return std::nullopt;
   const std::string_view v = change.value;
   if (v.find_first_of(";{}[]\r\n") != std::string_view::npos || v.find("//") != std::string_view::npos ||
       v.find("/*") != std::string_view::npos)
-    return "the value of " + Cp1252ToUtf8(change.key) +
+    return "the value of " + cp1252ToUtf8(change.key) +
            " may not hold ';', '{', '}', '[', ']', a line break, '//' or '/*': it would break the file";
   return std::nullopt;
 }
@@ -353,12 +353,12 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
     std::vector<const KeyLine*> lines;
     for (const KeyLine& k : level.keys)
       if (sameFolded(textOf(bytes, k.key, k.keyEnd), key)) lines.push_back(&k);
-    if (lines.empty()) return quotedName(change.weapon) + " has no key " + Cp1252ToUtf8(change.key);
+    if (lines.empty()) return quotedName(change.weapon) + " has no key " + cp1252ToUtf8(change.key);
     // A line holding another key, or opening a /* comment that runs on
     // (without it, the lines after it would come out of the comment).
     for (const KeyLine* k : lines)
       if (!aloneOnLine(bytes, *k) || k->line.commentOpen)
-        return "the line of " + Cp1252ToUtf8(change.key) + " in " + quotedName(change.weapon) +
+        return "the line of " + cp1252ToUtf8(change.key) + " in " + quotedName(change.weapon) +
                " holds more than that key: edit it by hand";
     // Every line of the key goes, so that no earlier value comes to count;
     // from the last, so that the offsets of the others stay.
@@ -380,7 +380,7 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
   if (level.present) {
     const Line& anchor = level.anchor();
     if (anchor.commentOpen)
-      return "a /* comment runs on after the line where " + Cp1252ToUtf8(change.key) + " would go in " +
+      return "a /* comment runs on after the line where " + cp1252ToUtf8(change.key) + " would go in " +
              quotedName(change.weapon) + ": edit it by hand";
     apply(bytes, done, lineAfter(bytes, anchor, indentOf(bytes, anchor) + line));
     return std::nullopt;

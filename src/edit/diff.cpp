@@ -1,6 +1,7 @@
 #include "edit/diff.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "text/lines.h"
@@ -16,12 +17,35 @@ std::vector<std::string_view> linesOf(std::string_view text) {
   const char* p = text.data();
   const char* end = p + text.size();
   while (p != end) {
-    const char* e = FindLineEnd(p, end);
+    const char* e = findLineEnd(p, end);
     if (e != end && *e++ == '\r' && e != end && *e == '\n') ++e;
     out.emplace_back(p, static_cast<std::size_t>(e - p));
     p = e;
   }
   return out;
+}
+
+// How many bytes a and b have in common at their start, looking at no more
+// than `limit`; whole pieces are compared with memcmp first, as a change to a
+// large file leaves most of it the same.
+constexpr std::size_t kComparePiece = 4096;
+
+std::size_t samePrefix(std::string_view a, std::string_view b, std::size_t limit) {
+  std::size_t n = 0;
+  while (limit - n >= kComparePiece && std::memcmp(a.data() + n, b.data() + n, kComparePiece) == 0) n += kComparePiece;
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
+
+// The same at their end.
+std::size_t sameSuffix(std::string_view a, std::string_view b, std::size_t limit) {
+  const char* ea = a.data() + a.size();
+  const char* eb = b.data() + b.size();
+  std::size_t n = 0;
+  while (limit - n >= kComparePiece && std::memcmp(ea - n - kComparePiece, eb - n - kComparePiece, kComparePiece) == 0)
+    n += kComparePiece;
+  while (n < limit && ea[-1 - static_cast<long>(n)] == eb[-1 - static_cast<long>(n)]) ++n;
+  return n;
 }
 
 enum class Op : char { Same = ' ', Removed = '-', Added = '+' };
@@ -72,7 +96,7 @@ void addLine(std::string& out, char mark, std::string_view line) {
   out += mark;
   bool ended = false;
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1), ended = true;
-  out += Cp1252ToUtf8(line);
+  out += cp1252ToUtf8(line);
   out += '\n';
   if (!ended) out += "\\ No newline at end of file\n";
 }
@@ -91,16 +115,13 @@ bool lineStartsAt(std::string_view t, std::size_t s) {
 }  // namespace
 
 std::string unifiedDiff(const std::string& name, std::string_view before, std::string_view after) {
-  if (before == after) return {};
   // Only the lines around the bytes that differ are cut and compared, with
   // three lines more on each side for the context: a change in a file of
   // megabytes costs little more than the change.
   const std::size_t shorter = std::min(before.size(), after.size());
-  std::size_t first = 0, same = 0;
-  while (first < shorter && before[first] == after[first]) ++first;
-  while (same < shorter - first &&
-         before.end()[-1 - static_cast<long>(same)] == after.end()[-1 - static_cast<long>(same)])
-    ++same;
+  const std::size_t first = samePrefix(before, after, shorter);
+  if (first == before.size() && first == after.size()) return {};
+  const std::size_t same = sameSuffix(before, after, shorter - first);
   std::size_t start = first;
   while (start > 0 && !(before[start - 1] == '\n' || (start < first && lineStartsAt(before, start)))) --start;
   for (int i = 0; i < 3 && start > 0; ++i) do
@@ -114,11 +135,7 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
   for (int i = 0; i < 3 && end < before.size(); ++i) do
       ++end;
     while (end < before.size() && !lineStartsAt(before, end));
-  std::size_t offset = 0;  // lines before `start`
-  for (const char* p = before.data(); (p = FindLineEnd(p, before.data() + start)) != before.data() + start;) {
-    if (*p++ == '\r' && p != before.data() + start && *p == '\n') ++p;
-    ++offset;
-  }
+  const std::size_t offset = countLineEnds(before.data(), before.data() + start);  // lines before `start`
   const auto a = linesOf(before.substr(start, end - start));
   const auto b = linesOf(after.substr(start, end - start + after.size() - before.size()));
   // Only the lines between the common start and the common end go through

@@ -1,7 +1,7 @@
 #include "edit/session.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 #include <system_error>
 
 #include "catalogue/game_files.h"
@@ -16,36 +16,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The hash of a file's bytes, taken a mebibyte at a time, so that a file on
-// disk can be checked without holding all of it.
-constexpr std::size_t kHashPiece = 1 << 20;
-
-std::size_t hashStep(std::size_t hash, std::string_view piece) {
-  return hash * 1099511628211u ^ std::hash<std::string_view>{}(piece);
-}
-
-std::size_t hashOf(std::string_view bytes) {
-  std::size_t hash = 0;
-  for (std::size_t at = 0; at < bytes.size(); at += kHashPiece) hash = hashStep(hash, bytes.substr(at, kHashPiece));
-  return hash;
-}
-
-// The hash of the file at `path` as hashOf gives it; nothing with `reason`
-// when it cannot be read whole.
-std::optional<std::size_t> hashOfFile(const fs::path& path, std::uintmax_t size, std::string& reason) {
+// Whether the file at `path` still holds `bytes`, read a piece at a time
+// and compared with them: nothing with `reason` when it cannot be read whole.
+// The comparison is exact, and costs less than hashing the bytes.
+std::optional<bool> holds(const fs::path& path, std::string_view bytes, std::string& reason) {
+  constexpr std::size_t kPiece = 256 * 1024;  // read while it is in the processor's cache
   std::FILE* file = platform::openRegularFile(path, reason);
   if (!file) return std::nullopt;
-  std::string piece(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kHashPiece)), '\0');
-  std::size_t hash = 0;
-  bool ok = true;
-  for (std::uintmax_t at = 0; ok && at < size; at += kHashPiece) {
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(size - at, kHashPiece));
-    ok = platform::readAt(file, at, n, piece.data(), reason);
-    if (ok) hash = hashStep(hash, std::string_view(piece.data(), n));
+  std::string piece(std::min(bytes.size(), kPiece), '\0');
+  std::optional<bool> same = true;
+  for (std::size_t at = 0; same.value_or(false) && at < bytes.size(); at += kPiece) {
+    const std::size_t n = std::min(bytes.size() - at, kPiece);
+    if (!platform::readAt(file, at, n, piece.data(), reason))
+      same.reset();
+    else
+      same = std::memcmp(piece.data(), bytes.data() + at, n) == 0;
   }
   std::fclose(file);
-  return ok ? std::optional<std::size_t>(hash) : std::nullopt;
+  return same;
 }
+
+constexpr std::size_t kRoomToGrow = 64 * 1024;
 
 }  // namespace
 
@@ -103,19 +94,22 @@ std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& o
     out.refusal = f.source->name() + " is a file of an imported archive, and Quillmark never writes into an archive";
     return std::nullopt;
   }
-  f.target = f.fromArchive ? LoosePath(gameDir_, inner) : f.source->diskPath();
-  if (f.fromArchive) {
-    stamp = stampOf(f.target);  // no loose file there, or the archive would not have been read
-  } else {
-    stamp.hash = hashOf(bytes);
-  }
-  f.stamp = stamp;
-  // Room for the edits to grow the file without moving it again.
-  f.current.reserve(bytes.size() + 64 * 1024);
-  f.current = bytes;
-  f.original = std::move(bytes);
+  f.target = f.fromArchive ? loosePath(gameDir_, inner) : f.source->diskPath();
+  // For a file of an archive: no loose file there, or the archive would not have been read.
+  f.stamp = f.fromArchive ? stampOf(f.target) : stamp;
+  f.current = std::move(bytes);
   files_.push_back(std::move(f));
   return files_.size() - 1;
+}
+
+void Session::File::keepSaved() {
+  if (!unchanged) return;
+  original.swap(current);
+  current.clear();
+  // Room for the edits to grow the file without moving it again.
+  platform::reserveLarge(current, original.size() + kRoomToGrow);
+  current = original;
+  unchanged = false;
 }
 
 Applied Session::apply(const std::vector<Change>& changes) {
@@ -133,9 +127,11 @@ Applied Session::apply(const std::vector<Change>& changes) {
     const auto file = locate(c.weapon, out);
     if (!file) {
       out.notFound = out.refusal.empty();
-      return refuse(out.notFound ? "[" + Cp1252ToUtf8(c.weapon) + "] is in no weapon file" : out.refusal);
+      return refuse(out.notFound ? std::string("[").append(cp1252ToUtf8(c.weapon)).append("] is in no weapon file")
+                                 : out.refusal);
     }
     std::vector<Splice> done;
+    files_[*file].keepSaved();
     if (auto refusal = applyChange(files_[*file].current, c, done))
       return refuse(*refusal + " (" + files_[*file].source->name() + ")");
     for (Splice& s : done) step.splices.push_back({*file, std::move(s)});
@@ -154,16 +150,25 @@ Applied Session::apply(const std::vector<Change>& changes) {
 }
 
 void Session::undo(const Step& step) {
-  for (auto it = step.splices.rbegin(); it != step.splices.rend(); ++it)
+  for (auto it = step.splices.rbegin(); it != step.splices.rend(); ++it) {
+    files_[it->file].keepSaved();
     undoSplice(files_[it->file].current, it->splice);
+  }
 }
 
 void Session::redo(const Step& step) {
-  for (const auto& s : step.splices) redoSplice(files_[s.file].current, s.splice);
+  for (const auto& s : step.splices) {
+    files_[s.file].keepSaved();
+    redoSplice(files_[s.file].current, s.splice);
+  }
 }
 
 void Session::revert() {
-  for (File& f : files_) f.current = f.original;
+  for (File& f : files_)
+    if (!f.unchanged) {
+      f.current.swap(f.original);
+      f.unchanged = true;
+    }
 }
 
 bool Session::anyChanged() const {
@@ -185,7 +190,7 @@ std::string Session::archiveNote(std::size_t file) const {
 }
 
 std::string Session::diff(std::size_t file) const {
-  return unifiedDiff(files_[file].target.string(), files_[file].original, files_[file].current);
+  return unifiedDiff(files_[file].target.string(), files_[file].saved(), files_[file].current);
 }
 
 std::optional<std::string> Session::refusalToWrite(const File& f) const {
@@ -197,9 +202,9 @@ std::optional<std::string> Session::refusalToWrite(const File& f) const {
   if (!now.exists) return "is gone since Quillmark read it; nothing was written";
   if (now.size != f.stamp.size || now.time != f.stamp.time) return changedOnDisk;
   std::string reason;
-  const auto hash = hashOfFile(f.target, now.size, reason);
-  if (!hash) return reason;
-  if (*hash != f.stamp.hash) return changedOnDisk;
+  const auto same = holds(f.target, f.saved(), reason);
+  if (!same) return reason;
+  if (!*same) return changedOnDisk;
   return std::nullopt;
 }
 
@@ -218,7 +223,7 @@ Saved Session::save(bool backup) {
     if (backup && f.stamp.exists && !f.fromArchive) {
       const fs::path bak = target + ".bak";
       if (!fs::exists(bak, ec))
-        if (auto failed = platform::replaceFile(bak, f.original)) {
+        if (auto failed = platform::replaceFile(bak, f.saved())) {
           out.refusal = bak.string() + ": " + *failed;
           return out;
         }
@@ -228,9 +233,8 @@ Saved Session::save(bool backup) {
       out.refusal = target + ": " + *failed;
       return out;
     }
-    f.original = f.current;
+    f.unchanged = true;  // the bytes written are the saved ones from now on
     f.stamp = stampOf(f.target);
-    f.stamp.hash = hashOf(f.current);
     out.written.push_back(i);
   }
   return out;

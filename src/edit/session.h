@@ -65,8 +65,10 @@ class Session {
   // first made to one of its weapons).
   std::size_t fileCount() const { return files_.size(); }
   const std::string& bytes(std::size_t file) const { return files_[file].current; }
-  const std::string& savedBytes(std::size_t file) const { return files_[file].original; }
-  bool changed(std::size_t file) const { return files_[file].current != files_[file].original; }
+  const std::string& savedBytes(std::size_t file) const { return files_[file].saved(); }
+  bool changed(std::size_t file) const {
+    return !files_[file].unchanged && files_[file].current != files_[file].original;
+  }
   bool anyChanged() const;
   std::vector<std::size_t> changedFiles() const;
   // The weapon file the bytes came from, and where they are written: the
@@ -81,8 +83,8 @@ class Session {
   std::string diff(std::size_t file) const;
 
   // Writes every changed file by write-then-replace, after checking all of
-  // them: none read-only, none changed on disk since it was read (size, time
-  // and a hash of the bytes read). The first write of a file keeps its old
+  // them: none read-only, none changed on disk since it was read (size, time,
+  // then its bytes compared with those read). The first write of a file keeps its old
   // bytes as FILE.bak unless that exists or `backup` is false. A refusal
   // found before writing writes nothing.
   Saved save(bool backup = true);
@@ -92,15 +94,23 @@ class Session {
     bool exists = false;
     std::uintmax_t size = 0;
     std::int64_t time = 0;
-    std::size_t hash = 0;
   };
   struct File {
     std::size_t search = 0;  // place in the search list
     WeaponFilePtr source;
     std::filesystem::path target;
     bool fromArchive = false;
+    // The bytes as read or last written, and as edited. Until the first
+    // edit after a read or a save the two are one: `current` holds them and
+    // `original` is spare room, so that a file read and written once is
+    // copied once.
     std::string original, current;
-    Stamp stamp;  // of the target when it was read
+    bool unchanged = true;
+    Stamp stamp;  // of the target when it was read; its bytes are saved()
+
+    const std::string& saved() const { return unchanged ? current : original; }
+    // To be called before `current` is edited.
+    void keepSaved();
   };
 
   // The file that holds the weapon's last block, read into the session when

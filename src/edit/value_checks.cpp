@@ -1,6 +1,7 @@
 #include "edit/value_checks.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "edit/change.h"
 #include "text/lines.h"
@@ -13,14 +14,7 @@ namespace {
 // The line number (from 1) of the byte at `offset`, lines ending at CR LF,
 // a lone CR or a lone LF, as the checks count them.
 int lineAt(std::string_view bytes, std::size_t offset) {
-  int line = 1;
-  const char* p = bytes.data();
-  const char* end = p + offset;
-  while ((p = FindLineEnd(p, end)) != end) {
-    if (*p++ == '\r' && p != end && *p == '\n') ++p;
-    ++line;
-  }
-  return line;
+  return 1 + static_cast<int>(countLineEnds(bytes.data(), bytes.data() + offset));
 }
 
 }  // namespace
@@ -35,7 +29,9 @@ std::vector<Finding> checkEditedLines(std::string_view bytes, const std::string&
   GameCheck check;
   check.addFile(file, bytes.substr(place->begin, place->end - place->begin));
   check.finish();
-  const int first = lineAt(bytes, place->begin);
+  // The line of the header, counted only for a finding to report.
+  std::optional<int> header;
+  const auto first = [&] { return header ? *header : *(header = lineAt(bytes, place->begin)); };
   std::vector<int> wanted;
   for (std::size_t offset : lines)
     if (offset >= place->begin && offset < place->end)
@@ -46,17 +42,17 @@ std::vector<Finding> checkEditedLines(std::string_view bytes, const std::string&
                          f.check == check::kBadFlag.name || f.check == check::kNegativeValue.name;
     if (!ofValue || std::find(wanted.begin(), wanted.end(), f.line) == wanted.end()) continue;
     Finding moved = f;
-    moved.line += first - 1;
+    moved.line += first() - 1;
     out.push_back(std::move(moved));
   }
   // The ID against the census: one weapon of another name on it is a conflict.
   for (const WeaponRecord& w : check.weapons()) {
     if (!w.id || *w.id < 0 || *w.id >= kIdCount || std::find(wanted.begin(), wanted.end(), w.idLine) == wanted.end())
       continue;
-    const std::string lower = ToLower(w.name);
+    const std::string lower = toLower(w.name);
     for (const WeaponRecord& o : others) {
-      if (o.id != w.id || ToLower(o.name) == lower) continue;
-      out.push_back(finding(check::kIdConflict, file, w.idLine + first - 1, w.idColumn,
+      if (o.id != w.id || toLower(o.name) == lower) continue;
+      out.push_back(finding(check::kIdConflict, file, w.idLine + first() - 1, w.idColumn,
                             "the ID " + std::to_string(*w.id) + " of " + quoted("[" + w.name + "]") +
                                 " is also the ID of " + quoted("[" + o.name + "]") + " at " + o.file + ":" +
                                 std::to_string(o.line)));

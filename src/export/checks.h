@@ -16,12 +16,12 @@ inline constexpr std::string_view kMsgOverwrite = "File already exists! Do you w
 // text of blanks counts as filled), then a weapon ID whose leading-number
 // value is not 0 and which reads as a whole as a 32-bit number. Returns the
 // message of the first that fails.
-std::optional<std::string_view> CheckNewValues(std::string_view actualName, std::string_view name,
+std::optional<std::string_view> checkNewValues(std::string_view actualName, std::string_view name,
                                                std::string_view idText);
 
 // The weapon ID as the file gets it: the whole text as a 32-bit number, a
 // half going to the even neighbour. Empty when the text as a whole is no such
 // number (the dialog then refuses it with the weapon-ID message).
-std::optional<std::int32_t> WeaponIdNumber(std::string_view idText);
+std::optional<std::int32_t> weaponIdNumber(std::string_view idText);
 
 }  // namespace qm

@@ -13,14 +13,14 @@ constexpr int kExportGroups = 7;
 
 // The slots in the order of their places, each group followed by kGroupEnd.
 // A place taken twice, or a gap in a group, stops the build.
-constexpr std::array<Slot, kWrittenLines> MakeWriterOrder() {
+constexpr std::array<Slot, kWrittenLines> makeWriterOrder() {
   std::array<Slot, kWrittenLines> out{};
   std::size_t n = 0;
   for (int group = 1; group <= kExportGroups; ++group) {
     for (int position = 1;; ++position) {
       int found = -1;
       for (int s = 0; s < kSlotCount; ++s) {
-        const ExportPlace place = FieldOfSlot(static_cast<Slot>(s)).exportPlace;
+        const ExportPlace place = fieldOfSlot(static_cast<Slot>(s)).exportPlace;
         if (place.group != group || place.position != position) continue;
         if (found >= 0) throw "two fields at one export place";
         found = s;
@@ -38,9 +38,9 @@ constexpr std::array<Slot, kWrittenLines> MakeWriterOrder() {
 
 }  // namespace
 
-constexpr std::array<Slot, kWrittenLines> kWriterOrder = MakeWriterOrder();
+constexpr std::array<Slot, kWrittenLines> kWriterOrder = makeWriterOrder();
 
-std::string FormatExport(std::string_view actualName, std::string_view name, std::int32_t id,
+std::string formatExport(std::string_view actualName, std::string_view name, std::int32_t id,
                          const CurrentWeapon& weapon) {
   std::string out;
   auto line = [&out](auto... parts) {
@@ -48,7 +48,7 @@ std::string FormatExport(std::string_view actualName, std::string_view name, std
     out.append("\r\n");
   };
   line("//This was exported using Quillmark");
-  line("[", ToUpper(actualName), "]");
+  line("[", toUpper(actualName), "]");
   line("\t{");
   line("\tid=", std::to_string(id), ";");
   line("\tname=", name, ";");
@@ -58,7 +58,7 @@ std::string FormatExport(std::string_view actualName, std::string_view name, std
       continue;
     }
     if (weapon[s].empty()) continue;
-    line("\t", FieldOfSlot(s).key, "=", weapon[s], ";");
+    line("\t", fieldOfSlot(s).key, "=", weapon[s], ";");
   }
   line("\t[DAMAGE]");
   line("\t\t{");
@@ -68,9 +68,9 @@ std::string FormatExport(std::string_view actualName, std::string_view name, std
   return out;
 }
 
-std::optional<std::string> WriteExport(const std::string& file, std::string_view actualName, std::string_view name,
+std::optional<std::string> writeExport(const std::string& file, std::string_view actualName, std::string_view name,
                                        std::int32_t id, const CurrentWeapon& weapon) {
-  const std::string data = FormatExport(actualName, name, id, weapon);
+  const std::string data = formatExport(actualName, name, id, weapon);
   // Writing over a link writes the file it points to, not a new file in the
   // link's place.
   std::error_code ec;

@@ -19,14 +19,14 @@ extern const std::array<Slot, kWrittenLines> kWriterOrder;
 
 // The whole file as bytes, every line ended by CR LF.
 // `actualName` goes between the brackets, `name` into the name= line.
-std::string FormatExport(std::string_view actualName, std::string_view name, std::int32_t id,
+std::string formatExport(std::string_view actualName, std::string_view name, std::int32_t id,
                          const CurrentWeapon& weapon);
 
 // Writes the file at `file`, replacing any file there. The text goes to a
 // temporary file beside the target first and replaces the target only once it
 // is complete, so a failure never leaves a half-written or emptied file.
 // Returns a message for the user when the file could not be written.
-std::optional<std::string> WriteExport(const std::string& file, std::string_view actualName, std::string_view name,
+std::optional<std::string> writeExport(const std::string& file, std::string_view actualName, std::string_view name,
                                        std::int32_t id, const CurrentWeapon& weapon);
 
 }  // namespace qm

@@ -60,6 +60,10 @@ bool isOrdinaryFolder(const std::filesystem::path& folder);
 // per 2 MiB rather than per 4 KiB. Throws std::bad_alloc when there is none.
 void* allocateLarge(std::size_t bytes);
 void freeLarge(void* at, std::size_t bytes);
+// Makes room for `bytes` in `s` as reserve does, asking the system to back
+// the room with large pages where it can: a string of megabytes then costs
+// a few page faults when it is first filled, not one per 4 KiB.
+void reserveLarge(std::string& s, std::size_t bytes);
 
 // Makes standard output and standard error pass bytes through as they are,
 // without turning LF into CR LF where the system would.

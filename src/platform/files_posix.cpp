@@ -105,20 +105,48 @@ namespace {
 
 constexpr std::size_t kLargeStep = std::size_t{2} << 20;
 
-std::size_t LargeSize(std::size_t bytes) { return (bytes + kLargeStep - 1) / kLargeStep * kLargeStep; }
+std::size_t largeSize(std::size_t bytes) { return (bytes + kLargeStep - 1) / kLargeStep * kLargeStep; }
 
 }  // namespace
 
 void* allocateLarge(std::size_t bytes) {
-  void* at = ::mmap(nullptr, LargeSize(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* at = ::mmap(nullptr, largeSize(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (at == MAP_FAILED) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
-  ::madvise(at, LargeSize(bytes), MADV_HUGEPAGE);  // only a hint: without it the pages are small
+  ::madvise(at, largeSize(bytes), MADV_HUGEPAGE);  // only a hint: without it the pages are small
 #endif
   return at;
 }
 
-void freeLarge(void* at, std::size_t bytes) { ::munmap(at, LargeSize(bytes)); }
+void freeLarge(void* at, std::size_t bytes) { ::munmap(at, largeSize(bytes)); }
+
+void reserveLarge(std::string& s, std::size_t bytes) {
+  if (bytes <= s.capacity()) return;
+  if (bytes < kLargeStep) {
+    s.reserve(bytes);
+    return;
+  }
+  std::string room;
+  room.reserve(bytes);
+  const auto begin = reinterpret_cast<std::uintptr_t>(room.data());
+  const std::uintptr_t end = begin + room.capacity();
+#ifdef MADV_HUGEPAGE
+  // Only the whole large pages inside the room, while none of it is backed.
+  const std::uintptr_t first = (begin + kLargeStep - 1) / kLargeStep * kLargeStep;
+  const std::uintptr_t last = end / kLargeStep * kLargeStep;
+  if (first < last) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+  // All of it backed in one call, rather than a fault at each page (the
+  // small pages at either end included). Older systems refuse it: then the
+  // pages come as they are first written.
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const std::uintptr_t from = (begin + page - 1) / page * page, to = end / page * page;
+  if (from < to) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#endif
+  room = s;  // the bytes held so far, now on the large pages
+  s.swap(room);
+}
 
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
                      std::string_view tooLarge) {
@@ -137,6 +165,7 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
     return false;
   }
   std::size_t want = size > 0 ? static_cast<std::size_t>(size) + 1 : 4096;
+  reserveLarge(out, want);
   // Room for one byte more than the size, so that a file that did not
   // change is read in one go and the next read finds its end. What `out`
   // held is read over, not cleared first: a string reused from file to file

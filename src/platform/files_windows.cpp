@@ -13,6 +13,7 @@ namespace qm::platform {
 namespace {
 
 constexpr const char* kNotRegular = "not a regular file";
+constexpr const char* kNotRegularTarget = "it is not a regular file";
 
 // The text for an error code: the same words as on POSIX systems for the
 // common ones, so that messages read alike everywhere; else the system's text
@@ -27,9 +28,16 @@ std::string errorText(DWORD code) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
       return std::strerror(EACCES);
+    case ERROR_DIRECTORY:
+      return std::strerror(ENOTDIR);
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return std::strerror(ENOSPC);
+    case ERROR_WRITE_PROTECT:
+      return std::strerror(EROFS);
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return std::strerror(ENOMEM);
     default:
       break;
   }
@@ -71,11 +79,17 @@ HANDLE openRegular(const std::filesystem::path& path, std::string& reason) {
   return h;
 }
 
+// The system's handle of a file opened by openRegularFile. Reads go to it
+// directly, past the stream's buffer, as on POSIX systems.
+HANDLE handleOf(std::FILE* file) { return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file))); }
+
+// At most 1 GiB a call: ReadFile and WriteFile count in 32 bits.
+DWORD piece(std::size_t n) { return n > (1u << 30) ? (1u << 30) : static_cast<DWORD>(n); }
+
 bool writeAll(HANDLE h, std::string_view data) {
   while (!data.empty()) {
-    const DWORD chunk = data.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(data.size());
     DWORD written = 0;
-    if (!::WriteFile(h, data.data(), chunk, &written, nullptr)) return false;
+    if (!::WriteFile(h, data.data(), piece(data.size()), &written, nullptr)) return false;
     data.remove_prefix(written);
   }
   return true;
@@ -101,28 +115,42 @@ std::FILE* openRegularFile(const std::filesystem::path& path, std::string& reaso
 }
 
 bool readAt(std::FILE* file, std::uint64_t offset, std::size_t n, char* out, std::string& reason) {
-  if (::_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) != 0) {
-    reason = std::strerror(errno);
-    return false;
+  const HANDLE h = handleOf(file);
+  while (n > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(h, out, piece(n), &got, &at)) {
+      // Reading from the end on is an error here, not an empty read.
+      reason = ::GetLastError() == ERROR_HANDLE_EOF ? kFileShrank : lastError();
+      return false;
+    }
+    if (got == 0) {
+      reason = kFileShrank;
+      return false;
+    }
+    out += got;
+    offset += got;
+    n -= got;
   }
-  if (std::fread(out, 1, n, file) == n) return true;
-  reason = std::ferror(file) ? std::strerror(errno) : kFileShrank;
-  std::clearerr(file);
-  return false;
+  return true;
 }
 
 std::ptrdiff_t readSome(std::FILE* file, char* out, std::size_t n, std::string& reason) {
-  const std::size_t got = std::fread(out, 1, n, file);
-  if (got == 0 && std::ferror(file)) {
-    reason = std::strerror(errno);
-    std::clearerr(file);
+  DWORD got = 0;
+  if (!::ReadFile(handleOf(file), out, piece(n), &got, nullptr)) {
+    reason = lastError();
     return -1;
   }
   return static_cast<std::ptrdiff_t>(got);
 }
 
+// Large pages are granted on Windows only to accounts holding the right to
+// lock memory, so large arrays come from the heap like any other.
 void* allocateLarge(std::size_t bytes) { return ::operator new(bytes); }
 void freeLarge(void* at, std::size_t) { ::operator delete(at); }
+void reserveLarge(std::string& s, std::size_t bytes) { s.reserve(bytes); }  // the system's own pages
 
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason, std::uint64_t limit,
                      std::string_view tooLarge) {
@@ -153,9 +181,7 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
     if (used == out.size()) out.resize(used + 64 * 1024);
     const std::size_t room = out.size() - used;
     DWORD got = 0;
-    const BOOL read =
-        ::ReadFile(h, out.data() + used, room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room), &got, nullptr);
-    if (!read) {
+    if (!::ReadFile(h, out.data() + used, piece(room), &got, nullptr)) {
       reason = lastError();
       ok = false;
       break;
@@ -177,8 +203,18 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
   const DWORD attributes = ::GetFileAttributesW(path.wstring().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::strerror(EISDIR);
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return kNotRegularTarget;
   if (attributes & FILE_ATTRIBUTE_READONLY) return "the file is read-only";
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return "it is not a regular file";
+  // Opening it for writing, without writing a byte, tells whether this
+  // account may write it and whether another program holds it shut; devices
+  // (CON, NUL) show in their handle's type.
+  const HANDLE h =
+      ::CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return lastError();
+  const bool onDisk = ::GetFileType(h) == FILE_TYPE_DISK;
+  ::CloseHandle(h);
+  if (!onDisk) return kNotRegularTarget;
   return std::nullopt;
 }
 

@@ -11,6 +11,6 @@ namespace qm {
 
 // The caption texts for Viewing Mode (true) or Actual Mode, by slot. The
 // bracket name, which has no key line, keeps its Viewing caption.
-const std::array<std::string_view, kSlotCount>& CaptionTexts(bool viewing);
+const std::array<std::string_view, kSlotCount>& captionTexts(bool viewing);
 
 }  // namespace qm

@@ -4,9 +4,9 @@
 
 namespace qm {
 
-std::optional<Description> FieldDescription(int field) {
+std::optional<Description> fieldDescription(int field) {
   if (field < 1 || field > kFieldCount) return std::nullopt;
-  return Description{FieldByNumber(field).key, FieldByNumber(field).description};
+  return Description{fieldByNumber(field).key, fieldByNumber(field).description};
 }
 
 }  // namespace qm

@@ -13,6 +13,6 @@ struct Description {
 };
 
 // The description of field `field` (1 to 66); nothing for any other number.
-std::optional<Description> FieldDescription(int field);
+std::optional<Description> fieldDescription(int field);
 
 }  // namespace qm

@@ -9,7 +9,7 @@ namespace qm {
 
 namespace {
 
-std::string_view Trim(std::string_view s) {
+std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
   return s;
@@ -17,17 +17,17 @@ std::string_view Trim(std::string_view s) {
 
 // "UNIT=AMOUNT" of a damage line as the list shows it or the user typed it:
 // blanks and a closing ";" trimmed; nothing for a line without "=".
-std::optional<std::pair<std::string, std::string>> DamageEntry(std::string_view line) {
+std::optional<std::pair<std::string, std::string>> damageEntry(std::string_view line) {
   const std::size_t eq = line.find('=');
   if (eq == std::string_view::npos) return std::nullopt;
-  std::string unit(Trim(line.substr(0, eq)));
-  std::string_view amount = Trim(line.substr(eq + 1));
-  if (!amount.empty() && amount.back() == ';') amount = Trim(amount.substr(0, amount.size() - 1));
+  std::string unit(trim(line.substr(0, eq)));
+  std::string_view amount = trim(line.substr(eq + 1));
+  if (!amount.empty() && amount.back() == ';') amount = trim(amount.substr(0, amount.size() - 1));
   if (unit.empty()) return std::nullopt;
   return std::pair{std::move(unit), std::string(amount)};
 }
 
-std::string JoinMessages(const std::vector<Finding>& findings) {
+std::string joinMessages(const std::vector<Finding>& findings) {
   std::string text;
   for (const Finding& f : findings) text += (text.empty() ? "" : "\n") + f.message;
   return text;
@@ -37,23 +37,23 @@ std::string JoinMessages(const std::vector<Finding>& findings) {
 
 EditingState::EditingState(MainWindowState& window, Host& host) : window_(window), host_(host) {}
 
-std::string EditingState::shownWeapon() const { return window_.weapon().v[SlotIndex(FieldByNumber(2).slot)]; }
+std::string EditingState::shownWeapon() const { return window_.weapon().v[slotIndex(fieldByNumber(2).slot)]; }
 
 bool EditingState::canEdit(int slot) const {
-  return slot >= 0 && slot < kSlotCount && canEditDamage() && FieldOfSlot(static_cast<Slot>(slot)).isKeyLine();
+  return slot >= 0 && slot < kSlotCount && canEditDamage() && fieldOfSlot(static_cast<Slot>(slot)).isKeyLine();
 }
 
 bool EditingState::canEditDamage() const { return !window_.viewingMode() && !shownWeapon().empty(); }
 
 std::vector<edit::Change> EditingState::slotChanges(int slot, const std::string& value) const {
   if (!canEdit(slot) || window_.weapon().v[slot] == value) return {};
-  return {{edit::Change::Kind::Set, shownWeapon(), std::string(FieldOfSlot(static_cast<Slot>(slot)).key), value}};
+  return {{edit::Change::Kind::Set, shownWeapon(), std::string(fieldOfSlot(static_cast<Slot>(slot)).key), value}};
 }
 
 std::string EditingState::damageLines() const {
   std::string text;
   for (const std::string& item : window_.weapon().damage)
-    if (auto entry = DamageEntry(item)) text += entry->first + "=" + entry->second + "\n";
+    if (auto entry = damageEntry(item)) text += entry->first + "=" + entry->second + "\n";
   return text;
 }
 
@@ -61,12 +61,12 @@ std::vector<edit::Change> EditingState::damageChanges(const std::string& lines) 
   std::map<std::string, std::string> before, after;  // by unit in lower case
   std::map<std::string, std::string> spelt;          // the unit as typed
   for (const std::string& item : window_.weapon().damage)
-    if (auto entry = DamageEntry(item)) before[ToLower(entry->first)] = entry->second;
+    if (auto entry = damageEntry(item)) before[toLower(entry->first)] = entry->second;
   for (std::string_view rest = lines; !rest.empty();) {
     const std::size_t end = std::min(rest.find('\n'), rest.size());
-    if (auto entry = DamageEntry(rest.substr(0, end))) {
-      after[ToLower(entry->first)] = entry->second;
-      spelt[ToLower(entry->first)] = entry->first;
+    if (auto entry = damageEntry(rest.substr(0, end))) {
+      after[toLower(entry->first)] = entry->second;
+      spelt[toLower(entry->first)] = entry->first;
     }
     rest.remove_prefix(std::min(end + 1, rest.size()));
   }
@@ -91,7 +91,7 @@ void EditingState::restart() {
   std::vector<WeaponFilePtr> imports;
   for (const std::string& path : window_.imports())
     if (WeaponFilePtr file = namedWeaponFile(path)) imports.push_back(std::move(file));
-  session_ = std::make_unique<edit::Session>(window_.gameDir(), window_.gameFiles().StandardFiles(), imports);
+  session_ = std::make_unique<edit::Session>(window_.gameDir(), window_.gameFiles().standardFiles(), imports);
   warnings_.clear();
   window_.setEditedFiles({});
 }
@@ -101,7 +101,7 @@ std::optional<edit::Step> EditingState::apply(const std::vector<edit::Change>& c
   edit::Session& s = session();
   bool setsId = false;
   for (const edit::Change& c : changes) {
-    const std::string key = ToLower(c.key);
+    const std::string key = toLower(c.key);
     setsId = setsId || key == "id";
     listTouched_ = listTouched_ || key == "id" || key == "name";
   }
@@ -115,16 +115,16 @@ std::optional<edit::Step> EditingState::apply(const std::vector<edit::Change>& c
   }
   edit::Applied applied = s.apply(changes);
   if (!applied.step) {
-    host_.MsgBox(applied.notFound ? std::string(kMsgNotFound) : applied.refusal, Buttons::Ok);
+    host_.msgBox(applied.notFound ? std::string(kMsgNotFound) : applied.refusal, Buttons::Ok);
     return std::nullopt;
   }
   for (const auto& splice : applied.step->splices)
     if (s.fromArchive(splice.file) && toldArchive_.insert(s.target(splice.file).string()).second)
-      host_.MsgBox(s.archiveNote(splice.file), Buttons::Ok);
-  const std::string warning = JoinMessages(applied.step->warnings);
+      host_.msgBox(s.archiveNote(splice.file), Buttons::Ok);
+  const std::string warning = joinMessages(applied.step->warnings);
   for (const edit::Change& c : changes) {
     const edit::KeyName key = edit::splitKey(c.key);
-    warnings_[{ToLower(c.weapon), key.damage ? "[damage]" : ToLower(c.key)}] = warning;
+    warnings_[{toLower(c.weapon), key.damage ? "[damage]" : toLower(c.key)}] = warning;
   }
   reshow();
   return std::move(applied.step);
@@ -153,7 +153,7 @@ bool EditingState::save() {
   for (std::size_t f : session_->changedFiles()) archived = archived || session_->fromArchive(f);
   const edit::Saved saved = session_->save();
   const bool rebuild = listTouched_ || archived;
-  if (saved.refusal) host_.MsgBox(*saved.refusal, Buttons::Ok);
+  if (saved.refusal) host_.msgBox(*saved.refusal, Buttons::Ok);
   if (saved.written.empty() && saved.refusal) return false;
   warnings_.clear();
   listTouched_ = false;
@@ -179,7 +179,7 @@ void EditingState::reshow() {
   window_.setEditedFiles(std::move(edited));
   const std::string name = shownWeapon();
   if (!name.empty()) window_.showWeapon(name);
-  host_.Changed(kEditsChanged);
+  host_.changed(EditsChanged);
 }
 
 bool EditingState::editedKey(std::string_view key) const {
@@ -205,18 +205,18 @@ bool EditingState::editedKey(std::string_view key) const {
 }
 
 std::string EditingState::warningOf(const std::string& key) const {
-  const auto at = warnings_.find({ToLower(shownWeapon()), key});
+  const auto at = warnings_.find({toLower(shownWeapon()), key});
   return at == warnings_.end() ? std::string() : at->second;
 }
 
 bool EditingState::edited(int slot) const {
-  return canEdit(slot) && editedKey(FieldOfSlot(static_cast<Slot>(slot)).key);
+  return canEdit(slot) && editedKey(fieldOfSlot(static_cast<Slot>(slot)).key);
 }
 
 bool EditingState::damageEdited() const { return canEditDamage() && editedKey("[damage]"); }
 
 std::string EditingState::warning(int slot) const {
-  return edited(slot) ? warningOf(std::string(FieldOfSlot(static_cast<Slot>(slot)).key)) : std::string();
+  return edited(slot) ? warningOf(std::string(fieldOfSlot(static_cast<Slot>(slot)).key)) : std::string();
 }
 
 std::string EditingState::damageWarning() const { return damageEdited() ? warningOf("[damage]") : std::string(); }

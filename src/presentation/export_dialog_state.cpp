@@ -11,28 +11,28 @@ namespace qm {
 
 ExportDialogState::Outcome ExportDialogState::exportWeapon(const CurrentWeapon& weapon, Host& host,
                                                            std::string& lastPath) {
-  if (const auto refusal = CheckNewValues(actualName, name, weaponId)) {
-    host.MsgBox(*refusal, Buttons::Ok);
+  if (const auto refusal = checkNewValues(actualName, name, weaponId)) {
+    host.msgBox(*refusal, Buttons::Ok);
     return Outcome::StayOpen;
   }
 
-  const auto path = host.ShowSave(lastPath);
+  const auto path = host.showSave(lastPath);
   if (!path) return Outcome::Hide;
   lastPath = *path;
   if (path->empty()) {
-    host.MsgBox(kMsgNeedFileName, Buttons::Ok);
+    host.msgBox(kMsgNeedFileName, Buttons::Ok);
     return Outcome::StayOpen;
   }
 
   std::error_code ec;
-  if (std::filesystem::is_regular_file(*path, ec) && host.MsgBox(kMsgOverwrite, Buttons::YesNo) != Answer::Yes)
+  if (std::filesystem::is_regular_file(*path, ec) && host.msgBox(kMsgOverwrite, Buttons::YesNo) != Answer::Yes)
     return Outcome::StayOpen;
 
-  const std::int32_t id = *WeaponIdNumber(weaponId);  // checked above
+  const std::int32_t id = *weaponIdNumber(weaponId);  // checked above
 
   // The names go into the file in the weapon files' own single-byte encoding.
-  if (const auto failure = WriteExport(*path, Utf8ToCp1252(actualName), Utf8ToCp1252(name), id, weapon)) {
-    host.MsgBox(*failure, Buttons::Ok);
+  if (const auto failure = writeExport(*path, utf8ToCp1252(actualName), utf8ToCp1252(name), id, weapon)) {
+    host.msgBox(*failure, Buttons::Ok);
     return Outcome::StayOpen;
   }
   return Outcome::Hide;

@@ -53,10 +53,10 @@ std::vector<FieldTarget> fieldTargets(const WeaponTable& table, const std::vecto
   std::vector<FieldTarget> out;
   std::set<std::string> seen;
   for (std::size_t row : rows) {
-    if (row >= table.size() || !seen.insert(ToLower(table.name(row))).second) continue;
-    FieldTarget t{table.name(row), {}, {}, table.found(row)};
+    if (row >= table.size() || !seen.insert(toLower(table.name(row))).second) continue;
+    FieldTarget t{std::string(table.name(row)), {}, {}, table.found(row)};
     if (t.found) {
-      t.file = GameRelativeName(gameDir, table.fileName(row));
+      t.file = gameRelativeName(gameDir, table.fileName(row));
       t.old = edit::valueOf(table.fileBytes(row), t.weapon, key);
     }
     out.push_back(std::move(t));
@@ -86,15 +86,15 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
   for (const FieldTarget& t : targets) plan.rows.push_back({t, {}, Outcome::Skipped, {}, {}});
 
   const edit::KeyName name = edit::splitKey(key);
-  const std::string lower = ToLower(name.key);
+  const std::string lower = toLower(name.key);
   const bool numeric = name.damage || weaponKeyKind(lower) == KeyKind::Number;
   const bool whole = !name.damage && holdsWholeNumbers(lower);
   const std::string_view typed = trimmed(operand);
-  const std::optional<double> number = TextToDouble(typed);
+  const std::optional<double> number = textToDouble(typed);
   if (typed.empty()) {
     plan.refusal = "Type a value.";
   } else if (op != FieldOperation::SetTo && !numeric) {
-    plan.refusal = Cp1252ToUtf8(key) + " does not hold a number: it can only be set to a value.";
+    plan.refusal = cp1252ToUtf8(key) + " does not hold a number: it can only be set to a value.";
   } else if (op != FieldOperation::SetTo && (!number || !std::isfinite(*number))) {
     plan.refusal = quoted(typed) + " is not a number.";
   } else if (op == FieldOperation::SetTo) {
@@ -116,7 +116,7 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
       std::string_view old = t.old ? std::string_view(*t.old) : std::string_view();
       const std::size_t begin = std::min(old.size(), old.find_first_not_of(" \t"));
       const std::size_t end = old.find_last_not_of(" \t") + 1;
-      const std::optional<double> x = begin < old.size() ? TextToDouble(old) : std::nullopt;
+      const std::optional<double> x = begin < old.size() ? textToDouble(old) : std::nullopt;
       if (begin >= old.size()) {
         r.note = "no value";
         continue;
@@ -127,7 +127,7 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
       }
       const double result = op == FieldOperation::MultiplyBy ? *x * *number : *x + *number;
       const std::string text = numberText(result, whole);
-      if (TextToDouble(text) == x) {
+      if (textToDouble(text) == x) {
         r.value = *t.old;
         r.outcome = Outcome::Unchanged;
         r.note = "unchanged";

@@ -20,14 +20,14 @@ enum class Answer { Ok, Cancel, Yes, No, Save, Discard };
 
 // What a procedure changed, so that the window can show it.
 enum Change : unsigned {
-  kListChanged = 1u << 0,         // the weapon list's entries
-  kCountLineChanged = 1u << 1,    // the count line above the list
-  kValuesChanged = 1u << 2,       // the value labels
-  kCaptionsChanged = 1u << 3,     // the caption labels
-  kDamageChanged = 1u << 4,       // the damage list
-  kDescriptionChanged = 1u << 5,  // the description panel's key and text
-  kSpaceTextChanged = 1u << 6,    // the text under the buttons
-  kEditsChanged = 1u << 7,        // the unsaved edits: what the files read now hold
+  ListChanged = 1u << 0,         // the weapon list's entries
+  CountLineChanged = 1u << 1,    // the count line above the list
+  ValuesChanged = 1u << 2,       // the value labels
+  CaptionsChanged = 1u << 3,     // the caption labels
+  DamageChanged = 1u << 4,       // the damage list
+  DescriptionChanged = 1u << 5,  // the description panel's key and text
+  SpaceTextChanged = 1u << 6,    // the text under the buttons
+  EditsChanged = 1u << 7,        // the unsaved edits: what the files read now hold
 };
 
 class Host {
@@ -36,18 +36,18 @@ class Host {
 
   // A modal message box with the application's title; text is UTF-8. For
   // Buttons::YesNo, Yes is the default button.
-  virtual Answer MsgBox(std::string_view text, Buttons buttons) = 0;
+  virtual Answer msgBox(std::string_view text, Buttons buttons) = 0;
 
   // The common file dialog starting from `startPath`: for opening with the
-  // filter ImportFilter(), for saving with kTdfFilter. Returns the chosen path,
+  // filter importFilter(), for saving with kTdfFilter. Returns the chosen path,
   // or nothing when the user cancels (or the dialog fails).
-  virtual std::optional<std::string> ShowOpen(const std::string& startPath) = 0;
-  virtual std::optional<std::string> ShowSave(const std::string& startPath) = 0;
+  virtual std::optional<std::string> showOpen(const std::string& startPath) = 0;
+  virtual std::optional<std::string> showSave(const std::string& startPath) = 0;
 
   // A small list of the weapon files (paths inside it, Windows-1252) of the
   // archive `archive` to pick one from; the index picked, or nothing when the
   // user cancels.
-  virtual std::optional<std::size_t> PickFromArchive(const std::string& archive,
+  virtual std::optional<std::size_t> pickFromArchive(const std::string& archive,
                                                      const std::vector<std::string>& files) {
     (void)archive, (void)files;
     return std::nullopt;
@@ -56,21 +56,21 @@ class Host {
   // Asks before unsaved edits are written: the files (their paths) and the
   // unified diff of each (bytes); true for OK. By default a message box
   // shows them all.
-  virtual bool ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files);
+  virtual bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files);
 
   // Weapon files could not be read; by default one message names them all
   // with what went wrong.
-  virtual void ReportUnreadable(const std::vector<UnreadableFile>& files);
+  virtual void reportUnreadable(const std::vector<UnreadableFile>& files);
 
   // The state has changed what the window shows.
-  virtual void Changed(unsigned changes) { (void)changes; }
+  virtual void changed(unsigned changes) { (void)changes; }
 };
 
 inline constexpr std::string_view kAppTitle = "Quillmark";
 inline constexpr std::string_view kTdfFilter = "TDF files(*.tdf)|*.tdf";
 // The import also opens the game's archives, to pick a weapon file inside.
-inline std::string ImportFilter() {
-  const std::string archives = ArchiveExtensionList(";", "*");
+inline std::string importFilter() {
+  const std::string archives = archiveExtensionList(";", "*");
   return std::string(kTdfFilter) + "|Game archives(" + archives + ")|" + archives;
 }
 inline constexpr std::string_view kMsgNoWeaponFiles = "This archive holds no weapon files (.tdf).";

@@ -10,7 +10,7 @@
 
 namespace qm {
 
-std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files) {
+std::string unreadableFilesMessage(const std::vector<UnreadableFile>& files) {
   std::string text =
       files.size() == 1 ? "This weapon file could not be read:\n" : "These weapon files could not be read:\n";
   for (const auto& f : files) text += "\n" + f.name + ": " + f.reason;
@@ -18,7 +18,7 @@ std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files) {
   return text;
 }
 
-std::string GameRelativeName(const std::filesystem::path& gameDir, const std::string& name) {
+std::string gameRelativeName(const std::filesystem::path& gameDir, const std::string& name) {
   std::string dir = gameDir.string();
   while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
   const bool inside = name.size() > dir.size() + 1 && name.compare(0, dir.size(), dir) == 0 &&
@@ -26,15 +26,15 @@ std::string GameRelativeName(const std::filesystem::path& gameDir, const std::st
   return inside ? name.substr(dir.size() + 1) : name;
 }
 
-void Host::ReportUnreadable(const std::vector<UnreadableFile>& files) {
-  MsgBox(UnreadableFilesMessage(files), Buttons::Ok);
+void Host::reportUnreadable(const std::vector<UnreadableFile>& files) {
+  msgBox(unreadableFilesMessage(files), Buttons::Ok);
 }
 
-bool Host::ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files) {
+bool Host::confirmSave(const std::vector<std::pair<std::string, std::string>>& files) {
   std::string text = "Save the changes to these files?\n";
   for (const auto& [path, diff] : files) text += "\n" + path;
   for (const auto& [path, diff] : files) text += "\n\n" + diff;
-  return MsgBox(text, Buttons::OkCancel) == Answer::Ok;
+  return msgBox(text, Buttons::OkCancel) == Answer::Ok;
 }
 
 MainWindowState::MainWindowState(std::filesystem::path gameDir, Host& host)
@@ -46,7 +46,7 @@ const GameFiles& MainWindowState::gameFiles() const {
 }
 
 std::vector<WeaponFilePtr> MainWindowState::searchList() const {
-  std::vector<WeaponFilePtr> files = gameFiles().StandardFiles();
+  std::vector<WeaponFilePtr> files = gameFiles().standardFiles();
   for (const std::string& name : imports_) {
     WeaponFilePtr file = namedWeaponFile(name);
     files.push_back(file ? file : looseFile(name));
@@ -65,15 +65,15 @@ void MainWindowState::rebuildList() {
   // The game folder is looked at afresh: its archives may have changed. A
   // damaged archive is named in the same message as unreadable files.
   gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
-  ScanOutcome scan = ScanFiles(gameFiles_->StandardFiles());
+  ScanOutcome scan = scanFiles(gameFiles_->standardFiles());
   scan.unreadable.insert(scan.unreadable.begin(), gameFiles_->damagedArchives().begin(),
                          gameFiles_->damagedArchives().end());
   weaponList_ = std::move(scan.entries);
   updateCountLine();
   viewingMode_ = true;
   showValues();
-  host_.Changed(kListChanged);
-  if (!scan.unreadable.empty()) host_.ReportUnreadable(scan.unreadable);
+  host_.changed(ListChanged);
+  if (!scan.unreadable.empty()) host_.reportUnreadable(scan.unreadable);
 }
 
 void MainWindowState::showListEntry(int index) {
@@ -84,10 +84,10 @@ void MainWindowState::showListEntry(int index) {
 bool MainWindowState::showWeapon(std::string_view name) {
   // Files that cannot be read were named when the list was built; a search
   // passes over them.
-  const LoadOutcome outcome = LoadWeapon(name, searchList(), weapon_, damageCarry_);
-  if (!outcome.found) host_.MsgBox(kMsgNotFound, Buttons::Ok);
+  const LoadOutcome outcome = loadWeapon(name, searchList(), weapon_, damageCarry_);
+  if (!outcome.found) host_.msgBox(kMsgNotFound, Buttons::Ok);
   showValues();
-  host_.Changed(kDamageChanged);
+  host_.changed(DamageChanged);
   return outcome.found;
 }
 
@@ -95,7 +95,7 @@ void MainWindowState::showFound(CurrentWeapon weapon, bool damageCarry) {
   weapon_ = std::move(weapon);
   damageCarry_ = damageCarry;
   showValues();
-  host_.Changed(kDamageChanged);
+  host_.changed(DamageChanged);
 }
 
 void MainWindowState::setViewingMode(bool viewing) {
@@ -104,15 +104,15 @@ void MainWindowState::setViewingMode(bool viewing) {
 }
 
 void MainWindowState::describeField(int field) {
-  const auto d = FieldDescription(field);
+  const auto d = fieldDescription(field);
   if (!d) return;
   descriptionKey_ = d->key;
   descriptionText_ = d->text;
-  host_.Changed(kDescriptionChanged);
+  host_.changed(DescriptionChanged);
 }
 
 void MainWindowState::importFile() {
-  const auto path = host_.ShowOpen(lastPath_);
+  const auto path = host_.showOpen(lastPath_);
   if (!path) return;
   lastPath_ = *path;
   if (!isArchiveName(*path)) {
@@ -122,17 +122,17 @@ void MainWindowState::importFile() {
   // An archive: one of its weapon files is picked, and imported under the
   // name ARCHIVE/inner/path.
   std::string reason;
-  const auto archive = Archive::Open(std::filesystem::path(*path), reason);
+  const auto archive = Archive::open(std::filesystem::path(*path), reason);
   if (!archive) {
-    host_.ReportUnreadable({{*path, reason}});
+    host_.reportUnreadable({{*path, reason}});
     return;
   }
   const std::vector<std::string> files = weaponFilesIn(*archive);
   if (files.empty()) {
-    host_.MsgBox(kMsgNoWeaponFiles, Buttons::Ok);
+    host_.msgBox(kMsgNoWeaponFiles, Buttons::Ok);
     return;
   }
-  const auto pick = host_.PickFromArchive(*path, files);
+  const auto pick = host_.pickFromArchive(*path, files);
   if (pick && *pick < files.size()) addImport(*path + "/" + files[*pick]);
 }
 
@@ -145,40 +145,40 @@ bool MainWindowState::addImport(const std::string& path) {
   }
   // The file is read whole before anything changes, so a file that cannot
   // be read to its end takes no slot and adds nothing.
-  ScanOutcome scan = ScanFiles({file});
+  ScanOutcome scan = scanFiles({file});
   if (!scan.unreadable.empty()) {
-    host_.ReportUnreadable(scan.unreadable);
+    host_.reportUnreadable(scan.unreadable);
     return false;
   }
 
   if (imports_.size() == kImportSlots) {
-    if (host_.MsgBox(kMsgSlotsFull, Buttons::OkCancel) != Answer::Ok) return false;
+    if (host_.msgBox(kMsgSlotsFull, Buttons::OkCancel) != Answer::Ok) return false;
     rebuildList();
     imports_.clear();
   }
   imports_.push_back(path);
 
-  weaponList_.Add(std::move(scan.entries));
+  weaponList_.add(std::move(scan.entries));
   updateCountLine();
-  host_.Changed(kListChanged);
+  host_.changed(ListChanged);
   return true;
 }
 
 void MainWindowState::clickSpace() {
   spaceText_ = kSpaceText;
-  host_.Changed(kSpaceTextChanged);
+  host_.changed(SpaceTextChanged);
 }
 
 void MainWindowState::rescan() {
   gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
-  std::vector<WeaponFilePtr> files = gameFiles_->StandardFiles();
+  std::vector<WeaponFilePtr> files = gameFiles_->standardFiles();
   for (const std::string& name : imports_)
     if (WeaponFilePtr file = namedWeaponFile(name)) files.push_back(file);
-  ScanOutcome scan = ScanFiles(files);
-  weaponList_.Clear();
-  weaponList_.Add(std::move(scan.entries));
+  ScanOutcome scan = scanFiles(files);
+  weaponList_.clear();
+  weaponList_.add(std::move(scan.entries));
   updateCountLine();
-  host_.Changed(kListChanged);
+  host_.changed(ListChanged);
 }
 
 int MainWindowState::checkedWeaponEntry(const std::string& name, const std::string& file) {
@@ -187,40 +187,40 @@ int MainWindowState::checkedWeaponEntry(const std::string& name, const std::stri
     auto at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.name == name; });
     if (at == entries.end())
       at = std::find_if(entries.begin(), entries.end(),
-                        [&](const ListEntry& e) { return CompareFolded(e.name, name) == 0; });
+                        [&](const ListEntry& e) { return compareFolded(e.name, name) == 0; });
     return at == entries.end() ? -1 : static_cast<int>(at - entries.begin());
   };
   if (const int index = find(); index >= 0) return index;
 
-  const std::string shown = GameRelativeName(gameDir_, file);
+  const std::string shown = gameRelativeName(gameDir_, file);
   const std::vector<WeaponFilePtr> read = searchList();
   if (std::any_of(read.begin(), read.end(), [&](const WeaponFilePtr& f) { return f->name() == file; }) ||
       std::find(imports_.begin(), imports_.end(), file) != imports_.end()) {
-    host_.MsgBox("The weapon list has no weapon " + Cp1252ToUtf8(name) + ": it reads " + shown +
+    host_.msgBox("The weapon list has no weapon " + cp1252ToUtf8(name) + ": it reads " + shown +
                      ", but not this weapon's header as the game does. The findings of that file say why.",
                  Buttons::Ok);
     return -1;
   }
-  const std::string why = Cp1252ToUtf8(name) + " is in " + shown +
+  const std::string why = cp1252ToUtf8(name) + " is in " + shown +
                           ", which the weapon list does not read: the list holds the eight standard weapon files "
                           "and the imported ones.";
   if (imports_.size() == kImportSlots) {
-    host_.MsgBox(why + "\n\nAll 15 import slots are taken.", Buttons::Ok);
+    host_.msgBox(why + "\n\nAll 15 import slots are taken.", Buttons::Ok);
     return -1;
   }
-  if (host_.MsgBox(why + "\n\nImport " + shown + "?", Buttons::YesNo) != Answer::Yes || !addImport(file)) return -1;
+  if (host_.msgBox(why + "\n\nImport " + shown + "?", Buttons::YesNo) != Answer::Yes || !addImport(file)) return -1;
   return find();
 }
 
 void MainWindowState::showValues() {
-  valueTexts_ = ValueTexts(viewingMode_, weapon_);
-  captionTexts_ = CaptionTexts(viewingMode_);
-  host_.Changed(kValuesChanged | kCaptionsChanged);
+  valueTexts_ = qm::valueTexts(viewingMode_, weapon_);
+  captionTexts_ = qm::captionTexts(viewingMode_);
+  host_.changed(ValuesChanged | CaptionsChanged);
 }
 
 void MainWindowState::updateCountLine() {
-  countLine_ = CountLine(static_cast<long>(weaponList_.size()));
-  host_.Changed(kCountLineChanged);
+  countLine_ = qm::countLine(static_cast<long>(weaponList_.size()));
+  host_.changed(CountLineChanged);
 }
 
 }  // namespace qm

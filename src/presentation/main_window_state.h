@@ -119,10 +119,10 @@ class MainWindowState {
 };
 
 // Builds the message that names weapon files that could not be read.
-std::string UnreadableFilesMessage(const std::vector<UnreadableFile>& files);
+std::string unreadableFilesMessage(const std::vector<UnreadableFile>& files);
 
 // A weapon file's name as the windows show it: relative to the game folder
 // when it lies inside it ("weapons/cannons.tdf", "rev31.gp3/weapons/x.tdf").
-std::string GameRelativeName(const std::filesystem::path& gameDir, const std::string& name);
+std::string gameRelativeName(const std::filesystem::path& gameDir, const std::string& name);
 
 }  // namespace qm

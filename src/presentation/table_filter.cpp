@@ -22,7 +22,7 @@ constexpr OpText kOps[] = {
     {"=", TableFilter::Op::Equal},
 };
 
-std::vector<std::string_view> Words(std::string_view text) {
+std::vector<std::string_view> splitWords(std::string_view text) {
   std::vector<std::string_view> out;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -35,20 +35,20 @@ std::vector<std::string_view> Words(std::string_view text) {
 }
 
 // "KEY", an operator and "NUMBER", in one word or in up to three.
-std::optional<TableFilter::Comparison> ReadComparison(std::string_view text) {
+std::optional<TableFilter::Comparison> readComparison(std::string_view text) {
   const std::size_t at = text.find_first_of("<>=!");
   if (at == std::string_view::npos || at == 0) return std::nullopt;
   for (const OpText& o : kOps) {
     if (text.compare(at, o.text.size(), o.text) != 0) continue;
-    auto column = ColumnNamed(text.substr(0, at));
-    const auto number = TextToDouble(text.substr(at + o.text.size()));
+    auto column = columnNamed(text.substr(0, at));
+    const auto number = textToDouble(text.substr(at + o.text.size()));
     if (!column || !number) return std::nullopt;
     return TableFilter::Comparison{std::move(*column), o.op, *number};
   }
   return std::nullopt;
 }
 
-bool Holds(double x, TableFilter::Op op, double n) {
+bool holds(double x, TableFilter::Op op, double n) {
   switch (op) {
     case TableFilter::Op::Less:
       return x < n;
@@ -66,33 +66,33 @@ bool Holds(double x, TableFilter::Op op, double n) {
   return false;
 }
 
-bool ContainsFolded(std::string_view hay, std::string_view lowerNeedle) {
+bool containsFolded(std::string_view hay, std::string_view lowerNeedle) {
   if (lowerNeedle.size() > hay.size()) return false;
   for (std::size_t i = 0; i + lowerNeedle.size() <= hay.size(); ++i)
-    if (MatchesFoldedAt(hay, i, lowerNeedle)) return true;
+    if (matchesFoldedAt(hay, i, lowerNeedle)) return true;
   return false;
 }
 
 }  // namespace
 
 TableFilter::TableFilter(std::string_view text) {
-  const std::vector<std::string_view> words = Words(text);
+  const std::vector<std::string_view> words = splitWords(text);
   for (std::size_t i = 0; i < words.size(); ++i) {
     // "range > 600" reads as "range>600", as does "range >600" or "range> 600".
     std::optional<Comparison> c;
     for (std::size_t n = std::min<std::size_t>(3, words.size() - i); n > 0 && !c; --n) {
       std::string joined;
       for (std::size_t k = 0; k < n; ++k) joined += words[i + k];
-      if ((c = ReadComparison(joined))) i += n - 1;
+      if ((c = readComparison(joined))) i += n - 1;
     }
     if (c)
       comparisons_.push_back(std::move(*c));
     else
-      texts_.push_back(ToLower(words[i]));
+      texts_.push_back(toLower(words[i]));
   }
 }
 
-bool TableFilter::Accepts(const WeaponTable& table, std::size_t row, bool viewing) const {
+bool TableFilter::accepts(const WeaponTable& table, std::size_t row, bool viewing) const {
   std::optional<std::vector<std::string>> damage;
   const auto damageList = [&]() -> const std::vector<std::string>& {
     if (!damage) damage = table.damage(row);
@@ -100,17 +100,17 @@ bool TableFilter::Accepts(const WeaponTable& table, std::size_t row, bool viewin
   };
   for (const Comparison& c : comparisons_) {
     static const std::vector<std::string> kNone;
-    const auto x = CellNumber(table, row, c.column, c.column.needsDamage() ? damageList() : kNone);
-    if (!x || !Holds(*x, c.op, c.number)) return false;
+    const auto x = cellNumber(table, row, c.column, c.column.needsDamage() ? damageList() : kNone);
+    if (!x || !holds(*x, c.op, c.number)) return false;
   }
   for (const std::string& text : texts_) {
-    bool found = ContainsFolded(table.entry(row), text);
+    bool found = containsFolded(table.entry(row), text);
     const SlotValues values = table.values(row);
     for (int s = 0; s < kSlotCount && !found; ++s) {
-      found = ContainsFolded(values[s], text) ||
-              (viewing && table.found(row) && ContainsFolded(ViewingText(static_cast<Slot>(s), values), text));
+      found = containsFolded(values[s], text) ||
+              (viewing && table.found(row) && containsFolded(viewingText(static_cast<Slot>(s), values), text));
     }
-    for (std::size_t d = 0; !found && d < damageList().size(); ++d) found = ContainsFolded(damageList()[d], text);
+    for (std::size_t d = 0; !found && d < damageList().size(); ++d) found = containsFolded(damageList()[d], text);
     if (!found) return false;
   }
   return true;

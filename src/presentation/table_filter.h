@@ -33,7 +33,7 @@ class TableFilter {
   // Whether the row passes. The texts are looked for in the entry, the
   // stored values, the Viewing Mode texts when `viewing`, and the damage list;
   // a comparison needs the cell to be a number.
-  bool Accepts(const WeaponTable& table, std::size_t row, bool viewing) const;
+  bool accepts(const WeaponTable& table, std::size_t row, bool viewing) const;
 
  private:
   std::vector<Comparison> comparisons_;

@@ -12,39 +12,39 @@ const char* const kRenderTypeNames[] = {
     "Laser?", "Model?", "Bitmap?", "Bitmap?", "Bitmap", "Bitmap?", "Model?", "Lightning?",
 };
 
-std::string RenderTypeText(const std::string& text) {
+std::string renderTypeText(const std::string& text) {
   if (text.empty()) return "None";
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '7') return kRenderTypeNames[text[0] - '0'];
   return text;
 }
 
-std::string Flag(const std::string& text) { return text == "1" ? "YES" : "NO"; }
+std::string flag(const std::string& text) { return text == "1" ? "YES" : "NO"; }
 
-std::string EdgePercentText(const std::string& text) {
+std::string edgePercentText(const std::string& text) {
   if (text.empty()) return "100%";
-  const auto value = TextToDouble(text);
+  const auto value = textToDouble(text);
   const double percent = value ? *value * 100.0 : 0.0;
   // A text that is no number, or one too large to take a hundredfold, is shown
   // as it stands.
   if (!value || !std::isfinite(percent)) return text + "%";
-  return NumberToText(percent) + "%";
+  return numberToText(percent) + "%";
 }
 
 }  // namespace
 
-std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& values) {
-  const std::string text(values[SlotIndex(s)]);
-  switch (FieldOfSlot(s).rule) {
+std::string viewingText(Slot s, const std::array<std::string_view, kSlotCount>& values) {
+  const std::string text(values[slotIndex(s)]);
+  switch (fieldOfSlot(s).rule) {
     case Rule::TextNone:
       return text.empty() ? "None" : text;
     case Rule::TextZero:
       return text.empty() ? "0" : text;
     case Rule::Flag:
-      return Flag(text);
+      return flag(text);
     case Rule::RenderType:
-      return RenderTypeText(text);
+      return renderTypeText(text);
     case Rule::EdgePercent:
-      return EdgePercentText(text);
+      return edgePercentText(text);
     case Rule::ChancePercent:
       return text.empty() ? "0%" : text + "%";
     case Rule::Trajectory:
@@ -55,11 +55,11 @@ std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& 
   constexpr Slot trajectory[] = {Slot::Ballistic, Slot::LineOfSight, Slot::Dropped};
   bool yes = false;
   for (Slot t : trajectory)
-    if (values[SlotIndex(t)] == "1") yes = t == s;
+    if (values[slotIndex(t)] == "1") yes = t == s;
   return yes ? "YES" : "NO";
 }
 
-std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon& weapon) {
+std::array<std::string, kSlotCount> valueTexts(bool viewing, const CurrentWeapon& weapon) {
   std::array<std::string, kSlotCount> out;
   if (!viewing) {
     out = weapon.v;
@@ -67,7 +67,7 @@ std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon
   }
   std::array<std::string_view, kSlotCount> values;
   for (int i = 0; i < kSlotCount; ++i) values[i] = weapon.v[i];
-  for (int i = 0; i < kSlotCount; ++i) out[i] = ViewingText(static_cast<Slot>(i), values);
+  for (int i = 0; i < kSlotCount; ++i) out[i] = viewingText(static_cast<Slot>(i), values);
   return out;
 }
 

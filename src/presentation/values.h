@@ -13,10 +13,10 @@ namespace qm {
 
 // The value label texts, indexed by slot, for Viewing Mode (true) or Actual
 // Mode. The texts are bytes of the weapon files, like the slots.
-std::array<std::string, kSlotCount> ValueTexts(bool viewing, const CurrentWeapon& weapon);
+std::array<std::string, kSlotCount> valueTexts(bool viewing, const CurrentWeapon& weapon);
 
 // The Viewing Mode text of one slot of a weapon whose stored texts are
 // `values` (by slot); the trajectory rows look at each other.
-std::string ViewingText(Slot s, const std::array<std::string_view, kSlotCount>& values);
+std::string viewingText(Slot s, const std::array<std::string_view, kSlotCount>& values);
 
 }  // namespace qm

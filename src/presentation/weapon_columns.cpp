@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kDamagePrefix = "damage.";
 
-std::string JoinDamage(const std::vector<std::string>& damage) {
+std::string joinDamage(const std::vector<std::string>& damage) {
   std::string out;
   for (const std::string& entry : damage) {
     if (!out.empty()) out += ' ';
@@ -20,8 +20,8 @@ std::string JoinDamage(const std::vector<std::string>& damage) {
 }
 
 // A number greater than zero, read as a whole.
-std::optional<double> Positive(std::string_view text) {
-  const auto x = TextToDouble(text);
+std::optional<double> positive(std::string_view text) {
+  const auto x = textToDouble(text);
   return x && *x > 0 ? x : std::nullopt;
 }
 
@@ -32,7 +32,7 @@ bool Column::numeric() const {
     case Kind::Entry:
       return false;
     case Kind::Field: {
-      const qm::Kind k = FieldByNumber(field).kind;
+      const qm::Kind k = fieldByNumber(field).kind;
       return k == qm::Kind::Number || k == qm::Kind::Flag;
     }
     case Kind::Dps:
@@ -46,7 +46,7 @@ bool Column::needsDamage() const {
   return kind == Kind::Dps || kind == Kind::DamageUnit || (kind == Kind::Field && field == kDamageField);
 }
 
-std::string ColumnCaption(const Column& column, bool viewing) {
+std::string columnCaption(const Column& column, bool viewing) {
   if (!viewing) return column.name;
   switch (column.kind) {
     case Column::Kind::Entry:
@@ -58,14 +58,14 @@ std::string ColumnCaption(const Column& column, bool viewing) {
     case Column::Kind::Field:
       break;
   }
-  const FieldRow& f = FieldByNumber(column.field);
+  const FieldRow& f = fieldByNumber(column.field);
   if (f.slot == kNoSlot) return "Damage";
-  std::string caption(CaptionTexts(true)[SlotIndex(f.slot)]);
+  std::string caption(captionTexts(true)[slotIndex(f.slot)]);
   if (!caption.empty() && caption.back() == ':') caption.pop_back();
   return caption;
 }
 
-void AppendCsvField(std::string& out, std::string_view text) {
+void appendCsvField(std::string& out, std::string_view text) {
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
     out.append(text);
     return;
@@ -78,81 +78,81 @@ void AppendCsvField(std::string& out, std::string_view text) {
   out += '"';
 }
 
-Column FieldColumn(int field) { return {Column::Kind::Field, field, std::string(FieldByNumber(field).key)}; }
+Column fieldColumn(int field) { return {Column::Kind::Field, field, std::string(fieldByNumber(field).key)}; }
 
-std::vector<Column> DefaultColumns() {
+std::vector<Column> defaultColumns() {
   std::vector<Column> out{{Column::Kind::Entry, 0, "entry"}};
-  for (const FieldRow& f : kFields) out.push_back(FieldColumn(f.no));
+  for (const FieldRow& f : kFields) out.push_back(fieldColumn(f.no));
   return out;
 }
 
-std::optional<Column> ColumnNamed(std::string_view name) {
-  const std::string lower = ToLower(name);
+std::optional<Column> columnNamed(std::string_view name) {
+  const std::string lower = toLower(name);
   if (lower == "entry") return Column{Column::Kind::Entry, 0, "entry"};
   if (lower == "dps") return Column{Column::Kind::Dps, 0, "dps"};
   if (lower.size() > kDamagePrefix.size() && lower.compare(0, kDamagePrefix.size(), kDamagePrefix) == 0)
     return Column{Column::Kind::DamageUnit, 0, "damage." + std::string(name.substr(kDamagePrefix.size()))};
   for (const FieldRow& f : kFields)
-    if (lower == ToLower(f.key)) return FieldColumn(f.no);
+    if (lower == toLower(f.key)) return fieldColumn(f.no);
   return std::nullopt;
 }
 
-std::string_view DamageUnitOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
+std::string_view damageUnitOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
 
-std::string_view DamageAmountOf(std::string_view entry) {
+std::string_view damageAmountOf(std::string_view entry) {
   const std::size_t eq = entry.find('=');
   return eq == std::string_view::npos ? std::string_view() : entry.substr(eq + 1);
 }
 
-std::optional<std::string_view> DamageAmount(const std::vector<std::string>& damage, std::string_view unit) {
+std::optional<std::string_view> damageAmount(const std::vector<std::string>& damage, std::string_view unit) {
   std::optional<std::string_view> out;
   for (const std::string& entry : damage)
-    if (CompareFolded(DamageUnitOf(entry), unit) == 0) out = DamageAmountOf(entry);
+    if (compareFolded(damageUnitOf(entry), unit) == 0) out = damageAmountOf(entry);
   return out;
 }
 
-std::string DamagePerSecond(const SlotValues& values, const std::vector<std::string>& damage) {
-  const auto reload = Positive(values[SlotIndex(Slot::ReloadTime)]);
-  const auto amount = DamageAmount(damage, "default");
-  const auto perShot = amount ? Positive(*amount) : std::nullopt;
+std::string damagePerSecond(const SlotValues& values, const std::vector<std::string>& damage) {
+  const auto reload = positive(values[slotIndex(Slot::ReloadTime)]);
+  const auto amount = damageAmount(damage, "default");
+  const auto perShot = amount ? positive(*amount) : std::nullopt;
   if (!reload || !perShot) return {};
-  const double burst = Positive(values[SlotIndex(Slot::Burst)]).value_or(1.0);
-  return NumberToText(*perShot * burst / *reload);
+  const double burst = positive(values[slotIndex(Slot::Burst)]).value_or(1.0);
+  return numberToText(*perShot * burst / *reload);
 }
 
-std::string CellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
+std::string cellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
                      const std::vector<std::string>& damage) {
-  if (column.kind == Column::Kind::Entry) return table.entry(row);
+  if (column.kind == Column::Kind::Entry) return std::string(table.entry(row));
   if (!table.found(row)) return {};
   switch (column.kind) {
     case Column::Kind::Entry:
       break;
     case Column::Kind::Dps:
-      return DamagePerSecond(table.values(row), damage);
+      return damagePerSecond(table.values(row), damage);
     case Column::Kind::DamageUnit:
-      return std::string(DamageAmount(damage, column.name.substr(kDamagePrefix.size())).value_or(""));
+      return std::string(damageAmount(damage, column.name.substr(kDamagePrefix.size())).value_or(""));
     case Column::Kind::Field: {
-      const FieldRow& f = FieldByNumber(column.field);
-      if (f.slot == kNoSlot) return JoinDamage(damage);
-      return viewing ? ViewingText(f.slot, table.values(row)) : std::string(table.value(row, f.slot));
+      const FieldRow& f = fieldByNumber(column.field);
+      if (f.slot == kNoSlot) return joinDamage(damage);
+      return viewing ? viewingText(f.slot, table.values(row)) : std::string(table.value(row, f.slot));
     }
   }
   return {};
 }
 
-std::optional<double> CellNumber(const WeaponTable& table, std::size_t row, const Column& column,
+std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, const Column& column,
                                  const std::vector<std::string>& damage) {
-  if (column.kind == Column::Kind::Field && FieldByNumber(column.field).slot != kNoSlot)
-    return table.found(row) ? TextToDouble(table.value(row, FieldByNumber(column.field).slot)) : std::nullopt;
-  return TextToDouble(CellText(table, row, column, false, damage));
+  if (column.kind == Column::Kind::Field && fieldByNumber(column.field).slot != kNoSlot)
+    return table.found(row) ? textToDouble(table.value(row, fieldByNumber(column.field).slot)) : std::nullopt;
+  return textToDouble(cellText(table, row, column, false, damage));
 }
 
-std::vector<FieldPair> CompareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing) {
-  const auto textsA = ValueTexts(viewing, a), textsB = ValueTexts(viewing, b);
+std::vector<FieldPair> compareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing) {
+  const auto textsA = valueTexts(viewing, a), textsB = valueTexts(viewing, b);
   std::vector<FieldPair> out;
   for (const FieldRow& f : kFields) {
     if (f.slot == kNoSlot) continue;
-    const int s = SlotIndex(f.slot);
+    const int s = slotIndex(f.slot);
     // Whether they differ is decided on the stored texts, whatever the mode.
     out.push_back({std::string(f.key), textsA[s], textsB[s], a.v[s] != b.v[s]});
   }
@@ -161,22 +161,22 @@ std::vector<FieldPair> CompareWeapons(const CurrentWeapon& a, const CurrentWeapo
   std::vector<std::string_view> units;
   for (const auto* list : {&a.damage, &b.damage})
     for (const std::string& entry : *list) {
-      const std::string_view unit = DamageUnitOf(entry);
+      const std::string_view unit = damageUnitOf(entry);
       bool seen = false;
-      for (std::string_view u : units) seen = seen || CompareFolded(u, unit) == 0;
+      for (std::string_view u : units) seen = seen || compareFolded(u, unit) == 0;
       if (!seen) units.push_back(unit);
     }
   for (std::string_view unit : units) {
-    const auto x = DamageAmount(a.damage, unit), y = DamageAmount(b.damage, unit);
+    const auto x = damageAmount(a.damage, unit), y = damageAmount(b.damage, unit);
     out.push_back({std::string(kDamagePrefix) + std::string(unit), std::string(x.value_or("")),
                    std::string(y.value_or("")), x.value_or("") != y.value_or("")});
   }
   return out;
 }
 
-std::vector<Difference> Differences(const CurrentWeapon& a, const CurrentWeapon& b) {
+std::vector<Difference> differences(const CurrentWeapon& a, const CurrentWeapon& b) {
   std::vector<Difference> out;
-  for (FieldPair& p : CompareWeapons(a, b, false))
+  for (FieldPair& p : compareWeapons(a, b, false))
     if (p.differs) out.push_back({std::move(p.key), std::move(p.a), std::move(p.b)});
   return out;
 }

@@ -29,40 +29,40 @@ struct Column {
 
 // What a column header reads in Viewing Mode (the field rows' captions,
 // without their colon) or in Actual Mode (the column's name).
-std::string ColumnCaption(const Column& column, bool viewing);
+std::string columnCaption(const Column& column, bool viewing);
 
 // Appends a CSV field (RFC 4180): in double quotes, with its quotes doubled,
 // when it holds a comma, a quote or a line end.
-void AppendCsvField(std::string& out, std::string_view text);
+void appendCsvField(std::string& out, std::string_view text);
 
 // A field's column, named by its key ("[NAME]", "[DAMAGE]" for those two).
-Column FieldColumn(int field);
+Column fieldColumn(int field);
 // "entry" and then the 66 fields in field order.
-std::vector<Column> DefaultColumns();
+std::vector<Column> defaultColumns();
 // The column a name stands for (a key in any letter case, "[NAME]",
 // "[DAMAGE]", "dps", "damage.UNIT"); nothing for an unknown name.
-std::optional<Column> ColumnNamed(std::string_view name);
+std::optional<Column> columnNamed(std::string_view name);
 
 // A damage entry "UNIT=AMOUNT" in its two parts; an entry without "=" is all unit.
-std::string_view DamageUnitOf(std::string_view entry);
-std::string_view DamageAmountOf(std::string_view entry);
+std::string_view damageUnitOf(std::string_view entry);
+std::string_view damageAmountOf(std::string_view entry);
 // The amount of the entry for `unit` (letter case ignored; the last one when
 // there are several), or nothing.
-std::optional<std::string_view> DamageAmount(const std::vector<std::string>& damage, std::string_view unit);
+std::optional<std::string_view> damageAmount(const std::vector<std::string>& damage, std::string_view unit);
 // damage.default times burst (1 when not a positive number) over reloadtime,
 // as text; empty when reloadtime or damage.default is not a positive number.
-std::string DamagePerSecond(const SlotValues& values, const std::vector<std::string>& damage);
+std::string damagePerSecond(const SlotValues& values, const std::vector<std::string>& damage);
 
 // A cell's text: Actual Mode texts (or Viewing Mode texts when `viewing`),
 // in the files' bytes. `damage` is the row's damage list, needed only for the
 // columns that say so; the damage list column joins its entries by a space.
 // A row whose weapon was not found is empty but for its entry.
-std::string CellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
+std::string cellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
                      const std::vector<std::string>& damage);
 
 // The number a cell holds for sorting and comparing: its Actual Mode text
 // read as a whole as a number; nothing when it is not one.
-std::optional<double> CellNumber(const WeaponTable& table, std::size_t row, const Column& column,
+std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, const Column& column,
                                  const std::vector<std::string>& damage);
 
 // The keys and texts in which two weapons differ: the 65 value fields in
@@ -79,7 +79,7 @@ struct FieldPair {
   std::string key, a, b;
   bool differs;
 };
-std::vector<FieldPair> CompareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing);
-std::vector<Difference> Differences(const CurrentWeapon& a, const CurrentWeapon& b);
+std::vector<FieldPair> compareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing);
+std::vector<Difference> differences(const CurrentWeapon& a, const CurrentWeapon& b);
 
 }  // namespace qm

@@ -13,7 +13,7 @@
 namespace qm {
 
 // The first CR or LF in [p, end), or `end`.
-inline const char* FindLineEnd(const char* p, const char* end) {
+inline const char* findLineEnd(const char* p, const char* end) {
 #if defined(__SSE2__)
   // Sixteen bytes at a time: one compare for each terminator, and the lowest
   // set bit of the mask is the first of either.
@@ -30,6 +30,33 @@ inline const char* FindLineEnd(const char* p, const char* end) {
   return end;
 }
 
+// How many lines end in [p, end): every LF, and every CR not followed by an
+// LF there, so that CR LF counts once. A CR at `end` - 1 counts.
+inline std::size_t countLineEnds(const char* p, const char* end) {
+  std::size_t count = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time, each lane counting its line ends in a byte of
+  // its own, summed before a lane can reach 256.
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i zero = _mm_setzero_si128();
+  while (end - p > 16) {
+    __m128i lanes = zero;
+    for (int round = 0; round < 255 && end - p > 16; ++round, p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+      const __m128i ends =
+          _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(v, cr)));
+      lanes = _mm_sub_epi8(lanes, ends);  // a match is -1
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, zero);
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+  }
+#endif
+  for (; p != end; ++p) count += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));
+  return count;
+}
+
 // The lines of bytes held in memory (a whole file, or a piece of whole lines),
 // cut in place: no copies.
 class BufferLines {
@@ -38,9 +65,9 @@ class BufferLines {
       : begin_(bytes.data()), pos_(bytes.data()), end_(bytes.data() + bytes.size()) {}
 
   // The next line, valid as long as the buffer; false at the end.
-  bool Next(std::string_view& line) {
+  bool next(std::string_view& line) {
     if (pos_ == end_) return false;
-    const char* eol = FindLineEnd(pos_, end_);
+    const char* eol = findLineEnd(pos_, end_);
     line = std::string_view(pos_, static_cast<std::size_t>(eol - pos_));
     pos_ = eol;
     if (eol != end_ && *pos_++ == '\r' && pos_ != end_ && *pos_ == '\n') ++pos_;
@@ -48,13 +75,13 @@ class BufferLines {
   }
 
   // Where the next line begins, counted from the start of the bytes.
-  std::size_t Offset() const { return static_cast<std::size_t>(pos_ - begin_); }
+  std::size_t offset() const { return static_cast<std::size_t>(pos_ - begin_); }
 
   // Passes over lines without cutting them until one begins with `c` (not CR
   // or LF), so that Next gives that line; false when no line left does. A
   // byte begins a line when it follows a CR or an LF, whichever terminator it
   // ends, so the bytes in between need no look.
-  bool SkipToLineStartingWith(char c) {
+  bool skipToLineStartingWith(char c) {
     for (const char* p = pos_; p != end_;) {
       if (*p == c && (p == begin_ || p[-1] == '\n' || p[-1] == '\r')) {
         pos_ = p;

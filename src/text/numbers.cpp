@@ -9,13 +9,13 @@ namespace qm {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The power of ten of the leading digit of a clean decimal
 // "[-]digits[.digits][e[-]digits]" that is not zero: 2 for "123", -3 for
 // "0.00123", 395 for "1" with 400 zeros and "e-5".
-long long LeadingPower(std::string_view s) {
+long long leadingPower(std::string_view s) {
   if (!s.empty() && s[0] == '-') s.remove_prefix(1);
   const std::size_t e = std::min(s.find('e'), s.size());
   long long exponent = 0;
@@ -35,14 +35,14 @@ long long LeadingPower(std::string_view s) {
 }
 
 // Parses a clean decimal "[-]digits[.digits][e[-]digits]" without locale.
-double ParseDecimal(const std::string& s) {
+double parseDecimal(const std::string& s) {
   double value = 0;
   const auto r = std::from_chars(s.data(), s.data() + s.size(), value);
   if (r.ec == std::errc::result_out_of_range) {
     // Too large or too small for a double: which of the two is told by the
     // number's size, not by the sign of its exponent.
     const bool negative = !s.empty() && s[0] == '-';
-    if (LeadingPower(s) < 0) return negative ? -0.0 : 0.0;
+    if (leadingPower(s) < 0) return negative ? -0.0 : 0.0;
     return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
   }
   return value;
@@ -50,10 +50,10 @@ double ParseDecimal(const std::string& s) {
 
 // Reads the digits of an &H or &O number; the value wraps as a 16-bit (up to
 // 4 hex / 6 octal digits) or a 32-bit signed integer does.
-double RadixValue(std::string_view digits, int radix) {
+double radixValue(std::string_view digits, int radix) {
   std::uint64_t v = 0;
   for (char c : digits) {
-    const int d = IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+    const int d = isDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
     v = v * radix + d;
     if (v > 0xFFFFFFFFull) return std::numeric_limits<double>::infinity();
   }
@@ -62,15 +62,15 @@ double RadixValue(std::string_view digits, int radix) {
   return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
 }
 
-bool IsRadixDigit(char c, int radix) {
+bool isRadixDigit(char c, int radix) {
   if (radix == 8) return c >= '0' && c <= '7';
-  return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+  return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
 }
 
 // Reads an optional sign, mantissa and exponent from the cleaned characters
 // of `s` starting at `i`; returns the decimal text and where reading stopped.
 // `mantissaDigits` tells whether any digit was read.
-std::string ReadDecimal(std::string_view s, std::size_t& i, bool& mantissaDigits) {
+std::string readDecimal(std::string_view s, std::size_t& i, bool& mantissaDigits) {
   std::string out;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
     if (s[i] == '-') out += '-';
@@ -80,7 +80,7 @@ std::string ReadDecimal(std::string_view s, std::size_t& i, bool& mantissaDigits
   bool point = false;
   std::string mantissa;
   for (; i < s.size(); ++i) {
-    if (IsDigit(s[i])) {
+    if (isDigit(s[i])) {
       mantissa += s[i];
       mantissaDigits = true;
     } else if (s[i] == '.' && !point) {
@@ -101,7 +101,7 @@ std::string ReadDecimal(std::string_view s, std::size_t& i, bool& mantissaDigits
       ++j;
     }
     std::size_t digits = 0;
-    while (j < s.size() && IsDigit(s[j])) exp += s[j++], ++digits;
+    while (j < s.size() && isDigit(s[j])) exp += s[j++], ++digits;
     if (digits > 0) {
       out += exp;
       i = j;
@@ -112,36 +112,36 @@ std::string ReadDecimal(std::string_view s, std::size_t& i, bool& mantissaDigits
 
 }  // namespace
 
-std::optional<double> TextToDouble(std::string_view text) {
+std::optional<double> textToDouble(std::string_view text) {
   std::size_t b = 0, e = text.size();
-  while (b < e && IsBlank(text[b])) ++b;
-  while (e > b && IsBlank(text[e - 1])) --e;
+  while (b < e && isBlank(text[b])) ++b;
+  while (e > b && isBlank(text[e - 1])) --e;
   const std::string_view s = text.substr(b, e - b);
   if (s.size() >= 2 && s[0] == '&' && (s[1] == 'h' || s[1] == 'H' || s[1] == 'o' || s[1] == 'O')) {
     const int radix = (s[1] | 0x20) == 'h' ? 16 : 8;
     const std::string_view digits = s.substr(2);
     if (digits.empty()) return std::nullopt;
     for (char c : digits)
-      if (!IsRadixDigit(c, radix)) return std::nullopt;
-    const double v = RadixValue(digits, radix);
+      if (!isRadixDigit(c, radix)) return std::nullopt;
+    const double v = radixValue(digits, radix);
     if (std::isinf(v)) return std::nullopt;
     return v;
   }
   std::size_t i = 0;
   bool digits = false;
-  const std::string dec = ReadDecimal(s, i, digits);
+  const std::string dec = readDecimal(s, i, digits);
   if (!digits || i != s.size()) return std::nullopt;
-  const double v = ParseDecimal(dec);
+  const double v = parseDecimal(dec);
   if (std::isinf(v)) return std::nullopt;
   return v;
 }
 
-bool ReadsAsZero(std::string_view text) {
-  const auto v = TextToDouble(text);
+bool readsAsZero(std::string_view text) {
+  const auto v = textToDouble(text);
   return v && *v == 0;
 }
 
-double LeadingNumber(std::string_view text) {
+double leadingNumber(std::string_view text) {
   // Blanks, tabs and line feeds do not count wherever they stand.
   std::string s;
   s.reserve(text.size());
@@ -150,17 +150,17 @@ double LeadingNumber(std::string_view text) {
   if (s.size() >= 2 && s[0] == '&' && (s[1] == 'h' || s[1] == 'H' || s[1] == 'o' || s[1] == 'O')) {
     const int radix = (s[1] | 0x20) == 'h' ? 16 : 8;
     std::size_t n = 2;
-    while (n < s.size() && IsRadixDigit(s[n], radix)) ++n;
-    return RadixValue(std::string_view(s).substr(2, n - 2), radix);
+    while (n < s.size() && isRadixDigit(s[n], radix)) ++n;
+    return radixValue(std::string_view(s).substr(2, n - 2), radix);
   }
   std::size_t i = 0;
   bool digits = false;
-  const std::string dec = ReadDecimal(s, i, digits);
-  return digits ? ParseDecimal(dec) : 0.0;
+  const std::string dec = readDecimal(s, i, digits);
+  return digits ? parseDecimal(dec) : 0.0;
 }
 
-std::optional<std::int32_t> TextToInt32(std::string_view text) {
-  const auto v = TextToDouble(text);
+std::optional<std::int32_t> textToInt32(std::string_view text) {
+  const auto v = textToDouble(text);
   if (!v) return std::nullopt;
   const double fl = std::floor(*v);
   const double frac = *v - fl;
@@ -170,7 +170,7 @@ std::optional<std::int32_t> TextToInt32(std::string_view text) {
   return static_cast<std::int32_t>(r);
 }
 
-std::string NumberToText(double x) {
+std::string numberToText(double x) {
   if (x == 0) return "0";
   if (std::isnan(x)) return "NaN";
   if (std::isinf(x)) return x < 0 ? "-Infinity" : "Infinity";
@@ -182,7 +182,7 @@ std::string NumberToText(double x) {
   return out;
 }
 
-std::optional<long> WholeNumber(std::string_view s) {
+std::optional<long> wholeNumber(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   const bool negative = !s.empty() && s.front() == '-';

@@ -37,9 +37,9 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char32_t Cp1252Char(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b; }
+char32_t cp1252Char(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b; }
 
-void AppendUtf8(std::string& out, char32_t c) {
+void appendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -53,7 +53,7 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 // Decodes one UTF-8 sequence at s[i]; returns its length, 0 if invalid.
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
+std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
   const auto b = static_cast<unsigned char>(s[i]);
   std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
   if (len == 0 || i + len > s.size()) return 0;
@@ -71,19 +71,19 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
 constinit const std::array<unsigned char, 256> detail::kLowerOf = kCase.lower;
 constinit const std::array<unsigned char, 256> detail::kUpperOf = kCase.upper;
 
-std::string ToLower(std::string_view s) {
+std::string toLower(std::string_view s) {
   std::string out(s);
-  for (auto& c : out) c = FoldLower(c);
+  for (auto& c : out) c = foldLower(c);
   return out;
 }
 
-std::string ToUpper(std::string_view s) {
+std::string toUpper(std::string_view s) {
   std::string out(s);
-  for (auto& c : out) c = FoldUpper(c);
+  for (auto& c : out) c = foldUpper(c);
   return out;
 }
 
-bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lowerMatch) {
+bool matchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lowerMatch) {
   if (pos > text.size() || text.size() - pos < lowerMatch.size()) return false;
   const auto& lower = detail::kLowerOf;
   for (std::size_t i = 0; i < lowerMatch.size(); ++i)
@@ -91,7 +91,7 @@ bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lo
   return true;
 }
 
-int CompareFolded(std::string_view a, std::string_view b) {
+int compareFolded(std::string_view a, std::string_view b) {
   const auto& lower = detail::kLowerOf;
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < n; ++i) {
@@ -102,7 +102,7 @@ int CompareFolded(std::string_view a, std::string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-std::uint64_t FoldedWord(std::string_view text, std::size_t pos) {
+std::uint64_t foldedWord(std::string_view text, std::size_t pos) {
   unsigned char bytes[8] = {};  // zero folds to zero: the padding stays
   if (pos < text.size()) std::memcpy(bytes, text.data() + pos, std::min<std::size_t>(8, text.size() - pos));
   const auto& lower = detail::kLowerOf;
@@ -111,19 +111,19 @@ std::uint64_t FoldedWord(std::string_view text, std::size_t pos) {
   return word;
 }
 
-std::string Cp1252ToUtf8(std::string_view bytes) {
+std::string cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (char b : bytes) AppendUtf8(out, Cp1252Char(static_cast<unsigned char>(b)));
+  for (char b : bytes) appendUtf8(out, cp1252Char(static_cast<unsigned char>(b)));
   return out;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8) {
+std::string utf8ToCp1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     char32_t c = 0;
-    const std::size_t len = DecodeUtf8(utf8, i, c);
+    const std::size_t len = decodeUtf8(utf8, i, c);
     if (len == 0) return std::string(utf8);  // not UTF-8: already bytes
     i += len;
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
@@ -142,7 +142,7 @@ namespace {
 
 // The lower-case letter of a character of the Latin, Greek and Cyrillic
 // alphabets; every other character stands for itself.
-char32_t LowerOf(char32_t c) {
+char32_t lowerOf(char32_t c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
   if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x138 && c != 0x149) {
     if (c == 0x178) return 0xFF;
@@ -163,17 +163,17 @@ char32_t LowerOf(char32_t c) {
 
 }  // namespace
 
-std::string ToLowerUtf8(std::string_view utf8) {
+std::string toLowerUtf8(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     char32_t c = 0;
-    const std::size_t len = DecodeUtf8(utf8, i, c);
+    const std::size_t len = decodeUtf8(utf8, i, c);
     if (len == 0) {
       out += utf8[i++];  // not UTF-8: the byte as it is
       continue;
     }
-    AppendUtf8(out, LowerOf(c));
+    appendUtf8(out, lowerOf(c));
     i += len;
   }
   return out;

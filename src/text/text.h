@@ -15,33 +15,33 @@ extern const std::array<unsigned char, 256> kLowerOf, kUpperOf;
 }  // namespace detail
 
 // Letter case of a Windows-1252 byte; inline, as the readers fold every key.
-inline char FoldLower(char c) { return static_cast<char>(detail::kLowerOf[static_cast<unsigned char>(c)]); }
-inline char FoldUpper(char c) { return static_cast<char>(detail::kUpperOf[static_cast<unsigned char>(c)]); }
-std::string ToLower(std::string_view s);
-std::string ToUpper(std::string_view s);
+inline char foldLower(char c) { return static_cast<char>(detail::kLowerOf[static_cast<unsigned char>(c)]); }
+inline char foldUpper(char c) { return static_cast<char>(detail::kUpperOf[static_cast<unsigned char>(c)]); }
+std::string toLower(std::string_view s);
+std::string toUpper(std::string_view s);
 
 // True when the n bytes of `text` starting at `pos` exist and, folded to lower
 // case, equal `lowerMatch` (which must already be lower case).
-bool MatchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lowerMatch);
+bool matchesFoldedAt(std::string_view text, std::size_t pos, std::string_view lowerMatch);
 
 // Case-blind ordering used by the sorted weapon list.
-int CompareFolded(std::string_view a, std::string_view b);
+int compareFolded(std::string_view a, std::string_view b);
 
 // The eight bytes of `text` from `pos` folded to lower case, padded with zero
 // bytes past its end, as a big-endian number: such numbers order as
 // CompareFolded orders the bytes they hold.
-std::uint64_t FoldedWord(std::string_view text, std::size_t pos);
+std::uint64_t foldedWord(std::string_view text, std::size_t pos);
 
 // UTF-8 text (names of files on disk) with the capital letters of the Latin,
 // Greek and Cyrillic alphabets made small; bytes that are not UTF-8 stay as
 // they are. Its byte order is the order of the characters.
-std::string ToLowerUtf8(std::string_view utf8);
+std::string toLowerUtf8(std::string_view utf8);
 
 // Windows-1252 bytes to UTF-8 for display; the five undefined bytes map to the
 // C1 controls of the same value.
-std::string Cp1252ToUtf8(std::string_view bytes);
+std::string cp1252ToUtf8(std::string_view bytes);
 // UTF-8 to Windows-1252 bytes. Characters the code page cannot hold become
 // "?". Text that is not valid UTF-8 is taken as bytes already.
-std::string Utf8ToCp1252(std::string_view utf8);
+std::string utf8ToCp1252(std::string_view utf8);
 
 }  // namespace qm

@@ -35,10 +35,10 @@ ChangeFieldDialog::ChangeFieldDialog(Targets targets, bool viewing, const std::s
   key_ = new QComboBox(this);
   key_->setObjectName("changeFieldKey");
   for (const FieldRow& row : kFields)
-    if (row.isKeyLine()) key_->addItem(FromUtf8(ColumnCaption(FieldColumn(row.no), viewing)), FromUtf8(row.key));
-  key_->addItem(FromUtf8(kDefaultDamage), FromUtf8(kDefaultDamage));
+    if (row.isKeyLine()) key_->addItem(fromUtf8(columnCaption(fieldColumn(row.no), viewing)), fromUtf8(row.key));
+  key_->addItem(fromUtf8(kDefaultDamage), fromUtf8(kDefaultDamage));
   key_->setMaxVisibleItems(20);
-  const int first = key_->findData(FromUtf8(key));
+  const int first = key_->findData(fromUtf8(key));
   key_->setCurrentIndex(first < 0 ? 0 : first);
   operation_ = new QComboBox(this);
   operation_->setObjectName("changeFieldOperation");
@@ -95,7 +95,7 @@ void ChangeFieldDialog::keyChosen() {
 void ChangeFieldDialog::showPlan() {
   plan_ = planFieldChange(current_, key_->currentData().toString().toStdString(),
                           static_cast<FieldOperation>(operation_->currentData().toInt()),
-                          Utf8ToCp1252(value_->text().toStdString()));
+                          utf8ToCp1252(value_->text().toStdString()));
   std::size_t unchanged = 0, skipped = 0;
   preview_->setRowCount(static_cast<int>(plan_.rows.size()));
   for (int r = 0; r < preview_->rowCount(); ++r) {
@@ -104,8 +104,8 @@ void ChangeFieldDialog::showPlan() {
     unchanged += row.outcome == FieldChangeRow::Outcome::Unchanged ? 1 : 0;
     skipped += row.outcome == FieldChangeRow::Outcome::Skipped && plan_.refusal.empty() ? 1 : 0;
     const QString texts[kPreviewColumns] = {
-        FromCp1252(row.target.weapon), FromUtf8(row.target.file), FromCp1252(row.target.old.value_or(std::string())),
-        changes ? FromCp1252(row.value) : QString(), FromUtf8(row.warning.empty() ? row.note : row.warning)};
+        fromCp1252(row.target.weapon), fromUtf8(row.target.file), fromCp1252(row.target.old.value_or(std::string())),
+        changes ? fromCp1252(row.value) : QString(), fromUtf8(row.warning.empty() ? row.note : row.warning)};
     for (int c = 0; c < kPreviewColumns; ++c) {
       auto* item = new QTableWidgetItem(texts[c]);
       if (!changes) item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
@@ -116,7 +116,7 @@ void ChangeFieldDialog::showPlan() {
   }
   preview_->resizeColumnsToContents();
   if (!plan_.refusal.empty()) {
-    summary_->setText(FromUtf8(plan_.refusal));
+    summary_->setText(fromUtf8(plan_.refusal));
   } else {
     QString text = plan_.changing() == 1 ? "1 weapon changes" : QString("%1 weapons change").arg(plan_.changing());
     if (unchanged) text += QString(", %1 unchanged").arg(unchanged);

@@ -14,9 +14,9 @@
 
 namespace qm::ui {
 
-QString FromCp1252(std::string_view bytes) { return FromUtf8(Cp1252ToUtf8(bytes)); }
+QString fromCp1252(std::string_view bytes) { return fromUtf8(cp1252ToUtf8(bytes)); }
 
-void SetValueText(QLabel* label, const QString& text) {
+void setValueText(QLabel* label, const QString& text) {
   // The border and a pixel of space stay clear.
   const int room = label->contentsRect().width() - 2;
   const QFontMetrics metrics(label->font());
@@ -28,12 +28,12 @@ void SetValueText(QLabel* label, const QString& text) {
   label->setToolTip(fits ? QString() : text);
 }
 
-QFont DialogFont(bool bold) {
-  static const bool substituted = [] {
+QFont dialogFont(bool bold) {
+  static const bool kSubstituted = [] {
     QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
     return true;
   }();
-  (void)substituted;
+  (void)kSubstituted;
   QFont font("MS Sans Serif");
   font.setPointSizeF(8.25);
   font.setWeight(bold ? QFont::Bold : QFont::Normal);
@@ -44,18 +44,18 @@ QFont DialogFont(bool bold) {
   return font;
 }
 
-TwipScale ScreenScale() {
+TwipScale screenScale() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return TwipScale(screen ? screen->logicalDotsPerInch() : 96.0);
 }
 
-QRect ToPixels(const TwipScale& scale, const TwipRect& r) {
+QRect toPixels(const TwipScale& scale, const TwipRect& r) {
   // Each edge is converted on its own so that neighbouring controls meet.
   const int left = scale.px(r.left), top = scale.px(r.top);
   return QRect(left, top, scale.px(r.right()) - left, scale.px(r.bottom()) - top);
 }
 
-QIcon MakeAppIcon() {
+QIcon makeAppIcon() {
   QPixmap pixmap(32, 32);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
@@ -141,10 +141,10 @@ int WeaponListModel::rowCount(const QModelIndex& parent) const {
 QVariant WeaponListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  return FromCp1252(list_.at(static_cast<std::size_t>(index.row())).text);
+  return fromCp1252(list_.at(static_cast<std::size_t>(index.row())).text);
 }
 
-void WeaponListModel::Reload() {
+void WeaponListModel::reload() {
   beginResetModel();
   endResetModel();
 }

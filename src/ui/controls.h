@@ -18,27 +18,27 @@ namespace qm::ui {
 
 // Texts of the core are UTF-8, or Windows-1252 bytes where they come from
 // the weapon files.
-inline QString FromUtf8(std::string_view text) {
+inline QString fromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-QString FromCp1252(std::string_view bytes);
+QString fromCp1252(std::string_view bytes);
 
 // Shows `text` in a field row's value label, cut short with "..." before the
 // label's right end, where the row's box has its border; the whole text is
 // then the label's tooltip.
-void SetValueText(QLabel* label, const QString& text);
+void setValueText(QLabel* label, const QString& text);
 
 // The windows' font: MS Sans Serif 8.25 pt, Liberation Sans where it is
 // missing. `bold` gives the headings' weight.
-QFont DialogFont(bool bold = false);
+QFont dialogFont(bool bold = false);
 
 // The scale of the primary screen (96 dpi when there is none).
-TwipScale ScreenScale();
+TwipScale screenScale();
 
-QRect ToPixels(const TwipScale& scale, const TwipRect& r);
+QRect toPixels(const TwipScale& scale, const TwipRect& r);
 
 // The window icon: a quill over a crosshair, drawn at 32 x 32.
-QIcon MakeAppIcon();
+QIcon makeAppIcon();
 
 // A frame drawn the classic way: an etched border whose top runs through the
 // middle of the caption, the caption at its upper left.
@@ -96,7 +96,7 @@ class WeaponListModel : public QAbstractListModel {
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   // The list has changed.
-  void Reload();
+  void reload();
 
  private:
   const WeaponList& list_;

@@ -43,11 +43,11 @@ constexpr TwipRect kRevertButtonRect{1680, 900, 1455, 330};
 const char* const kEditedStyle = "color: #0000c0;";
 const char* const kWarningStyle = "color: #0000c0; background: #ffe08a;";
 
-void Mark(QWidget* w, bool edited, const std::string& warning) {
+void mark(QWidget* w, bool edited, const std::string& warning) {
   const QString style = !edited ? QString() : warning.empty() ? kEditedStyle : kWarningStyle;
   if (w->styleSheet() != style) w->setStyleSheet(style);
   w->setProperty("edited", edited);
-  w->setToolTip(warning.empty() ? w->property("wholeText").toString() : FromUtf8(warning));
+  w->setToolTip(warning.empty() ? w->property("wholeText").toString() : fromUtf8(warning));
 }
 
 }  // namespace
@@ -68,15 +68,15 @@ EditController::EditController(QWidget& window, MainWindowState& state, Host& ho
   damage_->installEventFilter(this);
   damage_->viewport()->installEventFilter(this);
 
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   saveButton_ = new QPushButton("Save", options);
   saveButton_->setObjectName("saveButton");
-  saveButton_->setGeometry(ToPixels(scale, kSaveButtonRect));
+  saveButton_->setGeometry(toPixels(scale, kSaveButtonRect));
   saveButton_->hide();
   connect(saveButton_, &QPushButton::clicked, this, [this] { save(); });
   revertButton_ = new QPushButton("Revert", options);
   revertButton_->setObjectName("revertButton");
-  revertButton_->setGeometry(ToPixels(scale, kRevertButtonRect));
+  revertButton_->setGeometry(toPixels(scale, kRevertButtonRect));
   revertButton_->hide();
   connect(revertButton_, &QPushButton::clicked, this, [this] { revert(); });
 
@@ -106,7 +106,7 @@ bool EditController::push(const std::vector<edit::Change>& changes, const QStrin
 
 bool EditController::settle() {
   if (!editing_.unsaved()) return true;
-  switch (host_.MsgBox(kMsgUnsaved, Buttons::SaveDiscardCancel)) {
+  switch (host_.msgBox(kMsgUnsaved, Buttons::SaveDiscardCancel)) {
     case Answer::Save:
       return save();
     case Answer::Discard:
@@ -120,7 +120,7 @@ bool EditController::settle() {
 bool EditController::save() {
   if (editorOpen()) finish(true);
   if (!editing_.unsaved()) return true;
-  if (!host_.ConfirmSave(editing_.pendingFiles())) return false;
+  if (!host_.confirmSave(editing_.pendingFiles())) return false;
   const bool saved = editing_.save();
   if (saved) stack_.setClean();
   refresh();
@@ -144,7 +144,7 @@ void EditController::editSlot(int slot) {
   if (editorOpen() || !editing_.canEdit(slot)) return;
   QLabel* label = values_[slot];
   editingSlot_ = slot;
-  lineEditor_ = new QLineEdit(FromCp1252(state_.weapon().v[slot]), label->parentWidget());
+  lineEditor_ = new QLineEdit(fromCp1252(state_.weapon().v[slot]), label->parentWidget());
   lineEditor_->setObjectName("valueEditor");
   lineEditor_->setGeometry(label->geometry());
   lineEditor_->installEventFilter(this);
@@ -158,7 +158,7 @@ void EditController::editSlot(int slot) {
 void EditController::editDamage() {
   if (editorOpen() || !editing_.canEditDamage()) return;
   editingSlot_ = kSlotCount;
-  damageEditor_ = new QPlainTextEdit(FromCp1252(editing_.damageLines()), damage_->parentWidget());
+  damageEditor_ = new QPlainTextEdit(fromCp1252(editing_.damageLines()), damage_->parentWidget());
   damageEditor_->setObjectName("damageEditor");
   damageEditor_->setGeometry(damage_->geometry());
   damageEditor_->setToolTip("One UNIT=AMOUNT a line. Enter accepts, Shift+Enter starts a new line, Escape cancels.");
@@ -176,7 +176,7 @@ void EditController::finish(bool accept) {
   // The editor goes first: a refusal's message box takes the focus from it.
   QWidget* editor = lineEditor_ ? static_cast<QWidget*>(lineEditor_) : damageEditor_;
   const std::string text =
-      Utf8ToCp1252(lineEditor_ ? lineEditor_->text().toStdString() : damageEditor_->toPlainText().toStdString());
+      utf8ToCp1252(lineEditor_ ? lineEditor_->text().toStdString() : damageEditor_->toPlainText().toStdString());
   const int slot = editingSlot_;
   lineEditor_ = nullptr;
   damageEditor_ = nullptr;
@@ -189,16 +189,16 @@ void EditController::finish(bool accept) {
     if (slot == kSlotCount)
       push(editing_.damageChanges(text), "Change damage");
     else
-      push(editing_.slotChanges(slot, text), "Set " + FromUtf8(FieldOfSlot(static_cast<Slot>(slot)).key));
+      push(editing_.slotChanges(slot, text), "Set " + fromUtf8(fieldOfSlot(static_cast<Slot>(slot)).key));
   }
   finishing_ = false;
 }
 
 void EditController::refresh() {
-  for (int s = 0; s < kSlotCount; ++s) Mark(values_[s], editing_.edited(s), editing_.warning(s));
-  Mark(damage_, editing_.damageEdited(), editing_.damageWarning());
+  for (int s = 0; s < kSlotCount; ++s) mark(values_[s], editing_.edited(s), editing_.warning(s));
+  mark(damage_, editing_.damageEdited(), editing_.damageWarning());
   const bool unsaved = editing_.unsaved();
-  window_.setWindowTitle(FromUtf8(kAppTitle) + (unsaved ? " *" : ""));
+  window_.setWindowTitle(fromUtf8(kAppTitle) + (unsaved ? " *" : ""));
   saveButton_->setVisible(unsaved);
   revertButton_->setVisible(unsaved);
 }

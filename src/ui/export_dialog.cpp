@@ -16,28 +16,28 @@
 namespace qm::ui {
 
 ExportDialog::ExportDialog(MainWindowState& main, Host& host) : QWidget(nullptr), main_(main), host_(host) {
-  setObjectName(FromUtf8(kExportDialogName));
-  setWindowTitle(FromUtf8(kExportDialogTitle));
+  setObjectName(fromUtf8(kExportDialogName));
+  setWindowTitle(fromUtf8(kExportDialogTitle));
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   // A tool window would not keep the program running on its own; this one
   // does while it is on the screen.
   setAttribute(Qt::WA_QuitOnClose, true);
-  setFont(DialogFont());
+  setFont(dialogFont());
 
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   setFixedSize(scale.px(kExportWidth), scale.px(kExportHeight));
 
-  auto* frame = new FrameBox(FromUtf8(kExportFrame.caption), this);
-  frame->setObjectName(FromUtf8(kExportFrame.name));
-  frame->setGeometry(ToPixels(scale, kExportFrame.rect));
+  auto* frame = new FrameBox(fromUtf8(kExportFrame.caption), this);
+  frame->setObjectName(fromUtf8(kExportFrame.name));
+  frame->setGeometry(toPixels(scale, kExportFrame.rect));
 
   std::vector<std::pair<int, QWidget*>> focusable;
   const auto place = [&](QWidget* widget, const DialogControlLayout& layout) {
-    widget->setObjectName(FromUtf8(layout.name));
-    widget->setGeometry(ToPixels(scale, layout.rect));
+    widget->setObjectName(fromUtf8(layout.name));
+    widget->setGeometry(toPixels(scale, layout.rect));
   };
   for (std::size_t k = 0; k < boxes_.size(); ++k) {
-    auto* caption = new QLabel(FromUtf8(kExportCaptions[k].text), frame);
+    auto* caption = new QLabel(fromUtf8(kExportCaptions[k].text), frame);
     caption->setTextFormat(Qt::PlainText);
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(caption, kExportCaptions[k]);
@@ -48,7 +48,7 @@ ExportDialog::ExportDialog(MainWindowState& main, Host& host) : QWidget(nullptr)
     boxes_[k] = box;
     focusable.emplace_back(kExportBoxes[k].tabIndex, box);
   }
-  auto* button = new WrapButton(FromUtf8(kExportContinue.text), frame);
+  auto* button = new WrapButton(fromUtf8(kExportContinue.text), frame);
   button->setAutoDefault(true);  // Enter presses it too
   connect(button, &QPushButton::clicked, this, [this] { exportWeapon(); });
   place(button, kExportContinue);

@@ -6,14 +6,19 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPromise>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -31,6 +36,30 @@ constexpr int kBlinkMs = 150;
 // The window's size, and its least width when it is narrowed to fit beside
 // the main window.
 constexpr int kWidth = 820, kHeight = 520, kLeastWidth = 480;
+// Where the checks the user hides are kept.
+const QString kHiddenCategoriesKey = "gameCheck/hiddenCategories", kHiddenChecksKey = "gameCheck/hiddenChecks";
+// The weapon a row of the references points at, as the file's bytes, and its file.
+constexpr int kWeaponRole = Qt::UserRole, kFileRole = Qt::UserRole + 1;
+
+QStringList toQt(const std::vector<std::string>& names) {
+  QStringList out;
+  for (const std::string& n : names) out << fromUtf8(n);
+  return out;
+}
+
+std::vector<std::string> fromQt(const QStringList& names) {
+  std::vector<std::string> out;
+  for (const QString& n : names) out.push_back(n.toStdString());
+  return out;
+}
+
+// The filter the user chose last; the standard one the first time.
+CheckFilter rememberedFilter() {
+  const QSettings settings;
+  if (!settings.contains(kHiddenCategoriesKey) && !settings.contains(kHiddenChecksKey)) return {};
+  return CheckFilter(fromQt(settings.value(kHiddenCategoriesKey).toStringList()),
+                     fromQt(settings.value(kHiddenChecksKey).toStringList()));
+}
 
 // A table whose rows the subclass counts and fills.
 class TableModel : public QAbstractTableModel {
@@ -51,12 +80,12 @@ class TableModel : public QAbstractTableModel {
 
  protected:
   // A file by its path in the game folder.
-  QString shortName(const std::string& file) const { return FromUtf8(GameRelativeName(gameDir_, file)); }
+  QString shortName(const std::string& file) const { return fromUtf8(gameRelativeName(gameDir_, file)); }
   // A message with the files it names by their paths in the game folder.
   QString shortNames(const std::string& message) const {
-    return FromUtf8(message).replace(FromUtf8(gameDir_.string()) + QDir::separator(), QString());
+    return fromUtf8(message).replace(fromUtf8(gameDir_.string()) + QDir::separator(), QString());
   }
-  QString place(const std::string& file, int line) const { return shortName(file) + ':' + QString::number(line); }
+  QString placeOf(const std::string& file, int line) const { return shortName(file) + ':' + QString::number(line); }
 
   std::shared_ptr<const GameCheckResult> result_;
   std::filesystem::path gameDir_;
@@ -90,12 +119,12 @@ class CensusModel : public TableModel {
         return conflict(id) ? QStringLiteral("conflict") : QStringLiteral("used");
       case 2: {
         QStringList names;
-        for (std::size_t u : users) names << FromCp1252(weapons[u].name);
+        for (std::size_t u : users) names << fromCp1252(weapons[u].name);
         return names.join(", ");
       }
       default: {
         QStringList places;
-        for (std::size_t u : users) places << place(weapons[u].file, weapons[u].line);
+        for (std::size_t u : users) places << placeOf(weapons[u].file, weapons[u].line);
         return places.join("; ");
       }
     }
@@ -129,8 +158,8 @@ class FindingsModel : public TableModel {
     if (!result_) return {};
     const Finding& f = *finding(index.row());
     // The whole path and the whole message as tooltips: the cells may cut them.
-    if (role == Qt::ToolTipRole && index.column() == 0) return FromUtf8(f.file);
-    if (role == Qt::ToolTipRole && index.column() == 3) return FromUtf8(f.message) + " [" + FromUtf8(f.check) + "]";
+    if (role == Qt::ToolTipRole && index.column() == 0) return fromUtf8(f.file);
+    if (role == Qt::ToolTipRole && index.column() == 3) return fromUtf8(f.message) + " [" + fromUtf8(f.check) + "]";
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
       case 0:
@@ -138,9 +167,9 @@ class FindingsModel : public TableModel {
       case 1:
         return f.line > 0 ? QVariant(f.line) : QVariant();  // a file that could not be read has no line
       case 2:
-        return FromUtf8(severityName(f.severity));
+        return fromUtf8(severityName(f.severity));
       default:
-        return shortNames(f.message) + " [" + FromUtf8(f.check) + "]";
+        return shortNames(f.message) + " [" + fromUtf8(f.check) + "]";
     }
   }
 
@@ -148,6 +177,24 @@ class FindingsModel : public TableModel {
     if (!result_ || row < 0 || row >= rowCount({})) return nullptr;
     return &result_->check.findings()[static_cast<std::size_t>(row)];
   }
+};
+
+// The findings the check filter and the filter box let through.
+class FindingsProxy : public QSortFilterProxyModel {
+ public:
+  FindingsProxy(const FindingsModel& model, const CheckFilter& filter, QObject* parent)
+      : QSortFilterProxyModel(parent), model_(model), filter_(filter) {}
+  void refilter() { invalidateFilter(); }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    const Finding* f = model_.finding(row);
+    return f && filter_.shows(f->check) && QSortFilterProxyModel::filterAcceptsRow(row, parent);
+  }
+
+ private:
+  const FindingsModel& model_;
+  const CheckFilter& filter_;
 };
 
 std::string weaponAt(const std::vector<WeaponRecord>& weapons, const std::string& file, int line) {
@@ -160,14 +207,14 @@ std::string weaponAt(const std::vector<WeaponRecord>& weapons, const std::string
 namespace {
 
 // A tab: a filter box over a sortable table.
-QWidget* filteredTable(QAbstractItemModel* model, QSortFilterProxyModel*& proxy, QLineEdit*& filter, QTableView*& view,
+QWidget* filteredTable(QAbstractItemModel* model, QSortFilterProxyModel* proxy, QLineEdit*& filter, QTableView*& view,
                        const QString& hint, QWidget* parent) {
   auto* page = new QWidget(parent);
   auto* layout = new QVBoxLayout(page);
   filter = new QLineEdit(page);
   filter->setPlaceholderText(hint);
   filter->setClearButtonEnabled(true);
-  proxy = new QSortFilterProxyModel(page);
+  proxy->setParent(page);
   proxy->setSourceModel(model);
   proxy->setFilterKeyColumn(-1);
   proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
@@ -191,26 +238,42 @@ QWidget* filteredTable(QAbstractItemModel* model, QSortFilterProxyModel*& proxy,
 
 }  // namespace
 
-GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<std::vector<WeaponFilePtr>()> files,
+GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<std::vector<std::string>()> imports,
                                  QWidget* parent)
-    : QWidget(parent, Qt::Window), gameDir_(std::move(gameDir)), files_(std::move(files)) {
+    : QWidget(parent, Qt::Window),
+      gameDir_(std::move(gameDir)),
+      imports_(std::move(imports)),
+      filter_(rememberedFilter()) {
   setWindowTitle("Game check");
   setObjectName("GameCheckWindow");
-  setFont(DialogFont());
+  setFont(dialogFont());
   resize(kWidth, kHeight);
   auto* layout = new QVBoxLayout(this);
   summary_ = new QLabel(this);
   summary_->setObjectName("summary");
   summary_->setTextFormat(Qt::PlainText);
   summary_->setWordWrap(true);  // the window may be narrowed to fit beside the main window
+  checksButton_ = new QToolButton(this);
+  checksButton_->setObjectName("checks");
+  checksButton_->setText("Checks");
+  checksButton_->setToolTip("The checks whose findings are shown");
+  checksButton_->setPopupMode(QToolButton::InstantPopup);
   progress_ = new QProgressBar(this);
   progress_->hide();
   tabs_ = new QTabWidget(this);
   censusModel_ = new CensusModel(gameDir_, this);
   findingsModel_ = new FindingsModel(gameDir_, this);
-  tabs_->addTab(filteredTable(censusModel_, censusProxy_, censusFilter_, censusView_,
-                              "Filter: an ID, a name, a file, free, used, conflict", tabs_),
-                "Weapon IDs");
+  censusProxy_ = new QSortFilterProxyModel(this);
+  findingsProxy_ = new FindingsProxy(*findingsModel_, filter_, this);
+  QWidget* censusPage = filteredTable(censusModel_, censusProxy_, censusFilter_, censusView_,
+                                      "Filter: an ID, a name, a file, free, used, conflict", tabs_);
+  freeIds_ = new QLabel(censusPage);
+  freeIds_->setObjectName("freeIds");
+  freeIds_->setTextFormat(Qt::PlainText);
+  freeIds_->setWordWrap(true);
+  freeIds_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  static_cast<QVBoxLayout*>(censusPage->layout())->insertWidget(0, freeIds_);
+  tabs_->addTab(censusPage, "Weapon IDs");
   tabs_->addTab(filteredTable(findingsModel_, findingsProxy_, findingsFilter_, findingsView_,
                               "Filter: a file, error, warning, a word of the message", tabs_),
                 "Findings");
@@ -218,9 +281,14 @@ GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<st
   censusFilter_->setObjectName("censusFilter");
   findingsView_->setObjectName("findings");
   findingsFilter_->setObjectName("findingsFilter");
+
+  tabs_->addTab(buildReferencesPage(), "References");
+
+  tabs_->setCornerWidget(checksButton_, Qt::TopRightCorner);
   layout->addWidget(summary_);
   layout->addWidget(progress_);
   layout->addWidget(tabs_);
+  buildChecksMenu();
 
   connect(findingsView_, &QTableView::doubleClicked, this, &GameCheckWindow::chooseFinding);
   connect(censusView_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -259,6 +327,162 @@ void GameCheckWindow::placeBeside(const QWidget& other) {
   move(std::max(x, room.left()), std::max(y, room.top()));
 }
 
+QWidget* GameCheckWindow::buildReferencesPage() {
+  auto* refsPage = new QWidget(tabs_);
+  refsPage->setObjectName("referencesPage");
+  auto* refsLayout = new QVBoxLayout(refsPage);
+  refsNote_ = new QLabel(refsPage);
+  refsNote_->setObjectName("referencesNote");
+  refsNote_->setTextFormat(Qt::PlainText);
+  refsNote_->setWordWrap(true);
+  refsFilter_ = new QLineEdit(refsPage);
+  refsFilter_->setObjectName("referencesFilter");
+  refsFilter_->setPlaceholderText("Filter: a weapon, a unit, a key, a file, a missing name");
+  refsFilter_->setClearButtonEnabled(true);
+  refsModel_ = new QStandardItemModel(this);
+  refsModel_->setHorizontalHeaderLabels({"Name", "What", "Where"});
+  refsProxy_ = new QSortFilterProxyModel(refsPage);
+  refsProxy_->setSourceModel(refsModel_);
+  refsProxy_->setFilterKeyColumn(-1);
+  refsProxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+  // A unit shows its weapon, and a weapon found shows its units.
+  refsProxy_->setRecursiveFilteringEnabled(true);
+  refsProxy_->setAutoAcceptChildRows(true);
+  refsView_ = new QTreeView(refsPage);
+  refsView_->setObjectName("references");
+  refsView_->setModel(refsProxy_);
+  refsView_->setUniformRowHeights(true);
+  refsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  refsView_->setExpandsOnDoubleClick(false);  // a double-click shows the weapon
+  refsView_->setTextElideMode(Qt::ElideMiddle);
+  refsLayout->addWidget(refsNote_);
+  refsLayout->addWidget(refsFilter_);
+  refsLayout->addWidget(refsView_);
+  connect(refsFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    refsProxy_->setFilterFixedString(text);
+    refsView_->expandAll();
+    showReferencesNote();
+  });
+  connect(refsView_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+    const QModelIndex first = index.siblingAtColumn(0);
+    const QByteArray name = first.data(kWeaponRole).toByteArray();
+    if (!name.isEmpty()) emit weaponChosen(name.toStdString(), first.data(kFileRole).toByteArray().toStdString());
+  });
+  return refsPage;
+}
+
+void GameCheckWindow::buildChecksMenu() {
+  auto* menu = new QMenu(checksButton_);
+  menu->setToolTipsVisible(true);
+  for (Category c : kCategories) {
+    QAction* category = menu->addAction(fromUtf8(categoryName(c)) + ": " + fromUtf8(categoryMeaning(c)));
+    category->setObjectName("category-" + fromUtf8(categoryName(c)));
+    category->setCheckable(true);
+    category->setChecked(filter_.categoryShown(c));
+    connect(category, &QAction::toggled, this, [this, c](bool shown) {
+      filter_.setCategoryShown(c, shown);
+      applyFilter();
+    });
+  }
+  menu->addSeparator();
+  for (Category c : kCategories) {
+    QMenu* names = menu->addMenu("The " + fromUtf8(categoryName(c)) + " checks");
+    names->setToolTipsVisible(true);
+    for (const CheckInfo& info : allChecks()) {
+      if (info.category != c) continue;
+      QAction* check = names->addAction(fromUtf8(info.name));
+      check->setObjectName(fromUtf8(info.name));
+      check->setToolTip(fromUtf8(info.summary));
+      check->setCheckable(true);
+      check->setChecked(filter_.checkShown(info.name));
+      connect(check, &QAction::toggled, this, [this, name = info.name](bool shown) {
+        filter_.setCheckShown(name, shown);
+        applyFilter();
+      });
+    }
+  }
+  checksButton_->setMenu(menu);
+}
+
+void GameCheckWindow::applyFilter() {
+  QSettings settings;
+  settings.setValue(kHiddenCategoriesKey, toQt(filter_.hiddenCategories()));
+  settings.setValue(kHiddenChecksKey, toQt(filter_.hiddenChecks()));
+  findingsProxy_->refilter();
+  if (result_) showSummary();
+}
+
+void GameCheckWindow::showSummary() {
+  const GameCheck& check = result_->check;
+  // The list of the main window counts other files: say which.
+  summary_->setText(fromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
+                             "\nCounted: every .tdf file of the game's weapons folder, loose or in its archives, and "
+                             "the imports. The weapon list holds the eight standard weapon files and the imports."));
+}
+
+void GameCheckWindow::showUsersOf(const std::string& weapon) {
+  usersOf_ = weapon;
+  tabs_->setCurrentWidget(refsView_->parentWidget());
+  refsFilter_->setText(fromCp1252(weapon));
+  runAndShow();
+}
+
+void GameCheckWindow::showReferencesNote() {
+  if (!result_) return refsNote_->clear();
+  const References& refs = result_->references;
+  if (!usersOf_.empty() && refsFilter_->text() == fromCp1252(usersOf_))
+    refsNote_->setText(fromUtf8(usersText(refs, usersOf_)));
+  else
+    refsNote_->setText(refs.hasUnits() ? "Each weapon with the units that use it, then the names no file of the game "
+                                         "resolves. A double-click shows the weapon."
+                                       : "This game has no unit files (units/*.fbi): no weapon shows the units that "
+                                         "use it. The names no file of the game resolves follow the weapons.");
+}
+
+void GameCheckWindow::fillReferences() {
+  const GameCheck& check = result_->check;
+  const References& refs = result_->references;
+  const auto shortName = [this](const std::string& file) { return fromUtf8(gameRelativeName(gameDir_, file)); };
+  // A row: its three cells, the weapon it points at and the whole path as the
+  // place's tooltip.
+  const auto row = [&](const QString& name, const QString& what, const std::string& file, int line,
+                       const std::string& weapon, const std::string& weaponFile) {
+    QList<QStandardItem*> cells = {new QStandardItem(name), new QStandardItem(what),
+                                   new QStandardItem(shortName(file) + ':' + QString::number(line))};
+    cells[2]->setToolTip(fromUtf8(file));
+    cells[0]->setData(QByteArray::fromStdString(weapon), kWeaponRole);
+    cells[0]->setData(QByteArray::fromStdString(weaponFile), kFileRole);
+    return cells;
+  };
+  refsModel_->removeRows(0, refsModel_->rowCount());
+  const std::vector<WeaponUsers> weapons = weaponUsers(check.weapons(), refs);
+  auto* weaponsGroup = new QStandardItem(QString("Weapons (%1)").arg(weapons.size()));
+  for (const WeaponUsers& w : weapons) {
+    const std::size_t units = unitCount(w.users);
+    const QString what =
+        units == 0 ? QString("no unit") : QString("used by %1 unit%2").arg(units).arg(units == 1 ? "" : "s");
+    QList<QStandardItem*> cells =
+        row(fromCp1252(w.weapon->name), what, w.weapon->file, w.weapon->line, w.weapon->name, w.weapon->file);
+    for (const UnitUse* u : w.users)
+      cells[0]->appendRow(
+          row(fromCp1252(u->unit), fromCp1252(u->key), u->file, u->line, w.weapon->name, w.weapon->file));
+    weaponsGroup->appendRow(cells);
+  }
+  const std::vector<Unresolved> unresolved = refs.unresolved(check.weapons());
+  auto* unresolvedGroup = new QStandardItem(QString("Unresolved names (%1)").arg(unresolved.size()));
+  for (const Unresolved& u : unresolved) {
+    const bool ofWeapon = u.kind != Unresolved::Kind::Weapon;  // else of a unit
+    unresolvedGroup->appendRow(row(fromCp1252(u.name), fromUtf8(unresolvedText(u)), u.file, u.line,
+                                   ofWeapon ? u.holder : std::string(), ofWeapon ? u.file : std::string()));
+  }
+  refsModel_->appendRow(weaponsGroup);
+  refsModel_->appendRow(unresolvedGroup);
+  refsView_->expandAll();
+  refsView_->resizeColumnToContents(0);
+  refsView_->resizeColumnToContents(1);
+  showReferencesNote();
+}
+
 void GameCheckWindow::runAndShow() {
   show();
   raise();
@@ -267,17 +491,22 @@ void GameCheckWindow::runAndShow() {
   summary_->setText("Checking the game's weapon files...");
   progress_->setValue(0);
   watcher_.setFuture(QtConcurrent::run(
-      [](QPromise<std::shared_ptr<const GameCheckResult>>& promise, std::vector<WeaponFilePtr> files) {
+      [](QPromise<std::shared_ptr<const GameCheckResult>>& promise, std::filesystem::path gameDir,
+         std::vector<std::string> imports) {
+        // The same checks as `lint` of the whole game, the engine decided by
+        // the files; every check, the display ones too: the filter hides them.
+        const GameFiles set(gameDir);
+        const std::vector<WeaponFilePtr> files = filesToCheck(set, imports);
         promise.setProgressRange(0, static_cast<int>(files.size()));
-        auto result = std::make_shared<GameCheckResult>();
-        const bool done = runGameCheck(result->check, files, [&](std::size_t n, std::size_t) {
+        auto result = std::make_shared<GameCheckResult>(set);
+        const bool done = runGameCheck(result->check, files, result->references, true, [&](std::size_t n, std::size_t) {
           promise.setProgressValue(static_cast<int>(n));
           return !promise.isCanceled();
         });
         if (!done) return;
         promise.addResult(std::shared_ptr<const GameCheckResult>(std::move(result)));
       },
-      files_()));
+      gameDir_, imports_()));
   QTimer::singleShot(kBlinkMs, this, [this] { progress_->setVisible(running()); });
 }
 
@@ -292,12 +521,9 @@ void GameCheckWindow::finished() {
   findingsView_->setColumnWidth(0, std::min(findingsView_->columnWidth(0), width() * 2 / 5));
   findingsView_->resizeColumnToContents(1);
   findingsView_->resizeColumnToContents(2);
-  const GameCheck& check = result_->check;
-  // The list of the main window counts other files: say which.
-  summary_->setText(QString::fromStdString(check.censusSummary() + "; " + check.findingsSummary() +
-                                           "\nCounted: every .tdf file of the game's weapons folder, loose or in its "
-                                           "archives, and the imports. The weapon list holds the eight standard weapon "
-                                           "files and the imports."));
+  freeIds_->setText(fromUtf8(freeIdsText(result_->check.census())));
+  showSummary();
+  fillReferences();
   emit checked();
 }
 

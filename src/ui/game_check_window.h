@@ -1,7 +1,10 @@
-// The "Game check" window: the weapon ID census as a table of the 256 IDs and
-// the linter's findings as a table, over the game's weapon files and the
-// imports. The checks run on a worker thread; the window shows a progress bar
-// when they take longer than a blink, and every other window stays usable.
+// The "Game check" window: the weapon ID census as a table of the 256 IDs,
+// the findings of the same checks as `lint` makes (the display checks too,
+// hidden unless the user shows them) as a table, and the references between
+// the game's files as a tree: each weapon with the units that use it, and the
+// names nothing resolves. The checks run on a worker thread; the window shows
+// a progress bar when they take longer than a blink, and every other window
+// stays usable.
 #pragma once
 
 #include <QFutureWatcher>
@@ -14,30 +17,38 @@
 
 #include "catalogue/weapon_file.h"
 #include "checks/game_check.h"
+#include "checks/references.h"
+#include "presentation/check_filter.h"
 
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QSortFilterProxyModel;
 class QTabWidget;
+class QStandardItemModel;
 class QTableView;
+class QToolButton;
+class QTreeView;
 
 namespace qm::ui {
 
 class CensusModel;
 class FindingsModel;
+class FindingsProxy;
 
 // What one run of the checks found.
 struct GameCheckResult {
+  explicit GameCheckResult(const GameFiles& set) : references(set) {}
   GameCheck check;
+  References references;
 };
 
 class GameCheckWindow : public QWidget {
   Q_OBJECT
  public:
-  // `files` lists the files to check; it is asked afresh at every run. Files
-  // in `gameDir` are shown by their paths inside it.
-  GameCheckWindow(std::filesystem::path gameDir, std::function<std::vector<WeaponFilePtr>()> files,
+  // Checks the game in `gameDir` and the imports `imports` lists, asked
+  // afresh at every run. Files in `gameDir` are shown by their paths inside it.
+  GameCheckWindow(std::filesystem::path gameDir, std::function<std::vector<std::string>()> imports,
                   QWidget* parent = nullptr);
   ~GameCheckWindow() override;
 
@@ -49,11 +60,15 @@ class GameCheckWindow : public QWidget {
   // down to a least width: to its right, else to its left, else as far right
   // as the screen allows.
   void placeBeside(const QWidget& other);
+  // Runs the checks and shows the References tab filtered to `weapon`
+  // (bytes as written), saying which units use it.
+  void showUsersOf(const std::string& weapon);
 
   // The last run's result; null before the first run has finished.
   const GameCheckResult* result() const { return result_.get(); }
   QTableView* censusTable() const { return censusView_; }
   QTableView* findingsTable() const { return findingsView_; }
+  QTreeView* referencesTree() const { return refsView_; }
 
  signals:
   // A finding or an ID was double-clicked: the name of the weapon it points
@@ -65,21 +80,41 @@ class GameCheckWindow : public QWidget {
  private:
   void finished();
   void chooseFinding(const QModelIndex& index);
+  // The references: each weapon with the units that use it, then the names
+  // nothing resolves.
+  QWidget* buildReferencesPage();
+  void buildChecksMenu();
+  // Shows the findings the filter lets through and remembers the filter.
+  void applyFilter();
+  void showSummary();
+  void fillReferences();
+  // The note over the references: which units use the weapon asked for while
+  // the filter shows it, else what was read.
+  void showReferencesNote();
 
   std::filesystem::path gameDir_;
-  std::function<std::vector<WeaponFilePtr>()> files_;
+  std::function<std::vector<std::string>()> imports_;
+  CheckFilter filter_;
+  std::string usersOf_;  // the weapon "Used by..." asked for
   std::shared_ptr<const GameCheckResult> result_;
   QFutureWatcher<std::shared_ptr<const GameCheckResult>> watcher_;
 
   QTabWidget* tabs_ = nullptr;
   QLabel* summary_ = nullptr;
+  QToolButton* checksButton_ = nullptr;
+  QLabel* freeIds_ = nullptr;
+  QLabel* refsNote_ = nullptr;
+  QLineEdit* refsFilter_ = nullptr;
+  QStandardItemModel* refsModel_ = nullptr;
+  QSortFilterProxyModel* refsProxy_ = nullptr;
+  QTreeView* refsView_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLineEdit* censusFilter_ = nullptr;
   QLineEdit* findingsFilter_ = nullptr;
   CensusModel* censusModel_ = nullptr;
   FindingsModel* findingsModel_ = nullptr;
   QSortFilterProxyModel* censusProxy_ = nullptr;
-  QSortFilterProxyModel* findingsProxy_ = nullptr;
+  FindingsProxy* findingsProxy_ = nullptr;
   QTableView* censusView_ = nullptr;
   QTableView* findingsView_ = nullptr;
 };

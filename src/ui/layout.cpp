@@ -19,7 +19,7 @@ namespace {
 
 // The identification rows stand in the weapon selection frame, the others
 // under their headings in the stats frame.
-constexpr Frame FrameOf(Group group) { return group == Group::Identification ? Frame::Selection : Frame::Stats; }
+constexpr Frame frameOf(Group group) { return group == Group::Identification ? Frame::Selection : Frame::Stats; }
 
 // The rows by field number: the "?" button and its top left corner, the
 // caption label and its place, the value label and its place, how the value
@@ -95,8 +95,8 @@ constexpr std::array<FieldRowLayout, kFieldCount> kFieldRowTable = {{
     // clang-format on
 }};
 
-constexpr std::array<FieldRowLayout, kFieldCount> WithFrames(std::array<FieldRowLayout, kFieldCount> rows) {
-  for (FieldRowLayout& row : rows) row.frame = FrameOf(FieldByNumber(row.field).group);
+constexpr std::array<FieldRowLayout, kFieldCount> withFrames(std::array<FieldRowLayout, kFieldCount> rows) {
+  for (FieldRowLayout& row : rows) row.frame = frameOf(fieldByNumber(row.field).group);
   return rows;
 }
 
@@ -112,7 +112,7 @@ static_assert([] {
 
 }  // namespace
 
-const std::array<FieldRowLayout, kFieldCount> kFieldRows = WithFrames(kFieldRowTable);
+const std::array<FieldRowLayout, kFieldCount> kFieldRows = withFrames(kFieldRowTable);
 
 const std::array<HeadingLayout, 8> kHeadings = {{
     {Frame::Selection, "Label67", "Weapon Idenification:", {120, 840, 3015, 255}},
@@ -147,7 +147,7 @@ static_assert([] {
   return true;
 }());
 
-const ControlLayout& Place(MainControl control) { return kMainControls[static_cast<std::size_t>(control)]; }
+const ControlLayout& placeOf(MainControl control) { return kMainControls[static_cast<std::size_t>(control)]; }
 
 const std::array<LineLayout, 3> kMainLines = {{
     {Frame::Stats, "Line1", {2580, 240}, {2580, 8280}},
@@ -170,7 +170,7 @@ constexpr std::string_view kTabOrder[] = {
 
 }  // namespace
 
-std::span<const std::string_view> MainTabOrder() { return kTabOrder; }
+std::span<const std::string_view> mainTabOrder() { return kTabOrder; }
 
 const std::string_view kExportDialogName = "Form2";
 const FrameLayout kExportFrame = {Frame::Window, "Frame1", "New Values:", {0, 0, 4095, 1335}};

@@ -95,7 +95,7 @@ struct ControlLayout {
 };
 extern const std::array<ControlLayout, 12> kMainControls;
 // The layout of one of the controls above.
-const ControlLayout& Place(MainControl control);
+const ControlLayout& placeOf(MainControl control);
 
 struct LineLayout {
   Frame frame;
@@ -105,7 +105,7 @@ struct LineLayout {
 extern const std::array<LineLayout, 3> kMainLines;
 
 // The keyboard focus order of the main window, by control name.
-std::span<const std::string_view> MainTabOrder();
+std::span<const std::string_view> mainTabOrder();
 
 // --- Export dialog -------------------------------------------------------------
 

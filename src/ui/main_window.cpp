@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "checks/check_set.h"
 #include "platform/files.h"
 #include "text/text.h"
 #include "ui/controls.h"
@@ -36,21 +35,21 @@ class MainWindow::WindowHost final : public Host {
   WindowHost(Host& dialogs, std::function<void(unsigned)> changed, std::function<std::filesystem::path()> gameDir)
       : dialogs_(dialogs), changed_(std::move(changed)), gameDir_(std::move(gameDir)) {}
 
-  Answer MsgBox(std::string_view text, Buttons buttons) override { return dialogs_.MsgBox(text, buttons); }
-  std::optional<std::string> ShowOpen(const std::string& startPath) override {
-    return dialogs_.ShowOpen(startIn(startPath));
+  Answer msgBox(std::string_view text, Buttons buttons) override { return dialogs_.msgBox(text, buttons); }
+  std::optional<std::string> showOpen(const std::string& startPath) override {
+    return dialogs_.showOpen(startIn(startPath));
   }
-  std::optional<std::string> ShowSave(const std::string& startPath) override {
-    return dialogs_.ShowSave(startIn(startPath));
+  std::optional<std::string> showSave(const std::string& startPath) override {
+    return dialogs_.showSave(startIn(startPath));
   }
-  std::optional<std::size_t> PickFromArchive(const std::string& archive,
+  std::optional<std::size_t> pickFromArchive(const std::string& archive,
                                              const std::vector<std::string>& files) override {
-    return dialogs_.PickFromArchive(archive, files);
+    return dialogs_.pickFromArchive(archive, files);
   }
-  void ReportUnreadable(const std::vector<UnreadableFile>& files) override { dialogs_.ReportUnreadable(files); }
-  void Changed(unsigned changes) override {
+  void reportUnreadable(const std::vector<UnreadableFile>& files) override { dialogs_.reportUnreadable(files); }
+  void changed(unsigned changes) override {
     changed_(changes);
-    dialogs_.Changed(changes);
+    dialogs_.changed(changes);
   }
 
  private:
@@ -70,9 +69,9 @@ class MainWindow::WindowHost final : public Host {
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, std::string_view name, std::string_view text, Qt::Alignment align) {
-  auto* label = new QLabel(FromUtf8(text), parent);
-  label->setObjectName(FromUtf8(name));
+QLabel* makeLabel(QWidget* parent, std::string_view name, std::string_view text, Qt::Alignment align) {
+  auto* label = new QLabel(fromUtf8(text), parent);
+  label->setObjectName(fromUtf8(name));
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(align);
   return label;
@@ -86,12 +85,12 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
           dialogs ? *dialogs : *realDialogs_, [this](unsigned changes) { refresh(changes); },
           [this] { return state_.gameDir(); })),
       state_(std::move(gameDir), *host_) {
-  setObjectName(FromUtf8(kMainWindowName));
-  setWindowTitle(FromUtf8(kAppTitle));
-  setWindowIcon(MakeAppIcon());
+  setObjectName(fromUtf8(kMainWindowName));
+  setWindowTitle(fromUtf8(kAppTitle));
+  setWindowIcon(makeAppIcon());
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  setFont(DialogFont());
+  setFont(dialogFont());
 
   buildFrames();
   // Lines first: every other control is drawn over them.
@@ -105,14 +104,14 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
   buildGameCheckHooks();
   editing_ = new EditController(*this, state_, *host_, valueLabels_, damageList_, container(Frame::Options));
 
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   setFixedSize(scale.px(kMainWidth), scale.px(kMainHeight));
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 
   // The start-up scan runs before the window is first shown; it fills the
   // value and caption labels. The damage list shows its starting item.
-  refresh(kDamageChanged);
+  refresh(DamageChanged);
   state_.rebuildList();
 }
 
@@ -127,28 +126,28 @@ MainWindow::~MainWindow() {
 }
 
 QLabel* MainWindow::addLabel(const ControlLayout& place, Qt::Alignment align) {
-  QLabel* label = MakeLabel(container(place.frame), place.name, place.text, align);
-  label->setGeometry(ToPixels(ScreenScale(), place.rect));
+  QLabel* label = makeLabel(container(place.frame), place.name, place.text, align);
+  label->setGeometry(toPixels(screenScale(), place.rect));
   return label;
 }
 
 void MainWindow::buildFrames() {
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   containers_[Frame::Window] = this;
   for (const FrameLayout& f : kMainFrames) {
-    auto* box = new FrameBox(FromUtf8(f.caption), this);
-    box->setObjectName(FromUtf8(f.name));
-    box->setGeometry(ToPixels(scale, f.rect));
+    auto* box = new FrameBox(fromUtf8(f.caption), this);
+    box->setObjectName(fromUtf8(f.name));
+    box->setGeometry(toPixels(scale, f.rect));
     containers_[f.frame] = box;
   }
 }
 
 void MainWindow::buildLines() {
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   for (const LineLayout& l : kMainLines) {
     const bool horizontal = l.from.y == l.to.y;
     auto* line = new QFrame(container(l.frame));
-    line->setObjectName(FromUtf8(l.name));
+    line->setObjectName(fromUtf8(l.name));
     line->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
     line->setFrameShadow(QFrame::Plain);
     line->setLineWidth(1);
@@ -158,59 +157,59 @@ void MainWindow::buildLines() {
 }
 
 void MainWindow::buildHeadings() {
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   for (const HeadingLayout& h : kHeadings) {
-    QLabel* heading = MakeLabel(container(h.frame), h.name, h.text, Qt::AlignCenter);
-    heading->setFont(DialogFont(true));
-    heading->setGeometry(ToPixels(scale, h.rect));
+    QLabel* heading = makeLabel(container(h.frame), h.name, h.text, Qt::AlignCenter);
+    heading->setFont(dialogFont(true));
+    heading->setGeometry(toPixels(scale, h.rect));
   }
 }
 
 void MainWindow::buildFieldRows() {
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   // A caption's text stands in the first line of its box, level with the
   // value of one-line rows.
   const int lineHeight = scale.px(255);
-  const int captionTop = std::max(0, (lineHeight - QFontMetrics(DialogFont()).height()) / 2 - 1);
+  const int captionTop = std::max(0, (lineHeight - QFontMetrics(dialogFont()).height()) / 2 - 1);
   for (const FieldRowLayout& row : kFieldRows) {
     QWidget* parent = container(row.frame);
     if (row.hasCaption()) {
-      const int slot = SlotIndex(FieldByNumber(row.field).slot);
+      const int slot = slotIndex(fieldByNumber(row.field).slot);
       auto* caption = new BoxLabel(QString(), parent);
-      caption->setObjectName(FromUtf8(row.caption));
+      caption->setObjectName(fromUtf8(row.caption));
       caption->setTextFormat(Qt::PlainText);
       caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       caption->setContentsMargins(2, captionTop, 2, 0);
-      caption->setGeometry(ToPixels(scale, row.captionRect));
+      caption->setGeometry(toPixels(scale, row.captionRect));
       captionLabels_[slot] = caption;
 
       const Qt::Alignment align =
           row.valueAlign == Align::Centre ? Qt::Alignment(Qt::AlignCenter) : Qt::AlignLeft | Qt::AlignVCenter;
-      QLabel* value = MakeLabel(parent, row.value, {}, align);
-      value->setGeometry(ToPixels(scale, row.valueRect));
+      QLabel* value = makeLabel(parent, row.value, {}, align);
+      value->setGeometry(toPixels(scale, row.valueRect));
       valueLabels_[slot] = value;
     } else {
       damageList_ = new QListWidget(parent);
-      damageList_->setObjectName(FromUtf8(row.value));
-      damageList_->setGeometry(ToPixels(scale, row.valueRect));
+      damageList_->setObjectName(fromUtf8(row.value));
+      damageList_->setGeometry(toPixels(scale, row.valueRect));
       focusable(row.value, damageList_);
     }
 
     auto* help = new QPushButton("?", parent);
-    help->setObjectName(FromUtf8(row.button));
+    help->setObjectName(fromUtf8(row.button));
     help->setAutoDefault(true);  // Enter presses it too
-    help->setGeometry(ToPixels(scale, {row.buttonPos.x, row.buttonPos.y, kHelpButtonSize, kHelpButtonSize}));
+    help->setGeometry(toPixels(scale, {row.buttonPos.x, row.buttonPos.y, kHelpButtonSize, kHelpButtonSize}));
     connect(help, &QPushButton::clicked, this, [this, field = row.field] { state_.describeField(field); });
     focusable(row.button, help);
   }
 }
 
 void MainWindow::buildSelection() {
-  countLine_ = addLabel(Place(MainControl::CountLine), Qt::AlignLeft | Qt::AlignVCenter);
+  countLine_ = addLabel(placeOf(MainControl::CountLine), Qt::AlignLeft | Qt::AlignVCenter);
 
-  const ControlLayout& list = Place(MainControl::WeaponList);
+  const ControlLayout& list = placeOf(MainControl::WeaponList);
   weaponList_ = new QComboBox(container(list.frame));
-  weaponList_->setObjectName(FromUtf8(list.name));
+  weaponList_->setObjectName(fromUtf8(list.name));
   weaponList_->setEditable(true);
   // Typing selects nothing: no completion and no new entries.
   weaponList_->setInsertPolicy(QComboBox::NoInsert);
@@ -219,25 +218,25 @@ void MainWindow::buildSelection() {
   weaponList_->setModel(weaponListModel_);
   if (auto* view = qobject_cast<QListView*>(weaponList_->view())) view->setUniformItemSizes(true);
   weaponList_->setCurrentIndex(-1);
-  weaponList_->setEditText(FromUtf8(list.text));
+  weaponList_->setEditText(fromUtf8(list.text));
   // Enter in the edit field would pick an entry of the same text, and so
   // would leaving the field: the list's own reactions to both are cut off.
   weaponList_->lineEdit()->installEventFilter(this);
   disconnect(weaponList_->lineEdit(), &QLineEdit::editingFinished, weaponList_, nullptr);
   disconnect(weaponList_->lineEdit(), &QLineEdit::returnPressed, weaponList_, nullptr);
   connect(weaponList_, &QComboBox::activated, this, [this](int index) { showEntry(index); });
-  weaponList_->setGeometry(ToPixels(ScreenScale(), list.rect));
+  weaponList_->setGeometry(toPixels(screenScale(), list.rect));
   focusable(list.name, weaponList_);
 }
 
 void MainWindow::buildOptions() {
-  const TwipScale scale = ScreenScale();
+  const TwipScale scale = screenScale();
   const auto addButton = [&](MainControl control, std::function<void()> action) {
-    const ControlLayout& place = Place(control);
-    auto* button = new WrapButton(FromUtf8(place.text), container(place.frame));
-    button->setObjectName(FromUtf8(place.name));
+    const ControlLayout& place = placeOf(control);
+    auto* button = new WrapButton(fromUtf8(place.text), container(place.frame));
+    button->setObjectName(fromUtf8(place.name));
     button->setAutoDefault(true);  // Enter presses it too
-    button->setGeometry(ToPixels(scale, place.rect));
+    button->setGeometry(toPixels(scale, place.rect));
     connect(button, &QPushButton::clicked, this, std::move(action));
     focusable(place.name, button);
   };
@@ -248,24 +247,24 @@ void MainWindow::buildOptions() {
     editing_->restart();
   });
 
-  const ControlLayout& space = Place(MainControl::SpaceLabel);
-  auto* spaceLabel = new ClickLabel(FromUtf8(space.text), container(space.frame));
-  spaceLabel->setObjectName(FromUtf8(space.name));
+  const ControlLayout& space = placeOf(MainControl::SpaceLabel);
+  auto* spaceLabel = new ClickLabel(fromUtf8(space.text), container(space.frame));
+  spaceLabel->setObjectName(fromUtf8(space.name));
   spaceLabel->setTextFormat(Qt::PlainText);
   spaceLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  spaceLabel->setGeometry(ToPixels(scale, space.rect));
+  spaceLabel->setGeometry(toPixels(scale, space.rect));
   connect(spaceLabel, &ClickLabel::clicked, this, [this] { state_.clickSpace(); });
   spaceLabel_ = spaceLabel;
 
   // Opaque, so that the line under it stops at its text.
-  addLabel(Place(MainControl::ModeTitle), Qt::AlignCenter)->setAutoFillBackground(true);
+  addLabel(placeOf(MainControl::ModeTitle), Qt::AlignCenter)->setAutoFillBackground(true);
 
   const auto addOption = [&](MainControl control, bool selected) {
-    const ControlLayout& place = Place(control);
-    auto* option = new QRadioButton(FromUtf8(place.text), container(place.frame));
-    option->setObjectName(FromUtf8(place.name));
+    const ControlLayout& place = placeOf(control);
+    auto* option = new QRadioButton(fromUtf8(place.text), container(place.frame));
+    option->setObjectName(fromUtf8(place.name));
     option->setChecked(selected);
-    option->setGeometry(ToPixels(scale, place.rect));
+    option->setGeometry(toPixels(scale, place.rect));
     // Every click counts, also on the option already selected.
     connect(option, &QRadioButton::clicked, this, [this] { state_.setViewingMode(viewingOption_->isChecked()); });
     focusable(place.name, option);
@@ -276,48 +275,48 @@ void MainWindow::buildOptions() {
 }
 
 void MainWindow::buildDescriptionPanel() {
-  addLabel(Place(MainControl::KeyCaption), Qt::AlignLeft | Qt::AlignVCenter);
-  descriptionKey_ = addLabel(Place(MainControl::DescriptionKey), Qt::AlignLeft | Qt::AlignVCenter);
-  addLabel(Place(MainControl::DescriptionCaption), Qt::AlignLeft | Qt::AlignVCenter);
-  descriptionText_ = addLabel(Place(MainControl::DescriptionText), Qt::AlignLeft | Qt::AlignTop);
+  addLabel(placeOf(MainControl::KeyCaption), Qt::AlignLeft | Qt::AlignVCenter);
+  descriptionKey_ = addLabel(placeOf(MainControl::DescriptionKey), Qt::AlignLeft | Qt::AlignVCenter);
+  addLabel(placeOf(MainControl::DescriptionCaption), Qt::AlignLeft | Qt::AlignVCenter);
+  descriptionText_ = addLabel(placeOf(MainControl::DescriptionText), Qt::AlignLeft | Qt::AlignTop);
   descriptionText_->setWordWrap(true);
 }
 
 void MainWindow::buildTabOrder() {
-  const auto order = MainTabOrder();
+  const auto order = mainTabOrder();
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(focusOrder_.at(order[i - 1]), focusOrder_.at(order[i]));
   weaponList_->setFocus();
 }
 
 void MainWindow::refresh(unsigned changes) {
-  if (changes & kListChanged) {
+  if (changes & ListChanged) {
     // The edit field keeps its text when the list changes under it, and the
     // entry on display stays the current one, so that the arrow keys go on
     // from it.
     const QString text = weaponList_->currentText();
-    weaponListModel_->Reload();
+    weaponListModel_->reload();
     const auto& entries = state_.weaponList().entries();
     const auto shown =
         std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
     weaponList_->setCurrentIndex(shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin()));
     weaponList_->setEditText(text);
   }
-  if (changes & kCountLineChanged) countLine_->setText(FromUtf8(state_.countLine()));
-  if (changes & kValuesChanged)
-    for (int s = 0; s < kSlotCount; ++s) SetValueText(valueLabels_[s], FromCp1252(state_.valueTexts()[s]));
-  if (changes & kCaptionsChanged)
-    for (int s = 0; s < kSlotCount; ++s) captionLabels_[s]->setText(FromUtf8(state_.captionTexts()[s]));
-  if (changes & kDamageChanged) {
+  if (changes & CountLineChanged) countLine_->setText(fromUtf8(state_.countLine()));
+  if (changes & ValuesChanged)
+    for (int s = 0; s < kSlotCount; ++s) setValueText(valueLabels_[s], fromCp1252(state_.valueTexts()[s]));
+  if (changes & CaptionsChanged)
+    for (int s = 0; s < kSlotCount; ++s) captionLabels_[s]->setText(fromUtf8(state_.captionTexts()[s]));
+  if (changes & DamageChanged) {
     damageList_->clear();
-    for (const std::string& item : state_.weapon().damage) damageList_->addItem(FromCp1252(item));
+    for (const std::string& item : state_.weapon().damage) damageList_->addItem(fromCp1252(item));
   }
-  if (changes & kDescriptionChanged) {
-    descriptionKey_->setText(FromUtf8(state_.descriptionKey()));
-    descriptionText_->setText(FromUtf8(state_.descriptionText()));
+  if (changes & DescriptionChanged) {
+    descriptionKey_->setText(fromUtf8(state_.descriptionKey()));
+    descriptionText_->setText(fromUtf8(state_.descriptionText()));
   }
-  if (changes & kSpaceTextChanged) spaceLabel_->setText(FromUtf8(state_.spaceText()));
+  if (changes & SpaceTextChanged) spaceLabel_->setText(fromUtf8(state_.spaceText()));
   if (tableWindow_) tableWindow_->stateChanged(changes);
-  if (editing_ && (changes & (kValuesChanged | kDamageChanged))) editing_->refresh();
+  if (editing_ && (changes & (ValuesChanged | DamageChanged))) editing_->refresh();
 }
 
 void MainWindow::openExportDialog() {
@@ -330,7 +329,7 @@ void MainWindow::openExportDialog() {
 void MainWindow::showEntry(int index) {
   if (!editing_->settle()) {
     // The weapon on display stays, and so does the list's text.
-    weaponList_->setEditText(FromCp1252(shownEntry_));
+    weaponList_->setEditText(fromCp1252(shownEntry_));
     return;
   }
   const auto& entries = state_.weaponList().entries();
@@ -370,6 +369,7 @@ void MainWindow::buildGameCheckHooks() {
       if (!menu->isEmpty()) menu->addSeparator();
       menu->addAction("Weapons table...", QKeySequence(Qt::Key_F6), this, &MainWindow::openWeaponsTable);
       menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
+      menu->addAction("Used by...", this, &MainWindow::showUsers)->setEnabled(!shownEntry_.empty());
       menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
       menu->exec(widget->mapToGlobal(at));
     });
@@ -382,12 +382,25 @@ void MainWindow::buildGameCheckHooks() {
 
 void MainWindow::openGameCheck() {
   if (!gameCheck_) {
-    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(),
-                                                   [this] { return filesToCheck(state_.gameDir(), state_.imports()); });
+    gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(), [this] { return state_.imports(); });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
     gameCheck_->placeBeside(*this);
   }
   gameCheck_->runAndShow();
+}
+
+void MainWindow::showUsers() {
+  const int shown = shownIndex();
+  if (shown < 0) return;
+  openGameCheck();
+  gameCheck_->showUsersOf(std::string(state_.entryName(shown)));
+}
+
+int MainWindow::shownIndex() const {
+  const auto& entries = state_.weaponList().entries();
+  const auto shown =
+      std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
+  return shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin());
 }
 
 void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
@@ -418,12 +431,10 @@ void MainWindow::openWeaponsTable() {
 }
 
 void MainWindow::compareWith() {
-  const auto& entries = state_.weaponList().entries();
-  const auto shown =
-      std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
-  if (shown == entries.end()) return;
+  const int shown = shownIndex();
+  if (shown < 0) return;
   openWeaponsTable();
-  tableWindow_->compareWith(static_cast<int>(shown - entries.begin()));
+  tableWindow_->compareWith(shown);
 }
 
 }  // namespace qm::ui

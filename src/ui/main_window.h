@@ -52,6 +52,9 @@ class MainWindow : public QWidget {
   // Opens the Weapons table to compare the weapon on display with the row
   // the user clicks next.
   void compareWith();
+  // Opens the Game check window's references on the weapon on display: the
+  // units that use it.
+  void showUsers();
   // Editing in Actual Mode: the undo stack, Save and Revert. Other windows
   // push their changes through it, each batch one undo step.
   EditController& editing() { return *editing_; }
@@ -87,6 +90,8 @@ class MainWindow : public QWidget {
   void openExportDialog();
   // Shows entry `index` of the list and remembers it as the entry on display.
   void showEntry(int index);
+  // The list entry of the weapon on display; -1 when none is.
+  int shownIndex() const;
   // Selects and shows the weapon a game check points at, and comes to the
   // front.
   void pickWeapon(const std::string& name, const std::string& file);

@@ -40,9 +40,9 @@ class FileDialog : public QFileDialog {
 
 }  // namespace
 
-QString QtFileFilter(std::string_view filter) {
+QString qtFileFilter(std::string_view filter) {
   // Pairs of description and patterns, separated by "|".
-  const QStringList parts = FromUtf8(filter).split('|');
+  const QStringList parts = fromUtf8(filter).split('|');
   QStringList out;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString description = parts[i];
@@ -56,8 +56,8 @@ QString QtFileFilter(std::string_view filter) {
   return out.join(";;");
 }
 
-Answer QtHost::MsgBox(std::string_view text, Buttons buttons) {
-  QMessageBox box(QMessageBox::NoIcon, FromUtf8(kAppTitle), FromUtf8(text), QMessageBox::NoButton,
+Answer QtHost::msgBox(std::string_view text, Buttons buttons) {
+  QMessageBox box(QMessageBox::NoIcon, fromUtf8(kAppTitle), fromUtf8(text), QMessageBox::NoButton,
                   QApplication::activeWindow());
   box.setTextFormat(Qt::PlainText);
   switch (buttons) {
@@ -95,13 +95,13 @@ Answer QtHost::MsgBox(std::string_view text, Buttons buttons) {
   }
 }
 
-std::optional<std::string> QtHost::ShowOpen(const std::string& startPath) { return ShowFileDialog(startPath, false); }
+std::optional<std::string> QtHost::showOpen(const std::string& startPath) { return showFileDialog(startPath, false); }
 
-std::optional<std::string> QtHost::ShowSave(const std::string& startPath) { return ShowFileDialog(startPath, true); }
+std::optional<std::string> QtHost::showSave(const std::string& startPath) { return showFileDialog(startPath, true); }
 
-std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, bool save) {
+std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, bool save) {
   FileDialog dialog(QApplication::activeWindow());
-  dialog.setNameFilter(QtFileFilter(save ? std::string(kTdfFilter) : ImportFilter()));
+  dialog.setNameFilter(qtFileFilter(save ? std::string(kTdfFilter) : importFilter()));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -124,12 +124,12 @@ std::optional<std::string> QtHost::ShowFileDialog(const std::string& startPath, 
   return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
 }
 
-std::optional<std::size_t> QtHost::PickFromArchive(const std::string& archive, const std::vector<std::string>& files) {
+std::optional<std::size_t> QtHost::pickFromArchive(const std::string& archive, const std::vector<std::string>& files) {
   QStringList items;
-  for (const std::string& f : files) items << FromCp1252(f);
+  for (const std::string& f : files) items << fromCp1252(f);
   QInputDialog dialog(QApplication::activeWindow());
   dialog.setObjectName("archivePicker");
-  dialog.setWindowTitle(FromUtf8(kAppTitle));
+  dialog.setWindowTitle(fromUtf8(kAppTitle));
   dialog.setLabelText("Weapon files in " + QFileInfo(QString::fromStdString(archive)).fileName() + ":");
   dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
   dialog.setComboBoxItems(items);
@@ -138,16 +138,16 @@ std::optional<std::size_t> QtHost::PickFromArchive(const std::string& archive, c
   return picked < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(picked));
 }
 
-bool QtHost::ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files) {
+bool QtHost::confirmSave(const std::vector<std::pair<std::string, std::string>>& files) {
   QDialog dialog(QApplication::activeWindow());
   dialog.setObjectName("saveDialog");
-  dialog.setWindowTitle(FromUtf8(kAppTitle));
+  dialog.setWindowTitle(fromUtf8(kAppTitle));
   auto* layout = new QVBoxLayout(&dialog);
   QStringList paths;
   QString diffs;
   for (const auto& [path, diff] : files) {
     paths << QString::fromStdString(path);
-    diffs += FromCp1252(diff);
+    diffs += fromCp1252(diff);
   }
   auto* caption = new QLabel(files.size() == 1 ? "Save the changes to this file?" : "Save the changes to these files?");
   auto* list = new QLabel(paths.join('\n'));

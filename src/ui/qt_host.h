@@ -11,24 +11,24 @@ namespace qm::ui {
 
 // The file-type filter in Qt's form: "TDF files(*.tdf)|*.tdf" becomes
 // "TDF files (*.tdf)".
-QString QtFileFilter(std::string_view filter);
+QString qtFileFilter(std::string_view filter);
 
 // Modal message boxes titled with the application's title, without icon, the
 // file dialog with the TDF filter (and the archives for opening) and the list
 // of an archive's weapon files. All sit over the active window.
 class QtHost : public Host {
  public:
-  Answer MsgBox(std::string_view text, Buttons buttons) override;
-  std::optional<std::string> ShowOpen(const std::string& startPath) override;
-  std::optional<std::string> ShowSave(const std::string& startPath) override;
+  Answer msgBox(std::string_view text, Buttons buttons) override;
+  std::optional<std::string> showOpen(const std::string& startPath) override;
+  std::optional<std::string> showSave(const std::string& startPath) override;
   // A dialog of the files and their diffs, OK / Cancel.
-  bool ConfirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
+  bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
   // A list dialog of the archive's weapon files.
-  std::optional<std::size_t> PickFromArchive(const std::string& archive,
+  std::optional<std::size_t> pickFromArchive(const std::string& archive,
                                              const std::vector<std::string>& files) override;
 
  private:
-  std::optional<std::string> ShowFileDialog(const std::string& startPath, bool save);
+  std::optional<std::string> showFileDialog(const std::string& startPath, bool save);
 };
 
 }  // namespace qm::ui

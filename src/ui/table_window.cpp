@@ -35,9 +35,9 @@ namespace {
 constexpr const char* kHiddenColumnsKey = "weaponsTable/hiddenColumns";
 
 // The window's columns: the list entry, the 66 fields, the damage per second.
-std::vector<Column> WindowColumns() {
-  std::vector<Column> out = DefaultColumns();
-  out.push_back(*ColumnNamed("dps"));
+std::vector<Column> windowColumns() {
+  std::vector<Column> out = defaultColumns();
+  out.push_back(*columnNamed("dps"));
   return out;
 }
 
@@ -47,7 +47,7 @@ std::vector<Column> WindowColumns() {
 // made when it is shown, nothing is copied per cell.
 class WeaponTableModel : public QAbstractTableModel {
  public:
-  explicit WeaponTableModel(QObject* parent) : QAbstractTableModel(parent), columns_(WindowColumns()) {}
+  explicit WeaponTableModel(QObject* parent) : QAbstractTableModel(parent), columns_(windowColumns()) {}
 
   void setTable(std::shared_ptr<const WeaponTable> table) {
     beginResetModel();
@@ -72,7 +72,7 @@ class WeaponTableModel : public QAbstractTableModel {
 
   std::string text(int row, int column) const {
     const Column& c = columns_[column];
-    return CellText(*table_, row, c, viewing_, c.needsDamage() ? table_->damage(row) : std::vector<std::string>());
+    return cellText(*table_, row, c, viewing_, c.needsDamage() ? table_->damage(row) : std::vector<std::string>());
   }
 
   int rowCount(const QModelIndex& parent = {}) const override {
@@ -83,16 +83,16 @@ class WeaponTableModel : public QAbstractTableModel {
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole) return FromCp1252(text(index.row(), index.column()));
+    if (role == Qt::DisplayRole) return fromCp1252(text(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole && columns_[index.column()].numeric())
       return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
-      return FromUtf8(ColumnCaption(columns_[section], viewing_));
+      return fromUtf8(columnCaption(columns_[section], viewing_));
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 && section < columnCount())
-      return FromUtf8(columns_[section].name);
+      return fromUtf8(columns_[section].name);
     return QAbstractTableModel::headerData(section, orientation, role);
   }
 
@@ -117,13 +117,13 @@ class WeaponTableProxy : public QSortFilterProxyModel {
 
  protected:
   bool filterAcceptsRow(int row, const QModelIndex&) const override {
-    return filter_.empty() || filter_.Accepts(model_->table(), static_cast<std::size_t>(row), model_->viewing());
+    return filter_.empty() || filter_.accepts(model_->table(), static_cast<std::size_t>(row), model_->viewing());
   }
   bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
     const int column = left.column();
     const Column& c = model_->columns()[column];
     if (!c.numeric()) {
-      const int order = CompareFolded(model_->text(left.row(), column), model_->text(right.row(), column));
+      const int order = compareFolded(model_->text(left.row(), column), model_->text(right.row(), column));
       return order != 0 ? order < 0 : left.row() < right.row();
     }
     // The numbers of the sorted column are read once per sort; cells that
@@ -132,7 +132,7 @@ class WeaponTableProxy : public QSortFilterProxyModel {
       const WeaponTable& t = model_->table();
       keys_.assign(t.size(), std::numeric_limits<double>::quiet_NaN());
       for (std::size_t row = 0; row < t.size(); ++row) {
-        const auto x = CellNumber(t, row, c, c.needsDamage() ? t.damage(row) : std::vector<std::string>());
+        const auto x = cellNumber(t, row, c, c.needsDamage() ? t.damage(row) : std::vector<std::string>());
         if (x) keys_[row] = *x;
       }
       keysColumn_ = column;
@@ -171,17 +171,17 @@ CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent) {
 
 void CompareDialog::compare(const CurrentWeapon& a, const CurrentWeapon& b, const QString& titleA,
                             const QString& titleB, bool viewing) {
-  const std::vector<FieldPair> pairs = CompareWeapons(a, b, viewing);
+  const std::vector<FieldPair> pairs = compareWeapons(a, b, viewing);
   table_->setRowCount(0);
   table_->setHorizontalHeaderLabels({"Field", titleA.trimmed(), titleB.trimmed()});
   int differing = 0;
   for (const FieldPair& p : pairs) {
     const int row = table_->rowCount();
     table_->insertRow(row);
-    const auto column = ColumnNamed(p.key);
+    const auto column = columnNamed(p.key);
     const QString caption =
-        FromUtf8(column && column->kind == Column::Kind::Field ? ColumnCaption(*column, viewing) : p.key);
-    const QString texts[] = {caption, FromCp1252(p.a), FromCp1252(p.b)};
+        fromUtf8(column && column->kind == Column::Kind::Field ? columnCaption(*column, viewing) : p.key);
+    const QString texts[] = {caption, fromCp1252(p.a), fromCp1252(p.b)};
     for (int c = 0; c < 3; ++c) {
       auto* item = new QTableWidgetItem(texts[c]);
       if (p.differs) {
@@ -296,7 +296,7 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   auto* menu = new QMenu(columns_);
   const QStringList hidden = QSettings().value(kHiddenColumnsKey).toStringList();
   for (int c = 1; c < model_->columnCount(); ++c) {
-    const QString name = FromUtf8(model_->columns()[c].name);
+    const QString name = fromUtf8(model_->columns()[c].name);
     QAction* action = menu->addAction(name);
     action->setCheckable(true);
     action->setChecked(!hidden.contains(name));
@@ -353,11 +353,11 @@ void TableWindow::reload() {
 }
 
 void TableWindow::stateChanged(unsigned changes) {
-  if (changes & kListChanged)
+  if (changes & ListChanged)
     reload();
-  else if (changes & kEditsChanged)
+  else if (changes & EditsChanged)
     refreshValues();
-  if (changes & kCaptionsChanged && model_->viewing() != state_.viewingMode()) {
+  if (changes & CaptionsChanged && model_->viewing() != state_.viewingMode()) {
     proxy_->forget();
     model_->setViewing(state_.viewingMode());
     proxy_->invalidate();
@@ -402,7 +402,7 @@ void TableWindow::changeField() {
   changeField_->setWindowModality(Qt::ApplicationModal);
   connect(changeField_, &QDialog::accepted, this, [this, dialog = changeField_] {
     const FieldChangePlan& plan = dialog->plan();
-    pushChanges(plan.changes(), FromCp1252(plan.description));
+    pushChanges(plan.changes(), fromCp1252(plan.description));
   });
   changeField_->open();
 }
@@ -411,7 +411,7 @@ void TableWindow::setColumnShown(int column, bool shown) {
   view_->setColumnHidden(column, !shown);
   QStringList hidden;
   for (int c = 1; c < model_->columnCount(); ++c)
-    if (view_->isColumnHidden(c)) hidden << FromUtf8(model_->columns()[c].name);
+    if (view_->isColumnHidden(c)) hidden << fromUtf8(model_->columns()[c].name);
   QSettings().setValue(kHiddenColumnsKey, hidden);
 }
 
@@ -421,7 +421,7 @@ void TableWindow::compareWith(int entry) {
   view_->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   view_->scrollTo(at);
   compareFrom_ = entry;
-  status_->setText("Click the weapon to compare " + FromCp1252(table_->entry(entry)).trimmed() + " with.");
+  status_->setText("Click the weapon to compare " + fromCp1252(table_->entry(entry)).trimmed() + " with.");
 }
 
 void TableWindow::compareSelected() {
@@ -433,7 +433,7 @@ void TableWindow::compareSelected() {
 }
 
 void TableWindow::compareRows(int a, int b) {
-  compare_->compare(table_->weapon(a), table_->weapon(b), FromCp1252(table_->entry(a)), FromCp1252(table_->entry(b)),
+  compare_->compare(table_->weapon(a), table_->weapon(b), fromCp1252(table_->entry(a)), fromCp1252(table_->entry(b)),
                     model_->viewing());
   compare_->show();
   compare_->raise();
@@ -453,19 +453,19 @@ void TableWindow::saveCsv() {
   std::string csv;
   for (std::size_t i = 0; i < shown.size(); ++i) {
     if (i) csv += ',';
-    AppendCsvField(csv, ColumnCaption(model_->columns()[shown[i]], model_->viewing()));
+    appendCsvField(csv, columnCaption(model_->columns()[shown[i]], model_->viewing()));
   }
   csv += "\r\n";
   for (int r = 0; r < proxy_->rowCount(); ++r) {
     const int row = proxy_->mapToSource(proxy_->index(r, 0)).row();
     for (std::size_t i = 0; i < shown.size(); ++i) {
       if (i) csv += ',';
-      AppendCsvField(csv, Cp1252ToUtf8(model_->text(row, shown[i])));
+      appendCsvField(csv, cp1252ToUtf8(model_->text(row, shown[i])));
     }
     csv += "\r\n";
   }
   if (const auto error = platform::replaceFile(path->toStdString(), csv))
-    QMessageBox::warning(this, "Save as CSV", QString("Could not write \"%1\": %2.").arg(*path, FromUtf8(*error)));
+    QMessageBox::warning(this, "Save as CSV", QString("Could not write \"%1\": %2.").arg(*path, fromUtf8(*error)));
 }
 
 void TableWindow::placeFrozen() {

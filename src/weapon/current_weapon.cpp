@@ -2,7 +2,7 @@
 
 namespace qm {
 
-void CurrentWeapon::Clear() {
+void CurrentWeapon::clear() {
   for (auto& s : v) s.clear();
   damage.clear();
 }

@@ -16,11 +16,11 @@ struct CurrentWeapon {
   // reset it holds the list box's starting item.
   std::vector<std::string> damage{"None"};
 
-  std::string& operator[](Slot s) { return v[SlotIndex(s)]; }
-  const std::string& operator[](Slot s) const { return v[SlotIndex(s)]; }
+  std::string& operator[](Slot s) { return v[slotIndex(s)]; }
+  const std::string& operator[](Slot s) const { return v[slotIndex(s)]; }
 
   // Empties every slot and the damage list.
-  void Clear();
+  void clear();
 };
 
 }  // namespace qm

@@ -355,13 +355,13 @@ static_assert([] {
   return slot == kSlotCount;
 }());
 
-constexpr int SlotIndex(Slot s) { return static_cast<int>(s); }
+constexpr int slotIndex(Slot s) { return static_cast<int>(s); }
 
 // The row of a field number (1 to 66).
-constexpr const FieldRow& FieldByNumber(int no) { return kFields[no - 1]; }
+constexpr const FieldRow& fieldByNumber(int no) { return kFields[no - 1]; }
 // The row that holds a slot.
-constexpr const FieldRow& FieldOfSlot(Slot s) {
-  const int i = SlotIndex(s);
+constexpr const FieldRow& fieldOfSlot(Slot s) {
+  const int i = slotIndex(s);
   return kFields[i < kDamageField - 1 ? i : i + 1];
 }
 

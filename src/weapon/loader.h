@@ -13,14 +13,14 @@ namespace qm {
 // The block grammar's line tests, shared by the search of one weapon and the
 // reading of every weapon at once.
 // A block opens on the line with "{" as its first or second character.
-inline bool OpensBlock(std::string_view line) { return BraceAmong(line, 2, '{'); }
+inline bool opensBlock(std::string_view line) { return braceAmong(line, 2, '{'); }
 // How a line inside a block changes its depth: "{" among its first three
 // characters enters a sub-block, "}" among them leaves one (both: no change).
-inline int DepthChange(std::string_view line) {
-  return (BraceAmong(line, 3, '{') ? 1 : 0) - (BraceAmong(line, 3, '}') ? 1 : 0);
+inline int depthChange(std::string_view line) {
+  return (braceAmong(line, 3, '{') ? 1 : 0) - (braceAmong(line, 3, '}') ? 1 : 0);
 }
 // The header line without its first and its last character.
-inline std::string_view BracketNameOf(std::string_view header) {
+inline std::string_view bracketNameOf(std::string_view header) {
   return header.size() < 2 ? std::string_view() : header.substr(1, header.size() - 2);
 }
 
@@ -29,19 +29,19 @@ inline std::string_view BracketNameOf(std::string_view header) {
 // the weapon, sets the bracket name slot from its header and feeds the
 // block's lines to RecogniseLine, so the last block wins. Returns true when a
 // block was found.
-bool SearchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry);
+bool searchFile(std::string_view bytes, std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry);
 
 // The same search over a file handed in pieces that each start a line, one
 // WeaponSearch a file.
 class WeaponSearch {
  public:
   WeaponSearch(std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry);
-  void Piece(std::string_view bytes);
+  void piece(std::string_view bytes);
   bool found() const { return found_; }
 
  private:
   enum class State { Seeking, Opening, InBlock };  // a header; its opening brace; its closing one
-  bool IsHeader(std::string_view line) const;
+  bool isHeader(std::string_view line) const;
 
   std::string lowerName_;
   CurrentWeapon& weapon_;

@@ -14,7 +14,7 @@ namespace qm {
 // their slots, lines of a [DAMAGE] sub-block to the damage list. `damageCarry` says
 // that the lines now coming belong to a damage sub-block; it is carried from
 // one call to the next, and from one weapon to the next.
-void RecogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry);
+void recogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry);
 
 // RecogniseLine in its parts, for readers that keep values elsewhere.
 struct KeyValue {
@@ -23,17 +23,20 @@ struct KeyValue {
 };
 // The key values of a line, in the order they are stored (at most two: the
 // key tests at column 1 and at column 2); returns how many.
-int KeyValuesOf(std::string_view line, KeyValue (&out)[2]);
+int keyValuesOf(std::string_view line, KeyValue (&out)[2]);
 // The damage list's part: ends or starts a damage sub-block, and adds the
 // line to `damage` when it is an entry of one.
-void RecogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry);
+void recogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry);
+// The same for readers that keep the entries elsewhere: true with the entry,
+// a part of the line, when the line is one.
+bool damageEntryOf(std::string_view line, bool& damageCarry, std::string_view& entry);
 // Whether the line ends a damage sub-block ("}" among its first three
 // characters) and whether it starts one ("[damage]" at column 1 or 2); when
 // both, it starts one.
-bool EndsDamageBlock(std::string_view line);
-bool StartsDamageBlock(std::string_view line);
+bool endsDamageBlock(std::string_view line);
+bool startsDamageBlock(std::string_view line);
 // Whether `brace` is among the first `count` characters of the line: how the
 // block grammar and the line grammar see an opening or closing brace.
-bool BraceAmong(std::string_view line, std::size_t count, char brace);
+bool braceAmong(std::string_view line, std::size_t count, char brace);
 
 }  // namespace qm

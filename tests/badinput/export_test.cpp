@@ -15,10 +15,10 @@ namespace {
 using Path = std::filesystem::path;
 
 // Every entry under `root`: a file with its bytes, anything else as "-".
-std::map<std::string, std::string> Snapshot(const Path& root) {
+std::map<std::string, std::string> snapshot(const Path& root) {
   std::map<std::string, std::string> out;
   for (const auto& e : std::filesystem::recursive_directory_iterator(root))
-    out[e.path().lexically_relative(root).string()] = e.is_regular_file() ? test::ReadFile(e.path()) : "-";
+    out[e.path().lexically_relative(root).string()] = e.is_regular_file() ? test::readFile(e.path()) : "-";
   return out;
 }
 
@@ -31,16 +31,16 @@ struct ExportCase {
 const std::string kOld = "[OLD]\r\n{\r\nid=1;\r\n}\r\n[OLD2]\r\n{\r\nid=2;\r\n}\r\n";
 
 const ExportCase kCases[] = {
-    {"path_is_a_folder", [](const test::TempDir& d) { return d.Write("folder.tdf/kept.tdf", kOld).parent_path(); }},
+    {"path_is_a_folder", [](const test::TempDir& d) { return d.write("folder.tdf/kept.tdf", kOld).parent_path(); }},
     {"over_a_read_only_file",
      [](const test::TempDir& d) {
-       const Path locked = d.Write("locked.tdf", kOld);
+       const Path locked = d.write("locked.tdf", kOld);
        std::filesystem::permissions(locked, std::filesystem::perms(0444));
        return locked;
      }},
     // No temporary file can be made beside it, as in a missing or read-only folder.
-    {"under_a_regular_file", [](const test::TempDir& d) { return d.Write("file.txt", kOld) / "out.tdf"; }},
-    {"write_fails_part_way", [](const test::TempDir& d) { return d.Write("full.tdf", kOld); }, true},
+    {"under_a_regular_file", [](const test::TempDir& d) { return d.write("file.txt", kOld) / "out.tdf"; }},
+    {"write_fails_part_way", [](const test::TempDir& d) { return d.write("full.tdf", kOld); }, true},
 };
 
 TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
@@ -48,7 +48,7 @@ TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
     SCOPED_TRACE(c.what);
     test::TempDir out;
     const Path target = c.prepare(out);
-    const auto before = Snapshot(out.path());
+    const auto before = snapshot(out.path());
     const bool asks = std::filesystem::is_regular_file(target);  // whether to write over it
 
     test::ScriptedHost host;
@@ -72,7 +72,7 @@ TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
     ASSERT_EQ(host.messages.size(), asks ? 2u : 1u);
     EXPECT_TRUE(host.answers.empty());
     EXPECT_NE(host.messages.back().find(target.string()), std::string::npos) << host.messages.back();
-    EXPECT_EQ(Snapshot(out.path()), before);
+    EXPECT_EQ(snapshot(out.path()), before);
   }
 }
 

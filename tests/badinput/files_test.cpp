@@ -32,19 +32,19 @@ struct Game {
       files[std::string(kStandardFiles[i])] = "[STD" + std::to_string(i + 1) +
                                               "]\r\n\t{\r\n\tid=" + std::to_string(i + 1) +
                                               ";\r\n\treloadtime=" + std::to_string(i + 1) + ";\r\n\t}\r\n";
-    test::WriteGame(dir, files);
+    test::writeGame(dir, files);
   }
 
-  Path Standard(std::size_t i) const { return dir.path() / "weapons" / std::string(kStandardFiles[i]); }
+  Path standard(std::size_t i) const { return dir.path() / "weapons" / std::string(kStandardFiles[i]); }
 
   test::TempDir dir;
-  const Path damaged = dir.Write("rev31.gp3", "HAPI");
+  const Path damaged = dir.write("rev31.gp3", "HAPI");
   test::ScriptedHost host;
   MainWindowState form{dir.path(), host};
 };
 
 // Random bytes without '[', so that they hold no header.
-std::string RandomBytes() {
+std::string randomBytes() {
   std::mt19937 gen(20240531);
   std::string out(128 * 1024, '\0');
   for (auto& c : out)
@@ -53,7 +53,7 @@ std::string RandomBytes() {
 }
 
 // Puts `bytes` at the path it is given.
-std::function<void(const Path&)> Holding(std::string bytes) {
+std::function<void(const Path&)> holding(std::string bytes) {
   return [bytes](const Path& at) { std::ofstream(at, std::ios::binary) << bytes; };
 }
 
@@ -72,32 +72,32 @@ const std::string kBig(8 * 1024 * 1024, 'x');
 
 const BadFile kFiles[] = {
     {"missing", [](const Path&) {}, "No such file or directory"},
-    {"empty", Holding("")},
-    {"nul_bytes", Holding(std::string(65536, '\0'))},
+    {"empty", holding("")},
+    {"nul_bytes", holding(std::string(65536, '\0'))},
     {"random_bytes_round_a_block",
-     Holding(RandomBytes() +
+     holding(randomBytes() +
              "\r\n[BIN]\r\n{\r\n\tid=77;\r\n\trange=1\0 0;\r\n[DAMAGE]\r\n{\r\n\t\td=\xff\0;\r\n}\r\n}\r\n"s +
-             RandomBytes()),
+             randomBytes()),
      nullptr,
      {" 77 - BIN"},
      "BIN",
      {{Slot::Id, "77"}, {Slot::Range, "1\0 0"s}},
      {"d=\xff\0"s}},
     {"eight_megabyte_line",
-     Holding("[GUN]\r\n{\r\n\tid=6;\r\n\tmodel=" + kBig + ";\r\n}\r\n"),
+     holding("[GUN]\r\n{\r\n\tid=6;\r\n\tmodel=" + kBig + ";\r\n}\r\n"),
      nullptr,
      {"  6 - GUN"},
      "GUN",
      {{Slot::Id, "6"}, {Slot::Model, kBig}}},
     {"ends_inside_damage_block",
-     Holding("[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;"),
+     holding("[GUN]\n{\nid=6;\n[DAMAGE]\n{\ndefault=50;\nARMCOM=5;"),
      nullptr,
      {"  6 - GUN"},
      "GUN",
      {{Slot::Id, "6"}},
      {"default=50", "ARMCOM=5"}},
     {"larger_than_a_weapon_file",
-     [](const Path& at) { Holding("")(at), std::filesystem::resize_file(at, kLargestWeaponFile + 1); },
+     [](const Path& at) { holding("")(at), std::filesystem::resize_file(at, kLargestWeaponFile + 1); },
      kMsgFileTooLarge.data()},
     {"fifo", [](const Path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0644), 0); }, "not a regular file"},
     // Opens, but every read at its start fails (the process's own memory, as
@@ -113,8 +113,8 @@ class BadStandardFile : public ::testing::TestWithParam<BadFile> {};
 TEST_P(BadStandardFile, IsNamedOrListedAndChangesNothingElse) {
   const BadFile& c = GetParam();
   Game game;
-  std::filesystem::remove(game.Standard(0));
-  c.make(game.Standard(0));
+  std::filesystem::remove(game.standard(0));
+  c.make(game.standard(0));
   ASSERT_EQ(::mkfifo((game.dir.path() / "pipe.ufo").c_str(), 0644), 0);
   std::filesystem::create_directories(game.dir.path() / "folder.ccx");
   game.form.rebuildList();
@@ -122,21 +122,21 @@ TEST_P(BadStandardFile, IsNamedOrListedAndChangesNothingElse) {
   const std::string& message = game.host.messages[0];
   EXPECT_NE(message.find(game.damaged.string() + ": damaged archive: too short"), std::string::npos) << message;
   const std::string reason = c.reason ? ": "s + c.reason + "\n" : "";
-  EXPECT_EQ(message.find(game.Standard(0).string() + reason) != std::string::npos, c.reason != nullptr) << message;
+  EXPECT_EQ(message.find(game.standard(0).string() + reason) != std::string::npos, c.reason != nullptr) << message;
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), c.reason ? 5 : 4) << message;  // nothing else named
 
   Strings texts;  // the other seven weapons, and what this file holds
   for (const auto& e : game.form.weaponList().entries()) texts.emplace_back(e.text);
   for (const std::string& entry : c.entries)
     EXPECT_NE(std::find(texts.begin(), texts.end(), entry), texts.end()) << entry;
-  EXPECT_EQ(game.form.countLine(), CountLine(static_cast<long>(7 + c.entries.size())));
+  EXPECT_EQ(game.form.countLine(), countLine(static_cast<long>(7 + c.entries.size())));
   if (!c.load.empty()) {
     ASSERT_TRUE(game.form.showWeapon(c.load));
     CurrentWeapon want;
     want[Slot::BracketName] = c.load;
     for (const auto& [slot, value] : c.values) want[slot] = value;
     for (int s = 0; s < kSlotCount; ++s) {  // no EXPECT_EQ: it would print megabytes
-      EXPECT_TRUE(game.form.weapon().v[s] == want.v[s]) << FieldOfSlot(static_cast<Slot>(s)).key;
+      EXPECT_TRUE(game.form.weapon().v[s] == want.v[s]) << fieldOfSlot(static_cast<Slot>(s)).key;
     }
     EXPECT_EQ(game.form.weapon().damage, c.damage);
   }
@@ -167,9 +167,9 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
     bytes += "[W" + k + "]\r\n\t{\r\n\tid=" + std::to_string(i % 255 + 1) + ";\r\n\trange=" + k + ";\r\n\t}\r\n";
   }
   Game game;
-  game.dir.Write(game.Standard(7), bytes);
+  game.dir.write(game.standard(7), bytes);
   game.form.rebuildList();
-  EXPECT_EQ(game.form.countLine(), CountLine(kCount + 7));
+  EXPECT_EQ(game.form.countLine(), countLine(kCount + 7));
   const auto& entries = game.form.weaponList().entries();
   const auto last =
       std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.text == " 80 - W199999"; });
@@ -182,15 +182,15 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
 TEST(ManyArchives, NoneKeptOpen) {
   Game game;
   for (int i = 0; i < 250; ++i)
-    game.dir.Write("mod" + std::to_string(i) + ".ufo",
-                   test::WriteArchive({{"weapons/m" + std::to_string(i) + ".tdf", ""}}).bytes);
+    game.dir.write("mod" + std::to_string(i) + ".ufo",
+                   test::writeArchive({{"weapons/m" + std::to_string(i) + ".tdf", ""}}).bytes);
   rlimit limit{};
   ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
   const rlim_t before = limit.rlim_cur;
   limit.rlim_cur = 64;
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
   const GameFiles files(game.dir.path());
-  const std::size_t read = files.FilesIn("weapons", ".tdf").size();
+  const std::size_t read = files.filesIn("weapons", ".tdf").size();
   limit.rlim_cur = before;
   ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
   EXPECT_EQ(read, 8u + 250u);

@@ -30,7 +30,7 @@ const std::string kDamage = "\t[DAMAGE]\n\t{\n\tdefault=10;\n\t}\n";
 // A block of `keys` keys k0..kN, one a line from line 4, then k1 again.
 std::string bigBlock(int keys) {
   std::string text = "[A]\n{\nID=1;\n";
-  for (int i = 0; i < keys; ++i) text += "k" + std::to_string(i) + "=1;\n";
+  for (int i = 0; i < keys; ++i) text += 'k' + std::to_string(i) + "=1;\n";
   return text + "K1=2;\n}\n";
 }
 
@@ -157,7 +157,7 @@ TEST(GameChecksTest, Engine) {
 
 // The README's table of checks is the one `lint --list-checks` prints.
 TEST(GameChecksTest, ReadmeListsEveryCheck) {
-  const std::string readme = test::ReadFile(std::filesystem::path(QM_SOURCE_DIR) / "README.md");
+  const std::string readme = test::readFile(std::filesystem::path(QM_SOURCE_DIR) / "README.md");
   const std::string head = "|---|---|---|---|\n";
   const std::size_t from = readme.find(head), to = readme.find("<!-- end of checks -->");
   ASSERT_TRUE(from != std::string::npos && to != std::string::npos);
@@ -174,22 +174,22 @@ TEST(GameChecksTest, ReadmeListsEveryCheck) {
 // an imported file. Hidden, non-.tdf and nested files are not in the set.
 TEST(GameFolderTest, CensusAndLint) {
   test::TempDir dir;
-  dir.Write("WEAPONS/a.tdf", "[GUN]\n{\n\tID=5;\n}\n[NONE]\n{\n}\n[ZERO]\n{\nID=0;\n}\n");
-  dir.Write("WEAPONS/CANNONS.TDF", "[B]\n{\nID=1;\nreloadtim=2;\n}\n");
+  dir.write("WEAPONS/a.tdf", "[GUN]\n{\n\tID=5;\n}\n[NONE]\n{\n}\n[ZERO]\n{\nID=0;\n}\n");
+  dir.write("WEAPONS/CANNONS.TDF", "[B]\n{\nID=1;\nreloadtim=2;\n}\n");
   for (const char* other : {"WEAPONS/.hidden.tdf", "WEAPONS/notes.txt", "WEAPONS/old/c.tdf"})
-    dir.Write(other, "[X]\n{\nID=3;\n}\n");
-  dir.Write("rev31.gp3", test::WriteArchive({{"weapons/A.TDF", "[GUN]\n{\nID=9;\n}\n"},
+    dir.write(other, "[X]\n{\nID=3;\n}\n");
+  dir.write("rev31.gp3", test::writeArchive({{"weapons/A.TDF", "[GUN]\n{\nID=9;\n}\n"},
                                              {"weapons/l.tdf", "// mod\n[LASER]\n{\nID=5;\n}\n"},
                                              {"units/u.tdf", "[UNIT]\n{\nID=7;\n}\n"}})
                              .bytes);
-  dir.Write("bad.hpi", "not an archive");
+  dir.write("bad.hpi", "not an archive");
   // The folder as the file set names it: as asked where the system ignores letter case.
   const char* folder = std::filesystem::exists(dir.path() / "weapons") ? "weapons" : "WEAPONS";
   const std::string a = (dir.path() / folder / "a.tdf").string(), b = (dir.path() / folder / "CANNONS.TDF").string();
   const std::string laser = (dir.path() / "rev31.gp3").string() + "/weapons/l.tdf";
-  const std::string mod = dir.Write("mod.tdf", "[ODD]\n{\nID=1x;\n}\n").string();
+  const std::string mod = dir.write("mod.tdf", "[ODD]\n{\nID=1x;\n}\n").string();
   // The weapon list finds the standard files in any letter case too.
-  EXPECT_TRUE(std::filesystem::equivalent(StandardFilePaths(dir.path())[0], b));
+  EXPECT_TRUE(std::filesystem::equivalent(standardFilePaths(dir.path())[0], b));
   const auto run = [&](bool ids, bool json, const std::vector<std::string>& files, int expectedStatus) {
     std::ostringstream out, err;
     LintOptions options;
@@ -217,7 +217,7 @@ TEST(GameFolderTest, CensusAndLint) {
       laser + ":4:1: error: the ID 5 of '[LASER]' is also the ID of '[GUN]' at " + a + ":1 [id-conflict]\n"};
   // By file, letter case folded (a.tdf before CANNONS.TDF); where "weapons" sorts depends on its letter case.
   std::sort(findings.begin(), findings.end(),
-            [](const std::string& x, const std::string& y) { return CompareFolded(x, y) < 0; });
+            [](const std::string& x, const std::string& y) { return compareFolded(x, y) < 0; });
   std::string expected;
   for (const std::string& f : findings) expected += f;
   EXPECT_EQ(run(false, false, {}, 1), expected + "3 errors, 1 warnings in 4 files (engine: original)\n");
@@ -296,7 +296,7 @@ TEST(GameChecksCorpusTest, FindingsPerCheck) {
     for (const Finding& f : check.findings()) ++perCheck[f.check];
     std::string counts;
     for (const auto& [name, n] : perCheck)
-      counts += (counts.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(n);
+      counts.append(counts.empty() ? "" : " ").append(name).append("=").append(std::to_string(n));
     EXPECT_EQ(counts, row.counts) << row.mod;
     EXPECT_EQ(check.engine(), row.engine) << row.mod;
   }

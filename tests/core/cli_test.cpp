@@ -14,19 +14,19 @@ struct CliRun {
   std::string out, err;
 };
 
-CliRun Cli(std::vector<std::string> args) {
+CliRun cli(std::vector<std::string> args) {
   std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
+  const int status = runCli(args, out, err);
   return {status, out.str(), err.str()};
 }
 
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::WriteGame(dir, {{"cannons.tdf", "[GUN]\n\t{\n\tid=12;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=50;\n\t\t}\n\t}\n"}});
+    test::writeGame(dir_, {{"cannons.tdf", "[GUN]\n\t{\n\tid=12;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=50;\n\t\t}\n\t}\n"}});
   }
-  std::string game() const { return dir.path().string(); }
-  test::TempDir dir;
+  std::string game() const { return dir_.path().string(); }
+  test::TempDir dir_;
 };
 
 // The golden file holds what show prints; here the choice of the weapon, by
@@ -36,19 +36,19 @@ class CliTest : public ::testing::Test {
 // passes them. show NAME, which builds no list, warns as the list does, in
 // the same order.
 TEST_F(CliTest, ListAndShow) {
-  const auto rockets = dir.path() / "weapons" / "rockets.tdf";
+  const auto rockets = dir_.path() / "weapons" / "rockets.tdf";
   std::filesystem::remove(rockets);
   std::filesystem::create_directory(rockets);
-  const auto later = dir.Write("later.tdf", "[gun]\n{\nid=13;\n[DAMAGE]\n{\ndefault=9;\n}\n}\n");
-  const auto last = dir.Write("last.tdf",
-                              "[\xC9"
-                              "CLAIR]\n{\nid=14;\n[DAMAGE]\n{\ndefault=8;\n}\n}\n");
-  dir.Write("broken.hpi", "not an archive");
+  const auto later = dir_.write("later.tdf", "[gun]\n{\nid=13;\n[DAMAGE]\n{\ndefault=9;\n}\n}\n");
+  const auto last = dir_.write("last.tdf",
+                               "[\xC9"
+                               "CLAIR]\n{\nid=14;\n[DAMAGE]\n{\ndefault=8;\n}\n}\n");
+  dir_.write("broken.hpi", "not an archive");
   const auto run = [&](std::vector<std::string> command) {
     std::vector<std::string> args = {"--game",   game(),         "--import", "none.tdf",
                                      "--import", later.string(), "--import", last.string()};
     args.insert(args.end(), command.begin(), command.end());
-    return Cli(args);
+    return cli(args);
   };
   const CliRun list = run({"list"});
   EXPECT_EQ(list.out, " 12 - GUN\n 13 - gun\n 14 - \u00C9CLAIR\n3 Weapons, 253 IDs available\n");
@@ -76,7 +76,7 @@ TEST_F(CliTest, ListAndShow) {
 // The errors: a refused export exits 1; the usage errors exit 2, with the
 // message and the usage text; the last import allowed is not one.
 TEST_F(CliTest, ExitStatusAndMessages) {
-  const std::string cannons = (dir.path() / "weapons" / "cannons.tdf").string();
+  const std::string cannons = (dir_.path() / "weapons" / "cannons.tdf").string();
   std::vector<std::string> fifteen;
   for (int i = 0; i < 15; ++i) fifteen.insert(fifteen.end(), {"--import", "x.tdf"});
   std::vector<std::string> sixteen = fifteen;
@@ -93,7 +93,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
       {{"list", "--bogus"}, 2, "--bogus"},
       {sixteen, 2, "at most 15 files can be imported"},
       {fifteen, 0, "warning: no file at x.tdf, not imported\n"},
-      {{"--game", (dir.path() / "weapons").string(), "lint"}, 2, "holds no game"},
+      {{"--game", (dir_.path() / "weapons").string(), "lint"}, 2, "holds no game"},
       {{"--game", game(), "lint", "--only", "missing-id,bogus"}, 2, "no check named bogus"},
       {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "x", "--out", "c"},
        1,
@@ -103,7 +103,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
        "File already exists! Do you wish to overwrite?\n"},
   };
   for (const auto& row : rows) {
-    const CliRun r = Cli(row.args);
+    const CliRun r = cli(row.args);
     const std::string& what = row.args.back();
     EXPECT_EQ(r.status, row.status) << what << ": " << r.err;
     EXPECT_NE(r.err.find(row.err), std::string::npos) << what << ": " << r.err;
@@ -114,7 +114,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
 // lint's choice of checks: display checks only when named, --errors hiding
 // warnings but not from the summary, the list of checks.
 TEST_F(CliTest, LintChoosesChecks) {
-  dir.Write("weapons/fires.tdf", "[ODD] // x\n{\nid=3;\nreloadtim=1;\n[DAMAGE]\n{\ndefault=1;\n}\n}\n");
+  dir_.write("weapons/fires.tdf", "[ODD] // x\n{\nid=3;\nreloadtim=1;\n[DAMAGE]\n{\ndefault=1;\n}\n}\n");
   const struct {
     std::vector<std::string> args;
     std::string present, absent;
@@ -128,7 +128,7 @@ TEST_F(CliTest, LintChoosesChecks) {
   for (const auto& row : rows) {
     std::vector<std::string> args = {"--game", game(), "lint"};
     args.insert(args.end(), row.args.begin(), row.args.end());
-    const CliRun r = Cli(args);
+    const CliRun r = cli(args);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find(row.present), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find(row.absent), std::string::npos) << r.out;
@@ -138,11 +138,11 @@ TEST_F(CliTest, LintChoosesChecks) {
 // --overwrite replaces a file, and no extension is added; the golden file
 // holds the bytes written.
 TEST_F(CliTest, ExportOverwrites) {
-  const auto out = dir.Write("copy", "old");
-  const CliRun r = Cli({"--game", game(), "export", "GUN", "--actual-name", "copy", "--name", "Copy", "--id", "7",
+  const auto out = dir_.write("copy", "old");
+  const CliRun r = cli({"--game", game(), "export", "GUN", "--actual-name", "copy", "--name", "Copy", "--id", "7",
                         "--out", out.string(), "--overwrite"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(test::ReadFile(out).find("\tid=7;\r\n"), std::string::npos);
+  EXPECT_NE(test::readFile(out).find("\tid=7;\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -15,11 +15,11 @@ namespace {
 // the new name is capitalised in Windows-1252.
 TEST(WriterTest, TheNineteenLineExample) {
   CurrentWeapon w;
-  w.Clear();
-  w[Slot::ReloadTime] = "2";
+  w.clear();
+  w[Slot::ReloadTime] = std::string("2");
   w[Slot::Model] = " missile ";
   w.damage = {"default=50"};
-  EXPECT_EQ(FormatExport("newgun\xe9", "New Gun", -3, w),
+  EXPECT_EQ(formatExport("newgun\xe9", "New Gun", -3, w),
             "//This was exported using Quillmark\r\n[NEWGUN\xc9]\r\n\t{\r\n\tid=-3;\r\n\tname=New Gun;\r\n\r\n"
             "\tmodel= missile ;\r\n\treloadtime=2;\r\n\r\n\r\n\r\n\r\n\r\n\r\n"
             "\t[DAMAGE]\r\n\t\t{\r\n\t\tdefault=50;\r\n\t\t}\r\n\t}\r\n");
@@ -32,16 +32,16 @@ TEST(WriterTest, ReplacesFilesKeepingPermissionsAndLinks) {
   GTEST_SKIP() << "permission bits and links as POSIX systems have them";
 #endif
   test::TempDir dir;
-  const auto target = dir.Write("gun.tdf", std::string(5000, 'z'));
+  const auto target = dir.write("gun.tdf", std::string(5000, 'z'));
   std::filesystem::permissions(target, std::filesystem::perms(0640));
   const auto link = dir.path() / "link.tdf";
   std::filesystem::create_symlink(target, link);
   CurrentWeapon w;
-  ASSERT_FALSE(WriteExport(link.string(), "gun", "Gun", 1, w));
+  ASSERT_FALSE(writeExport(link.string(), "gun", "Gun", 1, w));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0640));
-  const std::string written = test::ReadFile(target);
-  EXPECT_EQ(written, FormatExport("gun", "Gun", 1, w));
+  const std::string written = test::readFile(target);
+  EXPECT_EQ(written, formatExport("gun", "Gun", 1, w));
   EXPECT_NE(written.find("\t\t{\r\n\t\tNone;\r\n"), std::string::npos);  // a damage list never loaded
 }
 
@@ -54,7 +54,7 @@ TEST(ChecksTest, RefusalsInTheirOrder) {
       {"a", "b", "00", kMsgNeedWeaponId}, {"a", "b", "7abc", kMsgNeedWeaponId}, {"a", "b", "0.4", std::nullopt},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(CheckNewValues(c.n1, c.n2, c.id), c.message) << c.n1 << "|" << c.n2 << "|" << c.id;
+    EXPECT_EQ(checkNewValues(c.n1, c.n2, c.id), c.message) << c.n1 << "|" << c.n2 << "|" << c.id;
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(FieldChangeTest, PlansEachWeaponsValue) {
       "[BIG]\r\n{\r\nid=2;\r\nreloadtime= 10.0 ;\r\n[DAMAGE]\r\n{\r\ndefault=12.5;\r\n}\r\n}\r\n"
       "[BARE]\r\n{\r\nid=3;\r\n}\r\n[ODD]\r\n{\r\nid=4;\r\nreloadtime=soon;\r\n}\r\n");
   WeaponList list;
-  list.Add(ScanFiles({file}).entries);
+  list.add(scanFiles({file}).entries);
   const WeaponTable table(list.entries(), {file});
   constexpr auto kSet = FieldOperation::SetTo, kTimes = FieldOperation::MultiplyBy, kAdd = FieldOperation::Add;
   struct Row {

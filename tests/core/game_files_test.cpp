@@ -14,10 +14,10 @@ namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FileToPack, test::PutU32;
+using test::FileToPack, test::putU32;
 
 // Where `file` comes from: the archive's file name or "loose".
-std::string SourceOf(const fs::path& game, const WeaponFilePtr& file) {
+std::string sourceOf(const fs::path& game, const WeaponFilePtr& file) {
   const std::string rest = file->name().substr(game.string().size() + 1);
   const std::string first = rest.substr(0, rest.find_first_of("/\\"));
   return fs::is_directory(game / first) ? "loose" : first;
@@ -38,27 +38,27 @@ TEST(GameFilesTest, LooseFirstThenArchivesByExtensionThenName) {
                         "lan.ufo";
   for (const std::string& name : std::vector<std::string>{"c.hpi", "B.hpi", "a.HPI", elan, ebene, "b.UFO", "c.ccx",
                                                           "d.gpf", "e.gp3", "sub/y.hpi", "weapons/z.hpi"})
-    dir.Write(name, test::WriteArchive({{"Weapons/X.TDF", ""},
+    dir.write(name, test::writeArchive({{"Weapons/X.TDF", ""},
                                         {"weapons/" + name.substr(name.find('/') + 1) + ".tdf", ""},
                                         {"weapons/backup/old.tdf", ""}})
                         .bytes);
-  dir.Write("damaged.gp3", "HAPI");  // passed over: the archives after it are read
+  dir.write("damaged.gp3", "HAPI");  // passed over: the archives after it are read
 
   const GameFiles files(dir.path());
   std::vector<std::string> sources;
-  for (const WeaponFilePtr& file : files.FilesIn("weapons", ".tdf")) sources.push_back(SourceOf(dir.path(), file));
+  for (const WeaponFilePtr& file : files.filesIn("weapons", ".tdf")) sources.push_back(sourceOf(dir.path(), file));
   EXPECT_EQ(sources, (std::vector<std::string>{"e.gp3", "e.gp3", "d.gpf", "c.ccx", "b.UFO", ebene, elan, "a.HPI",
                                                "B.hpi", "c.hpi"}));
-  EXPECT_EQ(SourceOf(dir.path(), files.Find("weapons/x.tdf")), "e.gp3");
-  dir.Write("weapons/x.Tdf", "");  // a loose file wins, in any letter case
-  EXPECT_EQ(SourceOf(dir.path(), GameFiles(dir.path()).Find("Weapons/X.TDF")), "loose");
+  EXPECT_EQ(sourceOf(dir.path(), files.find("weapons/x.tdf")), "e.gp3");
+  dir.write("weapons/x.Tdf", "");  // a loose file wins, in any letter case
+  EXPECT_EQ(sourceOf(dir.path(), GameFiles(dir.path()).find("Weapons/X.TDF")), "loose");
 }
 
 // The status, then all the CLI printed, about `game` if one is given.
-std::string Said(std::vector<std::string> args, const fs::path& game = {}) {
+std::string said(std::vector<std::string> args, const fs::path& game = {}) {
   if (!game.empty()) args.insert(args.begin(), {"--game", game.string()});
   std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
+  const int status = runCli(args, out, err);
   return std::to_string(status) + out.str() + err.str();
 }
 
@@ -69,18 +69,18 @@ std::string Said(std::vector<std::string> args, const fs::path& game = {}) {
 TEST(GameFilesTest, ListAndCensusReadTheSameFiles) {
   test::TempDir dir;
   const auto weapon = [](const char* name, int id) {
-    return "[" + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n";
+    return '[' + std::string(name) + "]\r\n{\r\nid=" + std::to_string(id) + ";\r\n}\r\n";
   };
-  dir.Write("weapons/CANNONS.TDF", weapon("UPPER", 2));
-  dir.Write("weapons/cannons.tdf", weapon("LOWER", 1));
+  dir.write("weapons/CANNONS.TDF", weapon("UPPER", 2));
+  dir.write("weapons/cannons.tdf", weapon("LOWER", 1));
   std::filesystem::create_directories(dir.path() / "weapons" / "lasers.tdf");
-  auto mod = test::WriteArchive({{"weapons/lasers.tdf", weapon("LASER", 3)},
+  auto mod = test::writeArchive({{"weapons/lasers.tdf", weapon("LASER", 3)},
                                  {"weapons/backup/old.tdf", weapon("OLD", 4)},
                                  {"weapons/rockets.tdf", "", PackMethod::Zlib}});
-  PutU32(mod.bytes, mod.recordAt.at("weapons/rockets.tdf") + 4, kLargestWeaponFile + 1);
-  const std::string archive = dir.Write("mod.ufo", mod.bytes + std::string(30000, '\0')).string();
+  putU32(mod.bytes, mod.recordAt.at("weapons/rockets.tdf") + 4, kLargestWeaponFile + 1);
+  const std::string archive = dir.write("mod.ufo", mod.bytes + std::string(30000, '\0')).string();
 
-  const std::string list = Said({"list"}, dir.path()), ids = Said({"ids"}, dir.path());
+  const std::string list = said({"list"}, dir.path()), ids = said({"ids"}, dir.path());
   for (const std::string& said : {list, ids}) {
     for (const char* name : {"LOWER", "LASER"}) EXPECT_NE(said.find(name), std::string::npos) << name << "\n" << said;
     for (const char* name : {"UPPER", "OLD"}) EXPECT_EQ(said.find(name), std::string::npos) << name << "\n" << said;
@@ -88,8 +88,8 @@ TEST(GameFilesTest, ListAndCensusReadTheSameFiles) {
   EXPECT_NE(list.find(archive + "/weapons/rockets.tdf: " + std::string(kMsgFileTooLarge)), std::string::npos) << list;
 }
 
-std::string Sample(std::string_view name) {
-  return test::ReadFile(fs::path(QM_SOURCE_DIR) / "sample-game" / "weapons" / std::string(name));
+std::string sample(std::string_view name) {
+  return test::readFile(fs::path(QM_SOURCE_DIR) / "sample-game" / "weapons" / std::string(name));
 }
 
 // The sample game kept loose, and kept in one archive with every method and
@@ -99,19 +99,19 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   std::vector<FileToPack> files;
   for (std::size_t i = 0; i < kStandardFiles.size(); ++i) {
     const std::string name(kStandardFiles[i]);
-    loose.Write("weapons/" + name, Sample(name));
-    files.emplace_back((i % 2 ? "WEAPONS/" : "weapons/") + name, Sample(name), static_cast<PackMethod>(i % 3),
+    loose.write("weapons/" + name, sample(name));
+    files.emplace_back((i % 2 ? "WEAPONS/" : "weapons/") + name, sample(name), static_cast<PackMethod>(i % 3),
                        i % 4 == 1);
   }
-  packed.Write("totala1.hpi", test::WriteArchive(files, 0x7D).bytes);
-  const std::string list = Said({"list"}, loose.path());
+  packed.write("totala1.hpi", test::writeArchive(files, 0x7D).bytes);
+  const std::string list = said({"list"}, loose.path());
   EXPECT_NE(list.find("\n60 Weapons"), std::string::npos) << list;
-  EXPECT_EQ(Said({"list"}, packed.path()), list);
+  EXPECT_EQ(said({"list"}, packed.path()), list);
   for (int i = 0; i < 60; ++i) {
     const std::vector<std::string> show = {"show", "--index", std::to_string(i), "--actual", "--json"};
-    const std::string shown = Said(show, loose.path());
+    const std::string shown = said(show, loose.path());
     EXPECT_EQ(shown.substr(0, 2), "0{") << shown;
-    EXPECT_EQ(Said(show, packed.path()), shown);
+    EXPECT_EQ(said(show, packed.path()), shown);
   }
 }
 
@@ -122,17 +122,17 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
 TEST(GameFilesTest, ArchiveImportedAndListed) {
   test::TempDir dir;
   const std::string archive =
-      dir.Write(
+      dir.write(
              "mods/extra.UFO",
-             test::WriteArchive({{"r\xe9"
+             test::writeArchive({{"r\xe9"
                                   "ad\tme\n.txt",
                                   "x"},
                                  {"extra/other.tdf", ""},
                                  {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}})
                  .bytes)
           .string();
-  const std::string damaged = dir.Write("mods/bad.hpi", "HAPI").string();
-  const std::string empty = dir.Write("mods/empty.gp3", test::WriteArchive({{"readme.txt", "x"}}).bytes).string();
+  const std::string damaged = dir.write("mods/bad.hpi", "HAPI").string();
+  const std::string empty = dir.write("mods/empty.gp3", test::writeArchive({{"readme.txt", "x"}}).bytes).string();
   test::ScriptedHost host;
   MainWindowState window(dir.path(), host);
   host.paths = {archive, archive, damaged, empty};
@@ -142,19 +142,19 @@ TEST(GameFilesTest, ArchiveImportedAndListed) {
   EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>(2, {"Weapons/Laser.TDF", "extra/other.tdf"})));
   EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
   EXPECT_EQ(host.messages, (std::vector<std::string>{
-                               UnreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
+                               unreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
                                std::string(kMsgNoWeaponFiles)}));
   ASSERT_TRUE(window.showWeapon("LASER"));
   EXPECT_EQ(window.weapon()[Slot::Range], "9");
 
-  EXPECT_EQ(Said({"archive", archive}),
+  EXPECT_EQ(said({"archive", archive}),
             "01\tnone\tr\xc3\xa9"
             "ad\\tme\\n.txt\n0\tnone\textra/other.tdf\n32\tlz77\tWeapons/Laser.TDF\n");
-  EXPECT_EQ(Said({"archive", archive,
+  EXPECT_EQ(said({"archive", archive,
                   "R\xc3\x89"
                   "AD\tME\n.TXT"}),
             "0x");
-  EXPECT_EQ(Said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
+  EXPECT_EQ(said({"archive", archive, "a.tdf"}), "1" + archive + ": no file a.tdf inside\n");
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST(GameFolderChoice, WhatCountsAsAGame) {
     if (std::string_view(entry).back() == '/')
       std::filesystem::create_directories(dir.path() / entry);
     else
-      dir.Write(entry, "");
+      dir.write(entry, "");
     EXPECT_EQ(holdsGame(dir.path()), game) << entry;
   }
   test::TempDir empty;
@@ -34,7 +34,7 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
   using Path = std::filesystem::path;
   test::TempDir program, game, home;
   std::filesystem::create_directory(game.path() / "weapons");
-  const Path file = game.Write("notes.txt", ""), gone = game.path() / "gone" / "deeper";
+  const Path file = game.write("notes.txt", ""), gone = game.path() / "gone" / "deeper";
   const std::string askGame = "ask " + game.path().string() + "\n", askHome = "ask " + home.path().string() + "\n",
                     choose = ". Choose the folder the game is installed in.\n";
   const struct {
@@ -45,8 +45,8 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
   } rows[] = {
       {game.path(), {}, {}, "", game.path()},
       {{}, game.path(), {}, "", game.path()},
-      {gone, game.path(), {std::nullopt}, "\"" + gone.string() + "\" does not exist" + choose + askGame, {}},
-      {file, {}, {game.path()}, "\"" + file.string() + "\" is a file, not a folder" + choose + askGame, game.path()},
+      {gone, game.path(), {std::nullopt}, '"' + gone.string() + "\" does not exist" + choose + askGame, {}},
+      {file, {}, {game.path()}, '"' + file.string() + "\" is a file, not a folder" + choose + askGame, game.path()},
       {{},
        gone,
        {game.path()},
@@ -71,7 +71,7 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
     EXPECT_EQ(log, row.log);
   }
   // A game beside the program wins over the one remembered.
-  program.Write("game.ufo", "");
+  program.write("game.ufo", "");
   EXPECT_EQ(chooseGameFolder(std::nullopt, program.path(), game.path(), home.path(), {}), program.path());
   // The title names only a game outside the program's folder.
   EXPECT_EQ(gameWindowTitle("Quillmark", program.path() / ".", program.path()), "Quillmark");

@@ -72,7 +72,7 @@ TEST(LoaderTest, BlockGrammar) {
   for (const BlockCase& c : kBlocks) {
     CurrentWeapon w;  // starts with the list box's "None"
     bool carry = false;
-    EXPECT_EQ(SearchFile(c.text, c.name, w, carry), c.found) << c.what;
+    EXPECT_EQ(searchFile(c.text, c.name, w, carry), c.found) << c.what;
     EXPECT_EQ(w[Slot::BracketName], c.name1) << c.what;
     EXPECT_EQ(w[Slot::Range], c.range) << c.what;
     EXPECT_EQ(w.damage, c.damage) << c.what;
@@ -80,7 +80,7 @@ TEST(LoaderTest, BlockGrammar) {
     for (std::size_t buffer = 1; buffer <= 9; ++buffer) {
       CurrentWeapon pieced;
       bool piecedCarry = false;
-      EXPECT_EQ(LoadWeapon(c.name, {test::Pieced(c.text, buffer, 4)}, pieced, piecedCarry).found, c.found) << c.what;
+      EXPECT_EQ(loadWeapon(c.name, {test::pieced(c.text, buffer, 4)}, pieced, piecedCarry).found, c.found) << c.what;
       EXPECT_TRUE(pieced.v == w.v && pieced.damage == w.damage && piecedCarry == carry) << c.what << " " << buffer;
     }
   }
@@ -93,7 +93,7 @@ TEST(LoaderTest, FileFailingPartWayChangesNothing) {
   for (std::size_t failAt = 0; failAt <= later.size(); ++failAt) {
     CurrentWeapon w;
     bool carry = false;
-    const LoadOutcome out = LoadWeapon("GUN", {test::Pieced(gun, 4, 4), test::Pieced(later, 4, 3, failAt)}, w, carry);
+    const LoadOutcome out = loadWeapon("GUN", {test::pieced(gun, 4, 4), test::pieced(later, 4, 3, failAt)}, w, carry);
     EXPECT_TRUE(out.found && carry && w[Slot::Range] == "1" && w.damage.empty()) << failAt;
     EXPECT_EQ(out.unreadable.size(), 1u) << failAt;
   }
@@ -103,14 +103,14 @@ TEST(LoaderTest, FileFailingPartWayChangesNothing) {
 // the one shown.
 TEST(LoaderTest, LaterFilesWinAndNotFoundKeepsTheWeapon) {
   test::TempDir dir;
-  const auto a = dir.Write("a.tdf", "[GUN]\r\n\t{\r\n\trange=1;\r\n\t}\r\n");
-  const auto b = dir.Write("b.tdf", "[gun]\r\n\t{\r\n\trange=3;\r\n\t}\r\n");
+  const auto a = dir.write("a.tdf", "[GUN]\r\n\t{\r\n\trange=1;\r\n\t}\r\n");
+  const auto b = dir.write("b.tdf", "[gun]\r\n\t{\r\n\trange=3;\r\n\t}\r\n");
   CurrentWeapon w;
   bool carry = false;
-  EXPECT_TRUE(LoadWeapon("GUN", {looseFile(a), looseFile(b)}, w, carry).found);
+  EXPECT_TRUE(loadWeapon("GUN", {looseFile(a), looseFile(b)}, w, carry).found);
   EXPECT_EQ(w[Slot::Range], "3");
 
-  EXPECT_FALSE(LoadWeapon("NONE", {looseFile(a), looseFile(b)}, w, carry).found);
+  EXPECT_FALSE(loadWeapon("NONE", {looseFile(a), looseFile(b)}, w, carry).found);
   EXPECT_EQ(w[Slot::Range], "3");
   EXPECT_EQ(w[Slot::BracketName], "gun");
 }

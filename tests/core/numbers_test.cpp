@@ -14,7 +14,7 @@ TEST(NumbersTest, LeadingNumber) {
       {"- 5", -5},  {"1.5.2", 1.5}, {"1\n2", 12}, {"1E+2x", 100}, {"2d2", 200},
       {"&H10", 16}, {"&HFFFF", -1}, {"&O17", 15}, {"&o8", 0},     {"&Hzz", 0},
   };
-  for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
+  for (const auto& [text, value] : cases) EXPECT_EQ(leadingNumber(text), value) << text;
 }
 
 TEST(NumbersTest, WholeTextToInt32RoundsHalfToEven) {
@@ -33,7 +33,7 @@ TEST(NumbersTest, WholeTextToInt32RoundsHalfToEven) {
       {"-2147483648", INT32_MIN},
       {"2147483648", std::nullopt},
   };
-  for (const auto& [text, value] : cases) EXPECT_EQ(TextToInt32(text), value) << text;
+  for (const auto& [text, value] : cases) EXPECT_EQ(textToInt32(text), value) << text;
 }
 
 TEST(NumbersTest, WholeNumberIsNineDigitsAtMost) {
@@ -41,7 +41,7 @@ TEST(NumbersTest, WholeNumberIsNineDigitsAtMost) {
       {" \t+12 ", 12},       {"-7", -7},         {"999999999", 999999999}, {"1000000000", std::nullopt},
       {"1.0", std::nullopt}, {"", std::nullopt}, {"-", std::nullopt},      {"1 2", std::nullopt},
   };
-  for (const auto& [text, value] : cases) EXPECT_EQ(WholeNumber(text), value) << text;
+  for (const auto& [text, value] : cases) EXPECT_EQ(wholeNumber(text), value) << text;
 }
 
 TEST(NumbersTest, NumberToTextUsesFifteenDigits) {
@@ -51,7 +51,7 @@ TEST(NumbersTest, NumberToTextUsesFifteenDigits) {
       {-0.0, "0"},
       {1.0 / 3.0, "0.333333333333333"},
   };
-  for (const auto& [x, text] : cases) EXPECT_EQ(NumberToText(x), text) << x;
+  for (const auto& [x, text] : cases) EXPECT_EQ(numberToText(x), text) << x;
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 namespace qm {
 namespace {
 
-std::string Shown(Slot s, const std::string& value, bool viewing = true) {
+std::string shown(Slot s, const std::string& value, bool viewing = true) {
   CurrentWeapon w;
-  w.Clear();
+  w.clear();
   w[s] = value;
-  return ValueTexts(viewing, w)[SlotIndex(s)];
+  return valueTexts(viewing, w)[slotIndex(s)];
 }
 
 TEST(ValuesTest, ViewingModeRules) {
@@ -44,20 +44,20 @@ TEST(ValuesTest, ViewingModeRules) {
       {Slot::EdgeEffectiveness, "0." + std::string(330, '0') + "1", "0%"},
       {Slot::EdgeEffectiveness, "1" + std::string(400, '0') + "e-5", "1" + std::string(400, '0') + "e-5%"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value), c.shown) << FieldOfSlot(c.slot).key << "=" << c.value;
-  for (const auto& c : cases) EXPECT_EQ(Shown(c.slot, c.value, false), c.value) << "actual " << c.value;
+  for (const auto& c : cases) EXPECT_EQ(shown(c.slot, c.value), c.shown) << fieldOfSlot(c.slot).key << "=" << c.value;
+  for (const auto& c : cases) EXPECT_EQ(shown(c.slot, c.value, false), c.value) << "actual " << c.value;
 }
 
 // Ballistic, line of sight, dropped: of those that are exactly "1", only the
 // last shows YES.
 TEST(ValuesTest, AtMostOneTrajectoryFlag) {
   CurrentWeapon w;
-  w.Clear();
-  w[Slot::Ballistic] = "1", w[Slot::LineOfSight] = "01";
-  EXPECT_EQ(ValueTexts(true, w)[SlotIndex(Slot::Ballistic)], "YES");
-  w[Slot::LineOfSight] = w[Slot::Dropped] = "1";
-  const auto t = ValueTexts(true, w);
-  EXPECT_EQ(t[SlotIndex(Slot::Ballistic)] + t[SlotIndex(Slot::LineOfSight)] + t[SlotIndex(Slot::Dropped)], "NONOYES");
+  w.clear();
+  w[Slot::Ballistic] = std::string("1"), w[Slot::LineOfSight] = std::string("01");
+  EXPECT_EQ(valueTexts(true, w)[slotIndex(Slot::Ballistic)], "YES");
+  w[Slot::LineOfSight] = w[Slot::Dropped] = std::string("1");
+  const auto t = valueTexts(true, w);
+  EXPECT_EQ(t[slotIndex(Slot::Ballistic)] + t[slotIndex(Slot::LineOfSight)] + t[slotIndex(Slot::Dropped)], "NONOYES");
 }
 
 // Values are shown decoded from Windows-1252 and typed names encoded back:
@@ -65,9 +65,9 @@ TEST(ValuesTest, AtMostOneTrajectoryFlag) {
 TEST(TextTest, CodecRoundTrip) {
   for (int b = 0; b < 256; ++b) {
     const std::string byte(1, static_cast<char>(b));
-    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(byte)), byte) << b;
+    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(byte)), byte) << b;
   }
-  EXPECT_EQ(Cp1252ToUtf8("\x80\x8a\x9a\xe9"), "\u20ac\u0160\u0161\u00e9");
+  EXPECT_EQ(cp1252ToUtf8("\x80\x8a\x9a\xe9"), "\u20ac\u0160\u0161\u00e9");
 }
 
 }  // namespace

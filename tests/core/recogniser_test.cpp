@@ -33,6 +33,10 @@ const LinesCase kLines[] = {
     {"comment behind the semicolon stays", {"\trange=450;//240//420"}, {{Slot::Range, "450;//240//42"}}, {}},
     {"nothing trimmed", {"\tmodel= missile \t;"}, {{Slot::Model, " missile \t"}}, {}},
     {"nothing before the last character or no value", {"\tmodel=;", "name=x", "model=", "\tburst="}, {}, {}},
+    {"a key ends at the first \"=\"",
+     {"\trange =1;", "\tRANGE=a=b;", "=id==3;"},
+     {{Slot::Range, "a=b"}, {Slot::Id, "=3"}},
+     {}},
     {"longer keys are not shorter keys",
      {"\tenergypershot=5;", "\tburstrate=0.2;", "\tcolor2=7;", "\twaterexplosiongaf=fx;"},
      {{Slot::EnergyPerShot, "5"}, {Slot::BurstRate, "0.2"}, {Slot::Color2, "7"}, {Slot::WaterExplosionGaf, "fx"}},
@@ -66,13 +70,13 @@ const LinesCase kLines[] = {
 TEST(RecogniserTest, StoresExactlyWhatTheLinesSay) {
   for (const LinesCase& c : kLines) {
     CurrentWeapon w;
-    w.Clear();
+    w.clear();
     bool carry = false;
-    for (const auto& line : c.lines) RecogniseLine(line, w, carry);
+    for (const auto& line : c.lines) recogniseLine(line, w, carry);
     for (int s = 0; s < kSlotCount; ++s) {
       const auto it = c.slots.find(static_cast<Slot>(s));
       EXPECT_EQ(w.v[s], it == c.slots.end() ? "" : it->second)
-          << c.what << ": " << FieldOfSlot(static_cast<Slot>(s)).key;
+          << c.what << ": " << fieldOfSlot(static_cast<Slot>(s)).key;
     }
     EXPECT_EQ(w.damage, c.damage) << c.what;
     EXPECT_EQ(carry, c.carryAfter) << c.what;

@@ -74,7 +74,7 @@ TEST(ReferencesTest, PlantedGame) {
   test::TempDir dir;
   const std::string damage = "[DAMAGE]\n{\ndefault=1;\n}\n";
   const std::string weapons =
-      dir.Write("game/weapons/w.tdf",
+      dir.write("game/weapons/w.tdf",
                 "[GUN]\n{\nID=1;\nsoundstart=Bang;\nsoundhit=nohit;\nexplosiongaf=fx;\nexplosionart=BOOM;\n"
                 "waterexplosiongaf=nofx;\nlavaexplosiongaf=fx;\nlavaexplosionart=nope;\nmodel=shell;\n" +
                     damage +
@@ -82,8 +82,8 @@ TEST(ReferencesTest, PlantedGame) {
                     "[LASER]\n{\nID=2;\nmodel=beam;\nexplosiongaf=broken;\nexplosionart=any;\n" +
                     damage + "}\n")
           .string();
-  dir.Write("game/mod.ufo",
-            test::WriteArchive({{"units/ARMA.FBI",
+  dir.write("game/mod.ufo",
+            test::writeArchive({{"units/ARMA.FBI",
                                  "[UNITINFO]\n{\nUnitName=ARMA;\nWeapon1=gun;\nWeapon2=MISSING;\n"
                                  "ExplodeAs=GUN;\n}\n"},
                                 {"units/armb.fbi", "[UNITINFO]\n{\nUnitName=ARMB;\nWeapon1=LASER;\n}\n"},
@@ -93,7 +93,7 @@ TEST(ReferencesTest, PlantedGame) {
                                 {"objects3d/beam.3do", "3do"}})
                 .bytes);
   const std::string archive = (dir.path() / "game" / "mod.ufo").string();
-  dir.Write("alone/weapons/w.tdf", test::ReadFile(weapons));
+  dir.write("alone/weapons/w.tdf", test::readFile(weapons));
 
   const auto lint = [&](const char* game) {
     std::ostringstream out, err;

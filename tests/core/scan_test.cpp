@@ -11,7 +11,7 @@
 namespace qm {
 namespace {
 
-std::vector<std::string> Listed(const WeaponList& list) {
+std::vector<std::string> listed(const WeaponList& list) {
   std::vector<std::string> out;
   for (const auto& e : list.entries()) out.push_back(std::string(e.text) + "|" + std::string(e.name));
   return out;
@@ -19,13 +19,13 @@ std::vector<std::string> Listed(const WeaponList& list) {
 
 // The list of a file scanned whole; read in pieces through buffers of any
 // size, a few bytes a read, it is the same.
-std::vector<std::string> Scan(const std::string& text) {
+std::vector<std::string> scan(const std::string& text) {
   WeaponList list;
-  ScanFile(text, list);
-  const std::vector<std::string> whole = Listed(list);
+  scanFile(text, list);
+  const std::vector<std::string> whole = listed(list);
   for (std::size_t buffer = 1; buffer <= 9; ++buffer)
     for (std::size_t perRead : {1, 4, 64})
-      EXPECT_EQ(Listed(ScanFiles({test::Pieced(text, buffer, perRead)}).entries), whole) << buffer << " " << perRead;
+      EXPECT_EQ(listed(scanFiles({test::pieced(text, buffer, perRead)}).entries), whole) << buffer << " " << perRead;
   return whole;
 }
 
@@ -59,7 +59,7 @@ const ScanCase kScans[] = {
 };
 
 TEST(ScanTest, HeadersAndIdTexts) {
-  for (const ScanCase& c : kScans) EXPECT_EQ(Scan(c.text), c.entries) << c.what;
+  for (const ScanCase& c : kScans) EXPECT_EQ(scan(c.text), c.entries) << c.what;
 }
 
 // Pieces are whole lines: each ends at a line end, a CR LF is never parted,
@@ -89,9 +89,9 @@ TEST(ScanTest, PiecesAreWholeLines) {
 TEST(ScanTest, FileFailingPartWayListsNothing) {
   const std::string text = "[A]\nid=1;\n[B]\nid=2;\n[C]\n";
   for (std::size_t failAt = 0; failAt <= text.size(); ++failAt) {
-    const ScanOutcome scan = ScanFiles(
-        {test::Pieced("[Z]\nid=9;\n", 4, 4), test::Pieced(text, 4, 3, failAt), test::Pieced("[Y]\nid=8;", 4, 4)});
-    EXPECT_EQ(Listed(scan.entries), (std::vector<std::string>{"  8 - Y|Y", "  9 - Z|Z"})) << failAt;
+    const ScanOutcome scan = scanFiles(
+        {test::pieced("[Z]\nid=9;\n", 4, 4), test::pieced(text, 4, 3, failAt), test::pieced("[Y]\nid=8;", 4, 4)});
+    EXPECT_EQ(listed(scan.entries), (std::vector<std::string>{"  8 - Y|Y", "  9 - Z|Z"})) << failAt;
     EXPECT_EQ(scan.unreadable, (std::vector<UnreadableFile>{{"pieced.tdf", "failed"}})) << failAt;
   }
 }
@@ -99,10 +99,10 @@ TEST(ScanTest, FileFailingPartWayListsNothing) {
 TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
   using Row = std::pair<const char*, const char*>;  // ID text, name
   WeaponList list, batch;
-  for (const Row& r : {Row{"45", "b"}, Row{"7", "Z"}, Row{"123", "a"}}) list.Append(r.first, r.second);
+  for (const Row& r : {Row{"45", "b"}, Row{"7", "Z"}, Row{"123", "a"}}) list.append(r.first, r.second);
   for (const Row& r : {Row{"45", "A"}, Row{"7", "z"}, Row{"7", "y"}, Row{"8", "\x8ay"}, Row{"8", "\x9ax"}})
-    batch.Append(r.first, r.second);
-  list.Add(std::move(batch));
+    batch.append(r.first, r.second);
+  list.add(std::move(batch));
   std::vector<std::string> texts;
   for (const auto& e : list.entries()) texts.emplace_back(e.text);
   // Equal texts (letter case ignored) keep the order in which they came.

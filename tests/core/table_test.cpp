@@ -20,15 +20,15 @@ namespace {
 // Builds the list and the table of `files` and checks every row against a
 // load of its entry from a fresh start, as `show --index N` loads it; returns
 // the table.
-WeaponTable ExpectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, const std::string& where) {
+WeaponTable expectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, const std::string& where) {
   WeaponList list;
-  list.Add(ScanFiles(files).entries);
+  list.add(scanFiles(files).entries);
   WeaponTable table(list.entries(), files);
   EXPECT_EQ(table.size(), list.size()) << where;
   for (std::size_t row = 0; row < table.size(); ++row) {
     CurrentWeapon loaded;
     bool carry = false;
-    const bool found = LoadWeapon(list.at(row).name, files, loaded, carry).found;
+    const bool found = loadWeapon(list.at(row).name, files, loaded, carry).found;
     EXPECT_EQ(table.found(row), found) << where << " entry " << list.at(row).text;
     if (!found) continue;
     const CurrentWeapon read = table.weapon(row);
@@ -38,9 +38,9 @@ WeaponTable ExpectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, cons
   return table;
 }
 
-std::vector<WeaponFilePtr> Files(const std::vector<std::string>& texts) {
+std::vector<WeaponFilePtr> weaponFiles(const std::vector<std::string>& texts) {
   std::vector<WeaponFilePtr> out;
-  for (std::size_t i = 0; i < texts.size(); ++i) out.push_back(memoryFile("f" + std::to_string(i), texts[i]));
+  for (std::size_t i = 0; i < texts.size(); ++i) out.push_back(memoryFile('f' + std::to_string(i), texts[i]));
   return out;
 }
 
@@ -63,7 +63,8 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
       // nested headers of the same name and a block inside a sub-block
       {"[N]\n{\n[N]\n{\nid=1;\n}\nrange=2;\n}\n[N]\n{\n{\n[M]\n{\nid=3;\n}\n}\nid=9;\n}\n"},
   };
-  for (std::size_t i = 0; i < cases.size(); ++i) ExpectAgreesWithLoader(Files(cases[i]), "case " + std::to_string(i));
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    expectAgreesWithLoader(weaponFiles(cases[i]), "case " + std::to_string(i));
 }
 
 // Every folder of the corpus of real mod files, the eight standard files and
@@ -74,20 +75,20 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnTheCorpus) {
   std::size_t rows = 0;
   for (const auto& game : std::filesystem::directory_iterator(corpus)) {
     if (!game.is_directory()) continue;
-    std::vector<WeaponFilePtr> files = GameFiles(game.path()).StandardFiles();
+    std::vector<WeaponFilePtr> files = GameFiles(game.path()).standardFiles();
     std::vector<std::filesystem::path> extra;
     for (const auto& f : std::filesystem::recursive_directory_iterator(game.path()))
       if (f.is_regular_file() && f.path().extension() != ".md") extra.push_back(f.path());
     std::sort(extra.begin(), extra.end());
-    for (const auto& path : extra) files.push_back(memoryFile(path.string(), test::ReadFile(path)));
-    rows += ExpectAgreesWithLoader(files, game.path().string()).size();
+    for (const auto& path : extra) files.push_back(memoryFile(path.string(), test::readFile(path)));
+    rows += expectAgreesWithLoader(files, game.path().string()).size();
   }
   EXPECT_GT(rows, 2000u);
 }
 
-std::string Cli(std::vector<std::string> args, int expectedStatus) {
+std::string cli(std::vector<std::string> args, int expectedStatus) {
   std::ostringstream out, err;
-  EXPECT_EQ(RunCli(args, out, err), expectedStatus) << err.str();
+  EXPECT_EQ(runCli(args, out, err), expectedStatus) << err.str();
   return out.str();
 }
 
@@ -99,7 +100,7 @@ TEST(WeaponTableTest, TableRowsAreWhatShowPrints) {
   std::vector<std::string> args = {"--game", game.string()};
   std::vector<std::string> imports;  // the files other than the eight standard ones
   for (const auto& f : std::filesystem::directory_iterator(game / "weapons"))
-    if (std::find(kStandardFiles.begin(), kStandardFiles.end(), ToLower(f.path().filename().string())) ==
+    if (std::find(kStandardFiles.begin(), kStandardFiles.end(), toLower(f.path().filename().string())) ==
         kStandardFiles.end())
       imports.push_back(f.path().string());
   std::sort(imports.begin(), imports.end());
@@ -108,13 +109,13 @@ TEST(WeaponTableTest, TableRowsAreWhatShowPrints) {
     command.insert(command.begin(), args.begin(), args.end());
     return command;
   };
-  const auto table = nlohmann::json::parse(Cli(with({"table", "--format", "json"}), 0));
+  const auto table = nlohmann::json::parse(cli(with({"table", "--format", "json"}), 0));
   ASSERT_GT(table.size(), 100u);
   for (std::size_t n = 0; n < table.size(); ++n) {
     const auto shown =
-        nlohmann::json::parse(Cli(with({"show", "--index", std::to_string(n), "--actual", "--json"}), 0));
+        nlohmann::json::parse(cli(with({"show", "--index", std::to_string(n), "--actual", "--json"}), 0));
     for (const auto& row : shown["rows"])
-      ASSERT_EQ(table[n][std::string(FieldByNumber(row["field"]).key)], row["value"]) << n;
+      ASSERT_EQ(table[n][std::string(fieldByNumber(row["field"]).key)], row["value"]) << n;
     ASSERT_EQ(table[n]["[DAMAGE]"], shown["damage"]) << n;
   }
 }
@@ -122,7 +123,7 @@ TEST(WeaponTableTest, TableRowsAreWhatShowPrints) {
 // The formats, the computed columns and the refusals.
 TEST(WeaponTableTest, TableAndDiffCommands) {
   test::TempDir dir;
-  test::WriteGame(dir, {{"cannons.tdf",
+  test::writeGame(dir, {{"cannons.tdf",
                          "[GUN]\n{\nid=1;\nname=Big, \"loud\"\tgun\\;\nreloadtime=2;\nburst=3;\n[DAMAGE]\n{\n"
                          "default=10;\nTANK=4;\n}\n}\n[GUN2]\n{\nid=2;\nreloadtime=0;\nballistic=1;\n}\n[NONE]x\n"}});
   const std::vector<std::string> game = {"--game", dir.path().string()};
@@ -130,15 +131,15 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
     command.insert(command.begin(), game.begin(), game.end());
     return command;
   };
-  EXPECT_EQ(Cli(with({"table", "--fields", "name,dps,damage.tank,[DAMAGE]"}), 0),
+  EXPECT_EQ(cli(with({"table", "--fields", "name,dps,damage.tank,[DAMAGE]"}), 0),
             "entry\tname\tdps\tdamage.tank\t[DAMAGE]\n  0 - NONE]\t\t\t\t\n  1 - GUN\tBig, \"loud\"\\tgun\\\\\t15\t4\t"
             "default=10 TANK=4\n  2 - GUN2\t\t\t\t\n");
-  EXPECT_EQ(Cli(with({"table", "--fields", "name,ballistic", "--format", "csv", "--viewing"}), 0),
+  EXPECT_EQ(cli(with({"table", "--fields", "name,ballistic", "--format", "csv", "--viewing"}), 0),
             "entry,name,ballistic\r\n  0 - NONE],,\r\n  1 - GUN,\"Big, \"\"loud\"\"\tgun\\\",NO\r\n"
             "  2 - GUN2,None,YES\r\n");
-  Cli(with({"table", "--fields", "range,nosuchkey"}), 2);
-  Cli(with({"table", "--format", "xml"}), 2);
-  EXPECT_EQ(Cli(with({"diff", "GUN", "gun2", "--json"}), 1),
+  cli(with({"table", "--fields", "range,nosuchkey"}), 2);
+  cli(with({"table", "--format", "xml"}), 2);
+  EXPECT_EQ(cli(with({"diff", "GUN", "gun2", "--json"}), 1),
             "{\n  \"differences\": [\n    {\"key\": \"name\", \"a\": \"Big, \\\"loud\\\"\\tgun\\\\\", \"b\": \"\"},\n"
             "    {\"key\": \"[NAME]\", \"a\": \"GUN\", \"b\": \"GUN2\"},\n    {\"key\": \"id\", \"a\": \"1\", \"b\": "
             "\"2\"},\n"
@@ -147,18 +148,18 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
             "    {\"key\": \"ballistic\", \"a\": \"\", \"b\": \"1\"},\n"
             "    {\"key\": \"damage.default\", \"a\": \"10\", \"b\": \"\"},\n"
             "    {\"key\": \"damage.TANK\", \"a\": \"4\", \"b\": \"\"}\n  ]\n}\n");
-  EXPECT_EQ(Cli(with({"diff", "GUN", "gun"}), 0), "0 fields differ\n");
-  Cli(with({"diff", "GUN", "MISSING"}), 2);
+  EXPECT_EQ(cli(with({"diff", "GUN", "gun"}), 0), "0 fields differ\n");
+  cli(with({"diff", "GUN", "MISSING"}), 2);
 }
 
 // The filter box: comparisons and texts, one table of words and rows.
 TEST(TableFilterTest, WordsAndRows) {
   const auto files =
-      Files({"[FAR]\n{\nid=1;\nrange=700;\nreloadtime=1;\nname=Long Gun;\n[DAMAGE]\n{\ndefault=50;\n}\n}\n"
-             "[NEAR]\n{\nid=2;\nrange=600;\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
-             "[ODD]\n{\nid=3;\nrange=far;\n}\n"});
+      weaponFiles({"[FAR]\n{\nid=1;\nrange=700;\nreloadtime=1;\nname=Long Gun;\n[DAMAGE]\n{\ndefault=50;\n}\n}\n"
+                   "[NEAR]\n{\nid=2;\nrange=600;\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
+                   "[ODD]\n{\nid=3;\nrange=far;\n}\n"});
   WeaponList list;
-  list.Add(ScanFiles(files).entries);
+  list.add(scanFiles(files).entries);
   const WeaponTable table(list.entries(), files);
   const struct {
     const char* filter;
@@ -176,7 +177,7 @@ TEST(TableFilterTest, WordsAndRows) {
     const TableFilter filter(c.filter);
     std::string passed;
     for (std::size_t row = 0; row < table.size(); ++row)
-      if (filter.Accepts(table, row, c.viewing)) passed += table.name(row)[0];
+      if (filter.accepts(table, row, c.viewing)) passed += table.name(row)[0];
     EXPECT_EQ(passed, c.rows) << c.filter;
   }
 }

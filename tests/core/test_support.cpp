@@ -27,7 +27,7 @@ bool PiecedFile::readInPieces(PieceBuffer&, const TakePiece& take, std::string& 
     at += count;
     return static_cast<std::ptrdiff_t>(count);
   };
-  return ReadLinePieces(buffer, readSome, take, reason);
+  return readLinePieces(buffer, readSome, take, reason);
 }
 
 TempDir::TempDir() {
@@ -51,7 +51,7 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::filesystem::path TempDir::Write(const std::filesystem::path& relative, const std::string& bytes) const {
+std::filesystem::path TempDir::write(const std::filesystem::path& relative, const std::string& bytes) const {
   auto full = path_ / relative;
   full.make_preferred();  // as the system writes paths, whatever separator `relative` used
   std::filesystem::create_directories(full.parent_path());
@@ -59,16 +59,16 @@ std::filesystem::path TempDir::Write(const std::filesystem::path& relative, cons
   return full;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
+std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void WriteGame(const TempDir& dir, const std::map<std::string, std::string>& files) {
+void writeGame(const TempDir& dir, const std::map<std::string, std::string>& files) {
   for (const char* name : {"cannons.tdf", "fires.tdf", "lasers.tdf", "meteors.tdf", "missiles.tdf", "rockets.tdf",
                            "units.tdf", "weapons.tdf"}) {
     const auto it = files.find(name);
-    dir.Write(std::filesystem::path("weapons") / name, it == files.end() ? std::string() : it->second);
+    dir.write(std::filesystem::path("weapons") / name, it == files.end() ? std::string() : it->second);
   }
 }
 

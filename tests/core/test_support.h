@@ -21,18 +21,18 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
   // Writes `bytes` to `relative` (folders are made as needed); returns the path.
-  std::filesystem::path Write(const std::filesystem::path& relative, const std::string& bytes) const;
+  std::filesystem::path write(const std::filesystem::path& relative, const std::string& bytes) const;
 
  private:
   std::filesystem::path path_;
 };
 
 // Reads a whole file as bytes.
-std::string ReadFile(const std::filesystem::path& path);
+std::string readFile(const std::filesystem::path& path);
 
 // A game folder with the eight standard files, each empty unless given by
 // its name ("cannons.tdf" ...).
-void WriteGame(const TempDir& dir, const std::map<std::string, std::string>& files);
+void writeGame(const TempDir& dir, const std::map<std::string, std::string>& files);
 
 // A weapon file in memory read in pieces through a buffer of `bufferSize`
 // bytes, at most `perRead` bytes a read; the reads fail from byte `failAt`
@@ -50,7 +50,7 @@ class PiecedFile final : public WeaponFile {
   std::size_t bufferSize_, perRead_, failAt_;
 };
 
-inline WeaponFilePtr Pieced(std::string bytes, std::size_t bufferSize, std::size_t perRead,
+inline WeaponFilePtr pieced(std::string bytes, std::size_t bufferSize, std::size_t perRead,
                             std::size_t failAt = std::string::npos) {
   return std::make_shared<PiecedFile>(std::move(bytes), bufferSize, perRead, failAt);
 }

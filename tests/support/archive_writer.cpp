@@ -10,17 +10,17 @@ namespace qm::test {
 
 using namespace archive_format;
 
-std::uint32_t GetU32(const std::string& bytes, std::uint32_t at) {
+std::uint32_t getU32(const std::string& bytes, std::uint32_t at) {
   std::uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes.at(at + i));
   return v;
 }
 
-void PutU32(std::string& bytes, std::uint32_t at, std::uint32_t value) {
+void putU32(std::string& bytes, std::uint32_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<char>(value >> (8 * i));
 }
 
-std::string PackLz77(const std::string& data) {
+std::string packLz77(const std::string& data) {
   std::string out;
   std::size_t tagAt = 0;
   int bit = 8;
@@ -61,11 +61,11 @@ struct Builder {
   std::vector<std::pair<std::uint32_t, const FileToPack*>> fileRecords;
 
   std::uint32_t here() const { return static_cast<std::uint32_t>(out.bytes.size()); }
-  void u32(std::uint32_t v) { out.bytes.append(4, '\0'), PutU32(out.bytes, here() - 4, v); }
+  void u32(std::uint32_t v) { out.bytes.append(4, '\0'), putU32(out.bytes, here() - 4, v); }
 
   // The folder `prefix` (empty, or ending in '/') and all under it; its
   // entries in the order first named, a folder's name with its '/'.
-  std::uint32_t Folder(const std::string& prefix) {
+  std::uint32_t folderRecord(const std::string& prefix) {
     std::vector<std::string> children;
     for (const FileToPack& f : files) {
       if (f.path.compare(0, prefix.size(), prefix) != 0) continue;
@@ -90,12 +90,12 @@ struct Builder {
         deferred.emplace_back(entry, path);
         continue;
       }
-      PutU32(out.bytes, entry + kEntryDataAt, folder ? Folder(path) : FileRecord(path));
+      putU32(out.bytes, entry + kEntryDataAt, folder ? folderRecord(path) : fileRecord(path));
     }
     return record;
   }
 
-  std::uint32_t FileRecord(const std::string& path) {
+  std::uint32_t fileRecord(const std::string& path) {
     const std::uint32_t at = out.recordAt[path] = here();
     fileRecords.emplace_back(
         at, &*std::find_if(files.begin(), files.end(), [&](const FileToPack& f) { return f.path == path; }));
@@ -103,18 +103,18 @@ struct Builder {
     return at;
   }
 
-  void Content(std::uint32_t record, const FileToPack& f) {
-    PutU32(out.bytes, record + kFileContentAt, here());
-    PutU32(out.bytes, record + kFileSizeAt, static_cast<std::uint32_t>(f.bytes.size()));
+  void content(std::uint32_t record, const FileToPack& f) {
+    putU32(out.bytes, record + kFileContentAt, here());
+    putU32(out.bytes, record + kFileSizeAt, static_cast<std::uint32_t>(f.bytes.size()));
     out.bytes[record + kFileMethodAt] = static_cast<char>(f.method);
     if (f.method == PackMethod::Stored) return void(out.bytes += f.bytes);
-    const std::size_t chunks = ChunkCount(f.bytes.size());
+    const std::size_t chunks = chunkCount(f.bytes.size());
     const std::uint32_t table = here();
     out.bytes.append(kChunkTableEntrySize * chunks, '\0');
     for (std::size_t c = 0; c < chunks; ++c) {
       const std::string plain = f.bytes.substr(c * kChunkOutput, kChunkOutput);
       uLongf len = compressBound(plain.size());
-      std::string stored = f.method == PackMethod::Lz77 ? PackLz77(plain) : std::string(len, '\0');
+      std::string stored = f.method == PackMethod::Lz77 ? packLz77(plain) : std::string(len, '\0');
       if (f.method == PackMethod::Zlib)
         compress(reinterpret_cast<Bytef*>(stored.data()), &len, reinterpret_cast<const Bytef*>(plain.data()),
                  plain.size()),
@@ -130,11 +130,11 @@ struct Builder {
       h.storedLength = static_cast<std::uint32_t>(stored.size());
       h.unpackedLength = static_cast<std::uint32_t>(plain.size());
       for (char b : stored) h.checksum += static_cast<unsigned char>(b);
-      PutU32(out.bytes, static_cast<std::uint32_t>(table + kChunkTableEntrySize * c),
+      putU32(out.bytes, static_cast<std::uint32_t>(table + kChunkTableEntrySize * c),
              static_cast<std::uint32_t>(ChunkHeader::kSize + stored.size()));
       out.chunksAt[f.path].push_back(here());
       out.bytes.append(ChunkHeader::kSize, '\0');
-      h.Write(out.bytes.data() + here() - ChunkHeader::kSize);
+      h.write(out.bytes.data() + here() - ChunkHeader::kSize);
       out.bytes += stored;
     }
   }
@@ -142,21 +142,21 @@ struct Builder {
 
 }  // namespace
 
-WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key, DirectoryEnd end) {
+WrittenArchive writeArchive(const std::vector<FileToPack>& files, std::uint8_t key, DirectoryEnd end) {
   Builder b{files, {}, {}, end == DirectoryEnd::FileRecords, {}, {}};
   b.out.bytes.assign(kHeaderSize, '\0');
-  PutU32(b.out.bytes, kMarkerAt, kMarker);
-  PutU32(b.out.bytes, kVersionAt, kVersion);
-  PutU32(b.out.bytes, kKeyAt, key);
-  PutU32(b.out.bytes, kDirectoryStartAt, b.here());
-  b.Folder("");
+  putU32(b.out.bytes, kMarkerAt, kMarker);
+  putU32(b.out.bytes, kVersionAt, kVersion);
+  putU32(b.out.bytes, kKeyAt, key);
+  putU32(b.out.bytes, kDirectoryStartAt, b.here());
+  b.folderRecord("");
   for (const auto& [entry, name] : b.names) {
-    PutU32(b.out.bytes, entry + kEntryNameAt, b.here());
+    putU32(b.out.bytes, entry + kEntryNameAt, b.here());
     b.out.bytes += name + '\0';
   }
-  for (const auto& [entry, path] : b.deferred) PutU32(b.out.bytes, entry + kEntryDataAt, b.FileRecord(path));
-  PutU32(b.out.bytes, kDirectoryEndAt, b.here());
-  for (const auto& [record, file] : b.fileRecords) b.Content(record, *file);
+  for (const auto& [entry, path] : b.deferred) putU32(b.out.bytes, entry + kEntryDataAt, b.fileRecord(path));
+  putU32(b.out.bytes, kDirectoryEndAt, b.here());
+  for (const auto& [record, file] : b.fileRecords) b.content(record, *file);
 
   const auto t = static_cast<unsigned char>((key << 2) | (key >> 6));
   if (key != 0)

@@ -29,12 +29,12 @@ struct WrittenArchive {
 // files' records, written after the names.
 enum class DirectoryEnd { Names, FileRecords };
 // An archive holding `files`; `key` 0 leaves it unenciphered.
-WrittenArchive WriteArchive(const std::vector<FileToPack>& files, std::uint8_t key = 0,
+WrittenArchive writeArchive(const std::vector<FileToPack>& files, std::uint8_t key = 0,
                             DirectoryEnd end = DirectoryEnd::Names);
 // One LZ77 stream of `data` (at most 64 KiB), end mark included.
-std::string PackLz77(const std::string& data);
+std::string packLz77(const std::string& data);
 // The u32 at `at` of `bytes`, and writing one there (checked against its size).
-std::uint32_t GetU32(const std::string& bytes, std::uint32_t at);
-void PutU32(std::string& bytes, std::uint32_t at, std::uint32_t value);
+std::uint32_t getU32(const std::string& bytes, std::uint32_t at);
+void putU32(std::string& bytes, std::uint32_t at, std::uint32_t value);
 
 }  // namespace qm::test

@@ -23,7 +23,7 @@ struct ScriptedHost : Host {
   std::deque<std::optional<std::size_t>> picks;   // for an archive's list of files
   std::vector<std::vector<std::string>> offered;  // what each archive's list showed
 
-  Answer MsgBox(std::string_view text, Buttons b) override {
+  Answer msgBox(std::string_view text, Buttons b) override {
     messages.emplace_back(text);
     buttons.push_back(b);
     if (b == Buttons::Ok) return Answer::Ok;
@@ -33,15 +33,15 @@ struct ScriptedHost : Host {
     answers.pop_front();
     return a;
   }
-  std::optional<std::string> ShowOpen(const std::string& start) override { return ShowSave(start); }
-  std::optional<std::string> ShowSave(const std::string& start) override {
+  std::optional<std::string> showOpen(const std::string& start) override { return showSave(start); }
+  std::optional<std::string> showSave(const std::string& start) override {
     starts.push_back(start);
     if (paths.empty()) return std::nullopt;
     std::optional<std::string> p = paths.front();
     paths.pop_front();
     return p;
   }
-  std::optional<std::size_t> PickFromArchive(const std::string&, const std::vector<std::string>& files) override {
+  std::optional<std::size_t> pickFromArchive(const std::string&, const std::vector<std::string>& files) override {
     offered.push_back(files);
     if (picks.empty()) return std::nullopt;
     const std::optional<std::size_t> pick = picks.front();

@@ -17,18 +17,18 @@ using namespace qm::test;
 
 namespace {
 
-QLabel* ValueOf(QWidget* w, int field) {
+QLabel* valueOf(QWidget* w, int field) {
   const auto row = std::find_if(ui::kFieldRows.begin(), ui::kFieldRows.end(),
                                 [field](const ui::FieldRowLayout& r) { return r.field == field; });
-  return Control<QLabel>(w, std::string(row->value).c_str());
+  return control<QLabel>(w, std::string(row->value).c_str());
 }
 
 constexpr int kId = 3, kEnergy = 5, kReload = 10;  // field numbers
 
 // Opens the editor of a value by double-click, types `text` and ends with `key`.
-void EditValue(QWidget* w, int field, const QString& text, Qt::Key key = Qt::Key_Return) {
-  QTest::mouseDClick(ValueOf(w, field), Qt::LeftButton);
-  auto* editor = Control<QLineEdit>(w, "valueEditor");
+void editValue(QWidget* w, int field, const QString& text, Qt::Key key = Qt::Key_Return) {
+  QTest::mouseDClick(valueOf(w, field), Qt::LeftButton);
+  auto* editor = control<QLineEdit>(w, "valueEditor");
   editor->selectAll();
   QTest::keyClicks(editor, text);
   QTest::keyClick(editor, key);
@@ -36,15 +36,17 @@ void EditValue(QWidget* w, int field, const QString& text, Qt::Key key = Qt::Key
 }
 
 // Shown and active, as the keyboard shortcuts need.
-void Show(QWidget& w) {
+void show(QWidget& w) {
   w.show();
   w.activateWindow();
   if (!QTest::qWaitForWindowActive(&w)) qFatal("the window is not active");
 }
 
-QStringList Lines(const std::filesystem::path& path) { return QString::fromStdString(ReadFile(path)).split("\r\n"); }
+QStringList fileLines(const std::filesystem::path& path) {
+  return QString::fromStdString(readFile(path)).split("\r\n");
+}
 
-const QByteArray kGun = Weapon("GUN", "7", {"energy=100;", "reloadtime=2;", "[DAMAGE]", "{", "default=50;", "}"});
+const QByteArray kGun = weapon("GUN", "7", {"energy=100;", "reloadtime=2;", "[DAMAGE]", "{", "default=50;", "}"});
 
 }  // namespace
 
@@ -54,57 +56,57 @@ class EditTest : public QObject {
   // Two values and a damage line changed, one undone: the diff shown before
   // the save holds the other two, and the file differs in exactly those lines.
   void editUndoAndSave() {
-    Window f(kGun + Weapon("LASER", "9"));
+    Window f(kGun + weapon("LASER", "9"));
     QWidget* w = &f.w;
-    Show(f.w);
+    show(f.w);
     const auto file = f.game.path() / "weapons" / "cannons.tdf";
-    const QStringList before = Lines(file);
+    const QStringList before = fileLines(file);
     emit f.list()->activated(0);
-    QTest::mouseDClick(ValueOf(w, kReload), Qt::LeftButton);  // Viewing Mode: no editor
+    QTest::mouseDClick(valueOf(w, kReload), Qt::LeftButton);  // Viewing Mode: no editor
     QVERIFY(!w->findChild<QLineEdit*>("valueEditor"));
-    Click(w, "Option2");
+    click(w, "Option2");
 
-    EditValue(w, kReload, "1.2");
-    QCOMPARE(ValueOf(w, kReload)->text(), QString("1.2"));
-    QVERIFY(ValueOf(w, kReload)->property("edited").toBool());
+    editValue(w, kReload, "1.2");
+    QCOMPARE(valueOf(w, kReload)->text(), QString("1.2"));
+    QVERIFY(valueOf(w, kReload)->property("edited").toBool());
     QCOMPARE(w->windowTitle(), QString("Quillmark *"));
-    QVERIFY(!Control<QPushButton>(w, "saveButton")->isHidden());
-    EditValue(w, kId, "99", Qt::Key_Escape);
-    QCOMPARE(ValueOf(w, kId)->text(), QString("7"));
+    QVERIFY(!control<QPushButton>(w, "saveButton")->isHidden());
+    editValue(w, kId, "99", Qt::Key_Escape);
+    QCOMPARE(valueOf(w, kId)->text(), QString("7"));
 
-    auto* damage = Control<QListWidget>(w, "List1");
+    auto* damage = control<QListWidget>(w, "List1");
     QTest::mouseDClick(damage->viewport(), Qt::LeftButton);
-    auto* lines = Control<QPlainTextEdit>(w, "damageEditor");
+    auto* lines = control<QPlainTextEdit>(w, "damageEditor");
     QCOMPARE(lines->toPlainText(), QString("default=50\n"));
     lines->setPlainText("default=75\n");
     QTest::keyClick(lines, Qt::Key_Return);
     QCOMPARE(damage->item(0)->text(), QString("default=75"));
 
     // F2 on the focused value opens its editor too.
-    ValueOf(w, kEnergy)->setFocus();
-    QTest::keyClick(ValueOf(w, kEnergy), Qt::Key_F2);
-    auto* editor = Control<QLineEdit>(w, "valueEditor");
+    valueOf(w, kEnergy)->setFocus();
+    QTest::keyClick(valueOf(w, kEnergy), Qt::Key_F2);
+    auto* editor = control<QLineEdit>(w, "valueEditor");
     editor->setText("300");
     QTest::keyClick(editor, Qt::Key_Return);
-    QCOMPARE(ValueOf(w, kEnergy)->text(), QString("300"));
+    QCOMPARE(valueOf(w, kEnergy)->text(), QString("300"));
 
     QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(ValueOf(w, kEnergy)->text(), QString("100"));
+    QCOMPARE(valueOf(w, kEnergy)->text(), QString("100"));
     QTest::keyClick(w, Qt::Key_Y, Qt::ControlModifier);
-    QCOMPARE(ValueOf(w, kEnergy)->text(), QString("300"));
+    QCOMPARE(valueOf(w, kEnergy)->text(), QString("300"));
     QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(!ValueOf(w, kEnergy)->property("edited").toBool());
+    QVERIFY(!valueOf(w, kEnergy)->property("edited").toBool());
 
     f.host.answers = {Answer::Cancel, Answer::Ok};
     QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(Lines(file), before);
+    QCOMPARE(fileLines(file), before);
     QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
     const QString shown = QString::fromStdString(f.host.messages.back());
     QVERIFY2(shown.contains(QString::fromStdString(file.string())), qPrintable(shown));
     QCOMPARE(shown.count(QRegularExpression("^[-+][^-+]", QRegularExpression::MultilineOption)), 4);
     QVERIFY(shown.contains("+reloadtime=1.2;") && shown.contains("+default=75;") && !shown.contains("energy=300"));
 
-    const QStringList after = Lines(file);
+    const QStringList after = fileLines(file);
     QCOMPARE(after.size(), before.size());
     QStringList changed;
     for (qsizetype i = 0; i < after.size(); ++i)
@@ -112,29 +114,29 @@ class EditTest : public QObject {
     QCOMPARE(changed, QStringList({"reloadtime=1.2;", "default=75;"}));
     QVERIFY(std::filesystem::exists(file.string() + ".bak"));
     QCOMPARE(w->windowTitle(), QString("Quillmark"));
-    QVERIFY(!ValueOf(w, kReload)->property("edited").toBool());
+    QVERIFY(!valueOf(w, kReload)->property("edited").toBool());
   }
 
   // Unsaved changes: picking another weapon asks; Cancel stays, Discard
   // drops them. A value the game checks doubt is marked and explained.
   void unsavedChangesAskAndWarningsShow() {
-    Window f(kGun + Weapon("LASER", "9"));
+    Window f(kGun + weapon("LASER", "9"));
     QWidget* w = &f.w;
-    Show(f.w);
+    show(f.w);
     emit f.list()->activated(0);
-    Click(w, "Option2");
-    EditValue(w, kReload, "soon");
-    QVERIFY(ValueOf(w, kReload)->toolTip().contains("not a number"));
+    click(w, "Option2");
+    editValue(w, kReload, "soon");
+    QVERIFY(valueOf(w, kReload)->toolTip().contains("not a number"));
 
     f.host.answers = {Answer::Cancel};
     emit f.list()->activated(1);
     QVERIFY(!f.host.buttons.empty() && f.host.buttons.back() == Buttons::SaveDiscardCancel);
-    QCOMPARE(ValueOf(w, kReload)->text(), QString("soon"));
+    QCOMPARE(valueOf(w, kReload)->text(), QString("soon"));
     f.host.answers = {Answer::Discard};
     emit f.list()->activated(1);
-    QCOMPARE(ValueOf(w, kId)->text(), QString("9"));
+    QCOMPARE(valueOf(w, kId)->text(), QString("9"));
     QCOMPARE(w->windowTitle(), QString("Quillmark"));
-    QVERIFY(ReadFile(f.game.path() / "weapons" / "cannons.tdf").find("soon") == std::string::npos);
+    QVERIFY(readFile(f.game.path() / "weapons" / "cannons.tdf").find("soon") == std::string::npos);
   }
 
   // A weapon of an archive: the user is told before the first change where
@@ -142,25 +144,25 @@ class EditTest : public QObject {
   // and the list shows the new ID.
   void archivedWeaponGoesToTheLooseFile() {
     TempDir game;
-    const std::string archive = WriteArchive({{"weapons/rockets.tdf", "[ROCKET]\r\n{\r\nid=9;\r\n}\r\n"}}).bytes;
-    game.Write("rev31.gp3", archive);
-    game.Write("Weapons/readme.txt", "");
+    const std::string archive = writeArchive({{"weapons/rockets.tdf", "[ROCKET]\r\n{\r\nid=9;\r\n}\r\n"}}).bytes;
+    game.write("rev31.gp3", archive);
+    game.write("Weapons/readme.txt", "");
     ScriptedHost host;
     ui::MainWindow w(game.path(), &host);
-    Show(w);
-    QComboBox* list = Control<QComboBox>(&w, "Combo1");
+    show(w);
+    QComboBox* list = control<QComboBox>(&w, "Combo1");
     emit list->activated(0);
-    Click(&w, "Option2");
+    click(&w, "Option2");
     host.messages.clear();
-    EditValue(&w, kId, "12");
+    editValue(&w, kId, "12");
     QCOMPARE(host.messages.size(), 1u);
     QVERIFY(QString::fromStdString(host.messages[0]).contains("rockets.tdf"));
     host.answers = {Answer::Ok};
-    Click(&w, "saveButton");
-    QCOMPARE(ReadFile(game.path() / "Weapons" / "rockets.tdf"), std::string("[ROCKET]\r\n{\r\nid=12;\r\n}\r\n"));
-    QCOMPARE(ReadFile(game.path() / "rev31.gp3"), archive);
+    click(&w, "saveButton");
+    QCOMPARE(readFile(game.path() / "Weapons" / "rockets.tdf"), std::string("[ROCKET]\r\n{\r\nid=12;\r\n}\r\n"));
+    QCOMPARE(readFile(game.path() / "rev31.gp3"), archive);
     QCOMPARE(list->itemText(0), QString(" 12 - ROCKET"));
-    QCOMPARE(ValueOf(&w, kId)->text(), QString("12"));
+    QCOMPARE(valueOf(&w, kId)->text(), QString("12"));
   }
 };
 

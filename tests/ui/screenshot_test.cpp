@@ -20,11 +20,11 @@ class ScreenshotTest : public QObject {
     };
     ScriptedHost host;
     qm::ui::MainWindow w(QM_SOURCE_DIR "/sample-game", &host);
-    auto* combo = Control<QComboBox>(&w, "Combo1");
+    auto* combo = control<QComboBox>(&w, "Combo1");
     const int index = combo->findText("VALK_LIGHTGUN", Qt::MatchEndsWith);
     QVERIFY(host.messages.empty() && index >= 0);
     emit combo->activated(index);
-    Click(&w, "Command10");
+    click(&w, "Command10");
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     save(&w, "window-viewing.png");
@@ -33,15 +33,15 @@ class ScreenshotTest : public QObject {
     // end of its box (all of it when it takes two lines); values fit their labels.
     QStringList tooWide;
     auto check = [&](const char* name, int room = -1) {
-      auto* label = Control<QLabel>(&w, name);
+      auto* label = control<QLabel>(&w, name);
       const int width = label->fontMetrics().horizontalAdvance(label->text());
       if (room < 0) room = label->width();
       if (width > room) tooWide << QString("%1 \"%2\" %3 > %4").arg(name, label->text()).arg(width).arg(room);
     };
     for (const auto& row : qm::ui::kFieldRows) {
       if (!row.hasCaption()) continue;
-      QLabel* box = Control<QLabel>(&w, row.caption.data());
-      const QWidget* value = Control(&w, row.value.data());
+      QLabel* box = control<QLabel>(&w, row.caption.data());
+      const QWidget* value = control(&w, row.value.data());
       const int end = box->height() > value->height() ? box->width() : value->x() - box->x();
       check(row.caption.data(), end - box->contentsRect().left() - 2);
       check(row.value.data());
@@ -50,9 +50,9 @@ class ScreenshotTest : public QObject {
       check(name);
     QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join("; ")));
 
-    Click(&w, "Option2");
+    click(&w, "Option2");
     save(&w, "window-actual.png");
-    Click(&w, "Command61");
+    click(&w, "Command61");
     QVERIFY(QTest::qWaitForWindowExposed(w.exportDialog()));
     save(w.exportDialog(), "window-export.png");
   }

@@ -12,7 +12,7 @@
 namespace qm::test {
 
 // One weapon block with the given lines ("reloadtime=2;"), CR LF ended.
-inline QByteArray Weapon(const QByteArray& name, const QByteArray& id, const std::vector<QByteArray>& lines = {}) {
+inline QByteArray weapon(const QByteArray& name, const QByteArray& id, const std::vector<QByteArray>& lines = {}) {
   QByteArray out = "[" + name + "]\r\n{\r\nid=" + id + ";\r\n";
   for (const QByteArray& l : lines) out += l + "\r\n";
   return out + "}\r\n";
@@ -20,14 +20,14 @@ inline QByteArray Weapon(const QByteArray& name, const QByteArray& id, const std
 
 // A control of `window` by its name; a missing one ends the test run.
 template <class W = QWidget>
-W* Control(QWidget* window, const char* name) {
+W* control(QWidget* window, const char* name) {
   W* w = window->findChild<W*>(QString::fromLatin1(name));
   if (!w) qFatal("no control %s", name);
   return w;
 }
 
-inline QString Text(QWidget* window, const char* name) { return Control<QLabel>(window, name)->text(); }
-inline void Click(QWidget* window, const char* name) { QTest::mouseClick(Control(window, name), Qt::LeftButton); }
+inline QString text(QWidget* window, const char* name) { return control<QLabel>(window, name)->text(); }
+inline void click(QWidget* window, const char* name) { QTest::mouseClick(control(window, name), Qt::LeftButton); }
 
 // The main window on a game folder of the eight standard weapon files, where
 // cannons.tdf holds `cannons` and those in `missing` are removed.
@@ -37,17 +37,17 @@ struct Window {
   ui::MainWindow w;
 
   explicit Window(const QByteArray& cannons = {}, const QStringList& missing = {})
-      : w(Prepare(game, cannons, missing), &host) {}
-  static std::filesystem::path Prepare(const TempDir& game, const QByteArray& cannons, const QStringList& missing) {
-    WriteGame(game, {{"cannons.tdf", cannons.toStdString()}});
+      : w(prepare(game, cannons, missing), &host) {}
+  static std::filesystem::path prepare(const TempDir& game, const QByteArray& cannons, const QStringList& missing) {
+    writeGame(game, {{"cannons.tdf", cannons.toStdString()}});
     for (const QString& name : missing) std::filesystem::remove(game.path() / "weapons" / name.toStdString());
     return game.path();
   }
   // Writes a file into the game folder; returns its path.
   std::string write(const char* relative, const QByteArray& contents) const {
-    return game.Write(relative, contents.toStdString()).string();
+    return game.write(relative, contents.toStdString()).string();
   }
-  QComboBox* list() { return Control<QComboBox>(&w, "Combo1"); }
+  QComboBox* list() { return control<QComboBox>(&w, "Combo1"); }
 };
 
 }  // namespace qm::test

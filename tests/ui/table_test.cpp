@@ -30,9 +30,9 @@ namespace {
 struct Table : Window {
   ui::TableWindow* t = nullptr;
   explicit Table(const QByteArray& cannons =
-                     Weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
-                     Weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
-                     Weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"}))
+                     weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
+                     weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
+                     weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"}))
       : Window(cannons) {
     w.show();
     w.activateWindow();
@@ -80,10 +80,10 @@ class TableTest : public QObject {
     Table f;
     QCOMPARE(f.column(0), QStringList({"7 - GUN", "9 - LASER", "12 - BIG"}));
     QCOMPARE(f.header(kReloadTime), QString("Reload Time"));
-    Click(&f.w, "Option2");
+    click(&f.w, "Option2");
     QCOMPARE(f.header(kReloadTime), QString("reloadtime"));
-    f.host.paths.push_back(f.write("extra.tdf", Weapon("ROCKET", "20")));
-    Click(&f.w, "Command62");
+    f.host.paths.push_back(f.write("extra.tdf", weapon("ROCKET", "20")));
+    click(&f.w, "Command62");
     QCOMPARE(f.column(0).last(), QString("20 - ROCKET"));
   }
 
@@ -133,12 +133,12 @@ class TableTest : public QObject {
   // Save as CSV writes what the window shows, RFC 4180.
   void saveAsCsv() {
     Table f;
-    Click(&f.w, "Option2");
+    click(&f.w, "Option2");
     QTest::keyClicks(f.t->findChild<QLineEdit*>("tableFilter"), "big");
     const std::string path = (f.game.path() / "table.csv").string();
     f.t->askCsvPath = [&] { return std::optional<QString>(QString::fromStdString(path)); };
     QTest::mouseClick(f.t->findChild<QPushButton*>("tableSaveCsv"), Qt::LeftButton);
-    const std::string csv = ReadFile(path);
+    const std::string csv = readFile(path);
     QVERIFY(csv.rfind("entry,name,[NAME],id,", 0) == 0);
     QVERIFY(csv.find("\r\n 12 - BIG,\"Big, \"\"one\"\"\",BIG,12,") != std::string::npos);
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 2);
@@ -188,12 +188,12 @@ class TableTest : public QObject {
   // multiplied by 0.9 through Change field, seen in its preview, applied,
   // undone, applied again and saved: the file differs in exactly those values.
   void changeFieldOfThreeWeapons() {
-    Table f(Weapon("GUN", "7", {"reloadtime=1.5;", "range=700;"}) + Weapon("LASER", "9", {"reloadtime=0.8;"}) +
-            Weapon("BIG", "12", {"reloadtime=10;", "range=900;"}) +
-            Weapon("ROCKET", "14", {"reloadtime=2.5;", "range=650;"}) +
-            Weapon("MINE", "20", {"reloadtime=4;", "range=610;"}));
+    Table f(weapon("GUN", "7", {"reloadtime=1.5;", "range=700;"}) + weapon("LASER", "9", {"reloadtime=0.8;"}) +
+            weapon("BIG", "12", {"reloadtime=10;", "range=900;"}) +
+            weapon("ROCKET", "14", {"reloadtime=2.5;", "range=650;"}) +
+            weapon("MINE", "20", {"reloadtime=4;", "range=610;"}));
     const auto file = f.game.path() / "weapons" / "cannons.tdf";
-    const QString before = QString::fromStdString(ReadFile(file));
+    const QString before = QString::fromStdString(readFile(file));
     QTest::keyClicks(f.t->findChild<QLineEdit*>("tableFilter"), "range>600");
     QHeaderView* header = f.view()->horizontalHeader();
     f.view()->scrollTo(f.view()->model()->index(0, kReloadTime));
@@ -218,20 +218,20 @@ class TableTest : public QObject {
         QTest::mouseClick(f.t->findChild<QPushButton*>("tableChangeField"), Qt::LeftButton);
       d = f.t->changeFieldDialog();
       QVERIFY(d && d->isVisible());
-      QCOMPARE(Control<QComboBox>(d, "changeFieldKey")->currentData().toString(), QString("reloadtime"));
-      QVERIFY(!Control<QPushButton>(d, "changeFieldApply")->isEnabled());
-      Control<QComboBox>(d, "changeFieldOperation")->setCurrentIndex(1);
-      QTest::keyClicks(Control<QLineEdit>(d, "changeFieldValue"), "0.9");
+      QCOMPARE(control<QComboBox>(d, "changeFieldKey")->currentData().toString(), QString("reloadtime"));
+      QVERIFY(!control<QPushButton>(d, "changeFieldApply")->isEnabled());
+      control<QComboBox>(d, "changeFieldOperation")->setCurrentIndex(1);
+      QTest::keyClicks(control<QLineEdit>(d, "changeFieldValue"), "0.9");
     };
     multiply(false);
-    auto* preview = Control<QTableWidget>(d, "changeFieldPreview");
+    auto* preview = control<QTableWidget>(d, "changeFieldPreview");
     QStringList cells;
     for (int r = 0; r < preview->rowCount(); ++r)
       for (int c = 0; c < 4; ++c) cells << preview->item(r, c)->text();
     QCOMPARE(cells.join("|"), QString("GUN|weapons/cannons.tdf|1.5|1.35|ROCKET|weapons/cannons.tdf|2.5|2.25|"
                                       "BIG|weapons/cannons.tdf|10|9"));
-    QCOMPARE(QString::fromStdString(ReadFile(file)), before);  // nothing changed yet
-    QTest::mouseClick(Control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
+    QCOMPARE(QString::fromStdString(readFile(file)), before);  // nothing changed yet
+    QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
     QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
     QCOMPARE(f.w.windowTitle(), QString("Quillmark *"));
     QCOMPARE(f.w.editing().undoStack().undoText(), QString("Multiply reloadtime by 0.9 (3 weapons)"));
@@ -241,13 +241,13 @@ class TableTest : public QObject {
     QCOMPARE(f.column(kReloadTime), QStringList({"1.5", "2.5", "4", "10"}));
     QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
     multiply(true);
-    QTest::mouseClick(Control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
     QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
     Table::activate(&f.w);
     f.host.answers = {Answer::Ok};
     QTest::keyClick(&f.w, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
-    QCOMPARE(QString::fromStdString(ReadFile(file)),
+    QCOMPARE(QString::fromStdString(readFile(file)),
              QString(before).replace("=1.5;", "=1.35;").replace("=2.5;", "=2.25;").replace("=10;", "=9;"));
   }
 };

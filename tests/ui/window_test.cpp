@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
@@ -31,47 +32,47 @@
 using namespace qm;
 using namespace qm::test;
 using qm::ui::ExportDialog;
-using qm::ui::FromUtf8;
+using qm::ui::fromUtf8;
 
 namespace {
 
 // The main window shown, with GUN and LASER in its list unless cannons.tdf
 // is given.
 struct Shown : Window {
-  explicit Shown(const QByteArray& cannons = Weapon("GUN", "7", {"reloadtime=2;"}) +
-                                             Weapon("LASER", "9", {"reloadtime=3;"}))
+  explicit Shown(const QByteArray& cannons = weapon("GUN", "7", {"reloadtime=2;"}) +
+                                             weapon("LASER", "9", {"reloadtime=3;"}))
       : Window(cannons) {
     w.show();
     if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
   }
   ExportDialog* openExport(bool filled = false) {
-    Click(&w, "Command61");
+    click(&w, "Command61");
     ExportDialog* d = w.exportDialog();
     if (filled)
       for (const auto& [box, text] : {std::pair{"Text1", "NEWGUN"}, {"Text2", "New Gun"}, {"Text3", "42"}})
-        Control<QLineEdit>(d, box)->setText(text);
+        control<QLineEdit>(d, box)->setText(text);
     return d;
   }
 };
 
-QString Cell(const QAbstractItemModel* model, int row, int column = 0) {
+QString cell(const QAbstractItemModel* model, int row, int column = 0) {
   return model->index(row, column).data().toString();
 }
 
-QStringList Items(const QAbstractItemModel* model) {
+QStringList items(const QAbstractItemModel* model) {
   QStringList out;
-  for (int row = 0; row < model->rowCount(); ++row) out << Cell(model, row);
+  for (int row = 0; row < model->rowCount(); ++row) out << cell(model, row);
   return out;
 }
 
-QStringList Texts(ExportDialog* d) {
+QStringList texts(ExportDialog* d) {
   QStringList out;
-  for (const char* name : {"Text1", "Text2", "Text3"}) out << Control<QLineEdit>(d, name)->text();
+  for (const char* name : {"Text1", "Text2", "Text3"}) out << control<QLineEdit>(d, name)->text();
   return out;
 }
 
 // The named focusable controls in tab order, from `start` round to it.
-QStringList TabChain(QWidget* start, const QRegularExpression& names) {
+QStringList tabChain(QWidget* start, const QRegularExpression& names) {
   QStringList chain;
   QWidget* w = start;
   do {
@@ -87,33 +88,39 @@ class WindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() {
+    QCoreApplication::setOrganizationName("quillmark-window-test");
+    QSettings().clear();
+  }
+  void cleanupTestCase() { QSettings().clear(); }
+
   // Two standard files missing: one message names both, and the window opens
   // on the rest in Viewing Mode. Every click on an option sets the mode,
   // also on the one already selected once a rescan has returned to Viewing
   // Mode.
   void startUpAndTheModeOptions() {
-    Window f(Weapon("GUN", "7", {"turret=1;"}) + Weapon("BIG", "123") + Weapon("Alpha", "45"),
+    Window f(weapon("GUN", "7", {"turret=1;"}) + weapon("BIG", "123") + weapon("Alpha", "45"),
              {"missiles.tdf", "rockets.tdf"});
     QWidget* w = &f.w;
     QCOMPARE(f.host.messages.size(), 1u);
     const QString message = QString::fromStdString(f.host.messages[0]);
     QVERIFY(message.contains("missiles.tdf") && message.contains("rockets.tdf"));
-    QCOMPARE(Text(w, "Label1"), QString("3 Weapons, 253 IDs available"));
-    QCOMPARE(Items(f.list()->model()), QStringList({"  7 - GUN", " 45 - Alpha", "123 - BIG"}));
+    QCOMPARE(text(w, "Label1"), QString("3 Weapons, 253 IDs available"));
+    QCOMPARE(items(f.list()->model()), QStringList({"  7 - GUN", " 45 - Alpha", "123 - BIG"}));
     QCOMPARE(f.list()->currentText(), QString("Weapons"));
-    QCOMPARE(Items(Control<QListWidget>(w, "List1")->model()), QStringList({"None"}));
-    Click(w, "Label145");
-    QCOMPARE(Text(w, "Label145"), FromUtf8(kSpaceText));
+    QCOMPARE(items(control<QListWidget>(w, "List1")->model()), QStringList({"None"}));
+    click(w, "Label145");
+    QCOMPARE(text(w, "Label145"), fromUtf8(kSpaceText));
 
     emit f.list()->activated(0);
-    Click(w, "Option2");
+    click(w, "Option2");
     f.w.state().rebuildList();
-    QCOMPARE(Text(w, "Label81"), QString("YES"));
-    QVERIFY(Control<QRadioButton>(w, "Option2")->isChecked());
-    Click(w, "Option2");
-    QCOMPARE(Text(w, "Label81"), QString("1"));
-    Click(w, "Option1");
-    QCOMPARE(Text(w, "Label81"), QString("YES"));
+    QCOMPARE(text(w, "Label81"), QString("YES"));
+    QVERIFY(control<QRadioButton>(w, "Option2")->isChecked());
+    click(w, "Option2");
+    QCOMPARE(text(w, "Label81"), QString("1"));
+    click(w, "Option1");
+    QCOMPARE(text(w, "Label81"), QString("YES"));
   }
 
   // Every row shows its own field: the caption and value of its slot, with
@@ -127,27 +134,27 @@ class WindowTest : public QObject {
         lines.push_back(QByteArray(f.key.data(), f.key.size()) + "=" +
                         (f.no == 1 ? longName : "v" + QByteArray::number(f.no)) + ";");
     lines.insert(lines.end(), {"[DAMAGE]", "{", "default=11;", "ARMCOM=500;", "}"});
-    Window f(Weapon("ALLFIELDS", "7", lines));
+    Window f(weapon("ALLFIELDS", "7", lines));
     QWidget* w = &f.w;
     emit f.list()->activated(0);
-    Click(w, "Option2");
-    QCOMPARE(Items(Control<QListWidget>(w, "List1")->model()), QStringList({"default=11", "ARMCOM=500"}));
+    click(w, "Option2");
+    QCOMPARE(items(control<QListWidget>(w, "List1")->model()), QStringList({"default=11", "ARMCOM=500"}));
     for (const ui::FieldRowLayout& row : ui::kFieldRows) {
       const int n = row.field;
       if (row.hasCaption()) {
-        QVERIFY2(Control(w, row.caption.data())->geometry().contains(Control(w, row.value.data())->geometry()),
+        QVERIFY2(control(w, row.caption.data())->geometry().contains(control(w, row.value.data())->geometry()),
                  row.value.data());
-        QCOMPARE(Text(w, row.caption.data()), FromUtf8(CaptionTexts(false)[SlotIndex(FieldByNumber(n).slot)]));
-        QLabel* label = Control<QLabel>(w, row.value.data());
+        QCOMPARE(text(w, row.caption.data()), fromUtf8(captionTexts(false)[slotIndex(fieldByNumber(n).slot)]));
+        QLabel* label = control<QLabel>(w, row.value.data());
         QCOMPARE(n == 1 ? label->toolTip() : label->text(), n == 1   ? longName
                                                             : n == 2 ? "ALLFIELDS"
                                                             : n == 3 ? "7"
                                                                      : "v" + QString::number(n));
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width() - 2);  // clear of the border
       }
-      Click(w, row.button.data());
-      QCOMPARE(Text(w, "Label138"), FromUtf8(FieldDescription(n)->key));
-      QCOMPARE(Text(w, "Label139"), FromUtf8(FieldDescription(n)->text));
+      click(w, row.button.data());
+      QCOMPARE(text(w, "Label138"), fromUtf8(fieldDescription(n)->key));
+      QCOMPARE(text(w, "Label139"), fromUtf8(fieldDescription(n)->text));
     }
   }
 
@@ -157,18 +164,18 @@ class WindowTest : public QObject {
   // nothing. The edit field keeps its text.
   void theSixteenthImport() {
     for (const auto& [answer, readable] : {std::pair{Answer::Cancel, true}, {Answer::Ok, true}, {Answer::Ok, false}}) {
-      Window f(Weapon("GUN", "7"));
-      const std::string old = f.write("old.tdf", Weapon("OLD", "9"));
+      Window f(weapon("GUN", "7"));
+      const std::string old = f.write("old.tdf", weapon("OLD", "9"));
       for (int i = 0; i < kImportSlots; ++i) QVERIFY(f.w.state().addImport(old));
-      const QStringList kept = Items(f.list()->model());
-      const std::string chosen = readable ? f.write("extra.tdf", Weapon("LATE", "250") + Weapon("EARLY", "5"))
+      const QStringList kept = items(f.list()->model());
+      const std::string chosen = readable ? f.write("extra.tdf", weapon("LATE", "250") + weapon("EARLY", "5"))
                                           : (f.game.path() / "weapons").string();  // a folder
       f.host.paths.push_back(chosen);
       f.host.answers.push_back(answer);
-      Click(&f.w, "Command62");
+      click(&f.w, "Command62");
       const bool replaced = readable && answer == Answer::Ok;
       const QStringList added = {"  5 - EARLY", "  7 - GUN", "250 - LATE"};
-      QCOMPARE(Items(f.list()->model()), replaced ? added : kept);
+      QCOMPARE(items(f.list()->model()), replaced ? added : kept);
       QCOMPARE(int(f.w.state().imports().size()), replaced ? 1 : kImportSlots);
       QCOMPARE(f.host.answers.size(), readable ? 0u : 1u);
       QCOMPARE(f.list()->currentText(), QString("Weapons"));
@@ -183,17 +190,17 @@ class WindowTest : public QObject {
     Shown f;
     emit f.list()->activated(0);  // GUN
     f.host.paths.push_back("/proc/self/fdinfo/new.tdf");
-    Click(f.openExport(true), "Command1");  // cannot be written there
-    const std::string extra = (Weapon("EARLY", "5") + Weapon("LATE", "8", {"reloadtime=4;"})).toStdString();
-    f.host.paths.push_back(f.write("mod.ufo", QByteArray::fromStdString(WriteArchive({{"x.tdf", extra}}).bytes)));
+    click(f.openExport(true), "Command1");  // cannot be written there
+    const std::string extra = (weapon("EARLY", "5") + weapon("LATE", "8", {"reloadtime=4;"})).toStdString();
+    f.host.paths.push_back(f.write("mod.ufo", QByteArray::fromStdString(writeArchive({{"x.tdf", extra}}).bytes)));
     f.host.picks.push_back(0);
-    Click(&f.w, "Command62");
+    click(&f.w, "Command62");
     QCOMPARE(f.host.starts, std::vector<std::string>({"", f.game.path().string()}));
     QCOMPARE(f.list()->currentIndex(), 1);  // EARLY, GUN, LATE, LASER
     f.list()->setFocus();
     QTest::keyClick(f.list(), Qt::Key_Down);
-    QCOMPARE(Text(&f.w, "Label72"), QString("LATE"));
-    QCOMPARE(Text(&f.w, "Label80"), QString("4"));
+    QCOMPARE(text(&f.w, "Label72"), QString("LATE"));
+    QCOMPARE(text(&f.w, "Label80"), QString("4"));
   }
 
   // An entry's exact text typed into the edit field loads nothing, whether
@@ -208,8 +215,8 @@ class WindowTest : public QObject {
       if (end)
         QTest::keyClick(edit, Qt::Key(end));
       else
-        Control(&f.w, "List1")->setFocus();
-      QCOMPARE(Text(&f.w, "Label72"), QString("None"));
+        control(&f.w, "List1")->setFocus();
+      QCOMPARE(text(&f.w, "Label72"), QString("None"));
       QCOMPARE(f.list()->currentIndex(), -1);
     }
   }
@@ -217,8 +224,8 @@ class WindowTest : public QObject {
   // Enter presses a focused push button, as Space does.
   void enterPressesAFocusedButton() {
     Shown f;
-    for (QPushButton* button : {Control<QPushButton>(&f.w, "Command1"), Control<QPushButton>(&f.w, "Command61"),
-                                Control<QPushButton>(f.openExport(), "Command1")})  // "?", export, Continue
+    for (QPushButton* button : {control<QPushButton>(&f.w, "Command1"), control<QPushButton>(&f.w, "Command61"),
+                                control<QPushButton>(f.openExport(), "Command1")})  // "?", export, Continue
       for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
         QSignalSpy clicked(button, &QPushButton::clicked);
         button->setFocus();
@@ -237,37 +244,37 @@ class WindowTest : public QObject {
     emit f.list()->activated(0);  // GUN
     const std::string imported = (f.game.path() / "weapons/cannons.tdf").string();
     f.host.paths.push_back(imported);
-    Click(&f.w, "Command62");
+    click(&f.w, "Command62");
     ExportDialog* d = f.openExport();
     QVERIFY(d->isVisible() && !d->isModal() && !d->parentWidget() && d->windowType() == Qt::Tool);
     QCOMPARE(d->windowTitle(), QString("Export as New Weapon"));
     QVERIFY(QTest::qWaitForWindowActive(d));
-    QCOMPARE(QApplication::focusWidget(), Control(d, "Text1"));
-    Control<QLineEdit>(d, "Text1")->setText(QString::fromUtf8("NEWGUN\u0161"));
-    Control<QLineEdit>(d, "Text3")->setText("42");
-    Click(d, "Command1");
+    QCOMPARE(QApplication::focusWidget(), control(d, "Text1"));
+    control<QLineEdit>(d, "Text1")->setText(QString::fromUtf8("NEWGUN\u0161"));
+    control<QLineEdit>(d, "Text3")->setText("42");
+    click(d, "Command1");
     QCOMPARE(f.host.messages, std::vector<std::string>({std::string(kMsgFillAllFields)}));
     QVERIFY(d->isVisible());
 
-    Control<QLineEdit>(d, "Text2")->setText(QString::fromUtf8("New Gun \u00e9"));
+    control<QLineEdit>(d, "Text2")->setText(QString::fromUtf8("New Gun \u00e9"));
     f.host.paths.push_back((f.game.path() / "new.tdf").string());
-    Click(d, "Command1");
+    click(d, "Command1");
     QCOMPARE(f.host.starts, std::vector<std::string>({"", imported}));
     QVERIFY(!d->isVisible());
-    const std::string written = ReadFile(f.game.path() / "new.tdf");
+    const std::string written = readFile(f.game.path() / "new.tdf");
     for (const char* part : {"[NEWGUN\x8a]\r\n", "id=42;", "name=New Gun \xe9;", "reloadtime=2;"})
       QVERIFY2(written.find(part) != std::string::npos, part);
 
     QCOMPARE(f.openExport(), d);
-    QCOMPARE(Texts(d), QStringList({QString::fromUtf8("NEWGUN\u0161"), QString::fromUtf8("New Gun \u00e9"), "42"}));
-    Control(d, "Text3")->setFocus();
+    QCOMPARE(texts(d), QStringList({QString::fromUtf8("NEWGUN\u0161"), QString::fromUtf8("New Gun \u00e9"), "42"}));
+    control(d, "Text3")->setFocus();
     QVERIFY(d->close());
     f.w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f.w));
     QCOMPARE(f.openExport(), d);
     QVERIFY(QTest::qWaitForWindowActive(d));
-    QCOMPARE(QApplication::focusWidget(), Control(d, "Text1"));
-    QCOMPARE(Texts(d), QStringList({"", "", ""}));
+    QCOMPARE(QApplication::focusWidget(), control(d, "Text1"));
+    QCOMPARE(texts(d), QStringList({"", "", ""}));
   }
 
   // The program ends with the last shown window: closing the main window (and with it the Game check window)
@@ -289,7 +296,7 @@ class WindowTest : public QObject {
     QTimer::singleShot(100, &timers, [&] {
       ranOn = true;
       if (byContinue)
-        Click(d, "Command1");
+        click(d, "Command1");
       else
         d->close();
     });
@@ -309,7 +316,7 @@ class WindowTest : public QObject {
     for (const ui::FieldRowLayout& row : ui::kFieldRows) {
       if (!row.hasCaption()) continue;
       const char* name = row.caption.data();
-      QLabel* box = Control<QLabel>(&f.w, name);
+      QLabel* box = control<QLabel>(&f.w, name);
       const QImage picture = box->grab().toImage();
       const QColor line = box->palette().color(QPalette::WindowText);
       const int w = picture.width(), h = picture.height();
@@ -323,7 +330,7 @@ class WindowTest : public QObject {
   void layoutAndTabOrder() {
     Window f;
     QWidget* w = &f.w;
-    Click(w, "Command61");
+    click(w, "Command61");
     QWidget* d = f.w.exportDialog();
     for (QWidget* window : {w, d}) QCOMPARE(window->minimumSize(), window->maximumSize());
     QCOMPARE(w->size(), QSize(737, 569));
@@ -338,8 +345,8 @@ class WindowTest : public QObject {
           << "Command61"
           << "Command62";
     for (int n : {3, 2, 1, 65, 21, 20, 19, 18, 64, 66, 67, 68}) order << "Command" + QString::number(n);
-    QCOMPARE(TabChain(Control(w, "Combo1"), QRegularExpression("^(Combo1|List1|Option.|Command\\d+)$")), order);
-    QCOMPARE(TabChain(Control(d, "Text1"), QRegularExpression()), QStringList({"Text1", "Text2", "Text3", "Command1"}));
+    QCOMPARE(tabChain(control(w, "Combo1"), QRegularExpression("^(Combo1|List1|Option.|Command\\d+)$")), order);
+    QCOMPARE(tabChain(control(d, "Text1"), QRegularExpression()), QStringList({"Text1", "Text2", "Text3", "Command1"}));
   }
 
   // The context menu of the list's edit field opens the Game check window beside the main window, in its
@@ -347,11 +354,11 @@ class WindowTest : public QObject {
   // (also at its header line, and in other letter case) and brings the main window to the front; for a weapon
   // not listed it says why, and offers to import a file the list does not read. Escape closes it.
   void theGameCheckWindow() {
-    Shown f(Weapon("GUN", "5") + Weapon("LASER", "5", {"reloadtim=2;"}) + "[NOID]\r\n{\r\n}\r\n" +
+    Shown f(weapon("GUN", "5") + weapon("LASER", "5", {"reloadtim=2;"}) + "[NOID]\r\n{\r\n}\r\n" +
             "[ODD] // not listed as ODD\r\n{\r\nid=7;\r\n}\r\n");
-    f.write("weapons/mod.tdf", Weapon("gun", "9", {"modkey=1;"}));
-    const std::string extra = Weapon("EXTRA", "200", {"extrakey=1;"}).toStdString();
-    f.write("rev31.gp3", QByteArray::fromStdString(WriteArchive({{"weapons/extra.tdf", extra}}).bytes));
+    f.write("weapons/mod.tdf", weapon("gun", "9", {"modkey=1;"}));
+    const std::string extra = weapon("EXTRA", "200", {"extrakey=1;"}).toStdString();
+    f.write("rev31.gp3", QByteArray::fromStdString(writeArchive({{"weapons/extra.tdf", extra}}).bytes));
     f.write("broken.ufo", "not an archive");
     QTimer::singleShot(0, [] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -364,17 +371,18 @@ class WindowTest : public QObject {
     QVERIFY(check && check->isVisible());
     QSignalSpy checked(check, &ui::GameCheckWindow::checked);
     QVERIFY(checked.wait(10000));
-    QVERIFY(check->findChild<QLabel*>("summary")->text().contains("in 11 files\nCounted: every .tdf file of the game"));
+    QVERIFY(check->findChild<QLabel*>("summary")->text().contains(
+        "in 11 files, 1 hidden (engine: original)\nCounted: every .tdf file of the game"));
 
     QAbstractItemModel* census = check->censusTable()->model();
     check->findChild<QLineEdit*>("censusFilter")->setText("conflict");
-    QCOMPARE(Items(census), QStringList({"5"}));
-    QCOMPARE(Cell(census, 0, 2) + " " + Cell(census, 0, 3), "GUN, LASER weapons/cannons.tdf:1; weapons/cannons.tdf:5");
+    QCOMPARE(items(census), QStringList({"5"}));
+    QCOMPARE(cell(census, 0, 2) + " " + cell(census, 0, 3), "GUN, LASER weapons/cannons.tdf:1; weapons/cannons.tdf:5");
 
     QTableView* findings = check->findingsTable();
-    QStringList files = Items(findings->model());
+    QStringList files = items(findings->model());
     files.removeDuplicates();
-    QCOMPARE(files.join(" ") + Cell(findings->model(), 0, 1),  // no line for an unreadable file
+    QCOMPARE(files.join(" ") + cell(findings->model(), 0, 1),  // no line for an unreadable file
              "broken.ufo rev31.gp3/weapons/extra.tdf weapons/cannons.tdf weapons/mod.tdf");
     const std::string inArchive = (f.game.path() / "rev31.gp3/weapons/extra.tdf").string();
     QCOMPARE(findings->model()->index(1, 0).data(Qt::ToolTipRole).toString(), QString::fromStdString(inArchive));
@@ -393,6 +401,7 @@ class WindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&f.w, 1000));
     choose("modkey");  // in [gun] of a file the list does not read
     QCOMPARE(f.list()->currentText(), QString("  5 - GUN"));
+    check->findChild<QAction*>("category-display")->trigger();  // shown
     choose("text-after-header");  // ODD, which the list reads as "ODD] // not listed as OD"
     f.host.answers.push_back(Answer::Yes);
     choose("extrakey");
@@ -466,14 +475,14 @@ class WindowTest : public QObject {
     QObject guard;  // a dialog still open then fails the row
     QTimer::singleShot(2000, &guard, [] { QApplication::closeAllWindows(); });
     const TempDir dir;
-    const std::string archive = dir.Write("mod.ufo", WriteArchive({{"weapons/x.tdf", "[X]"}}).bytes).string();
+    const std::string archive = dir.write("mod.ufo", writeArchive({{"weapons/x.tdf", "[X]"}}).bytes).string();
     ui::QtHost host;
     const auto run = [&] {
-      if (kind >= 0) return int(host.MsgBox("Weapon not found!", Buttons(kind)));
-      if (kind == -1) return host.ShowOpen("") ? 1 : -1;
-      if (kind == -2) return host.ShowSave("") ? 1 : -1;
-      if (kind == -4) return host.ShowOpen(archive) == archive + "/weapons/x.tdf" ? 1 : -1;
-      return int(host.PickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"}).value_or(-1));
+      if (kind >= 0) return int(host.msgBox("Weapon not found!", Buttons(kind)));
+      if (kind == -1) return host.showOpen("") ? 1 : -1;
+      if (kind == -2) return host.showSave("") ? 1 : -1;
+      if (kind == -4) return host.showOpen(archive) == archive + "/weapons/x.tdf" ? 1 : -1;
+      return int(host.pickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"}).value_or(-1));
     };
     QCOMPARE(run(), answer);
     QCOMPARE(seen, description);
