@@ -303,6 +303,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
       continue;
     }
     files_.push_back(std::move(bytes));
+    names_.push_back(file->name());
     const int at = static_cast<int>(files_.size() - 1);
     pass.readFile(bytesOf(at), at);
   }

@@ -52,6 +52,10 @@ class WeaponTable {
   void damageParts(std::size_t row, std::vector<std::string_view>& out) const;
   // The row as the weapon on display holds it.
   CurrentWeapon weapon(std::size_t row) const;
+  // The file the row's weapon was read from: its name and its bytes as read.
+  // The row must be found().
+  const std::string& fileName(std::size_t row) const { return names_[weapons_[rows_[row].weapon].file]; }
+  std::string_view fileBytes(std::size_t row) const { return bytesOf(weapons_[rows_[row].weapon].file); }
 
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
 
@@ -101,8 +105,9 @@ class WeaponTable {
   };
   std::string_view bytesOf(int file) const { return files_[file].view(); }
 
-  std::vector<HeldBytes> files_;  // each file's bytes, read once
-  std::string texts_;             // the entries' texts back to back
+  std::vector<HeldBytes> files_;    // each file's bytes, read once
+  std::vector<std::string> names_;  // and their names
+  std::string texts_;               // the entries' texts back to back
   // Half a kilobyte per weapon: taken in large pages, as the files' bytes.
   std::vector<Loaded, LargeAllocator<Loaded>> weapons_;  // by distinct bracket name, letter case ignored
   std::vector<Row, LargeAllocator<Row>> rows_;

@@ -179,6 +179,7 @@ void EditingState::reshow() {
   window_.setEditedFiles(std::move(edited));
   const std::string name = shownWeapon();
   if (!name.empty()) window_.showWeapon(name);
+  host_.changed(EditsChanged);
 }
 
 bool EditingState::editedKey(std::string_view key) const {

@@ -27,6 +27,7 @@ enum Change : unsigned {
   DamageChanged = 1u << 4,       // the damage list
   DescriptionChanged = 1u << 5,  // the description panel's key and text
   SpaceTextChanged = 1u << 6,    // the text under the buttons
+  EditsChanged = 1u << 7,        // the unsaved edits: what the files read now hold
 };
 
 class Host {

@@ -415,6 +415,9 @@ void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
 void MainWindow::openWeaponsTable() {
   if (!tableWindow_) {
     tableWindow_ = std::make_unique<TableWindow>(state_);
+    tableWindow_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
+      return editing_->push(changes, text);
+    };
     connect(tableWindow_.get(), &TableWindow::entryChosen, this, [this](int index) {
       weaponList_->setCurrentIndex(index);
       showEntry(index);

@@ -1,6 +1,7 @@
 #include "ui/table_window.h"
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -17,12 +18,14 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "platform/files.h"
 #include "presentation/table_filter.h"
 #include "text/text.h"
+#include "ui/change_field_dialog.h"
 #include "ui/controls.h"
 
 namespace qm::ui {
@@ -50,6 +53,12 @@ class WeaponTableModel : public QAbstractTableModel {
     beginResetModel();
     table_ = std::move(table);
     endResetModel();
+  }
+  // The same rows with their values read again: the views keep their
+  // selection, and the sort and the filter follow the new values.
+  void setValues(std::shared_ptr<const WeaponTable> table) {
+    table_ = std::move(table);
+    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
   }
   void setViewing(bool viewing) {
     if (viewing == viewing_) return;
@@ -213,6 +222,15 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   compareButton_ = new QPushButton("Compare", this);
   compareButton_->setObjectName("tableCompare");
   compareButton_->setEnabled(false);
+  changeButton_ = new QPushButton("Change field...", this);
+  changeButton_->setObjectName("tableChangeField");
+  changeButton_->setEnabled(false);
+  changeButton_->setToolTip("Set, multiply or add to one field of the selected weapons (F2)");
+  changeAction_ = new QAction("Change field...", this);
+  changeAction_->setShortcut(QKeySequence(Qt::Key_F2));
+  changeAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  changeAction_->setEnabled(false);
+  addAction(changeAction_);
   saveButton_ = new QPushButton("Save as CSV...", this);
   saveButton_->setObjectName("tableSaveCsv");
   status_ = new QLabel(this);
@@ -267,6 +285,7 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   bar->addWidget(filter_, 1);
   bar->addWidget(columns_);
   bar->addWidget(compareButton_);
+  bar->addWidget(changeButton_);
   bar->addWidget(saveButton_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(bar);
@@ -290,9 +309,20 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
     proxy_->setFilter(text);
     updateStatus();
   });
-  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [this] { compareButton_->setEnabled(view_->selectionModel()->selectedRows().size() == 2); });
+  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TableWindow::selectionChanged);
   connect(compareButton_, &QPushButton::clicked, this, &TableWindow::compareSelected);
+  connect(changeButton_, &QPushButton::clicked, this, &TableWindow::changeField);
+  connect(changeAction_, &QAction::triggered, this, &TableWindow::changeField);
+  // The selected rows' menu: what the buttons do to them.
+  for (QTableView* v : {view_, frozen_}) {
+    v->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(v, &QWidget::customContextMenuRequested, this, [this, v](const QPoint& at) {
+      QMenu menu;
+      menu.addAction("Compare", this, &TableWindow::compareSelected)->setEnabled(compareButton_->isEnabled());
+      menu.addAction(changeAction_);
+      menu.exec(v->viewport()->mapToGlobal(at));
+    });
+  }
   connect(saveButton_, &QPushButton::clicked, this, &TableWindow::saveCsv);
 
   askCsvPath = [this]() -> std::optional<QString> {
@@ -323,12 +353,58 @@ void TableWindow::reload() {
 }
 
 void TableWindow::stateChanged(unsigned changes) {
-  if (changes & ListChanged) reload();
+  if (changes & ListChanged)
+    reload();
+  else if (changes & EditsChanged)
+    refreshValues();
   if (changes & CaptionsChanged && model_->viewing() != state_.viewingMode()) {
     proxy_->forget();
     model_->setViewing(state_.viewingMode());
     proxy_->invalidate();
   }
+}
+
+void TableWindow::refreshValues() {
+  auto table = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList());
+  if (table->size() != table_->size()) return reload();
+  table_ = std::move(table);
+  proxy_->forget();
+  model_->setValues(table_);
+  updateStatus();
+}
+
+std::vector<std::size_t> TableWindow::selectedEntries() const {
+  QModelIndexList rows = view_->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  std::vector<std::size_t> out;
+  for (const QModelIndex& r : rows) out.push_back(static_cast<std::size_t>(proxy_->mapToSource(r).row()));
+  return out;
+}
+
+void TableWindow::selectionChanged() {
+  const qsizetype selected = view_->selectionModel()->selectedRows().size();
+  compareButton_->setEnabled(selected == 2);
+  changeButton_->setEnabled(selected > 0 && pushChanges != nullptr);
+  changeAction_->setEnabled(changeButton_->isEnabled());
+}
+
+ChangeFieldDialog* TableWindow::changeFieldDialog() const { return changeField_; }
+
+void TableWindow::changeField() {
+  const std::vector<std::size_t> entries = selectedEntries();
+  if (entries.empty() || !pushChanges || (changeField_ && changeField_->isVisible())) return;
+  // The key of the column of the current cell comes first.
+  const int column = proxy_->mapToSource(view_->currentIndex()).column();
+  const std::string key = column > 0 ? model_->columns()[column].name : std::string();
+  auto targets = [this, entries](const std::string& k) { return fieldTargets(*table_, entries, k, state_.gameDir()); };
+  changeField_ = new ChangeFieldDialog(targets, model_->viewing(), key, this);
+  changeField_->setAttribute(Qt::WA_DeleteOnClose);
+  changeField_->setWindowModality(Qt::ApplicationModal);
+  connect(changeField_, &QDialog::accepted, this, [this, dialog = changeField_] {
+    const FieldChangePlan& plan = dialog->plan();
+    pushChanges(plan.changes(), fromCp1252(plan.description));
+  });
+  changeField_->open();
 }
 
 void TableWindow::setColumnShown(int column, bool shown) {

@@ -2,19 +2,23 @@
 // as columns with the captions of the main window's mode, sorted by a click
 // on a column header (numbers as numbers), filtered by the filter box, with a
 // column chooser, the name column kept in view while scrolling sideways, Save
-// as CSV, and a side-by-side comparison of two weapons.
+// as CSV, a side-by-side comparison of two weapons, and one field of the
+// selected weapons changed at once.
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "catalogue/weapon_table.h"
+#include "edit/change.h"
 #include "presentation/main_window_state.h"
 #include "presentation/weapon_columns.h"
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -25,6 +29,7 @@ class QToolButton;
 
 namespace qm::ui {
 
+class ChangeFieldDialog;
 class WeaponTableModel;
 class WeaponTableProxy;
 
@@ -64,11 +69,18 @@ class TableWindow : public QWidget {
 
   // Where Save as CSV writes; asks with a file dialog unless replaced.
   std::function<std::optional<QString>()> askCsvPath;
+  // Makes the changes of "Change field" as one undo step named by the text;
+  // false when they were refused. Change field is offered once it is set.
+  std::function<bool(const std::vector<edit::Change>&, const QString&)> pushChanges;
 
   const WeaponTable& table() const { return *table_; }
   QTableView* view() const { return view_; }
   QTableView* frozenView() const { return frozen_; }
   CompareDialog* compareDialog() const { return compare_; }
+  // The open Change field dialog; null when none is open.
+  ChangeFieldDialog* changeFieldDialog() const;
+  // Opens Change field on the selected rows.
+  void changeField();
 
  signals:
   // A row was double-clicked: the index of its list entry.
@@ -79,6 +91,11 @@ class TableWindow : public QWidget {
 
  private:
   void reload();
+  // The files' unsaved edits changed: the same rows, their values read again.
+  void refreshValues();
+  // The selected rows' list entries, in the order shown.
+  std::vector<std::size_t> selectedEntries() const;
+  void selectionChanged();
   void setColumnShown(int column, bool shown);
   void compareRows(int a, int b);
   void compareSelected();
@@ -93,11 +110,14 @@ class TableWindow : public QWidget {
   QLineEdit* filter_;
   QToolButton* columns_;
   QPushButton* compareButton_;
+  QPushButton* changeButton_;
+  QAction* changeAction_;
   QPushButton* saveButton_;
   QLabel* status_;
   QTableView* view_;
   QTableView* frozen_;  // the name column, laid over the view's first column
   CompareDialog* compare_;
+  QPointer<ChangeFieldDialog> changeField_;
   int compareFrom_ = -1;  // a list entry waiting for the row to compare it with
 };
 

@@ -1,9 +1,10 @@
 // The Weapons table window used as a user uses it, offscreen: opened from the
-// main window, filtered, sorted, its columns chosen, saved, and two weapons
-// compared.
+// main window, filtered, sorted, its columns chosen, saved, two weapons
+// compared, and one field of many weapons changed at once.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,8 @@
 #include <QToolButton>
 
 #include "support.h"
+#include "ui/change_field_dialog.h"
+#include "ui/edit_controller.h"
 #include "ui/table_window.h"
 
 using namespace qm;
@@ -26,12 +29,14 @@ namespace {
 // The main window on three weapons, with the table opened by F6.
 struct Table : Window {
   ui::TableWindow* t = nullptr;
-  Table()
-      : Window(weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
-               weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
-               weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"})) {
+  explicit Table(const QByteArray& cannons =
+                     weapon("GUN", "7", {"reloadtime=10;", "range=700;", "[DAMAGE]", "{", "default=5;", "}"}) +
+                     weapon("LASER", "9", {"reloadtime=9;", "range=300;"}) +
+                     weapon("BIG", "12", {"reloadtime=100;", "range=900;", "name=Big, \"one\";"}))
+      : Window(cannons) {
     w.show();
-    if (!QTest::qWaitForWindowExposed(&w)) qFatal("the window is not shown");
+    w.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w)) qFatal("the window is not active");
     QTest::keyClick(&w, Qt::Key_F6);
     t = w.tableWindow();
     if (!t || !QTest::qWaitForWindowExposed(t)) qFatal("the table is not shown");
@@ -45,8 +50,14 @@ struct Table : Window {
   }
   QString header(int c) { return view()->model()->headerData(c, Qt::Horizontal).toString(); }
   QPoint cell(int row, int c = 0) { return view()->visualRect(view()->model()->index(row, c)).center(); }
-  void clickRow(int row, Qt::KeyboardModifiers keys = {}) {
-    QTest::mouseClick(view()->viewport(), Qt::LeftButton, keys, cell(row, 3));
+  void clickRow(int row, Qt::KeyboardModifiers keys = {}, int c = 3) {
+    view()->scrollTo(view()->model()->index(row, c));
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, keys, cell(row, c));
+  }
+  // Brings a window to the front, as a click on it does, for its keys.
+  static void activate(QWidget* window) {
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window)) qFatal("the window is not active");
   }
 };
 
@@ -171,6 +182,73 @@ class TableTest : public QObject {
     f.clickRow(1);
     QCOMPARE(d->table()->horizontalHeaderItem(1)->text(), QString("12 - BIG"));
     QCOMPARE(d->table()->horizontalHeaderItem(2)->text(), QString("9 - LASER"));
+  }
+
+  // Filtered, sorted, two compared; then the reload time of three weapons
+  // multiplied by 0.9 through Change field, seen in its preview, applied,
+  // undone, applied again and saved: the file differs in exactly those values.
+  void changeFieldOfThreeWeapons() {
+    Table f(weapon("GUN", "7", {"reloadtime=1.5;", "range=700;"}) + weapon("LASER", "9", {"reloadtime=0.8;"}) +
+            weapon("BIG", "12", {"reloadtime=10;", "range=900;"}) +
+            weapon("ROCKET", "14", {"reloadtime=2.5;", "range=650;"}) +
+            weapon("MINE", "20", {"reloadtime=4;", "range=610;"}));
+    const auto file = f.game.path() / "weapons" / "cannons.tdf";
+    const QString before = QString::fromStdString(readFile(file));
+    QTest::keyClicks(f.t->findChild<QLineEdit*>("tableFilter"), "range>600");
+    QHeaderView* header = f.view()->horizontalHeader();
+    f.view()->scrollTo(f.view()->model()->index(0, kReloadTime));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(kReloadTime) + 5, header->height() / 2));
+    QCOMPARE(f.column(0), QStringList({"7 - GUN", "14 - ROCKET", "20 - MINE", "12 - BIG"}));
+    f.clickRow(0);
+    f.clickRow(1, Qt::ControlModifier);
+    QTest::mouseClick(f.t->findChild<QPushButton*>("tableCompare"), Qt::LeftButton);
+    QCOMPARE(f.t->compareDialog()->table()->horizontalHeaderItem(2)->text(), QString("14 - ROCKET"));
+    f.t->compareDialog()->close();
+
+    // Three rows picked in the reload time column, Change field by its button
+    // or by F2: that field comes first, and Apply waits for a value.
+    ui::ChangeFieldDialog* d = nullptr;
+    const auto multiply = [&](bool byKey) {
+      Table::activate(f.t);
+      for (int row : {0, 1, 3}) f.clickRow(row, row ? Qt::ControlModifier : Qt::NoModifier, kReloadTime);
+      if (byKey)
+        QTest::keyClick(f.view(), Qt::Key_F2);
+      else
+        QTest::mouseClick(f.t->findChild<QPushButton*>("tableChangeField"), Qt::LeftButton);
+      d = f.t->changeFieldDialog();
+      QVERIFY(d && d->isVisible());
+      QCOMPARE(control<QComboBox>(d, "changeFieldKey")->currentData().toString(), QString("reloadtime"));
+      QVERIFY(!control<QPushButton>(d, "changeFieldApply")->isEnabled());
+      control<QComboBox>(d, "changeFieldOperation")->setCurrentIndex(1);
+      QTest::keyClicks(control<QLineEdit>(d, "changeFieldValue"), "0.9");
+    };
+    multiply(false);
+    auto* preview = control<QTableWidget>(d, "changeFieldPreview");
+    QStringList cells;
+    for (int r = 0; r < preview->rowCount(); ++r)
+      for (int c = 0; c < 4; ++c) cells << preview->item(r, c)->text();
+    QCOMPARE(cells.join("|"), QString("GUN|weapons/cannons.tdf|1.5|1.35|ROCKET|weapons/cannons.tdf|2.5|2.25|"
+                                      "BIG|weapons/cannons.tdf|10|9"));
+    QCOMPARE(QString::fromStdString(readFile(file)), before);  // nothing changed yet
+    QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
+    QCOMPARE(f.w.windowTitle(), QString("Quillmark *"));
+    QCOMPARE(f.w.editing().undoStack().undoText(), QString("Multiply reloadtime by 0.9 (3 weapons)"));
+
+    Table::activate(&f.w);
+    QTest::keyClick(&f.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.5", "2.5", "4", "10"}));
+    QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
+    multiply(true);
+    QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
+    Table::activate(&f.w);
+    f.host.answers = {Answer::Ok};
+    QTest::keyClick(&f.w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
+    QCOMPARE(QString::fromStdString(readFile(file)),
+             QString(before).replace("=1.5;", "=1.35;").replace("=2.5;", "=2.25;").replace("=10;", "=9;"));
   }
 };
 

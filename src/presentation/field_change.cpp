@@ -1,0 +1,165 @@
+#include "presentation/field_change.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <set>
+
+#include "checks/finding.h"
+#include "checks/known_keys.h"
+#include "presentation/main_window_state.h"
+#include "text/numbers.h"
+#include "text/text.h"
+
+namespace qm {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Fields that count or name something by number: a fraction means nothing
+// there, so a computed value is rounded.
+bool holdsWholeNumbers(std::string_view lowerKey) {
+  for (std::string_view k : {"id", "burst", "rendertype", "color", "color2"})
+    if (k == lowerKey) return true;
+  return false;
+}
+
+std::string weaponCount(std::size_t n) { return "(" + std::to_string(n) + (n == 1 ? " weapon)" : " weapons)"); }
+
+}  // namespace
+
+std::string numberText(double x, bool whole) {
+  if (whole) x = std::round(x);
+  // 15 significant digits drop the binary noise of the arithmetic (0.1 * 3
+  // is 0.30000000000000004), then the shortest plain text of that number.
+  char buffer[400];
+  auto end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 15).ptr;
+  double rounded = 0;
+  std::from_chars(buffer, end, rounded);
+  if (rounded == 0) rounded = 0;  // no "-0"
+  end = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed).ptr;
+  return std::string(buffer, end);
+}
+
+std::vector<FieldTarget> fieldTargets(const WeaponTable& table, const std::vector<std::size_t>& rows,
+                                      std::string_view key, const std::filesystem::path& gameDir) {
+  std::vector<FieldTarget> out;
+  std::set<std::string> seen;
+  for (std::size_t row : rows) {
+    if (row >= table.size() || !seen.insert(toLower(table.name(row))).second) continue;
+    FieldTarget t{std::string(table.name(row)), {}, {}, table.found(row)};
+    if (t.found) {
+      t.file = gameRelativeName(gameDir, table.fileName(row));
+      t.old = edit::valueOf(table.fileBytes(row), t.weapon, key);
+    }
+    out.push_back(std::move(t));
+  }
+  return out;
+}
+
+std::size_t FieldChangePlan::changing() const {
+  std::size_t n = 0;
+  for (const FieldChangeRow& r : rows) n += r.outcome == FieldChangeRow::Outcome::Changes ? 1 : 0;
+  return n;
+}
+
+std::vector<edit::Change> FieldChangePlan::changes() const {
+  std::vector<edit::Change> out;
+  for (const FieldChangeRow& r : rows)
+    if (r.outcome == FieldChangeRow::Outcome::Changes)
+      out.push_back({edit::Change::Kind::Set, r.target.weapon, key, r.value});
+  return out;
+}
+
+FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
+                                std::string_view operand) {
+  using Outcome = FieldChangeRow::Outcome;
+  FieldChangePlan plan;
+  plan.key = std::string(key);
+  for (const FieldTarget& t : targets) plan.rows.push_back({t, {}, Outcome::Skipped, {}, {}});
+
+  const edit::KeyName name = edit::splitKey(key);
+  const std::string lower = toLower(name.key);
+  const bool numeric = name.damage || weaponKeyKind(lower) == KeyKind::Number;
+  const bool whole = !name.damage && holdsWholeNumbers(lower);
+  const std::string_view typed = trimmed(operand);
+  const std::optional<double> number = textToDouble(typed);
+  if (typed.empty()) {
+    plan.refusal = "Type a value.";
+  } else if (op != FieldOperation::SetTo && !numeric) {
+    plan.refusal = cp1252ToUtf8(key) + " does not hold a number: it can only be set to a value.";
+  } else if (op != FieldOperation::SetTo && (!number || !std::isfinite(*number))) {
+    plan.refusal = quoted(typed) + " is not a number.";
+  } else if (op == FieldOperation::SetTo) {
+    if (auto refusal = edit::checkChange({edit::Change::Kind::Set, {}, std::string(key), std::string(operand)}))
+      plan.refusal = *refusal;
+  }
+  if (!plan.refusal.empty()) return plan;
+
+  for (FieldChangeRow& r : plan.rows) {
+    const FieldTarget& t = r.target;
+    if (!t.found) {
+      r.note = "not found";
+      continue;
+    }
+    if (op == FieldOperation::SetTo) {
+      r.value = std::string(operand);
+    } else {
+      // The old text's blanks around the number stay where they were.
+      std::string_view old = t.old ? std::string_view(*t.old) : std::string_view();
+      const std::size_t begin = std::min(old.size(), old.find_first_not_of(" \t"));
+      const std::size_t end = old.find_last_not_of(" \t") + 1;
+      const std::optional<double> x = begin < old.size() ? textToDouble(old) : std::nullopt;
+      if (begin >= old.size()) {
+        r.note = "no value";
+        continue;
+      }
+      if (!x) {
+        r.note = "not a number";
+        continue;
+      }
+      const double result = op == FieldOperation::MultiplyBy ? *x * *number : *x + *number;
+      const std::string text = numberText(result, whole);
+      if (textToDouble(text) == x) {
+        r.value = *t.old;
+        r.outcome = Outcome::Unchanged;
+        r.note = "unchanged";
+        continue;
+      }
+      r.value = std::string(old.substr(0, begin)) + text + std::string(old.substr(end));
+    }
+    if (t.old && *t.old == r.value) {
+      r.outcome = Outcome::Unchanged;
+      r.note = "unchanged";
+      continue;
+    }
+    r.outcome = Outcome::Changes;
+    if (!t.old) r.note = "a new line";
+    // The checks read a value without the blanks around it.
+    if (auto problem = checkValue(name.key, trimmed(r.value), name.damage)) r.warning = problem->message;
+  }
+
+  const std::string shown(typed);
+  const std::string count = weaponCount(plan.changing());
+  switch (op) {
+    case FieldOperation::SetTo:
+      plan.description = "Set " + plan.key + " to " + shown + " " + count;
+      break;
+    case FieldOperation::MultiplyBy:
+      plan.description = "Multiply " + plan.key + " by " + shown + " " + count;
+      break;
+    case FieldOperation::Add:
+      plan.description = "Add " + shown + " to " + plan.key + " " + count;
+      break;
+  }
+  return plan;
+}
+
+}  // namespace qm
