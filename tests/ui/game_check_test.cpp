@@ -48,19 +48,19 @@ struct Game : Window {
 };
 
 // The tree's rows as "name|what|where", children indented.
-QStringList Rows(const QAbstractItemModel* m, const QModelIndex& parent = {}, const QString& indent = {}) {
+QStringList rows(const QAbstractItemModel* m, const QModelIndex& parent = {}, const QString& indent = {}) {
   QStringList out;
   for (int r = 0; r < m->rowCount(parent); ++r) {
     const QModelIndex i = m->index(r, 0, parent);
     out << indent + i.data().toString() + "|" + i.siblingAtColumn(1).data().toString() + "|" +
                i.siblingAtColumn(2).data().toString();
-    out << Rows(m, i, indent + "  ");
+    out << rows(m, i, indent + "  ");
   }
   return out;
 }
 
 // The checks of the findings shown, in order.
-QStringList ChecksShown(ui::GameCheckWindow* c) {
+QStringList checksShown(ui::GameCheckWindow* c) {
   QStringList out;
   const QAbstractItemModel* m = c->findingsTable()->model();
   for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, 3).data().toString().section('[', -1).chopped(1);
@@ -68,7 +68,7 @@ QStringList ChecksShown(ui::GameCheckWindow* c) {
 }
 
 // Triggers the action named `name` (object name or text) of the next menu.
-void ChooseInMenu(const QString& name) {
+void chooseInMenu(const QString& name) {
   QTimer::singleShot(0, [name] {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QVERIFY(menu);
@@ -78,8 +78,8 @@ void ChooseInMenu(const QString& name) {
   });
 }
 
-void ChooseCheck(ui::GameCheckWindow* c, const char* name) {
-  ChooseInMenu(name);
+void chooseCheck(ui::GameCheckWindow* c, const char* name) {
+  chooseInMenu(name);
   QTest::mouseClick(c->findChild<QToolButton*>("checks"), Qt::LeftButton);
 }
 
@@ -104,7 +104,7 @@ class GameCheckTest : public QObject {
     auto* tabs = c->findChild<QTabWidget*>();
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(2).center());
     QTreeView* tree = c->referencesTree();
-    QCOMPARE(Rows(tree->model()),
+    QCOMPARE(rows(tree->model()),
              QStringList({"Weapons (4)||", "  GUN|used by 1 unit|weapons/cannons.tdf:1",
                           "    ARMA|Weapon1|units/arma.fbi:4", "    ARMA|ExplodeAs|units/arma.fbi:6",
                           "  LASER|used by 1 unit|weapons/cannons.tdf:6", "    ARMB|Weapon1|units/armb.fbi:4",
@@ -130,19 +130,19 @@ class GameCheckTest : public QObject {
       ui::GameCheckWindow* c = f.check();
       const QStringList all = {"unknown-weapon", "missing-damage", "missing-sound",
                                "missing-damage", "missing-damage", "missing-damage"};
-      QCOMPARE(ChecksShown(c), all);
+      QCOMPARE(checksShown(c), all);
       QCOMPARE(c->findChild<QLabel*>("summary")->text().section('\n', 0, 0),
                QString("4 weapons, 4 IDs used, 252 IDs free, 0 IDs in conflict; "
                        "1 errors, 5 warnings in 9 files, 1 hidden (engine: original)"));
-      ChooseCheck(c, "category-style");
-      QCOMPARE(ChecksShown(c), QStringList({"unknown-weapon", "missing-sound"}));
-      ChooseCheck(c, "missing-sound");
-      QCOMPARE(ChecksShown(c), QStringList({"unknown-weapon"}));
-      ChooseCheck(c, "category-display");
-      QCOMPARE(ChecksShown(c), QStringList({"unknown-weapon", "block-in-comment"}));
+      chooseCheck(c, "category-style");
+      QCOMPARE(checksShown(c), QStringList({"unknown-weapon", "missing-sound"}));
+      chooseCheck(c, "missing-sound");
+      QCOMPARE(checksShown(c), QStringList({"unknown-weapon"}));
+      chooseCheck(c, "category-display");
+      QCOMPARE(checksShown(c), QStringList({"unknown-weapon", "block-in-comment"}));
     }
     Game f;
-    QCOMPARE(ChecksShown(f.check()), QStringList({"unknown-weapon", "block-in-comment"}));
+    QCOMPARE(checksShown(f.check()), QStringList({"unknown-weapon", "block-in-comment"}));
   }
 
   // "Used by..." of the list's menu: the units naming the weapon on display,
@@ -164,7 +164,7 @@ class GameCheckTest : public QObject {
     QFETCH(QString, note);
     Game f(units);
     emit f.list()->activated(f.list()->findText(" - " + weapon, Qt::MatchEndsWith));
-    ChooseInMenu("Used by...");
+    chooseInMenu("Used by...");
     emit f.list()->lineEdit()->customContextMenuRequested({1, 1});
     ui::GameCheckWindow* c = f.w.gameCheckWindow();
     QSignalSpy checked(c, &ui::GameCheckWindow::checked);
