@@ -10,7 +10,7 @@ namespace {
 
 // Each row of the plan as "WEAPON:OLD>NEW", "WEAPON:=" when unchanged,
 // "WEAPON:note" when skipped; a warning adds " !" and its last word.
-std::string Rows(const FieldChangePlan& plan) {
+std::string planText(const FieldChangePlan& plan) {
   std::string out;
   for (const FieldChangeRow& r : plan.rows) {
     out += (out.empty() ? "" : " | ") + r.target.weapon + ":";
@@ -61,7 +61,7 @@ TEST(FieldChangeTest, PlansEachWeaponsValue) {
   for (const Row& r : rows) {
     const std::vector<FieldTarget> targets = fieldTargets(table, {0, 1, 2, 3, 0}, r.key, "/game");
     const FieldChangePlan plan = planFieldChange(targets, r.key, r.op, r.operand);
-    EXPECT_EQ(Rows(plan), r.rows) << r.key << " " << r.operand;
+    EXPECT_EQ(planText(plan), r.rows) << r.key << " " << r.operand;
     EXPECT_EQ(plan.refusal.substr(0, r.refusal.size()), r.refusal) << r.key << " " << r.operand;
   }
 }
