@@ -90,7 +90,7 @@ TEST(EditDiffTest, HunksWithThreeLinesOfContext) {
   // counted to the change, and what is the same at either end is not shown.
   for (const char* eol : {"\r\n", "\r", "\n"}) {
     std::string c;
-    for (int i = 1; i <= 3000; ++i) c += "l" + std::to_string(i) + eol;
+    for (int i = 1; i <= 3000; ++i) c.append("l").append(std::to_string(i)).append(eol);
     std::string d = c;
     d.replace(d.find(std::string("l2990") + eol), 5, "L2990");
     d.replace(d.find(std::string("l1500") + eol), 5, "");
