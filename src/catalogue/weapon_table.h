@@ -82,30 +82,11 @@ class WeaponTable {
     int weapon;
   };
   class Pass;
-  // A file's bytes, taken in large pages once past a megabyte: filling a
-  // hundred megabytes of fresh memory page by page costs more than reading
-  // it. Appending copies each byte once, not one at a time.
-  class HeldBytes {
-   public:
-    HeldBytes() = default;
-    HeldBytes(HeldBytes&& other) noexcept { swap(other); }
-    HeldBytes& operator=(HeldBytes&& other) noexcept {
-      swap(other);
-      return *this;
-    }
-    ~HeldBytes();
-    void reserve(std::size_t capacity);
-    void append(std::string_view bytes);
-    std::string_view view() const { return std::string_view(data_, size_); }
+  std::string_view bytesOf(int file) const { return files_[file].bytes(); }
 
-   private:
-    void swap(HeldBytes& other) noexcept;
-    char* data_ = nullptr;
-    std::size_t size_ = 0, capacity_ = 0;
-  };
-  std::string_view bytesOf(int file) const { return files_[file].view(); }
-
-  std::vector<HeldBytes> files_;    // each file's bytes, read once
+  // Each file's bytes, held once: mapped, for a file on disk, so that a
+  // hundred megabytes of files cost neither a copy nor fresh memory.
+  std::vector<platform::HeldFile> files_;
   std::vector<std::string> names_;  // and their names
   std::string texts_;               // the entries' texts back to back
   // Half a kilobyte per weapon: taken in large pages, as the files' bytes.
