@@ -207,14 +207,32 @@ class WeaponTable::Pass {
   void open(int id, std::size_t bodyBegin) {
     names_[id].state = State::Open;
     Loaded& w = t_.weapons_[id];
-    w.bodyBegin = bodyBegin;
+    w.bodyBegin = static_cast<std::uint32_t>(bodyBegin);
     open_.push_back({id, depth_ - 1, lineNo_});
   }
 
   void finish(const OpenBlock& b, std::size_t bodyEnd) {
     Name& n = names_[b.id];
     Loaded& w = t_.weapons_[b.id];
-    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+    // Every value lies in the block's lines, after its opening line.
+    if (bodyEnd - w.bodyBegin <= kPackedBlock) {
+      const char* const base = fileStart_ + w.bodyBegin;
+      w.wide = -1;
+      for (int s = 0; s < kSlotCount; ++s) {
+        const LastSet& set = lastSet_[s];
+        w.v[s] = set.line > b.opening && !set.value.empty()
+                     ? static_cast<std::uint32_t>(set.value.data() - base) << 16 |
+                           static_cast<std::uint32_t>(set.value.size())
+                     : 0;
+      }
+    } else {
+      if (w.wide < 0) {
+        w.wide = static_cast<int>(t_.wide_.size());
+        t_.wide_.emplace_back();
+      }
+      for (int s = 0; s < kSlotCount; ++s)
+        t_.wide_[w.wide][s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+    }
     settle(n, w, bodyEnd);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
     // Before its first damage header a block that starts outside a damage
@@ -223,7 +241,8 @@ class WeaponTable::Pass {
     if (!w.carryIn) {
       const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
                                           [](std::uint64_t line, const LineAt& h) { return line < h.line; });
-      w.damageFrom = first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset : bodyEnd;
+      w.damageFrom = static_cast<std::uint32_t>(first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset
+                                                                                                         : bodyEnd);
     }
   }
 
@@ -231,7 +250,8 @@ class WeaponTable::Pass {
   // with its bracket name, and it counts as found.
   void finishUnopened(int id) {
     Loaded& w = t_.weapons_[id];
-    w.v.fill(Span{0, 0});
+    w.v.fill(0);
+    w.wide = -1;
     w.bodyBegin = w.damageFrom = 0;
     settle(names_[id], w, 0);
   }
@@ -243,9 +263,9 @@ class WeaponTable::Pass {
   }
 
   void settle(Name& n, Loaded& w, std::size_t bodyEnd) {
-    w.v[slotIndex(Slot::BracketName)] = spanOf(n.bracketName);
+    w.bracketName = spanOf(n.bracketName);
     w.file = file_;
-    w.bodyEnd = bodyEnd;
+    w.bodyEnd = static_cast<std::uint32_t>(bodyEnd);
     w.carryIn = n.carry;
     n.found = true;
     n.state = State::Searching;
@@ -323,8 +343,14 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
   if (!found(row)) return {};
   const Loaded& w = weapons_[rows_[row].weapon];
-  const Span span = w.v[slotIndex(s)];
-  return bytesOf(w.file).substr(span.offset, span.size);
+  const std::string_view bytes = bytesOf(w.file);
+  if (s == Slot::BracketName) return bytes.substr(w.bracketName.offset, w.bracketName.size);
+  if (w.wide >= 0) {
+    const Span span = wide_[w.wide][slotIndex(s)];
+    return bytes.substr(span.offset, span.size);
+  }
+  const std::uint32_t packed = w.v[slotIndex(s)];
+  return bytes.substr(w.bodyBegin + (packed >> 16), packed & 0xFFFF);
 }
 
 SlotValues WeaponTable::values(std::size_t row) const {
