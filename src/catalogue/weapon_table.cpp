@@ -355,7 +355,16 @@ std::string_view WeaponTable::value(std::size_t row, Slot s) const {
 
 SlotValues WeaponTable::values(std::size_t row) const {
   SlotValues out{};
-  for (int s = 0; found(row) && s < kSlotCount; ++s) out[s] = value(row, static_cast<Slot>(s));
+  if (!found(row)) return out;
+  const Loaded& w = weapons_[rows_[row].weapon];
+  const std::string_view bytes = bytesOf(w.file);
+  if (w.wide >= 0) {
+    for (int s = 0; s < kSlotCount; ++s) out[s] = bytes.substr(wide_[w.wide][s].offset, wide_[w.wide][s].size);
+  } else {
+    const char* const base = bytes.data() + w.bodyBegin;
+    for (int s = 0; s < kSlotCount; ++s) out[s] = std::string_view(base + (w.v[s] >> 16), w.v[s] & 0xFFFF);
+  }
+  out[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
   return out;
 }
 
