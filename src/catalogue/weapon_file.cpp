@@ -79,7 +79,11 @@ class LooseFile final : public WeaponFile {
   std::filesystem::path diskPath() const override { return path_; }
   bool hold(platform::HeldFile& out, std::string& reason) const override {
     try {
-      return platform::HeldFile::hold(path_, out, reason, kLargestWeaponFile, kMsgFileTooLarge);
+      // Stamped before it is read: a change while it is read shows later.
+      const auto stamp = platform::HeldFile::stampOf(path_);
+      if (!platform::HeldFile::hold(path_, out, reason, kLargestWeaponFile, kMsgFileTooLarge)) return false;
+      out.stamp = stamp;
+      return true;
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }
@@ -87,6 +91,9 @@ class LooseFile final : public WeaponFile {
     const std::uintmax_t size = std::filesystem::file_size(path_, ec);
     reason = noMemoryFor(ec ? 0 : size);
     return false;
+  }
+  bool stillHolds(const platform::HeldFile& held) const override {
+    return held.stamp && held.stamp == platform::HeldFile::stampOf(path_);
   }
   bool readInPieces(PieceBuffer& buffer, const TakePiece& take, std::string& reason) const override {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::openRegularFile(path_, reason), std::fclose);

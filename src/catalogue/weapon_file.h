@@ -66,6 +66,9 @@ class WeaponFile {
   // disk is mapped where the system allows, not copied. The same failures as
   // read(). The default holds what read() gives.
   virtual bool hold(platform::HeldFile& out, std::string& reason) const;
+  // Whether bytes this object held are still what it would hold now. A file
+  // in memory never changes; a file on disk may, under the same object.
+  virtual bool stillHolds(const platform::HeldFile&) const { return true; }
 };
 
 using WeaponFilePtr = std::shared_ptr<const WeaponFile>;

@@ -333,7 +333,8 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   if (previous && previous->namesKey_ == namesKey_)
     for (std::size_t f = 0; f < searchList.size(); ++f)
       for (std::size_t g = 0; g < previous->sources_.size(); ++g)
-        if (previous->sources_[g] == searchList[f]) files_[f] = previous->files_[g];
+        if (previous->sources_[g] == searchList[f] && searchList[f]->stillHolds(previous->files_[g]->held))
+          files_[f] = previous->files_[g];
 
   // The files are read by a few threads at once, each taking the next file
   // not yet taken; each file's blocks are its own until they are put

@@ -31,9 +31,8 @@ class WeaponTable {
   // cannot be read are passed over and kept in unreadable().
   //
   // With `previous`, a table of the same list names read before, the files
-  // it read that are the same objects in `searchList` are not read again:
-  // their blocks are shared. A file object stands for its bytes as they were
-  // when it was made, so a file that changes is a new object.
+  // it read that are the same objects in `searchList`, and have not changed
+  // since (stillHolds), are not read again: their blocks are shared.
   WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList,
               const WeaponTable* previous = nullptr);
 

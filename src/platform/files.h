@@ -62,17 +62,34 @@ class HeldFile {
 
   std::string_view bytes() const { return view_; }
   bool mapped() const { return mapped_; }
+  // The file's size and time of last change as they were before it was read,
+  // for whoever holds it to tell whether it changed since.
+  struct Stamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time{};
+    bool operator==(const Stamp&) const = default;
+  };
+  std::optional<Stamp> stamp;
 
   // Holds the file at `path`: the same refusals and reasons as
   // readRegularFile, `tooLarge` for a file of more than `limit` bytes.
   static bool hold(const std::filesystem::path& path, HeldFile& out, std::string& reason,
                    std::uint64_t limit = UINT64_MAX, std::string_view tooLarge = {});
+  // The stamp of the file at `path` now; nothing when it cannot be read.
+  static std::optional<Stamp> stampOf(const std::filesystem::path& path) {
+    std::error_code ec;
+    Stamp s;
+    s.size = std::filesystem::file_size(path, ec);
+    if (!ec) s.time = std::filesystem::last_write_time(path, ec);
+    return ec ? std::nullopt : std::optional<Stamp>(s);
+  }
 
  private:
   void swap(HeldFile& other) noexcept {
     owned_.swap(other.owned_);
     std::swap(view_, other.view_);
     std::swap(mapped_, other.mapped_);
+    std::swap(stamp, other.stamp);
     // Held bytes moved with their string.
     if (!mapped_) view_ = owned_;
     if (!other.mapped_) other.view_ = other.owned_;

@@ -47,10 +47,7 @@ const GameFiles& MainWindowState::gameFiles() const {
 
 std::vector<WeaponFilePtr> MainWindowState::searchList() const {
   std::vector<WeaponFilePtr> files = gameFiles().standardFiles();
-  for (const std::string& name : imports_) {
-    WeaponFilePtr file = namedWeaponFile(name);
-    files.push_back(file ? file : looseFile(name));
-  }
+  files.insert(files.end(), importFiles_.begin(), importFiles_.end());
   for (WeaponFilePtr& file : files)
     for (const WeaponFilePtr& e : edited_)
       if (e->name() == file->name() || (!e->diskPath().empty() && e->diskPath() == file->diskPath())) file = e;
@@ -155,8 +152,10 @@ bool MainWindowState::addImport(const std::string& path) {
     if (host_.msgBox(kMsgSlotsFull, Buttons::OkCancel) != Answer::Ok) return false;
     rebuildList();
     imports_.clear();
+    importFiles_.clear();
   }
   imports_.push_back(path);
+  importFiles_.push_back(file);
 
   weaponList_.add(std::move(scan.entries));
   updateCountLine();
@@ -172,8 +171,12 @@ void MainWindowState::clickSpace() {
 void MainWindowState::rescan() {
   gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
   std::vector<WeaponFilePtr> files = gameFiles_->standardFiles();
-  for (const std::string& name : imports_)
-    if (WeaponFilePtr file = namedWeaponFile(name)) files.push_back(file);
+  importFiles_.clear();
+  for (const std::string& name : imports_) {
+    WeaponFilePtr file = namedWeaponFile(name);
+    if (file) files.push_back(file);
+    importFiles_.push_back(file ? file : looseFile(name));
+  }
   ScanOutcome scan = scanFiles(files);
   weaponList_.clear();
   weaponList_.add(std::move(scan.entries));

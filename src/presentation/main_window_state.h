@@ -106,6 +106,10 @@ class MainWindowState {
   bool damageCarry_ = false;  // a damage sub-block left open runs on into the next load
   bool viewingMode_ = false;
   std::vector<std::string> imports_;  // at most kImportSlots
+  // The files the imports name, made when they were added or the game last
+  // rescanned: the same objects until then, so that a weapons table made
+  // after an edit shares the files it read before.
+  std::vector<WeaponFilePtr> importFiles_;
   std::vector<WeaponFilePtr> edited_;
   WeaponList weaponList_;
   std::string lastPath_;

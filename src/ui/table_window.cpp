@@ -365,7 +365,8 @@ void TableWindow::stateChanged(unsigned changes) {
 }
 
 void TableWindow::refreshValues() {
-  auto table = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList());
+  // Only the files an edit changed are read again.
+  auto table = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList(), table_.get());
   if (table->size() != table_->size()) return reload();
   table_ = std::move(table);
   proxy_->forget();

@@ -87,6 +87,13 @@ TEST(WeaponTableTest, SharesTheFilesItReadBefore) {
   EXPECT_EQ(second.filesRead(), 1u);
   after.push_back(memoryFile("f3", "[NEW]\n{\nid=6;\n}\n"));
   EXPECT_EQ(expectAgreesWithLoader(after, "a new name", &second).filesRead(), 4u);
+
+  // A file on disk that changed under the same object is read again.
+  test::TempDir dir;
+  after[1] = looseFile(dir.write("f1.tdf", "[gun]\n{\nid=3;\n}\n[LASER]\n{\nrange=9;\n}\n"));
+  const WeaponTable third = expectAgreesWithLoader(after, "on disk");
+  dir.write("f1.tdf", "[gun]\n{\nid=4;\n}\n[LASER]\n{\nrange=10;\n}\n");
+  EXPECT_EQ(expectAgreesWithLoader(after, "changed on disk", &third).filesRead(), 1u);
 }
 
 // Every folder of the corpus of real mod files, the eight standard files and
