@@ -358,7 +358,8 @@ std::optional<Loaded> loadedValue(std::string_view bytes, const Block& block, co
     const std::string_view entry = textOf(bytes, it->begin, it->end);
     if (!sameFolded(damageUnitOf(entry), name.key)) continue;
     const std::string_view amount = damageAmountOf(entry);
-    const std::size_t at = amount.empty() ? it->end : it->begin + static_cast<std::size_t>(amount.data() - entry.data());
+    const std::size_t at =
+        amount.empty() ? it->end : it->begin + static_cast<std::size_t>(amount.data() - entry.data());
     return Loaded{it->line, at, it->end};
   }
   return std::nullopt;

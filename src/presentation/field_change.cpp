@@ -38,7 +38,8 @@ std::string_view beforeSemicolon(std::string_view s) { return s.substr(0, s.find
 // Why the loader would not read a change: it reads the key from a line the
 // edit does not change, or from none.
 std::string notRead(const edit::KeyReading& read) {
-  if (read.loaded) return "the game reads " + qm::quoted(*read.loaded) + " from a line this does not change: edit it by hand";
+  if (read.loaded)
+    return "the game reads " + qm::quoted(*read.loaded) + " from a line this does not change: edit it by hand";
   if (read.value) return "the game does not read the line " + qm::quoted(trimmed(read.line)) + ": edit it by hand";
   return "the game would not read a new line here: edit it by hand";
 }
@@ -70,7 +71,8 @@ std::vector<FieldTarget> fieldTargets(const WeaponTable& table, const std::vecto
     if (t.found) {
       t.file = gameRelativeName(gameDir, table.fileName(row));
       const std::string_view bytes = table.fileBytes(row);
-      if (const auto place = edit::findBlock(bytes, t.weapon)) t.block = bytes.substr(place->begin, place->end - place->begin);
+      if (const auto place = edit::findBlock(bytes, t.weapon))
+        t.block = bytes.substr(place->begin, place->end - place->begin);
       t.old = edit::readKey(t.block, t.weapon, key).loaded;
     }
     out.push_back(std::move(t));
