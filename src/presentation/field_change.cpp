@@ -35,9 +35,14 @@ bool holdsWholeNumbers(std::string_view lowerKey) {
 // becomes in the loader's text.
 std::string_view beforeSemicolon(std::string_view s) { return s.substr(0, s.find(';')); }
 
-// Why the loader would not read a change: it reads the key from a line the
-// edit does not change, or from none.
-std::string notRead(const edit::KeyReading& read) {
+// Why the loader would not read a change: the line it reads the key from
+// already holds the value as an edit sees it (a line without ";" loses its
+// last character), it reads the key from a line the edit does not change, or
+// from none.
+std::string notRead(const edit::KeyReading& read, bool changed) {
+  if (!changed && read.sameLine)
+    return "the file says " + qm::quoted(*read.value) + " already, the game reads " + qm::quoted(*read.loaded) +
+           ": edit it by hand";
   if (read.loaded)
     return "the game reads " + qm::quoted(*read.loaded) + " from a line this does not change: edit it by hand";
   if (read.value) return "the game does not read the line " + qm::quoted(trimmed(read.line)) + ": edit it by hand";
@@ -138,7 +143,7 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
       }
     } else {
       if (trimmed(loaded).empty()) {
-        r.note = read.value && !read.sameLine ? notRead(read) : "no value";
+        r.note = read.value && !read.sameLine ? notRead(read, true) : "no value";
         continue;
       }
       const std::optional<double> x = valueNumber(*read.loaded);
@@ -170,7 +175,7 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
     }
     const edit::KeyReading after = edit::readKey(copy, t.weapon, key);
     if (!after.sameLine || !after.loaded || beforeSemicolon(*after.loaded) != value) {
-      r.note = notRead(read);
+      r.note = notRead(read, !done.empty());
       continue;
     }
     r.value = std::move(value);

@@ -86,6 +86,7 @@ TEST(FieldChangeTest, ChangesWhatTheTableShows) {
       {"reloadtime=3354; // tuned\n", "reloadtime", kTimes, "2", "3354; // tune", "3354", ">6708; // tune"},
       {"[DAMAGE]\n{\n\t\tdefault=50; // x\n}\n", "damage.default", kTimes, "2", "50; // ", "50", ">100; // "},
       {"reloadtime=10\n", "reloadtime", kTimes, "2", "1", "10", ">2 (the file says '10', the game reads '1')"},
+      {"reloadtime=10\n", "reloadtime", kSet, "10", "1", "10", "the file says '10' already, the game reads '1'"},
       // Lines the loader does not read; the default of an earlier [DAMAGE] block; an edit's refusal.
       {"\treloadtime = 10 ;\n", "reloadtime", kTimes, "2", "", " 10 ",
        "the game does not read the line 'reloadtime = 10 ;'"},
