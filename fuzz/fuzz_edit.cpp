@@ -10,6 +10,8 @@
 // - setting a key the block has changes only bytes within that key's line;
 // - the edited file re-reads to the edited value (the value set, or no key
 //   after a removal);
+// - a value written on the line the loader reads the key from is what the
+//   loader then reads, up to its first ";";
 // - nothing outside the weapon's block changes, except where the block grew.
 
 #include <cstdint>
@@ -51,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   change.key = pick < keys.size() ? keys[pick] : pick == keys.size() ? "fuzzkey" : "damage.fuzzunit";
   change.kind = data[2] % 4 == 0 ? edit::Change::Kind::Remove : edit::Change::Kind::Set;
   change.value = std::string(input.substr(3, eol - 3));
-  const auto old = edit::valueOf(file, change.weapon, change.key);
+  const edit::KeyReading before = edit::readKey(file, change.weapon, change.key);
+  const auto& old = before.value;
 
   std::string edited = file;
   std::vector<edit::Splice> done;
@@ -69,6 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   FUZZ_CHECK(edit::valueOf(edited, change.weapon, change.key) == change.value);
+  if (before.sameLine && !done.empty()) {
+    const auto loaded = edit::readKey(edited, change.weapon, change.key).loaded;
+    FUZZ_CHECK(loaded && loaded->substr(0, loaded->find(';')) == change.value);
+  }
   if (!old) return 0;
   if (*old == change.value) FUZZ_CHECK(done.empty());
   // A key the block had: one splice, inside its line.

@@ -1,7 +1,11 @@
 #include "edit/change.h"
 
+#include <array>
+
 #include "text/lines.h"
 #include "text/text.h"
+#include "weapon/field_table.h"
+#include "weapon/recogniser.h"
 
 namespace qm::edit {
 
@@ -160,6 +164,12 @@ struct Level {
   const Line& anchor() const { return keys.empty() ? open : keys.back().line; }
 };
 
+// A stretch of a line the loader stores: a key's value, or a damage entry.
+struct Loaded {
+  Line line;
+  std::size_t begin = 0, end = 0;
+};
+
 // A weapon block read the way the loader reads it: an opening line with "{"
 // among its first two bytes, then lines up to the one that brings the count
 // of "{" and "}" among their first three bytes back to zero.
@@ -167,7 +177,18 @@ struct Block {
   BlockPlace place;
   Level weapon, damage;
   bool bracesAgree = true;  // the loader and the game see the same block
+  // What the loader stores of the block's lines (by its own line grammar,
+  // which knows no levels and no comments): each slot's last line, and the
+  // damage entries in order. The damage sub-block state starts closed.
+  std::array<std::optional<Loaded>, kSlotCount> slots;
+  std::vector<Loaded> damageEntries;
 };
+
+Loaded loadedPart(const Line& line, std::string_view text, std::string_view part) {
+  // A value that ends the line right at its "=" is no part of it: empty, at the line's end.
+  const std::size_t at = part.data() ? line.begin + static_cast<std::size_t>(part.data() - text.data()) : line.end;
+  return {line, at, at + part.size()};
+}
 
 bool isHeaderOf(std::string_view line, std::string_view lowerName) {
   return line.size() >= lowerName.size() + 2 && line[0] == '[' && matchesFoldedAt(line, 1, lowerName) &&
@@ -203,9 +224,14 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
   block.weapon.open = line;
 
   long depth = 1;
-  bool damageNext = false, inDamage = false;
+  bool damageNext = false, inDamage = false, damageCarry = false;
   while (depth != 0 && lines.next(line)) {
     const std::string_view text = textOf(bytes, line.begin, line.end);
+    KeyValue values[2];
+    for (int i = 0, n = keyValuesOf(text, values); i < n; ++i)
+      block.slots[slotIndex(values[i].slot)] = loadedPart(line, text, values[i].value);
+    std::string_view entry;
+    if (damageEntryOf(text, damageCarry, entry)) block.damageEntries.push_back(loadedPart(line, text, entry));
     const bool opens = braceAmong(text, '{', 3), closes = braceAmong(text, '}', 3);
     const bool commented = inComment;
     inComment = readLine(text, inComment, 3, block.bracesAgree);
@@ -320,10 +346,38 @@ std::optional<BlockPlace> findBlock(std::string_view bytes, std::string_view bra
 
 namespace {
 
-const KeyLine* findKey(std::string_view bytes, const Level& level, std::string_view key) {
-  for (auto it = level.keys.rbegin(); it != level.keys.rend(); ++it)
-    if (sameFolded(textOf(bytes, it->key, it->keyEnd), key)) return &*it;
-  return nullptr;
+// The value the loader stores for the key, where it lies: the slot's last
+// line, or the last damage entry of the unit, its amount.
+std::optional<Loaded> loadedValue(std::string_view bytes, const Block& block, const KeyName& name) {
+  if (!name.damage) {
+    for (const FieldRow& f : kFields)
+      if (f.isKeyLine() && sameFolded(f.key, name.key)) return block.slots[slotIndex(f.slot)];
+    return std::nullopt;
+  }
+  for (auto it = block.damageEntries.rbegin(); it != block.damageEntries.rend(); ++it) {
+    const std::string_view entry = textOf(bytes, it->begin, it->end);
+    if (!sameFolded(damageUnitOf(entry), name.key)) continue;
+    const std::string_view amount = damageAmountOf(entry);
+    const std::size_t at =
+        amount.empty() ? it->end : it->begin + static_cast<std::size_t>(amount.data() - entry.data());
+    return Loaded{it->line, at, it->end};
+  }
+  return std::nullopt;
+}
+
+// The key line an edit of the key changes: the one the loader reads it from
+// when that is a key line of its level, so that the value changed is the one
+// shown; else the level's last line of the key.
+const KeyLine* findKey(std::string_view bytes, const Block& block, const KeyName& name) {
+  const Level& level = name.damage ? block.damage : block.weapon;
+  const std::optional<Loaded> loaded = loadedValue(bytes, block, name);
+  const KeyLine* last = nullptr;
+  for (const KeyLine& k : level.keys) {
+    if (!sameFolded(textOf(bytes, k.key, k.keyEnd), name.key)) continue;
+    last = &k;
+    if (loaded && loaded->line.begin == k.line.begin) return &k;
+  }
+  return last;
 }
 
 // Whether only blanks and comments follow the first ";" of the key line.
@@ -369,7 +423,7 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
     return std::nullopt;
   }
 
-  if (const KeyLine* k = findKey(bytes, level, key)) {
+  if (const KeyLine* k = findKey(bytes, *block, name)) {
     const std::string_view old = textOf(bytes, k->value, k->valueEnd);
     if (old == change.value) return std::nullopt;
     apply(bytes, done, {k->value, std::string(old), change.value + (k->semicolon ? "" : ";")});
@@ -402,19 +456,28 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
 std::optional<std::size_t> keyLineOffset(std::string_view bytes, const Change& change) {
   const auto block = lastBlock(bytes, change.weapon);
   if (!block) return std::nullopt;
-  const KeyName name = splitKey(change.key);
-  const KeyLine* k = findKey(bytes, name.damage ? block->damage : block->weapon, name.key);
+  const KeyLine* k = findKey(bytes, *block, splitKey(change.key));
   if (!k) return std::nullopt;
   return k->line.begin;
 }
 
 std::optional<std::string> valueOf(std::string_view bytes, std::string_view bracketName, std::string_view key) {
+  return readKey(bytes, bracketName, key).value;
+}
+
+KeyReading readKey(std::string_view bytes, std::string_view bracketName, std::string_view key) {
+  KeyReading out;
   const auto block = lastBlock(bytes, bracketName);
-  if (!block) return std::nullopt;
+  if (!block) return out;
   const KeyName name = splitKey(key);
-  const KeyLine* k = findKey(bytes, name.damage ? block->damage : block->weapon, name.key);
-  if (!k) return std::nullopt;
-  return std::string(textOf(bytes, k->value, k->valueEnd));
+  const std::optional<Loaded> loaded = loadedValue(bytes, *block, name);
+  if (loaded) out.loaded = std::string(textOf(bytes, loaded->begin, loaded->end));
+  if (const KeyLine* k = findKey(bytes, *block, name)) {
+    out.value = std::string(textOf(bytes, k->value, k->valueEnd));
+    out.line = std::string(textOf(bytes, k->line.begin, k->line.end));
+    out.sameLine = loaded && loaded->line.begin == k->line.begin;
+  }
+  return out;
 }
 
 std::vector<std::string> keysOf(std::string_view bytes, std::string_view bracketName) {

@@ -63,8 +63,24 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
 std::optional<std::size_t> keyLineOffset(std::string_view bytes, const Change& change);
 
 // The value of the key as the edit sees it (the bytes between "=" and ";"
-// of its last line at its level); nothing when the block lacks the key.
+// of the line the loader reads it from, else of its last line at its level);
+// nothing when the block lacks the key.
 std::optional<std::string> valueOf(std::string_view bytes, std::string_view bracketName, std::string_view key);
+
+// A key of the weapon's last block in a file, as the loader reads it (what
+// `show` and the Weapons table show) and as an edit sees it.
+struct KeyReading {
+  // The text the loader stores: from the key's last line that it reads as
+  // one (a key at column 1 or 2 directly followed by "="), to the line's end
+  // less its last character; for a damage unit, its last entry's amount.
+  // Nothing when no line gives it.
+  std::optional<std::string> loaded;
+  // The value an edit changes (as valueOf), and the line that holds it.
+  std::optional<std::string> value;
+  std::string line;
+  bool sameLine = false;  // the edit changes the line the loader reads
+};
+KeyReading readKey(std::string_view bytes, std::string_view bracketName, std::string_view key);
 
 // The keys of the weapon's block at its own level, then those of its
 // [DAMAGE] block as "damage.UNIT", each once, in file order.

@@ -31,6 +31,24 @@ bool holdsWholeNumbers(std::string_view lowerKey) {
   return false;
 }
 
+// A stored value's text before its first ";": what a value set by an edit
+// becomes in the loader's text.
+std::string_view beforeSemicolon(std::string_view s) { return s.substr(0, s.find(';')); }
+
+// Why the loader would not read a change: the line it reads the key from
+// already holds the value as an edit sees it (a line without ";" loses its
+// last character), it reads the key from a line the edit does not change, or
+// from none.
+std::string notRead(const edit::KeyReading& read, bool changed) {
+  if (!changed && read.sameLine)
+    return "the file says " + qm::quoted(*read.value) + " already, the game reads " + qm::quoted(*read.loaded) +
+           ": edit it by hand";
+  if (read.loaded)
+    return "the game reads " + qm::quoted(*read.loaded) + " from a line this does not change: edit it by hand";
+  if (read.value) return "the game does not read the line " + qm::quoted(trimmed(read.line)) + ": edit it by hand";
+  return "the game would not read a new line here: edit it by hand";
+}
+
 std::string weaponCount(std::size_t n) { return "(" + std::to_string(n) + (n == 1 ? " weapon)" : " weapons)"); }
 
 }  // namespace
@@ -54,10 +72,13 @@ std::vector<FieldTarget> fieldTargets(const WeaponTable& table, const std::vecto
   std::set<std::string> seen;
   for (std::size_t row : rows) {
     if (row >= table.size() || !seen.insert(toLower(table.name(row))).second) continue;
-    FieldTarget t{std::string(table.name(row)), {}, {}, table.found(row)};
+    FieldTarget t{std::string(table.name(row)), {}, {}, {}, table.found(row)};
     if (t.found) {
       t.file = gameRelativeName(gameDir, table.fileName(row));
-      t.old = edit::valueOf(table.fileBytes(row), t.weapon, key);
+      const std::string_view bytes = table.fileBytes(row);
+      if (const auto place = edit::findBlock(bytes, t.weapon))
+        t.block = bytes.substr(place->begin, place->end - place->begin);
+      t.old = edit::readKey(t.block, t.weapon, key).loaded;
     }
     out.push_back(std::move(t));
   }
@@ -83,7 +104,7 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
   using Outcome = FieldChangeRow::Outcome;
   FieldChangePlan plan;
   plan.key = std::string(key);
-  for (const FieldTarget& t : targets) plan.rows.push_back({t, {}, Outcome::Skipped, {}, {}});
+  for (const FieldTarget& t : targets) plan.rows.push_back({t, {}, {}, Outcome::Skipped, {}, {}});
 
   const edit::KeyName name = edit::splitKey(key);
   const std::string lower = toLower(name.key);
@@ -109,39 +130,61 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
       r.note = "not found";
       continue;
     }
+    const edit::KeyReading read = edit::readKey(t.block, t.weapon, key);
+    const std::string_view loaded = read.loaded ? beforeSemicolon(*read.loaded) : std::string_view();
+    std::string value;
     if (op == FieldOperation::SetTo) {
-      r.value = std::string(operand);
-    } else {
-      // The old text's blanks around the number stay where they were.
-      std::string_view old = t.old ? std::string_view(*t.old) : std::string_view();
-      const std::size_t begin = std::min(old.size(), old.find_first_not_of(" \t"));
-      const std::size_t end = old.find_last_not_of(" \t") + 1;
-      const std::optional<double> x = begin < old.size() ? textToDouble(old) : std::nullopt;
-      if (begin >= old.size()) {
-        r.note = "no value";
-        continue;
-      }
-      if (!x) {
-        r.note = "not a number";
-        continue;
-      }
-      const double result = op == FieldOperation::MultiplyBy ? *x * *number : *x + *number;
-      const std::string text = numberText(result, whole);
-      if (textToDouble(text) == x) {
-        r.value = *t.old;
+      value = std::string(operand);
+      if (read.loaded && loaded == value) {
+        r.value = *read.loaded;
         r.outcome = Outcome::Unchanged;
         r.note = "unchanged";
         continue;
       }
-      r.value = std::string(old.substr(0, begin)) + text + std::string(old.substr(end));
+    } else {
+      if (trimmed(loaded).empty()) {
+        r.note = read.value && !read.sameLine ? notRead(read, true) : "no value";
+        continue;
+      }
+      const std::optional<double> x = valueNumber(*read.loaded);
+      if (!x) {
+        r.note = "not a number";
+        continue;
+      }
+      const std::string text = numberText(op == FieldOperation::MultiplyBy ? *x * *number : *x + *number, whole);
+      if (valueNumber(text) == x) {
+        r.value = *read.loaded;
+        r.outcome = Outcome::Unchanged;
+        r.note = "unchanged";
+        continue;
+      }
+      // The blanks the edited text had around its number stay where they were.
+      const std::string_view old = read.value ? std::string_view(*read.value) : std::string_view();
+      const std::size_t begin = old.find_first_not_of(" \t");
+      value = begin == std::string_view::npos
+                  ? text
+                  : std::string(old.substr(0, begin)) + text + std::string(old.substr(old.find_last_not_of(" \t") + 1));
     }
-    if (t.old && *t.old == r.value) {
-      r.outcome = Outcome::Unchanged;
-      r.note = "unchanged";
+    // Tried on a copy of the block: the change must be made, and the loader
+    // must then read the new value from the line changed.
+    std::string copy = t.block;
+    std::vector<edit::Splice> done;
+    if (auto refusal = edit::applyChange(copy, {edit::Change::Kind::Set, t.weapon, std::string(key), value}, done)) {
+      r.note = *refusal;
       continue;
     }
+    const edit::KeyReading after = edit::readKey(copy, t.weapon, key);
+    if (!after.sameLine || !after.loaded || beforeSemicolon(*after.loaded) != value) {
+      r.note = notRead(read, !done.empty());
+      continue;
+    }
+    r.value = std::move(value);
+    r.shown = *after.loaded;
     r.outcome = Outcome::Changes;
-    if (!t.old) r.note = "a new line";
+    if (!read.value)
+      r.note = "a new line";
+    else if (read.sameLine && trimmed(*read.value) != trimmed(loaded))
+      r.note = "the file says " + qm::quoted(*read.value) + ", the game reads " + qm::quoted(*read.loaded);
     // The checks read a value without the blanks around it.
     if (auto problem = checkValue(name.key, trimmed(r.value), name.damage)) r.warning = problem->message;
   }

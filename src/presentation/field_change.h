@@ -19,11 +19,13 @@ namespace qm {
 enum class FieldOperation { SetTo, MultiplyBy, Add };
 
 // A weapon to change: its bracket name, the file it is read from (as the
-// windows name it), and the key's text in its block as an edit sees it,
-// nothing when the block lacks the key. `found` is false for a list entry
-// whose weapon no file holds.
+// windows name it), its block in that file (from its header line to the
+// line that closes it, as read: each change is tried on a copy of it first),
+// and the key's text as the loader reads it (the Weapons table's cell),
+// nothing when no line of the block gives it. `found` is false for a list
+// entry whose weapon no file holds.
 struct FieldTarget {
-  std::string weapon, file;
+  std::string weapon, file, block;
   std::optional<std::string> old;
   bool found = true;
 };
@@ -36,9 +38,12 @@ std::vector<FieldTarget> fieldTargets(const WeaponTable& table, const std::vecto
 struct FieldChangeRow {
   enum class Outcome { Changes, Unchanged, Skipped };
   FieldTarget target;
-  std::string value;  // bytes: the new text; the old one when unchanged, empty when skipped
+  std::string value;  // bytes: the text written after the key's "="; the old one when unchanged, empty when skipped
+  std::string shown;  // bytes: what the loader reads once changed, the table's new cell; empty unless it changes
   Outcome outcome = Outcome::Skipped;
-  std::string note;     // UTF-8: why it is skipped, "unchanged", or "a new line" for a key the weapon lacks
+  // UTF-8: why it is skipped, "unchanged", "a new line" for a key the weapon
+  // lacks, or how the file's value differs from what the loader reads.
+  std::string note;
   std::string warning;  // UTF-8: what the game checks say of the new value
 };
 
@@ -58,9 +63,12 @@ struct FieldChangePlan {
 
 // What setting `key` of every target to `operand`, multiplying it by
 // `operand` or adding `operand` to it would do. Multiplying and adding need a
-// number field (or a damage amount) and a number; a weapon without a value
-// of the key, or whose value is not a number, is then skipped. Setting adds
-// the key to a weapon that lacks it.
+// number field (or a damage amount) and a number, and compute from the value
+// the loader reads (valueNumber); a weapon without such a value, or whose
+// value is not a number, is then skipped. Setting adds the key to a weapon
+// that lacks it. A weapon is changed only when the loader then reads the new
+// value; when it would not (it reads the key from a line the edit does not
+// change, or none), the weapon is skipped and the note says why.
 FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
                                 std::string_view operand);
 

@@ -3,6 +3,7 @@
 #include "presentation/values.h"
 #include "text/numbers.h"
 #include "text/text.h"
+#include "weapon/recogniser.h"
 
 namespace qm {
 
@@ -19,9 +20,9 @@ std::string joinDamage(const std::vector<std::string>& damage) {
   return out;
 }
 
-// A number greater than zero, read as a whole.
+// A number greater than zero.
 std::optional<double> positive(std::string_view text) {
-  const auto x = textToDouble(text);
+  const auto x = valueNumber(text);
   return x && *x > 0 ? x : std::nullopt;
 }
 
@@ -97,13 +98,6 @@ std::optional<Column> columnNamed(std::string_view name) {
   return std::nullopt;
 }
 
-std::string_view damageUnitOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
-
-std::string_view damageAmountOf(std::string_view entry) {
-  const std::size_t eq = entry.find('=');
-  return eq == std::string_view::npos ? std::string_view() : entry.substr(eq + 1);
-}
-
 std::optional<std::string_view> damageAmount(const std::vector<std::string>& damage, std::string_view unit) {
   std::optional<std::string_view> out;
   for (const std::string& entry : damage)
@@ -143,8 +137,8 @@ std::string cellText(const WeaponTable& table, std::size_t row, const Column& co
 std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, const Column& column,
                                  const std::vector<std::string>& damage) {
   if (column.kind == Column::Kind::Field && fieldByNumber(column.field).slot != kNoSlot)
-    return table.found(row) ? textToDouble(table.value(row, fieldByNumber(column.field).slot)) : std::nullopt;
-  return textToDouble(cellText(table, row, column, false, damage));
+    return table.found(row) ? valueNumber(table.value(row, fieldByNumber(column.field).slot)) : std::nullopt;
+  return valueNumber(cellText(table, row, column, false, damage));
 }
 
 std::vector<FieldPair> compareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing) {

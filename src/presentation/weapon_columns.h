@@ -43,13 +43,11 @@ std::vector<Column> defaultColumns();
 // "[DAMAGE]", "dps", "damage.UNIT"); nothing for an unknown name.
 std::optional<Column> columnNamed(std::string_view name);
 
-// A damage entry "UNIT=AMOUNT" in its two parts; an entry without "=" is all unit.
-std::string_view damageUnitOf(std::string_view entry);
-std::string_view damageAmountOf(std::string_view entry);
 // The amount of the entry for `unit` (letter case ignored; the last one when
 // there are several), or nothing.
 std::optional<std::string_view> damageAmount(const std::vector<std::string>& damage, std::string_view unit);
-// damage.default times burst (1 when not a positive number) over reloadtime,
+// damage.default times burst (1 when not a positive number) over reloadtime
+// (numbers as valueNumber reads them),
 // as text; empty when reloadtime or damage.default is not a positive number.
 std::string damagePerSecond(const SlotValues& values, const std::vector<std::string>& damage);
 
@@ -61,7 +59,7 @@ std::string cellText(const WeaponTable& table, std::size_t row, const Column& co
                      const std::vector<std::string>& damage);
 
 // The number a cell holds for sorting and comparing: its Actual Mode text
-// read as a whole as a number; nothing when it is not one.
+// read by valueNumber; nothing when it is not one.
 std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, const Column& column,
                                  const std::vector<std::string>& damage);
 

@@ -136,6 +136,8 @@ std::optional<double> textToDouble(std::string_view text) {
   return v;
 }
 
+std::optional<double> valueNumber(std::string_view text) { return textToDouble(text.substr(0, text.find(';'))); }
+
 bool readsAsZero(std::string_view text) {
   const auto v = textToDouble(text);
   return v && *v == 0;

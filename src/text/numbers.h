@@ -14,6 +14,12 @@ namespace qm {
 // (E or D), or an &H / &O radix number. Anything else is not a number.
 std::optional<double> textToDouble(std::string_view text);
 
+// The number a stored value holds, wherever one is sorted, compared or
+// computed with: its text before the first ";" read as a whole as a number.
+// A key line with a comment or blanks behind its ";" keeps them in its value
+// ("3354; // tune"); they are no part of the number.
+std::optional<double> valueNumber(std::string_view text);
+
 // True when the text reads as a whole as a number equal to zero; a text that
 // is not a number (the empty text included) is not zero.
 bool readsAsZero(std::string_view text);

@@ -105,7 +105,7 @@ void ChangeFieldDialog::showPlan() {
     skipped += row.outcome == FieldChangeRow::Outcome::Skipped && plan_.refusal.empty() ? 1 : 0;
     const QString texts[kPreviewColumns] = {
         fromCp1252(row.target.weapon), fromUtf8(row.target.file), fromCp1252(row.target.old.value_or(std::string())),
-        changes ? fromCp1252(row.value) : QString(), fromUtf8(row.warning.empty() ? row.note : row.warning)};
+        changes ? fromCp1252(row.shown) : QString(), fromUtf8(row.warning.empty() ? row.note : row.warning)};
     for (int c = 0; c < kPreviewColumns; ++c) {
       auto* item = new QTableWidgetItem(texts[c]);
       if (!changes) item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));

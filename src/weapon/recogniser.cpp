@@ -7,6 +7,13 @@
 
 namespace qm {
 
+std::string_view damageUnitOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
+
+std::string_view damageAmountOf(std::string_view entry) {
+  const std::size_t eq = entry.find('=');
+  return eq == std::string_view::npos ? std::string_view() : entry.substr(eq + 1);
+}
+
 bool endsDamageBlock(std::string_view line) { return braceAmong(line, 3, '}'); }
 
 bool startsDamageBlock(std::string_view line) {

@@ -25,6 +25,9 @@ void recogniseDamageLine(std::string_view line, std::vector<std::string>& damage
 // The same for readers that keep the entries elsewhere: true with the entry,
 // a part of the line, when the line is one.
 bool damageEntryOf(std::string_view line, bool& damageCarry, std::string_view& entry);
+// A damage entry "UNIT=AMOUNT" in its two parts; an entry without "=" is all unit.
+std::string_view damageUnitOf(std::string_view entry);
+std::string_view damageAmountOf(std::string_view entry);
 // Whether the line ends a damage sub-block ("}" among its first three
 // characters) and whether it starts one ("[damage]" at column 1 or 2); when
 // both, it starts one.

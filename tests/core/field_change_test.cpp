@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/scan.h"
+#include "edit/session.h"
 #include "presentation/field_change.h"
+#include "presentation/weapon_columns.h"
 
 namespace qm {
 namespace {
@@ -63,6 +65,69 @@ TEST(FieldChangeTest, PlansEachWeaponsValue) {
     const FieldChangePlan plan = planFieldChange(targets, r.key, r.op, r.operand);
     EXPECT_EQ(planText(plan), r.rows) << r.key << " " << r.operand;
     EXPECT_EQ(plan.refusal.substr(0, r.refusal.size()), r.refusal) << r.key << " " << r.operand;
+  }
+}
+
+// Lines where the Weapons table (the loader's reading) and an edit see a
+// value differently: the plan changes the line the loader reads, or passes
+// the weapon over saying why; applied through an edit session, the table read
+// from the edited bytes shows what the preview promised.
+TEST(FieldChangeTest, ChangesWhatTheTableShows) {
+  constexpr auto kSet = FieldOperation::SetTo, kTimes = FieldOperation::MultiplyBy;
+  const struct {
+    const char* body;  // the block's lines between its braces
+    const char* key;
+    FieldOperation op;
+    const char* operand;
+    const char *cell, *edit;  // the table's cell and the edit's value before ("-": none)
+    std::string plan;         // ">" the new cell and " (note)", or the note of a weapon passed over
+  } rows[] = {
+      // The loader keeps what follows the ";" (its number is the text before it), or drops the last character.
+      {"reloadtime=3354; // tuned\n", "reloadtime", kTimes, "2", "3354; // tune", "3354", ">6708; // tune"},
+      {"[DAMAGE]\n{\n\t\tdefault=50; // x\n}\n", "damage.default", kTimes, "2", "50; // ", "50", ">100; // "},
+      {"reloadtime=10\n", "reloadtime", kTimes, "2", "1", "10", ">2 (the file says '10', the game reads '1')"},
+      {"reloadtime=10\n", "reloadtime", kSet, "10", "1", "10", "the file says '10' already, the game reads '1'"},
+      // Lines the loader does not read; the default of an earlier [DAMAGE] block; an edit's refusal.
+      {"\treloadtime = 10 ;\n", "reloadtime", kTimes, "2", "", " 10 ",
+       "the game does not read the line 'reloadtime = 10 ;'"},
+      {"\t\treloadtime=10;\n", "reloadtime", kSet, "5", "", "10", "the game does not read the line 'reloadtime=10;'"},
+      {"\t\tid=3;\n", "reloadtime", kSet, "5", "", "-", "the game would not read a new line here"},
+      // A key given twice: the line the loader reads is the one changed.
+      {"reloadtime=5;\nreloadtime = 10;\n", "reloadtime", kTimes, "2", "5", "5", ">10"},
+      // The loader reads the key from a line the edit does not change.
+      {"reloadtime=5;\n/*\nreloadtime=8;\n*/\n", "reloadtime", kTimes, "2", "8", "5",
+       "the game reads '8' from a line this does not change"},
+      {"reloadtime=5;\n[DAMAGE]\n{\n\treloadtime=7;\n}\n", "reloadtime", kSet, "6", "7", "5",
+       "the game reads '7' from a line this does not change"},
+      {"[DAMAGE]\n{\ndefault=50;\n}\n[DAMAGE]\n{\nARMCOM=5;\n}\n", "damage.default", kTimes, "2", "50", "-",
+       ">100 (a new line)"},
+      {"reloadtime=5; }\n", "reloadtime", kTimes, "2", "5; ", "5",
+       "[W] has a brace that Quillmark's list reads otherwise than the game (further in than the third column, in a "
+       "comment, or two on one line)"},
+  };
+  for (const auto& r : rows) {
+    const std::string bytes = std::string("[W]\n{\n") + r.body + "}\n";
+    const WeaponFilePtr file = memoryFile("/game/weapons/w.tdf", bytes);
+    WeaponList list;
+    list.add(scanFiles({file}).entries);
+    const WeaponTable table(list.entries(), {file});
+    const Column column = *columnNamed(r.key);
+    const auto cell = [&](const WeaponTable& t) { return cellText(t, 0, column, false, t.damage(0)); };
+    EXPECT_EQ(cell(table), r.cell) << r.body;
+    EXPECT_EQ(edit::valueOf(bytes, "W", r.key).value_or("-"), r.edit) << r.body;
+
+    const FieldChangePlan plan = planFieldChange(fieldTargets(table, {0}, r.key, "/game"), r.key, r.op, r.operand);
+    const FieldChangeRow& row = plan.rows.at(0);
+    EXPECT_EQ(row.target.old.value_or(""), r.cell) << r.body;  // the preview's old value is the table's
+    const bool changes = row.outcome == FieldChangeRow::Outcome::Changes;
+    std::string got = changes ? ">" + row.shown + (row.note.empty() ? "" : " (" + row.note + ")") : row.note;
+    if (got.ends_with(": edit it by hand")) got.resize(got.size() - 17);
+    EXPECT_EQ(got, r.plan) << r.body;
+
+    edit::Session session("/game", {file});
+    ASSERT_TRUE(session.apply(plan.changes()).step) << r.body;
+    const WeaponFilePtr edited = memoryFile(file->name(), session.fileCount() ? session.bytes(0) : bytes);
+    EXPECT_EQ(cell(WeaponTable(list.entries(), {edited})), changes ? row.shown : r.cell) << r.body;
   }
 }
 

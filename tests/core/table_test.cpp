@@ -185,7 +185,7 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
 TEST(TableFilterTest, WordsAndRows) {
   const auto files =
       weaponFiles({"[FAR]\n{\nid=1;\nrange=700;\nreloadtime=1;\nname=Long Gun;\n[DAMAGE]\n{\ndefault=50;\n}\n}\n"
-                   "[NEAR]\n{\nid=2;\nrange=600;\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
+                   "[NEAR]\n{\nid=2;\nrange=600; // tuned\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
                    "[ODD]\n{\nid=3;\nrange=far;\n}\n"});
   WeaponList list;
   list.add(scanFiles(files).entries);

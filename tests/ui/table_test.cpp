@@ -187,10 +187,12 @@ class TableTest : public QObject {
   // Filtered, sorted, two compared; then the reload time of three weapons
   // multiplied by 0.9 through Change field, seen in its preview, applied,
   // undone, applied again and saved: the file differs in exactly those values.
+  // A value with a comment behind its ";" is shown, sorted and multiplied as
+  // the table reads it.
   void changeFieldOfThreeWeapons() {
     Table f(weapon("GUN", "7", {"reloadtime=1.5;", "range=700;"}) + weapon("LASER", "9", {"reloadtime=0.8;"}) +
             weapon("BIG", "12", {"reloadtime=10;", "range=900;"}) +
-            weapon("ROCKET", "14", {"reloadtime=2.5;", "range=650;"}) +
+            weapon("ROCKET", "14", {"reloadtime=2.5; // tuned", "range=650;"}) +
             weapon("MINE", "20", {"reloadtime=4;", "range=610;"}));
     const auto file = f.game.path() / "weapons" / "cannons.tdf";
     const QString before = QString::fromStdString(readFile(file));
@@ -228,21 +230,21 @@ class TableTest : public QObject {
     QStringList cells;
     for (int r = 0; r < preview->rowCount(); ++r)
       for (int c = 0; c < 4; ++c) cells << preview->item(r, c)->text();
-    QCOMPARE(cells.join("|"), QString("GUN|weapons/cannons.tdf|1.5|1.35|ROCKET|weapons/cannons.tdf|2.5|2.25|"
-                                      "BIG|weapons/cannons.tdf|10|9"));
+    QCOMPARE(cells.join("|"), QString("GUN|weapons/cannons.tdf|1.5|1.35|ROCKET|weapons/cannons.tdf|2.5; // tune|"
+                                      "2.25; // tune|BIG|weapons/cannons.tdf|10|9"));
     QCOMPARE(QString::fromStdString(readFile(file)), before);  // nothing changed yet
     QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
-    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25; // tune", "4", "9"}));
     QCOMPARE(f.w.windowTitle(), QString("Quillmark *"));
     QCOMPARE(f.w.editing().undoStack().undoText(), QString("Multiply reloadtime by 0.9 (3 weapons)"));
 
     Table::activate(&f.w);
     QTest::keyClick(&f.w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(f.column(kReloadTime), QStringList({"1.5", "2.5", "4", "10"}));
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.5", "2.5; // tune", "4", "10"}));
     QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
     multiply(true);
     QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
-    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25", "4", "9"}));
+    QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25; // tune", "4", "9"}));
     Table::activate(&f.w);
     f.host.answers = {Answer::Ok};
     QTest::keyClick(&f.w, Qt::Key_S, Qt::ControlModifier);
