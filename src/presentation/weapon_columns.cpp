@@ -1,5 +1,8 @@
 #include "presentation/weapon_columns.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "presentation/values.h"
 #include "text/numbers.h"
 #include "text/text.h"
@@ -145,6 +148,64 @@ std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, cons
   if (column.kind == Column::Kind::Field && fieldByNumber(column.field).slot != kNoSlot)
     return table.found(row) ? textToDouble(table.value(row, fieldByNumber(column.field).slot)) : std::nullopt;
   return textToDouble(cellText(table, row, column, false, damage));
+}
+
+std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& column, bool viewing,
+                                    bool descending) {
+  const std::size_t n = table.size();
+  std::vector<std::size_t> out;
+  out.reserve(n);
+  if (!column.numeric()) {
+    // Each cell's text made once, not once per comparison.
+    std::vector<std::string> texts(n);
+    for (std::size_t row = 0; row < n; ++row)
+      texts[row] = cellText(table, row, column, viewing, column.needsDamage() ? table.damage(row) : std::vector<std::string>());
+    for (std::size_t row = 0; row < n; ++row) out.push_back(row);
+    std::sort(out.begin(), out.end(), [&](std::size_t a, std::size_t b) {
+      const int order = compareFolded(texts[a], texts[b]);
+      return order != 0 ? order < 0 : a < b;
+    });
+    if (descending) std::reverse(out.begin(), out.end());
+    return out;
+  }
+  // Each cell read as a number once; a column holds few distinct texts, so
+  // each text is read once too.
+  struct Key {
+    double number;
+    std::size_t row;
+  };
+  std::vector<Key> numbers;
+  std::vector<std::size_t> others;
+  numbers.reserve(n);
+  const Slot slot = column.kind == Column::Kind::Field ? fieldByNumber(column.field).slot : kNoSlot;
+  std::unordered_map<std::string_view, std::optional<double>> read;
+  for (std::size_t row = 0; row < n; ++row) {
+    std::optional<double> x;
+    if (slot != kNoSlot) {
+      if (table.found(row)) {
+        const std::string_view text = table.value(row, slot);
+        const auto [at, added] = read.try_emplace(text);
+        if (added) at->second = textToDouble(text);
+        x = at->second;
+      }
+    } else {
+      x = cellNumber(table, row, column, column.needsDamage() ? table.damage(row) : std::vector<std::string>());
+    }
+    if (x)
+      numbers.push_back({*x, row});
+    else
+      others.push_back(row);
+  }
+  std::sort(numbers.begin(), numbers.end(),
+            [](const Key& a, const Key& b) { return a.number != b.number ? a.number < b.number : a.row < b.row; });
+  if (descending) {
+    out = std::move(others);
+    for (auto k = numbers.rbegin(); k != numbers.rend(); ++k) out.push_back(k->row);
+  } else {
+    for (const Key& k : numbers) out.push_back(k.row);
+    out.insert(out.end(), others.begin(), others.end());
+  }
+  return out;
 }
 
 std::vector<FieldPair> compareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing) {
