@@ -119,6 +119,9 @@ class WeaponTableModel : public QAbstractTableModel {
       return fromUtf8(columnCaption(columns_[section], viewing_));
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 && section < columnCount())
       return fromUtf8(columns_[section].name);
+    // A row's number is its place in the list, whatever the sort.
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && section >= 0 && section < rowCount())
+      return entryAt(section) + 1;
     return QAbstractTableModel::headerData(section, orientation, role);
   }
   // Column -1 is list order. Both views sort on a click on either's header:
