@@ -50,6 +50,13 @@ bool WeaponFile::readInPieces(PieceBuffer&, const TakePiece& take, std::string& 
   return true;
 }
 
+bool WeaponFile::hold(platform::HeldFile& out, std::string& reason) const {
+  std::string bytes;
+  if (!read(bytes, reason)) return false;
+  out = platform::HeldFile(std::move(bytes));
+  return true;
+}
+
 namespace {
 
 class LooseFile final : public WeaponFile {
@@ -70,6 +77,17 @@ class LooseFile final : public WeaponFile {
     return false;
   }
   std::filesystem::path diskPath() const override { return path_; }
+  bool hold(platform::HeldFile& out, std::string& reason) const override {
+    try {
+      return platform::HeldFile::hold(path_, out, reason, kLargestWeaponFile, kMsgFileTooLarge);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path_, ec);
+    reason = noMemoryFor(ec ? 0 : size);
+    return false;
+  }
   bool readInPieces(PieceBuffer& buffer, const TakePiece& take, std::string& reason) const override {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(platform::openRegularFile(path_, reason), std::fclose);
     if (!file) return false;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace qm {
 
 // The buffer files are read through piece by piece, kept from file to file.
@@ -60,6 +62,10 @@ class WeaponFile {
   // ReadLinePieces), read through `buffer`: a file on disk never lies in
   // memory whole. The default reads the whole file and hands it at once.
   virtual bool readInPieces(PieceBuffer& buffer, const TakePiece& take, std::string& reason) const;
+  // Holds the whole file for as long as `out` lives (see HeldFile): a file on
+  // disk is mapped where the system allows, not copied. The same failures as
+  // read(). The default holds what read() gives.
+  virtual bool hold(platform::HeldFile& out, std::string& reason) const;
 };
 
 using WeaponFilePtr = std::shared_ptr<const WeaponFile>;

@@ -4,9 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <new>
-#include <unordered_map>
 
 #include "text/lines.h"
 #include "text/text.h"
@@ -22,6 +19,13 @@ namespace {
 constexpr std::uint64_t kHashStart = 1469598103934665603ull;
 inline std::uint64_t hashStep(std::uint64_t h, char c) {
   return (h ^ static_cast<unsigned char>(foldLower(c))) * 1099511628211ull;
+}
+
+bool equalsFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (foldLower(a[i]) != foldLower(b[i])) return false;
+  return true;
 }
 
 }  // namespace
@@ -51,24 +55,40 @@ class WeaponTable::Pass {
   explicit Pass(WeaponTable& table) : t_(table) {}
 
   // The distinct names of the list, letter case ignored; returns the
-  // weapon index of each entry's name.
+  // weapon index of each entry's name. The names are found by their hash in
+  // a table of open addressing: a list of tens of thousands of names then
+  // costs no allocation per name.
   std::vector<int> addNames(const WeaponList::Entries& list) {
     std::vector<int> ids;
     ids.reserve(list.size());
-    std::unordered_map<std::string, int> byName;
+    std::size_t slots = 16;
+    while (slots < 2 * list.size()) slots *= 2;
+    slots_.assign(slots, -1);
+    names_.reserve(list.size());
     for (const ListEntry& e : list) {
-      auto [it, added] = byName.try_emplace(toLower(e.name), static_cast<int>(names_.size()));
-      if (added) {
-        std::uint64_t h = kHashStart;
-        for (char c : it->first) h = hashStep(h, c);
-        auto [head, fresh] = byHash_.try_emplace(h, it->second);
-        Name n;
-        n.folded = it->first;
-        n.nextSameHash = fresh ? -1 : head->second;
-        names_.push_back(std::move(n));
-        if (!fresh) head->second = it->second;
+      std::uint64_t h = kHashStart;
+      for (char c : e.name) h = hashStep(h, c);
+      int id = -1;
+      std::size_t at = slotOf(h);
+      for (; slots_[at] >= 0; at = (at + 1) & (slots_.size() - 1)) {
+        const Name& n = names_[slots_[at]];
+        if (n.hash == h) {
+          for (id = slots_[at]; id >= 0 && !equalsFolded(names_[id].name, e.name); id = names_[id].nextSameHash) {
+          }
+          if (id < 0) {  // a different name of the same hash: it joins the chain
+            id = static_cast<int>(names_.size());
+            names_.push_back(nameOf(e.name, h, slots_[at]));
+            slots_[at] = id;
+          }
+          break;
+        }
       }
-      ids.push_back(it->second);
+      if (id < 0) {
+        id = static_cast<int>(names_.size());
+        names_.push_back(nameOf(e.name, h, -1));
+        slots_[at] = id;
+      }
+      ids.push_back(id);
     }
     t_.weapons_.resize(names_.size());
     return ids;
@@ -100,7 +120,8 @@ class WeaponTable::Pass {
  private:
   enum class State : std::uint8_t { Searching, Waiting, Open };
   struct Name {
-    std::string folded;
+    std::string_view name;  // as the list has it
+    std::uint64_t hash = 0;
     int nextSameHash = -1;  // another name of the same hash, or -1
     State state = State::Searching;
     bool found = false;
@@ -176,12 +197,9 @@ class WeaponTable::Pass {
     std::uint64_t h = kHashStart;
     for (std::size_t p = 1; p < line.size(); h = hashStep(h, line[p]), ++p) {
       if (line[p] != ']') continue;
-      const auto it = byHash_.find(h);
-      if (it == byHash_.end()) continue;
-      for (int id = it->second; id >= 0; id = names_[id].nextSameHash) {
+      for (int id = firstOfHash(h); id >= 0; id = names_[id].nextSameHash) {
         const Name& n = names_[id];
-        if (n.state == State::Searching && n.folded.size() == p - 1 && matchesFoldedAt(line, 1, n.folded))
-          headers_.push_back(id);
+        if (n.state == State::Searching && equalsFolded(line.substr(1, p - 1), n.name)) headers_.push_back(id);
       }
     }
   }
@@ -189,14 +207,32 @@ class WeaponTable::Pass {
   void open(int id, std::size_t bodyBegin) {
     names_[id].state = State::Open;
     Loaded& w = t_.weapons_[id];
-    w.bodyBegin = bodyBegin;
+    w.bodyBegin = static_cast<std::uint32_t>(bodyBegin);
     open_.push_back({id, depth_ - 1, lineNo_});
   }
 
   void finish(const OpenBlock& b, std::size_t bodyEnd) {
     Name& n = names_[b.id];
     Loaded& w = t_.weapons_[b.id];
-    for (int s = 0; s < kSlotCount; ++s) w.v[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+    // Every value lies in the block's lines, after its opening line.
+    if (bodyEnd - w.bodyBegin <= kPackedBlock) {
+      const char* const base = fileStart_ + w.bodyBegin;
+      w.wide = -1;
+      for (int s = 0; s < kSlotCount; ++s) {
+        const LastSet& set = lastSet_[s];
+        w.v[s] = set.line > b.opening && !set.value.empty()
+                     ? static_cast<std::uint32_t>(set.value.data() - base) << 16 |
+                           static_cast<std::uint32_t>(set.value.size())
+                     : 0;
+      }
+    } else {
+      if (w.wide < 0) {
+        w.wide = static_cast<int>(t_.wide_.size());
+        t_.wide_.emplace_back();
+      }
+      for (int s = 0; s < kSlotCount; ++s)
+        t_.wide_[w.wide][s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+    }
     settle(n, w, bodyEnd);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
     // Before its first damage header a block that starts outside a damage
@@ -205,7 +241,8 @@ class WeaponTable::Pass {
     if (!w.carryIn) {
       const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
                                           [](std::uint64_t line, const LineAt& h) { return line < h.line; });
-      w.damageFrom = first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset : bodyEnd;
+      w.damageFrom = static_cast<std::uint32_t>(first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset
+                                                                                                         : bodyEnd);
     }
   }
 
@@ -213,7 +250,8 @@ class WeaponTable::Pass {
   // with its bracket name, and it counts as found.
   void finishUnopened(int id) {
     Loaded& w = t_.weapons_[id];
-    w.v.fill(Span{0, 0});
+    w.v.fill(0);
+    w.wide = -1;
     w.bodyBegin = w.damageFrom = 0;
     settle(names_[id], w, 0);
   }
@@ -225,17 +263,33 @@ class WeaponTable::Pass {
   }
 
   void settle(Name& n, Loaded& w, std::size_t bodyEnd) {
-    w.v[slotIndex(Slot::BracketName)] = spanOf(n.bracketName);
+    w.bracketName = spanOf(n.bracketName);
     w.file = file_;
-    w.bodyEnd = bodyEnd;
+    w.bodyEnd = static_cast<std::uint32_t>(bodyEnd);
     w.carryIn = n.carry;
     n.found = true;
     n.state = State::Searching;
   }
 
+  static Name nameOf(std::string_view name, std::uint64_t hash, int nextSameHash) {
+    Name n;
+    n.name = name;
+    n.hash = hash;
+    n.nextSameHash = nextSameHash;
+    return n;
+  }
+  std::size_t slotOf(std::uint64_t hash) const { return static_cast<std::size_t>(hash >> 7) & (slots_.size() - 1); }
+  // The last name added of the hash, the head of its chain; -1 for none.
+  int firstOfHash(std::uint64_t hash) const {
+    for (std::size_t at = slotOf(hash);; at = (at + 1) & (slots_.size() - 1)) {
+      const int id = slots_[at];
+      if (id < 0 || names_[id].hash == hash) return id;
+    }
+  }
+
   WeaponTable& t_;
   std::vector<Name> names_;
-  std::unordered_map<std::uint64_t, int> byHash_;  // the first name of each hash
+  std::vector<int> slots_;  // by hash: a name of the hash, or -1; at most half full
 
   int file_ = 0;
   const char* fileStart_ = nullptr;
@@ -252,57 +306,19 @@ class WeaponTable::Pass {
   } lastCarry_;
 };
 
-WeaponTable::HeldBytes::~HeldBytes() {
-  if (data_) LargeAllocator<char>().deallocate(data_, capacity_);
-}
-
-void WeaponTable::HeldBytes::swap(HeldBytes& other) noexcept {
-  std::swap(data_, other.data_);
-  std::swap(size_, other.size_);
-  std::swap(capacity_, other.capacity_);
-}
-
-void WeaponTable::HeldBytes::reserve(std::size_t capacity) {
-  if (capacity <= capacity_) return;
-  char* bigger = LargeAllocator<char>().allocate(capacity);
-  if (size_) std::memcpy(bigger, data_, size_);
-  if (data_) LargeAllocator<char>().deallocate(data_, capacity_);
-  data_ = bigger;
-  capacity_ = capacity;
-}
-
-void WeaponTable::HeldBytes::append(std::string_view bytes) {
-  if (bytes.size() > capacity_ - size_) reserve(std::max(size_ + bytes.size(), capacity_ * 2));
-  std::memcpy(data_ + size_, bytes.data(), bytes.size());
-  size_ += bytes.size();
-}
-
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList) {
   Pass pass(*this);
   const std::vector<int> ids = pass.addNames(list);
-  // The values stay parts of the files' bytes, kept by offset: a file's bytes
-  // may move while it is read.
   files_.reserve(searchList.size());
-  thread_local PieceBuffer buffer;
   std::string reason;
   for (const WeaponFilePtr& file : searchList) {
-    HeldBytes bytes;
-    std::error_code ec;
-    const std::filesystem::path path = file->diskPath();
-    const std::uintmax_t size = path.empty() ? 0 : std::filesystem::file_size(path, ec);
-    bool read = false;
-    try {
-      if (!ec && size <= kLargestWeaponFile) bytes.reserve(size);  // only a hint: the file may change
-      read = file->readInPieces(
-          buffer, [&bytes](std::string_view piece) { bytes.append(piece); }, reason);
-    } catch (const std::bad_alloc&) {
-      reason = noMemoryFor(size);
-    }
-    if (!read || bytes.view().size() > UINT32_MAX) {
-      unreadable_.push_back({file->name(), read ? "too large for the weapons table" : reason});
+    platform::HeldFile held;
+    if (!file->hold(held, reason) || held.bytes().size() > UINT32_MAX) {
+      unreadable_.push_back(
+          {file->name(), held.bytes().size() > UINT32_MAX ? "too large for the weapons table" : reason});
       continue;
     }
-    files_.push_back(std::move(bytes));
+    files_.push_back(std::move(held));
     names_.push_back(file->name());
     const int at = static_cast<int>(files_.size() - 1);
     pass.readFile(bytesOf(at), at);
@@ -327,13 +343,28 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
   if (!found(row)) return {};
   const Loaded& w = weapons_[rows_[row].weapon];
-  const Span span = w.v[slotIndex(s)];
-  return bytesOf(w.file).substr(span.offset, span.size);
+  const std::string_view bytes = bytesOf(w.file);
+  if (s == Slot::BracketName) return bytes.substr(w.bracketName.offset, w.bracketName.size);
+  if (w.wide >= 0) {
+    const Span span = wide_[w.wide][slotIndex(s)];
+    return bytes.substr(span.offset, span.size);
+  }
+  const std::uint32_t packed = w.v[slotIndex(s)];
+  return bytes.substr(w.bodyBegin + (packed >> 16), packed & 0xFFFF);
 }
 
 SlotValues WeaponTable::values(std::size_t row) const {
   SlotValues out{};
-  for (int s = 0; found(row) && s < kSlotCount; ++s) out[s] = value(row, static_cast<Slot>(s));
+  if (!found(row)) return out;
+  const Loaded& w = weapons_[rows_[row].weapon];
+  const std::string_view bytes = bytesOf(w.file);
+  if (w.wide >= 0) {
+    for (int s = 0; s < kSlotCount; ++s) out[s] = bytes.substr(wide_[w.wide][s].offset, wide_[w.wide][s].size);
+  } else {
+    const char* const base = bytes.data() + w.bodyBegin;
+    for (int s = 0; s < kSlotCount; ++s) out[s] = std::string_view(base + (w.v[s] >> 16), w.v[s] & 0xFFFF);
+  }
+  out[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
   return out;
 }
 

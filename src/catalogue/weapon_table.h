@@ -65,15 +65,21 @@ class WeaponTable {
   struct Span {
     std::uint32_t offset, size;
   };
+  // A weapon's values are parts of its block's lines, so each is kept in
+  // four bytes, as where it starts in the block and its length; a block of
+  // 64 KiB or more keeps them whole elsewhere.
+  static constexpr std::size_t kPackedBlock = 0xFFFF;
   struct Loaded {
-    Loaded() {}                      // `v` is left unset, not zeroed: it is written when a block ends
-    std::array<Span, kSlotCount> v;  // set when the name's block ends
+    Loaded() {}                               // `v` is left unset, not zeroed: it is written when a block ends
+    std::array<std::uint32_t, kSlotCount> v;  // start in the block << 16 | length; set when the block ends
+    Span bracketName{0, 0};
     int file = 0;
+    int wide = -1;  // the values' index in wide_, for a block too long to pack them
     // The block's lines after its opening line, in its file; empty for a
     // block whose file ended before it opened. The damage list starts at
     // damageFrom: the first damage header in the block, unless the block
     // starts inside a damage sub-block.
-    std::size_t bodyBegin = 0, bodyEnd = 0, damageFrom = 0;
+    std::uint32_t bodyBegin = 0, bodyEnd = 0, damageFrom = 0;
     bool carryIn = false;  // the damage sub-block state the block starts with
   };
   struct Row {
@@ -82,34 +88,16 @@ class WeaponTable {
     int weapon;
   };
   class Pass;
-  // A file's bytes, taken in large pages once past a megabyte: filling a
-  // hundred megabytes of fresh memory page by page costs more than reading
-  // it. Appending copies each byte once, not one at a time.
-  class HeldBytes {
-   public:
-    HeldBytes() = default;
-    HeldBytes(HeldBytes&& other) noexcept { swap(other); }
-    HeldBytes& operator=(HeldBytes&& other) noexcept {
-      swap(other);
-      return *this;
-    }
-    ~HeldBytes();
-    void reserve(std::size_t capacity);
-    void append(std::string_view bytes);
-    std::string_view view() const { return std::string_view(data_, size_); }
+  std::string_view bytesOf(int file) const { return files_[file].bytes(); }
 
-   private:
-    void swap(HeldBytes& other) noexcept;
-    char* data_ = nullptr;
-    std::size_t size_ = 0, capacity_ = 0;
-  };
-  std::string_view bytesOf(int file) const { return files_[file].view(); }
-
-  std::vector<HeldBytes> files_;    // each file's bytes, read once
+  // Each file's bytes, held once: mapped, for a file on disk, so that a
+  // hundred megabytes of files cost neither a copy nor fresh memory.
+  std::vector<platform::HeldFile> files_;
   std::vector<std::string> names_;  // and their names
   std::string texts_;               // the entries' texts back to back
-  // Half a kilobyte per weapon: taken in large pages, as the files' bytes.
+  // A third of a kilobyte per weapon, taken in large pages.
   std::vector<Loaded, LargeAllocator<Loaded>> weapons_;  // by distinct bracket name, letter case ignored
+  std::vector<std::array<Span, kSlotCount>> wide_;
   std::vector<Row, LargeAllocator<Row>> rows_;
   std::vector<UnreadableFile> unreadable_;
 };

@@ -1,5 +1,7 @@
 // The weapons table on the command line: table and diff.
 #include <algorithm>
+#include <array>
+#include <future>
 
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
@@ -62,75 +64,120 @@ std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
 // Whether a TSV value needs more than copying: a TAB, a backslash or a byte
 // outside ASCII.
 bool plainTsv(std::string_view bytes) {
-  for (char c : bytes)
-    if (c == '\t' || c == '\\' || static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
+  static constexpr auto kSpecial = [] {
+    std::array<bool, 256> special{};
+    special['\t'] = special['\\'] = true;
+    for (int c = 0x80; c < 0x100; ++c) special[c] = true;
+    return special;
+  }();
+  bool special = false;
+  for (char c : bytes) special |= kSpecial[static_cast<unsigned char>(c)];
+  return !special;
 }
 
-void writeDelimited(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv,
-                    std::ostream& out) {
-  const auto append = csv ? appendCsv : appendTsv;
-  const char* const lineEnd = csv ? "\r\n" : "\n";
-  const char sep = csv ? ',' : '\t';
-  const bool needsDamage = std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.needsDamage(); });
-  // What each column prints: a stored value, the damage list, or another text.
-  enum class Source { Stored, DamageList, Text };
-  std::vector<Slot> slots(columns.size(), kNoSlot);
-  std::vector<Source> sources(columns.size(), Source::Text);
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    const Column& c = columns[i];
-    if (c.kind != Column::Kind::Field || viewing) continue;
-    slots[i] = fieldByNumber(c.field).slot;
-    sources[i] = slots[i] != kNoSlot ? Source::Stored : Source::DamageList;
-  }
-  std::string text;
-  text.reserve(2u << 20);
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i) text += sep;
-    append(text, columns[i].name);
-  }
-  text += lineEnd;
-  // Plain TSV values, the most of them, are copied as they are.
-  const auto put = [&](std::string_view value) {
-    if (!csv && plainTsv(value))
-      text.append(value);
-    else
-      append(text, value);
-  };
-  std::vector<std::string_view> parts;
-  std::vector<std::string> damage;
-  std::string joined;
-  for (std::size_t row = 0; row < table.size(); ++row) {
-    if (needsDamage) table.damageParts(row, parts);
-    bool damageCopied = false;
+// The rows of the table as TSV or CSV lines. Rows are written in batches,
+// each made by one of two threads into a buffer of its own that is reused
+// from batch to batch, and written in order.
+class DelimitedRows {
+ public:
+  DelimitedRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv)
+      : table_(table), columns_(columns), viewing_(viewing), csv_(csv) {
+    needsDamage_ = std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.needsDamage(); });
+    slots_.assign(columns.size(), kNoSlot);
+    sources_.assign(columns.size(), Source::Text);
     for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (i) text += sep;
-      switch (sources[i]) {
-        case Source::Stored:
-          put(table.value(row, slots[i]));
-          break;
-        case Source::DamageList:
-          joined.clear();
-          for (std::string_view entry : parts) {
-            if (!joined.empty()) joined += ' ';
-            joined.append(entry);
-          }
-          put(joined);
-          break;
-        case Source::Text:
-          if (needsDamage && !damageCopied) damage.assign(parts.begin(), parts.end()), damageCopied = true;
-          put(cellText(table, row, columns[i], viewing, damage));
-          break;
+      const Column& c = columns[i];
+      if (c.kind != Column::Kind::Field || viewing) continue;
+      slots_[i] = fieldByNumber(c.field).slot;
+      sources_[i] = slots_[i] != kNoSlot ? Source::Stored : Source::DamageList;
+    }
+  }
+
+  std::string header() const {
+    std::string text;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (i) text += sep();
+      append(text, columns_[i].name);
+    }
+    return text + lineEnd();
+  }
+
+  void write(std::ostream& out) const {
+    const std::string head = header();
+    out.write(head.data(), static_cast<std::streamsize>(head.size()));
+    constexpr std::size_t kBatch = 4096;
+    Scratch scratch[2];
+    for (std::size_t from = 0; from < table_.size(); from += 2 * kBatch) {
+      const std::size_t middle = std::min(from + kBatch, table_.size()),
+                        to = std::min(from + 2 * kBatch, table_.size());
+      std::future<void> second;
+      if (middle < to) second = std::async(std::launch::async, [&, middle, to] { rows(middle, to, scratch[1]); });
+      rows(from, middle, scratch[0]);
+      if (second.valid()) second.get();
+      for (const Scratch& done : scratch) {
+        out.write(done.text.data(), static_cast<std::streamsize>(done.text.size()));
+        if (middle == to) break;
       }
     }
-    text += lineEnd;
-    if (text.size() > (1u << 20)) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      text.clear();
+  }
+
+ private:
+  // What each column prints: a stored value, the damage list, or another text.
+  enum class Source { Stored, DamageList, Text };
+  struct Scratch {
+    std::string text;
+    std::vector<std::string_view> parts;
+    std::vector<std::string> damage;
+    std::string joined;
+  };
+
+  char sep() const { return csv_ ? ',' : '\t'; }
+  const char* lineEnd() const { return csv_ ? "\r\n" : "\n"; }
+  void append(std::string& out, std::string_view value) const {
+    if (csv_)
+      appendCsv(out, value);
+    else if (plainTsv(value))
+      out.append(value);  // the most of them, copied as they are
+    else
+      appendTsv(out, value);
+  }
+
+  void rows(std::size_t from, std::size_t to, Scratch& s) const {
+    s.text.clear();
+    for (std::size_t row = from; row < to; ++row) {
+      const SlotValues values = table_.values(row);
+      if (needsDamage_) table_.damageParts(row, s.parts);
+      bool damageCopied = false;
+      for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (i) s.text += sep();
+        switch (sources_[i]) {
+          case Source::Stored:
+            append(s.text, values[slotIndex(slots_[i])]);
+            break;
+          case Source::DamageList:
+            s.joined.clear();
+            for (std::string_view entry : s.parts) {
+              if (!s.joined.empty()) s.joined += ' ';
+              s.joined.append(entry);
+            }
+            append(s.text, s.joined);
+            break;
+          case Source::Text:
+            if (needsDamage_ && !damageCopied) s.damage.assign(s.parts.begin(), s.parts.end()), damageCopied = true;
+            append(s.text, cellText(table_, row, columns_[i], viewing_, s.damage));
+            break;
+        }
+      }
+      s.text += lineEnd();
     }
   }
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
+
+  const WeaponTable& table_;
+  const std::vector<Column>& columns_;
+  bool viewing_, csv_, needsDamage_ = false;
+  std::vector<Slot> slots_;
+  std::vector<Source> sources_;
+};
 
 void writeJsonRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, std::ostream& out) {
   const bool needsDamage = std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.needsDamage(); });
@@ -179,7 +226,7 @@ Command::Run declareTable(CLI::App& sub) {
     if (a->format == "json")
       writeJsonRows(table, columns, a->viewing, session.out);
     else
-      writeDelimited(table, columns, a->viewing, a->format == "csv", session.out);
+      DelimitedRows(table, columns, a->viewing, a->format == "csv").write(session.out);
     return 0;
   };
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qm::platform {
 
@@ -37,6 +38,49 @@ inline constexpr const char* kFileShrank = "read failed (the file is shorter tha
 // reason `tooLarge`, before its bytes are held.
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason,
                      std::uint64_t limit = UINT64_MAX, std::string_view tooLarge = {});
+
+// A regular file's bytes, held while the object lives. Where the system
+// allows, they are the file's own pages mapped read-only: holding a hundred
+// megabytes of weapon files then costs neither a copy nor fresh memory.
+// Elsewhere, and for a file that cannot be mapped, they are read into memory.
+// Should a mapped file shrink on disk while it is held, the pages past its
+// new end read as zeros rather than stopping the program; a reader that
+// cares learns of the change from the file itself, as for any other change.
+class HeldFile {
+ public:
+  HeldFile() = default;
+  // Bytes held in memory, as they are.
+  explicit HeldFile(std::string bytes) : owned_(std::move(bytes)), view_(owned_) {}
+  HeldFile(HeldFile&& other) noexcept { swap(other); }
+  HeldFile& operator=(HeldFile&& other) noexcept {
+    swap(other);
+    return *this;
+  }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  ~HeldFile();
+
+  std::string_view bytes() const { return view_; }
+  bool mapped() const { return mapped_; }
+
+  // Holds the file at `path`: the same refusals and reasons as
+  // readRegularFile, `tooLarge` for a file of more than `limit` bytes.
+  static bool hold(const std::filesystem::path& path, HeldFile& out, std::string& reason,
+                   std::uint64_t limit = UINT64_MAX, std::string_view tooLarge = {});
+
+ private:
+  void swap(HeldFile& other) noexcept {
+    owned_.swap(other.owned_);
+    std::swap(view_, other.view_);
+    std::swap(mapped_, other.mapped_);
+    // Held bytes moved with their string.
+    if (!mapped_) view_ = owned_;
+    if (!other.mapped_) other.view_ = other.owned_;
+  }
+  std::string owned_;
+  std::string_view view_;
+  bool mapped_ = false;
+};
 
 // Puts `data` in place of the file at `path` in one step: the bytes go to a
 // temporary file beside it, reach the disk, and only then take the target's

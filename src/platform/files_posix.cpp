@@ -1,11 +1,15 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "platform/files.h"
@@ -194,6 +198,114 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   ::close(fd);
   out.resize(ok ? used : 0);
   return ok;
+}
+
+namespace {
+
+// The mapped files, for the bus error handler: a file that shrinks on disk
+// while it is mapped makes a read past its new end raise SIGBUS. The handler
+// puts a page of zeros where the file's page was, and the read goes on.
+// Slots are claimed and freed without a lock, as the handler may run at any
+// moment; a file that finds no free slot is read instead of mapped.
+struct MappedRange {
+  std::atomic<std::uintptr_t> begin{0}, end{0};
+};
+std::array<MappedRange, 1024> mappedRanges;
+struct sigaction previousBusAction {};
+
+void onBusError(int sig, siginfo_t* info, void* context) {
+  const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  for (const MappedRange& r : mappedRanges) {
+    const std::uintptr_t begin = r.begin.load(std::memory_order_acquire);
+    if (begin != 0 && at >= begin && at < r.end.load(std::memory_order_acquire)) {
+      const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+      void* const start = reinterpret_cast<void*>(at / page * page);
+      if (::mmap(start, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) return;
+      break;
+    }
+  }
+  // Not one of ours: whatever handled it before, or the default.
+  if (previousBusAction.sa_flags & SA_SIGINFO) {
+    if (previousBusAction.sa_sigaction) return previousBusAction.sa_sigaction(sig, info, context);
+  } else if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
+    return previousBusAction.sa_handler(sig);
+  }
+  ::signal(SIGBUS, SIG_DFL);  // the faulting read runs again and ends the program as it would have
+}
+
+void installBusHandler() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction action {};
+    action.sa_sigaction = onBusError;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &previousBusAction);
+  });
+}
+
+MappedRange* claimRange(const char* at, std::size_t size) {
+  for (MappedRange& r : mappedRanges) {
+    std::uintptr_t expected = 0;
+    // Claimed with the end first, so the handler never sees a begin without it.
+    if (r.end.load(std::memory_order_relaxed) == 0 &&
+        r.end.compare_exchange_strong(expected, reinterpret_cast<std::uintptr_t>(at) + size)) {
+      r.begin.store(reinterpret_cast<std::uintptr_t>(at), std::memory_order_release);
+      return &r;
+    }
+  }
+  return nullptr;
+}
+
+void releaseRange(const char* at) {
+  for (MappedRange& r : mappedRanges)
+    if (r.begin.load(std::memory_order_relaxed) == reinterpret_cast<std::uintptr_t>(at)) {
+      r.begin.store(0, std::memory_order_release);
+      r.end.store(0, std::memory_order_release);
+      return;
+    }
+}
+
+}  // namespace
+
+HeldFile::~HeldFile() {
+  if (!mapped_) return;
+  releaseRange(view_.data());
+  ::munmap(const_cast<char*>(view_.data()), view_.size());
+}
+
+bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::string& reason, std::uint64_t limit,
+                    std::string_view tooLarge) {
+  out = HeldFile();
+  const int fd = openRegular(path, reason);
+  if (fd < 0) return false;
+  struct stat st {};
+  const std::uint64_t size = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+  if (size > limit) {
+    ::close(fd);
+    reason = tooLarge;
+    return false;
+  }
+  if (size > 0) {
+    installBusHandler();
+    // Mapped with its pages filled in one call, rather than a fault at each.
+    void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (at != MAP_FAILED) {
+      if (claimRange(static_cast<const char*>(at), size)) {
+        ::close(fd);
+        out.view_ = std::string_view(static_cast<const char*>(at), size);
+        out.mapped_ = true;
+        return true;
+      }
+      ::munmap(at, size);
+    }
+  }
+  // Empty as far as the size says (it may be growing), or not mappable: read.
+  ::close(fd);
+  std::string bytes;
+  if (!readRegularFile(path, bytes, reason, limit, tooLarge)) return false;
+  out = HeldFile(std::move(bytes));
+  return true;
 }
 
 std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {

@@ -268,4 +268,16 @@ void writeStandardStreamsAsBytes() {
   ::_setmode(::_fileno(stderr), _O_BINARY);
 }
 
+// Read, not mapped: a mapped file cannot be saved over by another program
+// while it is held, and a modder's editor must be able to save it.
+HeldFile::~HeldFile() = default;
+
+bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::string& reason, std::uint64_t limit,
+                    std::string_view tooLarge) {
+  std::string bytes;
+  const bool ok = readRegularFile(path, bytes, reason, limit, tooLarge);
+  out = HeldFile(ok ? std::move(bytes) : std::string());
+  return ok;
+}
+
 }  // namespace qm::platform

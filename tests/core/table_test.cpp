@@ -62,6 +62,11 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
       {"[P]\r{\rid=1;\r[DAMAGE]\r{\rdefault=2;\r}\r}\r[damage]\r\n{\r\nid=;\r\n}\r\n[Q]\n\t{\n\tid=8;\nrange=\n\t}\n"},
       // nested headers of the same name and a block inside a sub-block
       {"[N]\n{\n[N]\n{\nid=1;\n}\nrange=2;\n}\n[N]\n{\n{\n[M]\n{\nid=3;\n}\n}\nid=9;\n}\n"},
+      // blocks of more than 64 KiB, whose values lie far into them or are
+      // that long themselves, before and after short blocks of their names
+      {"[W]\n{\nid=1;\n// " + std::string(70000, 'c') + "\nrange=2;\n}\n[V]\n{\nname=" + std::string(70000, 'v') +
+           ";\nid=3;\n}\n",
+       "[V]\n{\nid=4;\n}\n[W]\n{\n" + std::string(66000, '\n') + "id=5;\n}\n"},
   };
   for (std::size_t i = 0; i < cases.size(); ++i)
     expectAgreesWithLoader(weaponFiles(cases[i]), "case " + std::to_string(i));
