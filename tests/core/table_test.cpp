@@ -193,7 +193,7 @@ TEST(TableOrderTest, NumbersTextsAndEmptyCells) {
   const auto files = weaponFiles({"[A]\n{\nid=1;\nrange=10;\nname=beta;\n}\n[B]\n{\nid=2;\nrange=far;\nname=Alpha;\n}\n"
                                   "[C]\n{\nid=3;\nrange=9;\n}\n[D]\n{\nid=4;\nrange=10.0;\nname=alpha;\n}\n"
                                   "[E]\n{\nid=5;\n}\n[F]\n{\nid=6;\nrange=&H0A;\n}\n"
-                                  "[G]\n{\nid=7;\nrange=-2;\nname=Beta;\n}\n[Z]x\n"});
+                                  "[G]\n{\nid=7;\nrange=-2;\nname=Beta;\n}\n[H]\n{\nid=8;\nrange=10;\n}\n[Z]x\n"});
   WeaponList list;
   list.add(scanFiles(files).entries);
   const WeaponTable table(list.entries(), files);
@@ -202,11 +202,11 @@ TEST(TableOrderTest, NumbersTextsAndEmptyCells) {
     bool descending;
     const char* rows;  // the bracket names' letters in order
   } cases[] = {
-      {"range", false, "GCADFZBE"},  // equal numbers in list order
-      {"range", true, "ZBEFDACG"},   // reversed, but the cells that are not numbers first, in list order
-      {"name", false, "ZCEFBDAG"},   // empty first; letter case ignored, then list order
-      {"name", true, "GADBFECZ"},
-      {"dps", false, "ZABCDEFG"},  // no number anywhere: list order
+      {"range", false, "GCADFHZBE"},  // equal numbers (written alike or not) in list order
+      {"range", true, "ZBEHFDACG"},   // reversed, but the cells that are not numbers first, in list order
+      {"name", false, "ZCEFHBDAG"},   // empty first; letter case ignored, then list order
+      {"name", true, "GADBHFECZ"},
+      {"dps", false, "ZABCDEFGH"},  // no number anywhere: list order
   };
   for (const auto& c : cases) {
     std::string rows;
