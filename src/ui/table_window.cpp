@@ -89,10 +89,10 @@ class WeaponTableModel : public QAbstractTableModel {
   const WeaponTable& table() const { return *table_; }
   // The list entry shown in row `row`, and the row showing list entry
   // `entry` (-1 when the filter hides it).
-  int entryAt(int row) const { return static_cast<int>(shown_[row]); }
+  int entryAt(int row) const { return static_cast<int>(shown()[row]); }
   int rowOf(int entry) const {
-    const auto at = std::find(shown_.begin(), shown_.end(), static_cast<std::size_t>(entry));
-    return at == shown_.end() ? -1 : static_cast<int>(at - shown_.begin());
+    const auto at = std::find(shown().begin(), shown().end(), static_cast<std::size_t>(entry));
+    return at == shown().end() ? -1 : static_cast<int>(at - shown().begin());
   }
 
   // The text of list entry `entry` in `column`.
@@ -102,7 +102,7 @@ class WeaponTableModel : public QAbstractTableModel {
   }
 
   int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : static_cast<int>(shown_.size());
+    return parent.isValid() ? 0 : static_cast<int>(shown().size());
   }
   int columnCount(const QModelIndex& parent = {}) const override {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
@@ -146,14 +146,17 @@ class WeaponTableModel : public QAbstractTableModel {
     std::vector<int> entries;
     for (const QModelIndex& i : before) entries.push_back(entryAt(i.row()));
     change();
-    std::vector<int> rowOfEntry(table_ ? table_->size() : 0, -1);
-    for (std::size_t r = 0; r < shown_.size(); ++r) rowOfEntry[shown_[r]] = static_cast<int>(r);
-    QModelIndexList after;
-    for (qsizetype i = 0; i < before.size(); ++i) {
-      const std::size_t e = static_cast<std::size_t>(entries[i]);
-      after << (e < rowOfEntry.size() && rowOfEntry[e] >= 0 ? index(rowOfEntry[e], before[i].column()) : QModelIndex());
+    if (!before.isEmpty()) {
+      std::vector<int> rowOfEntry(table_ ? table_->size() : 0, -1);
+      for (std::size_t r = 0; r < shown().size(); ++r) rowOfEntry[shown()[r]] = static_cast<int>(r);
+      QModelIndexList after;
+      for (qsizetype i = 0; i < before.size(); ++i) {
+        const std::size_t e = static_cast<std::size_t>(entries[i]);
+        after << (e < rowOfEntry.size() && rowOfEntry[e] >= 0 ? index(rowOfEntry[e], before[i].column())
+                                                               : QModelIndex());
+      }
+      changePersistentIndexList(before, after);
     }
-    changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
   }
   // The rows in the sort's order.
@@ -166,13 +169,12 @@ class WeaponTableModel : public QAbstractTableModel {
       order_ = sortedRows(*table_, columns_[sortColumn_], viewing_, sortOrder_ == Qt::DescendingOrder);
     }
   }
+  // The rows shown: every row without a filter.
+  const std::vector<std::size_t>& shown() const { return filter_.empty() ? order_ : shown_; }
   // The rows the filter passes, in the sort's order.
   void filter() {
-    if (filter_.empty()) {
-      shown_ = order_;
-      return;
-    }
     shown_.clear();
+    if (filter_.empty()) return;
     for (std::size_t row : order_)
       if (filter_.accepts(*table_, row, viewing_)) shown_.push_back(row);
   }
@@ -184,7 +186,7 @@ class WeaponTableModel : public QAbstractTableModel {
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
   std::vector<std::size_t> order_;  // every row, in the sort's order
-  std::vector<std::size_t> shown_;  // the rows the filter passes, in that order
+  std::vector<std::size_t> shown_;  // the rows the filter passes, in that order; unused without a filter
 };
 
 CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent) {
