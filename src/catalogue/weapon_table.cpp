@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <future>
+#include <thread>
 
 #include "text/lines.h"
 #include "text/text.h"
@@ -28,8 +32,6 @@ bool equalsFolded(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace
-
 // Whether a brace or a bracket is among the first three characters of a line.
 inline bool marked(std::string_view line) {
   static constexpr auto kMark = [] {
@@ -41,25 +43,20 @@ inline bool marked(std::string_view line) {
   return at(0) || at(1) || at(2);
 }
 
-// The pass over the files. Each bracket name goes through the states the
-// loader's search of that name goes through: searching for a header, waiting
-// for the opening brace, inside the block. Blocks of different names may
-// overlap (a header at the start of a line inside another block still starts
-// a block of its own), and overlapping blocks nest, as each ends at the first
-// line that takes the depth below its start: so the open blocks are a stack,
-// and every line inside one is looked at once, whatever the number of blocks
-// it belongs to. A block's values are taken when it ends, from the last line
-// that set each slot, when that line is inside the block.
-class WeaponTable::Pass {
+// The distinct bracket names of the list, letter case ignored, found by
+// their hash in a table of open addressing: a list of tens of thousands of
+// names costs no allocation per name.
+class NameIndex {
  public:
-  explicit Pass(WeaponTable& table) : t_(table) {}
+  struct Name {
+    std::string_view name;  // as the list has it
+    std::uint64_t hash = 0;
+    int nextSameHash = -1;  // another name of the same hash, or -1
+  };
 
-  // The distinct names of the list, letter case ignored; returns the
-  // weapon index of each entry's name. The names are found by their hash in
-  // a table of open addressing: a list of tens of thousands of names then
-  // costs no allocation per name.
-  std::vector<int> addNames(const WeaponList::Entries& list) {
-    std::vector<int> ids;
+  // Returns the index of each entry's name.
+  std::vector<int, LargeAllocator<int>> add(const WeaponList::Entries& list) {
+    std::vector<int, LargeAllocator<int>> ids;
     ids.reserve(list.size());
     std::size_t slots = 16;
     while (slots < 2 * list.size()) slots *= 2;
@@ -68,36 +65,63 @@ class WeaponTable::Pass {
     for (const ListEntry& e : list) {
       std::uint64_t h = kHashStart;
       for (char c : e.name) h = hashStep(h, c);
-      int id = -1;
       std::size_t at = slotOf(h);
-      for (; slots_[at] >= 0; at = (at + 1) & (slots_.size() - 1)) {
-        const Name& n = names_[slots_[at]];
-        if (n.hash == h) {
-          for (id = slots_[at]; id >= 0 && !equalsFolded(names_[id].name, e.name); id = names_[id].nextSameHash) {
-          }
-          if (id < 0) {  // a different name of the same hash: it joins the chain
-            id = static_cast<int>(names_.size());
-            names_.push_back(nameOf(e.name, h, slots_[at]));
-            slots_[at] = id;
-          }
-          break;
-        }
-      }
-      if (id < 0) {
+      while (slots_[at] >= 0 && names_[slots_[at]].hash != h) at = (at + 1) & (slots_.size() - 1);
+      int id = slots_[at];
+      while (id >= 0 && !equalsFolded(names_[id].name, e.name)) id = names_[id].nextSameHash;
+      if (id < 0) {  // a new name: the head of its hash's chain
         id = static_cast<int>(names_.size());
-        names_.push_back(nameOf(e.name, h, -1));
+        names_.push_back({e.name, h, slots_[at]});
         slots_[at] = id;
       }
       ids.push_back(id);
     }
-    t_.weapons_.resize(names_.size());
     return ids;
   }
 
-  void readFile(std::string_view bytes, int file) {
-    file_ = file;
+  std::size_t size() const { return names_.size(); }
+  const Name& operator[](int id) const { return names_[id]; }
+  // The last name added of the hash, the head of its chain; -1 for none.
+  int firstOfHash(std::uint64_t hash) const {
+    for (std::size_t at = slotOf(hash);; at = (at + 1) & (slots_.size() - 1)) {
+      const int id = slots_[at];
+      if (id < 0 || names_[id].hash == hash) return id;
+    }
+  }
+
+ private:
+  std::size_t slotOf(std::uint64_t hash) const { return static_cast<std::size_t>(hash >> 7) & (slots_.size() - 1); }
+  // Megabytes for a long list: in large pages, which cost a page fault per
+  // 2 MiB rather than per 4 KiB when first written.
+  std::vector<Name, LargeAllocator<Name>> names_;
+  std::vector<int, LargeAllocator<int>> slots_;  // by hash: a name of the hash, or -1; at most half full
+};
+
+}  // namespace
+
+// One thread's pass over whole files. Each bracket name goes through the
+// states the loader's search of that name goes through: searching for a
+// header, waiting for the opening brace, inside the block. Blocks of
+// different names may overlap (a header at the start of a line inside
+// another block still starts a block of its own), and overlapping blocks
+// nest, as each ends at the first line that takes the depth below its start:
+// so the open blocks are a stack, and every line inside one is looked at
+// once, whatever the number of blocks it belongs to. A block's values are
+// taken when it ends, from the last line that set each slot, when that line
+// is inside the block. Every name is searching again when a file ends, so
+// files are read apart; only the damage sub-block state a name's blocks
+// carry from one to the next crosses files, and it is settled when the files
+// are put together in order.
+class WeaponTable::Pass {
+ public:
+  explicit Pass(const NameIndex& names) : names_(names), state_(names.size()) {}
+
+  void readFile(std::string_view bytes, FileBlocks& out) {
+    out_ = &out;
+    ++epoch_;
     fileStart_ = bytes.data();
     damageHeaders_.clear();
+    out.blocks.reserve(bytes.size() / 512 + 8);  // only a guess: most blocks are longer
     BufferLines lines(bytes);
     std::string_view line;
     while (true) {
@@ -115,18 +139,16 @@ class WeaponTable::Pass {
     waiting_.clear();
   }
 
-  bool found(int id) const { return names_[id].found; }
-
  private:
   enum class State : std::uint8_t { Searching, Waiting, Open };
-  struct Name {
-    std::string_view name;  // as the list has it
-    std::uint64_t hash = 0;
-    int nextSameHash = -1;  // another name of the same hash, or -1
+  // A name's state in the file being read; a state of an earlier file
+  // (another epoch) reads as a name searching, its carry inherited.
+  struct NameState {
+    std::uint32_t epoch = 0;
     State state = State::Searching;
-    bool found = false;
-    bool carry = false;            // the damage sub-block state after its blocks so far
-    std::string_view bracketName;  // of the block being read
+    std::int8_t carry = Loaded::kInherited;  // the damage sub-block state after its blocks so far
+    int block = -1;                          // the block being read
+    std::string_view bracketName;            // of the block being read
   };
   struct OpenBlock {
     int id;
@@ -141,6 +163,15 @@ class WeaponTable::Pass {
     std::uint64_t line = 0;
     std::string_view value;
   };
+
+  NameState& stateOf(int id) {
+    NameState& n = state_[id];
+    if (n.epoch != epoch_) {
+      n = NameState();
+      n.epoch = epoch_;
+    }
+    return n;
+  }
 
   // One line; `next` is where the line after it begins.
   void takeLine(std::string_view line, std::size_t next) {
@@ -175,7 +206,7 @@ class WeaponTable::Pass {
       waiting_.clear();
     }
     for (int id : headers_) {
-      Name& n = names_[id];
+      NameState& n = stateOf(id);
       n.state = State::Waiting;
       n.bracketName = bracketNameOf(line);
       if (opens)
@@ -197,27 +228,36 @@ class WeaponTable::Pass {
     std::uint64_t h = kHashStart;
     for (std::size_t p = 1; p < line.size(); h = hashStep(h, line[p]), ++p) {
       if (line[p] != ']') continue;
-      for (int id = firstOfHash(h); id >= 0; id = names_[id].nextSameHash) {
-        const Name& n = names_[id];
-        if (n.state == State::Searching && equalsFolded(line.substr(1, p - 1), n.name)) headers_.push_back(id);
-      }
+      for (int id = names_.firstOfHash(h); id >= 0; id = names_[id].nextSameHash)
+        if (stateOf(id).state == State::Searching && equalsFolded(line.substr(1, p - 1), names_[id].name))
+          headers_.push_back(id);
     }
   }
 
+  // A new block of the name, its values still to come.
+  Loaded& startBlock(int id) {
+    NameState& n = stateOf(id);
+    n.block = static_cast<int>(out_->blocks.size());
+    Loaded& w = out_->blocks.emplace_back();
+    w.name = id;
+    w.bracketName = spanOf(n.bracketName);
+    w.carryIn = n.carry;
+    return w;
+  }
+
   void open(int id, std::size_t bodyBegin) {
-    names_[id].state = State::Open;
-    Loaded& w = t_.weapons_[id];
-    w.bodyBegin = static_cast<std::uint32_t>(bodyBegin);
+    startBlock(id).bodyBegin = static_cast<std::uint32_t>(bodyBegin);
+    stateOf(id).state = State::Open;
     open_.push_back({id, depth_ - 1, lineNo_});
   }
 
   void finish(const OpenBlock& b, std::size_t bodyEnd) {
-    Name& n = names_[b.id];
-    Loaded& w = t_.weapons_[b.id];
+    NameState& n = stateOf(b.id);
+    Loaded& w = out_->blocks[n.block];
+    w.bodyEnd = static_cast<std::uint32_t>(bodyEnd);
     // Every value lies in the block's lines, after its opening line.
     if (bodyEnd - w.bodyBegin <= kPackedBlock) {
       const char* const base = fileStart_ + w.bodyBegin;
-      w.wide = -1;
       for (int s = 0; s < kSlotCount; ++s) {
         const LastSet& set = lastSet_[s];
         w.v[s] = set.line > b.opening && !set.value.empty()
@@ -226,34 +266,29 @@ class WeaponTable::Pass {
                      : 0;
       }
     } else {
-      if (w.wide < 0) {
-        w.wide = static_cast<int>(t_.wide_.size());
-        t_.wide_.emplace_back();
-      }
+      w.wide = static_cast<int>(out_->wide.size());
+      auto& spans = out_->wide.emplace_back();
       for (int s = 0; s < kSlotCount; ++s)
-        t_.wide_[w.wide][s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+        spans[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
     }
-    settle(n, w, bodyEnd);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
+    w.carryOut = n.carry;
     // Before its first damage header a block that starts outside a damage
     // sub-block has no damage entry.
-    w.damageFrom = w.bodyBegin;
-    if (!w.carryIn) {
-      const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
-                                          [](std::uint64_t line, const LineAt& h) { return line < h.line; });
-      w.damageFrom = static_cast<std::uint32_t>(first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset
-                                                                                                         : bodyEnd);
-    }
+    const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
+                                        [](std::uint64_t line, const LineAt& h) { return line < h.line; });
+    w.firstDamage =
+        static_cast<std::uint32_t>(first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset : bodyEnd);
+    n.state = State::Searching;
   }
 
   // A header whose file ended before the block opened: the weapon is emptied
   // with its bracket name, and it counts as found.
   void finishUnopened(int id) {
-    Loaded& w = t_.weapons_[id];
+    Loaded& w = startBlock(id);
     w.v.fill(0);
-    w.wide = -1;
-    w.bodyBegin = w.damageFrom = 0;
-    settle(names_[id], w, 0);
+    w.carryOut = w.carryIn;
+    stateOf(id).state = State::Searching;
   }
 
   // An empty part may point nowhere ("key=" at the end of a line).
@@ -262,36 +297,11 @@ class WeaponTable::Pass {
     return {static_cast<std::uint32_t>(part.data() - fileStart_), static_cast<std::uint32_t>(part.size())};
   }
 
-  void settle(Name& n, Loaded& w, std::size_t bodyEnd) {
-    w.bracketName = spanOf(n.bracketName);
-    w.file = file_;
-    w.bodyEnd = static_cast<std::uint32_t>(bodyEnd);
-    w.carryIn = n.carry;
-    n.found = true;
-    n.state = State::Searching;
-  }
+  const NameIndex& names_;
+  std::vector<NameState, LargeAllocator<NameState>> state_;  // by name, in large pages
+  std::uint32_t epoch_ = 0;                                  // the files read so far
 
-  static Name nameOf(std::string_view name, std::uint64_t hash, int nextSameHash) {
-    Name n;
-    n.name = name;
-    n.hash = hash;
-    n.nextSameHash = nextSameHash;
-    return n;
-  }
-  std::size_t slotOf(std::uint64_t hash) const { return static_cast<std::size_t>(hash >> 7) & (slots_.size() - 1); }
-  // The last name added of the hash, the head of its chain; -1 for none.
-  int firstOfHash(std::uint64_t hash) const {
-    for (std::size_t at = slotOf(hash);; at = (at + 1) & (slots_.size() - 1)) {
-      const int id = slots_[at];
-      if (id < 0 || names_[id].hash == hash) return id;
-    }
-  }
-
-  WeaponTable& t_;
-  std::vector<Name> names_;
-  std::vector<int> slots_;  // by hash: a name of the hash, or -1; at most half full
-
-  int file_ = 0;
+  FileBlocks* out_ = nullptr;
   const char* fileStart_ = nullptr;
   std::uint64_t lineNo_ = 0;           // counted over all files
   long depth_ = 0;                     // the sum of the depth changes of the lines read inside blocks
@@ -307,25 +317,69 @@ class WeaponTable::Pass {
 };
 
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList) {
-  Pass pass(*this);
-  const std::vector<int> ids = pass.addNames(list);
-  files_.reserve(searchList.size());
-  std::string reason;
-  for (const WeaponFilePtr& file : searchList) {
-    platform::HeldFile held;
-    if (!file->hold(held, reason) || held.bytes().size() > UINT32_MAX) {
-      unreadable_.push_back(
-          {file->name(), held.bytes().size() > UINT32_MAX ? "too large for the weapons table" : reason});
-      continue;
+  NameIndex index;
+  const auto ids = index.add(list);
+
+  // The files are read by a few threads at once, each taking the next file
+  // not yet taken; each file's blocks are its own until they are put
+  // together in search order below.
+  files_.resize(searchList.size());
+  std::vector<std::string> reasons(searchList.size());
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    Pass pass(index);
+    for (std::size_t f; (f = next.fetch_add(1)) < searchList.size();) {
+      FileBlocks& file = files_[f];
+      file.name = searchList[f]->name();
+      if (!searchList[f]->hold(file.held, reasons[f])) continue;
+      if (file.held.bytes().size() > UINT32_MAX) {
+        reasons[f] = "too large for the weapons table";
+        file.held = platform::HeldFile();
+        continue;
+      }
+      pass.readFile(file.held.bytes(), file);
     }
-    files_.push_back(std::move(held));
-    names_.push_back(file->name());
-    const int at = static_cast<int>(files_.size() - 1);
-    pass.readFile(bytesOf(at), at);
+  };
+  const std::size_t threads =
+      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), searchList.size(), 4});
+  std::vector<std::future<void>> others;
+  for (std::size_t i = 1; i < threads; ++i) others.push_back(std::async(std::launch::async, work));
+  std::exception_ptr failed;
+  try {
+    work();
+  } catch (...) {
+    failed = std::current_exception();
+    next = searchList.size();  // the others stop at their next file
   }
+  for (std::future<void>& other : others) try {
+      other.get();
+    } catch (...) {
+      if (!failed) failed = std::current_exception();
+    }
+  if (failed) std::rethrow_exception(failed);
+
+  // In search order: the last block of a name is the one loading it gives,
+  // and each block starts with the damage sub-block state its name's blocks
+  // before it left.
+  weapons_.assign(index.size(), Where{});
+  std::vector<std::int8_t> carry(index.size(), 0);
+  for (std::size_t f = 0; f < files_.size(); ++f) {
+    if (!reasons[f].empty()) unreadable_.push_back({files_[f].name, reasons[f]});
+    std::vector<Loaded, LargeAllocator<Loaded>>& blocks = files_[f].blocks;
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+      Loaded& w = blocks[b];
+      std::int8_t& c = carry[w.name];
+      if (w.carryIn == Loaded::kInherited) w.carryIn = c;
+      if (w.carryOut == Loaded::kInherited) w.carryOut = w.carryIn;
+      c = w.carryOut;
+      w.damageFrom = w.carryIn ? w.bodyBegin : w.firstDamage;
+      weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b)};
+    }
+  }
+
   std::size_t textBytes = 0;
   for (const ListEntry& e : list) textBytes += e.text.size();
-  texts_.reserve(textBytes);
+  platform::reserveLarge(texts_, textBytes);
   rows_.reserve(list.size());
   for (std::size_t i = 0; i < list.size(); ++i) {
     const std::string_view text = list[i].text, name = list[i].name;
@@ -336,17 +390,18 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
     if (!ends) texts_.append(name);
     rows_.push_back({at, ends ? at + text.size() - name.size() : at + text.size(),
                      static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()),
-                     pass.found(ids[i]) ? ids[i] : -1});
+                     weapons_[ids[i]].file >= 0 ? ids[i] : -1});
   }
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
   if (!found(row)) return {};
-  const Loaded& w = weapons_[rows_[row].weapon];
-  const std::string_view bytes = bytesOf(w.file);
+  const FileBlocks& file = fileOf(row);
+  const Loaded& w = loadedOf(row);
+  const std::string_view bytes = file.held.bytes();
   if (s == Slot::BracketName) return bytes.substr(w.bracketName.offset, w.bracketName.size);
   if (w.wide >= 0) {
-    const Span span = wide_[w.wide][slotIndex(s)];
+    const Span span = file.wide[w.wide][slotIndex(s)];
     return bytes.substr(span.offset, span.size);
   }
   const std::uint32_t packed = w.v[slotIndex(s)];
@@ -356,10 +411,11 @@ std::string_view WeaponTable::value(std::size_t row, Slot s) const {
 SlotValues WeaponTable::values(std::size_t row) const {
   SlotValues out{};
   if (!found(row)) return out;
-  const Loaded& w = weapons_[rows_[row].weapon];
-  const std::string_view bytes = bytesOf(w.file);
+  const FileBlocks& file = fileOf(row);
+  const Loaded& w = loadedOf(row);
+  const std::string_view bytes = file.held.bytes();
   if (w.wide >= 0) {
-    for (int s = 0; s < kSlotCount; ++s) out[s] = bytes.substr(wide_[w.wide][s].offset, wide_[w.wide][s].size);
+    for (int s = 0; s < kSlotCount; ++s) out[s] = bytes.substr(file.wide[w.wide][s].offset, file.wide[w.wide][s].size);
   } else {
     const char* const base = bytes.data() + w.bodyBegin;
     for (int s = 0; s < kSlotCount; ++s) out[s] = std::string_view(base + (w.v[s] >> 16), w.v[s] & 0xFFFF);
@@ -371,9 +427,9 @@ SlotValues WeaponTable::values(std::size_t row) const {
 void WeaponTable::damageParts(std::size_t row, std::vector<std::string_view>& out) const {
   out.clear();
   if (!found(row)) return;
-  const Loaded& w = weapons_[rows_[row].weapon];
+  const Loaded& w = loadedOf(row);
   bool carry = w.carryIn;
-  BufferLines lines(bytesOf(w.file).substr(w.damageFrom, w.bodyEnd - w.damageFrom));
+  BufferLines lines(fileBytes(row).substr(w.damageFrom, w.bodyEnd - w.damageFrom));
   std::string_view entry;
   for (std::string_view line; lines.next(line);)
     if (damageEntryOf(line, carry, entry)) out.push_back(entry);

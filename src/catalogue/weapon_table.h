@@ -54,8 +54,8 @@ class WeaponTable {
   CurrentWeapon weapon(std::size_t row) const;
   // The file the row's weapon was read from: its name and its bytes as read.
   // The row must be found().
-  const std::string& fileName(std::size_t row) const { return names_[weapons_[rows_[row].weapon].file]; }
-  std::string_view fileBytes(std::size_t row) const { return bytesOf(weapons_[rows_[row].weapon].file); }
+  const std::string& fileName(std::size_t row) const { return fileOf(row).name; }
+  std::string_view fileBytes(std::size_t row) const { return fileOf(row).held.bytes(); }
 
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
 
@@ -69,35 +69,49 @@ class WeaponTable {
   // four bytes, as where it starts in the block and its length; a block of
   // 64 KiB or more keeps them whole elsewhere.
   static constexpr std::size_t kPackedBlock = 0xFFFF;
+  // A block that ended, as loading its name would leave the weapon.
   struct Loaded {
     Loaded() {}                               // `v` is left unset, not zeroed: it is written when a block ends
-    std::array<std::uint32_t, kSlotCount> v;  // start in the block << 16 | length; set when the block ends
+    std::array<std::uint32_t, kSlotCount> v;  // start in the block << 16 | length
     Span bracketName{0, 0};
-    int file = 0;
-    int wide = -1;  // the values' index in wide_, for a block too long to pack them
-    // The block's lines after its opening line, in its file; empty for a
-    // block whose file ended before it opened. The damage list starts at
-    // damageFrom: the first damage header in the block, unless the block
-    // starts inside a damage sub-block.
-    std::uint32_t bodyBegin = 0, bodyEnd = 0, damageFrom = 0;
-    bool carryIn = false;  // the damage sub-block state the block starts with
+    int name = 0;   // the bracket name's index
+    int wide = -1;  // the values' index in its file's `wide`, for a block too long to pack them
+    // The block's lines after its opening line; empty for a block whose
+    // file ended before it opened. The damage list starts at damageFrom: the
+    // first damage header in the block (firstDamage, or the block's end when
+    // it has none), unless the block starts inside a damage sub-block.
+    std::uint32_t bodyBegin = 0, bodyEnd = 0, firstDamage = 0, damageFrom = 0;
+    // The damage sub-block state the block starts with, and the one it
+    // leaves; kInherited while it is what the blocks of the name before it
+    // left (known once the files are put together in order).
+    static constexpr std::int8_t kInherited = -1;
+    std::int8_t carryIn = kInherited, carryOut = kInherited;
+  };
+  // A file and the blocks read in it, in the order they ended.
+  struct FileBlocks {
+    platform::HeldFile held;  // mapped, for a file on disk: no copy, no fresh memory
+    std::string name;
+    std::vector<Loaded, LargeAllocator<Loaded>> blocks;
+    std::vector<std::array<Span, kSlotCount>> wide;
+  };
+  struct Where {
+    int file = -1, block = -1;
   };
   struct Row {
     std::size_t textAt, nameAt;
     std::uint32_t textSize, nameSize;
-    int weapon;
+    int weapon;  // the bracket name's index; -1 when no block has it
   };
   class Pass;
-  std::string_view bytesOf(int file) const { return files_[file].bytes(); }
+  const FileBlocks& fileOf(std::size_t row) const { return files_[weapons_[rows_[row].weapon].file]; }
+  const Loaded& loadedOf(std::size_t row) const {
+    const Where& w = weapons_[rows_[row].weapon];
+    return files_[w.file].blocks[w.block];
+  }
 
-  // Each file's bytes, held once: mapped, for a file on disk, so that a
-  // hundred megabytes of files cost neither a copy nor fresh memory.
-  std::vector<platform::HeldFile> files_;
-  std::vector<std::string> names_;  // and their names
-  std::string texts_;               // the entries' texts back to back
-  // A third of a kilobyte per weapon, taken in large pages.
-  std::vector<Loaded, LargeAllocator<Loaded>> weapons_;  // by distinct bracket name, letter case ignored
-  std::vector<std::array<Span, kSlotCount>> wide_;
+  std::vector<FileBlocks> files_;                      // in search order
+  std::string texts_;                                  // the entries' texts back to back
+  std::vector<Where, LargeAllocator<Where>> weapons_;  // by bracket name (letter case ignored): the block that loads it
   std::vector<Row, LargeAllocator<Row>> rows_;
   std::vector<UnreadableFile> unreadable_;
 };

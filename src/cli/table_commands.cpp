@@ -1,11 +1,14 @@
 // The weapons table on the command line: table and diff.
 #include <algorithm>
 #include <array>
-#include <future>
+#include <exception>
+#include <semaphore>
+#include <thread>
 
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "cli/command.h"
+#include "platform/files.h"
 #include "presentation/weapon_columns.h"
 #include "text/text.h"
 
@@ -105,20 +108,47 @@ class DelimitedRows {
   void write(std::ostream& out) const {
     const std::string head = header();
     out.write(head.data(), static_cast<std::streamsize>(head.size()));
-    constexpr std::size_t kBatch = 4096;
+    // A batch's text fits in one large page, reused from batch to batch.
+    constexpr std::size_t kBatch = 2048;
     Scratch scratch[2];
-    for (std::size_t from = 0; from < table_.size(); from += 2 * kBatch) {
-      const std::size_t middle = std::min(from + kBatch, table_.size()),
-                        to = std::min(from + 2 * kBatch, table_.size());
-      std::future<void> second;
-      if (middle < to) second = std::async(std::launch::async, [&, middle, to] { rows(middle, to, scratch[1]); });
-      rows(from, middle, scratch[0]);
-      if (second.valid()) second.get();
-      for (const Scratch& done : scratch) {
-        out.write(done.text.data(), static_cast<std::streamsize>(done.text.size()));
-        if (middle == to) break;
+    for (Scratch& s : scratch) platform::reserveLarge(s.text, std::size_t{2} << 20);
+    // The other thread makes every second batch, started and awaited by
+    // these two signals.
+    std::binary_semaphore go{0}, done{0};
+    std::size_t from = 0, to = 0;
+    bool stop = false;
+    std::exception_ptr failed;
+    std::thread other([&] {
+      for (go.acquire(); !stop; go.acquire()) {
+        try {
+          rows(from, to, scratch[1]);
+        } catch (...) {
+          failed = std::current_exception();
+        }
+        done.release();
       }
+    });
+    const auto finish = [&] {
+      stop = true;
+      go.release();
+      other.join();
+    };
+    try {
+      for (std::size_t at = 0; at < table_.size(); at += 2 * kBatch) {
+        const std::size_t middle = std::min(at + kBatch, table_.size());
+        from = middle;
+        to = std::min(at + 2 * kBatch, table_.size());
+        go.release();
+        rows(at, middle, scratch[0]);
+        done.acquire();
+        if (failed) std::rethrow_exception(failed);
+        for (const Scratch& s : scratch) out.write(s.text.data(), static_cast<std::streamsize>(s.text.size()));
+      }
+    } catch (...) {
+      finish();
+      throw;
     }
+    finish();
   }
 
  private:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "weapon/current_weapon.h"
+#include "weapon/key_values.h"
 
 namespace qm {
 
@@ -16,15 +17,9 @@ namespace qm {
 // one call to the next, and from one weapon to the next.
 void recogniseLine(std::string_view line, CurrentWeapon& weapon, bool& damageCarry);
 
-// RecogniseLine in its parts, for readers that keep values elsewhere.
-struct KeyValue {
-  Slot slot;
-  std::string_view value;  // a part of the line
-};
-// The key values of a line, in the order they are stored (at most two: the
-// key tests at column 1 and at column 2); returns how many.
-int keyValuesOf(std::string_view line, KeyValue (&out)[2]);
-// The damage list's part: ends or starts a damage sub-block, and adds the
+// RecogniseLine in its parts, for readers that keep values elsewhere. The key
+// values of a line are keyValuesOf (weapon/key_values.h). The damage list's
+// part: ends or starts a damage sub-block, and adds the
 // line to `damage` when it is an entry of one.
 void recogniseDamageLine(std::string_view line, std::vector<std::string>& damage, bool& damageCarry);
 // The same for readers that keep the entries elsewhere: true with the entry,

@@ -33,6 +33,40 @@ TEST(PlatformTest, ReplacesAndReadsWholeFilesAsBytes) {
   EXPECT_EQ(test::readFile(file), std::string("a\r\n\0b\x1a\xff", 7));
 }
 
+// Files held whole: the bytes as they are (mapped where the system allows),
+// the same refusals as a read, and a held file that shrinks on disk, or is
+// replaced by a save, reads on without stopping the program.
+TEST(PlatformTest, HoldsFiles) {
+  test::TempDir dir;
+  const std::string bytes = std::string("[A]\r\n{\0\xff", 9) + std::string(3 << 20, 'x');
+  const auto file = dir.write("a.tdf", bytes);
+  std::string reason;
+  HeldFile held, empty, tooLarge;
+  ASSERT_TRUE(HeldFile::hold(file, held, reason)) << reason;
+  EXPECT_TRUE(held.bytes() == bytes);
+  EXPECT_TRUE(HeldFile::hold(dir.write("empty.tdf", ""), empty, reason));
+  EXPECT_EQ(empty.bytes(), "");
+  EXPECT_FALSE(HeldFile::hold(file, tooLarge, reason, 100, "too large"));
+  EXPECT_EQ(reason, "too large");
+  EXPECT_FALSE(HeldFile::hold(dir.path() / "none.tdf", tooLarge, reason));
+  EXPECT_FALSE(HeldFile::hold(dir.path(), tooLarge, reason));
+  EXPECT_EQ(reason, "not a regular file");
+
+  HeldFile moved(std::move(held)), kept(std::string("in memory"));
+  std::filesystem::resize_file(file, 4);
+  const std::string_view now = moved.bytes();
+  ASSERT_EQ(now.size(), bytes.size());
+  EXPECT_EQ(now.substr(0, 4), "[A]\r");
+  // Past its new end a mapped file reads as zeros; bytes read into memory stay.
+  const char past = moved.mapped() ? '\0' : 'x';
+  std::size_t read = 0;
+  for (std::size_t i = std::size_t{64} << 10; i < now.size(); i += 4096) read += now[i] == past;
+  EXPECT_EQ(read, (now.size() - (std::size_t{64} << 10) + 4095) / 4096);
+  EXPECT_EQ(replaceFile(file, "new"), std::nullopt);
+  EXPECT_EQ(now[0], '[');
+  EXPECT_EQ(kept.bytes(), "in memory");
+}
+
 // The process table is the window's test; /dev is told apart by its path.
 TEST(PlatformTest, OrdinaryFolders) {
   test::TempDir dir;
