@@ -1,6 +1,7 @@
 #include "presentation/weapon_columns.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "presentation/values.h"
@@ -172,7 +173,8 @@ std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& colu
   // Each cell read as a number once, and each distinct text of a stored
   // value once: a column holds few of them. The rows are then placed by the
   // rank of their number, in list order within a rank, with no comparisons
-  // of rows at all.
+  // of rows at all. (No text reads as NaN; were one to, it would sort as a
+  // text, and the ranks stay well ordered.)
   std::vector<double> numbers;       // by the distinct texts (or cells) read as numbers
   std::vector<int> numberOf(n, -1);  // by row: its place in `numbers`, -1 when not a number
   const Slot slot = column.kind == Column::Kind::Field ? fieldByNumber(column.field).slot : kNoSlot;
@@ -182,13 +184,14 @@ std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& colu
       if (!table.found(row)) continue;
       const auto [at, added] = read.try_emplace(table.value(row, slot), -1);
       const auto x = added ? textToDouble(at->first) : std::nullopt;
-      if (x) {
+      if (x && !std::isnan(*x)) {
         at->second = static_cast<int>(numbers.size());
         numbers.push_back(*x);
       }
       numberOf[row] = at->second;
     } else if (const auto x = cellNumber(table, row, column,
-                                         column.needsDamage() ? table.damage(row) : std::vector<std::string>())) {
+                                         column.needsDamage() ? table.damage(row) : std::vector<std::string>());
+               x && !std::isnan(*x)) {
       numberOf[row] = static_cast<int>(numbers.size());
       numbers.push_back(*x);
     }
