@@ -151,8 +151,7 @@ std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, cons
   return textToDouble(cellText(table, row, column, false, damage));
 }
 
-std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& column, bool viewing,
-                                    bool descending) {
+std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& column, bool viewing, bool descending) {
   const std::size_t n = table.size();
   std::vector<std::size_t> out;
   out.reserve(n);

@@ -153,7 +153,7 @@ class WeaponTableModel : public QAbstractTableModel {
       for (qsizetype i = 0; i < before.size(); ++i) {
         const std::size_t e = static_cast<std::size_t>(entries[i]);
         after << (e < rowOfEntry.size() && rowOfEntry[e] >= 0 ? index(rowOfEntry[e], before[i].column())
-                                                               : QModelIndex());
+                                                              : QModelIndex());
       }
       changePersistentIndexList(before, after);
     }
