@@ -81,6 +81,13 @@ class NameIndex {
 
   std::size_t size() const { return names_.size(); }
   const Name& operator[](int id) const { return names_[id]; }
+  // The names in order, letter case ignored, as one number: tables of the
+  // same key number their names alike.
+  std::uint64_t key() const {
+    std::uint64_t k = names_.size();
+    for (const Name& n : names_) k = (k ^ n.hash) * 1099511628211ull;
+    return k;
+  }
   // The last name added of the hash, the head of its chain; -1 for none.
   int firstOfHash(std::uint64_t hash) const {
     for (std::size_t at = slotOf(hash);; at = (at + 1) & (slots_.size() - 1)) {
@@ -272,7 +279,7 @@ class WeaponTable::Pass {
         spans[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
     }
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
-    w.carryOut = n.carry;
+    w.carryOut = n.carry;  // still kInherited when no block of the name in this file set it
     // Before its first damage header a block that starts outside a damage
     // sub-block has no damage entry.
     const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
@@ -287,7 +294,7 @@ class WeaponTable::Pass {
   void finishUnopened(int id) {
     Loaded& w = startBlock(id);
     w.v.fill(0);
-    w.carryOut = w.carryIn;
+    w.carryOut = w.carryIn;  // a block that never opened leaves the state as it was
     stateOf(id).state = State::Searching;
   }
 
@@ -316,32 +323,46 @@ class WeaponTable::Pass {
   } lastCarry_;
 };
 
-WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList) {
+WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList,
+                         const WeaponTable* previous) {
   NameIndex index;
   const auto ids = index.add(list);
+  namesKey_ = index.key();
+  sources_ = searchList;
+  files_.resize(searchList.size());
+  if (previous && previous->namesKey_ == namesKey_)
+    for (std::size_t f = 0; f < searchList.size(); ++f)
+      for (std::size_t g = 0; g < previous->sources_.size(); ++g)
+        if (previous->sources_[g] == searchList[f]) files_[f] = previous->files_[g];
 
   // The files are read by a few threads at once, each taking the next file
   // not yet taken; each file's blocks are its own until they are put
   // together in search order below.
-  files_.resize(searchList.size());
-  std::vector<std::string> reasons(searchList.size());
+  std::vector<std::size_t> toRead;
+  for (std::size_t f = 0; f < files_.size(); ++f)
+    if (!files_[f]) toRead.push_back(f);
+  filesRead_ = toRead.size();
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
     Pass pass(index);
-    for (std::size_t f; (f = next.fetch_add(1)) < searchList.size();) {
-      FileBlocks& file = files_[f];
-      file.name = searchList[f]->name();
-      if (!searchList[f]->hold(file.held, reasons[f])) continue;
-      if (file.held.bytes().size() > UINT32_MAX) {
-        reasons[f] = "too large for the weapons table";
-        file.held = platform::HeldFile();
-        continue;
+    for (std::size_t i; (i = next.fetch_add(1)) < toRead.size();) {
+      const WeaponFile& source = *searchList[toRead[i]];
+      auto file = std::make_shared<FileBlocks>();
+      file->name = source.name();
+      if (!source.hold(file->held, file->unreadable)) {
+        if (file->unreadable.empty()) file->unreadable = "could not be read";
+      } else if (file->held.bytes().size() > UINT32_MAX) {
+        file->unreadable = "too large for the weapons table";
+        file->held = platform::HeldFile();
+      } else {
+        file->unreadable.clear();
+        pass.readFile(file->held.bytes(), *file);
       }
-      pass.readFile(file.held.bytes(), file);
+      files_[toRead[i]] = std::move(file);
     }
   };
   const std::size_t threads =
-      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), searchList.size(), 4});
+      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), toRead.size(), 4});
   std::vector<std::future<void>> others;
   for (std::size_t i = 1; i < threads; ++i) others.push_back(std::async(std::launch::async, work));
   std::exception_ptr failed;
@@ -349,7 +370,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
     work();
   } catch (...) {
     failed = std::current_exception();
-    next = searchList.size();  // the others stop at their next file
+    next = toRead.size();  // the others stop at their next file
   }
   for (std::future<void>& other : others) try {
       other.get();
@@ -364,16 +385,14 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   weapons_.assign(index.size(), Where{});
   std::vector<std::int8_t> carry(index.size(), 0);
   for (std::size_t f = 0; f < files_.size(); ++f) {
-    if (!reasons[f].empty()) unreadable_.push_back({files_[f].name, reasons[f]});
-    std::vector<Loaded, LargeAllocator<Loaded>>& blocks = files_[f].blocks;
+    if (!files_[f]->unreadable.empty()) unreadable_.push_back({files_[f]->name, files_[f]->unreadable});
+    const auto& blocks = files_[f]->blocks;
     for (std::size_t b = 0; b < blocks.size(); ++b) {
-      Loaded& w = blocks[b];
+      const Loaded& w = blocks[b];
       std::int8_t& c = carry[w.name];
-      if (w.carryIn == Loaded::kInherited) w.carryIn = c;
-      if (w.carryOut == Loaded::kInherited) w.carryOut = w.carryIn;
-      c = w.carryOut;
-      w.damageFrom = w.carryIn ? w.bodyBegin : w.firstDamage;
-      weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b)};
+      const bool in = w.carryIn == Loaded::kInherited ? c : w.carryIn;
+      if (w.carryOut != Loaded::kInherited) c = w.carryOut;
+      weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b), in ? w.bodyBegin : w.firstDamage, in};
     }
   }
 
@@ -428,8 +447,9 @@ void WeaponTable::damageParts(std::size_t row, std::vector<std::string_view>& ou
   out.clear();
   if (!found(row)) return;
   const Loaded& w = loadedOf(row);
-  bool carry = w.carryIn;
-  BufferLines lines(fileBytes(row).substr(w.damageFrom, w.bodyEnd - w.damageFrom));
+  const Where& where = weapons_[rows_[row].weapon];
+  bool carry = where.carryIn;
+  BufferLines lines(fileBytes(row).substr(where.damageFrom, w.bodyEnd - where.damageFrom));
   std::string_view entry;
   for (std::string_view line; lines.next(line);)
     if (damageEntryOf(line, carry, entry)) out.push_back(entry);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,13 @@ class WeaponTable {
   // name in search order, read as the loader reads it, with the damage
   // sub-block state carried from the earlier blocks of that name. Files that
   // cannot be read are passed over and kept in unreadable().
-  WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList);
+  //
+  // With `previous`, a table of the same list names read before, the files
+  // it read that are the same objects in `searchList` are not read again:
+  // their blocks are shared. A file object stands for its bytes as they were
+  // when it was made, so a file that changes is a new object.
+  WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList,
+              const WeaponTable* previous = nullptr);
 
   // One row per list entry, in list order.
   std::size_t size() const { return rows_.size(); }
@@ -55,6 +62,9 @@ class WeaponTable {
   // The file the row's weapon was read from: its name and its bytes as read.
   // The row must be found().
   const std::string& fileName(std::size_t row) const { return fileOf(row).name; }
+  // How many files this table read itself, rather than sharing them with the
+  // table it was made after.
+  std::size_t filesRead() const { return filesRead_; }
   std::string_view fileBytes(std::size_t row) const { return fileOf(row).held.bytes(); }
 
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
@@ -77,25 +87,30 @@ class WeaponTable {
     int name = 0;   // the bracket name's index
     int wide = -1;  // the values' index in its file's `wide`, for a block too long to pack them
     // The block's lines after its opening line; empty for a block whose
-    // file ended before it opened. The damage list starts at damageFrom: the
-    // first damage header in the block (firstDamage, or the block's end when
-    // it has none), unless the block starts inside a damage sub-block.
-    std::uint32_t bodyBegin = 0, bodyEnd = 0, firstDamage = 0, damageFrom = 0;
+    // file ended before it opened. The damage list starts at the first
+    // damage header in the block (firstDamage, or the block's end when it
+    // has none), unless the block starts inside a damage sub-block.
+    std::uint32_t bodyBegin = 0, bodyEnd = 0, firstDamage = 0;
     // The damage sub-block state the block starts with, and the one it
-    // leaves; kInherited while it is what the blocks of the name before it
+    // leaves; kInherited when it is what the blocks of the name before it
     // left (known once the files are put together in order).
     static constexpr std::int8_t kInherited = -1;
     std::int8_t carryIn = kInherited, carryOut = kInherited;
   };
-  // A file and the blocks read in it, in the order they ended.
+  // A file and the blocks read in it, in the order they ended: what it gives
+  // depends on its bytes and the list's names only, so tables share it.
   struct FileBlocks {
     platform::HeldFile held;  // mapped, for a file on disk: no copy, no fresh memory
     std::string name;
+    std::string unreadable;  // why it could not be read; empty when it was
     std::vector<Loaded, LargeAllocator<Loaded>> blocks;
     std::vector<std::array<Span, kSlotCount>> wide;
   };
+  // The block loading a name gives, and how it starts.
   struct Where {
     int file = -1, block = -1;
+    std::uint32_t damageFrom = 0;  // where its damage list starts
+    bool carryIn = false;
   };
   struct Row {
     std::size_t textAt, nameAt;
@@ -103,13 +118,16 @@ class WeaponTable {
     int weapon;  // the bracket name's index; -1 when no block has it
   };
   class Pass;
-  const FileBlocks& fileOf(std::size_t row) const { return files_[weapons_[rows_[row].weapon].file]; }
+  const FileBlocks& fileOf(std::size_t row) const { return *files_[weapons_[rows_[row].weapon].file]; }
   const Loaded& loadedOf(std::size_t row) const {
     const Where& w = weapons_[rows_[row].weapon];
-    return files_[w.file].blocks[w.block];
+    return files_[w.file]->blocks[w.block];
   }
 
-  std::vector<FileBlocks> files_;                      // in search order
+  std::vector<std::shared_ptr<const FileBlocks>> files_;  // in search order
+  std::vector<WeaponFilePtr> sources_;                    // what each was read from
+  std::uint64_t namesKey_ = 0;                            // the list's names, in order, folded and hashed
+  std::size_t filesRead_ = 0;
   std::string texts_;                                  // the entries' texts back to back
   std::vector<Where, LargeAllocator<Where>> weapons_;  // by bracket name (letter case ignored): the block that loads it
   std::vector<Row, LargeAllocator<Row>> rows_;

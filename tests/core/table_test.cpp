@@ -20,10 +20,11 @@ namespace {
 // Builds the list and the table of `files` and checks every row against a
 // load of its entry from a fresh start, as `show --index N` loads it; returns
 // the table.
-WeaponTable expectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, const std::string& where) {
+WeaponTable expectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, const std::string& where,
+                                   const WeaponTable* previous = nullptr) {
   WeaponList list;
   list.add(scanFiles(files).entries);
-  WeaponTable table(list.entries(), files);
+  WeaponTable table(list.entries(), files, previous);
   EXPECT_EQ(table.size(), list.size()) << where;
   for (std::size_t row = 0; row < table.size(); ++row) {
     CurrentWeapon loaded;
@@ -70,6 +71,22 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
   };
   for (std::size_t i = 0; i < cases.size(); ++i)
     expectAgreesWithLoader(weaponFiles(cases[i]), "case " + std::to_string(i));
+}
+
+// A table made after another shares the files both read and reads the
+// others: a damage sub-block left open in a changed file no longer carries
+// into the shared file's block. Another list of names reads every file.
+TEST(WeaponTableTest, SharesTheFilesItReadBefore) {
+  const auto before = weaponFiles({"[GUN]\n{\nid=1;\n[DAMAGE]\n{\ndefault=1;\n",
+                                   "[gun]\n{\nid=3;\nvalk=4;\n}\n[LASER]\n{\nrange=9;\n}\n", "[X]\n{\nid=5;\n}\n"});
+  const WeaponTable first = expectAgreesWithLoader(before, "before");
+  EXPECT_EQ(first.filesRead(), 3u);
+  auto after = before;
+  after[0] = memoryFile("f0", "[GUN]\n{\nid=1;\n}\n");
+  const WeaponTable second = expectAgreesWithLoader(after, "after", &first);
+  EXPECT_EQ(second.filesRead(), 1u);
+  after.push_back(memoryFile("f3", "[NEW]\n{\nid=6;\n}\n"));
+  EXPECT_EQ(expectAgreesWithLoader(after, "a new name", &second).filesRead(), 4u);
 }
 
 // Every folder of the corpus of real mod files, the eight standard files and
