@@ -63,6 +63,14 @@ std::string cellText(const WeaponTable& table, std::size_t row, const Column& co
 std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, const Column& column,
                                  const std::vector<std::string>& damage);
 
+// The table's rows in the order a click on `column`'s header gives. Numbers
+// sort as numbers, equal ones in list order; cells that are not numbers (empty
+// ones too) come after every number, in list order. Texts sort in the mode's
+// texts with letter case ignored, equal ones in list order. Descending is the
+// reverse, but for the cells that are not numbers: they come first, still in
+// list order.
+std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& column, bool viewing, bool descending);
+
 // The keys and texts in which two weapons differ: the 65 value fields in
 // field order (Actual Mode texts), then the damage entries by unit as
 // "damage.UNIT" (the units of the first weapon, then those only the second

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
-#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
@@ -43,8 +42,11 @@ std::vector<Column> windowColumns() {
 
 }  // namespace
 
-// The rows of the core's table as the view asks for them: each cell's text is
-// made when it is shown, nothing is copied per cell.
+// The rows of the core's table as the view asks for them, sorted by a click
+// on a column header and filtered by the filter box: each cell's text is made
+// when it is shown, nothing is copied per cell. The order is a list of the
+// table's rows worked out once per sort, so that sorting compares numbers read
+// once and not the cells' texts.
 class WeaponTableModel : public QAbstractTableModel {
  public:
   explicit WeaponTableModel(QObject* parent) : QAbstractTableModel(parent), columns_(windowColumns()) {}
@@ -52,38 +54,62 @@ class WeaponTableModel : public QAbstractTableModel {
   void setTable(std::shared_ptr<const WeaponTable> table) {
     beginResetModel();
     table_ = std::move(table);
+    order();
+    filter();
     endResetModel();
   }
   // The same rows with their values read again: the views keep their
   // selection, and the sort and the filter follow the new values.
   void setValues(std::shared_ptr<const WeaponTable> table) {
-    table_ = std::move(table);
+    relayout([&] {
+      table_ = std::move(table);
+      order();
+      filter();
+    });
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
   }
   void setViewing(bool viewing) {
     if (viewing == viewing_) return;
-    viewing_ = viewing;
+    relayout([&] {
+      viewing_ = viewing;
+      order();
+      filter();
+    });
     emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+  }
+  void setFilter(const QString& text) {
+    relayout([&] {
+      filter_ = TableFilter(text.toStdString());
+      filter();
+    });
   }
   bool viewing() const { return viewing_; }
   const std::vector<Column>& columns() const { return columns_; }
   const WeaponTable& table() const { return *table_; }
+  // The list entry shown in row `row`, and the row showing list entry
+  // `entry` (-1 when the filter hides it).
+  int entryAt(int row) const { return static_cast<int>(shown()[row]); }
+  int rowOf(int entry) const {
+    const auto at = std::find(shown().begin(), shown().end(), static_cast<std::size_t>(entry));
+    return at == shown().end() ? -1 : static_cast<int>(at - shown().begin());
+  }
 
-  std::string text(int row, int column) const {
+  // The text of list entry `entry` in `column`.
+  std::string text(int entry, int column) const {
     const Column& c = columns_[column];
-    return cellText(*table_, row, c, viewing_, c.needsDamage() ? table_->damage(row) : std::vector<std::string>());
+    return cellText(*table_, entry, c, viewing_, c.needsDamage() ? table_->damage(entry) : std::vector<std::string>());
   }
 
   int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() || !table_ ? 0 : static_cast<int>(table_->size());
+    return parent.isValid() ? 0 : static_cast<int>(shown().size());
   }
   int columnCount(const QModelIndex& parent = {}) const override {
     return parent.isValid() ? 0 : static_cast<int>(columns_.size());
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole) return fromCp1252(text(index.row(), index.column()));
+    if (role == Qt::DisplayRole) return fromCp1252(text(entryAt(index.row()), index.column()));
     if (role == Qt::TextAlignmentRole && columns_[index.column()].numeric())
       return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -93,60 +119,74 @@ class WeaponTableModel : public QAbstractTableModel {
       return fromUtf8(columnCaption(columns_[section], viewing_));
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 && section < columnCount())
       return fromUtf8(columns_[section].name);
+    // A row's number is its place in the list, whatever the sort.
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && section >= 0 && section < rowCount())
+      return entryAt(section) + 1;
     return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  // Column -1 is list order. Both views sort on a click on either's header:
+  // the second asks for the order the first made.
+  void sort(int column, Qt::SortOrder order) override {
+    if (column == sortColumn_ && order == sortOrder_) return;
+    relayout([&] {
+      sortColumn_ = column < columnCount() ? column : -1;
+      sortOrder_ = order;
+      this->order();
+      filter();
+    });
   }
 
  private:
+  // Changes the rows shown by `change`; the views' selection and current
+  // cell follow the rows they were on, or are dropped with a row filtered out.
+  template <typename Change>
+  void relayout(Change change) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> entries;
+    for (const QModelIndex& i : before) entries.push_back(entryAt(i.row()));
+    change();
+    if (!before.isEmpty()) {
+      std::vector<int> rowOfEntry(table_ ? table_->size() : 0, -1);
+      for (std::size_t r = 0; r < shown().size(); ++r) rowOfEntry[shown()[r]] = static_cast<int>(r);
+      QModelIndexList after;
+      for (qsizetype i = 0; i < before.size(); ++i) {
+        const std::size_t e = static_cast<std::size_t>(entries[i]);
+        after << (e < rowOfEntry.size() && rowOfEntry[e] >= 0 ? index(rowOfEntry[e], before[i].column())
+                                                              : QModelIndex());
+      }
+      changePersistentIndexList(before, after);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+  }
+  // The rows in the sort's order.
+  void order() {
+    const std::size_t n = table_ ? table_->size() : 0;
+    if (sortColumn_ < 0 || !table_) {
+      order_.resize(n);
+      for (std::size_t row = 0; row < n; ++row) order_[row] = row;
+    } else {
+      order_ = sortedRows(*table_, columns_[sortColumn_], viewing_, sortOrder_ == Qt::DescendingOrder);
+    }
+  }
+  // The rows shown: every row without a filter.
+  const std::vector<std::size_t>& shown() const { return filter_.empty() ? order_ : shown_; }
+  // The rows the filter passes, in the sort's order.
+  void filter() {
+    shown_.clear();
+    if (filter_.empty()) return;
+    for (std::size_t row : order_)
+      if (filter_.accepts(*table_, row, viewing_)) shown_.push_back(row);
+  }
+
   std::shared_ptr<const WeaponTable> table_;
   std::vector<Column> columns_;
   bool viewing_ = true;
-};
-
-// Sorting (numbers as numbers, texts with letter case ignored) and the filter box.
-class WeaponTableProxy : public QSortFilterProxyModel {
- public:
-  explicit WeaponTableProxy(WeaponTableModel* model) : QSortFilterProxyModel(model), model_(model) {
-    setSourceModel(model);
-  }
-  void setFilter(const QString& text) {
-    filter_ = TableFilter(text.toStdString());
-    invalidateFilter();
-  }
-  // The table was read again or its texts changed.
-  void forget() { keys_.clear(), keysColumn_ = -1; }
-
- protected:
-  bool filterAcceptsRow(int row, const QModelIndex&) const override {
-    return filter_.empty() || filter_.accepts(model_->table(), static_cast<std::size_t>(row), model_->viewing());
-  }
-  bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
-    const int column = left.column();
-    const Column& c = model_->columns()[column];
-    if (!c.numeric()) {
-      const int order = compareFolded(model_->text(left.row(), column), model_->text(right.row(), column));
-      return order != 0 ? order < 0 : left.row() < right.row();
-    }
-    // The numbers of the sorted column are read once per sort; cells that
-    // are not numbers come after all numbers.
-    if (keysColumn_ != column) {
-      const WeaponTable& t = model_->table();
-      keys_.assign(t.size(), std::numeric_limits<double>::quiet_NaN());
-      for (std::size_t row = 0; row < t.size(); ++row) {
-        const auto x = cellNumber(t, row, c, c.needsDamage() ? t.damage(row) : std::vector<std::string>());
-        if (x) keys_[row] = *x;
-      }
-      keysColumn_ = column;
-    }
-    const double a = keys_[left.row()], b = keys_[right.row()];
-    if (std::isnan(a) || std::isnan(b)) return !std::isnan(a) && std::isnan(b);
-    return a != b ? a < b : left.row() < right.row();
-  }
-
- private:
-  WeaponTableModel* model_;
   TableFilter filter_;
-  mutable std::vector<double> keys_;
-  mutable int keysColumn_ = -1;
+  int sortColumn_ = -1;
+  Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+  std::vector<std::size_t> order_;  // every row, in the sort's order
+  std::vector<std::size_t> shown_;  // the rows the filter passes, in that order; unused without a filter
 };
 
 CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent) {
@@ -208,7 +248,6 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   setObjectName("weaponsTable");
   setWindowTitle("Weapons table");
   model_ = new WeaponTableModel(this);
-  proxy_ = new WeaponTableProxy(model_);
   compare_ = new CompareDialog(this);
 
   filter_ = new QLineEdit(this);
@@ -241,7 +280,7 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   frozen_ = new QTableView(view_);
   frozen_->setObjectName("tableFrozenColumn");
   for (QTableView* v : {view_, frozen_}) {
-    v->setModel(proxy_);
+    v->setModel(model_);
     v->setSortingEnabled(true);
     v->setSelectionBehavior(QAbstractItemView::SelectRows);
     v->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -251,12 +290,12 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
     v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
     v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     connect(v, &QTableView::doubleClicked, this,
-            [this](const QModelIndex& index) { emit entryChosen(proxy_->mapToSource(index).row()); });
+            [this](const QModelIndex& index) { emit entryChosen(model_->entryAt(index.row())); });
     connect(v, &QTableView::clicked, this, [this](const QModelIndex& index) {
       if (compareFrom_ < 0) return;
       const int from = compareFrom_;
       compareFrom_ = -1;
-      compareRows(from, proxy_->mapToSource(index).row());
+      compareRows(from, model_->entryAt(index.row()));
     });
   }
   view_->horizontalHeader()->setSortIndicatorShown(true);
@@ -306,7 +345,7 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   columns_->setMenu(menu);
 
   connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
-    proxy_->setFilter(text);
+    model_->setFilter(text);
     updateStatus();
   });
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TableWindow::selectionChanged);
@@ -344,7 +383,6 @@ TableWindow::~TableWindow() {
 
 void TableWindow::reload() {
   table_ = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList());
-  proxy_->forget();
   model_->setTable(table_);
   for (int c = 1; c < model_->columnCount(); ++c) frozen_->setColumnHidden(c, true);
   frozen_->setColumnWidth(0, view_->columnWidth(0));
@@ -357,11 +395,7 @@ void TableWindow::stateChanged(unsigned changes) {
     reload();
   else if (changes & EditsChanged)
     refreshValues();
-  if (changes & CaptionsChanged && model_->viewing() != state_.viewingMode()) {
-    proxy_->forget();
-    model_->setViewing(state_.viewingMode());
-    proxy_->invalidate();
-  }
+  if (changes & CaptionsChanged) model_->setViewing(state_.viewingMode());
 }
 
 void TableWindow::refreshValues() {
@@ -369,7 +403,6 @@ void TableWindow::refreshValues() {
   auto table = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList(), table_.get());
   if (table->size() != table_->size()) return reload();
   table_ = std::move(table);
-  proxy_->forget();
   model_->setValues(table_);
   updateStatus();
 }
@@ -378,7 +411,7 @@ std::vector<std::size_t> TableWindow::selectedEntries() const {
   QModelIndexList rows = view_->selectionModel()->selectedRows();
   std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   std::vector<std::size_t> out;
-  for (const QModelIndex& r : rows) out.push_back(static_cast<std::size_t>(proxy_->mapToSource(r).row()));
+  for (const QModelIndex& r : rows) out.push_back(static_cast<std::size_t>(model_->entryAt(r.row())));
   return out;
 }
 
@@ -395,7 +428,7 @@ void TableWindow::changeField() {
   const std::vector<std::size_t> entries = selectedEntries();
   if (entries.empty() || !pushChanges || (changeField_ && changeField_->isVisible())) return;
   // The key of the column of the current cell comes first.
-  const int column = proxy_->mapToSource(view_->currentIndex()).column();
+  const int column = view_->currentIndex().column();
   const std::string key = column > 0 ? model_->columns()[column].name : std::string();
   auto targets = [this, entries](const std::string& k) { return fieldTargets(*table_, entries, k, state_.gameDir()); };
   changeField_ = new ChangeFieldDialog(targets, model_->viewing(), key, this);
@@ -417,8 +450,9 @@ void TableWindow::setColumnShown(int column, bool shown) {
 }
 
 void TableWindow::compareWith(int entry) {
-  const QModelIndex at = proxy_->mapFromSource(model_->index(entry, 0));
-  if (!at.isValid()) return;
+  const int row = model_->rowOf(entry);
+  if (row < 0) return;
+  const QModelIndex at = model_->index(row, 0);
   view_->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   view_->scrollTo(at);
   compareFrom_ = entry;
@@ -428,7 +462,7 @@ void TableWindow::compareWith(int entry) {
 void TableWindow::compareSelected() {
   const QModelIndexList rows = view_->selectionModel()->selectedRows();
   if (rows.size() != 2) return;
-  int a = proxy_->mapToSource(rows[0]).row(), b = proxy_->mapToSource(rows[1]).row();
+  int a = model_->entryAt(rows[0].row()), b = model_->entryAt(rows[1].row());
   if (rows[1].row() < rows[0].row()) std::swap(a, b);
   compareRows(a, b);
 }
@@ -457,8 +491,8 @@ void TableWindow::saveCsv() {
     appendCsvField(csv, columnCaption(model_->columns()[shown[i]], model_->viewing()));
   }
   csv += "\r\n";
-  for (int r = 0; r < proxy_->rowCount(); ++r) {
-    const int row = proxy_->mapToSource(proxy_->index(r, 0)).row();
+  for (int r = 0; r < model_->rowCount(); ++r) {
+    const int row = model_->entryAt(r);
     for (std::size_t i = 0; i < shown.size(); ++i) {
       if (i) csv += ',';
       appendCsvField(csv, cp1252ToUtf8(model_->text(row, shown[i])));
@@ -481,7 +515,7 @@ void TableWindow::resizeEvent(QResizeEvent* event) {
 
 void TableWindow::updateStatus() {
   if (compareFrom_ >= 0) return;
-  status_->setText(QString("%1 of %2 weapons").arg(proxy_->rowCount()).arg(model_->rowCount()));
+  status_->setText(QString("%1 of %2 weapons").arg(model_->rowCount()).arg(table_->size()));
 }
 
 }  // namespace qm::ui

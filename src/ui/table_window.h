@@ -31,7 +31,6 @@ namespace qm::ui {
 
 class ChangeFieldDialog;
 class WeaponTableModel;
-class WeaponTableProxy;
 
 // Two weapons side by side: every field, the differing ones marked, and a
 // switch to show only those.
@@ -106,7 +105,6 @@ class TableWindow : public QWidget {
   const MainWindowState& state_;
   std::shared_ptr<const WeaponTable> table_;
   WeaponTableModel* model_;
-  WeaponTableProxy* proxy_;
   QLineEdit* filter_;
   QToolButton* columns_;
   QPushButton* compareButton_;

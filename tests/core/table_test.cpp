@@ -211,5 +211,34 @@ TEST(TableFilterTest, WordsAndRows) {
   }
 }
 
+// A header click's order: numbers as numbers, the cells that are not numbers
+// (texts, empty, no weapon found) after them in list order, in either direction.
+TEST(TableOrderTest, NumbersTextsAndEmptyCells) {
+  const auto files =
+      weaponFiles({"[A]\n{\nid=1;\nrange=10;\nname=beta;\n}\n[B]\n{\nid=2;\nrange=far;\nname=Alpha;\n}\n"
+                   "[C]\n{\nid=3;\nrange=9;\n}\n[D]\n{\nid=4;\nrange=10.0;\nname=alpha;\n}\n"
+                   "[E]\n{\nid=5;\n}\n[F]\n{\nid=6;\nrange=&H0A;\n}\n"
+                   "[G]\n{\nid=7;\nrange=-2;\nname=Beta;\n}\n[H]\n{\nid=8;\nrange=10;\n}\n[Z]x\n"});
+  WeaponList list;
+  list.add(scanFiles(files).entries);
+  const WeaponTable table(list.entries(), files);
+  const struct {
+    const char* column;
+    bool descending;
+    const char* rows;  // the bracket names' letters in order
+  } cases[] = {
+      {"range", false, "GCADFHZBE"},  // equal numbers (written alike or not) in list order
+      {"range", true, "ZBEHFDACG"},   // reversed, but the cells that are not numbers first, in list order
+      {"name", false, "ZCEFHBDAG"},   // empty first; letter case ignored, then list order
+      {"name", true, "GADBHFECZ"},    // reversed
+      {"dps", false, "ZABCDEFGH"},    // no number anywhere: list order
+  };
+  for (const auto& c : cases) {
+    std::string rows;
+    for (std::size_t row : sortedRows(table, *columnNamed(c.column), false, c.descending)) rows += table.name(row)[0];
+    EXPECT_EQ(rows, c.rows) << c.column << (c.descending ? " descending" : "");
+  }
+}
+
 }  // namespace
 }  // namespace qm
