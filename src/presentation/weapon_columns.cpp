@@ -176,7 +176,7 @@ std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& colu
     if (slot != kNoSlot) {
       if (!table.found(row)) continue;
       const auto [at, added] = read.try_emplace(table.value(row, slot), -1);
-      const auto x = added ? textToDouble(at->first) : std::nullopt;
+      const auto x = added ? valueNumber(at->first) : std::nullopt;
       if (x && !std::isnan(*x)) {
         at->second = static_cast<int>(numbers.size());
         numbers.push_back(*x);
