@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -56,7 +57,10 @@ std::string folded(std::string_view path) {
   return out;
 }
 
-// An archive on disk, opened for each run of reads.
+// An archive on disk, opened for each run of reads. Its members may be read
+// by several threads at once (the weapons table reads files side by side):
+// each read and each release is whole under the lock, and a read after
+// another thread's release opens the file again.
 class FileBytes : public ArchiveBytes {
  public:
   FileBytes(fs::path path, std::uint64_t size, fs::file_time_type written, std::FILE* file)
@@ -67,11 +71,12 @@ class FileBytes : public ArchiveBytes {
 
   std::uint64_t size() const override { return size_; }
   bool readAt(std::uint64_t offset, std::size_t n, char* out, std::string& reason) const override {
+    const std::lock_guard<std::mutex> hold(lock_);
     return (file_ || reopen(reason)) && platform::readAt(file_, offset, n, out, reason);
   }
   void release() const override {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    const std::lock_guard<std::mutex> hold(lock_);
+    close();
   }
 
  private:
@@ -81,16 +86,22 @@ class FileBytes : public ArchiveBytes {
     std::error_code sizeError, timeError;
     if (fs::file_size(path_, sizeError) != size_ || fs::last_write_time(path_, timeError) != written_ || sizeError ||
         timeError) {
-      release();
+      close();
       reason = "the archive changed on disk since it was opened";
       return false;
     }
     return true;
   }
 
+  void close() const {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+  }
+
   fs::path path_;
   std::uint64_t size_;
   fs::file_time_type written_;
+  mutable std::mutex lock_;
   mutable std::FILE* file_;
 };
 

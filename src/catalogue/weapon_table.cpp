@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <exception>
-#include <future>
-#include <thread>
+#include <optional>
 
+#include "catalogue/parallel.h"
 #include "text/lines.h"
 #include "text/text.h"
 #include "weapon/loader.h"
@@ -343,42 +341,23 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   for (std::size_t f = 0; f < files_.size(); ++f)
     if (!files_[f]) toRead.push_back(f);
   filesRead_ = toRead.size();
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    Pass pass(index);
-    for (std::size_t i; (i = next.fetch_add(1)) < toRead.size();) {
-      const WeaponFile& source = *searchList[toRead[i]];
-      auto file = std::make_shared<FileBlocks>();
-      file->name = source.name();
-      if (!source.hold(file->held, file->unreadable)) {
-        if (file->unreadable.empty()) file->unreadable = "could not be read";
-      } else if (file->held.bytes().size() > UINT32_MAX) {
-        file->unreadable = "too large for the weapons table";
-        file->held = platform::HeldFile();
-      } else {
-        file->unreadable.clear();
-        pass.readFile(file->held.bytes(), *file);
-      }
-      files_[toRead[i]] = std::move(file);
+  std::vector<std::optional<Pass>> passes(threadsFor(toRead.size()));  // one for each thread
+  forEachOnThreads(toRead.size(), [&](std::size_t i, std::size_t thread) {
+    if (!passes[thread]) passes[thread].emplace(index);
+    const WeaponFile& source = *searchList[toRead[i]];
+    auto file = std::make_shared<FileBlocks>();
+    file->name = source.name();
+    if (!source.hold(file->held, file->unreadable)) {
+      if (file->unreadable.empty()) file->unreadable = "could not be read";
+    } else if (file->held.bytes().size() > UINT32_MAX) {
+      file->unreadable = "too large for the weapons table";
+      file->held = platform::HeldFile();
+    } else {
+      file->unreadable.clear();
+      passes[thread]->readFile(file->held.bytes(), *file);
     }
-  };
-  const std::size_t threads =
-      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), toRead.size(), 4});
-  std::vector<std::future<void>> others;
-  for (std::size_t i = 1; i < threads; ++i) others.push_back(std::async(std::launch::async, work));
-  std::exception_ptr failed;
-  try {
-    work();
-  } catch (...) {
-    failed = std::current_exception();
-    next = toRead.size();  // the others stop at their next file
-  }
-  for (std::future<void>& other : others) try {
-      other.get();
-    } catch (...) {
-      if (!failed) failed = std::current_exception();
-    }
-  if (failed) std::rethrow_exception(failed);
+    files_[toRead[i]] = std::move(file);
+  });
 
   // In search order: the last block of a name is the one loading it gives,
   // and each block starts with the damage sub-block state its name's blocks

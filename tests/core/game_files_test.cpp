@@ -107,6 +107,8 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
   const std::string list = said({"list"}, loose.path());
   EXPECT_NE(list.find("\n60 Weapons"), std::string::npos) << list;
   EXPECT_EQ(said({"list"}, packed.path()), list);
+  // The table reads the archive's members on several threads at once.
+  EXPECT_EQ(said({"table"}, packed.path()), said({"table"}, loose.path()));
   for (int i = 0; i < 60; ++i) {
     const std::vector<std::string> show = {"show", "--index", std::to_string(i), "--actual", "--json"};
     const std::string shown = said(show, loose.path());
