@@ -38,7 +38,7 @@ TEST(PlatformTest, ReplacesAndReadsWholeFilesAsBytes) {
 // replaced by a save, reads on without stopping the program.
 TEST(PlatformTest, HoldsFiles) {
   test::TempDir dir;
-  const std::string bytes = std::string("[A]\r\n{\0\xff", 9) + std::string(3 << 20, 'x');
+  const std::string bytes = std::string("[A]\r\n{\0\xff", 8) + std::string(3 << 20, 'x');
   const auto file = dir.write("a.tdf", bytes);
   std::string reason;
   HeldFile held, empty, tooLarge;
