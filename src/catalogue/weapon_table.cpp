@@ -23,12 +23,7 @@ inline std::uint64_t hashStep(std::uint64_t h, char c) {
   return (h ^ static_cast<unsigned char>(foldLower(c))) * 1099511628211ull;
 }
 
-bool equalsFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (foldLower(a[i]) != foldLower(b[i])) return false;
-  return true;
-}
+bool equalsFolded(std::string_view a, std::string_view b) { return a.size() == b.size() && compareFolded(a, b) == 0; }
 
 // Whether a brace or a bracket is among the first three characters of a line.
 inline bool marked(std::string_view line) {
@@ -346,15 +341,13 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
     if (!passes[thread]) passes[thread].emplace(index);
     const WeaponFile& source = *searchList[toRead[i]];
     auto file = std::make_shared<FileBlocks>();
-    file->name = source.name();
-    if (!source.hold(file->held, file->unreadable)) {
-      if (file->unreadable.empty()) file->unreadable = "could not be read";
-    } else if (file->held.bytes().size() > UINT32_MAX) {
-      file->unreadable = "too large for the weapons table";
-      file->held = platform::HeldFile();
-    } else {
-      file->unreadable.clear();
-      passes[thread]->readFile(file->held.bytes(), *file);
+    if (source.hold(file->held, file->unreadable)) {
+      if (file->held.bytes().size() <= UINT32_MAX) {
+        passes[thread]->readFile(file->held.bytes(), *file);
+      } else {
+        file->unreadable = "too large for the weapons table";
+        file->held = platform::HeldFile();
+      }
     }
     files_[toRead[i]] = std::move(file);
   });
@@ -365,7 +358,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   weapons_.assign(index.size(), Where{});
   std::vector<std::int8_t> carry(index.size(), 0);
   for (std::size_t f = 0; f < files_.size(); ++f) {
-    if (!files_[f]->unreadable.empty()) unreadable_.push_back({files_[f]->name, files_[f]->unreadable});
+    if (!files_[f]->unreadable.empty()) unreadable_.push_back({searchList[f]->name(), files_[f]->unreadable});
     const auto& blocks = files_[f]->blocks;
     for (std::size_t b = 0; b < blocks.size(); ++b) {
       const Loaded& w = blocks[b];
@@ -393,18 +386,15 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   }
 }
 
-std::string_view WeaponTable::value(std::size_t row, Slot s) const {
-  if (!found(row)) return {};
-  const FileBlocks& file = fileOf(row);
-  const Loaded& w = loadedOf(row);
+std::string_view WeaponTable::slotText(const FileBlocks& file, const Loaded& w, int s) {
   const std::string_view bytes = file.held.bytes();
-  if (s == Slot::BracketName) return bytes.substr(w.bracketName.offset, w.bracketName.size);
-  if (w.wide >= 0) {
-    const Span span = file.wide[w.wide][slotIndex(s)];
-    return bytes.substr(span.offset, span.size);
-  }
-  const std::uint32_t packed = w.v[slotIndex(s)];
-  return bytes.substr(w.bodyBegin + (packed >> 16), packed & 0xFFFF);
+  if (s == slotIndex(Slot::BracketName)) return bytes.substr(w.bracketName.offset, w.bracketName.size);
+  if (w.wide >= 0) return bytes.substr(file.wide[w.wide][s].offset, file.wide[w.wide][s].size);
+  return bytes.substr(w.bodyBegin + (w.v[s] >> 16), w.v[s] & 0xFFFF);
+}
+
+std::string_view WeaponTable::value(std::size_t row, Slot s) const {
+  return found(row) ? slotText(fileOf(row), loadedOf(row), slotIndex(s)) : std::string_view();
 }
 
 SlotValues WeaponTable::values(std::size_t row) const {
@@ -412,14 +402,7 @@ SlotValues WeaponTable::values(std::size_t row) const {
   if (!found(row)) return out;
   const FileBlocks& file = fileOf(row);
   const Loaded& w = loadedOf(row);
-  const std::string_view bytes = file.held.bytes();
-  if (w.wide >= 0) {
-    for (int s = 0; s < kSlotCount; ++s) out[s] = bytes.substr(file.wide[w.wide][s].offset, file.wide[w.wide][s].size);
-  } else {
-    const char* const base = bytes.data() + w.bodyBegin;
-    for (int s = 0; s < kSlotCount; ++s) out[s] = std::string_view(base + (w.v[s] >> 16), w.v[s] & 0xFFFF);
-  }
-  out[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
+  for (int s = 0; s < kSlotCount; ++s) out[s] = slotText(file, w, s);
   return out;
 }
 

@@ -60,7 +60,7 @@ class WeaponTable {
   CurrentWeapon weapon(std::size_t row) const;
   // The file the row's weapon was read from: its name and its bytes as read.
   // The row must be found().
-  const std::string& fileName(std::size_t row) const { return fileOf(row).name; }
+  const std::string& fileName(std::size_t row) const { return sources_[weapons_[rows_[row].weapon].file]->name(); }
   // How many files this table read itself, rather than sharing them with the
   // table it was made after.
   std::size_t filesRead() const { return filesRead_; }
@@ -100,8 +100,7 @@ class WeaponTable {
   // depends on its bytes and the list's names only, so tables share it.
   struct FileBlocks {
     platform::HeldFile held;  // mapped, for a file on disk: no copy, no fresh memory
-    std::string name;
-    std::string unreadable;  // why it could not be read; empty when it was
+    std::string unreadable;   // why it could not be read; empty when it was
     std::vector<Loaded, LargeAllocator<Loaded>> blocks;
     std::vector<std::array<Span, kSlotCount>> wide;
   };
@@ -117,6 +116,8 @@ class WeaponTable {
     int weapon;  // the bracket name's index; -1 when no block has it
   };
   class Pass;
+  // A slot's text in the file of a block.
+  static std::string_view slotText(const FileBlocks& file, const Loaded& w, int s);
   const FileBlocks& fileOf(std::size_t row) const { return *files_[weapons_[rows_[row].weapon].file]; }
   const Loaded& loadedOf(std::size_t row) const {
     const Where& w = weapons_[rows_[row].weapon];

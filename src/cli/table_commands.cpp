@@ -1,10 +1,8 @@
 // The weapons table on the command line: table and diff.
 #include <algorithm>
 #include <array>
-#include <exception>
-#include <semaphore>
-#include <thread>
 
+#include "catalogue/parallel.h"
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "cli/command.h"
@@ -28,9 +26,24 @@ void appendUtf8(std::string& out, std::string_view bytes) {
     out += cp1252ToUtf8(bytes);
 }
 
-// A TSV value: TAB and backslash written as "\t" and "\\".
+// Whether a TSV value needs more than copying: a TAB, a backslash or a byte
+// outside ASCII.
+bool plainTsv(std::string_view bytes) {
+  static constexpr auto kSpecial = [] {
+    std::array<bool, 256> special{};
+    special['\t'] = special['\\'] = true;
+    for (int c = 0x80; c < 0x100; ++c) special[c] = true;
+    return special;
+  }();
+  bool special = false;
+  for (char c : bytes) special |= kSpecial[static_cast<unsigned char>(c)];
+  return !special;
+}
+
+// A TSV value: TAB and backslash written as "\t" and "\\". The most
+// values are plain, copied as they are.
 void appendTsv(std::string& out, std::string_view bytes) {
-  if (bytes.find_first_of("\t\\") == std::string_view::npos) return appendUtf8(out, bytes);
+  if (plainTsv(bytes)) return void(out.append(bytes));
   std::string escaped;
   for (char c : bytes) {
     if (c == '\t')
@@ -64,23 +77,8 @@ std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
   return out;
 }
 
-// Whether a TSV value needs more than copying: a TAB, a backslash or a byte
-// outside ASCII.
-bool plainTsv(std::string_view bytes) {
-  static constexpr auto kSpecial = [] {
-    std::array<bool, 256> special{};
-    special['\t'] = special['\\'] = true;
-    for (int c = 0x80; c < 0x100; ++c) special[c] = true;
-    return special;
-  }();
-  bool special = false;
-  for (char c : bytes) special |= kSpecial[static_cast<unsigned char>(c)];
-  return !special;
-}
-
-// The rows of the table as TSV or CSV lines. Rows are written in batches,
-// each made by one of two threads into a buffer of its own that is reused
-// from batch to batch, and written in order.
+// The rows of the table as TSV or CSV lines, written in batches made two at
+// a time on two threads, each into a buffer of its own, and written in order.
 class DelimitedRows {
  public:
   DelimitedRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv)
@@ -108,47 +106,18 @@ class DelimitedRows {
   void write(std::ostream& out) const {
     const std::string head = header();
     out.write(head.data(), static_cast<std::streamsize>(head.size()));
-    // A batch's text fits in one large page, reused from batch to batch.
+    // Two batches at a time, side by side; a batch's text fits in one large
+    // page, reused from batch to batch.
     constexpr std::size_t kBatch = 2048;
     Scratch scratch[2];
     for (Scratch& s : scratch) platform::reserveLarge(s.text, std::size_t{2} << 20);
-    // The other thread makes every second batch, started and awaited by
-    // these two signals.
-    std::binary_semaphore go{0}, done{0};
-    std::size_t from = 0, to = 0;
-    bool stop = false;
-    std::exception_ptr failed;
-    std::thread other([&] {
-      for (go.acquire(); !stop; go.acquire()) {
-        try {
-          rows(from, to, scratch[1]);
-        } catch (...) {
-          failed = std::current_exception();
-        }
-        done.release();
-      }
-    });
-    const auto finish = [&] {
-      stop = true;
-      go.release();
-      other.join();
-    };
-    try {
-      for (std::size_t at = 0; at < table_.size(); at += 2 * kBatch) {
-        const std::size_t middle = std::min(at + kBatch, table_.size());
-        from = middle;
-        to = std::min(at + 2 * kBatch, table_.size());
-        go.release();
-        rows(at, middle, scratch[0]);
-        done.acquire();
-        if (failed) std::rethrow_exception(failed);
-        for (const Scratch& s : scratch) out.write(s.text.data(), static_cast<std::streamsize>(s.text.size()));
-      }
-    } catch (...) {
-      finish();
-      throw;
+    for (std::size_t at = 0; at < table_.size(); at += 2 * kBatch) {
+      forEachOnThreads(2, [&](std::size_t i, std::size_t) {
+        const std::size_t from = std::min(at + i * kBatch, table_.size());
+        rows(from, std::min(from + kBatch, table_.size()), scratch[i]);
+      });
+      for (const Scratch& s : scratch) out.write(s.text.data(), static_cast<std::streamsize>(s.text.size()));
     }
-    finish();
   }
 
  private:
@@ -163,14 +132,7 @@ class DelimitedRows {
 
   char sep() const { return csv_ ? ',' : '\t'; }
   const char* lineEnd() const { return csv_ ? "\r\n" : "\n"; }
-  void append(std::string& out, std::string_view value) const {
-    if (csv_)
-      appendCsv(out, value);
-    else if (plainTsv(value))
-      out.append(value);  // the most of them, copied as they are
-    else
-      appendTsv(out, value);
-  }
+  void append(std::string& out, std::string_view value) const { csv_ ? appendCsv(out, value) : appendTsv(out, value); }
 
   void rows(std::size_t from, std::size_t to, Scratch& s) const {
     s.text.clear();
