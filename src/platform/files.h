@@ -39,18 +39,23 @@ inline constexpr const char* kFileShrank = "read failed (the file is shorter tha
 bool readRegularFile(const std::filesystem::path& path, std::string& out, std::string& reason,
                      std::uint64_t limit = UINT64_MAX, std::string_view tooLarge = {});
 
-// A regular file's bytes, held while the object lives. Where the system
-// allows, they are the file's own pages mapped read-only: holding a hundred
-// megabytes of weapon files then costs neither a copy nor fresh memory.
-// Elsewhere, and for a file that cannot be mapped, they are read into memory.
-// Should a mapped file shrink on disk while it is held, the pages past its
-// new end read as zeros rather than stopping the program; a reader that
-// cares learns of the change from the file itself, as for any other change.
+// A regular file's bytes, read into memory and held while the object lives:
+// a later change to the file on disk does not reach them. A large file is
+// held on large pages of its own (see allocateLarge), so that reading
+// megabytes costs a page fault per 2 MiB rather than per 4 KiB.
 class HeldFile {
  public:
   HeldFile() = default;
   // Bytes held in memory, as they are.
-  explicit HeldFile(std::string bytes) : owned_(std::move(bytes)), view_(owned_) {}
+  explicit HeldFile(std::string bytes) : owned_(std::move(bytes)) {
+    owned_.reserve(owned_.size() + kReadPast);
+    view_ = owned_;
+  }
+
+  // How many bytes past the end of bytes() lie in memory the object holds
+  // (of no given value): a reader may take sixteen bytes at once from any
+  // byte of bytes(). Not for an object made empty.
+  static constexpr std::size_t kReadPast = 16;
   HeldFile(HeldFile&& other) noexcept { swap(other); }
   HeldFile& operator=(HeldFile&& other) noexcept {
     swap(other);
@@ -61,7 +66,6 @@ class HeldFile {
   ~HeldFile();
 
   std::string_view bytes() const { return view_; }
-  bool mapped() const { return mapped_; }
   // The file's size and time of last change as they were before it was read,
   // for whoever holds it to tell whether it changed since.
   struct Stamp {
@@ -88,15 +92,17 @@ class HeldFile {
   void swap(HeldFile& other) noexcept {
     owned_.swap(other.owned_);
     std::swap(view_, other.view_);
-    std::swap(mapped_, other.mapped_);
+    std::swap(large_, other.large_);
+    std::swap(largeSize_, other.largeSize_);
     std::swap(stamp, other.stamp);
-    // Held bytes moved with their string.
-    if (!mapped_) view_ = owned_;
-    if (!other.mapped_) other.view_ = other.owned_;
+    // Bytes in a string moved with it.
+    if (!large_) view_ = owned_;
+    if (!other.large_) other.view_ = other.owned_;
   }
   std::string owned_;
   std::string_view view_;
-  bool mapped_ = false;
+  char* large_ = nullptr;  // from allocateLarge, when the bytes are there
+  std::size_t largeSize_ = 0;
 };
 
 // Puts `data` in place of the file at `path` in one step: the bytes go to a

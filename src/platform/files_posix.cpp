@@ -1,15 +1,11 @@
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
-#include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <new>
 
 #include "platform/files.h"
@@ -114,10 +110,18 @@ std::size_t largeSize(std::size_t bytes) { return (bytes + kLargeStep - 1) / kLa
 }  // namespace
 
 void* allocateLarge(std::size_t bytes) {
-  void* at = ::mmap(nullptr, largeSize(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (at == MAP_FAILED) throw std::bad_alloc();
+  // A large page must start at a multiple of its size: a step more is asked
+  // for, and what lies outside the aligned room given back.
+  const std::size_t size = largeSize(bytes);
+  void* got = ::mmap(nullptr, size + kLargeStep, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (got == MAP_FAILED) throw std::bad_alloc();
+  const auto begin = reinterpret_cast<std::uintptr_t>(got);
+  const std::uintptr_t aligned = (begin + kLargeStep - 1) / kLargeStep * kLargeStep;
+  if (aligned > begin) ::munmap(got, aligned - begin);
+  if (begin + kLargeStep > aligned) ::munmap(reinterpret_cast<void*>(aligned + size), begin + kLargeStep - aligned);
+  void* const at = reinterpret_cast<void*>(aligned);
 #ifdef MADV_HUGEPAGE
-  ::madvise(at, largeSize(bytes), MADV_HUGEPAGE);  // only a hint: without it the pages are small
+  ::madvise(at, size, MADV_HUGEPAGE);  // only a hint: without it the pages are small
 #endif
   return at;
 }
@@ -200,78 +204,8 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   return ok;
 }
 
-namespace {
-
-// The mapped files, for the bus error handler: a file that shrinks on disk
-// while it is mapped makes a read past its new end raise SIGBUS. The handler
-// puts a page of zeros where the file's page was, and the read goes on.
-// Slots are claimed and freed without a lock, as the handler may run at any
-// moment; a file that finds no free slot is read instead of mapped.
-struct MappedRange {
-  std::atomic<std::uintptr_t> begin{0}, end{0};
-};
-std::array<MappedRange, 1024> mappedRanges;
-struct sigaction previousBusAction {};
-
-void onBusError(int sig, siginfo_t* info, void* context) {
-  const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
-  for (const MappedRange& r : mappedRanges) {
-    const std::uintptr_t begin = r.begin.load(std::memory_order_acquire);
-    if (begin != 0 && at >= begin && at < r.end.load(std::memory_order_acquire)) {
-      const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-      void* const start = reinterpret_cast<void*>(at / page * page);
-      if (::mmap(start, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) return;
-      break;
-    }
-  }
-  // Not one of ours: whatever handled it before, or the default.
-  if (previousBusAction.sa_flags & SA_SIGINFO) {
-    if (previousBusAction.sa_sigaction) return previousBusAction.sa_sigaction(sig, info, context);
-  } else if (previousBusAction.sa_handler != SIG_DFL && previousBusAction.sa_handler != SIG_IGN) {
-    return previousBusAction.sa_handler(sig);
-  }
-  ::signal(SIGBUS, SIG_DFL);  // the faulting read runs again and ends the program as it would have
-}
-
-void installBusHandler() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    struct sigaction action {};
-    action.sa_sigaction = onBusError;
-    action.sa_flags = SA_SIGINFO | SA_NODEFER;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGBUS, &action, &previousBusAction);
-  });
-}
-
-MappedRange* claimRange(const char* at, std::size_t size) {
-  for (MappedRange& r : mappedRanges) {
-    std::uintptr_t expected = 0;
-    // Claimed with the end first, so the handler never sees a begin without it.
-    if (r.end.load(std::memory_order_relaxed) == 0 &&
-        r.end.compare_exchange_strong(expected, reinterpret_cast<std::uintptr_t>(at) + size)) {
-      r.begin.store(reinterpret_cast<std::uintptr_t>(at), std::memory_order_release);
-      return &r;
-    }
-  }
-  return nullptr;
-}
-
-void releaseRange(const char* at) {
-  for (MappedRange& r : mappedRanges)
-    if (r.begin.load(std::memory_order_relaxed) == reinterpret_cast<std::uintptr_t>(at)) {
-      r.begin.store(0, std::memory_order_release);
-      r.end.store(0, std::memory_order_release);
-      return;
-    }
-}
-
-}  // namespace
-
 HeldFile::~HeldFile() {
-  if (!mapped_) return;
-  releaseRange(view_.data());
-  ::munmap(const_cast<char*>(view_.data()), view_.size());
+  if (large_) freeLarge(large_, largeSize_);
 }
 
 bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::string& reason, std::uint64_t limit,
@@ -286,22 +220,37 @@ bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::strin
     reason = tooLarge;
     return false;
   }
-  if (size > 0) {
-    installBusHandler();
-    // Mapped with its pages filled in one call, rather than a fault at each.
-    void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (at != MAP_FAILED) {
-      if (claimRange(static_cast<const char*>(at), size)) {
-        ::close(fd);
-        out.view_ = std::string_view(static_cast<const char*>(at), size);
-        out.mapped_ = true;
-        return true;
+  // A large file is read into large pages of its own: filling them costs a
+  // page fault per 2 MiB. Room for one byte more than the size, so that the
+  // read that finds the end finds it there.
+  if (size >= kLargeStep / 2) {
+    const std::size_t room = static_cast<std::size_t>(size) + 1;
+    char* const at = static_cast<char*>(allocateLarge(room + kReadPast));
+    std::size_t used = 0;
+    bool ok = true;
+    while (used < room) {
+      const ssize_t n = ::read(fd, at + used, room - used);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        reason = lastError();
+        ok = false;
       }
-      ::munmap(at, size);
+      if (n <= 0) break;
+      used += static_cast<std::size_t>(n);
     }
+    ::close(fd);
+    if (ok && used < room) {  // read to its end
+      out.large_ = at;
+      out.largeSize_ = room + kReadPast;
+      out.view_ = std::string_view(at, used);
+      return true;
+    }
+    freeLarge(at, room + kReadPast);
+    if (!ok) return false;
+    // It grew while it was read: read again as it is now.
+  } else {
+    ::close(fd);
   }
-  // Empty as far as the size says (it may be growing), or not mappable: read.
-  ::close(fd);
   std::string bytes;
   if (!readRegularFile(path, bytes, reason, limit, tooLarge)) return false;
   out = HeldFile(std::move(bytes));

@@ -270,7 +270,9 @@ void writeStandardStreamsAsBytes() {
 
 // Read, not mapped: a mapped file cannot be saved over by another program
 // while it is held, and a modder's editor must be able to save it.
-HeldFile::~HeldFile() = default;
+HeldFile::~HeldFile() {
+  if (large_) freeLarge(large_, largeSize_);
+}
 
 bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::string& reason, std::uint64_t limit,
                     std::string_view tooLarge) {
