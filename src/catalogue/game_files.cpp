@@ -68,6 +68,10 @@ class MemberFile final : public WeaponFile {
   MemberFile(std::shared_ptr<const Archive> archive, std::string name, const ArchiveMember& member)
       : archive_(std::move(archive)), name_(std::move(name)), member_(member) {}
   const std::string& name() const override { return name_; }
+  // The archive as this object opened it, and the member.
+  std::string sourceKey() const override {
+    return "member:" + std::to_string(reinterpret_cast<std::uintptr_t>(archive_.get())) + ":" + name_;
+  }
   bool read(std::string& out, std::string& reason) const override {
     if (member_.size > kLargestWeaponFile) {
       out.clear();

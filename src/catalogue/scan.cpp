@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "catalogue/file_store.h"
+#include "catalogue/parallel.h"
 #include "text/lines.h"
 #include "text/numbers.h"
 #include "weapon/loader.h"
@@ -90,7 +92,21 @@ void scanFile(std::string_view bytes, WeaponList& out) {
   scan.end();
 }
 
-ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files) {
+ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files, FileStore* store) {
+  if (store) {
+    // Each file into a list of its own, put together in order.
+    std::vector<WeaponList> lists(files.size());
+    std::vector<std::string> reasons(files.size());
+    forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
+      if (const FileStore::Held held = store->hold(files[i], reasons[i])) scanFile(held->bytes(), lists[i]);
+    });
+    ScanOutcome out;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      out.entries.add(std::move(lists[i]));
+      if (!reasons[i].empty()) out.unreadable.push_back({files[i]->name(), reasons[i]});
+    }
+    return out;
+  }
   // Each file is scanned as it is read; one that fails part way takes back
   // the entries it gave.
   struct Reader {

@@ -13,6 +13,7 @@
 namespace qm {
 
 class BufferLines;
+class FileStore;
 
 // Appends one entry per weapon header of the file, in file order. A header is
 // a line that begins with "[" and not with "[DAMAGE]" (letter case exact). Its
@@ -43,8 +44,10 @@ struct ScanOutcome {
 };
 
 // Scans the files in order; a file that cannot be read is passed over and
-// reported, the others are scanned all the same.
-ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files);
+// reported, the others are scanned all the same. With a store, each file is
+// held whole through it (and kept there for what comes next), and the files
+// are scanned a few at once.
+ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files, FileStore* store = nullptr);
 
 struct LoadOutcome {
   bool found = false;

@@ -77,6 +77,7 @@ class LooseFile final : public WeaponFile {
     return false;
   }
   std::filesystem::path diskPath() const override { return path_; }
+  std::string sourceKey() const override { return "file:" + name_; }
   bool hold(platform::HeldFile& out, std::string& reason) const override {
     try {
       // Stamped before it is read: a change while it is read shows later.

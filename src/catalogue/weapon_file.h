@@ -62,10 +62,13 @@ class WeaponFile {
   // ReadLinePieces), read through `buffer`: a file on disk never lies in
   // memory whole. The default reads the whole file and hands it at once.
   virtual bool readInPieces(PieceBuffer& buffer, const TakePiece& take, std::string& reason) const;
-  // Holds the whole file for as long as `out` lives (see HeldFile): a file on
-  // disk is mapped where the system allows, not copied. The same failures as
-  // read(). The default holds what read() gives.
+  // Reads the whole file into `out` (see HeldFile), stamped when it is a file
+  // on disk. The same failures as read(). The default holds what read()
+  // gives.
   virtual bool hold(platform::HeldFile& out, std::string& reason) const;
+  // Where the bytes are read from, the same for every object that reads the
+  // same file on disk or in an archive; empty for bytes held in memory.
+  virtual std::string sourceKey() const { return {}; }
   // Whether bytes this object held are still what it would hold now. A file
   // in memory never changes; a file on disk may, under the same object.
   virtual bool stillHolds(const platform::HeldFile&) const { return true; }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 
+#include "catalogue/file_store.h"
 #include "catalogue/parallel.h"
 #include "text/lines.h"
 #include "text/text.h"
@@ -36,10 +37,65 @@ inline bool marked(std::string_view line) {
   return at(0) || at(1) || at(2);
 }
 
+// Reads the lines of a block's body as the loader does: each line's key
+// values set their slots over what the lines before it set, and the lines
+// from `damageFrom` on go to the damage list too, when it is asked for. Most
+// lines are short: one look at their first 32 bytes finds both their end and
+// their first "=".
+void readBody(std::string_view body, std::size_t damageFrom, bool carry, SlotValues& values,
+              std::vector<std::string_view>* damage) {
+  const char* p = body.data();
+  const char* const end = p + body.size();
+  const keys::KeyTests& tests = keys::tests();
+  KeyValue keys[2];
+  std::string_view entry;
+  while (p != end) {
+    const char* eol = nullptr;
+    bool read = false;  // whether the line's key values are set
+#if defined(__SSE2__)
+    if (end - p >= 32) {
+      const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), equals = _mm_set1_epi8('=');
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+      const auto bits = [](__m128i m) { return static_cast<std::uint32_t>(_mm_movemask_epi8(m)); };
+      const std::uint32_t ends = bits(_mm_or_si128(_mm_cmpeq_epi8(a, cr), _mm_cmpeq_epi8(a, lf))) |
+                                 bits(_mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, lf))) << 16;
+      if (ends != 0) {
+        const unsigned size = static_cast<unsigned>(__builtin_ctz(ends));
+        eol = p + size;
+        // The "="s from the second character to the line's end: a key can
+        // end only at the first.
+        const std::uint32_t eqs =
+            (bits(_mm_cmpeq_epi8(a, equals)) | bits(_mm_cmpeq_epi8(b, equals)) << 16) & ((1u << size) - 1) & ~1u;
+        if (eqs != 0) {
+          // The key tests at column 1 and column 2, in that order.
+          const std::string_view line(p, size);
+          const auto eq = static_cast<std::size_t>(__builtin_ctz(eqs));
+          for (std::size_t col = 0; col < 2; ++col)
+            if (const keys::KeyTest* key = keys::keyAtReadable(tests, p, col, eq))
+              values[slotIndex(key->slot)] = keys::valueAfter(line, eq);
+        }
+        read = true;
+      }
+    }
+#endif
+    if (!eol) eol = findLineEnd(p, end);
+    const std::string_view line(p, static_cast<std::size_t>(eol - p));
+    if (!read)
+      for (int i = 0, n = keyValuesOf(line, keys); i < n; ++i) values[slotIndex(keys[i].slot)] = keys[i].value;
+    if (damage && static_cast<std::size_t>(p - body.data()) >= damageFrom && damageEntryOf(line, carry, entry))
+      damage->push_back(entry);
+    p = eol;
+    if (p != end && *p++ == '\r' && p != end && *p == '\n') ++p;
+  }
+}
+
+}  // namespace
+
 // The distinct bracket names of the list, letter case ignored, found by
 // their hash in a table of open addressing: a list of tens of thousands of
 // names costs no allocation per name.
-class NameIndex {
+class WeaponTable::NameIndex {
  public:
   struct Name {
     std::string_view name;  // as the list has it
@@ -97,8 +153,6 @@ class NameIndex {
   std::vector<int, LargeAllocator<int>> slots_;  // by hash: a name of the hash, or -1; at most half full
 };
 
-}  // namespace
-
 // One thread's pass over whole files. Each bracket name goes through the
 // states the loader's search of that name goes through: searching for a
 // header, waiting for the opening brace, inside the block. Blocks of
@@ -112,21 +166,30 @@ class NameIndex {
 // files are read apart; only the damage sub-block state a name's blocks
 // carry from one to the next crosses files, and it is settled when the files
 // are put together in order.
+//
+// Without the values, only lines with a brace or a bracket among their first
+// three characters matter at all: the pass goes from one to the next.
 class WeaponTable::Pass {
  public:
-  explicit Pass(const NameIndex& names) : names_(names), state_(names.size()) {}
+  Pass(const NameIndex& names, bool keepValues) : names_(names), keepValues_(keepValues), state_(names.size()) {}
 
   void readFile(std::string_view bytes, FileBlocks& out) {
     out_ = &out;
+    out.valuesKept = keepValues_;
     ++epoch_;
     fileStart_ = bytes.data();
     damageHeaders_.clear();
     out.blocks.reserve(bytes.size() / 512 + 8);  // only a guess: most blocks are longer
+    if (keepValues_) out.packed.reserve(bytes.size() / 512 + 8);
     BufferLines lines(bytes);
     std::string_view line;
     while (true) {
       // Outside every block only a header can matter.
-      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith('[')) break;
+      if (open_.empty() && waiting_.empty()) {
+        if (!lines.skipToLineStartingWith('[')) break;
+      } else if (!keepValues_ && !lines.skipToMarkedLine()) {
+        break;
+      }
       if (!lines.next(line)) break;
       takeLine(line, lines.offset());
     }
@@ -179,7 +242,7 @@ class WeaponTable::Pass {
     // Most lines are key lines: without a brace or a bracket among their
     // first three characters they open, end or start nothing.
     if (!marked(line)) {
-      if (!open_.empty()) setKeys(line);
+      if (keepValues_ && !open_.empty()) setKeys(line);
       return;
     }
     // Headers first: a name whose block ends or opens on this line has
@@ -188,7 +251,7 @@ class WeaponTable::Pass {
     if (!line.empty() && line[0] == '[') matchHeader(line);
 
     if (!open_.empty()) {
-      setKeys(line);
+      if (keepValues_) setKeys(line);
       if (endsDamageBlock(line)) lastCarry_ = {lineNo_, false};
       if (startsDamageBlock(line)) {
         lastCarry_ = {lineNo_, true};
@@ -239,6 +302,7 @@ class WeaponTable::Pass {
     NameState& n = stateOf(id);
     n.block = static_cast<int>(out_->blocks.size());
     Loaded& w = out_->blocks.emplace_back();
+    if (keepValues_) out_->packed.emplace_back();
     w.name = id;
     w.bracketName = spanOf(n.bracketName);
     w.carryIn = n.carry;
@@ -255,22 +319,7 @@ class WeaponTable::Pass {
     NameState& n = stateOf(b.id);
     Loaded& w = out_->blocks[n.block];
     w.bodyEnd = static_cast<std::uint32_t>(bodyEnd);
-    // Every value lies in the block's lines, after its opening line.
-    if (bodyEnd - w.bodyBegin <= kPackedBlock) {
-      const char* const base = fileStart_ + w.bodyBegin;
-      for (int s = 0; s < kSlotCount; ++s) {
-        const LastSet& set = lastSet_[s];
-        w.v[s] = set.line > b.opening && !set.value.empty()
-                     ? static_cast<std::uint32_t>(set.value.data() - base) << 16 |
-                           static_cast<std::uint32_t>(set.value.size())
-                     : 0;
-      }
-    } else {
-      w.wide = static_cast<int>(out_->wide.size());
-      auto& spans = out_->wide.emplace_back();
-      for (int s = 0; s < kSlotCount; ++s)
-        spans[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
-    }
+    if (keepValues_) keepValues(b, n.block, w);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
     w.carryOut = n.carry;  // still kInherited when no block of the name in this file set it
     // Before its first damage header a block that starts outside a damage
@@ -282,11 +331,31 @@ class WeaponTable::Pass {
     n.state = State::Searching;
   }
 
+  // The block's values: from the last line that set each slot, when that
+  // line is inside the block (after its opening line).
+  void keepValues(const OpenBlock& b, int block, Loaded& w) {
+    if (w.bodyEnd - w.bodyBegin <= kPackedBlock) {
+      const char* const base = fileStart_ + w.bodyBegin;
+      auto& v = out_->packed[block].v;
+      for (int s = 0; s < kSlotCount; ++s) {
+        const LastSet& set = lastSet_[s];
+        v[s] = set.line > b.opening && !set.value.empty() ? static_cast<std::uint32_t>(set.value.data() - base) << 16 |
+                                                                static_cast<std::uint32_t>(set.value.size())
+                                                          : 0;
+      }
+    } else {
+      w.wide = static_cast<int>(out_->wide.size());
+      auto& spans = out_->wide.emplace_back();
+      for (int s = 0; s < kSlotCount; ++s)
+        spans[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+    }
+  }
+
   // A header whose file ended before the block opened: the weapon is emptied
   // with its bracket name, and it counts as found.
   void finishUnopened(int id) {
     Loaded& w = startBlock(id);
-    w.v.fill(0);
+    if (keepValues_) out_->packed.back().v.fill(0);
     w.carryOut = w.carryIn;  // a block that never opened leaves the state as it was
     stateOf(id).state = State::Searching;
   }
@@ -298,6 +367,7 @@ class WeaponTable::Pass {
   }
 
   const NameIndex& names_;
+  const bool keepValues_;
   std::vector<NameState, LargeAllocator<NameState>> state_;  // by name, in large pages
   std::uint32_t epoch_ = 0;                                  // the files read so far
 
@@ -317,57 +387,13 @@ class WeaponTable::Pass {
 };
 
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList,
-                         const WeaponTable* previous) {
+                         const WeaponTable* previous, Values values, FileStore* store) {
   NameIndex index;
   const auto ids = index.add(list);
   namesKey_ = index.key();
   sources_ = searchList;
-  files_.resize(searchList.size());
-  if (previous && previous->namesKey_ == namesKey_)
-    for (std::size_t f = 0; f < searchList.size(); ++f)
-      for (std::size_t g = 0; g < previous->sources_.size(); ++g)
-        if (previous->sources_[g] == searchList[f] && searchList[f]->stillHolds(previous->files_[g]->held))
-          files_[f] = previous->files_[g];
-
-  // The files are read by a few threads at once, each taking the next file
-  // not yet taken; each file's blocks are its own until they are put
-  // together in search order below.
-  std::vector<std::size_t> toRead;
-  for (std::size_t f = 0; f < files_.size(); ++f)
-    if (!files_[f]) toRead.push_back(f);
-  filesRead_ = toRead.size();
-  std::vector<std::optional<Pass>> passes(threadsFor(toRead.size()));  // one for each thread
-  forEachOnThreads(toRead.size(), [&](std::size_t i, std::size_t thread) {
-    if (!passes[thread]) passes[thread].emplace(index);
-    const WeaponFile& source = *searchList[toRead[i]];
-    auto file = std::make_shared<FileBlocks>();
-    if (source.hold(file->held, file->unreadable)) {
-      if (file->held.bytes().size() <= UINT32_MAX) {
-        passes[thread]->readFile(file->held.bytes(), *file);
-      } else {
-        file->unreadable = "too large for the weapons table";
-        file->held = platform::HeldFile();
-      }
-    }
-    files_[toRead[i]] = std::move(file);
-  });
-
-  // In search order: the last block of a name is the one loading it gives,
-  // and each block starts with the damage sub-block state its name's blocks
-  // before it left.
-  weapons_.assign(index.size(), Where{});
-  std::vector<std::int8_t> carry(index.size(), 0);
-  for (std::size_t f = 0; f < files_.size(); ++f) {
-    if (!files_[f]->unreadable.empty()) unreadable_.push_back({searchList[f]->name(), files_[f]->unreadable});
-    const auto& blocks = files_[f]->blocks;
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-      const Loaded& w = blocks[b];
-      std::int8_t& c = carry[w.name];
-      const bool in = w.carryIn == Loaded::kInherited ? c : w.carryIn;
-      if (w.carryOut != Loaded::kInherited) c = w.carryOut;
-      weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b), in ? w.bodyBegin : w.firstDamage, in};
-    }
-  }
+  valuesKept_ = values == Values::Kept;
+  readFiles(index, previous, valuesKept_, store);
 
   std::size_t textBytes = 0;
   for (const ListEntry& e : list) textBytes += e.text.size();
@@ -384,26 +410,128 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
                      static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()),
                      weapons_[ids[i]].file >= 0 ? ids[i] : -1});
   }
+
+  // Blocks read again for every row they load may cost more than the pass
+  // that keeps their values: a long block that many entries load, or blocks
+  // inside blocks, each read again whole.
+  if (!valuesKept_) {
+    std::uint64_t fileBytes = 0;
+    for (const auto& file : files_) fileBytes += file->held->bytes().size();
+    if (bytesToReadAgain() > 4 * fileBytes + (std::uint64_t{16} << 20)) {
+      valuesKept_ = true;
+      files_.assign(files_.size(), nullptr);
+      readFiles(index, nullptr, true, store);
+    }
+  }
 }
 
-std::string_view WeaponTable::slotText(const FileBlocks& file, const Loaded& w, int s) {
-  const std::string_view bytes = file.held.bytes();
+void WeaponTable::readFiles(const NameIndex& index, const WeaponTable* previous, bool keepValues, FileStore* store) {
+  files_.resize(sources_.size());
+  if (previous && previous->namesKey_ == namesKey_)
+    for (std::size_t f = 0; f < sources_.size(); ++f)
+      for (std::size_t g = 0; g < previous->sources_.size(); ++g)
+        if (previous->sources_[g] == sources_[f] && previous->files_[g]->valuesKept == keepValues &&
+            sources_[f]->stillHolds(*previous->files_[g]->held))
+          files_[f] = previous->files_[g];
+
+  // The files are read by a few threads at once, each taking the next file
+  // not yet taken; each file's blocks are its own until they are put
+  // together in search order below.
+  std::vector<std::size_t> toRead;
+  for (std::size_t f = 0; f < files_.size(); ++f)
+    if (!files_[f]) toRead.push_back(f);
+  filesRead_ = toRead.size();
+  std::vector<std::optional<Pass>> passes(threadsFor(toRead.size()));  // one for each thread
+  forEachOnThreads(toRead.size(), [&](std::size_t i, std::size_t thread) {
+    if (!passes[thread]) passes[thread].emplace(index, keepValues);
+    const WeaponFile& source = *sources_[toRead[i]];
+    auto file = std::make_shared<FileBlocks>();
+    if (store) {
+      file->held = store->hold(sources_[toRead[i]], file->unreadable);
+    } else {
+      auto held = std::make_shared<platform::HeldFile>();
+      if (source.hold(*held, file->unreadable)) file->held = std::move(held);
+    }
+    if (file->held && file->held->bytes().size() > UINT32_MAX) {
+      file->unreadable = "too large for the weapons table";
+      file->held = nullptr;
+    }
+    if (file->held)
+      passes[thread]->readFile(file->held->bytes(), *file);
+    else
+      file->held = std::make_shared<platform::HeldFile>();  // nothing
+    files_[toRead[i]] = std::move(file);
+  });
+
+  // In search order: the last block of a name is the one loading it gives,
+  // and each block starts with the damage sub-block state its name's blocks
+  // before it left.
+  weapons_.assign(index.size(), Where{});
+  unreadable_.clear();
+  std::vector<std::int8_t> carry(index.size(), 0);
+  for (std::size_t f = 0; f < files_.size(); ++f) {
+    if (!files_[f]->unreadable.empty()) unreadable_.push_back({sources_[f]->name(), files_[f]->unreadable});
+    const auto& blocks = files_[f]->blocks;
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+      const Loaded& w = blocks[b];
+      std::int8_t& c = carry[w.name];
+      const bool in = w.carryIn == Loaded::kInherited ? c : w.carryIn;
+      if (w.carryOut != Loaded::kInherited) c = w.carryOut;
+      weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b), in ? w.bodyBegin : w.firstDamage, in};
+    }
+  }
+}
+
+std::uint64_t WeaponTable::bytesToReadAgain() const {
+  std::uint64_t bytes = 0;
+  for (std::size_t row = 0; row < rows_.size(); ++row)
+    if (found(row)) bytes += loadedOf(row).bodyEnd - loadedOf(row).bodyBegin;
+  return bytes;
+}
+
+std::string_view WeaponTable::slotText(const FileBlocks& file, int block, int s) {
+  const std::string_view bytes = file.held->bytes();
+  const Loaded& w = file.blocks[block];
   if (s == slotIndex(Slot::BracketName)) return bytes.substr(w.bracketName.offset, w.bracketName.size);
   if (w.wide >= 0) return bytes.substr(file.wide[w.wide][s].offset, file.wide[w.wide][s].size);
-  return bytes.substr(w.bodyBegin + (w.v[s] >> 16), w.v[s] & 0xFFFF);
+  const std::uint32_t v = file.packed[block].v[s];
+  return bytes.substr(w.bodyBegin + (v >> 16), v & 0xFFFF);
+}
+
+void WeaponTable::readBlock(std::size_t row, SlotValues& values, std::vector<std::string_view>* damage) const {
+  values = SlotValues{};
+  if (damage) damage->clear();
+  if (!found(row)) return;
+  const std::string_view bytes = fileBytes(row);
+  const Loaded& w = loadedOf(row);
+  const Where& where = weapons_[rows_[row].weapon];
+  values[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
+  readBody(bytes.substr(w.bodyBegin, w.bodyEnd - w.bodyBegin), where.damageFrom - w.bodyBegin, where.carryIn, values,
+           damage);
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {
-  return found(row) ? slotText(fileOf(row), loadedOf(row), slotIndex(s)) : std::string_view();
+  if (!found(row)) return {};
+  if (valuesKept_) return slotText(fileOf(row), blockOf(row), slotIndex(s));
+  return values(row)[slotIndex(s)];
 }
 
 SlotValues WeaponTable::values(std::size_t row) const {
   SlotValues out{};
   if (!found(row)) return out;
+  if (!valuesKept_) {
+    readBlock(row, out, nullptr);
+    return out;
+  }
   const FileBlocks& file = fileOf(row);
-  const Loaded& w = loadedOf(row);
-  for (int s = 0; s < kSlotCount; ++s) out[s] = slotText(file, w, s);
+  for (int s = 0; s < kSlotCount; ++s) out[s] = slotText(file, blockOf(row), s);
   return out;
+}
+
+void WeaponTable::read(std::size_t row, SlotValues& values, std::vector<std::string_view>& damage) const {
+  if (!valuesKept_) return readBlock(row, values, &damage);
+  values = this->values(row);
+  damageParts(row, damage);
 }
 
 void WeaponTable::damageParts(std::size_t row, std::vector<std::string_view>& out) const {
@@ -425,10 +553,13 @@ std::vector<std::string> WeaponTable::damage(std::size_t row) const {
 }
 
 CurrentWeapon WeaponTable::weapon(std::size_t row) const {
+  SlotValues values;
+  std::vector<std::string_view> damage;
+  read(row, values, damage);
   CurrentWeapon w;
   w.clear();
-  for (int s = 0; s < kSlotCount; ++s) w.v[s] = std::string(value(row, static_cast<Slot>(s)));
-  w.damage = damage(row);
+  for (int s = 0; s < kSlotCount; ++s) w.v[s] = std::string(values[s]);
+  w.damage.assign(damage.begin(), damage.end());
   return w;
 }
 

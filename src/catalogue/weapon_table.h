@@ -17,12 +17,21 @@
 
 namespace qm {
 
+class FileStore;
+
 // The stored texts of a weapon's 65 slots, by slot.
 using SlotValues = std::array<std::string_view, kSlotCount>;
 
 class WeaponTable {
  public:
   WeaponTable() = default;
+
+  // How the values are had: kept from the one pass, for a table that is
+  // looked at cell by cell and sorted (the window), or read again from their
+  // block when a row is asked for, for a table read row by row once (the
+  // command line): then the pass only follows the blocks' braces and
+  // brackets, and no memory is taken per value.
+  enum class Values { Kept, OnRequest };
 
   // Reads the files of `searchList` once each, in order, and gives every entry
   // of `list` the weapon loading it gives: the last block with its bracket
@@ -33,8 +42,15 @@ class WeaponTable {
   // With `previous`, a table of the same list names read before, the files
   // it read that are the same objects in `searchList`, and have not changed
   // since (stillHolds), are not read again: their blocks are shared.
+  //
+  // Values::OnRequest reads the values as Kept does when reading every row's
+  // block again would cost more than a few reads of the files (blocks inside
+  // blocks, many entries of one long block).
+  //
+  // With a store, the files are held through it: those a scan just read are
+  // not read again.
   WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList,
-              const WeaponTable* previous = nullptr);
+              const WeaponTable* previous = nullptr, Values values = Values::Kept, FileStore* store = nullptr);
 
   // One row per list entry, in list order.
   std::size_t size() const { return rows_.size(); }
@@ -48,9 +64,13 @@ class WeaponTable {
   // False when no block has the entry's bracket name: every value is empty.
   bool found(std::size_t row) const { return rows_[row].weapon >= 0; }
   // The stored text of a slot, a part of the file it was read from (kept by
-  // the table); empty when unset.
+  // the table); empty when unset. With Values::OnRequest each call reads the
+  // block: ask for values(), or read(), once per row.
   std::string_view value(std::size_t row, Slot s) const;
   SlotValues values(std::size_t row) const;
+  // The values and the damage list (as damageParts) at once: with
+  // Values::OnRequest, one walk over the block gives both.
+  void read(std::size_t row, SlotValues& values, std::vector<std::string_view>& damage) const;
   // The damage list, read again from the block when asked: it is rarely
   // needed for every row, and a block's list can be long.
   std::vector<std::string> damage(std::size_t row) const;
@@ -61,10 +81,13 @@ class WeaponTable {
   // The file the row's weapon was read from: its name and its bytes as read.
   // The row must be found().
   const std::string& fileName(std::size_t row) const { return sources_[weapons_[rows_[row].weapon].file]->name(); }
+  // Whether the values are kept: Values::Kept, or Values::OnRequest where
+  // reading blocks again would have cost too much.
+  bool valuesKept() const { return valuesKept_; }
   // How many files this table read itself, rather than sharing them with the
   // table it was made after.
   std::size_t filesRead() const { return filesRead_; }
-  std::string_view fileBytes(std::size_t row) const { return fileOf(row).held.bytes(); }
+  std::string_view fileBytes(std::size_t row) const { return fileOf(row).held->bytes(); }
 
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
 
@@ -78,10 +101,13 @@ class WeaponTable {
   // four bytes, as where it starts in the block and its length; a block of
   // 64 KiB or more keeps them whole elsewhere.
   static constexpr std::size_t kPackedBlock = 0xFFFF;
+  // A weapon's values, kept: each as its start in the block << 16 | its length.
+  struct Packed {
+    Packed() {}  // left unset, not zeroed: written when its block ends
+    std::array<std::uint32_t, kSlotCount> v;
+  };
   // A block that ended, as loading its name would leave the weapon.
   struct Loaded {
-    Loaded() {}                               // `v` is left unset, not zeroed: it is written when a block ends
-    std::array<std::uint32_t, kSlotCount> v;  // start in the block << 16 | length
     Span bracketName{0, 0};
     int name = 0;   // the bracket name's index
     int wide = -1;  // the values' index in its file's `wide`, for a block too long to pack them
@@ -99,9 +125,12 @@ class WeaponTable {
   // A file and the blocks read in it, in the order they ended: what it gives
   // depends on its bytes and the list's names only, so tables share it.
   struct FileBlocks {
-    platform::HeldFile held;  // mapped, for a file on disk: no copy, no fresh memory
-    std::string unreadable;   // why it could not be read; empty when it was
+    std::shared_ptr<const platform::HeldFile> held;  // never null: empty for a file not read
+    std::string unreadable;                          // why it could not be read; empty when it was
+    bool valuesKept = false;
     std::vector<Loaded, LargeAllocator<Loaded>> blocks;
+    // With the values kept: each block's, by block; those of a long block in `wide`.
+    std::vector<Packed, LargeAllocator<Packed>> packed;
     std::vector<std::array<Span, kSlotCount>> wide;
   };
   // The block loading a name gives, and how it starts.
@@ -115,18 +144,28 @@ class WeaponTable {
     std::uint32_t textSize, nameSize;
     int weapon;  // the bracket name's index; -1 when no block has it
   };
+  class NameIndex;
   class Pass;
-  // A slot's text in the file of a block.
-  static std::string_view slotText(const FileBlocks& file, const Loaded& w, int s);
+  // Reads the files not shared from `previous` and puts their blocks
+  // together in search order.
+  void readFiles(const NameIndex& index, const WeaponTable* previous, bool keepValues, FileStore* store);
+  // What reading every row's block again costs, in bytes.
+  std::uint64_t bytesToReadAgain() const;
+  // A slot's text in the file of a block whose values are kept.
+  static std::string_view slotText(const FileBlocks& file, int block, int s);
+  // The values of a row's block, read again from it; the damage list too, when asked.
+  void readBlock(std::size_t row, SlotValues& values, std::vector<std::string_view>* damage) const;
   const FileBlocks& fileOf(std::size_t row) const { return *files_[weapons_[rows_[row].weapon].file]; }
   const Loaded& loadedOf(std::size_t row) const {
     const Where& w = weapons_[rows_[row].weapon];
     return files_[w.file]->blocks[w.block];
   }
+  int blockOf(std::size_t row) const { return weapons_[rows_[row].weapon].block; }
 
   std::vector<std::shared_ptr<const FileBlocks>> files_;  // in search order
   std::vector<WeaponFilePtr> sources_;                    // what each was read from
   std::uint64_t namesKey_ = 0;                            // the list's names, in order, folded and hashed
+  bool valuesKept_ = true;
   std::size_t filesRead_ = 0;
   std::string texts_;                                  // the entries' texts back to back
   std::vector<Where, LargeAllocator<Where>> weapons_;  // by bracket name (letter case ignored): the block that loads it

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "catalogue/file_store.h"
 #include "catalogue/game_files.h"
 #include "catalogue/scan.h"
 #include "cli/command.h"
@@ -74,8 +75,12 @@ void CliHost::reportUnreadable(const std::vector<UnreadableFile>& files) {
 MainWindowState& Session::window() {
   if (window_) return *window_;
   window_ = std::make_unique<MainWindowState>(game_, host_);
+  // A command reads each file from disk once: the files are read side by
+  // side first, and kept for the scans and whatever the command reads next.
+  window_->setFileStore(std::make_shared<FileStore>());
+  window_->readAhead(imports_);
   window_->rebuildList();
-  for (const std::string& path : importsFound()) window_->addImport(path);
+  window_->addImports(importsFound());
   return *window_;
 }
 

@@ -1,6 +1,12 @@
 // The weapons table on the command line: table and diff.
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "catalogue/parallel.h"
 #include "catalogue/scan.h"
@@ -26,24 +32,25 @@ void appendUtf8(std::string& out, std::string_view bytes) {
     out += cp1252ToUtf8(bytes);
 }
 
-// Whether a TSV value needs more than copying: a TAB, a backslash or a byte
-// outside ASCII.
-bool plainTsv(std::string_view bytes) {
-  static constexpr auto kSpecial = [] {
+// Whether a value is written as it is: for TSV, neither a TAB, a backslash
+// nor a byte outside ASCII; for CSV, none of a comma, a quote, a line end or
+// a byte outside ASCII.
+template <char... kSpecial>
+bool plainAs(std::string_view bytes) {
+  static constexpr auto kTable = [] {
     std::array<bool, 256> special{};
-    special['\t'] = special['\\'] = true;
+    ((special[static_cast<unsigned char>(kSpecial)] = true), ...);
     for (int c = 0x80; c < 0x100; ++c) special[c] = true;
     return special;
   }();
   bool special = false;
-  for (char c : bytes) special |= kSpecial[static_cast<unsigned char>(c)];
+  for (char c : bytes) special |= kTable[static_cast<unsigned char>(c)];
   return !special;
 }
 
-// A TSV value: TAB and backslash written as "\t" and "\\". The most
-// values are plain, copied as they are.
+// A TSV value: TAB and backslash written as "\t" and "\\".
 void appendTsv(std::string& out, std::string_view bytes) {
-  if (plainTsv(bytes)) return void(out.append(bytes));
+  if (plainAs<'\t', '\\'>(bytes)) return void(out.append(bytes));
   std::string escaped;
   for (char c : bytes) {
     if (c == '\t')
@@ -77,8 +84,57 @@ std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
   return out;
 }
 
+// Text made piece by piece into room kept from use to use: a value is one
+// copy, with no check of the room's end but one.
+class TextRoom {
+ public:
+  void clear() { used_ = 0; }
+  std::string_view text() const { return {room_.get(), used_}; }
+  void put(char c) { *reserve(1) = c, ++used_; }
+#if defined(__SSE2__)
+  // The first `n` bytes of sixteen.
+  void put(__m128i bytes, std::size_t n) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(reserve(16)), bytes);
+    used_ += n;
+  }
+#endif
+  void put(std::string_view bytes) {
+    // Most values are short: two copies of whole words that may overlap
+    // cost less than a call.
+    const std::size_t n = bytes.size();
+    char* const to = reserve(n);
+    const char* const from = bytes.data();
+    if (n >= 8 && n <= 16) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+      std::memcpy(to, from, 4);
+      std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n < 4) {
+      for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else {
+      std::memcpy(to, from, n);
+    }
+    used_ += n;
+  }
+
+ private:
+  char* reserve(std::size_t n) {
+    if (size_ - used_ < n) {
+      const std::size_t size = std::max({2 * size_, used_ + n, std::size_t{1} << 20});
+      std::unique_ptr<char[]> room(new char[size]);
+      if (used_) std::memcpy(room.get(), room_.get(), used_);
+      room_ = std::move(room);
+      size_ = size;
+    }
+    return room_.get() + used_;
+  }
+  std::unique_ptr<char[]> room_;
+  std::size_t size_ = 0, used_ = 0;
+};
+
 // The rows of the table as TSV or CSV lines, written in batches made two at
-// a time on two threads, each into a buffer of its own, and written in order.
+// a time on two threads, each into room of its own, and written in order.
 class DelimitedRows {
  public:
   DelimitedRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv)
@@ -88,79 +144,103 @@ class DelimitedRows {
     sources_.assign(columns.size(), Source::Text);
     for (std::size_t i = 0; i < columns.size(); ++i) {
       const Column& c = columns[i];
+      if (c.kind == Column::Kind::Entry) sources_[i] = Source::Entry;
       if (c.kind != Column::Kind::Field || viewing) continue;
       slots_[i] = fieldByNumber(c.field).slot;
       sources_[i] = slots_[i] != kNoSlot ? Source::Stored : Source::DamageList;
     }
   }
 
-  std::string header() const {
-    std::string text;
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (i) text += sep();
-      append(text, columns_[i].name);
-    }
-    return text + lineEnd();
-  }
-
   void write(std::ostream& out) const {
-    const std::string head = header();
-    out.write(head.data(), static_cast<std::streamsize>(head.size()));
-    // Two batches at a time, side by side; a batch's text fits in one large
-    // page, reused from batch to batch.
+    TextRoom head;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (i) head.put(sep());
+      append(head, columns_[i].name);
+    }
+    head.put(lineEnd());
+    writeText(out, head.text());
+    // Two batches at a time, side by side, each into room reused from batch
+    // to batch.
     constexpr std::size_t kBatch = 2048;
     Scratch scratch[2];
-    for (Scratch& s : scratch) platform::reserveLarge(s.text, std::size_t{2} << 20);
     for (std::size_t at = 0; at < table_.size(); at += 2 * kBatch) {
       forEachOnThreads(2, [&](std::size_t i, std::size_t) {
         const std::size_t from = std::min(at + i * kBatch, table_.size());
         rows(from, std::min(from + kBatch, table_.size()), scratch[i]);
       });
-      for (const Scratch& s : scratch) out.write(s.text.data(), static_cast<std::streamsize>(s.text.size()));
+      for (const Scratch& s : scratch) writeText(out, s.text.text());
     }
   }
 
  private:
-  // What each column prints: a stored value, the damage list, or another text.
-  enum class Source { Stored, DamageList, Text };
+  // What each column prints: a stored value, the damage list, the entry, or
+  // another text.
+  enum class Source { Stored, DamageList, Entry, Text };
   struct Scratch {
-    std::string text;
-    std::vector<std::string_view> parts;
-    std::vector<std::string> damage;
+    TextRoom text;
+    TableRow row;
     std::string joined;
   };
 
+  static void writeText(std::ostream& out, std::string_view text) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  }
   char sep() const { return csv_ ? ',' : '\t'; }
-  const char* lineEnd() const { return csv_ ? "\r\n" : "\n"; }
-  void append(std::string& out, std::string_view value) const { csv_ ? appendCsv(out, value) : appendTsv(out, value); }
+  std::string_view lineEnd() const { return csv_ ? "\r\n" : "\n"; }
+  // A value, as TSV or CSV writes it: most are written as they are.
+  void append(TextRoom& out, std::string_view value) const {
+    if (csv_ ? plainAs<',', '"', '\r', '\n'>(value) : plainAs<'\t', '\\'>(value)) return out.put(value);
+    std::string text;
+    csv_ ? appendCsv(text, value) : appendTsv(text, value);
+    out.put(text);
+  }
+
+  // A value that lies in a held weapon file, which has room to read past
+  // its end (HeldFile::kReadPast): a short plain value is one load, one
+  // check and one store.
+  void appendFromFile(TextRoom& out, std::string_view value) const {
+#if defined(__SSE2__)
+    if (!value.empty() && value.size() <= 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(value.data()));
+      const auto is = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+      const __m128i special = csv_ ? _mm_or_si128(_mm_or_si128(is(','), is('"')), _mm_or_si128(is('\r'), is('\n')))
+                                   : _mm_or_si128(is('\t'), is('\\'));
+      // A byte outside ASCII has its top bit set.
+      const unsigned mask =
+          static_cast<unsigned>(_mm_movemask_epi8(special) | _mm_movemask_epi8(v)) & ((1u << value.size()) - 1);
+      if (mask == 0) return out.put(v, value.size());
+    }
+#endif
+    append(out, value);
+  }
 
   void rows(std::size_t from, std::size_t to, Scratch& s) const {
     s.text.clear();
     for (std::size_t row = from; row < to; ++row) {
-      const SlotValues values = table_.values(row);
-      if (needsDamage_) table_.damageParts(row, s.parts);
-      bool damageCopied = false;
+      s.row.read(table_, row, needsDamage_);
       for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (i) s.text += sep();
+        if (i) s.text.put(sep());
         switch (sources_[i]) {
           case Source::Stored:
-            append(s.text, values[slotIndex(slots_[i])]);
+            appendFromFile(s.text, s.row.values[slotIndex(slots_[i])]);
             break;
           case Source::DamageList:
             s.joined.clear();
-            for (std::string_view entry : s.parts) {
+            for (std::string_view entry : s.row.damage) {
               if (!s.joined.empty()) s.joined += ' ';
               s.joined.append(entry);
             }
             append(s.text, s.joined);
             break;
+          case Source::Entry:
+            append(s.text, s.row.entry);
+            break;
           case Source::Text:
-            if (needsDamage_ && !damageCopied) s.damage.assign(s.parts.begin(), s.parts.end()), damageCopied = true;
-            append(s.text, cellText(table_, row, columns_[i], viewing_, s.damage));
+            append(s.text, cellText(s.row, columns_[i], viewing_));
             break;
         }
       }
-      s.text += lineEnd();
+      s.text.put(lineEnd());
     }
   }
 
@@ -174,18 +254,17 @@ class DelimitedRows {
 void writeJsonRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, std::ostream& out) {
   const bool needsDamage = std::any_of(columns.begin(), columns.end(), [](const Column& c) { return c.needsDamage(); });
   out << "[\n";
-  const std::vector<std::string> none;
+  TableRow read;
   for (std::size_t row = 0; row < table.size(); ++row) {
-    const std::vector<std::string> damage = needsDamage ? table.damage(row) : none;
+    read.read(table, row, needsDamage);
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const Column& c : columns) {
       if (c.kind == Column::Kind::Field && c.field == kDamageField) {
         nlohmann::ordered_json entries = nlohmann::ordered_json::array();
-        if (table.found(row))
-          for (const std::string& e : damage) entries.push_back(cp1252ToUtf8(e));
+        for (std::string_view e : read.damage) entries.push_back(cp1252ToUtf8(e));
         object[c.name] = std::move(entries);
       } else {
-        object[c.name] = cp1252ToUtf8(cellText(table, row, c, viewing, damage));
+        object[c.name] = cp1252ToUtf8(cellText(read, c, viewing));
       }
     }
     out << "  ";
@@ -214,7 +293,8 @@ Command::Run declareTable(CLI::App& sub) {
   return [a](Session& session) {
     const std::vector<Column> columns = columnsOf(a->fields);
     MainWindowState& window = session.window();
-    const WeaponTable table(window.weaponList().entries(), window.searchList());
+    const WeaponTable table(window.weaponList().entries(), window.searchList(), nullptr, WeaponTable::Values::OnRequest,
+                            window.fileStore());
     if (a->format == "json")
       writeJsonRows(table, columns, a->viewing, session.out);
     else

@@ -1,8 +1,11 @@
 #include "presentation/main_window_state.h"
 
 #include <algorithm>
+#include <optional>
 
+#include "catalogue/file_store.h"
 #include "catalogue/game_files.h"
+#include "catalogue/parallel.h"
 #include "catalogue/scan.h"
 #include "presentation/descriptions.h"
 #include "presentation/values.h"
@@ -62,7 +65,7 @@ void MainWindowState::rebuildList() {
   // The game folder is looked at afresh: its archives may have changed. A
   // damaged archive is named in the same message as unreadable files.
   gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
-  ScanOutcome scan = scanFiles(gameFiles_->standardFiles());
+  ScanOutcome scan = scanFiles(gameFiles_->standardFiles(), store_.get());
   scan.unreadable.insert(scan.unreadable.begin(), gameFiles_->damagedArchives().begin(),
                          gameFiles_->damagedArchives().end());
   weaponList_ = std::move(scan.entries);
@@ -135,14 +138,37 @@ void MainWindowState::importFile() {
 
 bool MainWindowState::addImport(const std::string& path) {
   // A path on disk, or an archive's path followed by a path inside it.
-  const WeaponFilePtr file = namedWeaponFile(path);
+  return addImportFile(path, namedWeaponFile(path), nullptr);
+}
+
+void MainWindowState::addImports(const std::vector<std::string>& paths) {
+  std::vector<WeaponFilePtr> files;
+  for (const std::string& path : paths) files.push_back(namedWeaponFile(path));
+  // Held in the store, the files are scanned side by side first.
+  std::vector<std::optional<ScanOutcome>> scans(paths.size());
+  if (store_)
+    forEachOnThreads(paths.size(), [&](std::size_t i, std::size_t) {
+      if (files[i]) scans[i] = scanFiles({files[i]}, store_.get());
+    });
+  for (std::size_t i = 0; i < paths.size(); ++i) addImportFile(paths[i], files[i], scans[i] ? &*scans[i] : nullptr);
+}
+
+void MainWindowState::readAhead(const std::vector<std::string>& importPaths) {
+  if (!store_) return;
+  std::vector<WeaponFilePtr> files = gameFiles().standardFiles();
+  for (const std::string& path : importPaths)
+    if (WeaponFilePtr file = namedWeaponFile(path)) files.push_back(std::move(file));
+  store_->readAhead(files);
+}
+
+bool MainWindowState::addImportFile(const std::string& path, const WeaponFilePtr& file, ScanOutcome* scanned) {
   if (!file) {
     updateCountLine();
     return false;
   }
   // The file is read whole before anything changes, so a file that cannot
   // be read to its end takes no slot and adds nothing.
-  ScanOutcome scan = scanFiles({file});
+  ScanOutcome scan = scanned ? std::move(*scanned) : scanFiles({file}, store_.get());
   if (!scan.unreadable.empty()) {
     host_.reportUnreadable(scan.unreadable);
     return false;
@@ -177,7 +203,7 @@ void MainWindowState::rescan() {
     if (file) files.push_back(file);
     importFiles_.push_back(file ? file : looseFile(name));
   }
-  ScanOutcome scan = scanFiles(files);
+  ScanOutcome scan = scanFiles(files, store_.get());
   weaponList_.clear();
   weaponList_.add(std::move(scan.entries));
   updateCountLine();

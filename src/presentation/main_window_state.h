@@ -25,6 +25,9 @@ inline constexpr std::string_view kMsgSlotsFull =
     "All 15 external tdf slots have been filled, do you wish to empty the slots and continue?";
 inline constexpr std::string_view kSpaceText = "Hmm, is this space here for a reason?";
 
+class FileStore;
+struct ScanOutcome;
+
 class MainWindowState {
  public:
   // `gameDir` holds the game's weapons folder.
@@ -55,11 +58,23 @@ class MainWindowState {
   // rebuilds the list) or keep them (nothing is imported). False when the
   // file was not added.
   bool addImport(const std::string& path);
+  // Imports each file in turn as addImport does; with a store
+  // (setFileStore), the files are scanned side by side first.
+  void addImports(const std::vector<std::string>& paths);
+  // With a store, reads the standard files and the files at `importPaths`
+  // into it side by side, ahead of the list's scans.
+  void readAhead(const std::vector<std::string>& importPaths);
   // The empty space under the buttons answers a click with a text.
   void clickSpace();
   // Reads the game folder and the imports afresh into the list, keeping the
   // mode and the weapon on display (after a save changed what they hold).
   void rescan();
+  // Keeps the files the list's scans read in `store`, and reads them through
+  // it: work that reads them again (a weapons table) can then hold them
+  // through the same store and not read them twice. For a piece of work of
+  // its own, such as one command; the window reads the files afresh.
+  void setFileStore(std::shared_ptr<FileStore> store) { store_ = std::move(store); }
+  FileStore* fileStore() const { return store_.get(); }
   // Files with unsaved edits: each stands in the search list for the file of
   // the same name or path on disk.
   void setEditedFiles(std::vector<WeaponFilePtr> files) { edited_ = std::move(files); }
@@ -97,6 +112,7 @@ class MainWindowState {
  private:
   void showValues();
   void updateCountLine();
+  bool addImportFile(const std::string& path, const WeaponFilePtr& file, ScanOutcome* scanned);
 
   std::filesystem::path gameDir_;
   mutable std::shared_ptr<const GameFiles> gameFiles_;  // made when first needed
@@ -111,6 +127,7 @@ class MainWindowState {
   // after an edit shares the files it read before.
   std::vector<WeaponFilePtr> importFiles_;
   std::vector<WeaponFilePtr> edited_;
+  std::shared_ptr<FileStore> store_;
   WeaponList weaponList_;
   std::string lastPath_;
 

@@ -15,9 +15,9 @@ namespace {
 
 constexpr std::string_view kDamagePrefix = "damage.";
 
-std::string joinDamage(const std::vector<std::string>& damage) {
+std::string joinDamage(const std::vector<std::string_view>& damage) {
   std::string out;
-  for (const std::string& entry : damage) {
+  for (std::string_view entry : damage) {
     if (!out.empty()) out += ' ';
     out += entry;
   }
@@ -102,14 +102,27 @@ std::optional<Column> columnNamed(std::string_view name) {
   return std::nullopt;
 }
 
-std::optional<std::string_view> damageAmount(const std::vector<std::string>& damage, std::string_view unit) {
+namespace {
+
+template <class Entries>
+std::optional<std::string_view> lastAmount(const Entries& damage, std::string_view unit) {
   std::optional<std::string_view> out;
-  for (const std::string& entry : damage)
+  for (std::string_view entry : damage)
     if (compareFolded(damageUnitOf(entry), unit) == 0) out = damageAmountOf(entry);
   return out;
 }
 
-std::string damagePerSecond(const SlotValues& values, const std::vector<std::string>& damage) {
+}  // namespace
+
+std::optional<std::string_view> damageAmount(const std::vector<std::string_view>& damage, std::string_view unit) {
+  return lastAmount(damage, unit);
+}
+
+std::optional<std::string_view> damageAmount(const std::vector<std::string>& damage, std::string_view unit) {
+  return lastAmount(damage, unit);
+}
+
+std::string damagePerSecond(const SlotValues& values, const std::vector<std::string_view>& damage) {
   const auto reload = positive(values[slotIndex(Slot::ReloadTime)]);
   const auto amount = damageAmount(damage, "default");
   const auto perShot = amount ? positive(*amount) : std::nullopt;
@@ -118,24 +131,45 @@ std::string damagePerSecond(const SlotValues& values, const std::vector<std::str
   return numberToText(*perShot * burst / *reload);
 }
 
-std::string cellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
-                     const std::vector<std::string>& damage) {
-  if (column.kind == Column::Kind::Entry) return std::string(table.entry(row));
-  if (!table.found(row)) return {};
+void TableRow::read(const WeaponTable& table, std::size_t row, bool withDamage) {
+  entry = table.entry(row);
+  found = table.found(row);
+  if (withDamage)
+    table.read(row, values, damage);
+  else
+    values = table.values(row), damage.clear();
+}
+
+std::string cellText(const TableRow& row, const Column& column, bool viewing) {
+  if (column.kind == Column::Kind::Entry) return std::string(row.entry);
+  if (!row.found) return {};
   switch (column.kind) {
     case Column::Kind::Entry:
       break;
     case Column::Kind::Dps:
-      return damagePerSecond(table.values(row), damage);
+      return damagePerSecond(row.values, row.damage);
     case Column::Kind::DamageUnit:
-      return std::string(damageAmount(damage, column.name.substr(kDamagePrefix.size())).value_or(""));
+      return std::string(damageAmount(row.damage, column.name.substr(kDamagePrefix.size())).value_or(""));
     case Column::Kind::Field: {
       const FieldRow& f = fieldByNumber(column.field);
-      if (f.slot == kNoSlot) return joinDamage(damage);
-      return viewing ? viewingText(f.slot, table.values(row)) : std::string(table.value(row, f.slot));
+      if (f.slot == kNoSlot) return joinDamage(row.damage);
+      return viewing ? viewingText(f.slot, row.values) : std::string(row.values[slotIndex(f.slot)]);
     }
   }
   return {};
+}
+
+std::string cellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
+                     const std::vector<std::string>& damage) {
+  // A stored value needs no more than itself.
+  if (column.kind == Column::Kind::Field && !viewing && fieldByNumber(column.field).slot != kNoSlot)
+    return std::string(table.value(row, fieldByNumber(column.field).slot));
+  TableRow read;
+  read.entry = table.entry(row);
+  read.found = table.found(row);
+  if (read.found && !(column.kind == Column::Kind::Entry)) read.values = table.values(row);
+  read.damage.assign(damage.begin(), damage.end());
+  return cellText(read, column, viewing);
 }
 
 std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, const Column& column,

@@ -45,16 +45,28 @@ std::optional<Column> columnNamed(std::string_view name);
 
 // The amount of the entry for `unit` (letter case ignored; the last one when
 // there are several), or nothing.
+std::optional<std::string_view> damageAmount(const std::vector<std::string_view>& damage, std::string_view unit);
 std::optional<std::string_view> damageAmount(const std::vector<std::string>& damage, std::string_view unit);
 // damage.default times burst (1 when not a positive number) over reloadtime
 // (numbers as valueNumber reads them),
 // as text; empty when reloadtime or damage.default is not a positive number.
-std::string damagePerSecond(const SlotValues& values, const std::vector<std::string>& damage);
+std::string damagePerSecond(const SlotValues& values, const std::vector<std::string_view>& damage);
+
+// A row as read once from the table: its cells are made from it.
+struct TableRow {
+  std::string_view entry;
+  bool found = false;
+  SlotValues values{};
+  std::vector<std::string_view> damage;  // read only when asked for
+  void read(const WeaponTable& table, std::size_t row, bool withDamage);
+};
 
 // A cell's text: Actual Mode texts (or Viewing Mode texts when `viewing`),
-// in the files' bytes. `damage` is the row's damage list, needed only for the
-// columns that say so; the damage list column joins its entries by a space.
+// in the files' bytes; the damage list column joins its entries by a space.
 // A row whose weapon was not found is empty but for its entry.
+std::string cellText(const TableRow& row, const Column& column, bool viewing);
+// The same from the table: `damage` is the row's damage list, needed only
+// for the columns that say so.
 std::string cellText(const WeaponTable& table, std::size_t row, const Column& column, bool viewing,
                      const std::vector<std::string>& damage);
 

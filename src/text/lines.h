@@ -57,6 +57,24 @@ inline std::size_t countLineEnds(const char* p, const char* end) {
   return count;
 }
 
+// The first "{", "}" or "[" in [p, end), or `end`.
+inline const char* findBraceOrBracket(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i open = _mm_set1_epi8('{');
+  const __m128i close = _mm_set1_epi8('}');
+  const __m128i bracket = _mm_set1_epi8('[');
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask = _mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close)), _mm_cmpeq_epi8(v, bracket)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#endif
+  for (; p != end; ++p)
+    if (*p == '{' || *p == '}' || *p == '[') return p;
+  return end;
+}
+
 // The lines of bytes held in memory (a whole file, or a piece of whole lines),
 // cut in place: no copies.
 class BufferLines {
@@ -76,6 +94,25 @@ class BufferLines {
 
   // Where the next line begins, counted from the start of the bytes.
   std::size_t offset() const { return static_cast<std::size_t>(pos_ - begin_); }
+
+  // Passes over lines without cutting them until one has "{", "}" or "["
+  // among its first three characters, so that Next gives that line; false
+  // when no line left has. Only the bytes near those characters are looked at.
+  bool skipToMarkedLine() {
+    for (const char* p = pos_;; ++p) {
+      p = findBraceOrBracket(p, end_);
+      if (p == end_) break;
+      // Its line begins at most two bytes before it; pos_ begins a line.
+      for (const char* start = p; start + 2 >= p; --start) {
+        if (start == pos_ || start[-1] == '\n' || start[-1] == '\r') {
+          pos_ = start;
+          return true;
+        }
+      }
+    }
+    pos_ = end_;
+    return false;
+  }
 
   // Passes over lines without cutting them until one begins with `c` (not CR
   // or LF), so that Next gives that line; false when no line left does. A

@@ -35,7 +35,8 @@ struct KeyTest {
   static constexpr std::size_t kWords = 4;
   std::uint64_t pattern[kWords] = {}, caseBits[kWords] = {};
   Slot slot;
-  KeyTest(std::string_view key, Slot s) : slot(s) {
+  std::size_t size;
+  KeyTest(std::string_view key, Slot s) : slot(s), size(key.size()) {
     for (std::size_t i = 0; i < key.size(); ++i) {
       const std::uint64_t shift = 8 * (i % 8);
       pattern[i / 8] |= std::uint64_t{static_cast<unsigned char>(key[i])} << shift;
@@ -59,19 +60,41 @@ struct KeyTest {
   }
 };
 
-// The key tests, found by the length of the key and its first letter. No key
-// holds a "=", so a key can match at a column only when the line's first "="
-// from there follows it: that "=" gives the length, and at most one key is
-// compared.
+// The key tests, found by a hash of the key's length and its first eight
+// bytes folded to lower case. No key holds a "=", so a key can match at a
+// column only when the line's first "=" from there follows it: that "=" gives
+// the length, and mostly one key is compared.
 struct KeyTests {
   static constexpr std::size_t kLongest = 8 * KeyTest::kWords;
-  std::array<std::array<std::vector<KeyTest>, 26>, kLongest + 1> byLengthFirst;
+  static constexpr std::size_t kSlots = 512;  // a power of two, well over the number of keys
+  std::vector<KeyTest> all;
+  std::array<std::int16_t, kSlots> byHash{};  // an index in `all`, or -1; the next slot on a collision
+  std::array<std::uint64_t, kSlots> foldedOf{};
   KeyTests() {
-    for (const FieldRow& field : kFields)
-      if (field.isKeyLine()) byLengthFirst[field.key.size()][bucket(field.key[0])].emplace_back(field.key, field.slot);
+    byHash.fill(-1);
+    for (const FieldRow& field : kFields) {
+      if (!field.isKeyLine()) continue;
+      char first[8] = {};
+      std::memcpy(first, field.key.data(), std::min<std::size_t>(8, field.key.size()));
+      std::uint64_t word;
+      std::memcpy(&word, first, 8);
+      const std::uint64_t folded = fold(word, field.key.size());
+      std::size_t at = slotOf(field.key.size(), folded);
+      while (byHash[at] >= 0) at = (at + 1) % kSlots;
+      byHash[at] = static_cast<std::int16_t>(all.size());
+      foldedOf[at] = folded;
+      all.emplace_back(field.key, field.slot);
+    }
   }
-  // The first letter, a to z, as 0 to 25; 26 or more for any other byte.
-  static std::size_t bucket(char c) { return static_cast<unsigned char>(foldLower(c) - 'a'); }
+  // The first `size` of eight bytes (as a number, in the machine's order)
+  // with every byte's lower-case bit set, those past them zero.
+  static std::uint64_t fold(std::uint64_t word, std::size_t size) {
+    const std::uint64_t mask = size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1;
+    return (word | 0x2020202020202020ull) & mask;
+  }
+  static std::size_t slotOf(std::size_t size, std::uint64_t folded) {
+    return static_cast<std::size_t>(((folded ^ size) * 0x9E3779B97F4A7C15ull) >> 55) % kSlots;
+  }
 };
 
 constexpr bool keysFitTests() {
@@ -91,33 +114,73 @@ inline const KeyTests& tests() {
   return kTests;
 }
 
-// The key test at one column (0 or 1), whose first "=" is at `eq`: the value
-// is what follows the "=" less the line's last character.
-inline bool testColumn(const KeyTests& keys, std::string_view line, std::size_t col, std::size_t eq, KeyValue& out) {
-  const std::size_t first = KeyTests::bucket(line[col]), size = eq - col;
-  if (size == 0 || size > KeyTests::kLongest || first >= 26) return false;
-  for (const KeyTest& t : keys.byLengthFirst[size][first]) {
-    if (!t.matches(line.data() + col, size)) continue;
-    // A line that ends right at its "=" has nothing to drop: its value is empty.
-    const std::size_t start = eq + 1;
-    out = {t.slot,
-           start < line.size() ? std::string_view(line.data() + start, line.size() - start - 1) : std::string_view()};
-    return true;
+// The key at `key`, `size` bytes long, whose first eight bytes (those past
+// the key too, or zeros) are `first`; null when it is none.
+inline const KeyTest* keyFound(const KeyTests& keys, const char* key, std::size_t size, std::uint64_t first) {
+  if (size == 0 || size > KeyTests::kLongest) return nullptr;
+  const std::uint64_t folded = KeyTests::fold(first, size);
+  for (std::size_t at = KeyTests::slotOf(size, folded); keys.byHash[at] >= 0; at = (at + 1) % KeyTests::kSlots) {
+    const KeyTest& t = keys.all[static_cast<std::size_t>(keys.byHash[at])];
+    if (keys.foldedOf[at] == folded && t.size == size && t.matches(key, size)) return &t;
   }
-  return false;
+  return nullptr;
+}
+
+// The key at one column (0 or 1) of a line whose first "=" is at `eq`, when
+// a key ends there; null otherwise.
+inline const KeyTest* keyAt(const KeyTests& keys, std::string_view line, std::size_t col, std::size_t eq) {
+  char first[8] = {};
+  std::memcpy(first, line.data() + col, std::min<std::size_t>(8, line.size() - col));
+  std::uint64_t word;
+  std::memcpy(&word, first, 8);
+  return keyFound(keys, line.data() + col, eq - col, word);
+}
+
+// The same where eight bytes from the column can be read, past the line's
+// end if need be.
+inline const KeyTest* keyAtReadable(const KeyTests& keys, const char* line, std::size_t col, std::size_t eq) {
+  std::uint64_t word;
+  std::memcpy(&word, line + col, 8);
+  return keyFound(keys, line + col, eq - col, word);
+}
+
+// A key's value: what follows its "=" less the line's last character. A line
+// that ends right at its "=" has nothing to drop: its value is empty.
+inline std::string_view valueAfter(std::string_view line, std::size_t eq) {
+  const std::size_t start = eq + 1;
+  return start < line.size() ? std::string_view(line.data() + start, line.size() - start - 1) : std::string_view();
+}
+
+inline bool testColumn(const KeyTests& keys, std::string_view line, std::size_t col, std::size_t eq, KeyValue& out) {
+  const KeyTest* t = keyAt(keys, line, col, eq);
+  if (t) out = {t->slot, valueAfter(line, eq)};
+  return t != nullptr;
 }
 
 }  // namespace keys
 
-// The key values of a line, in the order they are stored (at most two: the
+// The key values of a line whose first "=" from its second character is at
+// `eq` (keyValuesOf finds it), in the order they are stored (at most two: the
 // key tests at column 1 and at column 2); returns how many.
-inline int keyValuesOf(std::string_view line, KeyValue (&out)[2]) {
+inline int keyValuesAt(std::string_view line, std::size_t eq, KeyValue (&out)[2]) {
   using namespace keys;
+  const KeyTests& keys = tests();
+  int n = 0;
+  if (testColumn(keys, line, 0, eq, out[n])) ++n;
+  if (testColumn(keys, line, 1, eq, out[n])) ++n;
+  return n;
+}
+
+// How far from a line's start its first "=" may lie for a key to end there.
+inline constexpr std::size_t kKeyReach = keys::KeyTests::kLongest + 2;
+
+// The key values of a line, as keyValuesAt; returns how many.
+inline int keyValuesOf(std::string_view line, KeyValue (&out)[2]) {
   // The first "=" from column 1 is the first from column 0 too, unless the
   // line starts with one: then no key starts at column 0, as none starts
   // with anything but a letter.
   if (line.size() < 2) return 0;
-  const std::size_t end = std::min(line.size(), KeyTests::kLongest + 2);
+  const std::size_t end = std::min(line.size(), kKeyReach);
   std::size_t eq = 1;
 #if defined(__SSE2__)
   // Sixteen bytes at once when the line holds them.
@@ -129,11 +192,7 @@ inline int keyValuesOf(std::string_view line, KeyValue (&out)[2]) {
 #endif
   while (eq < end && line[eq] != '=') ++eq;
   if (eq == end) return 0;
-  const KeyTests& keys = tests();
-  int n = 0;
-  if (testColumn(keys, line, 0, eq, out[n])) ++n;
-  if (testColumn(keys, line, 1, eq, out[n])) ++n;
-  return n;
+  return keyValuesAt(line, eq, out);
 }
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/file_store.h"
 #include "catalogue/scan.h"
 #include "test_support.h"
 
@@ -89,11 +90,43 @@ TEST(ScanTest, PiecesAreWholeLines) {
 TEST(ScanTest, FileFailingPartWayListsNothing) {
   const std::string text = "[A]\nid=1;\n[B]\nid=2;\n[C]\n";
   for (std::size_t failAt = 0; failAt <= text.size(); ++failAt) {
-    const ScanOutcome scan = scanFiles(
-        {test::pieced("[Z]\nid=9;\n", 4, 4), test::pieced(text, 4, 3, failAt), test::pieced("[Y]\nid=8;", 4, 4)});
-    EXPECT_EQ(listed(scan.entries), (std::vector<std::string>{"  8 - Y|Y", "  9 - Z|Z"})) << failAt;
-    EXPECT_EQ(scan.unreadable, (std::vector<UnreadableFile>{{"pieced.tdf", "failed"}})) << failAt;
+    const std::vector<WeaponFilePtr> files = {test::pieced("[Z]\nid=9;\n", 4, 4), test::pieced(text, 4, 3, failAt),
+                                              test::pieced("[Y]\nid=8;", 4, 4)};
+    FileStore store;
+    for (FileStore* through : {static_cast<FileStore*>(nullptr), &store}) {
+      const ScanOutcome scan = scanFiles(files, through);
+      EXPECT_EQ(listed(scan.entries), (std::vector<std::string>{"  8 - Y|Y", "  9 - Z|Z"})) << failAt;
+      EXPECT_EQ(scan.unreadable, (std::vector<UnreadableFile>{{"pieced.tdf", "failed"}})) << failAt;
+    }
   }
+}
+
+// A store reads a file once for as long as it does not change, and keeps no
+// bytes that are only in memory. Scanned through it, the files give the
+// list they give read piece by piece.
+TEST(ScanTest, StoreKeepsFilesWhileTheyStayTheSame) {
+  test::TempDir dir;
+  const auto path = dir.write("a.tdf", "[A]\nid=1;\n");
+  FileStore store;
+  std::string reason;
+  const FileStore::Held first = store.hold(looseFile(path), reason);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(store.hold(looseFile(path), reason), first);
+  dir.write("a.tdf", "[A]\nid=2;\n[B]\nid=3;\n");
+  const FileStore::Held changed = store.hold(looseFile(path), reason);
+  ASSERT_TRUE(changed);
+  EXPECT_EQ(changed->bytes(), "[A]\nid=2;\n[B]\nid=3;\n");
+  const WeaponFilePtr inMemory = memoryFile("a.tdf", "[M]\nid=4;\n", path);
+  EXPECT_EQ(store.hold(inMemory, reason)->bytes(), "[M]\nid=4;\n");
+  EXPECT_EQ(store.hold(looseFile(path), reason), changed);
+  EXPECT_FALSE(store.hold(looseFile(dir.path() / "none.tdf"), reason));
+  EXPECT_FALSE(reason.empty());
+
+  const std::vector<WeaponFilePtr> files = {looseFile(path), inMemory, looseFile(dir.path() / "none.tdf")};
+  const ScanOutcome read = scanFiles(files), held = scanFiles(files, &store);
+  EXPECT_EQ(listed(held.entries), listed(read.entries));
+  EXPECT_EQ(held.unreadable, read.unreadable);
+  EXPECT_EQ(listed(held.entries), (std::vector<std::string>{"  2 - A|A", "  3 - B|B", "  4 - M|M"}));
 }
 
 TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {

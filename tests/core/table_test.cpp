@@ -17,26 +17,32 @@
 namespace qm {
 namespace {
 
-// Builds the list and the table of `files` and checks every row against a
-// load of its entry from a fresh start, as `show --index N` loads it; returns
-// the table.
+// Builds the list and the table of `files` (with the values kept, and read
+// on request) and checks every row against a load of its entry from a fresh
+// start, as `show --index N` loads it; returns the table with the values
+// kept.
 WeaponTable expectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, const std::string& where,
                                    const WeaponTable* previous = nullptr) {
   WeaponList list;
   list.add(scanFiles(files).entries);
-  WeaponTable table(list.entries(), files, previous);
-  EXPECT_EQ(table.size(), list.size()) << where;
-  for (std::size_t row = 0; row < table.size(); ++row) {
-    CurrentWeapon loaded;
-    bool carry = false;
-    const bool found = loadWeapon(list.at(row).name, files, loaded, carry).found;
-    EXPECT_EQ(table.found(row), found) << where << " entry " << list.at(row).text;
-    if (!found) continue;
-    const CurrentWeapon read = table.weapon(row);
-    EXPECT_EQ(read.v, loaded.v) << where << " entry " << list.at(row).text;
-    EXPECT_EQ(read.damage, loaded.damage) << where << " entry " << list.at(row).text;
+  for (const auto values : {WeaponTable::Values::OnRequest, WeaponTable::Values::Kept}) {
+    WeaponTable table(list.entries(), files, previous, values);
+    const std::string mode = values == WeaponTable::Values::Kept ? " (kept)" : " (on request)";
+    EXPECT_EQ(table.size(), list.size()) << where;
+    for (std::size_t row = 0; row < table.size(); ++row) {
+      CurrentWeapon loaded;
+      bool carry = false;
+      const bool found = loadWeapon(list.at(row).name, files, loaded, carry).found;
+      EXPECT_EQ(table.found(row), found) << where << mode << " entry " << list.at(row).text;
+      if (!found) continue;
+      const CurrentWeapon read = table.weapon(row);
+      EXPECT_EQ(read.v, loaded.v) << where << mode << " entry " << list.at(row).text;
+      EXPECT_EQ(read.damage, loaded.damage) << where << mode << " entry " << list.at(row).text;
+      EXPECT_EQ(table.value(row, Slot::Range), loaded[Slot::Range]) << where << mode;
+    }
+    if (values == WeaponTable::Values::Kept) return table;
   }
-  return table;
+  return WeaponTable();
 }
 
 std::vector<WeaponFilePtr> weaponFiles(const std::vector<std::string>& texts) {
@@ -71,6 +77,42 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
   };
   for (std::size_t i = 0; i < cases.size(); ++i)
     expectAgreesWithLoader(weaponFiles(cases[i]), "case " + std::to_string(i));
+}
+
+// Lines a reader that looks only at braces, brackets and "=" could misread:
+// braces and brackets past the third character, keys after an early "=" or
+// too many tabs, values holding braces, keys in capitals, lines of every
+// length about the sixteen and thirty-two bytes read at once, and a file
+// that ends inside a key line.
+TEST(WeaponTableTest, ReadsEveryKindOfLine) {
+  std::string lengths;
+  for (int n = 10; n < 40; ++n) lengths += "\tname=" + std::string(static_cast<std::size_t>(n), 'x') + ";\n";
+  const std::vector<std::string> cases = {
+      "[A]\n{\n\t\t\t{\nrange=1;\n\t\t\t}\nid=2;\n\t\t}\nreloadtime=3;\n}\nrange=4;\n",
+      "[B]\n{\n=range=5;\n\t\t\trange=6;\nRANGE=7;\nname=[C] {x};\n[C]\n{\nid=8;\n}\nburst=9;\n}\n",
+      "[D]\r\n{\r\n" + lengths + "id=\r\n\tweaponacceleration=12345678901234567890;\r\n}\r\n",
+      "[E]\n{\nid=3;\nrange=12",
+      "[F]\n\t{\n\t\t[DAMAGE]\n\t\t{\n\t\tdefault=10;\n\t\tARMOR=\t5;\n\t\t}\n\t}\n",
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    expectAgreesWithLoader(weaponFiles({cases[i]}), "line case " + std::to_string(i));
+}
+
+// Many entries of one long block would read it again for each: the table
+// reads the values once instead, and gives the same rows.
+TEST(WeaponTableTest, KeepsTheValuesWhenReadingAgainCostsTooMuch) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "[LONG]\n{\nid=" + std::to_string(i + 1) + ";\n}\n";
+  text += "[LONG]\n{\nrange=5;\n" + std::string(std::size_t{1} << 20, '\n') + "id=99;\n}\n[SHORT]\n{\nid=7;\n}\n";
+  const auto files = weaponFiles({text});
+  expectAgreesWithLoader(files, "long block");
+  WeaponList list;
+  list.add(scanFiles(files).entries);
+  EXPECT_TRUE(WeaponTable(list.entries(), files, nullptr, WeaponTable::Values::OnRequest).valuesKept());
+  const auto shortFiles = weaponFiles({"[SHORT]\n{\nid=7;\n}\n"});
+  WeaponList shortList;
+  shortList.add(scanFiles(shortFiles).entries);
+  EXPECT_FALSE(WeaponTable(shortList.entries(), shortFiles, nullptr, WeaponTable::Values::OnRequest).valuesKept());
 }
 
 // A table made after another shares the files both read and reads the
