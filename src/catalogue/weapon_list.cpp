@@ -6,6 +6,7 @@
 #include <functional>
 #include <iterator>
 
+#include "catalogue/parallel.h"
 #include "platform/files.h"
 #include "text/text.h"
 
@@ -116,23 +117,30 @@ void WeaponList::sort() const {
   // One stable sort of everything in the order of adding puts each new entry
   // after the equal ones already listed, exactly as adding them one by one
   // at their sorted places would.
-  std::vector<SortKey, LargeAllocator<SortKey>> keys;
-  keys.reserve(entries_.size());
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const std::string_view t = entries_[i].text;
-    keys.push_back(
-        {{foldedWord(t, 0), foldedWord(t, 8), foldedWord(t, 16)}, static_cast<std::uint32_t>(i), entries_[i]});
-  }
-  std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
+  const auto less = [](const SortKey& a, const SortKey& b) {
     for (std::size_t w = 0; w < a.words.size(); ++w)
       if (a.words[w] != b.words[w]) return a.words[w] < b.words[w];
     // The first 24 bytes are alike (or one text ends early, padded with
     // zero bytes): the whole texts decide.
     const int c = compareFolded(a.entry.text, b.entry.text);
     return c != 0 ? c < 0 : a.added < b.added;
+  };
+  std::vector<SortKey, LargeAllocator<SortKey>> keys(entries_.size());
+  // A long list in two halves sorted side by side, then merged.
+  const std::size_t n = entries_.size(), half = n >= 8192 ? n / 2 : n;
+  const std::size_t bounds[] = {0, half, n};
+  forEachOnThreads(half < n ? 2 : 1, [&](std::size_t part, std::size_t) {
+    for (std::size_t i = bounds[part]; i < bounds[part + 1]; ++i) {
+      const std::string_view t = entries_[i].text;
+      keys[i] = {{foldedWord(t, 0), foldedWord(t, 8), foldedWord(t, 16)}, static_cast<std::uint32_t>(i), entries_[i]};
+    }
+    std::sort(keys.begin() + static_cast<std::ptrdiff_t>(bounds[part]),
+              keys.begin() + static_cast<std::ptrdiff_t>(bounds[part + 1]), less);
   });
-  for (std::size_t i = 0; i < keys.size(); ++i) entries_[i] = keys[i].entry;
-  sorted_ = entries_.size();
+  std::size_t a = 0, b = half;
+  for (std::size_t i = 0; i < n; ++i)
+    entries_[i] = (b == n || (a < half && !less(keys[b], keys[a])) ? keys[a++] : keys[b++]).entry;
+  sorted_ = n;
 }
 
 }  // namespace qm

@@ -41,7 +41,8 @@ inline bool marked(std::string_view line) {
 // values set their slots over what the lines before it set, and the lines
 // from `damageFrom` on go to the damage list too, when it is asked for. Most
 // lines are short: one look at their first 32 bytes finds both their end and
-// their first "=".
+// their first "=". The body lies in a held file, which can be read a little
+// past its end (HeldFile::kReadPast): a key is compared a word at a time.
 void readBody(std::string_view body, std::size_t damageFrom, bool carry, SlotValues& values,
               std::vector<std::string_view>* damage) {
   const char* p = body.data();
@@ -397,15 +398,15 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
 
   std::size_t textBytes = 0;
   for (const ListEntry& e : list) textBytes += e.text.size();
-  platform::reserveLarge(texts_, textBytes);
+  texts_.reserve(textBytes);
   rows_.reserve(list.size());
   for (std::size_t i = 0; i < list.size(); ++i) {
     const std::string_view text = list[i].text, name = list[i].name;
     const std::size_t at = texts_.size();
-    texts_.append(text);
+    texts_.insert(texts_.end(), text.begin(), text.end());
     // The name is the end of the text, but for entries made up by hand.
     const bool ends = text.ends_with(name);
-    if (!ends) texts_.append(name);
+    if (!ends) texts_.insert(texts_.end(), name.begin(), name.end());
     rows_.push_back({at, ends ? at + text.size() - name.size() : at + text.size(),
                      static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()),
                      weapons_[ids[i]].file >= 0 ? ids[i] : -1});
@@ -508,6 +509,18 @@ void WeaponTable::readBlock(std::size_t row, SlotValues& values, std::vector<std
   values[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
   readBody(bytes.substr(w.bodyBegin, w.bodyEnd - w.bodyBegin), where.damageFrom - w.bodyBegin, where.carryIn, values,
            damage);
+}
+
+void WeaponTable::prefetch(std::size_t row) const {
+#if defined(__GNUC__)
+  if (row >= rows_.size() || !found(row)) return;
+  const Loaded& w = loadedOf(row);
+  const char* body = fileBytes(row).data() + w.bodyBegin;
+  // The first lines: the processor's own prefetching follows on from them.
+  for (std::uint32_t at = 0; at < w.bodyEnd - w.bodyBegin && at < 1024; at += 64) __builtin_prefetch(body + at);
+#else
+  (void)row;
+#endif
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {

@@ -56,10 +56,10 @@ class WeaponTable {
   std::size_t size() const { return rows_.size(); }
   // The entry's text and its bracket name, kept by the table.
   std::string_view entry(std::size_t row) const {
-    return std::string_view(texts_).substr(rows_[row].textAt, rows_[row].textSize);
+    return std::string_view(texts_.data() + rows_[row].textAt, rows_[row].textSize);
   }
   std::string_view name(std::size_t row) const {
-    return std::string_view(texts_).substr(rows_[row].nameAt, rows_[row].nameSize);
+    return std::string_view(texts_.data() + rows_[row].nameAt, rows_[row].nameSize);
   }
   // False when no block has the entry's bracket name: every value is empty.
   bool found(std::size_t row) const { return rows_[row].weapon >= 0; }
@@ -76,6 +76,10 @@ class WeaponTable {
   std::vector<std::string> damage(std::size_t row) const;
   // The same as parts of the file (kept by the table), into `out`.
   void damageParts(std::size_t row, std::vector<std::string_view>& out) const;
+  // Asks for the row's block to be brought into the cache ahead of reading
+  // it: a reader of rows one by one calls it for a row a few ahead, so that
+  // blocks scattered over the files do not each wait on memory.
+  void prefetch(std::size_t row) const;
   // The row as the weapon on display holds it.
   CurrentWeapon weapon(std::size_t row) const;
   // The file the row's weapon was read from: its name and its bytes as read.
@@ -167,7 +171,7 @@ class WeaponTable {
   std::uint64_t namesKey_ = 0;                            // the list's names, in order, folded and hashed
   bool valuesKept_ = true;
   std::size_t filesRead_ = 0;
-  std::string texts_;                                  // the entries' texts back to back
+  std::vector<char, LargeAllocator<char>> texts_;      // the entries' texts back to back
   std::vector<Where, LargeAllocator<Where>> weapons_;  // by bracket name (letter case ignored): the block that loads it
   std::vector<Row, LargeAllocator<Row>> rows_;
   std::vector<UnreadableFile> unreadable_;

@@ -34,14 +34,26 @@ namespace keys {
 struct KeyTest {
   static constexpr std::size_t kWords = 4;
   std::uint64_t pattern[kWords] = {}, caseBits[kWords] = {};
+  std::uint64_t mask[kWords] = {};  // the bytes of each word that belong to the key
   Slot slot;
-  std::size_t size;
-  KeyTest(std::string_view key, Slot s) : slot(s), size(key.size()) {
+  std::size_t size, words;
+  KeyTest(std::string_view key, Slot s) : slot(s), size(key.size()), words((key.size() + 7) / 8) {
     for (std::size_t i = 0; i < key.size(); ++i) {
       const std::uint64_t shift = 8 * (i % 8);
       pattern[i / 8] |= std::uint64_t{static_cast<unsigned char>(key[i])} << shift;
+      mask[i / 8] |= std::uint64_t{0xff} << shift;
       if (key[i] >= 'a' && key[i] <= 'z') caseBits[i / 8] |= std::uint64_t{0x20} << shift;
     }
+  }
+  // The same as matches() where the whole words that hold the key's length
+  // can be read, past its end if need be.
+  bool matchesWords(const char* text) const {
+    for (std::size_t w = 0; w < words; ++w) {
+      std::uint64_t word;
+      std::memcpy(&word, text + 8 * w, 8);
+      if (((word & mask[w]) | caseBits[w]) != pattern[w]) return false;
+    }
+    return true;
   }
   // Whether the `size` bytes at `text`, the key's length, are this key.
   bool matches(const char* text, std::size_t size) const {
@@ -115,13 +127,17 @@ inline const KeyTests& tests() {
 }
 
 // The key at `key`, `size` bytes long, whose first eight bytes (those past
-// the key too, or zeros) are `first`; null when it is none.
+// the key too, or zeros) are `first`; null when it is none. With `readable`,
+// the whole words that hold `size` bytes can be read at `key`.
+template <bool kReadable = false>
 inline const KeyTest* keyFound(const KeyTests& keys, const char* key, std::size_t size, std::uint64_t first) {
-  if (size == 0 || size > KeyTests::kLongest) return nullptr;
+  // Every key starts with a letter.
+  if (size == 0 || size > KeyTests::kLongest || static_cast<unsigned char>((first | 0x20) - 'a') >= 26) return nullptr;
   const std::uint64_t folded = KeyTests::fold(first, size);
   for (std::size_t at = KeyTests::slotOf(size, folded); keys.byHash[at] >= 0; at = (at + 1) % KeyTests::kSlots) {
     const KeyTest& t = keys.all[static_cast<std::size_t>(keys.byHash[at])];
-    if (keys.foldedOf[at] == folded && t.size == size && t.matches(key, size)) return &t;
+    if (keys.foldedOf[at] == folded && t.size == size && (kReadable ? t.matchesWords(key) : t.matches(key, size)))
+      return &t;
   }
   return nullptr;
 }
@@ -136,12 +152,12 @@ inline const KeyTest* keyAt(const KeyTests& keys, std::string_view line, std::si
   return keyFound(keys, line.data() + col, eq - col, word);
 }
 
-// The same where eight bytes from the column can be read, past the line's
-// end if need be.
+// The same where 32 bytes from the column can be read, past the line's end
+// if need be.
 inline const KeyTest* keyAtReadable(const KeyTests& keys, const char* line, std::size_t col, std::size_t eq) {
   std::uint64_t word;
   std::memcpy(&word, line + col, 8);
-  return keyFound(keys, line + col, eq - col, word);
+  return keyFound<true>(keys, line + col, eq - col, word);
 }
 
 // A key's value: what follows its "=" less the line's last character. A line
