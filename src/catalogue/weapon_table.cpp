@@ -17,11 +17,28 @@ namespace qm {
 
 namespace {
 
-// A hash of bytes folded to lower case, extended a byte at a time so that
-// every prefix of a header line can be looked up as the line is walked.
-constexpr std::uint64_t kHashStart = 1469598103934665603ull;
-inline std::uint64_t hashStep(std::uint64_t h, char c) {
-  return (h ^ static_cast<unsigned char>(foldLower(c))) * 1099511628211ull;
+// A hash of bytes with letter case ignored, eight bytes at a time: each
+// byte with its lower-case bit set, which folds a few other bytes together
+// too (names of the same hash are compared whole).
+inline std::uint64_t foldedHash(std::string_view bytes) {
+  constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull, kFold = 0x2020202020202020ull;
+  std::uint64_t h = bytes.size() * kMix;
+  const auto take = [&h](std::uint64_t word) {
+    h = (h ^ word) * kMix;
+    h ^= h >> 29;
+  };
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    take(word | kFold);
+  }
+  if (const std::size_t rest = bytes.size() - i) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes.data() + i, rest);
+    take(word | kFold >> (8 * (8 - rest)));
+  }
+  return h ^ h >> 32;
 }
 
 bool equalsFolded(std::string_view a, std::string_view b) { return a.size() == b.size() && compareFolded(a, b) == 0; }
@@ -113,8 +130,7 @@ class WeaponTable::NameIndex {
     slots_.assign(slots, -1);
     names_.reserve(list.size());
     for (const ListEntry& e : list) {
-      std::uint64_t h = kHashStart;
-      for (char c : e.name) h = hashStep(h, c);
+      const std::uint64_t h = foldedHash(e.name);
       std::size_t at = slotOf(h);
       while (slots_[at] >= 0 && names_[slots_[at]].hash != h) at = (at + 1) & (slots_.size() - 1);
       int id = slots_[at];
@@ -289,9 +305,8 @@ class WeaponTable::Pass {
   // The names the header line starts a block of: each "[" NAME "]" at its
   // start, letter case ignored, of a name now searching.
   void matchHeader(std::string_view line) {
-    std::uint64_t h = kHashStart;
-    for (std::size_t p = 1; p < line.size(); h = hashStep(h, line[p]), ++p) {
-      if (line[p] != ']') continue;
+    for (std::size_t p = line.find(']', 1); p != std::string_view::npos; p = line.find(']', p + 1)) {
+      const std::uint64_t h = foldedHash(line.substr(1, p - 1));
       for (int id = names_.firstOfHash(h); id >= 0; id = names_[id].nextSameHash)
         if (stateOf(id).state == State::Searching && equalsFolded(line.substr(1, p - 1), names_[id].name))
           headers_.push_back(id);
