@@ -3,7 +3,8 @@
 //
 // Invariants:
 // - each row is the weapon a load of its entry gives from a fresh start:
-//   found or not, the same values and the same damage list;
+//   found or not, the same values and the same damage list, with the values
+//   kept from the pass and read on request alike;
 // - any text is a filter, and filtering any row of any table ends.
 
 #include <cstdint>
@@ -25,15 +26,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WeaponList list;
   list.add(scanFiles(files).entries);
   const WeaponTable table(list.entries(), files);
-  FUZZ_CHECK(table.size() == list.size());
+  const WeaponTable onRequest(list.entries(), files, nullptr, WeaponTable::Values::OnRequest);
+  FUZZ_CHECK(table.size() == list.size() && onRequest.size() == list.size());
   for (std::size_t row = 0; row < table.size(); ++row) {
     CurrentWeapon loaded;
     bool carry = false;
     const bool found = loadWeapon(list.at(row).name, files, loaded, carry).found;
-    FUZZ_CHECK(table.found(row) == found);
+    FUZZ_CHECK(table.found(row) == found && onRequest.found(row) == found);
     if (!found) continue;
-    const CurrentWeapon read = table.weapon(row);
-    FUZZ_CHECK(read.v == loaded.v && read.damage == loaded.damage);
+    for (const WeaponTable* t : {&table, &onRequest}) {
+      const CurrentWeapon read = t->weapon(row);
+      FUZZ_CHECK(read.v == loaded.v && read.damage == loaded.damage);
+    }
   }
   const TableFilter filter(input.substr(0, std::min(input.find('\n'), input.size())));
   for (std::size_t row = 0; row < table.size(); ++row) (void)filter.accepts(table, row, row % 2 == 0);

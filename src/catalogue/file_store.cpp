@@ -1,6 +1,7 @@
 #include "catalogue/file_store.h"
 
 #include "catalogue/parallel.h"
+#include "catalogue/scan.h"
 
 namespace qm {
 
@@ -15,7 +16,7 @@ FileStore::Held FileStore::hold(const WeaponFilePtr& file, std::string& reason) 
   if (!file->hold(*held, reason)) return nullptr;
   if (!key.empty()) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    kept_[key] = {file, held};
+    kept_[key] = {file, held, std::nullopt};
   }
   return held;
 }
@@ -23,8 +24,26 @@ FileStore::Held FileStore::hold(const WeaponFilePtr& file, std::string& reason) 
 void FileStore::readAhead(const std::vector<WeaponFilePtr>& files) {
   forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
     std::string reason;
-    hold(files[i], reason);
+    const Held held = hold(files[i], reason);
+    const std::string key = files[i]->sourceKey();
+    if (!held || key.empty()) return;
+    WeaponList entries;
+    scanFile(held->bytes(), entries);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto kept = kept_.find(key);
+    if (kept != kept_.end() && kept->second.held == held) kept->second.entries = std::move(entries);
   });
+}
+
+std::optional<WeaponList> FileStore::takeEntries(const WeaponFilePtr& file) {
+  const std::string key = file->sourceKey();
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto kept = kept_.find(key);
+  if (key.empty() || kept == kept_.end() || !kept->second.entries || !file->stillHolds(*kept->second.held))
+    return std::nullopt;
+  std::optional<WeaponList> entries = std::move(kept->second.entries);
+  kept->second.entries.reset();
+  return entries;
 }
 
 }  // namespace qm

@@ -5,11 +5,13 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "catalogue/weapon_file.h"
+#include "catalogue/weapon_list.h"
 #include "platform/files.h"
 
 namespace qm {
@@ -23,9 +25,14 @@ class FileStore {
   // read now and kept. Bytes held in memory are not kept. Null with `reason`
   // when it cannot be read. Safe to call from several threads at once.
   Held hold(const WeaponFilePtr& file, std::string& reason);
-  // Reads the files not kept yet, a few at once, so that later holds find
-  // them; those that cannot be read are left for a later hold to report.
+  // Reads the files, a few at once, and scans each for its list entries
+  // while its bytes are fresh in the cache: later holds find the bytes, and
+  // the first scan of each (scanFiles) its entries. Files that cannot be read
+  // are left for a later hold to report.
   void readAhead(const std::vector<WeaponFilePtr>& files);
+  // The entries a read-ahead scanned for `file`, taken out, while its kept
+  // bytes are still what it holds; nothing otherwise.
+  std::optional<WeaponList> takeEntries(const WeaponFilePtr& file);
 
  private:
   std::mutex mutex_;
@@ -34,6 +41,7 @@ class FileStore {
   struct Kept {
     WeaponFilePtr file;
     Held held;
+    std::optional<WeaponList> entries;
   };
   std::unordered_map<std::string, Kept> kept_;
 };

@@ -98,7 +98,10 @@ ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files, FileStore* store)
     std::vector<WeaponList> lists(files.size());
     std::vector<std::string> reasons(files.size());
     forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
-      if (const FileStore::Held held = store->hold(files[i], reasons[i])) scanFile(held->bytes(), lists[i]);
+      if (std::optional<WeaponList> entries = store->takeEntries(files[i]))
+        lists[i] = std::move(*entries);
+      else if (const FileStore::Held held = store->hold(files[i], reasons[i]))
+        scanFile(held->bytes(), lists[i]);
     });
     ScanOutcome out;
     for (std::size_t i = 0; i < files.size(); ++i) {

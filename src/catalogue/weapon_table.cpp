@@ -129,8 +129,17 @@ class WeaponTable::NameIndex {
     while (slots < 2 * list.size()) slots *= 2;
     slots_.assign(slots, -1);
     names_.reserve(list.size());
-    for (const ListEntry& e : list) {
-      const std::uint64_t h = foldedHash(e.name);
+    // The hashes first, so that each name's slot can be asked for a few
+    // names ahead: the slots are spread over megabytes.
+    std::vector<std::uint64_t, LargeAllocator<std::uint64_t>> hashes(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) hashes[i] = foldedHash(list[i].name);
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+#if defined(__GNUC__)
+      if (i + kAhead < list.size()) __builtin_prefetch(&slots_[slotOf(hashes[i + kAhead])]);
+#endif
+      const ListEntry& e = list[i];
+      const std::uint64_t h = hashes[i];
       std::size_t at = slotOf(h);
       while (slots_[at] >= 0 && names_[slots_[at]].hash != h) at = (at + 1) & (slots_.size() - 1);
       int id = slots_[at];

@@ -127,6 +127,17 @@ TEST(ScanTest, StoreKeepsFilesWhileTheyStayTheSame) {
   EXPECT_EQ(listed(held.entries), listed(read.entries));
   EXPECT_EQ(held.unreadable, read.unreadable);
   EXPECT_EQ(listed(held.entries), (std::vector<std::string>{"  2 - A|A", "  3 - B|B", "  4 - M|M"}));
+
+  // Read ahead, the files are scanned then; a file that changes after is
+  // scanned again as it is now, and the entries are handed out once.
+  FileStore ahead;
+  ahead.readAhead(files);
+  EXPECT_EQ(listed(scanFiles(files, &ahead).entries), listed(read.entries));
+  ahead.readAhead(files);
+  dir.write("a.tdf", "[A]\nid=5;\n");
+  EXPECT_FALSE(ahead.takeEntries(files[0]));
+  EXPECT_EQ(listed(scanFiles(files, &ahead).entries), (std::vector<std::string>{"  4 - M|M", "  5 - A|A"}));
+  EXPECT_FALSE(ahead.takeEntries(files[1]));
 }
 
 TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
