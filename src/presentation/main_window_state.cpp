@@ -158,6 +158,10 @@ void MainWindowState::readAhead(const std::vector<std::string>& importPaths) {
   std::vector<WeaponFilePtr> files = gameFiles().standardFiles();
   for (const std::string& path : importPaths)
     if (WeaponFilePtr file = namedWeaponFile(path)) files.push_back(std::move(file));
+  // Files on disk only: an archive's members are known by the archive as
+  // one look at the game folder opened it, and the list's rebuild looks
+  // afresh, so members read here would be unpacked twice.
+  std::erase_if(files, [](const WeaponFilePtr& file) { return file->diskPath().empty(); });
   store_->readAhead(files);
 }
 

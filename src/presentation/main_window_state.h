@@ -62,7 +62,7 @@ class MainWindowState {
   // (setFileStore), the files are scanned side by side first.
   void addImports(const std::vector<std::string>& paths);
   // With a store, reads the standard files and the files at `importPaths`
-  // into it side by side, ahead of the list's scans.
+  // that lie loose on disk into it side by side, ahead of the list's scans.
   void readAhead(const std::vector<std::string>& importPaths);
   // The empty space under the buttons answers a click with a text.
   void clickSpace();

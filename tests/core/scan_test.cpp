@@ -1,6 +1,7 @@
 // The catalogue scan: headers, ID texts, entries, sorting and the count line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "catalogue/file_store.h"
 #include "catalogue/scan.h"
 #include "test_support.h"
+#include "text/text.h"
 
 namespace qm {
 namespace {
@@ -152,6 +154,23 @@ TEST(ScanTest, ListKeepsSortedOrderIgnoringCase) {
   // Equal texts (letter case ignored) keep the order in which they came.
   EXPECT_EQ(texts, (std::vector<std::string>{"  7 - y", "  7 - Z", "  7 - z", "  8 - \x9ax", "  8 - \x8ay", " 45 - A",
                                              " 45 - b", "123 - a"}));
+
+  // A long list is put in order in two halves and merged: the order is the
+  // one a stable sort by folded text gives, equal texts across the halves
+  // included.
+  WeaponList longList;
+  std::vector<std::string> expected;
+  for (std::size_t i = 0; i < 20000; ++i) {
+    const std::string id = std::to_string(i * 7919 % 613);
+    const std::string name = std::string(i % 3 == 0 ? "Gun" : "gun") + std::to_string(i * 104729 % 97);
+    longList.append(id, name);
+    expected.push_back(makeEntry(id, name));
+  }
+  std::stable_sort(expected.begin(), expected.end(),
+                   [](const std::string& a, const std::string& b) { return compareFolded(a, b) < 0; });
+  std::vector<std::string> sorted;
+  for (const auto& e : longList.entries()) sorted.emplace_back(e.text);
+  EXPECT_EQ(sorted, expected);
 }
 
 }  // namespace
