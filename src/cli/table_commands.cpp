@@ -12,7 +12,6 @@
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "cli/command.h"
-#include "platform/files.h"
 #include "presentation/weapon_columns.h"
 #include "text/text.h"
 

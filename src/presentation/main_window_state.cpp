@@ -155,13 +155,14 @@ void MainWindowState::addImports(const std::vector<std::string>& paths) {
 
 void MainWindowState::readAhead(const std::vector<std::string>& importPaths) {
   if (!store_) return;
-  std::vector<WeaponFilePtr> files = gameFiles().standardFiles();
+  // Files on disk only, found without opening the game's archives: the
+  // list's rebuild opens them, and an archive's members are known by the
+  // archive as that look at the folder opened it, so members read here would
+  // be unpacked twice. A standard file that is not loose is not read.
+  std::vector<WeaponFilePtr> files;
+  for (const std::filesystem::path& path : standardFilePaths(gameDir_)) files.push_back(looseFile(path));
   for (const std::string& path : importPaths)
-    if (WeaponFilePtr file = namedWeaponFile(path)) files.push_back(std::move(file));
-  // Files on disk only: an archive's members are known by the archive as
-  // one look at the game folder opened it, and the list's rebuild looks
-  // afresh, so members read here would be unpacked twice.
-  std::erase_if(files, [](const WeaponFilePtr& file) { return file->diskPath().empty(); });
+    if (WeaponFilePtr file = namedWeaponFile(path); file && !file->diskPath().empty()) files.push_back(std::move(file));
   store_->readAhead(files);
 }
 

@@ -45,6 +45,13 @@ WeaponTable expectAgreesWithLoader(const std::vector<WeaponFilePtr>& files, cons
   return WeaponTable();
 }
 
+// The table of the list of `files`.
+WeaponTable tableOf(const std::vector<WeaponFilePtr>& files, WeaponTable::Values values = WeaponTable::Values::Kept) {
+  WeaponList list;
+  list.add(scanFiles(files).entries);
+  return WeaponTable(list.entries(), files, nullptr, values);
+}
+
 std::vector<WeaponFilePtr> weaponFiles(const std::vector<std::string>& texts) {
   std::vector<WeaponFilePtr> out;
   for (std::size_t i = 0; i < texts.size(); ++i) out.push_back(memoryFile('f' + std::to_string(i), texts[i]));
@@ -106,13 +113,8 @@ TEST(WeaponTableTest, KeepsTheValuesWhenReadingAgainCostsTooMuch) {
   text += "[LONG]\n{\nrange=5;\n" + std::string(std::size_t{1} << 20, '\n') + "id=99;\n}\n[SHORT]\n{\nid=7;\n}\n";
   const auto files = weaponFiles({text});
   expectAgreesWithLoader(files, "long block");
-  WeaponList list;
-  list.add(scanFiles(files).entries);
-  EXPECT_TRUE(WeaponTable(list.entries(), files, nullptr, WeaponTable::Values::OnRequest).valuesKept());
-  const auto shortFiles = weaponFiles({"[SHORT]\n{\nid=7;\n}\n"});
-  WeaponList shortList;
-  shortList.add(scanFiles(shortFiles).entries);
-  EXPECT_FALSE(WeaponTable(shortList.entries(), shortFiles, nullptr, WeaponTable::Values::OnRequest).valuesKept());
+  EXPECT_TRUE(tableOf(files, WeaponTable::Values::OnRequest).valuesKept());
+  EXPECT_FALSE(tableOf(weaponFiles({"[SHORT]\n{\nid=7;\n}\n"}), WeaponTable::Values::OnRequest).valuesKept());
 }
 
 // A table made after another shares the files both read and reads the
@@ -229,9 +231,7 @@ TEST(TableFilterTest, WordsAndRows) {
       weaponFiles({"[FAR]\n{\nid=1;\nrange=700;\nreloadtime=1;\nname=Long Gun;\n[DAMAGE]\n{\ndefault=50;\n}\n}\n"
                    "[NEAR]\n{\nid=2;\nrange=600; // tuned\nreloadtime=0.5;\nedgeeffectiveness=0.25;\n}\n"
                    "[ODD]\n{\nid=3;\nrange=far;\n}\n"});
-  WeaponList list;
-  list.add(scanFiles(files).entries);
-  const WeaponTable table(list.entries(), files);
+  const WeaponTable table = tableOf(files);
   const struct {
     const char* filter;
     const char* rows;  // the entries' first letters that pass
@@ -261,9 +261,7 @@ TEST(TableOrderTest, NumbersTextsAndEmptyCells) {
                    "[C]\n{\nid=3;\nrange=9;\n}\n[D]\n{\nid=4;\nrange=10.0;\nname=alpha;\n}\n"
                    "[E]\n{\nid=5;\n}\n[F]\n{\nid=6;\nrange=&H0A;\n}\n"
                    "[G]\n{\nid=7;\nrange=-2;\nname=Beta;\n}\n[H]\n{\nid=8;\nrange=10;\n}\n[Z]x\n"});
-  WeaponList list;
-  list.add(scanFiles(files).entries);
-  const WeaponTable table(list.entries(), files);
+  const WeaponTable table = tableOf(files);
   const struct {
     const char* column;
     bool descending;
