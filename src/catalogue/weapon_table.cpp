@@ -129,17 +129,30 @@ class WeaponTable::NameIndex {
     while (slots < 2 * list.size()) slots *= 2;
     slots_.assign(slots, -1);
     names_.reserve(list.size());
-    // The hashes first, so that each name's slot can be asked for a few
-    // names ahead: the slots are spread over megabytes.
-    std::vector<std::uint64_t, LargeAllocator<std::uint64_t>> hashes(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i) hashes[i] = foldedHash(list[i].name);
-    constexpr std::size_t kAhead = 8;
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    // Each name's hash a few names ahead, so that its slot can be asked for
+    // before it is needed: the slots are spread over a megabyte, and the
+    // names lie where the files' scans put them, not in list order. The
+    // hashes ahead are kept in a ring: an array of them all would be fresh
+    // memory, which costs more to fill than the hashing.
+    constexpr std::size_t kAhead = 8, kRing = 16;
+    std::array<std::uint64_t, kRing> hashes{};
+    const std::size_t n = list.size();
+    for (std::size_t i = 0; i < std::min(n, kAhead); ++i) hashes[i] = foldedHash(list[i].name);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i + kAhead < n) {
+        hashes[(i + kAhead) % kRing] = foldedHash(list[i + kAhead].name);
 #if defined(__GNUC__)
-      if (i + kAhead < list.size()) __builtin_prefetch(&slots_[slotOf(hashes[i + kAhead])]);
+        __builtin_prefetch(&slots_[slotOf(hashes[(i + kAhead) % kRing])]);
+        if (i + 2 * kAhead < n) __builtin_prefetch(list[i + 2 * kAhead].name.data());
+#endif
+      }
+#if defined(__GNUC__)
+      // Then the name in the slot of a nearer one, whose slot is there by now.
+      if (i + kAhead / 2 < n)
+        if (const int id = slots_[slotOf(hashes[(i + kAhead / 2) % kRing])]; id >= 0) __builtin_prefetch(&names_[id]);
 #endif
       const ListEntry& e = list[i];
-      const std::uint64_t h = hashes[i];
+      const std::uint64_t h = hashes[i % kRing];
       std::size_t at = slotOf(h);
       while (slots_[at] >= 0 && names_[slots_[at]].hash != h) at = (at + 1) & (slots_.size() - 1);
       int id = slots_[at];
@@ -163,6 +176,10 @@ class WeaponTable::NameIndex {
     for (const Name& n : names_) k = (k ^ n.hash) * 1099511628211ull;
     return k;
   }
+  // Where the search for a hash starts, and the name there (-1 for none):
+  // for fetching both into the cache ahead of firstOfHash.
+  const int* slotFor(std::uint64_t hash) const { return &slots_[slotOf(hash)]; }
+  int headOfSlot(std::uint64_t hash) const { return slots_[slotOf(hash)]; }
   // The last name added of the hash, the head of its chain; -1 for none.
   int firstOfHash(std::uint64_t hash) const {
     for (std::size_t at = slotOf(hash);; at = (at + 1) & (slots_.size() - 1)) {
@@ -207,18 +224,10 @@ class WeaponTable::Pass {
     damageHeaders_.clear();
     out.blocks.reserve(bytes.size() / 512 + 8);  // only a guess: most blocks are longer
     if (keepValues_) out.packed.reserve(bytes.size() / 512 + 8);
-    BufferLines lines(bytes);
-    std::string_view line;
-    while (true) {
-      // Outside every block only a header can matter.
-      if (open_.empty() && waiting_.empty()) {
-        if (!lines.skipToLineStartingWith('[')) break;
-      } else if (!keepValues_ && !lines.skipToMarkedLine()) {
-        break;
-      }
-      if (!lines.next(line)) break;
-      takeLine(line, lines.offset());
-    }
+    if (keepValues_)
+      takeEveryLine(bytes);
+    else
+      takeMarkedLines(bytes);
     // The file ends inside blocks, or before their opening braces.
     while (!open_.empty()) {
       finish(open_.back(), bytes.size());
@@ -248,10 +257,65 @@ class WeaponTable::Pass {
     std::uint64_t line;
     std::size_t offset;
   };
+  // A marked line, where the line after it begins, and the hash of the
+  // name up to its first "]" when it starts with "[" (0 otherwise).
+  struct Mark {
+    std::string_view line;
+    std::size_t next;
+    std::uint64_t hash;
+  };
   struct LastSet {
     std::uint64_t line = 0;
     std::string_view value;
   };
+
+  // With the values kept, every line inside a block is looked at.
+  void takeEveryLine(std::string_view bytes) {
+    BufferLines lines(bytes);
+    std::string_view line;
+    while (true) {
+      // Outside every block only a header can matter.
+      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith('[')) break;
+      if (!lines.next(line)) break;
+      takeLine(line, lines.offset());
+    }
+  }
+
+  // Without them, only the marked lines, found a few ahead of the one
+  // taken, so that the names of the headers among them are fetched into the
+  // cache before they are looked up: the names are spread over megabytes,
+  // and waiting on each in turn cost most of the pass. A marked line outside
+  // every block that does not start with "[" changes nothing but the line
+  // count, so every marked line is taken.
+  void takeMarkedLines(std::string_view bytes) {
+    constexpr std::size_t kRing = 32, kSlotAhead = 24, kNameAhead = 12;
+    std::array<Mark, kRing> ring;
+    std::size_t found = 0;
+    BufferLines lines(bytes);
+    std::string_view line;
+    for (std::size_t taken = 0;; ++taken) {
+      for (; found < taken + kRing && lines.skipToMarkedLine() && lines.next(line); ++found) {
+        std::uint64_t hash = 0;
+        if (line[0] == '[')
+          if (const std::size_t close = line.find(']', 1); close != std::string_view::npos)
+            hash = foldedHash(line.substr(1, close - 1));
+        ring[found % kRing] = {line, lines.offset(), hash};
+      }
+      if (taken == found) break;
+#if defined(__GNUC__)
+      if (taken + kSlotAhead < found)
+        if (const std::uint64_t h = ring[(taken + kSlotAhead) % kRing].hash) __builtin_prefetch(names_.slotFor(h));
+      if (taken + kNameAhead < found)
+        if (const std::uint64_t h = ring[(taken + kNameAhead) % kRing].hash)
+          if (const int id = names_.headOfSlot(h); id >= 0) {
+            __builtin_prefetch(&names_[id]);
+            __builtin_prefetch(&state_[static_cast<std::size_t>(id)]);
+          }
+#endif
+      const Mark& m = ring[taken % kRing];
+      takeLine(m.line, m.next);
+    }
+  }
 
   NameState& stateOf(int id) {
     NameState& n = state_[id];

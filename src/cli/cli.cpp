@@ -10,6 +10,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "catalogue/file_store.h"
 #include "catalogue/game_files.h"
@@ -189,7 +190,7 @@ void writeJson(std::ostream& out, const nlohmann::ordered_json& value) {
   out << "}\n";
 }
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool endProcess) {
   CLI::App app("Reads, shows and exports the weapons of a game's TDF files.", "quillmark-cli");
   app.allow_windows_style_options(false);
   app.require_subcommand(0, 1);
@@ -227,11 +228,18 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   Session session(game, imports, out, err);
   for (auto& [sub, run] : runs) {
     if (!sub->parsed()) continue;
+    int status;
     try {
-      return run(session);
+      status = run(session);
     } catch (const UsageError& e) {
       return usageError(err, e.what());
     }
+    if (endProcess) {
+      out.flush();
+      err.flush();
+      std::_Exit(status);
+    }
+    return status;
   }
   return usageError(err, "no command given");
 }

@@ -159,17 +159,15 @@ class DelimitedRows {
     }
     head.put(lineEnd());
     writeText(out, head.text());
-    // Two batches at a time, side by side, each into room reused from batch
-    // to batch.
-    constexpr std::size_t kBatch = 2048;
-    Scratch scratch[2];
-    for (std::size_t at = 0; at < table_.size(); at += 2 * kBatch) {
-      forEachOnThreads(2, [&](std::size_t i, std::size_t) {
-        const std::size_t from = std::min(at + i * kBatch, table_.size());
-        rows(from, std::min(from + kBatch, table_.size()), scratch[i]);
-      });
-      for (const Scratch& s : scratch) writeText(out, s.text.text());
-    }
+    // Batches made side by side, each into room reused from batch to batch,
+    // and written in order as soon as each is made.
+    constexpr std::size_t kBatch = 1024, kPlaces = 4;
+    Scratch scratch[kPlaces];
+    makeInOrder((table_.size() + kBatch - 1) / kBatch, kPlaces,
+                [&](std::size_t batch, std::size_t place) {
+                  rows(batch * kBatch, std::min((batch + 1) * kBatch, table_.size()), scratch[place]);
+                },
+                [&](std::size_t, std::size_t place) { writeText(out, scratch[place].text.text()); });
   }
 
  private:
