@@ -89,6 +89,17 @@ class TextRoom {
  public:
   void clear() { used_ = 0; }
   std::string_view text() const { return {room_.data(), used_}; }
+  // Room for at least `n` bytes at the end of the text, to be written from
+  // `at` on and then given back with close(): a writer that keeps its own
+  // place checks the room once for many bytes. (The text's length, kept in
+  // memory, might be any byte written, so a writer going through put() has
+  // it read back after every byte.)
+  struct Place {
+    char* at;
+    char* end;
+  };
+  Place open(std::size_t n) { return {reserve(n), room_.data() + size_}; }
+  void close(const char* at) { used_ = static_cast<std::size_t>(at - room_.data()); }
   void put(char c) { *reserve(1) = c, ++used_; }
 #if defined(__SSE2__)
   // The first `n` bytes of sixteen.
@@ -193,56 +204,82 @@ class DelimitedRows {
     out.put(text);
   }
 
-  // A value that lies in a held weapon file, which has room to read past
-  // its end (HeldFile::kReadPast): a short plain value is one load, one
-  // check and one store.
-  void appendFromFile(TextRoom& out, std::string_view value) const {
+  // Whether a value that lies in a held weapon file, which has room to read
+  // past its end (HeldFile::kReadPast), is short and written as it is: then
+  // it is one load and one check, and `bytes` holds it.
 #if defined(__SSE2__)
-    if (!value.empty() && value.size() <= 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(value.data()));
-      const auto is = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
-      const __m128i special = csv_ ? _mm_or_si128(_mm_or_si128(is(','), is('"')), _mm_or_si128(is('\r'), is('\n')))
-                                   : _mm_or_si128(is('\t'), is('\\'));
-      // A byte outside ASCII has its top bit set.
-      const unsigned mask =
-          static_cast<unsigned>(_mm_movemask_epi8(special) | _mm_movemask_epi8(v)) & ((1u << value.size()) - 1);
-      if (mask == 0) return out.put(v, value.size());
-    }
-#endif
-    append(out, value);
+  bool shortPlain(std::string_view value, __m128i& bytes) const {
+    if (value.empty() || value.size() > 16) return false;
+    bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(value.data()));
+    const auto is = [&bytes](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+    const __m128i special = csv_ ? _mm_or_si128(_mm_or_si128(is(','), is('"')), _mm_or_si128(is('\r'), is('\n')))
+                                 : _mm_or_si128(is('\t'), is('\\'));
+    // A byte outside ASCII has its top bit set.
+    const unsigned mask =
+        static_cast<unsigned>(_mm_movemask_epi8(special) | _mm_movemask_epi8(bytes)) & ((1u << value.size()) - 1);
+    return mask == 0;
   }
+#endif
 
   // How many rows ahead a row's block is asked for.
   static constexpr std::size_t kAhead = 4;
 
   void rows(std::size_t from, std::size_t to, Scratch& s) const {
+    // Room for a separator and a short value, or a line end.
+    constexpr std::size_t kRoom = 32;
     s.text.clear();
     for (std::size_t row = from; row < to; ++row) {
       table_.prefetch(row + kAhead);
       s.row.read(table_, row, needsDamage_);
+      TextRoom::Place out = s.text.open(kRoom);
+      // Any other value is written through the room's own put().
+      const auto append = [&](std::string_view value) {
+        s.text.close(out.at);
+        this->append(s.text, value);
+        out = s.text.open(kRoom);
+      };
       for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (i) s.text.put(sep());
+        if (out.end - out.at < static_cast<std::ptrdiff_t>(kRoom)) {
+          s.text.close(out.at);
+          out = s.text.open(kRoom);
+        }
+        if (i) *out.at++ = sep();
         switch (sources_[i]) {
-          case Source::Stored:
-            appendFromFile(s.text, s.row.values[slotIndex(slots_[i])]);
+          case Source::Stored: {
+            const std::string_view value = s.row.values[slotIndex(slots_[i])];
+#if defined(__SSE2__)
+            if (__m128i bytes; shortPlain(value, bytes)) {
+              _mm_storeu_si128(reinterpret_cast<__m128i*>(out.at), bytes);
+              out.at += value.size();
+              break;
+            }
+#endif
+            append(value);
             break;
+          }
           case Source::DamageList:
             s.joined.clear();
             for (std::string_view entry : s.row.damage) {
               if (!s.joined.empty()) s.joined += ' ';
               s.joined.append(entry);
             }
-            append(s.text, s.joined);
+            append(s.joined);
             break;
           case Source::Entry:
-            append(s.text, s.row.entry);
+            append(s.row.entry);
             break;
           case Source::Text:
-            append(s.text, cellText(s.row, columns_[i], viewing_));
+            append(cellText(s.row, columns_[i], viewing_));
             break;
         }
       }
-      s.text.put(lineEnd());
+      if (out.end - out.at < 2) {
+        s.text.close(out.at);
+        out = s.text.open(kRoom);
+      }
+      if (csv_) *out.at++ = '\r';
+      *out.at++ = '\n';
+      s.text.close(out.at);
     }
   }
 

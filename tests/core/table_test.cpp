@@ -225,6 +225,33 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
   cli(with({"diff", "GUN", "MISSING"}), 2);
 }
 
+// Rows of every length, plain and not: long values, bytes outside ASCII, and
+// batches of rows longer than the room they are first written into.
+TEST(WeaponTableTest, TableWritesLongAndShortValues) {
+  test::TempDir dir;
+  std::string file, expected = "entry\tname\tsoundstart\n";
+  for (int i = 0; i < 1500; ++i) {
+    const std::string n = std::to_string(1000 + i);
+    const std::string name = i % 3 == 0 ? std::string(2000 + i, 'x') : i % 3 == 1 ? "Gun\xe9" + n : "G" + n;
+    file += "[W" + n + "]\n{\nid=" + std::to_string(1 + i % 255) + ";\nname=" + name + ";\nsoundstart=s" + n + ";\n}\n";
+  }
+  test::writeGame(dir, {{"cannons.tdf", file}});
+  const std::string out = cli({"--game", dir.path().string(), "table", "--fields", "name,soundstart"}, 0);
+  std::size_t rows = 0;
+  for (std::size_t at = out.find('\n') + 1; at < out.size(); at = out.find('\n', at) + 1) {
+    const std::string line = out.substr(at, out.find('\n', at) - at);
+    const std::size_t tab = line.find('\t'), n = line.find(" - W") + 4;
+    const int i = std::stoi(line.substr(n, 4)) - 1000;
+    const std::string name = i % 3 == 0   ? std::string(2000 + i, 'x')
+                             : i % 3 == 1 ? "Gun\xc3\xa9" + line.substr(n, 4)
+                                          : "G" + line.substr(n, 4);
+    ASSERT_EQ(line.substr(tab), "\t" + name + "\ts" + line.substr(n, 4)) << line.substr(0, 40);
+    ++rows;
+  }
+  EXPECT_EQ(rows, 1500u);
+  EXPECT_EQ(out.substr(0, out.find('\n') + 1), expected);
+}
+
 // The filter box: comparisons and texts, one table of words and rows.
 TEST(TableFilterTest, WordsAndRows) {
   const auto files =
