@@ -489,6 +489,10 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   texts_.reserve(textBytes);
   rows_.reserve(list.size());
   for (std::size_t i = 0; i < list.size(); ++i) {
+#if defined(__GNUC__)
+    // The texts lie where the files' scans put them, not in list order.
+    if (i + 16 < list.size()) __builtin_prefetch(list[i + 16].text.data());
+#endif
     const std::string_view text = list[i].text, name = list[i].name;
     const std::size_t at = texts_.size();
     texts_.insert(texts_.end(), text.begin(), text.end());
@@ -566,15 +570,16 @@ void WeaponTable::readFiles(const NameIndex& index, const WeaponTable* previous,
       std::int8_t& c = carry[w.name];
       const bool in = w.carryIn == Loaded::kInherited ? c : w.carryIn;
       if (w.carryOut != Loaded::kInherited) c = w.carryOut;
-      weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b), in ? w.bodyBegin : w.firstDamage, in};
+      weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b), in ? w.bodyBegin : w.firstDamage,
+                          w.bodyEnd - w.bodyBegin, in};
     }
   }
 }
 
 std::uint64_t WeaponTable::bytesToReadAgain() const {
   std::uint64_t bytes = 0;
-  for (std::size_t row = 0; row < rows_.size(); ++row)
-    if (found(row)) bytes += loadedOf(row).bodyEnd - loadedOf(row).bodyBegin;
+  for (const Row& row : rows_)
+    if (row.weapon >= 0) bytes += weapons_[row.weapon].bodySize;
   return bytes;
 }
 

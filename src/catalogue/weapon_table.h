@@ -141,6 +141,7 @@ class WeaponTable {
   struct Where {
     int file = -1, block = -1;
     std::uint32_t damageFrom = 0;  // where its damage list starts
+    std::uint32_t bodySize = 0;    // its block's lines after the opening line, in bytes
     bool carryIn = false;
   };
   struct Row {

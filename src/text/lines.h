@@ -9,6 +9,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#include <immintrin.h>
+#endif
 
 namespace qm {
 
@@ -58,7 +61,7 @@ inline std::size_t countLineEnds(const char* p, const char* end) {
 }
 
 // The first "{", "}" or "[" in [p, end), or `end`.
-inline const char* findBraceOrBracket(const char* p, const char* end) {
+inline const char* findBraceOrBracketPlain(const char* p, const char* end) {
 #if defined(__SSE2__)
   const __m128i open = _mm_set1_epi8('{');
   const __m128i close = _mm_set1_epi8('}');
@@ -73,6 +76,31 @@ inline const char* findBraceOrBracket(const char* p, const char* end) {
   for (; p != end; ++p)
     if (*p == '{' || *p == '}' || *p == '[') return p;
   return end;
+}
+
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#define QM_TEXT_AVX2 1
+// The same, 32 bytes at a time, on processors that have AVX2 (asked once).
+__attribute__((target("avx2"))) inline const char* findBraceOrBracketAvx2(const char* p, const char* end) {
+  const __m256i open = _mm256_set1_epi8('{');
+  const __m256i close = _mm256_set1_epi8('}');
+  const __m256i bracket = _mm256_set1_epi8('[');
+  for (; end - p >= 32; p += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const int mask = _mm256_movemask_epi8(_mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi8(v, open), _mm256_cmpeq_epi8(v, close)), _mm256_cmpeq_epi8(v, bracket)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+  return findBraceOrBracketPlain(p, end);
+}
+#endif
+
+inline const char* findBraceOrBracket(const char* p, const char* end) {
+#if defined(QM_TEXT_AVX2)
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  if (avx2) return findBraceOrBracketAvx2(p, end);
+#endif
+  return findBraceOrBracketPlain(p, end);
 }
 
 // The lines of bytes held in memory (a whole file, or a piece of whole lines),
