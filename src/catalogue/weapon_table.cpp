@@ -486,7 +486,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
 
   std::size_t textBytes = 0;
   for (const ListEntry& e : list) textBytes += e.text.size();
-  texts_.reserve(textBytes);
+  texts_.reserve(textBytes + kTextsReadPast);
   rows_.reserve(list.size());
   for (std::size_t i = 0; i < list.size(); ++i) {
 #if defined(__GNUC__)
@@ -503,6 +503,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
                      static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()),
                      weapons_[ids[i]].file >= 0 ? ids[i] : -1});
   }
+  texts_.insert(texts_.end(), kTextsReadPast, '\0');
 
   // Blocks read again for every row they load may cost more than the pass
   // that keeps their values: a long block that many entries load, or blocks

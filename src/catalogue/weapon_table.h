@@ -54,7 +54,9 @@ class WeaponTable {
 
   // One row per list entry, in list order.
   std::size_t size() const { return rows_.size(); }
-  // The entry's text and its bracket name, kept by the table.
+  // The entry's text and its bracket name, kept by the table, with at least
+  // kTextsReadPast bytes readable past their ends, as in a held file.
+  static constexpr std::size_t kTextsReadPast = 16;
   std::string_view entry(std::size_t row) const {
     return std::string_view(texts_.data() + rows_[row].textAt, rows_[row].textSize);
   }
