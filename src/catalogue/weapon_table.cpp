@@ -477,13 +477,36 @@ class WeaponTable::Pass {
 
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList,
                          const WeaponTable* previous, Values values, FileStore* store) {
+  // The names' index and the entries' texts side by side: neither needs the
+  // other, and each waits on memory spread over the list's blocks.
   NameIndex index;
-  const auto ids = index.add(list);
+  std::vector<int, LargeAllocator<int>> ids;
+  const bool sideBySide = list.size() >= 8192;
+  forEachOnThreads(sideBySide ? 2 : 1, [&](std::size_t task, std::size_t) {
+    if (task == 0) ids = index.add(list);
+    if (task == 1 || !sideBySide) keepTexts(list);
+  });
   namesKey_ = index.key();
   sources_ = searchList;
   valuesKept_ = values == Values::Kept;
   readFiles(index, previous, valuesKept_, store);
+  for (std::size_t i = 0; i < list.size(); ++i) rows_[i].weapon = weapons_[ids[i]].file >= 0 ? ids[i] : -1;
 
+  // Blocks read again for every row they load may cost more than the pass
+  // that keeps their values: a long block that many entries load, or blocks
+  // inside blocks, each read again whole.
+  if (!valuesKept_) {
+    std::uint64_t fileBytes = 0;
+    for (const auto& file : files_) fileBytes += file->held->bytes().size();
+    if (bytesToReadAgain() > 4 * fileBytes + (std::uint64_t{16} << 20)) {
+      valuesKept_ = true;
+      files_.assign(files_.size(), nullptr);
+      readFiles(index, nullptr, true, store);
+    }
+  }
+}
+
+void WeaponTable::keepTexts(const WeaponList::Entries& list) {
   std::size_t textBytes = 0;
   for (const ListEntry& e : list) textBytes += e.text.size();
   texts_.reserve(textBytes + kTextsReadPast);
@@ -500,23 +523,9 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
     const bool ends = text.ends_with(name);
     if (!ends) texts_.insert(texts_.end(), name.begin(), name.end());
     rows_.push_back({at, ends ? at + text.size() - name.size() : at + text.size(),
-                     static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()),
-                     weapons_[ids[i]].file >= 0 ? ids[i] : -1});
+                     static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()), -1});
   }
   texts_.insert(texts_.end(), kTextsReadPast, '\0');
-
-  // Blocks read again for every row they load may cost more than the pass
-  // that keeps their values: a long block that many entries load, or blocks
-  // inside blocks, each read again whole.
-  if (!valuesKept_) {
-    std::uint64_t fileBytes = 0;
-    for (const auto& file : files_) fileBytes += file->held->bytes().size();
-    if (bytesToReadAgain() > 4 * fileBytes + (std::uint64_t{16} << 20)) {
-      valuesKept_ = true;
-      files_.assign(files_.size(), nullptr);
-      readFiles(index, nullptr, true, store);
-    }
-  }
 }
 
 void WeaponTable::readFiles(const NameIndex& index, const WeaponTable* previous, bool keepValues, FileStore* store) {

@@ -153,6 +153,9 @@ class WeaponTable {
   };
   class NameIndex;
   class Pass;
+  // Keeps the entries' texts, one row for each; the rows' weapons are set
+  // once the files are read.
+  void keepTexts(const WeaponList::Entries& list);
   // Reads the files not shared from `previous` and puts their blocks
   // together in search order.
   void readFiles(const NameIndex& index, const WeaponTable* previous, bool keepValues, FileStore* store);
