@@ -117,6 +117,29 @@ TEST(WeaponTableTest, KeepsTheValuesWhenReadingAgainCostsTooMuch) {
   EXPECT_FALSE(tableOf(weaponFiles({"[SHORT]\n{\nid=7;\n}\n"}), WeaponTable::Values::OnRequest).valuesKept());
 }
 
+// A long list, whose names are indexed while its texts are kept: every row
+// has its own entry, name and values, in both ways of having them. One name
+// in every hundred has no block.
+TEST(WeaponTableTest, LongListsKeepEachRowsEntryAndValues) {
+  std::string text;
+  for (int i = 0; i < 9000; ++i)
+    if (i % 100 != 7)
+      text += "[W" + std::to_string(i) + "]\n{\nid=" + std::to_string(1 + i % 255) + ";\nrange=" + std::to_string(i) +
+              ";\n}\n";
+  for (int i = 7; i < 9000; i += 100) text += "[W" + std::to_string(i) + "]\nid=1;\n";  // listed, never opened
+  const auto files = weaponFiles({text});
+  for (const auto values : {WeaponTable::Values::Kept, WeaponTable::Values::OnRequest}) {
+    const WeaponTable table = tableOf(files, values);
+    ASSERT_EQ(table.size(), 9000u);
+    for (std::size_t row = 0; row < table.size(); ++row) {
+      const std::string name(table.name(row));
+      ASSERT_TRUE(table.entry(row).ends_with(" - " + name)) << row;
+      const int i = std::stoi(name.substr(1));
+      ASSERT_EQ(table.value(row, Slot::Range), i % 100 == 7 ? "" : std::to_string(i)) << row;
+    }
+  }
+}
+
 // A table made after another shares the files both read and reads the
 // others: a damage sub-block left open in a changed file no longer carries
 // into the shared file's block. Another list of names reads every file.
