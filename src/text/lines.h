@@ -97,8 +97,8 @@ __attribute__((target("avx2"))) inline const char* findBraceOrBracketAvx2(const 
 
 inline const char* findBraceOrBracket(const char* p, const char* end) {
 #if defined(QM_TEXT_AVX2)
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) return findBraceOrBracketAvx2(p, end);
+  static const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+  if (kHasAvx2) return findBraceOrBracketAvx2(p, end);
 #endif
   return findBraceOrBracketPlain(p, end);
 }
