@@ -176,10 +176,9 @@ class WeaponTable::NameIndex {
     for (const Name& n : names_) k = (k ^ n.hash) * 1099511628211ull;
     return k;
   }
-  // Where the search for a hash starts, and the name there (-1 for none):
-  // for fetching both into the cache ahead of firstOfHash.
+  // Where the search for a hash starts (a name there, or -1): for fetching
+  // it, and then the name, into the cache ahead of firstOfHash.
   const int* slotFor(std::uint64_t hash) const { return &slots_[slotOf(hash)]; }
-  int headOfSlot(std::uint64_t hash) const { return slots_[slotOf(hash)]; }
   // The last name added of the hash, the head of its chain; -1 for none.
   int firstOfHash(std::uint64_t hash) const {
     for (std::size_t at = slotOf(hash);; at = (at + 1) & (slots_.size() - 1)) {
@@ -258,11 +257,11 @@ class WeaponTable::Pass {
     std::size_t offset;
   };
   // A marked line, where the line after it begins, and the hash of the
-  // name up to its first "]" when it starts with "[" (0 otherwise).
+  // name up to its first "]" when it starts with "[" and has one.
   struct Mark {
     std::string_view line;
     std::size_t next;
-    std::uint64_t hash;
+    std::optional<std::uint64_t> hash;
   };
   struct LastSet {
     std::uint64_t line = 0;
@@ -295,7 +294,7 @@ class WeaponTable::Pass {
     std::string_view line;
     for (std::size_t taken = 0;; ++taken) {
       for (; found < taken + kRing && lines.skipToMarkedLine() && lines.next(line); ++found) {
-        std::uint64_t hash = 0;
+        std::optional<std::uint64_t> hash;
         if (line[0] == '[')
           if (const std::size_t close = line.find(']', 1); close != std::string_view::npos)
             hash = foldedHash(line.substr(1, close - 1));
@@ -304,16 +303,16 @@ class WeaponTable::Pass {
       if (taken == found) break;
 #if defined(__GNUC__)
       if (taken + kSlotAhead < found)
-        if (const std::uint64_t h = ring[(taken + kSlotAhead) % kRing].hash) __builtin_prefetch(names_.slotFor(h));
+        if (const auto h = ring[(taken + kSlotAhead) % kRing].hash) __builtin_prefetch(names_.slotFor(*h));
       if (taken + kNameAhead < found)
-        if (const std::uint64_t h = ring[(taken + kNameAhead) % kRing].hash)
-          if (const int id = names_.headOfSlot(h); id >= 0) {
+        if (const auto h = ring[(taken + kNameAhead) % kRing].hash)
+          if (const int id = *names_.slotFor(*h); id >= 0) {
             __builtin_prefetch(&names_[id]);
             __builtin_prefetch(&state_[static_cast<std::size_t>(id)]);
           }
 #endif
       const Mark& m = ring[taken % kRing];
-      takeLine(m.line, m.next);
+      takeLine(m.line, m.next, m.hash);
     }
   }
 
@@ -326,8 +325,9 @@ class WeaponTable::Pass {
     return n;
   }
 
-  // One line; `next` is where the line after it begins.
-  void takeLine(std::string_view line, std::size_t next) {
+  // One line; `next` is where the line after it begins, `firstHash` the
+  // hash of its name up to its first "]" when already known.
+  void takeLine(std::string_view line, std::size_t next, std::optional<std::uint64_t> firstHash = std::nullopt) {
     ++lineNo_;
     // Most lines are key lines: without a brace or a bracket among their
     // first three characters they open, end or start nothing.
@@ -338,7 +338,7 @@ class WeaponTable::Pass {
     // Headers first: a name whose block ends or opens on this line has
     // taken the line for that, and does not look at it as a header.
     headers_.clear();
-    if (!line.empty() && line[0] == '[') matchHeader(line);
+    if (!line.empty() && line[0] == '[') matchHeader(line, firstHash);
 
     if (!open_.empty()) {
       if (keepValues_) setKeys(line);
@@ -377,9 +377,10 @@ class WeaponTable::Pass {
 
   // The names the header line starts a block of: each "[" NAME "]" at its
   // start, letter case ignored, of a name now searching.
-  void matchHeader(std::string_view line) {
+  void matchHeader(std::string_view line, std::optional<std::uint64_t> firstHash) {
     for (std::size_t p = line.find(']', 1); p != std::string_view::npos; p = line.find(']', p + 1)) {
-      const std::uint64_t h = foldedHash(line.substr(1, p - 1));
+      const std::uint64_t h = firstHash ? *firstHash : foldedHash(line.substr(1, p - 1));
+      firstHash.reset();
       for (int id = names_.firstOfHash(h); id >= 0; id = names_[id].nextSameHash)
         if (stateOf(id).state == State::Searching && equalsFolded(line.substr(1, p - 1), names_[id].name))
           headers_.push_back(id);

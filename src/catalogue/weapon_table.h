@@ -143,7 +143,7 @@ class WeaponTable {
   struct Where {
     int file = -1, block = -1;
     std::uint32_t damageFrom = 0;  // where its damage list starts
-    std::uint32_t bodySize = 0;    // its block's lines after the opening line, in bytes
+    std::uint32_t bodySize = 0;    // its block's body size, kept here to be summed without visiting the blocks
     bool carryIn = false;
   };
   struct Row {

@@ -83,8 +83,7 @@ std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
   return out;
 }
 
-// Text made piece by piece into room kept from use to use: a value is one
-// copy, with no check of the room's end but one.
+// Text made piece by piece into room kept from use to use.
 class TextRoom {
  public:
   void clear() { used_ = 0; }
@@ -101,31 +100,10 @@ class TextRoom {
   Place open(std::size_t n) { return {reserve(n), room_.data() + size_}; }
   void close(const char* at) { used_ = static_cast<std::size_t>(at - room_.data()); }
   void put(char c) { *reserve(1) = c, ++used_; }
-#if defined(__SSE2__)
-  // The first `n` bytes of sixteen.
-  void put(__m128i bytes, std::size_t n) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(reserve(16)), bytes);
-    used_ += n;
-  }
-#endif
   void put(std::string_view bytes) {
-    // Most values are short: two copies of whole words that may overlap
-    // cost less than a call.
-    const std::size_t n = bytes.size();
-    char* const to = reserve(n);
-    const char* const from = bytes.data();
-    if (n >= 8 && n <= 16) {
-      std::memcpy(to, from, 8);
-      std::memcpy(to + n - 8, from + n - 8, 8);
-    } else if (n >= 4 && n < 8) {
-      std::memcpy(to, from, 4);
-      std::memcpy(to + n - 4, from + n - 4, 4);
-    } else if (n < 4) {
-      for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
-    } else {
-      std::memcpy(to, from, n);
-    }
-    used_ += n;
+    if (bytes.empty()) return;
+    std::memcpy(reserve(bytes.size()), bytes.data(), bytes.size());
+    used_ += bytes.size();
   }
 
  private:
@@ -144,8 +122,8 @@ class TextRoom {
   std::size_t size_ = 0, used_ = 0;
 };
 
-// The rows of the table as TSV or CSV lines, written in batches made two at
-// a time on two threads, each into room of its own, and written in order.
+// The rows of the table as TSV or CSV lines, made in batches on two threads,
+// each into room of its own, and written in order.
 class DelimitedRows {
  public:
   DelimitedRows(const WeaponTable& table, const std::vector<Column>& columns, bool viewing, bool csv)
