@@ -289,6 +289,28 @@ TEST(WeaponTableTest, TableWritesLongAndShortValues) {
   EXPECT_EQ(rows, 1500u);
 }
 
+// Rows of short values only, a column asked for again and again, so that a
+// batch's text outgrows the room it started in between two values.
+TEST(WeaponTableTest, TableRowsOutgrowTheirRoom) {
+  test::TempDir dir;
+  std::string file, fields = "name";
+  for (int i = 1; i < 120; ++i) fields += ",name";
+  for (int i = 0; i < 1100; ++i)
+    file += "[W" + std::to_string(1000 + i) + "]\n{\nid=" + std::to_string(1 + i % 255) + ";\nname=Gun of the batch " +
+            std::to_string(1000 + i) + ";\n}\n";
+  test::writeGame(dir, {{"cannons.tdf", file}});
+  const std::string out = cli({"--game", dir.path().string(), "table", "--fields", fields}, 0);
+  std::size_t rows = 0;
+  for (std::size_t at = out.find('\n') + 1; at < out.size(); at = out.find('\n', at) + 1, ++rows) {
+    const std::string line = out.substr(at, out.find('\n', at) - at);
+    const std::string n = line.substr(line.find(" - W") + 4, 4);
+    std::string expected;
+    for (int i = 0; i < 120; ++i) expected += "\tGun of the batch " + n;
+    ASSERT_EQ(line.substr(line.find('\t')), expected) << line.substr(0, 40);
+  }
+  EXPECT_EQ(rows, 1100u);
+}
+
 // The filter box: comparisons and texts, one table of words and rows.
 TEST(TableFilterTest, WordsAndRows) {
   const auto files =
