@@ -319,6 +319,9 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   connect(view_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, frozen_->horizontalHeader(),
           &QHeaderView::setSortIndicator);
   connect(frozen_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view_, &QTableView::sortByColumn);
+  // Turning sorting on put the frozen header's arrow on the entry column:
+  // it shows the view's (none, in list order) from the start.
+  frozen_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 
   auto* bar = new QHBoxLayout;
   bar->addWidget(filter_, 1);
@@ -370,6 +373,7 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   };
   model_->setViewing(state_.viewingMode());
   reload();
+  fitColumns();
   resize(1000, 640);
 }
 
@@ -501,6 +505,18 @@ void TableWindow::saveCsv() {
   }
   if (const auto error = platform::replaceFile(path->toStdString(), csv))
     QMessageBox::warning(this, "Save as CSV", QString("Could not write \"%1\": %2.").arg(*path, fromUtf8(*error)));
+}
+
+// Each column as wide as its header and the texts of its first rows, up to
+// forty characters: entries and names read whole, and a long text does not
+// push the other columns out of sight. Done once, when the window opens, so
+// that widths the user sets stay.
+void TableWindow::fitColumns() {
+  constexpr int kRowsLookedAt = 200, kWidestInCharacters = 40;
+  view_->horizontalHeader()->setResizeContentsPrecision(kRowsLookedAt);
+  view_->resizeColumnsToContents();
+  const int widest = kWidestInCharacters * view_->fontMetrics().averageCharWidth();
+  for (int c = 0; c < model_->columnCount(); ++c) view_->setColumnWidth(c, std::min(view_->columnWidth(c), widest));
 }
 
 void TableWindow::placeFrozen() {

@@ -100,6 +100,7 @@ class TableWindow : public QWidget {
   void compareSelected();
   void saveCsv();
   void placeFrozen();
+  void fitColumns();
   void updateStatus();
 
   const MainWindowState& state_;

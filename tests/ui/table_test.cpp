@@ -132,6 +132,23 @@ class TableTest : public QObject {
     QSettings().clear();
   }
 
+  // Columns open as wide as their texts (a very long one cut to a readable
+  // width), in list order, with no arrow on any header.
+  void columnsFitTheirTexts() {
+    const QString entry = "  3 - CORE_HEAVY_PLASMA_CANNON", name = "Ion Cannon of the Outer Rim Fleet";
+    Table f(weapon("CORE_HEAVY_PLASMA_CANNON", "3", {"name=" + name.toUtf8() + ";"}) +
+            weapon("TALL", "4", {"name=" + QByteArray(300, 'x') + ";"}));
+    QCOMPARE(f.column(0).first(), entry.trimmed());
+    const QFontMetrics metrics = f.view()->fontMetrics();
+    QVERIFY(f.view()->columnWidth(0) > metrics.horizontalAdvance(entry));
+    QVERIFY(f.t->frozenView()->columnWidth(0) == f.view()->columnWidth(0));
+    // In list order: no column's header shows an arrow.
+    QCOMPARE(f.view()->horizontalHeader()->sortIndicatorSection(), -1);
+    QCOMPARE(f.t->frozenView()->horizontalHeader()->sortIndicatorSection(), -1);
+    QVERIFY(f.view()->columnWidth(1) > metrics.horizontalAdvance(name));
+    QVERIFY(f.view()->columnWidth(1) < metrics.horizontalAdvance(QString(300, 'x')) / 2);
+  }
+
   // Save as CSV writes what the window shows, RFC 4180.
   void saveAsCsv() {
     Table f;
