@@ -201,7 +201,9 @@ CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent) {
   table_->setObjectName("compareTable");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
+  // The captions as wide as they need, the two weapons sharing the rest alike.
+  table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  for (int c : {1, 2}) table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
   layout->addWidget(summary_);
   layout->addWidget(onlyDifferences_);
   layout->addWidget(table_);

@@ -182,6 +182,7 @@ class TableTest : public QObject {
     ui::CompareDialog* d = f.t->compareDialog();
     QVERIFY(d->isVisible());
     QCOMPARE(d->table()->horizontalHeaderItem(1)->text(), QString("7 - GUN"));
+    QVERIFY(qAbs(d->table()->columnWidth(1) - d->table()->columnWidth(2)) <= 1);  // the two weapons alike
     d->onlyDifferences()->click();
     QStringList shown;
     for (int r = 0; r < d->table()->rowCount(); ++r)
