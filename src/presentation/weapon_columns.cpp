@@ -70,8 +70,11 @@ std::string columnCaption(const Column& column, bool viewing) {
   return caption;
 }
 
-void appendCsvField(std::string& out, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+namespace {
+
+// A cell in quotes, its quotes doubled, when it holds any of `special`.
+void appendQuotedIfAny(std::string& out, std::string_view text, std::string_view special) {
+  if (text.find_first_of(special) == std::string_view::npos) {
     out.append(text);
     return;
   }
@@ -82,6 +85,12 @@ void appendCsvField(std::string& out, std::string_view text) {
   }
   out += '"';
 }
+
+}  // namespace
+
+void appendCsvField(std::string& out, std::string_view text) { appendQuotedIfAny(out, text, ",\"\r\n"); }
+
+void appendClipboardCell(std::string& out, std::string_view text) { appendQuotedIfAny(out, text, "\t\"\r\n"); }
 
 Column fieldColumn(int field) { return {Column::Kind::Field, field, std::string(fieldByNumber(field).key)}; }
 

@@ -34,6 +34,10 @@ std::string columnCaption(const Column& column, bool viewing);
 // Appends a CSV field (RFC 4180): in double quotes, with its quotes doubled,
 // when it holds a comma, a quote or a line end.
 void appendCsvField(std::string& out, std::string_view text);
+// A cell as spreadsheets take it from the clipboard, where cells are parted
+// by TABs and rows end with a line feed: a cell holding a TAB, a quote or a
+// line end is put in quotes, its quotes doubled.
+void appendClipboardCell(std::string& out, std::string_view text);
 
 // A field's column, named by its key ("[NAME]", "[DAMAGE]" for those two).
 Column fieldColumn(int field);

@@ -3,7 +3,9 @@
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -272,6 +274,13 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   changeAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   changeAction_->setEnabled(false);
   addAction(changeAction_);
+  copyAction_ = new QAction("Copy", this);
+  copyAction_->setShortcut(QKeySequence::Copy);
+  copyAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  copyAction_->setEnabled(false);
+  addAction(copyAction_);
+  copyWithCaptionsAction_ = new QAction("Copy with column names", this);
+  copyWithCaptionsAction_->setEnabled(false);
   saveButton_ = new QPushButton("Save as CSV...", this);
   saveButton_->setObjectName("tableSaveCsv");
   status_ = new QLabel(this);
@@ -357,6 +366,8 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   connect(compareButton_, &QPushButton::clicked, this, &TableWindow::compareSelected);
   connect(changeButton_, &QPushButton::clicked, this, &TableWindow::changeField);
   connect(changeAction_, &QAction::triggered, this, &TableWindow::changeField);
+  connect(copyAction_, &QAction::triggered, this, [this] { copyRows(false); });
+  connect(copyWithCaptionsAction_, &QAction::triggered, this, [this] { copyRows(true); });
   // The selected rows' menu: what the buttons do to them.
   for (QTableView* v : {view_, frozen_}) {
     v->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -364,6 +375,9 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
       QMenu menu;
       menu.addAction("Compare", this, &TableWindow::compareSelected)->setEnabled(compareButton_->isEnabled());
       menu.addAction(changeAction_);
+      menu.addSeparator();
+      menu.addAction(copyAction_);
+      menu.addAction(copyWithCaptionsAction_);
       menu.exec(v->viewport()->mapToGlobal(at));
     });
   }
@@ -426,6 +440,8 @@ void TableWindow::selectionChanged() {
   compareButton_->setEnabled(selected == 2);
   changeButton_->setEnabled(selected > 0 && pushChanges != nullptr);
   changeAction_->setEnabled(changeButton_->isEnabled());
+  copyAction_->setEnabled(selected > 0);
+  copyWithCaptionsAction_->setEnabled(selected > 0);
 }
 
 ChangeFieldDialog* TableWindow::changeFieldDialog() const { return changeField_; }
@@ -487,26 +503,46 @@ void TableWindow::saveCsv() {
   if (!path) return;
   // What the window shows: the rows passing the filter in their order, the
   // shown columns in their order, with their captions.
-  std::vector<int> shown;
-  QHeaderView* header = view_->horizontalHeader();
-  for (int v = 0; v < header->count(); ++v)
-    if (!header->isSectionHidden(header->logicalIndex(v))) shown.push_back(header->logicalIndex(v));
-  std::string csv;
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    if (i) csv += ',';
-    appendCsvField(csv, columnCaption(model_->columns()[shown[i]], model_->viewing()));
-  }
-  csv += "\r\n";
-  for (int r = 0; r < model_->rowCount(); ++r) {
-    const int row = model_->entryAt(r);
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-      if (i) csv += ',';
-      appendCsvField(csv, cp1252ToUtf8(model_->text(row, shown[i])));
-    }
-    csv += "\r\n";
-  }
+  std::vector<std::size_t> rows;
+  for (int r = 0; r < model_->rowCount(); ++r) rows.push_back(static_cast<std::size_t>(model_->entryAt(r)));
+  const std::string csv = rowsText(rows, true, ',', "\r\n", appendCsvField);
   if (const auto error = platform::replaceFile(path->toStdString(), csv))
     QMessageBox::warning(this, "Save as CSV", QString("Could not write \"%1\": %2.").arg(*path, fromUtf8(*error)));
+}
+
+void TableWindow::copyRows(bool withCaptions) {
+  const std::vector<std::size_t> rows = selectedEntries();
+  if (rows.empty()) return;
+  QGuiApplication::clipboard()->setText(fromUtf8(rowsText(rows, withCaptions, '\t', "\n", appendClipboardCell)));
+}
+
+std::vector<int> TableWindow::shownColumns() const {
+  std::vector<int> shown;
+  const QHeaderView* header = view_->horizontalHeader();
+  for (int v = 0; v < header->count(); ++v)
+    if (!header->isSectionHidden(header->logicalIndex(v))) shown.push_back(header->logicalIndex(v));
+  return shown;
+}
+
+std::string TableWindow::rowsText(const std::vector<std::size_t>& entries, bool withCaptions, char separator,
+                                  std::string_view lineEnd, void (*cell)(std::string&, std::string_view)) const {
+  const std::vector<int> shown = shownColumns();
+  std::string text;
+  if (withCaptions) {
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      if (i) text += separator;
+      cell(text, columnCaption(model_->columns()[shown[i]], model_->viewing()));
+    }
+    text += lineEnd;
+  }
+  for (std::size_t row : entries) {
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      if (i) text += separator;
+      cell(text, cp1252ToUtf8(model_->text(static_cast<int>(row), shown[i])));
+    }
+    text += lineEnd;
+  }
+  return text;
 }
 
 // Each column as wide as its header and the texts of its first rows, up to

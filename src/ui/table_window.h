@@ -99,6 +99,15 @@ class TableWindow : public QWidget {
   void compareRows(int a, int b);
   void compareSelected();
   void saveCsv();
+  // Copies the selected rows' shown cells, with the columns' captions first
+  // when asked, for a spreadsheet to paste.
+  void copyRows(bool withCaptions);
+  // The shown columns, in the order shown.
+  std::vector<int> shownColumns() const;
+  // Rows of the shown columns as text (UTF-8), each cell written by `cell`,
+  // the captions first when asked.
+  std::string rowsText(const std::vector<std::size_t>& entries, bool withCaptions, char separator,
+                       std::string_view lineEnd, void (*cell)(std::string&, std::string_view)) const;
   void placeFrozen();
   void fitColumns();
   void updateStatus();
@@ -111,6 +120,8 @@ class TableWindow : public QWidget {
   QPushButton* compareButton_;
   QPushButton* changeButton_;
   QAction* changeAction_;
+  QAction* copyAction_;
+  QAction* copyWithCaptionsAction_;
   QPushButton* saveButton_;
   QLabel* status_;
   QTableView* view_;

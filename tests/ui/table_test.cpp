@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -161,6 +162,30 @@ class TableTest : public QObject {
     QVERIFY(csv.rfind("entry,name,[NAME],id,", 0) == 0);
     QVERIFY(csv.find("\r\n 12 - BIG,\"Big, \"\"one\"\"\",BIG,12,") != std::string::npos);
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 2);
+  }
+
+  // Ctrl+C copies the selected rows' shown cells for a spreadsheet; the rows'
+  // menu copies them with the columns' names too.
+  void copySelectedRows() {
+    Table f;
+    click(&f.w, "Option2");
+    for (int c = 1; c < f.view()->model()->columnCount(); ++c) f.view()->setColumnHidden(c, c != 1 && c != kReloadTime);
+    f.clickRow(0, {}, 1);
+    f.clickRow(2, Qt::ControlModifier, 1);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(f.view(), Qt::Key_C, Qt::ControlModifier);
+    const QString rows = "  7 - GUN\t\t10\n 12 - BIG\t\"Big, \"\"one\"\"\"\t100\n";
+    QCOMPARE(QApplication::clipboard()->text(), rows);
+
+    QTimer::singleShot(0, [] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu);
+      menu->close();
+      for (QAction* a : menu->actions())
+        if (a->text() == "Copy with column names") a->trigger();
+    });
+    emit f.view()->customContextMenuRequested(f.cell(0, 1));
+    QCOMPARE(QApplication::clipboard()->text(), "entry\tname\treloadtime\n" + rows);
   }
 
   // A double-click picks the weapon in the main window.
