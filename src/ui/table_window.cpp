@@ -300,7 +300,9 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
     v->setWordWrap(false);
     v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
     v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    connect(v, &QTableView::doubleClicked, this,
+    // A double-click or Enter on a row (or a single click, where the desktop
+    // is set to open items so) picks its weapon.
+    connect(v, &QTableView::activated, this,
             [this](const QModelIndex& index) { emit entryChosen(model_->entryAt(index.row())); });
     connect(v, &QTableView::clicked, this, [this](const QModelIndex& index) {
       if (compareFrom_ < 0) return;
@@ -442,6 +444,7 @@ void TableWindow::selectionChanged() {
   changeAction_->setEnabled(changeButton_->isEnabled());
   copyAction_->setEnabled(selected > 0);
   copyWithCaptionsAction_->setEnabled(selected > 0);
+  updateStatus();
 }
 
 ChangeFieldDialog* TableWindow::changeFieldDialog() const { return changeField_; }
@@ -569,7 +572,10 @@ void TableWindow::resizeEvent(QResizeEvent* event) {
 
 void TableWindow::updateStatus() {
   if (compareFrom_ >= 0) return;
-  status_->setText(QString("%1 of %2 weapons").arg(model_->rowCount()).arg(table_->size()));
+  QString text = QString("%1 of %2 weapons").arg(model_->rowCount()).arg(table_->size());
+  if (const qsizetype selected = view_->selectionModel()->selectedRows().size())
+    text += QString(", %1 selected").arg(selected);
+  status_->setText(text);
 }
 
 }  // namespace qm::ui

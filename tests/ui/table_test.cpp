@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -188,13 +189,18 @@ class TableTest : public QObject {
     QCOMPARE(QApplication::clipboard()->text(), "entry\tname\treloadtime\n" + rows);
   }
 
-  // A double-click picks the weapon in the main window.
+  // A double-click, or Enter, picks the weapon in the main window.
   void doubleClickPicksTheWeapon() {
     Table f;
     QTest::mouseClick(f.view()->viewport(), Qt::LeftButton, {}, f.cell(2, 3));
     QTest::mouseDClick(f.view()->viewport(), Qt::LeftButton, {}, f.cell(2, 3));
     QCOMPARE(f.list()->currentText(), QString(" 12 - BIG"));
     QCOMPARE(f.w.state().weapon()[Slot::BracketName], std::string("BIG"));
+    // Enter on a row does the same.
+    f.clickRow(1);
+    QCOMPARE(f.t->findChild<QLabel*>("tableStatus")->text(), QString("3 of 3 weapons, 1 selected"));
+    QTest::keyClick(f.view(), Qt::Key_Return);
+    QCOMPARE(f.w.state().weapon()[Slot::BracketName], std::string("LASER"));
   }
 
   // Two rows selected and Compare, or "Compare with..." on the main window's
