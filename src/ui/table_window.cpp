@@ -34,6 +34,8 @@ namespace qm::ui {
 namespace {
 
 constexpr const char* kHiddenColumnsKey = "weaponsTable/hiddenColumns";
+constexpr const char* kGeometryKey = "weaponsTable/geometry";
+constexpr const char* kColumnWidthsKey = "weaponsTable/columnWidths";  // by column name
 
 // The window's columns: the list entry, the 66 fields, the damage per second.
 std::vector<Column> windowColumns() {
@@ -392,7 +394,14 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   model_->setViewing(state_.viewingMode());
   reload();
   fitColumns();
-  resize(1000, 640);
+  // Where the window was and the widths the user gave the columns, as it
+  // was last closed.
+  const QSettings settings;
+  const QVariantMap widths = settings.value(kColumnWidthsKey).toMap();
+  for (int c = 0; c < model_->columnCount(); ++c)
+    if (const int width = widths.value(fromUtf8(model_->columns()[c].name)).toInt(); width > 0)
+      view_->setColumnWidth(c, width);
+  if (!restoreGeometry(settings.value(kGeometryKey).toByteArray())) resize(1000, 640);
 }
 
 TableWindow::~TableWindow() {
@@ -563,6 +572,17 @@ void TableWindow::fitColumns() {
 void TableWindow::placeFrozen() {
   frozen_->setGeometry(view_->verticalHeader()->width() + view_->frameWidth(), view_->frameWidth(),
                        view_->columnWidth(0), view_->viewport()->height() + view_->horizontalHeader()->height());
+}
+
+void TableWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  QSettings settings;
+  settings.setValue(kGeometryKey, saveGeometry());
+  // A hidden column keeps the width it had when it was last shown.
+  QVariantMap widths = settings.value(kColumnWidthsKey).toMap();
+  for (int c = 0; c < model_->columnCount(); ++c)
+    if (!view_->isColumnHidden(c)) widths.insert(fromUtf8(model_->columns()[c].name), view_->columnWidth(c));
+  settings.setValue(kColumnWidthsKey, widths);
 }
 
 void TableWindow::resizeEvent(QResizeEvent* event) {

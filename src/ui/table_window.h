@@ -87,6 +87,7 @@ class TableWindow : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void reload();

@@ -71,10 +71,9 @@ class TableTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() {
-    QCoreApplication::setOrganizationName("quillmark-table-test");
-    QSettings().clear();
-  }
+  void initTestCase() { QCoreApplication::setOrganizationName("quillmark-table-test"); }
+  // Each test starts from no remembered columns, widths or place.
+  void init() { QSettings().clear(); }
 
   // F6 opens it on every weapon of the list, with the main window's captions;
   // it follows the mode switch and an import.
@@ -109,8 +108,9 @@ class TableTest : public QObject {
     QCOMPARE(f.view()->model()->headerData(0, Qt::Vertical).toInt(), 2);  // rows keep their numbers
   }
 
-  // The column chooser hides a column and a new window remembers it; the
-  // name column stays in view when scrolled sideways.
+  // The column chooser hides a column, and a new window remembers it with
+  // the widths and the place it was closed with; the name column stays in
+  // view when scrolled sideways.
   void columnsAndTheFrozenName() {
     {
       Table f;
@@ -123,15 +123,20 @@ class TableTest : public QObject {
       });
       QTest::mouseClick(button, Qt::LeftButton);
       QVERIFY(f.view()->isColumnHidden(kRange));
+      f.view()->horizontalHeader()->resizeSection(kReloadTime, 333);  // as a drag of its edge does
+      f.t->resize(900, 500);
+      f.t->close();
     }
     Table f;
     QVERIFY(f.view()->isColumnHidden(kRange));
+    // The window and the column's width as they were closed.
+    QCOMPARE(f.view()->columnWidth(kReloadTime), 333);
+    QCOMPARE(f.t->size(), QSize(900, 500));
     f.view()->horizontalScrollBar()->setValue(f.view()->horizontalScrollBar()->maximum());
     QVERIFY(f.view()->columnViewportPosition(0) < 0);
     QVERIFY(f.t->frozenView()->isVisible());
     QCOMPARE(f.t->frozenView()->columnViewportPosition(0), 0);
     QCOMPARE(f.t->frozenView()->x(), f.view()->verticalHeader()->width() + f.view()->frameWidth());
-    QSettings().clear();
   }
 
   // Columns open as wide as their texts (a very long one cut to a readable
