@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -386,9 +387,19 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
     });
   }
   connect(saveButton_, &QPushButton::clicked, this, &TableWindow::saveCsv);
+  // Ctrl+F goes to the filter box, as in a spreadsheet or an editor.
+  auto* find = new QAction(this);
+  find->setShortcut(QKeySequence::Find);
+  find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(find, &QAction::triggered, this, [this] {
+    filter_->setFocus(Qt::ShortcutFocusReason);
+    filter_->selectAll();
+  });
+  addAction(find);
 
   askCsvPath = [this]() -> std::optional<QString> {
-    const QString path = QFileDialog::getSaveFileName(this, "Save as CSV", {}, "CSV files (*.csv)");
+    const QString suggested = QString::fromStdString((state_.gameDir() / "weapons.csv").string());
+    const QString path = QFileDialog::getSaveFileName(this, "Save as CSV", suggested, "CSV files (*.csv)");
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
   };
   model_->setViewing(state_.viewingMode());
@@ -511,8 +522,10 @@ void TableWindow::compareRows(int a, int b) {
 }
 
 void TableWindow::saveCsv() {
-  const auto path = askCsvPath();
+  auto path = askCsvPath();
   if (!path) return;
+  // A name typed without a suffix gets the one its file type has.
+  if (QFileInfo(*path).suffix().isEmpty()) *path += ".csv";
   // What the window shows: the rows passing the filter in their order, the
   // shown columns in their order, with their captions.
   std::vector<std::size_t> rows;

@@ -156,15 +156,20 @@ class TableTest : public QObject {
     QVERIFY(f.view()->columnWidth(1) < metrics.horizontalAdvance(QString(300, 'x')) / 2);
   }
 
-  // Save as CSV writes what the window shows, RFC 4180.
+  // Save as CSV writes what the window shows, RFC 4180; Ctrl+F finds the filter box.
   void saveAsCsv() {
     Table f;
     click(&f.w, "Option2");
-    QTest::keyClicks(f.t->findChild<QLineEdit*>("tableFilter"), "big");
-    const std::string path = (f.game.path() / "table.csv").string();
+    // Ctrl+F goes to the filter box from the rows.
+    f.clickRow(0);
+    QTest::keyClick(f.view(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(f.t->findChild<QLineEdit*>("tableFilter")->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), "big");
+    // A name typed without its suffix gets ".csv".
+    const std::string path = (f.game.path() / "table").string();
     f.t->askCsvPath = [&] { return std::optional<QString>(QString::fromStdString(path)); };
     QTest::mouseClick(f.t->findChild<QPushButton*>("tableSaveCsv"), Qt::LeftButton);
-    const std::string csv = readFile(path);
+    const std::string csv = readFile(path + ".csv");
     QVERIFY(csv.rfind("entry,name,[NAME],id,", 0) == 0);
     QVERIFY(csv.find("\r\n 12 - BIG,\"Big, \"\"one\"\"\",BIG,12,") != std::string::npos);
     QCOMPARE(std::count(csv.begin(), csv.end(), '\n'), 2);
