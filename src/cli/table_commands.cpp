@@ -11,6 +11,7 @@
 #include "catalogue/parallel.h"
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
+#include "checks/known_keys.h"
 #include "cli/command.h"
 #include "presentation/weapon_columns.h"
 #include "text/text.h"
@@ -74,8 +75,13 @@ std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
     const std::size_t comma = list.find(',');
     const std::string_view name = list.substr(0, comma);
     const auto column = columnNamed(name);
-    if (!column || column->kind == Column::Kind::Entry)
-      throw UsageError("unknown field \"" + std::string(name) + "\" in --fields");
+    if (!column || column->kind == Column::Kind::Entry) {
+      std::string message = "unknown field \"" + std::string(name) + "\" in --fields";
+      // A likely misspelling of a field's key is named.
+      if (const std::string_view near = nearestWeaponKey(toLower(name)); !near.empty() && columnNamed(near))
+        message += " (did you mean \"" + std::string(near) + "\"?)";
+      throw UsageError(message);
+    }
     out.push_back(*column);
     if (comma == std::string_view::npos) break;
     list.remove_prefix(comma + 1);

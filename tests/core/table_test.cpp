@@ -233,7 +233,15 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
   EXPECT_EQ(cli(with({"table", "--fields", "name,ballistic", "--format", "csv", "--viewing"}), 0),
             "entry,name,ballistic\r\n  0 - NONE],,\r\n  1 - GUN,\"Big, \"\"loud\"\"\tgun\\\",NO\r\n"
             "  2 - GUN2,None,YES\r\n");
-  cli(with({"table", "--fields", "range,nosuchkey"}), 2);
+  // A field's name mistyped: a likely misspelling of a key is named.
+  for (const auto& [fields, message] : {std::pair{"range,nosuchkey", "unknown field \"nosuchkey\" in --fields\n"},
+                                        {"RELOADTIM",
+                                         "unknown field \"RELOADTIM\" in --fields (did you mean "
+                                         "\"reloadtime\"?)\n"}}) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli(with({"table", "--fields", fields}), out, err), 2);
+    EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
+  }
   cli(with({"table", "--format", "xml"}), 2);
   EXPECT_EQ(cli(with({"diff", "GUN", "gun2", "--json"}), 1),
             "{\n  \"differences\": [\n    {\"key\": \"name\", \"a\": \"Big, \\\"loud\\\"\\tgun\\\\\", \"b\": \"\"},\n"
