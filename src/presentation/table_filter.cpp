@@ -48,6 +48,17 @@ std::optional<TableFilter::Comparison> readComparison(std::string_view text) {
   return std::nullopt;
 }
 
+// The name of a comparison whose name no column has, with any operator
+// but "=" and "==": empty for any other text.
+std::string_view unknownFieldOf(std::string_view text) {
+  const std::size_t at = text.find_first_of("<>=!");
+  if (at == std::string_view::npos || at == 0 || text[at] == '=' || columnNamed(text.substr(0, at))) return {};
+  for (const OpText& o : kOps)
+    if (text.compare(at, o.text.size(), o.text) == 0)
+      return textToDouble(text.substr(at + o.text.size())) ? text.substr(0, at) : std::string_view();
+  return {};
+}
+
 bool holds(double x, TableFilter::Op op, double n) {
   switch (op) {
     case TableFilter::Op::Less:
@@ -80,10 +91,22 @@ TableFilter::TableFilter(std::string_view text) {
   for (std::size_t i = 0; i < words.size(); ++i) {
     // "range > 600" reads as "range>600", as does "range >600" or "range> 600".
     std::optional<Comparison> c;
-    for (std::size_t n = std::min<std::size_t>(3, words.size() - i); n > 0 && !c; --n) {
-      std::string joined;
-      for (std::size_t k = 0; k < n; ++k) joined += words[i + k];
-      if ((c = readComparison(joined))) i += n - 1;
+    const auto joined = [&](std::size_t n) {
+      std::string text;
+      for (std::size_t k = 0; k < n; ++k) text += words[i + k];
+      return text;
+    };
+    const std::size_t most = std::min<std::size_t>(3, words.size() - i);
+    for (std::size_t n = most; n > 0 && !c; --n)
+      if ((c = readComparison(joined(n)))) i += n - 1;
+    // A comparison of a name no column has, the name all in this word.
+    for (std::size_t n = 1; n <= most && !c; ++n) {
+      const std::string text = joined(n);
+      const std::string_view name = unknownFieldOf(text);
+      if (!name.empty() && name.size() <= words[i].size()) {
+        unknownFields_.emplace_back(name);
+        break;
+      }
     }
     if (c)
       comparisons_.push_back(std::move(*c));

@@ -29,6 +29,10 @@ class TableFilter {
   bool empty() const { return comparisons_.empty() && texts_.empty(); }
   const std::vector<Comparison>& comparisons() const { return comparisons_; }
   const std::vector<std::string>& texts() const { return texts_; }  // folded to lower case
+  // The names written as in a comparison ("rnage>600", "reloadtim <= 1")
+  // that no column has: those words are looked for as texts. An "=" does
+  // not count, for "default=50" is as likely a text of the files.
+  const std::vector<std::string>& unknownFields() const { return unknownFields_; }
 
   // Whether the row passes. The texts are looked for in the entry, the
   // stored values, the Viewing Mode texts when `viewing`, and the damage list;
@@ -38,6 +42,7 @@ class TableFilter {
  private:
   std::vector<Comparison> comparisons_;
   std::vector<std::string> texts_;
+  std::vector<std::string> unknownFields_;
 };
 
 }  // namespace qm

@@ -24,6 +24,7 @@
 #include <cmath>
 #include <limits>
 
+#include "checks/known_keys.h"
 #include "platform/files.h"
 #include "presentation/table_filter.h"
 #include "text/text.h"
@@ -90,6 +91,7 @@ class WeaponTableModel : public QAbstractTableModel {
     });
   }
   bool viewing() const { return viewing_; }
+  const TableFilter& filterWords() const { return filter_; }
   const std::vector<Column>& columns() const { return columns_; }
   const WeaponTable& table() const { return *table_; }
   // The list entry shown in row `row`, and the row showing list entry
@@ -608,6 +610,13 @@ void TableWindow::updateStatus() {
   QString text = QString("%1 of %2 weapons").arg(model_->rowCount()).arg(table_->size());
   if (const qsizetype selected = view_->selectionModel()->selectedRows().size())
     text += QString(", %1 selected").arg(selected);
+  // A field's name mistyped in the filter box, which makes its words texts.
+  if (const auto& unknown = model_->filterWords().unknownFields(); !unknown.empty()) {
+    const std::string_view near = nearestWeaponKey(toLower(unknown.front()));
+    text += QString(" \u2014 no field \"%1\"%2: looked for as text")
+                .arg(fromCp1252(unknown.front()),
+                     near.empty() ? QString() : QString(" (did you mean \"%1\"?)").arg(fromUtf8(near)));
+  }
   status_->setText(text);
 }
 

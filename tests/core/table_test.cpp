@@ -347,6 +347,21 @@ TEST(TableFilterTest, WordsAndRows) {
   }
 }
 
+// Names written as comparisons that no column has, told apart from texts.
+TEST(TableFilterTest, UnknownFields) {
+  const struct {
+    const char* filter;
+    std::vector<std::string> unknown;
+  } cases[] = {
+      {"rnage>600", {"rnage"}}, {"range>600 reloadtim <= 1", {"reloadtim"}}, {"Rnage!=1 long", {"Rnage"}},
+      {"default=5", {}},  // an "=" is as likely a text of the files
+      {"range>abc", {}},  // not a number: a text
+      {"a b>3", {"b"}},   // not "ab": a name lies in one word
+      {"range>600", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TableFilter(c.filter).unknownFields(), c.unknown) << c.filter;
+}
+
 // A header click's order: numbers as numbers, the cells that are not numbers
 // (texts, empty, no weapon found) after them in list order, in either direction.
 TEST(TableOrderTest, NumbersTextsAndEmptyCells) {

@@ -100,6 +100,13 @@ class TableTest : public QObject {
     QTest::keyClicks(filter, "laser");
     QCOMPARE(f.column(0), QStringList({"9 - LASER"}));
     filter->clear();
+    // A mistyped field's name: its words are texts, and the line says why.
+    QTest::keyClicks(filter, "reloadtim > 5");
+    QCOMPARE(f.view()->model()->rowCount(), 0);
+    QCOMPARE(
+        f.t->findChild<QLabel*>("tableStatus")->text(),
+        QString("0 of 3 weapons \u2014 no field \"reloadtim\" (did you mean \"reloadtime\"?): looked for as text"));
+    filter->clear();
     QHeaderView* header = f.view()->horizontalHeader();
     f.view()->scrollTo(f.view()->model()->index(0, kReloadTime));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
