@@ -114,7 +114,8 @@ void ChangeFieldDialog::showPlan() {
       preview_->setItem(r, c, item);
     }
   }
-  preview_->resizeColumnsToContents();
+  // The note takes the room the others leave.
+  for (int c = 0; c < kNote; ++c) preview_->resizeColumnToContents(c);
   if (!plan_.refusal.empty()) {
     summary_->setText(fromUtf8(plan_.refusal));
   } else {

@@ -295,6 +295,11 @@ class TableTest : public QObject {
     };
     multiply(false);
     auto* preview = control<QTableWidget>(d, "changeFieldPreview");
+    // The columns fit their texts, and the note takes the rest of the width.
+    const QHeaderView* previewHeader = preview->horizontalHeader();
+    const int note = previewHeader->count() - 1;
+    QCOMPARE(previewHeader->sectionViewportPosition(note) + previewHeader->sectionSize(note),
+             preview->viewport()->width());
     QStringList cells;
     for (int r = 0; r < preview->rowCount(); ++r)
       for (int c = 0; c < 4; ++c) cells << preview->item(r, c)->text();
