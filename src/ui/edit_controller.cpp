@@ -198,7 +198,9 @@ void EditController::refresh() {
   for (int s = 0; s < kSlotCount; ++s) mark(values_[s], editing_.edited(s), editing_.warning(s));
   mark(damage_, editing_.damageEdited(), editing_.damageWarning());
   const bool unsaved = editing_.unsaved();
-  window_.setWindowTitle(fromUtf8(kAppTitle) + (unsaved ? " *" : ""));
+  if (window_.windowTitle() != shownTitle_) baseTitle_ = window_.windowTitle();
+  shownTitle_ = baseTitle_ + (unsaved ? " *" : "");
+  window_.setWindowTitle(shownTitle_);
   saveButton_->setVisible(unsaved);
   revertButton_->setVisible(unsaved);
 }

@@ -68,6 +68,9 @@ class EditController : public QObject {
   QListWidget* damage_;
   QPushButton* saveButton_ = nullptr;
   QPushButton* revertButton_ = nullptr;
+  // The window's title without the unsaved mark, and the title last shown:
+  // a title set from outside (the game folder's name) becomes the base.
+  QString baseTitle_, shownTitle_;
   QLineEdit* lineEditor_ = nullptr;
   QPlainTextEdit* damageEditor_ = nullptr;
   int editingSlot_ = -1;  // kSlotCount for the damage list
