@@ -47,6 +47,9 @@ class MainWindow::WindowHost final : public Host {
     return dialogs_.pickFromArchive(archive, files);
   }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override { dialogs_.reportUnreadable(files); }
+  bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override {
+    return dialogs_.confirmSave(files);
+  }
   void changed(unsigned changes) override {
     changed_(changes);
     dialogs_.changed(changes);

@@ -22,6 +22,7 @@ struct ScriptedHost : Host {
   std::vector<std::string> starts;                // where each file dialog started
   std::deque<std::optional<std::size_t>> picks;   // for an archive's list of files
   std::vector<std::vector<std::string>> offered;  // what each archive's list showed
+  int saveQuestions = 0;                          // how many times a save was put to the user
 
   Answer msgBox(std::string_view text, Buttons b) override {
     messages.emplace_back(text);
@@ -32,6 +33,11 @@ struct ScriptedHost : Host {
     const Answer a = answers.front();
     answers.pop_front();
     return a;
+  }
+  // Asked as the plain message box asks it, so that its text is recorded.
+  bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override {
+    ++saveQuestions;
+    return Host::confirmSave(files);
   }
   std::optional<std::string> showOpen(const std::string& start) override { return showSave(start); }
   std::optional<std::string> showSave(const std::string& start) override {

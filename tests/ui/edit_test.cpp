@@ -1,16 +1,20 @@
 // Editing in the main window, through its own controls: the editors in place
 // of the values, undo and redo keys, Save with its diff, the question about
 // unsaved changes, and a weapon of an archive.
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <algorithm>
 
 #include "../support/archive_writer.h"
 #include "support.h"
 #include "ui/layout.h"
+#include "ui/qt_host.h"
 
 using namespace qm;
 using namespace qm::test;
@@ -101,6 +105,7 @@ class EditTest : public QObject {
     f.host.answers = {Answer::Cancel, Answer::Ok};
     QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(fileLines(file), before);
+    QCOMPARE(f.host.saveQuestions, 1);  // the window's own save dialog, not a message box
     QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
     const QString shown = QString::fromStdString(f.host.messages.back());
     QVERIFY2(shown.contains(QString::fromStdString(file.string())), qPrintable(shown));
@@ -120,6 +125,27 @@ class EditTest : public QObject {
 
   // Unsaved changes: picking another weapon asks; Cancel stays, Discard
   // drops them. A value the game checks doubt is marked and explained.
+  // The save is asked in a dialog of its own: the files, then their diffs
+  // in a scrolled box, however many there are.
+  void theSaveDialogListsFilesAndDiffs() {
+    ui::QtHost dialogs;
+    QString files, diffs;
+    QTimer::singleShot(0, [&] {
+      QWidget* d = QApplication::activeModalWidget();
+      if (!d || d->objectName() != "saveDialog") return;
+      files = d->findChild<QLabel*>("saveFiles")->text();
+      diffs = d->findChild<QPlainTextEdit*>("saveDiff")->toPlainText();
+      d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    // Whatever else is shown is closed, so that a test that fails ends.
+    QTimer::singleShot(2000, [] {
+      if (QWidget* d = QApplication::activeModalWidget()) d->close();
+    });
+    QVERIFY(dialogs.confirmSave({{"a.tdf", "-id=1;\n+id=2;\n"}, {"b.tdf", "-x=\xe9;\n"}}));
+    QCOMPARE(files, QString("a.tdf\nb.tdf"));
+    QCOMPARE(diffs, QString("-id=1;\n+id=2;\n-x=\u00e9;\n"));
+  }
+
   void unsavedChangesAskAndWarningsShow() {
     Window f(kGun + weapon("LASER", "9"));
     QWidget* w = &f.w;
