@@ -67,17 +67,6 @@ QStringList checksShown(ui::GameCheckWindow* c) {
   return out;
 }
 
-// Triggers the action named `name` (object name or text) of the next menu.
-void chooseInMenu(const QString& name) {
-  QTimer::singleShot(0, [name] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    menu->close();
-    for (QAction* a : menu->findChildren<QAction*>())
-      if (a->objectName() == name || a->text() == name) return a->trigger();
-  });
-}
-
 void chooseCheck(ui::GameCheckWindow* c, const char* name) {
   chooseInMenu(name);
   QTest::mouseClick(c->findChild<QToolButton*>("checks"), Qt::LeftButton);

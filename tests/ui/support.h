@@ -2,9 +2,13 @@
 // fly, and controls by name.
 #pragma once
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 #include "../core/test_support.h"
 #include "ui/main_window.h"
@@ -28,6 +32,18 @@ W* control(QWidget* window, const char* name) {
 
 inline QString text(QWidget* window, const char* name) { return control<QLabel>(window, name)->text(); }
 inline void click(QWidget* window, const char* name) { QTest::mouseClick(control(window, name), Qt::LeftButton); }
+
+// Triggers the action named `name` (object name or text) of the next menu
+// that opens: one it shows, or one of its submenus'.
+inline void chooseInMenu(const QString& name) {
+  QTimer::singleShot(0, [name] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    menu->close();
+    for (QAction* a : menu->actions() + menu->findChildren<QAction*>())
+      if (a->objectName() == name || a->text() == name) return a->trigger();
+  });
+}
 
 // The main window on a game folder of the eight standard weapon files, where
 // cannons.tdf holds `cannons` and those in `missing` are removed.

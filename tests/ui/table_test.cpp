@@ -195,13 +195,7 @@ class TableTest : public QObject {
     const QString rows = "  7 - GUN\t\t10\n 12 - BIG\t\"Big, \"\"one\"\"\"\t100\n";
     QCOMPARE(QApplication::clipboard()->text(), rows);
 
-    QTimer::singleShot(0, [] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      QVERIFY(menu);
-      menu->close();
-      for (QAction* a : menu->actions())
-        if (a->text() == "Copy with column names") a->trigger();
-    });
+    chooseInMenu("Copy with column names");
     emit f.view()->customContextMenuRequested(f.cell(0, 1));
     QCOMPARE(QApplication::clipboard()->text(), "entry\tname\treloadtime\n" + rows);
   }
@@ -239,13 +233,7 @@ class TableTest : public QObject {
     QVERIFY(d->table()->item(kReloadTime - 1, 1)->font().bold() && !d->table()->item(0, 1)->font().bold());
 
     emit f.list()->activated(2);  // BIG on display
-    QTimer::singleShot(0, [] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      QVERIFY(menu);
-      menu->close();
-      for (QAction* a : menu->actions())
-        if (a->text() == "Compare with...") a->trigger();
-    });
+    chooseInMenu("Compare with...");
     emit f.list()->lineEdit()->customContextMenuRequested({1, 1});
     f.clickRow(1);
     QCOMPARE(d->table()->horizontalHeaderItem(1)->text(), QString("12 - BIG"));

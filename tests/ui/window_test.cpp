@@ -360,12 +360,7 @@ class WindowTest : public QObject {
     const std::string extra = weapon("EXTRA", "200", {"extrakey=1;"}).toStdString();
     f.write("rev31.gp3", QByteArray::fromStdString(writeArchive({{"weapons/extra.tdf", extra}}).bytes));
     f.write("broken.ufo", "not an archive");
-    QTimer::singleShot(0, [] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      QVERIFY(menu);
-      menu->actions().last()->trigger();
-      menu->close();
-    });
+    chooseInMenu("Game check...");
     emit f.list()->lineEdit()->customContextMenuRequested({1, 1});
     ui::GameCheckWindow* check = f.w.gameCheckWindow();
     QVERIFY(check && check->isVisible());
