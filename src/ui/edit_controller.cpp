@@ -80,15 +80,18 @@ EditController::EditController(QWidget& window, MainWindowState& state, Host& ho
   revertButton_->hide();
   connect(revertButton_, &QPushButton::clicked, this, [this] { revert(); });
 
-  const auto addShortcut = [&](const QKeySequence& keys, auto action) {
-    auto* shortcut = new QShortcut(keys, &window_);
-    connect(shortcut, &QShortcut::activated, this, action);
-  };
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { stack_.undo(); });
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { stack_.redo(); });
-  addShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { stack_.redo(); });
-  addShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
+  addKeysTo(window_);
   connect(&stack_, &QUndoStack::indexChanged, this, [this] { refresh(); });
+}
+
+void EditController::addKeysTo(QWidget& window) {
+  const auto add = [&](const QKeySequence& keys, auto action) {
+    connect(new QShortcut(keys, &window), &QShortcut::activated, this, action);
+  };
+  add(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { stack_.undo(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { stack_.redo(); });
+  add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { stack_.redo(); });
+  add(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
 }
 
 EditController::~EditController() {

@@ -51,6 +51,9 @@ class EditController : public QObject {
   void editDamage();
   // Redraws the marks of changed values, the title and the buttons.
   void refresh();
+  // Gives another window (the Weapons table) the keys for undo, redo and
+  // save, which act on the same edits.
+  void addKeysTo(QWidget& window);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

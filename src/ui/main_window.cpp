@@ -421,6 +421,7 @@ void MainWindow::openWeaponsTable() {
     tableWindow_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
       return editing_->push(changes, text);
     };
+    editing_->addKeysTo(*tableWindow_);
     connect(tableWindow_.get(), &TableWindow::entryChosen, this, [this](int index) {
       weaponList_->setCurrentIndex(index);
       showEntry(index);
