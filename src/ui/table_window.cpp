@@ -255,7 +255,7 @@ void CompareDialog::showRows() {
 
 TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidget(parent), state_(state) {
   setObjectName("weaponsTable");
-  setWindowTitle("Weapons table");
+  updateTitle();
   model_ = new WeaponTableModel(this);
   compare_ = new CompareDialog(this);
 
@@ -439,6 +439,7 @@ void TableWindow::stateChanged(unsigned changes) {
     reload();
   else if (changes & EditsChanged)
     refreshValues();
+  if (changes & (ListChanged | EditsChanged)) updateTitle();
   if (changes & CaptionsChanged) model_->setViewing(state_.viewingMode());
 }
 
@@ -606,6 +607,9 @@ void TableWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   placeFrozen();
 }
+
+// Marked as the main window is while edits are unsaved: the table shows them.
+void TableWindow::updateTitle() { setWindowTitle(state_.hasUnsavedEdits() ? "Weapons table *" : "Weapons table"); }
 
 void TableWindow::updateStatus() {
   if (compareFrom_ >= 0) return;

@@ -112,6 +112,7 @@ class TableWindow : public QWidget {
   void placeFrozen();
   void fitColumns();
   void updateStatus();
+  void updateTitle();
 
   const MainWindowState& state_;
   std::shared_ptr<const WeaponTable> table_;

@@ -298,10 +298,12 @@ class TableTest : public QObject {
     QCOMPARE(f.column(kReloadTime), QStringList({"1.35", "2.25; // tune", "4", "9"}));
     QCOMPARE(f.w.windowTitle(), QString("Quillmark *"));
     QCOMPARE(f.w.editing().undoStack().undoText(), QString("Multiply reloadtime by 0.9 (3 weapons)"));
+    QCOMPARE(f.t->windowTitle(), QString("Weapons table *"));
 
     // Undo from the table itself, as from the main window.
     QTest::keyClick(f.view(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(f.column(kReloadTime), QStringList({"1.5", "2.5; // tune", "4", "10"}));
+    QCOMPARE(f.t->windowTitle(), QString("Weapons table"));
     QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
     multiply(true);
     QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
