@@ -6,6 +6,7 @@
 #include "checks/check_set.h"
 #include "cli/command.h"
 #include "cli/game_checks.h"
+#include "edit/change.h"
 #include "edit/session.h"
 #include "text/text.h"
 
@@ -68,6 +69,20 @@ Command::Run declareSet(CLI::App& sub) {
       return 1;
     }
     for (const Finding& f : applied.step->warnings) printFinding(s.err, f);
+    // A value written where the game does not look: a key two tabs in, or
+    // with a blank before its "=", is changed as asked, but the game reads
+    // the key from another line or not at all.
+    for (const edit::Change& c : changes) {
+      if (c.kind != edit::Change::Kind::Set) continue;
+      for (std::size_t file : session.changedFiles()) {
+        const edit::KeyReading read = edit::readKey(session.bytes(file), weapon, c.key);
+        if (!read.value || read.sameLine) continue;
+        s.err << "warning: " << cp1252ToUtf8(c.key) << ": the game "
+              << (read.loaded ? "reads \"" + cp1252ToUtf8(*read.loaded) + "\" from another line than"
+                              : std::string("does not read"))
+              << " the line changed, \"" << cp1252ToUtf8(trimBlanks(read.line)) << "\": edit it by hand\n";
+      }
+    }
     for (std::size_t file : session.changedFiles()) {
       if (session.fromArchive(file)) s.err << "note: " << session.archiveNote(file) << '\n';
       s.out << session.diff(file);

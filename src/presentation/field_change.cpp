@@ -15,14 +15,6 @@ namespace qm {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // Fields that count or name something by number: a fraction means nothing
 // there, so a computed value is rounded.
 bool holdsWholeNumbers(std::string_view lowerKey) {
@@ -45,7 +37,7 @@ std::string notRead(const edit::KeyReading& read, bool changed) {
            ": edit it by hand";
   if (read.loaded)
     return "the game reads " + qm::quoted(*read.loaded) + " from a line this does not change: edit it by hand";
-  if (read.value) return "the game does not read the line " + qm::quoted(trimmed(read.line)) + ": edit it by hand";
+  if (read.value) return "the game does not read the line " + qm::quoted(trimBlanks(read.line)) + ": edit it by hand";
   return "the game would not read a new line here: edit it by hand";
 }
 
@@ -110,7 +102,7 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
   const std::string lower = toLower(name.key);
   const bool numeric = name.damage || weaponKeyKind(lower) == KeyKind::Number;
   const bool whole = !name.damage && holdsWholeNumbers(lower);
-  const std::string_view typed = trimmed(operand);
+  const std::string_view typed = trimBlanks(operand);
   const std::optional<double> number = textToDouble(typed);
   if (typed.empty()) {
     plan.refusal = "Type a value.";
@@ -142,7 +134,7 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
         continue;
       }
     } else {
-      if (trimmed(loaded).empty()) {
+      if (trimBlanks(loaded).empty()) {
         r.note = read.value && !read.sameLine ? notRead(read, true) : "no value";
         continue;
       }
@@ -183,10 +175,10 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
     r.outcome = Outcome::Changes;
     if (!read.value)
       r.note = "a new line";
-    else if (read.sameLine && trimmed(*read.value) != trimmed(loaded))
+    else if (read.sameLine && trimBlanks(*read.value) != trimBlanks(loaded))
       r.note = "the file says " + qm::quoted(*read.value) + ", the game reads " + qm::quoted(*read.loaded);
     // The checks read a value without the blanks around it.
-    if (auto problem = checkValue(name.key, trimmed(r.value), name.damage)) r.warning = problem->message;
+    if (auto problem = checkValue(name.key, trimBlanks(r.value), name.damage)) r.warning = problem->message;
   }
 
   const std::string shown(typed);

@@ -71,6 +71,13 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& c) {
 constinit const std::array<unsigned char, 256> detail::kLowerOf = kCase.lower;
 constinit const std::array<unsigned char, 256> detail::kUpperOf = kCase.upper;
 
+std::string_view trimBlanks(std::string_view s) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
 std::string toLower(std::string_view s) {
   std::string out(s);
   for (auto& c : out) c = foldLower(c);

@@ -18,6 +18,8 @@ extern const std::array<unsigned char, 256> kLowerOf, kUpperOf;
 inline char foldLower(char c) { return static_cast<char>(detail::kLowerOf[static_cast<unsigned char>(c)]); }
 inline char foldUpper(char c) { return static_cast<char>(detail::kUpperOf[static_cast<unsigned char>(c)]); }
 std::string toLower(std::string_view s);
+// The text without the spaces and tabs around it.
+std::string_view trimBlanks(std::string_view s);
 std::string toUpper(std::string_view s);
 
 // True when the n bytes of `text` starting at `pos` exist and, folded to lower

@@ -218,6 +218,23 @@ TEST_F(EditSessionTest, CommandLine) {
   EXPECT_EQ(std::get<0>(run({"GUN", "id=7", "--no-backup"})), 0);
   EXPECT_EQ(test::readFile(file("cannons.tdf")), "[GUN]\n\t{\n\tid=7;\n\t}\n");
   EXPECT_FALSE(std::filesystem::exists(file("cannons.tdf") += ".bak"));
+
+  // A key on a line the game does not read is changed, with a warning; one
+  // on a line it reads is not warned of.
+  test::writeGame(dir_, {{"cannons.tdf", "[GUN]\n{\nid=7;\n\t\treloadtime = 10 ;\nrange=5;\n}\n"}});
+  const struct {
+    const char* assignment;
+    const char* warning;
+  } cases[] = {
+      {"reloadtime=2",
+       "warning: reloadtime: the game does not read the line changed, \"reloadtime =2;\": edit it by hand\n"},
+      {"range=6", ""},
+  };
+  for (const auto& c : cases) {
+    const auto [status, diff, err] = run({"GUN", c.assignment, "--dry-run"});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err, c.warning) << c.assignment;
+  }
 }
 
 // What the loader and the game-style reader read of a key of a weapon.
