@@ -1,5 +1,6 @@
 // `set`: changes a weapon's values in its file through the edit session,
 // printing the change as a unified diff.
+#include <optional>
 #include <ostream>
 
 #include "catalogue/game_files.h"
@@ -16,7 +17,7 @@ Command::Run declareSet(CLI::App& sub) {
   struct Args {
     std::string name;
     std::vector<std::string> assignments, removes;
-    bool dryRun = false, noBackup = false;
+    bool dryRun = false, noBackup = false, breakLinks = false;
   };
   auto a = std::make_shared<Args>();
   sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")
@@ -27,21 +28,36 @@ Command::Run declareSet(CLI::App& sub) {
   sub.add_option("--remove", a->removes, "Deletes the key's line")->type_name("KEY")->allow_extra_args(false);
   sub.add_flag("--dry-run", a->dryRun, "Print the diff and write nothing");
   sub.add_flag("--no-backup", a->noBackup, "Keep no FILE.bak of a file changed the first time");
+  sub.add_flag("--break-links", a->breakLinks, "Write a file that has other hard links, which keep the old bytes");
   return [a](Session& s) {
     if (a->assignments.empty() && a->removes.empty())
       throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
-    const std::string weapon = utf8ToCp1252(a->name);
+    // Arguments are UTF-8, written in the files' single-byte encoding: one
+    // it cannot hold is refused rather than written as "?".
+    std::string why;
+    const auto bytes = [&](const std::string& arg) {
+      std::optional<std::string> out = utf8ToCp1252Exact(arg, why);
+      if (!out) s.err << "'" << arg << "': " << why << "; nothing was written\n";
+      return out;
+    };
+    const std::optional<std::string> weapon = bytes(a->name);
+    if (!weapon) return 1;
     std::vector<edit::Change> changes;
     bool setsId = false;
     for (const std::string& assignment : a->assignments) {
       const std::size_t eq = assignment.find('=');
       if (eq == std::string::npos || eq == 0) throw UsageError("'" + assignment + "' is not KEY=VALUE");
-      changes.push_back({edit::Change::Kind::Set, weapon, utf8ToCp1252(assignment.substr(0, eq)),
-                         utf8ToCp1252(assignment.substr(eq + 1))});
+      const auto key = bytes(assignment.substr(0, eq));
+      const auto value = key ? bytes(assignment.substr(eq + 1)) : std::nullopt;
+      if (!value) return 1;
+      changes.push_back({edit::Change::Kind::Set, *weapon, *key, *value});
       setsId = setsId || toLower(changes.back().key) == "id";
     }
-    for (const std::string& key : a->removes)
-      changes.push_back({edit::Change::Kind::Remove, weapon, utf8ToCp1252(key), {}});
+    for (const std::string& key : a->removes) {
+      const auto name = bytes(key);
+      if (!name) return 1;
+      changes.push_back({edit::Change::Kind::Remove, *weapon, *name, {}});
+    }
 
     const GameFiles game(s.game());
     std::vector<WeaponFilePtr> imports;
@@ -69,26 +85,13 @@ Command::Run declareSet(CLI::App& sub) {
       return 1;
     }
     for (const Finding& f : applied.step->warnings) printFinding(s.err, f);
-    // A value written where the game does not look: a key two tabs in, or
-    // with a blank before its "=", is changed as asked, but the game reads
-    // the key from another line or not at all.
-    for (const edit::Change& c : changes) {
-      if (c.kind != edit::Change::Kind::Set) continue;
-      for (std::size_t file : session.changedFiles()) {
-        const edit::KeyReading read = edit::readKey(session.bytes(file), weapon, c.key);
-        if (!read.value || read.sameLine) continue;
-        s.err << "warning: " << cp1252ToUtf8(c.key) << ": the game "
-              << (read.loaded ? "reads \"" + cp1252ToUtf8(*read.loaded) + "\" from another line than"
-                              : std::string("does not read"))
-              << " the line changed, \"" << cp1252ToUtf8(trimBlanks(read.line)) << "\": edit it by hand\n";
-      }
-    }
+    for (const std::string& note : applied.step->notes) s.err << "warning: " << note << '\n';
     for (std::size_t file : session.changedFiles()) {
       if (session.fromArchive(file)) s.err << "note: " << session.archiveNote(file) << '\n';
       s.out << session.diff(file);
     }
     if (a->dryRun) return 0;
-    const edit::Saved saved = session.save(!a->noBackup);
+    const edit::Saved saved = session.save(!a->noBackup, a->breakLinks);
     if (saved.refusal) {
       s.err << *saved.refusal << '\n';
       return 1;

@@ -1,7 +1,9 @@
 #include "edit/change.h"
 
+#include <algorithm>
 #include <array>
 
+#include "checks/finding.h"
 #include "text/lines.h"
 #include "text/text.h"
 #include "weapon/field_table.h"
@@ -269,14 +271,60 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
   return line.next;
 }
 
-// The last block of the weapon in the file, as the loader finds it.
-std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketName) {
+// Whether places of a file lie inside a /* */ comment, asked in file order:
+// the comments are followed from one place asked to the next.
+class CommentWalk {
+ public:
+  explicit CommentWalk(std::string_view bytes) : bytes_(bytes) {}
+  bool inside(std::size_t at) {
+    // `at` begins a line: no "*/" or "//" straddles it.
+    while (pos_ < at) {
+      if (open_) {
+        const std::size_t close = bytes_.find("*/", pos_);
+        if (close == kNone || close >= at) {
+          pos_ = at;
+          break;
+        }
+        open_ = false;
+        pos_ = close + 2;
+        continue;
+      }
+      const std::size_t slash = bytes_.find('/', pos_);
+      if (slash == kNone || slash >= at) {
+        pos_ = at;
+        break;
+      }
+      const char next = slash + 1 < bytes_.size() ? bytes_[slash + 1] : '\0';
+      if (next == '*') {
+        open_ = true;
+        pos_ = slash + 2;
+      } else if (next == '/') {
+        pos_ = std::min(bytes_.find_first_of("\r\n", slash), bytes_.size());
+      } else {
+        pos_ = slash + 1;
+      }
+    }
+    return open_;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t pos_ = 0;
+  bool open_ = false;
+};
+
+// The last block of the weapon in the file, as the loader finds it (`live`
+// false: headers in comments count, as the loader knows no comments) or as
+// the game does (`live`: headers inside /* */ comments do not).
+std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketName, bool live = true) {
   const std::string lowerName = toLower(bracketName);
   std::optional<Block> found;
   Block block;
   Lines lines(bytes, 0);
+  CommentWalk comments(bytes);
   for (Line line; lines.skipToLineStartingWith('[') && lines.next(line);) {
     if (!isHeaderOf(textOf(bytes, line.begin, line.end), lowerName)) continue;
+    if (live && comments.inside(line.begin)) continue;
     const std::size_t after = readBlock(bytes, line, block);
     found = block;
     if (!block.weapon.present) break;  // the file ended before the block opened, as the loader stops
@@ -298,6 +346,15 @@ std::string indentOf(std::string_view bytes, const Line& line) {
   std::size_t i = line.begin;
   while (i < line.end && isBlank(bytes[i])) ++i;
   return std::string(textOf(bytes, line.begin, i));
+}
+
+// The indent of a new line, taken from its neighbour's where the loader
+// reads a line so indented: a key at column 1 or 2 (the header of a
+// [DAMAGE] block too), a damage line after at most two tabs. Else a tab, or
+// two for a damage line, where a neighbour that is further in lines up.
+std::string readableIndent(std::string indent, bool damageLine) {
+  if (damageLine) return indent.size() <= 2 && indent.find_first_not_of('\t') == std::string::npos ? indent : "\t\t";
+  return indent.size() <= 1 ? indent : "\t";
 }
 
 std::string quotedName(std::string_view name) { return '[' + cp1252ToUtf8(name) + ']'; }
@@ -365,19 +422,23 @@ std::optional<Loaded> loadedValue(std::string_view bytes, const Block& block, co
   return std::nullopt;
 }
 
-// The key line an edit of the key changes: the one the loader reads it from
-// when that is a key line of its level, so that the value changed is the one
-// shown; else the level's last line of the key.
+// The key line an edit of the key changes: the level's last line of the
+// key, whatever its blanks, the one the game reads.
 const KeyLine* findKey(std::string_view bytes, const Block& block, const KeyName& name) {
   const Level& level = name.damage ? block.damage : block.weapon;
-  const std::optional<Loaded> loaded = loadedValue(bytes, block, name);
   const KeyLine* last = nullptr;
-  for (const KeyLine& k : level.keys) {
-    if (!sameFolded(textOf(bytes, k.key, k.keyEnd), name.key)) continue;
-    last = &k;
-    if (loaded && loaded->line.begin == k.line.begin) return &k;
-  }
+  for (const KeyLine& k : level.keys)
+    if (sameFolded(textOf(bytes, k.key, k.keyEnd), name.key)) last = &k;
   return last;
+}
+
+// Whether Actual Mode shows the key at all: one of the fields of a
+// "key=value;" line, or a unit of the damage list.
+bool shownKey(const KeyName& name) {
+  if (name.damage) return true;
+  for (const FieldRow& f : kFields)
+    if (f.isKeyLine() && sameFolded(f.key, name.key)) return true;
+  return false;
 }
 
 // Whether only blanks and comments follow the first ";" of the key line.
@@ -436,21 +497,25 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
     if (anchor.commentOpen)
       return "a /* comment runs on after the line where " + cp1252ToUtf8(change.key) + " would go in " +
              quotedName(change.weapon) + ": edit it by hand";
-    apply(bytes, done, lineAfter(bytes, anchor, indentOf(bytes, anchor) + line));
+    apply(bytes, done, lineAfter(bytes, anchor, readableIndent(indentOf(bytes, anchor), name.damage) + line));
     return std::nullopt;
   }
-  // A [DAMAGE] block of its own before the weapon's "}", its braces and
-  // lines one tab further in than the weapon's keys, but no further than
-  // the third column, where the loader looks for braces.
+  // A [DAMAGE] block of its own before the weapon's "}": its header where
+  // the loader looks for one (column 1 or 2), its braces and lines a tab
+  // further in, which keeps the braces among the first three columns.
   if (block->weapon.close == kNone) return quotedName(change.weapon) + " has no closing '}'";
   const std::string eol = lineEndFor(bytes, block->weapon.anchor());
-  const std::string indent = indentOf(bytes, block->weapon.anchor());
-  const std::string inner = (indent + "\t").substr(0, 2);
+  const std::string indent = readableIndent(indentOf(bytes, block->weapon.anchor()), false);
+  const std::string inner(indent.size() + 1, '\t');
   apply(bytes, done,
         {block->weapon.close,
          {},
          indent + "[DAMAGE]" + eol + inner + "{" + eol + inner + line + eol + inner + "}" + eol});
   return std::nullopt;
+}
+
+int lineAt(std::string_view bytes, std::size_t offset) {
+  return 1 + static_cast<int>(countLineEnds(bytes.data(), bytes.data() + offset));
 }
 
 std::optional<std::size_t> keyLineOffset(std::string_view bytes, const Change& change) {
@@ -467,16 +532,45 @@ std::optional<std::string> valueOf(std::string_view bytes, std::string_view brac
 
 KeyReading readKey(std::string_view bytes, std::string_view bracketName, std::string_view key) {
   KeyReading out;
-  const auto block = lastBlock(bytes, bracketName);
-  if (!block) return out;
   const KeyName name = splitKey(key);
-  const std::optional<Loaded> loaded = loadedValue(bytes, *block, name);
-  if (loaded) out.loaded = std::string(textOf(bytes, loaded->begin, loaded->end));
+  out.shown = shownKey(name);
+  // What Actual Mode shows comes from the block the loader finds, which may
+  // be a copy in a comment; the edit changes the block the game reads.
+  const auto block = lastBlock(bytes, bracketName);
+  const auto shownBlock = lastBlock(bytes, bracketName, false);
+  std::optional<Loaded> loaded;
+  if (shownBlock) loaded = loadedValue(bytes, *shownBlock, name);
+  if (loaded) {
+    out.loaded = std::string(textOf(bytes, loaded->begin, loaded->end));
+    out.loadedLine = std::string(textOf(bytes, loaded->line.begin, loaded->line.end));
+  }
+  if (!block) return out;
   if (const KeyLine* k = findKey(bytes, *block, name)) {
     out.value = std::string(textOf(bytes, k->value, k->valueEnd));
     out.line = std::string(textOf(bytes, k->line.begin, k->line.end));
     out.sameLine = loaded && loaded->line.begin == k->line.begin;
   }
+  return out;
+}
+
+std::optional<std::string> readingNote(const KeyReading& read, std::string_view key) {
+  if (!read.value || read.sameLine || !read.shown) return std::nullopt;
+  const std::string line = quoted(trimBlanks(read.line));
+  if (read.loaded)
+    return cp1252ToUtf8(key) + ": the game reads the line changed, " + line + "; Actual Mode and the list show " +
+           quoted(*read.loaded) + " from another line, " + quoted(trimBlanks(read.loadedLine));
+  return cp1252ToUtf8(key) + ": the game reads the line changed, " + line +
+         "; Actual Mode and the list do not read that line";
+}
+
+std::optional<CommentedCopy> commentedCopy(std::string_view bytes, std::string_view bracketName) {
+  const auto shown = lastBlock(bytes, bracketName, false);
+  if (!shown) return std::nullopt;
+  const auto live = lastBlock(bytes, bracketName);
+  if (live && live->place.begin == shown->place.begin) return std::nullopt;
+  CommentedCopy out;
+  out.copyLine = lineAt(bytes, shown->place.begin);
+  if (live) out.liveLine = lineAt(bytes, live->place.begin);
   return out;
 }
 

@@ -44,13 +44,26 @@ struct Splice {
 void redoSplice(std::string& bytes, const Splice& s);
 void undoSplice(std::string& bytes, const Splice& s);
 
-// Where the weapon's block lies in a file: the block the loader shows of
-// this file (the last whose header line starts with "[NAME]", letter case
-// ignored), from its header line to the end of the line that closes it.
+// Where the weapon's block lies in a file: the block the game reads of this
+// file (the last whose header line starts with "[NAME]", letter case
+// ignored, outside /* */ comments), from its header line to the end of the
+// line that closes it.
 struct BlockPlace {
   std::size_t begin = 0, end = 0;
 };
 std::optional<BlockPlace> findBlock(std::string_view bytes, std::string_view bracketName);
+
+// When the last header of the weapon in a file sits inside a /* */ comment,
+// which the game skips and the loader (knowing no comments) shows: the line
+// of that copy, and of the block the game reads (0 when the file has none).
+struct CommentedCopy {
+  int copyLine = 0, liveLine = 0;
+};
+std::optional<CommentedCopy> commentedCopy(std::string_view bytes, std::string_view bracketName);
+
+// The line number (from 1) of the byte at `offset`, lines ending at CR LF,
+// a lone CR or a lone LF, as the checks count them.
+int lineAt(std::string_view bytes, std::size_t offset);
 
 // Makes the change in the weapon's block in `bytes`, appending the splices
 // made (each already applied, in order). Returns the refusal when it cannot
@@ -63,24 +76,32 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
 std::optional<std::size_t> keyLineOffset(std::string_view bytes, const Change& change);
 
 // The value of the key as the edit sees it (the bytes between "=" and ";"
-// of the line the loader reads it from, else of its last line at its level);
+// of its last line at its level, the one the game reads);
 // nothing when the block lacks the key.
 std::optional<std::string> valueOf(std::string_view bytes, std::string_view bracketName, std::string_view key);
 
-// A key of the weapon's last block in a file, as the loader reads it (what
-// `show` and the Weapons table show) and as an edit sees it.
+// A key of the weapon in a file, as the loader reads it (what `show` and the
+// Weapons table show) and as an edit sees it (the line the game reads).
 struct KeyReading {
   // The text the loader stores: from the key's last line that it reads as
   // one (a key at column 1 or 2 directly followed by "="), to the line's end
   // less its last character; for a damage unit, its last entry's amount.
-  // Nothing when no line gives it.
+  // Nothing when no line gives it. `loadedLine` is that line.
   std::optional<std::string> loaded;
-  // The value an edit changes (as valueOf), and the line that holds it.
+  std::string loadedLine;
+  // The value an edit changes (as valueOf), and the line that holds it: the
+  // key's last line at its level in the block the game reads.
   std::optional<std::string> value;
   std::string line;
-  bool sameLine = false;  // the edit changes the line the loader reads
+  bool sameLine = false;  // the loader reads the line an edit changes
+  bool shown = false;     // Actual Mode shows the key (a field's key or a damage unit)
 };
 KeyReading readKey(std::string_view bytes, std::string_view bracketName, std::string_view key);
+
+// What the user is told of an edit of `key` when the line it changes, which
+// the game reads, is not the one Actual Mode and the list show (UTF-8);
+// nothing when they agree or Actual Mode does not show the key.
+std::optional<std::string> readingNote(const KeyReading& read, std::string_view key);
 
 // The keys of the weapon's block at its own level, then those of its
 // [DAMAGE] block as "damage.UNIT", each once, in file order.

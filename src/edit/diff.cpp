@@ -189,4 +189,68 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
   return out;
 }
 
+Remade remakeChange(std::string_view before, std::string_view after, std::string_view fresh) {
+  const auto a = linesOf(before), b = linesOf(after), f = linesOf(fresh);
+  std::size_t head = 0;
+  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
+  std::size_t tail = 0;
+  while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
+  std::vector<Op> ops(head, Op::Same);
+  const auto middle = editScript({a.begin() + static_cast<long>(head), a.end() - static_cast<long>(tail)},
+                                 {b.begin() + static_cast<long>(head), b.end() - static_cast<long>(tail)});
+  ops.insert(ops.end(), middle.begin(), middle.end());
+  ops.insert(ops.end(), tail, Op::Same);
+
+  struct Run {
+    std::size_t at = 0, removed = 0;  // in the lines of `fresh`
+    std::vector<std::string_view> added;
+  };
+  std::vector<Run> runs;
+  Remade out;
+  for (std::size_t i = 0, ia = 0, ib = 0; i < ops.size();) {
+    if (ops[i] == Op::Same) {
+      ++i, ++ia, ++ib;
+      continue;
+    }
+    Run run;
+    const std::size_t from = ia;
+    for (; i < ops.size() && ops[i] != Op::Same; ++i) {
+      if (ops[i] == Op::Removed)
+        ++ia;
+      else
+        run.added.push_back(b[ib++]);
+    }
+    // The run's lines with a line of context on each side (or the file's
+    // start or end) must be found in one place.
+    const std::size_t lo = from > 0 ? from - 1 : 0, hi = std::min(ia + 1, a.size());
+    const std::size_t length = hi - lo;
+    std::size_t found = 0, where = 0;
+    for (std::size_t p = 0; p + length <= f.size() && found < 2; ++p) {
+      if ((from == 0 && p != 0) || (ia == a.size() && p + length != f.size())) continue;
+      if (std::equal(a.begin() + static_cast<long>(lo), a.begin() + static_cast<long>(hi),
+                     f.begin() + static_cast<long>(p)))
+        ++found, where = p;
+    }
+    run.at = where + (from - lo);
+    run.removed = ia - from;
+    if (found == 1 && (runs.empty() || runs.back().at + runs.back().removed <= run.at)) {
+      runs.push_back(std::move(run));
+      ++out.made;
+    } else {
+      ++out.dropped;
+    }
+  }
+  std::size_t next = 0;
+  const auto copy = [&](std::size_t to) {
+    for (; next < to; ++next) out.bytes.append(f[next]);
+  };
+  for (const Run& r : runs) {
+    copy(r.at);
+    for (std::string_view line : r.added) out.bytes.append(line);
+    next = r.at + r.removed;
+  }
+  copy(f.size());
+  return out;
+}
+
 }  // namespace qm::edit

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <system_error>
 
 #include "catalogue/game_files.h"
@@ -112,8 +113,73 @@ void Session::File::keepSaved() {
   unchanged = false;
 }
 
+bool Session::reread(File& f, std::string& reason) {
+  const Stamp before = stampOf(f.target);
+  std::string bytes;
+  const bool ok = before.exists
+                      ? platform::readRegularFile(f.target, bytes, reason, kLargestWeaponFile, kMsgFileTooLarge)
+                      : f.source->read(bytes, reason);
+  if (!ok) return false;
+  f.current = std::move(bytes);
+  f.original.clear();
+  f.unchanged = true;
+  f.stamp = before.exists ? before : stampOf(f.target);
+  return true;
+}
+
+std::vector<std::size_t> Session::rereadChangedOnDisk() {
+  std::vector<std::size_t> out;
+  std::string reason;
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    File& f = files_[i];
+    if (changed(i)) continue;
+    const Stamp now = stampOf(f.target);
+    if (now.exists == f.stamp.exists && now.size == f.stamp.size && now.time == f.stamp.time) continue;
+    if (reread(f, reason)) out.push_back(i);
+  }
+  return out;
+}
+
+std::optional<std::string> Session::reload(std::size_t file) {
+  std::string reason;
+  if (!reread(files_[file], reason)) return files_[file].target.string() + ": " + reason;
+  return std::nullopt;
+}
+
+Reloaded Session::reloadKeepingEdits(std::size_t file) {
+  Reloaded out;
+  File& f = files_[file];
+  const std::string before = f.saved(), after = f.current;
+  std::string reason;
+  if (!reread(f, reason)) {
+    out.failed = f.target.string() + ": " + reason;
+    return out;
+  }
+  Remade remade = remakeChange(before, after, f.current);
+  out.made = remade.made;
+  out.dropped = remade.dropped;
+  if (remade.made > 0) {
+    f.keepSaved();
+    f.current = std::move(remade.bytes);
+  }
+  return out;
+}
+
+void Session::takeDiskAsRead(std::size_t file) {
+  File& f = files_[file];
+  std::string bytes, reason;
+  const Stamp now = stampOf(f.target);
+  if (!now.exists || !platform::readRegularFile(f.target, bytes, reason, kLargestWeaponFile, kMsgFileTooLarge)) return;
+  f.keepSaved();
+  f.original = std::move(bytes);
+  f.stamp = now;
+}
+
 Applied Session::apply(const std::vector<Change>& changes) {
   Applied out;
+  // A file without unsaved edits that another program changed is read again:
+  // the edit is made to the bytes on disk.
+  out.reread = rereadChangedOnDisk();
   Step step;
   step.changes = changes;
   std::vector<std::size_t> fileOf;
@@ -136,12 +202,28 @@ Applied Session::apply(const std::vector<Change>& changes) {
       return refuse(*refusal + " (" + files_[*file].source->name() + ")");
     for (Splice& s : done) step.splices.push_back({*file, std::move(s)});
     fileOf.push_back(*file);
+    if (files_[*file].current.size() > kLargestWeaponFile)
+      return refuse(files_[*file].source->name() + " would grow to " + std::to_string(files_[*file].current.size()) +
+                    " bytes, " + std::string(kMsgFileTooLarge) + ", which Quillmark could not read again");
   }
   for (std::size_t i = 0; i < changes.size(); ++i) {
     const Change& c = changes[i];
     const File& f = files_[fileOf[i]];
+    const std::string name = f.source->name();
+    if (const auto copy = commentedCopy(f.current, c.weapon); copy && copy->liveLine > 0) {
+      const std::string weapon = "[" + cp1252ToUtf8(c.weapon) + "]";
+      const std::string note = weapon + ": the last header, " + name + ":" + std::to_string(copy->copyLine) +
+                               ", sits inside a /* */ comment, which the game skips; the block it reads, at " + name +
+                               ":" + std::to_string(copy->liveLine) + ", is the one changed (" +
+                               "Quillmark's list and Actual Mode show the commented copy)";
+      if (std::find(step.notes.begin(), step.notes.end(), note) == step.notes.end()) step.notes.push_back(note);
+      step.commentedCopy = weapon + " as Actual Mode shows it is a copy inside a /* */ comment (" + name + ":" +
+                           std::to_string(copy->copyLine) + "), which the game skips; the block the game reads is at " +
+                           name + ":" + std::to_string(copy->liveLine) + ": edit it there";
+    }
     const auto line = c.kind == Change::Kind::Set ? keyLineOffset(f.current, c) : std::nullopt;
     if (!line) continue;
+    if (auto note = readingNote(readKey(f.current, c.weapon, c.key), c.key)) step.notes.push_back(*note);
     auto found = checkEditedLines(f.current, f.target.string(), c.weapon, {*line}, census_);
     step.warnings.insert(step.warnings.end(), found.begin(), found.end());
   }
@@ -164,11 +246,16 @@ void Session::redo(const Step& step) {
 }
 
 void Session::revert() {
-  for (File& f : files_)
+  std::string reason;
+  for (File& f : files_) {
     if (!f.unchanged) {
       f.current.swap(f.original);
       f.unchanged = true;
     }
+    // Read again, in case another program changed it; what was read before
+    // stays when it cannot be.
+    reread(f, reason);
+  }
 }
 
 bool Session::anyChanged() const {
@@ -193,12 +280,11 @@ std::string Session::diff(std::size_t file) const {
   return unifiedDiff(files_[file].target.string(), files_[file].saved(), files_[file].current);
 }
 
-std::optional<std::string> Session::refusalToWrite(const File& f) const {
+std::optional<std::string> Session::changedSinceRead(const File& f) const {
   const std::string changedOnDisk = "changed on disk since Quillmark read it; nothing was written";
   const Stamp now = stampOf(f.target);
   // A file of an archive not yet written out: no loose file may have come.
   if (!f.stamp.exists) return now.exists ? std::optional<std::string>(changedOnDisk) : std::nullopt;
-  if (auto refusal = platform::replaceRefusal(f.target)) return refusal;
   if (!now.exists) return "is gone since Quillmark read it; nothing was written";
   if (now.size != f.stamp.size || now.time != f.stamp.time) return changedOnDisk;
   std::string reason;
@@ -208,12 +294,42 @@ std::optional<std::string> Session::refusalToWrite(const File& f) const {
   return std::nullopt;
 }
 
-Saved Session::save(bool backup) {
+std::optional<std::string> Session::refusalToWrite(const File& f, bool breakLinks) const {
+  if (f.current.size() > kLargestWeaponFile)
+    return "would grow to " + std::to_string(f.current.size()) + " bytes, " + std::string(kMsgFileTooLarge) +
+           " (Quillmark could not read it again); nothing was written";
+  if (f.stamp.exists) {
+    if (auto refusal = platform::replaceRefusal(f.target)) return *refusal + "; nothing was written";
+    std::error_code ec;
+    const auto links = fs::hard_link_count(platform::followLinks(f.target), ec);
+    if (!ec && links > 1 && !breakLinks)
+      return "has " + std::to_string(links) +
+             " hard links (names of the same file), which a replace would leave with the old bytes; nothing was "
+             "written (--break-links writes it anyway)";
+  }
+  return changedSinceRead(f);
+}
+
+Saved Session::save(bool backup, bool breakLinks) {
   Saved out;
   const auto changed = changedFiles();
+  // Quillmark's edits of a folder take turns from the first look at its
+  // files to the last replace, folders in one order so that no two wait on
+  // each other.
+  std::vector<std::string> folders;
+  for (std::size_t i : changed) {
+    fs::path dir = platform::followLinks(files_[i].target).parent_path();
+    folders.push_back((dir.empty() ? fs::path(".") : dir).string());
+  }
+  std::sort(folders.begin(), folders.end());
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+  std::vector<std::unique_ptr<platform::FolderLock>> locks;
+  for (const std::string& dir : folders) locks.push_back(std::make_unique<platform::FolderLock>(dir));
+
   for (std::size_t i : changed)
-    if (auto refusal = refusalToWrite(files_[i])) {
+    if (auto refusal = refusalToWrite(files_[i], breakLinks)) {
       out.refusal = files_[i].target.string() + ": " + *refusal;
+      out.changedOnDisk = refusal->starts_with("changed on disk") ? std::optional<std::size_t>(i) : std::nullopt;
       return out;
     }
   for (std::size_t i : changed) {
@@ -222,15 +338,21 @@ Saved Session::save(bool backup) {
     std::error_code ec;
     if (backup && f.stamp.exists && !f.fromArchive) {
       const fs::path bak = target + ".bak";
+      platform::ReplaceOptions like;
+      like.likeFile = platform::followLinks(f.target);
       if (!fs::exists(bak, ec))
-        if (auto failed = platform::replaceFile(bak, f.saved())) {
+        if (auto failed = platform::replaceFile(bak, f.saved(), like)) {
           out.refusal = bak.string() + ": " + *failed;
           return out;
         }
     }
     if (!f.stamp.exists) fs::create_directories(f.target.parent_path(), ec);
-    if (auto failed = platform::replaceFile(f.target, f.current)) {
+    platform::ReplaceOptions last;
+    // Another program's change is caught up to the replace itself.
+    last.lastCheck = [this, &f] { return changedSinceRead(f); };
+    if (auto failed = platform::replaceFile(f.target, f.current, last)) {
       out.refusal = target + ": " + *failed;
+      if (failed->starts_with("changed on disk")) out.changedOnDisk = i;
       return out;
     }
     f.unchanged = true;  // the bytes written are the saved ones from now on

@@ -28,6 +28,11 @@ struct Step {
   std::vector<Change> changes;
   std::vector<FileSplice> splices;  // in the order made
   std::vector<Finding> warnings;
+  // UTF-8: where the line changed is not the one Actual Mode shows.
+  std::vector<std::string> notes;
+  // UTF-8: set when a weapon changed is shown from a copy inside a comment,
+  // naming the line of the block changed (the window refuses such an edit).
+  std::optional<std::string> commentedCopy;
 };
 
 struct Applied {
@@ -35,11 +40,23 @@ struct Applied {
   std::string refusal;                     // UTF-8
   bool notFound = false;                   // refused because no file holds the weapon
   std::vector<UnreadableFile> unreadable;  // files passed over while looking for the weapons
+  // Files without unsaved edits read again first because another program
+  // changed them: the steps made to them before cannot be undone.
+  std::vector<std::size_t> reread;
+};
+
+// A file read again with its unsaved edits made again: how many of them
+// (runs of lines changed) were made and how many dropped because their
+// lines no longer match; `failed` when the file could not be read.
+struct Reloaded {
+  std::size_t made = 0, dropped = 0;
+  std::optional<std::string> failed;
 };
 
 struct Saved {
-  std::vector<std::size_t> written;    // the files written
-  std::optional<std::string> refusal;  // why the rest were not
+  std::vector<std::size_t> written;          // the files written
+  std::optional<std::string> refusal;        // why the rest were not
+  std::optional<std::size_t> changedOnDisk;  // the file refused because it changed on disk
 };
 
 class Session {
@@ -58,8 +75,19 @@ class Session {
   // Takes a step back, or makes it again; steps are undone last first.
   void undo(const Step& step);
   void redo(const Step& step);
-  // Drops every unsaved change.
+  // Drops every unsaved change, and reads every file again from disk.
   void revert();
+  // Reads the file again from disk, dropping its unsaved edits; the reason
+  // (UTF-8, naming the file) when it cannot be read.
+  std::optional<std::string> reload(std::size_t file);
+  // Reads the file again from disk and makes its unsaved edits again where
+  // their lines still match.
+  Reloaded reloadKeepingEdits(std::size_t file);
+  // Takes the file on disk as the one read, keeping the unsaved edits: the
+  // next save writes them over it.
+  void takeDiskAsRead(std::size_t file);
+  // Whether the file on disk is no longer what the session read or wrote.
+  bool changedOnDisk(std::size_t file) const { return changedSinceRead(files_[file]).has_value(); }
 
   // The files read so far (a file is read into the session when a change is
   // first made to one of its weapons).
@@ -83,11 +111,15 @@ class Session {
   std::string diff(std::size_t file) const;
 
   // Writes every changed file by write-then-replace, after checking all of
-  // them: none read-only, none changed on disk since it was read (size, time,
-  // then its bytes compared with those read). The first write of a file keeps its old
-  // bytes as FILE.bak unless that exists or `backup` is false. A refusal
-  // found before writing writes nothing.
-  Saved save(bool backup = true);
+  // them: none read-only (file or folder), none over the largest weapon file,
+  // none with other hard links unless `breakLinks`, none changed on disk
+  // since it was read (size, time, then its bytes compared with those read;
+  // looked at again just before each replace). The folders' locks are held
+  // throughout, so Quillmark's edits of one file take turns. The first write
+  // of a file keeps its old bytes as FILE.bak (with the file's owner and
+  // permissions) unless that exists or `backup` is false. A refusal found
+  // before writing writes nothing.
+  Saved save(bool backup = true, bool breakLinks = false);
 
  private:
   struct Stamp {
@@ -116,8 +148,11 @@ class Session {
   // The file that holds the weapon's last block, read into the session when
   // it is not there yet; nothing when no file holds it.
   std::optional<std::size_t> locate(const std::string& weapon, Applied& out);
-  std::optional<std::string> refusalToWrite(const File& f) const;
+  std::optional<std::string> refusalToWrite(const File& f, bool breakLinks) const;
+  std::optional<std::string> changedSinceRead(const File& f) const;
   static Stamp stampOf(const std::filesystem::path& path);
+  bool reread(File& f, std::string& reason);
+  std::vector<std::size_t> rereadChangedOnDisk();
 
   std::filesystem::path gameDir_;
   std::vector<WeaponFilePtr> search_;

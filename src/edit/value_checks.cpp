@@ -9,16 +9,6 @@
 
 namespace qm::edit {
 
-namespace {
-
-// The line number (from 1) of the byte at `offset`, lines ending at CR LF,
-// a lone CR or a lone LF, as the checks count them.
-int lineAt(std::string_view bytes, std::size_t offset) {
-  return 1 + static_cast<int>(countLineEnds(bytes.data(), bytes.data() + offset));
-}
-
-}  // namespace
-
 std::vector<Finding> checkEditedLines(std::string_view bytes, const std::string& file, std::string_view weapon,
                                       const std::vector<std::size_t>& lines, const std::vector<WeaponRecord>& others) {
   std::vector<Finding> out;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -105,17 +106,62 @@ class HeldFile {
   std::size_t largeSize_ = 0;
 };
 
+// Quillmark's writes into one folder take turns: an edit holds the folder's
+// lock from its last look at a file until the file is replaced, so that two
+// edits of one file (two commands, or a command and the window) never both
+// write what each read before the other. Taken again by the thread that
+// holds it, it only counts; another thread or process waits for it. Held
+// while the object lives; a folder that cannot be locked (not readable) is
+// written without it.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::filesystem::path& folder);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  std::string key_;
+  std::intptr_t handle_ = -1;  // the system's lock; -1 when counted on the thread's own or not held
+  bool held_ = false;
+};
+
+// How a file is replaced, beyond its bytes.
+struct ReplaceOptions {
+  // For a file that does not exist yet: the file whose owner, group and
+  // permissions it takes (FILE.bak takes FILE's). Empty: the new file gets
+  // the process's own and the default permissions.
+  std::filesystem::path likeFile;
+  // Called with the new bytes on disk, just before they take the target's
+  // place, with the folder's lock held: a refusal it returns stops the
+  // replace, leaving the file as it was.
+  std::function<std::optional<std::string>()> lastCheck;
+};
+
+// The file a path names, symbolic links followed: the one an edit changes
+// (the link stays a link). The path itself when it is no link.
+std::filesystem::path followLinks(const std::filesystem::path& path);
+
 // Puts `data` in place of the file at `path` in one step: the bytes go to a
 // temporary file beside it, reach the disk, and only then take the target's
-// place, so a failure leaves the folder as it was. An existing file keeps its
-// permissions; a read-only file, a folder or anything else that is not a
-// regular file is refused. Returns why it failed, or nothing.
-std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data);
+// place, so a failure leaves the folder as it was ("the file is unchanged").
+// A symbolic link is followed: its target is replaced and the link stays.
+// An existing file keeps its owner, group and permissions (a replace that
+// cannot keep them is refused); a read-only file or folder, a folder or
+// anything else that is not a regular file is refused. The folder's lock is
+// held throughout, and temporary files that killed writers left there are
+// removed first. Returns why it failed, or nothing.
+std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data,
+                                       const ReplaceOptions& options = {});
 
-// Why replaceFile would turn the existing `path` away (read-only, a folder,
-// not a regular file), or nothing when it would not or `path` does not
-// exist. Lets a caller check several files before writing any of them.
+// Why replaceFile would turn `path` away (a read-only file, a read-only
+// folder, a folder, not a regular file), or nothing when it would not. Lets
+// a caller check several files before writing any of them.
 std::optional<std::string> replaceRefusal(const std::filesystem::path& path);
+
+// Whether a file name is one of replaceFile's temporary files.
+bool isTemporaryName(std::string_view name);
 
 // Whether `folder` is an ordinary folder on disk: it exists and is not one of
 // the system's pseudo-folders (process and device tables), whose listing or

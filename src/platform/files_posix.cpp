@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -9,6 +10,7 @@
 #include <new>
 
 #include "platform/files.h"
+#include "platform/lock_count.h"
 
 namespace qm::platform {
 
@@ -257,44 +259,122 @@ bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::strin
   return true;
 }
 
+FolderLock::FolderLock(const std::filesystem::path& folder) {
+  key_ = (folder.empty() ? std::filesystem::path(".") : folder).string();
+  int& count = heldLocks(key_);
+  if (count > 0) {
+    ++count;
+    held_ = true;
+    return;
+  }
+  const int fd = ::open(key_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  int got;
+  while ((got = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (got != 0) {
+    ::close(fd);
+    return;
+  }
+  handle_ = fd;
+  held_ = true;
+  count = 1;
+}
+
+FolderLock::~FolderLock() {
+  if (!held_) return;
+  if (--heldLocks(key_) > 0) return;
+  // Closing the folder lets the lock go.
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+namespace {
+
+constexpr const char* kUnchanged = ": the file is unchanged";
+constexpr const char* kNothingWritten = ": nothing was written";
+
+// Removes the temporary files a killed writer left in `dir`. Called with the
+// folder's lock held: every writer holds it while its file exists, so any
+// such file found then is one whose writer is gone.
+void removeLeftovers(const std::filesystem::path& dir) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!isTemporaryName(name)) continue;
+    struct stat st {};
+    // Only regular files of this account: never another user's, nor a folder.
+    if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+      ::unlink(it->path().c_str());
+  }
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+  std::filesystem::path dir = path.parent_path();
+  return dir.empty() ? std::filesystem::path(".") : dir;
+}
+
+}  // namespace
+
 std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-  if (!S_ISREG(st.st_mode)) return "it is not a regular file";
-  // A file marked read-only stays as it is, whoever runs the program.
-  if ((st.st_mode & S_IWUSR) == 0) return "the file is read-only";
-  if (::access(path.c_str(), W_OK) != 0) return lastError();
+  const std::filesystem::path real = followLinks(path);
+  if (::stat(real.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+    if (!S_ISREG(st.st_mode)) return "it is not a regular file";
+    // A file marked read-only stays as it is, whoever runs the program.
+    if ((st.st_mode & S_IWUSR) == 0) return "the file is read-only";
+    if (::access(real.c_str(), W_OK) != 0) return lastError();
+  }
+  // The replace makes a file in the folder and renames it there.
+  const std::filesystem::path dir = folderOf(real);
+  if (::access(dir.c_str(), F_OK) == 0 && ::access(dir.c_str(), W_OK | X_OK) != 0)
+    return errno == EROFS ? "the folder is on a read-only file system"
+                          : "the folder is read-only (" + lastError() + ")";
   return std::nullopt;
 }
 
-std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data) {
-  mode_t mode;
+std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data,
+                                       const ReplaceOptions& options) {
+  const std::filesystem::path real = followLinks(path);
+  const std::filesystem::path dir = folderOf(real);
+  const FolderLock lock(dir);
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (auto refusal = replaceRefusal(path)) return refusal;
-    mode = st.st_mode & 07777;
-  } else {
+  const bool exists = ::stat(real.c_str(), &st) == 0;
+  if (auto refusal = replaceRefusal(real)) return refusal;
+  const char* const failed = exists ? kUnchanged : kNothingWritten;
+  struct stat like {};
+  const bool keep = exists || (!options.likeFile.empty() && ::stat(options.likeFile.c_str(), &like) == 0);
+  if (exists) like = st;
+  mode_t mode = like.st_mode & 07777;
+  if (!keep) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     mode = 0666 & ~mask;
   }
+  if (lock.held()) removeLeftovers(dir);
 
-  std::filesystem::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
   // A short name of its own, so that any name the target may have still fits.
   std::string temp = (dir / ".quillmark-XXXXXX").string();
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return lastError();
+  if (fd < 0) return lastError() + failed;
 
   int err = 0;
   if (!writeAll(fd, data) || ::fsync(fd) != 0) err = errno;
-  if (::fchmod(fd, mode) != 0 && err == 0) err = errno;
+  // Owner and group first: changing them clears the set-ID bits of the mode.
+  std::string refusal;
+  if (err == 0 && keep && (like.st_uid != ::geteuid() || like.st_gid != ::getegid()) &&
+      ::fchown(fd, like.st_uid, like.st_gid) != 0)
+    refusal = "its owner and group cannot be kept (" + lastError() + ")";
+  if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
+  if (err == 0 && !refusal.empty()) refusal += failed;
+  // The caller's last look, whose refusal says itself what was left.
+  if (err == 0 && refusal.empty() && options.lastCheck)
+    if (auto last = options.lastCheck()) refusal = *last;
+  if (err == 0 && refusal.empty() && ::rename(temp.c_str(), real.c_str()) != 0) err = errno;
+  if (err != 0 || !refusal.empty()) {
     ::unlink(temp.c_str());
-    return std::strerror(err);
+    return err != 0 ? std::strerror(err) + std::string(failed) : refusal;
   }
   // The new name reaches the disk with the folder.
   const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

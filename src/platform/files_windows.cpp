@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/files.h"
+#include "platform/lock_count.h"
 
 namespace qm::platform {
 
@@ -199,49 +200,117 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   return ok;
 }
 
+FolderLock::FolderLock(const std::filesystem::path& folder) {
+  const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
+  key_ = dir.string();
+  int& count = heldLocks(key_);
+  if (count > 0) {
+    ++count;
+    held_ = true;
+    return;
+  }
+  // A folder cannot be locked itself: a hidden file in it, open to one
+  // process at a time and gone when closed, stands for its lock.
+  const std::wstring name = (dir / ".quillmark-lock").wstring();
+  for (;;) {
+    const HANDLE h =
+        ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      handle_ = reinterpret_cast<std::intptr_t>(h);
+      held_ = true;
+      count = 1;
+      return;
+    }
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) return;
+    if (code == ERROR_ACCESS_DENIED && ::GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    ::Sleep(20);  // another edit holds it
+  }
+}
+
+FolderLock::~FolderLock() {
+  if (!held_) return;
+  if (--heldLocks(key_) > 0) return;
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+namespace {
+
+constexpr const char* kUnchanged = ": the file is unchanged";
+constexpr const char* kNothingWritten = ": nothing was written";
+
+// Removes the temporary files a killed writer left in `dir`, with the
+// folder's lock held: every writer holds it while its file exists.
+void removeLeftovers(const std::filesystem::path& dir) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ec))
+      ::DeleteFileW(it->path().wstring().c_str());
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+  std::filesystem::path dir = path.parent_path();
+  return dir.empty() ? std::filesystem::path(".") : dir;
+}
+
+}  // namespace
+
 std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.wstring().c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::strerror(EISDIR);
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return kNotRegularTarget;
-  if (attributes & FILE_ATTRIBUTE_READONLY) return "the file is read-only";
-  // Opening it for writing, without writing a byte, tells whether this
-  // account may write it and whether another program holds it shut; devices
-  // (CON, NUL) show in their handle's type.
-  const HANDLE h =
-      ::CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return lastError();
-  const bool onDisk = ::GetFileType(h) == FILE_TYPE_DISK;
-  ::CloseHandle(h);
-  if (!onDisk) return kNotRegularTarget;
+  const std::filesystem::path real = followLinks(path);
+  const DWORD attributes = ::GetFileAttributesW(real.wstring().c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::strerror(EISDIR);
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return kNotRegularTarget;
+    if (attributes & FILE_ATTRIBUTE_READONLY) return "the file is read-only";
+    // Opening it for writing, without writing a byte, tells whether this
+    // account may write it and whether another program holds it shut; devices
+    // (CON, NUL) show in their handle's type.
+    const HANDLE h =
+        ::CreateFileW(real.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lastError();
+    const bool onDisk = ::GetFileType(h) == FILE_TYPE_DISK;
+    ::CloseHandle(h);
+    if (!onDisk) return kNotRegularTarget;
+  }
+  const DWORD folder = ::GetFileAttributesW(folderOf(real).wstring().c_str());
+  if (folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_READONLY) && !(folder & FILE_ATTRIBUTE_DIRECTORY))
+    return "the folder is read-only";
   return std::nullopt;
 }
 
-std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data) {
-  const std::wstring target = path.wstring();
+std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data,
+                                       const ReplaceOptions& options) {
+  const std::filesystem::path real = followLinks(path);
+  const std::wstring target = real.wstring();
+  const std::filesystem::path dir = folderOf(real);
+  const FolderLock lock(dir);
   const bool exists = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (exists)
-    if (auto refusal = replaceRefusal(path)) return refusal;
+  if (auto refusal = replaceRefusal(real)) return refusal;
+  const char* const failed = exists ? kUnchanged : kNothingWritten;
+  if (lock.held()) removeLeftovers(dir);
 
-  std::filesystem::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
   // A short name of its own, so that any name the target may have still fits.
   std::random_device seed;
   std::mt19937 random(seed());
   std::wstring temp;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = (dir / (".quillmark-" + std::to_string(random() % 1000000))).wstring();
+    std::string digits = std::to_string(random() % 1000000);
+    digits.insert(0, 6 - digits.size(), '0');
+    temp = (dir / (".quillmark-" + digits)).wstring();
     h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return lastError();
+    if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return lastError() + failed;
   }
-  if (h == INVALID_HANDLE_VALUE) return lastError();
+  if (h == INVALID_HANDLE_VALUE) return lastError() + failed;
 
   DWORD err = 0;
   if (!writeAll(h, data) || !::FlushFileBuffers(h)) err = ::GetLastError();
   if (!::CloseHandle(h) && err == 0) err = ::GetLastError();
-  if (err == 0) {
+  std::optional<std::string> refusal;
+  if (err == 0 && options.lastCheck) refusal = options.lastCheck();
+  if (err == 0 && !refusal) {
     // Replacing keeps the old file's attributes and access rights; a new file
     // is moved into place, written through to the disk.
     const BOOL moved =
@@ -250,9 +319,9 @@ std::optional<std::string> replaceFile(const std::filesystem::path& path, std::s
             : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!moved) err = ::GetLastError();
   }
-  if (err != 0) {
+  if (err != 0 || refusal) {
     ::DeleteFileW(temp.c_str());
-    return errorText(err);
+    return err != 0 ? errorText(err) + failed : *refusal;
   }
   return std::nullopt;
 }

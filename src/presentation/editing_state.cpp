@@ -2,6 +2,7 @@
 
 #include "catalogue/game_files.h"
 #include "checks/check_set.h"
+#include "platform/files.h"
 #include "text/text.h"
 #include "weapon/field_table.h"
 
@@ -114,14 +115,23 @@ std::optional<edit::Step> EditingState::apply(const std::vector<edit::Change>& c
     s.setCensus(census.weapons());
   }
   edit::Applied applied = s.apply(changes);
+  stepsDropped_ = stepsDropped_ || !applied.reread.empty();
   if (!applied.step) {
     host_.msgBox(applied.notFound ? std::string(kMsgNotFound) : applied.refusal, Buttons::Ok);
+    return std::nullopt;
+  }
+  // Actual Mode shows a copy in a comment, not the block the edit would
+  // change: the user would see one value change and another be written.
+  if (applied.step->commentedCopy) {
+    s.undo(*applied.step);
+    host_.msgBox(*applied.step->commentedCopy, Buttons::Ok);
     return std::nullopt;
   }
   for (const auto& splice : applied.step->splices)
     if (s.fromArchive(splice.file) && toldArchive_.insert(s.target(splice.file).string()).second)
       host_.msgBox(s.archiveNote(splice.file), Buttons::Ok);
-  const std::string warning = joinMessages(applied.step->warnings);
+  std::string warning = joinMessages(applied.step->warnings);
+  for (const std::string& note : applied.step->notes) warning += (warning.empty() ? "" : "\n") + note;
   for (const edit::Change& c : changes) {
     const edit::KeyName key = edit::splitKey(c.key);
     warnings_[{toLower(c.weapon), key.damage ? "[damage]" : toLower(c.key)}] = warning;
@@ -153,6 +163,10 @@ bool EditingState::save() {
   for (std::size_t f : session_->changedFiles()) archived = archived || session_->fromArchive(f);
   const edit::Saved saved = session_->save();
   const bool rebuild = listTouched_ || archived;
+  if (saved.changedOnDisk) {
+    offerReload(*saved.changedOnDisk, *saved.refusal);
+    return false;
+  }
   if (saved.refusal) host_.msgBox(*saved.refusal, Buttons::Ok);
   if (saved.written.empty() && saved.refusal) return false;
   warnings_.clear();
@@ -161,6 +175,53 @@ bool EditingState::save() {
   if (rebuild) window_.rescan();
   reshow();
   return !saved.refusal;
+}
+
+bool EditingState::offerReload(std::size_t file, const std::string& why) {
+  edit::Session& s = session();
+  const std::string name = s.target(file).string();
+  const std::size_t edits = s.changed(file) ? 1 : 0;
+  if (edits == 0) {
+    // Nothing of the user's is lost: read it again.
+    if (auto failed = s.reload(file)) host_.msgBox(*failed, Buttons::Ok);
+    stepsDropped_ = true;
+    reshow();
+    return true;
+  }
+  const std::string ask = why + "\n\nRead " + name +
+                          " again from disk and make your unsaved edits of it again where their lines still match? "
+                          "(No: keep your edits, and write them over the file on disk at the next save.)";
+  if (host_.msgBox(ask, Buttons::YesNo) == Answer::Yes) {
+    const edit::Reloaded r = s.reloadKeepingEdits(file);
+    if (r.failed) {
+      host_.msgBox(*r.failed, Buttons::Ok);
+      return false;
+    }
+    if (r.dropped > 0)
+      host_.msgBox(name + ": " + std::to_string(r.dropped) + " of " + std::to_string(r.dropped + r.made) +
+                       " unsaved edits no longer match the file's lines and were dropped",
+                   Buttons::Ok);
+  } else {
+    s.takeDiskAsRead(file);
+  }
+  stepsDropped_ = true;
+  reshow();
+  return true;
+}
+
+std::vector<std::string> EditingState::editedPaths() const {
+  std::vector<std::string> out;
+  if (session_)
+    for (std::size_t f : session_->changedFiles()) out.push_back(platform::followLinks(session_->target(f)).string());
+  return out;
+}
+
+bool EditingState::fileChangedOnDisk(const std::string& path) {
+  if (!session_) return false;
+  for (std::size_t f : session_->changedFiles())
+    if (platform::followLinks(session_->target(f)).string() == path && session_->changedOnDisk(f))
+      return offerReload(f, path + " changed on disk since Quillmark read it.");
+  return false;
 }
 
 void EditingState::revert() {

@@ -52,8 +52,23 @@ class EditingState {
   // file was refused. Rebuilds the weapon list when a file of an archive was
   // written, or an ID or a name changed.
   bool save();
-  // Drops every unsaved change.
+  // Drops every unsaved change, and reads the files again from disk.
   void revert();
+  // A file of the session changed on disk (`why` says so): the user chooses
+  // to read it again and make its unsaved edits again where their lines
+  // still match, or to keep the edits and write them over it at the next
+  // save. A file without unsaved edits is read again without asking. False
+  // when it could not be read.
+  bool offerReload(std::size_t file, const std::string& why);
+  // The files with unsaved edits, by path on disk, for watching.
+  std::vector<std::string> editedPaths() const;
+  // When the file at `path` (one of editedPaths) changed on disk since it
+  // was read: offers to reload it as offerReload does. False when it did
+  // not change.
+  bool fileChangedOnDisk(const std::string& path);
+  // Whether steps of the undo stack were made to bytes since read again
+  // (they can no longer be undone); cleared by asking.
+  bool takeStepsDropped() { return std::exchange(stepsDropped_, false); }
   // A new session over the window's files as they are now (after an import
   // or a rebuild of the list); the steps of the old one are no more.
   void restart();
@@ -78,6 +93,7 @@ class EditingState {
   std::map<std::pair<std::string, std::string>, std::string> warnings_;  // by weapon and key, lower case
   std::set<std::string> toldArchive_;                                    // targets the user was told of
   bool listTouched_ = false;                                             // an ID or a name changed since the last save
+  bool stepsDropped_ = false;
 };
 
 }  // namespace qm

@@ -27,20 +27,6 @@ bool holdsWholeNumbers(std::string_view lowerKey) {
 // becomes in the loader's text.
 std::string_view beforeSemicolon(std::string_view s) { return s.substr(0, s.find(';')); }
 
-// Why the loader would not read a change: the line it reads the key from
-// already holds the value as an edit sees it (a line without ";" loses its
-// last character), it reads the key from a line the edit does not change, or
-// from none.
-std::string notRead(const edit::KeyReading& read, bool changed) {
-  if (!changed && read.sameLine)
-    return "the file says " + qm::quoted(*read.value) + " already, the game reads " + qm::quoted(*read.loaded) +
-           ": edit it by hand";
-  if (read.loaded)
-    return "the game reads " + qm::quoted(*read.loaded) + " from a line this does not change: edit it by hand";
-  if (read.value) return "the game does not read the line " + qm::quoted(trimBlanks(read.line)) + ": edit it by hand";
-  return "the game would not read a new line here: edit it by hand";
-}
-
 std::string weaponCount(std::size_t n) { return "(" + std::to_string(n) + (n == 1 ? " weapon)" : " weapons)"); }
 
 }  // namespace
@@ -122,61 +108,54 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
       r.note = "not found";
       continue;
     }
+    // The edit changes the line the game reads, and computes from its value.
     const edit::KeyReading read = edit::readKey(t.block, t.weapon, key);
-    const std::string_view loaded = read.loaded ? beforeSemicolon(*read.loaded) : std::string_view();
     std::string value;
     if (op == FieldOperation::SetTo) {
       value = std::string(operand);
-      if (read.loaded && loaded == value) {
-        r.value = *read.loaded;
-        r.outcome = Outcome::Unchanged;
-        r.note = "unchanged";
-        continue;
-      }
     } else {
-      if (trimBlanks(loaded).empty()) {
-        r.note = read.value && !read.sameLine ? notRead(read, true) : "no value";
+      const std::string_view old = read.value ? std::string_view(*read.value) : std::string_view();
+      if (trimBlanks(old).empty()) {
+        r.note = "no value";
         continue;
       }
-      const std::optional<double> x = valueNumber(*read.loaded);
+      const std::optional<double> x = valueNumber(old);
       if (!x) {
         r.note = "not a number";
         continue;
       }
       const std::string text = numberText(op == FieldOperation::MultiplyBy ? *x * *number : *x + *number, whole);
       if (valueNumber(text) == x) {
-        r.value = *read.loaded;
+        r.value = std::string(old);
         r.outcome = Outcome::Unchanged;
         r.note = "unchanged";
         continue;
       }
       // The blanks the edited text had around its number stay where they were.
-      const std::string_view old = read.value ? std::string_view(*read.value) : std::string_view();
       const std::size_t begin = old.find_first_not_of(" \t");
-      value = begin == std::string_view::npos
-                  ? text
-                  : std::string(old.substr(0, begin)) + text + std::string(old.substr(old.find_last_not_of(" \t") + 1));
+      value = std::string(old.substr(0, begin)) + text + std::string(old.substr(old.find_last_not_of(" \t") + 1));
     }
-    // Tried on a copy of the block: the change must be made, and the loader
-    // must then read the new value from the line changed.
+    // Tried on a copy of the block: the change must be made.
     std::string copy = t.block;
     std::vector<edit::Splice> done;
     if (auto refusal = edit::applyChange(copy, {edit::Change::Kind::Set, t.weapon, std::string(key), value}, done)) {
       r.note = *refusal;
       continue;
     }
-    const edit::KeyReading after = edit::readKey(copy, t.weapon, key);
-    if (!after.sameLine || !after.loaded || beforeSemicolon(*after.loaded) != value) {
-      r.note = notRead(read, !done.empty());
+    if (done.empty()) {
+      r.value = std::move(value);
+      r.outcome = Outcome::Unchanged;
+      r.note = "unchanged";
       continue;
     }
+    const edit::KeyReading after = edit::readKey(copy, t.weapon, key);
     r.value = std::move(value);
-    r.shown = *after.loaded;
+    r.shown = after.loaded.value_or("");
     r.outcome = Outcome::Changes;
-    if (!read.value)
+    if (auto note = edit::readingNote(after, key))
+      r.note = *note;
+    else if (!read.value)
       r.note = "a new line";
-    else if (read.sameLine && trimBlanks(*read.value) != trimBlanks(loaded))
-      r.note = "the file says " + qm::quoted(*read.value) + ", the game reads " + qm::quoted(*read.loaded);
     // The checks read a value without the blanks around it.
     if (auto problem = checkValue(name.key, trimBlanks(r.value), name.damage)) r.warning = problem->message;
   }

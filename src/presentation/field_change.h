@@ -39,10 +39,10 @@ struct FieldChangeRow {
   enum class Outcome { Changes, Unchanged, Skipped };
   FieldTarget target;
   std::string value;  // bytes: the text written after the key's "="; the old one when unchanged, empty when skipped
-  std::string shown;  // bytes: what the loader reads once changed, the table's new cell; empty unless it changes
+  std::string shown;  // bytes: what the loader reads once changed, the table's cell then; empty unless it changes
   Outcome outcome = Outcome::Skipped;
   // UTF-8: why it is skipped, "unchanged", "a new line" for a key the weapon
-  // lacks, or how the file's value differs from what the loader reads.
+  // lacks, or that the table shows another line than the one changed.
   std::string note;
   std::string warning;  // UTF-8: what the game checks say of the new value
 };
@@ -62,13 +62,13 @@ struct FieldChangePlan {
 };
 
 // What setting `key` of every target to `operand`, multiplying it by
-// `operand` or adding `operand` to it would do. Multiplying and adding need a
-// number field (or a damage amount) and a number, and compute from the value
-// the loader reads (valueNumber); a weapon without such a value, or whose
+// `operand` or adding `operand` to it would do. The line changed is the one
+// the game reads (the key's last line at its level). Multiplying and adding
+// need a number field (or a damage amount) and a number, and compute from
+// that line's value (valueNumber); a weapon without such a value, or whose
 // value is not a number, is then skipped. Setting adds the key to a weapon
-// that lacks it. A weapon is changed only when the loader then reads the new
-// value; when it would not (it reads the key from a line the edit does not
-// change, or none), the weapon is skipped and the note says why.
+// that lacks it. Where Actual Mode and the table show another line than the
+// one changed, the note says so (edit::readingNote).
 FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
                                 std::string_view operand);
 

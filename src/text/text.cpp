@@ -145,6 +145,30 @@ std::string utf8ToCp1252(std::string_view utf8) {
   return out;
 }
 
+std::optional<std::string> utf8ToCp1252Exact(std::string_view utf8, std::string& why) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    const std::size_t len = decodeUtf8(utf8, i, c);
+    if (len == 0) {
+      why = "byte " + std::to_string(i + 1) + " is not UTF-8";
+      return std::nullopt;
+    }
+    char mapped = 0;
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) mapped = static_cast<char>(c);
+    for (int k = 0; k < 32 && !mapped; ++k)
+      if (kHigh[k] == c) mapped = static_cast<char>(0x80 + k);
+    if (!mapped && c != 0) {
+      why = "'" + std::string(utf8.substr(i, len)) + "' is not a character of Windows-1252, the files' encoding";
+      return std::nullopt;
+    }
+    out += mapped;
+    i += len;
+  }
+  return out;
+}
+
 namespace {
 
 // The lower-case letter of a character of the Latin, Greek and Cyrillic

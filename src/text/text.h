@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,5 +46,8 @@ std::string cp1252ToUtf8(std::string_view bytes);
 // UTF-8 to Windows-1252 bytes. Characters the code page cannot hold become
 // "?". Text that is not valid UTF-8 is taken as bytes already.
 std::string utf8ToCp1252(std::string_view utf8);
+// UTF-8 to Windows-1252 bytes, or nothing with `why` (UTF-8) when the text is
+// not UTF-8 or holds a character the code page cannot hold.
+std::optional<std::string> utf8ToCp1252Exact(std::string_view utf8, std::string& why);
 
 }  // namespace qm

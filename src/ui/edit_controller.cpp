@@ -1,5 +1,6 @@
 #include "ui/edit_controller.h"
 
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,6 +83,13 @@ EditController::EditController(QWidget& window, MainWindowState& state, Host& ho
 
   addKeysTo(window_);
   connect(&stack_, &QUndoStack::indexChanged, this, [this] { refresh(); });
+  // Another program changing a file with unsaved edits is told at once.
+  watcher_ = new QFileSystemWatcher(this);
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+    if (editorOpen() || !editing_.fileChangedOnDisk(path.toStdString())) return;
+    if (editing_.takeStepsDropped()) stack_.clear();
+    refresh();
+  });
 }
 
 void EditController::addKeysTo(QWidget& window) {
@@ -101,6 +109,8 @@ EditController::~EditController() {
 
 bool EditController::push(const std::vector<edit::Change>& changes, const QString& text) {
   std::optional<edit::Step> step = editing_.apply(changes);
+  // A file read again from disk: the steps made to its old bytes are gone.
+  if (editing_.takeStepsDropped()) stack_.clear();
   if (!step) return false;
   stack_.push(new StepCommand(editing_, std::move(*step), text));
   refresh();
@@ -125,6 +135,7 @@ bool EditController::save() {
   if (!editing_.unsaved()) return true;
   if (!host_.confirmSave(editing_.pendingFiles())) return false;
   const bool saved = editing_.save();
+  if (editing_.takeStepsDropped()) stack_.clear();
   if (saved) stack_.setClean();
   refresh();
   return saved;
@@ -206,6 +217,12 @@ void EditController::refresh() {
   window_.setWindowTitle(shownTitle_);
   saveButton_->setVisible(unsaved);
   revertButton_->setVisible(unsaved);
+  // A replaced file drops out of the watch: the paths are set again each time.
+  QStringList paths;
+  for (const std::string& p : editing_.editedPaths()) paths << QString::fromStdString(p);
+  const QStringList watched = watcher_->files();
+  if (!watched.isEmpty()) watcher_->removePaths(watched);
+  if (!paths.isEmpty()) watcher_->addPaths(paths);
 }
 
 bool EditController::eventFilter(QObject* watched, QEvent* event) {

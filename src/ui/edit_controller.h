@@ -13,6 +13,7 @@
 #include "presentation/editing_state.h"
 #include "weapon/field_table.h"
 
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -69,6 +70,7 @@ class EditController : public QObject {
   QUndoStack stack_;
   std::array<QLabel*, kSlotCount> values_;
   QListWidget* damage_;
+  QFileSystemWatcher* watcher_ = nullptr;  // the files with unsaved edits
   QPushButton* saveButton_ = nullptr;
   QPushButton* revertButton_ = nullptr;
   // The window's title without the unsaved mark, and the title last shown:

@@ -167,7 +167,8 @@ TEST_F(EditSessionTest, RefusesToWriteOverAChangeOrAReadOnlyFile) {
   ASSERT_TRUE(t.apply({{kSet, "GUN", "id", "7"}}).step);
   std::filesystem::permissions(file("cannons.tdf"), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
-  EXPECT_EQ(t.save().refusal.value_or(""), file("cannons.tdf").string() + ": the file is read-only");
+  EXPECT_EQ(t.save().refusal.value_or(""),
+            file("cannons.tdf").string() + ": the file is read-only; nothing was written");
 }
 
 TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
@@ -219,21 +220,50 @@ TEST_F(EditSessionTest, CommandLine) {
   EXPECT_EQ(test::readFile(file("cannons.tdf")), "[GUN]\n\t{\n\tid=7;\n\t}\n");
   EXPECT_FALSE(std::filesystem::exists(file("cannons.tdf") += ".bak"));
 
-  // A key on a line the game does not read is changed, with a warning; one
-  // on a line it reads is not warned of.
-  test::writeGame(dir_, {{"cannons.tdf", "[GUN]\n{\nid=7;\n\t\treloadtime = 10 ;\nrange=5;\n}\n"}});
+  // The line changed is the last of the key, the one the game reads; where
+  // Actual Mode shows another line (or none), the warning says so. A key
+  // Actual Mode does not show is not warned of.
+  test::writeGame(dir_, {{"cannons.tdf", "[GUN]\n{\nid=7;\nreloadtime=5;\n\t\treloadtime = 10 ;\nrange=5;\n}\n"}});
   const struct {
     const char* assignment;
+    const char* line;
     const char* warning;
   } cases[] = {
-      {"reloadtime=2",
-       "warning: reloadtime: the game does not read the line changed, \"reloadtime =2;\": edit it by hand\n"},
-      {"range=6", ""},
+      {"reloadtime=2", "+\t\treloadtime =2;\n",
+       "warning: reloadtime: the game reads the line changed, 'reloadtime =2;'; Actual Mode and the list show '5' "
+       "from another line, 'reloadtime=5;'\n"},
+      {"range=6", "+range=6;\n", ""},
+      {"weapontype=LaserCannon", "+weapontype=LaserCannon;\n", ""},
   };
   for (const auto& c : cases) {
     const auto [status, diff, err] = run({"GUN", c.assignment, "--dry-run"});
     EXPECT_EQ(status, 0);
+    EXPECT_NE(diff.find(c.line), std::string::npos) << diff;
     EXPECT_EQ(err, c.warning) << c.assignment;
+  }
+
+  // Arguments are UTF-8, written as Windows-1252; a character it lacks, or
+  // an argument that is not UTF-8, is refused.
+  const struct {
+    std::string assignment;
+    int status;
+    std::string written;
+  } texts[] = {
+      {"name=K\xc3\xa9 \xe2\x82\xac", 0, "name=K\xe9 \x80;"},
+      {"name=K\xc5\x91", 1, ""},
+      {"name=K\xf0\x9f\x98\x80", 1, ""},
+      {"name=\xe9 \xc3\xa9", 1, ""},
+  };
+  for (const auto& t : texts) {
+    const std::string before = test::readFile(file("cannons.tdf"));
+    const auto [status, diff, err] = run({"GUN", t.assignment});
+    EXPECT_EQ(status, t.status) << t.assignment << err;
+    if (t.status == 0) {
+      EXPECT_NE(test::readFile(file("cannons.tdf")).find(t.written), std::string::npos);
+    } else {
+      EXPECT_EQ(test::readFile(file("cannons.tdf")), before);
+      EXPECT_NE(err.find("nothing was written"), std::string::npos) << err;
+    }
   }
 }
 
@@ -270,7 +300,8 @@ TEST(EditCorpusTest, LosslessOnEveryWeapon) {
   if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
   std::size_t weapons = 0, keys = 0, refused = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
-    if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+    const std::string extension = toLower(entry.path().extension().string());
+    if (!entry.is_regular_file() || extension == ".md" || extension == ".fbi") continue;  // weapon files only
     const std::string file = test::readFile(entry.path());
     GameCheck names(GameCheck::Scope::CensusOnly);
     names.addFile("f", file);

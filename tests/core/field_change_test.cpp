@@ -68,12 +68,14 @@ TEST(FieldChangeTest, PlansEachWeaponsValue) {
   }
 }
 
-// Lines where the Weapons table (the loader's reading) and an edit see a
-// value differently: the plan changes the line the loader reads, or passes
-// the weapon over saying why; applied through an edit session, the table read
-// from the edited bytes shows what the preview promised.
-TEST(FieldChangeTest, ChangesWhatTheTableShows) {
+// Lines where the Weapons table (the loader's reading) and the game see a
+// value differently: the plan changes the line the game reads, computing
+// from its value, and says where the table shows another line; applied
+// through an edit session, the table read from the edited bytes shows what
+// the preview promised.
+TEST(FieldChangeTest, ChangesTheLineTheGameReads) {
   constexpr auto kSet = FieldOperation::SetTo, kTimes = FieldOperation::MultiplyBy;
+  const std::string shows = " (reloadtime: the game reads the line changed, ";
   const struct {
     const char* body;  // the block's lines between its braces
     const char* key;
@@ -85,22 +87,26 @@ TEST(FieldChangeTest, ChangesWhatTheTableShows) {
       // The loader keeps what follows the ";" (its number is the text before it), or drops the last character.
       {"reloadtime=3354; // tuned\n", "reloadtime", kTimes, "2", "3354; // tune", "3354", ">6708; // tune"},
       {"[DAMAGE]\n{\n\t\tdefault=50; // x\n}\n", "damage.default", kTimes, "2", "50; // ", "50", ">100; // "},
-      {"reloadtime=10\n", "reloadtime", kTimes, "2", "1", "10", ">2 (the file says '10', the game reads '1')"},
-      {"reloadtime=10\n", "reloadtime", kSet, "10", "1", "10", "the file says '10' already, the game reads '1'"},
-      // Lines the loader does not read; the default of an earlier [DAMAGE] block; an edit's refusal.
+      {"reloadtime=10\n", "reloadtime", kTimes, "2", "1", "10", ">20"},
+      {"reloadtime=10\n", "reloadtime", kSet, "10", "1", "10", "unchanged"},
+      // Lines the loader does not read, which the game does: changed, and said so.
       {"\treloadtime = 10 ;\n", "reloadtime", kTimes, "2", "", " 10 ",
-       "the game does not read the line 'reloadtime = 10 ;'"},
-      {"\t\treloadtime=10;\n", "reloadtime", kSet, "5", "", "10", "the game does not read the line 'reloadtime=10;'"},
-      {"\t\tid=3;\n", "reloadtime", kSet, "5", "", "-", "the game would not read a new line here"},
-      // A key given twice: the line the loader reads is the one changed.
-      {"reloadtime=5;\nreloadtime = 10;\n", "reloadtime", kTimes, "2", "5", "5", ">10"},
-      // The loader reads the key from a line the edit does not change.
+       ">" + shows + "'reloadtime = 20 ;'; Actual Mode and the list do not read that line)"},
+      {"\t\treloadtime=10;\n", "reloadtime", kSet, "5", "", "10",
+       ">" + shows + "'reloadtime=5;'; Actual Mode and the list do not read that line)"},
+      // A new line is indented where the loader reads it.
+      {"\t\tid=3;\n", "reloadtime", kSet, "5", "", "-", ">5 (a new line)"},
+      // A key given twice: the last line is the one the game reads and the one changed.
+      {"reloadtime=5;\nreloadtime = 10;\n", "reloadtime", kTimes, "2", "5", " 10",
+       ">5" + shows + "'reloadtime = 20;'; Actual Mode and the list show '5' from another line, 'reloadtime=5;')"},
+      // A line in a comment, and one of the [DAMAGE] block, are not the weapon's key to the game.
       {"reloadtime=5;\n/*\nreloadtime=8;\n*/\n", "reloadtime", kTimes, "2", "8", "5",
-       "the game reads '8' from a line this does not change"},
+       ">8" + shows + "'reloadtime=10;'; Actual Mode and the list show '8' from another line, 'reloadtime=8;')"},
       {"reloadtime=5;\n[DAMAGE]\n{\n\treloadtime=7;\n}\n", "reloadtime", kSet, "6", "7", "5",
-       "the game reads '7' from a line this does not change"},
+       ">7" + shows + "'reloadtime=6;'; Actual Mode and the list show '7' from another line, 'reloadtime=7;')"},
+      // The last [DAMAGE] block is the one edited: it has no default.
       {"[DAMAGE]\n{\ndefault=50;\n}\n[DAMAGE]\n{\nARMCOM=5;\n}\n", "damage.default", kTimes, "2", "50", "-",
-       ">100 (a new line)"},
+       "no value"},
       {"reloadtime=5; }\n", "reloadtime", kTimes, "2", "5; ", "5",
        "[W] has a brace that Quillmark's list reads otherwise than the game (further in than the third column, in a "
        "comment, or two on one line)"},
