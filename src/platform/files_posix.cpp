@@ -327,7 +327,11 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
   }
   // The replace makes a file in the folder and renames it there.
   const std::filesystem::path dir = folderOf(real);
-  if (::access(dir.c_str(), F_OK) == 0 && ::access(dir.c_str(), W_OK | X_OK) != 0)
+  struct stat folder {};
+  if (::stat(dir.c_str(), &folder) != 0) return std::nullopt;
+  // A folder of one's own marked read-only stays as it is, as a file does.
+  if (folder.st_uid == ::geteuid() && (folder.st_mode & S_IWUSR) == 0) return "the folder is read-only";
+  if (::access(dir.c_str(), W_OK | X_OK) != 0)
     return errno == EROFS ? "the folder is on a read-only file system"
                           : "the folder is read-only (" + lastError() + ")";
   return std::nullopt;

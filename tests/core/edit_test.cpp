@@ -2,13 +2,19 @@
 // refusals, the session's steps and saves, the diff, and the real mod files.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
+#include <cstdio>
+#include <random>
 #include <sstream>
+#include <thread>
 
 #include "catalogue/game_files.h"
 #include "checks/tdf_reader.h"
 #include "cli/cli.h"
 #include "edit/diff.h"
 #include "edit/session.h"
+#include "platform/files.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
 #include "text/text.h"
@@ -101,6 +107,146 @@ TEST(EditDiffTest, HunksWithThreeLinesOfContext) {
   }
 }
 
+// The lines an edit changes and the lines it adds are the ones the game
+// reads, and new lines are ones the loader (show, the list) reads too.
+TEST(EditModelTest, ChangesWhatTheGameReadsInAShapeTheListReads) {
+  const struct {
+    const char* file;
+    Change change;
+    const char* expected;  // a part of the file after
+    const char* shown;     // what the loader then reads: "damage" entries or the value of the key
+  } rows[] = {
+      // The last line of a key counts, whatever its blanks and indent.
+      {"[GUN]\n{\nreloadtime=5;\n\t\treloadtime = 6;\n}\n",
+       {kSet, "GUN", "reloadtime", "7"},
+       "reloadtime=5;\n\t\treloadtime =7;\n",
+       "5"},
+      {"[GUN]\n{\nreloadtime=5;\nreloadtime = 6;\n}\n",
+       {kSet, "GUN", "reloadtime", "7"},
+       "reloadtime=5;\nreloadtime =7;\n",
+       "5"},
+      // A copy of the block in a comment after the live one: the live one changes.
+      {"[GUN]\n{\nid=1;\n}\n/*\n[GUN]\n{\nid=2;\n}\n*/\n", {kSet, "GUN", "id", "3"}, "[GUN]\n{\nid=3;\n}\n/*", "2"},
+      {"[GUN]\n{\nid=1;\n}\n// [GUN]\n[GUN] /* a */\n{\nid=2;\n}\n", {kSet, "GUN", "id", "3"}, "id=3;\n}\n", "3"},
+      // New keys and [DAMAGE] blocks where the loader reads them, whatever
+      // the weapon's indent.
+      {"[GUN]\n{\n\t\tid=1;\n}\n",
+       {kSet, "GUN", "damage.default", "5"},
+       "\t\tid=1;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=5;\n\t\t}\n}\n",
+       "default=5"},
+      {"[GUN]\n{\n    id=1;\n}\n",
+       {kSet, "GUN", "damage.default", "5"},
+       "    id=1;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=5;\n\t\t}\n}\n",
+       "default=5"},
+      {"[GUN]\n{\n id=1;\n}\n",
+       {kSet, "GUN", "damage.default", "5"},
+       " id=1;\n [DAMAGE]\n\t\t{\n\t\tdefault=5;",
+       "default=5"},
+      {"[GUN]\n{\n    id=1;\n}\n", {kSet, "GUN", "range", "5"}, "    id=1;\n\trange=5;\n}", "5"},
+      {"[GUN]\n{\nid=1;\n[DAMAGE]\n {\n    default=5;\n }\n}\n",
+       {kSet, "GUN", "damage.ARMCOM", "6"},
+       "    default=5;\n\t\tARMCOM=6;\n",
+       "ARMCOM=6"},
+  };
+  for (const auto& row : rows) {
+    const std::string out = edited(row.file, row.change);
+    EXPECT_NE(out.find(row.expected), std::string::npos) << row.file << "\n" << out;
+    CurrentWeapon shown;
+    bool carry = false;
+    searchFile(out, "GUN", shown, carry);
+    if (edit::splitKey(row.change.key).damage) {
+      EXPECT_NE(std::find(shown.damage.begin(), shown.damage.end(), row.shown), shown.damage.end()) << out;
+      // The braces stay where the loader and the game agree: a later edit is made.
+      EXPECT_FALSE(edited(out, {kSet, "GUN", row.change.key, "9"}).starts_with("refused")) << out;
+    } else {
+      for (const FieldRow& f : kFields)
+        if (f.isKeyLine() && toLower(f.key) == row.change.key) EXPECT_EQ(shown[f.slot], row.shown) << out;
+    }
+  }
+  // The note where Actual Mode shows another line: only for a key it shows.
+  const std::string twice = "[GUN]\n{\nreloadtime=5;\n  reloadtime=6;\n  weapontype=x;\n}\n";
+  EXPECT_TRUE(edit::readingNote(edit::readKey(twice, "GUN", "reloadtime"), "reloadtime"));
+  EXPECT_FALSE(edit::readingNote(edit::readKey(twice, "GUN", "weapontype"), "weapontype"));
+  EXPECT_FALSE(edit::readingNote(edit::readKey("[GUN]\n{\nreloadtime=5;\n}\n", "GUN", "reloadtime"), "reloadtime"));
+}
+
+// Diffs are minimal (as few lines removed and added as can be) and every
+// hunk names its lines on both sides, over many random edits.
+TEST(EditDiffTest, MinimalAndCountedRightOverRandomEdits) {
+  std::mt19937 random(29);
+  const auto lines = [](const std::string& text) {
+    std::vector<std::string> out;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find('\n', at);
+      out.push_back(text.substr(at, end - at));
+      at = end + 1;
+    }
+    return out;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::string a, b;
+    const int n = 5 + static_cast<int>(random() % 30);
+    for (int i = 0; i < n; ++i) {
+      const std::string line = std::string(1, static_cast<char>('a' + random() % 4)) + "\n";
+      a += line;
+      const unsigned r = random() % 10;
+      if (r == 0) continue;                                                           // removed
+      if (r == 1) b += std::string(1, static_cast<char>('a' + random() % 4)) + "\n";  // replaced
+      if (r == 2) b += "x\n";                                                         // added before
+      if (r != 1) b += line;
+    }
+    const std::vector<std::string> la = lines(a), lb = lines(b);
+    // The longest common subsequence, by the book.
+    std::vector<std::vector<int>> lcs(la.size() + 1, std::vector<int>(lb.size() + 1, 0));
+    for (std::size_t i = la.size(); i-- > 0;)
+      for (std::size_t j = lb.size(); j-- > 0;)
+        lcs[i][j] = la[i] == lb[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+    const std::string diff = edit::unifiedDiff("f", a, b);
+    std::size_t removed = 0, added = 0;
+    std::size_t shift = 0;  // lines the hunks so far added less removed
+    std::istringstream in(diff);
+    std::string line;
+    std::getline(in, line), std::getline(in, line);
+    while (std::getline(in, line)) {
+      if (line.starts_with("@@")) {
+        std::size_t fromA = 0, countA = 0, fromB = 0, countB = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "@@ -%zu,%zu +%zu,%zu @@", &fromA, &countA, &fromB, &countB), 4) << line;
+        // Each side's start counts that side's lines: they differ by what
+        // the hunks before added or removed.
+        if (countA > 0 && countB > 0) EXPECT_EQ(fromB, fromA + shift) << diff;
+        shift += countB - countA;
+        continue;
+      }
+      removed += line[0] == '-';
+      added += line[0] == '+';
+    }
+    EXPECT_EQ(removed, la.size() - static_cast<std::size_t>(lcs[0][0])) << diff;
+    EXPECT_EQ(added, lb.size() - static_cast<std::size_t>(lcs[0][0])) << diff;
+  }
+}
+
+// A change made again on a file another program changed: where its lines
+// still match, and only there.
+TEST(EditDiffTest, ChangesMadeAgainWhereTheirLinesStillMatch) {
+  const std::string before = "a\nb\nc\nd\ne\nf\ng\n", after = "a\nB\nc\nd\ne\nF\ng\n";
+  const struct {
+    const char* fresh;
+    const char* expected;
+    std::size_t made, dropped;
+  } rows[] = {
+      {"a\nb\nc\nd\ne\nf\ng\n", "a\nB\nc\nd\ne\nF\ng\n", 2, 0},
+      {"top\na\nb\nc\nd\nX\nf\ng\n", "top\na\nB\nc\nd\nX\nf\ng\n", 1, 1},    // f's line before changed
+      {"a\nb\nc\na\nb\nc\ne\nf\ng\n", "a\nb\nc\na\nb\nc\ne\nF\ng\n", 1, 1},  // b's lines twice: which one?
+      {"a\nb2\nc\nd\ne\nf\ng\n", "a\nb2\nc\nd\ne\nF\ng\n", 1, 1},            // b changed by the other program
+  };
+  for (const auto& r : rows) {
+    const edit::Remade m = edit::remakeChange(before, after, r.fresh);
+    EXPECT_EQ(m.bytes, r.expected) << r.fresh;
+    EXPECT_EQ(m.made, r.made) << r.fresh;
+    EXPECT_EQ(m.dropped, r.dropped) << r.fresh;
+  }
+}
+
 class EditSessionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -169,6 +315,89 @@ TEST_F(EditSessionTest, RefusesToWriteOverAChangeOrAReadOnlyFile) {
                                std::filesystem::perm_options::remove);
   EXPECT_EQ(t.save().refusal.value_or(""),
             file("cannons.tdf").string() + ": the file is read-only; nothing was written");
+}
+
+// Two edits of one file started together, over and over: every edit that
+// says it was saved is in the file, and when both read the file before
+// either wrote, one of them is refused.
+TEST_F(EditSessionTest, TwoSavesAtOnceLoseNothing) {
+  for (int round = 0; round < 40; ++round) {
+    dir_.write("weapons/lasers.tdf", "[LASER]\r\n\t{\r\n\tid=5;\r\n\trange=300;\r\n\t}\r\n");
+    std::atomic<int> ready = 0;
+    bool saved[2] = {false, false};
+    const auto edit = [&](int who) {
+      edit::Session s = open();
+      ASSERT_TRUE(s.apply({{kSet, "LASER", who == 0 ? "range" : "id", who == 0 ? "400" : "6"}}).step);
+      // Both have read the file before either writes.
+      ++ready;
+      while (ready < 2) std::this_thread::yield();
+      saved[who] = !s.save(false).refusal;
+    };
+    std::thread first(edit, 0), second(edit, 1);
+    first.join(), second.join();
+    const std::string now = test::readFile(file("lasers.tdf"));
+    EXPECT_EQ(saved[0], now.find("range=400;") != std::string::npos) << round;
+    EXPECT_EQ(saved[1], now.find("id=6;") != std::string::npos) << round;
+    EXPECT_EQ(saved[0] + saved[1], 1) << round;
+  }
+  // The replace looks a last time, with the new bytes on disk: a refusal
+  // then leaves the file as it was, and no temporary file behind.
+  platform::ReplaceOptions last;
+  last.lastCheck = [] { return std::optional<std::string>("changed on disk"); };
+  const std::string before = test::readFile(file("lasers.tdf"));
+  EXPECT_EQ(platform::replaceFile(file("lasers.tdf"), "new", last), "changed on disk");
+  EXPECT_EQ(test::readFile(file("lasers.tdf")), before);
+  for (const auto& entry : std::filesystem::directory_iterator(file("lasers.tdf").parent_path()))
+    EXPECT_FALSE(platform::isTemporaryName(entry.path().filename().string()));
+}
+
+// A file another program changed: read again before the next edit when it
+// has no unsaved edits, and on Revert; with unsaved edits, refused at the
+// save, then read again with the edits made again, or written over.
+TEST_F(EditSessionTest, FilesChangedOnDiskAreReadAgain) {
+  edit::Session s = open();
+  const edit::Applied first = s.apply({{kSet, "GUN", "id", "7"}});
+  ASSERT_TRUE(first.step);
+  ASSERT_FALSE(s.save().refusal);
+  dir_.write("weapons/cannons.tdf", "[GUN]\n\t{\n\tid=7;\n\trange=1;\n\t}\n");
+  const edit::Applied next = s.apply({{kSet, "GUN", "burst", "2"}});
+  ASSERT_TRUE(next.step);
+  EXPECT_EQ(next.reread, std::vector<std::size_t>{0});
+  EXPECT_EQ(s.bytes(0), "[GUN]\n\t{\n\tid=7;\n\trange=1;\n\tburst=2;\n\t}\n");
+  dir_.write("weapons/cannons.tdf", "[GUN]\n\t{\n\tid=8;\n\trange=1;\n\t}\n");
+  s.revert();
+  EXPECT_EQ(s.bytes(0), test::readFile(file("cannons.tdf")));
+
+  ASSERT_TRUE(s.apply({{kSet, "GUN", "range", "5"}}).step);
+  dir_.write("weapons/cannons.tdf", "// new\n[GUN]\n\t{\n\tid=8;\n\trange=1;\n\t}\n");
+  const edit::Saved refused = s.save();
+  EXPECT_EQ(refused.changedOnDisk, std::optional<std::size_t>(0));
+  const edit::Reloaded again = s.reloadKeepingEdits(0);
+  EXPECT_EQ(again.made, 1u);
+  EXPECT_EQ(s.bytes(0), "// new\n[GUN]\n\t{\n\tid=8;\n\trange=5;\n\t}\n");
+  ASSERT_FALSE(s.save().refusal);
+  EXPECT_EQ(test::readFile(file("cannons.tdf")), "// new\n[GUN]\n\t{\n\tid=8;\n\trange=5;\n\t}\n");
+
+  ASSERT_TRUE(s.apply({{kSet, "GUN", "range", "6"}}).step);
+  dir_.write("weapons/cannons.tdf", "[GUN]\n\t{\n\tid=3;\n\t}\n");
+  EXPECT_TRUE(s.changedOnDisk(0));
+  s.takeDiskAsRead(0);
+  ASSERT_FALSE(s.save().refusal);
+  EXPECT_EQ(test::readFile(file("cannons.tdf")), "// new\n[GUN]\n\t{\n\tid=8;\n\trange=6;\n\t}\n");
+}
+
+// A weapon whose last header sits in a comment: the live block is changed
+// and both lines are named.
+TEST_F(EditSessionTest, ACommentedCopyIsNamed) {
+  dir_.write("weapons/cannons.tdf", "[GUN]\n\t{\n\tid=6;\n\t}\n/*\n[GUN]\n\t{\n\tid=2;\n\t}\n*/\n");
+  edit::Session s = open();
+  const edit::Applied a = s.apply({{kSet, "GUN", "id", "7"}});
+  ASSERT_TRUE(a.step);
+  EXPECT_EQ(s.bytes(0), "[GUN]\n\t{\n\tid=7;\n\t}\n/*\n[GUN]\n\t{\n\tid=2;\n\t}\n*/\n");
+  ASSERT_FALSE(a.step->notes.empty());
+  EXPECT_NE(a.step->notes[0].find("cannons.tdf:6, sits inside a /* */ comment"), std::string::npos) << a.step->notes[0];
+  EXPECT_NE(a.step->notes[0].find("cannons.tdf:1, is the one changed"), std::string::npos);
+  EXPECT_TRUE(a.step->commentedCopy);
 }
 
 TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
@@ -240,6 +469,16 @@ TEST_F(EditSessionTest, CommandLine) {
     EXPECT_EQ(status, 0);
     EXPECT_NE(diff.find(c.line), std::string::npos) << diff;
     EXPECT_EQ(err, c.warning) << c.assignment;
+  }
+
+  // A weapon given its own ID again clashes with no one.
+  {
+    std::ostringstream out, err;
+    const std::string sample = std::string(QM_SOURCE_DIR) + "/sample-game";
+    EXPECT_EQ(runCli({"--game", sample, "set", "VALK_LIGHTGUN", "id=12", "--dry-run"}, out, err), 0);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(runCli({"--game", sample, "set", "VALK_LIGHTGUN", "id=3", "--dry-run"}, out, err), 0);
+    EXPECT_NE(err.str().find("is also the ID of"), std::string::npos) << err.str();
   }
 
   // Arguments are UTF-8, written as Windows-1252; a character it lacks, or

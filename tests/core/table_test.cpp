@@ -154,6 +154,15 @@ TEST(WeaponTableTest, SharesTheFilesItReadBefore) {
   EXPECT_EQ(second.filesRead(), 1u);
   after.push_back(memoryFile("f3", "[NEW]\n{\nid=6;\n}\n"));
   EXPECT_EQ(expectAgreesWithLoader(after, "a new name", &second).filesRead(), 4u);
+  // A table that reads values on request keeps none: one that keeps them
+  // reads the files again rather than share its blocks.
+  WeaponList names;
+  names.add(scanFiles(before).entries);
+  const WeaponTable onRequest(names.entries(), before, nullptr, WeaponTable::Values::OnRequest);
+  const WeaponTable kept(names.entries(), before, &onRequest, WeaponTable::Values::Kept);
+  EXPECT_EQ(kept.filesRead(), 3u);
+  for (std::size_t row = 0; row < kept.size(); ++row)
+    if (kept.name(row) == "LASER") EXPECT_EQ(kept.value(row, Slot::Range), "9");
 
   // A file on disk that changed under the same object is read again.
   test::TempDir dir;
