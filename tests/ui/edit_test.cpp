@@ -166,6 +166,55 @@ class EditTest : public QObject {
     QVERIFY(readFile(f.game.path() / "weapons" / "cannons.tdf").find("soon") == std::string::npos);
   }
 
+  // Another program changes a file with unsaved edits: the window says so
+  // at once and, on Yes, reads it again and makes the edits again; the save
+  // then writes both. A file changed on disk without unsaved edits is read
+  // again before the next edit.
+  void aFileChangedOnDiskIsReadAgain() {
+    Window f(kGun + weapon("LASER", "9"));
+    QWidget* w = &f.w;
+    show(f.w);
+    const auto file = f.game.path() / "weapons" / "cannons.tdf";
+    emit f.list()->activated(0);
+    click(w, "Option2");
+    editValue(w, kReload, "1.2");
+    f.host.messages.clear();
+    f.host.answers = {Answer::Yes};
+    f.write("weapons/cannons.tdf", "// tuned\r\n" + kGun + weapon("LASER", "9"));
+    QTRY_VERIFY(!f.host.messages.empty());
+    QVERIFY2(QString::fromStdString(f.host.messages[0]).contains("changed on disk"), f.host.messages[0].c_str());
+    QCOMPARE(valueOf(w, kReload)->text(), QString("1.2"));
+    f.host.answers = {Answer::Ok};
+    QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(readFile(file).starts_with("// tuned\r\n[GUN]"));
+    QVERIFY(readFile(file).find("reloadtime=1.2;") != std::string::npos);
+
+    // No unsaved edits: the next edit is made to the bytes on disk.
+    f.write("weapons/cannons.tdf", "// again\r\n" + kGun + weapon("LASER", "9"));
+    editValue(w, kEnergy, "300");
+    f.host.answers = {Answer::Ok};
+    QTest::keyClick(w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(readFile(file).starts_with("// again\r\n[GUN]"));
+    QVERIFY(readFile(file).find("energy=300;") != std::string::npos);
+  }
+
+  // Actual Mode shows a copy of the weapon inside a comment: an edit is
+  // refused with the line of the block the game reads.
+  void aCommentedCopyIsNotEdited() {
+    Window f(kGun + "/*\r\n" + weapon("GUN", "8") + "*/\r\n");
+    QWidget* w = &f.w;
+    show(f.w);
+    emit f.list()->activated(0);
+    click(w, "Option2");
+    QCOMPARE(valueOf(w, kId)->text(), QString("8"));
+    f.host.messages.clear();
+    editValue(w, kId, "12");
+    QCOMPARE(f.host.messages.size(), 1u);
+    QVERIFY2(QString::fromStdString(f.host.messages[0]).contains("cannons.tdf:1: edit it there"),
+             f.host.messages[0].c_str());
+    QCOMPARE(w->windowTitle().endsWith("*"), false);
+  }
+
   // A weapon of an archive: the user is told before the first change where
   // it will be written; the save writes the loose file and not the archive,
   // and the list shows the new ID.
