@@ -56,7 +56,8 @@ Session::Stamp Session::stampOf(const fs::path& path) {
   return s;
 }
 
-std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& out) {
+std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& out, std::optional<CopyPlace>& copy) {
+  copy.reset();
   std::optional<std::size_t> loaded;  // a file of the session that holds the weapon
   std::optional<std::size_t> fresh;   // or a place in the search list, not read before
   std::string bytes, scratch, reason;
@@ -65,8 +66,15 @@ std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& o
     std::optional<std::size_t> in;
     for (std::size_t f = 0; f < files_.size(); ++f)
       if (files_[f].search == i) in = f;
+    // The loader, knowing no comments, shows a copy in a comment of a later
+    // file where the game reads an earlier file's block.
+    const auto copyIn = [&](std::string_view text) {
+      const auto c = commentedCopy(text, weapon);
+      if (c && c->liveLine == 0) copy = CopyPlace{search_[i]->name(), c->copyLine};
+    };
     if (in) {
-      if (findBlock(files_[*in].current, weapon)) loaded = in, fresh.reset();
+      if (findBlock(files_[*in].current, weapon)) loaded = in, fresh.reset(), copy.reset();
+      copyIn(files_[*in].current);
       continue;
     }
     // Stamped before reading: a change made while it is read shows at the save.
@@ -77,14 +85,20 @@ std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& o
         out.unreadable.push_back(bad);
       continue;
     }
+    copyIn(scratch);
     if (findBlock(scratch, weapon)) {
-      fresh = i, loaded.reset();
+      fresh = i, loaded.reset(), copy.reset();
       bytes.swap(scratch);
       stamp = before;
     }
   }
   if (loaded) return loaded;
-  if (!fresh) return std::nullopt;
+  if (!fresh) {
+    if (copy)
+      out.refusal = "[" + cp1252ToUtf8(weapon) + "] is only in a /* */ comment, at " + copy->file + ":" +
+                    std::to_string(copy->line) + ", which the game skips";
+    return std::nullopt;
+  }
 
   File f;
   f.search = *fresh;
@@ -183,6 +197,7 @@ Applied Session::apply(const std::vector<Change>& changes) {
   Step step;
   step.changes = changes;
   std::vector<std::size_t> fileOf;
+  std::vector<std::optional<CopyPlace>> copies;  // a later file's commented copy, by change
   const auto refuse = [&](std::string why) {
     undo(step);
     out.refusal = std::move(why);
@@ -190,7 +205,8 @@ Applied Session::apply(const std::vector<Change>& changes) {
   };
   for (const Change& c : changes) {
     if (auto refusal = checkChange(c)) return refuse(*refusal);
-    const auto file = locate(c.weapon, out);
+    std::optional<CopyPlace> copy;
+    const auto file = locate(c.weapon, out, copy);
     if (!file) {
       out.notFound = out.refusal.empty();
       return refuse(out.notFound ? std::string("[").append(cp1252ToUtf8(c.weapon)).append("] is in no weapon file")
@@ -202,6 +218,7 @@ Applied Session::apply(const std::vector<Change>& changes) {
       return refuse(*refusal + " (" + files_[*file].source->name() + ")");
     for (Splice& s : done) step.splices.push_back({*file, std::move(s)});
     fileOf.push_back(*file);
+    copies.push_back(std::move(copy));
     if (files_[*file].current.size() > kLargestWeaponFile)
       return refuse(files_[*file].source->name() + " would grow to " + std::to_string(files_[*file].current.size()) +
                     " bytes, " + std::string(kMsgFileTooLarge) + ", which Quillmark could not read again");
@@ -210,14 +227,21 @@ Applied Session::apply(const std::vector<Change>& changes) {
     const Change& c = changes[i];
     const File& f = files_[fileOf[i]];
     const std::string name = f.source->name();
-    if (const auto copy = commentedCopy(f.current, c.weapon); copy && copy->liveLine > 0) {
+    std::optional<CommentedCopy> copy = commentedCopy(f.current, c.weapon);
+    std::string copyName = name;
+    const auto live = findBlock(f.current, c.weapon);
+    if (copies[i] && !copy && live) {
+      copy = CommentedCopy{copies[i]->line, lineAt(f.current, live->begin)};
+      copyName = copies[i]->file;
+    }
+    if (copy && copy->liveLine > 0) {
       const std::string weapon = "[" + cp1252ToUtf8(c.weapon) + "]";
-      const std::string note = weapon + ": the last header, " + name + ":" + std::to_string(copy->copyLine) +
+      const std::string note = weapon + ": the last header, " + copyName + ":" + std::to_string(copy->copyLine) +
                                ", sits inside a /* */ comment, which the game skips; the block it reads, at " + name +
                                ":" + std::to_string(copy->liveLine) + ", is the one changed (" +
                                "Quillmark's list and Actual Mode show the commented copy)";
       if (std::find(step.notes.begin(), step.notes.end(), note) == step.notes.end()) step.notes.push_back(note);
-      step.commentedCopy = weapon + " as Actual Mode shows it is a copy inside a /* */ comment (" + name + ":" +
+      step.commentedCopy = weapon + " as Actual Mode shows it is a copy inside a /* */ comment (" + copyName + ":" +
                            std::to_string(copy->copyLine) + "), which the game skips; the block the game reads is at " +
                            name + ":" + std::to_string(copy->liveLine) + ": edit it there";
     }

@@ -147,7 +147,13 @@ class Session {
 
   // The file that holds the weapon's last block, read into the session when
   // it is not there yet; nothing when no file holds it.
-  std::optional<std::size_t> locate(const std::string& weapon, Applied& out);
+  // `copy` is set when a later file than the one found holds the weapon
+  // only inside a /* */ comment, which the loader shows.
+  struct CopyPlace {
+    std::string file;
+    int line = 0;
+  };
+  std::optional<std::size_t> locate(const std::string& weapon, Applied& out, std::optional<CopyPlace>& copy);
   std::optional<std::string> refusalToWrite(const File& f, bool breakLinks) const;
   std::optional<std::string> changedSinceRead(const File& f) const;
   static Stamp stampOf(const std::filesystem::path& path);

@@ -42,7 +42,9 @@ TEST(EditFiles, LinksOwnersLeftoversFullDisksAndSizes) {
   const fs::path cannons = file("cannons.tdf"), other = dir.path() / "other-name.tdf";
   fs::create_hard_link(cannons, other);
   const bool root = ::geteuid() == 0;
-  if (root) ASSERT_EQ(::chown(cannons.c_str(), 4321, 4322), 0);
+  if (root) {
+    ASSERT_EQ(::chown(cannons.c_str(), 4321, 4322), 0);
+  }
   fs::permissions(cannons, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   edit::Session t = open();
   ASSERT_TRUE(t.apply({{kSet, "GUN", "id", "9"}}).step);
@@ -53,8 +55,10 @@ TEST(EditFiles, LinksOwnersLeftoversFullDisksAndSizes) {
     struct stat st {};
     ASSERT_EQ(::stat(p.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u) << p;
-    if (root) EXPECT_EQ(st.st_uid, 4321u) << p;
-    if (root) EXPECT_EQ(st.st_gid, 4322u) << p;
+    if (root) {
+      EXPECT_EQ(st.st_uid, 4321u) << p;
+      EXPECT_EQ(st.st_gid, 4322u) << p;
+    }
   }
 
   // A folder marked read-only, its file writable.

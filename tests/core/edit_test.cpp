@@ -160,7 +160,9 @@ TEST(EditModelTest, ChangesWhatTheGameReadsInAShapeTheListReads) {
       EXPECT_FALSE(edited(out, {kSet, "GUN", row.change.key, "9"}).starts_with("refused")) << out;
     } else {
       for (const FieldRow& f : kFields)
-        if (f.isKeyLine() && toLower(f.key) == row.change.key) EXPECT_EQ(shown[f.slot], row.shown) << out;
+        if (f.isKeyLine() && toLower(f.key) == row.change.key) {
+          EXPECT_EQ(shown[f.slot], row.shown) << out;
+        }
     }
   }
   // The note where Actual Mode shows another line: only for a key it shows.
@@ -213,7 +215,9 @@ TEST(EditDiffTest, MinimalAndCountedRightOverRandomEdits) {
         ASSERT_EQ(std::sscanf(line.c_str(), "@@ -%zu,%zu +%zu,%zu @@", &fromA, &countA, &fromB, &countB), 4) << line;
         // Each side's start counts that side's lines: they differ by what
         // the hunks before added or removed.
-        if (countA > 0 && countB > 0) EXPECT_EQ(fromB, fromA + shift) << diff;
+        if (countA > 0 && countB > 0) {
+          EXPECT_EQ(fromB, fromA + shift) << diff;
+        }
         shift += countB - countA;
         continue;
       }
@@ -504,6 +508,36 @@ TEST_F(EditSessionTest, CommandLine) {
       EXPECT_NE(err.find("nothing was written"), std::string::npos) << err;
     }
   }
+}
+
+// ota-mirddes's WEAPONS.TDF ends with [VTOL_FOOMISSILE] inside a /* */
+// comment, which the list and Actual Mode show. With a live copy in an
+// earlier file the live copy is changed and both lines are named; alone, the
+// weapon is refused as one the game does not have.
+TEST(EditCorpusTest, ACommentedLastCopyOfOtaMirddes) {
+  const std::filesystem::path source = std::filesystem::path(QM_CORPUS_DIR) / "ota-mirddes" / "weapons" / "WEAPONS.TDF";
+  if (!std::filesystem::exists(source)) GTEST_SKIP() << "no corpus file " << source;
+  const std::string weapons = test::readFile(source);
+  test::TempDir dir;
+  test::writeGame(dir, {{"weapons.tdf", weapons}, {"missiles.tdf", "[VTOL_FOOMISSILE]\n\t{\n\tname=Live;\n\t}\n"}});
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--game", dir.path().string(), "set"});
+    std::ostringstream out, err;
+    const int status = runCli(args, out, err);
+    return std::make_tuple(status, out.str(), err.str());
+  };
+  const auto [status, diff, err] = run({"VTOL_FOOMISSILE", "name=Changed"});
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_NE(err.find("weapons.tdf:1384, sits inside a /* */ comment"), std::string::npos) << err;
+  EXPECT_NE(err.find("missiles.tdf:1, is the one changed"), std::string::npos) << err;
+  EXPECT_EQ(test::readFile(dir.path() / "weapons" / "missiles.tdf"), "[VTOL_FOOMISSILE]\n\t{\n\tname=Changed;\n\t}\n");
+  EXPECT_EQ(test::readFile(dir.path() / "weapons" / "weapons.tdf"), weapons);
+
+  std::filesystem::remove(dir.path() / "weapons" / "missiles.tdf");
+  const auto [alone, none, why] = run({"VTOL_FOOMISSILE", "name=Changed"});
+  EXPECT_EQ(alone, 1);
+  EXPECT_NE(why.find("is only in a /* */ comment, at"), std::string::npos) << why;
+  EXPECT_EQ(test::readFile(dir.path() / "weapons" / "weapons.tdf"), weapons);
 }
 
 // What the loader and the game-style reader read of a key of a weapon.

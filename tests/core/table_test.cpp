@@ -162,7 +162,9 @@ TEST(WeaponTableTest, SharesTheFilesItReadBefore) {
   const WeaponTable kept(names.entries(), before, &onRequest, WeaponTable::Values::Kept);
   EXPECT_EQ(kept.filesRead(), 3u);
   for (std::size_t row = 0; row < kept.size(); ++row)
-    if (kept.name(row) == "LASER") EXPECT_EQ(kept.value(row, Slot::Range), "9");
+    if (kept.name(row) == "LASER") {
+      EXPECT_EQ(kept.value(row, Slot::Range), "9");
+    }
 
   // A file on disk that changed under the same object is read again.
   test::TempDir dir;
