@@ -15,7 +15,9 @@
 #include "edit/diff.h"
 #include "edit/session.h"
 #include "platform/files.h"
+#include "presentation/editing_state.h"
 #include "support/archive_writer.h"
+#include "support/scripted_host.h"
 #include "test_support.h"
 #include "text/text.h"
 #include "weapon/loader.h"
@@ -402,6 +404,32 @@ TEST_F(EditSessionTest, ACommentedCopyIsNamed) {
   EXPECT_NE(a.step->notes[0].find("cannons.tdf:6, sits inside a /* */ comment"), std::string::npos) << a.step->notes[0];
   EXPECT_NE(a.step->notes[0].find("cannons.tdf:1, is the one changed"), std::string::npos);
   EXPECT_TRUE(a.step->commentedCopy);
+}
+
+// The window's state when its save is refused because another program
+// changed the file: it asks before anything of the user's is dropped; Yes
+// reads the file again with the edits made again, No keeps the edits to be
+// written over it.
+TEST_F(EditSessionTest, ARefusedSaveOffersToReadTheFileAgain) {
+  for (const Answer answer : {Answer::Yes, Answer::No}) {
+    dir_.write("weapons/lasers.tdf", "[LASER]\r\n\t{\r\n\tid=5;\r\n\trange=300;\r\n\t}\r\n");
+    test::ScriptedHost host;
+    MainWindowState window(dir_.path(), host);
+    window.rebuildList();
+    EditingState editing(window, host);
+    ASSERT_TRUE(editing.apply({{kSet, "LASER", "range", "400"}}));
+    dir_.write("weapons/lasers.tdf", "// other\r\n[LASER]\r\n\t{\r\n\tid=5;\r\n\trange=300;\r\n\t}\r\n");
+    host.messages.clear();
+    host.answers = {answer};
+    EXPECT_FALSE(editing.save());
+    ASSERT_EQ(host.buttons.back(), Buttons::YesNo);
+    EXPECT_NE(host.messages.back().find("changed on disk"), std::string::npos) << host.messages.back();
+    EXPECT_TRUE(editing.unsaved());
+    EXPECT_TRUE(editing.save());
+    EXPECT_EQ(test::readFile(file("lasers.tdf")),
+              answer == Answer::Yes ? "// other\r\n[LASER]\r\n\t{\r\n\tid=5;\r\n\trange=400;\r\n\t}\r\n"
+                                    : "[LASER]\r\n\t{\r\n\tid=5;\r\n\trange=400;\r\n\t}\r\n");
+  }
 }
 
 TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
