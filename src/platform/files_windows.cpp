@@ -274,9 +274,8 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
     ::CloseHandle(h);
     if (!onDisk) return kNotRegularTarget;
   }
-  const DWORD folder = ::GetFileAttributesW(folderOf(real).wstring().c_str());
-  if (folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_READONLY) && !(folder & FILE_ATTRIBUTE_DIRECTORY))
-    return "the folder is read-only";
+  // Windows keeps no read-only mark on folders: a folder this account may
+  // not write is named when the temporary file cannot be made in it.
   return std::nullopt;
 }
 
@@ -301,7 +300,9 @@ std::optional<std::string> replaceFile(const std::filesystem::path& path, std::s
     digits.insert(0, 6 - digits.size(), '0');
     temp = (dir / (".quillmark-" + digits)).wstring();
     h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return lastError() + failed;
+    const DWORD code = h == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
+    if (code == ERROR_ACCESS_DENIED) return "the folder is read-only (" + errorText(code) + ")" + failed;
+    if (code != 0 && code != ERROR_FILE_EXISTS) return errorText(code) + failed;
   }
   if (h == INVALID_HANDLE_VALUE) return lastError() + failed;
 
