@@ -112,8 +112,9 @@ std::optional<std::string> applyUnitChange(std::string& bytes, const edit::Chang
   if (!lines.empty()) {
     // The line the game reads: the last.
     const UnitEntry& e = *lines.back();
+    // A value set to the text it has, as the game reads it, changes nothing.
+    if (e.value == change.value) return std::nullopt;
     const std::string_view old = std::string_view(bytes).substr(e.valueAt, e.valueEnd - e.valueAt);
-    if (old == change.value) return std::nullopt;
     apply(bytes, done, {e.valueAt, std::string(old), change.value + (e.semicolon ? "" : ";")});
     return std::nullopt;
   }
