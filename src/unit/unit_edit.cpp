@@ -83,14 +83,21 @@ std::optional<std::string> applyUnitChange(std::string& bytes, const edit::Chang
                                            std::vector<edit::Splice>& done) {
   const UnitFile unit(bytes);
   if (!unit.hasUnitInfo()) return std::string("the file has no [UNITINFO] block");
+  if (!unit.structureProblem().empty())
+    return "its blocks cannot be made out for sure (" + unit.structureProblem() + "): edit it by hand";
   const UnitKeyName name = splitUnitKey(change.key);
+  // The block of the line the game reads the key from; else the last block
+  // of that name, as the game takes the later of two.
   std::size_t block = 0;
-  if (!unit.block(name.block, &block)) return "it has no block [" + cp1252ToUtf8(name.block) + "]";
+  if (const UnitEntry* read = unit.find(change.key))
+    block = read->block;
+  else if (!unit.block(name.block, &block))
+    return "it has no block [" + cp1252ToUtf8(name.block) + "]";
   std::vector<const UnitEntry*> lines, level;
   for (const UnitEntry& e : unit.lines()) {
     if (e.block != block) continue;
     level.push_back(&e);
-    if (compareFolded(splitUnitKey(e.key).key, name.key) == 0) lines.push_back(&e);
+    if (compareFolded(e.key, change.key) == 0) lines.push_back(&e);
   }
   const std::string shown = cp1252ToUtf8(change.key);
 
@@ -113,7 +120,7 @@ std::optional<std::string> applyUnitChange(std::string& bytes, const edit::Chang
     // The line the game reads: the last.
     const UnitEntry& e = *lines.back();
     // A value set to the text it has, as the game reads it, changes nothing.
-    if (e.value == change.value) return std::nullopt;
+    if (e.value == trimValue(change.value)) return std::nullopt;
     const std::string_view old = std::string_view(bytes).substr(e.valueAt, e.valueEnd - e.valueAt);
     apply(bytes, done, {e.valueAt, std::string(old), change.value + (e.semicolon ? "" : ";")});
     return std::nullopt;

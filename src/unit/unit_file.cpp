@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "checks/registry.h"
 #include "checks/tdf_reader.h"
 #include "text/text.h"
 
@@ -62,10 +63,22 @@ class Reading {
 
 }  // namespace
 
+std::string_view trimValue(std::string_view value) {
+  while (!value.empty() && isSpace(value.front())) value.remove_prefix(1);
+  while (!value.empty() && isSpace(value.back())) value.remove_suffix(1);
+  return value;
+}
+
 UnitFile::UnitFile(std::string bytes) : bytes_(std::make_unique<std::string>(std::move(bytes))) {
   std::vector<Finding> ignored;  // the file's form is the unit checks' business
   const std::string file;
   const TdfDocument doc = readTdf(*bytes_, file, ignored, TdfReading{true});
+  for (const Finding& f : ignored)
+    for (const CheckInfo* structural :
+         {&check::kUnmatchedBrace, &check::kUnclosedBlock, &check::kUnclosedHeader, &check::kUnclosedComment,
+          &check::kMissingBrace, &check::kMissingHeader, &check::kDeepNesting})
+      if (problem_.empty() && f.check == structural->name)
+        problem_ = "line " + std::to_string(f.line) + ": " + f.message;
   const TdfBlock* info = nullptr;
   for (const TdfBlock& b : doc.blocks)
     if (compareFolded(b.name, "unitinfo") == 0) info = &b;
@@ -102,7 +115,7 @@ std::string_view UnitFile::value(std::string_view key) const {
 }
 
 const UnitBlock* UnitFile::block(std::string_view path, std::size_t* index) const {
-  for (std::size_t i = 0; i < blocks_.size(); ++i)
+  for (std::size_t i = blocks_.size(); i-- > 0;)
     if (compareFolded(blocks_[i].path, path) == 0) {
       if (index) *index = i;
       return &blocks_[i];

@@ -13,6 +13,9 @@
 
 namespace qm {
 
+// A value as the reader gives it: without the blanks and line ends at its ends.
+std::string_view trimValue(std::string_view value);
+
 // One key line of the unit (or of a block inside it).
 struct UnitEntry {
   std::string key;         // as written; a key of a block inside as BLOCK.KEY
@@ -58,15 +61,20 @@ class UnitFile {
   const UnitEntry* find(std::string_view key) const;
   // Its value; empty when the unit lacks the key.
   std::string_view value(std::string_view key) const;
-  // The block at `path` (letter case ignored; empty for [UNITINFO]), or
-  // nothing.
+  // The last block at `path` (letter case ignored; empty for [UNITINFO]),
+  // or null.
   const UnitBlock* block(std::string_view path, std::size_t* index = nullptr) const;
+  // Why the file's blocks cannot be made out for sure (a block never
+  // closed, a brace or header missing, a comment never closed), with its
+  // line; empty when they can. Such a file is not edited.
+  const std::string& structureProblem() const { return problem_; }
 
  private:
   // Held apart so that the views stay where they are when the object moves.
   std::unique_ptr<std::string> bytes_ = std::make_unique<std::string>();
   std::vector<UnitBlock> blocks_;
   std::vector<UnitEntry> lines_;
+  std::string problem_;
 };
 
 }  // namespace qm

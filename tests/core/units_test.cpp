@@ -163,6 +163,8 @@ TEST(UnitEditTest, ChangesOnlyWhatItSays) {
   };
   for (const auto& c : cases) EXPECT_EQ(changed(unit, c.change), c.after) << c.what;
   EXPECT_EQ(changed("[WEAPON]\n{\n}\n", set("a", "1")), "refused: the file has no [UNITINFO] block");
+  EXPECT_TRUE(changed("[UNITINFO]\n{\n\tA=1;\n\t[X]\n\t{\n\tB=2;\n}\n", set("A", "2"))
+                  .starts_with("refused: its blocks cannot be made out for sure (line 1: "));
   EXPECT_EQ(changed("[UNITINFO]\n{\n\tA=1; B=2;\n}\n", remove("A")),
             "refused: the line of A holds more than that key: edit it by hand");
 }
