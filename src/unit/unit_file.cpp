@@ -1,6 +1,8 @@
 #include "unit/unit_file.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "checks/registry.h"
 #include "checks/tdf_reader.h"
@@ -61,6 +63,18 @@ class Reading {
   std::vector<UnitEntry>& lines_;
 };
 
+std::size_t pairCount(const TdfBlock& b) {
+  std::size_t n = b.pairs.size();
+  for (const TdfBlock& inner : b.blocks) n += pairCount(inner);
+  return n;
+}
+
+std::uint64_t foldedHash(std::string_view key) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (char c : key) h = (h ^ static_cast<unsigned char>(foldLower(c))) * 1099511628211ull;
+  return h;
+}
+
 }  // namespace
 
 std::string_view trimValue(std::string_view value) {
@@ -83,16 +97,19 @@ UnitFile::UnitFile(std::string bytes) : bytes_(std::make_unique<std::string>(std
   for (const TdfBlock& b : doc.blocks)
     if (compareFolded(b.name, "unitinfo") == 0) info = &b;
   if (!info) return;
+  lines_.reserve(pairCount(*info));
   Reading(*bytes_, blocks_, lines_).block(*info, {});
-  // The later line of a key counts.
-  std::unordered_map<std::string, std::size_t> last;
-  last.reserve(lines_.size());
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const auto [at, added] = last.try_emplace(toLower(lines_[i].key), i);
-    if (added) continue;
-    lines_[at->second].counts = false;
-    at->second = i;
-  }
+  // The later line of a key counts: the lines sorted by their keys' folded
+  // hashes (and their places), so that lines of one key come together.
+  std::vector<std::pair<std::uint64_t, std::size_t>> byKey(lines_.size());
+  for (std::size_t i = 0; i < lines_.size(); ++i) byKey[i] = {foldedHash(lines_[i].key), i};
+  std::sort(byKey.begin(), byKey.end());
+  for (std::size_t i = 0; i < byKey.size(); ++i)
+    for (std::size_t j = i + 1; j < byKey.size() && byKey[j].first == byKey[i].first; ++j)
+      if (compareFolded(lines_[byKey[i].second].key, lines_[byKey[j].second].key) == 0) {
+        lines_[byKey[i].second].counts = false;
+        break;
+      }
 }
 
 std::vector<const UnitEntry*> UnitFile::values() const {
