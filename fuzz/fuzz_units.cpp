@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   edit::Change change;
   const std::size_t pick = data[0] % (values.size() + 2);
   const UnitEntry* had = pick < values.size() ? values[pick] : nullptr;
-  change.key = had ? had->key : pick == values.size() ? "fuzzkey" : "customparams.fuzzkey";
+  change.key = had ? std::string(had->key) : pick == values.size() ? "fuzzkey" : "customparams.fuzzkey";
   change.kind = data[1] % 4 == 0 ? edit::Change::Kind::Remove : edit::Change::Kind::Set;
   change.value = std::string(input.substr(3, eol - 3));
   // The command line and the window refuse such values before they come here.

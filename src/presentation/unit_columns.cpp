@@ -120,7 +120,7 @@ std::vector<FieldPair> compareUnits(const UnitFile& a, const UnitFile& b) {
       if (e->block == 0 && unitKey(e->key)) continue;
       bool seen = false;
       for (const FieldPair& p : out) seen = seen || compareFolded(p.key, e->key) == 0;
-      if (!seen) add(e->key);
+      if (!seen) add(std::string(e->key));
     }
   return out;
 }

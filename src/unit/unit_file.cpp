@@ -16,8 +16,9 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v' ||
 
 class Reading {
  public:
-  Reading(std::string_view bytes, std::vector<UnitBlock>& blocks, std::vector<UnitEntry>& lines)
-      : bytes_(bytes), blocks_(blocks), lines_(lines) {}
+  Reading(std::string_view bytes, std::vector<UnitBlock>& blocks, std::vector<UnitEntry>& lines,
+          std::vector<std::unique_ptr<std::string>>& joined)
+      : bytes_(bytes), blocks_(blocks), lines_(lines), joined_(joined) {}
 
   void block(const TdfBlock& b, const std::string& path) {
     const std::size_t index = blocks_.size();
@@ -40,8 +41,12 @@ class Reading {
 
   void pair(const TdfPair& p, const std::string& prefix, std::size_t block) {
     UnitEntry e;
-    e.key = prefix;
-    e.key.append(p.key);
+    if (prefix.empty()) {
+      e.key = p.key;
+    } else {
+      joined_.push_back(std::make_unique<std::string>(prefix + std::string(p.key)));
+      e.key = *joined_.back();
+    }
     e.value = p.value;
     e.line = p.at.line;
     e.keyAt = offset(p.key.data());
@@ -54,13 +59,14 @@ class Reading {
     e.semicolon = after < bytes_.size() && bytes_[after] == ';';
     // An empty value with no ";" is nothing between "=" and what follows.
     e.valueEnd = e.semicolon ? after : std::max(end, e.valueAt);
-    e.block = block;
+    e.block = static_cast<std::uint32_t>(block);
     lines_.push_back(std::move(e));
   }
 
   std::string_view bytes_;
   std::vector<UnitBlock>& blocks_;
   std::vector<UnitEntry>& lines_;
+  std::vector<std::unique_ptr<std::string>>& joined_;
 };
 
 std::size_t pairCount(const TdfBlock& b) {
@@ -98,7 +104,7 @@ UnitFile::UnitFile(std::string bytes) : bytes_(std::make_unique<std::string>(std
     if (compareFolded(b.name, "unitinfo") == 0) info = &b;
   if (!info) return;
   lines_.reserve(pairCount(*info));
-  Reading(*bytes_, blocks_, lines_).block(*info, {});
+  Reading(*bytes_, blocks_, lines_, joinedKeys_).block(*info, {});
   // The later line of a key counts: the lines sorted by their keys' folded
   // hashes (and their places), so that lines of one key come together.
   std::vector<std::pair<std::uint64_t, std::size_t>> byKey(lines_.size());

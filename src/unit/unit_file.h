@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,16 +19,18 @@ std::string_view trimValue(std::string_view value);
 
 // One key line of the unit (or of a block inside it).
 struct UnitEntry {
-  std::string key;         // as written; a key of a block inside as BLOCK.KEY
+  // As written; a key of a block inside as BLOCK.KEY. A part of the file's
+  // bytes, or of the file object's own texts for BLOCK.KEY.
+  std::string_view key;
   std::string_view value;  // a part of the file's bytes
-  int line = 0;            // of the key, from 1
   std::size_t keyAt = 0;   // where the key begins in the bytes
   // The bytes an edit of the value replaces: from just after the "=" to the
   // ";", or to the value's end when it has no ";".
   std::size_t valueAt = 0, valueEnd = 0;
+  int line = 0;             // of the key, from 1
+  std::uint32_t block = 0;  // index into UnitFile::blocks(): 0 is [UNITINFO] itself
   bool semicolon = false;
-  std::size_t block = 0;  // index into UnitFile::blocks(): 0 is [UNITINFO] itself
-  bool counts = true;     // false when a later line sets the same key
+  bool counts = true;  // false when a later line sets the same key
 };
 
 // [UNITINFO] and the blocks inside it, in file order.
@@ -74,6 +77,7 @@ class UnitFile {
   std::unique_ptr<std::string> bytes_ = std::make_unique<std::string>();
   std::vector<UnitBlock> blocks_;
   std::vector<UnitEntry> lines_;
+  std::vector<std::unique_ptr<std::string>> joinedKeys_;  // the BLOCK.KEY texts
   std::string problem_;
 };
 

@@ -39,14 +39,14 @@ std::vector<WeaponSlot> weaponSlots(const UnitFile& unit, Engine engine) {
   for (const UnitEntry* e : values) {
     if (e->block != 0 || e->value.empty()) continue;
     const auto n = weaponSlotNumber(e->key);
-    if (n && *n <= slots) numbered[static_cast<std::size_t>(*n - 1)] = {e->key, e->value, true};
+    if (n && *n <= slots) numbered[static_cast<std::size_t>(*n - 1)] = {std::string(e->key), e->value, true};
   }
   for (WeaponSlot& s : numbered)
     if (!s.key.empty()) out.push_back(std::move(s));
   for (std::string_view key : {"explodeas", "selfdestructas"})
     for (const UnitEntry* e : values)
       if (e->block == 0 && !e->value.empty() && compareFolded(e->key, key) == 0)
-        out.push_back({e->key, e->value, false});
+        out.push_back({std::string(e->key), e->value, false});
   return out;
 }
 

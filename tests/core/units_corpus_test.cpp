@@ -147,10 +147,11 @@ TEST(UnitCorpusTest, EditsAreLossless) {
     for (const UnitEntry* e : unit.values()) {
       std::string copy = bytes;
       std::vector<edit::Splice> done;
-      ASSERT_FALSE(applyUnitChange(copy, {edit::Change::Kind::Set, "U", e->key, std::string(e->value)}, done));
+      ASSERT_FALSE(
+          applyUnitChange(copy, {edit::Change::Kind::Set, "U", std::string(e->key), std::string(e->value)}, done));
       ASSERT_EQ(copy, bytes) << path << ": " << e->key;
       if (e->value.find('\n') != std::string_view::npos) continue;
-      ASSERT_FALSE(applyUnitChange(copy, {edit::Change::Kind::Set, "U", e->key, "Quill_1"}, done));
+      ASSERT_FALSE(applyUnitChange(copy, {edit::Change::Kind::Set, "U", std::string(e->key), "Quill_1"}, done));
       const auto after = linesOf(copy);
       ASSERT_EQ(after.size(), lines.size()) << path << ": " << e->key;
       for (std::size_t i = 0; i < lines.size(); ++i)

@@ -26,7 +26,7 @@ std::vector<std::string> readValues(const std::string& bytes) {
   const UnitFile unit(bytes);
   std::vector<std::string> out;
   for (const UnitEntry* e : unit.values())
-    out.push_back(e->key + "=" + std::string(e->value) + "@" + std::to_string(e->line));
+    out.push_back(std::string(e->key) + "=" + std::string(e->value) + "@" + std::to_string(e->line));
   return out;
 }
 
