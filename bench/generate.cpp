@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "catalogue/game_files.h"
+#include "unit/unit_fields.h"
 #include "weapon/field_table.h"
 
 namespace fs = std::filesystem;
@@ -124,6 +125,38 @@ void appendBlock(std::string& out, Rng& r, const std::string& name, int id) {
   out += "\t}\r\n\r\n";
 }
 
+// One unit file: every known key, Windows line ends as the game's own files
+// have, a YardMap over three lines for one unit in five, and weapons among
+// those generated.
+std::string unitFile(Rng& r, int n, const std::vector<std::string>& weapons) {
+  char name[32];
+  std::snprintf(name, sizeof name, "UNIT%05d", n);
+  std::string out = "[UNITINFO]\r\n{\r\n";
+  for (const qm::UnitKey& k : qm::unitKeys()) {
+    std::string value;
+    if (k.key == "UnitName" || k.key == "Objectname")
+      value = name;
+    else if (k.key == "Side")
+      value = r.oneIn(2) ? "ARM" : "CORE";
+    else if (k.key == "YardMap")
+      value = r.oneIn(5) ? "ooo\r\n\t\tooo\r\n\t\tooo" : "ooo ooo ooo";
+    else if (k.kind == qm::UnitKeyKind::Weapon)
+      value = weapons.empty() || r.oneIn(4)
+                  ? ""
+                  : weapons[static_cast<std::size_t>(r.below(static_cast<int>(weapons.size())))];
+    else if (k.kind == qm::UnitKeyKind::Flag)
+      value = r.oneIn(3) ? "1" : "0";
+    else if (qm::isNumberKind(k.kind))
+      value = std::to_string(r.below(5000));
+    else
+      value = std::string(r.pick(kWords)) + " " + r.pick(kKinds);
+    if (value.empty() && !r.oneIn(3)) continue;
+    out += "\t" + std::string(k.key) + "=" + value + ";\r\n";
+  }
+  out += "}\r\n";
+  return out;
+}
+
 struct FileSpec {
   fs::path path;
   std::string prefix;  // of the bracket names in the file
@@ -133,14 +166,15 @@ struct FileSpec {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3 || argc > 4) {
-    std::cerr << "usage: qm-bench-gen DIR MEGABYTES [EXTRA_FILES]\n";
+  if (argc < 3 || argc > 5) {
+    std::cerr << "usage: qm-bench-gen DIR MEGABYTES [EXTRA_FILES [UNITS]]\n";
     return 2;
   }
   const fs::path dir = argv[1];
   const double megabytes = std::atof(argv[2]);
-  const int extras = argc == 4 ? std::atoi(argv[3]) : 15;
-  if (megabytes <= 0 || extras < 0 || extras > 15) {
+  const int extras = argc >= 4 ? std::atoi(argv[3]) : 15;
+  const int unitCount = argc == 5 ? std::atoi(argv[4]) : 0;
+  if (megabytes <= 0 || extras < 0 || extras > 15 || unitCount < 0) {
     std::cerr << "qm-bench-gen: MEGABYTES must be above 0 and EXTRA_FILES from 0 to 15\n";
     return 2;
   }
@@ -175,6 +209,7 @@ int main(int argc, char** argv) {
   std::uintmax_t bytes = 0;
   std::string lastName;
   int lastId = 0;
+  std::vector<std::string> weaponNames;  // some of them, for the units to carry
   for (std::size_t i = 0; i < files.size(); ++i) {
     const auto target = static_cast<std::size_t>(std::llround(files[i].share * megabytes * 1e6));
     std::string text = "/* " + files[i].path.filename().string() +
@@ -186,6 +221,7 @@ int main(int argc, char** argv) {
       char name[64];
       std::snprintf(name, sizeof name, "%s_W%06ld", files[i].prefix.c_str(), n);
       lastName = name;
+      if (unitCount > 0 && weaponNames.size() < 2000 && r.oneIn(4)) weaponNames.push_back(name);
       lastId = 1 + static_cast<int>((weapons + n) % 255);  // never 0: an id of 0 would hide the next block
       appendBlock(text, r, lastName, lastId);
       ++n;
@@ -201,6 +237,22 @@ int main(int argc, char** argv) {
     bytes += text.size();
   }
 
+  // The units, one file each, as the game keeps them.
+  std::uintmax_t unitBytes = 0;
+  if (unitCount > 0) fs::create_directories(dir / "units", ec);
+  for (int u = 0; u < unitCount; ++u) {
+    char file[32];
+    std::snprintf(file, sizeof file, "UNIT%05d.FBI", u);
+    const std::string text = unitFile(r, u, weaponNames);
+    std::ofstream out(dir / "units" / file, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!out) {
+      std::cerr << "qm-bench-gen: cannot write " << (dir / "units" / file) << "\n";
+      return 1;
+    }
+    unitBytes += text.size();
+  }
+
   std::ofstream manifest(dir / "manifest.txt", std::ios::trunc);
   manifest << "weapons " << weapons << "\nstandard_weapons " << standardWeapons << "\nbytes " << bytes << "\nlast "
            << lastName << "\nlast_id " << lastId << "\n";
@@ -209,6 +261,9 @@ int main(int argc, char** argv) {
     std::cerr << "qm-bench-gen: cannot write the manifest\n";
     return 1;
   }
-  std::cout << dir.string() << ": " << weapons << " weapons, " << bytes << " bytes in " << files.size() << " files\n";
+  if (unitCount > 0) manifest << "units " << unitCount << "\nunit_bytes " << unitBytes << "\n";
+  std::cout << dir.string() << ": " << weapons << " weapons, " << bytes << " bytes in " << files.size() << " files";
+  if (unitCount > 0) std::cout << "; " << unitCount << " units, " << unitBytes << " bytes";
+  std::cout << "\n";
   return 0;
 }

@@ -23,8 +23,8 @@ constexpr std::string_view kDamageHeader = "[DAMAGE]";
 
 class Reader {
  public:
-  Reader(std::string_view text, const std::string& file, std::vector<Finding>& findings)
-      : text_(text), file_(file), findings_(findings) {}
+  Reader(std::string_view text, const std::string& file, std::vector<Finding>& findings, TdfReading how)
+      : text_(text), file_(file), findings_(findings), how_(how) {}
 
   TdfDocument run() {
     while (pos_ < text_.size()) step();
@@ -273,6 +273,7 @@ class Reader {
       return;
     }
     const std::string_view key = trimmed(text_.substr(pos_, p - pos_));
+    if (how_.valuesSpanLines) return spanningValue(key, start, p + 1);
     std::size_t q = p + 1;
     while (q < text_.size()) {
       const char c = text_[q];
@@ -292,9 +293,50 @@ class Reader {
     pos_ = q;
   }
 
+  // Whether the line that starts at `p` opens with a header or a brace.
+  bool lineStartsBlock(std::size_t p) const {
+    while (p < text_.size() && isBlank(text_[p])) ++p;
+    return p < text_.size() && (text_[p] == '[' || text_[p] == '{' || text_[p] == '}');
+  }
+
+  // A value from `from` to its ";", over line ends.
+  void spanningValue(std::string_view key, TdfPosition start, std::size_t from) {
+    std::size_t q = from;
+    while (q < text_.size()) {
+      const char c = text_[q];
+      if (c == ';' || c == '{' || c == '}') break;
+      if (isLineEnd(c)) {
+        std::size_t next = q + 1;
+        if (c == '\r' && next < text_.size() && text_[next] == '\n') ++next;
+        if (next >= text_.size() || lineStartsBlock(next)) break;
+        pos_ = q;
+        newline();
+        q = pos_;
+        continue;
+      }
+      ++q;
+    }
+    std::size_t begin = from, end = q;
+    const auto space = [](char c) { return isBlank(c) || isLineEnd(c); };
+    while (begin < end && space(text_[begin])) ++begin;
+    while (end > begin && space(text_[end - 1])) --end;
+    open_.back().pairs.push_back({key, text_.substr(begin, end - begin), start});
+    if (q < text_.size() && text_[q] == ';') {
+      pos_ = q + 1;
+      return;
+    }
+    std::size_t valueEnd = q;
+    while (valueEnd > lineStart_ && isBlank(text_[valueEnd - 1])) --valueEnd;
+    report(at(valueEnd), check::kMissingSemicolon,
+           quoted(key) + " has no ';': the value runs to " +
+               (q < text_.size() ? quoted(text_.substr(q, 1)) : "the end of the file"));
+    pos_ = q;
+  }
+
   std::string_view text_;
   const std::string& file_;
   std::vector<Finding>& findings_;
+  TdfReading how_;
   std::size_t pos_ = 0;
   std::size_t lineStart_ = 0;
   int line_ = 1;
@@ -309,8 +351,8 @@ class Reader {
 
 }  // namespace
 
-TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings) {
-  return Reader(text, file, findings).run();
+TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings, TdfReading how) {
+  return Reader(text, file, findings, how).run();
 }
 
 }  // namespace qm

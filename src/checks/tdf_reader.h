@@ -44,7 +44,17 @@ struct TdfDocument {
 // Blocks nested deeper than this are read for their braces only.
 inline constexpr std::size_t kDeepestBlock = 16;
 
+// How values are cut. By default a value ends at its line's end, as the
+// weapon list and window read it. With `valuesSpanLines` a value runs on
+// over line ends to its ";" (unit files' YardMap maps do), ending early
+// only at a brace or before a line that starts a header; a "//" inside it
+// is part of it, and blanks and line ends at its ends are no part of it.
+struct TdfReading {
+  bool valuesSpanLines = false;
+};
+
 // Reads `text`; findings carry `file` as their file name.
-TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings);
+TdfDocument readTdf(std::string_view text, const std::string& file, std::vector<Finding>& findings,
+                    TdfReading how = {});
 
 }  // namespace qm

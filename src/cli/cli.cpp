@@ -36,12 +36,15 @@ const Command kCommands[] = {
     {"lint", "[FILE]... [--engine E] [--only|--disable CHECK,...] [--errors] [--list-checks] [--json]",
      "Checks weapon files as the game reads them", declareLint},
     {"refs", "NAME [--json]", "Prints the units that name weapon NAME", declareRefs},
-    {"set", "NAME [KEY=VALUE]... [--remove KEY]... [--dry-run] [--no-backup]",
-     "Changes values of a weapon in its file, and nothing else", declareSet},
+    {"set", "NAME|--unit NAME [KEY=VALUE]... [--remove KEY]... [--dry-run] [--no-backup] [--engine E]",
+     "Changes values of a weapon (or a unit) in its file, and nothing else", declareSet},
     {"archive", "FILE [PATH]", "Lists the files of a game archive, or unpacks one to standard output", declareArchive},
-    {"table", "[--fields LIST] [--viewing] [--format tsv|csv|json]", "Prints every listed weapon as one table row",
-     declareTable},
-    {"diff", "NAME1 NAME2 [--json]", "Prints the fields in which two weapons differ", declareDiff},
+    {"table", "[--units] [--fields LIST] [--viewing] [--format tsv|csv|json] [--engine E]",
+     "Prints every listed weapon (or every unit) as one table row", declareTable},
+    {"diff", "[--units] NAME1 NAME2 [--json] [--engine E]", "Prints the fields in which two weapons (or units) differ",
+     declareDiff},
+    {"units", "[--json] [--engine E]", "Prints every unit of the game", declareUnits},
+    {"unit", "NAME [--json] [--engine E]", "Prints a unit's keys and its weapons", declareUnit},
 };
 
 std::string shortUsage() {

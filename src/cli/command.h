@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "checks/game_check.h"
 #include "presentation/host.h"
 #include "presentation/main_window_state.h"
 
@@ -111,6 +112,21 @@ Command::Run declareSet(CLI::App& sub);
 // The weapons table (table_commands.cpp).
 Command::Run declareTable(CLI::App& sub);
 Command::Run declareDiff(CLI::App& sub);
+
+// The units (units_commands.cpp): `units`, `unit`, and the unit forms of
+// `table`, `diff` and `set`, which those commands hand over to.
+Command::Run declareUnits(CLI::App& sub);
+Command::Run declareUnit(CLI::App& sub);
+Engine engineNamed(const std::string& name);
+// --engine original|later|auto, bound to `engine`.
+void addEngineOption(CLI::App& sub, std::string& engine);
+int runUnitsTable(Session& s, const std::optional<std::string>& fields, const std::string& format,
+                  const std::string& engine);
+int runUnitsDiff(Session& s, const std::string& first, const std::string& second, bool asJson,
+                 const std::string& engine);
+int runSetUnit(Session& s, const std::string& name, const std::vector<std::string>& assignments,
+               const std::vector<std::string>& removes, bool dryRun, bool noBackup, bool breakLinks,
+               const std::string& engine);
 
 // Writes `value` and a newline: the outer object one member a line, an array
 // of objects one element a line, everything else on one line with ", " and

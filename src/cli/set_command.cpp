@@ -18,11 +18,13 @@ Command::Run declareSet(CLI::App& sub) {
     std::string name;
     std::vector<std::string> assignments, removes;
     bool dryRun = false, noBackup = false, breakLinks = false;
+    std::optional<std::string> unit;
+    std::string engine = "auto";
   };
   auto a = std::make_shared<Args>();
-  sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")
-      ->type_name("NAME")
-      ->required();
+  sub.add_option("NAME", a->name, "The weapon's bracket name (letter case not significant)")->type_name("NAME");
+  sub.add_option("--unit", a->unit, "Change the unit of this name instead of a weapon")->type_name("NAME");
+  addEngineOption(sub, a->engine);
   sub.add_option("ASSIGNMENT", a->assignments, "KEY=VALUE, or damage.UNIT=AMOUNT for a line of [DAMAGE]")
       ->type_name("KEY=VALUE");
   sub.add_option("--remove", a->removes, "Deletes the key's line")->type_name("KEY")->allow_extra_args(false);
@@ -30,6 +32,13 @@ Command::Run declareSet(CLI::App& sub) {
   sub.add_flag("--no-backup", a->noBackup, "Keep no FILE.bak of a file changed the first time");
   sub.add_flag("--break-links", a->breakLinks, "Write a file that has other hard links, which keep the old bytes");
   return [a](Session& s) {
+    if (a->unit) {
+      // With --unit every argument is an assignment.
+      std::vector<std::string> assignments = a->assignments;
+      if (!a->name.empty()) assignments.insert(assignments.begin(), a->name);
+      return runSetUnit(s, *a->unit, assignments, a->removes, a->dryRun, a->noBackup, a->breakLinks, a->engine);
+    }
+    if (a->name.empty()) throw UsageError("NAME is required");
     if (a->assignments.empty() && a->removes.empty())
       throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
     // Arguments are UTF-8, written in the files' single-byte encoding: one

@@ -318,8 +318,12 @@ Command::Run declareTable(CLI::App& sub) {
     std::optional<std::string> fields;
     bool viewing = false;
     std::string format = "tsv";
+    bool units = false;
+    std::string engine = "auto";
   };
   auto a = std::make_shared<Args>();
+  sub.add_flag("--units", a->units, "One row per unit instead of per listed weapon");
+  addEngineOption(sub, a->engine);
   sub.add_option("--fields", a->fields,
                  "Comma-separated columns: keys, [NAME], [DAMAGE], dps, damage.UNIT (default: all 66 fields)")
       ->type_name("LIST");
@@ -328,6 +332,7 @@ Command::Run declareTable(CLI::App& sub) {
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"tsv", "csv", "json"}));
   return [a](Session& session) {
+    if (a->units) return runUnitsTable(session, a->fields, a->format, a->engine);
     const std::vector<Column> columns = columnsOf(a->fields);
     MainWindowState& window = session.window();
     const WeaponTable table(window.weaponList().entries(), window.searchList(), nullptr, WeaponTable::Values::OnRequest,
@@ -344,12 +349,17 @@ Command::Run declareDiff(CLI::App& sub) {
   struct Args {
     std::string a, b;
     bool json = false;
+    bool units = false;
+    std::string engine = "auto";
   };
   auto a = std::make_shared<Args>();
+  sub.add_flag("--units", a->units, "Compare two units instead of two weapons");
+  addEngineOption(sub, a->engine);
   sub.add_option("NAME1", a->a, "The first weapon's bracket name")->type_name("NAME1")->required();
   sub.add_option("NAME2", a->b, "The second weapon's bracket name")->type_name("NAME2")->required();
   sub.add_flag("--json", a->json, "Print one JSON object");
   return [a](Session& session) {
+    if (a->units) return runUnitsDiff(session, a->a, a->b, a->json, a->engine);
     // Each weapon as `show` loads it: a search of its own, from the start.
     const std::vector<WeaponFilePtr> files = session.window().searchList();
     CurrentWeapon weapons[2];

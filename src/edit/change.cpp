@@ -592,3 +592,23 @@ std::vector<std::string> keysOf(std::string_view bytes, std::string_view bracket
 }
 
 }  // namespace qm::edit
+
+namespace qm::edit {
+
+LineSpan lineHolding(std::string_view bytes, std::size_t at) {
+  at = std::min(at, bytes.size());
+  std::size_t begin = at;
+  while (begin > 0 && bytes[begin - 1] != '\n' && bytes[begin - 1] != '\r') --begin;
+  Line line;
+  Lines(bytes, begin).next(line);
+  if (begin == bytes.size()) line = {begin, begin, begin};
+  return {line.begin, line.end, line.next};
+}
+
+Splice lineAfterAt(std::string_view bytes, std::size_t at, std::size_t indentFrom, std::string_view text) {
+  const LineSpan anchor = lineHolding(bytes, at), indented = lineHolding(bytes, indentFrom);
+  return lineAfter(bytes, Line{anchor.begin, anchor.end, anchor.next},
+                   indentOf(bytes, Line{indented.begin, indented.end, indented.next}) + std::string(text));
+}
+
+}  // namespace qm::edit

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,13 +13,18 @@
 
 namespace qm::edit {
 
-// One change to one weapon.
+class BlockRules;
+
+// One change to one weapon, or to another block that `rules` finds.
 struct Change {
   enum class Kind : unsigned char { Set, Remove };
   Kind kind = Kind::Set;
   std::string weapon;  // the bracket name, bytes; letter case not significant
   std::string key;     // a key of the block, or "damage.UNIT" for a line of its [DAMAGE] block
   std::string value;   // bytes; for Set only
+  // How the block is found and changed when it is not a weapon's (a unit's):
+  // null for a weapon.
+  std::shared_ptr<const BlockRules> rules = nullptr;
 
   bool operator==(const Change&) const = default;
 };
@@ -106,5 +112,17 @@ std::optional<std::string> readingNote(const KeyReading& read, std::string_view 
 // The keys of the weapon's block at its own level, then those of its
 // [DAMAGE] block as "damage.UNIT", each once, in file order.
 std::vector<std::string> keysOf(std::string_view bytes, std::string_view bracketName);
+
+// For blocks found by other rules than the loader's: the splice that puts
+// `text` as a line of its own after the line holding byte `at`, indented
+// like the line holding byte `indentFrom`, ending as the line at `at` ends
+// (or as the file's first line does, when it has no line end).
+Splice lineAfterAt(std::string_view bytes, std::size_t at, std::size_t indentFrom, std::string_view text);
+// The line that holds byte `at`: where it begins, where its line end begins,
+// and where the next line begins.
+struct LineSpan {
+  std::size_t begin = 0, end = 0, next = 0;
+};
+LineSpan lineHolding(std::string_view bytes, std::size_t at);
 
 }  // namespace qm::edit

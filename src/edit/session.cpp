@@ -99,22 +99,41 @@ std::optional<std::size_t> Session::locate(const std::string& weapon, Applied& o
                     std::to_string(copy->line) + ", which the game skips";
     return std::nullopt;
   }
-
-  File f;
-  f.search = *fresh;
-  f.source = search_[*fresh];
-  const std::string inner = f.source->innerPath();
-  f.fromArchive = !inner.empty();
-  if (f.fromArchive && *fresh >= gameFileCount_) {
-    out.refusal = f.source->name() + " is a file of an imported archive, and Quillmark never writes into an archive";
+  if (!search_[*fresh]->innerPath().empty() && *fresh >= gameFileCount_) {
+    out.refusal =
+        search_[*fresh]->name() + " is a file of an imported archive, and Quillmark never writes into an archive";
     return std::nullopt;
   }
+  return adopt(*fresh, search_[*fresh], std::move(bytes), stamp);
+}
+
+std::size_t Session::adopt(std::size_t search, WeaponFilePtr source, std::string bytes, Stamp stamp) {
+  File f;
+  f.search = search;
+  f.source = std::move(source);
+  const std::string inner = f.source->innerPath();
+  f.fromArchive = !inner.empty();
   f.target = f.fromArchive ? loosePath(gameDir_, inner) : f.source->diskPath();
   // For a file of an archive: no loose file there, or the archive would not have been read.
   f.stamp = f.fromArchive ? stampOf(f.target) : stamp;
   f.current = std::move(bytes);
   files_.push_back(std::move(f));
   return files_.size() - 1;
+}
+
+std::optional<std::size_t> Session::locate(const BlockRules& rules, Applied& out) {
+  const WeaponFilePtr source = rules.file();
+  if (!source) return std::nullopt;
+  for (std::size_t f = 0; f < files_.size(); ++f)
+    if (files_[f].source->name() == source->name()) return f;
+  const Stamp before = stampOf(source->diskPath());
+  std::string bytes, reason;
+  if (!source->read(bytes, reason)) {
+    out.unreadable.push_back({source->name(), reason});
+    out.refusal = source->name() + ": " + reason;
+    return std::nullopt;
+  }
+  return adopt(kNotSearched, source, std::move(bytes), before);
 }
 
 void Session::File::keepSaved() {
@@ -204,9 +223,9 @@ Applied Session::apply(const std::vector<Change>& changes) {
     return out;
   };
   for (const Change& c : changes) {
-    if (auto refusal = checkChange(c)) return refuse(*refusal);
+    if (auto refusal = c.rules ? c.rules->refusal(c) : checkChange(c)) return refuse(*refusal);
     std::optional<CopyPlace> copy;
-    const auto file = locate(c.weapon, out, copy);
+    const auto file = c.rules ? locate(*c.rules, out) : locate(c.weapon, out, copy);
     if (!file) {
       out.notFound = out.refusal.empty();
       return refuse(out.notFound ? std::string("[").append(cp1252ToUtf8(c.weapon)).append("] is in no weapon file")
@@ -214,7 +233,8 @@ Applied Session::apply(const std::vector<Change>& changes) {
     }
     std::vector<Splice> done;
     files_[*file].keepSaved();
-    if (auto refusal = applyChange(files_[*file].current, c, done))
+    if (auto refusal =
+            c.rules ? c.rules->apply(files_[*file].current, c, done) : applyChange(files_[*file].current, c, done))
       return refuse(*refusal + " (" + files_[*file].source->name() + ")");
     for (Splice& s : done) step.splices.push_back({*file, std::move(s)});
     fileOf.push_back(*file);
@@ -226,6 +246,12 @@ Applied Session::apply(const std::vector<Change>& changes) {
   for (std::size_t i = 0; i < changes.size(); ++i) {
     const Change& c = changes[i];
     const File& f = files_[fileOf[i]];
+    if (c.rules) {
+      auto found =
+          c.kind == Change::Kind::Set ? c.rules->check(f.current, f.target.string(), c) : std::vector<Finding>();
+      step.warnings.insert(step.warnings.end(), found.begin(), found.end());
+      continue;
+    }
     const std::string name = f.source->name();
     std::optional<CommentedCopy> copy = commentedCopy(f.current, c.weapon);
     std::string copyName = name;

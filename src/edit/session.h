@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/weapon_file.h"
@@ -33,6 +34,25 @@ struct Step {
   // UTF-8: set when a weapon changed is shown from a copy inside a comment,
   // naming the line of the block changed (the window refuses such an edit).
   std::optional<std::string> commentedCopy;
+};
+
+// How a change finds and changes a block that is not a weapon's (a unit's
+// [UNITINFO] block): given by the layer that knows such blocks. The session
+// keeps the rest as for weapons: the files, undo, the diff, the save.
+class BlockRules {
+ public:
+  virtual ~BlockRules() = default;
+  // The file that holds the block.
+  virtual WeaponFilePtr file() const = 0;
+  // Why the change can never be made, whatever the file (as checkChange).
+  virtual std::optional<std::string> refusal(const Change& change) const = 0;
+  // Makes the change in `bytes`, appending the splices made (each already
+  // applied); the refusal when it cannot be made, `bytes` then as it was.
+  virtual std::optional<std::string> apply(std::string& bytes, const Change& change,
+                                           std::vector<Splice>& done) const = 0;
+  // What the checks say of the value the change set, in `bytes` after it;
+  // findings name `file`.
+  virtual std::vector<Finding> check(std::string_view bytes, const std::string& file, const Change& change) const = 0;
 };
 
 struct Applied {
@@ -122,13 +142,14 @@ class Session {
   Saved save(bool backup = true, bool breakLinks = false);
 
  private:
+  static constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
   struct Stamp {
     bool exists = false;
     std::uintmax_t size = 0;
     std::int64_t time = 0;
   };
   struct File {
-    std::size_t search = 0;  // place in the search list
+    std::size_t search = 0;  // place in the search list; kNotSearched for a file a change's rules name
     WeaponFilePtr source;
     std::filesystem::path target;
     bool fromArchive = false;
@@ -154,6 +175,11 @@ class Session {
     int line = 0;
   };
   std::optional<std::size_t> locate(const std::string& weapon, Applied& out, std::optional<CopyPlace>& copy);
+  // The file a change's rules name, read into the session when it is not
+  // there yet.
+  std::optional<std::size_t> locate(const BlockRules& rules, Applied& out);
+  // Reads `source` into the session as a file of its own.
+  std::size_t adopt(std::size_t search, WeaponFilePtr source, std::string bytes, Stamp stamp);
   std::optional<std::string> refusalToWrite(const File& f, bool breakLinks) const;
   std::optional<std::string> changedSinceRead(const File& f) const;
   static Stamp stampOf(const std::filesystem::path& path);
