@@ -51,9 +51,12 @@ bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
   return true;
 }
 
-bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, const References& refs, bool units,
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, References& refs, bool units,
                   const std::function<bool(std::size_t, std::size_t)>& progress) {
-  return runGameCheck(check, files, progress, [&] { check.addFindings(refs.findings(check.weapons(), units)); });
+  return runGameCheck(check, files, progress, [&] {
+    refs.setEngine(check.decidedEngine());
+    check.addFindings(refs.findings(check.weapons(), units));
+  });
 }
 
 }  // namespace qm

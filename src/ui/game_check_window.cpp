@@ -431,7 +431,7 @@ void GameCheckWindow::showReferencesNote() {
   if (!result_) return refsNote_->clear();
   const References& refs = result_->references;
   if (!usersOf_.empty() && refsFilter_->text() == fromCp1252(usersOf_))
-    refsNote_->setText(fromUtf8(usersText(refs, usersOf_)));
+    refsNote_->setText(fromUtf8(usersText(refs, result_->check.weapons(), usersOf_)));
   else
     refsNote_->setText(refs.hasUnits() ? "Each weapon with the units that use it, then the names no file of the game "
                                          "resolves. A double-click shows the weapon."
