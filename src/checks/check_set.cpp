@@ -9,12 +9,7 @@ std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir)
 }
 
 std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set) {
-  std::vector<WeaponFilePtr> files;
-  for (WeaponFilePtr& file : set.filesIn("weapons", ".tdf")) {
-    const std::string& name = file->name();
-    const std::size_t slash = name.find_last_of("/\\");
-    if (name[slash == std::string::npos ? 0 : slash + 1] != '.') files.push_back(std::move(file));
-  }
+  std::vector<WeaponFilePtr> files = set.listFiles(true);
   for (const UnreadableFile& damaged : set.damagedArchives())
     files.push_back(unreadableFile(damaged.name, damaged.reason));
   return files;
