@@ -415,9 +415,11 @@ void GameCheckWindow::applyFilter() {
 void GameCheckWindow::showSummary() {
   const GameCheck& check = result_->check;
   // The list of the main window counts other files: say which.
-  summary_->setText(fromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
-                             "\nCounted: every .tdf file of the game's weapons folder, loose or in its archives, and "
-                             "the imports. The weapon list holds the eight standard weapon files and the imports."));
+  summary_->setText(
+      fromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
+               "\nCounted: every .tdf file of the game's weapons folder, loose or in its archives, and "
+               "the imports. The weapon list holds the eight standard weapon files and the imports, unless it lists "
+               "every weapon file of the game."));
 }
 
 void GameCheckWindow::showUsersOf(const std::string& weapon) {
