@@ -3,13 +3,16 @@
 // Invariants:
 // - every finding lies inside the file: a line that exists, a column within it;
 // - the weapons come in file order, their names hold no "]" and no line end;
-// - the findings are sorted by line and column.
+// - the findings are sorted by line and column;
+// - read as a unit file, every weapon use has a value and a slot the later
+//   engine has (0 for the explosion keys).
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
 #include "checks/game_check.h"
+#include "checks/references.h"
 #include "fuzz_support.h"
 
 using namespace qm;
@@ -37,6 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!f.message.empty() && !f.check.empty());
   }
   FUZZ_CHECK(std::is_sorted(check.findings().begin(), check.findings().end(), findingBefore));
+  std::vector<UnitUse> uses;
+  readUnitUses("u.fbi", file, uses);
+  for (const UnitUse& u : uses) FUZZ_CHECK(!u.weapon.empty() && u.slot >= 0 && u.slot <= kLaterWeaponSlots);
   int last = 0;
   for (const WeaponRecord& w : check.weapons()) {
     FUZZ_CHECK(w.line >= last);

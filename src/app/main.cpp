@@ -120,6 +120,9 @@ int main(int argc, char** argv) {
   // --help, --version and mistakes are answered without a display.
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption allWeaponFiles(
+      "all-weapon-files", "List every weapon file of the game's weapons folder, not only the eight standard ones.");
+  parser.addOption(allWeaponFiles);
   const QStringList arguments = ownArguments(argc, argv);
   if (!parser.parse(arguments)) return usageError(parser.errorText());
   if (parser.isSet(help) || parser.isSet("help-all") || parser.isSet(version)) {
@@ -143,6 +146,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   if (!std::filesystem::equivalent(*gameDir, programDir, ec)) settings.setValue(kGameFolderKey, fromPath(*gameDir));
 
+  // Asked for on the command line: remembered as the window's own choice is.
+  if (parser.isSet(allWeaponFiles)) settings.setValue(qm::ui::kAllWeaponFilesKey, true);
   qm::ui::MainWindow window(*gameDir);
   window.setWindowTitle(qm::ui::fromUtf8(qm::gameWindowTitle(qm::kAppTitle, *gameDir, programDir)));
   QApplication::setWindowIcon(window.windowIcon());

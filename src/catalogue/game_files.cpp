@@ -182,6 +182,17 @@ std::vector<WeaponFilePtr> GameFiles::standardFiles() const {
   return out;
 }
 
+std::vector<WeaponFilePtr> GameFiles::listFiles(bool allWeaponFiles) const {
+  if (!allWeaponFiles) return standardFiles();
+  std::vector<WeaponFilePtr> files;
+  for (WeaponFilePtr& file : filesIn("weapons", ".tdf")) {
+    const std::string& name = file->name();
+    const std::size_t slash = name.find_last_of("/\\");
+    if (name[slash == std::string::npos ? 0 : slash + 1] != '.') files.push_back(std::move(file));
+  }
+  return files;
+}
+
 std::vector<WeaponFilePtr> GameFiles::filesIn(std::string_view folder, std::string_view extension) const {
   const std::string lowerExtension = toLower(extension);
   struct Loose {

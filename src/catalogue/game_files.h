@@ -66,6 +66,10 @@ class GameFiles {
   // The eight standard files in search order. One that no source holds is
   // its loose path, whose reading fails as a missing file.
   std::vector<WeaponFilePtr> standardFiles() const;
+  // The weapon files the list reads: the eight standard ones, or on request
+  // every .tdf file directly in the weapons folder (loose ones by name, then
+  // those of each archive), hidden files left out, as the game reads them.
+  std::vector<WeaponFilePtr> listFiles(bool allWeaponFiles) const;
   // The files directly in the folder `folder` of the game whose names end in
   // `extension` (letter case ignored): the loose ones by name (folded as
   // UTF-8), then those of each archive in its order, each path from the first

@@ -9,12 +9,7 @@ std::vector<WeaponFilePtr> gameWeaponFiles(const std::filesystem::path& gameDir)
 }
 
 std::vector<WeaponFilePtr> gameWeaponFiles(const GameFiles& set) {
-  std::vector<WeaponFilePtr> files;
-  for (WeaponFilePtr& file : set.filesIn("weapons", ".tdf")) {
-    const std::string& name = file->name();
-    const std::size_t slash = name.find_last_of("/\\");
-    if (name[slash == std::string::npos ? 0 : slash + 1] != '.') files.push_back(std::move(file));
-  }
+  std::vector<WeaponFilePtr> files = set.listFiles(true);
   for (const UnreadableFile& damaged : set.damagedArchives())
     files.push_back(unreadableFile(damaged.name, damaged.reason));
   return files;
@@ -51,9 +46,12 @@ bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
   return true;
 }
 
-bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, const References& refs, bool units,
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, References& refs, bool units,
                   const std::function<bool(std::size_t, std::size_t)>& progress) {
-  return runGameCheck(check, files, progress, [&] { check.addFindings(refs.findings(check.weapons(), units)); });
+  return runGameCheck(check, files, progress, [&] {
+    refs.setEngine(check.decidedEngine());
+    check.addFindings(refs.findings(check.weapons(), units));
+  });
 }
 
 }  // namespace qm

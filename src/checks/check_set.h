@@ -39,9 +39,10 @@ bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files,
                   const std::function<bool(std::size_t done, std::size_t total)>& progress = {},
                   const std::function<void()>& beforeFinish = {});
 // The same with the references between the game's files checked before
-// finishing, as `lint` makes them; `units` false leaves out the units, for
-// files that are only some of the game's.
-bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, const References& refs, bool units = true,
+// finishing, as `lint` makes them, read for the engine the check decides;
+// `units` false leaves out the units, for files that are only some of the
+// game's.
+bool runGameCheck(GameCheck& check, const std::vector<WeaponFilePtr>& files, References& refs, bool units = true,
                   const std::function<bool(std::size_t done, std::size_t total)>& progress = {});
 
 }  // namespace qm

@@ -41,6 +41,7 @@ Census takeCensus(const std::vector<WeaponRecord>& weapons) {
   Census census;
   for (std::size_t i = 0; i < weapons.size(); ++i) {
     const auto& id = weapons[i].id;
+    if (weapons[i].swallowed) continue;  // not a weapon to the game
     if (id && *id >= 0 && *id < kIdCount) census.users[static_cast<std::size_t>(*id)].push_back(i);
   }
   for (int id = 0; id < kIdCount; ++id) {
@@ -116,7 +117,14 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
   record.file = file;
   record.line = weapon.at.line;
   record.column = weapon.at.column;
+  record.swallowed = weapon.swallowed;
+  // A shield: its type, or without one the older isshield (any text but
+  // "0" and "false" is yes to the loading scripts that read it).
+  std::optional<bool> typedShield;
+  bool legacyShield = false;
   for (const TdfPair& pair : weapon.pairs) {
+    if (sameFolded(pair.key, "weapontype")) typedShield = pair.value == "Shield";
+    if (sameFolded(pair.key, "isshield")) legacyShield = pair.value != "0" && pair.value != "false";
     if (!sameFolded(pair.key, "id")) continue;
     record.hasId = true;
     record.idText = std::string(pair.value);
@@ -125,6 +133,17 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
     record.idColumn = pair.at.column;
   }
   if (scope_ == Scope::CensusOnly) {
+    // Enough of the keys to tell the engine.
+    for (const TdfPair& pair : weapon.pairs) {
+      folded_.assign(pair.key);
+      for (char& c : folded_) c = foldLower(c);
+      const std::uint64_t hash = keyHash(folded_);
+      if (weaponKeyKind(folded_, hash) == KeyKind::Unknown &&
+          weaponKeyKind(folded_, hash, Engine::Later) != KeyKind::Unknown) {
+        record.usesLaterKey = true;
+        break;
+      }
+    }
     weapons_.push_back(std::move(record));
     return;
   }
@@ -135,7 +154,7 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
                                 "the weapon name " + bracketed(weapon.name) +
                                     (*odd == ' ' ? " holds a space" : " holds bytes outside ASCII") +
                                     ": a unit file cannot name it reliably"));
-  checkDamage(file, weapon);
+  checkDamage(file, weapon, typedShield.value_or(legacyShield));
   const TdfBlock* lastDamage = nullptr;
   for (const TdfBlock& inner : weapon.blocks)
     if (sameFolded(inner.name, "damage")) lastDamage = &inner;
@@ -143,7 +162,7 @@ void GameCheck::checkWeapon(const std::string& file, const TdfBlock& weapon) {
   weapons_.push_back(std::move(record));
 }
 
-void GameCheck::checkDamage(const std::string& file, const TdfBlock& weapon) {
+void GameCheck::checkDamage(const std::string& file, const TdfBlock& weapon, bool shield) {
   const TdfBlock* first = nullptr;
   bool hasDefault = false;
   for (const TdfBlock& inner : weapon.blocks) {
@@ -156,13 +175,18 @@ void GameCheck::checkDamage(const std::string& file, const TdfBlock& weapon) {
       first = &inner;
     for (const TdfPair& pair : inner.pairs) hasDefault = hasDefault || sameFolded(pair.key, "default");
   }
+  std::optional<Finding> missing;
   if (!first)
-    findings_.push_back(finding(check::kMissingDamage, file, weapon.at.line, weapon.at.column,
-                                bracketed(weapon.name) + " has no [DAMAGE] block: it does no damage"));
+    missing = finding(check::kMissingDamage, file, weapon.at.line, weapon.at.column,
+                      bracketed(weapon.name) + " has no [DAMAGE] block: it does no damage");
   else if (!hasDefault)
-    findings_.push_back(finding(check::kMissingDamage, file, first->at.line, first->at.column,
-                                "the [DAMAGE] block of " + bracketed(weapon.name) +
-                                    " has no 'default': units it does not name take no damage"));
+    missing = finding(
+        check::kMissingDamage, file, first->at.line, first->at.column,
+        "the [DAMAGE] block of " + bracketed(weapon.name) + " has no 'default': units it does not name take no damage");
+  if (!missing) return;
+  // The later engine's shield does no damage of its own: it needs no block.
+  if (reads(Engine::Original)) view(Engine::Original).findings.push_back(*missing);
+  if (reads(Engine::Later) && !shield) view(Engine::Later).findings.push_back(*missing);
 }
 
 void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage,
@@ -190,29 +214,40 @@ void GameCheck::checkBlock(const std::string& file, const TdfBlock& block, bool 
         if (same != files.end()) files.erase(same);
         files.push_back({names->key, std::string(pair.value), pair.at.line, pair.at.column});
       }
-      if (weaponKeyKind(folded_, hash) == KeyKind::Unknown) {
-        unknownKey(file, pair, *record, lastDamage);
-        continue;
+      const KeyKind kinds[2] = {weaponKeyKind(folded_, hash), weaponKeyKind(folded_, hash, Engine::Later)};
+      if (kinds[0] == KeyKind::Unknown && kinds[1] != KeyKind::Unknown) record->usesLaterKey = true;
+      for (const Engine e : {Engine::Original, Engine::Later}) {
+        if (!reads(e)) continue;
+        const bool later = e == Engine::Later;
+        if (kinds[later] == KeyKind::Unknown)
+          unknownKey(e, file, pair, kinds[!later] != KeyKind::Unknown, lastDamage);
+        else if (auto problem = checkValue(pair.key, pair.value, false, e))
+          view(e).findings.push_back(
+              finding(*problem->check, file, pair.at.line, pair.at.column, std::move(problem->message)));
       }
+      continue;
     }
-    if (!weaponLevel && !damage) continue;
-    if (auto problem = checkValue(pair.key, pair.value, damage)) report(*problem->check, std::move(problem->message));
+    if (!damage) continue;
+    for (const Engine e : {Engine::Original, Engine::Later})
+      if (reads(e))
+        if (auto problem = checkValue(pair.key, pair.value, true, e))
+          view(e).findings.push_back(
+              finding(*problem->check, file, pair.at.line, pair.at.column, std::move(problem->message)));
   }
   for (const TdfBlock& inner : block.blocks)
     checkBlock(file, inner, false, weaponLevel && sameFolded(inner.name, "damage"));
 }
 
-void GameCheck::unknownKey(const std::string& file, const TdfPair& pair, WeaponRecord& record,
+void GameCheck::unknownKey(Engine engine, const std::string& file, const TdfPair& pair, bool otherReads,
                            const TdfBlock* lastDamage) {
+  EngineView& v = view(engine);
   auto report = [&](const CheckInfo& check, std::string message) {
-    findings_.push_back(finding(check, file, pair.at.line, pair.at.column, std::move(message)));
+    v.findings.push_back(finding(check, file, pair.at.line, pair.at.column, std::move(message)));
   };
-  const bool later = isLaterEngineKey(folded_);
-  record.usesLaterKey = record.usesLaterKey || later;
   // A damage amount written after the [DAMAGE] block has closed.
   const bool afterDamage =
       lastDamage && std::pair(pair.at.line, pair.at.column) > std::pair(lastDamage->end.line, lastDamage->end.column);
-  if (!later && (folded_ == "default" || (afterDamage && isNumberText(pair.value)))) {
+  if (!otherReads && (folded_ == "default" || (afterDamage && isNumberText(pair.value)))) {
     report(check::kOutsideDamage,
            quoted(std::string(pair.key) + "=" + std::string(pair.value)) +
                (lastDamage ? " comes after the [DAMAGE] block closed at line " + std::to_string(lastDamage->end.line)
@@ -220,9 +255,9 @@ void GameCheck::unknownKey(const std::string& file, const TdfPair& pair, WeaponR
                ": the game does not read it as damage");
     return;
   }
-  if (!later) {
-    // A likely misspelling is reported where it is.
-    const std::string_view nearest = nearestWeaponKey(folded_);
+  if (!otherReads) {
+    // A likely misspelling of the engine's own keys is reported where it is.
+    const std::string_view nearest = nearestWeaponKey(folded_, engine);
     if (!nearest.empty()) {
       report(check::kUnknownKey,
              "the game does not know the key " + quoted(pair.key) + "; did you mean " + quoted(nearest) + "?");
@@ -230,16 +265,18 @@ void GameCheck::unknownKey(const std::string& file, const TdfPair& pair, WeaponR
     }
   }
   // Others once per key: a mod uses them on purpose, for another engine.
-  auto [it, first] = unknownKeys_.try_emplace(folded_);
+  auto [it, first] = v.unknownKeys.try_emplace(folded_);
   if (first) {
-    it->second = {std::string(pair.key), file, pair.at.line, pair.at.column, 0, later};
-    unknownOrder_.push_back(folded_);
+    it->second = {std::string(pair.key), file, pair.at.line, pair.at.column, 0, otherReads};
+    v.unknownOrder.push_back(folded_);
   }
   ++it->second.count;
 }
 
 void GameCheck::checkIds() {
   for (const WeaponRecord& w : weapons_) {
+    // A block without a name has its own finding; a swallowed one is no weapon.
+    if (w.swallowed || w.name.empty()) continue;
     if (!w.hasId)
       findings_.push_back(finding(check::kMissingId, w.file, w.line, w.column, bracketed(w.name) + " has no ID"));
     else if (!w.id || *w.id < 0 || *w.id >= kIdCount)
@@ -286,20 +323,28 @@ const TdfPair* GameCheck::KeysSeen::previous(const std::vector<TdfPair>& pairs, 
   }
 }
 
+Engine GameCheck::decidedEngine() const {
+  if (options_.engine != Engine::Auto) return options_.engine;
+  const auto later =
+      std::count_if(weapons_.begin(), weapons_.end(), [](const WeaponRecord& w) { return !w.hasId || w.usesLaterKey; });
+  return 2 * static_cast<std::size_t>(later) > weapons_.size() ? Engine::Later : Engine::Original;
+}
+
+std::size_t GameCheck::weaponCount() const {
+  return static_cast<std::size_t>(
+      std::count_if(weapons_.begin(), weapons_.end(), [](const WeaponRecord& w) { return !w.swallowed; }));
+}
+
 void GameCheck::finish() {
   census_ = takeCensus(weapons_);
+  engine_ = decidedEngine();
   if (scope_ == Scope::CensusOnly) return;
-  engine_ = options_.engine;
-  if (engine_ == Engine::Auto) {
-    const auto later = std::count_if(weapons_.begin(), weapons_.end(),
-                                     [](const WeaponRecord& w) { return !w.hasId || w.usesLaterKey; });
-    engine_ = 2 * static_cast<std::size_t>(later) > weapons_.size() ? Engine::Later : Engine::Original;
-  }
 
   // A weapon defined twice: the later definition is the one that counts.
   std::unordered_map<std::string, std::size_t> lastByName;
   for (std::size_t i = 0; i < weapons_.size(); ++i) {
     const WeaponRecord& w = weapons_[i];
+    if (w.swallowed) continue;
     const auto [it, first] = lastByName.try_emplace(toLower(w.name), i);
     if (first) continue;
     const WeaponRecord& earlier = weapons_[it->second];
@@ -311,12 +356,14 @@ void GameCheck::finish() {
   }
   if (engine_ == Engine::Original) checkIds();
 
-  for (const std::string& key : unknownOrder_) {
-    const UnknownKey& k = unknownKeys_[key];
-    if (k.later && engine_ == Engine::Later) continue;
+  EngineView& v = view(engine_);
+  addFindings(std::move(v.findings));
+  for (const std::string& key : v.unknownOrder) {
+    const UnknownKey& k = v.unknownKeys[key];
     std::string message =
         "the " + std::string(engineName(engine_)) + " engine does not read the key " + quoted(k.written);
-    if (k.later) message += " (only the later engine does)";
+    if (k.otherReads)
+      message += engine_ == Engine::Later ? " (only the original engine does)" : " (only the later engine does)";
     if (k.count > 1) message += "; it is used on " + std::to_string(k.count) + " lines, the first is here";
     findings_.push_back(finding(check::kUnknownKey, k.file, k.line, k.column, std::move(message)));
   }
@@ -365,7 +412,7 @@ std::size_t GameCheck::count(Severity s) const {
 }
 
 std::string GameCheck::censusSummary() const {
-  return std::to_string(weapons_.size()) + " weapons, " + std::to_string(census_.used()) + " IDs used, " +
+  return std::to_string(weaponCount()) + " weapons, " + std::to_string(census_.used()) + " IDs used, " +
          std::to_string(census_.free.size()) + " IDs free, " + std::to_string(census_.conflicts.size()) +
          " IDs in conflict";
 }

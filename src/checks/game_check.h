@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "checks/finding.h"
+#include "checks/known_keys.h"
 #include "checks/registry.h"
 #include "checks/tdf_reader.h"
 
@@ -38,6 +39,7 @@ struct WeaponRecord {
   int idLine = 0, idColumn = 0;
   int column = 1;              // of the header
   bool usesLaterKey = false;   // a key only the later engine reads
+  bool swallowed = false;      // inside a block left open before it: the game reads no weapon here
   std::vector<FileRef> files;  // the other files it names, in key order
 };
 
@@ -60,11 +62,6 @@ std::vector<std::pair<int, int>> idRanges(const std::vector<int>& ids);
 // The same as text: "17-19, 28, 40-255".
 std::string idRangesText(const std::vector<int>& ids);
 
-// The engine the weapon files are written for. Original: the 1997 engine,
-// every weapon needs a unique ID 0..255. Later: the successor engine that
-// reads the same files, needs no IDs and knows many more keys. Auto: Later
-// when most weapons have no ID or use keys only the later engine reads.
-enum class Engine : unsigned char { Original, Later, Auto };
 std::string_view engineName(Engine e);
 
 struct CheckOptions {
@@ -91,6 +88,8 @@ class GameCheck {
 
   // The engine the checks were made for: Auto decided when finishing.
   Engine engine() const { return engine_; }
+  // The engine the checks are made for, decided by the weapons read so far.
+  Engine decidedEngine() const;
 
   const std::vector<WeaponRecord>& weapons() const { return weapons_; }
   const std::vector<Finding>& findings() const { return findings_; }
@@ -99,6 +98,8 @@ class GameCheck {
   std::size_t fileCount() const { return files_; }
   std::size_t count(Severity s) const;
 
+  // The weapons the game reads as weapons: all but the swallowed ones.
+  std::size_t weaponCount() const;
   // "N weapons, M IDs used, K IDs free, C IDs in conflict"
   std::string censusSummary() const;
   // "E errors, W warnings in F files"
@@ -106,10 +107,12 @@ class GameCheck {
 
  private:
   void checkWeapon(const std::string& file, const TdfBlock& weapon);
-  void checkDamage(const std::string& file, const TdfBlock& weapon);
+  void checkDamage(const std::string& file, const TdfBlock& weapon, bool shield);
   void checkBlock(const std::string& file, const TdfBlock& block, bool weaponLevel, bool damage,
                   WeaponRecord* record = nullptr, const TdfBlock* lastDamage = nullptr);
-  void unknownKey(const std::string& file, const TdfPair& pair, WeaponRecord& record, const TdfBlock* lastDamage);
+  // A key `engine` does not read; `otherReads` when the other engine does.
+  void unknownKey(Engine engine, const std::string& file, const TdfPair& pair, bool otherReads,
+                  const TdfBlock* lastDamage);
   void checkIds();
   void sortFindings();
 
@@ -119,14 +122,24 @@ class GameCheck {
     std::string file;
     int line = 0, column = 0;
     std::size_t count = 0;
-    bool later = false;  // the later engine reads it
+    bool otherReads = false;  // the other engine reads it
   };
+
+  // What each engine makes of the keys and values: the findings that differ
+  // between engines are kept for both until the engine is decided.
+  struct EngineView {
+    std::vector<Finding> findings;
+    std::unordered_map<std::string, UnknownKey> unknownKeys;  // by the key in lower case
+    std::vector<std::string> unknownOrder;                    // the keys in the order met
+  };
+  EngineView& view(Engine e) { return views_[e == Engine::Later ? 1 : 0]; }
+  // Whether the findings for `e` are wanted: the engine asked for, or both when auto.
+  bool reads(Engine e) const { return options_.engine == Engine::Auto || options_.engine == e; }
 
   Scope scope_;
   CheckOptions options_;
   Engine engine_ = Engine::Original;
-  std::unordered_map<std::string, UnknownKey> unknownKeys_;  // by the key in lower case
-  std::vector<std::string> unknownOrder_;                    // the keys in the order met
+  EngineView views_[2];
   std::vector<WeaponRecord> weapons_;
   std::vector<Finding> findings_;
   Census census_;

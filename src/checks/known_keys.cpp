@@ -1,6 +1,8 @@
 #include "checks/known_keys.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -28,116 +30,38 @@ constexpr ExtraKey kExtraKeys[] = {
     {"noradar", KeyKind::Other},
 };
 
-// The keys the later engine reads beyond the original's: those that mods
-// written for it use in at least three of seven such mods (keys of one or
-// two mods are too often misspellings or leftovers).
-constexpr std::string_view kLaterKeys[] = {
-    "alphadecay",
-    "avoidfeature",
-    "avoidfriendly",
-    "beamdecay",
-    "beamlaser",
-    "beamtime",
-    "beamttl",
-    "bouncerebound",
-    "bounceslip",
-    "canattackground",
-    "cegtag",
-    "collidefriendly",
-    "corethickness",
-    "craterboost",
-    "cratermult",
-    "cylindertargeting",
-    "cylindertargetting",
-    "dance",
-    "explosiongenerator",
-    "explosionspeed",
-    "exteriorshield",
-    "firesubmersed",
-    "fixedlauncher",
-    "flamegfxtime",
-    "hardstop",
-    "heightboostfactor",
-    "heightmod",
-    "hightrajectory",
-    "impactonly",
-    "impulseboost",
-    "impulsefactor",
-    "intensity",
-    "interceptedbyshieldtype",
-    "isshield",
-    "largebeamlaser",
-    "laserflaresize",
-    "manualbombsettings",
-    "movingaccuracy",
-    "mygravity",
-    "nogap",
-    "noselfdamage",
-    "numbounce",
-    "paralyzetime",
-    "predictboost",
-    "projectiles",
-    "proximitypriority",
-    "pulsespeed",
-    "rgbcolor",
-    "rgbcolor2",
-    "separation",
-    "shieldalpha",
-    "shieldbadcolor",
-    "shieldenergyuse",
-    "shieldforce",
-    "shieldgoodcolor",
-    "shieldintercepttype",
-    "shieldmaxspeed",
-    "shieldpower",
-    "shieldpowerregen",
-    "shieldpowerregenenergy",
-    "shieldradius",
-    "shieldrepulser",
-    "shieldstartingpower",
-    "size",
-    "sizedecay",
-    "sizegrowth",
-    "smartshield",
-    "soundstartvolume",
-    "stages",
-    "stockpiletime",
-    "sweepfire",
-    "targetborder",
-    "targetmoveerror",
-    "texture1",
-    "texture2",
-    "texture3",
-    "texture4",
-    "thickness",
-    "trajectoryheight",
-    "useairlos",
-    "visibleshield",
-    "visibleshieldhitframes",
-    "visibleshieldrepulse",
-    "waterbounce",
-    "weapontype",
-    "wobble",
-};
-
 // Keys in an open-addressed table: every key of every block is looked up.
 class KeyTable {
  public:
-  KeyKind find(std::string_view key, std::uint64_t hash) const {
-    for (std::size_t at = hash & kMask;; at = (at + 1) & kMask) {
-      if (slots_[at].key.empty()) return KeyKind::Unknown;
-      if (slots_[at].key == key) return slots_[at].kind;
+  struct Entry {
+    std::string_view key;
+    KeyKind kind = KeyKind::Unknown;
+    const LaterKey* later = nullptr;
+  };
+  explicit KeyTable(std::size_t keys) {
+    std::size_t size = 16;
+    while (size < 2 * keys) size *= 2;  // at most half full
+    slots_.resize(size);
+  }
+  const Entry* find(std::string_view key, std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      if (slots_[at].key.empty()) return nullptr;
+      if (slots_[at].key == key) return &slots_[at];
     }
   }
-  void add(std::string_view key, KeyKind kind) {
-    std::size_t at = keyHash(key) & kMask;
-    while (!slots_[at].key.empty()) at = (at + 1) & kMask;
-    slots_[at] = {key, kind};
+  void add(Entry entry) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = keyHash(entry.key) & mask;
+    while (!slots_[at].key.empty()) {
+      if (slots_[at].key == entry.key) return;  // the first entry of a name counts
+      at = (at + 1) & mask;
+    }
+    slots_[at] = entry;
   }
 
  private:
-  static constexpr std::size_t kMask = 255;  // at most half full
-  ExtraKey slots_[kMask + 1] = {};
+  std::vector<Entry> slots_;
 };
 
 KeyKind kindOf(Kind k) {
@@ -146,22 +70,36 @@ KeyKind kindOf(Kind k) {
 
 const KeyTable& knownKeys() {
   static const KeyTable kEys = [] {
-    KeyTable t;
+    KeyTable t(std::size(kFields) + std::size(kExtraKeys));
     for (const FieldRow& row : kFields)
-      if (row.isKeyLine()) t.add(row.key, kindOf(row.kind));
-    for (const ExtraKey& extra : kExtraKeys) t.add(extra.key, extra.kind);
+      if (row.isKeyLine()) t.add({row.key, kindOf(row.kind)});
+    for (const ExtraKey& extra : kExtraKeys) t.add({extra.key, extra.kind});
     return t;
   }();
   return kEys;
 }
 
-const KeyTable& laterKeys() {
-  static const KeyTable kEys = [] {
-    KeyTable t;
-    for (std::string_view key : kLaterKeys) t.add(key, KeyKind::Other);
+KeyKind kindOf(KeyType type) {
+  return type == KeyType::Flag                               ? KeyKind::Flag
+         : type == KeyType::Whole || type == KeyType::Number ? KeyKind::Number
+                                                             : KeyKind::Other;
+}
+
+bool onWeaponLevel(KeyPlace p) {
+  return p == KeyPlace::Weapon || p == KeyPlace::WeaponAlias || p == KeyPlace::WeaponLegacy;
+}
+bool inUnit(KeyPlace p) { return p == KeyPlace::Unit || p == KeyPlace::UnitAlias || p == KeyPlace::UnitLua; }
+
+// The later engine's keys of a weapon's own level, or of a unit.
+const KeyTable& laterKeys(bool unit) {
+  static const auto kMake = [](bool units) {
+    KeyTable t(std::size(kLaterKeys));
+    for (const LaterKey& k : kLaterKeys)
+      if (units ? inUnit(k.place) : onWeaponLevel(k.place)) t.add({k.name, kindOf(k.type), &k});
     return t;
-  }();
-  return kEys;
+  };
+  static const KeyTable kWeapon = kMake(false), kUnit = kMake(true);
+  return unit ? kUnit : kWeapon;
 }
 
 bool allDigits(std::string_view s) {
@@ -209,25 +147,47 @@ std::uint64_t keyHash(std::string_view key) {
   return h ^ (h >> 29);
 }
 
-KeyKind weaponKeyKind(std::string_view lowerKey, std::uint64_t hash) { return knownKeys().find(lowerKey, hash); }
-
-bool isLaterEngineKey(std::string_view lowerKey) {
-  return laterKeys().find(lowerKey, keyHash(lowerKey)) != KeyKind::Unknown;
+const LaterKey* laterKey(std::string_view lowerKey, bool unit) {
+  const KeyTable& table = laterKeys(unit);
+  if (const KeyTable::Entry* e = table.find(lowerKey, keyHash(lowerKey))) return e->later;
+  // A numbered key: NAME1 to NAME32 as NAME#.
+  std::size_t digits = lowerKey.size();
+  while (digits > 0 && lowerKey[digits - 1] >= '0' && lowerKey[digits - 1] <= '9') --digits;
+  if (digits == lowerKey.size() || digits == 0 || lowerKey[digits] == '0') return nullptr;
+  const int n = std::atoi(std::string(lowerKey.substr(digits)).c_str());
+  if (lowerKey.size() - digits > 2 || n < 1 || n > kLaterWeaponSlots) return nullptr;
+  const std::string numbered = std::string(lowerKey.substr(0, digits)) + '#';
+  const KeyTable::Entry* e = table.find(numbered, keyHash(numbered));
+  return e ? e->later : nullptr;
 }
 
-KeyKind weaponKeyKind(std::string_view lowerKey) { return weaponKeyKind(lowerKey, keyHash(lowerKey)); }
+KeyKind weaponKeyKind(std::string_view lowerKey, std::uint64_t hash, Engine engine) {
+  const KeyTable::Entry* e = (engine == Engine::Later ? laterKeys(false) : knownKeys()).find(lowerKey, hash);
+  return e ? e->kind : KeyKind::Unknown;
+}
 
-std::string_view nearestWeaponKey(std::string_view lowerKey) {
+KeyKind weaponKeyKind(std::string_view lowerKey, Engine engine) {
+  return weaponKeyKind(lowerKey, keyHash(lowerKey), engine);
+}
+
+std::string_view nearestWeaponKey(std::string_view lowerKey, Engine engine) {
   // One edit in four letters at most, and never more than two.
   const std::size_t allowed = std::min<std::size_t>(2, std::max<std::size_t>(1, lowerKey.size() / 4));
   std::string_view best;
   std::size_t bestDistance = allowed + 1;
-  // Field order, so that ties go to the field shown first.
   auto consider = [&](std::string_view key) {
     if (siblingOrOpposite(lowerKey, key)) return;
     const std::size_t d = editDistance(lowerKey, key);
     if (d < bestDistance) bestDistance = d, best = key;
   };
+  if (engine == Engine::Later) {
+    // The engine's own names before the older ones it also takes.
+    for (KeyPlace place : {KeyPlace::Weapon, KeyPlace::WeaponAlias, KeyPlace::WeaponLegacy})
+      for (const LaterKey& k : kLaterKeys)
+        if (k.place == place && k.type != KeyType::Block) consider(k.name);
+    return best;
+  }
+  // Field order, so that ties go to the field shown first.
   for (const FieldRow& row : kFields)
     if (row.isKeyLine()) consider(row.key);
   for (const ExtraKey& extra : kExtraKeys) consider(extra.key);
@@ -248,24 +208,45 @@ bool isNumberText(std::string_view s) {
   return p == s.size();
 }
 
+bool isLaterNumberText(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  if (!s.empty() && (s.front() == '+' || s.front() == '-')) s.remove_prefix(1);
+  auto format = std::chars_format::general;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.remove_prefix(2), format = std::chars_format::hex;
+  if (s.empty() || s.front() == '+' || s.front() == '-') return false;
+  double number = 0;
+  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), number, format);
+  return end == s.data() + s.size() && (error == std::errc() || error == std::errc::result_out_of_range);
+}
+
 }  // namespace qm
 
 namespace qm {
 
-std::optional<ValueProblem> checkValue(std::string_view key, std::string_view value, bool damage) {
+std::optional<ValueProblem> checkValue(std::string_view key, std::string_view value, bool damage, Engine engine) {
+  const bool later = engine == Engine::Later;
   const std::string lower = toLower(key);
   const auto shown = [&] { return " of " + quoted(key); };
   if (!damage && lower == "id") {
     const auto id = wholeNumber(value);
-    if (id && *id >= 0 && *id < kIdCount) return std::nullopt;
+    if (later || (id && *id >= 0 && *id < kIdCount)) return std::nullopt;
     return ValueProblem{&check::kBadId, "the ID " + quoted(value) + " is not a whole number from 0 to 255"};
   }
-  const KeyKind kind = damage ? KeyKind::Number : weaponKeyKind(lower);
+  const KeyKind kind = damage ? KeyKind::Number : weaponKeyKind(lower, engine);
+  if (kind == KeyKind::Flag && later) {
+    // Any number is a flag (not 0 is yes), and so are "true" and "false";
+    // anything else leaves the key as if it were not there.
+    const std::string word = toLower(value);
+    if (isLaterNumberText(value) || word == "true" || word == "false") return std::nullopt;
+    return ValueProblem{&check::kIgnoredValue, "the later engine does not read the value " + quoted(value) + shown() +
+                                                   " as yes or no: it ignores it and keeps the default"};
+  }
   if (kind == KeyKind::Flag && value != "0" && value != "1")
     return ValueProblem{&check::kBadFlag, "the value " + quoted(value) + shown() + " is not 0 or 1"};
   if (kind != KeyKind::Number) return std::nullopt;
   if (value.empty()) return ValueProblem{&check::kEmptyValue, quoted(key) + " has no value"};
-  if (!isNumberText(value))
+  if (!(later ? isLaterNumberText(value) : isNumberText(value)))
     return ValueProblem{&check::kNotANumber, "the value " + quoted(value) + shown() + " is not a number"};
   if (!damage && (lower == "reloadtime" || lower == "range") && std::strtod(std::string(value).c_str(), nullptr) < 0)
     return ValueProblem{&check::kNegativeValue, "the value " + quoted(value) + shown() + " is negative"};

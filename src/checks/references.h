@@ -1,6 +1,7 @@
 // References between the game's files: the units that name weapons
 // (units/*.fbi), and the sounds, animation files, sequences and models that
-// weapons name (sounds/*.wav, anims/*.gaf, objects3d/*.3do).
+// weapons name (sounds/*.wav, anims/*.gaf, objects3d/*.3do; for the later
+// engine also .ogg sounds and the model types it loads).
 #pragma once
 
 #include <map>
@@ -17,14 +18,19 @@ namespace qm {
 
 // A unit's key that names a weapon.
 struct UnitUse {
-  std::string unit;    // its UnitName (the file's name without extension when it has none)
-  std::string key;     // as written: Weapon1, Weapon2, Weapon3, ExplodeAs, SelfDestructAs
+  // The unit's name as the engine takes it: the original its UnitName (the
+  // file's name without extension when it has none), the later the file's name.
+  std::string unit;
+  std::string key;     // as written: WeaponN, ExplodeAs, SelfDestructAs
   std::string weapon;  // the value, as written
   std::string file;
   int line = 0, column = 0;
+  int slot = 0;                    // the N of WeaponN; 0 for ExplodeAs and SelfDestructAs
+  std::string unitName, fileName;  // its UnitName, the file's name without extension
 };
 
-// The uses of weapons in one unit file's bytes, in file order.
+// The uses of weapons in one unit file's bytes, in file order: every slot
+// up to the later engine's last, with the names the original engine takes.
 void readUnitUses(const std::string& file, std::string_view bytes, std::vector<UnitUse>& out);
 
 // A name no file of the game resolves: a weapon a unit names that no weapon
@@ -46,6 +52,12 @@ class References {
   // Files that cannot be read are named in `unreadable`.
   explicit References(const GameFiles& set);
 
+  // Reads the units as `engine` does (Original until told): its weapon slots
+  // and its unit names.
+  void setEngine(Engine engine);
+  Engine engine() const { return engine_; }
+
+  // The uses of weapons the engine reads, in reading order.
   const std::vector<UnitUse>& uses() const { return uses_; }
   // The units that name `weapon` (letter case ignored), in reading order.
   std::vector<const UnitUse*> usersOf(std::string_view weapon) const;
@@ -71,10 +83,15 @@ class References {
   };
   const Animation* animation(const std::string& lowerName) const;
 
-  std::vector<UnitUse> uses_;
+  bool hasSound(std::string_view value) const;
+  bool hasModel(std::string_view value) const;
+
+  Engine engine_ = Engine::Original;
+  std::vector<UnitUse> all_, uses_;  // every slot read; those the engine reads
   std::vector<Finding> unitProblems_;
   std::size_t unitFiles_ = 0;
-  std::map<std::string, bool> sounds_, models_;  // lower-case names without extension
+  std::map<std::string, bool> sounds_;      // lower-case file names, extension included
+  std::map<std::string, unsigned> models_;  // lower-case names without extension: the types held, by bit
   mutable std::map<std::string, Animation> animations_;
 };
 

@@ -161,7 +161,7 @@ class Reader {
       pending_ = false;
     } else {
       report(here(), check::kMissingHeader, "'{' without a [NAME] header before it");
-      open_.push_back(TdfBlock{{}, here(), {}, {}, {}});
+      open_.push_back(TdfBlock{{}, here(), {}, {}, {}, false});
     }
     ++pos_;
   }
@@ -203,6 +203,7 @@ class Reader {
       std::vector<TdfBlock> moved(std::make_move_iterator(parent->blocks.begin() + static_cast<std::ptrdiff_t>(at)),
                                   std::make_move_iterator(parent->blocks.end()));
       parent->blocks.resize(at);
+      for (TdfBlock& b : moved) b.swallowed = true;
       doc_.blocks.insert(doc_.blocks.begin() + static_cast<std::ptrdiff_t>(i + 1),
                          std::make_move_iterator(moved.begin()), std::make_move_iterator(moved.end()));
       from = i + 1;

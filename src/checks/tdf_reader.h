@@ -34,6 +34,7 @@ struct TdfBlock {
   std::vector<TdfPair> pairs;
   std::vector<TdfBlock> blocks;  // nested blocks, in file order
   TdfPosition end;               // of its "}"; the end of the file when it is never closed
+  bool swallowed = false;        // taken out of a block left open: the game reads it as part of that block
 };
 
 // The views point into the text that was read; keep it alive while they are used.

@@ -48,7 +48,8 @@ const Command kCommands[] = {
 };
 
 std::string shortUsage() {
-  std::string usage = "usage: quillmark-cli [--game DIR] [--import FILE]... COMMAND [ARGS]\ncommands:\n";
+  std::string usage =
+      "usage: quillmark-cli [--game DIR] [--import FILE]... [--all-weapon-files] COMMAND [ARGS]\ncommands:\n";
   for (const Command& c : kCommands) {
     usage += "  ";
     usage += c.name;
@@ -79,6 +80,7 @@ void CliHost::reportUnreadable(const std::vector<UnreadableFile>& files) {
 MainWindowState& Session::window() {
   if (window_) return *window_;
   window_ = std::make_unique<MainWindowState>(game_, host_);
+  window_->setAllWeaponFiles(allWeaponFiles);
   // A command reads each file from disk once: the files are read side by
   // side first, and kept for the scans and whatever the command reads next.
   window_->setFileStore(std::make_shared<FileStore>());
@@ -103,6 +105,7 @@ std::vector<std::string> Session::importsFound() {
 
 bool Session::loadWithoutList(std::string_view name) {
   window_ = std::make_unique<MainWindowState>(game_, host_);
+  window_->setAllWeaponFiles(allWeaponFiles);
   CurrentWeapon weapon = window_->weapon();
   bool damageCarry = false;
   // The standard files first, then each import in its turn, so that the
@@ -207,6 +210,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   app.add_option("--import", imports, "An extra weapon file, as the import button adds it; at most 15")
       ->type_name("FILE")
       ->allow_extra_args(false);
+  bool allWeaponFiles = false;
+  app.add_flag("--all-weapon-files", allWeaponFiles,
+               "List every weapon file of the game's weapons folder, not only the eight standard ones");
 
   std::vector<std::pair<CLI::App*, Command::Run>> runs;
   for (const Command& c : kCommands) {
@@ -229,6 +235,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return usageError(err, "at most 15 files can be imported");
 
   Session session(game, imports, out, err);
+  session.allWeaponFiles = allWeaponFiles;
   for (auto& [sub, run] : runs) {
     if (!sub->parsed()) continue;
     int status;

@@ -60,6 +60,8 @@ class Session {
   const std::filesystem::path& game() const { return game_; }
   const std::vector<std::string>& imports() const { return imports_; }
   CliHost& host() { return host_; }
+  // --all-weapon-files: the list reads every weapon file of the game.
+  bool allWeaponFiles = false;
 
   // The file an --import path names; null, after a warning, when there is
   // none: the command then goes on without it.

@@ -7,6 +7,7 @@
 #include "checks/check_set.h"
 #include "checks/references.h"
 #include "cli/command.h"
+#include "presentation/check_filter.h"
 #include "text/text.h"
 
 namespace qm {
@@ -50,7 +51,8 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
   if (asJson) {
     json all = json::array(), conflicts = json::array();
     for (const WeaponRecord& w : weapons)
-      all.push_back({{"name", cp1252ToUtf8(w.name)}, {"id", idJson(w)}, {"file", w.file}, {"line", w.line}});
+      if (!w.swallowed)
+        all.push_back({{"name", cp1252ToUtf8(w.name)}, {"id", idJson(w)}, {"file", w.file}, {"line", w.line}});
     for (const IdConflict& c : census.conflicts) {
       json users = json::array();
       for (std::size_t u : c.weapons)
@@ -70,6 +72,10 @@ int runIds(const std::filesystem::path& game, const std::vector<std::string>& im
 
 int runLint(const std::filesystem::path& game, const std::vector<std::string>& imports, const LintOptions& options,
             std::ostream& out, std::ostream& /*err*/) {
+  // A misspelt check name is a mistake even beside --list-checks.
+  std::string unknown;
+  const auto selection = CheckSelection::chosen(options.only, options.disable, unknown);
+  if (!selection) throw UsageError("no check named " + unknown + " (lint --list-checks lists them)");
   if (options.listChecks) {
     for (const CheckInfo& c : allChecks())
       out << c.name << '\t' << severityName(c.severity) << '\t' << categoryName(c.category) << '\t' << c.summary
@@ -80,9 +86,6 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
   checkOptions.engine = options.engine == "original" ? Engine::Original
                         : options.engine == "later"  ? Engine::Later
                                                      : Engine::Auto;
-  std::string unknown;
-  const auto selection = CheckSelection::chosen(options.only, options.disable, unknown);
-  if (!selection) throw UsageError("no check named " + unknown + " (lint --list-checks lists them)");
   checkOptions.selection = *selection;
 
   const bool wholeGame = options.files.empty();
@@ -95,7 +98,8 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
     for (const std::string& name : options.files) set.push_back(checkFileNamed(name));
   GameCheck check(GameCheck::Scope::Everything, checkOptions);
   // The references need every weapon; with only some files, no unit is checked.
-  runGameCheck(check, set, References(gameFiles), wholeGame);
+  References refs(gameFiles);
+  runGameCheck(check, set, refs, wholeGame);
 
   const std::size_t errors = check.count(Severity::Error);
   const auto shown = [&](const Finding& f) { return !options.errorsOnly || f.severity == Severity::Error; };
@@ -120,12 +124,18 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
   return errors > 0 ? 1 : 0;
 }
 
-int runRefs(const std::filesystem::path& game, const std::string& weapon, bool asJson, std::ostream& out,
-            std::ostream&) {
+int runRefs(const std::filesystem::path& game, const std::vector<std::string>& imports, const std::string& weapon,
+            bool asJson, std::ostream& out, std::ostream& err) {
   requireGame(game);
-  const References refs{GameFiles(game)};
+  // The weapons tell the engine, and so which slots and unit names count.
+  const GameFiles set(game);
+  References refs(set);
+  GameCheck check(GameCheck::Scope::CensusOnly);
+  runGameCheck(check, filesToCheck(set, imports), refs);
   const std::string name = utf8ToCp1252(weapon);
   const auto users = refs.usersOf(name);
+  // Why none, or why those that name it name nothing the game has.
+  if (const std::string why = whyNoUsers(refs, check.weapons(), name); !why.empty()) err << "note: " << why << '\n';
   if (asJson) {
     json all = json::array();
     for (const UnitUse* u : users)
@@ -171,7 +181,7 @@ Command::Run declareRefs(CLI::App& sub) {
   auto a = std::make_shared<Args>();
   sub.add_option("NAME", a->name, "The weapon's bracket name")->required();
   sub.add_flag("--json", a->json, "Print one JSON object");
-  return [a](Session& s) { return runRefs(s.game(), a->name, a->json, s.out, s.err); };
+  return [a](Session& s) { return runRefs(s.game(), s.importsFound(), a->name, a->json, s.out, s.err); };
 }
 
 }  // namespace qm

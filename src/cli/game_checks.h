@@ -34,7 +34,7 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
             std::ostream& out, std::ostream& err);
 
 // `refs NAME [--json]`: the units that name weapon NAME.
-int runRefs(const std::filesystem::path& game, const std::string& weapon, bool json, std::ostream& out,
-            std::ostream& err);
+int runRefs(const std::filesystem::path& game, const std::vector<std::string>& imports, const std::string& weapon,
+            bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace qm

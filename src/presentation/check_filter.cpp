@@ -79,6 +79,7 @@ std::vector<WeaponUsers> weaponUsers(const std::vector<WeaponRecord>& weapons, c
   std::vector<WeaponUsers> rows;
   std::unordered_map<std::string, std::size_t> byName;  // lower case
   for (const WeaponRecord& w : weapons) {
+    if (w.swallowed) continue;  // the game reads no weapon there
     const auto [at, first] = byName.try_emplace(toLower(w.name), rows.size());
     if (first)
       rows.push_back({&w, {}});
@@ -98,12 +99,28 @@ std::size_t unitCount(const std::vector<const UnitUse*>& uses) {
   return units.size();
 }
 
-std::string usersText(const References& refs, std::string_view weapon) {
+std::string whyNoUsers(const References& refs, const std::vector<WeaponRecord>& weapons, std::string_view weapon) {
+  const std::string name = cp1252ToUtf8(weapon);
+  if (!refs.hasUnits()) return "the game has no unit files (units/*.fbi): which units use " + name + " cannot be told";
+  const WeaponRecord* found = nullptr;
+  for (const WeaponRecord& w : weapons)
+    if (compareFolded(w.name, weapon) == 0 && (!found || found->swallowed)) found = &w;
+  if (!found) return "no weapon file of the game defines " + name;
+  if (found->swallowed)
+    return "[" + name + "] at " + found->file + ":" + std::to_string(found->line) +
+           " stands inside a block left open before it (a '}' is missing): the game does not read it as a weapon";
+  return {};
+}
+
+std::string usersText(const References& refs, const std::vector<WeaponRecord>& weapons, std::string_view weapon) {
   const std::string name = cp1252ToUtf8(weapon);
   if (!refs.hasUnits())
     return "This game has no unit files (units/*.fbi): which units use " + name + " cannot be told.";
   const std::size_t units = unitCount(refs.usersOf(weapon));
-  if (units == 0) return "No unit of this game names " + name + ".";
+  if (units == 0) {
+    const std::string why = whyNoUsers(refs, weapons, weapon);
+    return why.empty() ? "No unit of this game names " + name + "." : "No unit names " + name + ": " + why + ".";
+  }
   return std::to_string(units) + (units == 1 ? " unit names " : " units name ") + name + ".";
 }
 

@@ -62,9 +62,15 @@ std::vector<WeaponUsers> weaponUsers(const std::vector<WeaponRecord>& weapons, c
 // How many units the uses are of (a unit may name a weapon in several keys).
 std::size_t unitCount(const std::vector<const UnitUse*>& uses);
 
+// What makes the units that name `weapon` (bytes as written), or none doing
+// so, mean other than they seem: the game has no unit files to tell, it has
+// no such weapon, or the weapon stands inside a block left open before it.
+// Empty otherwise.
+std::string whyNoUsers(const References& refs, const std::vector<WeaponRecord>& weapons, std::string_view weapon);
+
 // What the units do with `weapon` (bytes as written): how many name it, that
-// none does, or that the game has no unit files to tell.
-std::string usersText(const References& refs, std::string_view weapon);
+// none does, or why none can.
+std::string usersText(const References& refs, const std::vector<WeaponRecord>& weapons, std::string_view weapon);
 
 // What an unresolved name is and who names it: "sound named by [GUN]",
 // "weapon named by the unit ARMA".

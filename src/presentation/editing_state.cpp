@@ -92,7 +92,8 @@ void EditingState::restart() {
   std::vector<WeaponFilePtr> imports;
   for (const std::string& path : window_.imports())
     if (WeaponFilePtr file = namedWeaponFile(path)) imports.push_back(std::move(file));
-  session_ = std::make_unique<edit::Session>(window_.gameDir(), window_.gameFiles().standardFiles(), imports);
+  session_ = std::make_unique<edit::Session>(window_.gameDir(), window_.gameFiles().listFiles(window_.allWeaponFiles()),
+                                             imports);
   warnings_.clear();
   window_.setEditedFiles({});
 }

@@ -49,7 +49,7 @@ const GameFiles& MainWindowState::gameFiles() const {
 }
 
 std::vector<WeaponFilePtr> MainWindowState::searchList() const {
-  std::vector<WeaponFilePtr> files = gameFiles().standardFiles();
+  std::vector<WeaponFilePtr> files = gameFiles().listFiles(allWeaponFiles_);
   files.insert(files.end(), importFiles_.begin(), importFiles_.end());
   for (WeaponFilePtr& file : files)
     for (const WeaponFilePtr& e : edited_)
@@ -61,11 +61,13 @@ std::string_view MainWindowState::entryName(int index) const {
   return weaponList_.at(static_cast<std::size_t>(index)).name;
 }
 
+void MainWindowState::setAllWeaponFiles(bool all) { allWeaponFiles_ = all; }
+
 void MainWindowState::rebuildList() {
   // The game folder is looked at afresh: its archives may have changed. A
   // damaged archive is named in the same message as unreadable files.
   gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
-  ScanOutcome scan = scanFiles(gameFiles_->standardFiles(), store_.get());
+  ScanOutcome scan = scanFiles(gameFiles_->listFiles(allWeaponFiles_), store_.get());
   scan.unreadable.insert(scan.unreadable.begin(), gameFiles_->damagedArchives().begin(),
                          gameFiles_->damagedArchives().end());
   weaponList_ = std::move(scan.entries);
@@ -201,7 +203,7 @@ void MainWindowState::clickSpace() {
 
 void MainWindowState::rescan() {
   gameFiles_ = std::make_shared<const GameFiles>(gameDir_);
-  std::vector<WeaponFilePtr> files = gameFiles_->standardFiles();
+  std::vector<WeaponFilePtr> files = gameFiles_->listFiles(allWeaponFiles_);
   importFiles_.clear();
   for (const std::string& name : imports_) {
     WeaponFilePtr file = namedWeaponFile(name);

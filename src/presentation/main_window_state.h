@@ -88,7 +88,13 @@ class MainWindowState {
 
   // --- State ---------------------------------------------------------------
   const std::filesystem::path& gameDir() const { return gameDir_; }
-  // The files a weapon is searched in: the standard files, then the imports.
+  // Whether the list reads every weapon file of the game rather than the
+  // eight standard ones; the list is read afresh by rescan() or rebuildList().
+  bool allWeaponFiles() const { return allWeaponFiles_; }
+  void setAllWeaponFiles(bool all);
+
+  // The files a weapon is searched in: the standard files (or every weapon
+  // file), then the imports.
   std::vector<WeaponFilePtr> searchList() const;
   // The game's loose files and archives, as the last list rebuild found them.
   const GameFiles& gameFiles() const;
@@ -123,6 +129,7 @@ class MainWindowState {
   bool damageCarry_ = false;  // a damage sub-block left open runs on into the next load
   bool viewingMode_ = false;
   std::vector<std::string> imports_;  // at most kImportSlots
+  bool allWeaponFiles_ = false;
   // The files the imports name, made when they were added or the game last
   // rescanned: the same objects until then, so that a weapons table made
   // after an edit shares the files it read before.

@@ -415,9 +415,11 @@ void GameCheckWindow::applyFilter() {
 void GameCheckWindow::showSummary() {
   const GameCheck& check = result_->check;
   // The list of the main window counts other files: say which.
-  summary_->setText(fromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
-                             "\nCounted: every .tdf file of the game's weapons folder, loose or in its archives, and "
-                             "the imports. The weapon list holds the eight standard weapon files and the imports."));
+  summary_->setText(
+      fromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
+               "\nCounted: every .tdf file of the game's weapons folder, loose or in its archives, and "
+               "the imports. The weapon list holds the eight standard weapon files and the imports, unless it lists "
+               "every weapon file of the game."));
 }
 
 void GameCheckWindow::showUsersOf(const std::string& weapon) {
@@ -431,7 +433,7 @@ void GameCheckWindow::showReferencesNote() {
   if (!result_) return refsNote_->clear();
   const References& refs = result_->references;
   if (!usersOf_.empty() && refsFilter_->text() == fromCp1252(usersOf_))
-    refsNote_->setText(fromUtf8(usersText(refs, usersOf_)));
+    refsNote_->setText(fromUtf8(usersText(refs, result_->check.weapons(), usersOf_)));
   else
     refsNote_->setText(refs.hasUnits() ? "Each weapon with the units that use it, then the names no file of the game "
                                          "resolves. A double-click shows the weapon."

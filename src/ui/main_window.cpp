@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <algorithm>
 #include <functional>
@@ -115,6 +116,7 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
   // The start-up scan runs before the window is first shown; it fills the
   // value and caption labels. The damage list shows its starting item.
   refresh(DamageChanged);
+  state_.setAllWeaponFiles(QSettings().value(kAllWeaponFilesKey, false).toBool());
   state_.rebuildList();
 }
 
@@ -374,6 +376,16 @@ void MainWindow::buildGameCheckHooks() {
       menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
       menu->addAction("Used by...", this, &MainWindow::showUsers)->setEnabled(!shownEntry_.empty());
       menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
+      menu->addSeparator();
+      QAction* all = menu->addAction("List every weapon file of the game");
+      all->setObjectName("allWeaponFiles");
+      all->setCheckable(true);
+      all->setChecked(state_.allWeaponFiles());
+      connect(all, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(kAllWeaponFilesKey, on);
+        state_.setAllWeaponFiles(on);
+        state_.rescan();
+      });
       menu->exec(widget->mapToGlobal(at));
     });
   };

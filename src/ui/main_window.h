@@ -28,6 +28,9 @@ class QtHost;
 class TableWindow;
 class WeaponListModel;
 
+// Where the choice "List every weapon file of the game" is remembered.
+inline constexpr const char* kAllWeaponFilesKey = "weaponList/allWeaponFiles";
+
 class MainWindow : public QWidget {
   Q_OBJECT
  public:

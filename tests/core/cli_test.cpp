@@ -95,6 +95,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
       {fifteen, 0, "warning: no file at x.tdf, not imported\n"},
       {{"--game", (dir_.path() / "weapons").string(), "lint"}, 2, "holds no game"},
       {{"--game", game(), "lint", "--only", "missing-id,bogus"}, 2, "no check named bogus"},
+      {{"--game", game(), "lint", "--list-checks", "--only", "bogus"}, 2, "no check named bogus"},
       {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "x", "--out", "c"},
        1,
        "To export weapon a number must be entered for a weapon ID!\n"},
@@ -133,6 +134,18 @@ TEST_F(CliTest, LintChoosesChecks) {
     EXPECT_NE(r.out.find(row.present), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find(row.absent), std::string::npos) << r.out;
   }
+}
+
+// --all-weapon-files: the list, and so show, read every weapon file of the
+// game's weapons folder (hidden ones left out), not only the standard eight.
+TEST_F(CliTest, AllWeaponFiles) {
+  dir_.write("weapons/Armah_weapon.tdf", "[EXTRA]\n{\nid=200;\n}\n");
+  dir_.write("weapons/.old.tdf", "[OLD]\n{\nid=201;\n}\n");
+  EXPECT_EQ(cli({"--game", game(), "list"}).out, " 12 - GUN\n1 Weapons, 255 IDs available\n");
+  EXPECT_EQ(cli({"--game", game(), "--all-weapon-files", "list"}).out,
+            " 12 - GUN\n200 - EXTRA\n2 Weapons, 254 IDs available\n");
+  EXPECT_EQ(cli({"--game", game(), "show", "EXTRA"}).status, 1);
+  EXPECT_EQ(cli({"--game", game(), "show", "EXTRA", "--all-weapon-files"}).status, 0);
 }
 
 // --overwrite replaces a file, and no extension is added; the golden file

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "checks/gaf.h"
+#include "cli/command.h"
 #include "cli/game_checks.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
@@ -125,9 +126,83 @@ TEST(ReferencesTest, PlantedGame) {
   EXPECT_EQ(lint("alone"), "0 errors, 0 warnings in 1 files (engine: original)\n");
 
   std::ostringstream out, err;
-  EXPECT_EQ(runRefs(dir.path() / "game", "Gun", false, out, err), 0);
+  EXPECT_EQ(runRefs(dir.path() / "game", {}, "Gun", false, out, err), 0);
   EXPECT_EQ(out.str(), "ARMA\tWeapon1\t" + archive + "/units/ARMA.FBI:4\nARMA\tExplodeAs\t" + archive +
                            "/units/ARMA.FBI:6\n1 units name Gun\n");
+}
+
+// A game of the later engine (no IDs): units name weapons in slots up to
+// Weapon32 and are named by their files; soundtrigger is a flag; models may
+// be .s3o or carry their extension; an empty slot names nothing. Beside it
+// an original game with the same files, where Weapon4 is not read.
+TEST(ReferencesTest, LaterEngineGame) {
+  test::TempDir dir;
+  const std::string damage = "[DAMAGE]\n{\ndefault=1;\n}\n";
+  const std::string weapons = "[FLAK]\n{\nsoundstart=bang;\nsoundtrigger=1;\nsoundhitdry=dry;\nmodel=shell;\n" +
+                              damage + "}\n[BEAM]\n{\nmodel=objects3d/Beam.S3O;\n" + damage + "}\n[SWALLOWER]\n{\n" +
+                              damage + "[HIDDEN]\n{\n" + damage + "}\n";
+  const std::string units =
+      "[UNITINFO]\n{\nUnitName=Other;\nWeapon1=beam;\nWeapon2=;\nWeapon5=FLAK;\n"
+      "Weapon6=FLAKX;\nWeapon33=NOPE;\nExplodeAs=HIDDEN;\n}\n";
+  for (const char* game : {"later", "original"}) {
+    const std::string id = game == std::string("later") ? "" : "ID=1;\n";
+    std::string text = weapons;
+    for (std::size_t at = 0; (at = text.find("{\n", at)) != std::string::npos; at += 2 + id.size())
+      if (text.compare(at - 2, 2, "]\n") == 0) text.insert(at + 2, id);
+    dir.write(std::string(game) + "/weapons/w.tdf", text);
+    dir.write(std::string(game) + "/units/armflak.fbi", units);
+    dir.write(std::string(game) + "/sounds/bang.wav", "RIFF");
+    dir.write(std::string(game) + "/objects3d/shell.s3o", "s3o");
+    dir.write(std::string(game) + "/objects3d/beam.s3o", "s3o");
+  }
+  const auto lint = [&](const char* game) {
+    std::ostringstream out, err;
+    LintOptions options;
+    options.only = {"unknown-weapon,missing-sound,missing-model"};
+    runLint(dir.path() / game, {}, options, out, err);
+    std::string messages;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+      const std::size_t at = std::min(line.find(": error: "), line.find(": warning: "));
+      messages += (at == std::string::npos ? line : line.substr(at + 2)) + "\n";
+    }
+    return messages;
+  };
+  EXPECT_EQ(lint("later"),
+            "error: the unit 'armflak' names the weapon 'FLAKX', which the game does not have [unknown-weapon]\n"
+            "error: the unit 'armflak' names the weapon 'HIDDEN', which the game does not have [unknown-weapon]\n"
+            "warning: '[FLAK]' names the sound 'dry', which the game does not have [missing-sound]\n"
+            "2 errors, 1 warnings in 1 files (engine: later)\n");
+  EXPECT_EQ(lint("original"),
+            "error: the unit 'Other' names the weapon 'HIDDEN', which the game does not have [unknown-weapon]\n"
+            "warning: '[FLAK]' names the model 'shell', which the game does not have [missing-model]\n"
+            "warning: '[BEAM]' names the model 'objects3d/Beam.S3O', which the game does not have [missing-model]\n"
+            "1 errors, 2 warnings in 1 files (engine: original)\n");
+
+  const auto refs = [&](const char* game, const char* weapon) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runRefs(dir.path() / game, {}, weapon, false, out, err), 0);
+    return out.str() + err.str();
+  };
+  const std::string unit = (dir.path() / "later" / "units" / "armflak.fbi").string();
+  EXPECT_EQ(refs("later", "flak"), "armflak\tWeapon5\t" + unit + ":6\n1 units name flak\n");
+  EXPECT_EQ(refs("original", "FLAK"), "0 units name FLAK\n");
+  EXPECT_EQ(refs("later", "GONE"), "0 units name GONE\nnote: no weapon file of the game defines GONE\n");
+  EXPECT_NE(refs("later", "HIDDEN").find("stands inside a block left open before it"), std::string::npos);
+  std::filesystem::remove_all(dir.path() / "later" / "units");
+  EXPECT_EQ(refs("later", "FLAK"),
+            "0 units name FLAK\nnote: the game has no unit files (units/*.fbi): which units "
+            "use FLAK cannot be told\n");
+}
+
+// A check named wrong is a usage error, also beside --list-checks.
+TEST(ReferencesTest, ListChecksWithAnUnknownName) {
+  test::TempDir dir;
+  LintOptions options;
+  options.listChecks = true;
+  options.only = {"bogus"};
+  std::ostringstream out, err;
+  EXPECT_THROW(runLint(dir.path(), {}, options, out, err), UsageError);
 }
 
 }  // namespace

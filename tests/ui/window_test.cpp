@@ -420,6 +420,35 @@ class WindowTest : public QObject {
   // and which of them leaves the overwrite question to the program; the real
   // list of an archive's weapon files, decoded from Windows-1252, and the
   // place of the one picked.
+  // "List every weapon file of the game" in the list's context menu: off at
+  // first (the eight standard files), on it lists the other weapon files of
+  // the game too; the choice is remembered for the next window.
+  void everyWeaponFile() {
+    QSettings().remove(ui::kAllWeaponFilesKey);
+    const auto listed = [](QComboBox* list) {
+      QStringList names;
+      for (int i = 0; i < list->count(); ++i) names << list->itemText(i).trimmed();
+      return names.join(", ");
+    };
+    {
+      Shown f(weapon("GUN", "5"));
+      f.write("weapons/armah_weapon.tdf", weapon("EXTRA", "200"));
+      f.write("weapons/.hidden.tdf", weapon("HIDDEN", "201"));
+      QCOMPARE(listed(f.list()), "5 - GUN");
+      chooseInMenu("List every weapon file of the game");
+      emit f.list()->customContextMenuRequested({1, 1});
+      QCOMPARE(listed(f.list()), "5 - GUN, 200 - EXTRA");
+      QCOMPARE(QSettings().value(ui::kAllWeaponFilesKey).toBool(), true);
+    }
+    Shown again(weapon("GUN", "5"));
+    again.write("weapons/armah_weapon.tdf", weapon("EXTRA", "200"));
+    // The remembered choice is on: the menu turns it off.
+    chooseInMenu("List every weapon file of the game");
+    emit again.list()->customContextMenuRequested({1, 1});
+    QCOMPARE(listed(again.list()), "5 - GUN");
+    QCOMPARE(QSettings().value(ui::kAllWeaponFilesKey).toBool(), false);
+  }
+
   void theRealDialogs_data() {
     QTest::addColumn<int>("kind");  // the buttons of a message box; -1 open, -2 save, -3 an archive's list
     QTest::addColumn<QString>("description");
