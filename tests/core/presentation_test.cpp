@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalogue/weapon_list.h"
+#include "presentation/column_choice.h"
 #include "presentation/export_dialog_state.h"
 #include "presentation/quick_find.h"
 #include "presentation/values.h"
@@ -130,6 +131,38 @@ TEST(ExportFindingsTest, NewFileErrorsAndIdClashes) {
   const std::string inside = game.write("weapons/new.tdf", "[NEW]\r\n{\r\n\tid=3;\r\n}\r\n").string();
   EXPECT_EQ(exportFindings(game.path(), {}, inside), "");
   EXPECT_EQ(nextFreeId(game.path(), {}), 4);
+}
+
+// The column chooser: the filter passes an item when each word is in its
+// caption or key; All and None act on what it passes, Reset shows every
+// column; a set shows exactly its columns again, those gone passed over.
+TEST(ColumnChoiceTest, FilterAllNoneResetAndSets) {
+  ColumnChoice c({{"reloadtime", "Reload Time"}, {"range", "Range"}, {"energypershot", "Energy Per Shot"}}, {"range"});
+  const auto shown = [&c] {
+    std::string out;
+    for (const auto& item : c.items()) out += item.shown ? '1' : '0';
+    return out;
+  };
+  EXPECT_EQ(shown(), "101");
+  const struct {
+    const char* filter;
+    std::vector<std::size_t> passing;
+  } filters[] = {{"", {0, 1, 2}}, {"  RANGE ", {1}}, {"per shot", {2}}, {"time reload", {0}}, {"shot range", {}}};
+  for (const auto& f : filters) EXPECT_EQ(c.passing(f.filter), f.passing) << f.filter;
+  c.none("re");  // only reloadtime holds it
+  EXPECT_EQ(shown(), "001");
+  c.all("range");
+  EXPECT_EQ(shown(), "011");
+  EXPECT_TRUE(c.saveSet(" balance "));
+  EXPECT_FALSE(c.saveSet("  "));
+  c.reset();
+  EXPECT_EQ(shown(), "111");
+  c.setSets({{"balance", {"range", "energypershot", "gone"}}, {"other", {"reloadtime"}}});
+  EXPECT_TRUE(c.applySet("balance"));
+  EXPECT_EQ(shown(), "011");
+  EXPECT_EQ(c.hidden(), std::vector<std::string>({"reloadtime"}));
+  EXPECT_FALSE(c.applySet("missing"));
+  EXPECT_EQ(shown(), "011");
 }
 
 }  // namespace
