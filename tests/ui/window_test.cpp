@@ -469,6 +469,21 @@ class WindowTest : public QObject {
     QVERIFY(!check->isVisible());
   }
 
+  // The Game check window opens as wide as it was left, where there is room
+  // beside the main window.
+  void theGameCheckWindowKeepsItsWidth() {
+    {
+      Shown f;
+      QTest::keyClick(&f.w, Qt::Key_F5);
+      f.w.gameCheckWindow()->resize(500, 400);
+      f.w.gameCheckWindow()->close();
+    }
+    Shown f;
+    QTest::keyClick(&f.w, Qt::Key_F5);
+    QCOMPARE(f.w.gameCheckWindow()->width(), 500);
+    QSettings().remove("gameCheck/width");
+  }
+
   // Each kind of real message box: its title, no icon, its buttons and
   // default, and the answer to Escape; the filter of both real file dialogs,
   // and which of them leaves the overwrite question to the program; the real
