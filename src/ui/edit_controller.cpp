@@ -91,6 +91,7 @@ class EditController::RecordingHost final : public Host {
     return host_.confirmSave(files);
   }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override { host_.reportUnreadable(files); }
+  void reportImportFailure(const std::vector<UnreadableFile>& files) override { host_.reportImportFailure(files); }
   void changed(unsigned changes) override { host_.changed(changes); }
 
   std::string lastMessage;

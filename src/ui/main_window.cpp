@@ -48,6 +48,7 @@ class MainWindow::WindowHost final : public Host {
     return dialogs_.pickFromArchive(archive, files);
   }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override { dialogs_.reportUnreadable(files); }
+  void reportImportFailure(const std::vector<UnreadableFile>& files) override { dialogs_.reportImportFailure(files); }
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override {
     return dialogs_.confirmSave(files);
   }

@@ -8,10 +8,12 @@
 #include <QFontDatabase>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "catalogue/game_files.h"
@@ -124,6 +126,11 @@ std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, 
     dialog.setDirectory(last.absolutePath());
     dialog.selectFile(last.fileName());
   }
+  // The name given is selected, so that a path typed replaces it rather
+  // than running on from it.
+  QTimer::singleShot(0, &dialog, [&dialog] {
+    if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->selectAll();
+  });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   if (!dialog.insideArchive.isEmpty()) return dialog.insideArchive.toStdString();
   const QStringList chosen = dialog.selectedFiles();

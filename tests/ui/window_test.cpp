@@ -469,6 +469,18 @@ class WindowTest : public QObject {
     QVERIFY(!check->isVisible());
   }
 
+  // An import that cannot be read says so in its own words and takes no slot.
+  void aFailedImportSaysSo() {
+    Shown f;
+    f.host.paths.push_back(f.write("broken.ufo", "not an archive"));
+    click(&f.w, "Command62");
+    QCOMPARE(f.host.messages.size(), 1u);
+    QVERIFY2(f.host.messages[0].starts_with("This file could not be imported:\n\n") &&
+                 f.host.messages[0].ends_with("It takes no import slot; the weapon list is as it was."),
+             f.host.messages[0].c_str());
+    QVERIFY(f.w.state().imports().empty());
+  }
+
   // The Game check window opens as wide as it was left, where there is room
   // beside the main window.
   void theGameCheckWindowKeepsItsWidth() {
@@ -507,6 +519,7 @@ class WindowTest : public QObject {
     QTest::newRow("open") << -1 << open << -1;
     QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
     QTest::newRow("typed in an archive") << -4 << open << 1;
+    QTest::newRow("a path typed over the name given") << -5 << open << 1;
     QTest::newRow("archive") << -3 << QString::fromUtf8("Weapon files in rev31.gp3: weapons/a.tdf;weapons/\u00e9.tdf")
                              << 1;
   }
@@ -514,6 +527,9 @@ class WindowTest : public QObject {
     QFETCH(int, kind);
     QFETCH(QString, description);
     QFETCH(int, answer);
+    const TempDir dir;
+    const std::string archive = dir.write("mod.ufo", writeArchive({{"weapons/x.tdf", "[X]"}}).bytes).string();
+    const std::string other = dir.write("other/extra.tdf", "[X]").string();
     QString seen;
     QTimer::singleShot(0, qApp, [&] {
       QWidget* dialog = QApplication::activeModalWidget();
@@ -527,6 +543,10 @@ class WindowTest : public QObject {
       if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
         seen = files->nameFilters().join(";") + " " +
                QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
+        if (kind == -5 && QTest::qWaitForWindowActive(files)) {  // the name given, "mod.ufo", is replaced
+          QTest::keyClicks(files->focusWidget(), QString::fromStdString(other));
+          return QTest::keyClick(files->focusWidget(), Qt::Key_Return);
+        }
         if (kind == -4 && QTest::qWaitForWindowActive(files)) {  // "mod.ufo" typed on to "mod.ufo/weapons/x.tdf"
           QTest::keyClick(files->focusWidget(), Qt::Key_End);
           QTest::keyClicks(files->focusWidget(), "/weapons/x.tdf");
@@ -544,14 +564,13 @@ class WindowTest : public QObject {
     });
     QObject guard;  // a dialog still open then fails the row
     QTimer::singleShot(2000, &guard, [] { QApplication::closeAllWindows(); });
-    const TempDir dir;
-    const std::string archive = dir.write("mod.ufo", writeArchive({{"weapons/x.tdf", "[X]"}}).bytes).string();
     ui::QtHost host;
     const auto run = [&] {
       if (kind >= 0) return int(host.msgBox("Weapon not found!", Buttons(kind)));
       if (kind == -1) return host.showOpen("") ? 1 : -1;
       if (kind == -2) return host.showSave("") ? 1 : -1;
       if (kind == -4) return host.showOpen(archive) == archive + "/weapons/x.tdf" ? 1 : -1;
+      if (kind == -5) return host.showOpen(archive) == other ? 1 : -1;
       return int(host.pickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"}).value_or(-1));
     };
     QCOMPARE(run(), answer);
