@@ -191,6 +191,7 @@ class EditTest : public QObject {
 
     f.host.answers = {Answer::Cancel};
     click(w, "revertButton");
+    QVERIFY(!f.host.messages.empty());
     QCOMPARE(f.host.messages.back(), std::string(kMsgRevert));
     QCOMPARE(reload->text(), QString("5"));
     f.host.answers = {Answer::Ok};
