@@ -38,6 +38,8 @@ class CliHost : public Host {
   std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
   std::optional<std::string> showSave(const std::string&) override { return savePath; }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override;
+  // An import that cannot be read is a warning, as a missing one is.
+  void reportImportFailure(const std::vector<UnreadableFile>& files) override { reportUnreadable(files); }
 
   bool refused = false;  // a message other than a warning was shown
   bool overwrite = false;

@@ -133,6 +133,11 @@ Command::Run declareExport(CLI::App& sub) {
     host.savePath = a->out;
     host.overwrite = a->overwrite;
     dialog.exportWeapon(session.window().weapon(), host, session.window().lastPath());
+    // What the game will misread in the new file is said, and the file kept.
+    if (!dialog.written.empty())
+      if (const std::string findings = exportFindings(session.game(), session.window().imports(), dialog.written);
+          !findings.empty())
+        session.err << findings << '\n';
     return host.refused ? 1 : 0;
   };
 }

@@ -18,6 +18,8 @@
 namespace qm {
 
 inline constexpr std::string_view kMsgUnsaved = "There are unsaved changes. Save them first?";
+inline constexpr std::string_view kMsgRevert =
+    "Revert drops every unsaved change, and Undo cannot bring them back. Drop them?";
 
 class EditingState {
  public:

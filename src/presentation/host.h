@@ -61,6 +61,9 @@ class Host {
   // Weapon files could not be read; by default one message names them all
   // with what went wrong.
   virtual void reportUnreadable(const std::vector<UnreadableFile>& files);
+  // A file the user chose to import could not be read, and took no slot; by
+  // default one message says so.
+  virtual void reportImportFailure(const std::vector<UnreadableFile>& files);
 
   // The state has changed what the window shows.
   virtual void changed(unsigned changes) { (void)changes; }

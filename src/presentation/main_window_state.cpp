@@ -29,8 +29,18 @@ std::string gameRelativeName(const std::filesystem::path& gameDir, const std::st
   return inside ? name.substr(dir.size() + 1) : name;
 }
 
+std::string importFailureMessage(const std::vector<UnreadableFile>& files) {
+  std::string text = "This file could not be imported:\n";
+  for (const auto& f : files) text += "\n" + f.name + ": " + f.reason;
+  return text + "\n\nIt takes no import slot; the weapon list is as it was.";
+}
+
 void Host::reportUnreadable(const std::vector<UnreadableFile>& files) {
   msgBox(unreadableFilesMessage(files), Buttons::Ok);
+}
+
+void Host::reportImportFailure(const std::vector<UnreadableFile>& files) {
+  msgBox(importFailureMessage(files), Buttons::Ok);
 }
 
 bool Host::confirmSave(const std::vector<std::pair<std::string, std::string>>& files) {
@@ -126,7 +136,7 @@ void MainWindowState::importFile() {
   std::string reason;
   const auto archive = Archive::open(std::filesystem::path(*path), reason);
   if (!archive) {
-    host_.reportUnreadable({{*path, reason}});
+    host_.reportImportFailure({{*path, reason}});
     return;
   }
   const std::vector<std::string> files = weaponFilesIn(*archive);
@@ -177,7 +187,7 @@ bool MainWindowState::addImportFile(const std::string& path, const WeaponFilePtr
   // be read to its end takes no slot and adds nothing.
   ScanOutcome scan = scanned ? std::move(*scanned) : scanFiles({file}, store_.get());
   if (!scan.unreadable.empty()) {
-    host_.reportUnreadable(scan.unreadable);
+    host_.reportImportFailure(scan.unreadable);
     return false;
   }
 

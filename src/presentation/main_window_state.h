@@ -149,6 +149,8 @@ class MainWindowState {
 
 // Builds the message that names weapon files that could not be read.
 std::string unreadableFilesMessage(const std::vector<UnreadableFile>& files);
+// The same for a file the user chose to import.
+std::string importFailureMessage(const std::vector<UnreadableFile>& files);
 
 // A weapon file's name as the windows show it: relative to the game folder
 // when it lies inside it ("weapons/cannons.tdf", "rev31.gp3/weapons/x.tdf").

@@ -1,10 +1,12 @@
 #include "ui/edit_controller.h"
 
+#include <QColor>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -41,17 +43,63 @@ class StepCommand final : public QUndoCommand {
 constexpr TwipRect kSaveButtonRect{120, 900, 1455, 330};
 constexpr TwipRect kRevertButtonRect{1680, 900, 1455, 330};
 
-const char* const kEditedStyle = "color: #0000c0;";
-const char* const kWarningStyle = "color: #0000c0; background: #ffe08a;";
+const QColor kEditedText(0x00, 0x00, 0xc0);
+const QColor kWarningBackground(0xff, 0xe0, 0x8a);
 
+// Marks a changed value in blue, over yellow when a game check warns about
+// it, and the value that has the keyboard in the selection's colours. The
+// colours go into the palette, not a style sheet: taking a style sheet off
+// again leaves the widget in the application's font, not the window's.
 void mark(QWidget* w, bool edited, const std::string& warning) {
-  const QString style = !edited ? QString() : warning.empty() ? kEditedStyle : kWarningStyle;
-  if (w->styleSheet() != style) w->setStyleSheet(style);
+  const bool focused = w->hasFocus() && w->focusPolicy() & Qt::TabFocus && qobject_cast<QLabel*>(w);
+  QPalette palette = w->parentWidget()->palette();
+  const bool filled = focused || (edited && !warning.empty());
+  if (focused) {
+    palette.setColor(QPalette::Window, palette.color(QPalette::Highlight));
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::HighlightedText));
+  } else if (edited) {
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) palette.setColor(role, kEditedText);
+    if (!warning.empty())
+      for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) palette.setColor(role, kWarningBackground);
+  }
+  if (focused || edited)
+    w->setPalette(palette);
+  else
+    w->setPalette(QPalette());
+  if (qobject_cast<QLabel*>(w)) w->setAutoFillBackground(filled);
   w->setProperty("edited", edited);
   w->setToolTip(warning.empty() ? w->property("wholeText").toString() : fromUtf8(warning));
 }
 
 }  // namespace
+
+// Passes the dialogs on and keeps the last message shown: the reason a value
+// was refused, which stays beside the editor.
+class EditController::RecordingHost final : public Host {
+ public:
+  explicit RecordingHost(Host& host) : host_(host) {}
+  Answer msgBox(std::string_view text, Buttons buttons) override {
+    lastMessage = std::string(text);
+    return host_.msgBox(text, buttons);
+  }
+  std::optional<std::string> showOpen(const std::string& startPath) override { return host_.showOpen(startPath); }
+  std::optional<std::string> showSave(const std::string& startPath) override { return host_.showSave(startPath); }
+  std::optional<std::size_t> pickFromArchive(const std::string& archive,
+                                             const std::vector<std::string>& files) override {
+    return host_.pickFromArchive(archive, files);
+  }
+  bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override {
+    return host_.confirmSave(files);
+  }
+  void reportUnreadable(const std::vector<UnreadableFile>& files) override { host_.reportUnreadable(files); }
+  void reportImportFailure(const std::vector<UnreadableFile>& files) override { host_.reportImportFailure(files); }
+  void changed(unsigned changes) override { host_.changed(changes); }
+
+  std::string lastMessage;
+
+ private:
+  Host& host_;
+};
 
 EditController::EditController(QWidget& window, MainWindowState& state, Host& host,
                                const std::array<QLabel*, kSlotCount>& values, QListWidget* damage, QWidget* options)
@@ -59,7 +107,8 @@ EditController::EditController(QWidget& window, MainWindowState& state, Host& ho
       window_(window),
       state_(state),
       host_(host),
-      editing_(state, host),
+      recorder_(std::make_unique<RecordingHost>(host)),
+      editing_(state, *recorder_),
       values_(values),
       damage_(damage) {
   for (QLabel* label : values_) {
@@ -79,7 +128,7 @@ EditController::EditController(QWidget& window, MainWindowState& state, Host& ho
   revertButton_->setObjectName("revertButton");
   revertButton_->setGeometry(toPixels(scale, kRevertButtonRect));
   revertButton_->hide();
-  connect(revertButton_, &QPushButton::clicked, this, [this] { revert(); });
+  connect(revertButton_, &QPushButton::clicked, this, [this] { askRevert(); });
 
   addKeysTo(window_);
   connect(&stack_, &QUndoStack::indexChanged, this, [this] { refresh(); });
@@ -141,6 +190,12 @@ bool EditController::save() {
   return saved;
 }
 
+bool EditController::askRevert() {
+  if (!editing_.unsaved() || host_.msgBox(kMsgRevert, Buttons::OkCancel) != Answer::Ok) return false;
+  revert();
+  return true;
+}
+
 void EditController::revert() {
   if (editorOpen()) finish(false);
   editing_.revert();
@@ -187,29 +242,74 @@ bool EditController::editorOpen() const { return lineEditor_ || damageEditor_; }
 void EditController::finish(bool accept) {
   if (finishing_ || !editorOpen()) return;
   finishing_ = true;
-  // The editor goes first: a refusal's message box takes the focus from it.
   QWidget* editor = lineEditor_ ? static_cast<QWidget*>(lineEditor_) : damageEditor_;
-  const std::string text =
-      utf8ToCp1252(lineEditor_ ? lineEditor_->text().toStdString() : damageEditor_->toPlainText().toStdString());
+  const QString typed = lineEditor_ ? lineEditor_->text() : damageEditor_->toPlainText();
+  const std::string text = utf8ToCp1252(typed.toStdString());
   const int slot = editingSlot_;
+  if (accept) {
+    const std::vector<edit::Change> changes =
+        slot == kSlotCount ? editing_.damageChanges(text) : editing_.slotChanges(slot, text);
+    // The message box of a refusal takes the focus from the editor; its
+    // focus-out is passed over while this runs.
+    recorder_->lastMessage.clear();
+    const QString name =
+        slot == kSlotCount ? QString("Change damage") : "Set " + fromUtf8(fieldOfSlot(static_cast<Slot>(slot)).key);
+    if (!changes.empty() && !push(changes, name)) {
+      // Refused: the editor stays open with what was typed, the reason
+      // under it, until the value is mended or Escape drops it.
+      showRefusal(editor, fromUtf8(recorder_->lastMessage));
+      editor->setFocus();
+      finishing_ = false;
+      return;
+    }
+  }
   lineEditor_ = nullptr;
   damageEditor_ = nullptr;
   editingSlot_ = -1;
+  if (refusal_) {
+    refusal_->deleteLater();
+    refusal_ = nullptr;
+  }
   editor->hide();
   editor->deleteLater();
   QWidget* owner = slot == kSlotCount ? static_cast<QWidget*>(damage_) : values_[slot];
   owner->setFocus();
-  if (accept) {
-    if (slot == kSlotCount)
-      push(editing_.damageChanges(text), "Change damage");
-    else
-      push(editing_.slotChanges(slot, text), "Set " + fromUtf8(fieldOfSlot(static_cast<Slot>(slot)).key));
-  }
   finishing_ = false;
+  refresh();
+}
+
+void EditController::showRefusal(QWidget* editor, const QString& reason) {
+  if (!refusal_) {
+    refusal_ = new QLabel(&window_);
+    refusal_->setObjectName("valueRefusal");
+    refusal_->setTextFormat(Qt::PlainText);
+    refusal_->setWordWrap(true);
+    refusal_->setAutoFillBackground(true);
+    refusal_->setFrameShape(QFrame::Box);
+    QPalette palette = refusal_->palette();
+    palette.setColor(QPalette::Window, kWarningBackground);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    refusal_->setPalette(palette);
+  }
+  refusal_->setText(reason);
+  const QPoint below = editor->mapTo(&window_, QPoint(0, editor->height()));
+  const int width = std::max(editor->width(), 240);
+  refusal_->setFixedWidth(std::min(width, window_.width()));
+  refusal_->adjustSize();
+  refusal_->move(std::min(below.x(), window_.width() - refusal_->width()),
+                 std::min(below.y(), window_.height() - refusal_->height()));
+  refusal_->show();
+  refusal_->raise();
+  editor->setToolTip(reason);
 }
 
 void EditController::refresh() {
-  for (int s = 0; s < kSlotCount; ++s) mark(values_[s], editing_.edited(s), editing_.warning(s));
+  // In Actual Mode the values that can be edited take the keyboard by Tab too,
+  // each after its row's "?" button; in Viewing Mode Tab passes over them.
+  for (int s = 0; s < kSlotCount; ++s) {
+    values_[s]->setFocusPolicy(editing_.canEdit(s) ? Qt::StrongFocus : Qt::ClickFocus);
+    mark(values_[s], editing_.edited(s), editing_.warning(s));
+  }
   mark(damage_, editing_.damageEdited(), editing_.damageWarning());
   const bool unsaved = editing_.unsaved();
   if (window_.windowTitle() != shownTitle_) baseTitle_ = window_.windowTitle();
@@ -244,6 +344,9 @@ bool EditController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) finish(true);
     return false;
   }
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+    for (int s = 0; s < kSlotCount; ++s)
+      if (watched == values_[s]) mark(values_[s], editing_.edited(s), editing_.warning(s));
   const bool open = event->type() == QEvent::MouseButtonDblClick || isKey({Qt::Key_F2, Qt::Key_Return, Qt::Key_Enter});
   if (!open) return false;
   if (watched == damage_ || watched == damage_->viewport()) {

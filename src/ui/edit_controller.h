@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUndoStack>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "presentation/editing_state.h"
@@ -44,6 +45,9 @@ class EditController : public QObject {
   bool settle();
   // Shows the changed files and their diffs and writes them on OK.
   bool save();
+  // Revert asks first: the changes it drops cannot be undone. True when
+  // they were dropped.
+  bool askRevert();
   void revert();
   // After the list was read afresh: a new session; the undo steps are gone.
   void restart();
@@ -60,12 +64,16 @@ class EditController : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  class RecordingHost;
   void finish(bool accept);
+  // Shows why the value in `editor` was refused, under it.
+  void showRefusal(QWidget* editor, const QString& reason);
   bool editorOpen() const;
 
   QWidget& window_;
   MainWindowState& state_;
   Host& host_;
+  std::unique_ptr<RecordingHost> recorder_;
   EditingState editing_;
   QUndoStack stack_;
   std::array<QLabel*, kSlotCount> values_;
@@ -78,7 +86,8 @@ class EditController : public QObject {
   QString baseTitle_, shownTitle_;
   QLineEdit* lineEditor_ = nullptr;
   QPlainTextEdit* damageEditor_ = nullptr;
-  int editingSlot_ = -1;  // kSlotCount for the damage list
+  QLabel* refusal_ = nullptr;  // why the value in the open editor was refused
+  int editingSlot_ = -1;       // kSlotCount for the damage list
   bool finishing_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 #include <vector>
 
@@ -44,6 +45,8 @@ ExportDialog::ExportDialog(MainWindowState& main, Host& host) : QWidget(nullptr)
 
     auto* box = new QLineEdit(frame);
     connect(box, &QLineEdit::textChanged, this, [this, k](const QString& text) { boxText(k) = text.toStdString(); });
+    // Enter in a box is Continue, as on the button.
+    connect(box, &QLineEdit::returnPressed, this, [this] { exportWeapon(); });
     place(box, kExportBoxes[k]);
     boxes_[k] = box;
     focusable.emplace_back(kExportBoxes[k].tabIndex, box);
@@ -60,6 +63,9 @@ ExportDialog::ExportDialog(MainWindowState& main, Host& host) : QWidget(nullptr)
 
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
+
+  // Escape hides the dialog as a cancelled save dialog does: the texts stay.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &ExportDialog::leave);
 }
 
 std::string& ExportDialog::boxText(std::size_t k) {
@@ -69,6 +75,10 @@ std::string& ExportDialog::boxText(std::size_t k) {
 
 void ExportDialog::present() {
   const bool fresh = !isVisible();
+  // The lowest ID no weapon uses, inside the empty ID box and as its tooltip.
+  const QString hint = fromUtf8(nextFreeIdText(nextFreeId(main_.gameDir(), main_.imports())));
+  boxes_[2]->setPlaceholderText(hint);
+  boxes_[2]->setToolTip(hint);
   show();
   raise();
   activateWindow();
@@ -77,6 +87,16 @@ void ExportDialog::present() {
 
 void ExportDialog::exportWeapon() {
   if (state_.exportWeapon(main_.weapon(), host_, main_.lastPath()) != ExportDialogState::Outcome::Hide) return;
+  hide();
+  // The file is written as it is; what the game will misread in it is said.
+  if (!state_.written.empty())
+    if (const std::string findings = exportFindings(main_.gameDir(), main_.imports(), state_.written);
+        !findings.empty())
+      host_.msgBox(findings, Buttons::Ok);
+  leave();
+}
+
+void ExportDialog::leave() {
   hide();
   // Hiding is not closing: the program would not notice that no window is
   // left on the screen once the main window has been closed.

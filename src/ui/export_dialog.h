@@ -32,6 +32,9 @@ class ExportDialog : public QWidget {
   // The state's text behind box `k` (actual name, name, weapon ID).
   std::string& boxText(std::size_t k);
   void exportWeapon();
+  // Hides the dialog, keeping its texts; ends the program when no other
+  // window is left on the screen.
+  void leave();
   void showTexts();
 
   MainWindowState& main_;

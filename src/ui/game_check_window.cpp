@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -35,8 +36,22 @@ namespace {
 constexpr int kBlinkMs = 150;
 // The window's size, and its least width when it is narrowed to fit beside
 // the main window.
-constexpr int kWidth = 820, kHeight = 520, kLeastWidth = 480;
+constexpr int kWidth = 820, kHeight = 520, kLeastWidth = 320;
+const QString kWidthKey = "gameCheck/width";  // the width the user gave the window last
 // Where the checks the user hides are kept.
+// Long texts lose their end, not their middle: a message stays readable up
+// to the cut, and its whole text is the cell's tooltip.
+class ElideRightDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = Qt::ElideRight;
+  }
+};
+
 const QString kHiddenCategoriesKey = "gameCheck/hiddenCategories", kHiddenChecksKey = "gameCheck/hiddenChecks";
 // The weapon a row of the references points at, as the file's bytes, and its file.
 constexpr int kWeaponRole = Qt::UserRole, kFileRole = Qt::UserRole + 1;
@@ -280,6 +295,7 @@ GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<st
   censusView_->setObjectName("census");
   censusFilter_->setObjectName("censusFilter");
   findingsView_->setObjectName("findings");
+  findingsView_->setItemDelegateForColumn(3, new ElideRightDelegate(findingsView_));
   findingsFilter_->setObjectName("findingsFilter");
 
   tabs_->addTab(buildReferencesPage(), "References");
@@ -316,7 +332,9 @@ void GameCheckWindow::placeBeside(const QWidget& other) {
   // This window's frame is taken to be as thick as the other's.
   const QSize frame = anchor.size() - other.size();
   const int onRight = room.right() - anchor.right(), onLeft = anchor.left() - room.left();
-  resize(std::clamp(std::max(onRight, onLeft) - frame.width(), kLeastWidth, kWidth), other.height());
+  // As wide as the user left it last, narrowed to the room beside the other.
+  const int wanted = std::max(QSettings().value(kWidthKey, kWidth).toInt(), kLeastWidth);
+  resize(std::clamp(std::max(onRight, onLeft) - frame.width(), kLeastWidth, wanted), other.height());
   const int outer = width() + frame.width();
   // Where neither side has room, the main window's left part, with the weapon
   // list, stays in view.
@@ -361,6 +379,7 @@ QWidget* GameCheckWindow::buildReferencesPage() {
   connect(refsFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
     refsProxy_->setFilterFixedString(text);
     refsView_->expandAll();
+    widenReferences();
     showReferencesNote();
   });
   connect(refsView_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -483,6 +502,21 @@ void GameCheckWindow::fillReferences() {
   refsView_->resizeColumnToContents(0);
   refsView_->resizeColumnToContents(1);
   showReferencesNote();
+}
+
+void GameCheckWindow::widenReferences() {
+  // Columns grow to the rows shown, never shrink: a filter that shows few
+  // rows does not squeeze the texts of the next.
+  for (int c : {0, 1}) {
+    const int before = refsView_->columnWidth(c);
+    refsView_->resizeColumnToContents(c);
+    if (refsView_->columnWidth(c) < before) refsView_->setColumnWidth(c, before);
+  }
+}
+
+void GameCheckWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  QSettings().setValue(kWidthKey, width());
 }
 
 void GameCheckWindow::runAndShow() {

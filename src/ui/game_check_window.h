@@ -56,9 +56,9 @@ class GameCheckWindow : public QWidget {
   void runAndShow();
   // True while a run is going on.
   bool running() const;
-  // Moves the window beside `other` on its screen, narrowed to the room there
-  // down to a least width: to its right, else to its left, else as far right
-  // as the screen allows.
+  // Moves the window beside `other` on its screen, as wide as the user left
+  // it last, narrowed to the room there down to a least width: to its right,
+  // else to its left, else as far right as the screen allows.
   void placeBeside(const QWidget& other);
   // Runs the checks and shows the References tab filtered to `weapon`
   // (bytes as written), saying which units use it.
@@ -77,7 +77,13 @@ class GameCheckWindow : public QWidget {
   // A run has finished and the tables show it.
   void checked();
 
+ protected:
+  // Remembers the width the window had, for its next opening.
+  void hideEvent(QHideEvent* event) override;
+
  private:
+  // Widens the references' first columns to the rows shown.
+  void widenReferences();
   void finished();
   void chooseFinding(const QModelIndex& index);
   // The references: each weapon with the units that use it, then the names

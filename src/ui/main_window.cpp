@@ -25,6 +25,7 @@
 #include "ui/game_check_window.h"
 #include "ui/layout.h"
 #include "ui/qt_host.h"
+#include "ui/quick_find.h"
 #include "ui/table_window.h"
 #include "weapon/field_table.h"
 
@@ -48,6 +49,7 @@ class MainWindow::WindowHost final : public Host {
     return dialogs_.pickFromArchive(archive, files);
   }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override { dialogs_.reportUnreadable(files); }
+  void reportImportFailure(const std::vector<UnreadableFile>& files) override { dialogs_.reportImportFailure(files); }
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override {
     return dialogs_.confirmSave(files);
   }
@@ -276,7 +278,16 @@ void MainWindow::buildOptions() {
     return option;
   };
   viewingOption_ = addOption(MainControl::ViewingOption, true);
-  addOption(MainControl::ActualOption, false);
+  QRadioButton* actual = addOption(MainControl::ActualOption, false);
+  // Alt+V and Alt+A choose a mode from anywhere in the window, as a click on
+  // the option does.
+  for (auto [keys, option] : {std::pair{Qt::ALT | Qt::Key_V, viewingOption_}, std::pair{Qt::ALT | Qt::Key_A, actual}}) {
+    option->setToolTip(QKeySequence(keys).toString(QKeySequence::NativeText));
+    connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, option, [option] {
+      option->setFocus(Qt::ShortcutFocusReason);
+      option->click();
+    });
+  }
 }
 
 void MainWindow::buildDescriptionPanel() {
@@ -288,8 +299,22 @@ void MainWindow::buildDescriptionPanel() {
 }
 
 void MainWindow::buildTabOrder() {
-  const auto order = mainTabOrder();
-  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(focusOrder_.at(order[i - 1]), focusOrder_.at(order[i]));
+  // Each value label stands before its row's "?" button: Tab reaches it when
+  // it takes the keyboard (in Actual Mode, where it can be edited).
+  std::map<std::string_view, QWidget*> valueBefore;
+  for (const FieldRowLayout& row : kFieldRows)
+    if (row.hasCaption()) valueBefore[row.button] = valueLabels_[slotIndex(fieldByNumber(row.field).slot)];
+  std::vector<QWidget*> order;
+  for (std::string_view name : mainTabOrder()) {
+    if (const auto value = valueBefore.find(name); value != valueBefore.end()) order.push_back(value->second);
+    order.push_back(focusOrder_.at(name));
+  }
+  // The chain is made while every label takes Tab: a control that does not
+  // is passed over when the order is set. The editing sets it as the mode
+  // allows.
+  for (QLabel* value : valueLabels_) value->setFocusPolicy(Qt::StrongFocus);
+  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  for (QLabel* value : valueLabels_) value->setFocusPolicy(Qt::ClickFocus);
   weaponList_->setFocus();
 }
 
@@ -362,6 +387,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::buildGameCheckHooks() {
+  // Ctrl+F: the quick find over the weapon list.
+  connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, &MainWindow::openQuickFind);
   auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(shortcut, &QShortcut::activated, this, &MainWindow::openGameCheck);
   connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &MainWindow::openWeaponsTable);
@@ -393,6 +420,18 @@ void MainWindow::buildGameCheckHooks() {
   addMenu(weaponList_->lineEdit(), true);
   addMenu(weaponList_->view(), false);
   addMenu(countLine_, false);
+}
+
+void MainWindow::openQuickFind() {
+  if (!quickFind_) {
+    quickFind_ = new QuickFind(state_.weaponList(), this);
+    connect(quickFind_, &QuickFind::picked, this, [this](int index) {
+      weaponList_->setCurrentIndex(index);
+      showEntry(index);
+      weaponList_->setFocus();
+    });
+  }
+  quickFind_->popUp(weaponList_);
 }
 
 void MainWindow::openGameCheck() {

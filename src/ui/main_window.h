@@ -25,6 +25,7 @@ class EditController;
 class ExportDialog;
 class GameCheckWindow;
 class QtHost;
+class QuickFind;
 class TableWindow;
 class WeaponListModel;
 
@@ -52,6 +53,10 @@ class MainWindow : public QWidget {
   // is first opened.
   TableWindow* tableWindow() const { return tableWindow_.get(); }
   void openWeaponsTable();
+  // The quick find under the weapon list (Ctrl+F): typing narrows it to the
+  // weapons of that name or ID, Enter shows the one chosen.
+  void openQuickFind();
+  QuickFind* quickFind() const { return quickFind_; }
   // Opens the Weapons table to compare the weapon on display with the row
   // the user clicks next.
   void compareWith();
@@ -121,6 +126,7 @@ class MainWindow : public QWidget {
   std::unique_ptr<GameCheckWindow> gameCheck_;
   std::unique_ptr<TableWindow> tableWindow_;
   EditController* editing_ = nullptr;  // a child
+  QuickFind* quickFind_ = nullptr;     // a child, made when first used
 };
 
 }  // namespace qm::ui

@@ -1,5 +1,6 @@
 #include "ui/qt_host.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -7,9 +8,12 @@
 #include <QFontDatabase>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "catalogue/game_files.h"
@@ -78,6 +82,10 @@ Answer QtHost::msgBox(std::string_view text, Buttons buttons) {
       box.setDefaultButton(QMessageBox::Save);
       break;
   }
+  // Every button has its letter for Alt; Escape is Cancel (or No).
+  for (auto [button, text] : {std::pair{QMessageBox::Save, "&Save"}, std::pair{QMessageBox::Discard, "&Discard"},
+                              std::pair{QMessageBox::Ok, "&OK"}, std::pair{QMessageBox::Cancel, "&Cancel"}})
+    if (QAbstractButton* b = box.button(button)) b->setText(text);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return Answer::Yes;
@@ -118,6 +126,11 @@ std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, 
     dialog.setDirectory(last.absolutePath());
     dialog.selectFile(last.fileName());
   }
+  // The name given is selected, so that a path typed replaces it rather
+  // than running on from it.
+  QTimer::singleShot(0, &dialog, [&dialog] {
+    if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->selectAll();
+  });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   if (!dialog.insideArchive.isEmpty()) return dialog.insideArchive.toStdString();
   const QStringList chosen = dialog.selectedFiles();
@@ -158,7 +171,10 @@ bool QtHost::confirmSave(const std::vector<std::pair<std::string, std::string>>&
   text->setReadOnly(true);
   text->setLineWrapMode(QPlainTextEdit::NoWrap);
   text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Save)->setText("&Save");
+  buttons->button(QDialogButtonBox::Cancel)->setText("&Cancel");
+  buttons->button(QDialogButtonBox::Save)->setDefault(true);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   layout->addWidget(caption);

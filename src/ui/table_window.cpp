@@ -29,6 +29,7 @@
 #include "presentation/table_filter.h"
 #include "text/text.h"
 #include "ui/change_field_dialog.h"
+#include "ui/column_dialog.h"
 #include "ui/controls.h"
 
 namespace qm::ui {
@@ -38,6 +39,7 @@ namespace {
 constexpr const char* kHiddenColumnsKey = "weaponsTable/hiddenColumns";
 constexpr const char* kGeometryKey = "weaponsTable/geometry";
 constexpr const char* kColumnWidthsKey = "weaponsTable/columnWidths";  // by column name
+constexpr const char* kColumnSetsKey = "weaponsTable/columnSets";      // by the set's name: its columns' names
 
 // The window's columns: the list entry, the 66 fields, the damage per second.
 std::vector<Column> windowColumns() {
@@ -265,8 +267,7 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   filter_->setClearButtonEnabled(true);
   columns_ = new QToolButton(this);
   columns_->setObjectName("tableColumns");
-  columns_->setText("Columns");
-  columns_->setPopupMode(QToolButton::InstantPopup);
+  columns_->setText("Columns...");
   compareButton_ = new QPushButton("Compare", this);
   compareButton_->setObjectName("tableCompare");
   compareButton_->setEnabled(false);
@@ -351,23 +352,24 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   layout->addLayout(bar);
   layout->addWidget(view_, 1);
   layout->addWidget(status_);
+  // Tab goes from the filter to the rows it filters, then to the buttons.
+  setTabOrder(filter_, view_);
+  setTabOrder(view_, columns_);
+  setTabOrder(columns_, compareButton_);
+  setTabOrder(compareButton_, changeButton_);
+  setTabOrder(changeButton_, saveButton_);
 
   // The column chooser: every column but the entry, remembered between runs.
-  auto* menu = new QMenu(columns_);
   const QStringList hidden = QSettings().value(kHiddenColumnsKey).toStringList();
-  for (int c = 1; c < model_->columnCount(); ++c) {
-    const QString name = fromUtf8(model_->columns()[c].name);
-    QAction* action = menu->addAction(name);
-    action->setCheckable(true);
-    action->setChecked(!hidden.contains(name));
-    view_->setColumnHidden(c, hidden.contains(name));
-    connect(action, &QAction::toggled, this, [this, c](bool shown) { setColumnShown(c, shown); });
-  }
-  columns_->setMenu(menu);
+  for (int c = 1; c < model_->columnCount(); ++c)
+    view_->setColumnHidden(c, hidden.contains(fromUtf8(model_->columns()[c].name)));
+  connect(columns_, &QToolButton::clicked, this, &TableWindow::chooseColumns);
 
   connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
     model_->setFilter(text);
-    updateStatus();
+    // Rows the filter hides leave the selection: the buttons follow what is
+    // still selected.
+    selectionChanged();
   });
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TableWindow::selectionChanged);
   connect(compareButton_, &QPushButton::clicked, this, &TableWindow::compareSelected);
@@ -489,12 +491,40 @@ void TableWindow::changeField() {
   changeField_->open();
 }
 
-void TableWindow::setColumnShown(int column, bool shown) {
-  view_->setColumnHidden(column, !shown);
-  QStringList hidden;
-  for (int c = 1; c < model_->columnCount(); ++c)
-    if (view_->isColumnHidden(c)) hidden << fromUtf8(model_->columns()[c].name);
-  QSettings().setValue(kHiddenColumnsKey, hidden);
+void TableWindow::chooseColumns() {
+  std::vector<ColumnChoice::Item> items;
+  std::vector<std::string> hidden;
+  for (int c = 1; c < model_->columnCount(); ++c) {
+    const Column& column = model_->columns()[c];
+    items.push_back({column.name, columnCaption(column, true), true});
+    if (view_->isColumnHidden(c)) hidden.push_back(column.name);
+  }
+  ColumnChoice choice(std::move(items), hidden);
+  QSettings settings;
+  ColumnChoice::Sets sets;
+  const QVariantMap kept = settings.value(kColumnSetsKey).toMap();
+  for (auto at = kept.begin(); at != kept.end(); ++at)
+    for (const QString& name : at.value().toStringList()) sets[at.key().toStdString()].push_back(name.toStdString());
+  choice.setSets(std::move(sets));
+
+  ColumnDialog dialog(std::move(choice), this);
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  // The sets are kept as they were saved, also when the choice is cancelled.
+  QVariantMap setsKept;
+  for (const auto& [name, columns] : dialog.choice().sets()) {
+    QStringList names;
+    for (const std::string& n : columns) names << fromUtf8(n);
+    setsKept.insert(fromUtf8(name), names);
+  }
+  settings.setValue(kColumnSetsKey, setsKept);
+  if (!accepted) return;
+  const auto& chosen = dialog.choice().items();
+  QStringList hiddenNames;
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    view_->setColumnHidden(static_cast<int>(i) + 1, !chosen[i].shown);
+    if (!chosen[i].shown) hiddenNames << fromUtf8(chosen[i].name);
+  }
+  settings.setValue(kHiddenColumnsKey, hiddenNames);
 }
 
 void TableWindow::compareWith(int entry) {

@@ -96,7 +96,8 @@ class TableWindow : public QWidget {
   // The selected rows' list entries, in the order shown.
   std::vector<std::size_t> selectedEntries() const;
   void selectionChanged();
-  void setColumnShown(int column, bool shown);
+  // The column chooser's dialog; what it leaves is remembered.
+  void chooseColumns();
   void compareRows(int a, int b);
   void compareSelected();
   void saveCsv();

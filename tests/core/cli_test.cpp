@@ -158,5 +158,17 @@ TEST_F(CliTest, ExportOverwrites) {
   EXPECT_NE(test::readFile(out).find("\tid=7;\r\n"), std::string::npos);
 }
 
+// An export whose ID another weapon holds is written, exits 0, and says so
+// on standard error.
+TEST_F(CliTest, ExportWarnsOfAnIdClash) {
+  const auto out = dir_.path() / "copy.tdf";
+  const CliRun r = cli({"--game", game(), "export", "GUN", "--actual-name", "COPY", "--name", "Copy", "--id", "12",
+                        "--out", out.string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(test::readFile(out).find("\tid=12;\r\n"), std::string::npos);
+  EXPECT_NE(r.err.find("copy.tdf:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("[GUN]"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace qm

@@ -144,7 +144,7 @@ TEST(GameFilesTest, ArchiveImportedAndListed) {
   EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>(2, {"Weapons/Laser.TDF", "extra/other.tdf"})));
   EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
   EXPECT_EQ(host.messages, (std::vector<std::string>{
-                               unreadableFilesMessage({{damaged, "damaged archive: too short for an archive header"}}),
+                               importFailureMessage({{damaged, "damaged archive: too short for an archive header"}}),
                                std::string(kMsgNoWeaponFiles)}));
   ASSERT_TRUE(window.showWeapon("LASER"));
   EXPECT_EQ(window.weapon()[Slot::Range], "9");

@@ -4,7 +4,12 @@
 
 #include <string>
 
+#include "catalogue/weapon_list.h"
+#include "presentation/column_choice.h"
+#include "presentation/export_dialog_state.h"
+#include "presentation/quick_find.h"
 #include "presentation/values.h"
+#include "test_support.h"
 #include "text/text.h"
 
 namespace qm {
@@ -68,6 +73,96 @@ TEST(TextTest, CodecRoundTrip) {
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(byte)), byte) << b;
   }
   EXPECT_EQ(cp1252ToUtf8("\x80\x8a\x9a\xe9"), "\u20ac\u0160\u0161\u00e9");
+}
+
+// The quick find offers the entries of a typed ID first, then the names
+// that begin with the text, then those that hold it, each in the list's
+// order; letter case ignored.
+TEST(QuickFindTest, IdsThenNameStartsThenNameParts) {
+  WeaponList list;
+  for (auto [id, name] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"7", "ARM_LASER"}, {"12", "LASER_7"}, {"70", "CORE_GUN"}, {"3", "laserbeam"}, {"200", "K\xf5_GUN"}})
+    list.append(id, name);
+  const struct {
+    const char* typed;
+    std::vector<std::string_view> names;
+  } cases[] = {
+      {"laser", {"laserbeam", "LASER_7", "ARM_LASER"}},
+      {" 7 ", {"ARM_LASER", "LASER_7"}},  // the ID 7, then the name holding "7"; not the ID 70
+      {"70", {"CORE_GUN"}},
+      {"K\u00f5", {"K\xf5_GUN"}},  // typed in UTF-8, the names are Windows-1252
+      {"none", {}},
+      {"", {"laserbeam", "ARM_LASER", "LASER_7", "CORE_GUN", "K\xf5_GUN"}},  // the list's order: by entry
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string_view> found;
+    for (std::size_t i : quickFind(list, c.typed)) found.push_back(list.entries()[i].name);
+    EXPECT_EQ(found, c.names) << "typed '" << c.typed << "'";
+  }
+}
+
+// After an export the game checks read the new file after the game's: its
+// errors and a clash of its ID are named, the rest of the game is not; the
+// next free ID is the lowest no weapon uses.
+TEST(ExportFindingsTest, NewFileErrorsAndIdClashes) {
+  test::TempDir game;
+  test::writeGame(game, {{"cannons.tdf", "[GUN]\r\n{\r\nid=0;\r\n}\r\n[OLD]\r\n{\r\nid=1;\r\n}\r\n"},
+                         {"lasers.tdf", "[BAD]\r\n{\r\nid=2\r\n}\r\n"}});
+  EXPECT_EQ(nextFreeId(game.path(), {}), 3);
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> named;  // in the message; empty for no message
+  } cases[] = {
+      {"clean", "[NEW]\r\n{\r\n\tid=3;\r\n}\r\n", {}},
+      {"ID clash", "[NEW]\r\n{\r\n\tid=1;\r\n}\r\n", {"new.tdf:3:", "[OLD]"}},
+      {"ID above 255", "[NEW]\r\n{\r\n\tid=300;\r\n}\r\n", {"new.tdf:3:", "'300'"}},
+      {"unclosed comment", "[NEW]\r\n{\r\n\tid=3;\r\n\tcolor=232;\t/* GREEN *;\r\n}\r\n", {"new.tdf:4:"}},
+  };
+  for (const auto& c : cases) {
+    const std::string path = game.write("out/new.tdf", c.bytes).string();
+    const std::string message = exportFindings(game.path(), {}, path);
+    EXPECT_EQ(message.empty(), c.named.empty()) << c.what << ": " << message;
+    for (const std::string& n : c.named) EXPECT_NE(message.find(n), std::string::npos) << c.what << ": " << message;
+    EXPECT_EQ(message.find("lasers.tdf"), std::string::npos)
+        << c.what << ": the game's own errors are not the export's";
+  }
+  // Written into the game's weapons folder, the file is read once, not twice.
+  const std::string inside = game.write("weapons/new.tdf", "[NEW]\r\n{\r\n\tid=3;\r\n}\r\n").string();
+  EXPECT_EQ(exportFindings(game.path(), {}, inside), "");
+  EXPECT_EQ(nextFreeId(game.path(), {}), 4);
+}
+
+// The column chooser: the filter passes an item when each word is in its
+// caption or key; All and None act on what it passes, Reset shows every
+// column; a set shows exactly its columns again, those gone passed over.
+TEST(ColumnChoiceTest, FilterAllNoneResetAndSets) {
+  ColumnChoice c({{"reloadtime", "Reload Time"}, {"range", "Range"}, {"energypershot", "Energy Per Shot"}}, {"range"});
+  const auto shown = [&c] {
+    std::string out;
+    for (const auto& item : c.items()) out += item.shown ? '1' : '0';
+    return out;
+  };
+  EXPECT_EQ(shown(), "101");
+  const struct {
+    const char* filter;
+    std::vector<std::size_t> passing;
+  } filters[] = {{"", {0, 1, 2}}, {"  RANGE ", {1}}, {"per shot", {2}}, {"time reload", {0}}, {"shot range", {}}};
+  for (const auto& f : filters) EXPECT_EQ(c.passing(f.filter), f.passing) << f.filter;
+  c.none("re");  // only reloadtime holds it
+  EXPECT_EQ(shown(), "001");
+  c.all("range");
+  EXPECT_EQ(shown(), "011");
+  EXPECT_TRUE(c.saveSet(" balance "));
+  EXPECT_FALSE(c.saveSet("  "));
+  c.reset();
+  EXPECT_EQ(shown(), "111");
+  c.setSets({{"balance", {"range", "energypershot", "gone"}}, {"other", {"reloadtime"}}});
+  EXPECT_TRUE(c.applySet("balance"));
+  EXPECT_EQ(shown(), "011");
+  EXPECT_EQ(c.hidden(), std::vector<std::string>({"reloadtime"}));
+  EXPECT_FALSE(c.applySet("missing"));
+  EXPECT_EQ(shown(), "011");
 }
 
 }  // namespace

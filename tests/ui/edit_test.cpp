@@ -7,11 +7,13 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
 
 #include "../support/archive_writer.h"
+#include "presentation/editing_state.h"
 #include "support.h"
 #include "ui/layout.h"
 #include "ui/qt_host.h"
@@ -135,7 +137,7 @@ class EditTest : public QObject {
       if (!d || d->objectName() != "saveDialog") return;
       files = d->findChild<QLabel*>("saveFiles")->text();
       diffs = d->findChild<QPlainTextEdit*>("saveDiff")->toPlainText();
-      d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+      if (QTest::qWaitForWindowActive(d)) QTest::keyClick(d, Qt::Key_S, Qt::AltModifier);  // the button reads Save
     });
     // Whatever else is shown is closed, so that a test that fails ends.
     QTimer::singleShot(2000, [] {
@@ -213,6 +215,95 @@ class EditTest : public QObject {
     QVERIFY2(QString::fromStdString(f.host.messages[0]).contains("cannons.tdf:1: edit it there"),
              f.host.messages[0].c_str());
     QCOMPARE(w->windowTitle().endsWith("*"), false);
+  }
+
+  // Revert asks first; Cancel keeps the edits. A marked value and the damage
+  // list keep the window's font through marking, undo and revert.
+  void revertAsksAndMarksKeepTheFont() {
+    Window f(kGun);
+    QWidget* w = &f.w;
+    show(f.w);
+    emit f.list()->activated(0);
+    click(w, "Option2");
+    QLabel* reload = valueOf(w, kReload);
+    auto* damage = control<QListWidget>(w, "List1");
+    const QFont font = reload->font(), damageFont = damage->font();
+    QCOMPARE(font, w->font());
+    editValue(w, kReload, "5");
+    QTest::mouseDClick(damage->viewport(), Qt::LeftButton);
+    auto* editor = control<QPlainTextEdit>(w, "damageEditor");
+    editor->setPlainText("default=75");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(reload->property("edited").toBool() && damage->property("edited").toBool());
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);  // the damage
+    QCOMPARE(damage->font(), damageFont);
+
+    f.host.answers = {Answer::Cancel};
+    click(w, "revertButton");
+    QVERIFY(!f.host.messages.empty());
+    QCOMPARE(f.host.messages.back(), std::string(kMsgRevert));
+    QCOMPARE(reload->text(), QString("5"));
+    f.host.answers = {Answer::Ok};
+    click(w, "revertButton");
+    QCOMPARE(reload->text(), QString("2"));
+    QVERIFY(!reload->property("edited").toBool());
+    QCOMPARE(reload->font(), font);
+    emit f.list()->activated(0);
+    QCOMPARE(reload->font(), font);
+  }
+
+  // A value refused stays in its editor, with the reason under it; mended,
+  // it is taken; Escape drops it.
+  void aRefusedValueStaysInItsEditor() {
+    Window f(kGun);
+    QWidget* w = &f.w;
+    show(f.w);
+    emit f.list()->activated(0);
+    click(w, "Option2");
+    editValue(w, kReload, "1;2");
+    auto* editor = w->findChild<QLineEdit*>("valueEditor");
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(editor->text(), QString("1;2"));
+    auto* reason = control<QLabel>(w, "valueRefusal");
+    QVERIFY(reason->isVisible());
+    QVERIFY(!f.host.messages.empty() && !reason->text().isEmpty());
+    QCOMPARE(reason->text().toStdString(), f.host.messages.back());
+    QCOMPARE(valueOf(w, kReload)->text(), QString("2"));
+
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!w->findChild<QLineEdit*>("valueEditor") && !w->findChild<QLabel*>("valueRefusal"));
+    QCOMPARE(valueOf(w, kReload)->text(), QString("1"));
+  }
+
+  // From the keyboard alone: Alt+A switches to Actual Mode, where Tab stops
+  // at each value that can be edited, before its "?" button, and F2 edits it;
+  // in Viewing Mode Tab passes over the values.
+  void tabReachesTheValuesInActualMode() {
+    Window f(kGun);
+    QWidget* w = &f.w;
+    show(f.w);
+    emit f.list()->activated(0);
+    auto* idHelp = control(w, "Command3");  // field 3, the ID
+    idHelp->setFocus();
+    QTest::keyClick(idHelp, Qt::Key_Backtab);
+    QVERIFY(QApplication::focusWidget() != valueOf(w, kId));
+    QTest::keyClick(w, Qt::Key_A, Qt::AltModifier);
+    QVERIFY(control<QRadioButton>(w, "Option2")->isChecked());
+    QCOMPARE(valueOf(w, kId)->text(), QString("7"));
+    idHelp->setFocus();
+    QTest::keyClick(idHelp, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), valueOf(w, kId));
+    QTest::keyClick(valueOf(w, kId), Qt::Key_F2);
+    auto* editor = control<QLineEdit>(w, "valueEditor");
+    QTest::keyClicks(editor, "8");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(valueOf(w, kId)->text(), QString("8"));
+    QTest::keyClick(w, Qt::Key_V, Qt::AltModifier);
+    QVERIFY(control<QRadioButton>(w, "Option1")->isChecked());
   }
 
   // A weapon of an archive: the user is told before the first change where

@@ -104,6 +104,7 @@ class GameCheckTest : public QObject {
     for (const auto& [row, listed] :
          {std::pair{tree->model()->index(0, 0, tree->model()->index(1, 0, weapons)), "  2 - LASER"},  // ARMB
           {tree->model()->index(1, 2, unresolved), "  1 - GUN"}}) {                                   // bang
+      tree->scrollTo(row);
       const QPoint at = tree->visualRect(row).center();
       QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
       QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
@@ -159,6 +160,11 @@ class GameCheckTest : public QObject {
     QSignalSpy checked(c, &ui::GameCheckWindow::checked);
     QVERIFY(c->referencesTree()->isVisible() && checked.wait(10000));
     QCOMPARE(c->findChild<QLabel*>("referencesNote")->text(), note);
+    // Every row shown again: the "What" column is as wide as its texts.
+    c->findChild<QLineEdit*>("referencesFilter")->clear();
+    QTreeView* tree = c->referencesTree();
+    const int widest = tree->fontMetrics().horizontalAdvance(units ? "weapon named by the unit ARMA" : "no unit");
+    QVERIFY2(tree->columnWidth(1) >= widest, qPrintable(QString::number(tree->columnWidth(1))));
   }
 };
 

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 
 #include "support.h"
 #include "ui/change_field_dialog.h"
@@ -64,6 +66,16 @@ struct Table : Window {
 };
 
 constexpr int kReloadTime = 10, kRange = 32;  // columns: the entry, then the fields by number
+
+// Runs `use` on the column chooser once it is shown.
+void inColumnDialog(std::function<void(QDialog*)> use) {
+  QTimer::singleShot(0, [use] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    QVERIFY(d && d->objectName() == "columnDialog");
+    use(d);
+    if (d->isVisible()) d->reject();  // a failed check ends the dialog too
+  });
+}
 
 }  // namespace
 
@@ -121,14 +133,13 @@ class TableTest : public QObject {
   void columnsAndTheFrozenName() {
     {
       Table f;
-      auto* button = f.t->findChild<QToolButton*>("tableColumns");
-      QTimer::singleShot(0, [button] {
-        QAction* range = button->menu()->actions().at(kRange - 1);
-        button->menu()->close();
-        QCOMPARE(range->text(), QString("range"));
-        range->trigger();
+      inColumnDialog([](QDialog* d) {
+        QListWidgetItem* range = control<QListWidget>(d, "columnList")->item(kRange - 1);
+        QCOMPARE(range->text(), QString("Range  \u2014  range"));
+        range->setCheckState(Qt::Unchecked);
+        d->accept();
       });
-      QTest::mouseClick(button, Qt::LeftButton);
+      QTest::mouseClick(f.t->findChild<QToolButton*>("tableColumns"), Qt::LeftButton);
       QVERIFY(f.view()->isColumnHidden(kRange));
       f.view()->horizontalHeader()->resizeSection(kReloadTime, 333);  // as a drag of its edge does
       f.t->resize(900, 500);
@@ -144,6 +155,62 @@ class TableTest : public QObject {
     QVERIFY(f.t->frozenView()->isVisible());
     QCOMPARE(f.t->frozenView()->columnViewportPosition(0), 0);
     QCOMPARE(f.t->frozenView()->x(), f.view()->verticalHeader()->width() + f.view()->frameWidth());
+  }
+
+  // The column chooser: the filter narrows the list by
+  // caption or key, None and All act on what it lists, Reset shows every
+  // column; a named set is kept between runs and shows its columns again;
+  // Cancel changes nothing.
+  void columnSetsAreRemembered() {
+    {
+      Table f;
+      inColumnDialog([](QDialog* d) {
+        QTest::keyClicks(control(d, "columnFilter"), "reload");  // "Reload Time" and its key
+        QCOMPARE(control<QListWidget>(d, "columnList")->count(), 1);
+        click(d, "columnsNone");
+        control<QLineEdit>(d, "columnFilter")->clear();
+        auto* set = control<QComboBox>(d, "columnSet");
+        QTest::keyClicks(set->lineEdit(), "no reload");
+        click(d, "columnSetSave");
+        click(d, "columnsReset");
+        d->accept();
+      });
+      QTest::mouseClick(f.t->findChild<QToolButton*>("tableColumns"), Qt::LeftButton);
+      QVERIFY(!f.view()->isColumnHidden(kReloadTime));
+    }
+    Table f;
+    inColumnDialog([](QDialog* d) {
+      auto* set = control<QComboBox>(d, "columnSet");
+      QCOMPARE(set->count(), 1);
+      set->activated(set->findText("no reload"));
+      QCOMPARE(control<QListWidget>(d, "columnList")->item(kReloadTime - 1)->checkState(), Qt::Unchecked);
+      d->accept();
+    });
+    QTest::mouseClick(f.t->findChild<QToolButton*>("tableColumns"), Qt::LeftButton);
+    QVERIFY(f.view()->isColumnHidden(kReloadTime) && !f.view()->isColumnHidden(kRange));
+    inColumnDialog([](QDialog* d) {
+      QTest::keyClicks(control(d, "columnFilter"), "range");
+      click(d, "columnsAll");  // all of what is listed
+      d->reject();             // Cancel
+    });
+    QTest::mouseClick(f.t->findChild<QToolButton*>("tableColumns"), Qt::LeftButton);
+    QVERIFY(f.view()->isColumnHidden(kReloadTime));
+  }
+
+  // Tab goes from the filter straight to the rows; Change field is offered
+  // only while a selected row is in view.
+  void changeFieldFollowsTheRowsInView() {
+    Table f;
+    Table::activate(f.t);
+    auto* filter = f.t->findChild<QLineEdit*>("tableFilter");
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.view());
+    f.clickRow(0);  // GUN
+    auto* change = f.t->findChild<QPushButton*>("tableChangeField");
+    QVERIFY(change->isEnabled());
+    QTest::keyClicks(filter, "laser");
+    QVERIFY(!change->isEnabled());
   }
 
   // Columns open as wide as their texts (a very long one cut to a readable

@@ -27,6 +27,7 @@
 #include "ui/game_check_window.h"
 #include "ui/layout.h"
 #include "ui/qt_host.h"
+#include "ui/quick_find.h"
 #include "weapon/field_table.h"
 
 using namespace qm;
@@ -277,6 +278,59 @@ class WindowTest : public QObject {
     QCOMPARE(texts(d), QStringList({"", "", ""}));
   }
 
+  // From the keyboard alone: Enter in the ID box is Continue, Escape hides
+  // the dialog with its texts; the empty ID box offers the next free ID, and
+  // an export that clashes with a weapon of the game is written and named in
+  // a warning.
+  void theExportDialogByKeyboardWarnsOfClashes() {
+    Shown f;
+    emit f.list()->activated(0);  // GUN, ID 7
+    ExportDialog* d = f.openExport(true);
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    auto* id = control<QLineEdit>(d, "Text3");
+    QCOMPARE(id->placeholderText(), QString("next free: 0"));
+    QTest::keyClick(d, Qt::Key_Escape);
+    QVERIFY(!d->isVisible());
+    QCOMPARE(f.openExport(), d);
+    QCOMPARE(id->text(), QString("42"));
+    id->setText("9");  // LASER's
+    f.host.paths.push_back((f.game.path() / "new.tdf").string());
+    QTest::keyClick(id, Qt::Key_Return);
+    QVERIFY(!d->isVisible());
+    QVERIFY(readFile(f.game.path() / "new.tdf").find("\tid=9;") != std::string::npos);
+    QCOMPARE(f.host.messages.size(), 1u);
+    QVERIFY2(f.host.messages[0].find("new.tdf:") != std::string::npos &&
+                 f.host.messages[0].find("[LASER]") != std::string::npos,
+             f.host.messages[0].c_str());
+  }
+
+  // Ctrl+F: a popup narrowed by name or ID as one types; Enter shows the
+  // weapon chosen and leaves the list on it.
+  void quickFindPicksByNameOrId() {
+    Shown f(weapon("GUN", "7") + weapon("LASER", "9") + weapon("BIGLASER", "12"));
+    f.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.w));
+    QTest::keyClick(&f.w, Qt::Key_F, Qt::ControlModifier);
+    ui::QuickFind* find = f.w.quickFind();
+    QVERIFY(find && find->isVisible());
+    auto* typed = control<QLineEdit>(find, "quickFindText");
+    auto* matches = control<QListWidget>(find, "quickFindList");
+    QCOMPARE(matches->count(), 3);
+    QTest::keyClicks(typed, "laser");
+    QCOMPARE(matches->count(), 2);
+    QCOMPARE(matches->currentItem()->text(), QString("  9 - LASER"));
+    QTest::keyClick(typed, Qt::Key_Down);
+    QTest::keyClick(typed, Qt::Key_Return);
+    QVERIFY(!find->isVisible());
+    QCOMPARE(f.list()->currentText(), QString(" 12 - BIGLASER"));
+    QCOMPARE(text(&f.w, "Label72"), QString("BIGLASER"));  // the bracket name
+
+    QTest::keyClick(&f.w, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(typed, "7");
+    QTest::keyClick(typed, Qt::Key_Return);
+    QCOMPARE(f.list()->currentText(), QString("  7 - GUN"));
+  }
+
   // The program ends with the last shown window: closing the main window (and with it the Game check window)
   // leaves it running while the export dialog is shown, until the dialog's close box, or Continue, hides it
   // (here the save dialog is cancelled).
@@ -415,6 +469,33 @@ class WindowTest : public QObject {
     QVERIFY(!check->isVisible());
   }
 
+  // An import that cannot be read says so in its own words and takes no slot.
+  void aFailedImportSaysSo() {
+    Shown f;
+    f.host.paths.push_back(f.write("broken.ufo", "not an archive"));
+    click(&f.w, "Command62");
+    QCOMPARE(f.host.messages.size(), 1u);
+    QVERIFY2(f.host.messages[0].starts_with("This file could not be imported:\n\n") &&
+                 f.host.messages[0].ends_with("It takes no import slot; the weapon list is as it was."),
+             f.host.messages[0].c_str());
+    QVERIFY(f.w.state().imports().empty());
+  }
+
+  // The Game check window opens as wide as it was left, where there is room
+  // beside the main window.
+  void theGameCheckWindowKeepsItsWidth() {
+    {
+      Shown f;
+      QTest::keyClick(&f.w, Qt::Key_F5);
+      f.w.gameCheckWindow()->resize(500, 400);
+      f.w.gameCheckWindow()->close();
+    }
+    Shown f;
+    QTest::keyClick(&f.w, Qt::Key_F5);
+    QCOMPARE(f.w.gameCheckWindow()->width(), 500);
+    QSettings().remove("gameCheck/width");
+  }
+
   // Each kind of real message box: its title, no icon, its buttons and
   // default, and the answer to Escape; the filter of both real file dialogs,
   // and which of them leaves the overwrite question to the program; the real
@@ -459,10 +540,15 @@ class WindowTest : public QObject {
                                << int(Answer::Cancel);
     QTest::newRow("Yes No") << int(Buttons::YesNo) << QString("Quillmark 0 %1 %2").arg(yes | no).arg(yes)
                             << int(Answer::No);
+    const int save = QMessageBox::Save, discard = QMessageBox::Discard;
+    QTest::newRow("Save Discard Cancel, Alt+D")
+        << int(Buttons::SaveDiscardCancel) << QString("Quillmark 0 %1 %2").arg(save | discard | cancel).arg(save)
+        << int(Answer::Discard);
     const QString open = "TDF files (*.tdf);Game archives (*.gp3 *.gpf *.ccx *.ufo *.hpi) 0";
     QTest::newRow("open") << -1 << open << -1;
     QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
     QTest::newRow("typed in an archive") << -4 << open << 1;
+    QTest::newRow("a path typed over the name given") << -5 << open << 1;
     QTest::newRow("archive") << -3 << QString::fromUtf8("Weapon files in rev31.gp3: weapons/a.tdf;weapons/\u00e9.tdf")
                              << 1;
   }
@@ -470,6 +556,9 @@ class WindowTest : public QObject {
     QFETCH(int, kind);
     QFETCH(QString, description);
     QFETCH(int, answer);
+    const TempDir dir;
+    const std::string archive = dir.write("mod.ufo", writeArchive({{"weapons/x.tdf", "[X]"}}).bytes).string();
+    const std::string other = dir.write("other/extra.tdf", "[X]").string();
     QString seen;
     QTimer::singleShot(0, qApp, [&] {
       QWidget* dialog = QApplication::activeModalWidget();
@@ -483,6 +572,10 @@ class WindowTest : public QObject {
       if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
         seen = files->nameFilters().join(";") + " " +
                QString::number(files->testOption(QFileDialog::DontConfirmOverwrite));
+        if (kind == -5 && QTest::qWaitForWindowActive(files)) {  // the name given, "mod.ufo", is replaced
+          QTest::keyClicks(files->focusWidget(), QString::fromStdString(other));
+          return QTest::keyClick(files->focusWidget(), Qt::Key_Return);
+        }
         if (kind == -4 && QTest::qWaitForWindowActive(files)) {  // "mod.ufo" typed on to "mod.ufo/weapons/x.tdf"
           QTest::keyClick(files->focusWidget(), Qt::Key_End);
           QTest::keyClicks(files->focusWidget(), "/weapons/x.tdf");
@@ -494,18 +587,19 @@ class WindowTest : public QObject {
         list->setTextValue(list->comboBoxItems().value(1));
         return list->accept();
       }
+      if (kind == int(Buttons::SaveDiscardCancel) && QTest::qWaitForWindowActive(dialog))
+        return QTest::keyClick(dialog, Qt::Key_D, Qt::AltModifier);
       QTest::keyClick(dialog, Qt::Key_Escape);
     });
     QObject guard;  // a dialog still open then fails the row
     QTimer::singleShot(2000, &guard, [] { QApplication::closeAllWindows(); });
-    const TempDir dir;
-    const std::string archive = dir.write("mod.ufo", writeArchive({{"weapons/x.tdf", "[X]"}}).bytes).string();
     ui::QtHost host;
     const auto run = [&] {
       if (kind >= 0) return int(host.msgBox("Weapon not found!", Buttons(kind)));
       if (kind == -1) return host.showOpen("") ? 1 : -1;
       if (kind == -2) return host.showSave("") ? 1 : -1;
       if (kind == -4) return host.showOpen(archive) == archive + "/weapons/x.tdf" ? 1 : -1;
+      if (kind == -5) return host.showOpen(archive) == other ? 1 : -1;
       return int(host.pickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"}).value_or(-1));
     };
     QCOMPARE(run(), answer);
