@@ -23,10 +23,6 @@ bool holdsWholeNumbers(std::string_view lowerKey) {
   return false;
 }
 
-// A stored value's text before its first ";": what a value set by an edit
-// becomes in the loader's text.
-std::string_view beforeSemicolon(std::string_view s) { return s.substr(0, s.find(';')); }
-
 std::string weaponCount(std::size_t n) { return "(" + std::to_string(n) + (n == 1 ? " weapon)" : " weapons)"); }
 
 }  // namespace

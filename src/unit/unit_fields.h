@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "checks/known_keys.h"
+
 namespace qm {
 
 enum class UnitKeyKind : unsigned char {
@@ -41,8 +43,5 @@ bool isNumberKind(UnitKeyKind kind);
 // The number N of a weapon slot key WeaponN (letter case ignored, N from 1
 // to 32 written without leading zeros), or nothing.
 std::optional<int> weaponSlotNumber(std::string_view key);
-// The highest weapon slot each engine reads.
-inline constexpr int kOriginalWeaponSlots = 3;
-inline constexpr int kLaterWeaponSlots = 32;
 
 }  // namespace qm
