@@ -219,33 +219,79 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data) {
-  const std::wstring target = path.wstring();
-  const bool exists = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (exists)
-    if (auto refusal = replaceRefusal(path)) return refusal;
+  ReplacingFile file;
+  if (auto failed = file.open(path)) return failed;
+  if (auto failed = file.write(data)) return failed;
+  return file.commit();
+}
 
+ReplacingFile::~ReplacingFile() { discard(); }
+
+void ReplacingFile::discard() {
+  if (handle_ == -1) return;
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  ::DeleteFileW(temp_.wstring().c_str());
+  handle_ = -1;
+}
+
+std::optional<std::string> ReplacingFile::open(const std::filesystem::path& path) {
+  discard();
+  exists_ = ::GetFileAttributesW(path.wstring().c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (exists_)
+    if (auto refusal = replaceRefusal(path)) return refusal;
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
   // A short name of its own, so that any name the target may have still fits.
   std::random_device seed;
   std::mt19937 random(seed());
-  std::wstring temp;
+  std::filesystem::path temp;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = (dir / (".quillmark-" + std::to_string(random() % 1000000))).wstring();
-    h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    temp = dir / (".quillmark-" + std::to_string(random() % 1000000));
+    h = ::CreateFileW(temp.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return lastError();
   }
   if (h == INVALID_HANDLE_VALUE) return lastError();
+  target_ = path, temp_ = temp, handle_ = reinterpret_cast<std::intptr_t>(h);
+  return std::nullopt;
+}
 
+std::optional<std::string> ReplacingFile::write(std::string_view data) {
+  if (handle_ == -1) return std::strerror(EBADF);
+  if (writeAll(reinterpret_cast<HANDLE>(handle_), data)) return std::nullopt;
+  const std::string reason = lastError();
+  discard();
+  return reason;
+}
+
+std::optional<std::string> ReplacingFile::writeAt(std::uint64_t offset, std::string_view data) {
+  if (handle_ == -1) return std::strerror(EBADF);
+  const HANDLE h = reinterpret_cast<HANDLE>(handle_);
+  LARGE_INTEGER at{}, was{};
+  at.QuadPart = 0;
+  bool ok = ::SetFilePointerEx(h, at, &was, FILE_CURRENT);
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  ok = ok && ::SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && writeAll(h, data) &&
+       ::SetFilePointerEx(h, was, nullptr, FILE_BEGIN);
+  if (ok) return std::nullopt;
+  const std::string reason = lastError();
+  discard();
+  return reason;
+}
+
+std::optional<std::string> ReplacingFile::commit() {
+  if (handle_ == -1) return std::strerror(EBADF);
+  const HANDLE h = reinterpret_cast<HANDLE>(handle_);
+  handle_ = -1;
+  const std::wstring target = target_.wstring(), temp = temp_.wstring();
   DWORD err = 0;
-  if (!writeAll(h, data) || !::FlushFileBuffers(h)) err = ::GetLastError();
+  if (!::FlushFileBuffers(h)) err = ::GetLastError();
   if (!::CloseHandle(h) && err == 0) err = ::GetLastError();
   if (err == 0) {
     // Replacing keeps the old file's attributes and access rights; a new file
     // is moved into place, written through to the disk.
     const BOOL moved =
-        exists
+        exists_
             ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
             : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!moved) err = ::GetLastError();
