@@ -139,7 +139,7 @@ class ReplacingFile {
   std::filesystem::path target_, temp_;
   std::intptr_t handle_ = -1;  // the temporary file, open for writing
   unsigned mode_ = 0;          // the permissions it takes (POSIX)
-  bool exists_ = false;        // whether `path` existed when opened
+  [[maybe_unused]] bool exists_ = false;  // whether `path` existed when opened (Windows)
 };
 
 // Why replaceFile would turn the existing `path` away (read-only, a folder,
