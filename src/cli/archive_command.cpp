@@ -166,7 +166,8 @@ Command::Run declareUnpack(CLI::App& sub) {
       std::string_view rest = m->path;
       for (std::size_t cut; !rest.empty(); rest.remove_prefix(std::min(cut + 1, rest.size()))) {
         cut = std::min(rest.find('/'), rest.size());
-        const fs::path part(cp1252ToUtf8(rest.substr(0, cut)));
+        const std::string name = cp1252ToUtf8(rest.substr(0, cut));
+        const fs::path part(std::u8string(name.begin(), name.end()));
         leaves =
             leaves || part.empty() || part.has_root_path() || part != part.filename() || part == "." || part == "..";
         target /= part;
