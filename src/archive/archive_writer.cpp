@@ -7,9 +7,11 @@
 #endif
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -25,9 +27,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace archive_format;
 
-// The files read and packed together, in bytes: enough chunks for every core,
-// and progress reported often enough to follow.
-constexpr std::uint64_t kBatchBytes = 4 << 20;
+// How far the files read run ahead of what is written, in bytes: enough
+// chunks for every core.
+constexpr std::uint64_t kBatchBytes = 8 << 20;
 // Output is gathered into writes of about this size.
 constexpr std::size_t kWriteBytes = 1 << 20;
 constexpr std::uint64_t kMostOffset = UINT32_MAX;
@@ -245,10 +247,11 @@ class Output {
   std::string pending_;
 };
 
-// A chunk of a file of the batch, and its packed stream.
+// A chunk of a file, and its packed stream once done.
 struct Chunk {
   std::string_view plain;
   std::string packed;
+  bool done;
 };
 
 std::string tooLarge(std::string_view path) {
@@ -330,85 +333,90 @@ PackOutcome packArchive(const fs::path& outPath, std::vector<PackInput> files, c
     if ((outcome.failure = file.write(std::string(dirEnd, '\0')))) return outcome;
     Output out(file, dirEnd);
 
+    // Packers take the chunks in turn as they come, while this thread reads
+    // the files ahead and writes what is packed in order: no core waits for
+    // another at the end of a batch.
     const unsigned threads =
         options.method == PackMethod::Stored
-            ? 1
+            ? 0
             : std::max(1u, options.threads ? options.threads : std::thread::hardware_concurrency());
     std::vector<std::unique_ptr<ChunkPacker>> packers;
-    if (options.method != PackMethod::Stored)
-      for (unsigned t = 0; t < threads; ++t)
-        packers.push_back(std::make_unique<ChunkPacker>(options.method, options.level));
-
-    std::vector<std::string> held;
-    std::vector<Chunk> chunks;
-    std::string header(ChunkHeader::kSize, '\0'), table;
-    std::uint64_t done = 0;
-    for (std::size_t from = 0; from < sorted.order.size();) {
-      // Read a batch of whole files.
-      held.clear();
-      std::uint64_t batchBytes = 0;
-      std::size_t to = from;
-      for (; to < sorted.order.size() && (to == from || batchBytes < kBatchBytes); ++to) {
-        PackInput& f = files[sorted.order[to]];
-        std::string bytes;
-        if (f.bytes) {
-          bytes = std::move(*f.bytes);
-        } else {
-          std::string reason;
-          if (!platform::readRegularFile(f.from, bytes, reason, kMostOffset, "larger than 4 GiB")) {
-            outcome.failure = cp1252ToUtf8(f.from.string()) + ": " + reason;
-            return outcome;
-          }
-        }
-        if (bytes.size() > kMostOffset) {
-          outcome.failure = tooLarge(f.path);
-          return outcome;
-        }
-        batchBytes += bytes.size();
-        held.push_back(std::move(bytes));
-      }
-      // Pack its chunks on every core.
-      chunks.clear();
-      if (options.method != PackMethod::Stored)
-        for (const std::string& bytes : held)
-          for (std::uint64_t at = 0; at < bytes.size(); at += kChunkOutput)
-            chunks.push_back({std::string_view(bytes).substr(at, kChunkOutput), {}});
-      std::atomic<std::size_t> next{0};
-      std::atomic<bool> failed{false};
-      const auto work = [&](unsigned t) {
+    for (unsigned t = 0; t < threads; ++t)
+      packers.push_back(std::make_unique<ChunkPacker>(options.method, options.level));
+    struct Held {
+      std::size_t index;  // of the input
+      std::string bytes;
+      std::size_t chunks;
+    };
+    std::deque<Held> held;     // read, not yet written
+    std::deque<Chunk> chunks;  // of the held files, in order
+    std::size_t taken = 0;     // chunks given to a packer, counted from chunks.front()
+    std::mutex lock;
+    std::condition_variable work, packed;
+    bool stop = false, failed = false;
+    const auto packer = [&](unsigned t) {
+      std::unique_lock<std::mutex> guard(lock);
+      for (;;) {
+        work.wait(guard, [&] { return stop || taken < chunks.size(); });
+        if (stop) return;
+        Chunk& chunk = chunks[taken++];
+        guard.unlock();
         try {
-          for (std::size_t i; !failed && (i = next.fetch_add(1)) < chunks.size();)
-            packers[t]->pack(chunks[i].plain, chunks[i].packed);
+          packers[t]->pack(chunk.plain, chunk.packed);
         } catch (...) {
-          failed = true;
+          guard.lock();
+          failed = stop = true;
+          packed.notify_all();
+          work.notify_all();
+          return;
         }
-      };
-      std::vector<std::thread> others;
-      for (unsigned t = 1; t < std::min<std::size_t>(threads, chunks.size()); ++t) others.emplace_back(work, t);
-      if (!chunks.empty()) work(0);
-      for (std::thread& t : others) t.join();
+        guard.lock();
+        chunk.done = true;
+        packed.notify_all();
+      }
+    };
+    std::vector<std::thread> workers;
+    struct Join {
+      std::mutex& lock;
+      bool& stop;
+      std::condition_variable& work;
+      std::vector<std::thread>& workers;
+      ~Join() {
+        {
+          const std::lock_guard<std::mutex> hold(lock);
+          stop = true;
+        }
+        work.notify_all();
+        for (std::thread& t : workers) t.join();
+      }
+    } join{lock, stop, work, workers};
+    for (unsigned t = 0; t < threads; ++t) workers.emplace_back(packer, t);
+
+    std::string header(ChunkHeader::kSize, '\0'), table;
+    std::uint64_t ahead = 0, done = 0;
+    std::unique_lock<std::mutex> hold(lock);
+    for (std::size_t next = 0; next < sorted.order.size() || !held.empty();) {
       if (failed) throw std::bad_alloc();
-      // Write them in order.
-      std::size_t chunk = 0;
-      for (std::size_t k = from; k < to; ++k) {
-        const std::size_t index = sorted.order[k];
-        const std::string& bytes = held[k - from];
+      // The first held file, once all its chunks are packed, is written.
+      if (!held.empty() &&
+          std::all_of(chunks.begin(), chunks.begin() + held.front().chunks, [](const Chunk& c) { return c.done; })) {
+        hold.unlock();
+        const Held& f = held.front();
         const std::uint64_t content = out.at();
-        const std::uint32_t record = builder.fileRecordAt(index) - kHeaderSize;
+        const std::uint32_t record = builder.fileRecordAt(f.index) - kHeaderSize;
         putU32(dir.data() + record + kFileContentAt, static_cast<std::uint32_t>(content));
-        putU32(dir.data() + record + kFileSizeAt, static_cast<std::uint32_t>(bytes.size()));
+        putU32(dir.data() + record + kFileSizeAt, static_cast<std::uint32_t>(f.bytes.size()));
         dir[record + kFileMethodAt] = static_cast<char>(options.method);
         if (options.method == PackMethod::Stored) {
-          outcome.failure = out.add(bytes);
+          outcome.failure = out.add(f.bytes);
         } else {
-          const std::size_t count = chunkCount(bytes.size());
-          table.assign(kChunkTableEntrySize * count, '\0');
-          for (std::size_t c = 0; c < count; ++c)
+          table.assign(kChunkTableEntrySize * f.chunks, '\0');
+          for (std::size_t c = 0; c < f.chunks; ++c)
             putU32(table.data() + kChunkTableEntrySize * c,
-                   static_cast<std::uint32_t>(ChunkHeader::kSize + chunks[chunk + c].packed.size()));
+                   static_cast<std::uint32_t>(ChunkHeader::kSize + chunks[c].packed.size()));
           outcome.failure = out.add(table);
-          for (std::size_t c = 0; c < count && !outcome.failure; ++c, ++chunk) {
-            const Chunk& ch = chunks[chunk];
+          for (std::size_t c = 0; c < f.chunks && !outcome.failure; ++c) {
+            const Chunk& ch = chunks[c];
             ChunkHeader h;
             h.method = static_cast<std::uint8_t>(options.method);
             h.storedLength = static_cast<std::uint32_t>(ch.packed.size());
@@ -423,17 +431,52 @@ PackOutcome packArchive(const fs::path& outPath, std::vector<PackInput> files, c
           outcome.failure = "the archive would pass 4 GiB, the most its offsets can reach";
           return outcome;
         }
-        outcome.files.push_back({files[index].path, bytes.size(), out.at() - content});
-        outcome.bytesIn += bytes.size();
+        outcome.files.push_back({files[f.index].path, f.bytes.size(), out.at() - content});
+        outcome.bytesIn += f.bytes.size();
+        done += f.bytes.size();
+        if (progress && !progress(done, std::max(total, done))) {
+          outcome.cancelled = true;
+          outcome.files.clear();
+          return outcome;
+        }
+        hold.lock();
+        ahead -= f.bytes.size();
+        taken -= f.chunks;
+        chunks.erase(chunks.begin(), chunks.begin() + f.chunks);
+        held.pop_front();
+        continue;
       }
-      done += batchBytes;
-      from = to;
-      if (progress && !progress(done, std::max(total, done))) {
-        outcome.cancelled = true;
-        outcome.files.clear();
-        return outcome;
+      // Else the next file is read, while not too much is ahead.
+      if (next < sorted.order.size() && (held.empty() || ahead < kBatchBytes)) {
+        hold.unlock();
+        PackInput& f = files[sorted.order[next]];
+        std::string bytes;
+        if (f.bytes) {
+          bytes = std::move(*f.bytes);
+        } else {
+          std::string reason;
+          if (!platform::readRegularFile(f.from, bytes, reason, kMostOffset, "larger than 4 GiB")) {
+            outcome.failure = cp1252ToUtf8(f.from.string()) + ": " + reason;
+            return outcome;
+          }
+        }
+        if (bytes.size() > kMostOffset) {
+          outcome.failure = tooLarge(f.path);
+          return outcome;
+        }
+        hold.lock();
+        held.push_back({sorted.order[next++], std::move(bytes), 0});
+        Held& h = held.back();  // its bytes stay where they are while it is held
+        if (threads > 0)
+          for (std::uint64_t at = 0; at < h.bytes.size(); at += kChunkOutput, ++h.chunks)
+            chunks.push_back({std::string_view(h.bytes).substr(at, kChunkOutput), {}, false});
+        ahead += h.bytes.size();
+        work.notify_all();
+        continue;
       }
+      packed.wait(hold);
     }
+    hold.unlock();
     if ((outcome.failure = out.flush())) return outcome;
     outcome.bytesOut = out.at();
     std::string head(kHeaderSize, '\0');
