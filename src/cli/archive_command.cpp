@@ -1,8 +1,10 @@
 // The game's archives: `archive` lists one or unpacks a file of it to
 // standard output, `pack` writes one, `unpack` writes its files to a folder.
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "archive/archive.h"
 #include "archive/archive_writer.h"
@@ -183,26 +185,33 @@ Command::Run declareUnpack(CLI::App& sub) {
       targets.push_back(std::move(target));
     }
     if (refused) return 1;
+    // Two files at a time, each thread with the archive opened for itself, so
+    // that one file reaching the disk does not hold up the unpacking of the
+    // next; the messages come in the archive's order.
+    std::vector<std::string> failures(chosen.size());
+    std::atomic<std::size_t> next{0};
+    const auto unpackSome = [&](std::shared_ptr<const Archive> own) {
+      std::string bytes, why;
+      for (std::size_t i; (i = next.fetch_add(1)) < chosen.size();) {
+        const std::string inner = cp1252ToUtf8(chosen[i]->path);
+        const ArchiveMember& member = own->members()[chosen[i] - archive->members().data()];
+        std::error_code ec;
+        if (!own->unpack(member, bytes, why))
+          failures[i] = a->archive + "/" + listedPath(inner) + ": " + why + "; skipped";
+        else if (fs::create_directories(targets[i].parent_path(), ec); ec)
+          failures[i] = shown(targets[i].parent_path()) + ": " + ec.message() + "; " + listedPath(inner) + " skipped";
+        else if (auto failed = platform::replaceFile(targets[i], bytes))
+          failures[i] = shown(targets[i]) + ": " + *failed;
+      }
+    };
+    std::thread other;
+    if (chosen.size() > 1 && std::thread::hardware_concurrency() > 1)
+      if (auto second = Archive::open(fs::path(a->archive), reason)) other = std::thread(unpackSome, second);
+    unpackSome(archive);
+    if (other.joinable()) other.join();
     int status = 0;
-    std::string bytes;
-    for (std::size_t i = 0; i < chosen.size(); ++i) {
-      const std::string inner = cp1252ToUtf8(chosen[i]->path);
-      if (!archive->unpack(*chosen[i], bytes, reason)) {
-        session.err << a->archive << "/" << listedPath(inner) << ": " << reason << "; skipped\n";
-        status = 1;
-        continue;
-      }
-      std::error_code ec;
-      fs::create_directories(targets[i].parent_path(), ec);
-      if (ec) {
-        session.err << shown(targets[i].parent_path()) << ": " << ec.message() << "; " << listedPath(inner)
-                    << " skipped\n";
-        status = 1;
-      } else if (auto failed = platform::replaceFile(targets[i], bytes)) {
-        session.err << shown(targets[i]) << ": " << *failed << '\n';
-        status = 1;
-      }
-    }
+    for (const std::string& failure : failures)
+      if (!failure.empty()) session.err << failure << '\n', status = 1;
     return status;
   };
 }
