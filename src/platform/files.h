@@ -137,8 +137,8 @@ class ReplacingFile {
  private:
   void discard();
   std::filesystem::path target_, temp_;
-  std::intptr_t handle_ = -1;  // the temporary file, open for writing
-  unsigned mode_ = 0;          // the permissions it takes (POSIX)
+  std::intptr_t handle_ = -1;             // the temporary file, open for writing
+  unsigned mode_ = 0;                     // the permissions it takes (POSIX)
   [[maybe_unused]] bool exists_ = false;  // whether `path` existed when opened (Windows)
 };
 

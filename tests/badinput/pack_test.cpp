@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> entries(const fs::path& root) {
   std::vector<std::string> out;
-  for (const auto& e : fs::recursive_directory_iterator(root)) out.push_back(e.path().lexically_relative(root).string());
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    out.push_back(e.path().lexically_relative(root).string());
   std::sort(out.begin(), out.end());
   return out;
 }
