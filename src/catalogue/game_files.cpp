@@ -1,6 +1,7 @@
 #include "catalogue/game_files.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <tuple>
@@ -136,10 +137,25 @@ std::vector<std::string> weaponFilesIn(const Archive& archive) {
   return inWeapons;
 }
 
+namespace {
+
+// Where an archive of the file name `name` stands in the search: its
+// extension's rank, its folded name, its name; nothing for another file.
+std::optional<std::tuple<std::size_t, std::string, std::string>> searchKey(std::string name) {
+  for (std::size_t rank = 0; rank < kArchiveExtensions.size(); ++rank)
+    if (endsFolded(name, kArchiveExtensions[rank])) return std::make_tuple(rank, toLowerUtf8(name), std::move(name));
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool searchedBefore(std::string_view a, std::string_view b) {
+  return searchKey(std::string(a)) < searchKey(std::string(b));
+}
+
 GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   struct Found {
-    std::size_t rank;
-    std::string folded, name;
+    std::tuple<std::size_t, std::string, std::string> key;
     fs::path path;
   };
   std::vector<Found> found;
@@ -147,13 +163,9 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   for (fs::directory_iterator it(gameDir_, ec), end; !ec && it != end; it.increment(ec)) {
     // Only regular files are archives: a folder or a pipe of such a name is passed over.
     if (!it->is_regular_file(ec)) continue;
-    std::string name = nameOnDisk(it->path());
-    for (std::size_t rank = 0; rank < kArchiveExtensions.size(); ++rank)
-      if (endsFolded(name, kArchiveExtensions[rank])) found.push_back({rank, toLowerUtf8(name), name, it->path()});
+    if (auto key = searchKey(nameOnDisk(it->path()))) found.push_back({std::move(*key), it->path()});
   }
-  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-    return std::tie(a.rank, a.folded, a.name) < std::tie(b.rank, b.folded, b.name);
-  });
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.key < b.key; });
   for (const Found& f : found) {
     std::string reason;
     if (auto archive = Archive::open(f.path, reason))

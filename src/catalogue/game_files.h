@@ -49,6 +49,11 @@ bool isArchiveName(std::string_view name);
 // folder first, each group in the archive's order.
 std::vector<std::string> weaponFilesIn(const Archive& archive);
 
+// Whether the archive named `a` (a file name in the game folder) is searched
+// before the one named `b`: by extension in kArchiveExtensions order, then by
+// name with letter case folded.
+bool searchedBefore(std::string_view a, std::string_view b);
+
 // The game's file set: the loose files under the game folder, then the
 // archives lying directly in it, by extension in kArchiveExtensions order and
 // within one extension by file name (letter case folded). A path inside the
@@ -79,11 +84,15 @@ class GameFiles {
   // The archives that could not be read, with why.
   const std::vector<UnreadableFile>& damagedArchives() const { return damaged_; }
 
- private:
   struct Source {
-    std::string name;
+    std::string name;  // its path
     std::shared_ptr<const Archive> archive;
   };
+  // The archives read, in search order.
+  const std::vector<Source>& archives() const { return archives_; }
+  const std::filesystem::path& gameDir() const { return gameDir_; }
+
+ private:
   // The loose file `loose` (`inner` as found under the game folder) if it
   // exists, else `inner` from the first archive that holds it.
   WeaponFilePtr find(const std::filesystem::path& loose, std::string_view inner) const;

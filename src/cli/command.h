@@ -110,6 +110,8 @@ Command::Run declareLint(CLI::App& sub);
 Command::Run declareRefs(CLI::App& sub);
 // The game's archives (archive_command.cpp).
 Command::Run declareArchive(CLI::App& sub);
+Command::Run declarePack(CLI::App& sub);
+Command::Run declareUnpack(CLI::App& sub);
 // Editing a weapon in place (set_command.cpp).
 Command::Run declareSet(CLI::App& sub);
 

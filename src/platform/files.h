@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -154,6 +155,37 @@ std::filesystem::path followLinks(const std::filesystem::path& path);
 // removed first. Returns why it failed, or nothing.
 std::optional<std::string> replaceFile(const std::filesystem::path& path, std::string_view data,
                                        const ReplaceOptions& options = {});
+
+// A file written in pieces that takes the place of `path` only when it is
+// finished, as replaceFile does: the bytes go to a temporary file beside it,
+// and commit() makes them reach the disk and puts the file in place. Until
+// then, and when a write fails (a full disk), the folder is as it was: the
+// object removes its temporary file when it ends uncommitted. Each call
+// returns why it failed, or nothing.
+class ReplacingFile {
+ public:
+  ReplacingFile() = default;
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  ~ReplacingFile();
+
+  // Starts the file that will replace `path`: the same refusals as
+  // replaceFile.
+  std::optional<std::string> open(const std::filesystem::path& path);
+  // Appends `data`.
+  std::optional<std::string> write(std::string_view data);
+  // Writes `data` at `offset`, over what was written there before.
+  std::optional<std::string> writeAt(std::uint64_t offset, std::string_view data);
+  std::optional<std::string> commit();
+
+ private:
+  void discard();
+  std::filesystem::path target_, temp_;
+  std::unique_ptr<FolderLock> lock_;      // the folder's, while the temporary file exists
+  std::intptr_t handle_ = -1;             // the temporary file, open for writing
+  unsigned mode_ = 0;                     // the permissions it takes (POSIX)
+  [[maybe_unused]] bool exists_ = false;  // whether `path` existed when opened (Windows)
+};
 
 // Why replaceFile would turn `path` away (a read-only file, a read-only
 // folder, a folder, not a regular file), or nothing when it would not. Lets

@@ -389,6 +389,105 @@ std::optional<std::string> replaceFile(const std::filesystem::path& path, std::s
   return std::nullopt;
 }
 
+ReplacingFile::~ReplacingFile() { discard(); }
+
+void ReplacingFile::discard() {
+  if (handle_ >= 0) {
+    ::close(static_cast<int>(handle_));
+    ::unlink(temp_.c_str());
+    handle_ = -1;
+  }
+  lock_.reset();
+}
+
+std::optional<std::string> ReplacingFile::open(const std::filesystem::path& path) {
+  discard();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (auto refusal = replaceRefusal(path)) return refusal;
+    mode_ = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode_ = 0666 & ~mask;
+  }
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  // Held while the temporary file exists, so that an edit's clean-up of
+  // killed writers' files in this folder never takes it for one.
+  lock_ = std::make_unique<FolderLock>(dir);
+  // A short name of its own, so that any name the target may have still fits.
+  std::string temp = (dir / ".quillmark-XXXXXX").string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    lock_.reset();
+    return lastError();
+  }
+  target_ = path, temp_ = temp, handle_ = fd;
+  return std::nullopt;
+}
+
+std::optional<std::string> ReplacingFile::write(std::string_view data) {
+  if (handle_ < 0) return std::strerror(EBADF);
+  if (writeAll(static_cast<int>(handle_), data)) {
+#ifdef __linux__
+    // The bytes start on their way to the disk now, so that commit() waits
+    // only for the last of them.
+    if (data.size() >= (1 << 20)) {
+      const off_t end = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
+      ::sync_file_range(static_cast<int>(handle_), end - static_cast<off_t>(data.size()),
+                        static_cast<off_t>(data.size()), SYNC_FILE_RANGE_WRITE);
+    }
+#endif
+    return std::nullopt;
+  }
+  const std::string reason = lastError();
+  discard();
+  return reason;
+}
+
+std::optional<std::string> ReplacingFile::writeAt(std::uint64_t offset, std::string_view data) {
+  if (handle_ < 0) return std::strerror(EBADF);
+  while (!data.empty()) {
+    const ssize_t n = ::pwrite(static_cast<int>(handle_), data.data(), data.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const std::string reason = lastError();
+      discard();
+      return reason;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReplacingFile::commit() {
+  if (handle_ < 0) return std::strerror(EBADF);
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  int err = 0;
+  if (::fsync(fd) != 0) err = errno;
+  if (::fchmod(fd, mode_) != 0 && err == 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(temp_.c_str());
+    lock_.reset();
+    return std::strerror(err);
+  }
+  // The new name reaches the disk with the folder.
+  std::filesystem::path dir = target_.parent_path();
+  if (dir.empty()) dir = ".";
+  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+  lock_.reset();
+  return std::nullopt;
+}
+
 bool isOrdinaryFolder(const std::filesystem::path& folder) {
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;

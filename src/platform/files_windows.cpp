@@ -327,6 +327,96 @@ std::optional<std::string> replaceFile(const std::filesystem::path& path, std::s
   return std::nullopt;
 }
 
+ReplacingFile::~ReplacingFile() { discard(); }
+
+void ReplacingFile::discard() {
+  if (handle_ != -1) {
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    ::DeleteFileW(temp_.wstring().c_str());
+    handle_ = -1;
+  }
+  lock_.reset();
+}
+
+std::optional<std::string> ReplacingFile::open(const std::filesystem::path& path) {
+  discard();
+  exists_ = ::GetFileAttributesW(path.wstring().c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (exists_)
+    if (auto refusal = replaceRefusal(path)) return refusal;
+  std::filesystem::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  // Held while the temporary file exists, so that an edit's clean-up of
+  // killed writers' files in this folder never takes it for one.
+  lock_ = std::make_unique<FolderLock>(dir);
+  // A short name of its own, so that any name the target may have still fits.
+  std::random_device seed;
+  std::mt19937 random(seed());
+  std::filesystem::path temp;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+    std::string digits = std::to_string(random() % 1000000);
+    digits.insert(0, 6 - digits.size(), '0');
+    temp = dir / (".quillmark-" + digits);
+    h = ::CreateFileW(temp.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (h == INVALID_HANDLE_VALUE) {
+    const std::string reason = lastError();
+    lock_.reset();
+    return reason;
+  }
+  target_ = path, temp_ = temp, handle_ = reinterpret_cast<std::intptr_t>(h);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReplacingFile::write(std::string_view data) {
+  if (handle_ == -1) return std::strerror(EBADF);
+  if (writeAll(reinterpret_cast<HANDLE>(handle_), data)) return std::nullopt;
+  const std::string reason = lastError();
+  discard();
+  return reason;
+}
+
+std::optional<std::string> ReplacingFile::writeAt(std::uint64_t offset, std::string_view data) {
+  if (handle_ == -1) return std::strerror(EBADF);
+  const HANDLE h = reinterpret_cast<HANDLE>(handle_);
+  LARGE_INTEGER at{}, was{};
+  at.QuadPart = 0;
+  bool ok = ::SetFilePointerEx(h, at, &was, FILE_CURRENT);
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  ok = ok && ::SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && writeAll(h, data) &&
+       ::SetFilePointerEx(h, was, nullptr, FILE_BEGIN);
+  if (ok) return std::nullopt;
+  const std::string reason = lastError();
+  discard();
+  return reason;
+}
+
+std::optional<std::string> ReplacingFile::commit() {
+  if (handle_ == -1) return std::strerror(EBADF);
+  const HANDLE h = reinterpret_cast<HANDLE>(handle_);
+  handle_ = -1;
+  const std::wstring target = target_.wstring(), temp = temp_.wstring();
+  DWORD err = 0;
+  if (!::FlushFileBuffers(h)) err = ::GetLastError();
+  if (!::CloseHandle(h) && err == 0) err = ::GetLastError();
+  if (err == 0) {
+    // Replacing keeps the old file's attributes and access rights; a new file
+    // is moved into place, written through to the disk.
+    const BOOL moved =
+        exists_
+            ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+            : ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!moved) err = ::GetLastError();
+  }
+  lock_.reset();
+  if (err != 0) {
+    ::DeleteFileW(temp.c_str());
+    return errorText(err);
+  }
+  return std::nullopt;
+}
+
 bool isOrdinaryFolder(const std::filesystem::path& folder) {
   const DWORD attributes = ::GetFileAttributesW(folder.wstring().c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&

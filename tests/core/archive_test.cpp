@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "support/archive_writer.h"
 
 namespace qm {
@@ -46,9 +47,9 @@ TEST(ArchiveTest, EveryMethodAndCipherReadsBackByteForByte) {
   // The stream of abab.tdf as written by hand: literals "a" "b", then a copy
   // of five bytes from ring position 1 that overlaps what it writes, then the
   // end mark. So the reader is held to the format, not only to our packer.
-  EXPECT_EQ(test::packLz77("abababa"), std::string("\x0C"
-                                                   "ab\x13\0\0\0",
-                                                   7));
+  EXPECT_EQ(packLz77("abababa"), std::string("\x0C"
+                                             "ab\x13\0\0\0",
+                                             7));
   for (std::uint8_t key : {0, 1, 0x5A, 0xFF}) {
     // Half of them end their directory in a file's record, half in a name.
     const auto end = key % 2 ? test::DirectoryEnd::FileRecords : test::DirectoryEnd::Names;

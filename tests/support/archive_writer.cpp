@@ -1,10 +1,9 @@
 #include "archive_writer.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 
 #include "archive/archive_format.h"
+#include "archive/archive_writer.h"
 
 namespace qm::test {
 
@@ -18,36 +17,6 @@ std::uint32_t getU32(const std::string& bytes, std::uint32_t at) {
 
 void putU32(std::string& bytes, std::uint32_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<char>(value >> (8 * i));
-}
-
-std::string packLz77(const std::string& data) {
-  std::string out;
-  std::size_t tagAt = 0;
-  int bit = 8;
-  auto item = [&](bool copy) {
-    if (bit == 8) tagAt = out.size(), out += '\0', bit = 0;
-    if (copy) out[tagAt] = static_cast<char>(out[tagAt] | 1 << bit);
-    ++bit;
-  };
-  for (std::size_t i = 0; i < data.size();) {
-    std::size_t bestLen = 0, bestFrom = 0;
-    // Output byte j sits at ring position j + 1; position 0 is the end mark.
-    // The last 256 bytes are enough to find the repeats of weapon text.
-    for (std::size_t s = i > 256 ? i - 256 : 0; s < i; ++s) {
-      if (((s + 1) & 0xFFF) == 0) continue;
-      std::size_t len = 0;
-      while (len < 17 && i + len < data.size() && data[s + len] == data[i + len]) ++len;  // may overlap i
-      if (len > bestLen) bestLen = len, bestFrom = s;
-    }
-    const std::size_t step = bestLen >= 2 ? bestLen : 1;
-    const unsigned v = ((bestFrom + 1) & 0xFFF) << 4 | (bestLen - 2);
-    item(step > 1);
-    out += step > 1 ? std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)} : std::string(1, data[i]);
-    i += step;
-  }
-  item(true);
-  out += std::string(2, '\0');
-  return out;
 }
 
 namespace {
@@ -113,12 +82,8 @@ struct Builder {
     out.bytes.append(kChunkTableEntrySize * chunks, '\0');
     for (std::size_t c = 0; c < chunks; ++c) {
       const std::string plain = f.bytes.substr(c * kChunkOutput, kChunkOutput);
-      uLongf len = compressBound(plain.size());
-      std::string stored = f.method == PackMethod::Lz77 ? packLz77(plain) : std::string(len, '\0');
-      if (f.method == PackMethod::Zlib)
-        compress(reinterpret_cast<Bytef*>(stored.data()), &len, reinterpret_cast<const Bytef*>(plain.data()),
-                 plain.size()),
-            stored.resize(len);
+      std::string stored;
+      ChunkPacker(f.method, kDefaultPackLevel).pack(plain, stored);
       if (f.chunkCipher)
         for (std::size_t i = 0; i < stored.size(); ++i) {
           const auto j = static_cast<unsigned char>(i);

@@ -1,5 +1,7 @@
-// Writes game archives for the tests, the fuzz seeds and the benchmark (the
-// program itself only reads them).
+// Writes game archives for the tests, the fuzz seeds and the benchmark in
+// every layout the reader must take: enciphered, chunks enciphered, methods
+// mixed, records after the names, with the offsets of each record and chunk
+// for damaging them. Chunks are packed by the program's own packer.
 #pragma once
 
 #include <map>
@@ -31,8 +33,6 @@ enum class DirectoryEnd { Names, FileRecords };
 // An archive holding `files`; `key` 0 leaves it unenciphered.
 WrittenArchive writeArchive(const std::vector<FileToPack>& files, std::uint8_t key = 0,
                             DirectoryEnd end = DirectoryEnd::Names);
-// One LZ77 stream of `data` (at most 64 KiB), end mark included.
-std::string packLz77(const std::string& data);
 // The u32 at `at` of `bytes`, and writing one there (checked against its size).
 std::uint32_t getU32(const std::string& bytes, std::uint32_t at);
 void putU32(std::string& bytes, std::uint32_t at, std::uint32_t value);
