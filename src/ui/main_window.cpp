@@ -370,6 +370,12 @@ void MainWindow::showEntry(int index) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A pack under way is stopped first: its dialog lives as long as the window.
+  if (packDialog_ && packDialog_->packing()) {
+    packDialog_->close();
+    event->ignore();
+    return;
+  }
   if (!editing_->settle()) {
     event->ignore();
     return;

@@ -1,5 +1,6 @@
 #include "ui/pack_dialog.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -70,6 +71,15 @@ PackDialog::PackDialog(std::unique_ptr<PackChangesState> state, Host& host, std:
 }
 
 PackDialog::~PackDialog() = default;
+
+void PackDialog::closeEvent(QCloseEvent* event) {
+  if (packing_) {
+    cancelled_ = true;
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
 
 void PackDialog::pack() {
   if (packing_) return;

@@ -24,6 +24,12 @@ class PackDialog : public QWidget {
   PackDialog(std::unique_ptr<PackChangesState> state, Host& host, std::function<void()> packed, QWidget* owner);
   ~PackDialog() override;
 
+  bool packing() const { return packing_; }
+
+ protected:
+  // Closing while packing cancels the pack; the dialog closes when it has stopped.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void pack();
 
