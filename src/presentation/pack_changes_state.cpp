@@ -92,8 +92,8 @@ std::string PackChangesState::moveToBackup() {
 }
 
 std::string backupQuestion(std::size_t count) {
-  return "The archive is written. Move the " + std::to_string(count) +
-         " loose files into the folder \"backup\" of the game folder, so that the game reads the packed copies?";
+  return "The archive is written. Move the " + std::to_string(count) + " loose files into the folder \"" +
+         std::string(kBackupFolder) + "\" of the game folder, so that the game reads the packed copies?";
 }
 
 }  // namespace qm

@@ -2,8 +2,6 @@
 // archive's name as answered, the pack and the move to the backup folder.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "archive/archive.h"
 #include "catalogue/game_files.h"
 #include "presentation/pack_changes_state.h"
@@ -126,21 +124,6 @@ TEST(PackChanges, PackedThenMovedToBackupTheGameReadsThePackedCopy) {
   const WeaponFilePtr read = GameFiles(game.path()).find("weapons/rockets.tdf");
   ASSERT_TRUE(read);
   EXPECT_NE(read->name().find("zz_mod.ufo"), std::string::npos) << read->name();
-}
-
-TEST(PackChanges, ACancelledPackLeavesNothingBehind) {
-  TempDir game;
-  archivedGame(game, "rev31.hpi");
-  PackChangesState state(game.path());
-  ScriptedHost host;
-  host.paths = {(game.path() / "zz_mod.ufo").string()};
-  ASSERT_TRUE(state.chooseArchive(host));
-  const PackOutcome packed = state.pack([](std::uint64_t, std::uint64_t) { return false; });
-  EXPECT_TRUE(packed.cancelled);
-  std::vector<std::string> left;
-  for (const auto& e : fs::directory_iterator(game.path())) left.push_back(e.path().filename().string());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"rev31.hpi", "weapons"}));
 }
 
 }  // namespace
