@@ -24,6 +24,7 @@
 #include "ui/export_dialog.h"
 #include "ui/game_check_window.h"
 #include "ui/layout.h"
+#include "ui/pack_dialog.h"
 #include "ui/qt_host.h"
 #include "ui/quick_find.h"
 #include "ui/table_window.h"
@@ -126,6 +127,7 @@ MainWindow::~MainWindow() {
   delete editing_;
   editing_ = nullptr;
   exportDialog_.reset();
+  packDialog_.reset();
   weaponList_->lineEdit()->removeEventFilter(this);
   // The controls go first, while the state they read still exists: closing
   // the window makes the list's edit field look up its entries once more.
@@ -368,6 +370,12 @@ void MainWindow::showEntry(int index) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A pack under way is stopped first: its dialog lives as long as the window.
+  if (packDialog_ && packDialog_->packing()) {
+    packDialog_->close();
+    event->ignore();
+    return;
+  }
   if (!editing_->settle()) {
     event->ignore();
     return;
@@ -403,6 +411,7 @@ void MainWindow::buildGameCheckHooks() {
       menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
       menu->addAction("Used by...", this, &MainWindow::showUsers)->setEnabled(!shownEntry_.empty());
       menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
+      menu->addAction("Pack changes...", this, &MainWindow::packChanges);
       menu->addSeparator();
       QAction* all = menu->addAction("List every weapon file of the game");
       all->setObjectName("allWeaponFiles");
@@ -490,6 +499,23 @@ void MainWindow::compareWith() {
   if (shown < 0) return;
   openWeaponsTable();
   tableWindow_->compareWith(shown);
+}
+
+void MainWindow::packChanges() {
+  // Unsaved edits are written first, or left out: the pack takes the files
+  // as they are on disk.
+  if (!editing_->settle()) return;
+  auto pack = std::make_unique<PackChangesState>(state_.gameDir());
+  if (pack->overrides().empty()) {
+    host_->msgBox(kMsgNoOverrides, Buttons::Ok);
+    return;
+  }
+  if (!pack->chooseArchive(*host_)) return;
+  packDialog_ = std::make_unique<PackDialog>(
+      std::move(pack), *host_, [this] { state_.rescan(); }, this);
+  packDialog_->show();
+  packDialog_->raise();
+  packDialog_->activateWindow();
 }
 
 }  // namespace qm::ui

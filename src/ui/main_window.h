@@ -24,6 +24,7 @@ namespace qm::ui {
 class EditController;
 class ExportDialog;
 class GameCheckWindow;
+class PackDialog;
 class QtHost;
 class QuickFind;
 class TableWindow;
@@ -60,6 +61,8 @@ class MainWindow : public QWidget {
   // Opens the Weapons table to compare the weapon on display with the row
   // the user clicks next.
   void compareWith();
+  // Packs the game folder's overrides into a new archive.
+  void packChanges();
   // Opens the Game check window's references on the weapon on display: the
   // units that use it.
   void showUsers();
@@ -122,6 +125,7 @@ class MainWindow : public QWidget {
   QRadioButton* viewingOption_ = nullptr;
 
   std::unique_ptr<ExportDialog> exportDialog_;
+  std::unique_ptr<PackDialog> packDialog_;
   std::string shownEntry_;  // the list entry of the weapon on display
   std::unique_ptr<GameCheckWindow> gameCheck_;
   std::unique_ptr<TableWindow> tableWindow_;

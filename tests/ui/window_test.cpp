@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cmath>
 
 #include "export/checks.h"
@@ -202,6 +204,42 @@ class WindowTest : public QObject {
     QTest::keyClick(f.list(), Qt::Key_Down);
     QCOMPARE(text(&f.w, "Label72"), QString("LATE"));
     QCOMPARE(text(&f.w, "Label80"), QString("4"));
+  }
+
+  // "Pack changes...": the archive named through the save dialog, the
+  // report, Pack, the loose copy moved to backup; the list then reads the
+  // packed copy, not the archive it overrode.
+  void packChangesThenReadsThePackedCopy() {
+    TempDir game;
+    game.write("rev31.hpi",
+               writeArchive({{"weapons/rockets.tdf", weapon("ROCKET", "9", {"reloadtime=2;"}).toStdString()}}).bytes);
+    game.write("weapons/rockets.tdf", weapon("ROCKET", "12", {"reloadtime=5;"}).toStdString());
+    ScriptedHost host;
+    ui::MainWindow w(game.path(), &host);
+    w.show();
+    QComboBox* list = control<QComboBox>(&w, "Combo1");
+    host.paths = {(game.path() / "zz_mod").string()};
+    chooseInMenu("Pack changes...");
+    emit list->customContextMenuRequested({1, 1});
+    QCOMPARE(host.starts, std::vector<std::string>{(game.path() / "changes.ufo").string()});
+    QWidget* dialog = control(&w, "packChangesDialog");
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(text(dialog, "packArchive"), QString::fromStdString((game.path() / "zz_mod.ufo").string()));
+    auto* rows = control<QTreeWidget>(dialog, "packRows");
+    QCOMPARE(rows->topLevelItemCount(), 1);
+    QCOMPARE(rows->topLevelItem(0)->text(0) + " " + rows->topLevelItem(0)->text(1),
+             QString("weapons/rockets.tdf zz_mod.ufo"));
+
+    host.answers = {Answer::Yes};
+    click(dialog, "packButton");
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(control<QProgressBar>(dialog, "packProgress")->value(), 1000);
+    QVERIFY(QString::fromStdString(host.messages.back()).contains("\"backup\""));
+    QVERIFY(!std::filesystem::exists(game.path() / "weapons" / "rockets.tdf"));
+    QVERIFY(std::filesystem::exists(game.path() / "backup" / "weapons" / "rockets.tdf"));
+    QCOMPARE(list->itemText(0), QString(" 12 - ROCKET"));
+    emit list->activated(0);
+    QCOMPARE(text(&w, "Label80"), QString("5"));
   }
 
   // An entry's exact text typed into the edit field loads nothing, whether

@@ -1,0 +1,99 @@
+#include "presentation/pack_changes_state.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "text/text.h"
+
+namespace qm {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string shown(const fs::path& path) {
+  const std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+bool isArchiveName(const fs::path& name) {
+  std::string ext = shown(name.extension());
+  for (char& c : ext) c = foldLower(c);
+  return std::any_of(std::begin(kArchiveExtensions), std::end(kArchiveExtensions),
+                     [&](std::string_view e) { return ext == e; });
+}
+
+bool sameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec) && !ec;
+}
+
+}  // namespace
+
+PackChangesState::PackChangesState(fs::path gameDir) : gameDir_(std::move(gameDir)) {
+  files_.emplace(gameDir_);
+  overrides_ = gameOverrides(*files_);
+}
+
+bool PackChangesState::chooseArchive(Host& host) {
+  const std::string start =
+      shown(gameDir_ / fs::path(std::u8string(kPackSuggestedName.begin(), kPackSuggestedName.end())));
+  for (;;) {
+    const std::optional<std::string> chosen = host.showSave(start);
+    if (!chosen || chosen->empty()) return false;
+    fs::path path(std::u8string(chosen->begin(), chosen->end()));
+    if (!isArchiveName(path)) path += ".ufo";
+    if (!sameFolder(path.parent_path(), gameDir_)) {
+      host.msgBox(shown(path) + ": the game reads archives only from its own folder, " + shown(gameDir_) + ".",
+                  Buttons::Ok);
+      continue;
+    }
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec)) &&
+        host.msgBox(shown(path) + " exists. Replace it?", Buttons::YesNo) != Answer::Yes)
+      continue;
+    archive_ = std::move(path);
+    return true;
+  }
+}
+
+std::vector<PackChangesState::Row> PackChangesState::rows() const {
+  const std::string name = shown(archive_.filename());
+  std::vector<Row> out;
+  for (const Override& o : overrides_) {
+    std::string from = readFrom(*files_, o.inner, name);
+    const bool fromNew = from == name;
+    out.push_back({cp1252ToUtf8(o.inner), std::move(from), fromNew});
+  }
+  return out;
+}
+
+PackOutcome PackChangesState::pack(const PackProgress& progress) {
+  std::vector<PackInput> inputs;
+  for (const Override& o : overrides_) inputs.push_back({o.inner, o.loose, std::nullopt});
+  return packArchive(archive_, std::move(inputs), PackOptions{}, progress);
+}
+
+std::string PackChangesState::moveToBackup() {
+  const fs::path backup = gameDir_ / std::string(kBackupFolder);
+  std::string failures;
+  for (const Override& o : overrides_) {
+    const fs::path target = backup / o.loose.lexically_relative(gameDir_);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec))) {
+      failures += shown(target) + ": exists; " + shown(o.loose) + " stays\n";
+      continue;
+    }
+    fs::create_directories(target.parent_path(), ec);
+    if (!ec) fs::rename(o.loose, target, ec);
+    if (ec) failures += shown(o.loose) + ": " + ec.message() + "; it stays\n";
+  }
+  return failures;
+}
+
+std::string backupQuestion(std::size_t count) {
+  return "The archive is written. Move the " + std::to_string(count) + " loose files into the folder \"" +
+         std::string(kBackupFolder) + "\" of the game folder, so that the game reads the packed copies?";
+}
+
+}  // namespace qm
