@@ -118,8 +118,8 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
   return unifiedDiff(name, name, before, after, {});
 }
 
-std::string unifiedDiff(const std::string& from, const std::string& to, std::string_view before,
-                        std::string_view after, const HunkHeading& heading) {
+std::string unifiedDiff(const std::string& from, const std::string& to, std::string_view before, std::string_view after,
+                        const HunkHeading& heading) {
   // Only the lines around the bytes that differ are cut and compared, with
   // three lines more on each side for the context: a change in a file of
   // megabytes costs little more than the change.

@@ -18,8 +18,8 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
 // `after` of the hunk's first changed line, as `diff -p` names the function
 // (nothing when it gives "").
 using HunkHeading = std::function<std::string(std::size_t)>;
-std::string unifiedDiff(const std::string& from, const std::string& to, std::string_view before,
-                        std::string_view after, const HunkHeading& heading);
+std::string unifiedDiff(const std::string& from, const std::string& to, std::string_view before, std::string_view after,
+                        const HunkHeading& heading);
 
 // Makes in `fresh` the change that turned `before` into `after`, one run of
 // changed lines at a time: a run is made where its lines, with a line on each

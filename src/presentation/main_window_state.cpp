@@ -208,10 +208,10 @@ bool MainWindowState::addImportFile(const std::string& path, const WeaponFilePtr
   // A file of an archive is named by the archive's path (UTF-8) and its own
   // inner path (Windows-1252).
   const std::size_t inner = std::min(file->innerPath().size(), path.size());
-  importNote_ = importNote(scan.entries.size(),
-                           gameRelativeName(gameDir_, path.substr(0, path.size() - inner)) +
-                               cp1252ToUtf8(std::string_view(path).substr(path.size() - inner)),
-                           imports_.size());
+  importNote_ = qm::importNote(scan.entries.size(),
+                               gameRelativeName(gameDir_, path.substr(0, path.size() - inner)) +
+                                   cp1252ToUtf8(std::string_view(path).substr(path.size() - inner)),
+                               imports_.size());
   weaponList_.add(std::move(scan.entries));
   updateCountLine();
   host_.changed(ListChanged);

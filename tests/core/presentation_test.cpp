@@ -30,7 +30,8 @@ std::string shown(Slot s, const std::string& value, bool viewing = true) {
 TEST(ImportNoteTest, SaysWhatEachImportAdded) {
   test::TempDir game, elsewhere;
   test::writeGame(game, {});
-  const std::string three = game.write("extra/three.tdf", "[A]\n{\nid=1;\n}\n[B]\n{\n}\n[C]\n{\n}\n").string();
+  const std::string three =
+      game.write("extra/three.tdf", "[A]\n{\nid=1;\n}\n[B]\n{\nid=2;\n}\n[C]\n{\nid=3;\n}\n").string();
   const std::string one = elsewhere.write("one.tdf", "[D]\n{\nid=4;\n}\n").string();
   const std::string none = elsewhere.write("none.tdf", "no weapons\n").string();
   test::ScriptedHost host;
