@@ -333,6 +333,28 @@ std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketN
   return found;
 }
 
+}  // namespace
+
+std::string blockHeaderAt(std::string_view bytes, std::size_t offset) {
+  Block block;
+  Lines lines(bytes, 0);
+  CommentWalk comments(bytes);
+  for (Line line; lines.skipToLineStartingWith('[') && lines.next(line);) {
+    if (line.begin > offset) break;
+    if (comments.inside(line.begin)) continue;
+    const std::size_t after = readBlock(bytes, line, block);
+    if (offset < after) {
+      const std::string_view text = textOf(bytes, line.begin, line.end);
+      const std::size_t close = text.find(']');
+      return std::string(close == std::string_view::npos ? text : text.substr(0, close + 1));
+    }
+    lines = Lines(bytes, after);
+  }
+  return {};
+}
+
+namespace {
+
 // The line end of the line `line`, else the file's first, else LF.
 std::string lineEndFor(std::string_view bytes, const Line& line) {
   if (line.next > line.end) return std::string(textOf(bytes, line.end, line.next));

@@ -59,6 +59,10 @@ struct BlockPlace {
 };
 std::optional<BlockPlace> findBlock(std::string_view bytes, std::string_view bracketName);
 
+// The header of the weapon block the game reads around the byte at `offset`
+// ("[NAME]", bytes as written); empty when that byte lies in no block.
+std::string blockHeaderAt(std::string_view bytes, std::size_t offset);
+
 // When the last header of the weapon in a file sits inside a /* */ comment,
 // which the game skips and the loader (knowing no comments) shows: the line
 // of that copy, and of the block the game reads (0 when the file has none).

@@ -115,6 +115,11 @@ bool lineStartsAt(std::string_view t, std::size_t s) {
 }  // namespace
 
 std::string unifiedDiff(const std::string& name, std::string_view before, std::string_view after) {
+  return unifiedDiff(name, name, before, after, {});
+}
+
+std::string unifiedDiff(const std::string& from, const std::string& to, std::string_view before, std::string_view after,
+                        const HunkHeading& heading) {
   // Only the lines around the bytes that differ are cut and compared, with
   // three lines more on each side for the context: a change in a file of
   // megabytes costs little more than the change.
@@ -151,7 +156,7 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
   ops.insert(ops.end(), middle.begin(), middle.end());
   ops.insert(ops.end(), tail, Op::Same);
 
-  std::string out = "--- " + name + "\n+++ " + name + "\n";
+  std::string out = "--- " + from + "\n+++ " + to + "\n";
   constexpr std::size_t kContext = 3;
   std::size_t i = 0, ia = 0, ib = 0;  // op index, line of a, line of b
   while (i < ops.size()) {
@@ -175,7 +180,13 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
     end = std::min(ops.size(), end + kContext);
     std::string body;
     std::size_t ca = 0, cb = 0, la = sa, lb = sb;
+    std::string title;
     for (std::size_t j = start; j < end; ++j) {
+      if (j == i && heading) {
+        // The first changed line, or where the removed lines were.
+        const std::size_t at = lb < b.size() ? static_cast<std::size_t>(b[lb].data() - after.data()) : after.size();
+        if (std::string h = heading(at); !h.empty()) title = " " + h;
+      }
       if (ops[j] == Op::Same)
         addLine(body, ' ', a[la]), ++la, ++lb, ++ca, ++cb;
       else if (ops[j] == Op::Removed)
@@ -183,7 +194,7 @@ std::string unifiedDiff(const std::string& name, std::string_view before, std::s
       else
         addLine(body, '+', b[lb]), ++lb, ++cb;
     }
-    out += "@@ -" + range(offset + sa, ca) + " +" + range(offset + sb, cb) + " @@\n" + body;
+    out += "@@ -" + range(offset + sa, ca) + " +" + range(offset + sb, cb) + " @@" + title + "\n" + body;
     i = end, ia = la, ib = lb;
   }
   return out;

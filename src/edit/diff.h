@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,13 @@ namespace qm::edit {
 // Windows-1252 to UTF-8; every line of the diff ends with LF. Empty when the
 // two are the same.
 std::string unifiedDiff(const std::string& name, std::string_view before, std::string_view after);
+// The same with "--- FROM" and "+++ TO", and each hunk's "@@ ... @@" line
+// followed by a blank and what `heading` gives (UTF-8) for the offset in
+// `after` of the hunk's first changed line, as `diff -p` names the function
+// (nothing when it gives "").
+using HunkHeading = std::function<std::string(std::size_t)>;
+std::string unifiedDiff(const std::string& from, const std::string& to, std::string_view before, std::string_view after,
+                        const HunkHeading& heading);
 
 // Makes in `fresh` the change that turned `before` into `after`, one run of
 // changed lines at a time: a run is made where its lines, with a line on each

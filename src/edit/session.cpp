@@ -327,7 +327,12 @@ std::string Session::archiveNote(std::size_t file) const {
 }
 
 std::string Session::diff(std::size_t file) const {
-  return unifiedDiff(files_[file].target.string(), files_[file].saved(), files_[file].current);
+  const File& f = files_[file];
+  const std::string target = f.target.string();
+  // Each hunk names the block it changes; the file of an archive not yet
+  // written out is compared as the archive's file it came from.
+  return unifiedDiff(isNew(file) ? f.source->name() : target, target, f.saved(), f.current,
+                     [&f](std::size_t at) { return cp1252ToUtf8(blockHeaderAt(f.current, at)); });
 }
 
 std::optional<std::string> Session::changedSinceRead(const File& f) const {

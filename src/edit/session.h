@@ -125,9 +125,12 @@ class Session {
   const WeaponFile& source(std::size_t file) const { return *files_[file].source; }
   const std::filesystem::path& target(std::size_t file) const { return files_[file].target; }
   bool fromArchive(std::size_t file) const { return files_[file].fromArchive; }
+  // Whether the save makes the target: a file of an archive not written out yet.
+  bool isNew(std::size_t file) const { return files_[file].fromArchive && !files_[file].stamp.exists; }
   // What the user is told before a file of an archive is first written.
   std::string archiveNote(std::size_t file) const;
-  // The unsaved change of a file as a unified diff naming its target.
+  // The unsaved change of a file as a unified diff naming its target ("---"
+  // names the archive's file for a new one), each hunk its block.
   std::string diff(std::size_t file) const;
 
   // Writes every changed file by write-then-replace, after checking all of

@@ -154,7 +154,11 @@ void EditingState::redo(const edit::Step& step) {
 std::vector<std::pair<std::string, std::string>> EditingState::pendingFiles() const {
   std::vector<std::pair<std::string, std::string>> out;
   if (!session_) return out;
-  for (std::size_t f : session_->changedFiles()) out.emplace_back(session_->target(f).string(), session_->diff(f));
+  for (std::size_t f : session_->changedFiles()) {
+    std::string path = session_->target(f).string();
+    if (session_->isNew(f)) path += " (new file, from " + session_->source(f).name() + ")";
+    out.emplace_back(std::move(path), session_->diff(f));
+  }
   return out;
 }
 

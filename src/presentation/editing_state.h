@@ -48,7 +48,8 @@ class EditingState {
   void redo(const edit::Step& step);
 
   bool unsaved() const { return session_ && session_->anyChanged(); }
-  // Each changed file's target and its unified diff, for the user to confirm.
+  // Each changed file's target (saying so when the save makes it, and from
+  // which archive's file) and its unified diff, for the user to confirm.
   std::vector<std::pair<std::string, std::string>> pendingFiles() const;
   // Writes every changed file; false (after telling the user why) when a
   // file was refused. Rebuilds the weapon list when a file of an archive was

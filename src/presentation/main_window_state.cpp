@@ -29,6 +29,11 @@ std::string gameRelativeName(const std::filesystem::path& gameDir, const std::st
   return inside ? name.substr(dir.size() + 1) : name;
 }
 
+std::string importNote(std::size_t weapons, const std::string& name, std::size_t slot) {
+  return std::to_string(weapons) + (weapons == 1 ? " weapon" : " weapons") + " added from " + name + " (import " +
+         std::to_string(slot) + " of " + std::to_string(kImportSlots) + ")";
+}
+
 std::string importFailureMessage(const std::vector<UnreadableFile>& files) {
   std::string text = "This file could not be imported:\n";
   for (const auto& f : files) text += "\n" + f.name + ": " + f.reason;
@@ -200,6 +205,13 @@ bool MainWindowState::addImportFile(const std::string& path, const WeaponFilePtr
   imports_.push_back(path);
   importFiles_.push_back(file);
 
+  // A file of an archive is named by the archive's path (UTF-8) and its own
+  // inner path (Windows-1252).
+  const std::size_t inner = std::min(file->innerPath().size(), path.size());
+  importNote_ = qm::importNote(scan.entries.size(),
+                               gameRelativeName(gameDir_, path.substr(0, path.size() - inner)) +
+                                   cp1252ToUtf8(std::string_view(path).substr(path.size() - inner)),
+                               imports_.size());
   weaponList_.add(std::move(scan.entries));
   updateCountLine();
   host_.changed(ListChanged);

@@ -115,6 +115,9 @@ class MainWindowState {
   const std::string& descriptionKey() const { return descriptionKey_; }
   const std::string& descriptionText() const { return descriptionText_; }
   const std::string& spaceText() const { return spaceText_; }
+  // What the last import added (UTF-8), for the count line's tooltip: the
+  // message boxes of the import stay as they are. Empty before the first.
+  const std::string& importNote() const { return importNote_; }
 
  private:
   void showValues();
@@ -145,12 +148,16 @@ class MainWindowState {
   std::string descriptionKey_ = "None";
   std::string descriptionText_;
   std::string spaceText_;
+  std::string importNote_;
 };
 
 // Builds the message that names weapon files that could not be read.
 std::string unreadableFilesMessage(const std::vector<UnreadableFile>& files);
 // The same for a file the user chose to import.
 std::string importFailureMessage(const std::vector<UnreadableFile>& files);
+
+// What an import added: "3 weapons added from NAME (import 2 of 15)".
+std::string importNote(std::size_t weapons, const std::string& name, std::size_t slot);
 
 // A weapon file's name as the windows show it: relative to the game folder
 // when it lies inside it ("weapons/cannons.tdf", "rev31.gp3/weapons/x.tdf").

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
+#include <QToolTip>
 #include <algorithm>
 #include <functional>
 
@@ -333,7 +334,17 @@ void MainWindow::refresh(unsigned changes) {
     weaponList_->setCurrentIndex(shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin()));
     weaponList_->setEditText(text);
   }
-  if (changes & CountLineChanged) countLine_->setText(fromUtf8(state_.countLine()));
+  if (changes & CountLineChanged) {
+    countLine_->setText(fromUtf8(state_.countLine()));
+    // What an import added is said beside the count line, without a box the
+    // user must close; it stays as the line's tooltip.
+    const QString note = fromUtf8(state_.importNote());
+    if (note != countLine_->toolTip()) {
+      countLine_->setToolTip(note);
+      if (!note.isEmpty() && isVisible())
+        QToolTip::showText(countLine_->mapToGlobal(QPoint(0, countLine_->height())), note, countLine_);
+    }
+  }
   if (changes & ValuesChanged)
     for (int s = 0; s < kSlotCount; ++s) setValueText(valueLabels_[s], fromCp1252(state_.valueTexts()[s]));
   if (changes & CaptionsChanged)

@@ -109,6 +109,32 @@ TEST(EditDiffTest, HunksWithThreeLinesOfContext) {
   }
 }
 
+// Each hunk names the block of its first changed line, as the game reads
+// the blocks: a sub-block at column 1 is part of its weapon, a header inside
+// a /* */ comment is no block.
+TEST(EditDiffTest, HunksNameTheirBlock) {
+  const std::string file =
+      "[GUN]\n\t{\n\tid=1;\n[DAMAGE]\n\t{\n\tdefault=5;\n\t}\n\t}\n/*\n[OLD]\n\t{\n\tid=3;\n\t}\n*/\n"
+      "x=0;\n[LASER] // beam\n{\nid=2;\n}\n";
+  for (const auto& [at, header] : std::vector<std::pair<std::string, std::string>>{{"[GUN]", "[GUN]"},
+                                                                                   {"id=1", "[GUN]"},
+                                                                                   {"default=5", "[GUN]"},
+                                                                                   {"\t}\n/*", "[GUN]"},
+                                                                                   {"id=3", ""},
+                                                                                   {"x=0", ""},
+                                                                                   {"id=2", "[LASER]"}})
+    EXPECT_EQ(edit::blockHeaderAt(file, file.find(at)), header) << at;
+  EXPECT_EQ(edit::blockHeaderAt(file, file.size()), "");
+
+  std::string changed = file;
+  changed.replace(changed.find("default=5"), 9, "default=6");
+  changed.replace(changed.find("id=2"), 4, "id=7");
+  const std::string diff =
+      edit::unifiedDiff("a", "b", file, changed, [&](std::size_t at) { return edit::blockHeaderAt(changed, at); });
+  EXPECT_EQ(diff.substr(0, diff.find('\n', diff.find("@@"))), "--- a\n+++ b\n@@ -3,7 +3,7 @@ [GUN]") << diff;
+  EXPECT_NE(diff.find("\n@@ -15,5 +15,5 @@ [LASER]\n"), std::string::npos) << diff;
+}
+
 // The lines an edit changes and the lines it adds are the ones the game
 // reads, and new lines are ones the loader (show, the list) reads too.
 TEST(EditModelTest, ChangesWhatTheGameReadsInAShapeTheListReads) {
@@ -446,8 +472,16 @@ TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
   ASSERT_TRUE(game.apply({{kSet, "ROCKET", "id", "1"}}).step);
   ASSERT_TRUE(game.fromArchive(0));
   EXPECT_EQ(game.target(0), dir_.path() / "Weapons" / "rockets.tdf");
+  // The diff compares the archive's file with the loose file the save makes.
+  const std::string archived = (dir_.path() / "rev31.gp3").string() + "/weapons/rockets.tdf";
+  const std::string loose = game.target(0).string();
+  EXPECT_EQ(game.diff(0),
+            "--- " + archived + "\n+++ " + loose + "\n@@ -1,4 +1,4 @@ [ROCKET]\n [ROCKET]\n {\n-id=9;\n+id=1;\n }\n");
   ASSERT_FALSE(game.save().refusal);
   EXPECT_EQ(test::readFile(dir_.path() / "Weapons" / "rockets.tdf"), "[ROCKET]\n{\nid=1;\n}\n");
+  // Once written, the loose file is the one changed.
+  ASSERT_TRUE(game.apply({{kSet, "ROCKET", "id", "2"}}).step);
+  EXPECT_EQ(game.diff(0).substr(0, game.diff(0).find("\n@@")), "--- " + loose + "\n+++ " + loose);
   EXPECT_EQ(test::readFile(dir_.path() / "rev31.gp3"), archive);
   EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Weapons" / "rockets.tdf.bak"));
 }
@@ -462,10 +496,9 @@ TEST_F(EditSessionTest, CommandLine) {
   const std::string cannons = test::readFile(file("cannons.tdf"));
   const auto [dry, diff, warnings] = run({"GUN", "id=5", "damage.default=x", "--dry-run"});
   EXPECT_EQ(dry, 0);
-  EXPECT_EQ(
-      diff,
-      "--- " + file("cannons.tdf").string() + "\n+++ " + file("cannons.tdf").string() +
-          "\n@@ -1,4 +1,8 @@\n [GUN]\n \t{\n-\tid=6;\n+\tid=5;\n+\t[DAMAGE]\n+\t\t{\n+\t\tdefault=x;\n+\t\t}\n \t}\n");
+  EXPECT_EQ(diff, "--- " + file("cannons.tdf").string() + "\n+++ " + file("cannons.tdf").string() +
+                      "\n@@ -1,4 +1,8 @@ [GUN]\n [GUN]\n "
+                      "\t{\n-\tid=6;\n+\tid=5;\n+\t[DAMAGE]\n+\t\t{\n+\t\tdefault=x;\n+\t\t}\n \t}\n");
   EXPECT_NE(
       warnings.find(file("cannons.tdf").string() + ":3:2: error: the ID 5 of '[GUN]' is also the ID of '[LASER]'"),
       std::string::npos)

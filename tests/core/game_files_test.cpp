@@ -143,6 +143,7 @@ TEST(GameFilesTest, ArchiveImportedAndListed) {
 
   EXPECT_EQ(host.offered, (std::vector<std::vector<std::string>>(2, {"Weapons/Laser.TDF", "extra/other.tdf"})));
   EXPECT_EQ(window.imports(), std::vector<std::string>{archive + "/Weapons/Laser.TDF"});
+  EXPECT_EQ(window.importNote(), "1 weapon added from mods/extra.UFO/Weapons/Laser.TDF (import 1 of 15)");
   EXPECT_EQ(host.messages, (std::vector<std::string>{
                                importFailureMessage({{damaged, "damaged archive: too short for an archive header"}}),
                                std::string(kMsgNoWeaponFiles)}));

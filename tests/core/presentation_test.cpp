@@ -7,8 +7,10 @@
 #include "catalogue/weapon_list.h"
 #include "presentation/column_choice.h"
 #include "presentation/export_dialog_state.h"
+#include "presentation/main_window_state.h"
 #include "presentation/quick_find.h"
 #include "presentation/values.h"
+#include "support/scripted_host.h"
 #include "test_support.h"
 #include "text/text.h"
 
@@ -20,6 +22,43 @@ std::string shown(Slot s, const std::string& value, bool viewing = true) {
   w.clear();
   w[s] = value;
   return valueTexts(viewing, w)[slotIndex(s)];
+}
+
+// After each import the window can say what it added and from which file,
+// named as the game folder sees it; a path with no file, a refused sixteenth
+// import and a cancelled dialog leave the last word as it was.
+TEST(ImportNoteTest, SaysWhatEachImportAdded) {
+  test::TempDir game, elsewhere;
+  test::writeGame(game, {});
+  const std::string three =
+      game.write("extra/three.tdf", "[A]\n{\nid=1;\n}\n[B]\n{\nid=2;\n}\n[C]\n{\nid=3;\n}\n").string();
+  const std::string one = elsewhere.write("one.tdf", "[D]\n{\nid=4;\n}\n").string();
+  const std::string none = elsewhere.write("none.tdf", "no weapons\n").string();
+  test::ScriptedHost host;
+  MainWindowState window(game.path(), host);
+  window.rebuildList();
+  EXPECT_EQ(window.importNote(), "");
+  const struct {
+    std::optional<std::string> path;
+    std::string note;
+  } cases[] = {
+      {three, "3 weapons added from extra/three.tdf (import 1 of 15)"},
+      {one, "1 weapon added from " + one + " (import 2 of 15)"},
+      {none, "0 weapons added from " + none + " (import 3 of 15)"},
+      {elsewhere.path().string() + "/gone.tdf", "0 weapons added from " + none + " (import 3 of 15)"},
+      {std::nullopt, "0 weapons added from " + none + " (import 3 of 15)"},
+  };
+  for (const auto& c : cases) {
+    host.paths.push_back(c.path);
+    window.importFile();
+    EXPECT_EQ(window.importNote(), c.note) << c.path.value_or("cancelled");
+  }
+  for (int i = 3; i < kImportSlots; ++i) ASSERT_TRUE(window.addImport(none));
+  host.answers = {Answer::Cancel, Answer::Ok};
+  EXPECT_FALSE(window.addImport(one));
+  EXPECT_EQ(window.importNote(), "0 weapons added from " + none + " (import 15 of 15)");
+  EXPECT_TRUE(window.addImport(three));
+  EXPECT_EQ(window.importNote(), "3 weapons added from extra/three.tdf (import 1 of 15)");
 }
 
 TEST(ValuesTest, ViewingModeRules) {

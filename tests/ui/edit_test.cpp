@@ -326,6 +326,13 @@ class EditTest : public QObject {
     QVERIFY(QString::fromStdString(host.messages[0]).contains("rockets.tdf"));
     host.answers = {Answer::Ok};
     click(&w, "saveButton");
+    // The save shows the loose file as new, made from the archive's file,
+    // and the hunk names the weapon.
+    const std::string inArchive = (game.path() / "rev31.gp3").string() + "/weapons/rockets.tdf";
+    const std::string loose = (game.path() / "Weapons" / "rockets.tdf").string();
+    QCOMPARE(host.messages.back(), "Save the changes to these files?\n\n" + loose + " (new file, from " + inArchive +
+                                       ")\n\n--- " + inArchive + "\n+++ " + loose +
+                                       "\n@@ -1,4 +1,4 @@ [ROCKET]\n [ROCKET]\n {\n-id=9;\n+id=12;\n }\n");
     QCOMPARE(readFile(game.path() / "Weapons" / "rockets.tdf"), std::string("[ROCKET]\r\n{\r\nid=12;\r\n}\r\n"));
     QCOMPARE(readFile(game.path() / "rev31.gp3"), archive);
     QCOMPARE(list->itemText(0), QString(" 12 - ROCKET"));

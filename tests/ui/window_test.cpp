@@ -507,6 +507,16 @@ class WindowTest : public QObject {
     QVERIFY(!check->isVisible());
   }
 
+  // An import says what it added beside the count line, with no box to close;
+  // the line's tooltip keeps it.
+  void anImportSaysWhatItAdded() {
+    Shown f;
+    f.host.paths.push_back(f.write("extra.tdf", weapon("X1", "201") + weapon("X2", "202")));
+    click(&f.w, "Command62");
+    QVERIFY(f.host.messages.empty());
+    QCOMPARE(control<QLabel>(&f.w, "Label1")->toolTip(), QString("2 weapons added from extra.tdf (import 1 of 15)"));
+  }
+
   // An import that cannot be read says so in its own words and takes no slot.
   void aFailedImportSaysSo() {
     Shown f;
