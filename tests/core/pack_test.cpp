@@ -77,7 +77,7 @@ TEST(PackTest, EveryMethodAndLevelReadsBack) {
   } kCases[] = {{PackMethod::Stored, 6}, {PackMethod::Lz77, 6}, {PackMethod::Zlib, 1},
                 {PackMethod::Zlib, 6},   {PackMethod::Zlib, 9}, {PackMethod::Zlib, 12}};
   test::TempDir dir;
-  std::uint64_t zlibSize = 0;
+  [[maybe_unused]] std::uint64_t zlibSize = 0;
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(methodName(c.method)) + " " + std::to_string(c.level));
     const fs::path out = dir.path() / "out.ufo";
@@ -103,9 +103,13 @@ TEST(PackTest, EveryMethodAndLevelReadsBack) {
     EXPECT_EQ(packed.files[6].path, "A-b/z.bin");
     EXPECT_EQ(packed.files[6].size, 70000u);
     if (c.method == PackMethod::Zlib && c.level == 6) zlibSize = packed.bytesOut;
+#ifndef _WIN32
+    // Levels above 9 pack harder than zlib only through libdeflate, which the
+    // Windows build does without (there they pack as level 9).
     if (c.method == PackMethod::Zlib && c.level == 12) {
       EXPECT_LT(packed.bytesOut, zlibSize);
     }
+#endif
   }
   // The LZ77 packer finds repeats: weapon text packs to well under half.
   EXPECT_LT(packLz77(weaponText(65536)).size(), 65536u * 2 / 5);
