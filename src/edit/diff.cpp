@@ -92,6 +92,22 @@ std::vector<Op> editScript(const std::vector<std::string_view>& a, const std::ve
   return ops;
 }
 
+// The edit script of whole texts: only the lines between the common start
+// and the common end go through it, so a file of a hundred thousand lines
+// with one change compares a handful.
+std::vector<Op> lineOps(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {
+  std::size_t head = 0;
+  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
+  std::size_t tail = 0;
+  while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
+  std::vector<Op> ops(head, Op::Same);
+  const auto middle = editScript({a.begin() + static_cast<long>(head), a.end() - static_cast<long>(tail)},
+                                 {b.begin() + static_cast<long>(head), b.end() - static_cast<long>(tail)});
+  ops.insert(ops.end(), middle.begin(), middle.end());
+  ops.insert(ops.end(), tail, Op::Same);
+  return ops;
+}
+
 void addLine(std::string& out, char mark, std::string_view line) {
   out += mark;
   bool ended = false;
@@ -143,18 +159,7 @@ std::string unifiedDiff(const std::string& from, const std::string& to, std::str
   const std::size_t offset = countLineEnds(before.data(), before.data() + start);  // lines before `start`
   const auto a = linesOf(before.substr(start, end - start));
   const auto b = linesOf(after.substr(start, end - start + after.size() - before.size()));
-  // Only the lines between the common start and the common end go through
-  // the edit script: a file of a hundred thousand lines with one change
-  // compares a handful.
-  std::size_t head = 0;
-  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
-  std::size_t tail = 0;
-  while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
-  std::vector<Op> ops(head, Op::Same);
-  const auto middle = editScript({a.begin() + static_cast<long>(head), a.end() - static_cast<long>(tail)},
-                                 {b.begin() + static_cast<long>(head), b.end() - static_cast<long>(tail)});
-  ops.insert(ops.end(), middle.begin(), middle.end());
-  ops.insert(ops.end(), tail, Op::Same);
+  const std::vector<Op> ops = lineOps(a, b);
 
   std::string out = "--- " + from + "\n+++ " + to + "\n";
   constexpr std::size_t kContext = 3;
@@ -202,15 +207,7 @@ std::string unifiedDiff(const std::string& from, const std::string& to, std::str
 
 Remade remakeChange(std::string_view before, std::string_view after, std::string_view fresh) {
   const auto a = linesOf(before), b = linesOf(after), f = linesOf(fresh);
-  std::size_t head = 0;
-  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
-  std::size_t tail = 0;
-  while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) ++tail;
-  std::vector<Op> ops(head, Op::Same);
-  const auto middle = editScript({a.begin() + static_cast<long>(head), a.end() - static_cast<long>(tail)},
-                                 {b.begin() + static_cast<long>(head), b.end() - static_cast<long>(tail)});
-  ops.insert(ops.end(), middle.begin(), middle.end());
-  ops.insert(ops.end(), tail, Op::Same);
+  const std::vector<Op> ops = lineOps(a, b);
 
   struct Run {
     std::size_t at = 0, removed = 0;  // in the lines of `fresh`

@@ -125,6 +125,18 @@ std::string cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+namespace {
+
+// The Windows-1252 byte of a character, or nothing when the code page lacks it.
+std::optional<char> cp1252Byte(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  for (int k = 0; k < 32; ++k)
+    if (kHigh[k] == c) return static_cast<char>(0x80 + k);
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string utf8ToCp1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
@@ -133,14 +145,7 @@ std::string utf8ToCp1252(std::string_view utf8) {
     const std::size_t len = decodeUtf8(utf8, i, c);
     if (len == 0) return std::string(utf8);  // not UTF-8: already bytes
     i += len;
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    char mapped = '?';
-    for (int k = 0; k < 32; ++k)
-      if (kHigh[k] == c) mapped = static_cast<char>(0x80 + k);
-    out += mapped;
+    out += cp1252Byte(c).value_or('?');
   }
   return out;
 }
@@ -155,15 +160,12 @@ std::optional<std::string> utf8ToCp1252Exact(std::string_view utf8, std::string&
       why = "byte " + std::to_string(i + 1) + " is not UTF-8";
       return std::nullopt;
     }
-    char mapped = 0;
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) mapped = static_cast<char>(c);
-    for (int k = 0; k < 32 && !mapped; ++k)
-      if (kHigh[k] == c) mapped = static_cast<char>(0x80 + k);
-    if (!mapped && c != 0) {
+    const std::optional<char> mapped = cp1252Byte(c);
+    if (!mapped) {
       why = "'" + std::string(utf8.substr(i, len)) + "' is not a character of Windows-1252, the files' encoding";
       return std::nullopt;
     }
-    out += mapped;
+    out += *mapped;
     i += len;
   }
   return out;
