@@ -41,8 +41,6 @@ inline std::uint64_t foldedHash(std::string_view bytes) {
   return h ^ h >> 32;
 }
 
-bool equalsFolded(std::string_view a, std::string_view b) { return a.size() == b.size() && compareFolded(a, b) == 0; }
-
 // Whether a brace or a bracket is among the first three characters of a line.
 inline bool marked(std::string_view line) {
   static constexpr auto kMark = [] {
@@ -70,7 +68,7 @@ void readBody(std::string_view body, std::size_t damageFrom, bool carry, SlotVal
   while (p != end) {
     const char* eol = nullptr;
     bool read = false;  // whether the line's key values are set
-#if defined(__SSE2__)
+#if defined(QM_SSE2)
     if (end - p >= 32) {
       const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), equals = _mm_set1_epi8('=');
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -156,7 +154,7 @@ class WeaponTable::NameIndex {
       std::size_t at = slotOf(h);
       while (slots_[at] >= 0 && names_[slots_[at]].hash != h) at = (at + 1) & (slots_.size() - 1);
       int id = slots_[at];
-      while (id >= 0 && !equalsFolded(names_[id].name, e.name)) id = names_[id].nextSameHash;
+      while (id >= 0 && !sameFolded(names_[id].name, e.name)) id = names_[id].nextSameHash;
       if (id < 0) {  // a new name: the head of its hash's chain
         id = static_cast<int>(names_.size());
         names_.push_back({e.name, h, slots_[at]});
@@ -382,7 +380,7 @@ class WeaponTable::Pass {
       const std::uint64_t h = firstHash ? *firstHash : foldedHash(line.substr(1, p - 1));
       firstHash.reset();
       for (int id = names_.firstOfHash(h); id >= 0; id = names_[id].nextSameHash)
-        if (stateOf(id).state == State::Searching && equalsFolded(line.substr(1, p - 1), names_[id].name))
+        if (stateOf(id).state == State::Searching && sameFolded(line.substr(1, p - 1), names_[id].name))
           headers_.push_back(id);
     }
   }

@@ -13,13 +13,6 @@ namespace qm {
 
 namespace {
 
-bool sameFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && foldLower(a[i]) != foldLower(b[i])) return false;
-  return true;
-}
-
 std::string bracketed(std::string_view name) {
   std::string text;
   text.reserve(name.size() + 2);

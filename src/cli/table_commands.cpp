@@ -4,9 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "text/simd.h"
 
 #include "catalogue/parallel.h"
 #include "catalogue/scan.h"
@@ -194,7 +192,7 @@ class DelimitedRows {
   // as a held weapon file's are (HeldFile::kReadPast) and the table's entry
   // texts are: then a value of up to 16 bytes is one load, and a longer one
   // two.
-#if defined(__SSE2__)
+#if defined(QM_SSE2)
   bool putShortPlain(std::string_view value, char*& at) const {
     const std::size_t n = value.size();
     if (n == 0 || n > 32) return false;
@@ -246,7 +244,7 @@ class DelimitedRows {
         switch (sources_[i]) {
           case Source::Stored: {
             const std::string_view value = s.row.values[slotIndex(slots_[i])];
-#if defined(__SSE2__)
+#if defined(QM_SSE2)
             if (putShortPlain(value, out.at)) break;
 #endif
             append(value);
@@ -261,7 +259,7 @@ class DelimitedRows {
             append(s.joined);
             break;
           case Source::Entry:
-#if defined(__SSE2__)
+#if defined(QM_SSE2)
             if (putShortPlain(s.row.entry, out.at)) break;
 #endif
             append(s.row.entry);

@@ -27,13 +27,6 @@ bool isWord(std::string_view s) {
   return true;
 }
 
-bool sameFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (foldLower(a[i]) != foldLower(b[i])) return false;
-  return true;
-}
-
 // One line of the file: its text [begin, end), and `next`, where the line
 // after its terminator begins.
 struct Line {
@@ -74,13 +67,6 @@ class Lines {
   std::string_view bytes_;
   std::size_t pos_;
 };
-
-// The loader's rule for braces: one among the first `count` bytes of a line.
-bool braceAmong(std::string_view line, char brace, std::size_t count) {
-  for (std::size_t i = 0; i < count && i < line.size(); ++i)
-    if (line[i] == brace) return true;
-  return false;
-}
 
 // A key line: blanks, a plain word, blanks, "=", the value up to the first
 // ";" (or up to a comment or the line's end, blanks before it left out, when
@@ -213,7 +199,7 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
   const auto opening = [&](const Line& l) {
     const std::string_view text = textOf(bytes, l.begin, l.end);
     inComment = readLine(text, inComment, 2, block.bracesAgree);
-    return braceAmong(text, '{', 2);
+    return braceAmong(text, 2, Brace::Open);
   };
   bool opened = opening(header);
   while (!opened && lines.next(line)) opened = opening(line);
@@ -234,7 +220,7 @@ std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) 
       block.slots[slotIndex(values[i].slot)] = loadedPart(line, text, values[i].value);
     std::string_view entry;
     if (damageEntryOf(text, damageCarry, entry)) block.damageEntries.push_back(loadedPart(line, text, entry));
-    const bool opens = braceAmong(text, '{', 3), closes = braceAmong(text, '}', 3);
+    const bool opens = braceAmong(text, 3, Brace::Open), closes = braceAmong(text, 3, Brace::Close);
     const bool commented = inComment;
     inComment = readLine(text, inComment, 3, block.bracesAgree);
     line.commentOpen = inComment;

@@ -6,18 +6,20 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-#include <immintrin.h>
-#endif
+#include "text/simd.h"
 
 namespace qm {
 
-// The first CR or LF in [p, end), or `end`.
+// The first CR or LF in [p, end), or `end`: a byte at a time.
+inline const char* findLineEndPlain(const char* p, const char* end) {
+  for (; p != end; ++p)
+    if (*p == '\n' || *p == '\r') return p;
+  return end;
+}
+
+// The same, as fast as the processor allows.
 inline const char* findLineEnd(const char* p, const char* end) {
-#if defined(__SSE2__)
+#if defined(QM_SSE2)
   // Sixteen bytes at a time: one compare for each terminator, and the lowest
   // set bit of the mask is the first of either.
   const __m128i cr = _mm_set1_epi8('\r');
@@ -28,16 +30,22 @@ inline const char* findLineEnd(const char* p, const char* end) {
     if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
   }
 #endif
-  for (; p != end; ++p)
-    if (*p == '\n' || *p == '\r') return p;
-  return end;
+  return findLineEndPlain(p, end);
 }
 
 // How many lines end in [p, end): every LF, and every CR not followed by an
-// LF there, so that CR LF counts once. A CR at `end` - 1 counts.
+// LF there, so that CR LF counts once. A CR at `end` - 1 counts. A byte at a
+// time.
+inline std::size_t countLineEndsPlain(const char* p, const char* end) {
+  std::size_t count = 0;
+  for (; p != end; ++p) count += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));
+  return count;
+}
+
+// The same, as fast as the processor allows.
 inline std::size_t countLineEnds(const char* p, const char* end) {
   std::size_t count = 0;
-#if defined(__SSE2__)
+#if defined(QM_SSE2)
   // Sixteen bytes at a time, each lane counting its line ends in a byte of
   // its own, summed before a lane can reach 256.
   const __m128i cr = _mm_set1_epi8('\r');
@@ -56,13 +64,19 @@ inline std::size_t countLineEnds(const char* p, const char* end) {
     count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
   }
 #endif
-  for (; p != end; ++p) count += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));
-  return count;
+  return count + countLineEndsPlain(p, end);
 }
 
-// The first "{", "}" or "[" in [p, end), or `end`.
+// The first "{", "}" or "[" in [p, end), or `end`: a byte at a time.
 inline const char* findBraceOrBracketPlain(const char* p, const char* end) {
-#if defined(__SSE2__)
+  for (; p != end; ++p)
+    if (*p == '{' || *p == '}' || *p == '[') return p;
+  return end;
+}
+
+// The same, sixteen bytes at a time where the compiler targets SSE2.
+inline const char* findBraceOrBracketSse2(const char* p, const char* end) {
+#if defined(QM_SSE2)
   const __m128i open = _mm_set1_epi8('{');
   const __m128i close = _mm_set1_epi8('}');
   const __m128i bracket = _mm_set1_epi8('[');
@@ -73,13 +87,10 @@ inline const char* findBraceOrBracketPlain(const char* p, const char* end) {
     if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
   }
 #endif
-  for (; p != end; ++p)
-    if (*p == '{' || *p == '}' || *p == '[') return p;
-  return end;
+  return findBraceOrBracketPlain(p, end);
 }
 
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-#define QM_TEXT_AVX2 1
+#if defined(QM_AVX2)
 // The same, 32 bytes at a time, on processors that have AVX2 (asked once).
 __attribute__((target("avx2"))) inline const char* findBraceOrBracketAvx2(const char* p, const char* end) {
   const __m256i open = _mm256_set1_epi8('{');
@@ -91,16 +102,16 @@ __attribute__((target("avx2"))) inline const char* findBraceOrBracketAvx2(const 
         _mm256_or_si256(_mm256_cmpeq_epi8(v, open), _mm256_cmpeq_epi8(v, close)), _mm256_cmpeq_epi8(v, bracket)));
     if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
   }
-  return findBraceOrBracketPlain(p, end);
+  return findBraceOrBracketSse2(p, end);
 }
 #endif
 
 inline const char* findBraceOrBracket(const char* p, const char* end) {
-#if defined(QM_TEXT_AVX2)
+#if defined(QM_AVX2)
   static const bool kHasAvx2 = __builtin_cpu_supports("avx2");
   if (kHasAvx2) return findBraceOrBracketAvx2(p, end);
 #endif
-  return findBraceOrBracketPlain(p, end);
+  return findBraceOrBracketSse2(p, end);
 }
 
 // The lines of bytes held in memory (a whole file, or a piece of whole lines),

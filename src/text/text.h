@@ -18,6 +18,13 @@ extern const std::array<unsigned char, 256> kLowerOf, kUpperOf;
 // Letter case of a Windows-1252 byte; inline, as the readers fold every key.
 inline char foldLower(char c) { return static_cast<char>(detail::kLowerOf[static_cast<unsigned char>(c)]); }
 inline char foldUpper(char c) { return static_cast<char>(detail::kUpperOf[static_cast<unsigned char>(c)]); }
+// Whether two texts are the same with letter case ignored.
+inline bool sameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && foldLower(a[i]) != foldLower(b[i])) return false;
+  return true;
+}
 std::string toLower(std::string_view s);
 // The text without the spaces and tabs around it.
 std::string_view trimBlanks(std::string_view s);

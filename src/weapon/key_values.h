@@ -14,9 +14,7 @@
 #include "weapon/current_weapon.h"
 #include "weapon/field_table.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "text/simd.h"
 
 namespace qm {
 
@@ -198,7 +196,7 @@ inline int keyValuesOf(std::string_view line, KeyValue (&out)[2]) {
   if (line.size() < 2) return 0;
   const std::size_t end = std::min(line.size(), kKeyReach);
   std::size_t eq = 1;
-#if defined(__SSE2__)
+#if defined(QM_SSE2)
   // Sixteen bytes at once when the line holds them.
   if (line.size() >= 17) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + 1));

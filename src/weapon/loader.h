@@ -13,11 +13,11 @@ namespace qm {
 // The block grammar's line tests, shared by the search of one weapon and the
 // reading of every weapon at once.
 // A block opens on the line with "{" as its first or second character.
-inline bool opensBlock(std::string_view line) { return braceAmong(line, 2, '{'); }
+inline bool opensBlock(std::string_view line) { return braceAmong(line, 2, Brace::Open); }
 // How a line inside a block changes its depth: "{" among its first three
 // characters enters a sub-block, "}" among them leaves one (both: no change).
 inline int depthChange(std::string_view line) {
-  return (braceAmong(line, 3, '{') ? 1 : 0) - (braceAmong(line, 3, '}') ? 1 : 0);
+  return (braceAmong(line, 3, Brace::Open) ? 1 : 0) - (braceAmong(line, 3, Brace::Close) ? 1 : 0);
 }
 // The header line without its first and its last character.
 inline std::string_view bracketNameOf(std::string_view header) {

@@ -27,17 +27,21 @@ std::string_view damageUnitOf(std::string_view entry);
 std::string_view damageAmountOf(std::string_view entry);
 
 // Whether `brace` is among the first `count` characters of the line: how the
-// block grammar and the line grammar see an opening or closing brace.
-inline bool braceAmong(std::string_view line, std::size_t count, char brace) {
+// block grammar and the line grammar see an opening or closing brace. The
+// brace is a type of its own, so that a call with the two swapped does not
+// compile.
+enum class Brace : char { Open = '{', Close = '}' };
+inline bool braceAmong(std::string_view line, std::size_t count, Brace brace) {
+  const char c = static_cast<char>(brace);
   for (std::size_t i = 0; i < count && i < line.size(); ++i)
-    if (line[i] == brace) return true;
+    if (line[i] == c) return true;
   return false;
 }
 
 // Whether the line ends a damage sub-block ("}" among its first three
 // characters) and whether it starts one ("[damage]" at column 1 or 2); when
 // both, it starts one.
-inline bool endsDamageBlock(std::string_view line) { return braceAmong(line, 3, '}'); }
+inline bool endsDamageBlock(std::string_view line) { return braceAmong(line, 3, Brace::Close); }
 bool isDamageHeader(std::string_view line);  // "[damage]" at column 1 or 2
 inline bool startsDamageBlock(std::string_view line) {
   if (line.empty() || (line[0] != '[' && (line.size() < 2 || line[1] != '['))) return false;
@@ -54,7 +58,7 @@ inline bool damageEntryOf(std::string_view line, bool& damageCarry, std::string_
 
   // Damage entry: at most two leading tabs skipped, last character dropped.
   bool found = false;
-  if (damageCarry && line.size() >= 3 && !braceAmong(line, 3, '{') && !closes) {
+  if (damageCarry && line.size() >= 3 && !braceAmong(line, 3, Brace::Open) && !closes) {
     std::size_t from = 0;
     while (from < 3 && line[from] == '\t') ++from;
     if (from < 3) {

@@ -51,5 +51,28 @@ TEST(LinesTest, CountedLineEndsAgreeWithTheCut) {
     EXPECT_EQ(countLineEnds(same.data(), same.data() + same.size()), same.size());
 }
 
+// Each vector search finds what its byte loop finds, from every start to
+// every end of a text where each kind of byte sits at every offset of a
+// vector (in the plain build both sides are the loop).
+TEST(LinesTest, VectorSearchesAgreeWithTheirByteLoops) {
+  std::string text;
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 400; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const unsigned pick = (seed >> 16) % 40;
+    text += pick == 0 ? '{' : pick == 1 ? '}' : pick == 2 ? '[' : pick == 3 ? '\r' : pick == 4 ? '\n' : 'x';
+  }
+  const char* base = text.data();
+  for (std::size_t from = 0; from < 70; ++from)
+    for (std::size_t to = from; to <= text.size(); ++to) {
+      const char* p = base + from;
+      const char* end = base + to;
+      ASSERT_EQ(findLineEnd(p, end), findLineEndPlain(p, end)) << from << ' ' << to;
+      ASSERT_EQ(countLineEnds(p, end), countLineEndsPlain(p, end)) << from << ' ' << to;
+      ASSERT_EQ(findBraceOrBracketSse2(p, end), findBraceOrBracketPlain(p, end)) << from << ' ' << to;
+      ASSERT_EQ(findBraceOrBracket(p, end), findBraceOrBracketPlain(p, end)) << from << ' ' << to;
+    }
+}
+
 }  // namespace
 }  // namespace qm
