@@ -15,7 +15,7 @@ namespace qm::presentation {
 // What a table hands the chart: its number columns and the rows its filter
 // shows.
 struct ChartSource {
-  std::vector<std::string> columns;   // captions of the number columns the user may choose
+  std::vector<std::string> columns;   // captions of the number columns the user may choose (UTF-8)
   std::vector<std::string> rowNames;  // the rows the table's filter shows, in table order (bytes, cp1252)
   std::vector<std::string> rowSides;  // each row's side ("ARM", "CORE", "" when none)
   // The number in (row, column), or nothing when the cell is empty or not a number.
@@ -71,10 +71,15 @@ class ChartState {
   std::size_t missing() const { return missing_; }
   std::string missingNote() const;
 
+  // A point named for the user (UTF-8): its row's name and side, and its two
+  // numbers under the columns' captions.
+  std::string pointText(std::size_t point) const;
+
   // The legend: each side that has a point, in colour order ("" for none).
   struct LegendItem {
-    std::string side;
+    std::string side;  // as the rows write it, upper case
     std::size_t colour;
+    std::string caption;  // the side, or "No side"
   };
   std::vector<LegendItem> legend() const;
   // The colour of a side: ARM and CORE always their own, other sides in the

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "presentation/chart_state.h"
 
@@ -19,12 +20,12 @@ class ChartWindow : public QWidget {
  public:
   explicit ChartWindow(presentation::ChartSource source, QWidget* parent = nullptr);
   const presentation::ChartState& state() const { return state_; }
+  // The plot, and where its axes' box sits in it (in the plot's pixels).
+  QWidget* plot() const;
+  presentation::PlotFrame plotFrame() const;
 
  signals:
   void rowPicked(std::size_t row);  // index into source.rowNames
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void refresh();
@@ -34,6 +35,7 @@ class ChartWindow : public QWidget {
   QComboBox* yBox_;
   ChartPlot* plot_;
   QLabel* note_;
+  QLabel* hover_;
 };
 
 }  // namespace qm::ui
