@@ -136,16 +136,17 @@ class ChartTest : public QObject {
           ++swatches;
     }
     QCOMPARE(swatches, 3);
-    // Captions and tick texts: ink under the box and left of it.
+    // The captions: X's under the tick texts, Y's turned up along the left
+    // edge, left of the widest tick text.
     const auto inked = [&](QRect r) {
       for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
           if (image.pixelColor(x, y).lightness() < 100) return true;
       return false;
     };
-    const int boxBottom = int(frame.top + frame.height) + 2, boxLeft = int(frame.left) - 2;
-    QVERIFY(inked(QRect(boxLeft, boxBottom, int(frame.width), image.height() - boxBottom)));
-    QVERIFY(inked(QRect(0, int(frame.top), boxLeft, int(frame.height))));
+    const int line = c.w.plot()->fontMetrics().height();
+    QVERIFY(inked(QRect(int(frame.left), int(frame.top + frame.height) + line + 6, int(frame.width), line)));
+    QVERIFY(inked(QRect(0, int(frame.top), line, int(frame.height))));
 
     const QString pictures = qEnvironmentVariable("QM_SCREENSHOT_DIR");
     if (!pictures.isEmpty() && QDir().mkpath(pictures)) {
