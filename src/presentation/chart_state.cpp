@@ -62,8 +62,7 @@ ChartAxis niceAxis(double low, double high, int wanted) {
     high = std::min(high + pad, std::numeric_limits<double>::max());
   }
   wanted = std::max(wanted, 1);
-  // Divided before subtracting, so that the widest range does not overflow.
-  const double rough = high / wanted - low / wanted;
+  const double rough = (high - low) / wanted;
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   const double fraction = rough / power;
   // A hair over a round fraction, from the division, counts as round.
@@ -79,8 +78,8 @@ ChartAxis niceAxis(double low, double high, int wanted) {
   axis.high = last;
   axis.step = step;
   for (std::size_t i = 0; i <= static_cast<std::size_t>(count); ++i) {
-    double t = first + static_cast<double>(i) * step;
-    if (std::abs(t) < step * 1e-9) t = 0;  // no "-0" from rounding
+    // first is a whole number of steps: the tick at zero is exactly 0, never -0.
+    const double t = first + static_cast<double>(i) * step;
     axis.ticks.push_back(t);
     axis.tickTexts.push_back(tickText(t, step));
   }

@@ -115,6 +115,10 @@ TEST(ChartStateTest, ThePointNearestTheMouse) {
       {112.9, 70, 3},
   };
   for (auto [x, y, point] : cases) EXPECT_EQ(chart.pointAt(x, y, frame, 6), point) << x << "," << y;
+  // The widest numbers still land at the box's edges.
+  const ChartState widest(source({{"A", "", -DBL_MAX, -DBL_MAX, 0}, {"B", "", DBL_MAX, DBL_MAX, 0}}));
+  EXPECT_EQ(widest.pointAt(210, 20, frame, 1), 1u);
+  EXPECT_EQ(widest.pointAt(10, 120, frame, 1), 0u);
 }
 
 }  // namespace
