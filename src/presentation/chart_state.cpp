@@ -129,10 +129,13 @@ void ChartState::rebuild() {
   const bool canRead = !source_.columns.empty() && source_.value;
   double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
   for (std::size_t row = 0; row < rows; ++row) {
-    std::optional<double> x, y;
-    if (canRead) x = source_.value(row, x_);
-    if (x && std::isfinite(*x)) y = source_.value(row, y_);
-    if (!x || !y || !std::isfinite(*x) || !std::isfinite(*y)) {
+    const auto number = [&](std::size_t column) {
+      const std::optional<double> v = source_.value(row, column);
+      return v && std::isfinite(*v) ? v : std::nullopt;
+    };
+    const std::optional<double> x = canRead ? number(x_) : std::nullopt;
+    const std::optional<double> y = x ? number(y_) : std::nullopt;
+    if (!y) {
       ++missing_;
       continue;
     }

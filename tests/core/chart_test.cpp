@@ -23,12 +23,17 @@ TEST(ChartAxisTest, RoundTicksOverTheRange) {
       {-0.3, 0.7, -0.4, 0.8, {"-0.4", "-0.2", "0.0", "0.2", "0.4", "0.6", "0.8"}},  // no "-0.0"
       {1e6, 3e6, 1e6, 3e6, {"1000000", "1500000", "2000000", "2500000", "3000000"}},
       {0, 1e12, 0, 1e12, {"0", "2e+11", "4e+11", "6e+11", "8e+11", "1e+12"}},
+      {-30,
+       -29.9,
+       -30,
+       -29.9,
+       {"-30.00", "-29.98", "-29.96", "-29.94", "-29.92", "-29.90"}},  // 0.1 / 5 a hair over 0.02
       {0.001, 0.0042, 0.001, 0.005, {"0.001", "0.002", "0.003", "0.004", "0.005"}},
   };
   for (const Case& c : cases) {
     const ChartAxis a = niceAxis(c.low, c.high);
-    EXPECT_NEAR(a.low, c.first, 1e-12 * c.last) << c.low;
-    EXPECT_NEAR(a.high, c.last, 1e-12 * c.last) << c.low;
+    EXPECT_NEAR(a.low, c.first, 1e-9 * (c.last - c.first)) << c.low;
+    EXPECT_NEAR(a.high, c.last, 1e-9 * (c.last - c.first)) << c.low;
     EXPECT_EQ(a.tickTexts, c.texts) << c.low;
   }
   // Numbers at the ends of what a double holds: an axis that holds them with
