@@ -43,14 +43,14 @@ ChartAxis plainAxis(double low, double high) {
 }  // namespace
 
 const std::vector<Rgb>& chartPalette() {
-  static const std::vector<Rgb> palette = {
+  static const std::vector<Rgb> kPalette = {
       {31, 119, 180},  // ARM: blue
       {214, 39, 40},   // CORE: red
       {44, 160, 44},   // the other sides
       {255, 127, 14}, {148, 103, 189}, {140, 86, 75},
       {23, 190, 207}, {227, 119, 194}, {127, 127, 127},  // no side: grey
   };
-  return palette;
+  return kPalette;
 }
 
 ChartAxis niceAxis(double low, double high, int wanted) {

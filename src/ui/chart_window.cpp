@@ -95,7 +95,7 @@ class ChartPlot : public QWidget {
     for (std::size_t i = 0; i < xs.ticks.size(); ++i) {
       const QString text = QString::fromStdString(xs.tickTexts[i]);
       const double x = state_.pixelX(xs.ticks[i], f);
-      p.drawText(QRectF(x - 200, box.bottom() + kGap / 2, 400, fm.height()), Qt::AlignHCenter | Qt::AlignTop, text);
+      p.drawText(QRectF(x - 200, box.bottom() + kGap / 2.0, 400, fm.height()), Qt::AlignHCenter | Qt::AlignTop, text);
     }
     for (std::size_t i = 0; i < ys.ticks.size(); ++i) {
       const QString text = QString::fromStdString(ys.tickTexts[i]);
@@ -143,7 +143,7 @@ class ChartPlot : public QWidget {
       p.drawRect(QRectF(x, y + (fm.height() - kSwatch) / 2.0, kSwatch, kSwatch));
       p.setPen(ink);
       p.drawText(QPointF(x + kSwatch + kGap, y + fm.ascent()), fromCp1252(item.caption));
-      y += fm.height() + kGap / 2;
+      y += fm.height() + kGap / 2.0;
     }
   }
 
