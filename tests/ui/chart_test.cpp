@@ -50,16 +50,10 @@ struct Chart {
   }
   QComboBox* box(const char* name) { return w.findChild<QComboBox*>(name); }
   QString label(const char* name) { return w.findChild<QLabel*>(name)->text(); }
-  // Where the state's point `i` is drawn, in the plot's pixels.
-  QPointF at(std::size_t i) {
-    const auto& p = w.state().points().at(i);
-    const auto frame = w.plotFrame();
-    return {w.state().pixelX(p.x, frame), w.state().pixelY(p.y, frame)};
-  }
-  std::size_t pointOfRow(std::size_t row) {
-    const auto& points = w.state().points();
-    for (std::size_t i = 0; i < points.size(); ++i)
-      if (points[i].row == row) return i;
+  // Where the point of row `row` is drawn, in the plot's pixels.
+  QPointF at(std::size_t row) {
+    for (const auto& p : w.state().points())
+      if (p.row == row) return {w.state().pixelX(p.x, w.plotFrame()), w.state().pixelY(p.y, w.plotFrame())};
     qFatal("row %zu not plotted", row);
   }
 };
@@ -85,8 +79,7 @@ class ChartTest : public QObject {
 
     // Hovering names the row; moving away forgets it.
     QWidget* plot = c.w.plot();
-    const std::size_t raid = c.pointOfRow(4);
-    QTest::mouseMove(plot, c.at(raid).toPoint());
+    QTest::mouseMove(plot, c.at(4).toPoint());
     QTRY_COMPARE(c.label("chartHover"), "CORRAID (CORE): BuildCostMetal 160, MaxDamage 1450");
     QCOMPARE(plot->toolTip(), c.label("chartHover"));
     QTest::mouseMove(plot, QPoint(plot->width() - 2, plot->height() - 2));
@@ -94,7 +87,7 @@ class ChartTest : public QObject {
 
     // A click on a point picks its row; a click beside every point picks none.
     QSignalSpy picked(&c.w, &ui::ChartWindow::rowPicked);
-    QTest::mouseClick(plot, Qt::LeftButton, {}, c.at(c.pointOfRow(7)).toPoint());
+    QTest::mouseClick(plot, Qt::LeftButton, {}, c.at(7).toPoint());
     QCOMPARE(picked.size(), 1);
     QCOMPARE(picked[0][0].value<std::size_t>(), 7u);
     const auto frame = c.w.plotFrame();
@@ -118,9 +111,9 @@ class ChartTest : public QObject {
     const auto colourAt = [&](QPointF p) { return image.pixelColor(int(std::floor(p.x())), int(std::floor(p.y()))); };
     const auto& points = c.w.state().points();
     QCOMPARE(points.size(), 7u);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-      const auto rgb = palette[points[i].colour];
-      QCOMPARE(colourAt(c.at(i)), QColor(rgb.r, rgb.g, rgb.b));
+    for (const auto& p : points) {
+      const auto rgb = palette[p.colour];
+      QCOMPARE(colourAt(c.at(p.row)), QColor(rgb.r, rgb.g, rgb.b));
     }
     // Nothing drawn between the points.
     const auto frame = c.w.plotFrame();
@@ -150,7 +143,7 @@ class ChartTest : public QObject {
 
     const QString pictures = qEnvironmentVariable("QM_SCREENSHOT_DIR");
     if (!pictures.isEmpty() && QDir().mkpath(pictures)) {
-      QTest::mouseMove(c.w.plot(), c.at(c.pointOfRow(2)).toPoint());
+      QTest::mouseMove(c.w.plot(), c.at(2).toPoint());
       QTRY_VERIFY(!c.w.plot()->toolTip().isEmpty());
       QVERIFY(c.w.grab().save(QDir(pictures).filePath("chart.png")));
     }
