@@ -108,7 +108,11 @@ class ChartTest : public QObject {
     QTest::qWait(0);
     const QImage image = c.w.plot()->grab().toImage();
     const auto& palette = presentation::chartPalette();
-    const auto colourAt = [&](QPointF p) { return image.pixelColor(int(std::floor(p.x())), int(std::floor(p.y()))); };
+    // A pixel under the place (x, y) of the plot, at any screen scale.
+    const auto colourAt = [&](QPointF p) {
+      const qreal scale = image.devicePixelRatio();
+      return image.pixelColor(int(std::floor(p.x() * scale)), int(std::floor(p.y() * scale)));
+    };
     const auto& points = c.w.state().points();
     QCOMPARE(points.size(), 7u);
     for (const auto& p : points) {
@@ -122,10 +126,10 @@ class ChartTest : public QObject {
     // The legend holds ARM, CORE and "No side" (each a square of its colour).
     int swatches = 0;
     for (int y = int(frame.top); y < int(frame.top + frame.height); ++y) {
-      const QColor px = image.pixelColor(int(frame.left + frame.width) + 14, y);
+      const QColor px = colourAt(QPointF(frame.left + frame.width + 14, y));
       for (std::size_t k : {0, 1, 8})
         if (px == QColor(palette[k].r, palette[k].g, palette[k].b) &&
-            image.pixelColor(int(frame.left + frame.width) + 14, y - 1) != px)
+            colourAt(QPointF(frame.left + frame.width + 14, y - 1)) != px)
           ++swatches;
     }
     QCOMPARE(swatches, 3);
@@ -134,7 +138,7 @@ class ChartTest : public QObject {
     const auto inked = [&](QRect r) {
       for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
-          if (image.pixelColor(x, y).lightness() < 100) return true;
+          if (colourAt(QPointF(x, y)).lightness() < 100) return true;
       return false;
     };
     const int line = c.w.plot()->fontMetrics().height();
