@@ -147,7 +147,7 @@ class ChartTest : public QObject {
 
     const QString pictures = qEnvironmentVariable("QM_SCREENSHOT_DIR");
     if (!pictures.isEmpty() && QDir().mkpath(pictures)) {
-      QTest::mouseMove(c.w.plot(), c.at(2).toPoint());
+      QTest::mouseMove(c.w.plot(), c.at(4).toPoint());
       QTRY_VERIFY(!c.w.plot()->toolTip().isEmpty());
       QVERIFY(c.w.grab().save(QDir(pictures).filePath("chart.png")));
     }
