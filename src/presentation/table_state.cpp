@@ -58,6 +58,8 @@ class WeaponRows final : public TableSource {
     const auto column = columnNamed(key);
     return column && column->kind == Column::Kind::Field ? columnCaption(*column, viewing) : key;
   }
+  std::string side(std::size_t) const override { return {}; }
+  std::pair<std::string_view, std::string_view> chartColumns() const override { return {"range", "dps"}; }
   std::vector<Key> changeKeys(bool viewing) const override {
     // Every field of a "key=value;" line, then the default damage amount.
     std::vector<Key> out;
@@ -192,6 +194,8 @@ class UnitRows final : public TableSource {
     const UnitKey* known = viewing ? unitKey(key) : nullptr;
     return known ? std::string(known->caption) : cp1252ToUtf8(key);
   }
+  std::string side(std::size_t row) const override { return std::string(units_.units()[row].read.value("side")); }
+  std::pair<std::string_view, std::string_view> chartColumns() const override { return {"BuildCostMetal", "dps"}; }
   std::vector<Key> changeKeys(bool viewing) const override {
     std::vector<Key> out;
     for (const UnitKey& k : unitKeys()) out.push_back({std::string(k.key), std::string(viewing ? k.caption : k.key)});
@@ -318,6 +322,27 @@ Compared TableState::compare(std::size_t a, std::size_t b) const {
     out.differing += p.differs ? 1 : 0;
     out.rows.push_back({source_->pairCaption(p.key, viewing_), std::move(p.a), std::move(p.b), p.differs});
   }
+  return out;
+}
+
+presentation::ChartSource TableState::chartSource() const {
+  presentation::ChartSource out;
+  std::vector<std::size_t> columns;
+  const auto [x, y] = source_->chartColumns();
+  for (std::size_t c = 0; c < source_->columnCount(); ++c) {
+    if (!source_->numeric(c)) continue;
+    if (source_->columnName(c) == x) out.initialX = columns.size();
+    if (source_->columnName(c) == y) out.initialY = columns.size();
+    columns.push_back(c);
+    out.columns.push_back(source_->caption(c, viewing_));
+  }
+  for (std::size_t row : shown()) {
+    out.rowNames.emplace_back(trimBlanks(source_->cell(row, 0, viewing_)));
+    out.rowSides.push_back(source_->side(row));
+  }
+  out.value = [source = source_, rows = shown(), columns](std::size_t row, std::size_t column) {
+    return valueNumber(source->cell(rows[row], columns[column], false));
+  };
   return out;
 }
 

@@ -12,8 +12,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "presentation/chart_state.h"
 #include "presentation/field_change.h"
 #include "presentation/host.h"
 #include "presentation/table_filter.h"
@@ -53,6 +55,10 @@ class TableSource {
   // Two rows' values side by side, each with its caption (UTF-8).
   virtual std::vector<FieldPair> compare(std::size_t a, std::size_t b, bool viewing) const = 0;
   virtual std::string pairCaption(const std::string& key, bool viewing) const = 0;
+  // A row's side ("ARM", "CORE"; empty for none), and the columns the chart
+  // starts with (X, Y).
+  virtual std::string side(std::size_t row) const = 0;
+  virtual std::pair<std::string_view, std::string_view> chartColumns() const = 0;
 
   // Change field: the keys offered, their targets among rows, and the plan.
   struct Key {
@@ -120,6 +126,10 @@ class TableState {
 
   // Two rows (`a` shown first) side by side.
   Compared compare(std::size_t a, std::size_t b) const;
+
+  // The chart of the rows shown over the table's number columns (captions
+  // of the mode); its rows are the places among those shown.
+  presentation::ChartSource chartSource() const;
 
   // Rows (in the order given) of the columns given, each cell as CSV or as
   // a spreadsheet takes it from the clipboard; the captions first when asked.

@@ -22,6 +22,7 @@
 #include "presentation/column_choice.h"
 #include "text/text.h"
 #include "ui/change_field_dialog.h"
+#include "ui/chart_window.h"
 #include "ui/column_dialog.h"
 #include "ui/controls.h"
 
@@ -222,6 +223,9 @@ void TableWindow::buildControls() {
   changeButton_->setToolTip("Set, multiply or add to one field of the selected " + noun + " (F2)");
   saveButton_ = new QPushButton("Save as CSV...", this);
   saveButton_->setObjectName("tableSaveCsv");
+  chartButton_ = new QPushButton("Chart...", this);
+  chartButton_->setObjectName("tableChart");
+  chartButton_->setToolTip("Two number columns of the " + noun + " shown as a scatter");
   status_ = new QLabel(this);
   status_->setObjectName("tableStatus");
 }
@@ -292,6 +296,7 @@ void TableWindow::buildLayout() {
   bar->addWidget(compareButton_);
   bar->addWidget(changeButton_);
   bar->addWidget(saveButton_);
+  bar->addWidget(chartButton_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(bar);
   layout->addWidget(view_, 1);
@@ -302,6 +307,7 @@ void TableWindow::buildLayout() {
   setTabOrder(columns_, compareButton_);
   setTabOrder(compareButton_, changeButton_);
   setTabOrder(changeButton_, saveButton_);
+  setTabOrder(saveButton_, chartButton_);
 }
 
 void TableWindow::buildActions() {
@@ -334,6 +340,7 @@ void TableWindow::buildActions() {
   connect(copyAction_, &QAction::triggered, this, [this] { copyRows(false); });
   connect(copyWithCaptionsAction_, &QAction::triggered, this, [this] { copyRows(true); });
   connect(saveButton_, &QPushButton::clicked, this, &TableWindow::saveCsv);
+  connect(chartButton_, &QPushButton::clicked, this, &TableWindow::openChart);
   connect(find, &QAction::triggered, this, [this] {
     filter_->setFocus(Qt::ShortcutFocusReason);
     filter_->selectAll();
@@ -441,6 +448,31 @@ void TableWindow::changeField() {
     pushChanges(plan.changes(), fromCp1252(plan.description));
   });
   changeField_->open();
+}
+
+ChartWindow* TableWindow::chartWindow() const { return chart_; }
+
+void TableWindow::openChart() {
+  // A chart of the rows shown now: one opened before goes.
+  if (chart_) chart_->close();
+  chartRows_ = table_->shown();
+  chart_ = new ChartWindow(table_->chartSource(), this);
+  chart_->setWindowFlag(Qt::Window);
+  chart_->setAttribute(Qt::WA_DeleteOnClose);
+  chart_->setWindowTitle(windowTitle().remove(" *") + " \u2014 chart");
+  connect(chart_, &ChartWindow::rowPicked, this, [this](std::size_t picked) {
+    if (picked >= chartRows_.size()) return;
+    const int row = model_->viewRowOf(chartRows_[picked]);
+    if (row < 0) return;
+    const QModelIndex at = model_->index(row, 0);
+    view_->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+    view_->scrollTo(at);
+    raise();
+    activateWindow();
+  });
+  chart_->resize(720, 520);
+  chart_->show();
 }
 
 void TableWindow::chooseColumns() {

@@ -30,6 +30,7 @@ class QToolButton;
 namespace qm::ui {
 
 class ChangeFieldDialog;
+class ChartWindow;
 class TableModel;
 
 enum class TableKind { Weapons, Units };
@@ -80,6 +81,10 @@ class TableWindow : public QWidget {
   ChangeFieldDialog* changeFieldDialog() const;
   // Opens Change field on the selected rows.
   void changeField();
+  // The chart of the rows shown; null until opened and after it is closed.
+  ChartWindow* chartWindow() const;
+  // Opens the chart over the rows shown; a point picked selects its row.
+  void openChart();
 
  signals:
   // A row of the weapons table was double-clicked: the index of its list entry.
@@ -139,12 +144,15 @@ class TableWindow : public QWidget {
   QAction* copyAction_ = nullptr;
   QAction* copyWithCaptionsAction_ = nullptr;
   QPushButton* saveButton_ = nullptr;
+  QPushButton* chartButton_ = nullptr;
   QLabel* status_ = nullptr;
   QTableView* view_ = nullptr;
   QTableView* frozen_ = nullptr;  // the name column, laid over the view's first column
   CompareDialog* compare_ = nullptr;
   QPointer<ChangeFieldDialog> changeField_;
-  int compareFrom_ = -1;  // a row waiting for the row to compare it with
+  QPointer<ChartWindow> chart_;
+  std::vector<std::size_t> chartRows_;  // the rows the chart shows, by its row numbers
+  int compareFrom_ = -1;                // a row waiting for the row to compare it with
 };
 
 }  // namespace qm::ui

@@ -22,6 +22,7 @@
 
 #include "support.h"
 #include "ui/change_field_dialog.h"
+#include "ui/chart_window.h"
 #include "ui/edit_controller.h"
 #include "ui/table_window.h"
 
@@ -443,6 +444,23 @@ class TableTest : public QObject {
         expected.replace(expected.find(changed[i].first), changed[i].first.size(), changed[i].second);
       QCOMPARE(readFile(files[i]), expected);
     }
+
+    // The chart of the rows shown, metal cost against damage per second; a
+    // click on a unit's point selects its row.
+    QTest::mouseClick(t->findChild<QPushButton*>("tableChart"), Qt::LeftButton);
+    ui::ChartWindow* chart = t->chartWindow();
+    QVERIFY(chart && QTest::qWaitForWindowExposed(chart));
+    QCOMPARE(control<QComboBox>(chart, "chartX")->currentText(), QString("Metal cost"));
+    QCOMPARE(control<QComboBox>(chart, "chartY")->currentText(), QString("Damage per second"));
+    QCOMPARE(chart->state().points().size(), 4u);
+    const auto& flash = chart->state().points()[1];  // FLASH, the second row shown
+    QCOMPARE(chart->state().source().rowNames[flash.row], std::string("FLASH"));
+    const QPointF at(chart->state().pixelX(flash.x, chart->plotFrame()),
+                     chart->state().pixelY(flash.y, chart->plotFrame()));
+    QTest::mouseClick(chart->plot(), Qt::LeftButton, {}, at.toPoint());
+    const QModelIndexList picked = view->selectionModel()->selectedRows();
+    QCOMPARE(picked.size(), 1);
+    QCOMPARE(picked[0].data().toString(), QString("FLASH"));
   }
 };
 
