@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <set>
 
 #include "checks/finding.h"
@@ -10,6 +11,8 @@
 #include "presentation/main_window_state.h"
 #include "text/numbers.h"
 #include "text/text.h"
+#include "unit/unit_edit.h"
+#include "unit/unit_fields.h"
 
 namespace qm {
 
@@ -22,8 +25,6 @@ bool holdsWholeNumbers(std::string_view lowerKey) {
     if (k == lowerKey) return true;
   return false;
 }
-
-std::string weaponCount(std::size_t n) { return "(" + std::to_string(n) + (n == 1 ? " weapon)" : " weapons)"); }
 
 }  // namespace
 
@@ -69,33 +70,73 @@ std::vector<edit::Change> FieldChangePlan::changes() const {
   std::vector<edit::Change> out;
   for (const FieldChangeRow& r : rows)
     if (r.outcome == FieldChangeRow::Outcome::Changes)
-      out.push_back({edit::Change::Kind::Set, r.target.weapon, key, r.value});
+      out.push_back({edit::Change::Kind::Set, r.target.weapon, key, r.value, r.target.rules});
   return out;
 }
 
-FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
-                                std::string_view operand) {
+namespace {
+
+// Why nothing can be changed as asked; empty when the rows may be planned.
+std::string refusalOf(std::string_view key, bool numeric, FieldOperation op, std::string_view typed,
+                      std::optional<double> number, std::string_view operand) {
+  if (typed.empty()) return "Type a value.";
+  if (op != FieldOperation::SetTo && !numeric)
+    return cp1252ToUtf8(key) + " does not hold a number: it can only be set to a value.";
+  if (op != FieldOperation::SetTo && (!number || !std::isfinite(*number))) return quoted(typed) + " is not a number.";
+  if (op == FieldOperation::SetTo)
+    if (auto refusal = edit::checkChange({edit::Change::Kind::Set, {}, std::string(key), std::string(operand)}))
+      return *refusal;
+  return {};
+}
+
+// The text the row's value (`old`, the line the game reads) becomes; nothing
+// when the row is passed over or stays as it is (`r` then says so).
+std::optional<std::string> newValue(FieldChangeRow& r, const std::optional<std::string>& old, FieldOperation op,
+                                    std::string_view operand, double number, bool whole) {
+  using Outcome = FieldChangeRow::Outcome;
+  if (op == FieldOperation::SetTo) return std::string(operand);
+  const std::string_view text = old ? std::string_view(*old) : std::string_view();
+  if (trimBlanks(text).empty()) {
+    r.note = "no value";
+    return std::nullopt;
+  }
+  const std::optional<double> x = valueNumber(text);
+  if (!x) {
+    r.note = "not a number";
+    return std::nullopt;
+  }
+  const std::string computed = numberText(op == FieldOperation::MultiplyBy ? *x * number : *x + number, whole);
+  if (valueNumber(computed) == x) {
+    r.value = std::string(text);
+    r.outcome = Outcome::Unchanged;
+    r.note = "unchanged";
+    return std::nullopt;
+  }
+  // The blanks the edited text had around its number stay where they were.
+  const std::size_t begin = text.find_first_not_of(" \t");
+  return std::string(text.substr(0, begin)) + computed + std::string(text.substr(text.find_last_not_of(" \t") + 1));
+}
+
+// How one kind of row takes a change: tries it on a copy of the target's
+// block, and says what the table shows then and what the checks say.
+struct RowRules {
+  std::function<std::optional<std::string>(const FieldTarget&)> read;  // the value the game reads
+  std::function<std::optional<std::string>(std::string& block, const FieldTarget&, const std::string& value)> apply;
+  std::function<std::string(const std::string& block, const FieldTarget&)> shown;
+  std::function<std::string(const std::string& block, const FieldTarget&)> note;  // when the table shows another line
+  std::function<std::string(const std::string& block, const FieldTarget&, const std::string& value)> warning;
+  std::string_view singular, plural;
+};
+
+FieldChangePlan plan(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
+                     std::string_view operand, bool numeric, bool whole, const RowRules& rules) {
   using Outcome = FieldChangeRow::Outcome;
   FieldChangePlan plan;
   plan.key = std::string(key);
   for (const FieldTarget& t : targets) plan.rows.push_back({t, {}, {}, Outcome::Skipped, {}, {}});
-
-  const edit::KeyName name = edit::splitKey(key);
-  const std::string lower = toLower(name.key);
-  const bool numeric = name.damage || weaponKeyKind(lower) == KeyKind::Number;
-  const bool whole = !name.damage && holdsWholeNumbers(lower);
   const std::string_view typed = trimBlanks(operand);
   const std::optional<double> number = textToDouble(typed);
-  if (typed.empty()) {
-    plan.refusal = "Type a value.";
-  } else if (op != FieldOperation::SetTo && !numeric) {
-    plan.refusal = cp1252ToUtf8(key) + " does not hold a number: it can only be set to a value.";
-  } else if (op != FieldOperation::SetTo && (!number || !std::isfinite(*number))) {
-    plan.refusal = quoted(typed) + " is not a number.";
-  } else if (op == FieldOperation::SetTo) {
-    if (auto refusal = edit::checkChange({edit::Change::Kind::Set, {}, std::string(key), std::string(operand)}))
-      plan.refusal = *refusal;
-  }
+  plan.refusal = refusalOf(key, numeric, op, typed, number, operand);
   if (!plan.refusal.empty()) return plan;
 
   for (FieldChangeRow& r : plan.rows) {
@@ -104,60 +145,31 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
       r.note = "not found";
       continue;
     }
-    // The edit changes the line the game reads, and computes from its value.
-    const edit::KeyReading read = edit::readKey(t.block, t.weapon, key);
-    std::string value;
-    if (op == FieldOperation::SetTo) {
-      value = std::string(operand);
-    } else {
-      const std::string_view old = read.value ? std::string_view(*read.value) : std::string_view();
-      if (trimBlanks(old).empty()) {
-        r.note = "no value";
-        continue;
-      }
-      const std::optional<double> x = valueNumber(old);
-      if (!x) {
-        r.note = "not a number";
-        continue;
-      }
-      const std::string text = numberText(op == FieldOperation::MultiplyBy ? *x * *number : *x + *number, whole);
-      if (valueNumber(text) == x) {
-        r.value = std::string(old);
-        r.outcome = Outcome::Unchanged;
-        r.note = "unchanged";
-        continue;
-      }
-      // The blanks the edited text had around its number stay where they were.
-      const std::size_t begin = old.find_first_not_of(" \t");
-      value = std::string(old.substr(0, begin)) + text + std::string(old.substr(old.find_last_not_of(" \t") + 1));
-    }
+    const std::optional<std::string> old = rules.read(t);
+    std::optional<std::string> value = newValue(r, old, op, operand, number.value_or(0), whole);
+    if (!value) continue;
     // Tried on a copy of the block: the change must be made.
     std::string copy = t.block;
-    std::vector<edit::Splice> done;
-    if (auto refusal = edit::applyChange(copy, {edit::Change::Kind::Set, t.weapon, std::string(key), value}, done)) {
+    if (auto refusal = rules.apply(copy, t, *value)) {
       r.note = *refusal;
       continue;
     }
-    if (done.empty()) {
-      r.value = std::move(value);
+    r.value = std::move(*value);
+    if (copy == t.block) {
       r.outcome = Outcome::Unchanged;
       r.note = "unchanged";
       continue;
     }
-    const edit::KeyReading after = edit::readKey(copy, t.weapon, key);
-    r.value = std::move(value);
-    r.shown = after.loaded.value_or("");
+    r.shown = rules.shown(copy, t);
     r.outcome = Outcome::Changes;
-    if (auto note = edit::readingNote(after, key))
-      r.note = *note;
-    else if (!read.value)
-      r.note = "a new line";
-    // The checks read a value without the blanks around it.
-    if (auto problem = checkValue(name.key, trimBlanks(r.value), name.damage)) r.warning = problem->message;
+    r.note = rules.note(copy, t);
+    if (r.note.empty() && !old) r.note = "a new line";
+    r.warning = rules.warning(copy, t, r.value);
   }
 
+  const std::size_t n = plan.changing();
+  const std::string count = "(" + std::to_string(n) + " " + std::string(n == 1 ? rules.singular : rules.plural) + ")";
   const std::string shown(typed);
-  const std::string count = weaponCount(plan.changing());
   switch (op) {
     case FieldOperation::SetTo:
       plan.description = "Set " + plan.key + " to " + shown + " " + count;
@@ -170,6 +182,79 @@ FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::st
       break;
   }
   return plan;
+}
+
+}  // namespace
+
+FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
+                                std::string_view operand) {
+  const edit::KeyName name = edit::splitKey(key);
+  const std::string lower = toLower(name.key);
+  const std::string k(key);
+  RowRules rules;
+  // The edit changes the line the game reads, and computes from its value.
+  rules.read = [&](const FieldTarget& t) { return edit::readKey(t.block, t.weapon, k).value; };
+  rules.apply = [&](std::string& block, const FieldTarget& t, const std::string& value) {
+    std::vector<edit::Splice> done;
+    return edit::applyChange(block, {edit::Change::Kind::Set, t.weapon, k, value}, done);
+  };
+  rules.shown = [&](const std::string& block, const FieldTarget& t) {
+    return edit::readKey(block, t.weapon, k).loaded.value_or("");
+  };
+  rules.note = [&](const std::string& block, const FieldTarget& t) {
+    return edit::readingNote(edit::readKey(block, t.weapon, k), k).value_or("");
+  };
+  // The checks read a value without the blanks around it.
+  rules.warning = [&](const std::string&, const FieldTarget&, const std::string& value) {
+    const auto problem = checkValue(name.key, trimBlanks(value), name.damage);
+    return problem ? problem->message : std::string();
+  };
+  rules.singular = "weapon";
+  rules.plural = "weapons";
+  const bool numeric = name.damage || weaponKeyKind(lower) == KeyKind::Number;
+  return plan(targets, key, op, operand, numeric, !name.damage && holdsWholeNumbers(lower), rules);
+}
+
+std::vector<FieldTarget> unitFieldTargets(const std::vector<const Unit*>& units, std::string_view key,
+                                          const std::filesystem::path& gameDir) {
+  std::vector<FieldTarget> out;
+  std::set<const Unit*> seen;
+  for (const Unit* u : units) {
+    if (!u || !seen.insert(u).second) continue;
+    FieldTarget t{
+        u->name, gameRelativeName(gameDir, u->file->name()), u->read.bytes(), {}, true, unitRules(u->file, u->name)};
+    if (const UnitEntry* e = u->read.find(key)) t.old = std::string(e->value);
+    out.push_back(std::move(t));
+  }
+  return out;
+}
+
+FieldChangePlan planUnitFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
+                                    std::string_view operand) {
+  const std::string k(key);
+  const UnitKey* known = splitUnitKey(key).block.empty() ? unitKey(key) : nullptr;
+  const auto value = [&](const std::string& bytes) -> std::optional<std::string> {
+    const UnitFile unit(bytes);
+    if (const UnitEntry* e = unit.find(k)) return std::string(e->value);
+    return std::nullopt;
+  };
+  RowRules rules;
+  rules.read = [&](const FieldTarget& t) { return value(t.block); };
+  rules.apply = [&](std::string& block, const FieldTarget& t, const std::string& v) {
+    std::vector<edit::Splice> done;
+    return applyUnitChange(block, {edit::Change::Kind::Set, t.weapon, k, v, t.rules}, done);
+  };
+  rules.shown = [&](const std::string& block, const FieldTarget&) { return value(block).value_or(""); };
+  rules.note = [](const std::string&, const FieldTarget&) { return std::string(); };
+  rules.warning = [&](const std::string& block, const FieldTarget& t, const std::string&) {
+    const std::vector<Finding> found = checkUnitValue(block, t.file, k);
+    return found.empty() ? std::string() : found.front().message;
+  };
+  rules.singular = "unit";
+  rules.plural = "units";
+  const bool numeric = known && isNumberKind(known->kind);
+  const bool whole = known && (known->kind == UnitKeyKind::Whole || known->kind == UnitKeyKind::Flag);
+  return plan(targets, key, op, operand, numeric, whole, rules);
 }
 
 }  // namespace qm

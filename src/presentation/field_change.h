@@ -1,11 +1,12 @@
-// Changing one field of many weapons at once, without the window: what each
-// weapon's value becomes when set to a text, multiplied by a number or added
-// to, shown to the user before anything changes, and the changes that make
-// it as one step.
+// Changing one field of many weapons (or units) at once, without the window:
+// what each one's value becomes when set to a text, multiplied by a number or
+// added to, shown to the user before anything changes, and the changes that
+// make it as one step.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "catalogue/weapon_table.h"
 #include "edit/change.h"
+#include "unit/unit_set.h"
 
 namespace qm {
 
@@ -24,10 +26,13 @@ enum class FieldOperation { SetTo, MultiplyBy, Add };
 // and the key's text as the loader reads it (the Weapons table's cell),
 // nothing when no line of the block gives it. `found` is false for a list
 // entry whose weapon no file holds.
+// A unit's target is the same with its name, its whole file as the block,
+// and the rules that make a change a change to it.
 struct FieldTarget {
   std::string weapon, file, block;
   std::optional<std::string> old;
   bool found = true;
+  std::shared_ptr<const edit::BlockRules> rules = nullptr;
 };
 
 // The targets of rows of the weapons table, each weapon once (rows naming
@@ -71,6 +76,16 @@ struct FieldChangePlan {
 // one changed, the note says so (edit::readingNote).
 FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
                                 std::string_view operand);
+
+// The targets of units, each once, in the order given; `key` is KEY or
+// BLOCK.KEY.
+std::vector<FieldTarget> unitFieldTargets(const std::vector<const Unit*>& units, std::string_view key,
+                                          const std::filesystem::path& gameDir);
+// The same as planFieldChange for units: the key's kind (unit-fields)
+// says whether it holds a number; the line changed is the one the game
+// reads, and a key a unit lacks gets a line of its own.
+FieldChangePlan planUnitFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
+                                    std::string_view operand);
 
 // A computed number as a modder writes it: at most 15 significant digits,
 // the shortest text that reads back as that, never an exponent; rounded to a

@@ -43,6 +43,9 @@ class Host {
   // or nothing when the user cancels (or the dialog fails).
   virtual std::optional<std::string> showOpen(const std::string& startPath) = 0;
   virtual std::optional<std::string> showSave(const std::string& startPath) = 0;
+  // The same for saving a table as CSV (the filter "CSV files"); by
+  // default as showSave.
+  virtual std::optional<std::string> showSaveCsv(const std::string& startPath) { return showSave(startPath); }
 
   // A small list of the weapon files (paths inside it, Windows-1252) of the
   // archive `archive` to pick one from; the index picked, or nothing when the

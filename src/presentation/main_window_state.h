@@ -79,6 +79,7 @@ class MainWindowState {
   // the same name or path on disk.
   void setEditedFiles(std::vector<WeaponFilePtr> files) { edited_ = std::move(files); }
   bool hasUnsavedEdits() const { return !edited_.empty(); }
+  const std::vector<WeaponFilePtr>& editedFiles() const { return edited_; }
   // The list entry of the weapon a game check points at: `name` as the checks
   // read it in the file named `file`, the entry of that name (letter case
   // ignored when none has it exactly). When the list has none, tells the user

@@ -35,31 +35,33 @@ std::vector<std::string_view> splitWords(std::string_view text) {
 }
 
 // "KEY", an operator and "NUMBER", in one word or in up to three.
-std::optional<TableFilter::Comparison> readComparison(std::string_view text) {
+std::optional<TableFilter::Comparison> readComparison(std::string_view text, const TableFilter::Names& names) {
   const std::size_t at = text.find_first_of("<>=!");
   if (at == std::string_view::npos || at == 0) return std::nullopt;
   for (const OpText& o : kOps) {
     if (text.compare(at, o.text.size(), o.text) != 0) continue;
-    auto column = columnNamed(text.substr(0, at));
+    auto name = names(text.substr(0, at));
     const auto number = textToDouble(text.substr(at + o.text.size()));
-    if (!column || !number) return std::nullopt;
-    return TableFilter::Comparison{std::move(*column), o.op, *number};
+    if (!name || !number) return std::nullopt;
+    return TableFilter::Comparison{std::move(*name), o.op, *number, {}};
   }
   return std::nullopt;
 }
 
 // The name of a comparison whose name no column has, with any operator
 // but "=" and "==": empty for any other text.
-std::string_view unknownFieldOf(std::string_view text) {
+std::string_view unknownFieldOf(std::string_view text, const TableFilter::Names& names) {
   const std::size_t at = text.find_first_of("<>=!");
-  if (at == std::string_view::npos || at == 0 || text[at] == '=' || columnNamed(text.substr(0, at))) return {};
+  if (at == std::string_view::npos || at == 0 || text[at] == '=' || names(text.substr(0, at))) return {};
   for (const OpText& o : kOps)
     if (text.compare(at, o.text.size(), o.text) == 0)
       return textToDouble(text.substr(at + o.text.size())) ? text.substr(0, at) : std::string_view();
   return {};
 }
 
-bool holds(double x, TableFilter::Op op, double n) {
+}  // namespace
+
+bool TableFilter::holds(double x, Op op, double n) {
   switch (op) {
     case TableFilter::Op::Less:
       return x < n;
@@ -77,16 +79,22 @@ bool holds(double x, TableFilter::Op op, double n) {
   return false;
 }
 
-bool containsFolded(std::string_view hay, std::string_view lowerNeedle) {
+bool TableFilter::contains(std::string_view hay, std::string_view lowerNeedle) {
   if (lowerNeedle.size() > hay.size()) return false;
   for (std::size_t i = 0; i + lowerNeedle.size() <= hay.size(); ++i)
     if (matchesFoldedAt(hay, i, lowerNeedle)) return true;
   return false;
 }
 
-}  // namespace
+TableFilter::TableFilter(std::string_view text)
+    : TableFilter(text, [](std::string_view name) -> std::optional<std::string> {
+        if (auto column = columnNamed(name)) return std::move(column->name);
+        return std::nullopt;
+      }) {
+  for (Comparison& c : comparisons_) c.column = *columnNamed(c.name);
+}
 
-TableFilter::TableFilter(std::string_view text) {
+TableFilter::TableFilter(std::string_view text, const Names& names) {
   const std::vector<std::string_view> words = splitWords(text);
   for (std::size_t i = 0; i < words.size(); ++i) {
     // "range > 600" reads as "range>600", as does "range >600" or "range> 600".
@@ -98,11 +106,11 @@ TableFilter::TableFilter(std::string_view text) {
     };
     const std::size_t most = std::min<std::size_t>(3, words.size() - i);
     for (std::size_t n = most; n > 0 && !c; --n)
-      if ((c = readComparison(joined(n)))) i += n - 1;
+      if ((c = readComparison(joined(n), names))) i += n - 1;
     // A comparison of a name no column has, the name all in this word.
     for (std::size_t n = 1; n <= most && !c; ++n) {
       const std::string text = joined(n);
-      const std::string_view name = unknownFieldOf(text);
+      const std::string_view name = unknownFieldOf(text, names);
       if (!name.empty() && name.size() <= words[i].size()) {
         unknownFields_.emplace_back(name);
         break;
@@ -127,15 +135,26 @@ bool TableFilter::accepts(const WeaponTable& table, std::size_t row, bool viewin
     if (!x || !holds(*x, c.op, c.number)) return false;
   }
   for (const std::string& text : texts_) {
-    bool found = containsFolded(table.entry(row), text);
+    bool found = contains(table.entry(row), text);
     const SlotValues values = table.values(row);
     for (int s = 0; s < kSlotCount && !found; ++s) {
-      found = containsFolded(values[s], text) ||
-              (viewing && table.found(row) && containsFolded(viewingText(static_cast<Slot>(s), values), text));
+      found = contains(values[s], text) ||
+              (viewing && table.found(row) && contains(viewingText(static_cast<Slot>(s), values), text));
     }
-    for (std::size_t d = 0; !found && d < damageList().size(); ++d) found = containsFolded(damageList()[d], text);
+    for (std::size_t d = 0; !found && d < damageList().size(); ++d) found = contains(damageList()[d], text);
     if (!found) return false;
   }
+  return true;
+}
+
+bool TableFilter::accepts(const std::function<std::optional<double>(const Comparison&)>& number,
+                          const std::function<bool(std::string_view)>& contains) const {
+  for (const Comparison& c : comparisons_) {
+    const auto x = number(c);
+    if (!x || !holds(*x, c.op, c.number)) return false;
+  }
+  for (const std::string& text : texts_)
+    if (!contains(text)) return false;
   return true;
 }
 

@@ -10,33 +10,25 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "presentation/weapon_columns.h"
 #include "text/text.h"
 #include "ui/controls.h"
-#include "weapon/field_table.h"
 
 namespace qm::ui {
 
 namespace {
-
-// The keys offered: every field of a "key=value;" line, then the default
-// damage amount.
-constexpr std::string_view kDefaultDamage = "damage.default";
 
 // The preview's columns.
 constexpr int kNew = 3, kNote = 4, kPreviewColumns = 5;
 
 }  // namespace
 
-ChangeFieldDialog::ChangeFieldDialog(Targets targets, bool viewing, const std::string& key, QWidget* parent)
-    : QDialog(parent), targets_(std::move(targets)) {
+ChangeFieldDialog::ChangeFieldDialog(Rows rows, const std::string& key, QWidget* parent)
+    : QDialog(parent), rows_(std::move(rows)) {
   setObjectName("changeFieldDialog");
   setWindowTitle("Change field");
   key_ = new QComboBox(this);
   key_->setObjectName("changeFieldKey");
-  for (const FieldRow& row : kFields)
-    if (row.isKeyLine()) key_->addItem(fromUtf8(columnCaption(fieldColumn(row.no), viewing)), fromUtf8(row.key));
-  key_->addItem(fromUtf8(kDefaultDamage), fromUtf8(kDefaultDamage));
+  for (const TableSource::Key& k : rows_.keys) key_->addItem(fromUtf8(k.caption), fromCp1252(k.key));
   key_->setMaxVisibleItems(20);
   const int first = key_->findData(fromUtf8(key));
   key_->setCurrentIndex(first < 0 ? 0 : first);
@@ -54,7 +46,9 @@ ChangeFieldDialog::ChangeFieldDialog(Targets targets, bool viewing, const std::s
 
   preview_ = new QTableWidget(0, kPreviewColumns, this);
   preview_->setObjectName("changeFieldPreview");
-  preview_->setHorizontalHeaderLabels({"Weapon", "File", "Old value", "New value", "Note"});
+  QString noun = fromUtf8(rows_.singular);
+  if (!noun.isEmpty()) noun[0] = noun[0].toUpper();
+  preview_->setHorizontalHeaderLabels({noun, "File", "Old value", "New value", "Note"});
   preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   preview_->setSelectionMode(QAbstractItemView::NoSelection);
   preview_->verticalHeader()->hide();
@@ -88,14 +82,14 @@ ChangeFieldDialog::ChangeFieldDialog(Targets targets, bool viewing, const std::s
 }
 
 void ChangeFieldDialog::keyChosen() {
-  current_ = targets_(key_->currentData().toString().toStdString());
+  current_ = rows_.targets(utf8ToCp1252(key_->currentData().toString().toStdString()));
   showPlan();
 }
 
 void ChangeFieldDialog::showPlan() {
-  plan_ = planFieldChange(current_, key_->currentData().toString().toStdString(),
-                          static_cast<FieldOperation>(operation_->currentData().toInt()),
-                          utf8ToCp1252(value_->text().toStdString()));
+  plan_ = rows_.plan(current_, utf8ToCp1252(key_->currentData().toString().toStdString()),
+                     static_cast<FieldOperation>(operation_->currentData().toInt()),
+                     utf8ToCp1252(value_->text().toStdString()));
   std::size_t unchanged = 0, skipped = 0;
   preview_->setRowCount(static_cast<int>(plan_.rows.size()));
   for (int r = 0; r < preview_->rowCount(); ++r) {
@@ -119,7 +113,8 @@ void ChangeFieldDialog::showPlan() {
   if (!plan_.refusal.empty()) {
     summary_->setText(fromUtf8(plan_.refusal));
   } else {
-    QString text = plan_.changing() == 1 ? "1 weapon changes" : QString("%1 weapons change").arg(plan_.changing());
+    QString text = plan_.changing() == 1 ? "1 " + fromUtf8(rows_.singular) + " changes"
+                                         : QString("%1 %2 change").arg(plan_.changing()).arg(fromUtf8(rows_.plural));
     if (unchanged) text += QString(", %1 unchanged").arg(unchanged);
     if (skipped) text += QString(", %1 skipped").arg(skipped);
     summary_->setText(text + ".");

@@ -1,6 +1,7 @@
-// "Change field": one field of the weapons selected in the Weapons table set
-// to a value, multiplied by a number or added to, with every weapon's old and
-// new value in a preview that follows the typing, before anything changes.
+// "Change field": one field of the rows selected in a table (weapons or
+// units) set to a value, multiplied by a number or added to, with every
+// row's old and new value in a preview that follows the typing, before
+// anything changes.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "presentation/field_change.h"
+#include "presentation/table_state.h"
 
 class QComboBox;
 class QLabel;
@@ -21,11 +23,19 @@ namespace qm::ui {
 class ChangeFieldDialog : public QDialog {
   Q_OBJECT
  public:
-  // The selected weapons with their text of a key.
-  using Targets = std::function<std::vector<FieldTarget>(const std::string& key)>;
-  // The keys are offered with the captions of the mode the table shows
-  // (`viewing`); `key` is picked first when it is one of them.
-  ChangeFieldDialog(Targets targets, bool viewing, const std::string& key, QWidget* parent = nullptr);
+  // What the dialog works on: the keys offered (with the captions of the
+  // mode the table shows), the selected rows with their text of a key, what
+  // a change would do to them, and what a row is called.
+  struct Rows {
+    std::vector<TableSource::Key> keys;
+    std::function<std::vector<FieldTarget>(const std::string& key)> targets;
+    std::function<FieldChangePlan(const std::vector<FieldTarget>&, const std::string& key, FieldOperation,
+                                  std::string_view operand)>
+        plan;
+    std::string singular, plural;  // "weapon", "weapons"
+  };
+  // `key` is picked first when it is one of the keys.
+  ChangeFieldDialog(Rows rows, const std::string& key, QWidget* parent = nullptr);
 
   // What Apply makes, as the controls stand now.
   const FieldChangePlan& plan() const { return plan_; }
@@ -34,7 +44,7 @@ class ChangeFieldDialog : public QDialog {
   void keyChosen();
   void showPlan();
 
-  Targets targets_;
+  Rows rows_;
   std::vector<FieldTarget> current_;  // of the chosen key
   FieldChangePlan plan_;
   QComboBox* key_;

@@ -46,6 +46,9 @@ class MainWindow::WindowHost final : public Host {
   std::optional<std::string> showSave(const std::string& startPath) override {
     return dialogs_.showSave(startIn(startPath));
   }
+  std::optional<std::string> showSaveCsv(const std::string& startPath) override {
+    return dialogs_.showSaveCsv(startIn(startPath));
+  }
   std::optional<std::size_t> pickFromArchive(const std::string& archive,
                                              const std::vector<std::string>& files) override {
     return dialogs_.pickFromArchive(archive, files);
@@ -359,6 +362,7 @@ void MainWindow::refresh(unsigned changes) {
   }
   if (changes & SpaceTextChanged) spaceLabel_->setText(fromUtf8(state_.spaceText()));
   if (tableWindow_) tableWindow_->stateChanged(changes);
+  if (unitsTable_) unitsTable_->stateChanged(changes);
   if (editing_ && (changes & (ValuesChanged | DamageChanged))) editing_->refresh();
 }
 
@@ -394,6 +398,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // The other windows close with the main window.
   if (gameCheck_) gameCheck_->close();
   if (tableWindow_) tableWindow_->close();
+  if (unitsTable_) unitsTable_->close();
   QWidget::closeEvent(event);
 }
 
@@ -411,6 +416,8 @@ void MainWindow::buildGameCheckHooks() {
   auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(shortcut, &QShortcut::activated, this, &MainWindow::openGameCheck);
   connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &MainWindow::openWeaponsTable);
+  connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this), &QShortcut::activated, this,
+          &MainWindow::openUnitsTable);
   // The list's edit field keeps its own menu, with the game check added.
   auto addMenu = [this](QWidget* widget, bool standard) {
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -419,6 +426,7 @@ void MainWindow::buildGameCheckHooks() {
       std::unique_ptr<QMenu> menu(standard && edit ? edit->createStandardContextMenu() : new QMenu);
       if (!menu->isEmpty()) menu->addSeparator();
       menu->addAction("Weapons table...", QKeySequence(Qt::Key_F6), this, &MainWindow::openWeaponsTable);
+      menu->addAction("Units table...", QKeySequence(Qt::SHIFT | Qt::Key_F6), this, &MainWindow::openUnitsTable);
       menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
       menu->addAction("Used by...", this, &MainWindow::showUsers)->setEnabled(!shownEntry_.empty());
       menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
@@ -488,7 +496,7 @@ void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
 
 void MainWindow::openWeaponsTable() {
   if (!tableWindow_) {
-    tableWindow_ = std::make_unique<TableWindow>(state_);
+    tableWindow_ = std::make_unique<TableWindow>(state_, *host_, TableKind::Weapons);
     tableWindow_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
       return editing_->push(changes, text);
     };
@@ -503,6 +511,20 @@ void MainWindow::openWeaponsTable() {
   tableWindow_->show();
   tableWindow_->raise();
   tableWindow_->activateWindow();
+}
+
+void MainWindow::openUnitsTable() {
+  if (!unitsTable_) {
+    unitsTable_ = std::make_unique<TableWindow>(state_, *host_, TableKind::Units);
+    // Unit edits are steps of the same undo stack, saved with the same Save.
+    unitsTable_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
+      return editing_->push(changes, text);
+    };
+    editing_->addKeysTo(*unitsTable_);
+  }
+  unitsTable_->show();
+  unitsTable_->raise();
+  unitsTable_->activateWindow();
 }
 
 void MainWindow::compareWith() {

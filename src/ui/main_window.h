@@ -54,6 +54,10 @@ class MainWindow : public QWidget {
   // is first opened.
   TableWindow* tableWindow() const { return tableWindow_.get(); }
   void openWeaponsTable();
+  // The Units table (Shift+F6, or the weapon list's context menu): every
+  // unit of the game; null until it is first opened.
+  TableWindow* unitsTable() const { return unitsTable_.get(); }
+  void openUnitsTable();
   // The quick find under the weapon list (Ctrl+F): typing narrows it to the
   // weapons of that name or ID, Enter shows the one chosen.
   void openQuickFind();
@@ -129,6 +133,7 @@ class MainWindow : public QWidget {
   std::string shownEntry_;  // the list entry of the weapon on display
   std::unique_ptr<GameCheckWindow> gameCheck_;
   std::unique_ptr<TableWindow> tableWindow_;
+  std::unique_ptr<TableWindow> unitsTable_;
   EditController* editing_ = nullptr;  // a child
   QuickFind* quickFind_ = nullptr;     // a child, made when first used
 };

@@ -107,14 +107,21 @@ std::optional<std::string> QtHost::showOpen(const std::string& startPath) { retu
 
 std::optional<std::string> QtHost::showSave(const std::string& startPath) { return showFileDialog(startPath, true); }
 
-std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, bool save) {
+std::optional<std::string> QtHost::showSaveCsv(const std::string& startPath) {
+  return showFileDialog(startPath, true, "CSV files(*.csv)|*.csv");
+}
+
+std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, bool save,
+                                                  std::string_view saveFilter) {
   FileDialog dialog(QApplication::activeWindow());
-  dialog.setNameFilter(qtFileFilter(save ? std::string(kTdfFilter) : importFilter()));
+  dialog.setNameFilter(
+      qtFileFilter(!save ? importFilter() : std::string(saveFilter.empty() ? kTdfFilter : saveFilter)));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // The export asks its own question before replacing a file.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The export asks its own question before replacing a file; the dialog
+    // asks for others.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, saveFilter.empty());
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

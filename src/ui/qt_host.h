@@ -21,6 +21,7 @@ class QtHost : public Host {
   Answer msgBox(std::string_view text, Buttons buttons) override;
   std::optional<std::string> showOpen(const std::string& startPath) override;
   std::optional<std::string> showSave(const std::string& startPath) override;
+  std::optional<std::string> showSaveCsv(const std::string& startPath) override;
   // A dialog of the files and their diffs, OK / Cancel.
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
   // A list dialog of the archive's weapon files.
@@ -28,7 +29,8 @@ class QtHost : public Host {
                                              const std::vector<std::string>& files) override;
 
  private:
-  std::optional<std::string> showFileDialog(const std::string& startPath, bool save);
+  // `saveFilter` is the filter of a save; TDF files when empty.
+  std::optional<std::string> showFileDialog(const std::string& startPath, bool save, std::string_view saveFilter = {});
 };
 
 }  // namespace qm::ui

@@ -4,15 +4,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -21,128 +18,86 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
-#include "checks/known_keys.h"
-#include "platform/files.h"
-#include "presentation/table_filter.h"
+#include "presentation/column_choice.h"
 #include "text/text.h"
 #include "ui/change_field_dialog.h"
+#include "ui/chart_window.h"
 #include "ui/column_dialog.h"
 #include "ui/controls.h"
 
 namespace qm::ui {
 
-namespace {
-
-constexpr const char* kHiddenColumnsKey = "weaponsTable/hiddenColumns";
-constexpr const char* kGeometryKey = "weaponsTable/geometry";
-constexpr const char* kColumnWidthsKey = "weaponsTable/columnWidths";  // by column name
-constexpr const char* kColumnSetsKey = "weaponsTable/columnSets";      // by the set's name: its columns' names
-
-// The window's columns: the list entry, the 66 fields, the damage per second.
-std::vector<Column> windowColumns() {
-  std::vector<Column> out = defaultColumns();
-  out.push_back(*columnNamed("dps"));
-  return out;
-}
-
-}  // namespace
-
-// The rows of the core's table as the view asks for them, sorted by a click
-// on a column header and filtered by the filter box: each cell's text is made
-// when it is shown, nothing is copied per cell. The order is a list of the
-// table's rows worked out once per sort, so that sorting compares numbers read
-// once and not the cells' texts.
-class WeaponTableModel : public QAbstractTableModel {
+// The rows of the table's state as the view asks for them: each cell's text
+// is made when it is shown, nothing is copied per cell. Both views sort on a
+// click on either's header: the second asks for the order the first made.
+class TableModel : public QAbstractTableModel {
  public:
-  explicit WeaponTableModel(QObject* parent) : QAbstractTableModel(parent), columns_(windowColumns()) {}
+  // The model holds the state: the views, which may ask for rows until
+  // the window's last moment, go with it.
+  TableModel(std::shared_ptr<const TableSource> source, QObject* parent)
+      : QAbstractTableModel(parent), state_(std::move(source)) {}
+  TableState& state() { return state_; }
 
-  void setTable(std::shared_ptr<const WeaponTable> table) {
+  // New rows: the views start over.
+  void setSource(std::shared_ptr<const TableSource> source) {
     beginResetModel();
-    table_ = std::move(table);
-    order();
-    filter();
+    state_.setSource(std::move(source));
     endResetModel();
   }
   // The same rows with their values read again: the views keep their
   // selection, and the sort and the filter follow the new values.
-  void setValues(std::shared_ptr<const WeaponTable> table) {
-    relayout([&] {
-      table_ = std::move(table);
-      order();
-      filter();
-    });
+  void setValues(std::shared_ptr<const TableSource> source) {
+    relayout([&] { state_.setSource(std::move(source)); });
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
   }
   void setViewing(bool viewing) {
-    if (viewing == viewing_) return;
-    relayout([&] {
-      viewing_ = viewing;
-      order();
-      filter();
-    });
+    if (viewing == state_.viewing()) return;
+    relayout([&] { state_.setViewing(viewing); });
     emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
     if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
   }
   void setFilter(const QString& text) {
-    relayout([&] {
-      filter_ = TableFilter(text.toStdString());
-      filter();
-    });
+    relayout([&] { state_.setFilter(text.toStdString()); });
   }
-  bool viewing() const { return viewing_; }
-  const TableFilter& filterWords() const { return filter_; }
-  const std::vector<Column>& columns() const { return columns_; }
-  const WeaponTable& table() const { return *table_; }
-  // The list entry shown in row `row`, and the row showing list entry
-  // `entry` (-1 when the filter hides it).
-  int entryAt(int row) const { return static_cast<int>(shown()[row]); }
-  int rowOf(int entry) const {
-    const auto at = std::find(shown().begin(), shown().end(), static_cast<std::size_t>(entry));
-    return at == shown().end() ? -1 : static_cast<int>(at - shown().begin());
-  }
-
-  // The text of list entry `entry` in `column`.
-  std::string text(int entry, int column) const {
-    const Column& c = columns_[column];
-    return cellText(*table_, entry, c, viewing_, c.needsDamage() ? table_->damage(entry) : std::vector<std::string>());
+  // The row of the source shown in view row `row`, and the view row
+  // showing it (-1 when the filter hides it).
+  std::size_t rowAt(int row) const { return state_.shown()[static_cast<std::size_t>(row)]; }
+  int viewRowOf(std::size_t row) const {
+    const auto place = state_.placeOf(row);
+    return place ? static_cast<int>(*place) : -1;
   }
 
   int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : static_cast<int>(shown().size());
+    return parent.isValid() ? 0 : static_cast<int>(state_.shown().size());
   }
   int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+    return parent.isValid() ? 0 : static_cast<int>(state_.source().columnCount());
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole) return fromCp1252(text(entryAt(index.row()), index.column()));
-    if (role == Qt::TextAlignmentRole && columns_[index.column()].numeric())
+    const auto column = static_cast<std::size_t>(index.column());
+    if (role == Qt::DisplayRole) return fromCp1252(state_.cell(rowAt(index.row()), column));
+    if (role == Qt::TextAlignmentRole && state_.source().numeric(column))
       return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount())
-      return fromUtf8(columnCaption(columns_[section], viewing_));
-    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 && section < columnCount())
-      return fromUtf8(columns_[section].name);
-    // A row's number is its place in the list, whatever the sort.
+    if (orientation == Qt::Horizontal && section >= 0 && section < columnCount()) {
+      const auto column = static_cast<std::size_t>(section);
+      if (role == Qt::DisplayRole) return fromUtf8(state_.caption(column));
+      if (role == Qt::ToolTipRole) return fromCp1252(state_.source().columnName(column));
+    }
+    // A row's number is its place in the source (the list), whatever the sort.
     if (orientation == Qt::Vertical && role == Qt::DisplayRole && section >= 0 && section < rowCount())
-      return entryAt(section) + 1;
+      return static_cast<qulonglong>(rowAt(section) + 1);
     return QAbstractTableModel::headerData(section, orientation, role);
   }
-  // Column -1 is list order. Both views sort on a click on either's header:
-  // the second asks for the order the first made.
+  // Column -1 is the source's order.
   void sort(int column, Qt::SortOrder order) override {
-    if (column == sortColumn_ && order == sortOrder_) return;
-    relayout([&] {
-      sortColumn_ = column < columnCount() ? column : -1;
-      sortOrder_ = order;
-      this->order();
-      filter();
-    });
+    const bool descending = order == Qt::DescendingOrder;
+    if (column == state_.sortColumn() && descending == state_.descending()) return;
+    relayout([&] { state_.sortBy(column, descending); });
   }
 
  private:
@@ -152,50 +107,23 @@ class WeaponTableModel : public QAbstractTableModel {
   void relayout(Change change) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<int> entries;
-    for (const QModelIndex& i : before) entries.push_back(entryAt(i.row()));
+    std::vector<std::size_t> rows;
+    for (const QModelIndex& i : before) rows.push_back(rowAt(i.row()));
     change();
     if (!before.isEmpty()) {
-      std::vector<int> rowOfEntry(table_ ? table_->size() : 0, -1);
-      for (std::size_t r = 0; r < shown().size(); ++r) rowOfEntry[shown()[r]] = static_cast<int>(r);
+      std::vector<int> viewRow(state_.source().rowCount(), -1);
+      for (std::size_t r = 0; r < state_.shown().size(); ++r) viewRow[state_.shown()[r]] = static_cast<int>(r);
       QModelIndexList after;
       for (qsizetype i = 0; i < before.size(); ++i) {
-        const std::size_t e = static_cast<std::size_t>(entries[i]);
-        after << (e < rowOfEntry.size() && rowOfEntry[e] >= 0 ? index(rowOfEntry[e], before[i].column())
-                                                              : QModelIndex());
+        const std::size_t row = rows[static_cast<std::size_t>(i)];
+        after << (row < viewRow.size() && viewRow[row] >= 0 ? index(viewRow[row], before[i].column()) : QModelIndex());
       }
       changePersistentIndexList(before, after);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
   }
-  // The rows in the sort's order.
-  void order() {
-    const std::size_t n = table_ ? table_->size() : 0;
-    if (sortColumn_ < 0 || !table_) {
-      order_.resize(n);
-      for (std::size_t row = 0; row < n; ++row) order_[row] = row;
-    } else {
-      order_ = sortedRows(*table_, columns_[sortColumn_], viewing_, sortOrder_ == Qt::DescendingOrder);
-    }
-  }
-  // The rows shown: every row without a filter.
-  const std::vector<std::size_t>& shown() const { return filter_.empty() ? order_ : shown_; }
-  // The rows the filter passes, in the sort's order.
-  void filter() {
-    shown_.clear();
-    if (filter_.empty()) return;
-    for (std::size_t row : order_)
-      if (filter_.accepts(*table_, row, viewing_)) shown_.push_back(row);
-  }
 
-  std::shared_ptr<const WeaponTable> table_;
-  std::vector<Column> columns_;
-  bool viewing_ = true;
-  TableFilter filter_;
-  int sortColumn_ = -1;
-  Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-  std::vector<std::size_t> order_;  // every row, in the sort's order
-  std::vector<std::size_t> shown_;  // the rows the filter passes, in that order; unused without a filter
+  TableState state_;
 };
 
 CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent) {
@@ -220,19 +148,13 @@ CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent) {
   resize(640, 720);
 }
 
-void CompareDialog::compare(const CurrentWeapon& a, const CurrentWeapon& b, const QString& titleA,
-                            const QString& titleB, bool viewing) {
-  const std::vector<FieldPair> pairs = compareWeapons(a, b, viewing);
+void CompareDialog::compare(const Compared& rows) {
   table_->setRowCount(0);
-  table_->setHorizontalHeaderLabels({"Field", titleA.trimmed(), titleB.trimmed()});
-  int differing = 0;
-  for (const FieldPair& p : pairs) {
+  table_->setHorizontalHeaderLabels({"Field", fromCp1252(rows.titleA), fromCp1252(rows.titleB)});
+  for (const Compared::Row& p : rows.rows) {
     const int row = table_->rowCount();
     table_->insertRow(row);
-    const auto column = columnNamed(p.key);
-    const QString caption =
-        fromUtf8(column && column->kind == Column::Kind::Field ? columnCaption(*column, viewing) : p.key);
-    const QString texts[] = {caption, fromCp1252(p.a), fromCp1252(p.b)};
+    const QString texts[] = {fromUtf8(p.caption), fromCp1252(p.a), fromCp1252(p.b)};
     for (int c = 0; c < 3; ++c) {
       auto* item = new QTableWidgetItem(texts[c]);
       if (p.differs) {
@@ -244,9 +166,8 @@ void CompareDialog::compare(const CurrentWeapon& a, const CurrentWeapon& b, cons
       item->setData(Qt::UserRole, p.differs);
       table_->setItem(row, c, item);
     }
-    differing += p.differs ? 1 : 0;
   }
-  summary_->setText(QString("%1 fields differ").arg(differing));
+  summary_->setText(QString("%1 fields differ").arg(rows.differing));
   showRows();
 }
 
@@ -255,15 +176,40 @@ void CompareDialog::showRows() {
     table_->setRowHidden(row, onlyDifferences_->isChecked() && !table_->item(row, 0)->data(Qt::UserRole).toBool());
 }
 
-TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidget(parent), state_(state) {
-  setObjectName("weaponsTable");
-  updateTitle();
-  model_ = new WeaponTableModel(this);
+TableWindow::TableWindow(const MainWindowState& state, Host& host, TableKind kind, QWidget* parent)
+    : QWidget(parent), state_(state), host_(host), kind_(kind) {
+  setObjectName(kind == TableKind::Weapons ? "weaponsTable" : "unitsTable");
+  model_ = new TableModel(readRows(nullptr), this);
+  table_ = &model_->state();
   compare_ = new CompareDialog(this);
+  compare_->setWindowTitle(kind == TableKind::Weapons ? "Compare weapons" : "Compare units");
+  buildControls();
+  buildViews();
+  buildFrozenColumn();
+  buildLayout();
+  buildActions();
+  model_->setViewing(state_.viewingMode());
+  updateTitle();
+  rowsRead();
+  fitColumns();
+  restoreColumns();
+}
 
+TableWindow::~TableWindow() {
+  // The views outlive this part of the window: what they signal while they
+  // are hidden and destroyed must not reach it.
+  view_->verticalHeader()->disconnect(this);
+  view_->horizontalHeader()->disconnect(this);
+  view_->selectionModel()->disconnect(this);
+}
+
+void TableWindow::buildControls() {
+  const QString noun = fromUtf8(table_->source().noun(true));
   filter_ = new QLineEdit(this);
   filter_->setObjectName("tableFilter");
-  filter_->setPlaceholderText("Filter: text, or KEY>NUMBER such as range>600 reloadtime<=1");
+  filter_->setPlaceholderText(kind_ == TableKind::Weapons
+                                  ? "Filter: text, or KEY>NUMBER such as range>600 reloadtime<=1"
+                                  : "Filter: text, or KEY>NUMBER such as MaxDamage>1000 dps.per.metal>=0.1");
   filter_->setClearButtonEnabled(true);
   columns_ = new QToolButton(this);
   columns_->setObjectName("tableColumns");
@@ -274,24 +220,17 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   changeButton_ = new QPushButton("Change field...", this);
   changeButton_->setObjectName("tableChangeField");
   changeButton_->setEnabled(false);
-  changeButton_->setToolTip("Set, multiply or add to one field of the selected weapons (F2)");
-  changeAction_ = new QAction("Change field...", this);
-  changeAction_->setShortcut(QKeySequence(Qt::Key_F2));
-  changeAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  changeAction_->setEnabled(false);
-  addAction(changeAction_);
-  copyAction_ = new QAction("Copy", this);
-  copyAction_->setShortcut(QKeySequence::Copy);
-  copyAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  copyAction_->setEnabled(false);
-  addAction(copyAction_);
-  copyWithCaptionsAction_ = new QAction("Copy with column names", this);
-  copyWithCaptionsAction_->setEnabled(false);
+  changeButton_->setToolTip("Set, multiply or add to one field of the selected " + noun + " (F2)");
   saveButton_ = new QPushButton("Save as CSV...", this);
   saveButton_->setObjectName("tableSaveCsv");
+  chartButton_ = new QPushButton("Chart...", this);
+  chartButton_->setObjectName("tableChart");
+  chartButton_->setToolTip("Two number columns of the " + noun + " shown as a scatter");
   status_ = new QLabel(this);
   status_->setObjectName("tableStatus");
+}
 
+void TableWindow::buildViews() {
   view_ = new QTableView(this);
   view_->setObjectName("tableView");
   frozen_ = new QTableView(view_);
@@ -308,17 +247,24 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
     v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // A double-click or Enter on a row (or a single click, where the desktop
     // is set to open items so) picks its weapon.
-    connect(v, &QTableView::activated, this,
-            [this](const QModelIndex& index) { emit entryChosen(model_->entryAt(index.row())); });
+    connect(v, &QTableView::activated, this, [this](const QModelIndex& index) {
+      if (kind_ == TableKind::Weapons) emit entryChosen(static_cast<int>(model_->rowAt(index.row())));
+    });
     connect(v, &QTableView::clicked, this, [this](const QModelIndex& index) {
       if (compareFrom_ < 0) return;
-      const int from = compareFrom_;
+      const auto from = static_cast<std::size_t>(compareFrom_);
       compareFrom_ = -1;
-      compareRows(from, model_->entryAt(index.row()));
+      compareRows(from, model_->rowAt(index.row()));
     });
+    v->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(v, &QWidget::customContextMenuRequested, this, [this, v](const QPoint& at) { showMenu(v, at); });
   }
   view_->horizontalHeader()->setSortIndicatorShown(true);
-  view_->sortByColumn(-1, Qt::AscendingOrder);  // list order until a header is clicked
+  view_->sortByColumn(-1, Qt::AscendingOrder);  // the source's order until a header is clicked
+  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TableWindow::selectionChanged);
+}
+
+void TableWindow::buildFrozenColumn() {
   // The frozen column shows the first column only, scrolls with the view and
   // shares its selection and sort.
   frozen_->setSelectionModel(view_->selectionModel());
@@ -338,16 +284,19 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   connect(view_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, frozen_->horizontalHeader(),
           &QHeaderView::setSortIndicator);
   connect(frozen_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, view_, &QTableView::sortByColumn);
-  // Turning sorting on put the frozen header's arrow on the entry column:
-  // it shows the view's (none, in list order) from the start.
+  // Turning sorting on put the frozen header's arrow on the name column:
+  // it shows the view's (none, in the source's order) from the start.
   frozen_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+}
 
+void TableWindow::buildLayout() {
   auto* bar = new QHBoxLayout;
   bar->addWidget(filter_, 1);
   bar->addWidget(columns_);
   bar->addWidget(compareButton_);
   bar->addWidget(changeButton_);
   bar->addWidget(saveButton_);
+  bar->addWidget(chartButton_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(bar);
   layout->addWidget(view_, 1);
@@ -358,12 +307,25 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   setTabOrder(columns_, compareButton_);
   setTabOrder(compareButton_, changeButton_);
   setTabOrder(changeButton_, saveButton_);
+  setTabOrder(saveButton_, chartButton_);
+}
 
-  // The column chooser: every column but the entry, remembered between runs.
-  const QStringList hidden = QSettings().value(kHiddenColumnsKey).toStringList();
-  for (int c = 1; c < model_->columnCount(); ++c)
-    view_->setColumnHidden(c, hidden.contains(fromUtf8(model_->columns()[c].name)));
-  connect(columns_, &QToolButton::clicked, this, &TableWindow::chooseColumns);
+void TableWindow::buildActions() {
+  const auto action = [this](const QString& text, QKeySequence keys = {}) {
+    auto* a = new QAction(text, this);
+    a->setShortcut(keys);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(a);
+    return a;
+  };
+  changeAction_ = action("Change field...", QKeySequence(Qt::Key_F2));
+  changeAction_->setEnabled(false);
+  copyAction_ = action("Copy", QKeySequence::Copy);
+  copyAction_->setEnabled(false);
+  copyWithCaptionsAction_ = action("Copy with column names");
+  copyWithCaptionsAction_->setEnabled(false);
+  // Ctrl+F goes to the filter box, as in a spreadsheet or an editor.
+  QAction* find = action({}, QKeySequence::Find);
 
   connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
     model_->setFilter(text);
@@ -371,65 +333,48 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
     // still selected.
     selectionChanged();
   });
-  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TableWindow::selectionChanged);
+  connect(columns_, &QToolButton::clicked, this, &TableWindow::chooseColumns);
   connect(compareButton_, &QPushButton::clicked, this, &TableWindow::compareSelected);
   connect(changeButton_, &QPushButton::clicked, this, &TableWindow::changeField);
   connect(changeAction_, &QAction::triggered, this, &TableWindow::changeField);
   connect(copyAction_, &QAction::triggered, this, [this] { copyRows(false); });
   connect(copyWithCaptionsAction_, &QAction::triggered, this, [this] { copyRows(true); });
-  // The selected rows' menu: what the buttons do to them.
-  for (QTableView* v : {view_, frozen_}) {
-    v->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(v, &QWidget::customContextMenuRequested, this, [this, v](const QPoint& at) {
-      QMenu menu;
-      menu.addAction("Compare", this, &TableWindow::compareSelected)->setEnabled(compareButton_->isEnabled());
-      menu.addAction(changeAction_);
-      menu.addSeparator();
-      menu.addAction(copyAction_);
-      menu.addAction(copyWithCaptionsAction_);
-      menu.exec(v->viewport()->mapToGlobal(at));
-    });
-  }
   connect(saveButton_, &QPushButton::clicked, this, &TableWindow::saveCsv);
-  // Ctrl+F goes to the filter box, as in a spreadsheet or an editor.
-  auto* find = new QAction(this);
-  find->setShortcut(QKeySequence::Find);
-  find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(chartButton_, &QPushButton::clicked, this, &TableWindow::openChart);
   connect(find, &QAction::triggered, this, [this] {
     filter_->setFocus(Qt::ShortcutFocusReason);
     filter_->selectAll();
   });
-  addAction(find);
-
-  askCsvPath = [this]() -> std::optional<QString> {
-    const QString suggested = QString::fromStdString((state_.gameDir() / "weapons.csv").string());
-    const QString path = QFileDialog::getSaveFileName(this, "Save as CSV", suggested, "CSV files (*.csv)");
-    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
-  };
-  model_->setViewing(state_.viewingMode());
-  reload();
-  fitColumns();
-  // Where the window was and the widths the user gave the columns, as it
-  // was last closed.
-  const QSettings settings;
-  const QVariantMap widths = settings.value(kColumnWidthsKey).toMap();
-  for (int c = 0; c < model_->columnCount(); ++c)
-    if (const int width = widths.value(fromUtf8(model_->columns()[c].name)).toInt(); width > 0)
-      view_->setColumnWidth(c, width);
-  if (!restoreGeometry(settings.value(kGeometryKey).toByteArray())) resize(1000, 640);
 }
 
-TableWindow::~TableWindow() {
-  // The views outlive this part of the window: what they signal while they
-  // are hidden and destroyed must not reach it.
-  view_->verticalHeader()->disconnect(this);
-  view_->horizontalHeader()->disconnect(this);
-  view_->selectionModel()->disconnect(this);
+// The columns the chooser hid, and where the window was and the widths the
+// user gave the columns, as it was last closed.
+void TableWindow::restoreColumns() {
+  const QSettings settings;
+  const QStringList hidden = settings.value(settingsKey("hiddenColumns")).toStringList();
+  const QVariantMap widths = settings.value(settingsKey("columnWidths")).toMap();
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    const QString name = fromCp1252(table_->source().columnName(static_cast<std::size_t>(c)));
+    if (c > 0) view_->setColumnHidden(c, hidden.contains(name));
+    if (const int width = widths.value(name).toInt(); width > 0) view_->setColumnWidth(c, width);
+  }
+  if (!restoreGeometry(settings.value(settingsKey("geometry")).toByteArray())) resize(1000, 640);
+}
+
+QString TableWindow::settingsKey(const char* name) const {
+  return QString(kind_ == TableKind::Weapons ? "weaponsTable/" : "unitsTable/") + name;
+}
+
+std::shared_ptr<const TableSource> TableWindow::readRows(const TableSource* previous) const {
+  return kind_ == TableKind::Weapons ? weaponRows(state_, previous) : unitRows(state_, previous);
 }
 
 void TableWindow::reload() {
-  table_ = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList());
-  model_->setTable(table_);
+  model_->setSource(readRows(nullptr));
+  rowsRead();
+}
+
+void TableWindow::rowsRead() {
   for (int c = 1; c < model_->columnCount(); ++c) frozen_->setColumnHidden(c, true);
   frozen_->setColumnWidth(0, view_->columnWidth(0));
   placeFrozen();
@@ -447,18 +392,17 @@ void TableWindow::stateChanged(unsigned changes) {
 
 void TableWindow::refreshValues() {
   // Only the files an edit changed are read again.
-  auto table = std::make_shared<const WeaponTable>(state_.weaponList().entries(), state_.searchList(), table_.get());
-  if (table->size() != table_->size()) return reload();
-  table_ = std::move(table);
-  model_->setValues(table_);
+  auto source = readRows(&table_->source());
+  if (source->rowCount() != table_->source().rowCount()) return reload();
+  model_->setValues(std::move(source));
   updateStatus();
 }
 
-std::vector<std::size_t> TableWindow::selectedEntries() const {
+std::vector<std::size_t> TableWindow::selectedRows() const {
   QModelIndexList rows = view_->selectionModel()->selectedRows();
   std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
   std::vector<std::size_t> out;
-  for (const QModelIndex& r : rows) out.push_back(static_cast<std::size_t>(model_->entryAt(r.row())));
+  for (const QModelIndex& r : rows) out.push_back(model_->rowAt(r.row()));
   return out;
 }
 
@@ -472,16 +416,31 @@ void TableWindow::selectionChanged() {
   updateStatus();
 }
 
+void TableWindow::showMenu(QTableView* view, const QPoint& at) {
+  QMenu menu;
+  menu.addAction("Compare", this, &TableWindow::compareSelected)->setEnabled(compareButton_->isEnabled());
+  menu.addAction(changeAction_);
+  menu.addSeparator();
+  menu.addAction(copyAction_);
+  menu.addAction(copyWithCaptionsAction_);
+  menu.exec(view->viewport()->mapToGlobal(at));
+}
+
 ChangeFieldDialog* TableWindow::changeFieldDialog() const { return changeField_; }
 
 void TableWindow::changeField() {
-  const std::vector<std::size_t> entries = selectedEntries();
-  if (entries.empty() || !pushChanges || (changeField_ && changeField_->isVisible())) return;
+  const std::vector<std::size_t> rows = selectedRows();
+  if (rows.empty() || !pushChanges || (changeField_ && changeField_->isVisible())) return;
   // The key of the column of the current cell comes first.
   const int column = view_->currentIndex().column();
-  const std::string key = column > 0 ? model_->columns()[column].name : std::string();
-  auto targets = [this, entries](const std::string& k) { return fieldTargets(*table_, entries, k, state_.gameDir()); };
-  changeField_ = new ChangeFieldDialog(targets, model_->viewing(), key, this);
+  const std::string key = column > 0 ? table_->source().columnName(static_cast<std::size_t>(column)) : std::string();
+  const std::shared_ptr<const TableSource> source = table_->sourcePtr();
+  ChangeFieldDialog::Rows of{source->changeKeys(table_->viewing()),
+                             [source, rows](const std::string& k) { return source->targets(rows, k); },
+                             [source](const std::vector<FieldTarget>& targets, const std::string& k, FieldOperation op,
+                                      std::string_view operand) { return source->plan(targets, k, op, operand); },
+                             std::string(source->noun(false)), std::string(source->noun(true))};
+  changeField_ = new ChangeFieldDialog(std::move(of), key, this);
   changeField_->setAttribute(Qt::WA_DeleteOnClose);
   changeField_->setWindowModality(Qt::ApplicationModal);
   connect(changeField_, &QDialog::accepted, this, [this, dialog = changeField_] {
@@ -491,18 +450,44 @@ void TableWindow::changeField() {
   changeField_->open();
 }
 
+ChartWindow* TableWindow::chartWindow() const { return chart_; }
+
+void TableWindow::openChart() {
+  // A chart of the rows shown now: one opened before goes.
+  if (chart_) chart_->close();
+  chartRows_ = table_->shown();
+  chart_ = new ChartWindow(table_->chartSource(), this);
+  chart_->setWindowFlag(Qt::Window);
+  chart_->setAttribute(Qt::WA_DeleteOnClose);
+  chart_->setWindowTitle(windowTitle().remove(" *") + " \u2014 chart");
+  connect(chart_, &ChartWindow::rowPicked, this, [this](std::size_t picked) {
+    if (picked >= chartRows_.size()) return;
+    const int row = model_->viewRowOf(chartRows_[picked]);
+    if (row < 0) return;
+    const QModelIndex at = model_->index(row, 0);
+    view_->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view_->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+    view_->scrollTo(at);
+    raise();
+    activateWindow();
+  });
+  chart_->resize(720, 520);
+  chart_->show();
+}
+
 void TableWindow::chooseColumns() {
   std::vector<ColumnChoice::Item> items;
   std::vector<std::string> hidden;
   for (int c = 1; c < model_->columnCount(); ++c) {
-    const Column& column = model_->columns()[c];
-    items.push_back({column.name, columnCaption(column, true), true});
-    if (view_->isColumnHidden(c)) hidden.push_back(column.name);
+    const auto column = static_cast<std::size_t>(c);
+    const std::string& name = table_->source().columnName(column);
+    items.push_back({name, table_->source().caption(column, true), true});
+    if (view_->isColumnHidden(c)) hidden.push_back(name);
   }
   ColumnChoice choice(std::move(items), hidden);
   QSettings settings;
   ColumnChoice::Sets sets;
-  const QVariantMap kept = settings.value(kColumnSetsKey).toMap();
+  const QVariantMap kept = settings.value(settingsKey("columnSets")).toMap();
   for (auto at = kept.begin(); at != kept.end(); ++at)
     for (const QString& name : at.value().toStringList()) sets[at.key().toStdString()].push_back(name.toStdString());
   choice.setSets(std::move(sets));
@@ -516,7 +501,7 @@ void TableWindow::chooseColumns() {
     for (const std::string& n : columns) names << fromUtf8(n);
     setsKept.insert(fromUtf8(name), names);
   }
-  settings.setValue(kColumnSetsKey, setsKept);
+  settings.setValue(settingsKey("columnSets"), setsKept);
   if (!accepted) return;
   const auto& chosen = dialog.choice().items();
   QStringList hiddenNames;
@@ -524,30 +509,30 @@ void TableWindow::chooseColumns() {
     view_->setColumnHidden(static_cast<int>(i) + 1, !chosen[i].shown);
     if (!chosen[i].shown) hiddenNames << fromUtf8(chosen[i].name);
   }
-  settings.setValue(kHiddenColumnsKey, hiddenNames);
+  settings.setValue(settingsKey("hiddenColumns"), hiddenNames);
 }
 
-void TableWindow::compareWith(int entry) {
-  const int row = model_->rowOf(entry);
-  if (row < 0) return;
-  const QModelIndex at = model_->index(row, 0);
-  view_->selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  view_->scrollTo(at);
-  compareFrom_ = entry;
-  status_->setText("Click the weapon to compare " + fromCp1252(table_->entry(entry)).trimmed() + " with.");
+void TableWindow::compareWith(int row) {
+  const int at = row < 0 ? -1 : model_->viewRowOf(static_cast<std::size_t>(row));
+  if (at < 0) return;
+  const QModelIndex index = model_->index(at, 0);
+  view_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view_->scrollTo(index);
+  compareFrom_ = row;
+  status_->setText("Click the " + fromUtf8(table_->source().noun(false)) + " to compare " +
+                   fromCp1252(table_->cell(static_cast<std::size_t>(row), 0)).trimmed() + " with.");
 }
 
 void TableWindow::compareSelected() {
   const QModelIndexList rows = view_->selectionModel()->selectedRows();
   if (rows.size() != 2) return;
-  int a = model_->entryAt(rows[0].row()), b = model_->entryAt(rows[1].row());
+  std::size_t a = model_->rowAt(rows[0].row()), b = model_->rowAt(rows[1].row());
   if (rows[1].row() < rows[0].row()) std::swap(a, b);
   compareRows(a, b);
 }
 
-void TableWindow::compareRows(int a, int b) {
-  compare_->compare(table_->weapon(a), table_->weapon(b), fromCp1252(table_->entry(a)), fromCp1252(table_->entry(b)),
-                    model_->viewing());
+void TableWindow::compareRows(std::size_t a, std::size_t b) {
+  compare_->compare(table_->compare(a, b));
   compare_->show();
   compare_->raise();
   compare_->activateWindow();
@@ -555,52 +540,24 @@ void TableWindow::compareRows(int a, int b) {
 }
 
 void TableWindow::saveCsv() {
-  auto path = askCsvPath();
-  if (!path) return;
-  // A name typed without a suffix gets the one its file type has.
-  if (QFileInfo(*path).suffix().isEmpty()) *path += ".csv";
-  // What the window shows: the rows passing the filter in their order, the
-  // shown columns in their order, with their captions.
-  std::vector<std::size_t> rows;
-  for (int r = 0; r < model_->rowCount(); ++r) rows.push_back(static_cast<std::size_t>(model_->entryAt(r)));
-  const std::string csv = rowsText(rows, true, ',', "\r\n", appendCsvField);
-  if (const auto error = platform::replaceFile(path->toStdString(), csv))
-    QMessageBox::warning(this, "Save as CSV", QString("Could not write \"%1\": %2.").arg(*path, fromUtf8(*error)));
+  const std::string name = kind_ == TableKind::Weapons ? "weapons.csv" : "units.csv";
+  table_->saveCsv(host_, shownColumns(), state_.gameDir() / name);
 }
 
 void TableWindow::copyRows(bool withCaptions) {
-  const std::vector<std::size_t> rows = selectedEntries();
+  const std::vector<std::size_t> rows = selectedRows();
   if (rows.empty()) return;
-  QGuiApplication::clipboard()->setText(fromUtf8(rowsText(rows, withCaptions, '\t', "\n", appendClipboardCell)));
+  QGuiApplication::clipboard()->setText(
+      fromUtf8(table_->text(rows, shownColumns(), withCaptions, TableState::Format::Clipboard)));
 }
 
-std::vector<int> TableWindow::shownColumns() const {
-  std::vector<int> shown;
+std::vector<std::size_t> TableWindow::shownColumns() const {
+  std::vector<std::size_t> shown;
   const QHeaderView* header = view_->horizontalHeader();
   for (int v = 0; v < header->count(); ++v)
-    if (!header->isSectionHidden(header->logicalIndex(v))) shown.push_back(header->logicalIndex(v));
+    if (!header->isSectionHidden(header->logicalIndex(v)))
+      shown.push_back(static_cast<std::size_t>(header->logicalIndex(v)));
   return shown;
-}
-
-std::string TableWindow::rowsText(const std::vector<std::size_t>& entries, bool withCaptions, char separator,
-                                  std::string_view lineEnd, void (*cell)(std::string&, std::string_view)) const {
-  const std::vector<int> shown = shownColumns();
-  std::string text;
-  if (withCaptions) {
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-      if (i) text += separator;
-      cell(text, columnCaption(model_->columns()[shown[i]], model_->viewing()));
-    }
-    text += lineEnd;
-  }
-  for (std::size_t row : entries) {
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-      if (i) text += separator;
-      cell(text, cp1252ToUtf8(model_->text(static_cast<int>(row), shown[i])));
-    }
-    text += lineEnd;
-  }
-  return text;
 }
 
 // Each column as wide as its header and the texts of its first rows, up to
@@ -625,12 +582,13 @@ void TableWindow::placeFrozen() {
 void TableWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   QSettings settings;
-  settings.setValue(kGeometryKey, saveGeometry());
+  settings.setValue(settingsKey("geometry"), saveGeometry());
   // A hidden column keeps the width it had when it was last shown.
-  QVariantMap widths = settings.value(kColumnWidthsKey).toMap();
+  QVariantMap widths = settings.value(settingsKey("columnWidths")).toMap();
   for (int c = 0; c < model_->columnCount(); ++c)
-    if (!view_->isColumnHidden(c)) widths.insert(fromUtf8(model_->columns()[c].name), view_->columnWidth(c));
-  settings.setValue(kColumnWidthsKey, widths);
+    if (!view_->isColumnHidden(c))
+      widths.insert(fromCp1252(table_->source().columnName(static_cast<std::size_t>(c))), view_->columnWidth(c));
+  settings.setValue(settingsKey("columnWidths"), widths);
 }
 
 void TableWindow::resizeEvent(QResizeEvent* event) {
@@ -639,21 +597,11 @@ void TableWindow::resizeEvent(QResizeEvent* event) {
 }
 
 // Marked as the main window is while edits are unsaved: the table shows them.
-void TableWindow::updateTitle() { setWindowTitle(state_.hasUnsavedEdits() ? "Weapons table *" : "Weapons table"); }
+void TableWindow::updateTitle() { setWindowTitle(fromUtf8(table_->title(state_.hasUnsavedEdits()))); }
 
 void TableWindow::updateStatus() {
   if (compareFrom_ >= 0) return;
-  QString text = QString("%1 of %2 weapons").arg(model_->rowCount()).arg(table_->size());
-  if (const qsizetype selected = view_->selectionModel()->selectedRows().size())
-    text += QString(", %1 selected").arg(selected);
-  // A field's name mistyped in the filter box, which makes its words texts.
-  if (const auto& unknown = model_->filterWords().unknownFields(); !unknown.empty()) {
-    const std::string_view near = nearestWeaponKey(toLower(unknown.front()));
-    text += QString(" \u2014 no field \"%1\"%2: looked for as text")
-                .arg(fromCp1252(unknown.front()),
-                     near.empty() ? QString() : QString(" (did you mean \"%1\"?)").arg(fromUtf8(near)));
-  }
-  status_->setText(text);
+  status_->setText(fromUtf8(table_->status(static_cast<std::size_t>(view_->selectionModel()->selectedRows().size()))));
 }
 
 }  // namespace qm::ui

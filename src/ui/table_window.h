@@ -1,9 +1,11 @@
-// The "Weapons table" window: every weapon of the list as a row, the fields
-// as columns with the captions of the main window's mode, sorted by a click
-// on a column header (numbers as numbers), filtered by the filter box, with a
-// column chooser, the name column kept in view while scrolling sideways, Save
-// as CSV, a side-by-side comparison of two weapons, and one field of the
-// selected weapons changed at once.
+// The tables: the "Weapons table" (every weapon of the list) and the "Units
+// table" (every unit of the game), one window for both. Rows and columns with
+// the captions of the main window's mode, sorted by a click on a column
+// header (numbers as numbers), filtered by the filter box, with a column
+// chooser, the name column kept in view while scrolling sideways, Save as
+// CSV, Ctrl+C, a side-by-side comparison of two rows, and one field of the
+// selected rows changed at once. What it shows comes from a TableState;
+// the window is its layout and wiring.
 #pragma once
 
 #include <QDialog>
@@ -11,12 +13,10 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <optional>
 
-#include "catalogue/weapon_table.h"
 #include "edit/change.h"
 #include "presentation/main_window_state.h"
-#include "presentation/weapon_columns.h"
+#include "presentation/table_state.h"
 
 class QAction;
 class QCheckBox;
@@ -30,17 +30,18 @@ class QToolButton;
 namespace qm::ui {
 
 class ChangeFieldDialog;
-class WeaponTableModel;
+class ChartWindow;
+class TableModel;
 
-// Two weapons side by side: every field, the differing ones marked, and a
+enum class TableKind { Weapons, Units };
+
+// Two rows side by side: every field, the differing ones marked, and a
 // switch to show only those.
 class CompareDialog : public QDialog {
   Q_OBJECT
  public:
   CompareDialog(QWidget* parent = nullptr);
-  // Shows weapons `a` and `b` (list entries `titleA`, `titleB`).
-  void compare(const CurrentWeapon& a, const CurrentWeapon& b, const QString& titleA, const QString& titleB,
-               bool viewing);
+  void compare(const Compared& rows);
   QTableWidget* table() const { return table_; }
   QCheckBox* onlyDifferences() const { return onlyDifferences_; }
 
@@ -54,25 +55,25 @@ class CompareDialog : public QDialog {
 class TableWindow : public QWidget {
   Q_OBJECT
  public:
-  // Reads the weapons of `state`'s list and files; they are read again when
-  // stateChanged() reports a changed list.
-  explicit TableWindow(const MainWindowState& state, QWidget* parent = nullptr);
+  // Reads the rows of `kind` from `state`'s files; they are read again when
+  // stateChanged() reports a changed list or edits. Save as CSV asks
+  // `host` where.
+  TableWindow(const MainWindowState& state, Host& host, TableKind kind, QWidget* parent = nullptr);
   ~TableWindow() override;
 
   // The main window's state changed (Change bits): a new list is read
   // again, a new mode changes the captions and texts.
   void stateChanged(unsigned changes);
-  // Selects the row of list entry `entry` and waits for a click on the row
-  // to compare it with.
-  void compareWith(int entry);
+  // Selects row `row` (a list entry in the weapons table) and waits for a
+  // click on the row to compare it with.
+  void compareWith(int row);
 
-  // Where Save as CSV writes; asks with a file dialog unless replaced.
-  std::function<std::optional<QString>()> askCsvPath;
   // Makes the changes of "Change field" as one undo step named by the text;
   // false when they were refused. Change field is offered once it is set.
   std::function<bool(const std::vector<edit::Change>&, const QString&)> pushChanges;
 
-  const WeaponTable& table() const { return *table_; }
+  TableKind kind() const { return kind_; }
+  const TableState& table() const { return *table_; }
   QTableView* view() const { return view_; }
   QTableView* frozenView() const { return frozen_; }
   CompareDialog* compareDialog() const { return compare_; }
@@ -80,9 +81,13 @@ class TableWindow : public QWidget {
   ChangeFieldDialog* changeFieldDialog() const;
   // Opens Change field on the selected rows.
   void changeField();
+  // The chart of the rows shown; null until opened and after it is closed.
+  ChartWindow* chartWindow() const;
+  // Opens the chart over the rows shown; a point picked selects its row.
+  void openChart();
 
  signals:
-  // A row was double-clicked: the index of its list entry.
+  // A row of the weapons table was double-clicked: the index of its list entry.
   void entryChosen(int entry);
 
  protected:
@@ -90,48 +95,64 @@ class TableWindow : public QWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  // The parts of the window, made in this order.
+  void buildControls();
+  void buildViews();
+  void buildFrozenColumn();
+  void buildLayout();
+  void buildActions();
+  void restoreColumns();
+
+  // A setting of this kind of table ("weaponsTable/NAME", "unitsTable/NAME").
+  QString settingsKey(const char* name) const;
+  std::shared_ptr<const TableSource> readRows(const TableSource* previous) const;
   void reload();
+  // New rows are in the model: the frozen column and the status follow.
+  void rowsRead();
   // The files' unsaved edits changed: the same rows, their values read again.
   void refreshValues();
-  // The selected rows' list entries, in the order shown.
-  std::vector<std::size_t> selectedEntries() const;
+  // The selected rows (of the source), in the order shown.
+  std::vector<std::size_t> selectedRows() const;
   void selectionChanged();
   // The column chooser's dialog; what it leaves is remembered.
   void chooseColumns();
-  void compareRows(int a, int b);
+  void compareRows(std::size_t a, std::size_t b);
   void compareSelected();
   void saveCsv();
   // Copies the selected rows' shown cells, with the columns' captions first
   // when asked, for a spreadsheet to paste.
   void copyRows(bool withCaptions);
+  // The selected rows' menu: what the buttons do to them.
+  void showMenu(QTableView* view, const QPoint& at);
   // The shown columns, in the order shown.
-  std::vector<int> shownColumns() const;
-  // Rows of the shown columns as text (UTF-8), each cell written by `cell`,
-  // the captions first when asked.
-  std::string rowsText(const std::vector<std::size_t>& entries, bool withCaptions, char separator,
-                       std::string_view lineEnd, void (*cell)(std::string&, std::string_view)) const;
+  std::vector<std::size_t> shownColumns() const;
   void placeFrozen();
   void fitColumns();
   void updateStatus();
   void updateTitle();
 
   const MainWindowState& state_;
-  std::shared_ptr<const WeaponTable> table_;
-  WeaponTableModel* model_;
-  QLineEdit* filter_;
-  QToolButton* columns_;
-  QPushButton* compareButton_;
-  QPushButton* changeButton_;
-  QAction* changeAction_;
-  QAction* copyAction_;
-  QAction* copyWithCaptionsAction_;
-  QPushButton* saveButton_;
-  QLabel* status_;
-  QTableView* view_;
-  QTableView* frozen_;  // the name column, laid over the view's first column
-  CompareDialog* compare_;
+  Host& host_;
+  TableKind kind_;
+  TableModel* model_ = nullptr;
+  TableState* table_ = nullptr;  // the model's
+  QLineEdit* filter_ = nullptr;
+  QToolButton* columns_ = nullptr;
+  QPushButton* compareButton_ = nullptr;
+  QPushButton* changeButton_ = nullptr;
+  QAction* changeAction_ = nullptr;
+  QAction* copyAction_ = nullptr;
+  QAction* copyWithCaptionsAction_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
+  QPushButton* chartButton_ = nullptr;
+  QLabel* status_ = nullptr;
+  QTableView* view_ = nullptr;
+  QTableView* frozen_ = nullptr;  // the name column, laid over the view's first column
+  CompareDialog* compare_ = nullptr;
   QPointer<ChangeFieldDialog> changeField_;
-  int compareFrom_ = -1;  // a list entry waiting for the row to compare it with
+  QPointer<ChartWindow> chart_;
+  std::vector<std::size_t> chartRows_;  // the rows the chart shows, by its row numbers
+  int compareFrom_ = -1;                // a row waiting for the row to compare it with
 };
 
 }  // namespace qm::ui

@@ -22,6 +22,7 @@
 
 #include "support.h"
 #include "ui/change_field_dialog.h"
+#include "ui/chart_window.h"
 #include "ui/edit_controller.h"
 #include "ui/table_window.h"
 
@@ -241,7 +242,7 @@ class TableTest : public QObject {
     QTest::keyClicks(QApplication::focusWidget(), "big");
     // A name typed without its suffix gets ".csv".
     const std::string path = (f.game.path() / "table").string();
-    f.t->askCsvPath = [&] { return std::optional<QString>(QString::fromStdString(path)); };
+    f.host.paths.push_back(path);
     QTest::mouseClick(f.t->findChild<QPushButton*>("tableSaveCsv"), Qt::LeftButton);
     const std::string csv = readFile(path + ".csv");
     QVERIFY(csv.rfind("entry,name,[NAME],id,", 0) == 0);
@@ -380,6 +381,86 @@ class TableTest : public QObject {
     QCOMPARE(f.w.windowTitle(), QString("Quillmark"));
     QCOMPARE(QString::fromStdString(readFile(file)),
              QString(before).replace("=1.5;", "=1.35;").replace("=2.5;", "=2.25;").replace("=10;", "=9;"));
+  }
+
+  // The units table from the weapon list's menu (Shift+F6 is its key):
+  // filtered by MaxDamage>1000, three units picked, their metal cost
+  // multiplied by 1.1 through Change field, saved with the main window's
+  // save; the unit files differ in exactly those lines.
+  void unitsTableChangesThreeUnits() {
+    Window f(weapon("GUN", "1", {"reloadtime=2;", "[DAMAGE]", "{", "default=20;", "}"}));
+    const auto unit = [&](const char* name, int hp, const char* metal) {
+      return f.write((std::string("units/") + name + ".fbi").c_str(),
+                     QByteArray("[UNITINFO]\r\n{\r\n\tUnitName=") + name + ";\r\n\tMaxDamage=" +
+                         QByteArray::number(hp) + ";\r\n\tBuildCostMetal=" + metal + ";\r\n\tWeapon1=GUN;\r\n}\r\n");
+    };
+    const std::vector<std::string> files = {unit("BIGGY", 5000, "1000"), unit("FLASH", 1500, "100"),
+                                            unit("PEEWEE", 300, "25"), unit("TANK", 1200, "200"),
+                                            unit("WALL", 2500, "40")};
+    std::vector<std::string> before;
+    for (const std::string& file : files) before.push_back(readFile(file));
+    f.w.show();
+    chooseInMenu("Units table...");
+    emit f.list()->lineEdit()->customContextMenuRequested({1, 1});
+    ui::TableWindow* t = f.w.unitsTable();
+    QVERIFY(t && QTest::qWaitForWindowExposed(t));
+    QCOMPARE(t->windowTitle(), QString("Units table"));
+    QTableView* view = t->view();
+    int metal = -1;
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+      if (view->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString() == "BuildCostMetal") metal = c;
+    QVERIFY(metal > 0);
+    QCOMPARE(view->model()->headerData(metal, Qt::Horizontal).toString(), QString("Metal cost"));
+
+    QTest::keyClicks(t->findChild<QLineEdit*>("tableFilter"), "MaxDamage>1000");
+    QCOMPARE(t->findChild<QLabel*>("tableStatus")->text(), QString("4 of 5 units"));
+    for (int row : {0, 1, 2}) {
+      const QModelIndex at = view->model()->index(row, metal);
+      view->scrollTo(at);
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, row ? Qt::ControlModifier : Qt::NoModifier,
+                        view->visualRect(at).center());
+    }
+    QTest::mouseClick(t->findChild<QPushButton*>("tableChangeField"), Qt::LeftButton);
+    ui::ChangeFieldDialog* d = t->changeFieldDialog();
+    QVERIFY(d && d->isVisible());
+    QCOMPARE(control<QComboBox>(d, "changeFieldKey")->currentData().toString(), QString("BuildCostMetal"));
+    control<QComboBox>(d, "changeFieldOperation")->setCurrentIndex(1);
+    QTest::keyClicks(control<QLineEdit>(d, "changeFieldValue"), "1.1");
+    QCOMPARE(control<QLabel>(d, "changeFieldSummary")->text(), QString("3 units change."));
+    QTest::mouseClick(control<QPushButton>(d, "changeFieldApply"), Qt::LeftButton);
+    QCOMPARE(f.w.editing().undoStack().undoText(), QString("Multiply BuildCostMetal by 1.1 (3 units)"));
+    QCOMPARE(view->model()->index(2, metal).data().toString(), QString("220"));
+    QCOMPARE(t->windowTitle(), QString("Units table *"));
+
+    f.host.answers = {Answer::Ok};
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(f.host.saveQuestions, 1);
+    QCOMPARE(t->windowTitle(), QString("Units table"));
+    const std::vector<std::pair<std::string, std::string>> changed = {
+        {"=1000;", "=1100;"}, {"=100;", "=110;"}, {}, {"=200;", "=220;"}, {}};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      std::string expected = before[i];
+      if (!changed[i].first.empty())
+        expected.replace(expected.find(changed[i].first), changed[i].first.size(), changed[i].second);
+      QCOMPARE(readFile(files[i]), expected);
+    }
+
+    // The chart of the rows shown, metal cost against damage per second; a
+    // click on a unit's point selects its row.
+    QTest::mouseClick(t->findChild<QPushButton*>("tableChart"), Qt::LeftButton);
+    ui::ChartWindow* chart = t->chartWindow();
+    QVERIFY(chart && QTest::qWaitForWindowExposed(chart));
+    QCOMPARE(control<QComboBox>(chart, "chartX")->currentText(), QString("Metal cost"));
+    QCOMPARE(control<QComboBox>(chart, "chartY")->currentText(), QString("Damage per second"));
+    QCOMPARE(chart->state().points().size(), 4u);
+    const auto& flash = chart->state().points()[1];  // FLASH, the second row shown
+    QCOMPARE(chart->state().source().rowNames[flash.row], std::string("FLASH"));
+    const QPointF at(chart->state().pixelX(flash.x, chart->plotFrame()),
+                     chart->state().pixelY(flash.y, chart->plotFrame()));
+    QTest::mouseClick(chart->plot(), Qt::LeftButton, {}, at.toPoint());
+    const QModelIndexList picked = view->selectionModel()->selectedRows();
+    QCOMPARE(picked.size(), 1);
+    QCOMPARE(picked[0].data().toString(), QString("FLASH"));
   }
 };
 
