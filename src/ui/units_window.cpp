@@ -30,7 +30,8 @@ namespace {
 constexpr int kKeyRole = Qt::UserRole;            // a value row's key, as bytes
 constexpr int kEditRole = Qt::UserRole + 1;       // the text its editor starts with
 constexpr int kMultiLineRole = Qt::UserRole + 2;  // whether its value spans lines
-enum ValueColumn { kCaptionColumn, kKeyColumn, kValueColumn, kHelpColumn };
+// The value rows' columns.
+constexpr int kCaptionColumn = 0, kKeyColumn = 1, kValueColumn = 2, kHelpColumn = 3;
 
 // The value's editor: one line, or a text box for a value over several
 // lines (Enter starts a new line there; Ctrl+Enter or leaving it accepts,
