@@ -156,7 +156,7 @@ UnitsWindow::UnitsWindow(const MainWindowState& window, const EditingState& edit
   title_->setFont(dialogFont(true));
   values_ = new QTreeWidget(this);
   values_->setObjectName("unitValues");
-  values_->setHeaderLabels({"Value of", "Key", "Value", ""});
+  values_->setHeaderLabels({"Field", "Key", "Value", ""});
   values_->setColumnCount(4);
   values_->setUniformRowHeights(false);
   values_->setEditTriggers(QAbstractItemView::NoEditTriggers);  // opened by double-click, Enter and F2 below
@@ -227,6 +227,7 @@ UnitsWindow::UnitsWindow(const MainWindowState& window, const EditingState& edit
   split->addWidget(left);
   split->addWidget(right);
   split->setStretchFactor(1, 1);
+  split->setSizes({420, 680});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(split);
   resize(1100, 700);
