@@ -103,6 +103,7 @@ std::optional<edit::Step> EditingState::apply(const std::vector<edit::Change>& c
   edit::Session& s = session();
   bool setsId = false;
   for (const edit::Change& c : changes) {
+    if (c.rules) continue;  // not a weapon's: a unit's
     const std::string key = toLower(c.key);
     setsId = setsId || key == "id";
     listTouched_ = listTouched_ || key == "id" || key == "name";

@@ -48,6 +48,8 @@ class EditingState {
   void redo(const edit::Step& step);
 
   bool unsaved() const { return session_ && session_->anyChanged(); }
+  // The session of the edits made so far; null before the first.
+  const edit::Session* openSession() const { return session_.get(); }
   // Each changed file's target (saying so when the save makes it, and from
   // which archive's file) and its unified diff, for the user to confirm.
   std::vector<std::pair<std::string, std::string>> pendingFiles() const;

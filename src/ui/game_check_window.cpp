@@ -26,6 +26,7 @@
 
 #include "checks/check_set.h"
 #include "presentation/main_window_state.h"
+#include "text/text.h"
 #include "ui/controls.h"
 
 namespace qm::ui {
@@ -55,6 +56,8 @@ class ElideRightDelegate : public QStyledItemDelegate {
 const QString kHiddenCategoriesKey = "gameCheck/hiddenCategories", kHiddenChecksKey = "gameCheck/hiddenChecks";
 // The weapon a row of the references points at, as the file's bytes, and its file.
 constexpr int kWeaponRole = Qt::UserRole, kFileRole = Qt::UserRole + 1;
+// A unit that uses a weapon: its file and the line that names the weapon.
+constexpr int kUnitFileRole = Qt::UserRole + 2, kUnitLineRole = Qt::UserRole + 3;
 
 QStringList toQt(const std::vector<std::string>& names) {
   QStringList out;
@@ -384,6 +387,8 @@ QWidget* GameCheckWindow::buildReferencesPage() {
   });
   connect(refsView_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
     const QModelIndex first = index.siblingAtColumn(0);
+    if (const QByteArray unit = first.data(kUnitFileRole).toByteArray(); !unit.isEmpty())
+      return emit unitChosen(unit.toStdString(), first.data(kUnitLineRole).toInt());
     const QByteArray name = first.data(kWeaponRole).toByteArray();
     if (!name.isEmpty()) emit weaponChosen(name.toStdString(), first.data(kFileRole).toByteArray().toStdString());
   });
@@ -484,17 +489,26 @@ void GameCheckWindow::fillReferences() {
         units == 0 ? QString("no unit") : QString("used by %1 unit%2").arg(units).arg(units == 1 ? "" : "s");
     QList<QStandardItem*> cells =
         row(fromCp1252(w.weapon->name), what, w.weapon->file, w.weapon->line, w.weapon->name, w.weapon->file);
-    for (const UnitUse* u : w.users)
-      cells[0]->appendRow(
-          row(fromCp1252(u->unit), fromCp1252(u->key), u->file, u->line, w.weapon->name, w.weapon->file));
+    for (const UnitUse* u : w.users) {
+      QList<QStandardItem*> unit =
+          row(fromCp1252(u->unit), fromCp1252(u->key), u->file, u->line, w.weapon->name, w.weapon->file);
+      unit[0]->setData(QByteArray::fromStdString(u->file), kUnitFileRole);
+      unit[0]->setData(u->line, kUnitLineRole);
+      cells[0]->appendRow(unit);
+    }
     weaponsGroup->appendRow(cells);
   }
   const std::vector<Unresolved> unresolved = refs.unresolved(check.weapons());
   auto* unresolvedGroup = new QStandardItem(QString("Unresolved names (%1)").arg(unresolved.size()));
   for (const Unresolved& u : unresolved) {
     const bool ofWeapon = u.kind != Unresolved::Kind::Weapon;  // else of a unit
-    unresolvedGroup->appendRow(row(fromCp1252(u.name), fromUtf8(unresolvedText(u)), u.file, u.line,
-                                   ofWeapon ? u.holder : std::string(), ofWeapon ? u.file : std::string()));
+    QList<QStandardItem*> cells = row(fromCp1252(u.name), fromUtf8(unresolvedText(u)), u.file, u.line,
+                                      ofWeapon ? u.holder : std::string(), ofWeapon ? u.file : std::string());
+    if (!ofWeapon) {
+      cells[0]->setData(QByteArray::fromStdString(u.file), kUnitFileRole);
+      cells[0]->setData(u.line, kUnitLineRole);
+    }
+    unresolvedGroup->appendRow(cells);
   }
   refsModel_->appendRow(weaponsGroup);
   refsModel_->appendRow(unresolvedGroup);
@@ -567,7 +581,9 @@ void GameCheckWindow::chooseFinding(const QModelIndex& index) {
   const Finding* f = findingsModel_->finding(findingsProxy_->mapToSource(index).row());
   if (!f || !result_) return;
   const std::string name = weaponAt(result_->check.weapons(), f->file, f->line);
-  if (!name.empty()) emit weaponChosen(name, f->file);
+  if (!name.empty()) return emit weaponChosen(name, f->file);
+  if (f->file.size() > 4 && compareFolded(std::string_view(f->file).substr(f->file.size() - 4), ".fbi") == 0)
+    emit unitChosen(f->file, f->line);
 }
 
 }  // namespace qm::ui

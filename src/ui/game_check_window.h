@@ -74,6 +74,9 @@ class GameCheckWindow : public QWidget {
   // A finding or an ID was double-clicked: the name of the weapon it points
   // at, as the file's bytes, and the name of that weapon's file.
   void weaponChosen(const std::string& name, const std::string& file);
+  // A finding in a unit file, or a unit of the references (the units that
+  // use a weapon), was double-clicked: the unit's file and the line.
+  void unitChosen(const std::string& file, int line);
   // A run has finished and the tables show it.
   void checked();
 

@@ -29,6 +29,7 @@
 #include "ui/qt_host.h"
 #include "ui/quick_find.h"
 #include "ui/table_window.h"
+#include "ui/units_window.h"
 #include "weapon/field_table.h"
 
 namespace qm::ui {
@@ -128,6 +129,7 @@ MainWindow::MainWindow(std::filesystem::path gameDir, Host* dialogs)
 }
 
 MainWindow::~MainWindow() {
+  unitsWindow_.reset();
   delete editing_;
   editing_ = nullptr;
   exportDialog_.reset();
@@ -363,6 +365,7 @@ void MainWindow::refresh(unsigned changes) {
   if (changes & SpaceTextChanged) spaceLabel_->setText(fromUtf8(state_.spaceText()));
   if (tableWindow_) tableWindow_->stateChanged(changes);
   if (unitsTable_) unitsTable_->stateChanged(changes);
+  if (unitsWindow_) unitsWindow_->stateChanged(changes);
   if (editing_ && (changes & (ValuesChanged | DamageChanged))) editing_->refresh();
 }
 
@@ -399,6 +402,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (gameCheck_) gameCheck_->close();
   if (tableWindow_) tableWindow_->close();
   if (unitsTable_) unitsTable_->close();
+  if (unitsWindow_) unitsWindow_->close();
   QWidget::closeEvent(event);
 }
 
@@ -418,6 +422,7 @@ void MainWindow::buildGameCheckHooks() {
   connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this, &MainWindow::openWeaponsTable);
   connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this), &QShortcut::activated, this,
           &MainWindow::openUnitsTable);
+  connect(new QShortcut(QKeySequence(Qt::Key_F7), this), &QShortcut::activated, this, &MainWindow::openUnits);
   // The list's edit field keeps its own menu, with the game check added.
   auto addMenu = [this](QWidget* widget, bool standard) {
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -427,6 +432,7 @@ void MainWindow::buildGameCheckHooks() {
       if (!menu->isEmpty()) menu->addSeparator();
       menu->addAction("Weapons table...", QKeySequence(Qt::Key_F6), this, &MainWindow::openWeaponsTable);
       menu->addAction("Units table...", QKeySequence(Qt::SHIFT | Qt::Key_F6), this, &MainWindow::openUnitsTable);
+      menu->addAction("Units...", QKeySequence(Qt::Key_F7), this, &MainWindow::openUnits);
       menu->addAction("Compare with...", this, &MainWindow::compareWith)->setEnabled(!shownEntry_.empty());
       menu->addAction("Used by...", this, &MainWindow::showUsers)->setEnabled(!shownEntry_.empty());
       menu->addAction("Game check...", QKeySequence(Qt::Key_F5), this, &MainWindow::openGameCheck);
@@ -466,6 +472,10 @@ void MainWindow::openGameCheck() {
   if (!gameCheck_) {
     gameCheck_ = std::make_unique<GameCheckWindow>(state_.gameDir(), [this] { return state_.imports(); });
     connect(gameCheck_.get(), &GameCheckWindow::weaponChosen, this, &MainWindow::pickWeapon);
+    connect(gameCheck_.get(), &GameCheckWindow::unitChosen, this, [this](const std::string& file, int line) {
+      openUnits();
+      unitsWindow_->showAt(file, line);
+    });
     gameCheck_->placeBeside(*this);
   }
   gameCheck_->runAndShow();
@@ -525,6 +535,21 @@ void MainWindow::openUnitsTable() {
   unitsTable_->show();
   unitsTable_->raise();
   unitsTable_->activateWindow();
+}
+
+void MainWindow::openUnits() {
+  if (!unitsWindow_) {
+    unitsWindow_ = std::make_unique<UnitsWindow>(state_, editing_->editing());
+    unitsWindow_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
+      return editing_->push(changes, text);
+    };
+    editing_->addKeysTo(*unitsWindow_);
+    connect(unitsWindow_.get(), &UnitsWindow::weaponChosen, this, &MainWindow::pickWeapon);
+    connect(unitsWindow_.get(), &UnitsWindow::packRequested, this, &MainWindow::packChanges);
+  }
+  unitsWindow_->show();
+  unitsWindow_->raise();
+  unitsWindow_->activateWindow();
 }
 
 void MainWindow::compareWith() {

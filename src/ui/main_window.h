@@ -28,6 +28,7 @@ class PackDialog;
 class QtHost;
 class QuickFind;
 class TableWindow;
+class UnitsWindow;
 class WeaponListModel;
 
 // Where the choice "List every weapon file of the game" is remembered.
@@ -65,6 +66,11 @@ class MainWindow : public QWidget {
   // Opens the Weapons table to compare the weapon on display with the row
   // the user clicks next.
   void compareWith();
+  // The Units window (F7, or the weapon list's context menu); null until it
+  // is first opened. A double-click on a unit's finding of the Game check
+  // opens it at the finding's key.
+  UnitsWindow* unitsWindow() const { return unitsWindow_.get(); }
+  void openUnits();
   // Packs the game folder's overrides into a new archive.
   void packChanges();
   // Opens the Game check window's references on the weapon on display: the
@@ -134,6 +140,7 @@ class MainWindow : public QWidget {
   std::unique_ptr<GameCheckWindow> gameCheck_;
   std::unique_ptr<TableWindow> tableWindow_;
   std::unique_ptr<TableWindow> unitsTable_;
+  std::unique_ptr<UnitsWindow> unitsWindow_;
   EditController* editing_ = nullptr;  // a child
   QuickFind* quickFind_ = nullptr;     // a child, made when first used
 };

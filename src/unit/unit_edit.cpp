@@ -48,6 +48,10 @@ class UnitRules : public edit::BlockRules {
           return '\'' + cp1252ToUtf8(change.key) + "' is not a key: a key is letters, digits and _, after BLOCK.";
       }
     }
+    // A unit's value may run over lines, as a YardMap does; the other bytes
+    // that would break the file are refused as in a weapon's.
+    for (char& c : plain.value)
+      if (c == '\r' || c == '\n') c = ' ';
     if (auto why = edit::checkChange(plain)) return why;
     return std::nullopt;
   }

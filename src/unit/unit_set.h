@@ -59,6 +59,9 @@ class GameUnits {
   // The unit files left out: those that cannot be read, and those without a
   // [UNITINFO] block, with why.
   const std::vector<UnreadableFile>& leftOut() const { return leftOut_; }
+  // Hands the units over (the Units window keeps and edits them); this set
+  // is then empty.
+  std::vector<Unit> takeUnits() { return std::move(units_); }
 
  private:
   void read(const std::vector<WeaponFilePtr>& files);

@@ -102,8 +102,8 @@ class GameCheckTest : public QObject {
                           "  bang|sound named by [GUN]|weapons/cannons.tdf:4"}));
     const QModelIndex weapons = tree->model()->index(0, 0), unresolved = tree->model()->index(1, 0);
     for (const auto& [row, listed] :
-         {std::pair{tree->model()->index(0, 0, tree->model()->index(1, 0, weapons)), "  2 - LASER"},  // ARMB
-          {tree->model()->index(1, 2, unresolved), "  1 - GUN"}}) {                                   // bang
+         {std::pair{tree->model()->index(1, 0, weapons), "  2 - LASER"},  // its units open the Units window
+          {tree->model()->index(1, 2, unresolved), "  1 - GUN"}}) {       // bang
       tree->scrollTo(row);
       const QPoint at = tree->visualRect(row).center();
       QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);

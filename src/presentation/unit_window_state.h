@@ -1,0 +1,149 @@
+// The Units window without the window: the list of the game's units with its
+// filter and sort order, the picked unit's values in the groups of the unit
+// keys (each with its caption and what it does), its weapons with their
+// damage per second, the figures a balance pass compares, and the changes an
+// edit of a value makes on the main window's edit session. Unit text stays
+// bytes here; the window decodes it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "catalogue/game_files.h"
+#include "edit/change.h"
+#include "edit/session.h"
+#include "presentation/unit_columns.h"
+#include "unit/unit_set.h"
+
+namespace qm {
+
+inline constexpr std::string_view kOtherKeysGroup = "Other keys";
+inline constexpr std::string_view kMsgUnitNotFound = "Unit not found!";
+
+// The list's columns; the list sorts by Unit or Side (then the unit's name).
+enum class UnitListColumn { Unit, Side, Name, Description };
+inline constexpr int kUnitListColumns = 4;
+
+// One value of the picked unit as the window shows it.
+struct UnitValueRow {
+  std::string key;               // as written; BLOCK.KEY for a key of a block inside
+  std::string caption;           // the known key's; else the key itself
+  std::string_view description;  // what "?" says
+  std::string value;             // bytes as written; a YardMap's whole, over its lines
+  int line = 0;
+  bool edited = false;  // differs from the file as saved
+};
+
+struct UnitValueGroup {
+  std::string_view name;
+  std::vector<UnitValueRow> rows;
+};
+
+// A weapon slot of the picked unit.
+struct UnitWeaponLink {
+  std::string slot;    // the key, as written
+  std::string weapon;  // the bracket name, as written
+  std::string dps;     // the weapon's damage per second; empty for ExplodeAs and SelfDestructAs
+  bool found = false;  // a weapon file of the game holds it
+  std::string file;    // the file that holds it, as messages name files
+};
+
+struct UnitFigure {
+  std::string_view caption;
+  std::string text;  // bytes (it may name a unit)
+};
+
+class UnitWindowState {
+ public:
+  // Reads the units of `set` (named for the engine the weapon files and
+  // `imports` decide) and the damage per second of every weapon, and takes
+  // the unsaved bytes of `session` (may be null). The picked unit and the
+  // filter stay where they can.
+  void load(const GameFiles& set, const std::vector<WeaponFilePtr>& imports, const edit::Session* session);
+  // Takes the unsaved bytes of the files `session` changed (after an edit,
+  // an undo or a save); units whose file it holds are read again from them.
+  void takeEdits(const edit::Session* session);
+
+  Engine engine() const { return engine_; }
+  std::size_t unitCount() const { return units_.size(); }
+  const std::vector<UnreadableFile>& leftOut() const { return leftOut_; }
+
+  // --- The list --------------------------------------------------------------
+  // Shows the units whose name, side, Name or description holds `text`
+  // (bytes, letter case ignored).
+  void setFilter(std::string_view text);
+  const std::string& filter() const { return filter_; }
+  void sortBy(UnitListColumn column, bool descending = false);
+  std::size_t rowCount() const { return shown_.size(); }
+  // A cell's text: bytes as the unit's file writes them.
+  std::string_view cell(std::size_t row, UnitListColumn column) const;
+  // The row of the picked unit; nothing when none is picked or the filter hides it.
+  std::optional<std::size_t> pickedRow() const;
+
+  // --- The picked unit -------------------------------------------------------
+  void pickRow(std::size_t row);
+  // Picks the unit of that name (letter case ignored); false when none has it.
+  bool pickUnit(std::string_view name);
+  // Picks the unit read from the file named `file` (as messages name files)
+  // at the key of line `line`, clearing a filter that hides it. False when
+  // no unit was read from that file.
+  bool pickAt(const std::string& file, int line);
+  const Unit* picked() const { return picked_ ? &units_[*picked_] : nullptr; }
+  // The key pickAt found; empty when it found none.
+  const std::string& keyAt() const { return keyAt_; }
+
+  std::vector<UnitValueGroup> groups() const;
+  std::vector<UnitWeaponLink> weapons() const;
+  // Damage per second, hit points per metal, damage per second per metal and
+  // seconds to build with the builder.
+  std::vector<UnitFigure> figures() const;
+
+  // The units that can build (WorkerTime a positive number), by name.
+  std::vector<std::string> builders() const;
+  // The builder seconds to build are counted with: a unit's name, or empty
+  // for the picked unit's side's commander.
+  void setBuilder(std::string name) { builder_ = std::move(name); }
+  const std::string& builder() const { return builder_; }
+
+  // --- Editing ---------------------------------------------------------------
+  // The value of `key` as its editor starts: its line ends as "\n".
+  std::string editText(const UnitValueRow& row) const;
+  // The change that gives the picked unit's `key` the value `typed` (bytes,
+  // line ends as "\n"); none when it has it already. A value whose lines end
+  // in CR LF keeps them.
+  std::vector<edit::Change> valueChange(const std::string& key, const std::string& typed) const;
+
+ private:
+  void reshow();
+  void readAgain(std::size_t unit, std::string bytes);
+  void takeWeapons(const edit::Session* session);
+  const Unit* commanderOf(const Unit& unit) const;
+
+  Engine engine_ = Engine::Original;
+  std::vector<Unit> units_;  // sorted by name at load; read again in place
+  // By unit: the values the list shows and filters, parts of its read.
+  struct ListTexts {
+    std::string_view side, name, description;
+  };
+  std::vector<ListTexts> texts_;
+  std::vector<UnreadableFile> leftOut_;
+  std::vector<WeaponFilePtr> weaponFiles_;  // the game's weapon files, then the imports
+  WeaponDps dps_;
+  std::unordered_map<std::string, std::string> weaponFile_;  // by the weapon's lower-case name
+  bool weaponsEdited_ = false;                               // dps_ was read with a weapon file's unsaved edits
+  // By unit: the file as saved, while it has unsaved edits.
+  std::vector<std::shared_ptr<const UnitFile>> saved_;
+  std::string filter_;
+  UnitListColumn sortColumn_ = UnitListColumn::Unit;
+  bool descending_ = false;
+  std::vector<std::size_t> shown_;  // indexes into units_, in list order
+  std::optional<std::size_t> picked_;
+  std::string keyAt_;
+  std::string builder_;
+};
+
+}  // namespace qm
