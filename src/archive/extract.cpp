@@ -21,7 +21,9 @@ namespace fs = std::filesystem;
 // a file open) and about this many bytes (the disk takes them meanwhile).
 constexpr std::size_t kBatchFiles = 64;
 constexpr std::uint64_t kBatchBytes = 256 << 20;
-// Unpacked bytes waiting to be written, beyond the file being written.
+// Files unpacked ahead of the one being written, and their bytes at most:
+// writing is the faster, and a few buffers taken in turns keep their room.
+constexpr std::size_t kMostAhead = 4;
 constexpr std::uint64_t kMostWaiting = 64 << 20;
 
 std::string shown(const fs::path& path) {
@@ -140,7 +142,9 @@ std::vector<std::string> extractFiles(const Archive& archive, const fs::path& ar
   const auto unpackSome = [&](const Archive& own) {
     std::unique_lock<std::mutex> hold(lock);
     for (;;) {
-      room.wait(hold, [&] { return stop || next >= n || waiting < kMostWaiting || next == writing; });
+      room.wait(hold, [&] {
+        return stop || next >= n || next == writing || (waiting < kMostWaiting && next - writing < kMostAhead);
+      });
       if (stop || next >= n) return;
       const std::size_t i = next++;
       if (targets[i].leaves) {

@@ -270,7 +270,7 @@ class WindowTest : public QObject {
       auto* list = control<QTreeWidget>(view, "archiveFiles");
       for (int row = 0; row < list->topLevelItemCount(); ++row) listed << list->topLevelItem(row)->text(0);
       const auto at = [list](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
-      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at(1));                   // units/a.fbi
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at(2));                   // units/a.fbi
       QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, at(0));  // weapons/x.tdf
       importable = control<QPushButton>(view, "archiveImport")->isEnabled();
       click(view, "archiveExtract");
