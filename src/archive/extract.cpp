@@ -159,6 +159,11 @@ std::vector<std::string> extractFiles(const Archive& archive, const fs::path& ar
       }
       hold.unlock();
       const ArchiveMember& member = own.members()[targets[i].member - archive.members().data()];
+      // Room for the whole file at once, as its size says, on large pages; a
+      // damaged archive may claim more than its chunks hold, so no more than
+      // kMostWaiting.
+      bytes.clear();
+      platform::reserveLarge(bytes, std::min<std::uint64_t>(member.size, kMostWaiting));
       const bool ok = own.unpack(member, bytes, why);
       hold.lock();
       unpacked[i].bytes = std::move(bytes);
