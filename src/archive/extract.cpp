@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -17,10 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Files written and not yet in their places: at most this many (each holds
-// a file open) and about this many bytes (the disk takes them meanwhile).
-constexpr std::size_t kBatchFiles = 64;
-constexpr std::uint64_t kBatchBytes = 256 << 20;
+// Files written and not yet in their places: each takes its place once this
+// many newer ones are written, by when the disk has mostly taken it.
+// Four did best: fewer wait on the disk sooner, more leave more waiting at
+// the end.
+constexpr std::size_t kInFlight = 4;
 // Files unpacked ahead of the one being written, and their bytes at most:
 // writing is the faster, and a few buffers taken in turns keep their room.
 constexpr std::size_t kMostAhead = 4;
@@ -39,14 +41,17 @@ bool liesInside(const fs::path& inner, const fs::path& outer) {
   return !ec && !rel.empty() && *rel.begin() != "..";
 }
 
-// The written files of one batch: all reach the disk, then each takes its
-// place, then each folder's new names reach the disk.
-class Batch {
+// The written files on their way to their places. A file takes its place
+// when it has reached the disk (so an existing file is never left half
+// written), kInFlight files after it was written, while the files after it
+// are unpacked and written; the folders' new names reach the disk at the end,
+// once a folder.
+class InFlight {
  public:
-  explicit Batch(std::vector<std::string>& failures) : failures_(failures) {}
-  ~Batch() { commit(); }
-  Batch(const Batch&) = delete;
-  Batch& operator=(const Batch&) = delete;
+  explicit InFlight(std::vector<std::string>& failures) : failures_(failures) {}
+  ~InFlight() { finish(); }
+  InFlight(const InFlight&) = delete;
+  InFlight& operator=(const InFlight&) = delete;
 
   void add(std::size_t index, const fs::path& target, std::string_view bytes) {
     auto file = std::make_unique<platform::ReplacingFile>();
@@ -57,32 +62,33 @@ class Batch {
       return;
     }
     files_.push_back({index, target, std::move(file)});
-    bytes_ += bytes.size();
-    if (files_.size() >= kBatchFiles || bytes_ >= kBatchBytes) commit();
+    while (files_.size() > kInFlight) putInPlace();
   }
 
-  void commit() {
-    std::set<fs::path> folders;
-    for (Written& w : files_) {
-      if (auto failed = w.file->commit(false))
-        failures_[w.index] = shown(w.target) + ": " + *failed;
-      else
-        folders.insert(w.target.parent_path());
-    }
-    for (const fs::path& folder : folders) platform::syncFolder(folder);
-    files_.clear();
-    bytes_ = 0;
+  void finish() {
+    while (!files_.empty()) putInPlace();
+    for (const fs::path& folder : folders_) platform::syncFolder(folder);
+    folders_.clear();
   }
 
  private:
+  void putInPlace() {
+    Written& w = files_.front();
+    if (auto failed = w.file->commit(false))
+      failures_[w.index] = shown(w.target) + ": " + *failed;
+    else
+      folders_.insert(w.target.parent_path());
+    files_.pop_front();
+  }
+
   struct Written {
     std::size_t index;
     fs::path target;
     std::unique_ptr<platform::ReplacingFile> file;
   };
   std::vector<std::string>& failures_;
-  std::vector<Written> files_;
-  std::uint64_t bytes_ = 0;
+  std::deque<Written> files_;
+  std::set<fs::path> folders_;
 };
 
 }  // namespace
@@ -200,7 +206,7 @@ std::vector<std::string> extractFiles(const Archive& archive, const fs::path& ar
     for (std::size_t i = 0; i < n; ++i) unpacked[i].done = true;
   }
 
-  Batch batch(failures);
+  InFlight inFlight(failures);
   for (std::size_t i = 0; i < n; ++i) {
     std::string bytes, failure;
     {
@@ -225,11 +231,11 @@ std::vector<std::string> extractFiles(const Archive& archive, const fs::path& ar
       failures[i] = shown(t.path.parent_path()) + ": " + ec.message() + "; " + listedPath(t.member->path) + " skipped";
       continue;
     }
-    batch.add(i, t.path, bytes);
+    inFlight.add(i, t.path, bytes);
     const std::lock_guard<std::mutex> hold(lock);
     spare.push_back(std::move(bytes));
   }
-  batch.commit();
+  inFlight.finish();
   std::erase_if(failures, [](const std::string& f) { return f.empty(); });
   return failures;
 }

@@ -4,9 +4,8 @@
 // Every target is worked out and checked before anything is written: a
 // member whose path would land outside the folder is refused. The files are
 // unpacked on two threads and written in the archive's order, each through a
-// temporary file beside its target that takes the target's place only when
-// whole; the files of a batch reach the disk together before any takes its
-// place, so an existing file is never left half written.
+// temporary file beside its target that takes the target's place only once
+// it has reached the disk, so an existing file is never left half written.
 #pragma once
 
 #include <filesystem>
