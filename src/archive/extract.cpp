@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -168,8 +169,13 @@ std::vector<std::string> extractFiles(const Archive& archive, const fs::path& ar
       // Room for the whole file at once, as its size says, on large pages; a
       // damaged archive may claim more than its chunks hold, so no more than
       // kMostWaiting.
+      // Without that room the unpacking grows the buffer, or says there is
+      // not enough memory.
       bytes.clear();
-      platform::reserveLarge(bytes, std::min<std::uint64_t>(member.size, kMostWaiting));
+      try {
+        platform::reserveLarge(bytes, std::min<std::uint64_t>(member.size, kMostWaiting));
+      } catch (const std::exception&) {
+      }
       const bool ok = own.unpack(member, bytes, why);
       hold.lock();
       unpacked[i].bytes = std::move(bytes);
