@@ -135,7 +135,7 @@ class SilentHost : public qm::Host {
     return qm::Answer::Ok;
   }
   std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> showSave(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> showSave(const std::string&, std::string_view) override { return std::nullopt; }
   int messages = 0;
 };
 

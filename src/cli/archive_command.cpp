@@ -1,13 +1,12 @@
 // The game's archives: `archive` lists one or unpacks a file of it to
 // standard output, `pack` writes one, `unpack` writes its files to a folder.
-#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "archive/archive.h"
 #include "archive/archive_writer.h"
+#include "archive/extract.h"
 #include "catalogue/game_files.h"
 #include "catalogue/overrides.h"
 #include "cli/command.h"
@@ -17,20 +16,6 @@
 namespace qm {
 
 namespace {
-
-// A path made fit for a one-a-line listing: newline, carriage return, tab and
-// backslash written as \n, \r, \t and \\.
-std::string listedPath(std::string_view path) {
-  std::string out;
-  for (char c : path) {
-    const char* escape = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : c == '\\' ? "\\\\" : nullptr;
-    if (escape)
-      out += escape;
-    else
-      out += c;
-  }
-  return out;
-}
 
 namespace fs = std::filesystem;
 
@@ -110,7 +95,7 @@ Command::Run declarePack(CLI::App& sub) {
       return 1;
     }
     for (const PackedFile& f : packed.files)
-      session.out << f.size << '\t' << f.stored << '\t' << listedPath(cp1252ToUtf8(f.path)) << '\n';
+      session.out << f.size << '\t' << f.stored << '\t' << listedPath(f.path) << '\n';
     session.out << packed.files.size() << " files, " << packed.bytesIn << " bytes in, " << packed.bytesOut
                 << " bytes out\n";
     if (!game) return 0;
@@ -121,7 +106,7 @@ Command::Run declarePack(CLI::App& sub) {
     for (const PackedFile& f : packed.files) {
       const std::string from = readFrom(*game, f.path, name);
       shadowed += from != name;
-      session.out << listedPath(cp1252ToUtf8(f.path)) << '\t' << from << '\n';
+      session.out << listedPath(f.path) << '\t' << from << '\n';
     }
     if (shadowed)
       session.err << "warning: " << shadowed << " of " << packed.files.size()
@@ -159,60 +144,21 @@ Command::Run declareUnpack(CLI::App& sub) {
     if (a->paths.empty())
       for (const ArchiveMember& m : archive->members()) chosen.push_back(&m);
     // Every target is checked before any is written.
-    const fs::path dir(a->dir);
-    std::vector<fs::path> targets;
+    const std::vector<ExtractTarget> targets = extractTargets(chosen, fs::path(a->dir));
     bool refused = false;
-    for (const ArchiveMember* m : chosen) {
-      fs::path target = dir;
-      bool leaves = false;
-      std::string_view rest = m->path;
-      for (std::size_t cut; !rest.empty(); rest.remove_prefix(std::min(cut + 1, rest.size()))) {
-        cut = std::min(rest.find('/'), rest.size());
-        const std::string name = cp1252ToUtf8(rest.substr(0, cut));
-        const fs::path part(std::u8string(name.begin(), name.end()));
-        leaves =
-            leaves || part.empty() || part.has_root_path() || part != part.filename() || part == "." || part == "..";
-        target /= part;
-      }
-      std::error_code ec;
-      if (leaves || !liesInside(target, dir)) {
-        session.err << a->archive << ": " << listedPath(cp1252ToUtf8(m->path)) << " would leave " << a->dir << '\n';
-        refused = true;
-      } else if (!a->overwrite && fs::exists(fs::symlink_status(target, ec))) {
-        session.err << existsRefusal(target) << '\n';
-        refused = true;
-      }
-      targets.push_back(std::move(target));
+    for (const ExtractTarget& t : targets) {
+      if (t.leaves)
+        session.err << a->archive << ": " << listedPath(t.member->path) << " would leave " << a->dir << '\n';
+      else if (t.exists && !a->overwrite)
+        session.err << existsRefusal(t.path) << '\n';
+      else
+        continue;
+      refused = true;
     }
     if (refused) return 1;
-    // Two files at a time, each thread with the archive opened for itself, so
-    // that one file reaching the disk does not hold up the unpacking of the
-    // next; the messages come in the archive's order.
-    std::vector<std::string> failures(chosen.size());
-    std::atomic<std::size_t> next{0};
-    const auto unpackSome = [&](std::shared_ptr<const Archive> own) {
-      std::string bytes, why;
-      for (std::size_t i; (i = next.fetch_add(1)) < chosen.size();) {
-        const std::string inner = cp1252ToUtf8(chosen[i]->path);
-        const ArchiveMember& member = own->members()[chosen[i] - archive->members().data()];
-        std::error_code ec;
-        if (!own->unpack(member, bytes, why))
-          failures[i] = a->archive + "/" + listedPath(inner) + ": " + why + "; skipped";
-        else if (fs::create_directories(targets[i].parent_path(), ec); ec)
-          failures[i] = shown(targets[i].parent_path()) + ": " + ec.message() + "; " + listedPath(inner) + " skipped";
-        else if (auto failed = platform::replaceFile(targets[i], bytes))
-          failures[i] = shown(targets[i]) + ": " + *failed;
-      }
-    };
-    std::thread other;
-    if (chosen.size() > 1 && std::thread::hardware_concurrency() > 1)
-      if (auto second = Archive::open(fs::path(a->archive), reason)) other = std::thread(unpackSome, second);
-    unpackSome(archive);
-    if (other.joinable()) other.join();
-    int status = 0;
-    for (const std::string& failure : failures)
-      if (!failure.empty()) session.err << failure << '\n', status = 1;
-    return status;
+    const std::vector<std::string> failures = extractFiles(*archive, fs::path(a->archive), a->archive, targets);
+    for (const std::string& failure : failures) session.err << failure << '\n';
+    return failures.empty() ? 0 : 1;
   };
 }
 
@@ -233,7 +179,7 @@ Command::Run declareArchive(CLI::App& sub) {
     }
     if (!a->path) {
       for (const ArchiveMember& m : archive->members())
-        session.out << m.size << '\t' << methodName(m.method) << '\t' << listedPath(cp1252ToUtf8(m.path)) << '\n';
+        session.out << m.size << '\t' << methodName(m.method) << '\t' << listedPath(m.path) << '\n';
       return 0;
     }
     const ArchiveMember* member = archive->find(utf8ToCp1252(*a->path));

@@ -36,7 +36,7 @@ class CliHost : public Host {
 
   Answer msgBox(std::string_view text, Buttons buttons) override;
   std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> showSave(const std::string&) override { return savePath; }
+  std::optional<std::string> showSave(const std::string&, std::string_view) override { return savePath; }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override;
   // An import that cannot be read is a warning, as a missing one is.
   void reportImportFailure(const std::vector<UnreadableFile>& files) override { reportUnreadable(files); }

@@ -176,7 +176,9 @@ class ReplacingFile {
   std::optional<std::string> write(std::string_view data);
   // Writes `data` at `offset`, over what was written there before.
   std::optional<std::string> writeAt(std::uint64_t offset, std::string_view data);
-  std::optional<std::string> commit();
+  // With `syncFolder` false the new name is left for syncFolder() to bring
+  // to the disk, once for many files put in one folder.
+  std::optional<std::string> commit(bool syncFolder = true);
 
  private:
   void discard();
@@ -186,6 +188,10 @@ class ReplacingFile {
   unsigned mode_ = 0;                     // the permissions it takes (POSIX)
   [[maybe_unused]] bool exists_ = false;  // whether `path` existed when opened (Windows)
 };
+
+// Makes the names last put in `folder` reach the disk (nothing where the
+// system writes names through when they are put).
+void syncFolder(const std::filesystem::path& folder);
 
 // Why replaceFile would turn `path` away (a read-only file, a read-only
 // folder, a folder, not a regular file), or nothing when it would not. Lets

@@ -462,7 +462,7 @@ std::optional<std::string> ReplacingFile::writeAt(std::uint64_t offset, std::str
   return std::nullopt;
 }
 
-std::optional<std::string> ReplacingFile::commit() {
+std::optional<std::string> ReplacingFile::commit(bool syncFolder) {
   if (handle_ < 0) return std::strerror(EBADF);
   const int fd = static_cast<int>(handle_);
   handle_ = -1;
@@ -477,15 +477,17 @@ std::optional<std::string> ReplacingFile::commit() {
     return std::strerror(err);
   }
   // The new name reaches the disk with the folder.
-  std::filesystem::path dir = target_.parent_path();
-  if (dir.empty()) dir = ".";
-  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (syncFolder) platform::syncFolder(folderOf(target_));
+  lock_.reset();
+  return std::nullopt;
+}
+
+void syncFolder(const std::filesystem::path& folder) {
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
-  lock_.reset();
-  return std::nullopt;
 }
 
 bool isOrdinaryFolder(const std::filesystem::path& folder) {

@@ -392,7 +392,10 @@ std::optional<std::string> ReplacingFile::writeAt(std::uint64_t offset, std::str
   return reason;
 }
 
-std::optional<std::string> ReplacingFile::commit() {
+// A new name is written through when it is put: there is no folder to sync.
+void syncFolder(const std::filesystem::path&) {}
+
+std::optional<std::string> ReplacingFile::commit(bool) {
   if (handle_ == -1) return std::strerror(EBADF);
   const HANDLE h = reinterpret_cast<HANDLE>(handle_);
   handle_ = -1;

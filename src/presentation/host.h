@@ -15,6 +15,11 @@
 
 namespace qm {
 
+class ArchiveView;
+
+inline constexpr std::string_view kTdfFilter = "TDF files(*.tdf)|*.tdf";
+inline constexpr std::string_view kCsvFilter = "CSV files(*.csv)|*.csv";
+
 enum class Buttons { Ok, OkCancel, YesNo, SaveDiscardCancel };
 enum class Answer { Ok, Cancel, Yes, No, Save, Discard };
 
@@ -39,20 +44,22 @@ class Host {
   virtual Answer msgBox(std::string_view text, Buttons buttons) = 0;
 
   // The common file dialog starting from `startPath`: for opening with the
-  // filter importFilter(), for saving with kTdfFilter. Returns the chosen path,
-  // or nothing when the user cancels (or the dialog fails).
+  // filter importFilter(), for saving with `filter` (form "Description|*.a;*.b",
+  // pairs joined by "|"). Returns the chosen path, or nothing when the user
+  // cancels (or the dialog fails).
   virtual std::optional<std::string> showOpen(const std::string& startPath) = 0;
-  virtual std::optional<std::string> showSave(const std::string& startPath) = 0;
-  // The same for saving a table as CSV (the filter "CSV files"); by
-  // default as showSave.
-  virtual std::optional<std::string> showSaveCsv(const std::string& startPath) { return showSave(startPath); }
+  virtual std::optional<std::string> showSave(const std::string& startPath, std::string_view filter = kTdfFilter) = 0;
+  // The folder dialog starting in `startPath`; the folder chosen, or nothing.
+  virtual std::optional<std::string> chooseFolder(const std::string& startPath) {
+    (void)startPath;
+    return std::nullopt;
+  }
 
-  // A small list of the weapon files (paths inside it, Windows-1252) of the
-  // archive `archive` to pick one from; the index picked, or nothing when the
-  // user cancels.
-  virtual std::optional<std::size_t> pickFromArchive(const std::string& archive,
-                                                     const std::vector<std::string>& files) {
-    (void)archive, (void)files;
+  // The archive view: the archive's files, to pick one of its weapon files
+  // (view.weaponFiles()) or to extract files through view.extract(). The
+  // index of the weapon file picked, or nothing when the user cancels.
+  virtual std::optional<std::size_t> pickFromArchive(ArchiveView& view) {
+    (void)view;
     return std::nullopt;
   }
 
@@ -73,12 +80,13 @@ class Host {
 };
 
 inline constexpr std::string_view kAppTitle = "Quillmark";
-inline constexpr std::string_view kTdfFilter = "TDF files(*.tdf)|*.tdf";
-// The import also opens the game's archives, to pick a weapon file inside.
-inline std::string importFilter() {
+// The game's archives, for saving one.
+inline std::string archiveFilter() {
   const std::string archives = archiveExtensionList(";", "*");
-  return std::string(kTdfFilter) + "|Game archives(" + archives + ")|" + archives;
+  return "Game archives(" + archives + ")|" + archives;
 }
+// The import also opens the game's archives, to pick a weapon file inside.
+inline std::string importFilter() { return std::string(kTdfFilter) + "|" + archiveFilter(); }
 inline constexpr std::string_view kMsgNoWeaponFiles = "This archive holds no weapon files (.tdf).";
 
 }  // namespace qm

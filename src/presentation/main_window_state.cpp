@@ -7,6 +7,7 @@
 #include "catalogue/game_files.h"
 #include "catalogue/parallel.h"
 #include "catalogue/scan.h"
+#include "presentation/archive_view.h"
 #include "presentation/descriptions.h"
 #include "presentation/values.h"
 #include "text/text.h"
@@ -144,12 +145,13 @@ void MainWindowState::importFile() {
     host_.reportImportFailure({{*path, reason}});
     return;
   }
-  const std::vector<std::string> files = weaponFilesIn(*archive);
+  ArchiveView view(*path, archive, host_);
+  const std::vector<std::string>& files = view.weaponFiles();
   if (files.empty()) {
     host_.msgBox(kMsgNoWeaponFiles, Buttons::Ok);
     return;
   }
-  const auto pick = host_.pickFromArchive(*path, files);
+  const auto pick = host_.pickFromArchive(view);
   if (pick && *pick < files.size()) addImport(*path + "/" + files[*pick]);
 }
 

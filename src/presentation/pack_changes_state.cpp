@@ -39,7 +39,7 @@ bool PackChangesState::chooseArchive(Host& host) {
   const std::string start =
       shown(gameDir_ / fs::path(std::u8string(kPackSuggestedName.begin(), kPackSuggestedName.end())));
   for (;;) {
-    const std::optional<std::string> chosen = host.showSave(start);
+    const std::optional<std::string> chosen = host.showSave(start, archiveFilter());
     if (!chosen || chosen->empty()) return false;
     fs::path path(std::u8string(chosen->begin(), chosen->end()));
     if (!isArchiveName(path)) path += ".ufo";

@@ -372,7 +372,7 @@ std::string TableState::text(const std::vector<std::size_t>& rows, const std::ve
 
 std::optional<std::filesystem::path> TableState::saveCsv(Host& host, const std::vector<std::size_t>& columns,
                                                          const std::filesystem::path& suggested) const {
-  const auto chosen = host.showSaveCsv(suggested.string());
+  const auto chosen = host.showSave(suggested.string(), kCsvFilter);
   if (!chosen) return std::nullopt;
   std::filesystem::path path = *chosen;
   // A name typed without a suffix gets the one its file type has.

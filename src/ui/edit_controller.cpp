@@ -83,11 +83,13 @@ class EditController::RecordingHost final : public Host {
     return host_.msgBox(text, buttons);
   }
   std::optional<std::string> showOpen(const std::string& startPath) override { return host_.showOpen(startPath); }
-  std::optional<std::string> showSave(const std::string& startPath) override { return host_.showSave(startPath); }
-  std::optional<std::size_t> pickFromArchive(const std::string& archive,
-                                             const std::vector<std::string>& files) override {
-    return host_.pickFromArchive(archive, files);
+  std::optional<std::string> showSave(const std::string& startPath, std::string_view filter) override {
+    return host_.showSave(startPath, filter);
   }
+  std::optional<std::string> chooseFolder(const std::string& startPath) override {
+    return host_.chooseFolder(startPath);
+  }
+  std::optional<std::size_t> pickFromArchive(ArchiveView& view) override { return host_.pickFromArchive(view); }
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override {
     return host_.confirmSave(files);
   }

@@ -44,16 +44,13 @@ class MainWindow::WindowHost final : public Host {
   std::optional<std::string> showOpen(const std::string& startPath) override {
     return dialogs_.showOpen(startIn(startPath));
   }
-  std::optional<std::string> showSave(const std::string& startPath) override {
-    return dialogs_.showSave(startIn(startPath));
+  std::optional<std::string> showSave(const std::string& startPath, std::string_view filter) override {
+    return dialogs_.showSave(startIn(startPath), filter);
   }
-  std::optional<std::string> showSaveCsv(const std::string& startPath) override {
-    return dialogs_.showSaveCsv(startIn(startPath));
+  std::optional<std::string> chooseFolder(const std::string& startPath) override {
+    return dialogs_.chooseFolder(startIn(startPath));
   }
-  std::optional<std::size_t> pickFromArchive(const std::string& archive,
-                                             const std::vector<std::string>& files) override {
-    return dialogs_.pickFromArchive(archive, files);
-  }
+  std::optional<std::size_t> pickFromArchive(ArchiveView& view) override { return dialogs_.pickFromArchive(view); }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override { dialogs_.reportUnreadable(files); }
   void reportImportFailure(const std::vector<UnreadableFile>& files) override { dialogs_.reportImportFailure(files); }
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override {

@@ -6,7 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QInputDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,9 +14,11 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "catalogue/game_files.h"
+#include "presentation/archive_view.h"
 #include "ui/controls.h"
 
 namespace qm::ui {
@@ -103,19 +105,27 @@ Answer QtHost::msgBox(std::string_view text, Buttons buttons) {
   }
 }
 
-std::optional<std::string> QtHost::showOpen(const std::string& startPath) { return showFileDialog(startPath, false); }
+std::optional<std::string> QtHost::showOpen(const std::string& startPath) { return showFileDialog(startPath, {}); }
 
-std::optional<std::string> QtHost::showSave(const std::string& startPath) { return showFileDialog(startPath, true); }
-
-std::optional<std::string> QtHost::showSaveCsv(const std::string& startPath) {
-  return showFileDialog(startPath, true, "CSV files(*.csv)|*.csv");
+std::optional<std::string> QtHost::showSave(const std::string& startPath, std::string_view filter) {
+  return showFileDialog(startPath, filter);
 }
 
-std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, bool save,
-                                                  std::string_view saveFilter) {
+std::optional<std::string> QtHost::chooseFolder(const std::string& startPath) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setObjectName("folderDialog");
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (!startPath.empty()) dialog.setDirectory(QString::fromStdString(startPath));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? std::nullopt : std::optional<std::string>(chosen.first().toStdString());
+}
+
+std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, std::string_view saveFilter) {
+  const bool save = !saveFilter.empty();
   FileDialog dialog(QApplication::activeWindow());
-  dialog.setNameFilter(
-      qtFileFilter(!save ? importFilter() : std::string(saveFilter.empty() ? kTdfFilter : saveFilter)));
+  dialog.setNameFilter(qtFileFilter(save ? std::string(saveFilter) : importFilter()));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -144,18 +154,60 @@ std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, 
   return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
 }
 
-std::optional<std::size_t> QtHost::pickFromArchive(const std::string& archive, const std::vector<std::string>& files) {
-  QStringList items;
-  for (const std::string& f : files) items << fromCp1252(f);
-  QInputDialog dialog(QApplication::activeWindow());
-  dialog.setObjectName("archivePicker");
+std::optional<std::size_t> QtHost::pickFromArchive(ArchiveView& view) {
+  QDialog dialog(QApplication::activeWindow());
+  dialog.setObjectName("archiveView");
   dialog.setWindowTitle(fromUtf8(kAppTitle));
-  dialog.setLabelText("Weapon files in " + QFileInfo(QString::fromStdString(archive)).fileName() + ":");
-  dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
-  dialog.setComboBoxItems(items);
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* caption = new QLabel("Files in " + QFileInfo(QString::fromStdString(view.path())).fileName() + ":");
+  caption->setTextFormat(Qt::PlainText);
+  auto* list = new QTreeWidget;
+  list->setObjectName("archiveFiles");
+  list->setRootIsDecorated(false);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setHeaderLabels({"File", "Size", "Packed"});
+  list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  for (const ArchiveView::Row& row : view.rows()) {
+    auto* item = new QTreeWidgetItem(list, {fromUtf8(row.file), fromUtf8(row.size), fromUtf8(row.method)});
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+  }
+  if (list->topLevelItemCount() > 0) list->setCurrentItem(list->topLevelItem(0));
+  auto* buttons = new QDialogButtonBox;
+  QPushButton* import = buttons->addButton("&Import", QDialogButtonBox::AcceptRole);
+  import->setObjectName("archiveImport");
+  import->setDefault(true);
+  QPushButton* extract = buttons->addButton("&Extract...", QDialogButtonBox::ActionRole);
+  extract->setObjectName("archiveExtract");
+  QPushButton* close = buttons->addButton("&Cancel", QDialogButtonBox::RejectRole);
+  close->setObjectName("archiveCancel");
+  const auto selectedRows = [list] {
+    std::vector<std::size_t> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+      if (list->topLevelItem(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
+    return rows;
+  };
+  // Import takes one weapon file; Extract... any files.
+  const auto update = [&] {
+    const std::vector<std::size_t> rows = selectedRows();
+    import->setEnabled(rows.size() == 1 && rows[0] < view.weaponFiles().size());
+    extract->setEnabled(!rows.empty());
+  };
+  update();
+  QObject::connect(list, &QTreeWidget::itemSelectionChanged, &dialog, update);
+  QObject::connect(list, &QTreeWidget::itemActivated, &dialog, [&] {
+    if (import->isEnabled()) dialog.accept();
+  });
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(extract, &QPushButton::clicked, &dialog, [&] { view.extract(selectedRows()); });
+  layout->addWidget(caption);
+  layout->addWidget(list, 1);
+  layout->addWidget(buttons);
+  dialog.resize(560, 400);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  const qsizetype picked = items.indexOf(dialog.textValue());
-  return picked < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(picked));
+  const std::vector<std::size_t> rows = selectedRows();
+  if (rows.size() != 1 || rows[0] >= view.weaponFiles().size()) return std::nullopt;
+  return rows[0];
 }
 
 bool QtHost::confirmSave(const std::vector<std::pair<std::string, std::string>>& files) {

@@ -14,23 +14,21 @@ namespace qm::ui {
 QString qtFileFilter(std::string_view filter);
 
 // Modal message boxes titled with the application's title, without icon, the
-// file dialog with the TDF filter (and the archives for opening) and the list
-// of an archive's weapon files. All sit over the active window.
+// file dialogs and the archive view. All sit over the active window.
 class QtHost : public Host {
  public:
   Answer msgBox(std::string_view text, Buttons buttons) override;
   std::optional<std::string> showOpen(const std::string& startPath) override;
-  std::optional<std::string> showSave(const std::string& startPath) override;
-  std::optional<std::string> showSaveCsv(const std::string& startPath) override;
+  std::optional<std::string> showSave(const std::string& startPath, std::string_view filter = kTdfFilter) override;
+  std::optional<std::string> chooseFolder(const std::string& startPath) override;
   // A dialog of the files and their diffs, OK / Cancel.
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
-  // A list dialog of the archive's weapon files.
-  std::optional<std::size_t> pickFromArchive(const std::string& archive,
-                                             const std::vector<std::string>& files) override;
+  // The archive's files, weapon files first: Import takes the weapon file
+  // selected, Extract... writes the files selected to a folder.
+  std::optional<std::size_t> pickFromArchive(ArchiveView& view) override;
 
  private:
-  // `saveFilter` is the filter of a save; TDF files when empty.
-  std::optional<std::string> showFileDialog(const std::string& startPath, bool save, std::string_view saveFilter = {});
+  std::optional<std::string> showFileDialog(const std::string& startPath, std::string_view saveFilter);
 };
 
 }  // namespace qm::ui

@@ -1,9 +1,13 @@
 // "Pack changes...": which source the game reads each override from, the
 // archive's name as answered, the pack and the move to the backup folder.
+// "Extract..." in the archive view.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "archive/archive.h"
 #include "catalogue/game_files.h"
+#include "presentation/archive_view.h"
 #include "presentation/pack_changes_state.h"
 #include "support/archive_writer.h"
 #include "support/scripted_host.h"
@@ -89,6 +93,7 @@ TEST(PackChanges, TheArchiveNameAsAnswered) {
     EXPECT_EQ(host.messages.size(), c.messages);
     ASSERT_FALSE(host.starts.empty());
     EXPECT_EQ(host.starts[0], (game.path() / "changes.ufo").string());
+    EXPECT_EQ(host.filters[0], archiveFilter());
   }
 }
 
@@ -124,6 +129,72 @@ TEST(PackChanges, PackedThenMovedToBackupTheGameReadsThePackedCopy) {
   const WeaponFilePtr read = GameFiles(game.path()).find("weapons/rockets.tdf");
   ASSERT_TRUE(read);
   EXPECT_NE(read->name().find("zz_mod.ufo"), std::string::npos) << read->name();
+}
+
+// The archive view lists the weapon files first; Extract... writes the rows
+// chosen under the folder chosen, byte for byte, asks before replacing, and
+// refuses the lot when one file would land outside the folder.
+TEST(ArchiveViewTest, ExtractsTheChosenRows) {
+  const std::string weapon = "[GUN]\r\n{\r\nid=7;\r\n}\r\n" + std::string(70000, 'x');
+  const std::vector<FileToPack> members = {{"readme.txt", "hello"},
+                                           {"units/x.fbi", "[UNITINFO]", PackMethod::Zlib},
+                                           {"weapons/b.tdf", weapon, PackMethod::Lz77},
+                                           {"up/out.txt", "away"}};
+  struct Case {
+    const char* name;
+    std::vector<std::size_t> rows;
+    bool chooses;                    // a folder is chosen
+    std::vector<Answer> replies;     // to the question before replacing readme.txt
+    std::vector<std::string> wrote;  // the files under the folder afterwards
+    std::vector<std::string> said;   // the messages' beginnings
+  } cases[] = {
+      {"two files", {0, 2}, true, {}, {"units/x.fbi", "weapons/b.tdf"}, {"Extracted 2 files to "}},
+      {"no folder chosen", {0}, false, {}, {}, {}},
+      {"an existing file kept on No", {1}, true, {Answer::No}, {"readme.txt"}, {"This file exists:\n"}},
+      {"replaced on Yes", {1}, true, {Answer::Yes}, {"readme.txt"}, {"This file exists:\n", "Extracted 1 file "}},
+#ifndef _WIN32
+      {"one leaving refuses all", {0, 3}, true, {}, {}, {"This file would be written outside "}},
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const fs::path archivePath = dir.write("mod.ufo", writeArchive(members).bytes);
+    const fs::path out = dir.path() / "out";
+    fs::create_directories(out);
+    const bool replacing = c.name[0] == 'a' || c.name[0] == 'r';
+    if (replacing) dir.write("out/readme.txt", "old");
+#ifndef _WIN32
+    fs::create_directories(dir.path() / "elsewhere");
+    fs::create_directory_symlink(dir.path() / "elsewhere", out / "up");
+#endif
+    std::string reason;
+    ScriptedHost host;
+    ArchiveView view(archivePath.string(), Archive::open(archivePath, reason), host);
+    ASSERT_EQ(view.weaponFiles(), std::vector<std::string>{"weapons/b.tdf"});
+    ASSERT_EQ(view.rows().size(), 4u);
+    EXPECT_EQ(view.rows()[0].file + " " + view.rows()[0].size + " " + view.rows()[0].method,
+              "weapons/b.tdf " + std::to_string(weapon.size()) + " lz77");
+    host.paths = {c.chooses ? std::optional(out.string()) : std::nullopt};
+    host.answers.assign(c.replies.begin(), c.replies.end());
+    view.extract(c.rows);
+
+    EXPECT_EQ(host.starts, std::vector<std::string>{dir.path().string()});
+    ASSERT_EQ(host.messages.size(), c.said.size());
+    for (std::size_t i = 0; i < c.said.size(); ++i)
+      EXPECT_EQ(host.messages[i].rfind(c.said[i], 0), 0u) << host.messages[i];
+    std::vector<std::string> wrote;
+    for (const auto& e : fs::recursive_directory_iterator(out))
+      if (e.is_regular_file() && !e.is_symlink()) wrote.push_back(e.path().lexically_relative(out).generic_string());
+    std::sort(wrote.begin(), wrote.end());
+    EXPECT_EQ(wrote, c.wrote);
+    for (const FileToPack& m : members)
+      if (std::find(wrote.begin(), wrote.end(), m.path) != wrote.end() &&
+          (m.path != "readme.txt" || c.replies == std::vector{Answer::Yes}))
+        EXPECT_EQ(readFile(out / m.path), m.bytes) << m.path;
+    EXPECT_FALSE(fs::exists(dir.path() / "elsewhere/out.txt"));
+    if (replacing && c.replies[0] == Answer::No) EXPECT_EQ(readFile(out / "readme.txt"), "old");
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "presentation/archive_view.h"
 #include "presentation/host.h"
 
 namespace qm::test {
@@ -20,6 +21,7 @@ struct ScriptedHost : Host {
   std::deque<Answer> answers;                     // for OkCancel and YesNo boxes
   std::deque<std::optional<std::string>> paths;   // for the file dialogs
   std::vector<std::string> starts;                // where each file dialog started
+  std::vector<std::string> filters;               // and with which filter
   std::deque<std::optional<std::size_t>> picks;   // for an archive's list of files
   std::vector<std::vector<std::string>> offered;  // what each archive's list showed
   int saveQuestions = 0;                          // how many times a save was put to the user
@@ -40,15 +42,17 @@ struct ScriptedHost : Host {
     return Host::confirmSave(files);
   }
   std::optional<std::string> showOpen(const std::string& start) override { return showSave(start); }
-  std::optional<std::string> showSave(const std::string& start) override {
+  std::optional<std::string> chooseFolder(const std::string& start) override { return showSave(start); }
+  std::optional<std::string> showSave(const std::string& start, std::string_view filter = kTdfFilter) override {
     starts.push_back(start);
+    filters.emplace_back(filter);
     if (paths.empty()) return std::nullopt;
     std::optional<std::string> p = paths.front();
     paths.pop_front();
     return p;
   }
-  std::optional<std::size_t> pickFromArchive(const std::string&, const std::vector<std::string>& files) override {
-    offered.push_back(files);
+  std::optional<std::size_t> pickFromArchive(ArchiveView& view) override {
+    offered.push_back(view.weaponFiles());
     if (picks.empty()) return std::nullopt;
     const std::optional<std::size_t> pick = picks.front();
     picks.pop_front();

@@ -2,7 +2,6 @@
 // export dialog, the Game check window and the real message boxes.
 #include <QApplication>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -20,6 +19,7 @@
 #include <cmath>
 
 #include "export/checks.h"
+#include "presentation/archive_view.h"
 #include "presentation/captions.h"
 #include "presentation/descriptions.h"
 #include "support.h"
@@ -240,6 +240,51 @@ class WindowTest : public QObject {
     QCOMPARE(list->itemText(0), QString(" 12 - ROCKET"));
     emit list->activated(0);
     QCOMPARE(text(&w, "Label80"), QString("5"));
+  }
+
+  // The import's archive view: two files selected with the mouse,
+  // Extract..., a folder chosen: both are written there byte for byte, and
+  // nothing is imported.
+  void extractFromTheArchiveView() {
+    struct RealArchiveView : ScriptedHost {
+      std::optional<std::size_t> pickFromArchive(ArchiveView& view) override {
+        return ui::QtHost().pickFromArchive(view);
+      }
+    } host;
+    TempDir game;
+    ui::MainWindow w(Window::prepare(game, weapon("GUN", "7"), {}), &host);
+    w.show();
+    const std::string early = weapon("EARLY", "5").toStdString(), unit(100000, 'u');
+    game.write("mod.ufo", writeArchive({{"readme.txt", "hello"},
+                                        {"units/a.fbi", unit, PackMethod::Zlib},
+                                        {"weapons/x.tdf", early, PackMethod::Lz77}})
+                              .bytes);
+    const std::filesystem::path out = game.path() / "out";
+    std::filesystem::create_directories(out);
+    host.paths = {(game.path() / "mod.ufo").string(), out.string()};
+    QStringList listed;
+    bool importable = true;
+    QTimer::singleShot(0, &w, [&] {
+      QWidget* view = QApplication::activeModalWidget();
+      if (!view || view->objectName() != "archiveView") qFatal("no archive view");
+      auto* list = control<QTreeWidget>(view, "archiveFiles");
+      for (int row = 0; row < list->topLevelItemCount(); ++row) listed << list->topLevelItem(row)->text(0);
+      const auto at = [list](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at(2));                   // units/a.fbi
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, at(0));  // weapons/x.tdf
+      importable = control<QPushButton>(view, "archiveImport")->isEnabled();
+      click(view, "archiveExtract");
+      click(view, "archiveCancel");
+    });
+    click(&w, "Command62");
+    QCOMPARE(listed, QStringList({"weapons/x.tdf", "readme.txt", "units/a.fbi"}));
+    QVERIFY(!importable);
+    QCOMPARE(host.starts, std::vector<std::string>({"", game.path().string()}));
+    QCOMPARE(readFile(out / "weapons/x.tdf"), early);
+    QCOMPARE(readFile(out / "units/a.fbi"), unit);
+    QVERIFY(!std::filesystem::exists(out / "readme.txt"));
+    QCOMPARE(host.messages, std::vector<std::string>{extractedMessage(2, out.string())});
+    QVERIFY(w.state().imports().empty());
   }
 
   // An entry's exact text typed into the edit field loads nothing, whether
@@ -595,10 +640,10 @@ class WindowTest : public QObject {
     const QString open = "TDF files (*.tdf);Game archives (*.gp3 *.gpf *.ccx *.ufo *.hpi) 0";
     QTest::newRow("open") << -1 << open << -1;
     QTest::newRow("save") << -2 << "TDF files (*.tdf) 1" << -1;
+    QTest::newRow("save an archive") << -6 << "Game archives (*.gp3 *.gpf *.ccx *.ufo *.hpi) 1" << -1;
     QTest::newRow("typed in an archive") << -4 << open << 1;
     QTest::newRow("a path typed over the name given") << -5 << open << 1;
-    QTest::newRow("archive") << -3 << QString::fromUtf8("Weapon files in rev31.gp3: weapons/a.tdf;weapons/\u00e9.tdf")
-                             << 1;
+    QTest::newRow("archive") << -3 << QString::fromUtf8("Files in rev31.gp3: weapons/a.tdf;weapons/\u00e9.tdf") << 1;
   }
   void theRealDialogs() {
     QFETCH(int, kind);
@@ -630,10 +675,13 @@ class WindowTest : public QObject {
           return QTest::keyClick(files->focusWidget(), Qt::Key_Return);
         }
       }
-      if (auto* list = qobject_cast<QInputDialog*>(dialog)) {
-        seen = list->labelText() + " " + list->comboBoxItems().join(";");
-        list->setTextValue(list->comboBoxItems().value(1));
-        return list->accept();
+      if (dialog->objectName() == "archiveView") {
+        auto* list = control<QTreeWidget>(dialog, "archiveFiles");
+        QStringList files;
+        for (int row = 0; row < list->topLevelItemCount(); ++row) files << list->topLevelItem(row)->text(0);
+        seen = dialog->findChild<QLabel*>()->text() + " " + files.join(";");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
+        return click(dialog, "archiveImport");
       }
       if (kind == int(Buttons::SaveDiscardCancel) && QTest::qWaitForWindowActive(dialog))
         return QTest::keyClick(dialog, Qt::Key_D, Qt::AltModifier);
@@ -646,9 +694,15 @@ class WindowTest : public QObject {
       if (kind >= 0) return int(host.msgBox("Weapon not found!", Buttons(kind)));
       if (kind == -1) return host.showOpen("") ? 1 : -1;
       if (kind == -2) return host.showSave("") ? 1 : -1;
+      if (kind == -6) return host.showSave("", archiveFilter()) ? 1 : -1;
       if (kind == -4) return host.showOpen(archive) == archive + "/weapons/x.tdf" ? 1 : -1;
       if (kind == -5) return host.showOpen(archive) == other ? 1 : -1;
-      return int(host.pickFromArchive("/games/ta/rev31.gp3", {"weapons/a.tdf", "weapons/\xe9.tdf"}).value_or(-1));
+      const std::filesystem::path rev31 =
+          dir.write("rev31.gp3", writeArchive({{"weapons/a.tdf", "[A]"}, {"weapons/\xe9.tdf", "[B]"}}).bytes);
+      std::string reason;
+      ScriptedHost scripted;
+      ArchiveView view(rev31.string(), Archive::open(rev31, reason), scripted);
+      return int(host.pickFromArchive(view).value_or(-1));
     };
     QCOMPARE(run(), answer);
     QCOMPARE(seen, description);
