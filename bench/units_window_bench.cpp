@@ -22,7 +22,7 @@ namespace {
 struct SilentHost : qm::Host {
   qm::Answer msgBox(std::string_view, qm::Buttons) override { return qm::Answer::Ok; }
   std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> showSave(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> showSave(const std::string&, std::string_view) override { return std::nullopt; }
 };
 
 double cpuMs() {

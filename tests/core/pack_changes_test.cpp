@@ -188,12 +188,16 @@ TEST(ArchiveViewTest, ExtractsTheChosenRows) {
       if (e.is_regular_file() && !e.is_symlink()) wrote.push_back(e.path().lexically_relative(out).generic_string());
     std::sort(wrote.begin(), wrote.end());
     EXPECT_EQ(wrote, c.wrote);
-    for (const FileToPack& m : members)
+    for (const FileToPack& m : members) {
       if (std::find(wrote.begin(), wrote.end(), m.path) != wrote.end() &&
-          (m.path != "readme.txt" || c.replies == std::vector{Answer::Yes}))
+          (m.path != "readme.txt" || c.replies == std::vector{Answer::Yes})) {
         EXPECT_EQ(readFile(out / m.path), m.bytes) << m.path;
+      }
+    }
     EXPECT_FALSE(fs::exists(dir.path() / "elsewhere/out.txt"));
-    if (replacing && c.replies[0] == Answer::No) EXPECT_EQ(readFile(out / "readme.txt"), "old");
+    if (replacing && c.replies[0] == Answer::No) {
+      EXPECT_EQ(readFile(out / "readme.txt"), "old");
+    }
   }
 }
 
