@@ -170,28 +170,31 @@ KeyKind weaponKeyKind(std::string_view lowerKey, Engine engine) {
   return weaponKeyKind(lowerKey, keyHash(lowerKey), engine);
 }
 
+NearestKey::NearestKey(std::string_view lowerKey)
+    : lowerKey_(lowerKey), bestDistance_(std::min<std::size_t>(2, std::max<std::size_t>(1, lowerKey.size() / 4)) + 1) {}
+
+void NearestKey::consider(std::string_view key) {
+  folded_.assign(key);
+  for (char& c : folded_) c = foldLower(c);
+  if (siblingOrOpposite(lowerKey_, folded_)) return;
+  const std::size_t d = editDistance(lowerKey_, folded_);
+  if (d < bestDistance_) bestDistance_ = d, best_ = key;
+}
+
 std::string_view nearestWeaponKey(std::string_view lowerKey, Engine engine) {
-  // One edit in four letters at most, and never more than two.
-  const std::size_t allowed = std::min<std::size_t>(2, std::max<std::size_t>(1, lowerKey.size() / 4));
-  std::string_view best;
-  std::size_t bestDistance = allowed + 1;
-  auto consider = [&](std::string_view key) {
-    if (siblingOrOpposite(lowerKey, key)) return;
-    const std::size_t d = editDistance(lowerKey, key);
-    if (d < bestDistance) bestDistance = d, best = key;
-  };
+  NearestKey nearest(lowerKey);
   if (engine == Engine::Later) {
     // The engine's own names before the older ones it also takes.
     for (KeyPlace place : {KeyPlace::Weapon, KeyPlace::WeaponAlias, KeyPlace::WeaponLegacy})
       for (const LaterKey& k : kLaterKeys)
-        if (k.place == place && k.type != KeyType::Block) consider(k.name);
-    return best;
+        if (k.place == place && k.type != KeyType::Block) nearest.consider(k.name);
+    return nearest.best();
   }
   // Field order, so that ties go to the field shown first.
   for (const FieldRow& row : kFields)
-    if (row.isKeyLine()) consider(row.key);
-  for (const ExtraKey& extra : kExtraKeys) consider(extra.key);
-  return best;
+    if (row.isKeyLine()) nearest.consider(row.key);
+  for (const ExtraKey& extra : kExtraKeys) nearest.consider(extra.key);
+  return nearest.best();
 }
 
 bool isNumberText(std::string_view s) {
