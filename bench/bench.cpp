@@ -92,7 +92,7 @@ struct Folder {
   std::string last;
   std::string lastId;
   std::vector<std::string> extras;
-  std::vector<fs::path> allFiles;  // standard files, then the extra files
+  std::vector<fs::path> allFiles;   // standard files, then the extra files
   std::vector<fs::path> unitFiles;  // units/*.FBI, when the folder has units
   std::uintmax_t unitBytes = 0;
 };
@@ -678,9 +678,8 @@ int main(int argc, char** argv) {
       std::vector<std::string> units = game, table = game;
       units.push_back("units");
       table.insert(table.end(), {"table", "--units", "--format", "tsv"});
-      std::vector<ProcessFigure> procs = {{"units: wc -l", wc, {}, 0},
-                                          {"units: cli units", units, {}, 0},
-                                          {"units: cli table tsv", table, {}, 0}};
+      std::vector<ProcessFigure> procs = {
+          {"units: wc -l", wc, {}, 0}, {"units: cli units", units, {}, 0}, {"units: cli table tsv", table, {}, 0}};
       timeProcesses(procs, minTime);
       const double unitMb = megabytes(f.unitBytes), wcMbps = unitMb / procs[0].timing.best();
       for (const auto& p : procs) {
