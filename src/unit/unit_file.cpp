@@ -139,8 +139,10 @@ std::vector<const UnitEntry*> UnitFile::values() const {
 }
 
 const UnitEntry* UnitFile::find(std::string_view key) const {
+  // Every cell of the units table is a look-up: keys of another length are
+  // passed over without comparing their letters.
   for (auto it = lines_.rbegin(); it != lines_.rend(); ++it)
-    if (compareFolded(it->key, key) == 0) return &*it;
+    if (it->key.size() == key.size() && compareFolded(it->key, key) == 0) return &*it;
   return nullptr;
 }
 
