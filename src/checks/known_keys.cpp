@@ -107,15 +107,19 @@ bool allDigits(std::string_view s) {
 }
 
 // Keys that differ only by a trailing number are siblings (weapontype,
-// weapontype2), and keys that differ only by a "no" or "not" mean opposites
-// (notairweapon, toairweapon): neither is a misspelling of the other.
+// weapontype2), and keys that differ only by a "no" or "not", or by "can"
+// and "cant", mean opposites (notairweapon, toairweapon): neither is a
+// misspelling of the other.
 bool siblingOrOpposite(std::string_view a, std::string_view b) {
   std::size_t p = 0;
   while (p < a.size() && p < b.size() && a[p] == b[p]) ++p;
   if (allDigits(a.substr(p)) && allDigits(b.substr(p))) return true;
   std::size_t s = 0;
   while (s < a.size() && s < b.size() && a[a.size() - 1 - s] == b[b.size() - 1 - s]) ++s;
-  return a.substr(0, a.size() - s).starts_with("no") || b.substr(0, b.size() - s).starts_with("no");
+  const std::string_view ra = a.substr(0, a.size() - s), rb = b.substr(0, b.size() - s);
+  // "can" and "cant" (cantbetransported) are opposites too.
+  const bool cant = (ra.ends_with("cant") && rb.ends_with("can")) || (rb.ends_with("cant") && ra.ends_with("can"));
+  return cant || ra.starts_with("no") || rb.starts_with("no");
 }
 
 std::size_t editDistance(std::string_view a, std::string_view b) {

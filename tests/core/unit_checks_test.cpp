@@ -74,11 +74,13 @@ TEST(UnitChecksTest, LintFindsByEngine) {
       {"the later engine's own keys, a misspelling of one, and one only the original reads",
        "later",
        {{"units/arma.fbi", unitFile("Weapon17=GUN;\nCollisionVolumeType=box;\nmaxdamage=5;\nbuildcostmetl=1;\n"
-                                    "YardMap=oo\n  oo;\ndescription=[AP];\nTEDClass=TANK;\n")}},
+                                    "YardMap=oo\n  oo;\ndescription=[AP];\nTEDClass=TANK;\ncanbetransported=1;\n")}},
        {"units/arma.fbi:6:1: warning: the game does not know the key 'buildcostmetl'; did you mean "
         "'buildcostmetal'? [unknown-key]",
         "units/arma.fbi:10:1: warning: the later engine does not read the unit key 'TEDClass' (only the original "
-        "engine does) [unknown-key]"}},
+        "engine does) [unknown-key]",
+        "units/arma.fbi:11:1: warning: the later engine does not read the unit key 'canbetransported' "
+        "[unknown-key]"}},
       {"two files of one name: the later file counts; the name that differs from the file's",
        "original",
        {{"units/arma.fbi", plain}, {"units/armb.fbi", plain}},
