@@ -24,6 +24,10 @@
 // `show LAST --actual --json` and `table --format tsv`, all with --game FOLDER and every extra file
 // as --import, their output going to /dev/null.
 //
+// With --cli and a folder with units (qm-bench-gen's UNITS), `units` and
+// `table --units --format tsv` the same way, against `wc -l` over the unit
+// files, with their peak memory over the files' bytes.
+//
 // With --cli, also one value edited in the largest file by `set`, from
 // reading to the replaced file (and once more writing its .bak), against `cp`
 // of that file and `cp` followed by `sync` of the copy.
@@ -88,7 +92,9 @@ struct Folder {
   std::string last;
   std::string lastId;
   std::vector<std::string> extras;
-  std::vector<fs::path> allFiles;  // standard files, then the extra files
+  std::vector<fs::path> allFiles;   // standard files, then the extra files
+  std::vector<fs::path> unitFiles;  // units/*.FBI, when the folder has units
+  std::uintmax_t unitBytes = 0;
 };
 
 Folder readFolder(const fs::path& dir) {
@@ -110,6 +116,12 @@ Folder readFolder(const fs::path& dir) {
       f.lastId = value;
     else if (key == "extra")
       f.extras.push_back(value);
+    else if (key == "unit_bytes")
+      f.unitBytes = std::stoull(value);
+  }
+  if (f.unitBytes > 0) {
+    for (const auto& e : fs::directory_iterator(dir / "units")) f.unitFiles.push_back(e.path());
+    std::sort(f.unitFiles.begin(), f.unitFiles.end());
   }
   f.allFiles = qm::standardFilePaths(dir);
   f.allFiles.insert(f.allFiles.end(), f.extras.begin(), f.extras.end());
@@ -658,6 +670,28 @@ int main(int argc, char** argv) {
         printRow(label, p.title, mb, p.timing.best() * 1e3, p.timing.median() * 1e3, mbps, mbps / wcMbps,
                  p.maxRssKb / 1024.0);
       }
+    }
+    if (cliExe && !f.unitFiles.empty()) {
+      // The units: `units` and `table --units` against `wc -l` over the unit files.
+      std::vector<std::string> wc = {"wc", "-l"}, game = {cliExe->string(), "--game", fs::absolute(dir).string()};
+      for (const auto& p : f.unitFiles) wc.push_back(fs::absolute(p).string());
+      std::vector<std::string> units = game, table = game;
+      units.push_back("units");
+      table.insert(table.end(), {"table", "--units", "--format", "tsv"});
+      std::vector<ProcessFigure> procs = {
+          {"units: wc -l", wc, {}, 0}, {"units: cli units", units, {}, 0}, {"units: cli table tsv", table, {}, 0}};
+      timeProcesses(procs, minTime);
+      const double unitMb = megabytes(f.unitBytes), wcMbps = unitMb / procs[0].timing.best();
+      for (const auto& p : procs) {
+        const double mbps = unitMb / p.timing.best();
+        printRow(label, p.title, unitMb, p.timing.best() * 1e3, p.timing.median() * 1e3, mbps, mbps / wcMbps,
+                 p.maxRssKb / 1024.0);
+      }
+      char more[160];
+      std::snprintf(more, sizeof more, "%-10s   peak memory over the unit files' bytes: units %.2f, table %.2f", "",
+                    procs[1].maxRssKb * 1024.0 / static_cast<double>(f.unitBytes),
+                    procs[2].maxRssKb * 1024.0 / static_cast<double>(f.unitBytes));
+      std::cout << more << "\n";
     }
     if (cliExe) timeEdit(f, *cliExe, label, minTime);
     std::cout << "           (" << f.weapons << " weapons, " << f.standardWeapons << " of them in the standard files; "

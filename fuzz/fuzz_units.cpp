@@ -8,6 +8,7 @@
 //   its "=" and where the edit would end, and the keys come in file order;
 // - a refused change leaves the file as it was;
 // - undoing the change's splices gives the file back byte for byte;
+// - the unit checks of a key line stand at that line;
 // - setting a key to the value it has changes nothing;
 // - setting a key the unit has changes only the bytes from its "=" to its
 //   ";", and the file re-reads to the value set; a removed key is gone.
@@ -19,6 +20,7 @@
 #include "checks/game_check.h"
 #include "edit/change.h"
 #include "fuzz_support.h"
+#include "unit/unit_checks.h"
 #include "unit/unit_edit.h"
 #include "unit/unit_file.h"
 #include "unit/unit_set.h"
@@ -43,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Engine engine = data[2] & 0x80 ? Engine::Later : Engine::Original;
   (void)unitName(unit, "units/fuzz.fbi", engine);
   (void)weaponSlots(unit, engine);
+  // The unit checks of each line stand at that line, within it.
+  for (const UnitEntry* e : values)
+    if (const auto f = unitLineFinding(*e, unit.bytes(), "units/fuzz.fbi", engine))
+      FUZZ_CHECK(f->line == e->line && f->column >= 1 && static_cast<std::size_t>(f->column) <= e->keyAt + 1);
 
   edit::Change change;
   const std::size_t pick = data[0] % (values.size() + 2);

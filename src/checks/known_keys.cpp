@@ -107,15 +107,19 @@ bool allDigits(std::string_view s) {
 }
 
 // Keys that differ only by a trailing number are siblings (weapontype,
-// weapontype2), and keys that differ only by a "no" or "not" mean opposites
-// (notairweapon, toairweapon): neither is a misspelling of the other.
+// weapontype2), and keys that differ only by a "no" or "not", or by "can"
+// and "cant", mean opposites (notairweapon, toairweapon): neither is a
+// misspelling of the other.
 bool siblingOrOpposite(std::string_view a, std::string_view b) {
   std::size_t p = 0;
   while (p < a.size() && p < b.size() && a[p] == b[p]) ++p;
   if (allDigits(a.substr(p)) && allDigits(b.substr(p))) return true;
   std::size_t s = 0;
   while (s < a.size() && s < b.size() && a[a.size() - 1 - s] == b[b.size() - 1 - s]) ++s;
-  return a.substr(0, a.size() - s).starts_with("no") || b.substr(0, b.size() - s).starts_with("no");
+  const std::string_view ra = a.substr(0, a.size() - s), rb = b.substr(0, b.size() - s);
+  // "can" and "cant" (cantbetransported) are opposites too.
+  const bool cant = (ra.ends_with("cant") && rb.ends_with("can")) || (rb.ends_with("cant") && ra.ends_with("can"));
+  return cant || ra.starts_with("no") || rb.starts_with("no");
 }
 
 std::size_t editDistance(std::string_view a, std::string_view b) {
@@ -170,28 +174,31 @@ KeyKind weaponKeyKind(std::string_view lowerKey, Engine engine) {
   return weaponKeyKind(lowerKey, keyHash(lowerKey), engine);
 }
 
+NearestKey::NearestKey(std::string_view lowerKey)
+    : lowerKey_(lowerKey), bestDistance_(std::min<std::size_t>(2, std::max<std::size_t>(1, lowerKey.size() / 4)) + 1) {}
+
+void NearestKey::consider(std::string_view key) {
+  folded_.assign(key);
+  for (char& c : folded_) c = foldLower(c);
+  if (siblingOrOpposite(lowerKey_, folded_)) return;
+  const std::size_t d = editDistance(lowerKey_, folded_);
+  if (d < bestDistance_) bestDistance_ = d, best_ = key;
+}
+
 std::string_view nearestWeaponKey(std::string_view lowerKey, Engine engine) {
-  // One edit in four letters at most, and never more than two.
-  const std::size_t allowed = std::min<std::size_t>(2, std::max<std::size_t>(1, lowerKey.size() / 4));
-  std::string_view best;
-  std::size_t bestDistance = allowed + 1;
-  auto consider = [&](std::string_view key) {
-    if (siblingOrOpposite(lowerKey, key)) return;
-    const std::size_t d = editDistance(lowerKey, key);
-    if (d < bestDistance) bestDistance = d, best = key;
-  };
+  NearestKey nearest(lowerKey);
   if (engine == Engine::Later) {
     // The engine's own names before the older ones it also takes.
     for (KeyPlace place : {KeyPlace::Weapon, KeyPlace::WeaponAlias, KeyPlace::WeaponLegacy})
       for (const LaterKey& k : kLaterKeys)
-        if (k.place == place && k.type != KeyType::Block) consider(k.name);
-    return best;
+        if (k.place == place && k.type != KeyType::Block) nearest.consider(k.name);
+    return nearest.best();
   }
   // Field order, so that ties go to the field shown first.
   for (const FieldRow& row : kFields)
-    if (row.isKeyLine()) consider(row.key);
-  for (const ExtraKey& extra : kExtraKeys) consider(extra.key);
-  return best;
+    if (row.isKeyLine()) nearest.consider(row.key);
+  for (const ExtraKey& extra : kExtraKeys) nearest.consider(extra.key);
+  return nearest.best();
 }
 
 bool isNumberText(std::string_view s) {

@@ -64,6 +64,24 @@ std::uint64_t keyHash(std::string_view key);
 // misspelling (a few edits away); empty when none is that close.
 std::string_view nearestWeaponKey(std::string_view lowerKey, Engine engine = Engine::Original);
 
+// The known key an unknown one likely misspells: of the keys considered (any
+// letter case, views that outlive the object), the nearest within one edit in
+// four letters and never more than two; a sibling (weapontype, weapontype2)
+// or an opposite (notair, toair) is no misspelling. Ties go to the first.
+class NearestKey {
+ public:
+  explicit NearestKey(std::string_view lowerKey);
+  void consider(std::string_view key);
+  // Empty when no key considered is that close.
+  std::string_view best() const { return best_; }
+
+ private:
+  std::string_view lowerKey_;
+  std::string folded_;  // scratch
+  std::string_view best_;
+  std::size_t bestDistance_;
+};
+
 // What the checks say of `value` for `key` (any letter case) on a weapon's own
 // level, or as an amount of its [DAMAGE] block when `damage`, for `engine`:
 // an empty number, not a number, a flag the engine does not read as one, a

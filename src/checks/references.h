@@ -71,6 +71,10 @@ class References {
   std::vector<Finding> findings(const std::vector<WeaponRecord>& weapons, bool units = true) const;
   // Whether a unit file was read at all (a folder of weapon files alone has none).
   bool hasUnits() const { return unitFiles_ > 0; }
+  // Whether the file set holds any model: a model named is only looked for then.
+  bool hasModels() const { return !models_.empty(); }
+  // Whether the file set holds the model a weapon or unit names, as the engine loads it.
+  bool hasModel(std::string_view value) const;
 
  private:
   // The sequence names of an animation file, read once; empty with `damaged`
@@ -84,7 +88,6 @@ class References {
   const Animation* animation(const std::string& lowerName) const;
 
   bool hasSound(std::string_view value) const;
-  bool hasModel(std::string_view value) const;
 
   Engine engine_ = Engine::Original;
   std::vector<UnitUse> all_, uses_;  // every slot read; those the engine reads

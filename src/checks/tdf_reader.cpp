@@ -157,7 +157,7 @@ class Reader {
     }
     if (pending_) {
       open_.push_back(std::move(pendingBlock_));
-      open_.back().pairs.reserve(open_.size() == 1 ? 64 : 8);
+      open_.back().pairs.reserve(open_.size() == 1 ? std::max<std::size_t>(64, how_.pairsHint) : 8);
       pending_ = false;
     } else {
       report(here(), check::kMissingHeader, "'{' without a [NAME] header before it");

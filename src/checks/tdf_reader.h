@@ -52,6 +52,9 @@ inline constexpr std::size_t kDeepestBlock = 16;
 // is part of it, and blanks and line ends at its ends are no part of it.
 struct TdfReading {
   bool valuesSpanLines = false;
+  // The pairs a top-level block is likely to hold (a unit file's one block
+  // holds nearly all of its file's), room for which is kept at its "{".
+  std::size_t pairsHint = 0;
 };
 
 // Reads `text`; findings carry `file` as their file name.

@@ -9,6 +9,7 @@
 #include "cli/command.h"
 #include "presentation/check_filter.h"
 #include "text/text.h"
+#include "unit/unit_checks.h"
 
 namespace qm {
 
@@ -99,7 +100,10 @@ int runLint(const std::filesystem::path& game, const std::vector<std::string>& i
   GameCheck check(GameCheck::Scope::Everything, checkOptions);
   // The references need every weapon; with only some files, no unit is checked.
   References refs(gameFiles);
-  runGameCheck(check, set, refs, wholeGame);
+  if (wholeGame)
+    runGameAndUnitChecks(check, gameFiles, set, refs);
+  else
+    runGameCheck(check, set, refs, false);
 
   const std::size_t errors = check.count(Severity::Error);
   const auto shown = [&](const Finding& f) { return !options.errorsOnly || f.severity == Severity::Error; };

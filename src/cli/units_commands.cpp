@@ -262,7 +262,7 @@ int runSetUnit(Session& s, const std::string& name, const std::vector<std::strin
     s.err << kUnitNotFound << '\n';
     return 1;
   }
-  const auto rules = unitRules(unit->file, unit->name);
+  const auto rules = unitRules(unit->file, unit->name, game.units.engine());
   std::vector<edit::Change> changes;
   for (const std::string& assignment : assignments) {
     const std::size_t eq = assignment.find('=');

@@ -28,6 +28,7 @@
 #include "presentation/main_window_state.h"
 #include "text/text.h"
 #include "ui/controls.h"
+#include "unit/unit_checks.h"
 
 namespace qm::ui {
 
@@ -549,10 +550,11 @@ void GameCheckWindow::runAndShow() {
         const std::vector<WeaponFilePtr> files = filesToCheck(set, imports);
         promise.setProgressRange(0, static_cast<int>(files.size()));
         auto result = std::make_shared<GameCheckResult>(set);
-        const bool done = runGameCheck(result->check, files, result->references, true, [&](std::size_t n, std::size_t) {
-          promise.setProgressValue(static_cast<int>(n));
-          return !promise.isCanceled();
-        });
+        const bool done =
+            runGameAndUnitChecks(result->check, set, files, result->references, [&](std::size_t n, std::size_t) {
+              promise.setProgressValue(static_cast<int>(n));
+              return !promise.isCanceled();
+            });
         if (!done) return;
         promise.addResult(std::shared_ptr<const GameCheckResult>(std::move(result)));
       },

@@ -3,6 +3,7 @@
 #include "checks/registry.h"
 #include "text/numbers.h"
 #include "text/text.h"
+#include "unit/unit_checks.h"
 #include "unit/unit_fields.h"
 
 namespace qm {
@@ -33,7 +34,8 @@ std::size_t statementEnd(const UnitEntry& e) { return e.semicolon ? e.valueEnd +
 
 class UnitRules : public edit::BlockRules {
  public:
-  UnitRules(WeaponFilePtr file, std::string name) : file_(std::move(file)), name_(std::move(name)) {}
+  UnitRules(WeaponFilePtr file, std::string name, Engine engine)
+      : file_(std::move(file)), name_(std::move(name)), engine_(engine) {}
   WeaponFilePtr file() const override { return file_; }
   std::optional<std::string> refusal(const edit::Change& change) const override {
     const UnitKeyName name = splitUnitKey(change.key);
@@ -62,12 +64,13 @@ class UnitRules : public edit::BlockRules {
   }
   std::vector<Finding> check(std::string_view bytes, const std::string& file,
                              const edit::Change& change) const override {
-    return checkUnitValue(bytes, file, change.key);
+    return checkUnitValue(bytes, file, change.key, engine_);
   }
 
  private:
   WeaponFilePtr file_;
   std::string name_;
+  Engine engine_;
 };
 
 void apply(std::string& bytes, std::vector<edit::Splice>& done, edit::Splice s) {
@@ -139,21 +142,17 @@ std::optional<std::string> applyUnitChange(std::string& bytes, const edit::Chang
   return std::nullopt;
 }
 
-std::vector<Finding> checkUnitValue(std::string_view bytes, const std::string& file, std::string_view key) {
+std::vector<Finding> checkUnitValue(std::string_view bytes, const std::string& file, std::string_view key,
+                                    Engine engine) {
   std::vector<Finding> out;
   const UnitFile unit{std::string(bytes)};
-  const UnitEntry* e = unit.find(key);
-  const UnitKey* known = splitUnitKey(key).block.empty() ? unitKey(key) : nullptr;
-  if (!e || !known || !isNumberKind(known->kind)) return out;
-  if (valueNumber(e->value)) return out;
-  const int column = static_cast<int>(e->keyAt - edit::lineHolding(bytes, e->keyAt).begin) + 1;
-  out.push_back(finding(check::kNotANumber, file, e->line, column,
-                        qm::quoted(e->key) + " is not a number: " + qm::quoted(e->value)));
+  if (const UnitEntry* e = unit.find(key))
+    if (auto f = unitLineFinding(*e, unit.bytes(), file, engine)) out.push_back(std::move(*f));
   return out;
 }
 
-std::shared_ptr<const edit::BlockRules> unitRules(WeaponFilePtr file, std::string name) {
-  return std::make_shared<UnitRules>(std::move(file), std::move(name));
+std::shared_ptr<const edit::BlockRules> unitRules(WeaponFilePtr file, std::string name, Engine engine) {
+  return std::make_shared<UnitRules>(std::move(file), std::move(name), engine);
 }
 
 }  // namespace qm

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "checks/finding.h"
+#include "checks/known_keys.h"
 #include "edit/change.h"
 #include "edit/session.h"
 #include "unit/unit_file.h"
@@ -32,12 +33,15 @@ UnitKeyName splitUnitKey(std::string_view key);
 std::optional<std::string> applyUnitChange(std::string& bytes, const edit::Change& change,
                                            std::vector<edit::Splice>& done);
 
-// What the unit checks say of the value a change set: a value that is not a
-// number for a key of kind number, whole or flag.
-std::vector<Finding> checkUnitValue(std::string_view bytes, const std::string& file, std::string_view key);
+// What the unit checks of `engine` say of the key line a change set, checked
+// on its own: a value that is not a number for a key of kind number, whole or
+// flag, a key the engine does not read.
+std::vector<Finding> checkUnitValue(std::string_view bytes, const std::string& file, std::string_view key,
+                                    Engine engine = Engine::Original);
 
 // The rules that make a change a change to the unit in `file`, named `name`
-// in messages.
-std::shared_ptr<const edit::BlockRules> unitRules(WeaponFilePtr file, std::string name);
+// in messages, its values checked for `engine`.
+std::shared_ptr<const edit::BlockRules> unitRules(WeaponFilePtr file, std::string name,
+                                                  Engine engine = Engine::Original);
 
 }  // namespace qm

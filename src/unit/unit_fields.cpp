@@ -1,6 +1,9 @@
 #include "unit/unit_fields.h"
 
 #include <array>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "text/text.h"
 
@@ -67,8 +70,9 @@ constexpr UnitKey kKeys[] = {
     {"PigLatinDescription", kIdentity, "Pig Latin description", K::Text, kTranslation},
     {"Downloadable", kIdentity, "Downloadable", K::Whole, kMenuHint},
     {"NoRestrict", kIdentity, "No restriction", K::Whole, kMenuHint},
-    {"ai_limit", kIdentity, "AI limit", K::Whole, kMenuHint},
-    {"ai_weight", kIdentity, "AI weight", K::Whole, kMenuHint},
+    // Written "limit NAME 20", "weight NAME 0.5" in the game's own files: texts.
+    {"ai_limit", kIdentity, "AI limit", K::Text, kMenuHint},
+    {"ai_weight", kIdentity, "AI weight", K::Text, kMenuHint},
     {"SortBias", kIdentity, "Sort bias", K::Whole, kMenuHint},
     // Cost and building
     {"BuildCostMetal", kCost, "Metal cost", K::Number, "Metal it costs."},
@@ -196,9 +200,23 @@ std::span<const UnitKey> unitKeys() { return kKeys; }
 std::span<const std::string_view> unitGroups() { return kGroups; }
 
 const UnitKey* unitKey(std::string_view key) {
-  for (const UnitKey& k : kKeys)
-    if (compareFolded(k.key, key) == 0) return &k;
-  return nullptr;
+  // Every key of every unit is looked up: by its folded text in a table.
+  constexpr std::size_t kLongest = 64;
+  static const std::vector<std::string> kFolded = [] {
+    std::vector<std::string> out;
+    for (const UnitKey& k : kKeys) out.push_back(toLower(k.key));
+    return out;
+  }();
+  static const auto kByKey = [] {
+    std::unordered_map<std::string_view, const UnitKey*> t;
+    for (std::size_t i = 0; i < std::size(kKeys); ++i) t.emplace(kFolded[i], &kKeys[i]);
+    return t;
+  }();
+  if (key.size() > kLongest) return nullptr;
+  char folded[kLongest];
+  for (std::size_t i = 0; i < key.size(); ++i) folded[i] = foldLower(key[i]);
+  const auto it = kByKey.find(std::string_view(folded, key.size()));
+  return it == kByKey.end() ? nullptr : it->second;
 }
 
 bool isNumberKind(UnitKeyKind kind) {

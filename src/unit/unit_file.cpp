@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "checks/registry.h"
@@ -49,16 +50,18 @@ class Reading {
     }
     e.value = p.value;
     e.line = p.at.line;
-    e.keyAt = offset(p.key.data());
-    std::size_t eq = e.keyAt + p.key.size();
+    const std::size_t keyAt = offset(p.key.data());
+    std::size_t eq = keyAt + p.key.size();
     while (eq < bytes_.size() && bytes_[eq] != '=') ++eq;
-    e.valueAt = eq + 1;
-    std::size_t end = p.value.empty() ? e.valueAt : offset(p.value.data()) + p.value.size();
+    const std::size_t valueAt = eq + 1;
+    std::size_t end = p.value.empty() ? valueAt : offset(p.value.data()) + p.value.size();
     std::size_t after = end;
     while (after < bytes_.size() && isSpace(bytes_[after])) ++after;
     e.semicolon = after < bytes_.size() && bytes_[after] == ';';
+    e.keyAt = static_cast<std::uint32_t>(keyAt);
+    e.valueAt = static_cast<std::uint32_t>(valueAt);
     // An empty value with no ";" is nothing between "=" and what follows.
-    e.valueEnd = e.semicolon ? after : std::max(end, e.valueAt);
+    e.valueEnd = static_cast<std::uint32_t>(e.semicolon ? after : std::max(end, valueAt));
     e.block = static_cast<std::uint32_t>(block);
     lines_.push_back(std::move(e));
   }
@@ -90,9 +93,18 @@ std::string_view trimValue(std::string_view value) {
 }
 
 UnitFile::UnitFile(std::string bytes) : bytes_(std::make_unique<std::string>(std::move(bytes))) {
+  if (bytes_->size() > std::numeric_limits<std::uint32_t>::max()) {
+    problem_ = "the file is larger than 4 GiB";
+    return;
+  }
   std::vector<Finding> ignored;  // the file's form is the unit checks' business
   const std::string file;
-  const TdfDocument doc = readTdf(*bytes_, file, ignored, TdfReading{true});
+  // A statement a ";": room for them all up front. The lines, which are
+  // kept, take their room before the reading's own, which goes again: so
+  // that what is kept of many files lies together instead of between holes.
+  const auto statements = static_cast<std::size_t>(std::count(bytes_->begin(), bytes_->end(), ';'));
+  lines_.reserve(statements);
+  const TdfDocument doc = readTdf(*bytes_, file, ignored, TdfReading{true, statements});
   for (const Finding& f : ignored)
     for (const CheckInfo* structural :
          {&check::kUnmatchedBrace, &check::kUnclosedBlock, &check::kUnclosedHeader, &check::kUnclosedComment,
@@ -127,8 +139,10 @@ std::vector<const UnitEntry*> UnitFile::values() const {
 }
 
 const UnitEntry* UnitFile::find(std::string_view key) const {
+  // Every cell of the units table is a look-up: keys of another length are
+  // passed over without comparing their letters.
   for (auto it = lines_.rbegin(); it != lines_.rend(); ++it)
-    if (compareFolded(it->key, key) == 0) return &*it;
+    if (it->key.size() == key.size() && compareFolded(it->key, key) == 0) return &*it;
   return nullptr;
 }
 

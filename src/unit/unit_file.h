@@ -23,10 +23,12 @@ struct UnitEntry {
   // bytes, or of the file object's own texts for BLOCK.KEY.
   std::string_view key;
   std::string_view value;  // a part of the file's bytes
-  std::size_t keyAt = 0;   // where the key begins in the bytes
+  // Offsets into the bytes, of 32 bits (a unit is held for each key line of
+  // every unit: it is kept small; files are read whole, far below 4 GiB).
+  std::uint32_t keyAt = 0;  // where the key begins in the bytes
   // The bytes an edit of the value replaces: from just after the "=" to the
   // ";", or to the value's end when it has no ";".
-  std::size_t valueAt = 0, valueEnd = 0;
+  std::uint32_t valueAt = 0, valueEnd = 0;
   int line = 0;             // of the key, from 1
   std::uint32_t block = 0;  // index into UnitFile::blocks(): 0 is [UNITINFO] itself
   bool semicolon = false;

@@ -278,10 +278,17 @@ TEST_F(UnitsCliTest, SetWritesALooseOverride) {
 
   const CliOutput flagged = cli({"set", "--unit", "armflash", "BuildCostMetal=lots"});
   EXPECT_EQ(flagged.status, 0);
-  EXPECT_NE(flagged.err.find("ARMFLASH.FBI:6:2: error: 'BuildCostMetal' is not a number: 'lots' [not-a-number]"),
-            std::string::npos)
+  EXPECT_NE(
+      flagged.err.find("ARMFLASH.FBI:6:2: error: the value 'lots' of 'BuildCostMetal' is not a number [not-a-number]"),
+      std::string::npos)
       << flagged.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "units" / "ARMFLASH.FBI.bak"));
+  const CliOutput misspelt = cli({"set", "--unit", "armflash", "BuildCostMetl=5"});
+  EXPECT_EQ(misspelt.status, 0);
+  EXPECT_NE(misspelt.err.find(":12:2: warning: the game does not know the key 'BuildCostMetl'; did you mean "
+                              "'BuildCostMetal'? [unknown-key]"),
+            std::string::npos)
+      << misspelt.err;
   const struct {
     std::vector<std::string> args;
     int status;

@@ -135,6 +135,22 @@ class GameCheckTest : public QObject {
     QCOMPARE(checksShown(f.check()), QStringList({"unknown-weapon", "block-in-comment"}));
   }
 
+  // The unit checks, as lint makes them: a value that is not a number and a
+  // misspelt key of a unit file are findings of the window too.
+  void unitFindings() {
+    Game f;
+    f.write("units/armc.fbi", "[UNITINFO]\r\n{\r\nUnitName=ARMC;\r\nMaxDamage=lots;\r\nBuildCostMetl=1;\r\n}\r\n");
+    ui::GameCheckWindow* c = f.check();
+    const QAbstractItemModel* m = c->findingsTable()->model();
+    QStringList unit;
+    for (int r = 0; r < m->rowCount(); ++r)
+      if (m->index(r, 0).data().toString().contains("armc.fbi"))
+        unit << m->index(r, 1).data().toString() + " " + m->index(r, 3).data().toString();
+    QCOMPARE(unit, QStringList({"4 the value 'lots' of 'MaxDamage' is not a number [not-a-number]",
+                                "5 the game does not know the key 'BuildCostMetl'; did you mean 'BuildCostMetal'? "
+                                "[unknown-key]"}));
+  }
+
   // "Used by..." of the list's menu: the units naming the weapon on display,
   // none, or no units to tell.
   void usedBy_data() {
