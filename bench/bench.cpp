@@ -134,8 +134,8 @@ class SilentHost : public qm::Host {
     ++messages;
     return qm::Answer::Ok;
   }
-  std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> showSave(const std::string&) override { return std::nullopt; }
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path&) override { return std::nullopt; }
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path&) override { return std::nullopt; }
   int messages = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "catalogue/overrides.h"
 #include "cli/command.h"
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -34,11 +35,6 @@ std::string listedPath(std::string_view path) {
 
 namespace fs = std::filesystem;
 
-std::string shown(const fs::path& path) {
-  const std::u8string s = path.u8string();
-  return std::string(s.begin(), s.end());
-}
-
 // Whether `inner` lies inside `outer` (both made absolute, links resolved as
 // far as they exist).
 bool liesInside(const fs::path& inner, const fs::path& outer) {
@@ -47,7 +43,9 @@ bool liesInside(const fs::path& inner, const fs::path& outer) {
   return !ec && !rel.empty() && *rel.begin() != "..";
 }
 
-std::string existsRefusal(const fs::path& path) { return shown(path) + ": exists (--overwrite replaces it)"; }
+std::string existsRefusal(const fs::path& path) {
+  return platform::utf8Of(path) + ": exists (--overwrite replaces it)";
+}
 
 }  // namespace
 
@@ -73,7 +71,7 @@ Command::Run declarePack(CLI::App& sub) {
   return [a](Session& session) {
     if (a->paths.size() != (a->changes ? 1u : 2u))
       throw UsageError(a->changes ? "pack --changes takes only OUT" : "pack takes FOLDER and OUT");
-    const fs::path out(a->paths.back());
+    const fs::path out = platform::pathOf(a->paths.back());
     std::error_code ec;
     if (!a->overwrite && fs::exists(fs::symlink_status(out, ec))) {
       session.err << existsRefusal(out) << '\n';
@@ -87,13 +85,14 @@ Command::Run declarePack(CLI::App& sub) {
         session.err << "warning: cannot read archive " << f.name << ": " << f.reason << '\n';
       for (Override& o : gameOverrides(*game)) inputs.push_back({std::move(o.inner), std::move(o.loose), std::nullopt});
       if (inputs.empty()) {
-        session.err << shown(session.game()) << ": no loose file overrides a file of the game's archives\n";
+        session.err << platform::utf8Of(session.game()) << ": no loose file overrides a file of the game's archives\n";
         return 1;
       }
     } else {
-      const fs::path folder(a->paths.front());
+      const fs::path folder = platform::pathOf(a->paths.front());
       if (liesInside(out, folder)) {
-        session.err << shown(out) << ": lies inside " << shown(folder) << ", which it would pack\n";
+        session.err << platform::utf8Of(out) << ": lies inside " << platform::utf8Of(folder)
+                    << ", which it would pack\n";
         return 1;
       }
       if (auto refusal = filesToPack(folder, inputs)) {
@@ -106,7 +105,7 @@ Command::Run declarePack(CLI::App& sub) {
     options.level = a->level;
     const PackOutcome packed = packArchive(out, std::move(inputs), options);
     if (packed.failure) {
-      session.err << shown(out) << ": " << *packed.failure << "; nothing written\n";
+      session.err << platform::utf8Of(out) << ": " << *packed.failure << "; nothing written\n";
       return 1;
     }
     for (const PackedFile& f : packed.files)
@@ -115,7 +114,7 @@ Command::Run declarePack(CLI::App& sub) {
                 << " bytes out\n";
     if (!game) return 0;
     // Where the game reads each file once the archive lies in its folder.
-    const std::string name = shown(out.filename());
+    const std::string name = platform::utf8Of(out.filename());
     std::size_t shadowed = 0;
     session.out << "Read by the game once " << name << " lies in the game folder and the loose copies are gone:\n";
     for (const PackedFile& f : packed.files) {
@@ -145,7 +144,7 @@ Command::Run declareUnpack(CLI::App& sub) {
   sub.add_flag("--overwrite", a->overwrite, "Replace files that exist");
   return [a](Session& session) {
     std::string reason;
-    const auto archive = Archive::open(fs::path(a->archive), reason);
+    const auto archive = Archive::open(platform::pathOf(a->archive), reason);
     if (!archive) {
       session.err << a->archive << ": " << reason << '\n';
       return 1;
@@ -159,7 +158,7 @@ Command::Run declareUnpack(CLI::App& sub) {
     if (a->paths.empty())
       for (const ArchiveMember& m : archive->members()) chosen.push_back(&m);
     // Every target is checked before any is written.
-    const fs::path dir(a->dir);
+    const fs::path dir = platform::pathOf(a->dir);
     std::vector<fs::path> targets;
     bool refused = false;
     for (const ArchiveMember* m : chosen) {
@@ -169,7 +168,7 @@ Command::Run declareUnpack(CLI::App& sub) {
       for (std::size_t cut; !rest.empty(); rest.remove_prefix(std::min(cut + 1, rest.size()))) {
         cut = std::min(rest.find('/'), rest.size());
         const std::string name = cp1252ToUtf8(rest.substr(0, cut));
-        const fs::path part(std::u8string(name.begin(), name.end()));
+        const fs::path part = platform::pathOf(name);
         leaves =
             leaves || part.empty() || part.has_root_path() || part != part.filename() || part == "." || part == "..";
         target /= part;
@@ -199,14 +198,15 @@ Command::Run declareUnpack(CLI::App& sub) {
         if (!own->unpack(member, bytes, why))
           failures[i] = a->archive + "/" + listedPath(inner) + ": " + why + "; skipped";
         else if (fs::create_directories(targets[i].parent_path(), ec); ec)
-          failures[i] = shown(targets[i].parent_path()) + ": " + ec.message() + "; " + listedPath(inner) + " skipped";
+          failures[i] =
+              platform::utf8Of(targets[i].parent_path()) + ": " + ec.message() + "; " + listedPath(inner) + " skipped";
         else if (auto failed = platform::replaceFile(targets[i], bytes))
-          failures[i] = shown(targets[i]) + ": " + *failed;
+          failures[i] = platform::utf8Of(targets[i]) + ": " + *failed;
       }
     };
     std::thread other;
     if (chosen.size() > 1 && std::thread::hardware_concurrency() > 1)
-      if (auto second = Archive::open(fs::path(a->archive), reason)) other = std::thread(unpackSome, second);
+      if (auto second = Archive::open(platform::pathOf(a->archive), reason)) other = std::thread(unpackSome, second);
     unpackSome(archive);
     if (other.joinable()) other.join();
     int status = 0;
@@ -226,7 +226,7 @@ Command::Run declareArchive(CLI::App& sub) {
   sub.add_option("PATH", a->path, "A file inside it, letter case ignored")->type_name("PATH");
   return [a](Session& session) {
     std::string reason;
-    const auto archive = Archive::open(std::filesystem::path(a->file), reason);
+    const auto archive = Archive::open(platform::pathOf(a->file), reason);
     if (!archive) {
       session.err << a->file << ": " << reason << '\n';
       return 1;

@@ -40,21 +40,22 @@ class Host {
 
   // The common file dialog starting from `startPath`: for opening with the
   // filter importFilter(), for saving with kTdfFilter. Returns the chosen path,
-  // or nothing when the user cancels (or the dialog fails).
-  virtual std::optional<std::string> showOpen(const std::string& startPath) = 0;
-  virtual std::optional<std::string> showSave(const std::string& startPath) = 0;
+  // or nothing when the user cancels (or the dialog fails). Paths cross as
+  // paths: a name becomes one only through platform::pathOf.
+  virtual std::optional<std::filesystem::path> showOpen(const std::filesystem::path& startPath) = 0;
+  virtual std::optional<std::filesystem::path> showSave(const std::filesystem::path& startPath) = 0;
 
   // A small list of the weapon files (paths inside it, Windows-1252) of the
   // archive `archive` to pick one from; the index picked, or nothing when the
   // user cancels.
-  virtual std::optional<std::size_t> pickFromArchive(const std::string& archive,
+  virtual std::optional<std::size_t> pickFromArchive(const std::filesystem::path& archive,
                                                      const std::vector<std::string>& files) {
     (void)archive, (void)files;
     return std::nullopt;
   }
 
-  // Asks before unsaved edits are written: the files (their paths) and the
-  // unified diff of each (bytes); true for OK. By default a message box
+  // Asks before unsaved edits are written: the files (their paths as shown,
+  // UTF-8) and the unified diff of each (bytes); true for OK. By default a message box
   // shows them all.
   virtual bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files);
 

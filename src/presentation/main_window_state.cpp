@@ -7,6 +7,7 @@
 #include "catalogue/game_files.h"
 #include "catalogue/parallel.h"
 #include "catalogue/scan.h"
+#include "platform/path_text.h"
 #include "presentation/descriptions.h"
 #include "presentation/values.h"
 #include "text/text.h"
@@ -22,7 +23,7 @@ std::string unreadableFilesMessage(const std::vector<UnreadableFile>& files) {
 }
 
 std::string gameRelativeName(const std::filesystem::path& gameDir, const std::string& name) {
-  std::string dir = gameDir.string();
+  std::string dir = platform::utf8Of(gameDir);
   while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
   const bool inside = name.size() > dir.size() + 1 && name.compare(0, dir.size(), dir) == 0 &&
                       (name[dir.size()] == '/' || name[dir.size()] == '\\');
@@ -132,16 +133,17 @@ void MainWindowState::importFile() {
   const auto path = host_.showOpen(lastPath_);
   if (!path) return;
   lastPath_ = *path;
-  if (!isArchiveName(*path)) {
-    addImport(*path);
+  const std::string name = platform::utf8Of(*path);
+  if (!isArchiveName(name)) {
+    addImport(name);
     return;
   }
   // An archive: one of its weapon files is picked, and imported under the
   // name ARCHIVE/inner/path.
   std::string reason;
-  const auto archive = Archive::open(std::filesystem::path(*path), reason);
+  const auto archive = Archive::open(*path, reason);
   if (!archive) {
-    host_.reportImportFailure({{*path, reason}});
+    host_.reportImportFailure({{name, reason}});
     return;
   }
   const std::vector<std::string> files = weaponFilesIn(*archive);
@@ -150,7 +152,7 @@ void MainWindowState::importFile() {
     return;
   }
   const auto pick = host_.pickFromArchive(*path, files);
-  if (pick && *pick < files.size()) addImport(*path + "/" + files[*pick]);
+  if (pick && *pick < files.size()) addImport(name + "/" + files[*pick]);
 }
 
 bool MainWindowState::addImport(const std::string& path) {
@@ -230,7 +232,7 @@ void MainWindowState::rescan() {
   for (const std::string& name : imports_) {
     WeaponFilePtr file = namedWeaponFile(name);
     if (file) files.push_back(file);
-    importFiles_.push_back(file ? file : looseFile(name));
+    importFiles_.push_back(file ? file : looseFile(platform::pathOf(name)));
   }
   ScanOutcome scan = scanFiles(files, store_.get());
   weaponList_.clear();

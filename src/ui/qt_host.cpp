@@ -33,7 +33,7 @@ class FileDialog : public QFileDialog {
   void accept() override {
     const QStringList chosen = selectedFiles();
     if (acceptMode() == AcceptOpen && chosen.size() == 1 && !QFileInfo::exists(chosen.first()) &&
-        namedWeaponFile(chosen.first().toStdString())) {
+        namedWeaponFile(platform::utf8Of(toPath(chosen.first())))) {
       insideArchive = chosen.first();
       QDialog::accept();
       return;
@@ -103,11 +103,15 @@ Answer QtHost::msgBox(std::string_view text, Buttons buttons) {
   }
 }
 
-std::optional<std::string> QtHost::showOpen(const std::string& startPath) { return showFileDialog(startPath, false); }
+std::optional<std::filesystem::path> QtHost::showOpen(const std::filesystem::path& startPath) {
+  return showFileDialog(startPath, false);
+}
 
-std::optional<std::string> QtHost::showSave(const std::string& startPath) { return showFileDialog(startPath, true); }
+std::optional<std::filesystem::path> QtHost::showSave(const std::filesystem::path& startPath) {
+  return showFileDialog(startPath, true);
+}
 
-std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, bool save) {
+std::optional<std::filesystem::path> QtHost::showFileDialog(const std::filesystem::path& startPath, bool save) {
   FileDialog dialog(QApplication::activeWindow());
   dialog.setNameFilter(qtFileFilter(save ? std::string(kTdfFilter) : importFilter()));
   if (save) {
@@ -122,7 +126,7 @@ std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, 
     dialog.setOption(QFileDialog::DontUseNativeDialog);
   }
   if (!startPath.empty()) {
-    const QFileInfo last(QString::fromStdString(startPath));
+    const QFileInfo last(fromPath(startPath));
     dialog.setDirectory(last.absolutePath());
     dialog.selectFile(last.fileName());
   }
@@ -132,18 +136,19 @@ std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, 
     if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->selectAll();
   });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  if (!dialog.insideArchive.isEmpty()) return dialog.insideArchive.toStdString();
+  if (!dialog.insideArchive.isEmpty()) return toPath(dialog.insideArchive);
   const QStringList chosen = dialog.selectedFiles();
-  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+  return chosen.isEmpty() ? std::filesystem::path() : toPath(chosen.first());
 }
 
-std::optional<std::size_t> QtHost::pickFromArchive(const std::string& archive, const std::vector<std::string>& files) {
+std::optional<std::size_t> QtHost::pickFromArchive(const std::filesystem::path& archive,
+                                                   const std::vector<std::string>& files) {
   QStringList items;
   for (const std::string& f : files) items << fromCp1252(f);
   QInputDialog dialog(QApplication::activeWindow());
   dialog.setObjectName("archivePicker");
   dialog.setWindowTitle(fromUtf8(kAppTitle));
-  dialog.setLabelText("Weapon files in " + QFileInfo(QString::fromStdString(archive)).fileName() + ":");
+  dialog.setLabelText("Weapon files in " + QFileInfo(fromPath(archive)).fileName() + ":");
   dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
   dialog.setComboBoxItems(items);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

@@ -19,16 +19,16 @@ QString qtFileFilter(std::string_view filter);
 class QtHost : public Host {
  public:
   Answer msgBox(std::string_view text, Buttons buttons) override;
-  std::optional<std::string> showOpen(const std::string& startPath) override;
-  std::optional<std::string> showSave(const std::string& startPath) override;
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path& startPath) override;
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path& startPath) override;
   // A dialog of the files and their diffs, OK / Cancel.
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
   // A list dialog of the archive's weapon files.
-  std::optional<std::size_t> pickFromArchive(const std::string& archive,
+  std::optional<std::size_t> pickFromArchive(const std::filesystem::path& archive,
                                              const std::vector<std::string>& files) override;
 
  private:
-  std::optional<std::string> showFileDialog(const std::string& startPath, bool save);
+  std::optional<std::filesystem::path> showFileDialog(const std::filesystem::path& startPath, bool save);
 };
 
 }  // namespace qm::ui

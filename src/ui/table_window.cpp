@@ -402,7 +402,7 @@ TableWindow::TableWindow(const MainWindowState& state, QWidget* parent) : QWidge
   addAction(find);
 
   askCsvPath = [this]() -> std::optional<QString> {
-    const QString suggested = QString::fromStdString((state_.gameDir() / "weapons.csv").string());
+    const QString suggested = fromPath(state_.gameDir() / "weapons.csv");
     const QString path = QFileDialog::getSaveFileName(this, "Save as CSV", suggested, "CSV files (*.csv)");
     return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
   };
@@ -564,7 +564,7 @@ void TableWindow::saveCsv() {
   std::vector<std::size_t> rows;
   for (int r = 0; r < model_->rowCount(); ++r) rows.push_back(static_cast<std::size_t>(model_->entryAt(r)));
   const std::string csv = rowsText(rows, true, ',', "\r\n", appendCsvField);
-  if (const auto error = platform::replaceFile(path->toStdString(), csv))
+  if (const auto error = platform::replaceFile(toPath(*path), csv))
     QMessageBox::warning(this, "Save as CSV", QString("Could not write \"%1\": %2.").arg(*path, fromUtf8(*error)));
 }
 

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/path_text.h"
 #include "presentation/host.h"
 
 namespace qm::test {
@@ -18,8 +20,8 @@ struct ScriptedHost : Host {
   std::vector<std::string> messages;
   std::vector<Buttons> buttons;                   // of each message
   std::deque<Answer> answers;                     // for OkCancel and YesNo boxes
-  std::deque<std::optional<std::string>> paths;   // for the file dialogs
-  std::vector<std::string> starts;                // where each file dialog started
+  std::deque<std::optional<std::string>> paths;   // for the file dialogs (UTF-8)
+  std::vector<std::string> starts;                // where each file dialog started (UTF-8)
   std::deque<std::optional<std::size_t>> picks;   // for an archive's list of files
   std::vector<std::vector<std::string>> offered;  // what each archive's list showed
   int saveQuestions = 0;                          // how many times a save was put to the user
@@ -39,15 +41,16 @@ struct ScriptedHost : Host {
     ++saveQuestions;
     return Host::confirmSave(files);
   }
-  std::optional<std::string> showOpen(const std::string& start) override { return showSave(start); }
-  std::optional<std::string> showSave(const std::string& start) override {
-    starts.push_back(start);
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path& start) override { return showSave(start); }
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path& start) override {
+    starts.push_back(platform::utf8Of(start));
     if (paths.empty()) return std::nullopt;
-    std::optional<std::string> p = paths.front();
+    const std::optional<std::string> p = paths.front();
     paths.pop_front();
-    return p;
+    return p ? std::optional(platform::pathOf(*p)) : std::nullopt;
   }
-  std::optional<std::size_t> pickFromArchive(const std::string&, const std::vector<std::string>& files) override {
+  std::optional<std::size_t> pickFromArchive(const std::filesystem::path&,
+                                             const std::vector<std::string>& files) override {
     offered.push_back(files);
     if (picks.empty()) return std::nullopt;
     const std::optional<std::size_t> pick = picks.front();
