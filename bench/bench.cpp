@@ -146,8 +146,10 @@ class SilentHost : public qm::Host {
     ++messages;
     return qm::Answer::Ok;
   }
-  std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> showSave(const std::string&, std::string_view) override { return std::nullopt; }
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path&) override { return std::nullopt; }
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path&, std::string_view) override {
+    return std::nullopt;
+  }
   int messages = 0;
 };
 

@@ -27,8 +27,10 @@ namespace {
 // Answers every question with its default, shows nothing.
 struct SilentHost : qm::Host {
   qm::Answer msgBox(std::string_view, qm::Buttons) override { return qm::Answer::Ok; }
-  std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> showSave(const std::string&, std::string_view) override { return std::nullopt; }
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path&) override { return std::nullopt; }
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path&, std::string_view) override {
+    return std::nullopt;
+  }
 };
 
 }  // namespace

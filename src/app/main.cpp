@@ -52,8 +52,8 @@ class FirstFrameProbe : public QObject {
 
 constexpr const char* kGameFolderKey = "gameFolder";
 
-QString fromPath(const std::filesystem::path& p) { return QString::fromStdU16String(p.u16string()); }
-std::filesystem::path toPath(const QString& s) { return std::filesystem::path(s.toStdU16String()); }
+using qm::ui::fromPath;
+using qm::ui::toPath;
 
 // Qt's own options, which QApplication takes off the command line itself:
 // one or two dashes, a value after "=" or as the next argument.

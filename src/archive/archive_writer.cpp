@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -456,7 +457,7 @@ PackOutcome packArchive(const fs::path& outPath, std::vector<PackInput> files, c
         } else {
           std::string reason;
           if (!platform::readRegularFile(f.from, bytes, reason, kMostOffset, "larger than 4 GiB")) {
-            outcome.failure = cp1252ToUtf8(f.from.string()) + ": " + reason;
+            outcome.failure = platform::utf8Of(f.from) + ": " + reason;
             return outcome;
           }
         }
@@ -505,12 +506,11 @@ std::optional<std::string> walk(const fs::path& root, const fs::path& folder, co
   std::error_code ec;
   std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
-  if (ec) return folder.string() + ": " + ec.message();
+  if (ec) return platform::utf8Of(folder) + ": " + ec.message();
   for (const fs::directory_entry& entry : entries) {
     const fs::path& path = entry.path();
-    const std::string shown = path.string();
-    const std::u8string u8 = path.filename().u8string();
-    const std::string utf8(reinterpret_cast<const char*>(u8.data()), u8.size());
+    const std::string shown = platform::utf8Of(path);
+    const std::string utf8 = platform::utf8Of(path.filename());
     const std::string name = utf8ToCp1252(utf8);
     if (std::count(name.begin(), name.end(), '?') != std::count(utf8.begin(), utf8.end(), '?'))
       return shown + ": a name Windows-1252 cannot hold";
@@ -521,7 +521,8 @@ std::optional<std::string> walk(const fs::path& root, const fs::path& folder, co
       if (ec == std::errc::too_many_symbolic_link_levels) return shown + ": a symbolic link round in a loop";
       if (ec) return shown + ": a symbolic link that leads nowhere (" + ec.message() + ")";
       const auto rel = real.lexically_relative(walked.front());
-      if (rel.empty() || *rel.begin() == "..") return shown + ": a symbolic link that leads out of " + root.string();
+      if (rel.empty() || *rel.begin() == "..")
+        return shown + ": a symbolic link that leads out of " + platform::utf8Of(root);
       if (std::find(walked.begin(), walked.end(), real) != walked.end())
         return shown + ": a symbolic link round in a loop";
       status = fs::status(real, ec);
@@ -552,8 +553,8 @@ std::optional<std::string> walk(const fs::path& root, const fs::path& folder, co
 std::optional<std::string> filesToPack(const fs::path& folder, std::vector<PackInput>& out) {
   std::error_code ec;
   const fs::path real = fs::canonical(folder, ec);
-  if (ec) return folder.string() + ": " + ec.message();
-  if (!fs::is_directory(real, ec)) return folder.string() + ": not a folder";
+  if (ec) return platform::utf8Of(folder) + ": " + ec.message();
+  if (!fs::is_directory(real, ec)) return platform::utf8Of(folder) + ": not a folder";
   std::vector<fs::path> walked{real};
   return walk(folder, folder, "", walked, out);
 }

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <tuple>
 
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -18,12 +19,8 @@ bool endsFolded(std::string_view name, std::string_view lowerEnd) {
   return name.size() >= lowerEnd.size() && matchesFoldedAt(name, name.size() - lowerEnd.size(), lowerEnd);
 }
 
-// The name of a file on disk in UTF-8, the system's own encoding on POSIX
-// systems and what Windows' UTF-16 names convert to.
-std::string nameOnDisk(const fs::path& path) {
-  const std::u8string name = path.filename().u8string();
-  return std::string(name.begin(), name.end());
-}
+// The name of a file on disk in UTF-8.
+std::string nameOnDisk(const fs::path& path) { return platform::utf8Of(path.filename()); }
 
 // Names on disk that differ only in letter case stand for one file: the one in
 // small letters (as the game writes its names), else the first in byte order.
@@ -37,8 +34,17 @@ bool preferredName(const std::string& a, const std::string& b) {
 // preferred one of several), else `dir`/`name`.
 fs::path findFolded(const fs::path& dir, std::string_view name) {
   const std::string folded = toLowerUtf8(name);
+  const fs::path given = dir / platform::pathOf(name);
   std::error_code ec;
-  if (folded == name && fs::exists(dir / name, ec)) return dir / name;  // preferred whatever else is there
+  // A name in small letters that is there is preferred whatever else is;
+  // unless the system finds names in any letter case (as Windows does), when
+  // only the folder's list tells how it is written.
+  if (folded == name && fs::exists(given, ec)) {
+    std::string upper(name);
+    for (char& c : upper)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (!fs::exists(dir / platform::pathOf(upper), ec)) return given;
+  }
   fs::path best;
   std::string bestName;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -46,7 +52,7 @@ fs::path findFolded(const fs::path& dir, std::string_view name) {
     if (toLowerUtf8(entry) == folded && (best.empty() || preferredName(entry, bestName)))
       best = it->path(), bestName = std::move(entry);
   }
-  return best.empty() ? dir / name : best;
+  return best.empty() ? given : best;
 }
 
 // Whether a loose file stands at `path`: anything but a folder (a pipe or a
@@ -107,14 +113,14 @@ WeaponFilePtr archiveMember(std::shared_ptr<const Archive> archive, const std::s
 
 WeaponFilePtr namedWeaponFile(const std::string& name) {
   std::error_code ec;
-  if (fs::exists(name, ec)) return looseFile(name);
+  if (fs::exists(platform::pathOf(name), ec)) return looseFile(platform::pathOf(name));
   // The archive is the first part of the name that is a file.
   for (std::size_t cut = name.find_first_of("/\\"); cut != std::string::npos;
        cut = name.find_first_of("/\\", cut + 1)) {
     const std::string archivePath = name.substr(0, cut);
-    if (cut == 0 || !fs::is_regular_file(archivePath, ec)) continue;
+    if (cut == 0 || !fs::is_regular_file(platform::pathOf(archivePath), ec)) continue;
     std::string reason;
-    const auto archive = Archive::open(fs::path(archivePath), reason);
+    const auto archive = Archive::open(platform::pathOf(archivePath), reason);
     if (!archive) return unreadableFile(name, reason);
     const ArchiveMember* member = archive->find(std::string_view(name).substr(cut + 1));
     return member ? archiveMember(archive, archivePath, *member) : nullptr;
@@ -169,9 +175,9 @@ GameFiles::GameFiles(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   for (const Found& f : found) {
     std::string reason;
     if (auto archive = Archive::open(f.path, reason))
-      archives_.push_back({f.path.string(), std::move(archive)});
+      archives_.push_back({platform::utf8Of(f.path), std::move(archive)});
     else
-      damaged_.push_back({f.path.string(), reason});
+      damaged_.push_back({platform::utf8Of(f.path), reason});
   }
 }
 

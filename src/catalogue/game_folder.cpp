@@ -4,6 +4,7 @@
 
 #include "archive/archive.h"
 #include "catalogue/game_files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -32,7 +33,7 @@ std::string folderMessage(std::string_view lead, const std::filesystem::path& di
                           std::string_view problem) {
   std::string message(lead);
   message += '"';
-  message += dir.string();
+  message += platform::utf8Of(dir);
   message += '"';
   message += between;
   message += problem;
@@ -56,8 +57,8 @@ std::string gameFolderProblem(const std::filesystem::path& dir) {
   for (const std::filesystem::directory_iterator end; !ec && it != end; it.increment(ec)) {
     const std::filesystem::path& entry = it->path();
     std::error_code typeError;
-    if (compareFolded(entry.filename().string(), "weapons") == 0 && it->is_directory(typeError)) return "";
-    if (it->is_regular_file(typeError) && isArchiveName(entry.filename().string())) return "";
+    if (compareFolded(platform::utf8Of(entry.filename()), "weapons") == 0 && it->is_directory(typeError)) return "";
+    if (it->is_regular_file(typeError) && isArchiveName(platform::utf8Of(entry.filename()))) return "";
   }
   return "holds no game: it has no weapons folder and no game archive (" + archiveExtensionList(", ") + ")";
 }
@@ -99,7 +100,7 @@ std::string gameWindowTitle(std::string_view appTitle, const std::filesystem::pa
   std::filesystem::path name = gameDir.filename();
   if (name.empty()) name = gameDir.parent_path().filename();
   if (name.empty()) name = gameDir;
-  return title + " - " + name.string();
+  return title + " - " + platform::utf8Of(name);
 }
 
 }  // namespace qm

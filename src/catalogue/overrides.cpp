@@ -4,6 +4,7 @@
 #include <set>
 #include <system_error>
 
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -11,11 +12,6 @@ namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string utf8Of(const fs::path& path) {
-  const std::u8string s = path.generic_u8string();
-  return std::string(s.begin(), s.end());
-}
 
 std::string foldedBytes(std::string s) {
   for (char& c : s) c = foldLower(c);
@@ -39,13 +35,14 @@ std::vector<Override> gameOverrides(const GameFiles& files) {
   std::vector<Override> out;
   std::error_code ec;
   for (fs::directory_iterator top(files.gameDir(), ec), end; !ec && top != end; top.increment(ec)) {
-    if (!top->is_directory(ec) || !tops.count(foldedBytes(utf8ToCp1252(utf8Of(top->path().filename()))))) continue;
+    if (!top->is_directory(ec) || !tops.count(foldedBytes(utf8ToCp1252(platform::utf8Of(top->path().filename())))))
+      continue;
     std::error_code walkError;
     for (fs::recursive_directory_iterator it(top->path(), walkError), last; !walkError && it != last;
          it.increment(walkError)) {
       std::error_code statError;
       if (!it->is_regular_file(statError)) continue;
-      std::string inner = utf8ToCp1252(utf8Of(it->path().lexically_relative(files.gameDir())));
+      std::string inner = utf8ToCp1252(platform::utf8Of(it->path().lexically_relative(files.gameDir())));
       if (heldByAnArchive(files, inner)) out.push_back({std::move(inner), it->path()});
     }
   }
@@ -56,7 +53,7 @@ std::vector<Override> gameOverrides(const GameFiles& files) {
 
 std::string readFrom(const GameFiles& files, std::string_view inner, std::string_view archiveName) {
   for (const GameFiles::Source& s : files.archives()) {
-    const std::string name = utf8Of(fs::path(s.name).filename());
+    const std::string name = platform::utf8Of(platform::pathOf(s.name).filename());
     if (toLowerUtf8(name) == toLowerUtf8(archiveName)) continue;  // replaced by the new one
     if (!searchedBefore(name, archiveName)) break;
     if (s.archive->find(inner)) return name;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
 
 namespace qm {
 
@@ -61,7 +62,7 @@ namespace {
 
 class LooseFile final : public WeaponFile {
  public:
-  explicit LooseFile(std::filesystem::path path) : path_(std::move(path)), name_(path_.string()) {}
+  explicit LooseFile(std::filesystem::path path) : path_(std::move(path)), name_(platform::utf8Of(path_)) {}
 
   const std::string& name() const override { return name_; }
   bool read(std::string& out, std::string& reason) const override {

@@ -11,6 +11,7 @@
 #include "catalogue/overrides.h"
 #include "cli/command.h"
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -18,11 +19,6 @@ namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string shown(const fs::path& path) {
-  const std::u8string s = path.u8string();
-  return std::string(s.begin(), s.end());
-}
 
 // Whether `inner` lies inside `outer` (both made absolute, links resolved as
 // far as they exist).
@@ -32,7 +28,9 @@ bool liesInside(const fs::path& inner, const fs::path& outer) {
   return !ec && !rel.empty() && *rel.begin() != "..";
 }
 
-std::string existsRefusal(const fs::path& path) { return shown(path) + ": exists (--overwrite replaces it)"; }
+std::string existsRefusal(const fs::path& path) {
+  return platform::utf8Of(path) + ": exists (--overwrite replaces it)";
+}
 
 }  // namespace
 
@@ -58,7 +56,7 @@ Command::Run declarePack(CLI::App& sub) {
   return [a](Session& session) {
     if (a->paths.size() != (a->changes ? 1u : 2u))
       throw UsageError(a->changes ? "pack --changes takes only OUT" : "pack takes FOLDER and OUT");
-    const fs::path out(a->paths.back());
+    const fs::path out = platform::pathOf(a->paths.back());
     std::error_code ec;
     if (!a->overwrite && fs::exists(fs::symlink_status(out, ec))) {
       session.err << existsRefusal(out) << '\n';
@@ -72,13 +70,14 @@ Command::Run declarePack(CLI::App& sub) {
         session.err << "warning: cannot read archive " << f.name << ": " << f.reason << '\n';
       for (Override& o : gameOverrides(*game)) inputs.push_back({std::move(o.inner), std::move(o.loose), std::nullopt});
       if (inputs.empty()) {
-        session.err << shown(session.game()) << ": no loose file overrides a file of the game's archives\n";
+        session.err << platform::utf8Of(session.game()) << ": no loose file overrides a file of the game's archives\n";
         return 1;
       }
     } else {
-      const fs::path folder(a->paths.front());
+      const fs::path folder = platform::pathOf(a->paths.front());
       if (liesInside(out, folder)) {
-        session.err << shown(out) << ": lies inside " << shown(folder) << ", which it would pack\n";
+        session.err << platform::utf8Of(out) << ": lies inside " << platform::utf8Of(folder)
+                    << ", which it would pack\n";
         return 1;
       }
       if (auto refusal = filesToPack(folder, inputs)) {
@@ -91,7 +90,7 @@ Command::Run declarePack(CLI::App& sub) {
     options.level = a->level;
     const PackOutcome packed = packArchive(out, std::move(inputs), options);
     if (packed.failure) {
-      session.err << shown(out) << ": " << *packed.failure << "; nothing written\n";
+      session.err << platform::utf8Of(out) << ": " << *packed.failure << "; nothing written\n";
       return 1;
     }
     for (const PackedFile& f : packed.files)
@@ -100,7 +99,7 @@ Command::Run declarePack(CLI::App& sub) {
                 << " bytes out\n";
     if (!game) return 0;
     // Where the game reads each file once the archive lies in its folder.
-    const std::string name = shown(out.filename());
+    const std::string name = platform::utf8Of(out.filename());
     std::size_t shadowed = 0;
     session.out << "Read by the game once " << name << " lies in the game folder and the loose copies are gone:\n";
     for (const PackedFile& f : packed.files) {
@@ -130,7 +129,7 @@ Command::Run declareUnpack(CLI::App& sub) {
   sub.add_flag("--overwrite", a->overwrite, "Replace files that exist");
   return [a](Session& session) {
     std::string reason;
-    const auto archive = Archive::open(fs::path(a->archive), reason);
+    const auto archive = Archive::open(platform::pathOf(a->archive), reason);
     if (!archive) {
       session.err << a->archive << ": " << reason << '\n';
       return 1;
@@ -144,7 +143,7 @@ Command::Run declareUnpack(CLI::App& sub) {
     if (a->paths.empty())
       for (const ArchiveMember& m : archive->members()) chosen.push_back(&m);
     // Every target is checked before any is written.
-    const std::vector<ExtractTarget> targets = extractTargets(chosen, fs::path(a->dir));
+    const std::vector<ExtractTarget> targets = extractTargets(chosen, platform::pathOf(a->dir));
     bool refused = false;
     for (const ExtractTarget& t : targets) {
       if (t.leaves)
@@ -156,7 +155,7 @@ Command::Run declareUnpack(CLI::App& sub) {
       refused = true;
     }
     if (refused) return 1;
-    const std::vector<std::string> failures = extractFiles(*archive, fs::path(a->archive), a->archive, targets);
+    const std::vector<std::string> failures = extractFiles(*archive, platform::pathOf(a->archive), a->archive, targets);
     for (const std::string& failure : failures) session.err << failure << '\n';
     return failures.empty() ? 0 : 1;
   };
@@ -172,7 +171,7 @@ Command::Run declareArchive(CLI::App& sub) {
   sub.add_option("PATH", a->path, "A file inside it, letter case ignored")->type_name("PATH");
   return [a](Session& session) {
     std::string reason;
-    const auto archive = Archive::open(std::filesystem::path(a->file), reason);
+    const auto archive = Archive::open(platform::pathOf(a->file), reason);
     if (!archive) {
       session.err << a->file << ": " << reason << '\n';
       return 1;

@@ -16,6 +16,7 @@
 #include "catalogue/game_files.h"
 #include "catalogue/scan.h"
 #include "cli/command.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 #ifndef QM_VERSION
@@ -238,7 +239,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (imports.size() > static_cast<std::size_t>(kImportSlots))
     return usageError(err, "at most 15 files can be imported");
 
-  Session session(game, imports, out, err);
+  Session session(platform::pathOf(game), imports, out, err);
   session.allWeaponFiles = allWeaponFiles;
   for (auto& [sub, run] : runs) {
     if (!sub->parsed()) continue;

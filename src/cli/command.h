@@ -35,15 +35,17 @@ class CliHost : public Host {
   explicit CliHost(std::ostream& err) : err_(err) {}
 
   Answer msgBox(std::string_view text, Buttons buttons) override;
-  std::optional<std::string> showOpen(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> showSave(const std::string&, std::string_view) override { return savePath; }
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path&) override { return std::nullopt; }
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path&, std::string_view) override {
+    return savePath;
+  }
   void reportUnreadable(const std::vector<UnreadableFile>& files) override;
   // An import that cannot be read is a warning, as a missing one is.
   void reportImportFailure(const std::vector<UnreadableFile>& files) override { reportUnreadable(files); }
 
   bool refused = false;  // a message other than a warning was shown
   bool overwrite = false;
-  std::optional<std::string> savePath;
+  std::optional<std::filesystem::path> savePath;
 
  private:
   std::ostream& err_;

@@ -7,6 +7,7 @@
 #include "checks/check_set.h"
 #include "checks/references.h"
 #include "cli/command.h"
+#include "platform/path_text.h"
 #include "presentation/check_filter.h"
 #include "text/text.h"
 #include "unit/unit_checks.h"
@@ -22,7 +23,7 @@ using json = nlohmann::ordered_json;
 // result over a wrong folder would mislead.
 void requireGame(const std::filesystem::path& game) {
   const std::string problem = gameFolderProblem(game);
-  if (!problem.empty()) throw UsageError("the game folder \"" + game.string() + "\" " + problem);
+  if (!problem.empty()) throw UsageError("the game folder \"" + platform::utf8Of(game) + "\" " + problem);
 }
 
 json idJson(const WeaponRecord& w) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "cli/command.h"
+#include "platform/path_text.h"
 #include "presentation/descriptions.h"
 #include "presentation/export_dialog_state.h"
 #include "text/numbers.h"
@@ -130,7 +131,7 @@ Command::Run declareExport(CLI::App& sub) {
     dialog.name = a->name;
     dialog.weaponId = a->id;
     CliHost& host = session.host();
-    host.savePath = a->out;
+    host.savePath = platform::pathOf(a->out);
     host.overwrite = a->overwrite;
     dialog.exportWeapon(session.window().weapon(), host, session.window().lastPath());
     // What the game will misread in the new file is said, and the file kept.

@@ -9,6 +9,7 @@
 #include "edit/diff.h"
 #include "edit/value_checks.h"
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm::edit {
@@ -175,7 +176,7 @@ std::vector<std::size_t> Session::rereadChangedOnDisk() {
 
 std::optional<std::string> Session::reload(std::size_t file) {
   std::string reason;
-  if (!reread(files_[file], reason)) return files_[file].target.string() + ": " + reason;
+  if (!reread(files_[file], reason)) return platform::utf8Of(files_[file].target) + ": " + reason;
   return std::nullopt;
 }
 
@@ -185,7 +186,7 @@ Reloaded Session::reloadKeepingEdits(std::size_t file) {
   const std::string before = f.saved(), after = f.current;
   std::string reason;
   if (!reread(f, reason)) {
-    out.failed = f.target.string() + ": " + reason;
+    out.failed = platform::utf8Of(f.target) + ": " + reason;
     return out;
   }
   Remade remade = remakeChange(before, after, f.current);
@@ -247,8 +248,8 @@ Applied Session::apply(const std::vector<Change>& changes) {
     const Change& c = changes[i];
     const File& f = files_[fileOf[i]];
     if (c.rules) {
-      auto found =
-          c.kind == Change::Kind::Set ? c.rules->check(f.current, f.target.string(), c) : std::vector<Finding>();
+      auto found = c.kind == Change::Kind::Set ? c.rules->check(f.current, platform::utf8Of(f.target), c)
+                                               : std::vector<Finding>();
       step.warnings.insert(step.warnings.end(), found.begin(), found.end());
       continue;
     }
@@ -274,7 +275,7 @@ Applied Session::apply(const std::vector<Change>& changes) {
     const auto line = c.kind == Change::Kind::Set ? keyLineOffset(f.current, c) : std::nullopt;
     if (!line) continue;
     if (auto note = readingNote(readKey(f.current, c.weapon, c.key), c.key)) step.notes.push_back(*note);
-    auto found = checkEditedLines(f.current, f.target.string(), c.weapon, {*line}, census_);
+    auto found = checkEditedLines(f.current, platform::utf8Of(f.target), c.weapon, {*line}, census_);
     step.warnings.insert(step.warnings.end(), found.begin(), found.end());
   }
   out.step = std::move(step);
@@ -323,12 +324,12 @@ std::vector<std::size_t> Session::changedFiles() const {
 
 std::string Session::archiveNote(std::size_t file) const {
   return files_[file].source->name() + " lies in an archive, which Quillmark never writes: the change goes to " +
-         files_[file].target.string() + ", which the game reads before the archive";
+         platform::utf8Of(files_[file].target) + ", which the game reads before the archive";
 }
 
 std::string Session::diff(std::size_t file) const {
   const File& f = files_[file];
-  const std::string target = f.target.string();
+  const std::string target = platform::utf8Of(f.target);
   // Each hunk names the block it changes; the file of an archive not yet
   // written out is compared as the archive's file it came from.
   return unifiedDiff(isNew(file) ? f.source->name() : target, target, f.saved(), f.current,
@@ -371,33 +372,34 @@ Saved Session::save(bool backup, bool breakLinks) {
   // Quillmark's edits of a folder take turns from the first look at its
   // files to the last replace, folders in one order so that no two wait on
   // each other.
-  std::vector<std::string> folders;
+  std::vector<fs::path> folders;
   for (std::size_t i : changed) {
     fs::path dir = platform::followLinks(files_[i].target).parent_path();
-    folders.push_back((dir.empty() ? fs::path(".") : dir).string());
+    folders.push_back(dir.empty() ? fs::path(".") : dir);
   }
   std::sort(folders.begin(), folders.end());
   folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
   std::vector<std::unique_ptr<platform::FolderLock>> locks;
-  for (const std::string& dir : folders) locks.push_back(std::make_unique<platform::FolderLock>(dir));
+  for (const fs::path& dir : folders) locks.push_back(std::make_unique<platform::FolderLock>(dir));
 
   for (std::size_t i : changed)
     if (auto refusal = refusalToWrite(files_[i], breakLinks)) {
-      out.refusal = files_[i].target.string() + ": " + *refusal;
+      out.refusal = platform::utf8Of(files_[i].target) + ": " + *refusal;
       out.changedOnDisk = refusal->starts_with("changed on disk") ? std::optional<std::size_t>(i) : std::nullopt;
       return out;
     }
   for (std::size_t i : changed) {
     File& f = files_[i];
-    const std::string target = f.target.string();
+    const std::string target = platform::utf8Of(f.target);
     std::error_code ec;
     if (backup && f.stamp.exists && !f.fromArchive) {
-      const fs::path bak = target + ".bak";
+      fs::path bak = f.target;
+      bak += ".bak";
       platform::ReplaceOptions like;
       like.likeFile = platform::followLinks(f.target);
       if (!fs::exists(bak, ec))
         if (auto failed = platform::replaceFile(bak, f.saved(), like)) {
-          out.refusal = bak.string() + ": " + *failed;
+          out.refusal = platform::utf8Of(bak) + ": " + *failed;
           return out;
         }
     }

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -68,19 +69,19 @@ std::string formatExport(std::string_view actualName, std::string_view name, std
   return out;
 }
 
-std::optional<std::string> writeExport(const std::string& file, std::string_view actualName, std::string_view name,
-                                       std::int32_t id, const CurrentWeapon& weapon) {
+std::optional<std::string> writeExport(const std::filesystem::path& file, std::string_view actualName,
+                                       std::string_view name, std::int32_t id, const CurrentWeapon& weapon) {
   const std::string data = formatExport(actualName, name, id, weapon);
   // Writing over a link writes the file it points to, not a new file in the
   // link's place.
   std::error_code ec;
-  std::filesystem::path target(file);
+  std::filesystem::path target = file;
   if (std::filesystem::is_symlink(target, ec)) {
     const auto real = std::filesystem::weakly_canonical(target, ec);
     if (!ec) target = real;
   }
   if (const auto reason = platform::replaceFile(target, data))
-    return "Could not write \"" + file + "\": " + *reason + ".";
+    return "Could not write \"" + platform::utf8Of(file) + "\": " + *reason + ".";
   return std::nullopt;
 }
 

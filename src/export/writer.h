@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +27,7 @@ std::string formatExport(std::string_view actualName, std::string_view name, std
 // temporary file beside the target first and replaces the target only once it
 // is complete, so a failure never leaves a half-written or emptied file.
 // Returns a message for the user when the file could not be written.
-std::optional<std::string> writeExport(const std::string& file, std::string_view actualName, std::string_view name,
-                                       std::int32_t id, const CurrentWeapon& weapon);
+std::optional<std::string> writeExport(const std::filesystem::path& file, std::string_view actualName,
+                                       std::string_view name, std::int32_t id, const CurrentWeapon& weapon);
 
 }  // namespace qm

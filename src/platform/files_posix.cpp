@@ -5,12 +5,14 @@
 #include <sys/statfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "platform/files.h"
 #include "platform/lock_count.h"
+#include "platform/path_text.h"
 
 namespace qm::platform {
 
@@ -511,5 +513,13 @@ bool isOrdinaryFolder(const std::filesystem::path& folder) {
 }
 
 void writeStandardStreamsAsBytes() {}
+
+// Names on disk are bytes here, UTF-8 by convention: nothing to convert.
+std::filesystem::path pathOf(std::string_view utf8) { return std::filesystem::path(std::string(utf8)); }
+std::string utf8Of(const std::filesystem::path& path) { return path.native(); }
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
 
 }  // namespace qm::platform

@@ -1,13 +1,18 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <cwchar>
 #include <random>
 
 #include "platform/files.h"
 #include "platform/lock_count.h"
+#include "platform/path_text.h"
 
 namespace qm::platform {
 
@@ -202,7 +207,7 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
 
 FolderLock::FolderLock(const std::filesystem::path& folder) {
   const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
-  key_ = dir.string();
+  key_ = utf8Of(dir);
   int& count = heldLocks(key_);
   if (count > 0) {
     ++count;
@@ -245,7 +250,7 @@ constexpr const char* kNothingWritten = ": nothing was written";
 void removeLeftovers(const std::filesystem::path& dir) {
   std::error_code ec;
   for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-    if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ec))
+    if (isTemporaryName(utf8Of(it->path().filename())) && it->is_regular_file(ec))
       ::DeleteFileW(it->path().wstring().c_str());
 }
 
@@ -443,6 +448,49 @@ bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::strin
   const bool ok = readRegularFile(path, bytes, reason, limit, tooLarge);
   out = HeldFile(ok ? std::move(bytes) : std::string());
   return ok;
+}
+
+std::filesystem::path pathOf(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  for (const UINT codePage : {CP_UTF8, CP_ACP}) {
+    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int n = ::MultiByteToWideChar(codePage, flags, utf8.data(), size, nullptr, 0);
+    if (n <= 0) continue;
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(codePage, flags, utf8.data(), size, wide.data(), n);
+    return std::filesystem::path(std::move(wide));
+  }
+  return {};
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+  const std::wstring& wide = path.native();
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+  for (char& c : out)
+    if (c == '\\') c = '/';
+  return out;
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  int n = 0;
+  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &n);
+  if (!wide) return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+  std::vector<std::string> out;
+  // As utf8Of, without turning '\\' into '/': an argument is not always a path.
+  for (int i = 1; i < n; ++i) {
+    const int size = static_cast<int>(std::wcslen(wide[i]));
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide[i], size, nullptr, 0, nullptr, nullptr);
+    std::string arg(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide[i], size, arg.data(), bytes, nullptr, nullptr);
+    out.push_back(std::move(arg));
+  }
+  ::LocalFree(wide);
+  return out;
 }
 
 }  // namespace qm::platform

@@ -5,6 +5,7 @@
 
 #include "archive/extract.h"
 #include "catalogue/game_files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -16,10 +17,7 @@ namespace fs = std::filesystem;
 // A list in a message names at most this many files.
 constexpr std::size_t kMostListed = 10;
 
-std::string shown(const fs::path& path) {
-  const std::u8string s = path.u8string();
-  return std::string(s.begin(), s.end());
-}
+std::string shown(const fs::path& path) { return platform::utf8Of(path); }
 
 std::string files(std::size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
 
@@ -65,11 +63,12 @@ void ArchiveView::extract(const std::vector<std::size_t>& rows) {
   for (std::size_t row : rows)
     if (row < members_.size()) chosen.push_back(members_[row]);
   if (chosen.empty()) return;
-  const std::optional<std::string> picked =
-      host_.chooseFolder(lastFolder_.empty() ? shown(fs::path(path_).parent_path()) : lastFolder_);
-  if (!picked || picked->empty()) return;
-  lastFolder_ = *picked;
-  const fs::path folder(std::u8string(picked->begin(), picked->end()));
+  const std::optional<fs::path> chosenFolder =
+      host_.chooseFolder(lastFolder_.empty() ? platform::pathOf(path_).parent_path() : lastFolder_);
+  if (!chosenFolder || chosenFolder->empty()) return;
+  lastFolder_ = *chosenFolder;
+  const fs::path folder = *chosenFolder;
+  const std::optional<std::string> picked = shown(folder);
   const std::vector<ExtractTarget> targets = extractTargets(chosen, folder);
   std::vector<std::string> leaving, existing;
   for (const ExtractTarget& t : targets)
@@ -85,8 +84,8 @@ void ArchiveView::extract(const std::vector<std::size_t>& rows) {
     return;
   }
   if (!existing.empty() && host_.msgBox(replaceQuestion(existing), Buttons::YesNo) != Answer::Yes) return;
-  const std::vector<std::string> failures = extractFiles(*archive_, fs::path(std::u8string(path_.begin(), path_.end())),
-                                                         shown(fs::path(path_).filename()), targets);
+  const std::vector<std::string> failures = extractFiles(*archive_, platform::pathOf(path_),
+                                                         shown(platform::pathOf(path_).filename()), targets);
   if (failures.empty()) {
     host_.msgBox(extractedMessage(targets.size(), *picked), Buttons::Ok);
     return;

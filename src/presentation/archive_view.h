@@ -3,6 +3,7 @@
 // folder.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,7 +45,7 @@ class ArchiveView {
   std::vector<std::string> weaponFiles_;
   std::vector<const ArchiveMember*> members_;  // by row
   std::vector<Row> rows_;
-  std::string lastFolder_;
+  std::filesystem::path lastFolder_;
 };
 
 // What extract says when all `count` files were written to `folder`, and

@@ -3,6 +3,7 @@
 #include "catalogue/game_files.h"
 #include "checks/check_set.h"
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "text/text.h"
 #include "weapon/field_table.h"
 
@@ -130,7 +131,7 @@ std::optional<edit::Step> EditingState::apply(const std::vector<edit::Change>& c
     return std::nullopt;
   }
   for (const auto& splice : applied.step->splices)
-    if (s.fromArchive(splice.file) && toldArchive_.insert(s.target(splice.file).string()).second)
+    if (s.fromArchive(splice.file) && toldArchive_.insert(s.target(splice.file)).second)
       host_.msgBox(s.archiveNote(splice.file), Buttons::Ok);
   std::string warning = joinMessages(applied.step->warnings);
   for (const std::string& note : applied.step->notes) warning += (warning.empty() ? "" : "\n") + note;
@@ -156,7 +157,7 @@ std::vector<std::pair<std::string, std::string>> EditingState::pendingFiles() co
   std::vector<std::pair<std::string, std::string>> out;
   if (!session_) return out;
   for (std::size_t f : session_->changedFiles()) {
-    std::string path = session_->target(f).string();
+    std::string path = platform::utf8Of(session_->target(f));
     if (session_->isNew(f)) path += " (new file, from " + session_->source(f).name() + ")";
     out.emplace_back(std::move(path), session_->diff(f));
   }
@@ -185,7 +186,7 @@ bool EditingState::save() {
 
 bool EditingState::offerReload(std::size_t file, const std::string& why) {
   edit::Session& s = session();
-  const std::string name = s.target(file).string();
+  const std::string name = platform::utf8Of(s.target(file));
   const std::size_t edits = s.changed(file) ? 1 : 0;
   if (edits == 0) {
     // Nothing of the user's is lost: read it again.
@@ -215,18 +216,18 @@ bool EditingState::offerReload(std::size_t file, const std::string& why) {
   return true;
 }
 
-std::vector<std::string> EditingState::editedPaths() const {
-  std::vector<std::string> out;
+std::vector<std::filesystem::path> EditingState::editedPaths() const {
+  std::vector<std::filesystem::path> out;
   if (session_)
-    for (std::size_t f : session_->changedFiles()) out.push_back(platform::followLinks(session_->target(f)).string());
+    for (std::size_t f : session_->changedFiles()) out.push_back(platform::followLinks(session_->target(f)));
   return out;
 }
 
-bool EditingState::fileChangedOnDisk(const std::string& path) {
+bool EditingState::fileChangedOnDisk(const std::filesystem::path& path) {
   if (!session_) return false;
   for (std::size_t f : session_->changedFiles())
-    if (platform::followLinks(session_->target(f)).string() == path && session_->changedOnDisk(f))
-      return offerReload(f, path + " changed on disk since Quillmark read it.");
+    if (platform::followLinks(session_->target(f)) == path && session_->changedOnDisk(f))
+      return offerReload(f, platform::utf8Of(path) + " changed on disk since Quillmark read it.");
   return false;
 }
 

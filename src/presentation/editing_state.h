@@ -4,6 +4,7 @@
 // the user's say. The window wraps each applied step in an undo command.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -66,11 +67,11 @@ class EditingState {
   // when it could not be read.
   bool offerReload(std::size_t file, const std::string& why);
   // The files with unsaved edits, by path on disk, for watching.
-  std::vector<std::string> editedPaths() const;
+  std::vector<std::filesystem::path> editedPaths() const;
   // When the file at `path` (one of editedPaths) changed on disk since it
   // was read: offers to reload it as offerReload does. False when it did
   // not change.
-  bool fileChangedOnDisk(const std::string& path);
+  bool fileChangedOnDisk(const std::filesystem::path& path);
   // Whether steps of the undo stack were made to bytes since read again
   // (they can no longer be undone); cleared by asking.
   bool takeStepsDropped() { return std::exchange(stepsDropped_, false); }
@@ -96,7 +97,7 @@ class EditingState {
   Host& host_;
   std::unique_ptr<edit::Session> session_;
   std::map<std::pair<std::string, std::string>, std::string> warnings_;  // by weapon and key, lower case
-  std::set<std::string> toldArchive_;                                    // targets the user was told of
+  std::set<std::filesystem::path> toldArchive_;                          // targets the user was told of
   bool listTouched_ = false;                                             // an ID or a name changed since the last save
   bool stepsDropped_ = false;
 };

@@ -7,13 +7,14 @@
 #include "checks/check_set.h"
 #include "export/checks.h"
 #include "export/writer.h"
+#include "platform/path_text.h"
 #include "presentation/main_window_state.h"
 #include "text/text.h"
 
 namespace qm {
 
 ExportDialogState::Outcome ExportDialogState::exportWeapon(const CurrentWeapon& weapon, Host& host,
-                                                           std::string& lastPath) {
+                                                           std::filesystem::path& lastPath) {
   written.clear();
   if (const auto refusal = checkNewValues(actualName, name, weaponId)) {
     host.msgBox(*refusal, Buttons::Ok);
@@ -44,7 +45,7 @@ ExportDialogState::Outcome ExportDialogState::exportWeapon(const CurrentWeapon& 
 }
 
 std::string exportFindings(const std::filesystem::path& gameDir, const std::vector<std::string>& imports,
-                           const std::string& path) {
+                           const std::filesystem::path& path) {
   std::vector<WeaponFilePtr> files = filesToCheck(gameDir, imports);
   // Written into the game's own folder, the file is one of them already.
   std::error_code ec;
@@ -52,8 +53,8 @@ std::string exportFindings(const std::filesystem::path& gameDir, const std::vect
     return !f->diskPath().empty() && std::filesystem::equivalent(f->diskPath(), path, ec);
   };
   const auto own = std::find_if(files.begin(), files.end(), same);
-  const std::string name = own == files.end() ? path : (*own)->name();
-  if (own == files.end()) files.push_back(checkFileNamed(path));
+  const std::string name = own == files.end() ? platform::utf8Of(path) : (*own)->name();
+  if (own == files.end()) files.push_back(checkFileNamed(name));
   GameCheck check;
   runGameCheck(check, files);
   std::string lines;

@@ -24,13 +24,13 @@ class ExportDialogState {
 
   // Continue: checks the values, asks for the file (starting from and
   // updating `lastPath`), asks before overwriting and writes the weapon.
-  Outcome exportWeapon(const CurrentWeapon& weapon, Host& host, std::string& lastPath);
+  Outcome exportWeapon(const CurrentWeapon& weapon, Host& host, std::filesystem::path& lastPath);
 
   // The dialog was closed with its close box: its texts are discarded.
   void discardTexts() { actualName.clear(), name.clear(), weaponId.clear(); }
 
   // The path the last export wrote; empty when it wrote nothing.
-  std::string written;
+  std::filesystem::path written;
 };
 
 // What the game checks find in the exported file at `path`, read after the
@@ -39,7 +39,7 @@ class ExportDialogState {
 // "FILE:LINE: message" on a line under a heading; empty when there are none.
 // The export is written as it is either way: this only tells the user.
 std::string exportFindings(const std::filesystem::path& gameDir, const std::vector<std::string>& imports,
-                           const std::string& path);
+                           const std::filesystem::path& path);
 
 // The lowest weapon ID that no weapon of the game's files and the imports
 // uses; nothing when all are taken.

@@ -46,11 +46,13 @@ class Host {
   // The common file dialog starting from `startPath`: for opening with the
   // filter importFilter(), for saving with `filter` (form "Description|*.a;*.b",
   // pairs joined by "|"). Returns the chosen path, or nothing when the user
-  // cancels (or the dialog fails).
-  virtual std::optional<std::string> showOpen(const std::string& startPath) = 0;
-  virtual std::optional<std::string> showSave(const std::string& startPath, std::string_view filter = kTdfFilter) = 0;
+  // cancels (or the dialog fails). Paths cross as paths: a name becomes one
+  // only through platform::pathOf.
+  virtual std::optional<std::filesystem::path> showOpen(const std::filesystem::path& startPath) = 0;
+  virtual std::optional<std::filesystem::path> showSave(const std::filesystem::path& startPath,
+                                                        std::string_view filter = kTdfFilter) = 0;
   // The folder dialog starting in `startPath`; the folder chosen, or nothing.
-  virtual std::optional<std::string> chooseFolder(const std::string& startPath) {
+  virtual std::optional<std::filesystem::path> chooseFolder(const std::filesystem::path& startPath) {
     (void)startPath;
     return std::nullopt;
   }
@@ -63,8 +65,8 @@ class Host {
     return std::nullopt;
   }
 
-  // Asks before unsaved edits are written: the files (their paths) and the
-  // unified diff of each (bytes); true for OK. By default a message box
+  // Asks before unsaved edits are written: the files (their paths as shown,
+  // UTF-8) and the unified diff of each (bytes); true for OK. By default a message box
   // shows them all.
   virtual bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files);
 

@@ -8,6 +8,7 @@
 #include "catalogue/parallel.h"
 #include "catalogue/scan.h"
 #include "presentation/archive_view.h"
+#include "platform/path_text.h"
 #include "presentation/descriptions.h"
 #include "presentation/values.h"
 #include "text/text.h"
@@ -23,7 +24,7 @@ std::string unreadableFilesMessage(const std::vector<UnreadableFile>& files) {
 }
 
 std::string gameRelativeName(const std::filesystem::path& gameDir, const std::string& name) {
-  std::string dir = gameDir.string();
+  std::string dir = platform::utf8Of(gameDir);
   while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
   const bool inside = name.size() > dir.size() + 1 && name.compare(0, dir.size(), dir) == 0 &&
                       (name[dir.size()] == '/' || name[dir.size()] == '\\');
@@ -133,26 +134,27 @@ void MainWindowState::importFile() {
   const auto path = host_.showOpen(lastPath_);
   if (!path) return;
   lastPath_ = *path;
-  if (!isArchiveName(*path)) {
-    addImport(*path);
+  const std::string name = platform::utf8Of(*path);
+  if (!isArchiveName(name)) {
+    addImport(name);
     return;
   }
   // An archive: one of its weapon files is picked, and imported under the
   // name ARCHIVE/inner/path.
   std::string reason;
-  const auto archive = Archive::open(std::filesystem::path(*path), reason);
+  const auto archive = Archive::open(*path, reason);
   if (!archive) {
-    host_.reportImportFailure({{*path, reason}});
+    host_.reportImportFailure({{name, reason}});
     return;
   }
-  ArchiveView view(*path, archive, host_);
+  ArchiveView view(name, archive, host_);
   const std::vector<std::string>& files = view.weaponFiles();
   if (files.empty()) {
     host_.msgBox(kMsgNoWeaponFiles, Buttons::Ok);
     return;
   }
   const auto pick = host_.pickFromArchive(view);
-  if (pick && *pick < files.size()) addImport(*path + "/" + files[*pick]);
+  if (pick && *pick < files.size()) addImport(name + "/" + files[*pick]);
 }
 
 bool MainWindowState::addImport(const std::string& path) {
@@ -232,7 +234,7 @@ void MainWindowState::rescan() {
   for (const std::string& name : imports_) {
     WeaponFilePtr file = namedWeaponFile(name);
     if (file) files.push_back(file);
-    importFiles_.push_back(file ? file : looseFile(name));
+    importFiles_.push_back(file ? file : looseFile(platform::pathOf(name)));
   }
   ScanOutcome scan = scanFiles(files, store_.get());
   weaponList_.clear();

@@ -106,7 +106,7 @@ class MainWindowState {
   const CurrentWeapon& weapon() const { return weapon_; }
   bool viewingMode() const { return viewingMode_; }
   // The path chosen last in a file dialog; the next dialog starts there.
-  std::string& lastPath() { return lastPath_; }
+  std::filesystem::path& lastPath() { return lastPath_; }
 
   // Label texts as the window shows them: weapon bytes where they come from
   // the files, UTF-8 otherwise.
@@ -141,7 +141,7 @@ class MainWindowState {
   std::vector<WeaponFilePtr> edited_;
   std::shared_ptr<FileStore> store_;
   WeaponList weaponList_;
-  std::string lastPath_;
+  std::filesystem::path lastPath_;
 
   std::string countLine_ = "0 Weapons, 0 IDs free";
   std::array<std::string, kSlotCount> valueTexts_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/path_text.h"
 #include "text/text.h"
 
 namespace qm {
@@ -11,13 +12,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string shown(const fs::path& path) {
-  const std::u8string s = path.u8string();
-  return std::string(s.begin(), s.end());
-}
-
 bool isArchiveName(const fs::path& name) {
-  std::string ext = shown(name.extension());
+  std::string ext = platform::utf8Of(name.extension());
   for (char& c : ext) c = foldLower(c);
   return std::any_of(std::begin(kArchiveExtensions), std::end(kArchiveExtensions),
                      [&](std::string_view e) { return ext == e; });
@@ -36,21 +32,21 @@ PackChangesState::PackChangesState(fs::path gameDir) : gameDir_(std::move(gameDi
 }
 
 bool PackChangesState::chooseArchive(Host& host) {
-  const std::string start =
-      shown(gameDir_ / fs::path(std::u8string(kPackSuggestedName.begin(), kPackSuggestedName.end())));
+  const fs::path start = gameDir_ / platform::pathOf(kPackSuggestedName);
   for (;;) {
-    const std::optional<std::string> chosen = host.showSave(start, archiveFilter());
+    const std::optional<fs::path> chosen = host.showSave(start, archiveFilter());
     if (!chosen || chosen->empty()) return false;
-    fs::path path(std::u8string(chosen->begin(), chosen->end()));
+    fs::path path = *chosen;
     if (!isArchiveName(path)) path += ".ufo";
     if (!sameFolder(path.parent_path(), gameDir_)) {
-      host.msgBox(shown(path) + ": the game reads archives only from its own folder, " + shown(gameDir_) + ".",
+      host.msgBox(platform::utf8Of(path) + ": the game reads archives only from its own folder, " +
+                      platform::utf8Of(gameDir_) + ".",
                   Buttons::Ok);
       continue;
     }
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec)) &&
-        host.msgBox(shown(path) + " exists. Replace it?", Buttons::YesNo) != Answer::Yes)
+        host.msgBox(platform::utf8Of(path) + " exists. Replace it?", Buttons::YesNo) != Answer::Yes)
       continue;
     archive_ = std::move(path);
     return true;
@@ -58,7 +54,7 @@ bool PackChangesState::chooseArchive(Host& host) {
 }
 
 std::vector<PackChangesState::Row> PackChangesState::rows() const {
-  const std::string name = shown(archive_.filename());
+  const std::string name = platform::utf8Of(archive_.filename());
   std::vector<Row> out;
   for (const Override& o : overrides_) {
     std::string from = readFrom(*files_, o.inner, name);
@@ -75,18 +71,18 @@ PackOutcome PackChangesState::pack(const PackProgress& progress) {
 }
 
 std::string PackChangesState::moveToBackup() {
-  const fs::path backup = gameDir_ / std::string(kBackupFolder);
+  const fs::path backup = gameDir_ / platform::pathOf(kBackupFolder);
   std::string failures;
   for (const Override& o : overrides_) {
     const fs::path target = backup / o.loose.lexically_relative(gameDir_);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec))) {
-      failures += shown(target) + ": exists; " + shown(o.loose) + " stays\n";
+      failures += platform::utf8Of(target) + ": exists; " + platform::utf8Of(o.loose) + " stays\n";
       continue;
     }
     fs::create_directories(target.parent_path(), ec);
     if (!ec) fs::rename(o.loose, target, ec);
-    if (ec) failures += shown(o.loose) + ": " + ec.message() + "; it stays\n";
+    if (ec) failures += platform::utf8Of(o.loose) + ": " + ec.message() + "; it stays\n";
   }
   return failures;
 }

@@ -6,6 +6,7 @@
 #include "checks/check_set.h"
 #include "checks/known_keys.h"
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "presentation/main_window_state.h"
 #include "presentation/unit_columns.h"
 #include "text/numbers.h"
@@ -372,13 +373,17 @@ std::string TableState::text(const std::vector<std::size_t>& rows, const std::ve
 
 std::optional<std::filesystem::path> TableState::saveCsv(Host& host, const std::vector<std::size_t>& columns,
                                                          const std::filesystem::path& suggested) const {
-  const auto chosen = host.showSave(suggested.string(), kCsvFilter);
-  if (!chosen) return std::nullopt;
+  const auto chosen = host.showSave(suggested, kCsvFilter);
+  if (!chosen || chosen->empty()) return std::nullopt;
   std::filesystem::path path = *chosen;
   // A name typed without a suffix gets the one its file type has.
   if (!path.has_extension()) path += ".csv";
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) &&
+      host.msgBox("\"" + platform::utf8Of(path) + "\" exists. Replace it?", Buttons::YesNo) != Answer::Yes)
+    return std::nullopt;
   if (const auto error = platform::replaceFile(path, text(shown(), columns, true, Format::Csv))) {
-    host.msgBox("Could not write \"" + path.string() + "\": " + *error + ".", Buttons::Ok);
+    host.msgBox("Could not write \"" + platform::utf8Of(path) + "\": " + *error + ".", Buttons::Ok);
     return std::nullopt;
   }
   return path;

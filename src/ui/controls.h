@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QRect>
 #include <QString>
+#include <filesystem>
 #include <string_view>
 
 #include "catalogue/weapon_list.h"
+#include "platform/path_text.h"
 #include "ui/layout.h"
 
 namespace qm::ui {
@@ -22,6 +24,10 @@ inline QString fromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 QString fromCp1252(std::string_view bytes);
+// Paths between Qt and the core go through UTF-8, never the local code page:
+// these two are the only way a QString becomes a path and back.
+inline std::filesystem::path toPath(const QString& path) { return platform::pathOf(path.toStdString()); }
+inline QString fromPath(const std::filesystem::path& path) { return fromUtf8(platform::utf8Of(path)); }
 
 // Shows `text` in a field row's value label, cut short with "..." before the
 // label's right end, where the row's box has its border; the whole text is

@@ -82,11 +82,14 @@ class EditController::RecordingHost final : public Host {
     lastMessage = std::string(text);
     return host_.msgBox(text, buttons);
   }
-  std::optional<std::string> showOpen(const std::string& startPath) override { return host_.showOpen(startPath); }
-  std::optional<std::string> showSave(const std::string& startPath, std::string_view filter) override {
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path& startPath) override {
+    return host_.showOpen(startPath);
+  }
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path& startPath,
+                                                std::string_view filter) override {
     return host_.showSave(startPath, filter);
   }
-  std::optional<std::string> chooseFolder(const std::string& startPath) override {
+  std::optional<std::filesystem::path> chooseFolder(const std::filesystem::path& startPath) override {
     return host_.chooseFolder(startPath);
   }
   std::optional<std::size_t> pickFromArchive(ArchiveView& view) override { return host_.pickFromArchive(view); }
@@ -137,7 +140,7 @@ EditController::EditController(QWidget& window, MainWindowState& state, Host& ho
   // Another program changing a file with unsaved edits is told at once.
   watcher_ = new QFileSystemWatcher(this);
   connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
-    if (editorOpen() || !editing_.fileChangedOnDisk(path.toStdString())) return;
+    if (editorOpen() || !editing_.fileChangedOnDisk(toPath(path))) return;
     if (editing_.takeStepsDropped()) stack_.clear();
     refresh();
   });
@@ -321,7 +324,7 @@ void EditController::refresh() {
   revertButton_->setVisible(unsaved);
   // A replaced file drops out of the watch: the paths are set again each time.
   QStringList paths;
-  for (const std::string& p : editing_.editedPaths()) paths << QString::fromStdString(p);
+  for (const std::filesystem::path& p : editing_.editedPaths()) paths << fromPath(p);
   const QStringList watched = watcher_->files();
   if (!watched.isEmpty()) watcher_->removePaths(watched);
   if (!paths.isEmpty()) watcher_->addPaths(paths);

@@ -102,7 +102,7 @@ class TableModel : public QAbstractTableModel {
   QString shortName(const std::string& file) const { return fromUtf8(gameRelativeName(gameDir_, file)); }
   // A message with the files it names by their paths in the game folder.
   QString shortNames(const std::string& message) const {
-    return fromUtf8(message).replace(fromUtf8(gameDir_.string()) + QDir::separator(), QString());
+    return fromUtf8(message).replace(fromPath(gameDir_) + '/', QString());
   }
   QString placeOf(const std::string& file, int line) const { return shortName(file) + ':' + QString::number(line); }
 

@@ -41,13 +41,14 @@ class MainWindow::WindowHost final : public Host {
       : dialogs_(dialogs), changed_(std::move(changed)), gameDir_(std::move(gameDir)) {}
 
   Answer msgBox(std::string_view text, Buttons buttons) override { return dialogs_.msgBox(text, buttons); }
-  std::optional<std::string> showOpen(const std::string& startPath) override {
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path& startPath) override {
     return dialogs_.showOpen(startIn(startPath));
   }
-  std::optional<std::string> showSave(const std::string& startPath, std::string_view filter) override {
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path& startPath,
+                                                std::string_view filter) override {
     return dialogs_.showSave(startIn(startPath), filter);
   }
-  std::optional<std::string> chooseFolder(const std::string& startPath) override {
+  std::optional<std::filesystem::path> chooseFolder(const std::filesystem::path& startPath) override {
     return dialogs_.chooseFolder(startIn(startPath));
   }
   std::optional<std::size_t> pickFromArchive(ArchiveView& view) override { return dialogs_.pickFromArchive(view); }
@@ -65,10 +66,10 @@ class MainWindow::WindowHost final : public Host {
   // The path chosen last, when its folder holds ordinary files; else the
   // game's folder. A dialog listing a folder of the system's process or
   // device tables can block on reading it.
-  std::string startIn(const std::string& path) const {
+  std::filesystem::path startIn(const std::filesystem::path& path) const {
     if (path.empty()) return path;
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return platform::isOrdinaryFolder(folder.empty() ? "." : folder) ? path : gameDir_().string();
+    const std::filesystem::path folder = path.parent_path();
+    return platform::isOrdinaryFolder(folder.empty() ? "." : folder) ? path : gameDir_();
   }
 
   Host& dialogs_;

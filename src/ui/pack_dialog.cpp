@@ -23,9 +23,7 @@ PackDialog::PackDialog(std::unique_ptr<PackChangesState> state, Host& host, std:
   setFont(dialogFont());
 
   auto* layout = new QVBoxLayout(this);
-  const std::u8string archive = state_->archive().u8string();
-  auto* heading = new QLabel(
-      QString::fromUtf8(reinterpret_cast<const char*>(archive.data()), static_cast<qsizetype>(archive.size())), this);
+  auto* heading = new QLabel(fromPath(state_->archive()), this);
   heading->setObjectName("packArchive");
   heading->setTextFormat(Qt::PlainText);
   layout->addWidget(heading);
@@ -100,9 +98,7 @@ void PackDialog::pack() {
   }
   if (outcome.failure) {
     progress_->setValue(0);
-    const std::u8string archive = state_->archive().u8string();
-    host_.msgBox(std::string(archive.begin(), archive.end()) + ": " + *outcome.failure + "; nothing written",
-                 Buttons::Ok);
+    host_.msgBox(platform::utf8Of(state_->archive()) + ": " + *outcome.failure + "; nothing written", Buttons::Ok);
     return;
   }
   progress_->setValue(1000);

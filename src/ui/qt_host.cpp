@@ -35,7 +35,7 @@ class FileDialog : public QFileDialog {
   void accept() override {
     const QStringList chosen = selectedFiles();
     if (acceptMode() == AcceptOpen && chosen.size() == 1 && !QFileInfo::exists(chosen.first()) &&
-        namedWeaponFile(chosen.first().toStdString())) {
+        namedWeaponFile(platform::utf8Of(toPath(chosen.first())))) {
       insideArchive = chosen.first();
       QDialog::accept();
       return;
@@ -105,33 +105,36 @@ Answer QtHost::msgBox(std::string_view text, Buttons buttons) {
   }
 }
 
-std::optional<std::string> QtHost::showOpen(const std::string& startPath) { return showFileDialog(startPath, {}); }
+std::optional<std::filesystem::path> QtHost::showOpen(const std::filesystem::path& startPath) {
+  return showFileDialog(startPath, {});
+}
 
-std::optional<std::string> QtHost::showSave(const std::string& startPath, std::string_view filter) {
+std::optional<std::filesystem::path> QtHost::showSave(const std::filesystem::path& startPath,
+                                                      std::string_view filter) {
   return showFileDialog(startPath, filter);
 }
 
-std::optional<std::string> QtHost::chooseFolder(const std::string& startPath) {
+std::optional<std::filesystem::path> QtHost::chooseFolder(const std::filesystem::path& startPath) {
   QFileDialog dialog(QApplication::activeWindow());
   dialog.setObjectName("folderDialog");
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
-  if (!startPath.empty()) dialog.setDirectory(QString::fromStdString(startPath));
+  if (!startPath.empty()) dialog.setDirectory(fromPath(startPath));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
-  return chosen.isEmpty() ? std::nullopt : std::optional<std::string>(chosen.first().toStdString());
+  return chosen.isEmpty() ? std::nullopt : std::optional<std::filesystem::path>(toPath(chosen.first()));
 }
 
-std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, std::string_view saveFilter) {
+std::optional<std::filesystem::path> QtHost::showFileDialog(const std::filesystem::path& startPath,
+                                                            std::string_view saveFilter) {
   const bool save = !saveFilter.empty();
   FileDialog dialog(QApplication::activeWindow());
   dialog.setNameFilter(qtFileFilter(save ? std::string(saveFilter) : importFilter()));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // The export asks its own question before replacing a file; the dialog
-    // asks for others.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, saveFilter.empty());
+    // Whoever saves asks its own question before replacing a file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -139,7 +142,7 @@ std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, 
     dialog.setOption(QFileDialog::DontUseNativeDialog);
   }
   if (!startPath.empty()) {
-    const QFileInfo last(QString::fromStdString(startPath));
+    const QFileInfo last(fromPath(startPath));
     dialog.setDirectory(last.absolutePath());
     dialog.selectFile(last.fileName());
   }
@@ -149,9 +152,9 @@ std::optional<std::string> QtHost::showFileDialog(const std::string& startPath, 
     if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->selectAll();
   });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  if (!dialog.insideArchive.isEmpty()) return dialog.insideArchive.toStdString();
+  if (!dialog.insideArchive.isEmpty()) return toPath(dialog.insideArchive);
   const QStringList chosen = dialog.selectedFiles();
-  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+  return chosen.isEmpty() ? std::filesystem::path() : toPath(chosen.first());
 }
 
 std::optional<std::size_t> QtHost::pickFromArchive(ArchiveView& view) {
@@ -159,7 +162,7 @@ std::optional<std::size_t> QtHost::pickFromArchive(ArchiveView& view) {
   dialog.setObjectName("archiveView");
   dialog.setWindowTitle(fromUtf8(kAppTitle));
   auto* layout = new QVBoxLayout(&dialog);
-  auto* caption = new QLabel("Files in " + QFileInfo(QString::fromStdString(view.path())).fileName() + ":");
+  auto* caption = new QLabel("Files in " + QFileInfo(fromPath(platform::pathOf(view.path()))).fileName() + ":");
   caption->setTextFormat(Qt::PlainText);
   auto* list = new QTreeWidget;
   list->setObjectName("archiveFiles");

@@ -18,9 +18,10 @@ QString qtFileFilter(std::string_view filter);
 class QtHost : public Host {
  public:
   Answer msgBox(std::string_view text, Buttons buttons) override;
-  std::optional<std::string> showOpen(const std::string& startPath) override;
-  std::optional<std::string> showSave(const std::string& startPath, std::string_view filter = kTdfFilter) override;
-  std::optional<std::string> chooseFolder(const std::string& startPath) override;
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path& startPath) override;
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path& startPath,
+                                                std::string_view filter = kTdfFilter) override;
+  std::optional<std::filesystem::path> chooseFolder(const std::filesystem::path& startPath) override;
   // A dialog of the files and their diffs, OK / Cancel.
   bool confirmSave(const std::vector<std::pair<std::string, std::string>>& files) override;
   // The archive's files, weapon files first: Import takes the weapon file
@@ -28,7 +29,8 @@ class QtHost : public Host {
   std::optional<std::size_t> pickFromArchive(ArchiveView& view) override;
 
  private:
-  std::optional<std::string> showFileDialog(const std::string& startPath, std::string_view saveFilter);
+  std::optional<std::filesystem::path> showFileDialog(const std::filesystem::path& startPath,
+                                                      std::string_view saveFilter);
 };
 
 }  // namespace qm::ui

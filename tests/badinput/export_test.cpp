@@ -56,7 +56,7 @@ TEST(FailingExport, MessageDialogStaysOpenNothingChanges) {
     if (asks) host.answers = {Answer::Yes};
     ExportDialogState dialog;
     dialog.actualName = "newgun", dialog.name = "New Gun", dialog.weaponId = "42";
-    std::string cd1Path;
+    std::filesystem::path cd1Path;
 
     struct rlimit saved {
     }, limit{};

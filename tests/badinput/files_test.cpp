@@ -167,7 +167,7 @@ TEST(ManyBlocks, TwoHundredThousandWeapons) {
     bytes += "[W" + k + "]\r\n\t{\r\n\tid=" + std::to_string(i % 255 + 1) + ";\r\n\trange=" + k + ";\r\n\t}\r\n";
   }
   Game game;
-  game.dir.write(game.standard(7), bytes);
+  game.dir.write("weapons/" + std::string(kStandardFiles[7]), bytes);
   game.form.rebuildList();
   EXPECT_EQ(game.form.countLine(), countLine(kCount + 7));
   const auto& entries = game.form.weaponList().entries();

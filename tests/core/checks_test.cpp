@@ -11,6 +11,7 @@
 #include "checks/check_set.h"
 #include "checks/references.h"
 #include "cli/game_checks.h"
+#include "platform/path_text.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
 #include "text/text.h"
@@ -228,11 +229,12 @@ TEST(GameFolderTest, CensusAndLint) {
                                              {"units/u.tdf", "[UNIT]\n{\nID=7;\n}\n"}})
                              .bytes);
   dir.write("bad.hpi", "not an archive");
-  // The folder as the file set names it: as asked where the system ignores letter case.
-  const char* folder = std::filesystem::exists(dir.path() / "weapons") ? "weapons" : "WEAPONS";
-  const std::string a = (dir.path() / folder / "a.tdf").string(), b = (dir.path() / folder / "CANNONS.TDF").string();
-  const std::string laser = (dir.path() / "rev31.gp3").string() + "/weapons/l.tdf";
-  const std::string mod = dir.write("mod.tdf", "[ODD]\n{\nID=1x;\n}\n").string();
+  // The folder as it is written, also where the system ignores letter case.
+  const char* folder = "WEAPONS";
+  const std::string a = platform::utf8Of(dir.path() / folder / "a.tdf"),
+                    b = platform::utf8Of(dir.path() / folder / "CANNONS.TDF");
+  const std::string laser = platform::utf8Of(dir.path() / "rev31.gp3") + "/weapons/l.tdf";
+  const std::string mod = platform::utf8Of(dir.write("mod.tdf", "[ODD]\n{\nID=1x;\n}\n"));
   // The weapon list finds the standard files in any letter case too.
   EXPECT_TRUE(std::filesystem::equivalent(standardFilePaths(dir.path())[0], b));
   const auto run = [&](bool ids, bool json, const std::vector<std::string>& files, int expectedStatus) {
@@ -257,7 +259,7 @@ TEST(GameFolderTest, CensusAndLint) {
   std::vector<std::string> findings = {
       a + ":5:1: error: '[NONE]' has no ID [missing-id]\n",
       b + ":4:1: warning: the game does not know the key 'reloadtim'; did you mean 'reloadtime'? [unknown-key]\n",
-      (dir.path() / "bad.hpi").string() +
+      platform::utf8Of(dir.path() / "bad.hpi") +
           ":0:0: error: cannot read the file: damaged archive: too short for an archive header [unreadable]\n",
       laser + ":4:1: error: the ID 5 of '[LASER]' is also the ID of '[GUN]' at " + a + ":1 [id-conflict]\n"};
   // By file, letter case folded (a.tdf before CANNONS.TDF); where "weapons" sorts depends on its letter case.
@@ -277,7 +279,7 @@ TEST(GameFolderTest, CensusAndLint) {
                                               {"message", j["findings"][0]["message"]}}));
 }
 
-bool isWeaponFile(const std::filesystem::path& p) { return toLower(p.extension().string()) == ".tdf"; }
+bool isWeaponFile(const std::filesystem::path& p) { return toLower(platform::utf8Of(p.extension())) == ".tdf"; }
 
 // Every weapon file of the corpus of real mod files: the game checks read
 // them without a failure, with the weapon counts the corpus notes give.
@@ -321,8 +323,9 @@ TEST(GameChecksCorpusTest, UnitsNameTheWeapons) {
     for (const auto& f : std::filesystem::recursive_directory_iterator(mod)) {
       if (!f.is_regular_file() || f.path().parent_path().filename() == "gamedata") continue;
       const std::string bytes = test::readFile(f.path());
-      if (isWeaponFile(f.path())) names.addFile(f.path().string(), bytes);
-      if (toLower(f.path().extension().string()) == ".fbi") readUnitUses(f.path().string(), bytes, uses);
+      if (isWeaponFile(f.path())) names.addFile(platform::utf8Of(f.path()), bytes);
+      if (toLower(platform::utf8Of(f.path().extension())) == ".fbi")
+        readUnitUses(platform::utf8Of(f.path()), bytes, uses);
     }
     std::map<std::string, bool> defined;
     for (const WeaponRecord& w : names.weapons()) defined[toLower(w.name)] = true;

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "platform/path_text.h"
 #include "test_support.h"
 
 namespace qm {
@@ -25,7 +26,7 @@ class CliTest : public ::testing::Test {
   void SetUp() override {
     test::writeGame(dir_, {{"cannons.tdf", "[GUN]\n\t{\n\tid=12;\n\t[DAMAGE]\n\t\t{\n\t\tdefault=50;\n\t\t}\n\t}\n"}});
   }
-  std::string game() const { return dir_.path().string(); }
+  std::string game() const { return platform::utf8Of(dir_.path()); }
   test::TempDir dir_;
 };
 
@@ -45,14 +46,16 @@ TEST_F(CliTest, ListAndShow) {
                                "CLAIR]\n{\nid=14;\n[DAMAGE]\n{\ndefault=8;\n}\n}\n");
   dir_.write("broken.hpi", "not an archive");
   const auto run = [&](std::vector<std::string> command) {
-    std::vector<std::string> args = {"--game",   game(),         "--import", "none.tdf",
-                                     "--import", later.string(), "--import", last.string()};
+    std::vector<std::string> args = {"--game",   game(),
+                                     "--import", "none.tdf",
+                                     "--import", platform::utf8Of(later),
+                                     "--import", platform::utf8Of(last)};
     args.insert(args.end(), command.begin(), command.end());
     return cli(args);
   };
   const CliRun list = run({"list"});
   EXPECT_EQ(list.out, " 12 - GUN\n 13 - gun\n 14 - \u00C9CLAIR\n3 Weapons, 253 IDs available\n");
-  const std::size_t archive = list.err.find("broken.hpi"), standard = list.err.find(rockets.string()),
+  const std::size_t archive = list.err.find("broken.hpi"), standard = list.err.find(platform::utf8Of(rockets)),
                     none = list.err.find("none.tdf");
   EXPECT_TRUE(archive < standard && standard < none && none != std::string::npos) << list.err;
 
@@ -76,7 +79,7 @@ TEST_F(CliTest, ListAndShow) {
 // The errors: a refused export exits 1; the usage errors exit 2, with the
 // message and the usage text; the last import allowed is not one.
 TEST_F(CliTest, ExitStatusAndMessages) {
-  const std::string cannons = (dir_.path() / "weapons" / "cannons.tdf").string();
+  const std::string cannons = platform::utf8Of(dir_.path() / "weapons" / "cannons.tdf");
   std::vector<std::string> fifteen;
   for (int i = 0; i < 15; ++i) fifteen.insert(fifteen.end(), {"--import", "x.tdf"});
   std::vector<std::string> sixteen = fifteen;
@@ -93,7 +96,7 @@ TEST_F(CliTest, ExitStatusAndMessages) {
       {{"list", "--bogus"}, 2, "--bogus"},
       {sixteen, 2, "at most 15 files can be imported"},
       {fifteen, 0, "warning: no file at x.tdf, not imported\n"},
-      {{"--game", (dir_.path() / "weapons").string(), "lint"}, 2, "holds no game"},
+      {{"--game", platform::utf8Of(dir_.path() / "weapons"), "lint"}, 2, "holds no game"},
       {{"--game", game(), "lint", "--only", "missing-id,bogus"}, 2, "no check named bogus"},
       {{"--game", game(), "lint", "--list-checks", "--only", "bogus"}, 2, "no check named bogus"},
       {{"--game", game(), "export", "GUN", "--actual-name", "a", "--name", "b", "--id", "x", "--out", "c"},
@@ -153,7 +156,7 @@ TEST_F(CliTest, AllWeaponFiles) {
 TEST_F(CliTest, ExportOverwrites) {
   const auto out = dir_.write("copy", "old");
   const CliRun r = cli({"--game", game(), "export", "GUN", "--actual-name", "copy", "--name", "Copy", "--id", "7",
-                        "--out", out.string(), "--overwrite"});
+                        "--out", platform::utf8Of(out), "--overwrite"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(test::readFile(out).find("\tid=7;\r\n"), std::string::npos);
 }
@@ -163,7 +166,7 @@ TEST_F(CliTest, ExportOverwrites) {
 TEST_F(CliTest, ExportWarnsOfAnIdClash) {
   const auto out = dir_.path() / "copy.tdf";
   const CliRun r = cli({"--game", game(), "export", "GUN", "--actual-name", "COPY", "--name", "Copy", "--id", "12",
-                        "--out", out.string()});
+                        "--out", platform::utf8Of(out)});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(test::readFile(out).find("\tid=12;\r\n"), std::string::npos);
   EXPECT_NE(r.err.find("copy.tdf:"), std::string::npos) << r.err;

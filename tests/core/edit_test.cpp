@@ -15,6 +15,7 @@
 #include "edit/diff.h"
 #include "edit/session.h"
 #include "platform/files.h"
+#include "platform/path_text.h"
 #include "presentation/editing_state.h"
 #include "support/archive_writer.h"
 #include "support/scripted_host.h"
@@ -346,7 +347,7 @@ TEST_F(EditSessionTest, RefusesToWriteOverAChangeOrAReadOnlyFile) {
   std::filesystem::permissions(file("cannons.tdf"), std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
   EXPECT_EQ(t.save().refusal.value_or(""),
-            file("cannons.tdf").string() + ": the file is read-only; nothing was written");
+            platform::utf8Of(file("cannons.tdf")) + ": the file is read-only; nothing was written");
 }
 
 // Two edits of one file started together, over and over: every edit that
@@ -380,7 +381,7 @@ TEST_F(EditSessionTest, TwoSavesAtOnceLoseNothing) {
   EXPECT_EQ(platform::replaceFile(file("lasers.tdf"), "new", last), "changed on disk");
   EXPECT_EQ(test::readFile(file("lasers.tdf")), before);
   for (const auto& entry : std::filesystem::directory_iterator(file("lasers.tdf").parent_path()))
-    EXPECT_FALSE(platform::isTemporaryName(entry.path().filename().string()));
+    EXPECT_FALSE(platform::isTemporaryName(platform::utf8Of(entry.path().filename())));
 }
 
 // A file another program changed: read again before the next edit when it
@@ -464,7 +465,7 @@ TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
   const std::string archive = test::writeArchive({{"weapons/rockets.tdf", inside}}).bytes;
   dir_.write("rev31.gp3", archive);
   dir_.write("Weapons/readme.txt", "");
-  edit::Session s = open({namedWeaponFile((dir_.path() / "rev31.gp3").string() + "/weapons/rockets.tdf")});
+  edit::Session s = open({namedWeaponFile(platform::utf8Of(dir_.path() / "rev31.gp3") + "/weapons/rockets.tdf")});
   // The import of an archive: nothing can be written for it.
   EXPECT_NE(s.apply({{kSet, "ROCKET", "id", "1"}}).refusal.find("imported archive"), std::string::npos);
 
@@ -473,8 +474,8 @@ TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
   ASSERT_TRUE(game.fromArchive(0));
   EXPECT_EQ(game.target(0), dir_.path() / "Weapons" / "rockets.tdf");
   // The diff compares the archive's file with the loose file the save makes.
-  const std::string archived = (dir_.path() / "rev31.gp3").string() + "/weapons/rockets.tdf";
-  const std::string loose = game.target(0).string();
+  const std::string archived = platform::utf8Of(dir_.path() / "rev31.gp3") + "/weapons/rockets.tdf";
+  const std::string loose = platform::utf8Of(game.target(0));
   EXPECT_EQ(game.diff(0),
             "--- " + archived + "\n+++ " + loose + "\n@@ -1,4 +1,4 @@ [ROCKET]\n [ROCKET]\n {\n-id=9;\n+id=1;\n }\n");
   ASSERT_FALSE(game.save().refusal);
@@ -488,7 +489,7 @@ TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
 
 TEST_F(EditSessionTest, CommandLine) {
   const auto run = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {"--game", dir_.path().string(), "set"});
+    args.insert(args.begin(), {"--game", platform::utf8Of(dir_.path()), "set"});
     std::ostringstream out, err;
     const int status = runCli(args, out, err);
     return std::make_tuple(status, out.str(), err.str());
@@ -496,12 +497,12 @@ TEST_F(EditSessionTest, CommandLine) {
   const std::string cannons = test::readFile(file("cannons.tdf"));
   const auto [dry, diff, warnings] = run({"GUN", "id=5", "damage.default=x", "--dry-run"});
   EXPECT_EQ(dry, 0);
-  EXPECT_EQ(diff, "--- " + file("cannons.tdf").string() + "\n+++ " + file("cannons.tdf").string() +
+  EXPECT_EQ(diff, "--- " + platform::utf8Of(file("cannons.tdf")) + "\n+++ " + platform::utf8Of(file("cannons.tdf")) +
                       "\n@@ -1,4 +1,8 @@ [GUN]\n [GUN]\n "
                       "\t{\n-\tid=6;\n+\tid=5;\n+\t[DAMAGE]\n+\t\t{\n+\t\tdefault=x;\n+\t\t}\n \t}\n");
-  EXPECT_NE(
-      warnings.find(file("cannons.tdf").string() + ":3:2: error: the ID 5 of '[GUN]' is also the ID of '[LASER]'"),
-      std::string::npos)
+  EXPECT_NE(warnings.find(platform::utf8Of(file("cannons.tdf")) +
+                          ":3:2: error: the ID 5 of '[GUN]' is also the ID of '[LASER]'"),
+            std::string::npos)
       << warnings;
   EXPECT_NE(warnings.find(":6:3: error: the value 'x' of 'default' is not a number [not-a-number]"), std::string::npos);
   EXPECT_EQ(test::readFile(file("cannons.tdf")), cannons);
@@ -582,7 +583,7 @@ TEST(EditCorpusTest, ACommentedLastCopyOfOtaMirddes) {
   test::TempDir dir;
   test::writeGame(dir, {{"weapons.tdf", weapons}, {"missiles.tdf", "[VTOL_FOOMISSILE]\n\t{\n\tname=Live;\n\t}\n"}});
   const auto run = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {"--game", dir.path().string(), "set"});
+    args.insert(args.begin(), {"--game", platform::utf8Of(dir.path()), "set"});
     std::ostringstream out, err;
     const int status = runCli(args, out, err);
     return std::make_tuple(status, out.str(), err.str());
@@ -635,7 +636,7 @@ TEST(EditCorpusTest, LosslessOnEveryWeapon) {
   std::size_t weapons = 0, keys = 0, refused = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
     // The weapon files: the unit files beside them are another format.
-    if (!entry.is_regular_file() || toLower(entry.path().extension().string()) != ".tdf") continue;
+    if (!entry.is_regular_file() || toLower(platform::utf8Of(entry.path().extension())) != ".tdf") continue;
     const std::string file = test::readFile(entry.path());
     GameCheck names(GameCheck::Scope::CensusOnly);
     names.addFile("f", file);

@@ -37,7 +37,7 @@ TEST(WriterTest, ReplacesFilesKeepingPermissionsAndLinks) {
   const auto link = dir.path() / "link.tdf";
   std::filesystem::create_symlink(target, link);
   CurrentWeapon w;
-  ASSERT_FALSE(writeExport(link.string(), "gun", "Gun", 1, w));
+  ASSERT_FALSE(writeExport(link, "gun", "Gun", 1, w));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0640));
   const std::string written = test::readFile(target);

@@ -6,6 +6,7 @@
 
 #include "catalogue/game_files.h"
 #include "cli/cli.h"
+#include "platform/path_text.h"
 #include "presentation/main_window_state.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
@@ -18,7 +19,7 @@ using test::FileToPack, test::putU32;
 
 // Where `file` comes from: the archive's file name or "loose".
 std::string sourceOf(const fs::path& game, const WeaponFilePtr& file) {
-  const std::string rest = file->name().substr(game.string().size() + 1);
+  const std::string rest = file->name().substr(platform::utf8Of(game).size() + 1);
   const std::string first = rest.substr(0, rest.find_first_of("/\\"));
   return fs::is_directory(game / first) ? "loose" : first;
 }
@@ -56,7 +57,7 @@ TEST(GameFilesTest, LooseFirstThenArchivesByExtensionThenName) {
 
 // The status, then all the CLI printed, about `game` if one is given.
 std::string said(std::vector<std::string> args, const fs::path& game = {}) {
-  if (!game.empty()) args.insert(args.begin(), {"--game", game.string()});
+  if (!game.empty()) args.insert(args.begin(), {"--game", platform::utf8Of(game)});
   std::ostringstream out, err;
   const int status = runCli(args, out, err);
   return std::to_string(status) + out.str() + err.str();
@@ -78,7 +79,7 @@ TEST(GameFilesTest, ListAndCensusReadTheSameFiles) {
                                  {"weapons/backup/old.tdf", weapon("OLD", 4)},
                                  {"weapons/rockets.tdf", "", PackMethod::Zlib}});
   putU32(mod.bytes, mod.recordAt.at("weapons/rockets.tdf") + 4, kLargestWeaponFile + 1);
-  const std::string archive = dir.write("mod.ufo", mod.bytes + std::string(30000, '\0')).string();
+  const std::string archive = platform::utf8Of(dir.write("mod.ufo", mod.bytes + std::string(30000, '\0')));
 
   const std::string list = said({"list"}, dir.path()), ids = said({"ids"}, dir.path());
   for (const std::string& said : {list, ids}) {
@@ -123,18 +124,17 @@ TEST(GameFilesTest, GameInArchivesReadsAsTheLooseGame) {
 // newline of a name escaped) and unpacks.
 TEST(GameFilesTest, ArchiveImportedAndListed) {
   test::TempDir dir;
-  const std::string archive =
-      dir.write(
-             "mods/extra.UFO",
-             test::writeArchive({{"r\xe9"
-                                  "ad\tme\n.txt",
-                                  "x"},
-                                 {"extra/other.tdf", ""},
-                                 {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}})
-                 .bytes)
-          .string();
-  const std::string damaged = dir.write("mods/bad.hpi", "HAPI").string();
-  const std::string empty = dir.write("mods/empty.gp3", test::writeArchive({{"readme.txt", "x"}}).bytes).string();
+  const std::string archive = platform::utf8Of(dir.write(
+      "mods/extra.UFO",
+      test::writeArchive({{"r\xe9"
+                           "ad\tme\n.txt",
+                           "x"},
+                          {"extra/other.tdf", ""},
+                          {"Weapons/Laser.TDF", "[LASER]\r\n{\r\nid=2;\r\nrange=9;\r\n}\r\n", PackMethod::Lz77}})
+          .bytes));
+  const std::string damaged = platform::utf8Of(dir.write("mods/bad.hpi", "HAPI"));
+  const std::string empty =
+      platform::utf8Of(dir.write("mods/empty.gp3", test::writeArchive({{"readme.txt", "x"}}).bytes));
   test::ScriptedHost host;
   MainWindowState window(dir.path(), host);
   host.paths = {archive, archive, damaged, empty};

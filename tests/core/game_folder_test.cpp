@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/game_folder.h"
+#include "platform/path_text.h"
 #include "test_support.h"
 
 namespace qm {
@@ -35,7 +36,8 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
   test::TempDir program, game, home;
   std::filesystem::create_directory(game.path() / "weapons");
   const Path file = game.write("notes.txt", ""), gone = game.path() / "gone" / "deeper";
-  const std::string askGame = "ask " + game.path().string() + "\n", askHome = "ask " + home.path().string() + "\n",
+  const std::string askGame = "ask " + platform::utf8Of(game.path()) + "\n",
+                    askHome = "ask " + platform::utf8Of(home.path()) + "\n",
                     choose = ". Choose the folder the game is installed in.\n";
   const struct {
     std::optional<Path> given, remembered;
@@ -45,18 +47,23 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
   } rows[] = {
       {game.path(), {}, {}, "", game.path()},
       {{}, game.path(), {}, "", game.path()},
-      {gone, game.path(), {std::nullopt}, '"' + gone.string() + "\" does not exist" + choose + askGame, {}},
-      {file, {}, {game.path()}, '"' + file.string() + "\" is a file, not a folder" + choose + askGame, game.path()},
+      {gone, game.path(), {std::nullopt}, '"' + platform::utf8Of(gone) + "\" does not exist" + choose + askGame, {}},
+      {file,
+       {},
+       {game.path()},
+       '"' + platform::utf8Of(file) + "\" is a file, not a folder" + choose + askGame,
+       game.path()},
       {{},
        gone,
        {game.path()},
-       "The game folder used last, \"" + gone.string() + "\", does not exist" + choose + askGame,
+       "The game folder used last, \"" + platform::utf8Of(gone) + "\", does not exist" + choose + askGame,
        game.path()},
       {{},
        {},
        {home.path(), std::nullopt},
-       askHome + "\"" + home.path().string() + "\" holds no game: it has no weapons folder and no game archive" +
-           " (.gp3, .gpf, .ccx, .ufo, .hpi)" + choose + askHome,
+       askHome + "\"" + platform::utf8Of(home.path()) +
+           "\" holds no game: it has no weapons folder and no game archive" + " (.gp3, .gpf, .ccx, .ufo, .hpi)" +
+           choose + askHome,
        {}},
   };
   for (const auto& row : rows) {
@@ -64,7 +71,7 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
     std::size_t asked = 0;
     const GameFolderPrompts prompts{[&](const std::string& message) { log += message + "\n"; },
                                     [&](const Path& start) {
-                                      log += "ask " + start.string() + "\n";
+                                      log += "ask " + platform::utf8Of(start) + "\n";
                                       return asked < row.picks.size() ? row.picks[asked++] : std::nullopt;
                                     }};
     EXPECT_EQ(chooseGameFolder(row.given, program.path(), row.remembered, home.path(), prompts), row.chosen) << log;
@@ -76,7 +83,7 @@ TEST(GameFolderChoice, GivenThenProgramFolderThenRemembered) {
   // The title names only a game outside the program's folder.
   EXPECT_EQ(gameWindowTitle("Quillmark", program.path() / ".", program.path()), "Quillmark");
   EXPECT_EQ(gameWindowTitle("Quillmark", game.path() / "", program.path()),
-            "Quillmark - " + game.path().filename().string());
+            "Quillmark - " + platform::utf8Of(game.path().filename()));
 }
 
 }  // namespace

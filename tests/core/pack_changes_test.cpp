@@ -8,6 +8,7 @@
 #include "archive/archive.h"
 #include "catalogue/game_files.h"
 #include "presentation/archive_view.h"
+#include "platform/path_text.h"
 #include "presentation/pack_changes_state.h"
 #include "support/archive_writer.h"
 #include "support/scripted_host.h"
@@ -48,13 +49,13 @@ TEST(PackChanges, EachOverrideIsReadFromTheFirstArchiveThatHoldsIt) {
     PackChangesState state(game.path());
     ScriptedHost host;
     host.answers = {Answer::Yes};
-    host.paths = {(game.path() / c.chosen).string()};
+    host.paths = {platform::utf8Of(game.path() / c.chosen)};
     ASSERT_TRUE(state.chooseArchive(host));
     const auto rows = state.rows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].file, "weapons/rockets.tdf");
     EXPECT_EQ(rows[0].source, c.source);
-    EXPECT_EQ(rows[0].fromNew, rows[0].source == fs::path(c.chosen).filename().string());
+    EXPECT_EQ(rows[0].fromNew, rows[0].source == platform::utf8Of(fs::path(c.chosen).filename()));
   }
 }
 
@@ -83,8 +84,8 @@ TEST(PackChanges, TheArchiveNameAsAnswered) {
     ScriptedHost host;
     for (const auto& a : c.answers)
       host.paths.push_back(!a               ? std::nullopt
-                           : (*a)[0] == '/' ? std::optional((game.path() / a->substr(1)).string())
-                                            : std::optional((game.path() / *a).string()));
+                           : (*a)[0] == '/' ? std::optional(platform::utf8Of(game.path() / a->substr(1)))
+                                            : std::optional(platform::utf8Of(game.path() / *a)));
     host.answers.assign(c.replies.begin(), c.replies.end());
     EXPECT_EQ(state.chooseArchive(host), *c.chosen != 0);
     if (*c.chosen) {
@@ -92,7 +93,7 @@ TEST(PackChanges, TheArchiveNameAsAnswered) {
     }
     EXPECT_EQ(host.messages.size(), c.messages);
     ASSERT_FALSE(host.starts.empty());
-    EXPECT_EQ(host.starts[0], (game.path() / "changes.ufo").string());
+    EXPECT_EQ(host.starts[0], platform::utf8Of(game.path() / "changes.ufo"));
     EXPECT_EQ(host.filters[0], archiveFilter());
   }
 }
@@ -108,7 +109,7 @@ TEST(PackChanges, PackedThenMovedToBackupTheGameReadsThePackedCopy) {
   PackChangesState state(game.path());
   ASSERT_EQ(state.overrides().size(), 2u);
   ScriptedHost host;
-  host.paths = {(game.path() / "zz_mod.ufo").string()};
+  host.paths = {platform::utf8Of(game.path() / "zz_mod.ufo")};
   ASSERT_TRUE(state.chooseArchive(host));
   const PackOutcome packed = state.pack({});
   ASSERT_FALSE(packed.failure) << *packed.failure;

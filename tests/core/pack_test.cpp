@@ -9,6 +9,7 @@
 #include "archive/archive.h"
 #include "archive/archive_writer.h"
 #include "cli/cli.h"
+#include "platform/path_text.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
 
@@ -198,8 +199,8 @@ CliRun cli(const std::vector<std::string>& args) {
 
 TEST(PackCliTest, PackAndUnpackAFolder) {
   test::TempDir dir;
-  const std::string mod = (dir.path() / "mod").string(), out = (dir.path() / "mod.gp3").string(),
-                    back = (dir.path() / "back").string();
+  const std::string mod = platform::utf8Of(dir.path() / "mod"), out = platform::utf8Of(dir.path() / "mod.gp3"),
+                    back = platform::utf8Of(dir.path() / "back");
   dir.write("mod/weapons/Cannons.tdf", weaponText(100000));
   dir.write("mod/units/armcom.fbi", "[UNITINFO]\n{\n}\n");
   for (const char* method : {"--store", "--lz77", "--level=11"}) {
@@ -250,7 +251,7 @@ TEST(PackCliTest, UnpackRefusesLeavingAndSkipsDamage) {
 #ifndef _WIN32
   fs::create_directory_symlink(dir.path(), back / "up");
   dir.write("leaves.hpi", test::writeArchive({{"up/escaped.tdf", "x"}}).bytes);
-  const CliRun leaves = cli({"unpack", (dir.path() / "leaves.hpi").string(), back.string()});
+  const CliRun leaves = cli({"unpack", platform::utf8Of(dir.path() / "leaves.hpi"), platform::utf8Of(back)});
   EXPECT_EQ(leaves.status, 1);
   EXPECT_NE(leaves.err.find("up/escaped.tdf would leave"), std::string::npos) << leaves.err;
   EXPECT_FALSE(fs::exists(dir.path() / "escaped.tdf"));
@@ -261,7 +262,7 @@ TEST(PackCliTest, UnpackRefusesLeavingAndSkipsDamage) {
       {{"a.tdf", weaponText(1000), PackMethod::Zlib}, {"b.tdf", weaponText(1000), PackMethod::Zlib}});
   damaged.bytes[damaged.chunksAt["a.tdf"][0] + 30] ^= 0x55;
   dir.write("damaged.ufo", damaged.bytes);
-  const CliRun run = cli({"unpack", (dir.path() / "damaged.ufo").string(), back.string()});
+  const CliRun run = cli({"unpack", platform::utf8Of(dir.path() / "damaged.ufo"), platform::utf8Of(back)});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("damaged.ufo/a.tdf: damaged archive: chunk 1 of 1 has a wrong checksum; skipped"),
             std::string::npos)
@@ -275,7 +276,7 @@ TEST(PackCliTest, UnpackRefusesLeavingAndSkipsDamage) {
 // from the archive; an archive searched before it is named in the report.
 TEST(PackCliTest, PackChangesIsReadByTheGame) {
   test::TempDir dir;
-  const std::string game = dir.path().string();
+  const std::string game = platform::utf8Of(dir.path());
   const std::string cannons = "[GUN]\r\n{\r\n\tid=12;\r\n\treloadtime=2;\r\n}\r\n";
   const std::string unit = "[UNITINFO]\r\n{\r\n\tUnitName=ARMCOM;\r\n\tMaxDamage=100;\r\n}\r\n";
   dir.write("rev.gp3", test::writeArchive({{"units/armfig.fbi", "[UNITINFO]\r\n{\r\n}\r\n", PackMethod::Zlib},

@@ -2,9 +2,12 @@
 // each field are held by the golden file of the command line.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "catalogue/weapon_list.h"
+#include "cli/cli.h"
+#include "platform/path_text.h"
 #include "presentation/column_choice.h"
 #include "presentation/export_dialog_state.h"
 #include "presentation/main_window_state.h"
@@ -31,9 +34,9 @@ TEST(ImportNoteTest, SaysWhatEachImportAdded) {
   test::TempDir game, elsewhere;
   test::writeGame(game, {});
   const std::string three =
-      game.write("extra/three.tdf", "[A]\n{\nid=1;\n}\n[B]\n{\nid=2;\n}\n[C]\n{\nid=3;\n}\n").string();
-  const std::string one = elsewhere.write("one.tdf", "[D]\n{\nid=4;\n}\n").string();
-  const std::string none = elsewhere.write("none.tdf", "no weapons\n").string();
+      platform::utf8Of(game.write("extra/three.tdf", "[A]\n{\nid=1;\n}\n[B]\n{\nid=2;\n}\n[C]\n{\nid=3;\n}\n"));
+  const std::string one = platform::utf8Of(elsewhere.write("one.tdf", "[D]\n{\nid=4;\n}\n"));
+  const std::string none = platform::utf8Of(elsewhere.write("none.tdf", "no weapons\n"));
   test::ScriptedHost host;
   MainWindowState window(game.path(), host);
   window.rebuildList();
@@ -45,7 +48,7 @@ TEST(ImportNoteTest, SaysWhatEachImportAdded) {
       {three, "3 weapons added from extra/three.tdf (import 1 of 15)"},
       {one, "1 weapon added from " + one + " (import 2 of 15)"},
       {none, "0 weapons added from " + none + " (import 3 of 15)"},
-      {elsewhere.path().string() + "/gone.tdf", "0 weapons added from " + none + " (import 3 of 15)"},
+      {platform::utf8Of(elsewhere.path()) + "/gone.tdf", "0 weapons added from " + none + " (import 3 of 15)"},
       {std::nullopt, "0 weapons added from " + none + " (import 3 of 15)"},
   };
   for (const auto& c : cases) {
@@ -59,6 +62,39 @@ TEST(ImportNoteTest, SaysWhatEachImportAdded) {
   EXPECT_EQ(window.importNote(), "0 weapons added from " + none + " (import 15 of 15)");
   EXPECT_TRUE(window.addImport(three));
   EXPECT_EQ(window.importNote(), "3 weapons added from extra/three.tdf (import 1 of 15)");
+}
+
+// A game folder whose name the system's code page may not hold (on Windows
+// a name that passed through it would no longer be found): the list, an
+// import from the folder, its note, an export into it and the command line.
+TEST(PathNamesTest, AGameInAFolderNamedZoe) {
+  for (const std::string folder : {"Zo\u00eb", "\u0396\u03c9\u03ae"}) {  // Zoë, and Greek
+    test::TempDir dir;
+    for (std::string_view file : kStandardFiles) dir.write(folder + "/weapons/" + std::string(file), "");
+    dir.write(folder + "/weapons/cannons.tdf", "[GUN]\n{\nid=1;\n}\n");
+    dir.write(folder + "/extra/\u00c9lan.tdf", "[BEAM]\n{\nid=2;\n}\n");
+    const std::filesystem::path game = dir.path() / platform::pathOf(folder);
+    const std::string imported = platform::utf8Of(game) + "/extra/\u00c9lan.tdf";
+    test::ScriptedHost host;
+    host.paths = {imported, platform::utf8Of(game) + "/new.tdf"};
+    MainWindowState window(game, host);
+    window.rebuildList();
+    window.importFile();
+    EXPECT_EQ(window.imports(), std::vector<std::string>{imported}) << folder;
+    EXPECT_EQ(window.importNote(), "1 weapon added from extra/\u00c9lan.tdf (import 1 of 15)");
+    EXPECT_EQ(window.weaponList().size(), 2u);
+    ASSERT_TRUE(window.showWeapon("BEAM"));
+    ExportDialogState exported;
+    exported.actualName = exported.name = "NEW";
+    exported.weaponId = "3";
+    EXPECT_EQ(exported.exportWeapon(window.weapon(), host, window.lastPath()), ExportDialogState::Outcome::Hide);
+    EXPECT_NE(test::readFile(game / "new.tdf").find("[NEW]\r\n"), std::string::npos);
+    EXPECT_EQ(exportFindings(game, window.imports(), exported.written), "");
+    EXPECT_EQ(host.messages, std::vector<std::string>{});
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"--game", platform::utf8Of(game), "--import", imported, "list"}, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), "  1 - GUN\n  2 - BEAM\n2 Weapons, 254 IDs available\n");
+  }
 }
 
 TEST(ValuesTest, ViewingModeRules) {
@@ -159,7 +195,7 @@ TEST(ExportFindingsTest, NewFileErrorsAndIdClashes) {
       {"unclosed comment", "[NEW]\r\n{\r\n\tid=3;\r\n\tcolor=232;\t/* GREEN *;\r\n}\r\n", {"new.tdf:4:"}},
   };
   for (const auto& c : cases) {
-    const std::string path = game.write("out/new.tdf", c.bytes).string();
+    const std::filesystem::path path = game.write("out/new.tdf", c.bytes);
     const std::string message = exportFindings(game.path(), {}, path);
     EXPECT_EQ(message.empty(), c.named.empty()) << c.what << ": " << message;
     for (const std::string& n : c.named) EXPECT_NE(message.find(n), std::string::npos) << c.what << ": " << message;
@@ -167,7 +203,7 @@ TEST(ExportFindingsTest, NewFileErrorsAndIdClashes) {
         << c.what << ": the game's own errors are not the export's";
   }
   // Written into the game's weapons folder, the file is read once, not twice.
-  const std::string inside = game.write("weapons/new.tdf", "[NEW]\r\n{\r\n\tid=3;\r\n}\r\n").string();
+  const std::filesystem::path inside = game.write("weapons/new.tdf", "[NEW]\r\n{\r\n\tid=3;\r\n}\r\n");
   EXPECT_EQ(exportFindings(game.path(), {}, inside), "");
   EXPECT_EQ(nextFreeId(game.path(), {}), 4);
 }

@@ -8,6 +8,7 @@
 #include "checks/gaf.h"
 #include "cli/command.h"
 #include "cli/game_checks.h"
+#include "platform/path_text.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
 
@@ -74,15 +75,14 @@ TEST(GafTest, SequenceNamesAndDamage) {
 TEST(ReferencesTest, PlantedGame) {
   test::TempDir dir;
   const std::string damage = "[DAMAGE]\n{\ndefault=1;\n}\n";
-  const std::string weapons =
+  const std::string weapons = platform::utf8Of(
       dir.write("game/weapons/w.tdf",
                 "[GUN]\n{\nID=1;\nsoundstart=Bang;\nsoundhit=nohit;\nexplosiongaf=fx;\nexplosionart=BOOM;\n"
                 "waterexplosiongaf=nofx;\nlavaexplosiongaf=fx;\nlavaexplosionart=nope;\nmodel=shell;\n" +
                     damage +
                     "}\n"
                     "[LASER]\n{\nID=2;\nmodel=beam;\nexplosiongaf=broken;\nexplosionart=any;\n" +
-                    damage + "}\n")
-          .string();
+                    damage + "}\n"));
   dir.write("game/mod.ufo",
             test::writeArchive({{"units/ARMA.FBI",
                                  "[UNITINFO]\n{\nUnitName=ARMA;\nWeapon1=gun;\nWeapon2=MISSING;\n"
@@ -93,7 +93,7 @@ TEST(ReferencesTest, PlantedGame) {
                                 {"anims/broken.gaf", "GAF?"},
                                 {"objects3d/beam.3do", "3do"}})
                 .bytes);
-  const std::string archive = (dir.path() / "game" / "mod.ufo").string();
+  const std::string archive = platform::utf8Of(dir.path() / "game" / "mod.ufo");
   dir.write("alone/weapons/w.tdf", test::readFile(weapons));
 
   const auto lint = [&](const char* game) {
@@ -184,7 +184,7 @@ TEST(ReferencesTest, LaterEngineGame) {
     EXPECT_EQ(runRefs(dir.path() / game, {}, weapon, false, out, err), 0);
     return out.str() + err.str();
   };
-  const std::string unit = (dir.path() / "later" / "units" / "armflak.fbi").string();
+  const std::string unit = platform::utf8Of(dir.path() / "later" / "units" / "armflak.fbi");
   EXPECT_EQ(refs("later", "flak"), "armflak\tWeapon5\t" + unit + ":6\n1 units name flak\n");
   EXPECT_EQ(refs("original", "FLAK"), "0 units name FLAK\n");
   EXPECT_EQ(refs("later", "GONE"), "0 units name GONE\nnote: no weapon file of the game defines GONE\n");

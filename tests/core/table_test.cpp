@@ -9,6 +9,7 @@
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "cli/cli.h"
+#include "platform/path_text.h"
 #include "presentation/table_filter.h"
 #include "presentation/values.h"
 #include "test_support.h"
@@ -187,8 +188,8 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnTheCorpus) {
     for (const auto& f : std::filesystem::recursive_directory_iterator(game.path()))
       if (f.is_regular_file() && f.path().extension() != ".md") extra.push_back(f.path());
     std::sort(extra.begin(), extra.end());
-    for (const auto& path : extra) files.push_back(memoryFile(path.string(), test::readFile(path)));
-    rows += expectAgreesWithLoader(files, game.path().string()).size();
+    for (const auto& path : extra) files.push_back(memoryFile(platform::utf8Of(path), test::readFile(path)));
+    rows += expectAgreesWithLoader(files, platform::utf8Of(game.path())).size();
   }
   EXPECT_GT(rows, 2000u);
 }
@@ -204,12 +205,12 @@ std::string cli(std::vector<std::string> args, int expectedStatus) {
 TEST(WeaponTableTest, TableRowsAreWhatShowPrints) {
   const std::filesystem::path game = std::filesystem::path(QM_CORPUS_DIR) / "xubor";
   if (!std::filesystem::is_directory(game)) GTEST_SKIP() << "no corpus at " << game;
-  std::vector<std::string> args = {"--game", game.string()};
+  std::vector<std::string> args = {"--game", platform::utf8Of(game)};
   std::vector<std::string> imports;  // the files other than the eight standard ones
   for (const auto& f : std::filesystem::directory_iterator(game / "weapons"))
-    if (std::find(kStandardFiles.begin(), kStandardFiles.end(), toLower(f.path().filename().string())) ==
+    if (std::find(kStandardFiles.begin(), kStandardFiles.end(), toLower(platform::utf8Of(f.path().filename()))) ==
         kStandardFiles.end())
-      imports.push_back(f.path().string());
+      imports.push_back(platform::utf8Of(f.path()));
   std::sort(imports.begin(), imports.end());
   for (const std::string& f : imports) args.insert(args.end(), {"--import", f});
   auto with = [&](std::vector<std::string> command) {
@@ -233,7 +234,7 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
   test::writeGame(dir, {{"cannons.tdf",
                          "[GUN]\n{\nid=1;\nname=Big, \"loud\"\tgun\\;\nreloadtime=2;\nburst=3;\n[DAMAGE]\n{\n"
                          "default=10;\nTANK=4;\n}\n}\n[GUN2]\n{\nid=2;\nreloadtime=0;\nballistic=1;\n}\n[NONE]x\n"}});
-  const std::vector<std::string> game = {"--game", dir.path().string()};
+  const std::vector<std::string> game = {"--game", platform::utf8Of(dir.path())};
   auto with = [&](std::vector<std::string> command) {
     command.insert(command.begin(), game.begin(), game.end());
     return command;
@@ -296,7 +297,7 @@ TEST(WeaponTableTest, TableWritesLongAndShortValues) {
             ";\n}\n";
   }
   test::writeGame(dir, {{"cannons.tdf", file}});
-  const std::string out = cli({"--game", dir.path().string(), "table", "--fields", "name,soundstart"}, 0);
+  const std::string out = cli({"--game", platform::utf8Of(dir.path()), "table", "--fields", "name,soundstart"}, 0);
   EXPECT_EQ(out.substr(0, out.find('\n') + 1), "entry\tname\tsoundstart\n");
   std::size_t rows = 0;
   for (std::size_t at = out.find('\n') + 1; at < out.size(); at = out.find('\n', at) + 1) {
@@ -318,7 +319,7 @@ TEST(WeaponTableTest, TableRowsOutgrowTheirRoom) {
     file += "[W" + std::to_string(1000 + i) + "]\n{\nid=" + std::to_string(1 + i % 255) + ";\nname=Gun of the batch " +
             std::to_string(1000 + i) + ";\n}\n";
   test::writeGame(dir, {{"cannons.tdf", file}});
-  const std::string out = cli({"--game", dir.path().string(), "table", "--fields", fields}, 0);
+  const std::string out = cli({"--game", platform::utf8Of(dir.path()), "table", "--fields", fields}, 0);
   std::size_t rows = 0;
   for (std::size_t at = out.find('\n') + 1; at < out.size(); at = out.find('\n', at) + 1, ++rows) {
     const std::string line = out.substr(at, out.find('\n', at) - at);

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <random>
 
+#include "platform/path_text.h"
+
 namespace qm::test {
 
 bool PiecedFile::read(std::string& out, std::string& reason) const {
@@ -51,8 +53,8 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::filesystem::path TempDir::write(const std::filesystem::path& relative, const std::string& bytes) const {
-  auto full = path_ / relative;
+std::filesystem::path TempDir::write(std::string_view relative, const std::string& bytes) const {
+  auto full = path_ / platform::pathOf(relative);
   full.make_preferred();  // as the system writes paths, whatever separator `relative` used
   std::filesystem::create_directories(full.parent_path());
   std::ofstream(full, std::ios::binary) << bytes;
@@ -68,7 +70,7 @@ void writeGame(const TempDir& dir, const std::map<std::string, std::string>& fil
   for (const char* name : {"cannons.tdf", "fires.tdf", "lasers.tdf", "meteors.tdf", "missiles.tdf", "rockets.tdf",
                            "units.tdf", "weapons.tdf"}) {
     const auto it = files.find(name);
-    dir.write(std::filesystem::path("weapons") / name, it == files.end() ? std::string() : it->second);
+    dir.write(std::string("weapons/") + name, it == files.end() ? std::string() : it->second);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "../support/scripted_host.h"
 #include "catalogue/weapon_file.h"
@@ -20,8 +21,9 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // Writes `bytes` to `relative` (folders are made as needed); returns the path.
-  std::filesystem::path write(const std::filesystem::path& relative, const std::string& bytes) const;
+  // Writes `bytes` to `relative` (UTF-8, '/' between folders; folders are
+  // made as needed); returns the path.
+  std::filesystem::path write(std::string_view relative, const std::string& bytes) const;
 
  private:
   std::filesystem::path path_;

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "platform/path_text.h"
 #include "test_support.h"
 #include "text/text.h"
 #include "unit/unit_edit.h"
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 std::vector<fs::path> corpusUnitFiles() {
   std::vector<fs::path> out;
   for (const auto& e : fs::recursive_directory_iterator(QM_CORPUS_DIR))
-    if (e.is_regular_file() && toLower(e.path().extension().string()) == ".fbi") out.push_back(e.path());
+    if (e.is_regular_file() && toLower(platform::utf8Of(e.path().extension())) == ".fbi") out.push_back(e.path());
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -169,14 +170,15 @@ TEST(UnitCorpusTest, UnitCommandPrintsEveryValue) {
   for (const char* mod : {"ota-mirddes", "rota", "xta-2011", "air-raid-spring"}) {
     const fs::path game = fs::path(QM_CORPUS_DIR) / mod;
     std::ostringstream out, err;
-    ASSERT_EQ(runCli({"--game", game.string(), "units", "--engine", "later"}, out, err), 0) << mod;
+    ASSERT_EQ(runCli({"--game", platform::utf8Of(game), "units", "--engine", "later"}, out, err), 0) << mod;
     std::istringstream listed(out.str());
     std::string line;
     for (int n = 0; n < 5 && std::getline(listed, line); ++n) {
       const std::string name = line.substr(0, line.find('\t'));
       const std::string file = line.substr(line.rfind('\t') + 1);
       std::ostringstream shown, problems;
-      ASSERT_EQ(runCli({"--game", game.string(), "unit", name, "--engine", "later", "--json"}, shown, problems), 0);
+      ASSERT_EQ(
+          runCli({"--game", platform::utf8Of(game), "unit", name, "--engine", "later", "--json"}, shown, problems), 0);
       const UnitFile unit(test::readFile(file));
       std::string values;
       for (const UnitEntry* e : unit.values())

@@ -9,6 +9,7 @@
 #include "../support/archive_writer.h"
 #include "cli/cli.h"
 #include "edit/session.h"
+#include "platform/path_text.h"
 #include "presentation/unit_columns.h"
 #include "test_support.h"
 #include "text/text.h"
@@ -188,7 +189,7 @@ class UnitsCliTest : public ::testing::Test {
     dir_.write("rev.gp3", test::writeArchive({{"units/corgator.fbi", kCorgator}}).bytes);
   }
   CliOutput cli(std::vector<std::string> args) const {
-    args.insert(args.begin(), {"--game", dir_.path().string()});
+    args.insert(args.begin(), {"--game", platform::utf8Of(dir_.path())});
     std::ostringstream out, err;
     const int status = runCli(args, out, err);
     return {status, out.str(), err.str()};
@@ -200,7 +201,7 @@ class UnitsCliTest : public ::testing::Test {
 };
 
 TEST_F(UnitsCliTest, ListsShowsAndTabulates) {
-  const std::string d = dir_.path().string();
+  const std::string d = platform::utf8Of(dir_.path());
   const struct {
     std::vector<std::string> args;
     int status;
@@ -250,14 +251,17 @@ TEST_F(UnitsCliTest, ListsShowsAndTabulates) {
   };
   for (const auto& c : cases) {
     const CliOutput r = cli(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.args[1] << "\n" << r.err;
-    EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1];
+    std::string what;
+    for (const std::string& a : c.args) what += a + " ";
+    EXPECT_EQ(r.status, c.status) << what << "\n" << r.err;
+    EXPECT_EQ(r.out, c.out) << what;
     // The file without [UNITINFO] is named and left out.
     if (c.status == 0) {
       EXPECT_NE(r.err.find("broken.fbi left out"), std::string::npos) << r.err;
     }
   }
-  EXPECT_EQ(cli({"unit", "NOPE"}).err.substr(cli({"unit", "NOPE"}).err.find("Unit not found!")), "Unit not found!\n");
+  const std::string notFound = cli({"unit", "NOPE"}).err;
+  EXPECT_TRUE(notFound.ends_with("\nUnit not found!\n")) << notFound;
   EXPECT_EQ(cli({"table", "--units", "--fields", "a=b"}).status, 2);
 }
 

@@ -6,11 +6,13 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "presentation/archive_view.h"
+#include "platform/path_text.h"
 #include "presentation/host.h"
 
 namespace qm::test {
@@ -19,8 +21,8 @@ struct ScriptedHost : Host {
   std::vector<std::string> messages;
   std::vector<Buttons> buttons;                   // of each message
   std::deque<Answer> answers;                     // for OkCancel and YesNo boxes
-  std::deque<std::optional<std::string>> paths;   // for the file dialogs
-  std::vector<std::string> starts;                // where each file dialog started
+  std::deque<std::optional<std::string>> paths;   // for the file dialogs (UTF-8)
+  std::vector<std::string> starts;                // where each file dialog started (UTF-8)
   std::vector<std::string> filters;               // and with which filter
   std::deque<std::optional<std::size_t>> picks;   // for an archive's list of files
   std::vector<std::vector<std::string>> offered;  // what each archive's list showed
@@ -41,15 +43,18 @@ struct ScriptedHost : Host {
     ++saveQuestions;
     return Host::confirmSave(files);
   }
-  std::optional<std::string> showOpen(const std::string& start) override { return showSave(start); }
-  std::optional<std::string> chooseFolder(const std::string& start) override { return showSave(start); }
-  std::optional<std::string> showSave(const std::string& start, std::string_view filter = kTdfFilter) override {
-    starts.push_back(start);
+  std::optional<std::filesystem::path> showOpen(const std::filesystem::path& start) override { return showSave(start); }
+  std::optional<std::filesystem::path> chooseFolder(const std::filesystem::path& start) override {
+    return showSave(start);
+  }
+  std::optional<std::filesystem::path> showSave(const std::filesystem::path& start,
+                                                std::string_view filter = kTdfFilter) override {
+    starts.push_back(platform::utf8Of(start));
     filters.emplace_back(filter);
     if (paths.empty()) return std::nullopt;
-    std::optional<std::string> p = paths.front();
+    const std::optional<std::string> p = paths.front();
     paths.pop_front();
-    return p;
+    return p ? std::optional(platform::pathOf(*p)) : std::nullopt;
   }
   std::optional<std::size_t> pickFromArchive(ArchiveView& view) override {
     offered.push_back(view.weaponFiles());

@@ -695,13 +695,13 @@ class WindowTest : public QObject {
       if (kind == -1) return host.showOpen("") ? 1 : -1;
       if (kind == -2) return host.showSave("") ? 1 : -1;
       if (kind == -6) return host.showSave("", archiveFilter()) ? 1 : -1;
-      if (kind == -4) return host.showOpen(archive) == archive + "/weapons/x.tdf" ? 1 : -1;
-      if (kind == -5) return host.showOpen(archive) == other ? 1 : -1;
+      if (kind == -4) return host.showOpen(archive) == std::filesystem::path(archive + "/weapons/x.tdf") ? 1 : -1;
+      if (kind == -5) return host.showOpen(archive) == std::filesystem::path(other) ? 1 : -1;
       const std::filesystem::path rev31 =
           dir.write("rev31.gp3", writeArchive({{"weapons/a.tdf", "[A]"}, {"weapons/\xe9.tdf", "[B]"}}).bytes);
       std::string reason;
       ScriptedHost scripted;
-      ArchiveView view(rev31.string(), Archive::open(rev31, reason), scripted);
+      ArchiveView view(platform::utf8Of(rev31), Archive::open(rev31, reason), scripted);
       return int(host.pickFromArchive(view).value_or(-1));
     };
     QCOMPARE(run(), answer);
