@@ -84,8 +84,8 @@ void ArchiveView::extract(const std::vector<std::size_t>& rows) {
     return;
   }
   if (!existing.empty() && host_.msgBox(replaceQuestion(existing), Buttons::YesNo) != Answer::Yes) return;
-  const std::vector<std::string> failures = extractFiles(*archive_, platform::pathOf(path_),
-                                                         shown(platform::pathOf(path_).filename()), targets);
+  const std::vector<std::string> failures =
+      extractFiles(*archive_, platform::pathOf(path_), shown(platform::pathOf(path_).filename()), targets);
   if (failures.empty()) {
     host_.msgBox(extractedMessage(targets.size(), *picked), Buttons::Ok);
     return;

@@ -109,8 +109,7 @@ std::optional<std::filesystem::path> QtHost::showOpen(const std::filesystem::pat
   return showFileDialog(startPath, {});
 }
 
-std::optional<std::filesystem::path> QtHost::showSave(const std::filesystem::path& startPath,
-                                                      std::string_view filter) {
+std::optional<std::filesystem::path> QtHost::showSave(const std::filesystem::path& startPath, std::string_view filter) {
   return showFileDialog(startPath, filter);
 }
 

@@ -7,8 +7,8 @@
 
 #include "archive/archive.h"
 #include "catalogue/game_files.h"
-#include "presentation/archive_view.h"
 #include "platform/path_text.h"
+#include "presentation/archive_view.h"
 #include "presentation/pack_changes_state.h"
 #include "support/archive_writer.h"
 #include "support/scripted_host.h"

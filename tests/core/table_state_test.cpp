@@ -166,7 +166,8 @@ TEST(TableStateTest, ChangesAFieldOfUnits) {
       {"BuildCostMetal", kTimes, "1.1", "BIGGY:1000>1100 FLASH:100>110 PEEWEE:25.5>28.05 WALL:no value", ""},
       {"MaxDamage", kAdd, "-300", "BIGGY:5000>4700 FLASH:1500>1200 PEEWEE:300>0 WALL:2500>2200", ""},
       {"FootprintX", kSet, "2", "BIGGY:(none)>2 FLASH:(none)>2 PEEWEE:(none)>2 WALL:(none)>2", ""},
-      {"FootprintX", kSet, "x", "BIGGY:(none)>x !number FLASH:(none)>x !number PEEWEE:(none)>x !number WALL:(none)>x !number", ""},
+      {"FootprintX", kSet, "x",
+       "BIGGY:(none)>x !number FLASH:(none)>x !number PEEWEE:(none)>x !number WALL:(none)>x !number", ""},
       {"Side", kSet, "ARM", "BIGGY:CORE>ARM FLASH:= PEEWEE:= WALL:CORE>ARM", ""},
       {"Side", kTimes, "2", "BIGGY: FLASH: PEEWEE: WALL:", "Side does not hold a number"},
   };

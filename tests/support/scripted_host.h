@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "presentation/archive_view.h"
 #include "platform/path_text.h"
+#include "presentation/archive_view.h"
 #include "presentation/host.h"
 
 namespace qm::test {
