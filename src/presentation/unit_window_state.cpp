@@ -127,16 +127,19 @@ void UnitWindowState::sortBy(UnitListColumn column, bool descending) {
 }
 
 std::string_view UnitWindowState::cell(std::size_t row, UnitListColumn column) const {
-  const std::size_t i = shown_[row];
+  return unitText(shown_[row], column);
+}
+
+std::string_view UnitWindowState::unitText(std::size_t unit, UnitListColumn column) const {
   switch (column) {
     case UnitListColumn::Unit:
-      return units_[i].name;
+      return units_[unit].name;
     case UnitListColumn::Side:
-      return texts_[i].side;
+      return texts_[unit].side;
     case UnitListColumn::Name:
-      return texts_[i].name;
+      return texts_[unit].name;
     case UnitListColumn::Description:
-      return texts_[i].description;
+      return texts_[unit].description;
   }
   return {};
 }
@@ -150,19 +153,7 @@ void UnitWindowState::reshow() {
         containsFolded(t.name, needle) || containsFolded(t.description, needle))
       shown_.push_back(i);
   }
-  const auto key = [this](std::size_t i) -> std::string_view {
-    switch (sortColumn_) {
-      case UnitListColumn::Unit:
-        return units_[i].name;
-      case UnitListColumn::Side:
-        return texts_[i].side;
-      case UnitListColumn::Name:
-        return texts_[i].name;
-      case UnitListColumn::Description:
-        return texts_[i].description;
-    }
-    return {};
-  };
+  const auto key = [this](std::size_t i) { return unitText(i, sortColumn_); };
   // Of one side (or Name, or description) by the unit's name.
   std::stable_sort(shown_.begin(), shown_.end(), [&](std::size_t a, std::size_t b) {
     int order = compareFolded(key(a), key(b));

@@ -130,6 +130,8 @@ class UnitWindowState {
     std::string_view side, name, description;
   };
   std::vector<ListTexts> texts_;
+  // The text of `column` for the unit at `unit` of units_.
+  std::string_view unitText(std::size_t unit, UnitListColumn column) const;
   std::vector<UnreadableFile> leftOut_;
   std::vector<WeaponFilePtr> weaponFiles_;  // the game's weapon files, then the imports
   WeaponDps dps_;

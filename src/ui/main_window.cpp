@@ -287,7 +287,9 @@ void MainWindow::buildOptions() {
   QRadioButton* actual = addOption(MainControl::ActualOption, false);
   // Alt+V and Alt+A choose a mode from anywhere in the window, as a click on
   // the option does.
-  for (auto [keys, option] : {std::pair{Qt::ALT | Qt::Key_V, viewingOption_}, std::pair{Qt::ALT | Qt::Key_A, actual}}) {
+  for (const auto& [keys, chosen] :
+       {std::pair{Qt::ALT | Qt::Key_V, viewingOption_}, std::pair{Qt::ALT | Qt::Key_A, actual}}) {
+    QRadioButton* option = chosen;  // a binding cannot be captured before C++20's last compilers
     option->setToolTip(QKeySequence(keys).toString(QKeySequence::NativeText));
     connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, option, [option] {
       option->setFocus(Qt::ShortcutFocusReason);

@@ -420,28 +420,27 @@ void UnitsWindow::commitValue(const std::string& key, const QString& typed) {
 void UnitsWindow::showAt(const std::string& file, int line) {
   if (state_.pickAt(file, line)) {
     shownFile_.clear();  // the rows are made again, to show the key
-    model_->reset([] {});
-    filter_->blockSignals(true);
-    filter_->setText(fromCp1252(state_.filter()));
-    filter_->blockSignals(false);
-    showList();
-    showUnitValues();
+    showPicked();
   }
-  show();
-  raise();
-  activateWindow();
+  comeForward();
   values_->setFocus();
 }
 
 void UnitsWindow::showUnit(const std::string& name) {
-  if (state_.pickUnit(name)) {
-    model_->reset([] {});
-    filter_->blockSignals(true);
-    filter_->setText(fromCp1252(state_.filter()));
-    filter_->blockSignals(false);
-    showList();
-    showUnitValues();
-  }
+  if (state_.pickUnit(name)) showPicked();
+  comeForward();
+}
+
+void UnitsWindow::showPicked() {
+  model_->reset([] {});
+  filter_->blockSignals(true);
+  filter_->setText(fromCp1252(state_.filter()));
+  filter_->blockSignals(false);
+  showList();
+  showUnitValues();
+}
+
+void UnitsWindow::comeForward() {
   show();
   raise();
   activateWindow();

@@ -67,6 +67,9 @@ class UnitsWindow : public QWidget {
   void showList();
   // The picked unit's values, weapons and figures.
   void showUnitValues();
+  // The list and values made again for the unit the state picked.
+  void showPicked();
+  void comeForward();
   void fillValues();
   bool valueEditorOpen() const;
   void fillWeapons();
