@@ -2,7 +2,7 @@
 # lets each layer see: for every layer, its "may use" column names exactly
 # the layers whose headers it can include (those it links, and those they
 # hand on through PUBLIC links). Run by ctest as layers_documented:
-#   cmake -DLINKS=build/layer-links.txt -DDOC=docs/architecture.md -P cmake/check-layers.cmake
+#   cmake -DLINKS=build/layer-links.txt -DDOC=docs/architecture.md [-DNOT_BUILT=ui] -P cmake/check-layers.cmake
 
 cmake_minimum_required(VERSION 3.22)
 
@@ -58,7 +58,10 @@ foreach(line ${lines})
     endif()
   endforeach()
   if(NOT name IN_LIST layers)
-    list(APPEND failed "docs/architecture.md names a layer '${name}' the build does not have")
+    # A layer this build leaves out (the window, where no Qt is built).
+    if(NOT name IN_LIST NOT_BUILT)
+      list(APPEND failed "docs/architecture.md names a layer '${name}' the build does not have")
+    endif()
     continue()
   endif()
   set(sees "")

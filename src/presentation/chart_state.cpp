@@ -53,6 +53,18 @@ const std::vector<Rgb>& chartPalette() {
   return kPalette;
 }
 
+namespace {
+
+// 10 to the power e, exact where a double holds it (|e| <= 22): the C
+// library's pow is not exact on every system.
+double powerOfTen(int e) {
+  double p = 1;
+  for (int i = 0; i < std::abs(e); ++i) p *= 10;
+  return e < 0 ? 1 / p : p;
+}
+
+}  // namespace
+
 ChartAxis niceAxis(double low, double high, int wanted) {
   if (!std::isfinite(low) || !std::isfinite(high)) return niceAxis(0, 1, wanted);
   if (low > high) std::swap(low, high);
@@ -63,7 +75,7 @@ ChartAxis niceAxis(double low, double high, int wanted) {
   }
   wanted = std::max(wanted, 1);
   const double rough = (high - low) / wanted;
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  const double power = powerOfTen(static_cast<int>(std::floor(std::log10(rough))));
   const double fraction = rough / power;
   // A hair over a round fraction, from the division, counts as round.
   const double slack = 1 + 1e-9;

@@ -176,11 +176,11 @@ TEST(ArchiveViewTest, ExtractsTheChosenRows) {
     ASSERT_EQ(view.rows().size(), 4u);
     EXPECT_EQ(view.rows()[0].file + " " + view.rows()[0].size + " " + view.rows()[0].method,
               "weapons/b.tdf " + std::to_string(weapon.size()) + " lz77");
-    host.paths = {c.chooses ? std::optional(out.string()) : std::nullopt};
+    host.paths = {c.chooses ? std::optional(platform::utf8Of(out)) : std::nullopt};
     host.answers.assign(c.replies.begin(), c.replies.end());
     view.extract(c.rows);
 
-    EXPECT_EQ(host.starts, std::vector<std::string>{dir.path().string()});
+    EXPECT_EQ(host.starts, std::vector<std::string>{platform::utf8Of(dir.path())});
     ASSERT_EQ(host.messages.size(), c.said.size());
     for (std::size_t i = 0; i < c.said.size(); ++i)
       EXPECT_EQ(host.messages[i].rfind(c.said[i], 0), 0u) << host.messages[i];

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "edit/session.h"
+#include "platform/path_text.h"
 #include "presentation/main_window_state.h"
 #include "presentation/table_state.h"
 #include "test_support.h"
@@ -140,10 +141,12 @@ TEST(TableStateTest, SavesCsvThroughTheHost) {
   units.setFilter("core");
   const std::size_t hp = columnOf(units, "MaxDamage");
   const auto bare = game.dir.path() / "out";
-  game.host.paths = {bare.string(), std::nullopt, (game.dir.path() / "no" / "such" / "x.csv").string()};
-  EXPECT_EQ(units.saveCsv(game.host, {0, hp}, game.dir.path() / "units.csv"), bare.string() + ".csv");
-  EXPECT_EQ(test::readFile(bare.string() + ".csv"), "Unit,Hit points\r\nBIGGY,5000\r\nWALL,2500\r\n");
-  EXPECT_EQ(game.host.starts.front(), (game.dir.path() / "units.csv").string());
+  game.host.paths = {platform::utf8Of(bare), std::nullopt, platform::utf8Of(game.dir.path() / "no" / "such" / "x.csv")};
+  std::filesystem::path csv = bare;
+  csv += ".csv";
+  EXPECT_EQ(units.saveCsv(game.host, {0, hp}, game.dir.path() / "units.csv"), csv);
+  EXPECT_EQ(test::readFile(csv), "Unit,Hit points\r\nBIGGY,5000\r\nWALL,2500\r\n");
+  EXPECT_EQ(game.host.starts.front(), platform::utf8Of(game.dir.path() / "units.csv"));
   EXPECT_FALSE(units.saveCsv(game.host, {0}, {}));
   EXPECT_TRUE(game.host.messages.empty());
   EXPECT_FALSE(units.saveCsv(game.host, {0}, {}));

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "platform/path_text.h"
 #include "test_support.h"
 #include "text/text.h"
 #include "unit/unit_checks.h"
@@ -27,12 +28,12 @@ std::vector<std::string> lintUnits(const char* engine, const std::map<std::strin
   dir.write("objects3d/tank.3do", "x");
   for (const auto& [path, bytes] : files) dir.write(path, bytes);
   std::ostringstream out, err;
-  runCli({"--game", dir.path().string(), "lint", "--engine", engine, "--only",
+  runCli({"--game", platform::utf8Of(dir.path()), "lint", "--engine", engine, "--only",
           "not-a-number,duplicate-unit,unit-number-conflict,unit-name-mismatch,missing-model,unknown-key"},
          out, err);
   std::vector<std::string> lines;
   std::istringstream text(out.str());
-  const std::string prefix = dir.path().string() + "/";
+  const std::string prefix = platform::utf8Of(dir.path()) + "/";
   for (std::string line; std::getline(text, line);) {
     if (!line.starts_with(prefix)) continue;
     for (std::size_t at; (at = line.find(prefix)) != std::string::npos;) line.erase(at, prefix.size());

@@ -4,6 +4,7 @@
 
 #include "catalogue/game_files.h"
 #include "edit/session.h"
+#include "platform/path_text.h"
 #include "presentation/unit_window_state.h"
 #include "test_support.h"
 
@@ -33,7 +34,7 @@ struct Game {
   void unit(const std::string& name, const std::string& body) const {
     dir.write("units/" + name + ".fbi", "[UNITINFO]\r\n{\r\n" + body + "}\r\n");
   }
-  std::string file(const std::string& name) const { return (dir.path() / "units" / (name + ".fbi")).string(); }
+  std::string file(const std::string& name) const { return platform::utf8Of(dir.path() / "units" / (name + ".fbi")); }
 };
 
 std::vector<std::string> listed(const UnitWindowState& s) {
@@ -106,7 +107,7 @@ TEST(UnitWindowStateTest, GroupsWeaponsAndFigures) {
     return out;
   };
   EXPECT_EQ(links(), (std::vector<std::string>{"Weapon1 GUN 50", "ExplodeAs BIG not counted"}));
-  EXPECT_EQ(s.weapons()[0].file, (game.dir.path() / "weapons" / "cannons.tdf").string());
+  EXPECT_EQ(s.weapons()[0].file, platform::utf8Of(game.dir.path() / "weapons" / "cannons.tdf"));
 
   const auto figures = [&] {
     std::vector<std::string> out;
