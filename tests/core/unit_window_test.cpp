@@ -97,9 +97,10 @@ TEST(UnitWindowStateTest, GroupsWeaponsAndFigures) {
                                            "zzCustom zzCustom=7",
                                            "CUSTOMPARAMS.foo CUSTOMPARAMS.foo=bar"};
   EXPECT_EQ(shown, groups);
-  const UnitValueGroup& other = s.groups().back();
+  const std::vector<UnitValueGroup> all = s.groups();
+  const UnitValueGroup& other = all.back();
   EXPECT_NE(other.rows[0].description, other.rows[1].description);  // unknown key, key of a block inside
-  EXPECT_FALSE(s.groups()[0].rows[0].description.empty());
+  EXPECT_FALSE(all[0].rows[0].description.empty());
 
   const auto links = [&] {
     std::vector<std::string> out;
