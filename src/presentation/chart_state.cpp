@@ -55,7 +55,7 @@ const std::vector<Rgb>& chartPalette() {
 
 namespace {
 
-// 10 to the power e, exact where a double holds it (|e| <= 22): the C
+// 10 to the power e (|e| <= 22, where a double holds it exactly): the C
 // library's pow is not exact on every system.
 double powerOfTen(int e) {
   double p = 1;
@@ -75,7 +75,8 @@ ChartAxis niceAxis(double low, double high, int wanted) {
   }
   wanted = std::max(wanted, 1);
   const double rough = (high - low) / wanted;
-  const double power = powerOfTen(static_cast<int>(std::floor(std::log10(rough))));
+  const double exponent = std::floor(std::log10(rough));
+  const double power = std::abs(exponent) <= 22 ? powerOfTen(static_cast<int>(exponent)) : std::pow(10.0, exponent);
   const double fraction = rough / power;
   // A hair over a round fraction, from the division, counts as round.
   const double slack = 1 + 1e-9;
