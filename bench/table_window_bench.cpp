@@ -19,21 +19,9 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "silent_host.h"
 #include "ui/main_window.h"
 #include "ui/table_window.h"
-
-namespace {
-
-// Answers every question with its default, shows nothing.
-struct SilentHost : qm::Host {
-  qm::Answer msgBox(std::string_view, qm::Buttons) override { return qm::Answer::Ok; }
-  std::optional<std::filesystem::path> showOpen(const std::filesystem::path&) override { return std::nullopt; }
-  std::optional<std::filesystem::path> showSave(const std::filesystem::path&, std::string_view) override {
-    return std::nullopt;
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -43,7 +31,7 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const std::filesystem::path folder = argv[1];
-  SilentHost host;
+  qm::bench::SilentHost host;
   qm::ui::MainWindow window(folder, &host);
   std::ifstream manifest(folder / "manifest.txt");
   double bytes = 0;

@@ -13,19 +13,11 @@
 #include <chrono>
 #include <cstdio>
 
+#include "silent_host.h"
 #include "ui/main_window.h"
 #include "ui/units_window.h"
 
 namespace {
-
-// Answers every question with its default, shows nothing.
-struct SilentHost : qm::Host {
-  qm::Answer msgBox(std::string_view, qm::Buttons) override { return qm::Answer::Ok; }
-  std::optional<std::filesystem::path> showOpen(const std::filesystem::path&) override { return std::nullopt; }
-  std::optional<std::filesystem::path> showSave(const std::filesystem::path&, std::string_view) override {
-    return std::nullopt;
-  }
-};
 
 double cpuMs() {
   rusage u{};
@@ -42,7 +34,7 @@ int main(int argc, char** argv) {
   }
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  SilentHost host;
+  qm::bench::SilentHost host;
   qm::ui::MainWindow window(argv[1], &host);
   window.show();
   app.processEvents();

@@ -504,13 +504,30 @@ void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
   activateWindow();
 }
 
+namespace {
+
+// A window whose edits are steps of the main window's undo stack, saved with
+// its Save, and which takes its undo and save keys.
+template <class Window>
+void shareEditing(Window& window, EditController& editing) {
+  window.pushChanges = [&editing](const std::vector<edit::Change>& changes, const QString& text) {
+    return editing.push(changes, text);
+  };
+  editing.addKeysTo(window);
+}
+
+void bringForward(QWidget& window) {
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
+}  // namespace
+
 void MainWindow::openWeaponsTable() {
   if (!tableWindow_) {
     tableWindow_ = std::make_unique<TableWindow>(state_, *host_, TableKind::Weapons);
-    tableWindow_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
-      return editing_->push(changes, text);
-    };
-    editing_->addKeysTo(*tableWindow_);
+    shareEditing(*tableWindow_, *editing_);
     connect(tableWindow_.get(), &TableWindow::entryChosen, this, [this](int index) {
       weaponList_->setCurrentIndex(index);
       showEntry(index);
@@ -518,38 +535,25 @@ void MainWindow::openWeaponsTable() {
       activateWindow();
     });
   }
-  tableWindow_->show();
-  tableWindow_->raise();
-  tableWindow_->activateWindow();
+  bringForward(*tableWindow_);
 }
 
 void MainWindow::openUnitsTable() {
   if (!unitsTable_) {
     unitsTable_ = std::make_unique<TableWindow>(state_, *host_, TableKind::Units);
-    // Unit edits are steps of the same undo stack, saved with the same Save.
-    unitsTable_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
-      return editing_->push(changes, text);
-    };
-    editing_->addKeysTo(*unitsTable_);
+    shareEditing(*unitsTable_, *editing_);
   }
-  unitsTable_->show();
-  unitsTable_->raise();
-  unitsTable_->activateWindow();
+  bringForward(*unitsTable_);
 }
 
 void MainWindow::openUnits() {
   if (!unitsWindow_) {
     unitsWindow_ = std::make_unique<UnitsWindow>(state_, editing_->editing());
-    unitsWindow_->pushChanges = [this](const std::vector<edit::Change>& changes, const QString& text) {
-      return editing_->push(changes, text);
-    };
-    editing_->addKeysTo(*unitsWindow_);
+    shareEditing(*unitsWindow_, *editing_);
     connect(unitsWindow_.get(), &UnitsWindow::weaponChosen, this, &MainWindow::pickWeapon);
     connect(unitsWindow_.get(), &UnitsWindow::packRequested, this, &MainWindow::packChanges);
   }
-  unitsWindow_->show();
-  unitsWindow_->raise();
-  unitsWindow_->activateWindow();
+  bringForward(*unitsWindow_);
 }
 
 void MainWindow::compareWith() {
@@ -571,9 +575,7 @@ void MainWindow::packChanges() {
   if (!pack->chooseArchive(*host_)) return;
   packDialog_ = std::make_unique<PackDialog>(
       std::move(pack), *host_, [this] { state_.rescan(); }, this);
-  packDialog_->show();
-  packDialog_->raise();
-  packDialog_->activateWindow();
+  bringForward(*packDialog_);
 }
 
 }  // namespace qm::ui
