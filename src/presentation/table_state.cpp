@@ -143,9 +143,7 @@ class UnitRows final : public TableSource {
     // The weapons' damage per second as the unsaved edits have it.
     std::vector<WeaponFilePtr> files = gameWeaponFiles(state.gameFiles());
     for (WeaponFilePtr& f : importsOf(state)) files.push_back(std::move(f));
-    files = withEdits(state, std::move(files));
-    const ScanOutcome scan = scanFiles(files);
-    weapons_ = WeaponDps(WeaponTable(scan.entries.entries(), files, nullptr, WeaponTable::Values::OnRequest));
+    weapons_ = WeaponDps::ofFiles(withEdits(state, std::move(files)));
   }
 
   std::string_view noun(bool plural) const override { return plural ? "units" : "unit"; }

@@ -64,6 +64,10 @@ WeaponDps WeaponDps::ofGame(const GameFiles& set, const std::vector<WeaponFilePt
                             std::vector<UnreadableFile>* unreadable) {
   std::vector<WeaponFilePtr> files = gameWeaponFiles(set);
   files.insert(files.end(), imports.begin(), imports.end());
+  return ofFiles(files, unreadable);
+}
+
+WeaponDps WeaponDps::ofFiles(const std::vector<WeaponFilePtr>& files, std::vector<UnreadableFile>* unreadable) {
   const ScanOutcome scan = scanFiles(files);
   const WeaponTable table(scan.entries.entries(), files, nullptr, WeaponTable::Values::OnRequest);
   if (unreadable) *unreadable = table.unreadable();

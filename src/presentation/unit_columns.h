@@ -46,6 +46,8 @@ class WeaponDps {
   // then the imports.
   static WeaponDps ofGame(const GameFiles& set, const std::vector<WeaponFilePtr>& imports,
                           std::vector<UnreadableFile>* unreadable = nullptr);
+  // The same over the files given, in search order.
+  static WeaponDps ofFiles(const std::vector<WeaponFilePtr>& files, std::vector<UnreadableFile>* unreadable = nullptr);
 
   // Whether a weapon of that name is there.
   bool has(std::string_view weapon) const;
