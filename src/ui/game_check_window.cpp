@@ -24,11 +24,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
-#include "checks/check_set.h"
-#include "presentation/main_window_state.h"
-#include "text/text.h"
 #include "ui/controls.h"
-#include "unit/unit_checks.h"
 
 namespace qm::ui {
 
@@ -55,10 +51,9 @@ class ElideRightDelegate : public QStyledItemDelegate {
 };
 
 const QString kHiddenCategoriesKey = "gameCheck/hiddenCategories", kHiddenChecksKey = "gameCheck/hiddenChecks";
-// The weapon a row of the references points at, as the file's bytes, and its file.
-constexpr int kWeaponRole = Qt::UserRole, kFileRole = Qt::UserRole + 1;
-// A unit that uses a weapon: its file and the line that names the weapon.
-constexpr int kUnitFileRole = Qt::UserRole + 2, kUnitLineRole = Qt::UserRole + 3;
+// What a double-click on a row of the references shows: its place in the
+// window's list of targets.
+constexpr int kTargetRole = Qt::UserRole;
 
 QStringList toQt(const std::vector<std::string>& names) {
   QStringList out;
@@ -80,148 +75,78 @@ CheckFilter rememberedFilter() {
                      fromQt(settings.value(kHiddenChecksKey).toStringList()));
 }
 
-// A table whose rows the subclass counts and fills.
-class TableModel : public QAbstractTableModel {
+// A table of cells the state gives.
+class CellModel : public QAbstractTableModel {
  public:
-  TableModel(QStringList headers, std::filesystem::path gameDir, QObject* parent)
-      : QAbstractTableModel(parent), gameDir_(std::move(gameDir)), headers_(std::move(headers)) {}
+  CellModel(const GameCheckState& state, const std::vector<std::string>& captions, QObject* parent)
+      : QAbstractTableModel(parent), state_(state), captions_(captions) {}
 
-  void show(std::shared_ptr<const GameCheckResult> result) {
+  void reset() {
     beginResetModel();
-    result_ = std::move(result);
     endResetModel();
   }
-  int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : headers_.size(); }
+  int columnCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(captions_.size());
+  }
+  int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : static_cast<int>(rows()); }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return headers_.value(section);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columnCount({}))
+      return fromUtf8(captions_[static_cast<std::size_t>(section)]);
     return {};
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+    const CheckCell c = cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column()));
+    if (role == Qt::ToolTipRole) return c.tip.empty() ? QVariant() : QVariant(fromUtf8(c.tip));
+    if (c.number) return *c.number;
+    return c.text.empty() ? QVariant() : QVariant(fromUtf8(c.text));
   }
 
  protected:
-  // A file by its path in the game folder.
-  QString shortName(const std::string& file) const { return fromUtf8(gameRelativeName(gameDir_, file)); }
-  // A message with the files it names by their paths in the game folder.
-  QString shortNames(const std::string& message) const {
-    return fromUtf8(message).replace(fromPath(gameDir_) + '/', QString());
-  }
-  QString placeOf(const std::string& file, int line) const { return shortName(file) + ':' + QString::number(line); }
-
-  std::shared_ptr<const GameCheckResult> result_;
-  std::filesystem::path gameDir_;
+  virtual std::size_t rows() const = 0;
+  virtual CheckCell cell(std::size_t row, std::size_t column) const = 0;
+  const GameCheckState& state_;
 
  private:
-  QStringList headers_;
+  const std::vector<std::string>& captions_;
 };
 
 }  // namespace
 
-// The 256 IDs: who uses each, and whether it is free, used or in conflict.
-class CensusModel : public TableModel {
+class CensusModel : public CellModel {
  public:
-  CensusModel(std::filesystem::path gameDir, QObject* parent)
-      : TableModel({"ID", "Status", "Weapons", "Where"}, std::move(gameDir), parent) {}
+  CensusModel(const GameCheckState& state, QObject* parent)
+      : CellModel(state, GameCheckState::censusCaptions(), parent) {}
 
-  int rowCount(const QModelIndex& parent) const override { return parent.isValid() || !result_ ? 0 : kIdCount; }
-
-  QVariant data(const QModelIndex& index, int role) const override {
-    // The whole names and places as tooltips: the cells may cut them.
-    if (role == Qt::ToolTipRole) return index.column() >= 2 ? data(index, Qt::DisplayRole) : QVariant();
-    if (!result_ || role != Qt::DisplayRole) return {};
-    const int id = index.row();
-    const auto& users = result_->check.census().users[static_cast<std::size_t>(id)];
-    const auto& weapons = result_->check.weapons();
-    switch (index.column()) {
-      case 0:
-        return id;
-      case 1:
-        if (users.empty()) return QStringLiteral("free");
-        return conflict(id) ? QStringLiteral("conflict") : QStringLiteral("used");
-      case 2: {
-        QStringList names;
-        for (std::size_t u : users) names << fromCp1252(weapons[u].name);
-        return names.join(", ");
-      }
-      default: {
-        QStringList places;
-        for (std::size_t u : users) places << placeOf(weapons[u].file, weapons[u].line);
-        return places.join("; ");
-      }
-    }
-  }
-
-  // The first weapon on the ID of a row, or nothing.
-  const WeaponRecord* firstWeapon(int row) const {
-    if (!result_ || row < 0 || row >= kIdCount) return nullptr;
-    const auto& users = result_->check.census().users[static_cast<std::size_t>(row)];
-    return users.empty() ? nullptr : &result_->check.weapons()[users.front()];
-  }
-
- private:
-  bool conflict(int id) const {
-    const auto& conflicts = result_->check.census().conflicts;
-    return std::any_of(conflicts.begin(), conflicts.end(), [id](const IdConflict& c) { return c.id == id; });
-  }
+ protected:
+  std::size_t rows() const override { return state_.censusRows(); }
+  CheckCell cell(std::size_t row, std::size_t column) const override { return state_.censusCell(row, column); }
 };
 
-// The linter's findings, in file and line order.
-class FindingsModel : public TableModel {
+class FindingsModel : public CellModel {
  public:
-  FindingsModel(std::filesystem::path gameDir, QObject* parent)
-      : TableModel({"File", "Line", "Severity", "Message"}, std::move(gameDir), parent) {}
+  FindingsModel(const GameCheckState& state, QObject* parent)
+      : CellModel(state, GameCheckState::findingCaptions(), parent) {}
 
-  int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() || !result_ ? 0 : static_cast<int>(result_->check.findings().size());
-  }
-
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (!result_) return {};
-    const Finding& f = *finding(index.row());
-    // The whole path and the whole message as tooltips: the cells may cut them.
-    if (role == Qt::ToolTipRole && index.column() == 0) return fromUtf8(f.file);
-    if (role == Qt::ToolTipRole && index.column() == 3) return fromUtf8(f.message) + " [" + fromUtf8(f.check) + "]";
-    if (role != Qt::DisplayRole) return {};
-    switch (index.column()) {
-      case 0:
-        return shortName(f.file);
-      case 1:
-        return f.line > 0 ? QVariant(f.line) : QVariant();  // a file that could not be read has no line
-      case 2:
-        return fromUtf8(severityName(f.severity));
-      default:
-        return shortNames(f.message) + " [" + fromUtf8(f.check) + "]";
-    }
-  }
-
-  const Finding* finding(int row) const {
-    if (!result_ || row < 0 || row >= rowCount({})) return nullptr;
-    return &result_->check.findings()[static_cast<std::size_t>(row)];
-  }
+ protected:
+  std::size_t rows() const override { return state_.findingRows(); }
+  CheckCell cell(std::size_t row, std::size_t column) const override { return state_.findingCell(row, column); }
 };
 
 // The findings the check filter and the filter box let through.
 class FindingsProxy : public QSortFilterProxyModel {
  public:
-  FindingsProxy(const FindingsModel& model, const CheckFilter& filter, QObject* parent)
-      : QSortFilterProxyModel(parent), model_(model), filter_(filter) {}
+  FindingsProxy(const GameCheckState& state, QObject* parent) : QSortFilterProxyModel(parent), state_(state) {}
   void refilter() { invalidateFilter(); }
 
  protected:
   bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-    const Finding* f = model_.finding(row);
-    return f && filter_.shows(f->check) && QSortFilterProxyModel::filterAcceptsRow(row, parent);
+    return state_.findingShown(static_cast<std::size_t>(row)) && QSortFilterProxyModel::filterAcceptsRow(row, parent);
   }
 
  private:
-  const FindingsModel& model_;
-  const CheckFilter& filter_;
+  const GameCheckState& state_;
 };
-
-std::string weaponAt(const std::vector<WeaponRecord>& weapons, const std::string& file, int line) {
-  std::string name;
-  for (const WeaponRecord& w : weapons)
-    if (w.file == file && w.line <= line) name = w.name;
-  return name;
-}
 
 namespace {
 
@@ -260,9 +185,9 @@ QWidget* filteredTable(QAbstractItemModel* model, QSortFilterProxyModel* proxy, 
 GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<std::vector<std::string>()> imports,
                                  QWidget* parent)
     : QWidget(parent, Qt::Window),
-      gameDir_(std::move(gameDir)),
+      gameDir_(gameDir),
       imports_(std::move(imports)),
-      filter_(rememberedFilter()) {
+      state_(std::move(gameDir), rememberedFilter()) {
   setWindowTitle("Game check");
   setObjectName("GameCheckWindow");
   setFont(dialogFont());
@@ -280,10 +205,10 @@ GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<st
   progress_ = new QProgressBar(this);
   progress_->hide();
   tabs_ = new QTabWidget(this);
-  censusModel_ = new CensusModel(gameDir_, this);
-  findingsModel_ = new FindingsModel(gameDir_, this);
+  censusModel_ = new CensusModel(state_, this);
+  findingsModel_ = new FindingsModel(state_, this);
   censusProxy_ = new QSortFilterProxyModel(this);
-  findingsProxy_ = new FindingsProxy(*findingsModel_, filter_, this);
+  findingsProxy_ = new FindingsProxy(state_, this);
   QWidget* censusPage = filteredTable(censusModel_, censusProxy_, censusFilter_, censusView_,
                                       "Filter: an ID, a name, a file, free, used, conflict", tabs_);
   freeIds_ = new QLabel(censusPage);
@@ -312,8 +237,7 @@ GameCheckWindow::GameCheckWindow(std::filesystem::path gameDir, std::function<st
 
   connect(findingsView_, &QTableView::doubleClicked, this, &GameCheckWindow::chooseFinding);
   connect(censusView_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (const WeaponRecord* w = censusModel_->firstWeapon(censusProxy_->mapToSource(index).row()))
-      emit weaponChosen(w->name, w->file);
+    choose(state_.censusTarget(static_cast<std::size_t>(censusProxy_->mapToSource(index).row())));
   });
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
   connect(&watcher_, &QFutureWatcherBase::progressRangeChanged, progress_, &QProgressBar::setRange);
@@ -331,22 +255,13 @@ bool GameCheckWindow::running() const { return watcher_.isRunning(); }
 void GameCheckWindow::placeBeside(const QWidget& other) {
   const QScreen* screen = other.screen();
   if (!screen) return;
-  const QRect room = screen->availableGeometry();
-  const QRect anchor = other.frameGeometry();
-  // This window's frame is taken to be as thick as the other's.
-  const QSize frame = anchor.size() - other.size();
-  const int onRight = room.right() - anchor.right(), onLeft = anchor.left() - room.left();
-  // As wide as the user left it last, narrowed to the room beside the other.
-  const int wanted = std::max(QSettings().value(kWidthKey, kWidth).toInt(), kLeastWidth);
-  resize(std::clamp(std::max(onRight, onLeft) - frame.width(), kLeastWidth, wanted), other.height());
-  const int outer = width() + frame.width();
-  // Where neither side has room, the main window's left part, with the weapon
-  // list, stays in view.
-  const int x = onRight >= outer  ? anchor.right() + 1
-                : onLeft >= outer ? anchor.left() - outer
-                                  : room.right() + 1 - outer;
-  const int y = std::min(anchor.top(), room.bottom() + 1 - height() - frame.height());
-  move(std::max(x, room.left()), std::max(y, room.top()));
+  const auto box = [](const QRect& r) { return ScreenBox{r.x(), r.y(), r.width(), r.height()}; };
+  const QSize frame = other.frameGeometry().size() - other.size();
+  const ScreenBox place = qm::placeBeside(box(screen->availableGeometry()), box(other.frameGeometry()),
+                                          {0, 0, frame.width(), frame.height()}, other.height(),
+                                          QSettings().value(kWidthKey, kWidth).toInt(), kLeastWidth);
+  resize(place.width, place.height);
+  move(place.x, place.y);
 }
 
 QWidget* GameCheckWindow::buildReferencesPage() {
@@ -387,11 +302,8 @@ QWidget* GameCheckWindow::buildReferencesPage() {
     showReferencesNote();
   });
   connect(refsView_, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-    const QModelIndex first = index.siblingAtColumn(0);
-    if (const QByteArray unit = first.data(kUnitFileRole).toByteArray(); !unit.isEmpty())
-      return emit unitChosen(unit.toStdString(), first.data(kUnitLineRole).toInt());
-    const QByteArray name = first.data(kWeaponRole).toByteArray();
-    if (!name.isEmpty()) emit weaponChosen(name.toStdString(), first.data(kFileRole).toByteArray().toStdString());
+    const QVariant at = index.siblingAtColumn(0).data(kTargetRole);
+    if (at.isValid()) choose(refTargets_[at.toULongLong()]);
   });
   return refsPage;
 }
@@ -403,9 +315,9 @@ void GameCheckWindow::buildChecksMenu() {
     QAction* category = menu->addAction(fromUtf8(categoryName(c)) + ": " + fromUtf8(categoryMeaning(c)));
     category->setObjectName("category-" + fromUtf8(categoryName(c)));
     category->setCheckable(true);
-    category->setChecked(filter_.categoryShown(c));
+    category->setChecked(state_.filter().categoryShown(c));
     connect(category, &QAction::toggled, this, [this, c](bool shown) {
-      filter_.setCategoryShown(c, shown);
+      state_.filter().setCategoryShown(c, shown);
       applyFilter();
     });
   }
@@ -419,9 +331,9 @@ void GameCheckWindow::buildChecksMenu() {
       check->setObjectName(fromUtf8(info.name));
       check->setToolTip(fromUtf8(info.summary));
       check->setCheckable(true);
-      check->setChecked(filter_.checkShown(info.name));
+      check->setChecked(state_.filter().checkShown(info.name));
       connect(check, &QAction::toggled, this, [this, name = info.name](bool shown) {
-        filter_.setCheckShown(name, shown);
+        state_.filter().setCheckShown(name, shown);
         applyFilter();
       });
     }
@@ -431,88 +343,37 @@ void GameCheckWindow::buildChecksMenu() {
 
 void GameCheckWindow::applyFilter() {
   QSettings settings;
-  settings.setValue(kHiddenCategoriesKey, toQt(filter_.hiddenCategories()));
-  settings.setValue(kHiddenChecksKey, toQt(filter_.hiddenChecks()));
+  settings.setValue(kHiddenCategoriesKey, toQt(state_.filter().hiddenCategories()));
+  settings.setValue(kHiddenChecksKey, toQt(state_.filter().hiddenChecks()));
   findingsProxy_->refilter();
-  if (result_) showSummary();
-}
-
-void GameCheckWindow::showSummary() {
-  const GameCheck& check = result_->check;
-  // The list of the main window counts other files: say which.
-  summary_->setText(
-      fromUtf8(check.censusSummary() + "; " + shownFindingsSummary(check, filter_) +
-               "\nCounted: every .tdf file of the game's weapons folder, loose or in its archives, and "
-               "the imports. The weapon list holds the eight standard weapon files and the imports, unless it lists "
-               "every weapon file of the game."));
+  summary_->setText(fromUtf8(state_.summary()));
 }
 
 void GameCheckWindow::showUsersOf(const std::string& weapon) {
-  usersOf_ = weapon;
   tabs_->setCurrentWidget(refsView_->parentWidget());
-  refsFilter_->setText(fromCp1252(weapon));
+  refsFilter_->setText(fromUtf8(state_.showUsersOf(weapon)));
   runAndShow();
 }
 
 void GameCheckWindow::showReferencesNote() {
-  if (!result_) return refsNote_->clear();
-  const References& refs = result_->references;
-  if (!usersOf_.empty() && refsFilter_->text() == fromCp1252(usersOf_))
-    refsNote_->setText(fromUtf8(usersText(refs, result_->check.weapons(), usersOf_)));
-  else
-    refsNote_->setText(refs.hasUnits() ? "Each weapon with the units that use it, then the names no file of the game "
-                                         "resolves. A double-click shows the weapon."
-                                       : "This game has no unit files (units/*.fbi): no weapon shows the units that "
-                                         "use it. The names no file of the game resolves follow the weapons.");
+  refsNote_->setText(fromUtf8(state_.referencesNote(refsFilter_->text().toStdString())));
 }
 
 void GameCheckWindow::fillReferences() {
-  const GameCheck& check = result_->check;
-  const References& refs = result_->references;
-  const auto shortName = [this](const std::string& file) { return fromUtf8(gameRelativeName(gameDir_, file)); };
-  // A row: its three cells, the weapon it points at and the whole path as the
-  // place's tooltip.
-  const auto row = [&](const QString& name, const QString& what, const std::string& file, int line,
-                       const std::string& weapon, const std::string& weaponFile) {
-    QList<QStandardItem*> cells = {new QStandardItem(name), new QStandardItem(what),
-                                   new QStandardItem(shortName(file) + ':' + QString::number(line))};
-    cells[2]->setToolTip(fromUtf8(file));
-    cells[0]->setData(QByteArray::fromStdString(weapon), kWeaponRole);
-    cells[0]->setData(QByteArray::fromStdString(weaponFile), kFileRole);
+  refsModel_->removeRows(0, refsModel_->rowCount());
+  refTargets_.clear();
+  const std::function<QList<QStandardItem*>(const ReferenceRow&)> items = [&](const ReferenceRow& row) {
+    QList<QStandardItem*> cells = {new QStandardItem(fromUtf8(row.name)), new QStandardItem(fromUtf8(row.what)),
+                                   new QStandardItem(fromUtf8(row.where))};
+    cells[2]->setToolTip(fromUtf8(row.whereTip));
+    if (row.target.kind != CheckTarget::Kind::None) {
+      cells[0]->setData(QVariant::fromValue<qulonglong>(refTargets_.size()), kTargetRole);
+      refTargets_.push_back(row.target);
+    }
+    for (const ReferenceRow& child : row.children) cells[0]->appendRow(items(child));
     return cells;
   };
-  refsModel_->removeRows(0, refsModel_->rowCount());
-  const std::vector<WeaponUsers> weapons = weaponUsers(check.weapons(), refs);
-  auto* weaponsGroup = new QStandardItem(QString("Weapons (%1)").arg(weapons.size()));
-  for (const WeaponUsers& w : weapons) {
-    const std::size_t units = unitCount(w.users);
-    const QString what =
-        units == 0 ? QString("no unit") : QString("used by %1 unit%2").arg(units).arg(units == 1 ? "" : "s");
-    QList<QStandardItem*> cells =
-        row(fromCp1252(w.weapon->name), what, w.weapon->file, w.weapon->line, w.weapon->name, w.weapon->file);
-    for (const UnitUse* u : w.users) {
-      QList<QStandardItem*> unit =
-          row(fromCp1252(u->unit), fromCp1252(u->key), u->file, u->line, w.weapon->name, w.weapon->file);
-      unit[0]->setData(QByteArray::fromStdString(u->file), kUnitFileRole);
-      unit[0]->setData(u->line, kUnitLineRole);
-      cells[0]->appendRow(unit);
-    }
-    weaponsGroup->appendRow(cells);
-  }
-  const std::vector<Unresolved> unresolved = refs.unresolved(check.weapons());
-  auto* unresolvedGroup = new QStandardItem(QString("Unresolved names (%1)").arg(unresolved.size()));
-  for (const Unresolved& u : unresolved) {
-    const bool ofWeapon = u.kind != Unresolved::Kind::Weapon;  // else of a unit
-    QList<QStandardItem*> cells = row(fromCp1252(u.name), fromUtf8(unresolvedText(u)), u.file, u.line,
-                                      ofWeapon ? u.holder : std::string(), ofWeapon ? u.file : std::string());
-    if (!ofWeapon) {
-      cells[0]->setData(QByteArray::fromStdString(u.file), kUnitFileRole);
-      cells[0]->setData(u.line, kUnitLineRole);
-    }
-    unresolvedGroup->appendRow(cells);
-  }
-  refsModel_->appendRow(weaponsGroup);
-  refsModel_->appendRow(unresolvedGroup);
+  for (const ReferenceRow& group : state_.references()) refsModel_->appendRow(items(group));
   refsView_->expandAll();
   refsView_->resizeColumnToContents(0);
   refsView_->resizeColumnToContents(1);
@@ -539,24 +400,19 @@ void GameCheckWindow::runAndShow() {
   raise();
   activateWindow();
   if (running()) return;
-  summary_->setText("Checking the game's weapon files...");
+  state_.startRun();
+  summary_->setText(fromUtf8(state_.summary()));
   progress_->setValue(0);
   watcher_.setFuture(QtConcurrent::run(
       [](QPromise<std::shared_ptr<const GameCheckResult>>& promise, std::filesystem::path gameDir,
          std::vector<std::string> imports) {
-        // The same checks as `lint` of the whole game, the engine decided by
-        // the files; every check, the display ones too: the filter hides them.
-        const GameFiles set(gameDir);
-        const std::vector<WeaponFilePtr> files = filesToCheck(set, imports);
-        promise.setProgressRange(0, static_cast<int>(files.size()));
-        auto result = std::make_shared<GameCheckResult>(set);
-        const bool done =
-            runGameAndUnitChecks(result->check, set, files, result->references, [&](std::size_t n, std::size_t) {
-              promise.setProgressValue(static_cast<int>(n));
+        auto result = checkWholeGame(
+            gameDir, imports, [&](std::size_t files) { promise.setProgressRange(0, static_cast<int>(files)); },
+            [&](std::size_t done) {
+              promise.setProgressValue(static_cast<int>(done));
               return !promise.isCanceled();
             });
-        if (!done) return;
-        promise.addResult(std::shared_ptr<const GameCheckResult>(std::move(result)));
+        if (result) promise.addResult(std::move(result));
       },
       gameDir_, imports_()));
   QTimer::singleShot(kBlinkMs, this, [this] { progress_->setVisible(running()); });
@@ -564,28 +420,29 @@ void GameCheckWindow::runAndShow() {
 
 void GameCheckWindow::finished() {
   progress_->hide();
-  if (watcher_.future().resultCount() == 0) return;  // cancelled
-  result_ = watcher_.result();
-  censusModel_->show(result_);
-  findingsModel_->show(result_);
+  const bool done = watcher_.future().resultCount() > 0;  // else cancelled
+  state_.setResult(done ? watcher_.result() : nullptr);
+  if (!done) return;
+  censusModel_->reset();
+  findingsModel_->reset();
   censusView_->resizeColumnsToContents();
   findingsView_->resizeColumnToContents(0);
   findingsView_->setColumnWidth(0, std::min(findingsView_->columnWidth(0), width() * 2 / 5));
   findingsView_->resizeColumnToContents(1);
   findingsView_->resizeColumnToContents(2);
-  freeIds_->setText(fromUtf8(freeIdsText(result_->check.census())));
-  showSummary();
+  freeIds_->setText(fromUtf8(state_.freeIds()));
+  summary_->setText(fromUtf8(state_.summary()));
   fillReferences();
   emit checked();
 }
 
+void GameCheckWindow::choose(const CheckTarget& target) {
+  if (target.kind == CheckTarget::Kind::Weapon) emit weaponChosen(target.name, target.file);
+  if (target.kind == CheckTarget::Kind::Unit) emit unitChosen(target.file, target.line);
+}
+
 void GameCheckWindow::chooseFinding(const QModelIndex& index) {
-  const Finding* f = findingsModel_->finding(findingsProxy_->mapToSource(index).row());
-  if (!f || !result_) return;
-  const std::string name = weaponAt(result_->check.weapons(), f->file, f->line);
-  if (!name.empty()) return emit weaponChosen(name, f->file);
-  if (f->file.size() > 4 && compareFolded(std::string_view(f->file).substr(f->file.size() - 4), ".fbi") == 0)
-    emit unitChosen(f->file, f->line);
+  choose(state_.findingTarget(static_cast<std::size_t>(findingsProxy_->mapToSource(index).row())));
 }
 
 }  // namespace qm::ui

@@ -15,10 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/weapon_file.h"
-#include "checks/game_check.h"
-#include "checks/references.h"
-#include "presentation/check_filter.h"
+#include "presentation/game_check_state.h"
 
 class QLabel;
 class QLineEdit;
@@ -35,13 +32,6 @@ namespace qm::ui {
 class CensusModel;
 class FindingsModel;
 class FindingsProxy;
-
-// What one run of the checks found.
-struct GameCheckResult {
-  explicit GameCheckResult(const GameFiles& set) : references(set) {}
-  GameCheck check;
-  References references;
-};
 
 class GameCheckWindow : public QWidget {
   Q_OBJECT
@@ -65,7 +55,7 @@ class GameCheckWindow : public QWidget {
   void showUsersOf(const std::string& weapon);
 
   // The last run's result; null before the first run has finished.
-  const GameCheckResult* result() const { return result_.get(); }
+  const GameCheckResult* result() const { return state_.result(); }
   QTableView* censusTable() const { return censusView_; }
   QTableView* findingsTable() const { return findingsView_; }
   QTreeView* referencesTree() const { return refsView_; }
@@ -88,6 +78,7 @@ class GameCheckWindow : public QWidget {
   // Widens the references' first columns to the rows shown.
   void widenReferences();
   void finished();
+  void choose(const CheckTarget& target);
   void chooseFinding(const QModelIndex& index);
   // The references: each weapon with the units that use it, then the names
   // nothing resolves.
@@ -95,7 +86,6 @@ class GameCheckWindow : public QWidget {
   void buildChecksMenu();
   // Shows the findings the filter lets through and remembers the filter.
   void applyFilter();
-  void showSummary();
   void fillReferences();
   // The note over the references: which units use the weapon asked for while
   // the filter shows it, else what was read.
@@ -103,9 +93,8 @@ class GameCheckWindow : public QWidget {
 
   std::filesystem::path gameDir_;
   std::function<std::vector<std::string>()> imports_;
-  CheckFilter filter_;
-  std::string usersOf_;  // the weapon "Used by..." asked for
-  std::shared_ptr<const GameCheckResult> result_;
+  GameCheckState state_;
+  std::vector<CheckTarget> refTargets_;  // what the references' rows show, by kTargetRole
   QFutureWatcher<std::shared_ptr<const GameCheckResult>> watcher_;
 
   QTabWidget* tabs_ = nullptr;
@@ -127,9 +116,5 @@ class GameCheckWindow : public QWidget {
   QTableView* censusView_ = nullptr;
   QTableView* findingsView_ = nullptr;
 };
-
-// The weapon whose block holds a line of a file: the last weapon of that
-// file whose header is at or above the line. Empty when there is none.
-std::string weaponAt(const std::vector<WeaponRecord>& weapons, const std::string& file, int line);
 
 }  // namespace qm::ui
