@@ -96,7 +96,7 @@ void EditingState::restart() {
   session_ = std::make_unique<edit::Session>(window_.gameDir(), window_.gameFiles().listFiles(window_.allWeaponFiles()),
                                              imports);
   warnings_.clear();
-  window_.setEditedFiles({});
+  window_.takeEdits(nullptr);
 }
 
 std::optional<edit::Step> EditingState::apply(const std::vector<edit::Change>& changes) {
@@ -178,7 +178,7 @@ bool EditingState::save() {
   if (saved.written.empty() && saved.refusal) return false;
   warnings_.clear();
   listTouched_ = false;
-  window_.setEditedFiles({});
+  window_.takeEdits(nullptr);
   if (rebuild) window_.rescan();
   reshow();
   return !saved.refusal;
@@ -231,6 +231,27 @@ bool EditingState::fileChangedOnDisk(const std::filesystem::path& path) {
   return false;
 }
 
+bool EditingState::confirmAndSave() { return host_.confirmSave(pendingFiles()) && save(); }
+
+bool EditingState::confirmRevert() { return unsaved() && host_.msgBox(kMsgRevert, Buttons::OkCancel) == Answer::Ok; }
+
+EditingState::Settle EditingState::askToSettle() {
+  if (!unsaved()) return Settle::Go;
+  switch (host_.msgBox(kMsgUnsaved, Buttons::SaveDiscardCancel)) {
+    case Answer::Save:
+      return Settle::Save;
+    case Answer::Discard:
+      return Settle::Drop;
+    default:
+      return Settle::Stay;
+  }
+}
+
+std::string EditingState::stepName(int slot) {
+  if (slot == kSlotCount) return "Change damage";
+  return "Set " + std::string(fieldOfSlot(static_cast<Slot>(slot)).key);
+}
+
 void EditingState::revert() {
   if (!session_) return;
   session_->revert();
@@ -240,11 +261,7 @@ void EditingState::revert() {
 }
 
 void EditingState::reshow() {
-  std::vector<WeaponFilePtr> edited;
-  if (session_)
-    for (std::size_t f : session_->changedFiles())
-      edited.push_back(memoryFile(session_->source(f).name(), std::string(session_->bytes(f)), session_->target(f)));
-  window_.setEditedFiles(std::move(edited));
+  window_.takeEdits(session_.get());
   const std::string name = shownWeapon();
   if (!name.empty()) window_.showWeapon(name);
   host_.changed(EditsChanged);

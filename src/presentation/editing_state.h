@@ -58,8 +58,23 @@ class EditingState {
   // file was refused. Rebuilds the weapon list when a file of an archive was
   // written, or an ID or a name changed.
   bool save();
+  // Shows the user the files save() would write with their diffs, and saves
+  // when the user confirms; false when the user does not or a file was
+  // refused.
+  bool confirmAndSave();
   // Drops every unsaved change, and reads the files again from disk.
   void revert();
+  // Whether the user, asked (kMsgRevert), lets Revert drop the unsaved
+  // changes; false without asking when there are none.
+  bool confirmRevert();
+  // What work that leaves the edits behind (another weapon, an import,
+  // closing the window) does first: go on when nothing is unsaved, else the
+  // user's answer to kMsgUnsaved.
+  enum class Settle { Go, Save, Drop, Stay };
+  Settle askToSettle();
+  // The name of the undo step an edit of `slot` makes; kSlotCount for the
+  // damage list.
+  static std::string stepName(int slot);
   // A file of the session changed on disk (`why` says so): the user chooses
   // to read it again and make its unsaved edits again where their lines
   // still match, or to keep the edits and write them over it at the next

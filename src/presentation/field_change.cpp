@@ -60,6 +60,21 @@ std::vector<FieldTarget> fieldTargets(const WeaponTable& table, const std::vecto
   return out;
 }
 
+std::string FieldChangePlan::summary(std::string_view singular, std::string_view plural) const {
+  if (!refusal.empty()) return refusal;
+  std::size_t unchanged = 0, skipped = 0;
+  for (const FieldChangeRow& row : rows) {
+    unchanged += row.outcome == FieldChangeRow::Outcome::Unchanged ? 1 : 0;
+    skipped += row.outcome == FieldChangeRow::Outcome::Skipped ? 1 : 0;
+  }
+  const std::size_t n = changing();
+  std::string text =
+      n == 1 ? "1 " + std::string(singular) + " changes" : std::to_string(n) + " " + std::string(plural) + " change";
+  if (unchanged) text += ", " + std::to_string(unchanged) + " unchanged";
+  if (skipped) text += ", " + std::to_string(skipped) + " skipped";
+  return text + ".";
+}
+
 std::size_t FieldChangePlan::changing() const {
   std::size_t n = 0;
   for (const FieldChangeRow& r : rows) n += r.outcome == FieldChangeRow::Outcome::Changes ? 1 : 0;

@@ -62,6 +62,11 @@ struct FieldChangePlan {
   std::string description;
 
   std::size_t changing() const;
+  // What the preview says of the plan (UTF-8): its refusal, or "3 weapons
+  // change, 1 unchanged, 2 skipped." with the nouns given; and whether it
+  // can be applied.
+  std::string summary(std::string_view singular, std::string_view plural) const;
+  bool canApply() const { return refusal.empty() && changing() > 0; }
   // One Set change per weapon whose value changes.
   std::vector<edit::Change> changes() const;
 };

@@ -87,6 +87,10 @@ inline std::string archiveFilter() {
   const std::string archives = archiveExtensionList(";", "*");
   return "Game archives(" + archives + ")|" + archives;
 }
+// A filter of the form above as file dialogs take it: "Description (*.a
+// *.b)" each, joined by ";;". A description's own bracketed patterns are
+// dropped: the dialog writes them.
+std::string dialogFilter(std::string_view filter);
 // The import also opens the game's archives, to pick a weapon file inside.
 inline std::string importFilter() { return std::string(kTdfFilter) + "|" + archiveFilter(); }
 inline constexpr std::string_view kMsgNoWeaponFiles = "This archive holds no weapon files (.tdf).";

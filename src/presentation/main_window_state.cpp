@@ -7,6 +7,7 @@
 #include "catalogue/game_files.h"
 #include "catalogue/parallel.h"
 #include "catalogue/scan.h"
+#include "platform/files.h"
 #include "platform/path_text.h"
 #include "presentation/archive_view.h"
 #include "presentation/descriptions.h"
@@ -57,6 +58,24 @@ bool Host::confirmSave(const std::vector<std::pair<std::string, std::string>>& f
   return msgBox(text, Buttons::OkCancel) == Answer::Ok;
 }
 
+std::string dialogFilter(std::string_view filter) {
+  std::vector<std::string_view> parts;
+  for (std::size_t from = 0;;) {
+    const std::size_t bar = filter.find('|', from);
+    parts.push_back(filter.substr(from, bar == std::string_view::npos ? std::string_view::npos : bar - from));
+    if (bar == std::string_view::npos) break;
+    from = bar + 1;
+  }
+  std::string out;
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    const std::string_view description = trimBlanks(parts[i].substr(0, parts[i].find('(')));
+    std::string patterns(parts[i + 1]);
+    std::replace(patterns.begin(), patterns.end(), ';', ' ');
+    out += (out.empty() ? "" : ";;") + std::string(description) + " (" + std::string(trimBlanks(patterns)) + ")";
+  }
+  return out;
+}
+
 MainWindowState::MainWindowState(std::filesystem::path gameDir, Host& host)
     : gameDir_(std::move(gameDir)), host_(host) {}
 
@@ -68,10 +87,19 @@ const GameFiles& MainWindowState::gameFiles() const {
 std::vector<WeaponFilePtr> MainWindowState::searchList() const {
   std::vector<WeaponFilePtr> files = gameFiles().listFiles(allWeaponFiles_);
   files.insert(files.end(), importFiles_.begin(), importFiles_.end());
-  for (WeaponFilePtr& file : files)
-    for (const WeaponFilePtr& e : edited_)
-      if (e->name() == file->name() || (!e->diskPath().empty() && e->diskPath() == file->diskPath())) file = e;
-  return files;
+  return edited_.over(std::move(files));
+}
+
+int MainWindowState::entryOfText(std::string_view text) const {
+  const auto& entries = weaponList_.entries();
+  const auto at = std::find_if(entries.begin(), entries.end(), [&](const ListEntry& e) { return e.text == text; });
+  return at == entries.end() ? -1 : static_cast<int>(at - entries.begin());
+}
+
+std::filesystem::path dialogStart(const std::filesystem::path& last, const std::filesystem::path& gameDir) {
+  if (last.empty()) return last;
+  const std::filesystem::path folder = last.parent_path();
+  return platform::isOrdinaryFolder(folder.empty() ? "." : folder) ? last : gameDir;
 }
 
 std::string_view MainWindowState::entryName(int index) const {

@@ -14,6 +14,7 @@
 #include "catalogue/game_files.h"
 #include "catalogue/weapon_list.h"
 #include "presentation/captions.h"
+#include "presentation/edited_files.h"
 #include "presentation/host.h"
 #include "weapon/current_weapon.h"
 
@@ -75,11 +76,12 @@ class MainWindowState {
   // its own, such as one command; the window reads the files afresh.
   void setFileStore(std::shared_ptr<FileStore> store) { store_ = std::move(store); }
   FileStore* fileStore() const { return store_.get(); }
-  // Files with unsaved edits: each stands in the search list for the file of
-  // the same name or path on disk.
-  void setEditedFiles(std::vector<WeaponFilePtr> files) { edited_ = std::move(files); }
+  // Takes the unsaved edits of `session` (null: none): each file they
+  // changed stands in the search list, and for every window that reads the
+  // game's files, for the file of the same name or path on disk.
+  void takeEdits(const edit::Session* session) { edited_.take(session); }
   bool hasUnsavedEdits() const { return !edited_.empty(); }
-  const std::vector<WeaponFilePtr>& editedFiles() const { return edited_; }
+  const EditedFiles& editedFiles() const { return edited_; }
   // The list entry of the weapon a game check points at: `name` as the checks
   // read it in the file named `file`, the entry of that name (letter case
   // ignored when none has it exactly). When the list has none, tells the user
@@ -101,6 +103,8 @@ class MainWindowState {
   const GameFiles& gameFiles() const;
   const std::vector<std::string>& imports() const { return imports_; }
   const WeaponList& weaponList() const { return weaponList_; }
+  // The entry whose text is `text` (the entry last shown), -1 when none is.
+  int entryOfText(std::string_view text) const;
   // The bracket name of list entry `index`, which must exist.
   std::string_view entryName(int index) const;
   const CurrentWeapon& weapon() const { return weapon_; }
@@ -138,7 +142,7 @@ class MainWindowState {
   // rescanned: the same objects until then, so that a weapons table made
   // after an edit shares the files it read before.
   std::vector<WeaponFilePtr> importFiles_;
-  std::vector<WeaponFilePtr> edited_;
+  EditedFiles edited_;
   std::shared_ptr<FileStore> store_;
   WeaponList weaponList_;
   std::filesystem::path lastPath_;
@@ -151,6 +155,11 @@ class MainWindowState {
   std::string spaceText_;
   std::string importNote_;
 };
+
+// Where a file dialog starts: the path chosen last when its folder holds
+// ordinary files, else the game's folder (a dialog listing a folder of the
+// system's process or device tables can block reading it).
+std::filesystem::path dialogStart(const std::filesystem::path& last, const std::filesystem::path& gameDir);
 
 // Builds the message that names weapon files that could not be read.
 std::string unreadableFilesMessage(const std::vector<UnreadableFile>& files);

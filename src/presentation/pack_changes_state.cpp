@@ -26,6 +26,16 @@ bool sameFolder(const fs::path& a, const fs::path& b) {
 
 }  // namespace
 
+std::unique_ptr<PackChangesState> PackChangesState::start(std::filesystem::path gameDir, Host& host) {
+  auto pack = std::make_unique<PackChangesState>(std::move(gameDir));
+  if (pack->overrides().empty()) {
+    host.msgBox(kMsgNoOverrides, Buttons::Ok);
+    return nullptr;
+  }
+  if (!pack->chooseArchive(host)) return nullptr;
+  return pack;
+}
+
 PackChangesState::PackChangesState(fs::path gameDir) : gameDir_(std::move(gameDir)) {
   files_.emplace(gameDir_);
   overrides_ = gameOverrides(*files_);
@@ -68,6 +78,18 @@ PackOutcome PackChangesState::pack(const PackProgress& progress) {
   std::vector<PackInput> inputs;
   for (const Override& o : overrides_) inputs.push_back({o.inner, o.loose, std::nullopt});
   return packArchive(archive_, std::move(inputs), PackOptions{}, progress);
+}
+
+bool PackChangesState::packAndTell(Host& host, const PackProgress& progress) {
+  const PackOutcome outcome = pack(progress);
+  if (outcome.cancelled) return false;
+  if (outcome.failure) {
+    host.msgBox(platform::utf8Of(archive_) + ": " + *outcome.failure + "; nothing written", Buttons::Ok);
+    return false;
+  }
+  if (host.msgBox(backupQuestion(overrides_.size()), Buttons::YesNo) == Answer::Yes)
+    if (const std::string failures = moveToBackup(); !failures.empty()) host.msgBox(failures, Buttons::Ok);
+  return true;
 }
 
 std::string PackChangesState::moveToBackup() {

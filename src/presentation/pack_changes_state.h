@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ class PackChangesState {
  public:
   // Reads the game's archives and finds its overrides.
   explicit PackChangesState(std::filesystem::path gameDir);
+  // "Pack changes...": tells the user when no file is to be packed, else
+  // asks for the archive (chooseArchive). Null when there is nothing to pack.
+  static std::unique_ptr<PackChangesState> start(std::filesystem::path gameDir, Host& host);
 
   const std::vector<Override>& overrides() const { return overrides_; }
 
@@ -44,6 +48,10 @@ class PackChangesState {
 
   // Packs the overrides into the archive; `progress` may stop it.
   PackOutcome pack(const PackProgress& progress);
+  // Packs, and tells the user how it went: a failure (nothing written); once
+  // packed, asks whether to move the loose copies to the backup folder, and
+  // moves them when the user says so. False when cancelled or failed.
+  bool packAndTell(Host& host, const PackProgress& progress);
 
   // Moves each loose override to the backup folder under the game folder,
   // keeping its path; one that is there already stays where it is. The

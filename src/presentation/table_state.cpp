@@ -1,6 +1,7 @@
 #include "presentation/table_state.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "catalogue/scan.h"
 #include "checks/check_set.h"
@@ -124,30 +125,32 @@ std::vector<std::size_t> sortRows(std::size_t rows, bool numeric, bool descendin
   return out;
 }
 
-// The files of `files` with the unsaved edits of `state` in place of theirs.
-std::vector<WeaponFilePtr> withEdits(const MainWindowState& state, std::vector<WeaponFilePtr> files) {
-  for (WeaponFilePtr& file : files)
-    for (const WeaponFilePtr& e : state.editedFiles())
-      if (e->name() == file->name() || (!e->diskPath().empty() && e->diskPath() == file->diskPath())) file = e;
-  return files;
-}
-
 class UnitRows final : public TableSource {
  public:
-  UnitRows(const MainWindowState& state)
+  // Reads the units and the weapons as the unsaved edits have them; of
+  // `previous`, keeps the units and weapons whose files stand as they did.
+  UnitRows(const MainWindowState& state, const UnitRows* previous)
       : gameDir_(state.gameDir()),
         engine_(decideEngine(Engine::Auto, state.gameFiles(), importsOf(state))),
-        units_(withEdits(state, state.gameFiles().filesIn("units", ".fbi")), engine_),
         columns_(defaultUnitColumns()) {
+    if (previous && previous->engine_ != engine_) previous = nullptr;
     for (const char* name : {"dps", "hp.per.metal", "dps.per.metal"}) columns_.push_back(*unitColumnNamed(name));
-    // The weapons' damage per second as the unsaved edits have it.
+    const EditedFiles& edited = state.editedFiles();
+    readUnits(state.gameFiles().filesIn("units", ".fbi"), edited, previous);
+    // The weapons' damage per second as the unsaved edits have them.
     std::vector<WeaponFilePtr> files = gameWeaponFiles(state.gameFiles());
     for (WeaponFilePtr& f : importsOf(state)) files.push_back(std::move(f));
-    weapons_ = WeaponDps::ofFiles(withEdits(state, std::move(files)));
+    for (const WeaponFilePtr& f : files) weaponCopies_.push_back(edited.copyOf(*f));
+    if (previous && previous->weaponCopies_ == weaponCopies_ && sameNames(previous->weaponNames_, files)) {
+      weapons_ = previous->weapons_;
+    } else {
+      weapons_ = std::make_shared<const WeaponDps>(WeaponDps::ofFiles(edited.over(files)));
+    }
+    for (const WeaponFilePtr& f : files) weaponNames_.push_back(f->name());
   }
 
   std::string_view noun(bool plural) const override { return plural ? "units" : "unit"; }
-  std::size_t rowCount() const override { return units_.units().size(); }
+  std::size_t rowCount() const override { return units_.size(); }
   std::size_t columnCount() const override { return columns_.size(); }
   const std::string& columnName(std::size_t c) const override { return columns_[c].name; }
   std::string caption(std::size_t c, bool viewing) const override {
@@ -175,7 +178,7 @@ class UnitRows final : public TableSource {
   }
   TableFilter filter(std::string_view text) const override { return TableFilter(text, unitFilterName); }
   bool accepts(const TableFilter& filter, std::size_t row, bool) const override {
-    const Unit& unit = units_.units()[row];
+    const Unit& unit = *units_[row];
     return filter.accepts(
         [&](const TableFilter::Comparison& c) { return valueNumber(cellOf(row, *unitColumnNamed(c.name))); },
         [&](std::string_view text) {
@@ -187,13 +190,13 @@ class UnitRows final : public TableSource {
   }
   std::string nearestKey(std::string_view) const override { return {}; }
   std::vector<FieldPair> compare(std::size_t a, std::size_t b, bool) const override {
-    return compareUnits(units_.units()[a].read, units_.units()[b].read);
+    return compareUnits(units_[a]->read, units_[b]->read);
   }
   std::string pairCaption(const std::string& key, bool viewing) const override {
     const UnitKey* known = viewing ? unitKey(key) : nullptr;
     return known ? std::string(known->caption) : cp1252ToUtf8(key);
   }
-  std::string side(std::size_t row) const override { return std::string(units_.units()[row].read.value("side")); }
+  std::string side(std::size_t row) const override { return std::string(units_[row]->read.value("side")); }
   std::pair<std::string_view, std::string_view> chartColumns() const override { return {"BuildCostMetal", "dps"}; }
   std::vector<Key> changeKeys(bool viewing) const override {
     std::vector<Key> out;
@@ -203,7 +206,7 @@ class UnitRows final : public TableSource {
   std::vector<FieldTarget> targets(const std::vector<std::size_t>& rows, const std::string& key) const override {
     std::vector<const Unit*> units;
     for (std::size_t r : rows)
-      if (r < rowCount()) units.push_back(&units_.units()[r]);
+      if (r < rowCount()) units.push_back(units_[r].get());
     return unitFieldTargets(units, key, gameDir_);
   }
   FieldChangePlan plan(const std::vector<FieldTarget>& targets, const std::string& key, FieldOperation op,
@@ -219,14 +222,62 @@ class UnitRows final : public TableSource {
     return out;
   }
   std::string cellOf(std::size_t row, const UnitColumn& column) const {
-    return unitCell(units_.units()[row], column, engine_, weapons_);
+    return unitCell(*units_[row], column, engine_, *weapons_);
+  }
+  static bool sameNames(const std::vector<std::string>& names, const std::vector<WeaponFilePtr>& files) {
+    return std::equal(names.begin(), names.end(), files.begin(), files.end(),
+                      [](const std::string& name, const WeaponFilePtr& f) { return name == f->name(); });
+  }
+
+  // Reads the units of `files`, each as it stands with the edits; a unit of
+  // `previous` whose file stands as it did is kept, not read again. In the
+  // order GameUnits gives: by name, letter case ignored, then file order.
+  void readUnits(const std::vector<WeaponFilePtr>& files, const EditedFiles& edited, const UnitRows* previous) {
+    std::unordered_map<std::string_view, std::size_t> before;  // by file name, into previous->units_
+    for (std::size_t i = 0; previous && i < previous->units_.size(); ++i)
+      before.emplace(previous->units_[i]->file->name(), i);
+    struct Placed {
+      std::size_t file;
+      std::shared_ptr<const Unit> unit;
+    };
+    std::vector<Placed> placed;
+    std::vector<WeaponFilePtr> toRead;
+    std::vector<std::size_t> toReadAt;
+    for (std::size_t f = 0; f < files.size(); ++f) {
+      WeaponFilePtr copy = edited.copyOf(*files[f]);
+      if (const auto kept = before.find(files[f]->name()); kept != before.end()) {
+        if (previous->copies_[kept->second] == copy) {
+          placed.push_back({f, previous->units_[kept->second]});
+          continue;
+        }
+      }
+      toRead.push_back(copy ? copy : files[f]);
+      toReadAt.push_back(f);
+    }
+    std::unordered_map<const WeaponFile*, std::size_t> fileAt;
+    for (std::size_t i = 0; i < toRead.size(); ++i) fileAt.emplace(toRead[i].get(), toReadAt[i]);
+    for (Unit& unit : GameUnits(toRead, engine_).takeUnits()) {
+      const std::size_t f = fileAt.at(unit.file.get());
+      placed.push_back({f, std::make_shared<Unit>(std::move(unit))});
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+      const int order = compareFolded(a.unit->name, b.unit->name);
+      return order != 0 ? order < 0 : a.file < b.file;
+    });
+    for (Placed& p : placed) {
+      copies_.push_back(edited.copyOf(*p.unit->file));
+      units_.push_back(std::move(p.unit));
+    }
   }
 
   std::filesystem::path gameDir_;
   Engine engine_;
-  GameUnits units_;
+  std::vector<std::shared_ptr<const Unit>> units_;
+  std::vector<WeaponFilePtr> copies_;  // by unit: the edited copy it was read from; null for the file itself
   std::vector<UnitColumn> columns_;
-  WeaponDps weapons_;
+  std::shared_ptr<const WeaponDps> weapons_;
+  std::vector<std::string> weaponNames_;  // the weapon files weapons_ was read from, and their edited copies
+  std::vector<WeaponFilePtr> weaponCopies_;
 };
 
 }  // namespace
@@ -235,8 +286,8 @@ std::shared_ptr<const TableSource> weaponRows(const MainWindowState& state, cons
   return std::make_shared<const WeaponRows>(state, dynamic_cast<const WeaponRows*>(previous));
 }
 
-std::shared_ptr<const TableSource> unitRows(const MainWindowState& state, const TableSource*) {
-  return std::make_shared<const UnitRows>(state);
+std::shared_ptr<const TableSource> unitRows(const MainWindowState& state, const TableSource* previous) {
+  return std::make_shared<const UnitRows>(state, dynamic_cast<const UnitRows*>(previous));
 }
 
 // ---------------------------------------------------------------------------
@@ -312,6 +363,21 @@ std::string TableState::title(bool unsaved) const {
   noun[0] = static_cast<char>(noun[0] - 'a' + 'A');
   return noun + " table" + (unsaved ? " *" : "");
 }
+
+std::string TableState::compareTitle() const { return "Compare " + std::string(source_->noun(true)); }
+
+std::string TableState::compareHint(std::size_t row) const {
+  return "Click the " + std::string(source_->noun(false)) + " to compare " +
+         cp1252ToUtf8(trimBlanks(source_->cell(row, 0, viewing_))) + " with.";
+}
+
+TableState::Offers TableState::offers(std::size_t selected, bool canEdit) {
+  return {selected == 2, selected > 0 && canEdit, selected > 0};
+}
+
+std::string TableState::csvName() const { return std::string(source_->noun(true)) + ".csv"; }
+
+std::string TableState::chartTitle() const { return title(false) + " \u2014 chart"; }
 
 Compared TableState::compare(std::size_t a, std::size_t b) const {
   Compared out;

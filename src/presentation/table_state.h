@@ -88,6 +88,8 @@ struct Compared {
   };
   std::vector<Row> rows;
   std::size_t differing = 0;
+  // "3 fields differ"
+  std::string summary() const { return std::to_string(differing) + " fields differ"; }
 };
 
 class TableState {
@@ -124,8 +126,22 @@ class TableState {
   // while edits are unsaved.
   std::string title(bool unsaved) const;
 
-  // Two rows (`a` shown first) side by side.
+  // Two rows (`a` shown first) side by side; the dialog's title ("Compare
+  // weapons"), and what the status line asks after "Compare with..." of a
+  // row (UTF-8).
   Compared compare(std::size_t a, std::size_t b) const;
+  std::string compareTitle() const;
+  std::string compareHint(std::size_t row) const;
+
+  // What the window's buttons and menu offer with `selected` rows: Compare
+  // two, Change field (where edits can be made) and Copy one or more.
+  struct Offers {
+    bool compare = false, change = false, copy = false;
+  };
+  static Offers offers(std::size_t selected, bool canEdit);
+  // The file Save as CSV suggests ("weapons.csv"), and the chart's title.
+  std::string csvName() const;
+  std::string chartTitle() const;
 
   // The chart of the rows shown over the table's number columns (captions
   // of the mode); its rows are the places among those shown.

@@ -8,6 +8,7 @@
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "checks/check_set.h"
+#include "presentation/main_window_state.h"
 #include "text/numbers.h"
 #include "text/text.h"
 #include "unit/unit_edit.h"
@@ -51,67 +52,64 @@ std::string withCrLf(std::string_view text) {
 
 }  // namespace
 
-void UnitWindowState::load(const GameFiles& set, const std::vector<WeaponFilePtr>& imports,
-                           const edit::Session* session) {
+void UnitWindowState::load(const GameFiles& set, const std::vector<WeaponFilePtr>& imports, const EditedFiles& edited) {
   const std::string pickedFile = picked() ? picked()->file->name() : std::string();
   engine_ = decideEngine(Engine::Auto, set, imports);
   GameUnits read(set, engine_);
   leftOut_ = read.leftOut();
   units_ = read.takeUnits();
   texts_.assign(units_.size(), {});
-  for (std::size_t i = 0; i < units_.size(); ++i) readAgain(i, {});
+  readFrom_.assign(units_.size(), nullptr);
+  saved_.assign(units_.size(), nullptr);
+  for (std::size_t i = 0; i < units_.size(); ++i) {
+    readFrom_[i] = units_[i].file;
+    takeTexts(i);
+  }
   weaponFiles_ = gameWeaponFiles(set);
   weaponFiles_.insert(weaponFiles_.end(), imports.begin(), imports.end());
-  dps_ = {};
-  weaponsEdited_ = true;  // read the weapons whatever the session holds
+  weaponsRead_.clear();  // read the weapons whatever the edits hold
   picked_.reset();
   for (std::size_t i = 0; i < units_.size() && !pickedFile.empty(); ++i)
     if (units_[i].file->name() == pickedFile) picked_ = i;
-  takeEdits(session);
+  takeEdits(edited);
 }
 
-void UnitWindowState::takeEdits(const edit::Session* session) {
-  std::unordered_map<std::string_view, std::size_t> byFile;
-  for (std::size_t i = 0; i < units_.size(); ++i) byFile.emplace(units_[i].file->name(), i);
-  saved_.assign(units_.size(), nullptr);
-  bool weaponsEdited = false;
-  for (std::size_t f = 0; session && f < session->fileCount(); ++f) {
-    const auto unit = byFile.find(session->source(f).name());
-    if (unit == byFile.end()) {
-      weaponsEdited = weaponsEdited || session->changed(f);
-      continue;
-    }
-    if (units_[unit->second].read.bytes() != session->bytes(f)) readAgain(unit->second, session->bytes(f));
-    if (session->changed(f)) saved_[unit->second] = std::make_shared<const UnitFile>(session->savedBytes(f));
-  }
-  // The weapons are read again while an edit changes one, and once more
-  // when the edits are gone.
-  if (weaponsEdited || weaponsEdited_) takeWeapons(session);
-  weaponsEdited_ = weaponsEdited;
+void UnitWindowState::takeEdits(const EditedFiles& edited) {
+  for (std::size_t i = 0; i < units_.size(); ++i)
+    if (const WeaponFilePtr& now = edited.over(units_[i].file); now != readFrom_[i]) readAgain(i, now, edited);
+  // The weapons are read again when a file of theirs stands otherwise: an
+  // edit made, undone or saved.
+  if (std::vector<WeaponFilePtr> now = edited.over(weaponFiles_); weaponsRead_.empty() || now != weaponsRead_)
+    takeWeapons(std::move(now));
   reshow();
 }
 
-void UnitWindowState::takeWeapons(const edit::Session* session) {
-  std::vector<WeaponFilePtr> files = weaponFiles_;
-  for (std::size_t f = 0; session && f < session->fileCount(); ++f)
-    if (session->changed(f))
-      for (WeaponFilePtr& file : files)
-        if (file->name() == session->source(f).name())
-          file = memoryFile(file->name(), session->bytes(f), session->target(f));
+void UnitWindowState::takeWeapons(std::vector<WeaponFilePtr> files) {
   const ScanOutcome scan = scanFiles(files);
   const WeaponTable table(scan.entries.entries(), files, nullptr, WeaponTable::Values::OnRequest);
   dps_ = WeaponDps(table);
   weaponFile_.clear();
   for (std::size_t row = 0; row < table.size(); ++row)
     if (table.found(row)) weaponFile_.try_emplace(toLower(table.name(row)), table.fileName(row));
+  weaponsRead_ = std::move(files);
 }
 
-void UnitWindowState::readAgain(std::size_t i, std::string bytes) {
+void UnitWindowState::readAgain(std::size_t i, const WeaponFilePtr& from, const EditedFiles& edited) {
   Unit& unit = units_[i];
-  if (!bytes.empty()) {
+  std::string bytes, reason;
+  // A file that cannot be read now keeps what it held.
+  if (from->read(bytes, reason)) {
     unit.read = UnitFile(std::move(bytes));
     unit.name = unitName(unit.read, unit.file->name(), engine_);
   }
+  readFrom_[i] = from;
+  const auto saved = edited.saved(unit.file->name());
+  saved_[i] = saved ? std::make_shared<const UnitFile>(*saved) : nullptr;
+  takeTexts(i);
+}
+
+void UnitWindowState::takeTexts(std::size_t i) {
+  const Unit& unit = units_[i];
   texts_[i] = {unit.read.value("side"), unit.read.value("name"), unit.read.value("description")};
 }
 
@@ -160,6 +158,37 @@ void UnitWindowState::reshow() {
     if (order == 0) order = compareFolded(units_[a].name, units_[b].name);
     return descending_ ? order > 0 : order < 0;
   });
+  if (!shown_.empty() && !pickedRow()) {
+    picked_ = shown_.front();
+    keyAt_.clear();
+  }
+}
+
+std::string_view UnitWindowState::caption(UnitListColumn column) {
+  static constexpr std::string_view kCaptions[kUnitListColumns] = {"Unit", "Side", "Name", "Description"};
+  return kCaptions[static_cast<std::size_t>(column)];
+}
+
+std::string UnitWindowState::countText() const {
+  const std::string all = std::to_string(units_.size()) + " units";
+  return shown_.size() == units_.size() ? all : std::to_string(shown_.size()) + " of " + all;
+}
+
+std::string UnitWindowState::windowTitle() const { return "Units - " + std::to_string(units_.size()) + " units"; }
+
+std::string UnitWindowState::pickedTitle(const std::filesystem::path& gameDir) const {
+  const Unit* unit = picked();
+  if (!unit) return "Pick a unit in the list";
+  return cp1252ToUtf8(unit->name) + " - " + gameRelativeName(gameDir, unit->file->name());
+}
+
+std::string UnitWindowState::helpText(const UnitValueRow& row) {
+  return cp1252ToUtf8(row.caption) + " (" + cp1252ToUtf8(row.key) + "): " + std::string(row.description);
+}
+
+std::string UnitWindowState::changeName(const std::vector<edit::Change>& changes) {
+  if (changes.empty()) return {};
+  return "Set " + cp1252ToUtf8(changes.front().key) + " of " + cp1252ToUtf8(changes.front().weapon);
 }
 
 std::optional<std::size_t> UnitWindowState::pickedRow() const {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,7 +16,7 @@
 
 #include "catalogue/game_files.h"
 #include "edit/change.h"
-#include "edit/session.h"
+#include "presentation/edited_files.h"
 #include "presentation/unit_columns.h"
 #include "unit/unit_set.h"
 
@@ -60,13 +61,13 @@ struct UnitFigure {
 class UnitWindowState {
  public:
   // Reads the units of `set` (named for the engine the weapon files and
-  // `imports` decide) and the damage per second of every weapon, and takes
-  // the unsaved bytes of `session` (may be null). The picked unit and the
+  // `imports` decide) and the damage per second of every weapon, as the
+  // files stand with the unsaved edits `edited`. The picked unit and the
   // filter stay where they can.
-  void load(const GameFiles& set, const std::vector<WeaponFilePtr>& imports, const edit::Session* session);
-  // Takes the unsaved bytes of the files `session` changed (after an edit,
-  // an undo or a save); units whose file it holds are read again from them.
-  void takeEdits(const edit::Session* session);
+  void load(const GameFiles& set, const std::vector<WeaponFilePtr>& imports, const EditedFiles& edited);
+  // Takes the files as they stand now (after an edit, an undo or a save):
+  // the units and the weapons whose files stand otherwise are read again.
+  void takeEdits(const EditedFiles& edited);
 
   Engine engine() const { return engine_; }
   std::size_t unitCount() const { return units_.size(); }
@@ -79,9 +80,17 @@ class UnitWindowState {
   const std::string& filter() const { return filter_; }
   void sortBy(UnitListColumn column, bool descending = false);
   std::size_t rowCount() const { return shown_.size(); }
+  // The list's headers.
+  static std::string_view caption(UnitListColumn column);
+  // Under the list: "12 units", or "3 of 12 units" while the filter hides
+  // some; the window's title: "Units - 12 units".
+  std::string countText() const;
+  std::string windowTitle() const;
   // A cell's text: bytes as the unit's file writes them.
   std::string_view cell(std::size_t row, UnitListColumn column) const;
-  // The row of the picked unit; nothing when none is picked or the filter hides it.
+  // The row of the picked unit; nothing when none is picked or no row is
+  // shown. The list and the values shown agree: when the filter hides the
+  // unit picked, the first unit it shows is picked.
   std::optional<std::size_t> pickedRow() const;
 
   // --- The picked unit -------------------------------------------------------
@@ -95,6 +104,11 @@ class UnitWindowState {
   const Unit* picked() const { return picked_ ? &units_[*picked_] : nullptr; }
   // The key pickAt found; empty when it found none.
   const std::string& keyAt() const { return keyAt_; }
+  // Over the values (UTF-8): the picked unit's name and its file by its path
+  // in `gameDir`, or what to do when none is picked.
+  std::string pickedTitle(const std::filesystem::path& gameDir) const;
+  // What "?" of a value row says (UTF-8).
+  static std::string helpText(const UnitValueRow& row);
 
   std::vector<UnitValueGroup> groups() const;
   std::vector<UnitWeaponLink> weapons() const;
@@ -116,11 +130,14 @@ class UnitWindowState {
   // line ends as "\n"); none when it has it already. A value whose lines end
   // in CR LF keeps them.
   std::vector<edit::Change> valueChange(const std::string& key, const std::string& typed) const;
+  // The undo step's name for that change (UTF-8): "Set KEY of UNIT".
+  static std::string changeName(const std::vector<edit::Change>& changes);
 
  private:
   void reshow();
-  void readAgain(std::size_t unit, std::string bytes);
-  void takeWeapons(const edit::Session* session);
+  void readAgain(std::size_t unit, const WeaponFilePtr& from, const EditedFiles& edited);
+  void takeTexts(std::size_t unit);
+  void takeWeapons(std::vector<WeaponFilePtr> files);
   const Unit* commanderOf(const Unit& unit) const;
 
   Engine engine_ = Engine::Original;
@@ -136,8 +153,10 @@ class UnitWindowState {
   std::vector<WeaponFilePtr> weaponFiles_;  // the game's weapon files, then the imports
   WeaponDps dps_;
   std::unordered_map<std::string, std::string> weaponFile_;  // by the weapon's lower-case name
-  bool weaponsEdited_ = false;                               // dps_ was read with a weapon file's unsaved edits
-  // By unit: the file as saved, while it has unsaved edits.
+  std::vector<WeaponFilePtr> weaponsRead_;                   // weaponFiles_ as they stood when dps_ was read
+  // By unit: the file its values were read from (its edited copy while it
+  // has unsaved edits), and the file as saved while it has them.
+  std::vector<WeaponFilePtr> readFrom_;
   std::vector<std::shared_ptr<const UnitFile>> saved_;
   std::string filter_;
   UnitListColumn sortColumn_ = UnitListColumn::Unit;

@@ -90,13 +90,10 @@ void ChangeFieldDialog::showPlan() {
   plan_ = rows_.plan(current_, utf8ToCp1252(key_->currentData().toString().toStdString()),
                      static_cast<FieldOperation>(operation_->currentData().toInt()),
                      utf8ToCp1252(value_->text().toStdString()));
-  std::size_t unchanged = 0, skipped = 0;
   preview_->setRowCount(static_cast<int>(plan_.rows.size()));
   for (int r = 0; r < preview_->rowCount(); ++r) {
     const FieldChangeRow& row = plan_.rows[r];
     const bool changes = row.outcome == FieldChangeRow::Outcome::Changes;
-    unchanged += row.outcome == FieldChangeRow::Outcome::Unchanged ? 1 : 0;
-    skipped += row.outcome == FieldChangeRow::Outcome::Skipped && plan_.refusal.empty() ? 1 : 0;
     const QString texts[kPreviewColumns] = {
         fromCp1252(row.target.weapon), fromUtf8(row.target.file), fromCp1252(row.target.old.value_or(std::string())),
         changes ? fromCp1252(row.shown) : QString(), fromUtf8(row.warning.empty() ? row.note : row.warning)};
@@ -110,16 +107,8 @@ void ChangeFieldDialog::showPlan() {
   }
   // The note takes the room the others leave.
   for (int c = 0; c < kNote; ++c) preview_->resizeColumnToContents(c);
-  if (!plan_.refusal.empty()) {
-    summary_->setText(fromUtf8(plan_.refusal));
-  } else {
-    QString text = plan_.changing() == 1 ? "1 " + fromUtf8(rows_.singular) + " changes"
-                                         : QString("%1 %2 change").arg(plan_.changing()).arg(fromUtf8(rows_.plural));
-    if (unchanged) text += QString(", %1 unchanged").arg(unchanged);
-    if (skipped) text += QString(", %1 skipped").arg(skipped);
-    summary_->setText(text + ".");
-  }
-  apply_->setEnabled(plan_.refusal.empty() && plan_.changing() > 0);
+  summary_->setText(fromUtf8(plan_.summary(rows_.singular, rows_.plural)));
+  apply_->setEnabled(plan_.canApply());
 }
 
 }  // namespace qm::ui

@@ -172,23 +172,24 @@ bool EditController::push(const std::vector<edit::Change>& changes, const QStrin
 }
 
 bool EditController::settle() {
-  if (!editing_.unsaved()) return true;
-  switch (host_.msgBox(kMsgUnsaved, Buttons::SaveDiscardCancel)) {
-    case Answer::Save:
+  switch (editing_.askToSettle()) {
+    case EditingState::Settle::Go:
+      return true;
+    case EditingState::Settle::Save:
       return save();
-    case Answer::Discard:
+    case EditingState::Settle::Drop:
       revert();
       return true;
-    default:
-      return false;
+    case EditingState::Settle::Stay:
+      break;
   }
+  return false;
 }
 
 bool EditController::save() {
   if (editorOpen()) finish(true);
   if (!editing_.unsaved()) return true;
-  if (!host_.confirmSave(editing_.pendingFiles())) return false;
-  const bool saved = editing_.save();
+  const bool saved = editing_.confirmAndSave();
   if (editing_.takeStepsDropped()) stack_.clear();
   if (saved) stack_.setClean();
   refresh();
@@ -196,7 +197,7 @@ bool EditController::save() {
 }
 
 bool EditController::askRevert() {
-  if (!editing_.unsaved() || host_.msgBox(kMsgRevert, Buttons::OkCancel) != Answer::Ok) return false;
+  if (!editing_.confirmRevert()) return false;
   revert();
   return true;
 }
@@ -257,9 +258,7 @@ void EditController::finish(bool accept) {
     // The message box of a refusal takes the focus from the editor; its
     // focus-out is passed over while this runs.
     recorder_->lastMessage.clear();
-    const QString name =
-        slot == kSlotCount ? QString("Change damage") : "Set " + fromUtf8(fieldOfSlot(static_cast<Slot>(slot)).key);
-    if (!changes.empty() && !push(changes, name)) {
+    if (!changes.empty() && !push(changes, fromUtf8(EditingState::stepName(slot)))) {
       // Refused: the editor stays open with what was typed, the reason
       // under it, until the value is mended or Escape drops it.
       showRefusal(editor, fromUtf8(recorder_->lastMessage));

@@ -63,14 +63,7 @@ class MainWindow::WindowHost final : public Host {
   }
 
  private:
-  // The path chosen last, when its folder holds ordinary files; else the
-  // game's folder. A dialog listing a folder of the system's process or
-  // device tables can block on reading it.
-  std::filesystem::path startIn(const std::filesystem::path& path) const {
-    if (path.empty()) return path;
-    const std::filesystem::path folder = path.parent_path();
-    return platform::isOrdinaryFolder(folder.empty() ? "." : folder) ? path : gameDir_();
-  }
+  std::filesystem::path startIn(const std::filesystem::path& path) const { return dialogStart(path, gameDir_()); }
 
   Host& dialogs_;
   std::function<void(unsigned)> changed_;
@@ -333,10 +326,7 @@ void MainWindow::refresh(unsigned changes) {
     // from it.
     const QString text = weaponList_->currentText();
     weaponListModel_->reload();
-    const auto& entries = state_.weaponList().entries();
-    const auto shown =
-        std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
-    weaponList_->setCurrentIndex(shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin()));
+    weaponList_->setCurrentIndex(shownIndex());
     weaponList_->setEditText(text);
   }
   if (changes & CountLineChanged) {
@@ -488,12 +478,7 @@ void MainWindow::showUsers() {
   gameCheck_->showUsersOf(std::string(state_.entryName(shown)));
 }
 
-int MainWindow::shownIndex() const {
-  const auto& entries = state_.weaponList().entries();
-  const auto shown =
-      std::find_if(entries.begin(), entries.end(), [this](const ListEntry& e) { return e.text == shownEntry_; });
-  return shown == entries.end() ? -1 : static_cast<int>(shown - entries.begin());
-}
+int MainWindow::shownIndex() const { return state_.entryOfText(shownEntry_); }
 
 void MainWindow::pickWeapon(const std::string& name, const std::string& file) {
   const int index = state_.checkedWeaponEntry(name, file);
@@ -567,12 +552,8 @@ void MainWindow::packChanges() {
   // Unsaved edits are written first, or left out: the pack takes the files
   // as they are on disk.
   if (!editing_->settle()) return;
-  auto pack = std::make_unique<PackChangesState>(state_.gameDir());
-  if (pack->overrides().empty()) {
-    host_->msgBox(kMsgNoOverrides, Buttons::Ok);
-    return;
-  }
-  if (!pack->chooseArchive(*host_)) return;
+  auto pack = PackChangesState::start(state_.gameDir(), *host_);
+  if (!pack) return;
   packDialog_ = std::make_unique<PackDialog>(
       std::move(pack), *host_, [this] { state_.rescan(); }, this);
   bringForward(*packDialog_);

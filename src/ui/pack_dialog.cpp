@@ -85,25 +85,17 @@ void PackDialog::pack() {
   cancelled_ = false;
   packButton_->setEnabled(false);
   // The packing calls back between files; the events let Cancel be pressed.
-  const PackOutcome outcome = state_->pack([this](std::uint64_t done, std::uint64_t total) {
+  const bool packed = state_->packAndTell(host_, [this](std::uint64_t done, std::uint64_t total) {
     progress_->setValue(total ? static_cast<int>(done * 1000 / total) : 1000);
     QCoreApplication::processEvents();
     return !cancelled_;
   });
   packing_ = false;
   packButton_->setEnabled(true);
-  if (outcome.cancelled) {
+  if (!packed) {
     progress_->setValue(0);
     return;
   }
-  if (outcome.failure) {
-    progress_->setValue(0);
-    host_.msgBox(platform::utf8Of(state_->archive()) + ": " + *outcome.failure + "; nothing written", Buttons::Ok);
-    return;
-  }
-  progress_->setValue(1000);
-  if (host_.msgBox(backupQuestion(state_->overrides().size()), Buttons::YesNo) == Answer::Yes)
-    if (const std::string failures = state_->moveToBackup(); !failures.empty()) host_.msgBox(failures, Buttons::Ok);
   close();
   packed_();
 }

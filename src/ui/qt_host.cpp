@@ -46,22 +46,6 @@ class FileDialog : public QFileDialog {
 
 }  // namespace
 
-QString qtFileFilter(std::string_view filter) {
-  // Pairs of description and patterns, separated by "|".
-  const QStringList parts = fromUtf8(filter).split('|');
-  QStringList out;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString description = parts[i];
-    // The description usually repeats the patterns in brackets; Qt adds them.
-    const qsizetype bracket = description.indexOf('(');
-    if (bracket >= 0) description.truncate(bracket);
-    QString patterns = parts[i + 1];
-    patterns.replace(';', ' ');
-    out << description.trimmed() + " (" + patterns.trimmed() + ")";
-  }
-  return out.join(";;");
-}
-
 Answer QtHost::msgBox(std::string_view text, Buttons buttons) {
   QMessageBox box(QMessageBox::NoIcon, fromUtf8(kAppTitle), fromUtf8(text), QMessageBox::NoButton,
                   QApplication::activeWindow());
@@ -128,7 +112,7 @@ std::optional<std::filesystem::path> QtHost::showFileDialog(const std::filesyste
                                                             std::string_view saveFilter) {
   const bool save = !saveFilter.empty();
   FileDialog dialog(QApplication::activeWindow());
-  dialog.setNameFilter(qtFileFilter(save ? std::string(saveFilter) : importFilter()));
+  dialog.setNameFilter(fromUtf8(dialogFilter(save ? std::string(saveFilter) : importFilter())));
   if (save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -9,10 +9,6 @@ class QWidget;
 
 namespace qm::ui {
 
-// The file-type filter in Qt's form: "TDF files(*.tdf)|*.tdf" becomes
-// "TDF files (*.tdf)".
-QString qtFileFilter(std::string_view filter);
-
 // Modal message boxes titled with the application's title, without icon, the
 // file dialogs and the archive view. All sit over the active window.
 class QtHost : public Host {

@@ -167,7 +167,7 @@ void CompareDialog::compare(const Compared& rows) {
       table_->setItem(row, c, item);
     }
   }
-  summary_->setText(QString("%1 fields differ").arg(rows.differing));
+  summary_->setText(fromUtf8(rows.summary()));
   showRows();
 }
 
@@ -407,12 +407,13 @@ std::vector<std::size_t> TableWindow::selectedRows() const {
 }
 
 void TableWindow::selectionChanged() {
-  const qsizetype selected = view_->selectionModel()->selectedRows().size();
-  compareButton_->setEnabled(selected == 2);
-  changeButton_->setEnabled(selected > 0 && pushChanges != nullptr);
-  changeAction_->setEnabled(changeButton_->isEnabled());
-  copyAction_->setEnabled(selected > 0);
-  copyWithCaptionsAction_->setEnabled(selected > 0);
+  const TableState::Offers offers = TableState::offers(
+      static_cast<std::size_t>(view_->selectionModel()->selectedRows().size()), pushChanges != nullptr);
+  compareButton_->setEnabled(offers.compare);
+  changeButton_->setEnabled(offers.change);
+  changeAction_->setEnabled(offers.change);
+  copyAction_->setEnabled(offers.copy);
+  copyWithCaptionsAction_->setEnabled(offers.copy);
   updateStatus();
 }
 
@@ -459,7 +460,7 @@ void TableWindow::openChart() {
   chart_ = new ChartWindow(table_->chartSource(), this);
   chart_->setWindowFlag(Qt::Window);
   chart_->setAttribute(Qt::WA_DeleteOnClose);
-  chart_->setWindowTitle(windowTitle().remove(" *") + " \u2014 chart");
+  chart_->setWindowTitle(fromUtf8(table_->chartTitle()));
   connect(chart_, &ChartWindow::rowPicked, this, [this](std::size_t picked) {
     if (picked >= chartRows_.size()) return;
     const int row = model_->viewRowOf(chartRows_[picked]);
@@ -519,8 +520,7 @@ void TableWindow::compareWith(int row) {
   view_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   view_->scrollTo(index);
   compareFrom_ = row;
-  status_->setText("Click the " + fromUtf8(table_->source().noun(false)) + " to compare " +
-                   fromCp1252(table_->cell(static_cast<std::size_t>(row), 0)).trimmed() + " with.");
+  status_->setText(fromUtf8(table_->compareHint(static_cast<std::size_t>(row))));
 }
 
 void TableWindow::compareSelected() {
@@ -539,10 +539,7 @@ void TableWindow::compareRows(std::size_t a, std::size_t b) {
   updateStatus();
 }
 
-void TableWindow::saveCsv() {
-  const std::string name = kind_ == TableKind::Weapons ? "weapons.csv" : "units.csv";
-  table_->saveCsv(host_, shownColumns(), state_.gameDir() / name);
-}
+void TableWindow::saveCsv() { table_->saveCsv(host_, shownColumns(), state_.gameDir() / table_->csvName()); }
 
 void TableWindow::copyRows(bool withCaptions) {
   const std::vector<std::size_t> rows = selectedRows();

@@ -103,10 +103,9 @@ class UnitListModel : public QAbstractTableModel {
     return fromCp1252(state_.cell(static_cast<std::size_t>(index.row()), static_cast<UnitListColumn>(index.column())));
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    static const char* const kHeaders[kUnitListColumns] = {"Unit", "Side", "Name", "Description"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kUnitListColumns)
       return {};
-    return QString(kHeaders[section]);
+    return fromUtf8(UnitWindowState::caption(static_cast<UnitListColumn>(section)));
   }
   void sort(int column, Qt::SortOrder order) override {
     if (column < 0 || column >= kUnitListColumns) return;
@@ -233,8 +232,10 @@ UnitsWindow::UnitsWindow(const MainWindowState& window, const EditingState& edit
   resize(1100, 700);
 
   connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    const Unit* picked = state_.picked();
     model_->reset([&] { state_.setFilter(utf8ToCp1252(text.toStdString())); });
     showList();
+    if (state_.picked() != picked) showUnitValues();
   });
   connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
     if (!current.isValid()) return;
@@ -252,7 +253,7 @@ void UnitsWindow::reload() {
   std::vector<WeaponFilePtr> imports;
   for (const std::string& path : window_.imports())
     if (WeaponFilePtr file = namedWeaponFile(path)) imports.push_back(std::move(file));
-  model_->reset([&] { state_.load(window_.gameFiles(), imports, editing_.openSession()); });
+  model_->reset([&] { state_.load(window_.gameFiles(), imports, window_.editedFiles()); });
   QString leftOut;
   for (const UnreadableFile& f : state_.leftOut()) leftOut += fromUtf8(f.name + ": " + f.reason) + '\n';
   count_->setToolTip(leftOut.isEmpty() ? QString() : "Left out:\n" + leftOut.trimmed());
@@ -268,21 +269,14 @@ void UnitsWindow::reload() {
 void UnitsWindow::stateChanged(unsigned changes) {
   if (changes & ListChanged) return reload();
   if (!(changes & EditsChanged)) return;
-  model_->reset([&] { state_.takeEdits(editing_.openSession()); });
+  model_->reset([&] { state_.takeEdits(window_.editedFiles()); });
   showList();
   showUnitValues();
 }
 
 void UnitsWindow::showList() {
-  const std::size_t all = state_.unitCount(), shown = state_.rowCount();
-  count_->setText(shown == all ? QString("%1 units").arg(all) : QString("%1 of %2 units").arg(shown).arg(all));
-  setWindowTitle(QString("Units - %1 units").arg(all));
-  // The list's selection and the values shown agree: when the filter hides
-  // the unit shown, the first unit it shows is picked.
-  if (!state_.pickedRow() && state_.rowCount() > 0) {
-    state_.pickRow(0);
-    showUnitValues();
-  }
+  count_->setText(fromUtf8(state_.countText()));
+  setWindowTitle(fromUtf8(state_.windowTitle()));
   if (const auto row = state_.pickedRow()) {
     const QModelIndex index = model_->index(static_cast<int>(*row), 0);
     list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -291,10 +285,7 @@ void UnitsWindow::showList() {
 }
 
 void UnitsWindow::showUnitValues() {
-  const Unit* unit = state_.picked();
-  title_->setText(unit ? fromCp1252(unit->name) + " - " +
-                             fromUtf8(gameRelativeName(window_.gameDir(), unit->file->name()))
-                       : QString("Pick a unit in the list"));
+  title_->setText(fromUtf8(state_.pickedTitle(window_.gameDir())));
   fillValues();
   fillWeapons();
   fillFigures();
@@ -407,14 +398,12 @@ void UnitsWindow::fillFigures() {
   }
 }
 
-void UnitsWindow::showHelp(const UnitValueRow& row) {
-  help_->setText(fromCp1252(row.caption) + " (" + fromCp1252(row.key) + "): " + fromUtf8(row.description));
-}
+void UnitsWindow::showHelp(const UnitValueRow& row) { help_->setText(fromUtf8(UnitWindowState::helpText(row))); }
 
 void UnitsWindow::commitValue(const std::string& key, const QString& typed) {
   const std::vector<edit::Change> changes = state_.valueChange(key, utf8ToCp1252(typed.toStdString()));
   if (changes.empty() || !pushChanges) return;
-  pushChanges(changes, "Set " + fromCp1252(key) + " of " + fromCp1252(changes.front().weapon));
+  pushChanges(changes, fromUtf8(UnitWindowState::changeName(changes)));
 }
 
 void UnitsWindow::showAt(const std::string& file, int line) {

@@ -97,6 +97,20 @@ TEST(PathNamesTest, AGameInAFolderNamedZoe) {
   }
 }
 
+// Our file-type filters as file dialogs take them.
+TEST(DialogFilterTest, PairsOfDescriptionAndPatterns) {
+  const struct {
+    std::string_view filter, dialog;
+  } cases[] = {
+      {kTdfFilter, "TDF files (*.tdf)"},
+      {"Game archives(*.hpi;*.ufo)|*.hpi;*.ufo|TDF files(*.tdf)|*.tdf",
+       "Game archives (*.hpi *.ufo);;TDF files (*.tdf)"},
+      {"All | *.a; |Odd one out", "All (*.a)"},  // a description without patterns is dropped
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(dialogFilter(c.filter), c.dialog) << c.filter;
+}
+
 TEST(ValuesTest, ViewingModeRules) {
   const struct {
     Slot slot;

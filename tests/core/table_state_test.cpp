@@ -8,6 +8,7 @@
 #include "presentation/main_window_state.h"
 #include "presentation/table_state.h"
 #include "test_support.h"
+#include "unit/unit_edit.h"
 #include "unit/unit_set.h"
 
 namespace qm {
@@ -201,6 +202,48 @@ TEST(TableStateTest, ChangesAFieldOfUnits) {
   std::string after = before;
   after.replace(after.find("=25.5;"), 6, "=51;");
   EXPECT_EQ(test::readFile(game.dir.path() / "units" / "PEEWEE.fbi"), after);
+}
+
+// The units table reads the files as the unsaved edits have them, and a
+// table made after an edit reads again only the files whose edits changed:
+// a file changed on disk behind its back shows only in a table made afresh.
+TEST(TableStateTest, UnitsTableReadsAgainOnlyWhatAnEditChanged) {
+  Game game;
+  edit::Session session(game.dir.path(), game.window.gameFiles().listFiles(false));
+  const auto cellOf = [](const TableState& t, const char* unit, std::string_view column) {
+    for (std::size_t row = 0; row < t.source().rowCount(); ++row)
+      if (t.cell(row, 0).find(unit) != std::string::npos) return t.cell(row, columnOf(t, column));
+    return std::string("(no row)");
+  };
+  const auto first = unitRows(game.window);
+  game.dir.write("units/WALL.fbi", "[UNITINFO]\r\n{\r\n\tUnitName=WALL;\r\n\tMaxDamage=9;\r\n}\r\n");
+  const edit::Applied applied =
+      session.apply({{edit::Change::Kind::Set, "GUN", "reloadtime", "4"},
+                     {edit::Change::Kind::Set, "PEEWEE", "MaxDamage", "301",
+                      unitRules(looseFile(game.dir.path() / "units" / "PEEWEE.fbi"), "PEEWEE")}});
+  ASSERT_TRUE(applied.step) << applied.refusal;
+  game.window.takeEdits(&session);
+  const TableState edited(unitRows(game.window, first.get()));
+  EXPECT_EQ(cellOf(edited, "PEEWEE", "MaxDamage"), "301");
+  EXPECT_EQ(cellOf(edited, "FLASH", "dps"), "5");
+  EXPECT_EQ(cellOf(edited, "WALL", "MaxDamage"), "2500");  // kept from the first read
+  EXPECT_EQ(cellOf(game.table(true), "WALL", "MaxDamage"), "9");
+
+  // An edit of another file leaves PEEWEE's copy the object it was.
+  const WeaponFilePtr peewee = looseFile(game.dir.path() / "units" / "PEEWEE.fbi");
+  const WeaponFilePtr copy = game.window.editedFiles().copyOf(*peewee);
+  const edit::Applied further = session.apply({{edit::Change::Kind::Set, "GUN", "range", "800"}});
+  ASSERT_TRUE(further.step) << further.refusal;
+  game.window.takeEdits(&session);
+  EXPECT_TRUE(copy && game.window.editedFiles().copyOf(*peewee) == copy);
+  session.undo(*further.step);
+
+  // Undone, the edited units are read again from their files.
+  session.undo(*applied.step);
+  game.window.takeEdits(&session);
+  const TableState undone(unitRows(game.window, &edited.source()));
+  EXPECT_EQ(cellOf(undone, "PEEWEE", "MaxDamage"), "300");
+  EXPECT_EQ(cellOf(undone, "FLASH", "dps"), "10");
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ std::vector<std::string> listed(const UnitWindowState& s) {
 TEST(UnitWindowStateTest, FiltersAndSortsTheList) {
   const Game game;
   UnitWindowState s;
-  s.load(GameFiles(game.dir.path()), {}, nullptr);
+  s.load(GameFiles(game.dir.path()), {}, {});
   const struct {
     const char* filter;
     UnitListColumn column;
@@ -71,7 +71,7 @@ TEST(UnitWindowStateTest, FiltersAndSortsTheList) {
 TEST(UnitWindowStateTest, GroupsWeaponsAndFigures) {
   const Game game;
   UnitWindowState s;
-  s.load(GameFiles(game.dir.path()), {}, nullptr);
+  s.load(GameFiles(game.dir.path()), {}, {});
   ASSERT_TRUE(s.pickUnit("armflash"));
   std::vector<std::string> shown;
   for (const UnitValueGroup& g : s.groups()) {
@@ -131,7 +131,7 @@ TEST(UnitWindowStateTest, GroupsWeaponsAndFigures) {
 TEST(UnitWindowStateTest, PicksTheUnitAndKeyOfAFileLine) {
   const Game game;
   UnitWindowState s;
-  s.load(GameFiles(game.dir.path()), {}, nullptr);
+  s.load(GameFiles(game.dir.path()), {}, {});
   s.setFilter("core");
   const struct {
     int line;
@@ -150,8 +150,9 @@ TEST(UnitWindowStateTest, EditsGoThroughTheSession) {
   const Game game;
   const GameFiles files(game.dir.path());
   edit::Session session(game.dir.path(), files.listFiles(false));
+  EditedFiles edited;
   UnitWindowState s;
-  s.load(files, {}, &session);
+  s.load(files, {}, edited);
   ASSERT_TRUE(s.pickUnit("ARMFLASH"));
   EXPECT_TRUE(s.valueChange("BuildCostMetal", "100").empty());  // the value it has
   EXPECT_TRUE(s.valueChange("NoSuchKey", "1").empty());
@@ -165,7 +166,8 @@ TEST(UnitWindowStateTest, EditsGoThroughTheSession) {
   changes.insert(changes.end(), rename.begin(), rename.end());
   const edit::Applied applied = session.apply(changes);
   ASSERT_TRUE(applied.step) << applied.refusal;
-  s.takeEdits(&session);
+  edited.take(&session);
+  s.takeEdits(edited);
   EXPECT_EQ(listed(s).front(), "AAFLASH");
   EXPECT_EQ(s.picked()->name, "AAFLASH");
   const std::vector<UnitValueGroup> groups = s.groups();
@@ -177,11 +179,13 @@ TEST(UnitWindowStateTest, EditsGoThroughTheSession) {
   // An unsaved weapon edit changes the damage per second; undone, it is back.
   const edit::Applied faster = session.apply({{edit::Change::Kind::Set, "GUN", "reloadtime", "4"}});
   ASSERT_TRUE(faster.step) << faster.refusal;
-  s.takeEdits(&session);
+  edited.take(&session);
+  s.takeEdits(edited);
   EXPECT_EQ(s.weapons()[0].dps, "25");
   session.undo(*faster.step);
   session.undo(*applied.step);
-  s.takeEdits(&session);
+  edited.take(&session);
+  s.takeEdits(edited);
   EXPECT_EQ(s.weapons()[0].dps, "50");
   EXPECT_EQ(listed(s).front(), "ARMCOM");
   EXPECT_FALSE(s.groups()[0].rows[0].edited);
