@@ -165,14 +165,16 @@ TEST(TableStateTest, ChangesAFieldOfUnits) {
     const char* key;
     FieldOperation op;
     const char* operand;
-    std::string rows, refusal;
+    std::string rows, summary;  // the summary's start
   } cases[] = {
-      {"BuildCostMetal", kTimes, "1.1", "BIGGY:1000>1100 FLASH:100>110 PEEWEE:25.5>28.05 WALL:no value", ""},
-      {"MaxDamage", kAdd, "-300", "BIGGY:5000>4700 FLASH:1500>1200 PEEWEE:300>0 WALL:2500>2200", ""},
-      {"FootprintX", kSet, "2", "BIGGY:(none)>2 FLASH:(none)>2 PEEWEE:(none)>2 WALL:(none)>2", ""},
+      {"BuildCostMetal", kTimes, "1.1", "BIGGY:1000>1100 FLASH:100>110 PEEWEE:25.5>28.05 WALL:no value",
+       "3 units change, 1 skipped."},
+      {"MaxDamage", kAdd, "-300", "BIGGY:5000>4700 FLASH:1500>1200 PEEWEE:300>0 WALL:2500>2200", "4 units change."},
+      {"FootprintX", kSet, "2", "BIGGY:(none)>2 FLASH:(none)>2 PEEWEE:(none)>2 WALL:(none)>2", "4 units change."},
       {"FootprintX", kSet, "x",
-       "BIGGY:(none)>x !number FLASH:(none)>x !number PEEWEE:(none)>x !number WALL:(none)>x !number", ""},
-      {"Side", kSet, "ARM", "BIGGY:CORE>ARM FLASH:= PEEWEE:= WALL:CORE>ARM", ""},
+       "BIGGY:(none)>x !number FLASH:(none)>x !number PEEWEE:(none)>x !number WALL:(none)>x !number",
+       "4 units change."},
+      {"Side", kSet, "ARM", "BIGGY:CORE>ARM FLASH:= PEEWEE:= WALL:CORE>ARM", "2 units change, 2 unchanged."},
       {"Side", kTimes, "2", "BIGGY: FLASH: PEEWEE: WALL:", "Side does not hold a number"},
   };
   for (const auto& c : cases) {
@@ -188,7 +190,7 @@ TEST(TableStateTest, ChangesAFieldOfUnits) {
       if (!r.warning.empty()) rows += " !" + r.warning.substr(r.warning.rfind(' ') + 1);
     }
     EXPECT_EQ(rows, c.rows) << c.key << " " << c.operand;
-    EXPECT_EQ(plan.refusal.substr(0, c.refusal.size()), c.refusal) << c.key;
+    EXPECT_EQ(plan.summary("unit", "units").substr(0, c.summary.size()), c.summary) << c.key;
   }
 
   const std::string before = test::readFile(game.dir.path() / "units" / "PEEWEE.fbi");
