@@ -533,7 +533,7 @@ void MainWindow::openUnitsTable() {
 
 void MainWindow::openUnits() {
   if (!unitsWindow_) {
-    unitsWindow_ = std::make_unique<UnitsWindow>(state_, editing_->editing());
+    unitsWindow_ = std::make_unique<UnitsWindow>(state_);
     shareEditing(*unitsWindow_, *editing_);
     connect(unitsWindow_.get(), &UnitsWindow::weaponChosen, this, &MainWindow::pickWeapon);
     connect(unitsWindow_.get(), &UnitsWindow::packRequested, this, &MainWindow::packChanges);

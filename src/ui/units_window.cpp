@@ -116,8 +116,8 @@ class UnitListModel : public QAbstractTableModel {
   UnitWindowState& state_;
 };
 
-UnitsWindow::UnitsWindow(const MainWindowState& window, const EditingState& editing, QWidget* parent)
-    : QWidget(parent, Qt::Window), window_(window), editing_(editing) {
+UnitsWindow::UnitsWindow(const MainWindowState& window, QWidget* parent)
+    : QWidget(parent, Qt::Window), window_(window) {
   setObjectName("unitsWindow");
   setWindowTitle("Units");
   setWindowIcon(makeAppIcon());

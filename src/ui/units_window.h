@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "edit/change.h"
-#include "presentation/editing_state.h"
 #include "presentation/main_window_state.h"
 #include "presentation/unit_window_state.h"
 
@@ -30,8 +29,8 @@ class UnitListModel;
 class UnitsWindow : public QWidget {
   Q_OBJECT
  public:
-  // Reads the units of `window`'s game, through the unsaved edits of `editing`.
-  UnitsWindow(const MainWindowState& window, const EditingState& editing, QWidget* parent = nullptr);
+  // Reads the units of `window`'s game, as its unsaved edits have them.
+  explicit UnitsWindow(const MainWindowState& window, QWidget* parent = nullptr);
   ~UnitsWindow() override;
 
   // The main window's state changed (Change bits): a new list reads the
@@ -78,7 +77,6 @@ class UnitsWindow : public QWidget {
   void showHelp(const UnitValueRow& row);
 
   const MainWindowState& window_;
-  const EditingState& editing_;
   UnitWindowState state_;
   UnitListModel* model_ = nullptr;
   QLineEdit* filter_ = nullptr;
