@@ -57,7 +57,7 @@ void FileScan::piece(std::string_view bytes) {
   // without being cut.
   while (lines.skipToLineStartingWith('[') && lines.next(line)) {
     if (!isWeaponHeader(line)) continue;
-    name_.assign(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
+    name_.assign(bracketNameOf(line));
     // Until an id line says otherwise, the ID text is the number 0.
     idText_ = '0';
     waiting_ = true;

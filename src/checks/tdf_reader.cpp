@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "text/text.h"
+#include "weapon/block_walk.h"
 
 namespace qm {
 
@@ -46,9 +47,7 @@ class Reader {
   TdfPosition at(std::size_t p) const { return {line_, static_cast<int>(p - lineStart_ + 1)}; }
   TdfPosition here() const { return at(pos_); }
 
-  bool commentAt(std::size_t p) const {
-    return text_[p] == '/' && p + 1 < text_.size() && (text_[p + 1] == '/' || text_[p + 1] == '*');
-  }
+  bool commentAt(std::size_t p) const { return qm::commentAt(text_, p); }
   std::size_t lineEndFrom(std::size_t p) const {
     while (p < text_.size() && !isLineEnd(text_[p])) ++p;
     return p;
@@ -261,37 +260,24 @@ class Reader {
 
   void pair() {
     const TdfPosition start = here();
-    std::size_t p = pos_;
-    while (p < text_.size()) {
-      const char c = text_[p];
-      if (c == '=' || c == ';' || isLineEnd(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
-      ++p;
-    }
-    if (p == text_.size() || text_[p] != '=' || p == pos_) {
+    const std::optional<PairCut> cut = cutPair(text_, pos_);
+    if (!cut) {
       const std::size_t end = strayEnd();
       stray(check::kStrayText, quoted(trimmed(text_.substr(pos_, end - pos_))) + " is not a key=value; pair");
       pos_ = end;
       return;
     }
-    const std::string_view key = trimmed(text_.substr(pos_, p - pos_));
-    if (how_.valuesSpanLines) return spanningValue(key, start, p + 1);
-    std::size_t q = p + 1;
-    while (q < text_.size()) {
-      const char c = text_[q];
-      if (c == ';' || isLineEnd(c) || c == '}' || commentAt(q)) break;
-      ++q;
-    }
-    const std::string_view value = trimmed(text_.substr(p + 1, q - p - 1));
-    open_.back().pairs.push_back({key, value, start});
-    if (q < text_.size() && text_[q] == ';') {
-      pos_ = q + 1;
+    const std::string_view key = text_.substr(cut->key, cut->keyEnd - cut->key);
+    if (how_.valuesSpanLines) return spanningValue(key, start, cut->eq + 1);
+    open_.back().pairs.push_back({key, text_.substr(cut->value, cut->valueEnd - cut->value), start});
+    if (cut->semicolon) {
+      pos_ = cut->stop + 1;
       return;
     }
-    std::size_t valueEnd = q;
-    while (valueEnd > p + 1 && isBlank(text_[valueEnd - 1])) --valueEnd;
+    const std::size_t valueEnd = cut->valueEnd;
     report(at(valueEnd), check::kMissingSemicolon,
            quoted(text_.substr(pos_, valueEnd - pos_)) + " has no ';': the game reads on into what follows");
-    pos_ = q;
+    pos_ = cut->stop;
   }
 
   // Whether the line that starts at `p` opens with a header or a brace.
