@@ -3,8 +3,11 @@
 // opens its block ("{" as its first or second character, the header's own
 // line or a later one), then the lines of the block up to the one that
 // brings the count of "{" and "}" among their first three characters back to
-// zero. BlockWalk walks it over lines and tells a reader what it meets; the
-// loader, the edit model and the table's checks read blocks through it.
+// zero. BlockWalk walks it over lines and tells a reader what it meets: the
+// loader and the edit model read blocks through it, and the weapons table's
+// pass, which follows every name at once, takes its line tests. Besides, a
+// key=value pair as the game reads it (cutPair), for the game checks' reader
+// and the edit model.
 #pragma once
 
 #include <cstddef>
