@@ -42,11 +42,14 @@ Line lineOf(std::string_view bytes, const WalkedLine& walked) {
 }
 
 // A key line: blanks, then a pair as the game reads it (cutPair) whose key
-// is a plain word.
+// is a plain word. An edit replaces all from its "=" to its ";" (to its
+// value's end without one), blanks too, so that the loader, which keeps
+// blanks, reads the new value as it is set.
 struct KeyLine {
   Line line;
   std::size_t key = 0, keyEnd = 0;
-  std::size_t value = 0, valueEnd = 0;
+  std::size_t value = 0, valueEnd = 0;  // as the game reads it
+  std::size_t replaced = 0, replacedEnd = 0;
   std::size_t stop = 0;  // the ";", or where the value stops without one
   bool semicolon = false;
 };
@@ -58,8 +61,15 @@ std::optional<KeyLine> keyLineOf(std::string_view bytes, const Line& line) {
   const std::optional<PairCut> cut = cutPair(text, i);
   if (!cut || !isWord(text.substr(cut->key, cut->keyEnd - cut->key))) return std::nullopt;
   const std::size_t at = line.begin;
-  return KeyLine{line,           at + cut->key, at + cut->keyEnd, at + cut->value, at + cut->valueEnd,
-                 at + cut->stop, cut->semicolon};
+  return KeyLine{line,
+                 at + cut->key,
+                 at + cut->keyEnd,
+                 at + cut->value,
+                 at + cut->valueEnd,
+                 at + cut->eq + 1,
+                 at + (cut->semicolon ? cut->stop : cut->valueEnd),
+                 at + cut->stop,
+                 cut->semicolon};
 }
 
 std::string_view textOf(std::string_view bytes, std::size_t begin, std::size_t end) {
@@ -433,9 +443,10 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
   }
 
   if (const KeyLine* k = findKey(bytes, *block, name)) {
-    const std::string_view old = textOf(bytes, k->value, k->valueEnd);
-    if (old == change.value) return std::nullopt;
-    apply(bytes, done, {k->value, std::string(old), change.value + (k->semicolon ? "" : ";")});
+    if (textOf(bytes, k->value, k->valueEnd) == change.value) return std::nullopt;
+    apply(bytes, done,
+          {k->replaced, std::string(textOf(bytes, k->replaced, k->replacedEnd)),
+           change.value + (k->semicolon ? "" : ";")});
     return std::nullopt;
   }
 

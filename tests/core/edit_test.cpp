@@ -47,8 +47,8 @@ TEST(EditModelTest, OnlyTheValueOrANewLineChanges) {
     Change change;
     std::string expected;
   } rows[] = {
-      // The value goes; the key's spelling, the blanks around the value and the comment stay.
-      {&gun, {kSet, "gun", "reloadtime", "1.2"}, "\tReloadTime = 1.2 ; // slow\r\n"},
+      // The span from "=" to ";" goes, the key's spelling, blanks and comment stay.
+      {&gun, {kSet, "gun", "reloadtime", "1.2"}, "\tReloadTime =1.2; // slow\r\n"},
       // No ";": one comes after the value, before the comment.
       {&gun, {kSet, "GUN", "range", "400"}, "\trange=400; // far\r\n\t/* range=1; */"},
       // A missing key follows the last key line, indented and ended like it
@@ -148,11 +148,11 @@ TEST(EditModelTest, ChangesWhatTheGameReadsInAShapeTheListReads) {
       // The last line of a key counts, whatever its blanks and indent.
       {"[GUN]\n{\nreloadtime=5;\n\t\treloadtime = 6;\n}\n",
        {kSet, "GUN", "reloadtime", "7"},
-       "reloadtime=5;\n\t\treloadtime = 7;\n",
+       "reloadtime=5;\n\t\treloadtime =7;\n",
        "5"},
       {"[GUN]\n{\nreloadtime=5;\nreloadtime = 6;\n}\n",
        {kSet, "GUN", "reloadtime", "7"},
-       "reloadtime=5;\nreloadtime = 7;\n",
+       "reloadtime=5;\nreloadtime =7;\n",
        "5"},
       // A copy of the block in a comment after the live one: the live one changes.
       {"[GUN]\n{\nid=1;\n}\n/*\n[GUN]\n{\nid=2;\n}\n*/\n", {kSet, "GUN", "id", "3"}, "[GUN]\n{\nid=3;\n}\n/*", "2"},
@@ -524,8 +524,8 @@ TEST_F(EditSessionTest, CommandLine) {
     const char* line;
     const char* warning;
   } cases[] = {
-      {"reloadtime=2", "+\t\treloadtime = 2 ;\n",
-       "warning: reloadtime: the game reads the line changed, 'reloadtime = 2 ;'; Actual Mode and the list show '5' "
+      {"reloadtime=2", "+\t\treloadtime =2;\n",
+       "warning: reloadtime: the game reads the line changed, 'reloadtime =2;'; Actual Mode and the list show '5' "
        "from another line, 'reloadtime=5;'\n"},
       {"range=6", "+range=6;\n", ""},
       {"weapontype=LaserCannon", "+weapontype=LaserCannon;\n", ""},
