@@ -19,9 +19,6 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
-// The weapon list skips a line that starts with exactly this, letter case included.
-constexpr std::string_view kDamageHeader = "[DAMAGE]";
-
 class Reader {
  public:
   Reader(std::string_view text, const std::string& file, std::vector<Finding>& findings, TdfReading how)
@@ -96,7 +93,7 @@ class Reader {
       newline();
       // The weapon list reads lines and knows nothing of comments.
       const std::string_view line = text_.substr(pos_, lineEndFrom(pos_) - pos_);
-      if (!line.empty() && line[0] == '[' && !line.starts_with(kDamageHeader))
+      if (isListedHeader(line))
         report(here(), check::kBlockInComment,
                "the weapon list shows " + quoted(line) + " although it is inside a /* */ comment");
     }
@@ -125,7 +122,7 @@ class Reader {
 
     // How the weapon list sees it: a header starts its line, and the listed
     // name is the line less its first and last byte.
-    if (start.column == 1 && !open_.empty() && !line.starts_with(kDamageHeader)) {
+    if (start.column == 1 && !open_.empty() && isListedHeader(line)) {
       report(start, check::kListedSubBlock,
              "the weapon list shows the sub-block " + bracketed(pendingBlock_.name) +
                  " as a weapon, because its header starts the line");

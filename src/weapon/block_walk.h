@@ -32,6 +32,11 @@ inline int depthChange(std::string_view line) {
 inline std::string_view bracketNameOf(std::string_view header) {
   return header.size() < 2 ? std::string_view() : header.substr(1, header.size() - 2);
 }
+// Whether the weapon list shows the line as a weapon: it starts with "[",
+// and not with "[DAMAGE]" (letter case exact).
+inline bool isListedHeader(std::string_view line) {
+  return !line.empty() && line[0] == '[' && !line.starts_with("[DAMAGE]");
+}
 // Whether the line is a header of the name: "[", the name, "]" at its start,
 // letter case ignored; `lowerName` is the name folded to lower case.
 inline bool isHeaderOf(std::string_view line, std::string_view lowerName) {
