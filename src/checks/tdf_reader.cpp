@@ -10,12 +10,9 @@ namespace qm {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
-
 std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  while (!s.empty() && isPairBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isPairBlank(s.back())) s.remove_suffix(1);
   return s;
 }
 
@@ -46,7 +43,7 @@ class Reader {
 
   bool commentAt(std::size_t p) const { return qm::commentAt(text_, p); }
   std::size_t lineEndFrom(std::size_t p) const {
-    while (p < text_.size() && !isLineEnd(text_[p])) ++p;
+    while (p < text_.size() && !isLineEndByte(text_[p])) ++p;
     return p;
   }
 
@@ -64,8 +61,8 @@ class Reader {
 
   void step() {
     const char c = text_[pos_];
-    if (isLineEnd(c)) return newline();
-    if (isBlank(c)) return void(++pos_);
+    if (isLineEndByte(c)) return newline();
+    if (isPairBlank(c)) return void(++pos_);
     if (commentAt(pos_)) return text_[pos_ + 1] == '/' ? void(pos_ = lineEndFrom(pos_)) : blockComment();
     if (c == '[') return header();
     if (pending_ && c != '{') missingBrace();
@@ -86,7 +83,7 @@ class Reader {
         pos_ += 2;
         return;
       }
-      if (!isLineEnd(c)) {
+      if (!isLineEndByte(c)) {
         ++pos_;
         continue;
       }
@@ -236,7 +233,7 @@ class Reader {
     std::size_t p = pos_;
     while (p < text_.size()) {
       const char c = text_[p];
-      if (isLineEnd(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
+      if (isLineEndByte(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
       ++p;
       if (c == ';') break;
     }
@@ -279,7 +276,7 @@ class Reader {
 
   // Whether the line that starts at `p` opens with a header or a brace.
   bool lineStartsBlock(std::size_t p) const {
-    while (p < text_.size() && isBlank(text_[p])) ++p;
+    while (p < text_.size() && isPairBlank(text_[p])) ++p;
     return p < text_.size() && (text_[p] == '[' || text_[p] == '{' || text_[p] == '}');
   }
 
@@ -289,7 +286,7 @@ class Reader {
     while (q < text_.size()) {
       const char c = text_[q];
       if (c == ';' || c == '{' || c == '}') break;
-      if (isLineEnd(c)) {
+      if (isLineEndByte(c)) {
         std::size_t next = q + 1;
         if (c == '\r' && next < text_.size() && text_[next] == '\n') ++next;
         if (next >= text_.size() || lineStartsBlock(next)) break;
@@ -301,7 +298,7 @@ class Reader {
       ++q;
     }
     std::size_t begin = from, end = q;
-    const auto space = [](char c) { return isBlank(c) || isLineEnd(c); };
+    const auto space = [](char c) { return isPairBlank(c) || isLineEndByte(c); };
     while (begin < end && space(text_[begin])) ++begin;
     while (end > begin && space(text_[end - 1])) --end;
     open_.back().pairs.push_back({key, text_.substr(begin, end - begin), start});
@@ -310,7 +307,7 @@ class Reader {
       return;
     }
     std::size_t valueEnd = q;
-    while (valueEnd > lineStart_ && isBlank(text_[valueEnd - 1])) --valueEnd;
+    while (valueEnd > lineStart_ && isPairBlank(text_[valueEnd - 1])) --valueEnd;
     report(at(valueEnd), check::kMissingSemicolon,
            quoted(key) + " has no ';': the value runs to " +
                (q < text_.size() ? quoted(text_.substr(q, 1)) : "the end of the file"));
