@@ -206,9 +206,6 @@ class BlockWalk {
     walk(lines);
   }
 
-  // Whether the walk is inside a block or waiting for its opening line.
-  bool inBlock() const { return state_ != State::Seeking; }
-
  private:
   enum class State { Seeking, Opening, InBlock };  // a header; its opening line; its closing one
 
