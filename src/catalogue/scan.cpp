@@ -12,10 +12,6 @@ namespace qm {
 
 namespace {
 
-// A line that begins with "[" is a weapon header unless it begins with
-// "[DAMAGE]" (letter case exact).
-bool isWeaponHeader(std::string_view line) { return line.substr(0, 8) != "[DAMAGE]"; }
-
 bool isI(char c) { return c == 'i' || c == 'I'; }
 bool isD(char c) { return c == 'd' || c == 'D'; }
 
@@ -56,8 +52,8 @@ void FileScan::piece(std::string_view bytes) {
   // Only lines that begin with "[" can be headers: the others are passed over
   // without being cut.
   while (lines.skipToLineStartingWith('[') && lines.next(line)) {
-    if (!isWeaponHeader(line)) continue;
-    name_.assign(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
+    if (!isListedHeader(line)) continue;
+    name_.assign(bracketNameOf(line));
     // Until an id line says otherwise, the ID text is the number 0.
     idText_ = '0';
     waiting_ = true;

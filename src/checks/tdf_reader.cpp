@@ -4,22 +4,17 @@
 #include <utility>
 
 #include "text/text.h"
+#include "weapon/block_walk.h"
 
 namespace qm {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
-
 std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  while (!s.empty() && isPairBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isPairBlank(s.back())) s.remove_suffix(1);
   return s;
 }
-
-// The weapon list skips a line that starts with exactly this, letter case included.
-constexpr std::string_view kDamageHeader = "[DAMAGE]";
 
 class Reader {
  public:
@@ -46,11 +41,9 @@ class Reader {
   TdfPosition at(std::size_t p) const { return {line_, static_cast<int>(p - lineStart_ + 1)}; }
   TdfPosition here() const { return at(pos_); }
 
-  bool commentAt(std::size_t p) const {
-    return text_[p] == '/' && p + 1 < text_.size() && (text_[p + 1] == '/' || text_[p + 1] == '*');
-  }
+  bool commentAt(std::size_t p) const { return qm::commentAt(text_, p); }
   std::size_t lineEndFrom(std::size_t p) const {
-    while (p < text_.size() && !isLineEnd(text_[p])) ++p;
+    while (p < text_.size() && !isLineEndByte(text_[p])) ++p;
     return p;
   }
 
@@ -68,8 +61,8 @@ class Reader {
 
   void step() {
     const char c = text_[pos_];
-    if (isLineEnd(c)) return newline();
-    if (isBlank(c)) return void(++pos_);
+    if (isLineEndByte(c)) return newline();
+    if (isPairBlank(c)) return void(++pos_);
     if (commentAt(pos_)) return text_[pos_ + 1] == '/' ? void(pos_ = lineEndFrom(pos_)) : blockComment();
     if (c == '[') return header();
     if (pending_ && c != '{') missingBrace();
@@ -90,14 +83,14 @@ class Reader {
         pos_ += 2;
         return;
       }
-      if (!isLineEnd(c)) {
+      if (!isLineEndByte(c)) {
         ++pos_;
         continue;
       }
       newline();
       // The weapon list reads lines and knows nothing of comments.
       const std::string_view line = text_.substr(pos_, lineEndFrom(pos_) - pos_);
-      if (!line.empty() && line[0] == '[' && !line.starts_with(kDamageHeader))
+      if (isListedHeader(line))
         report(here(), check::kBlockInComment,
                "the weapon list shows " + quoted(line) + " although it is inside a /* */ comment");
     }
@@ -126,7 +119,7 @@ class Reader {
 
     // How the weapon list sees it: a header starts its line, and the listed
     // name is the line less its first and last byte.
-    if (start.column == 1 && !open_.empty() && !line.starts_with(kDamageHeader)) {
+    if (start.column == 1 && !open_.empty() && isListedHeader(line)) {
       report(start, check::kListedSubBlock,
              "the weapon list shows the sub-block " + bracketed(pendingBlock_.name) +
                  " as a weapon, because its header starts the line");
@@ -240,7 +233,7 @@ class Reader {
     std::size_t p = pos_;
     while (p < text_.size()) {
       const char c = text_[p];
-      if (isLineEnd(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
+      if (isLineEndByte(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
       ++p;
       if (c == ';') break;
     }
@@ -261,42 +254,29 @@ class Reader {
 
   void pair() {
     const TdfPosition start = here();
-    std::size_t p = pos_;
-    while (p < text_.size()) {
-      const char c = text_[p];
-      if (c == '=' || c == ';' || isLineEnd(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
-      ++p;
-    }
-    if (p == text_.size() || text_[p] != '=' || p == pos_) {
+    const std::optional<PairCut> cut = cutPair(text_, pos_);
+    if (!cut) {
       const std::size_t end = strayEnd();
       stray(check::kStrayText, quoted(trimmed(text_.substr(pos_, end - pos_))) + " is not a key=value; pair");
       pos_ = end;
       return;
     }
-    const std::string_view key = trimmed(text_.substr(pos_, p - pos_));
-    if (how_.valuesSpanLines) return spanningValue(key, start, p + 1);
-    std::size_t q = p + 1;
-    while (q < text_.size()) {
-      const char c = text_[q];
-      if (c == ';' || isLineEnd(c) || c == '}' || commentAt(q)) break;
-      ++q;
-    }
-    const std::string_view value = trimmed(text_.substr(p + 1, q - p - 1));
-    open_.back().pairs.push_back({key, value, start});
-    if (q < text_.size() && text_[q] == ';') {
-      pos_ = q + 1;
+    const std::string_view key = text_.substr(cut->key, cut->keyEnd - cut->key);
+    if (how_.valuesSpanLines) return spanningValue(key, start, cut->eq + 1);
+    open_.back().pairs.push_back({key, text_.substr(cut->value, cut->valueEnd - cut->value), start});
+    if (cut->semicolon) {
+      pos_ = cut->stop + 1;
       return;
     }
-    std::size_t valueEnd = q;
-    while (valueEnd > p + 1 && isBlank(text_[valueEnd - 1])) --valueEnd;
+    const std::size_t valueEnd = cut->valueEnd;
     report(at(valueEnd), check::kMissingSemicolon,
            quoted(text_.substr(pos_, valueEnd - pos_)) + " has no ';': the game reads on into what follows");
-    pos_ = q;
+    pos_ = cut->stop;
   }
 
   // Whether the line that starts at `p` opens with a header or a brace.
   bool lineStartsBlock(std::size_t p) const {
-    while (p < text_.size() && isBlank(text_[p])) ++p;
+    while (p < text_.size() && isPairBlank(text_[p])) ++p;
     return p < text_.size() && (text_[p] == '[' || text_[p] == '{' || text_[p] == '}');
   }
 
@@ -306,7 +286,7 @@ class Reader {
     while (q < text_.size()) {
       const char c = text_[q];
       if (c == ';' || c == '{' || c == '}') break;
-      if (isLineEnd(c)) {
+      if (isLineEndByte(c)) {
         std::size_t next = q + 1;
         if (c == '\r' && next < text_.size() && text_[next] == '\n') ++next;
         if (next >= text_.size() || lineStartsBlock(next)) break;
@@ -318,7 +298,7 @@ class Reader {
       ++q;
     }
     std::size_t begin = from, end = q;
-    const auto space = [](char c) { return isBlank(c) || isLineEnd(c); };
+    const auto space = [](char c) { return isPairBlank(c) || isLineEndByte(c); };
     while (begin < end && space(text_[begin])) ++begin;
     while (end > begin && space(text_[end - 1])) --end;
     open_.back().pairs.push_back({key, text_.substr(begin, end - begin), start});
@@ -327,7 +307,7 @@ class Reader {
       return;
     }
     std::size_t valueEnd = q;
-    while (valueEnd > lineStart_ && isBlank(text_[valueEnd - 1])) --valueEnd;
+    while (valueEnd > lineStart_ && isPairBlank(text_[valueEnd - 1])) --valueEnd;
     report(at(valueEnd), check::kMissingSemicolon,
            quoted(key) + " has no ';': the value runs to " +
                (q < text_.size() ? quoted(text_.substr(q, 1)) : "the end of the file"));

@@ -6,6 +6,7 @@
 #include "checks/finding.h"
 #include "text/lines.h"
 #include "text/text.h"
+#include "weapon/block_walk.h"
 #include "weapon/field_table.h"
 #include "weapon/recogniser.h"
 
@@ -34,71 +35,41 @@ struct Line {
   bool commentOpen = false;  // a /* comment runs on past its end
 };
 
-class Lines {
- public:
-  Lines(std::string_view bytes, std::size_t from) : bytes_(bytes), pos_(from) {}
-  bool next(Line& line) {
-    if (pos_ >= bytes_.size()) return false;
-    const char* base = bytes_.data();
-    const std::size_t end = static_cast<std::size_t>(findLineEnd(base + pos_, base + bytes_.size()) - base);
-    std::size_t next = end;
-    if (next < bytes_.size() && bytes_[next++] == '\r' && next < bytes_.size() && bytes_[next] == '\n') ++next;
-    line = {pos_, end, next};
-    pos_ = next;
-    return true;
-  }
+// The line of `bytes` the walk handed on.
+Line lineOf(std::string_view bytes, const WalkedLine& walked) {
+  const auto begin = static_cast<std::size_t>(walked.text.data() - bytes.data());
+  return {begin, begin + walked.text.size(), walked.next};
+}
 
-  // Moves on to the next line that begins with `c`; false when none does.
-  bool skipToLineStartingWith(char c) {
-    while (pos_ < bytes_.size()) {
-      const std::size_t at = bytes_.find(c, pos_);
-      if (at == std::string_view::npos) break;
-      if (at == 0 || bytes_[at - 1] == '\n' || bytes_[at - 1] == '\r') {
-        pos_ = at;
-        return true;
-      }
-      pos_ = at + 1;
-    }
-    pos_ = bytes_.size();
-    return false;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t pos_;
-};
-
-// A key line: blanks, a plain word, blanks, "=", the value up to the first
-// ";" (or up to a comment or the line's end, blanks before it left out, when
-// the line has no ";").
+// A key line: blanks, then a pair as the game reads it (cutPair) whose key
+// is a plain word. An edit replaces all from its "=" to its ";" (to its
+// value's end without one), blanks too, so that the loader, which keeps
+// blanks, reads the new value as it is set.
 struct KeyLine {
   Line line;
   std::size_t key = 0, keyEnd = 0;
-  std::size_t value = 0, valueEnd = 0;
+  std::size_t value = 0, valueEnd = 0;  // as the game reads it
+  std::size_t replaced = 0, replacedEnd = 0;
+  std::size_t stop = 0;  // the ";", or where the value stops without one
   bool semicolon = false;
 };
-
-bool commentAt(std::string_view s, std::size_t i) {
-  return i + 1 < s.size() && s[i] == '/' && (s[i + 1] == '/' || s[i + 1] == '*');
-}
 
 std::optional<KeyLine> keyLineOf(std::string_view bytes, const Line& line) {
   const std::string_view text = bytes.substr(line.begin, line.end - line.begin);
   std::size_t i = 0;
   while (i < text.size() && isBlank(text[i])) ++i;
-  const std::size_t key = i;
-  while (i < text.size() && isWordByte(text[i])) ++i;
-  const std::size_t keyEnd = i;
-  while (i < text.size() && isBlank(text[i])) ++i;
-  if (keyEnd == key || i == text.size() || text[i] != '=') return std::nullopt;
-  KeyLine k{line, line.begin + key, line.begin + keyEnd, line.begin + i + 1, 0, false};
-  std::size_t end = i + 1;
-  while (end < text.size() && text[end] != ';' && !commentAt(text, end)) ++end;
-  k.semicolon = end < text.size() && text[end] == ';';
-  if (!k.semicolon)
-    while (end > i + 1 && isBlank(text[end - 1])) --end;
-  k.valueEnd = line.begin + end;
-  return k;
+  const std::optional<PairCut> cut = cutPair(text, i);
+  if (!cut || !isWord(text.substr(cut->key, cut->keyEnd - cut->key))) return std::nullopt;
+  const std::size_t at = line.begin;
+  return KeyLine{line,
+                 at + cut->key,
+                 at + cut->keyEnd,
+                 at + cut->value,
+                 at + cut->valueEnd,
+                 at + cut->eq + 1,
+                 at + (cut->semicolon ? cut->stop : cut->valueEnd),
+                 at + cut->stop,
+                 cut->semicolon};
 }
 
 std::string_view textOf(std::string_view bytes, std::size_t begin, std::size_t end) {
@@ -178,165 +149,144 @@ Loaded loadedPart(const Line& line, std::string_view text, std::string_view part
   return {line, at, at + part.size()};
 }
 
-bool isHeaderOf(std::string_view line, std::string_view lowerName) {
-  return line.size() >= lowerName.size() + 2 && line[0] == '[' && matchesFoldedAt(line, 1, lowerName) &&
-         line[lowerName.size() + 1] == ']';
-}
-
 bool isDamageHeader(std::string_view line) {
   std::size_t i = 0;
   while (i < line.size() && isBlank(line[i])) ++i;
   return matchesFoldedAt(line, i, "[damage]");
 }
 
-// Reads the block whose header line is `header`; returns where it ends.
-std::size_t readBlock(std::string_view bytes, const Line& header, Block& block) {
-  block = Block{};
-  block.place.begin = header.begin;
-  Lines lines(bytes, header.next);
-  Line line = header;
-  bool inComment = false;
-  const auto opening = [&](const Line& l) {
-    const std::string_view text = textOf(bytes, l.begin, l.end);
-    inComment = readLine(text, inComment, 2, block.bracesAgree);
-    return braceAmong(text, 2, Brace::Open);
-  };
-  bool opened = opening(header);
-  while (!opened && lines.next(line)) opened = opening(line);
-  // The loader reads no "}" on the line that opens the block; the game does.
-  if (opened && textOf(bytes, line.begin, line.end).find('}') != std::string_view::npos) block.bracesAgree = false;
-  block.place.end = line.next;
-  if (!opened) return line.next;
-  block.weapon.present = true;
-  line.commentOpen = inComment;
-  block.weapon.open = line;
-
-  long depth = 1;
-  bool damageNext = false, inDamage = false, damageCarry = false;
-  while (depth != 0 && lines.next(line)) {
-    const std::string_view text = textOf(bytes, line.begin, line.end);
-    KeyValue values[2];
-    for (int i = 0, n = keyValuesOf(text, values); i < n; ++i)
-      block.slots[slotIndex(values[i].slot)] = loadedPart(line, text, values[i].value);
-    std::string_view entry;
-    if (damageEntryOf(text, damageCarry, entry)) block.damageEntries.push_back(loadedPart(line, text, entry));
-    const bool opens = braceAmong(text, 3, Brace::Open), closes = braceAmong(text, 3, Brace::Close);
-    const bool commented = inComment;
-    inComment = readLine(text, inComment, 3, block.bracesAgree);
-    line.commentOpen = inComment;
-    const long before = depth;
-    if (!opens && !closes && !commented) {
-      if (before == 1 && isDamageHeader(text)) {
-        damageNext = true;
-      } else if (before == 1 || (before == 2 && inDamage)) {
-        if (auto key = keyLineOf(bytes, line)) (before == 1 ? block.weapon : block.damage).keys.push_back(*key);
-      }
-    }
-    if (opens) {
-      ++depth;
-      // A sub-block opened and closed on one line holds no lines to edit.
-      if (before == 1 && closes) {
-        damageNext = false;
-      } else if (before == 1) {
-        inDamage = damageNext;
-        damageNext = false;
-        // Of several [DAMAGE] blocks the last is the one edited.
-        if (inDamage) block.damage = Level{true, line, {}, kNone};
-      }
-    }
-    if (closes) {
-      --depth;
-      if (before == 2 && depth == 1 && inDamage) {
-        block.damage.close = line.begin;
-        inDamage = false;
-      }
-      if (depth == 0) block.weapon.close = line.begin;
-    }
-  }
-  block.place.end = line.next;
-  return line.next;
-}
-
-// Whether places of a file lie inside a /* */ comment, asked in file order:
-// the comments are followed from one place asked to the next.
-class CommentWalk {
+// Reads the blocks the walk finds into Blocks: the last one found is kept.
+// Each line is read two ways: as the loader stores it (its own line grammar,
+// which knows no levels and no comments) and as the game reads it (keys by
+// level, comments followed), noting where the two count braces apart.
+class BlockReader {
  public:
-  explicit CommentWalk(std::string_view bytes) : bytes_(bytes) {}
-  bool inside(std::size_t at) {
-    // `at` begins a line: no "*/" or "//" straddles it.
-    while (pos_ < at) {
-      if (open_) {
-        const std::size_t close = bytes_.find("*/", pos_);
-        if (close == kNone || close >= at) {
-          pos_ = at;
-          break;
-        }
-        open_ = false;
-        pos_ = close + 2;
-        continue;
-      }
-      const std::size_t slash = bytes_.find('/', pos_);
-      if (slash == kNone || slash >= at) {
-        pos_ = at;
-        break;
-      }
-      const char next = slash + 1 < bytes_.size() ? bytes_[slash + 1] : '\0';
-      if (next == '*') {
-        open_ = true;
-        pos_ = slash + 2;
-      } else if (next == '/') {
-        pos_ = std::min(bytes_.find_first_of("\r\n", slash), bytes_.size());
-      } else {
-        pos_ = slash + 1;
-      }
-    }
-    return open_;
+  explicit BlockReader(std::string_view bytes) : bytes_(bytes) {}
+
+  void header(std::string_view text) {
+    Block& block = found.emplace();
+    block.place.begin = offsetOf(text);
+    block.place.end = block.place.begin + text.size();
+    inComment_ = damageNext_ = inDamage_ = damageCarry_ = false;
   }
+
+  void opening(const WalkedLine& walked, bool opens) {
+    Block& block = *found;
+    Line line = lineOf(bytes_, walked);
+    block.place.end = line.next;
+    followComments(line, walked.text, 2);
+    if (!opens) return;
+    // The loader reads no "}" on the line that opens the block; the game does.
+    if (walked.text.find('}') != std::string_view::npos) block.bracesAgree = false;
+    block.weapon.present = true;
+    block.weapon.open = line;
+  }
+
+  void body(const WalkedLine& walked, long before) {
+    const std::string_view text = walked.text;
+    Line line = lineOf(bytes_, walked);
+    found->place.end = line.next;
+    storeAsLoader(line, text);
+    const bool opens = braceAmong(text, 3, Brace::Open), closes = braceAmong(text, 3, Brace::Close);
+    const bool commented = inComment_;
+    followComments(line, text, 3);
+    if (!opens && !closes && !commented) readKeyLine(line, text, before);
+    if (opens) enterSubBlock(line, before, closes);
+    if (closes) leaveSubBlock(line, before + (opens ? 1 : 0) - 1);
+  }
+
+  std::optional<Block> found;
 
  private:
+  std::size_t offsetOf(std::string_view text) const { return static_cast<std::size_t>(text.data() - bytes_.data()); }
+
+  // What the loader stores of the line: the slots it sets, a damage entry.
+  void storeAsLoader(const Line& line, std::string_view text) {
+    KeyValue values[2];
+    for (int i = 0, n = keyValuesOf(text, values); i < n; ++i)
+      found->slots[slotIndex(values[i].slot)] = loadedPart(line, text, values[i].value);
+    std::string_view entry;
+    if (damageEntryOf(text, damageCarry_, entry)) found->damageEntries.push_back(loadedPart(line, text, entry));
+  }
+
+  // The /* */ comments over the line, the loader looking `early` bytes in.
+  void followComments(Line& line, std::string_view text, std::size_t early) {
+    inComment_ = readLine(text, inComment_, early, found->bracesAgree);
+    line.commentOpen = inComment_;
+  }
+
+  // A line with no brace, not in a comment, at `depth`: a [DAMAGE] header
+  // of the weapon, or a key line of the weapon or of its damage block.
+  void readKeyLine(const Line& line, std::string_view text, long depth) {
+    if (depth == 1 && isDamageHeader(text)) {
+      damageNext_ = true;
+    } else if (depth == 1 || (depth == 2 && inDamage_)) {
+      if (auto key = keyLineOf(bytes_, line)) (depth == 1 ? found->weapon : found->damage).keys.push_back(*key);
+    }
+  }
+
+  void enterSubBlock(const Line& line, long before, bool closes) {
+    if (before != 1) return;
+    // A sub-block opened and closed on one line holds no lines to edit.
+    inDamage_ = damageNext_ && !closes;
+    damageNext_ = false;
+    // Of several [DAMAGE] blocks the last is the one edited.
+    if (inDamage_) found->damage = Level{true, line, {}, kNone};
+  }
+
+  void leaveSubBlock(const Line& line, long after) {
+    if (after == 1 && inDamage_) {
+      found->damage.close = line.begin;
+      inDamage_ = false;
+    }
+    if (after == 0) found->weapon.close = line.begin;
+  }
+
   std::string_view bytes_;
-  std::size_t pos_ = 0;
-  bool open_ = false;
+  bool inComment_ = false;
+  bool damageNext_ = false, inDamage_ = false;  // a [DAMAGE] header read; inside its block
+  bool damageCarry_ = false;                    // the loader's damage sub-block state
 };
 
 // The last block of the weapon in the file, as the loader finds it (`live`
 // false: headers in comments count, as the loader knows no comments) or as
 // the game does (`live`: headers inside /* */ comments do not).
 std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketName, bool live = true) {
-  const std::string lowerName = toLower(bracketName);
-  std::optional<Block> found;
-  Block block;
-  Lines lines(bytes, 0);
-  CommentWalk comments(bytes);
-  for (Line line; lines.skipToLineStartingWith('[') && lines.next(line);) {
-    if (!isHeaderOf(textOf(bytes, line.begin, line.end), lowerName)) continue;
-    if (live && comments.inside(line.begin)) continue;
-    const std::size_t after = readBlock(bytes, line, block);
-    found = block;
-    if (!block.weapon.present) break;  // the file ended before the block opened, as the loader stops
-    lines = Lines(bytes, after);
-  }
-  return found;
+  BlockReader reader(bytes);
+  BlockWalk<BlockReader>(bracketName, reader, {.skipCommentedHeaders = live}).walk(bytes);
+  return std::move(reader.found);
 }
+
+// The header line of each block the game reads, with where its block ends.
+struct HeaderFinder {
+  std::size_t offset;
+  std::string_view bytes;
+  std::string_view holding;  // the header of the block holding `offset`, once found
+  std::string_view last;     // the header of the block being walked
+  std::size_t lastBegin = 0, lastEnd = 0;
+  void header(std::string_view text) {
+    settle();
+    last = text;
+    lastBegin = static_cast<std::size_t>(text.data() - bytes.data());
+    lastEnd = lastBegin + text.size();
+  }
+  void opening(const WalkedLine& line, bool) { lastEnd = line.next; }
+  void body(const WalkedLine& line, long) { lastEnd = line.next; }
+  void settle() {
+    if (holding.data() == nullptr && last.data() != nullptr && lastBegin <= offset && offset < lastEnd) holding = last;
+  }
+};
 
 }  // namespace
 
 std::string blockHeaderAt(std::string_view bytes, std::size_t offset) {
-  Block block;
-  Lines lines(bytes, 0);
-  CommentWalk comments(bytes);
-  for (Line line; lines.skipToLineStartingWith('[') && lines.next(line);) {
-    if (line.begin > offset) break;
-    if (comments.inside(line.begin)) continue;
-    const std::size_t after = readBlock(bytes, line, block);
-    if (offset < after) {
-      const std::string_view text = textOf(bytes, line.begin, line.end);
-      const std::size_t close = text.find(']');
-      return std::string(close == std::string_view::npos ? text : text.substr(0, close + 1));
-    }
-    lines = Lines(bytes, after);
-  }
-  return {};
+  HeaderFinder finder{offset, bytes, {}, {}};
+  BlockWalk<HeaderFinder>({}, finder, {.anyName = true, .skipCommentedHeaders = true}).walk(bytes);
+  finder.settle();
+  const std::string_view text = finder.holding;
+  if (text.data() == nullptr) return {};
+  const std::size_t close = text.find(']');
+  return std::string(close == std::string_view::npos ? text : text.substr(0, close + 1));
 }
 
 namespace {
@@ -451,7 +401,7 @@ bool shownKey(const KeyName& name) {
 
 // Whether only blanks and comments follow the first ";" of the key line.
 bool aloneOnLine(std::string_view bytes, const KeyLine& k) {
-  const std::string_view rest = textOf(bytes, k.valueEnd, k.line.end);
+  const std::string_view rest = textOf(bytes, k.stop, k.line.end);
   std::size_t i = k.semicolon ? 1 : 0;
   while (i < rest.size() && isBlank(rest[i])) ++i;
   return i == rest.size() || commentAt(rest, i);
@@ -493,9 +443,10 @@ std::optional<std::string> applyChange(std::string& bytes, const Change& change,
   }
 
   if (const KeyLine* k = findKey(bytes, *block, name)) {
-    const std::string_view old = textOf(bytes, k->value, k->valueEnd);
-    if (old == change.value) return std::nullopt;
-    apply(bytes, done, {k->value, std::string(old), change.value + (k->semicolon ? "" : ";")});
+    if (textOf(bytes, k->value, k->valueEnd) == change.value) return std::nullopt;
+    apply(bytes, done,
+          {k->replaced, std::string(textOf(bytes, k->replaced, k->replacedEnd)),
+           change.value + (k->semicolon ? "" : ";")});
     return std::nullopt;
   }
 
@@ -607,10 +558,10 @@ LineSpan lineHolding(std::string_view bytes, std::size_t at) {
   at = std::min(at, bytes.size());
   std::size_t begin = at;
   while (begin > 0 && bytes[begin - 1] != '\n' && bytes[begin - 1] != '\r') --begin;
-  Line line;
-  Lines(bytes, begin).next(line);
-  if (begin == bytes.size()) line = {begin, begin, begin};
-  return {line.begin, line.end, line.next};
+  BufferLines lines(bytes.substr(begin));
+  std::string_view text;
+  if (!lines.next(text)) return {begin, begin, begin};
+  return {begin, begin + text.size(), begin + lines.offset()};
 }
 
 Splice lineAfterAt(std::string_view bytes, std::size_t at, std::size_t indentFrom, std::string_view text) {

@@ -133,6 +133,8 @@ class BufferLines {
 
   // Where the next line begins, counted from the start of the bytes.
   std::size_t offset() const { return static_cast<std::size_t>(pos_ - begin_); }
+  // The bytes cut.
+  std::string_view bytes() const { return std::string_view(begin_, static_cast<std::size_t>(end_ - begin_)); }
 
   // Passes over lines without cutting them until one has "{", "}" or "["
   // among its first three characters, so that Next gives that line; false

@@ -5,24 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "weapon/block_walk.h"
 #include "weapon/current_weapon.h"
 #include "weapon/recogniser.h"
 
 namespace qm {
-
-// The block grammar's line tests, shared by the search of one weapon and the
-// reading of every weapon at once.
-// A block opens on the line with "{" as its first or second character.
-inline bool opensBlock(std::string_view line) { return braceAmong(line, 2, Brace::Open); }
-// How a line inside a block changes its depth: "{" among its first three
-// characters enters a sub-block, "}" among them leaves one (both: no change).
-inline int depthChange(std::string_view line) {
-  return (braceAmong(line, 3, Brace::Open) ? 1 : 0) - (braceAmong(line, 3, Brace::Close) ? 1 : 0);
-}
-// The header line without its first and its last character.
-inline std::string_view bracketNameOf(std::string_view header) {
-  return header.size() < 2 ? std::string_view() : header.substr(1, header.size() - 2);
-}
 
 // Searches a whole file for every block whose header line begins with "[",
 // the bracket name and "]", letter case ignored. Each block found empties
@@ -35,20 +22,25 @@ bool searchFile(std::string_view bytes, std::string_view bracketName, CurrentWea
 // WeaponSearch a file.
 class WeaponSearch {
  public:
-  WeaponSearch(std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry);
-  void piece(std::string_view bytes);
+  WeaponSearch(std::string_view bracketName, CurrentWeapon& weapon, bool& damageCarry)
+      : weapon_(weapon), damageCarry_(damageCarry), walk_(bracketName, *this) {}
+  WeaponSearch(const WeaponSearch&) = delete;
+  WeaponSearch& operator=(const WeaponSearch&) = delete;
+  void piece(std::string_view bytes) { walk_.walk(bytes); }
   bool found() const { return found_; }
 
- private:
-  enum class State { Seeking, Opening, InBlock };  // a header; its opening brace; its closing one
-  bool isHeader(std::string_view line) const;
+  // What the walk meets. A header starts the weapon afresh; the lines up to
+  // the opening brace are not read as values; the block's lines are, nested
+  // sub-blocks read through.
+  void header(std::string_view line);
+  void opening(const WalkedLine&, bool) {}
+  void body(const WalkedLine& line, long) { recogniseLine(line.text, weapon_, damageCarry_); }
 
-  std::string lowerName_;
+ private:
   CurrentWeapon& weapon_;
   bool& damageCarry_;
-  State state_ = State::Seeking;
-  long depth_ = 0;  // of nested blocks in the block being read
   bool found_ = false;
+  BlockWalk<WeaponSearch> walk_;
 };
 
 }  // namespace qm

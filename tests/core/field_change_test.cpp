@@ -43,9 +43,9 @@ TEST(FieldChangeTest, PlansEachWeaponsValue) {
     const char* operand;
     std::string rows, refusal;
   } rows[] = {
-      // The old text's blanks stay; no binary noise; weapons without a number pass.
-      {"reloadtime", kTimes, "0.9", "GUN:1.5>1.35 | BIG: 10.0 > 9  | BARE:no value | ODD:not a number", ""},
-      {"reloadtime", kAdd, " -2", "GUN:1.5>-0.5 !negative | BIG: 10.0 > 8  | BARE:no value | ODD:not a number", ""},
+      // The value is read without the blanks around it; no binary noise; weapons without a number pass.
+      {"reloadtime", kTimes, "0.9", "GUN:1.5>1.35 | BIG: 10.0 >9 | BARE:no value | ODD:not a number", ""},
+      {"reloadtime", kAdd, " -2", "GUN:1.5>-0.5 !negative | BIG: 10.0 >8 | BARE:no value | ODD:not a number", ""},
       {"ReloadTime", kTimes, "1.0", "GUN:= | BIG:= | BARE:no value | ODD:not a number", ""},
       // A count stays whole; damage amounts keep their fractions.
       {"burst", kTimes, "0.5", "GUN:3>2 | BIG:no value | BARE:no value | ODD:no value", ""},
@@ -90,15 +90,15 @@ TEST(FieldChangeTest, ChangesTheLineTheGameReads) {
       {"reloadtime=10\n", "reloadtime", kTimes, "2", "1", "10", ">20"},
       {"reloadtime=10\n", "reloadtime", kSet, "10", "1", "10", "unchanged"},
       // Lines the loader does not read, which the game does: changed, and said so.
-      {"\treloadtime = 10 ;\n", "reloadtime", kTimes, "2", "", " 10 ",
-       ">" + shows + "'reloadtime = 20 ;'; Actual Mode and the list do not read that line)"},
+      {"\treloadtime = 10 ;\n", "reloadtime", kTimes, "2", "", "10",
+       ">" + shows + "'reloadtime =20;'; Actual Mode and the list do not read that line)"},
       {"\t\treloadtime=10;\n", "reloadtime", kSet, "5", "", "10",
        ">" + shows + "'reloadtime=5;'; Actual Mode and the list do not read that line)"},
       // A new line is indented where the loader reads it.
       {"\t\tid=3;\n", "reloadtime", kSet, "5", "", "-", ">5 (a new line)"},
       // A key given twice: the last line is the one the game reads and the one changed.
-      {"reloadtime=5;\nreloadtime = 10;\n", "reloadtime", kTimes, "2", "5", " 10",
-       ">5" + shows + "'reloadtime = 20;'; Actual Mode and the list show '5' from another line, 'reloadtime=5;')"},
+      {"reloadtime=5;\nreloadtime = 10;\n", "reloadtime", kTimes, "2", "5", "10",
+       ">5" + shows + "'reloadtime =20;'; Actual Mode and the list show '5' from another line, 'reloadtime=5;')"},
       // A line in a comment, and one of the [DAMAGE] block, are not the weapon's key to the game.
       {"reloadtime=5;\n/*\nreloadtime=8;\n*/\n", "reloadtime", kTimes, "2", "8", "5",
        ">8" + shows + "'reloadtime=10;'; Actual Mode and the list show '8' from another line, 'reloadtime=8;')"},

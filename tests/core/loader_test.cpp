@@ -7,6 +7,7 @@
 
 #include "catalogue/scan.h"
 #include "test_support.h"
+#include "weapon/block_walk.h"
 #include "weapon/loader.h"
 
 namespace qm {
@@ -113,6 +114,45 @@ TEST(LoaderTest, LaterFilesWinAndNotFoundKeepsTheWeapon) {
   EXPECT_FALSE(loadWeapon("NONE", {looseFile(a), looseFile(b)}, w, carry).found);
   EXPECT_EQ(w[Slot::Range], "3");
   EXPECT_EQ(w[Slot::BracketName], "gun");
+}
+
+// A key=value pair as the game reads it, which the game checks' reader and
+// the edit model both take: key and value, blanks around them left out, and
+// whether a ";" ends it. "-" for no pair.
+TEST(LoaderTest, PairsAsTheGameReadsThem) {
+  const struct {
+    const char* text;
+    const char* key;
+    const char* value;
+    bool semicolon;
+  } rows[] = {
+      {"reloadtime=10;", "reloadtime", "10", true},
+      {"reloadtime = 10 ;", "reloadtime", "10", true},
+      {"reloadtime=10 // slow", "reloadtime", "10", false},
+      {"reloadtime=10/*x*/;", "reloadtime", "10", false},
+      {"reloadtime=a//b;", "reloadtime", "a", false},
+      {"range=5}", "range", "5", false},
+      {"range=\t;", "range", "", true},
+      {"range=", "range", "", false},
+      {"range=1=2;", "range", "1=2", true},
+      {"name=Big Gun;rest", "name", "Big Gun", true},
+      {"reload time=1;", "reload time", "1", true},
+      {"=5;", "-", "", false},
+      {"range;=5", "-", "", false},
+      {"range{=5;", "-", "", false},
+      {"range//=5;", "-", "", false},
+      {"range\n=5;", "-", "", false},
+  };
+  for (const auto& r : rows) {
+    const std::string_view text = r.text;
+    const auto cut = cutPair(text, 0);
+    ASSERT_EQ(cut.has_value(), std::string_view(r.key) != "-") << r.text;
+    if (!cut) continue;
+    EXPECT_EQ(text.substr(cut->key, cut->keyEnd - cut->key), r.key) << r.text;
+    EXPECT_EQ(text.substr(cut->value, cut->valueEnd - cut->value), r.value) << r.text;
+    EXPECT_EQ(cut->semicolon, r.semicolon) << r.text;
+    EXPECT_EQ(cut->semicolon, cut->stop < text.size() && text[cut->stop] == ';') << r.text;
+  }
 }
 
 }  // namespace
