@@ -1,4 +1,4 @@
-// What every command of quillmark-cli is built from: the session it runs in
+// What every command of quillmark-cli is built from: the context it runs in
 // (global options, output streams, the window's state), the usage error, and
 // the JSON writer. The list of commands is in cli.cpp.
 #pragma once
@@ -52,9 +52,9 @@ class CliHost : public Host {
 };
 
 // What a command runs with.
-class Session {
+class CommandContext {
  public:
-  Session(std::filesystem::path game, std::vector<std::string> imports, std::ostream& out, std::ostream& err)
+  CommandContext(std::filesystem::path game, std::vector<std::string> imports, std::ostream& out, std::ostream& err)
       : out(out), err(err), game_(std::move(game)), imports_(std::move(imports)), host_(err) {}
 
   std::ostream& out;
@@ -94,7 +94,7 @@ class Session {
 // subcommand and returns what runs the command once the line is parsed
 // (options are bound to storage the returned function owns).
 struct Command {
-  using Run = std::function<int(Session&)>;
+  using Run = std::function<int(CommandContext&)>;
   const char* name;
   const char* synopsis;  // the arguments, for the short usage text
   const char* summary;   // one line for --help
@@ -128,11 +128,11 @@ Command::Run declareUnit(CLI::App& sub);
 Engine engineNamed(const std::string& name);
 // --engine original|later|auto, bound to `engine`.
 void addEngineOption(CLI::App& sub, std::string& engine);
-int runUnitsTable(Session& s, const std::optional<std::string>& fields, const std::string& format,
+int runUnitsTable(CommandContext& s, const std::optional<std::string>& fields, const std::string& format,
                   const std::string& engine);
-int runUnitsDiff(Session& s, const std::string& first, const std::string& second, bool asJson,
+int runUnitsDiff(CommandContext& s, const std::string& first, const std::string& second, bool asJson,
                  const std::string& engine);
-int runSetUnit(Session& s, const std::string& name, const std::vector<std::string>& assignments,
+int runSetUnit(CommandContext& s, const std::string& name, const std::vector<std::string>& assignments,
                const std::vector<std::string>& removes, bool dryRun, bool noBackup, bool breakLinks,
                const std::string& engine);
 

@@ -31,7 +31,7 @@ Command::Run declareSet(CLI::App& sub) {
   sub.add_flag("--dry-run", a->dryRun, "Print the diff and write nothing");
   sub.add_flag("--no-backup", a->noBackup, "Keep no FILE.bak of a file changed the first time");
   sub.add_flag("--break-links", a->breakLinks, "Write a file that has other hard links, which keep the old bytes");
-  return [a](Session& s) {
+  return [a](CommandContext& s) {
     if (a->unit) {
       // With --unit every argument is an assignment.
       std::vector<std::string> assignments = a->assignments;

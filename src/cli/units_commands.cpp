@@ -50,19 +50,19 @@ struct GameRead {
   Engine engine;
   GameUnits units;
 
-  GameRead(Session& s, Engine asked)
+  GameRead(CommandContext& s, Engine asked)
       : files(s.game()), imports(importsOf(s)), engine(decideEngine(asked, files, imports)), units(files, engine) {
     if (!files.damagedArchives().empty()) s.host().reportUnreadable(files.damagedArchives());
     for (const UnreadableFile& f : units.leftOut())
       s.err << "warning: unit file " << f.name << " left out: " << f.reason << '\n';
   }
-  static std::vector<WeaponFilePtr> importsOf(Session& s) {
+  static std::vector<WeaponFilePtr> importsOf(CommandContext& s) {
     std::vector<WeaponFilePtr> out;
     for (const std::string& path : s.imports())
       if (WeaponFilePtr file = s.importedFile(path)) out.push_back(std::move(file));
     return out;
   }
-  WeaponDps weapons(Session& s) const {
+  WeaponDps weapons(CommandContext& s) const {
     std::vector<UnreadableFile> unreadable;
     WeaponDps dps = WeaponDps::ofGame(files, imports, &unreadable);
     if (!unreadable.empty()) s.host().reportUnreadable(unreadable);
@@ -90,7 +90,7 @@ Command::Run declareUnits(CLI::App& sub) {
   auto a = std::make_shared<Args>();
   sub.add_flag("--json", a->json, "Print a JSON array");
   addEngineOption(sub, a->engine);
-  return [a](Session& s) {
+  return [a](CommandContext& s) {
     const GameRead game(s, engineNamed(a->engine));
     const auto& units = game.units.units();
     if (a->json) {
@@ -123,7 +123,7 @@ Command::Run declareUnit(CLI::App& sub) {
   sub.add_option("NAME", a->name, "The unit's name (letter case not significant)")->type_name("NAME")->required();
   sub.add_flag("--json", a->json, "Print one JSON object");
   addEngineOption(sub, a->engine);
-  return [a](Session& s) {
+  return [a](CommandContext& s) {
     const GameRead game(s, engineNamed(a->engine));
     const Unit* unit = game.units.find(utf8ToCp1252(a->name));
     if (!unit) {
@@ -152,7 +152,7 @@ Command::Run declareUnit(CLI::App& sub) {
   };
 }
 
-int runUnitsTable(Session& s, const std::optional<std::string>& fields, const std::string& format,
+int runUnitsTable(CommandContext& s, const std::optional<std::string>& fields, const std::string& format,
                   const std::string& engine) {
   std::vector<UnitColumn> columns;
   if (!fields) {
@@ -219,7 +219,7 @@ int runUnitsTable(Session& s, const std::optional<std::string>& fields, const st
   return 0;
 }
 
-int runUnitsDiff(Session& s, const std::string& first, const std::string& second, bool asJson,
+int runUnitsDiff(CommandContext& s, const std::string& first, const std::string& second, bool asJson,
                  const std::string& engine) {
   const GameRead game(s, engineNamed(engine));
   const Unit* a = game.units.find(utf8ToCp1252(first));
@@ -242,7 +242,7 @@ int runUnitsDiff(Session& s, const std::string& first, const std::string& second
   return differences.empty() ? 0 : 1;
 }
 
-int runSetUnit(Session& s, const std::string& name, const std::vector<std::string>& assignments,
+int runSetUnit(CommandContext& s, const std::string& name, const std::vector<std::string>& assignments,
                const std::vector<std::string>& removes, bool dryRun, bool noBackup, bool breakLinks,
                const std::string& engine) {
   if (assignments.empty() && removes.empty()) throw UsageError("set needs at least one KEY=VALUE or --remove KEY");

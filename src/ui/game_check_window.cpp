@@ -502,10 +502,10 @@ void GameCheckWindow::fillReferences() {
   const std::vector<Unresolved> unresolved = refs.unresolved(check.weapons());
   auto* unresolvedGroup = new QStandardItem(QString("Unresolved names (%1)").arg(unresolved.size()));
   for (const Unresolved& u : unresolved) {
-    const bool ofWeapon = u.kind != Unresolved::Kind::Weapon;  // else of a unit
+    const bool namedByWeapon = u.kind != Unresolved::Kind::Weapon;  // else named by a unit
     QList<QStandardItem*> cells = row(fromCp1252(u.name), fromUtf8(unresolvedText(u)), u.file, u.line,
-                                      ofWeapon ? u.holder : std::string(), ofWeapon ? u.file : std::string());
-    if (!ofWeapon) {
+                                      namedByWeapon ? u.holder : std::string(), namedByWeapon ? u.file : std::string());
+    if (!namedByWeapon) {
       cells[0]->setData(QByteArray::fromStdString(u.file), kUnitFileRole);
       cells[0]->setData(u.line, kUnitLineRole);
     }
