@@ -259,6 +259,69 @@ std::string tooLarge(std::string_view path) {
   return inQuotes(path) + ": larger than 4 GiB, the most an archive can hold";
 }
 
+// The bytes of the inputs, for the progress; a file whose size cannot be
+// read counts for nothing.
+std::uint64_t totalBytes(const std::vector<PackInput>& files) {
+  std::uint64_t total = 0;
+  for (const PackInput& f : files) {
+    if (f.bytes) {
+      total += f.bytes->size();
+      continue;
+    }
+    std::error_code ec;
+    const std::uint64_t size = fs::file_size(f.from, ec);
+    if (!ec) total += size;
+  }
+  return total;
+}
+
+// An input's bytes: those given, or its file's; the reason when they cannot
+// be had or are too many for an archive.
+std::optional<std::string> inputBytes(PackInput& f, std::string& bytes) {
+  if (f.bytes) {
+    bytes = std::move(*f.bytes);
+  } else {
+    std::string reason;
+    if (!platform::readRegularFile(f.from, bytes, reason, kMostOffset, "larger than 4 GiB"))
+      return platform::utf8Of(f.from) + ": " + reason;
+  }
+  if (bytes.size() > kMostOffset) return tooLarge(f.path);
+  return std::nullopt;
+}
+
+// A packed file's content: the table of its chunks' sizes, then each chunk
+// behind its header. `table` and `header` are room reused from file to file.
+std::optional<std::string> writeChunks(Output& out, const std::deque<Chunk>& chunks, std::size_t count,
+                                       PackMethod method, std::string& table, std::string& header) {
+  table.assign(kChunkTableEntrySize * count, '\0');
+  for (std::size_t c = 0; c < count; ++c)
+    putU32(table.data() + kChunkTableEntrySize * c,
+           static_cast<std::uint32_t>(ChunkHeader::kSize + chunks[c].packed.size()));
+  std::optional<std::string> failure = out.add(table);
+  for (std::size_t c = 0; c < count && !failure; ++c) {
+    const Chunk& ch = chunks[c];
+    ChunkHeader h;
+    h.method = static_cast<std::uint8_t>(method);
+    h.storedLength = static_cast<std::uint32_t>(ch.packed.size());
+    h.unpackedLength = static_cast<std::uint32_t>(ch.plain.size());
+    for (char b : ch.packed) h.checksum += static_cast<unsigned char>(b);
+    h.write(header.data());
+    if (!(failure = out.add(header))) failure = out.add(ch.packed);
+  }
+  return failure;
+}
+
+// The archive's header, for a directory that ends at `dirEnd`.
+std::string archiveHeader(std::uint64_t dirEnd) {
+  std::string head(kHeaderSize, '\0');
+  putU32(head.data() + kMarkerAt, kMarker);
+  putU32(head.data() + kVersionAt, kVersion);
+  putU32(head.data() + kDirectoryEndAt, static_cast<std::uint32_t>(dirEnd));
+  putU32(head.data() + kKeyAt, 0);
+  putU32(head.data() + kDirectoryStartAt, kHeaderSize);
+  return head;
+}
+
 }  // namespace
 
 std::string packLz77(std::string_view plain) {
@@ -318,16 +381,7 @@ PackOutcome packArchive(const fs::path& outPath, std::vector<PackInput> files, c
       outcome.failure = "the directory of so many files passes 4 GiB";
       return outcome;
     }
-    std::uint64_t total = 0;
-    for (const PackInput& f : files) {
-      if (f.bytes) {
-        total += f.bytes->size();
-        continue;
-      }
-      std::error_code ec;
-      const std::uint64_t size = fs::file_size(f.from, ec);
-      if (!ec) total += size;
-    }
+    const std::uint64_t total = totalBytes(files);
 
     platform::ReplacingFile file;
     if ((outcome.failure = file.open(outPath))) return outcome;
@@ -411,21 +465,7 @@ PackOutcome packArchive(const fs::path& outPath, std::vector<PackInput> files, c
         if (options.method == PackMethod::Stored) {
           outcome.failure = out.add(f.bytes);
         } else {
-          table.assign(kChunkTableEntrySize * f.chunks, '\0');
-          for (std::size_t c = 0; c < f.chunks; ++c)
-            putU32(table.data() + kChunkTableEntrySize * c,
-                   static_cast<std::uint32_t>(ChunkHeader::kSize + chunks[c].packed.size()));
-          outcome.failure = out.add(table);
-          for (std::size_t c = 0; c < f.chunks && !outcome.failure; ++c) {
-            const Chunk& ch = chunks[c];
-            ChunkHeader h;
-            h.method = static_cast<std::uint8_t>(options.method);
-            h.storedLength = static_cast<std::uint32_t>(ch.packed.size());
-            h.unpackedLength = static_cast<std::uint32_t>(ch.plain.size());
-            for (char b : ch.packed) h.checksum += static_cast<unsigned char>(b);
-            h.write(header.data());
-            if (!(outcome.failure = out.add(header))) outcome.failure = out.add(ch.packed);
-          }
+          outcome.failure = writeChunks(out, chunks, f.chunks, options.method, table, header);
         }
         if (outcome.failure) return outcome;
         if (out.at() > kMostOffset) {
@@ -452,19 +492,7 @@ PackOutcome packArchive(const fs::path& outPath, std::vector<PackInput> files, c
         hold.unlock();
         PackInput& f = files[sorted.order[next]];
         std::string bytes;
-        if (f.bytes) {
-          bytes = std::move(*f.bytes);
-        } else {
-          std::string reason;
-          if (!platform::readRegularFile(f.from, bytes, reason, kMostOffset, "larger than 4 GiB")) {
-            outcome.failure = platform::utf8Of(f.from) + ": " + reason;
-            return outcome;
-          }
-        }
-        if (bytes.size() > kMostOffset) {
-          outcome.failure = tooLarge(f.path);
-          return outcome;
-        }
+        if ((outcome.failure = inputBytes(f, bytes))) return outcome;
         hold.lock();
         held.push_back({sorted.order[next++], std::move(bytes), 0});
         Held& h = held.back();  // its bytes stay where they are while it is held
@@ -480,13 +508,7 @@ PackOutcome packArchive(const fs::path& outPath, std::vector<PackInput> files, c
     hold.unlock();
     if ((outcome.failure = out.flush())) return outcome;
     outcome.bytesOut = out.at();
-    std::string head(kHeaderSize, '\0');
-    putU32(head.data() + kMarkerAt, kMarker);
-    putU32(head.data() + kVersionAt, kVersion);
-    putU32(head.data() + kDirectoryEndAt, static_cast<std::uint32_t>(dirEnd));
-    putU32(head.data() + kKeyAt, 0);
-    putU32(head.data() + kDirectoryStartAt, kHeaderSize);
-    if ((outcome.failure = file.writeAt(0, head + dir))) return outcome;
+    if ((outcome.failure = file.writeAt(0, archiveHeader(dirEnd) + dir))) return outcome;
     outcome.failure = file.commit();
   } catch (const std::bad_alloc&) {
     outcome.failure = "not enough memory to pack the files";

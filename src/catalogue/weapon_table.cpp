@@ -241,9 +241,9 @@ class WeaponTable::Pass {
   struct NameState {
     std::uint32_t epoch = 0;
     State state = State::Searching;
-    std::int8_t carry = Loaded::kInherited;  // the damage sub-block state after its blocks so far
-    int block = -1;                          // the block being read
-    std::string_view bracketName;            // of the block being read
+    std::int8_t carry = WeaponBlock::kInherited;  // the damage sub-block state after its blocks so far
+    int block = -1;                               // the block being read
+    std::string_view bracketName;                 // of the block being read
   };
   struct OpenBlock {
     int id;
@@ -386,10 +386,10 @@ class WeaponTable::Pass {
   }
 
   // A new block of the name, its values still to come.
-  Loaded& startBlock(int id) {
+  WeaponBlock& startBlock(int id) {
     NameState& n = stateOf(id);
     n.block = static_cast<int>(out_->blocks.size());
-    Loaded& w = out_->blocks.emplace_back();
+    WeaponBlock& w = out_->blocks.emplace_back();
     if (keepValues_) out_->packed.emplace_back();
     w.name = id;
     w.bracketName = spanOf(n.bracketName);
@@ -405,7 +405,7 @@ class WeaponTable::Pass {
 
   void finish(const OpenBlock& b, std::size_t bodyEnd) {
     NameState& n = stateOf(b.id);
-    Loaded& w = out_->blocks[n.block];
+    WeaponBlock& w = out_->blocks[n.block];
     w.bodyEnd = static_cast<std::uint32_t>(bodyEnd);
     if (keepValues_) keepValues(b, n.block, w);
     if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
@@ -421,7 +421,7 @@ class WeaponTable::Pass {
 
   // The block's values: from the last line that set each slot, when that
   // line is inside the block (after its opening line).
-  void keepValues(const OpenBlock& b, int block, Loaded& w) {
+  void keepValues(const OpenBlock& b, int block, WeaponBlock& w) {
     if (w.bodyEnd - w.bodyBegin <= kPackedBlock) {
       const char* const base = fileStart_ + w.bodyBegin;
       auto& v = out_->packed[block].v;
@@ -442,7 +442,7 @@ class WeaponTable::Pass {
   // A header whose file ended before the block opened: the weapon is emptied
   // with its bracket name, and it counts as found.
   void finishUnopened(int id) {
-    Loaded& w = startBlock(id);
+    WeaponBlock& w = startBlock(id);
     if (keepValues_) out_->packed.back().v.fill(0);
     w.carryOut = w.carryIn;  // a block that never opened leaves the state as it was
     stateOf(id).state = State::Searching;
@@ -568,17 +568,17 @@ void WeaponTable::readFiles(const NameIndex& index, const WeaponTable* previous,
   // In search order: the last block of a name is the one loading it gives,
   // and each block starts with the damage sub-block state its name's blocks
   // before it left.
-  weapons_.assign(index.size(), Where{});
+  weapons_.assign(index.size(), BlockOfName{});
   unreadable_.clear();
   std::vector<std::int8_t> carry(index.size(), 0);
   for (std::size_t f = 0; f < files_.size(); ++f) {
     if (!files_[f]->unreadable.empty()) unreadable_.push_back({sources_[f]->name(), files_[f]->unreadable});
     const auto& blocks = files_[f]->blocks;
     for (std::size_t b = 0; b < blocks.size(); ++b) {
-      const Loaded& w = blocks[b];
+      const WeaponBlock& w = blocks[b];
       std::int8_t& c = carry[w.name];
-      const bool in = w.carryIn == Loaded::kInherited ? c : w.carryIn;
-      if (w.carryOut != Loaded::kInherited) c = w.carryOut;
+      const bool in = w.carryIn == WeaponBlock::kInherited ? c : w.carryIn;
+      if (w.carryOut != WeaponBlock::kInherited) c = w.carryOut;
       weapons_[w.name] = {static_cast<int>(f), static_cast<int>(b), in ? w.bodyBegin : w.firstDamage,
                           w.bodyEnd - w.bodyBegin, in};
     }
@@ -594,7 +594,7 @@ std::uint64_t WeaponTable::bytesToReadAgain() const {
 
 std::string_view WeaponTable::slotText(const FileBlocks& file, int block, int s) {
   const std::string_view bytes = file.held->bytes();
-  const Loaded& w = file.blocks[block];
+  const WeaponBlock& w = file.blocks[block];
   if (s == slotIndex(Slot::BracketName)) return bytes.substr(w.bracketName.offset, w.bracketName.size);
   if (w.wide >= 0) return bytes.substr(file.wide[w.wide][s].offset, file.wide[w.wide][s].size);
   const std::uint32_t v = file.packed[block].v[s];
@@ -606,8 +606,8 @@ void WeaponTable::readBlock(std::size_t row, SlotValues& values, std::vector<std
   if (damage) damage->clear();
   if (!found(row)) return;
   const std::string_view bytes = fileBytes(row);
-  const Loaded& w = loadedOf(row);
-  const Where& where = weapons_[rows_[row].weapon];
+  const WeaponBlock& w = weaponBlockOf(row);
+  const BlockOfName& where = weapons_[rows_[row].weapon];
   values[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
   readBody(bytes.substr(w.bodyBegin, w.bodyEnd - w.bodyBegin), where.damageFrom - w.bodyBegin, where.carryIn, values,
            damage);
@@ -620,12 +620,12 @@ void WeaponTable::prefetch(std::size_t row) const {
   // processor's own prefetching follows on from the first lines.
   constexpr std::size_t kFar = 8;
   if (const std::size_t far = row + kFar; far < rows_.size() && found(far)) {
-    const Where& where = weapons_[rows_[far].weapon];
+    const BlockOfName& where = weapons_[rows_[far].weapon];
     __builtin_prefetch(&where);
     __builtin_prefetch(files_[static_cast<std::size_t>(where.file)]->blocks.data() + where.block);
   }
   if (row >= rows_.size() || !found(row)) return;
-  const Loaded& w = loadedOf(row);
+  const WeaponBlock& w = weaponBlockOf(row);
   const char* body = fileBytes(row).data() + w.bodyBegin;
   for (std::uint32_t at = 0; at < w.bodyEnd - w.bodyBegin && at < 1024; at += 64) __builtin_prefetch(body + at);
 #else
@@ -660,8 +660,8 @@ void WeaponTable::read(std::size_t row, SlotValues& values, std::vector<std::str
 void WeaponTable::damageParts(std::size_t row, std::vector<std::string_view>& out) const {
   out.clear();
   if (!found(row)) return;
-  const Loaded& w = loadedOf(row);
-  const Where& where = weapons_[rows_[row].weapon];
+  const WeaponBlock& w = weaponBlockOf(row);
+  const BlockOfName& where = weapons_[rows_[row].weapon];
   bool carry = where.carryIn;
   BufferLines lines(fileBytes(row).substr(where.damageFrom, w.bodyEnd - where.damageFrom));
   std::string_view entry;

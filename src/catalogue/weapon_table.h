@@ -108,12 +108,12 @@ class WeaponTable {
   // 64 KiB or more keeps them whole elsewhere.
   static constexpr std::size_t kPackedBlock = 0xFFFF;
   // A weapon's values, kept: each as its start in the block << 16 | its length.
-  struct Packed {
-    Packed() {}  // left unset, not zeroed: written when its block ends
+  struct PackedSpans {
+    PackedSpans() {}  // left unset, not zeroed: written when its block ends
     std::array<std::uint32_t, kSlotCount> v;
   };
   // A block that ended, as loading its name would leave the weapon.
-  struct Loaded {
+  struct WeaponBlock {
     Span bracketName{0, 0};
     int name = 0;   // the bracket name's index
     int wide = -1;  // the values' index in its file's `wide`, for a block too long to pack them
@@ -134,13 +134,13 @@ class WeaponTable {
     std::shared_ptr<const platform::HeldFile> held;  // never null: empty for a file not read
     std::string unreadable;                          // why it could not be read; empty when it was
     bool valuesKept = false;
-    std::vector<Loaded, LargeAllocator<Loaded>> blocks;
+    std::vector<WeaponBlock, LargeAllocator<WeaponBlock>> blocks;
     // With the values kept: each block's, by block; those of a long block in `wide`.
-    std::vector<Packed, LargeAllocator<Packed>> packed;
+    std::vector<PackedSpans, LargeAllocator<PackedSpans>> packed;
     std::vector<std::array<Span, kSlotCount>> wide;
   };
   // The block loading a name gives, and how it starts.
-  struct Where {
+  struct BlockOfName {
     int file = -1, block = -1;
     std::uint32_t damageFrom = 0;  // where its damage list starts
     std::uint32_t bodySize = 0;    // its block's body size, kept here to be summed without visiting the blocks
@@ -166,8 +166,8 @@ class WeaponTable {
   // The values of a row's block, read again from it; the damage list too, when asked.
   void readBlock(std::size_t row, SlotValues& values, std::vector<std::string_view>* damage) const;
   const FileBlocks& fileOf(std::size_t row) const { return *files_[weapons_[rows_[row].weapon].file]; }
-  const Loaded& loadedOf(std::size_t row) const {
-    const Where& w = weapons_[rows_[row].weapon];
+  const WeaponBlock& weaponBlockOf(std::size_t row) const {
+    const BlockOfName& w = weapons_[rows_[row].weapon];
     return files_[w.file]->blocks[w.block];
   }
   int blockOf(std::size_t row) const { return weapons_[rows_[row].weapon].block; }
@@ -177,8 +177,9 @@ class WeaponTable {
   std::uint64_t namesKey_ = 0;                            // the list's names, in order, folded and hashed
   bool valuesKept_ = true;
   std::size_t filesRead_ = 0;
-  std::vector<char, LargeAllocator<char>> texts_;      // the entries' texts back to back
-  std::vector<Where, LargeAllocator<Where>> weapons_;  // by bracket name (letter case ignored): the block that loads it
+  std::vector<char, LargeAllocator<char>> texts_;  // the entries' texts back to back
+  // By bracket name (letter case ignored): the block that loads it
+  std::vector<BlockOfName, LargeAllocator<BlockOfName>> weapons_;
   std::vector<Row, LargeAllocator<Row>> rows_;
   std::vector<UnreadableFile> unreadable_;
 };

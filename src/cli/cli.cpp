@@ -3,7 +3,7 @@
 // To add a command FOO:
 //  1. write `Command::Run declareFoo(CLI::App& sub)` (in its own file, declared
 //     in command.h): it adds FOO's arguments to `sub`, binding them to a
-//     struct it owns, and returns a function `int(Session&)` that runs FOO and
+//     struct it owns, and returns a function `int(CommandContext&)` that runs FOO and
 //     returns the exit status (throw UsageError for a bad argument found late);
 //  2. add one row to kCommands below: name, synopsis, summary, declareFoo.
 // Parsing, --help, the short usage text and the exit statuses come from here.
@@ -82,7 +82,7 @@ void CliHost::reportUnreadable(const std::vector<UnreadableFile>& files) {
   for (const auto& f : files) err_ << "warning: cannot read weapon file " << f.name << ": " << f.reason << '\n';
 }
 
-MainWindowState& Session::window() {
+MainWindowState& CommandContext::window() {
   if (window_) return *window_;
   window_ = std::make_unique<MainWindowState>(game_, host_);
   window_->setAllWeaponFiles(allWeaponFiles);
@@ -95,20 +95,20 @@ MainWindowState& Session::window() {
   return *window_;
 }
 
-WeaponFilePtr Session::importedFile(const std::string& path) {
+WeaponFilePtr CommandContext::importedFile(const std::string& path) {
   WeaponFilePtr file = namedWeaponFile(path);
   if (!file) err << "warning: no file at " << path << ", not imported\n";
   return file;
 }
 
-std::vector<std::string> Session::importsFound() {
+std::vector<std::string> CommandContext::importsFound() {
   std::vector<std::string> found;
   for (const std::string& path : imports_)
     if (importedFile(path)) found.push_back(path);
   return found;
 }
 
-bool Session::loadWithoutList(std::string_view name) {
+bool CommandContext::loadWithoutList(std::string_view name) {
   window_ = std::make_unique<MainWindowState>(game_, host_);
   window_->setAllWeaponFiles(allWeaponFiles);
   CurrentWeapon weapon = window_->weapon();
@@ -239,13 +239,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (imports.size() > static_cast<std::size_t>(kImportSlots))
     return usageError(err, "at most 15 files can be imported");
 
-  Session session(platform::pathOf(game), imports, out, err);
-  session.allWeaponFiles = allWeaponFiles;
+  CommandContext context(platform::pathOf(game), imports, out, err);
+  context.allWeaponFiles = allWeaponFiles;
   for (auto& [sub, run] : runs) {
     if (!sub->parsed()) continue;
     int status;
     try {
-      status = run(session);
+      status = run(context);
     } catch (const UsageError& e) {
       return usageError(err, e.what());
     }

@@ -1,4 +1,4 @@
-// What every command of quillmark-cli is built from: the session it runs in
+// What every command of quillmark-cli is built from: the context it runs in
 // (global options, output streams, the window's state), the usage error, and
 // the JSON writer. The list of commands is in cli.cpp.
 #pragma once
@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "checks/game_check.h"
+#include "edit/change.h"
+#include "edit/session.h"
 #include "presentation/host.h"
 #include "presentation/main_window_state.h"
 
@@ -52,9 +54,9 @@ class CliHost : public Host {
 };
 
 // What a command runs with.
-class Session {
+class CommandContext {
  public:
-  Session(std::filesystem::path game, std::vector<std::string> imports, std::ostream& out, std::ostream& err)
+  CommandContext(std::filesystem::path game, std::vector<std::string> imports, std::ostream& out, std::ostream& err)
       : out(out), err(err), game_(std::move(game)), imports_(std::move(imports)), host_(err) {}
 
   std::ostream& out;
@@ -94,7 +96,7 @@ class Session {
 // subcommand and returns what runs the command once the line is parsed
 // (options are bound to storage the returned function owns).
 struct Command {
-  using Run = std::function<int(Session&)>;
+  using Run = std::function<int(CommandContext&)>;
   const char* name;
   const char* synopsis;  // the arguments, for the short usage text
   const char* summary;   // one line for --help
@@ -114,8 +116,30 @@ Command::Run declareRefs(CLI::App& sub);
 Command::Run declareArchive(CLI::App& sub);
 Command::Run declarePack(CLI::App& sub);
 Command::Run declareUnpack(CLI::App& sub);
-// Editing a weapon in place (set_command.cpp).
+// Editing a weapon in place (set_command.cpp), or with --unit a unit.
 Command::Run declareSet(CLI::App& sub);
+// What `set` was asked.
+struct SetArgs {
+  std::string name;
+  std::vector<std::string> assignments, removes;
+  bool dryRun = false, noBackup = false, breakLinks = false;
+  std::optional<std::string> unit;
+  std::string engine = "auto";
+};
+// An argument (UTF-8) in the files' single-byte encoding; nothing, after an
+// error, when it holds a character the encoding lacks: it is refused rather
+// than written as "?".
+std::optional<std::string> argumentBytes(CommandContext& s, const std::string& arg);
+// The changes to `target` (bytes) that the KEY=VALUE `assignments` and the
+// keys of --remove ask for, made by `rules` (null for a weapon); nothing,
+// after an error, when an argument cannot be written in bytes.
+std::optional<std::vector<edit::Change>> askedChanges(CommandContext& s, const std::string& target,
+                                                      const std::vector<std::string>& assignments,
+                                                      const std::vector<std::string>& removes,
+                                                      const std::shared_ptr<const edit::BlockRules>& rules = nullptr);
+// Prints the step's warnings and notes and each changed file's diff, then
+// saves them unless --dry-run: 0, or 1 after the refusal when they cannot be.
+int showAndSave(CommandContext& s, edit::Session& session, const edit::Step& step, const SetArgs& a);
 
 // The weapons table (table_commands.cpp).
 Command::Run declareTable(CLI::App& sub);
@@ -128,13 +152,12 @@ Command::Run declareUnit(CLI::App& sub);
 Engine engineNamed(const std::string& name);
 // --engine original|later|auto, bound to `engine`.
 void addEngineOption(CLI::App& sub, std::string& engine);
-int runUnitsTable(Session& s, const std::optional<std::string>& fields, const std::string& format,
+int runUnitsTable(CommandContext& s, const std::optional<std::string>& fields, const std::string& format,
                   const std::string& engine);
-int runUnitsDiff(Session& s, const std::string& first, const std::string& second, bool asJson,
+int runUnitsDiff(CommandContext& s, const std::string& first, const std::string& second, bool asJson,
                  const std::string& engine);
-int runSetUnit(Session& s, const std::string& name, const std::vector<std::string>& assignments,
-               const std::vector<std::string>& removes, bool dryRun, bool noBackup, bool breakLinks,
-               const std::string& engine);
+// `set --unit UNIT`: every argument but the options is an assignment.
+int runSetUnit(CommandContext& s, const SetArgs& a);
 
 // Writes `value` and a newline: the outer object one member a line, an array
 // of objects one element a line, everything else on one line with ", " and

@@ -162,7 +162,7 @@ int runRefs(const std::filesystem::path& game, const std::vector<std::string>& i
 Command::Run declareIds(CLI::App& sub) {
   auto json = std::make_shared<bool>(false);
   sub.add_flag("--json", *json, "Print one JSON object");
-  return [json](Session& s) { return runIds(s.game(), s.importsFound(), *json, s.out, s.err); };
+  return [json](CommandContext& s) { return runIds(s.game(), s.importsFound(), *json, s.out, s.err); };
 }
 
 Command::Run declareLint(CLI::App& sub) {
@@ -175,7 +175,7 @@ Command::Run declareLint(CLI::App& sub) {
   sub.add_option("--only", a->only, "Run only these checks (comma-separated)")->type_name("CHECK,...");
   sub.add_option("--disable", a->disable, "Run all checks but these (comma-separated)")->type_name("CHECK,...");
   sub.add_flag("--errors", a->errorsOnly, "Print only errors (the summary counts both)");
-  return [a](Session& s) { return runLint(s.game(), s.importsFound(), *a, s.out, s.err); };
+  return [a](CommandContext& s) { return runLint(s.game(), s.importsFound(), *a, s.out, s.err); };
 }
 
 Command::Run declareRefs(CLI::App& sub) {
@@ -186,7 +186,7 @@ Command::Run declareRefs(CLI::App& sub) {
   auto a = std::make_shared<Args>();
   sub.add_option("NAME", a->name, "The weapon's bracket name")->required();
   sub.add_flag("--json", a->json, "Print one JSON object");
-  return [a](Session& s) { return runRefs(s.game(), s.importsFound(), a->name, a->json, s.out, s.err); };
+  return [a](CommandContext& s) { return runRefs(s.game(), s.importsFound(), a->name, a->json, s.out, s.err); };
 }
 
 }  // namespace qm

@@ -88,7 +88,7 @@ std::vector<Column> columnsOf(const std::optional<std::string>& fields) {
 }
 
 // Text made piece by piece into room kept from use to use.
-class TextRoom {
+class TextBuffer {
  public:
   void clear() { used_ = 0; }
   std::string_view text() const { return {room_.data(), used_}; }
@@ -97,11 +97,11 @@ class TextRoom {
   // place checks the room once for many bytes. (The text's length, kept in
   // memory, might be any byte written, so a writer going through put() has
   // it read back after every byte.)
-  struct Place {
+  struct WriteSpan {
     char* at;
     char* end;
   };
-  Place open(std::size_t n) { return {reserve(n), room_.data() + size_}; }
+  WriteSpan open(std::size_t n) { return {reserve(n), room_.data() + size_}; }
   void close(const char* at) { used_ = static_cast<std::size_t>(at - room_.data()); }
   void put(char c) { *reserve(1) = c, ++used_; }
   void put(std::string_view bytes) {
@@ -145,7 +145,7 @@ class DelimitedRows {
   }
 
   void write(std::ostream& out) const {
-    TextRoom head;
+    TextBuffer head;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       if (i) head.put(sep());
       append(head, columns_[i].name);
@@ -168,7 +168,7 @@ class DelimitedRows {
   // another text.
   enum class Source { Stored, DamageList, Entry, Text };
   struct Scratch {
-    TextRoom text;
+    TextBuffer text;
     TableRow row;
     std::string joined;
   };
@@ -179,7 +179,7 @@ class DelimitedRows {
   char sep() const { return csv_ ? ',' : '\t'; }
   std::string_view lineEnd() const { return csv_ ? "\r\n" : "\n"; }
   // A value, as TSV or CSV writes it: most are written as they are.
-  void append(TextRoom& out, std::string_view value) const {
+  void append(TextBuffer& out, std::string_view value) const {
     if (csv_ ? plainAs<',', '"', '\r', '\n'>(value) : plainAs<'\t', '\\'>(value)) return out.put(value);
     std::string text;
     csv_ ? appendCsv(text, value) : appendTsv(text, value);
@@ -193,7 +193,7 @@ class DelimitedRows {
   // texts are: then a value of up to 16 bytes is one load, and a longer one
   // two.
 #if defined(QM_SSE2)
-  bool putShortPlain(std::string_view value, char*& at) const {
+  bool putShortUnescaped(std::string_view value, char*& at) const {
     const std::size_t n = value.size();
     if (n == 0 || n > 32) return false;
     const auto unwritten = [this](__m128i bytes) {
@@ -228,7 +228,7 @@ class DelimitedRows {
     for (std::size_t row = from; row < to; ++row) {
       table_.prefetch(row + kAhead);
       s.row.read(table_, row, needsDamage_);
-      TextRoom::Place out = s.text.open(kRoom);
+      TextBuffer::WriteSpan out = s.text.open(kRoom);
       // Any other value is written through the room's own put().
       const auto append = [&](std::string_view value) {
         s.text.close(out.at);
@@ -245,7 +245,7 @@ class DelimitedRows {
           case Source::Stored: {
             const std::string_view value = s.row.values[slotIndex(slots_[i])];
 #if defined(QM_SSE2)
-            if (putShortPlain(value, out.at)) break;
+            if (putShortUnescaped(value, out.at)) break;
 #endif
             append(value);
             break;
@@ -260,7 +260,7 @@ class DelimitedRows {
             break;
           case Source::Entry:
 #if defined(QM_SSE2)
-            if (putShortPlain(s.row.entry, out.at)) break;
+            if (putShortUnescaped(s.row.entry, out.at)) break;
 #endif
             append(s.row.entry);
             break;
@@ -329,16 +329,16 @@ Command::Run declareTable(CLI::App& sub) {
   sub.add_option("--format", a->format, "tsv (default), csv or json")
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"tsv", "csv", "json"}));
-  return [a](Session& session) {
-    if (a->units) return runUnitsTable(session, a->fields, a->format, a->engine);
+  return [a](CommandContext& context) {
+    if (a->units) return runUnitsTable(context, a->fields, a->format, a->engine);
     const std::vector<Column> columns = columnsOf(a->fields);
-    MainWindowState& window = session.window();
+    MainWindowState& window = context.window();
     const WeaponTable table(window.weaponList().entries(), window.searchList(), nullptr, WeaponTable::Values::OnRequest,
                             window.fileStore());
     if (a->format == "json")
-      writeJsonRows(table, columns, a->viewing, session.out);
+      writeJsonRows(table, columns, a->viewing, context.out);
     else
-      DelimitedRows(table, columns, a->viewing, a->format == "csv").write(session.out);
+      DelimitedRows(table, columns, a->viewing, a->format == "csv").write(context.out);
     return 0;
   };
 }
@@ -356,15 +356,15 @@ Command::Run declareDiff(CLI::App& sub) {
   sub.add_option("NAME1", a->a, "The first weapon's bracket name")->type_name("NAME1")->required();
   sub.add_option("NAME2", a->b, "The second weapon's bracket name")->type_name("NAME2")->required();
   sub.add_flag("--json", a->json, "Print one JSON object");
-  return [a](Session& session) {
-    if (a->units) return runUnitsDiff(session, a->a, a->b, a->json, a->engine);
+  return [a](CommandContext& context) {
+    if (a->units) return runUnitsDiff(context, a->a, a->b, a->json, a->engine);
     // Each weapon as `show` loads it: a search of its own, from the start.
-    const std::vector<WeaponFilePtr> files = session.window().searchList();
+    const std::vector<WeaponFilePtr> files = context.window().searchList();
     CurrentWeapon weapons[2];
     for (int i = 0; i < 2; ++i) {
       bool damageCarry = false;
       if (!loadWeapon(utf8ToCp1252(i == 0 ? a->a : a->b), files, weapons[i], damageCarry).found) {
-        session.err << kMsgNotFound << '\n';
+        context.err << kMsgNotFound << '\n';
         return 2;
       }
     }
@@ -373,7 +373,7 @@ Command::Run declareDiff(CLI::App& sub) {
       nlohmann::ordered_json list = nlohmann::ordered_json::array();
       for (const Difference& d : differences)
         list.push_back({{"key", cp1252ToUtf8(d.key)}, {"a", cp1252ToUtf8(d.a)}, {"b", cp1252ToUtf8(d.b)}});
-      writeJson(session.out, {{"differences", list}});
+      writeJson(context.out, {{"differences", list}});
     } else {
       std::string text;
       for (const Difference& d : differences) {
@@ -385,7 +385,7 @@ Command::Run declareDiff(CLI::App& sub) {
         text += '\n';
       }
       text += std::to_string(differences.size()) + " fields differ\n";
-      session.out << text;
+      context.out << text;
     }
     return differences.empty() ? 0 : 1;
   };

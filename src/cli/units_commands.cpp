@@ -50,19 +50,19 @@ struct GameRead {
   Engine engine;
   GameUnits units;
 
-  GameRead(Session& s, Engine asked)
+  GameRead(CommandContext& s, Engine asked)
       : files(s.game()), imports(importsOf(s)), engine(decideEngine(asked, files, imports)), units(files, engine) {
     if (!files.damagedArchives().empty()) s.host().reportUnreadable(files.damagedArchives());
     for (const UnreadableFile& f : units.leftOut())
       s.err << "warning: unit file " << f.name << " left out: " << f.reason << '\n';
   }
-  static std::vector<WeaponFilePtr> importsOf(Session& s) {
+  static std::vector<WeaponFilePtr> importsOf(CommandContext& s) {
     std::vector<WeaponFilePtr> out;
     for (const std::string& path : s.imports())
       if (WeaponFilePtr file = s.importedFile(path)) out.push_back(std::move(file));
     return out;
   }
-  WeaponDps weapons(Session& s) const {
+  WeaponDps weapons(CommandContext& s) const {
     std::vector<UnreadableFile> unreadable;
     WeaponDps dps = WeaponDps::ofGame(files, imports, &unreadable);
     if (!unreadable.empty()) s.host().reportUnreadable(unreadable);
@@ -90,7 +90,7 @@ Command::Run declareUnits(CLI::App& sub) {
   auto a = std::make_shared<Args>();
   sub.add_flag("--json", a->json, "Print a JSON array");
   addEngineOption(sub, a->engine);
-  return [a](Session& s) {
+  return [a](CommandContext& s) {
     const GameRead game(s, engineNamed(a->engine));
     const auto& units = game.units.units();
     if (a->json) {
@@ -123,7 +123,7 @@ Command::Run declareUnit(CLI::App& sub) {
   sub.add_option("NAME", a->name, "The unit's name (letter case not significant)")->type_name("NAME")->required();
   sub.add_flag("--json", a->json, "Print one JSON object");
   addEngineOption(sub, a->engine);
-  return [a](Session& s) {
+  return [a](CommandContext& s) {
     const GameRead game(s, engineNamed(a->engine));
     const Unit* unit = game.units.find(utf8ToCp1252(a->name));
     if (!unit) {
@@ -152,7 +152,7 @@ Command::Run declareUnit(CLI::App& sub) {
   };
 }
 
-int runUnitsTable(Session& s, const std::optional<std::string>& fields, const std::string& format,
+int runUnitsTable(CommandContext& s, const std::optional<std::string>& fields, const std::string& format,
                   const std::string& engine) {
   std::vector<UnitColumn> columns;
   if (!fields) {
@@ -219,7 +219,7 @@ int runUnitsTable(Session& s, const std::optional<std::string>& fields, const st
   return 0;
 }
 
-int runUnitsDiff(Session& s, const std::string& first, const std::string& second, bool asJson,
+int runUnitsDiff(CommandContext& s, const std::string& first, const std::string& second, bool asJson,
                  const std::string& engine) {
   const GameRead game(s, engineNamed(engine));
   const Unit* a = game.units.find(utf8ToCp1252(first));
@@ -242,60 +242,28 @@ int runUnitsDiff(Session& s, const std::string& first, const std::string& second
   return differences.empty() ? 0 : 1;
 }
 
-int runSetUnit(Session& s, const std::string& name, const std::vector<std::string>& assignments,
-               const std::vector<std::string>& removes, bool dryRun, bool noBackup, bool breakLinks,
-               const std::string& engine) {
-  if (assignments.empty() && removes.empty()) throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
-  // Arguments are UTF-8, written in the files' single-byte encoding: one it
-  // cannot hold is refused rather than written as "?".
-  std::string why;
-  const auto bytes = [&](const std::string& arg) {
-    std::optional<std::string> out = utf8ToCp1252Exact(arg, why);
-    if (!out) s.err << "'" << arg << "': " << why << "; nothing was written\n";
-    return out;
-  };
-  const std::optional<std::string> named = bytes(name);
+int runSetUnit(CommandContext& s, const SetArgs& a) {
+  std::vector<std::string> assignments = a.assignments;
+  if (!a.name.empty()) assignments.insert(assignments.begin(), a.name);
+  if (assignments.empty() && a.removes.empty()) throw UsageError("set needs at least one KEY=VALUE or --remove KEY");
+  const std::optional<std::string> named = argumentBytes(s, *a.unit);
   if (!named) return 1;
-  const GameRead game(s, engineNamed(engine));
+  const GameRead game(s, engineNamed(a.engine));
   const Unit* unit = game.units.find(*named);
   if (!unit) {
     s.err << kUnitNotFound << '\n';
     return 1;
   }
-  const auto rules = unitRules(unit->file, unit->name, game.units.engine());
-  std::vector<edit::Change> changes;
-  for (const std::string& assignment : assignments) {
-    const std::size_t eq = assignment.find('=');
-    if (eq == std::string::npos || eq == 0) throw UsageError("'" + assignment + "' is not KEY=VALUE");
-    const auto key = bytes(assignment.substr(0, eq));
-    const auto value = key ? bytes(assignment.substr(eq + 1)) : std::nullopt;
-    if (!value) return 1;
-    changes.push_back({edit::Change::Kind::Set, unit->name, *key, *value, rules});
-  }
-  for (const std::string& key : removes) {
-    const auto named = bytes(key);
-    if (!named) return 1;
-    changes.push_back({edit::Change::Kind::Remove, unit->name, *named, {}, rules});
-  }
-
+  const std::optional<std::vector<edit::Change>> changes =
+      askedChanges(s, unit->name, assignments, a.removes, unitRules(unit->file, unit->name, game.units.engine()));
+  if (!changes) return 1;
   edit::Session session(s.game(), {});
-  const edit::Applied applied = session.apply(changes);
+  const edit::Applied applied = session.apply(*changes);
   if (!applied.step) {
     s.err << applied.refusal << '\n';
     return 1;
   }
-  for (const Finding& f : applied.step->warnings) printFinding(s.err, f);
-  for (std::size_t file : session.changedFiles()) {
-    if (session.fromArchive(file)) s.err << "note: " << session.archiveNote(file) << '\n';
-    s.out << session.diff(file);
-  }
-  if (dryRun) return 0;
-  const edit::Saved saved = session.save(!noBackup, breakLinks);
-  if (saved.refusal) {
-    s.err << *saved.refusal << '\n';
-    return 1;
-  }
-  return 0;
+  return showAndSave(s, session, *applied.step, a);
 }
 
 }  // namespace qm

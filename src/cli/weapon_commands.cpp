@@ -42,9 +42,9 @@ void printWeaponText(const MainWindowState& window, std::ostream& out) {
 
 // Loads NAME (UTF-8 on the command line) or the list entry at `index`;
 // false with "Weapon not found!" shown when no block matches.
-bool loadWeapon(Session& session, const std::string& name, std::optional<long> index) {
-  if (!index) return session.loadWithoutList(utf8ToCp1252(name));
-  MainWindowState& window = session.window();
+bool loadWeapon(CommandContext& context, const std::string& name, std::optional<long> index) {
+  if (!index) return context.loadWithoutList(utf8ToCp1252(name));
+  MainWindowState& window = context.window();
   if (*index < 0 || static_cast<std::size_t>(*index) >= window.weaponList().size())
     throw UsageError("no list entry at index " + std::to_string(*index));
   return window.showWeapon(window.entryName(static_cast<int>(*index)));
@@ -53,8 +53,8 @@ bool loadWeapon(Session& session, const std::string& name, std::optional<long> i
 }  // namespace
 
 Command::Run declareList(CLI::App&) {
-  return [](Session& session) {
-    MainWindowState& window = session.window();
+  return [](CommandContext& context) {
+    MainWindowState& window = context.window();
     // The whole list in one buffer, written at once.
     const WeaponList::Entries& entries = window.weaponList().entries();
     std::size_t size = window.countLine().size() + 1;
@@ -70,7 +70,7 @@ Command::Run declareList(CLI::App&) {
     }
     text += window.countLine();
     text += '\n';
-    session.out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    context.out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return 0;
   };
 }
@@ -88,14 +88,14 @@ Command::Run declareShow(CLI::App& sub) {
   name->excludes(index);
   sub.add_flag("--actual", a->actual, "Actual Mode: the keys and the values as written");
   sub.add_flag("--json", a->json, "Print one JSON object");
-  return [a, name, index](Session& session) {
+  return [a, name, index](CommandContext& context) {
     if (!*name && !*index) throw UsageError("show needs NAME or --index N");
     const std::optional<long> n = a->index ? wholeNumber(*a->index) : std::nullopt;
     if (a->index && !n) throw UsageError("--index needs a whole number");
-    if (!loadWeapon(session, a->name, n)) return 1;
-    MainWindowState& window = session.window();
+    if (!loadWeapon(context, a->name, n)) return 1;
+    MainWindowState& window = context.window();
     window.setViewingMode(!a->actual);
-    a->json ? printWeaponJson(window, session.out) : printWeaponText(window, session.out);
+    a->json ? printWeaponJson(window, context.out) : printWeaponText(window, context.out);
     return 0;
   };
 }
@@ -103,11 +103,11 @@ Command::Run declareShow(CLI::App& sub) {
 Command::Run declareDescribe(CLI::App& sub) {
   auto field = std::make_shared<std::string>();
   sub.add_option("FIELD", *field, "The field number, 1 to 66")->type_name("N")->required();
-  return [field](Session& session) {
+  return [field](CommandContext& context) {
     const auto n = wholeNumber(*field);
     const auto d = n && *n >= 1 && *n <= 66 ? fieldDescription(static_cast<int>(*n)) : std::nullopt;
     if (!d) throw UsageError("FIELD must be a field number from 1 to 66");
-    session.out << d->key << '\n' << d->text << '\n';
+    context.out << d->key << '\n' << d->text << '\n';
     return 0;
   };
 }
@@ -124,21 +124,21 @@ Command::Run declareExport(CLI::App& sub) {
   sub.add_option("--id", a->id, "The new weapon's ID")->type_name("ID")->required();
   sub.add_option("--out", a->out, "The file to write")->type_name("FILE")->required();
   sub.add_flag("--overwrite", a->overwrite, "Replace FILE when it exists");
-  return [a](Session& session) {
-    if (!loadWeapon(session, a->weapon, std::nullopt)) return 1;
+  return [a](CommandContext& context) {
+    if (!loadWeapon(context, a->weapon, std::nullopt)) return 1;
     ExportDialogState dialog;
     dialog.actualName = a->actualName;
     dialog.name = a->name;
     dialog.weaponId = a->id;
-    CliHost& host = session.host();
+    CliHost& host = context.host();
     host.savePath = platform::pathOf(a->out);
     host.overwrite = a->overwrite;
-    dialog.exportWeapon(session.window().weapon(), host, session.window().lastPath());
+    dialog.exportWeapon(context.window().weapon(), host, context.window().lastPath());
     // What the game will misread in the new file is said, and the file kept.
     if (!dialog.written.empty())
-      if (const std::string findings = exportFindings(session.game(), session.window().imports(), dialog.written);
+      if (const std::string findings = exportFindings(context.game(), context.window().imports(), dialog.written);
           !findings.empty())
-        session.err << findings << '\n';
+        context.err << findings << '\n';
     return host.refused ? 1 : 0;
   };
 }

@@ -124,7 +124,7 @@ struct Level {
 };
 
 // A stretch of a line the loader stores: a key's value, or a damage entry.
-struct Loaded {
+struct LoadedSpan {
   Line line;
   std::size_t begin = 0, end = 0;
 };
@@ -139,11 +139,11 @@ struct Block {
   // What the loader stores of the block's lines (by its own line grammar,
   // which knows no levels and no comments): each slot's last line, and the
   // damage entries in order. The damage sub-block state starts closed.
-  std::array<std::optional<Loaded>, kSlotCount> slots;
-  std::vector<Loaded> damageEntries;
+  std::array<std::optional<LoadedSpan>, kSlotCount> slots;
+  std::vector<LoadedSpan> damageEntries;
 };
 
-Loaded loadedPart(const Line& line, std::string_view text, std::string_view part) {
+LoadedSpan loadedPart(const Line& line, std::string_view text, std::string_view part) {
   // A value that ends the line right at its "=" is no part of it: empty, at the line's end.
   const std::size_t at = part.data() ? line.begin + static_cast<std::size_t>(part.data() - text.data()) : line.end;
   return {line, at, at + part.size()};
@@ -363,7 +363,7 @@ namespace {
 
 // The value the loader stores for the key, where it lies: the slot's last
 // line, or the last damage entry of the unit, its amount.
-std::optional<Loaded> loadedValue(std::string_view bytes, const Block& block, const KeyName& name) {
+std::optional<LoadedSpan> loadedValue(std::string_view bytes, const Block& block, const KeyName& name) {
   if (!name.damage) {
     for (const FieldRow& f : kFields)
       if (f.isKeyLine() && sameFolded(f.key, name.key)) return block.slots[slotIndex(f.slot)];
@@ -375,7 +375,7 @@ std::optional<Loaded> loadedValue(std::string_view bytes, const Block& block, co
     const std::string_view amount = damageAmountOf(entry);
     const std::size_t at =
         amount.empty() ? it->end : it->begin + static_cast<std::size_t>(amount.data() - entry.data());
-    return Loaded{it->line, at, it->end};
+    return LoadedSpan{it->line, at, it->end};
   }
   return std::nullopt;
 }
@@ -497,7 +497,7 @@ KeyReading readKey(std::string_view bytes, std::string_view bracketName, std::st
   // be a copy in a comment; the edit changes the block the game reads.
   const auto block = lastBlock(bytes, bracketName);
   const auto shownBlock = lastBlock(bytes, bracketName, false);
-  std::optional<Loaded> loaded;
+  std::optional<LoadedSpan> loaded;
   if (shownBlock) loaded = loadedValue(bytes, *shownBlock, name);
   if (loaded) {
     out.loaded = std::string(textOf(bytes, loaded->begin, loaded->end));

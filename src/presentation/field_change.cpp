@@ -133,7 +133,8 @@ std::optional<std::string> newValue(FieldChangeRow& r, const std::optional<std::
 }
 
 // How one kind of row takes a change: tries it on a copy of the target's
-// block, and says what the table shows then and what the checks say.
+// block, and says what the table shows then and what the checks say; and
+// whether the key holds a number, and a whole one.
 struct RowRules {
   std::function<std::optional<std::string>(const FieldTarget&)> read;  // the value the game reads
   std::function<std::optional<std::string>(std::string& block, const FieldTarget&, const std::string& value)> apply;
@@ -141,93 +142,131 @@ struct RowRules {
   std::function<std::string(const std::string& block, const FieldTarget&)> note;  // when the table shows another line
   std::function<std::string(const std::string& block, const FieldTarget&, const std::string& value)> warning;
   std::string_view singular, plural;
+  bool numeric = false, whole = false;
 };
 
-FieldChangePlan plan(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
-                     std::string_view operand, bool numeric, bool whole, const RowRules& rules) {
+// Plans one row: what its value becomes, tried on a copy of its block.
+void planRow(FieldChangeRow& r, FieldOperation op, std::string_view operand, double number, const RowRules& rules) {
   using Outcome = FieldChangeRow::Outcome;
-  FieldChangePlan plan;
-  plan.key = std::string(key);
-  for (const FieldTarget& t : targets) plan.rows.push_back({t, {}, {}, Outcome::Skipped, {}, {}});
-  const std::string_view typed = trimBlanks(operand);
-  const std::optional<double> number = textToDouble(typed);
-  plan.refusal = refusalOf(key, numeric, op, typed, number, operand);
-  if (!plan.refusal.empty()) return plan;
-
-  for (FieldChangeRow& r : plan.rows) {
-    const FieldTarget& t = r.target;
-    if (!t.found) {
-      r.note = "not found";
-      continue;
-    }
-    const std::optional<std::string> old = rules.read(t);
-    std::optional<std::string> value = newValue(r, old, op, operand, number.value_or(0), whole);
-    if (!value) continue;
-    // Tried on a copy of the block: the change must be made.
-    std::string copy = t.block;
-    if (auto refusal = rules.apply(copy, t, *value)) {
-      r.note = *refusal;
-      continue;
-    }
-    r.value = std::move(*value);
-    if (copy == t.block) {
-      r.outcome = Outcome::Unchanged;
-      r.note = "unchanged";
-      continue;
-    }
-    r.shown = rules.shown(copy, t);
-    r.outcome = Outcome::Changes;
-    r.note = rules.note(copy, t);
-    if (r.note.empty() && !old) r.note = "a new line";
-    r.warning = rules.warning(copy, t, r.value);
+  const FieldTarget& t = r.target;
+  if (!t.found) {
+    r.note = "not found";
+    return;
   }
+  const std::optional<std::string> old = rules.read(t);
+  std::optional<std::string> value = newValue(r, old, op, operand, number, rules.whole);
+  if (!value) return;
+  std::string copy = t.block;
+  if (auto refusal = rules.apply(copy, t, *value)) {
+    r.note = *refusal;
+    return;
+  }
+  r.value = std::move(*value);
+  if (copy == t.block) {
+    r.outcome = Outcome::Unchanged;
+    r.note = "unchanged";
+    return;
+  }
+  r.shown = rules.shown(copy, t);
+  r.outcome = Outcome::Changes;
+  r.note = rules.note(copy, t);
+  if (r.note.empty() && !old) r.note = "a new line";
+  r.warning = rules.warning(copy, t, r.value);
+}
 
-  const std::size_t n = plan.changing();
-  const std::string count = "(" + std::to_string(n) + " " + std::string(n == 1 ? rules.singular : rules.plural) + ")";
+// The undo step's name: "Multiply reloadtime by 0.9 (3 weapons)".
+std::string describe(FieldOperation op, const std::string& key, std::string_view typed, std::size_t changing,
+                     const RowRules& rules) {
+  const std::string count =
+      "(" + std::to_string(changing) + " " + std::string(changing == 1 ? rules.singular : rules.plural) + ")";
   const std::string shown(typed);
   switch (op) {
     case FieldOperation::SetTo:
-      plan.description = "Set " + plan.key + " to " + shown + " " + count;
-      break;
+      return "Set " + key + " to " + shown + " " + count;
     case FieldOperation::MultiplyBy:
-      plan.description = "Multiply " + plan.key + " by " + shown + " " + count;
-      break;
+      return "Multiply " + key + " by " + shown + " " + count;
     case FieldOperation::Add:
-      plan.description = "Add " + shown + " to " + plan.key + " " + count;
-      break;
+      return "Add " + shown + " to " + key + " " + count;
   }
+  return {};
+}
+
+FieldChangePlan plan(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
+                     std::string_view operand, const RowRules& rules) {
+  FieldChangePlan plan;
+  plan.key = std::string(key);
+  for (const FieldTarget& t : targets) plan.rows.push_back({t, {}, {}, FieldChangeRow::Outcome::Skipped, {}, {}});
+  const std::string_view typed = trimBlanks(operand);
+  const std::optional<double> number = textToDouble(typed);
+  plan.refusal = refusalOf(key, rules.numeric, op, typed, number, operand);
+  if (!plan.refusal.empty()) return plan;
+  for (FieldChangeRow& r : plan.rows) planRow(r, op, operand, number.value_or(0), rules);
+  plan.description = describe(op, plan.key, typed, plan.changing(), rules);
   return plan;
+}
+
+// A weapon's key, "damage.UNIT" for a line of its [DAMAGE] block: the edit
+// changes the line the game reads, and computes from its value.
+RowRules weaponRowRules(std::string_view key) {
+  RowRules rules;
+  rules.read = [key = std::string(key)](const FieldTarget& t) { return edit::readKey(t.block, t.weapon, key).value; };
+  rules.apply = [key = std::string(key)](std::string& block, const FieldTarget& t, const std::string& value) {
+    std::vector<edit::Splice> done;
+    return edit::applyChange(block, {edit::Change::Kind::Set, t.weapon, key, value}, done);
+  };
+  rules.shown = [key = std::string(key)](const std::string& block, const FieldTarget& t) {
+    return edit::readKey(block, t.weapon, key).loaded.value_or("");
+  };
+  rules.note = [key = std::string(key)](const std::string& block, const FieldTarget& t) {
+    return edit::readingNote(edit::readKey(block, t.weapon, key), key).value_or("");
+  };
+  // The checks read a value without the blanks around it.
+  rules.warning = [key = std::string(key)](const std::string&, const FieldTarget&, const std::string& value) {
+    const edit::KeyName name = edit::splitKey(key);
+    const auto problem = checkValue(name.key, trimBlanks(value), name.damage);
+    return problem ? problem->message : std::string();
+  };
+  rules.singular = "weapon";
+  rules.plural = "weapons";
+  const edit::KeyName name = edit::splitKey(key);
+  const std::string lowerKey = toLower(name.key);
+  rules.numeric = name.damage || weaponKeyKind(lowerKey) == KeyKind::Number;
+  rules.whole = !name.damage && holdsWholeNumbers(lowerKey);
+  return rules;
+}
+
+// A unit's key, KEY or BLOCK.KEY: its kind says whether it holds a number.
+RowRules unitRowRules(std::string_view key) {
+  const auto valueIn = [key = std::string(key)](const std::string& bytes) -> std::optional<std::string> {
+    const UnitFile unit(bytes);
+    if (const UnitEntry* e = unit.find(key)) return std::string(e->value);
+    return std::nullopt;
+  };
+  RowRules rules;
+  rules.read = [valueIn](const FieldTarget& t) { return valueIn(t.block); };
+  rules.apply = [key = std::string(key)](std::string& block, const FieldTarget& t, const std::string& value) {
+    std::vector<edit::Splice> done;
+    return applyUnitChange(block, {edit::Change::Kind::Set, t.weapon, key, value, t.rules}, done);
+  };
+  rules.shown = [valueIn](const std::string& block, const FieldTarget&) { return valueIn(block).value_or(""); };
+  rules.note = [](const std::string&, const FieldTarget&) { return std::string(); };
+  rules.warning = [key = std::string(key)](const std::string& block, const FieldTarget& t, const std::string&) {
+    const std::vector<Finding> found = checkUnitValue(block, t.file, key);
+    return found.empty() ? std::string() : found.front().message;
+  };
+  rules.singular = "unit";
+  rules.plural = "units";
+  const UnitKey* known = splitUnitKey(key).block.empty() ? unitKey(key) : nullptr;
+  rules.numeric = known && isNumberKind(known->kind);
+  rules.whole = known && (known->kind == UnitKeyKind::Whole || known->kind == UnitKeyKind::Flag);
+  return rules;
 }
 
 }  // namespace
 
 FieldChangePlan planFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
                                 std::string_view operand) {
-  const edit::KeyName name = edit::splitKey(key);
-  const std::string lower = toLower(name.key);
-  const std::string k(key);
-  RowRules rules;
-  // The edit changes the line the game reads, and computes from its value.
-  rules.read = [&](const FieldTarget& t) { return edit::readKey(t.block, t.weapon, k).value; };
-  rules.apply = [&](std::string& block, const FieldTarget& t, const std::string& value) {
-    std::vector<edit::Splice> done;
-    return edit::applyChange(block, {edit::Change::Kind::Set, t.weapon, k, value}, done);
-  };
-  rules.shown = [&](const std::string& block, const FieldTarget& t) {
-    return edit::readKey(block, t.weapon, k).loaded.value_or("");
-  };
-  rules.note = [&](const std::string& block, const FieldTarget& t) {
-    return edit::readingNote(edit::readKey(block, t.weapon, k), k).value_or("");
-  };
-  // The checks read a value without the blanks around it.
-  rules.warning = [&](const std::string&, const FieldTarget&, const std::string& value) {
-    const auto problem = checkValue(name.key, trimBlanks(value), name.damage);
-    return problem ? problem->message : std::string();
-  };
-  rules.singular = "weapon";
-  rules.plural = "weapons";
-  const bool numeric = name.damage || weaponKeyKind(lower) == KeyKind::Number;
-  return plan(targets, key, op, operand, numeric, !name.damage && holdsWholeNumbers(lower), rules);
+  return plan(targets, key, op, operand, weaponRowRules(key));
 }
 
 std::vector<FieldTarget> unitFieldTargets(const std::vector<const Unit*>& units, std::string_view key,
@@ -246,30 +285,7 @@ std::vector<FieldTarget> unitFieldTargets(const std::vector<const Unit*>& units,
 
 FieldChangePlan planUnitFieldChange(const std::vector<FieldTarget>& targets, std::string_view key, FieldOperation op,
                                     std::string_view operand) {
-  const std::string k(key);
-  const UnitKey* known = splitUnitKey(key).block.empty() ? unitKey(key) : nullptr;
-  const auto value = [&](const std::string& bytes) -> std::optional<std::string> {
-    const UnitFile unit(bytes);
-    if (const UnitEntry* e = unit.find(k)) return std::string(e->value);
-    return std::nullopt;
-  };
-  RowRules rules;
-  rules.read = [&](const FieldTarget& t) { return value(t.block); };
-  rules.apply = [&](std::string& block, const FieldTarget& t, const std::string& v) {
-    std::vector<edit::Splice> done;
-    return applyUnitChange(block, {edit::Change::Kind::Set, t.weapon, k, v, t.rules}, done);
-  };
-  rules.shown = [&](const std::string& block, const FieldTarget&) { return value(block).value_or(""); };
-  rules.note = [](const std::string&, const FieldTarget&) { return std::string(); };
-  rules.warning = [&](const std::string& block, const FieldTarget& t, const std::string&) {
-    const std::vector<Finding> found = checkUnitValue(block, t.file, k);
-    return found.empty() ? std::string() : found.front().message;
-  };
-  rules.singular = "unit";
-  rules.plural = "units";
-  const bool numeric = known && isNumberKind(known->kind);
-  const bool whole = known && (known->kind == UnitKeyKind::Whole || known->kind == UnitKeyKind::Flag);
-  return plan(targets, key, op, operand, numeric, whole, rules);
+  return plan(targets, key, op, operand, unitRowRules(key));
 }
 
 }  // namespace qm

@@ -24,7 +24,7 @@ enum class Buttons { Ok, OkCancel, YesNo, SaveDiscardCancel };
 enum class Answer { Ok, Cancel, Yes, No, Save, Discard };
 
 // What a procedure changed, so that the window can show it.
-enum Change : unsigned {
+enum StateChange : unsigned {
   ListChanged = 1u << 0,         // the weapon list's entries
   CountLineChanged = 1u << 1,    // the count line above the list
   ValuesChanged = 1u << 2,       // the value labels

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numeric>
 #include <unordered_map>
 
 #include "presentation/values.h"
@@ -188,73 +190,62 @@ std::optional<double> cellNumber(const WeaponTable& table, std::size_t row, cons
   return valueNumber(cellText(table, row, column, false, damage));
 }
 
+namespace {
+
+// The damage list a cell of the column needs: none for most columns.
+std::vector<std::string> damageFor(const WeaponTable& table, std::size_t row, const Column& column) {
+  return column.needsDamage() ? table.damage(row) : std::vector<std::string>();
+}
+
+// Each row's number in a number column, NaN where its cell holds none (no
+// text reads as NaN). A stored value's distinct texts are read once each: a
+// column holds few of them.
+std::vector<double> rowNumbers(const WeaponTable& table, const Column& column) {
+  constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> numbers(table.size(), kNone);
+  const Slot slot = column.kind == Column::Kind::Field ? fieldByNumber(column.field).slot : kNoSlot;
+  if (slot == kNoSlot) {
+    for (std::size_t row = 0; row < table.size(); ++row)
+      numbers[row] = cellNumber(table, row, column, damageFor(table, row, column)).value_or(kNone);
+    return numbers;
+  }
+  std::unordered_map<std::string_view, double> read;
+  for (std::size_t row = 0; row < table.size(); ++row) {
+    if (!table.found(row)) continue;
+    const auto [at, added] = read.try_emplace(table.value(row, slot), kNone);
+    if (added) at->second = valueNumber(at->first).value_or(kNone);
+    numbers[row] = at->second;
+  }
+  return numbers;
+}
+
+}  // namespace
+
 std::vector<std::size_t> sortedRows(const WeaponTable& table, const Column& column, bool viewing, bool descending) {
-  const std::size_t n = table.size();
-  std::vector<std::size_t> out;
-  out.reserve(n);
+  std::vector<std::size_t> rows(table.size());
+  std::iota(rows.begin(), rows.end(), std::size_t{0});
   if (!column.numeric()) {
-    // Each cell's text made once, not once per comparison.
-    std::vector<std::string> texts(n);
-    for (std::size_t row = 0; row < n; ++row)
-      texts[row] =
-          cellText(table, row, column, viewing, column.needsDamage() ? table.damage(row) : std::vector<std::string>());
-    for (std::size_t row = 0; row < n; ++row) out.push_back(row);
-    std::sort(out.begin(), out.end(), [&](std::size_t a, std::size_t b) {
+    // Each cell's text made once, not once per comparison; equal texts in list order.
+    std::vector<std::string> texts(rows.size());
+    for (std::size_t row : rows) texts[row] = cellText(table, row, column, viewing, damageFor(table, row, column));
+    std::sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) {
       const int order = compareFolded(texts[a], texts[b]);
       return order != 0 ? order < 0 : a < b;
     });
-    if (descending) std::reverse(out.begin(), out.end());
-    return out;
+    if (descending) std::reverse(rows.begin(), rows.end());
+    return rows;
   }
-  // Each cell read as a number once, and each distinct text of a stored
-  // value once: a column holds few of them. The rows are then placed by the
-  // rank of their number, in list order within a rank, with no comparisons
-  // of rows at all. (No text reads as NaN; were one to, it would sort as a
-  // text, and the ranks stay well ordered.)
-  std::vector<double> numbers;       // by the distinct texts (or cells) read as numbers
-  std::vector<int> numberOf(n, -1);  // by row: its place in `numbers`, -1 when not a number
-  const Slot slot = column.kind == Column::Kind::Field ? fieldByNumber(column.field).slot : kNoSlot;
-  std::unordered_map<std::string_view, int> read;
-  for (std::size_t row = 0; row < n; ++row) {
-    if (slot != kNoSlot) {
-      if (!table.found(row)) continue;
-      const auto [at, added] = read.try_emplace(table.value(row, slot), -1);
-      const auto x = added ? valueNumber(at->first) : std::nullopt;
-      if (x && !std::isnan(*x)) {
-        at->second = static_cast<int>(numbers.size());
-        numbers.push_back(*x);
-      }
-      numberOf[row] = at->second;
-    } else if (const auto x = cellNumber(table, row, column,
-                                         column.needsDamage() ? table.damage(row) : std::vector<std::string>());
-               x && !std::isnan(*x)) {
-      numberOf[row] = static_cast<int>(numbers.size());
-      numbers.push_back(*x);
-    }
-  }
-  std::vector<int> byValue(numbers.size());
-  for (std::size_t i = 0; i < byValue.size(); ++i) byValue[i] = static_cast<int>(i);
-  std::sort(byValue.begin(), byValue.end(), [&](int a, int b) { return numbers[a] < numbers[b]; });
-  std::vector<int> rank(numbers.size());
-  int ranks = 0;
-  for (std::size_t i = 0; i < byValue.size(); ++i) {
-    if (i > 0 && numbers[byValue[i]] != numbers[byValue[i - 1]]) ++ranks;
-    rank[byValue[i]] = ranks;
-  }
-  std::vector<std::size_t> firstOfRank(static_cast<std::size_t>(ranks) + 2, 0);
-  for (std::size_t row = 0; row < n; ++row)
-    if (numberOf[row] >= 0) ++firstOfRank[rank[numberOf[row]] + 1];
-  for (std::size_t r = 1; r < firstOfRank.size(); ++r) firstOfRank[r] += firstOfRank[r - 1];
-  const std::size_t counted = firstOfRank.back();
-  out.resize(n);
-  std::size_t other = counted;  // the rows that are not numbers follow, in list order
-  for (std::size_t row = 0; row < n; ++row)
-    out[numberOf[row] >= 0 ? firstOfRank[rank[numberOf[row]]]++ : other++] = row;
+  // The rows with a number first, by number, equal ones in list order; the
+  // others after them in list order, or before them when descending.
+  const std::vector<double> numbers = rowNumbers(table, column);
+  const auto others =
+      std::stable_partition(rows.begin(), rows.end(), [&](std::size_t row) { return !std::isnan(numbers[row]); });
+  std::stable_sort(rows.begin(), others, [&](std::size_t a, std::size_t b) { return numbers[a] < numbers[b]; });
   if (descending) {
-    std::reverse(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(counted));
-    std::rotate(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(counted), out.end());
+    std::reverse(rows.begin(), others);
+    std::rotate(rows.begin(), others, rows.end());
   }
-  return out;
+  return rows;
 }
 
 std::vector<FieldPair> compareWeapons(const CurrentWeapon& a, const CurrentWeapon& b, bool viewing) {

@@ -61,7 +61,7 @@ class TableWindow : public QWidget {
   TableWindow(const MainWindowState& state, Host& host, TableKind kind, QWidget* parent = nullptr);
   ~TableWindow() override;
 
-  // The main window's state changed (Change bits): a new list is read
+  // The main window's state changed (StateChange bits): a new list is read
   // again, a new mode changes the captions and texts.
   void stateChanged(unsigned changes);
   // Selects row `row` (a list entry in the weapons table) and waits for a

@@ -33,7 +33,7 @@ class UnitsWindow : public QWidget {
   explicit UnitsWindow(const MainWindowState& window, QWidget* parent = nullptr);
   ~UnitsWindow() override;
 
-  // The main window's state changed (Change bits): a new list reads the
+  // The main window's state changed (StateChange bits): a new list reads the
   // units again; edits, undos and saves show their values.
   void stateChanged(unsigned changes);
   // Shows the window on the unit read from `file` at the key of `line`.
