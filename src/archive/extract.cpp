@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "text/text.h"
 
 namespace qm {

@@ -1,8 +1,5 @@
 #include "catalogue/file_store.h"
 
-#include "catalogue/parallel.h"
-#include "catalogue/scan.h"
-
 namespace qm {
 
 FileStore::Held FileStore::hold(const WeaponFilePtr& file, std::string& reason) {
@@ -21,18 +18,12 @@ FileStore::Held FileStore::hold(const WeaponFilePtr& file, std::string& reason) 
   return held;
 }
 
-void FileStore::readAhead(const std::vector<WeaponFilePtr>& files) {
-  forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
-    std::string reason;
-    const Held held = hold(files[i], reason);
-    const std::string key = files[i]->sourceKey();
-    if (!held || key.empty()) return;
-    WeaponList entries;
-    scanFile(held->bytes(), entries);
-    const std::lock_guard<std::mutex> lock(mutex_);
-    const auto kept = kept_.find(key);
-    if (kept != kept_.end() && kept->second.held == held) kept->second.entries = std::move(entries);
-  });
+void FileStore::keepEntries(const WeaponFilePtr& file, const Held& held, WeaponList entries) {
+  const std::string key = file->sourceKey();
+  if (key.empty()) return;
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto kept = kept_.find(key);
+  if (kept != kept_.end() && kept->second.held == held) kept->second.entries = std::move(entries);
 }
 
 std::optional<WeaponList> FileStore::takeEntries(const WeaponFilePtr& file) {

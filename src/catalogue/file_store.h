@@ -25,12 +25,11 @@ class FileStore {
   // read now and kept. Bytes held in memory are not kept. Null with `reason`
   // when it cannot be read. Safe to call from several threads at once.
   Held hold(const WeaponFilePtr& file, std::string& reason);
-  // Reads the files, a few at once, and scans each for its list entries
-  // while its bytes are fresh in the cache: later holds find the bytes, and
-  // the first scan of each (scanFiles) its entries. Files that cannot be read
-  // are left for a later hold to report.
-  void readAhead(const std::vector<WeaponFilePtr>& files);
-  // The entries a read-ahead scanned for `file`, taken out, while its kept
+  // Keeps the list entries scanned from `held`, the bytes this store gave
+  // for `file`, for takeEntries; nothing when the store keeps other bytes
+  // for it by now.
+  void keepEntries(const WeaponFilePtr& file, const Held& held, WeaponList entries);
+  // The entries kept for `file`, taken out, while its kept
   // bytes are still what it holds; nothing otherwise.
   std::optional<WeaponList> takeEntries(const WeaponFilePtr& file);
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "catalogue/file_store.h"
-#include "catalogue/parallel.h"
+#include "platform/parallel.h"
 #include "text/lines.h"
 #include "text/numbers.h"
 #include "weapon/loader.h"
@@ -93,7 +93,7 @@ ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files, FileStore* store)
     // Each file into a list of its own, put together in order.
     std::vector<WeaponList> lists(files.size());
     std::vector<std::string> reasons(files.size());
-    forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
+    platform::forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
       if (std::optional<WeaponList> entries = store->takeEntries(files[i]))
         lists[i] = std::move(*entries);
       else if (const FileStore::Held held = store->hold(files[i], reasons[i]))
@@ -124,6 +124,17 @@ ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files, FileStore* store)
   Reader reader{out.entries};
   out.unreadable = readEachInPieces(files, reader);
   return out;
+}
+
+void readAhead(FileStore& store, const std::vector<WeaponFilePtr>& files) {
+  platform::forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
+    std::string reason;
+    const FileStore::Held held = store.hold(files[i], reason);
+    if (!held || files[i]->sourceKey().empty()) return;
+    WeaponList entries;
+    scanFile(held->bytes(), entries);
+    store.keepEntries(files[i], held, std::move(entries));
+  });
 }
 
 LoadOutcome loadWeapon(std::string_view bracketName, const std::vector<WeaponFilePtr>& searchList,

@@ -49,6 +49,12 @@ struct ScanOutcome {
 // are scanned a few at once.
 ScanOutcome scanFiles(const std::vector<WeaponFilePtr>& files, FileStore* store = nullptr);
 
+// Reads the files into the store, a few at once, and scans each for its list
+// entries while its bytes are fresh in the cache: later holds find the bytes,
+// and the first scan of each (scanFiles) its entries. Files that cannot be
+// read are left for a later hold to report.
+void readAhead(FileStore& store, const std::vector<WeaponFilePtr>& files);
+
 struct LoadOutcome {
   bool found = false;
   std::vector<UnreadableFile> unreadable;

@@ -54,7 +54,7 @@ bool WeaponFile::readInPieces(PieceBuffer&, const TakePiece& take, std::string& 
 bool WeaponFile::hold(platform::HeldFile& out, std::string& reason) const {
   std::string bytes;
   if (!read(bytes, reason)) return false;
-  out = platform::HeldFile(std::move(bytes));
+  out = platform::HeldFile(bytes);
   return true;
 }
 

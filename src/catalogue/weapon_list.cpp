@@ -6,8 +6,7 @@
 #include <functional>
 #include <iterator>
 
-#include "catalogue/parallel.h"
-#include "platform/files.h"
+#include "platform/parallel.h"
 #include "text/text.h"
 
 namespace qm {
@@ -51,14 +50,11 @@ char* WeaponList::room(std::size_t size) {
   return block.data() + block.size() - size;
 }
 
-void* allocateLarge(std::size_t bytes) { return platform::allocateLarge(bytes); }
-void freeLarge(void* at, std::size_t bytes) { platform::freeLarge(at, bytes); }
-
 void WeaponList::append(std::string_view idText, std::string_view bracketName) {
   const std::size_t pad = idText.size() < 3 ? 3 - idText.size() : 0;
   const std::size_t size = pad + idText.size() + 3 + bracketName.size();
   if (entries_.size() == entries_.capacity() && entries_.size() >= kShortList)
-    entries_.reserve(std::max(entries_.size() * 2, LargeAllocator<ListEntry>::kLarge / sizeof(ListEntry)));
+    entries_.reserve(std::max(entries_.size() * 2, platform::LargeAllocator<ListEntry>::kLarge / sizeof(ListEntry)));
   char* text = room(size);  // blanks
   // AppendEntry's layout, written in place.
   char* p = text + pad;
@@ -125,11 +121,11 @@ void WeaponList::sort() const {
     const int c = compareFolded(a.entry.text, b.entry.text);
     return c != 0 ? c < 0 : a.added < b.added;
   };
-  std::vector<SortKey, LargeAllocator<SortKey>> keys(entries_.size());
+  std::vector<SortKey, platform::LargeAllocator<SortKey>> keys(entries_.size());
   // A long list in two halves sorted side by side, then merged.
   const std::size_t n = entries_.size(), half = n >= 8192 ? n / 2 : n;
   const std::size_t bounds[] = {0, half, n};
-  forEachOnThreads(half < n ? 2 : 1, [&](std::size_t part, std::size_t) {
+  platform::forEachOnThreads(half < n ? 2 : 1, [&](std::size_t part, std::size_t) {
     for (std::size_t i = bounds[part]; i < bounds[part + 1]; ++i) {
       const std::string_view t = entries_[i].text;
       keys[i] = {{foldedWord(t, 0), foldedWord(t, 8), foldedWord(t, 16)}, static_cast<std::uint32_t>(i), entries_[i]};

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/memory.h"
 
 namespace qm {
 
@@ -18,30 +19,6 @@ std::string makeEntry(std::string_view idText, std::string_view bracketName);
 
 // The count line: "130 Weapons, 126 IDs available".
 std::string countLine(long weapons);
-
-// An allocator that takes arrays of a megabyte or more in whole steps of
-// 2 MiB, which the system may back with large pages: filling them then costs
-// a page fault per 2 MiB rather than per 4 KiB.
-void* allocateLarge(std::size_t bytes);
-void freeLarge(void* at, std::size_t bytes);
-template <class T>
-struct LargeAllocator {
-  using value_type = T;
-  static constexpr std::size_t kLarge = std::size_t{1} << 20;
-  LargeAllocator() = default;
-  template <class U>
-  LargeAllocator(const LargeAllocator<U>&) {}
-  T* allocate(std::size_t n) {
-    return n * sizeof(T) < kLarge ? std::allocator<T>().allocate(n) : static_cast<T*>(allocateLarge(n * sizeof(T)));
-  }
-  void deallocate(T* at, std::size_t n) {
-    n * sizeof(T) < kLarge ? std::allocator<T>().deallocate(at, n) : freeLarge(at, n * sizeof(T));
-  }
-  template <class U>
-  bool operator==(const LargeAllocator<U>&) const {
-    return true;
-  }
-};
 
 // One entry as the list holds it; both texts stay valid until the list next
 // changes.
@@ -57,7 +34,7 @@ struct ListEntry {
 // page by page cost more than reading the files.
 class WeaponList {
  public:
-  using Entries = std::vector<ListEntry, LargeAllocator<ListEntry>>;
+  using Entries = std::vector<ListEntry, platform::LargeAllocator<ListEntry>>;
 
   WeaponList() = default;
   WeaponList(WeaponList&&) = default;
@@ -86,7 +63,7 @@ class WeaponList {
   char* room(std::size_t size);
   void sort() const;
 
-  using Block = std::vector<char, LargeAllocator<char>>;  // never grows: filled up to its capacity
+  using Block = std::vector<char, platform::LargeAllocator<char>>;  // never grows: filled up to its capacity
   std::vector<Block> blocks_;
   mutable Entries entries_;  // in order up to sorted_, then as added
   mutable std::size_t sorted_ = 0;

@@ -7,7 +7,8 @@
 #include <optional>
 
 #include "catalogue/file_store.h"
-#include "catalogue/parallel.h"
+#include "platform/lookahead.h"
+#include "platform/parallel.h"
 #include "text/lines.h"
 #include "text/text.h"
 #include "weapon/loader.h"
@@ -56,10 +57,11 @@ inline bool marked(std::string_view line) {
 // values set their slots over what the lines before it set, and the lines
 // from `damageFrom` on go to the damage list too, when it is asked for. Most
 // lines are short: one look at their first 32 bytes finds both their end and
-// their first "=". The body lies in a held file, which can be read a little
-// past its end (HeldFile::kReadPast): a key is compared a word at a time.
-void readBody(std::string_view body, std::size_t damageFrom, bool carry, SlotValues& values,
+// their first "=". A key is compared a word at a time, which may read past
+// the body's end.
+void readBody(platform::PaddedView body, std::size_t damageFrom, bool carry, SlotValues& values,
               std::vector<std::string_view>* damage) {
+  static_assert(platform::kReadPast >= 8, "a key's last word is read whole");
   const char* p = body.data();
   const char* const end = p + body.size();
   const keys::KeyTests& tests = keys::tests();
@@ -127,30 +129,26 @@ class WeaponTable::NameIndex {
     while (slots < 2 * list.size()) slots *= 2;
     slots_.assign(slots, -1);
     names_.reserve(list.size());
-    // Each name's hash a few names ahead, so that its slot can be asked for
-    // before it is needed: the slots are spread over a megabyte, and the
-    // names lie where the files' scans put them, not in list order. The
-    // hashes ahead are kept in a ring: an array of them all would be fresh
-    // memory, which costs more to fill than the hashing.
-    constexpr std::size_t kAhead = 8, kRing = 16;
-    std::array<std::uint64_t, kRing> hashes{};
+    // Each name's hash a few names ahead, so that its slot, and then the
+    // name in the slot, can be asked for before they are needed: the slots
+    // are spread over a megabyte, and the names lie where the files' scans
+    // put them, not in list order.
+    constexpr std::size_t kAhead = 8;
     const std::size_t n = list.size();
-    for (std::size_t i = 0; i < std::min(n, kAhead); ++i) hashes[i] = foldedHash(list[i].name);
+    std::size_t hashed = 0;
+    const auto hashNext = [&](std::uint64_t& h) {
+      if (hashed == n) return false;
+      if (hashed + kAhead < n) platform::prefetch(list[hashed + kAhead].name.data());
+      h = foldedHash(list[hashed++].name);
+      return true;
+    };
+    platform::Lookahead<std::uint64_t, kAhead + 1> hashes;
     for (std::size_t i = 0; i < n; ++i) {
-      if (i + kAhead < n) {
-        hashes[(i + kAhead) % kRing] = foldedHash(list[i + kAhead].name);
-#if defined(__GNUC__)
-        __builtin_prefetch(&slots_[slotOf(hashes[(i + kAhead) % kRing])]);
-        if (i + 2 * kAhead < n) __builtin_prefetch(list[i + 2 * kAhead].name.data());
-#endif
-      }
-#if defined(__GNUC__)
-      // Then the name in the slot of a nearer one, whose slot is there by now.
-      if (i + kAhead / 2 < n)
-        if (const int id = slots_[slotOf(hashes[(i + kAhead / 2) % kRing])]; id >= 0) __builtin_prefetch(&names_[id]);
-#endif
+      const std::uint64_t h = *hashes.next(hashNext);
+      if (const std::uint64_t* far = hashes.ahead(kAhead)) platform::prefetch(&slots_[slotOf(*far)]);
+      if (const std::uint64_t* near = hashes.ahead(kAhead / 2))
+        if (const int id = slots_[slotOf(*near)]; id >= 0) platform::prefetch(&names_[id]);
       const ListEntry& e = list[i];
-      const std::uint64_t h = hashes[i % kRing];
       std::size_t at = slotOf(h);
       while (slots_[at] >= 0 && names_[slots_[at]].hash != h) at = (at + 1) & (slots_.size() - 1);
       int id = slots_[at];
@@ -285,32 +283,27 @@ class WeaponTable::Pass {
   // every block that does not start with "[" changes nothing but the line
   // count, so every marked line is taken.
   void takeMarkedLines(std::string_view bytes) {
-    constexpr std::size_t kRing = 32, kSlotAhead = 24, kNameAhead = 12;
-    std::array<Mark, kRing> ring;
-    std::size_t found = 0;
+    constexpr std::size_t kSlotAhead = 24, kNameAhead = 12;
     BufferLines lines(bytes);
-    std::string_view line;
-    for (std::size_t taken = 0;; ++taken) {
-      for (; found < taken + kRing && lines.skipToMarkedLine() && lines.next(line); ++found) {
-        std::optional<std::uint64_t> hash;
-        if (line[0] == '[')
-          if (const std::size_t close = line.find(']', 1); close != std::string_view::npos)
-            hash = foldedHash(line.substr(1, close - 1));
-        ring[found % kRing] = {line, lines.offset(), hash};
-      }
-      if (taken == found) break;
-#if defined(__GNUC__)
-      if (taken + kSlotAhead < found)
-        if (const auto h = ring[(taken + kSlotAhead) % kRing].hash) __builtin_prefetch(names_.slotFor(*h));
-      if (taken + kNameAhead < found)
-        if (const auto h = ring[(taken + kNameAhead) % kRing].hash)
-          if (const int id = *names_.slotFor(*h); id >= 0) {
-            __builtin_prefetch(&names_[id]);
-            __builtin_prefetch(&state_[static_cast<std::size_t>(id)]);
-          }
-#endif
-      const Mark& m = ring[taken % kRing];
-      takeLine(m.line, m.next, m.hash);
+    const auto nextMark = [&lines](Mark& m) {
+      std::string_view line;
+      if (!lines.skipToMarkedLine() || !lines.next(line)) return false;
+      std::optional<std::uint64_t> hash;
+      if (line[0] == '[')
+        if (const std::size_t close = line.find(']', 1); close != std::string_view::npos)
+          hash = foldedHash(line.substr(1, close - 1));
+      m = {line, lines.offset(), hash};
+      return true;
+    };
+    platform::Lookahead<Mark, 32> marks;
+    while (const Mark* m = marks.next(nextMark)) {
+      if (const Mark* far = marks.ahead(kSlotAhead); far && far->hash) platform::prefetch(names_.slotFor(*far->hash));
+      if (const Mark* near = marks.ahead(kNameAhead); near && near->hash)
+        if (const int id = *names_.slotFor(*near->hash); id >= 0) {
+          platform::prefetch(&names_[id]);
+          platform::prefetch(&state_[static_cast<std::size_t>(id)]);
+        }
+      takeLine(m->line, m->next, m->hash);
     }
   }
 
@@ -481,7 +474,7 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
   NameIndex index;
   std::vector<int, LargeAllocator<int>> ids;
   const bool sideBySide = list.size() >= 8192;
-  forEachOnThreads(sideBySide ? 2 : 1, [&](std::size_t task, std::size_t) {
+  platform::forEachOnThreads(sideBySide ? 2 : 1, [&](std::size_t task, std::size_t) {
     if (task == 0) ids = index.add(list);
     if (task == 1 || !sideBySide) keepTexts(list);
   });
@@ -508,23 +501,20 @@ WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<Weap
 void WeaponTable::keepTexts(const WeaponList::Entries& list) {
   std::size_t textBytes = 0;
   for (const ListEntry& e : list) textBytes += e.text.size();
-  texts_.reserve(textBytes + kTextsReadPast);
+  texts_.reserve(textBytes);
   rows_.reserve(list.size());
   for (std::size_t i = 0; i < list.size(); ++i) {
-#if defined(__GNUC__)
     // The texts lie where the files' scans put them, not in list order.
-    if (i + 16 < list.size()) __builtin_prefetch(list[i + 16].text.data());
-#endif
+    if (i + 16 < list.size()) platform::prefetch(list[i + 16].text.data());
     const std::string_view text = list[i].text, name = list[i].name;
     const std::size_t at = texts_.size();
-    texts_.insert(texts_.end(), text.begin(), text.end());
+    texts_.append(text);
     // The name is the end of the text, but for entries made up by hand.
     const bool ends = text.ends_with(name);
-    if (!ends) texts_.insert(texts_.end(), name.begin(), name.end());
+    if (!ends) texts_.append(name);
     rows_.push_back({at, ends ? at + text.size() - name.size() : at + text.size(),
                      static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(name.size()), -1});
   }
-  texts_.insert(texts_.end(), kTextsReadPast, '\0');
 }
 
 void WeaponTable::readFiles(const NameIndex& index, const WeaponTable* previous, bool keepValues, FileStore* store) {
@@ -543,8 +533,8 @@ void WeaponTable::readFiles(const NameIndex& index, const WeaponTable* previous,
   for (std::size_t f = 0; f < files_.size(); ++f)
     if (!files_[f]) toRead.push_back(f);
   filesRead_ = toRead.size();
-  std::vector<std::optional<Pass>> passes(threadsFor(toRead.size()));  // one for each thread
-  forEachOnThreads(toRead.size(), [&](std::size_t i, std::size_t thread) {
+  std::vector<std::optional<Pass>> passes(platform::threadsFor(toRead.size()));  // one for each thread
+  platform::forEachOnThreads(toRead.size(), [&](std::size_t i, std::size_t thread) {
     if (!passes[thread]) passes[thread].emplace(index, keepValues);
     const WeaponFile& source = *sources_[toRead[i]];
     auto file = std::make_shared<FileBlocks>();
@@ -605,32 +595,28 @@ void WeaponTable::readBlock(std::size_t row, SlotValues& values, std::vector<std
   values = SlotValues{};
   if (damage) damage->clear();
   if (!found(row)) return;
-  const std::string_view bytes = fileBytes(row);
-  const WeaponBlock& w = weaponBlockOf(row);
-  const BlockOfName& where = weapons_[rows_[row].weapon];
+  const platform::PaddedView bytes = fileBytes(row);
+  const Loaded& w = loadedOf(row);
+  const Where& where = weapons_[rows_[row].weapon];
   values[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
   readBody(bytes.substr(w.bodyBegin, w.bodyEnd - w.bodyBegin), where.damageFrom - w.bodyBegin, where.carryIn, values,
            damage);
 }
 
 void WeaponTable::prefetch(std::size_t row) const {
-#if defined(__GNUC__)
   // In two steps: where the block of a row far ahead lies, then the first
   // lines of a nearer row's block, whose place is known by then. The
   // processor's own prefetching follows on from the first lines.
   constexpr std::size_t kFar = 8;
   if (const std::size_t far = row + kFar; far < rows_.size() && found(far)) {
-    const BlockOfName& where = weapons_[rows_[far].weapon];
-    __builtin_prefetch(&where);
-    __builtin_prefetch(files_[static_cast<std::size_t>(where.file)]->blocks.data() + where.block);
+    const Where& where = weapons_[rows_[far].weapon];
+    platform::prefetch(&where);
+    platform::prefetch(files_[static_cast<std::size_t>(where.file)]->blocks.data() + where.block);
   }
   if (row >= rows_.size() || !found(row)) return;
   const WeaponBlock& w = weaponBlockOf(row);
   const char* body = fileBytes(row).data() + w.bodyBegin;
-  for (std::uint32_t at = 0; at < w.bodyEnd - w.bodyBegin && at < 1024; at += 64) __builtin_prefetch(body + at);
-#else
-  (void)row;
-#endif
+  for (std::uint32_t at = 0; at < w.bodyEnd - w.bodyBegin && at < 1024; at += 64) platform::prefetch(body + at);
 }
 
 std::string_view WeaponTable::value(std::size_t row, Slot s) const {

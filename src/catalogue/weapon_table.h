@@ -13,6 +13,8 @@
 
 #include "catalogue/weapon_file.h"
 #include "catalogue/weapon_list.h"
+#include "platform/memory.h"
+#include "platform/padded_bytes.h"
 #include "weapon/current_weapon.h"
 
 namespace qm {
@@ -54,15 +56,15 @@ class WeaponTable {
 
   // One row per list entry, in list order.
   std::size_t size() const { return rows_.size(); }
-  // The entry's text and its bracket name, kept by the table, with at least
-  // kTextsReadPast bytes readable past their ends, as in a held file.
-  static constexpr std::size_t kTextsReadPast = 16;
+  // The entry's text and its bracket name, kept by the table: parts of
+  // entryTexts().
   std::string_view entry(std::size_t row) const {
     return std::string_view(texts_.data() + rows_[row].textAt, rows_[row].textSize);
   }
   std::string_view name(std::size_t row) const {
     return std::string_view(texts_.data() + rows_[row].nameAt, rows_[row].nameSize);
   }
+  platform::PaddedView entryTexts() const { return texts_.view(); }
   // False when no block has the entry's bracket name: every value is empty.
   bool found(std::size_t row) const { return rows_[row].weapon >= 0; }
   // The stored text of a slot, a part of the file it was read from (kept by
@@ -93,11 +95,13 @@ class WeaponTable {
   // How many files this table read itself, rather than sharing them with the
   // table it was made after.
   std::size_t filesRead() const { return filesRead_; }
-  std::string_view fileBytes(std::size_t row) const { return fileOf(row).held->bytes(); }
+  platform::PaddedView fileBytes(std::size_t row) const { return fileOf(row).held->bytes(); }
 
   const std::vector<UnreadableFile>& unreadable() const { return unreadable_; }
 
  private:
+  template <class T>
+  using LargeAllocator = platform::LargeAllocator<T>;
   // A value: where it lies in its file. Files are held whole, so 32 bits
   // reach any file the table reads.
   struct Span {
@@ -177,9 +181,8 @@ class WeaponTable {
   std::uint64_t namesKey_ = 0;                            // the list's names, in order, folded and hashed
   bool valuesKept_ = true;
   std::size_t filesRead_ = 0;
-  std::vector<char, LargeAllocator<char>> texts_;  // the entries' texts back to back
-  // By bracket name (letter case ignored): the block that loads it
-  std::vector<BlockOfName, LargeAllocator<BlockOfName>> weapons_;
+  platform::PaddedBytes texts_;                        // the entries' texts back to back
+  std::vector<Where, LargeAllocator<Where>> weapons_;  // by bracket name (letter case ignored): the block that loads it
   std::vector<Row, LargeAllocator<Row>> rows_;
   std::vector<UnreadableFile> unreadable_;
 };

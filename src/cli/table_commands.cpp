@@ -6,11 +6,13 @@
 
 #include "text/simd.h"
 
-#include "catalogue/parallel.h"
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "checks/known_keys.h"
 #include "cli/command.h"
+#include "platform/memory.h"
+#include "platform/padded_bytes.h"
+#include "platform/parallel.h"
 #include "presentation/weapon_columns.h"
 #include "text/text.h"
 
@@ -114,7 +116,7 @@ class TextBuffer {
   char* reserve(std::size_t n) {
     if (size_ - used_ < n) {
       const std::size_t size = std::max({2 * size_, used_ + n, std::size_t{2} << 20});
-      std::vector<char, LargeAllocator<char>> room(size);
+      std::vector<char, platform::LargeAllocator<char>> room(size);
       if (used_) std::memcpy(room.data(), room_.data(), used_);
       room_.swap(room);
       size_ = size;
@@ -122,7 +124,7 @@ class TextBuffer {
     return room_.data() + used_;
   }
   // In large pages: a fresh megabyte costs one page fault, not 256.
-  std::vector<char, LargeAllocator<char>> room_;
+  std::vector<char, platform::LargeAllocator<char>> room_;
   std::size_t size_ = 0, used_ = 0;
 };
 
@@ -156,11 +158,11 @@ class DelimitedRows {
     // and written in order as soon as each is made.
     constexpr std::size_t kBatch = 1024, kPlaces = 4;
     Scratch scratch[kPlaces];
-    makeInOrder((table_.size() + kBatch - 1) / kBatch, kPlaces,
-                [&](std::size_t batch, std::size_t place) {
-                  rows(batch * kBatch, std::min((batch + 1) * kBatch, table_.size()), scratch[place]);
-                },
-                [&](std::size_t, std::size_t place) { writeText(out, scratch[place].text.text()); });
+    platform::makeInOrder((table_.size() + kBatch - 1) / kBatch, kPlaces,
+                          [&](std::size_t batch, std::size_t place) {
+                            rows(batch * kBatch, std::min((batch + 1) * kBatch, table_.size()), scratch[place]);
+                          },
+                          [&](std::size_t, std::size_t place) { writeText(out, scratch[place].text.text()); });
   }
 
  private:
@@ -188,12 +190,11 @@ class DelimitedRows {
 
   // Writes a value of at most 32 bytes that is written as it is at `at`,
   // with sixteen-byte loads and stores, and returns true; returns false for
-  // any other value. Its bytes must be readable up to 16 bytes past its end,
-  // as a held weapon file's are (HeldFile::kReadPast) and the table's entry
-  // texts are: then a value of up to 16 bytes is one load, and a longer one
-  // two.
+  // any other value. A value of up to 16 bytes is one load, and a longer one
+  // two, reading past its end.
 #if defined(QM_SSE2)
-  bool putShortUnescaped(std::string_view value, char*& at) const {
+  bool putShortPlain(platform::PaddedView value, char*& at) const {
+    static_assert(platform::kReadPast >= 16, "a value is loaded sixteen bytes at a time");
     const std::size_t n = value.size();
     if (n == 0 || n > 32) return false;
     const auto unwritten = [this](__m128i bytes) {
@@ -228,7 +229,12 @@ class DelimitedRows {
     for (std::size_t row = from; row < to; ++row) {
       table_.prefetch(row + kAhead);
       s.row.read(table_, row, needsDamage_);
-      TextBuffer::WriteSpan out = s.text.open(kRoom);
+#if defined(QM_SSE2)
+      // Where the row's values and its entry lie, with room to read past them.
+      const platform::PaddedView file = s.row.found ? table_.fileBytes(row) : platform::PaddedView();
+      const platform::PaddedView entries = table_.entryTexts();
+#endif
+      TextRoom::Place out = s.text.open(kRoom);
       // Any other value is written through the room's own put().
       const auto append = [&](std::string_view value) {
         s.text.close(out.at);
@@ -245,7 +251,7 @@ class DelimitedRows {
           case Source::Stored: {
             const std::string_view value = s.row.values[slotIndex(slots_[i])];
 #if defined(QM_SSE2)
-            if (putShortUnescaped(value, out.at)) break;
+            if (putShortPlain(file.part(value), out.at)) break;
 #endif
             append(value);
             break;
@@ -260,7 +266,7 @@ class DelimitedRows {
             break;
           case Source::Entry:
 #if defined(QM_SSE2)
-            if (putShortUnescaped(s.row.entry, out.at)) break;
+            if (putShortPlain(entries.part(s.row.entry), out.at)) break;
 #endif
             append(s.row.entry);
             break;

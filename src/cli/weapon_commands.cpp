@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "cli/command.h"
+#include "platform/memory.h"
 #include "platform/path_text.h"
 #include "presentation/descriptions.h"
 #include "presentation/export_dialog_state.h"
@@ -59,7 +60,7 @@ Command::Run declareList(CLI::App&) {
     const WeaponList::Entries& entries = window.weaponList().entries();
     std::size_t size = window.countLine().size() + 1;
     for (const auto& e : entries) size += e.text.size() + 1;
-    std::basic_string<char, std::char_traits<char>, LargeAllocator<char>> text;
+    std::basic_string<char, std::char_traits<char>, platform::LargeAllocator<char>> text;
     text.reserve(size);  // more only where Windows-1252 letters become longer UTF-8
     for (const auto& e : entries) {
       if (std::all_of(e.text.begin(), e.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))

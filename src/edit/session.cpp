@@ -9,6 +9,7 @@
 #include "edit/diff.h"
 #include "edit/value_checks.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/path_text.h"
 #include "text/text.h"
 

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/padded_bytes.h"
+
 namespace qm::platform {
 
 // Opens a regular file for binary reading. Folders, pipes and devices are
@@ -43,31 +45,17 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
 
 // A regular file's bytes, read into memory and held while the object lives:
 // a later change to the file on disk does not reach them. A large file is
-// held on large pages of its own (see allocateLarge), so that reading
-// megabytes costs a page fault per 2 MiB rather than per 4 KiB.
+// held on large pages (see PaddedBytes), so that reading megabytes costs a
+// page fault per 2 MiB rather than per 4 KiB. The bytes may be read up to
+// kReadPast bytes past their end.
 class HeldFile {
  public:
   HeldFile() = default;
-  // Bytes held in memory, as they are.
-  explicit HeldFile(std::string bytes) : owned_(std::move(bytes)) {
-    owned_.reserve(owned_.size() + kReadPast);
-    view_ = owned_;
-  }
+  // Bytes held in memory: a copy of them.
+  explicit HeldFile(std::string_view bytes) : bytes_(bytes) {}
+  explicit HeldFile(PaddedBytes bytes) : bytes_(std::move(bytes)) {}
 
-  // How many bytes past the end of bytes() lie in memory the object holds
-  // (of no given value): a reader may take sixteen bytes at once from any
-  // byte of bytes(). Not for an object made empty.
-  static constexpr std::size_t kReadPast = 16;
-  HeldFile(HeldFile&& other) noexcept { swap(other); }
-  HeldFile& operator=(HeldFile&& other) noexcept {
-    swap(other);
-    return *this;
-  }
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  ~HeldFile();
-
-  std::string_view bytes() const { return view_; }
+  PaddedView bytes() const { return bytes_.view(); }
   // The file's size and time of last change as they were before it was read,
   // for whoever holds it to tell whether it changed since.
   struct Stamp {
@@ -91,20 +79,7 @@ class HeldFile {
   }
 
  private:
-  void swap(HeldFile& other) noexcept {
-    owned_.swap(other.owned_);
-    std::swap(view_, other.view_);
-    std::swap(large_, other.large_);
-    std::swap(largeSize_, other.largeSize_);
-    std::swap(stamp, other.stamp);
-    // Bytes in a string moved with it.
-    if (!large_) view_ = owned_;
-    if (!other.large_) other.view_ = other.owned_;
-  }
-  std::string owned_;
-  std::string_view view_;
-  char* large_ = nullptr;  // from allocateLarge, when the bytes are there
-  std::size_t largeSize_ = 0;
+  PaddedBytes bytes_;
 };
 
 // Quillmark's writes into one folder take turns: an edit holds the folder's
@@ -205,16 +180,6 @@ bool isTemporaryName(std::string_view name);
 // the system's pseudo-folders (process and device tables), whose listing or
 // files can block or never end. File dialogs start only in such folders.
 bool isOrdinaryFolder(const std::filesystem::path& folder);
-
-// Room for a large array: `bytes` rounded up to whole steps of 2 MiB, which
-// the system may back with large pages, so that filling it costs a page fault
-// per 2 MiB rather than per 4 KiB. Throws std::bad_alloc when there is none.
-void* allocateLarge(std::size_t bytes);
-void freeLarge(void* at, std::size_t bytes);
-// Makes room for `bytes` in `s` as reserve does, asking the system to back
-// the room with large pages where it can: a string of megabytes then costs
-// a few page faults when it is first filled, not one per 4 KiB.
-void reserveLarge(std::string& s, std::size_t bytes);
 
 // Makes standard output and standard error pass bytes through as they are,
 // without turning LF into CR LF where the system would.

@@ -12,6 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/lock_count.h"
+#include "platform/memory.h"
 #include "platform/path_text.h"
 
 namespace qm::platform {
@@ -208,57 +209,48 @@ bool readRegularFile(const std::filesystem::path& path, std::string& out, std::s
   return ok;
 }
 
-HeldFile::~HeldFile() {
-  if (large_) freeLarge(large_, largeSize_);
-}
-
 bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::string& reason, std::uint64_t limit,
                     std::string_view tooLarge) {
   out = HeldFile();
   const int fd = openRegular(path, reason);
   if (fd < 0) return false;
   struct stat st {};
+  // The size is only a hint: the file may grow or shrink while it is read.
   const std::uint64_t size = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
   if (size > limit) {
     ::close(fd);
     reason = tooLarge;
     return false;
   }
-  // A large file is read into large pages of its own: filling them costs a
-  // page fault per 2 MiB. Room for one byte more than the size, so that the
-  // read that finds the end finds it there.
-  if (size >= kLargeStep / 2) {
-    const std::size_t room = static_cast<std::size_t>(size) + 1;
-    char* const at = static_cast<char*>(allocateLarge(room + kReadPast));
-    std::size_t used = 0;
-    bool ok = true;
-    while (used < room) {
-      const ssize_t n = ::read(fd, at + used, room - used);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        reason = lastError();
-        ok = false;
-      }
-      if (n <= 0) break;
-      used += static_cast<std::size_t>(n);
+  // Room for one byte more than the size, so that the read that finds the
+  // end of a file that did not change finds it there; a large file's room is
+  // on large pages, which cost a page fault per 2 MiB.
+  PaddedBytes bytes;
+  bytes.reserve(size > 0 ? static_cast<std::size_t>(size) + 1 : 4096);
+  bool ok = true;
+  for (;;) {
+    // One byte past the limit is enough to tell it was passed.
+    if (bytes.size() == bytes.capacity()) {
+      const std::uint64_t most = limit == UINT64_MAX ? limit : limit + 1;
+      bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(2 * bytes.capacity(), most)));
     }
-    ::close(fd);
-    if (ok && used < room) {  // read to its end
-      out.large_ = at;
-      out.largeSize_ = room + kReadPast;
-      out.view_ = std::string_view(at, used);
-      return true;
+    const ssize_t n = ::read(fd, bytes.data() + bytes.size(), bytes.capacity() - bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      reason = lastError();
+      ok = false;
     }
-    freeLarge(at, room + kReadPast);
-    if (!ok) return false;
-    // It grew while it was read: read again as it is now.
-  } else {
-    ::close(fd);
+    if (n <= 0) break;
+    bytes.resize(bytes.size() + static_cast<std::size_t>(n));
+    if (bytes.size() > limit) {  // it grew while it was read
+      reason = tooLarge;
+      ok = false;
+      break;
+    }
   }
-  std::string bytes;
-  if (!readRegularFile(path, bytes, reason, limit, tooLarge)) return false;
-  out = HeldFile(std::move(bytes));
-  return true;
+  ::close(fd);
+  if (ok) out = HeldFile(std::move(bytes));
+  return ok;
 }
 
 FolderLock::FolderLock(const std::filesystem::path& folder) {

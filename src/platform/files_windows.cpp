@@ -12,6 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/lock_count.h"
+#include "platform/memory.h"
 #include "platform/path_text.h"
 
 namespace qm::platform {
@@ -438,15 +439,11 @@ void writeStandardStreamsAsBytes() {
 
 // Read, not mapped: a mapped file cannot be saved over by another program
 // while it is held, and a modder's editor must be able to save it.
-HeldFile::~HeldFile() {
-  if (large_) freeLarge(large_, largeSize_);
-}
-
 bool HeldFile::hold(const std::filesystem::path& path, HeldFile& out, std::string& reason, std::uint64_t limit,
                     std::string_view tooLarge) {
   std::string bytes;
   const bool ok = readRegularFile(path, bytes, reason, limit, tooLarge);
-  out = HeldFile(ok ? std::move(bytes) : std::string());
+  out = ok ? HeldFile(bytes) : HeldFile();
   return ok;
 }
 

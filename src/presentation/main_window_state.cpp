@@ -5,9 +5,9 @@
 
 #include "catalogue/file_store.h"
 #include "catalogue/game_files.h"
-#include "catalogue/parallel.h"
 #include "catalogue/scan.h"
 #include "platform/files.h"
+#include "platform/parallel.h"
 #include "platform/path_text.h"
 #include "presentation/archive_view.h"
 #include "presentation/descriptions.h"
@@ -196,7 +196,7 @@ void MainWindowState::addImports(const std::vector<std::string>& paths) {
   // Held in the store, the files are scanned side by side first.
   std::vector<std::optional<ScanOutcome>> scans(paths.size());
   if (store_)
-    forEachOnThreads(paths.size(), [&](std::size_t i, std::size_t) {
+    platform::forEachOnThreads(paths.size(), [&](std::size_t i, std::size_t) {
       if (files[i]) scans[i] = scanFiles({files[i]}, store_.get());
     });
   for (std::size_t i = 0; i < paths.size(); ++i) addImportFile(paths[i], files[i], scans[i] ? &*scans[i] : nullptr);
@@ -212,7 +212,7 @@ void MainWindowState::readAhead(const std::vector<std::string>& importPaths) {
   for (const std::filesystem::path& path : standardFilePaths(gameDir_)) files.push_back(looseFile(path));
   for (const std::string& path : importPaths)
     if (WeaponFilePtr file = namedWeaponFile(path); file && !file->diskPath().empty()) files.push_back(std::move(file));
-  store_->readAhead(files);
+  qm::readAhead(*store_, files);
 }
 
 bool MainWindowState::addImportFile(const std::string& path, const WeaponFilePtr& file, ScanOutcome* scanned) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "catalogue/parallel.h"
 #include "checks/check_set.h"
+#include "platform/parallel.h"
 #include "text/text.h"
 #include "unit/unit_fields.h"
 
@@ -61,7 +61,7 @@ void GameUnits::read(const std::vector<WeaponFilePtr>& files) {
   };
   std::vector<Read> read(files.size());
   // A few files at once: most of the time goes to opening them.
-  forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
+  platform::forEachOnThreads(files.size(), [&](std::size_t i, std::size_t) {
     std::string bytes, reason;
     if (!files[i]->read(bytes, reason)) {
       read[i].problem = reason;

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "catalogue/parallel.h"
+#include "platform/parallel.h"
 
-namespace qm {
+namespace qm::platform {
 namespace {
 
 TEST(ParallelTest, MakesSideBySideAndUsesInOrder) {
@@ -64,4 +64,4 @@ TEST(ParallelTest, AFailureStopsTheWorkAndIsThrownAgain) {
 }
 
 }  // namespace
-}  // namespace qm
+}  // namespace qm::platform

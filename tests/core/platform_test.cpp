@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/lookahead.h"
+#include "platform/padded_bytes.h"
 #include "test_support.h"
 
 namespace qm::platform {
@@ -64,6 +66,85 @@ TEST(PlatformTest, HoldsFiles) {
   moved = std::move(small);
   EXPECT_EQ(moved.bytes(), "new");
   EXPECT_EQ(kept.bytes(), "in memory");
+}
+
+// Bytes kept with room to read past them, through growth from the heap to
+// large pages and a move; a part of them keeps the room only when it lies
+// within them. Every view is read up to kReadPast bytes past its end, which
+// the sanitizer build checks.
+TEST(PlatformTest, PaddedBytesKeepTheirBytesAndTheirRoom) {
+  std::size_t sum = 0;
+  const auto readPast = [&sum](PaddedView v) {
+    for (std::size_t i = 0; i < v.size() + kReadPast; ++i) sum += static_cast<unsigned char>(v.data()[i]);
+  };
+  PaddedBytes bytes;
+  std::string expected;
+  for (const std::size_t piece : {0, 1, 15, 1000, (1 << 20) - 1000, 3 << 20}) {
+    const std::string add(piece, static_cast<char>('a' + expected.size() % 26));
+    bytes.append(add);
+    expected += add;
+    ASSERT_TRUE(bytes.view() == expected) << expected.size();
+    readPast(bytes.view());
+  }
+  PaddedBytes moved(std::move(bytes));
+  EXPECT_TRUE(moved.view() == expected);
+  EXPECT_TRUE(bytes.view().empty());
+  readPast(bytes.view());
+  readPast(PaddedView());
+
+  // Parts of all but the first byte.
+  const PaddedView all = moved.view().substr(1);
+  const std::string_view whole = moved.view();
+  const struct {
+    const char* what;
+    std::string_view part;
+    bool kept;
+  } parts[] = {
+      {"inside", whole.substr(3, 10), true},
+      {"at the end", whole.substr(whole.size() - 5), true},
+      {"the whole", whole.substr(1), true},
+      {"empty", whole.substr(5, 0), false},
+      {"the same bytes elsewhere", std::string_view(expected).substr(3, 10), false},
+      {"running past the end", {whole.data() + whole.size() - 2, 3}, false},
+      {"starting before", whole.substr(0, 3), false},
+  };
+  for (const auto& p : parts) {
+    const PaddedView part = all.part(p.part);
+    EXPECT_EQ(part.data() == p.part.data() && part.size() == p.part.size(), p.kept) << p.what;
+    EXPECT_EQ(part.empty(), !p.kept) << p.what;
+    readPast(part);
+  }
+  EXPECT_TRUE(all.substr(all.size() - 5, 100) == whole.substr(whole.size() - 5));
+  EXPECT_GT(sum, 0u);
+}
+
+// Items made ahead of their use come in order, once each, and each step sees
+// the items up to the look-ahead's depth after it while there are any.
+TEST(PlatformTest, LookaheadGivesItemsInOrderAndThoseAhead) {
+  for (const std::size_t count : {0, 1, 5, 9, 100}) {
+    SCOPED_TRACE(testing::Message() << count << " items");
+    Lookahead<std::size_t, 9> items;
+    std::size_t made = 0, used = 0;
+    const auto make = [&](std::size_t& item) {
+      if (made == count) return false;
+      item = made++;
+      return true;
+    };
+    while (const std::size_t* item = items.next(make)) {
+      ASSERT_EQ(*item, used);
+      for (std::size_t d = 0; d < 9; ++d) {
+        const std::size_t* ahead = items.ahead(d);
+        ASSERT_EQ(ahead != nullptr, used + d < count) << d;
+        if (ahead) {
+          EXPECT_EQ(*ahead, used + d);
+        }
+      }
+      ++used;
+    }
+    EXPECT_EQ(used, count);
+    EXPECT_EQ(made, count);
+    EXPECT_FALSE(items.next(make));
+  }
 }
 
 // The process table is the window's test; /dev is told apart by its path.

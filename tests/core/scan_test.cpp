@@ -133,9 +133,9 @@ TEST(ScanTest, StoreKeepsFilesWhileTheyStayTheSame) {
   // Read ahead, the files are scanned then; a file that changes after is
   // scanned again as it is now, and the entries are handed out once.
   FileStore ahead;
-  ahead.readAhead(files);
+  readAhead(ahead, files);
   EXPECT_EQ(listed(scanFiles(files, &ahead).entries), listed(read.entries));
-  ahead.readAhead(files);
+  readAhead(ahead, files);
   dir.write("a.tdf", "[A]\nid=5;\n");
   EXPECT_FALSE(ahead.takeEntries(files[0]));
   EXPECT_EQ(listed(scanFiles(files, &ahead).entries), (std::vector<std::string>{"  4 - M|M", "  5 - A|A"}));

@@ -331,6 +331,46 @@ TEST(WeaponTableTest, TableRowsOutgrowTheirRoom) {
   EXPECT_EQ(rows, 1100u);
 }
 
+// The writer copies short plain values sixteen bytes at a time: its rows are
+// what escaping a byte at a time gives, for values of every length about
+// sixteen and thirty-two bytes with a byte to escape at each place, the last
+// one ending its file.
+TEST(WeaponTableTest, DelimitedRowsAreWhatAPlainWriterGives) {
+  std::vector<std::string> values;
+  for (std::size_t length = 1; length <= 34; ++length) {
+    values.emplace_back(length, 'v');
+    for (const char special : {'\t', '\\', ',', '"', '\xe9'})
+      for (std::size_t at = 0; at < length; ++at) {
+        values.emplace_back(length, 'v');
+        values.back()[at] = special;
+      }
+  }
+  std::string file;
+  for (std::size_t i = 0; i < values.size(); ++i)
+    file +=
+        "[W" + std::to_string(10000 + i) + "]\n{\nid=1;\nname=" + values[i] + (i + 1 < values.size() ? ";\n}\n" : ";");
+  test::TempDir dir;
+  test::writeGame(dir, {{"cannons.tdf", file}});
+  const auto plain = [](std::string_view value, bool csv) {
+    std::string out;
+    for (const char c : value) out += !csv && c == '\t' ? "\\t" : !csv && c == '\\' ? "\\\\" : std::string(1, c);
+    out = cp1252ToUtf8(out);
+    if (!csv || out.find_first_of(",\"") == std::string::npos) return out;
+    std::string quoted = "\"";
+    for (const char c : out) quoted += c == '"' ? "\"\"" : std::string(1, c);
+    return quoted + '"';
+  };
+  for (const bool csv : {false, true}) {
+    std::string expected = csv ? "entry,name\r\n" : "entry\tname\n";
+    for (std::size_t i = 0; i < values.size(); ++i)
+      expected +=
+          "  1 - W" + std::to_string(10000 + i) + (csv ? "," : "\t") + plain(values[i], csv) + (csv ? "\r\n" : "\n");
+    const std::string out =
+        cli({"--game", platform::utf8Of(dir.path()), "table", "--fields", "name", "--format", csv ? "csv" : "tsv"}, 0);
+    EXPECT_EQ(out, expected) << (csv ? "csv" : "tsv");
+  }
+}
+
 // The filter box: comparisons and texts, one table of words and rows.
 TEST(TableFilterTest, WordsAndRows) {
   const auto files =

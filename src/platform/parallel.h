@@ -1,4 +1,5 @@
-// Work on the files of a game spread over the machine's cores.
+// Work spread over the machine's cores: tasks taken by a few threads, and
+// items made side by side but used in order.
 #pragma once
 
 #include <algorithm>
@@ -11,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace qm {
+namespace qm::platform {
 
 // How many threads forEachOnThreads runs `count` tasks on: up to four, no
 // more than the machine has cores or there are tasks.
@@ -114,4 +115,4 @@ void makeInOrder(std::size_t count, std::size_t places, const Make& make, const 
   if (failed) std::rethrow_exception(failed);
 }
 
-}  // namespace qm
+}  // namespace qm::platform
