@@ -596,8 +596,8 @@ void WeaponTable::readBlock(std::size_t row, SlotValues& values, std::vector<std
   if (damage) damage->clear();
   if (!found(row)) return;
   const platform::PaddedView bytes = fileBytes(row);
-  const Loaded& w = loadedOf(row);
-  const Where& where = weapons_[rows_[row].weapon];
+  const WeaponBlock& w = weaponBlockOf(row);
+  const BlockOfName& where = weapons_[rows_[row].weapon];
   values[slotIndex(Slot::BracketName)] = bytes.substr(w.bracketName.offset, w.bracketName.size);
   readBody(bytes.substr(w.bodyBegin, w.bodyEnd - w.bodyBegin), where.damageFrom - w.bodyBegin, where.carryIn, values,
            damage);
@@ -609,7 +609,7 @@ void WeaponTable::prefetch(std::size_t row) const {
   // processor's own prefetching follows on from the first lines.
   constexpr std::size_t kFar = 8;
   if (const std::size_t far = row + kFar; far < rows_.size() && found(far)) {
-    const Where& where = weapons_[rows_[far].weapon];
+    const BlockOfName& where = weapons_[rows_[far].weapon];
     platform::prefetch(&where);
     platform::prefetch(files_[static_cast<std::size_t>(where.file)]->blocks.data() + where.block);
   }

@@ -181,8 +181,9 @@ class WeaponTable {
   std::uint64_t namesKey_ = 0;                            // the list's names, in order, folded and hashed
   bool valuesKept_ = true;
   std::size_t filesRead_ = 0;
-  platform::PaddedBytes texts_;                        // the entries' texts back to back
-  std::vector<Where, LargeAllocator<Where>> weapons_;  // by bracket name (letter case ignored): the block that loads it
+  platform::PaddedBytes texts_;  // the entries' texts back to back
+  // By bracket name (letter case ignored): the block that loads it
+  std::vector<BlockOfName, LargeAllocator<BlockOfName>> weapons_;
   std::vector<Row, LargeAllocator<Row>> rows_;
   std::vector<UnreadableFile> unreadable_;
 };

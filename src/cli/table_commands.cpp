@@ -193,7 +193,7 @@ class DelimitedRows {
   // any other value. A value of up to 16 bytes is one load, and a longer one
   // two, reading past its end.
 #if defined(QM_SSE2)
-  bool putShortPlain(platform::PaddedView value, char*& at) const {
+  bool putShortUnescaped(platform::PaddedView value, char*& at) const {
     static_assert(platform::kReadPast >= 16, "a value is loaded sixteen bytes at a time");
     const std::size_t n = value.size();
     if (n == 0 || n > 32) return false;
@@ -234,7 +234,7 @@ class DelimitedRows {
       const platform::PaddedView file = s.row.found ? table_.fileBytes(row) : platform::PaddedView();
       const platform::PaddedView entries = table_.entryTexts();
 #endif
-      TextRoom::Place out = s.text.open(kRoom);
+      TextBuffer::WriteSpan out = s.text.open(kRoom);
       // Any other value is written through the room's own put().
       const auto append = [&](std::string_view value) {
         s.text.close(out.at);
@@ -251,7 +251,7 @@ class DelimitedRows {
           case Source::Stored: {
             const std::string_view value = s.row.values[slotIndex(slots_[i])];
 #if defined(QM_SSE2)
-            if (putShortPlain(file.part(value), out.at)) break;
+            if (putShortUnescaped(file.part(value), out.at)) break;
 #endif
             append(value);
             break;
@@ -266,7 +266,7 @@ class DelimitedRows {
             break;
           case Source::Entry:
 #if defined(QM_SSE2)
-            if (putShortPlain(entries.part(s.row.entry), out.at)) break;
+            if (putShortUnescaped(entries.part(s.row.entry), out.at)) break;
 #endif
             append(s.row.entry);
             break;
