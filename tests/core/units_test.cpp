@@ -129,40 +129,29 @@ TEST(UnitEditTest, ChangesOnlyWhatItSays) {
   const std::string unit =
       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\tYardMap=oo\r\n\t\too ;\r\n"
       "\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx = 1;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;\r\n}";
+  // Each change gives the unit with one piece of it replaced, or a refusal.
   const struct {
     const char* what;
     edit::Change change;
-    std::string after;  // "refused: ..." for a refusal
+    std::string from, to;  // no `from`: `to` is the refusal
   } cases[] = {
-      {"a value: the rest of the line stays", set("side", "CORE"),
-       "[UNITINFO]\r\n{\r\n\tSide=CORE;\t\t//was CORE\r\n\tYardMap=oo\r\n\t\too ;\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx "
-       "= "
-       "1;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;\r\n}"},
-      {"a map over lines is replaced whole", set("YardMap", "cc"),
-       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\tYardMap=cc;\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx = "
-       "1;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;\r\n}"},
-      {"the line the game reads, the last", set("MAXDAMAGE", "7"),
-       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\tYardMap=oo\r\n\t\too ;\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx = "
-       "1;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=7;\r\n}"},
-      {"a key of a block inside", set("customparams.X", "2"),
-       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\tYardMap=oo\r\n\t\too ;\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx "
-       "=2;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;\r\n}"},
+      {"a value: the rest of the line stays", set("side", "CORE"), "Side=ARM;", "Side=CORE;"},
+      {"a map over lines is replaced whole", set("YardMap", "cc"), "YardMap=oo\r\n\t\too ;", "YardMap=cc;"},
+      {"the line the game reads, the last", set("MAXDAMAGE", "7"), "maxdamage=6;", "maxdamage=7;"},
+      {"a key of a block inside", set("customparams.X", "2"), "x = 1;", "x =2;"},
       {"a new key after the last, shaped like it, even without a final line end", set("Name", "Flash"),
-       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\tYardMap=oo\r\n\t\too ;\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx = "
-       "1;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;\r\n\tName=Flash;\r\n}"},
-      {"a new key of a block inside", set("CUSTOMPARAMS.y", "3"),
-       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\tYardMap=oo\r\n\t\too ;\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx = "
-       "1;\r\n\t\ty=3;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;\r\n}"},
-      {"--remove takes every line of the key", remove("maxdamage"),
-       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\tYardMap=oo\r\n\t\too ;\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx = "
-       "1;\r\n\t}\r\n}"},
-      {"--remove of a map over lines", remove("yardmap"),
-       "[UNITINFO]\r\n{\r\n\tSide=ARM;\t\t//was CORE\r\n\t[CUSTOMPARAMS]\r\n\t{\r\n\t\tx = "
-       "1;\r\n\t}\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;\r\n}"},
-      {"--remove of a key it lacks", remove("Name"), "refused: it has no key Name"},
-      {"a block it lacks", set("SFXTYPES.a", "1"), "refused: it has no block [SFXTYPES]"},
+       "maxdamage=6;\r\n}", "maxdamage=6;\r\n\tName=Flash;\r\n}"},
+      {"a new key of a block inside", set("CUSTOMPARAMS.y", "3"), "x = 1;\r\n", "x = 1;\r\n\t\ty=3;\r\n"},
+      {"--remove takes every line of the key", remove("maxdamage"), "\r\n\tMaxDamage=5;\r\n\tmaxdamage=6;", ""},
+      {"--remove of a map over lines", remove("yardmap"), "\r\n\tYardMap=oo\r\n\t\too ;", ""},
+      {"--remove of a key it lacks", remove("Name"), "", "refused: it has no key Name"},
+      {"a block it lacks", set("SFXTYPES.a", "1"), "", "refused: it has no block [SFXTYPES]"},
   };
-  for (const auto& c : cases) EXPECT_EQ(changed(unit, c.change), c.after) << c.what;
+  for (const auto& c : cases) {
+    std::string after = c.to;
+    if (!c.from.empty()) after = std::string(unit).replace(unit.find(c.from), c.from.size(), c.to);
+    EXPECT_EQ(changed(unit, c.change), after) << c.what;
+  }
   EXPECT_EQ(changed("[WEAPON]\n{\n}\n", set("a", "1")), "refused: the file has no [UNITINFO] block");
   EXPECT_TRUE(changed("[UNITINFO]\n{\n\tA=1;\n\t[X]\n\t{\n\tB=2;\n}\n", set("A", "2"))
                   .starts_with("refused: its blocks cannot be made out for sure (line 1: "));
