@@ -6,6 +6,7 @@
 // object is another one now.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,7 +51,8 @@ class EditedFiles {
 
   std::vector<File> files_;
   std::unordered_map<std::string, std::size_t> byName_;
-  std::unordered_map<std::string, std::size_t> byPath_;  // the disk path written, as a native string
+  std::unordered_map<std::filesystem::path::string_type, std::size_t>
+      byPath_;  // the disk path written, as the system holds it
 };
 
 }  // namespace qm
