@@ -680,6 +680,7 @@ TEST(EditCorpusTest, LosslessOnEveryWeapon) {
         ++refused;  // braces the loader reads otherwise than the game
         continue;
       }
+      if (!test::inDepth(weapons)) continue;
       for (const std::string& key : blockKeys) check(block, key, false), ++keys;
       if (!blockKeys.empty()) check(file, blockKeys.front(), true);
     }
@@ -688,7 +689,7 @@ TEST(EditCorpusTest, LosslessOnEveryWeapon) {
   // laid out so that the loader and the game part are refused.
   EXPECT_EQ(weapons, 3743u);
   EXPECT_EQ(refused, 17u);
-  EXPECT_GT(keys, 100000u);
+  EXPECT_GT(keys, 100000u / test::kCorpusStride);
 }
 
 }  // namespace

@@ -29,6 +29,13 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+#ifdef QM_CORPUS_STRIDE
+// Whether a corpus walk checks its item number `n` (from 0) in depth: every
+// item is read and counted, one in QM_CORPUS_STRIDE checked.
+inline constexpr std::size_t kCorpusStride = QM_CORPUS_STRIDE;
+inline bool inDepth(std::size_t n) { return n % kCorpusStride == 0; }
+#endif
+
 // Reads a whole file as bytes.
 std::string readFile(const std::filesystem::path& path);
 

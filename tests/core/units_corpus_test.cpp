@@ -141,11 +141,13 @@ TEST(UnitCorpusTest, EveryKeyTheGameReadsInOrder) {
 // new value changes that key's line and no other.
 TEST(UnitCorpusTest, EditsAreLossless) {
   if (!fs::exists(QM_CORPUS_DIR)) GTEST_SKIP() << "no corpus at " << QM_CORPUS_DIR;
+  std::size_t entries = 0;
   for (const fs::path& path : corpusUnitFiles()) {
     const std::string bytes = test::readFile(path);
     const UnitFile unit(bytes);
     const auto lines = linesOf(bytes);
     for (const UnitEntry* e : unit.values()) {
+      if (!test::inDepth(entries++)) continue;
       std::string copy = bytes;
       std::vector<edit::Splice> done;
       ASSERT_FALSE(
