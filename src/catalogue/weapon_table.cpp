@@ -231,7 +231,7 @@ class WeaponTable::Pass {
   void header(int id, std::string_view line) {
     NameState& n = stateOf(id);
     n.state = State::Waiting;
-    n.bracketName = bracketNameOf(line);
+    n.bracketName = spanOf(bracketNameOf(line));
   }
   void opening(const WalkedLine&, bool) {}
   void opened(int id, const WalkedLine& line) {
@@ -268,9 +268,10 @@ class WeaponTable::Pass {
     State state = State::Searching;
     std::int8_t carry = WeaponBlock::kInherited;  // the damage sub-block state after its blocks so far
     int block = -1;                               // the block being read
+    Span bracketName{0, 0};                       // of the block being read
     std::uint64_t opening = 0;                    // the number of its opening line
-    std::string_view bracketName;                 // of the block being read
   };
+  static_assert(sizeof(NameState) <= 32, "two names' states to a cache line");
   struct LineAt {
     std::uint64_t line;
     std::size_t offset;
@@ -340,7 +341,7 @@ class WeaponTable::Pass {
     WeaponBlock& w = out_->blocks.emplace_back();
     if (keepValues_) out_->packed.emplace_back();
     w.name = id;
-    w.bracketName = spanOf(n.bracketName);
+    w.bracketName = n.bracketName;
     w.carryIn = n.carry;
     return w;
   }
