@@ -1,3 +1,9 @@
+// The weapons table read in one pass per file. The pass is a reader of the
+// one block walk (weapon/block_walk.h) that follows every name of the list
+// at once: the walk finds the blocks as the loader's search of each name
+// would, the pass keeps where they lie, their values when asked to, and the
+// damage sub-block state they carry; the names are found by a hash index of
+// the list, fetched into the cache a few header lines ahead.
 #include "catalogue/weapon_table.h"
 
 #include <algorithm>
