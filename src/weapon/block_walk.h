@@ -39,10 +39,11 @@ struct LoaderGrammar {
   // A line inside a block enters a sub-block with "{" among its first
   // three characters and leaves one with "}" among them.
   static constexpr std::size_t kDepthWithin = 3;
+  // A header inside a block of another name starts a block of its own, and
+  // the two blocks nest; inside a block of its own name it is a line of it.
+  static constexpr bool kHeadersInsideBlocks = true;
   // No comments are known: a header, a brace inside /* */ counts as any
   // other (BlockWalkOptions::skipCommentedHeaders reads headers as the game).
-  // A header inside a block of another name starts a block of its own
-  // (BlockWalk); inside a block of its own name it is a line of that block.
 };
 
 // A block opens on the line with "{" as its first or second character.
@@ -57,7 +58,8 @@ inline int depthChange(std::string_view line) {
 // characters. Only such a line can start, open or end a block, or change
 // the depth inside one.
 inline bool isMarkedLine(std::string_view line) {
-  static_assert(LoaderGrammar::kDepthWithin == 3 && LoaderGrammar::kOpensWithin <= 3, "the three looked at");
+  static_assert(LoaderGrammar::kDepthWithin == 3 && LoaderGrammar::kOpensWithin <= 3,
+                "a mark among the first three characters");
   static constexpr auto kMark = [] {
     std::array<bool, 256> mark{};
     mark['{'] = mark['}'] = mark[LoaderGrammar::kHeader] = true;
@@ -261,7 +263,8 @@ class BlockWalk {
     // Headers first: a name whose block ends or opens on this line has
     // taken the line for that, and is no header of it.
     headers_.clear();
-    if (text[0] == LoaderGrammar::kHeader) reader_.headers(text, headers_, hint...);
+    if (text[0] == LoaderGrammar::kHeader && (LoaderGrammar::kHeadersInsideBlocks || open_.empty()))
+      reader_.headers(text, headers_, hint...);
     if (!open_.empty()) {
       reader_.body(walked, depth_ - open_.back().endDepth);
       depth_ += depthChange(text);
