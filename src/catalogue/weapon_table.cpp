@@ -1,3 +1,9 @@
+// The weapons table read in one pass per file. The pass is a reader of the
+// one block walk (weapon/block_walk.h) that follows every name of the list
+// at once: the walk finds the blocks as the loader's search of each name
+// would, the pass keeps where they lie, their values when asked to, and the
+// damage sub-block state they carry; the names are found by a hash index of
+// the list, fetched into the cache a few header lines ahead.
 #include "catalogue/weapon_table.h"
 
 #include <algorithm>
@@ -11,6 +17,7 @@
 #include "platform/parallel.h"
 #include "text/lines.h"
 #include "text/text.h"
+#include "weapon/block_walk.h"
 #include "weapon/loader.h"
 #include "weapon/recogniser.h"
 
@@ -40,17 +47,6 @@ inline std::uint64_t foldedHash(std::string_view bytes) {
     take(word | kFold >> (8 * (8 - rest)));
   }
   return h ^ h >> 32;
-}
-
-// Whether a brace or a bracket is among the first three characters of a line.
-inline bool marked(std::string_view line) {
-  static constexpr auto kMark = [] {
-    std::array<bool, 256> mark{};
-    mark['{'] = mark['}'] = mark['['] = true;
-    return mark;
-  }();
-  const auto at = [&](std::size_t i) { return i < line.size() && kMark[static_cast<unsigned char>(line[i])]; };
-  return at(0) || at(1) || at(2);
 }
 
 // Reads the lines of a block's body as the loader does: each line's key
@@ -191,25 +187,22 @@ class WeaponTable::NameIndex {
   std::vector<int, LargeAllocator<int>> slots_;  // by hash: a name of the hash, or -1; at most half full
 };
 
-// One thread's pass over whole files. Each bracket name goes through the
-// states the loader's search of that name goes through: searching for a
-// header, waiting for the opening brace, inside the block. Blocks of
-// different names may overlap (a header at the start of a line inside
-// another block still starts a block of its own), and overlapping blocks
-// nest, as each ends at the first line that takes the depth below its start:
-// so the open blocks are a stack, and every line inside one is looked at
-// once, whatever the number of blocks it belongs to. A block's values are
-// taken when it ends, from the last line that set each slot, when that line
-// is inside the block. Every name is searching again when a file ends, so
-// files are read apart; only the damage sub-block state a name's blocks
-// carry from one to the next crosses files, and it is settled when the files
-// are put together in order.
+// One thread's pass over whole files: a reader of the one block walk
+// (BlockWalk) that follows every bracket name of the list at once, so that
+// each name's blocks are those the loader's search of that name finds. A
+// block's values are taken when it ends, from the last line that set each
+// slot, when that line is inside the block. Every name is searching again
+// when a file ends, so files are read apart; only the damage sub-block state
+// a name's blocks carry from one to the next crosses files, and it is
+// settled when the files are put together in order.
 //
-// Without the values, only lines with a brace or a bracket among their first
-// three characters matter at all: the pass goes from one to the next.
+// Without the values, the walk is fed only the marked lines: the pass goes
+// from one to the next.
 class WeaponTable::Pass {
  public:
   Pass(const NameIndex& names, bool keepValues) : names_(names), keepValues_(keepValues), state_(names.size()) {}
+  Pass(const Pass&) = delete;
+  Pass& operator=(const Pass&) = delete;
 
   void readFile(std::string_view bytes, FileBlocks& out) {
     out_ = &out;
@@ -220,16 +213,56 @@ class WeaponTable::Pass {
     out.blocks.reserve(bytes.size() / 512 + 8);  // only a guess: most blocks are longer
     if (keepValues_) out.packed.reserve(bytes.size() / 512 + 8);
     if (keepValues_)
-      takeEveryLine(bytes);
+      walk_.walk(bytes);
     else
       takeMarkedLines(bytes);
     // The file ends inside blocks, or before their opening braces.
-    while (!open_.empty()) {
-      finish(open_.back(), bytes.size());
-      open_.pop_back();
+    walk_.end(bytes.size());
+  }
+
+  // What the walk asks and tells.
+
+  // The names the header line starts a block of: each "[" NAME "]" at its
+  // start, letter case ignored, of a name now searching; `firstHash` is the
+  // hash of its name up to its first "]" when already known.
+  void headers(std::string_view line, std::vector<int>& ids, std::optional<std::uint64_t> firstHash = std::nullopt) {
+    for (std::size_t p = line.find(']', 1); p != std::string_view::npos; p = line.find(']', p + 1)) {
+      const std::uint64_t h = firstHash ? *firstHash : foldedHash(line.substr(1, p - 1));
+      firstHash.reset();
+      for (int id = names_.firstOfHash(h); id >= 0; id = names_[id].nextSameHash)
+        if (stateOf(id).state == State::Searching && sameFolded(line.substr(1, p - 1), names_[id].name))
+          ids.push_back(id);
     }
-    for (int id : waiting_) finishUnopened(id);
-    waiting_.clear();
+  }
+  void header(int id, std::string_view line) {
+    NameState& n = stateOf(id);
+    n.state = State::Waiting;
+    n.bracketName = spanOf(bracketNameOf(line));
+  }
+  void opening(const WalkedLine&, bool) {}
+  void opened(int id, const WalkedLine& line) {
+    startBlock(id).bodyBegin = static_cast<std::uint32_t>(line.next);
+    NameState& n = stateOf(id);
+    n.state = State::Open;
+    n.opening = walk_.lineNumber();
+  }
+  void body(const WalkedLine& line, long) {
+    if (keepValues_) setKeys(line.text);
+    if (!line.marked) return;
+    if (endsDamageBlock(line.text)) lastCarry_ = {walk_.lineNumber(), false};
+    if (startsDamageBlock(line.text)) {
+      lastCarry_ = {walk_.lineNumber(), true};
+      damageHeaders_.push_back({walk_.lineNumber(), static_cast<std::size_t>(line.text.data() - fileStart_)});
+    }
+  }
+  void ended(int id, std::size_t bodyEnd) { finish(id, bodyEnd); }
+  // A header whose file ended before the block opened: the weapon is emptied
+  // with its bracket name, and it counts as found.
+  void unopened(int id) {
+    WeaponBlock& w = startBlock(id);
+    if (keepValues_) out_->packed.back().v.fill(0);
+    w.carryOut = w.carryIn;  // a block that never opened leaves the state as it was
+    stateOf(id).state = State::Searching;
   }
 
  private:
@@ -241,13 +274,10 @@ class WeaponTable::Pass {
     State state = State::Searching;
     std::int8_t carry = WeaponBlock::kInherited;  // the damage sub-block state after its blocks so far
     int block = -1;                               // the block being read
-    std::string_view bracketName;                 // of the block being read
+    Span bracketName{0, 0};                       // of the block being read
+    std::uint64_t opening = 0;                    // the number of its opening line
   };
-  struct OpenBlock {
-    int id;
-    long endDepth;          // the block ends at the first line that takes the depth here
-    std::uint64_t opening;  // the number of its opening line
-  };
+  static_assert(sizeof(NameState) <= 32, "two names' states to a cache line");
   struct LineAt {
     std::uint64_t line;
     std::size_t offset;
@@ -264,24 +294,12 @@ class WeaponTable::Pass {
     std::string_view value;
   };
 
-  // With the values kept, every line inside a block is looked at.
-  void takeEveryLine(std::string_view bytes) {
-    BufferLines lines(bytes);
-    std::string_view line;
-    while (true) {
-      // Outside every block only a header can matter.
-      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith('[')) break;
-      if (!lines.next(line)) break;
-      takeLine(line, lines.offset());
-    }
-  }
-
-  // Without them, only the marked lines, found a few ahead of the one
-  // taken, so that the names of the headers among them are fetched into the
-  // cache before they are looked up: the names are spread over megabytes,
-  // and waiting on each in turn cost most of the pass. A marked line outside
-  // every block that does not start with "[" changes nothing but the line
-  // count, so every marked line is taken.
+  // Only the marked lines, found a few ahead of the one taken, so that the
+  // names of the headers among them are fetched into the cache before they
+  // are looked up: the names are spread over megabytes, and waiting on each
+  // in turn cost most of the pass. A marked line outside every block that
+  // does not start with "[" changes nothing but the line count, so every
+  // marked line is taken.
   void takeMarkedLines(std::string_view bytes) {
     constexpr std::size_t kSlotAhead = 24, kNameAhead = 12;
     BufferLines lines(bytes);
@@ -303,7 +321,7 @@ class WeaponTable::Pass {
           platform::prefetch(&names_[id]);
           platform::prefetch(&state_[static_cast<std::size_t>(id)]);
         }
-      takeLine(m->line, m->next, m->hash);
+      walk_.line(m->line, m->next, m->hash);
     }
   }
 
@@ -316,66 +334,10 @@ class WeaponTable::Pass {
     return n;
   }
 
-  // One line; `next` is where the line after it begins, `firstHash` the
-  // hash of its name up to its first "]" when already known.
-  void takeLine(std::string_view line, std::size_t next, std::optional<std::uint64_t> firstHash = std::nullopt) {
-    ++lineNo_;
-    // Most lines are key lines: without a brace or a bracket among their
-    // first three characters they open, end or start nothing.
-    if (!marked(line)) {
-      if (keepValues_ && !open_.empty()) setKeys(line);
-      return;
-    }
-    // Headers first: a name whose block ends or opens on this line has
-    // taken the line for that, and does not look at it as a header.
-    headers_.clear();
-    if (!line.empty() && line[0] == '[') matchHeader(line, firstHash);
-
-    if (!open_.empty()) {
-      if (keepValues_) setKeys(line);
-      if (endsDamageBlock(line)) lastCarry_ = {lineNo_, false};
-      if (startsDamageBlock(line)) {
-        lastCarry_ = {lineNo_, true};
-        damageHeaders_.push_back({lineNo_, static_cast<std::size_t>(line.data() - fileStart_)});
-      }
-      depth_ += depthChange(line);
-      while (!open_.empty() && open_.back().endDepth == depth_) {
-        finish(open_.back(), next);
-        open_.pop_back();
-      }
-    }
-    const bool opens = opensBlock(line);
-    if (opens) {
-      for (int id : waiting_) open(id, next);
-      waiting_.clear();
-    }
-    for (int id : headers_) {
-      NameState& n = stateOf(id);
-      n.state = State::Waiting;
-      n.bracketName = bracketNameOf(line);
-      if (opens)
-        open(id, next);
-      else
-        waiting_.push_back(id);
-    }
-  }
-
   void setKeys(std::string_view line) {
     KeyValue keys[2];
     const int n = keyValuesOf(line, keys);
-    for (int i = 0; i < n; ++i) lastSet_[slotIndex(keys[i].slot)] = {lineNo_, keys[i].value};
-  }
-
-  // The names the header line starts a block of: each "[" NAME "]" at its
-  // start, letter case ignored, of a name now searching.
-  void matchHeader(std::string_view line, std::optional<std::uint64_t> firstHash) {
-    for (std::size_t p = line.find(']', 1); p != std::string_view::npos; p = line.find(']', p + 1)) {
-      const std::uint64_t h = firstHash ? *firstHash : foldedHash(line.substr(1, p - 1));
-      firstHash.reset();
-      for (int id = names_.firstOfHash(h); id >= 0; id = names_[id].nextSameHash)
-        if (stateOf(id).state == State::Searching && sameFolded(line.substr(1, p - 1), names_[id].name))
-          headers_.push_back(id);
-    }
+    for (int i = 0; i < n; ++i) lastSet_[slotIndex(keys[i].slot)] = {walk_.lineNumber(), keys[i].value};
   }
 
   // A new block of the name, its values still to come.
@@ -385,27 +347,21 @@ class WeaponTable::Pass {
     WeaponBlock& w = out_->blocks.emplace_back();
     if (keepValues_) out_->packed.emplace_back();
     w.name = id;
-    w.bracketName = spanOf(n.bracketName);
+    w.bracketName = n.bracketName;
     w.carryIn = n.carry;
     return w;
   }
 
-  void open(int id, std::size_t bodyBegin) {
-    startBlock(id).bodyBegin = static_cast<std::uint32_t>(bodyBegin);
-    stateOf(id).state = State::Open;
-    open_.push_back({id, depth_ - 1, lineNo_});
-  }
-
-  void finish(const OpenBlock& b, std::size_t bodyEnd) {
-    NameState& n = stateOf(b.id);
+  void finish(int id, std::size_t bodyEnd) {
+    NameState& n = stateOf(id);
     WeaponBlock& w = out_->blocks[n.block];
     w.bodyEnd = static_cast<std::uint32_t>(bodyEnd);
-    if (keepValues_) keepValues(b, n.block, w);
-    if (lastCarry_.line > b.opening) n.carry = lastCarry_.value;
+    if (keepValues_) keepValues(n.opening, n.block, w);
+    if (lastCarry_.line > n.opening) n.carry = lastCarry_.value;
     w.carryOut = n.carry;  // still kInherited when no block of the name in this file set it
     // Before its first damage header a block that starts outside a damage
     // sub-block has no damage entry.
-    const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), b.opening,
+    const auto first = std::upper_bound(damageHeaders_.begin(), damageHeaders_.end(), n.opening,
                                         [](std::uint64_t line, const LineAt& h) { return line < h.line; });
     w.firstDamage =
         static_cast<std::uint32_t>(first != damageHeaders_.end() && first->offset < bodyEnd ? first->offset : bodyEnd);
@@ -414,31 +370,22 @@ class WeaponTable::Pass {
 
   // The block's values: from the last line that set each slot, when that
   // line is inside the block (after its opening line).
-  void keepValues(const OpenBlock& b, int block, WeaponBlock& w) {
+  void keepValues(std::uint64_t opening, int block, WeaponBlock& w) {
     if (w.bodyEnd - w.bodyBegin <= kPackedBlock) {
       const char* const base = fileStart_ + w.bodyBegin;
       auto& v = out_->packed[block].v;
       for (int s = 0; s < kSlotCount; ++s) {
         const LastSet& set = lastSet_[s];
-        v[s] = set.line > b.opening && !set.value.empty() ? static_cast<std::uint32_t>(set.value.data() - base) << 16 |
-                                                                static_cast<std::uint32_t>(set.value.size())
-                                                          : 0;
+        v[s] = set.line > opening && !set.value.empty() ? static_cast<std::uint32_t>(set.value.data() - base) << 16 |
+                                                              static_cast<std::uint32_t>(set.value.size())
+                                                        : 0;
       }
     } else {
       w.wide = static_cast<int>(out_->wide.size());
       auto& spans = out_->wide.emplace_back();
       for (int s = 0; s < kSlotCount; ++s)
-        spans[s] = lastSet_[s].line > b.opening ? spanOf(lastSet_[s].value) : Span{0, 0};
+        spans[s] = lastSet_[s].line > opening ? spanOf(lastSet_[s].value) : Span{0, 0};
     }
-  }
-
-  // A header whose file ended before the block opened: the weapon is emptied
-  // with its bracket name, and it counts as found.
-  void finishUnopened(int id) {
-    WeaponBlock& w = startBlock(id);
-    if (keepValues_) out_->packed.back().v.fill(0);
-    w.carryOut = w.carryIn;  // a block that never opened leaves the state as it was
-    stateOf(id).state = State::Searching;
   }
 
   // An empty part may point nowhere ("key=" at the end of a line).
@@ -454,17 +401,13 @@ class WeaponTable::Pass {
 
   FileBlocks* out_ = nullptr;
   const char* fileStart_ = nullptr;
-  std::uint64_t lineNo_ = 0;           // counted over all files
-  long depth_ = 0;                     // the sum of the depth changes of the lines read inside blocks
-  std::vector<OpenBlock> open_;        // outer blocks first
-  std::vector<int> waiting_;           // names whose header was read, before their opening brace
-  std::vector<int> headers_;           // the names the current line is a header of
   std::vector<LineAt> damageHeaders_;  // the damage headers read inside blocks in this file, in order
   std::array<LastSet, kSlotCount> lastSet_{};
   struct {
     std::uint64_t line = 0;
     bool value = false;
   } lastCarry_;
+  BlockWalk<Pass> walk_{*this};  // its lines counted over all files
 };
 
 WeaponTable::WeaponTable(const WeaponList::Entries& list, const std::vector<WeaponFilePtr>& searchList,

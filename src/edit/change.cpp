@@ -253,7 +253,7 @@ class BlockReader {
 // the game does (`live`: headers inside /* */ comments do not).
 std::optional<Block> lastBlock(std::string_view bytes, std::string_view bracketName, bool live = true) {
   BlockReader reader(bytes);
-  BlockWalk<BlockReader>(bracketName, reader, {.skipCommentedHeaders = live}).walk(bytes);
+  NameWalk<BlockReader>(bracketName, reader, {.skipCommentedHeaders = live}).walk(bytes);
   return std::move(reader.found);
 }
 
@@ -281,7 +281,7 @@ struct HeaderFinder {
 
 std::string blockHeaderAt(std::string_view bytes, std::size_t offset) {
   HeaderFinder finder{offset, bytes, {}, {}};
-  BlockWalk<HeaderFinder>({}, finder, {.anyName = true, .skipCommentedHeaders = true}).walk(bytes);
+  NameWalk<HeaderFinder>({}, finder, {.anyName = true, .skipCommentedHeaders = true}).walk(bytes);
   finder.settle();
   const std::string_view text = finder.holding;
   if (text.data() == nullptr) return {};

@@ -3,17 +3,25 @@
 // opens its block ("{" as its first or second character, the header's own
 // line or a later one), then the lines of the block up to the one that
 // brings the count of "{" and "}" among their first three characters back to
-// zero. BlockWalk walks it over lines and tells a reader what it meets: the
-// loader and the edit model read blocks through it, and the weapons table's
-// pass, which follows every name at once, takes its line tests. Besides, a
-// key=value pair as the game reads it (cutPair), for the game checks' reader
-// and the edit model.
+// zero (LoaderGrammar names each of these rules).
+//
+// BlockWalk is the one walk of that grammar: it follows every name its
+// reader asks it to at once, over lines fed to it, and tells the reader
+// what it meets. The weapons table's pass is such a reader, for every name
+// of the list, fed only the marked lines when it keeps no values; the
+// loader and the edit model walk one name through NameWalk, a reader that
+// matches that name (or any header) and knows comments when asked to.
+// Besides, a key=value pair as the game reads it (cutPair), for the game
+// checks' reader and the edit model.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/lines.h"
 #include "text/text.h"
@@ -21,12 +29,44 @@
 
 namespace qm {
 
+// The rules of the grammar as the loader reads it, quirks and all.
+struct LoaderGrammar {
+  // A header is a line that starts with "[": nothing may stand before it.
+  static constexpr char kHeader = '[';
+  // The line that opens a header's block has "{" among its first two
+  // characters: the header's own line ("[{" only) or a later one.
+  static constexpr std::size_t kOpensWithin = 2;
+  // A line inside a block enters a sub-block with "{" among its first
+  // three characters and leaves one with "}" among them.
+  static constexpr std::size_t kDepthWithin = 3;
+  // A header inside a block of another name starts a block of its own, and
+  // the two blocks nest; inside a block of its own name it is a line of it.
+  static constexpr bool kHeadersInsideBlocks = true;
+  // No comments are known: a header, a brace inside /* */ counts as any
+  // other (BlockWalkOptions::skipCommentedHeaders reads headers as the game).
+};
+
 // A block opens on the line with "{" as its first or second character.
-inline bool opensBlock(std::string_view line) { return braceAmong(line, 2, Brace::Open); }
+inline bool opensBlock(std::string_view line) { return braceAmong(line, LoaderGrammar::kOpensWithin, Brace::Open); }
 // How a line inside a block changes its depth: "{" among its first three
 // characters enters a sub-block, "}" among them leaves one (both: no change).
 inline int depthChange(std::string_view line) {
-  return (braceAmong(line, 3, Brace::Open) ? 1 : 0) - (braceAmong(line, 3, Brace::Close) ? 1 : 0);
+  return (braceAmong(line, LoaderGrammar::kDepthWithin, Brace::Open) ? 1 : 0) -
+         (braceAmong(line, LoaderGrammar::kDepthWithin, Brace::Close) ? 1 : 0);
+}
+// Whether a line is marked: "{", "}" or "[" among its first three
+// characters. Only such a line can start, open or end a block, or change
+// the depth inside one.
+inline bool isMarkedLine(std::string_view line) {
+  static_assert(LoaderGrammar::kDepthWithin == 3 && LoaderGrammar::kOpensWithin <= 3,
+                "a mark among the first three characters");
+  static constexpr auto kMark = [] {
+    std::array<bool, 256> mark{};
+    mark['{'] = mark['}'] = mark[LoaderGrammar::kHeader] = true;
+    return mark;
+  }();
+  const auto at = [&](std::size_t i) { return i < line.size() && kMark[static_cast<unsigned char>(line[i])]; };
+  return at(0) || at(1) || at(2);
 }
 // The header line without its first and its last character.
 inline std::string_view bracketNameOf(std::string_view header) {
@@ -135,8 +175,8 @@ inline std::optional<PairCut> cutPair(std::string_view text, std::size_t from) {
   return cut;
 }
 
-// Which headers open blocks. By default those of one name, wherever they
-// stand, as the loader reads them: it knows no comments.
+// Which headers open blocks in a walk of one name. By default those of the
+// name, wherever they stand, as the loader reads them: it knows no comments.
 struct BlockWalkOptions {
   // Every line that starts with "[" is a header, whatever its name.
   bool anyName = false;
@@ -145,60 +185,61 @@ struct BlockWalkOptions {
   bool skipCommentedHeaders = false;
 };
 
-// A line as the walk hands it on: its text (no terminator) and where the
-// line after it begins, counted from the start of the bytes walked.
+// A line as the walk hands it on: its text (no terminator), where the line
+// after it begins, counted from the start of the bytes walked, and whether
+// it is marked (isMarkedLine).
 struct WalkedLine {
   std::string_view text;
   std::size_t next = 0;
+  bool marked = false;
 };
 
-// Walks the blocks of a file over its lines, in pieces that each start a
-// line if need be (the state carries over). The reader is told, in order:
-//   header(line)          a header that starts a block;
-//   opening(line, opens)  the header's line and each line after it up to
-//                         the one that opens the block (`opens` true);
-//   body(line, depth)     each line of the block, the one that closes it
-//                         too; `depth` is the depth before it, from 1.
-// A block's end is the body line after which the depth is zero; a file may
-// end before it, or before the block opens. Outside blocks only lines that
-// start with "[" are cut at all.
+// Walks the blocks of every name a reader follows at once, over lines fed to
+// it one by one (line) or taken from a buffer (walk), in pieces that each
+// start a line if need be: the state carries over until end().
+//
+// Blocks of different names may overlap: a header inside a block of another
+// name starts a block of its own, and the blocks nest, each ending at the
+// first line that takes the depth, shared by all open blocks, back below
+// where it began. So the open blocks are a stack, and each line is handed on
+// once whatever the number of blocks it lies in. A name is in one state at a
+// time: searching, waiting for the line that opens its block, or inside it;
+// a header of a name that is not searching is no header.
+//
+// The reader is asked and told, for a line, in this order:
+//   headers(text, ids, hint...)  for a line that starts with "[": push the
+//                         ids of the names it is a header of, among those
+//                         searching (those not waiting or inside a block);
+//   body(line, depth)     when the line lies inside a block: `depth` is the
+//                         innermost block's before it, from 1;
+//   ended(id, end)        for each block the line ends, innermost first;
+//                         `end` is where the line after it begins;
+//   header(id, text)      for each name the line is a header of;
+//   opening(line, opens)  when a name waits for its opening line: its
+//                         header's line and each line after it up to the
+//                         one that opens (`opens` true);
+//   opened(id, line)      for each block that opens, the names that waited
+//                         first; its lines begin at `line.next`.
+// and at end(size), for the blocks still open, ended(id, size), innermost
+// first, then unopened(id) for each name still waiting.
+//
+// Only marked lines change the state: a feeder that needs no body() of
+// other lines may feed only the marked lines.
 template <class Reader>
 class BlockWalk {
  public:
-  BlockWalk(std::string_view bracketName, Reader& reader, BlockWalkOptions how = {})
-      : lowerName_(toLower(bracketName)), reader_(reader), how_(how) {}
+  explicit BlockWalk(Reader& reader) : reader_(reader) {}
+  BlockWalk(const BlockWalk&) = delete;
+  BlockWalk& operator=(const BlockWalk&) = delete;
 
-  // Walks `lines` to their end.
+  // Walks `lines` to their end. Outside blocks only lines that start with
+  // "[" are cut at all.
   void walk(BufferLines& lines) {
-    std::optional<CommentWalk> comments;
-    if (how_.skipCommentedHeaders) comments.emplace(lines.bytes());
     std::string_view text;
     for (;;) {
-      switch (state_) {
-        case State::Seeking:
-          if (!lines.skipToLineStartingWith('[')) return;
-          if (comments && comments->inside(lines.offset())) {
-            lines.next(text);
-            continue;
-          }
-          if (!lines.next(text) || !isHeader(text)) continue;
-          reader_.header(text);
-          state_ = State::Opening;
-          opening(WalkedLine{text, lines.offset()});
-          continue;
-        case State::Opening:
-          if (!lines.next(text)) return;
-          opening(WalkedLine{text, lines.offset()});
-          continue;
-        case State::InBlock: {
-          if (!lines.next(text)) return;
-          const long before = depth_;
-          depth_ += depthChange(text);
-          reader_.body(WalkedLine{text, lines.offset()}, before);
-          if (depth_ == 0) state_ = State::Seeking;
-          continue;
-        }
-      }
+      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith(LoaderGrammar::kHeader)) return;
+      if (!lines.next(text)) return;
+      line(text, lines.offset());
     }
   }
   void walk(std::string_view bytes) {
@@ -206,24 +247,123 @@ class BlockWalk {
     walk(lines);
   }
 
- private:
-  enum class State { Seeking, Opening, InBlock };  // a header; its opening line; its closing one
-
-  bool isHeader(std::string_view line) const { return how_.anyName || isHeaderOf(line, lowerName_); }
-  void opening(const WalkedLine& line) {
-    const bool opens = opensBlock(line.text);
-    reader_.opening(line, opens);
+  // One line; `next` is where the line after it begins. `hint` goes on to
+  // the reader's headers().
+  template <class... Hint>
+  void line(std::string_view text, std::size_t next, const Hint&... hint) {
+    ++lineNumber_;
+    if (!isMarkedLine(text)) {
+      // A key line: it starts, opens or ends nothing.
+      const WalkedLine walked{text, next, false};
+      if (!open_.empty()) reader_.body(walked, depth_ - open_.back().endDepth);
+      if (!waiting_.empty()) reader_.opening(walked, false);
+      return;
+    }
+    const WalkedLine walked{text, next, true};
+    // Headers first: a name whose block ends or opens on this line has
+    // taken the line for that, and is no header of it.
+    headers_.clear();
+    if (text[0] == LoaderGrammar::kHeader && (LoaderGrammar::kHeadersInsideBlocks || open_.empty()))
+      reader_.headers(text, headers_, hint...);
+    if (!open_.empty()) {
+      reader_.body(walked, depth_ - open_.back().endDepth);
+      depth_ += depthChange(text);
+      while (!open_.empty() && open_.back().endDepth == depth_) {
+        const int id = open_.back().id;
+        open_.pop_back();
+        reader_.ended(id, next);
+      }
+    }
+    if (headers_.empty() && waiting_.empty()) return;
+    for (int id : headers_) reader_.header(id, text);
+    const bool opens = opensBlock(text);
+    reader_.opening(walked, opens);
     if (opens) {
-      state_ = State::InBlock;
-      depth_ = 1;
+      for (int id : waiting_) open(id, walked);
+      waiting_.clear();
+      for (int id : headers_) open(id, walked);
+    } else {
+      waiting_.insert(waiting_.end(), headers_.begin(), headers_.end());
     }
   }
 
+  // The bytes end, `size` from their start, inside blocks or before their
+  // opening lines.
+  void end(std::size_t size) {
+    while (!open_.empty()) {
+      const int id = open_.back().id;
+      open_.pop_back();
+      reader_.ended(id, size);
+    }
+    for (int id : waiting_) reader_.unopened(id);
+    waiting_.clear();
+  }
+
+  // The number of lines fed so far, the line being read's while it is.
+  std::uint64_t lineNumber() const { return lineNumber_; }
+
+ private:
+  struct Open {
+    int id;
+    long endDepth;  // the block ends at the first line that takes the depth here
+  };
+  void open(int id, const WalkedLine& line) {
+    open_.push_back({id, depth_ - 1});
+    reader_.opened(id, line);
+  }
+
+  Reader& reader_;
+  std::uint64_t lineNumber_ = 0;
+  long depth_ = 0;            // the sum of the depth changes of the lines read inside blocks
+  std::vector<Open> open_;    // outer blocks first
+  std::vector<int> waiting_;  // names whose header was read, before their opening line
+  std::vector<int> headers_;  // the names the line being read is a header of
+};
+
+// The walk of one name's blocks, or of every header's (anyName), which
+// never overlap: a header inside the block is a line of it. Its reader is
+// told header(text), opening(line, opens) and body(line, depth) as above.
+template <class Reader>
+class NameWalk {
+ public:
+  NameWalk(std::string_view bracketName, Reader& reader, BlockWalkOptions how = {})
+      : lowerName_(toLower(bracketName)), reader_(reader), how_(how) {}
+  NameWalk(const NameWalk&) = delete;
+  NameWalk& operator=(const NameWalk&) = delete;
+
+  // Walks a piece of a file, or with skipCommentedHeaders the whole file.
+  void walk(std::string_view bytes) {
+    if (how_.skipCommentedHeaders) {
+      bytes_ = bytes;
+      comments_.emplace(bytes);
+    }
+    walk_.walk(bytes);
+  }
+
+  // What the walk asks and tells of the one name.
+  void headers(std::string_view text, std::vector<int>& ids) {
+    if (busy_ || !(how_.anyName || isHeaderOf(text, lowerName_))) return;
+    if (comments_ && comments_->inside(static_cast<std::size_t>(text.data() - bytes_.data()))) return;
+    ids.push_back(0);
+  }
+  void header(int, std::string_view text) {
+    busy_ = true;
+    reader_.header(text);
+  }
+  void opening(const WalkedLine& line, bool opens) { reader_.opening(line, opens); }
+  void opened(int, const WalkedLine&) {}
+  void body(const WalkedLine& line, long depth) { reader_.body(line, depth); }
+  void ended(int, std::size_t) { busy_ = false; }
+  void unopened(int) { busy_ = false; }
+
+ private:
   std::string lowerName_;
   Reader& reader_;
   BlockWalkOptions how_;
-  State state_ = State::Seeking;
-  long depth_ = 0;  // of nested blocks in the block being read
+  std::string_view bytes_;
+  std::optional<CommentWalk> comments_;
+  bool busy_ = false;  // waiting for the block's opening line or inside it
+  BlockWalk<NameWalk> walk_{*this};
 };
 
 }  // namespace qm

@@ -40,7 +40,7 @@ class WeaponSearch {
   CurrentWeapon& weapon_;
   bool& damageCarry_;
   bool found_ = false;
-  BlockWalk<WeaponSearch> walk_;
+  NameWalk<WeaponSearch> walk_;
 };
 
 }  // namespace qm

@@ -69,6 +69,10 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnEveryEntry) {
        "[gun]\n{\nid=3;\nvalk=4;\n}\n[LASER]\n{\nrange=9;\n}\n"},
       // blocks that never close, with headers at the start of lines inside them
       {"[A]\n{\nid=1;\n[B]\n{\nid=2;\nrange=3;\n}\n[DAMAGE]\n{\nx=1;\n", "[B]\n{\nreloadtime=2;\n}\n"},
+      // a block inside a block of another name, its name listed only there,
+      // a value on its opening line; a header of a name inside its own block
+      {"[O]\n{\nid=2;\n[I]\n{range=9;\nid=3;\n}\nrange=4;\n}\n",
+       "[N]\n{\nid=1;\n[N]\n{\nrange=2;\n}\nreloadtime=3;\n}\n"},
       // a header that opens on its own line, one cut off before its brace,
       // names holding "]", the empty name, an entry no block matches
       {"[X]{\nid=4;\n}\n[A]B]\n{\nid=5;\n}\n[]\n{\nid=6;\n}\n[C] // note\n{\nid=7;\n}\n[LAST]\n"},
