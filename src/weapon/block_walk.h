@@ -226,4 +226,252 @@ class BlockWalk {
   long depth_ = 0;  // of nested blocks in the block being read
 };
 
+// The same grammar as the game reads it. The game reads a file character by
+// character where the weapon list, the weapon window, the weapons table and
+// the edit model read it line by line (the walk above); the rules in which
+// the two readings part are named here, once, with what each reading does:
+//
+//   rule                kListGrammar                    kGameGrammar
+//   headerStartsLine    "[" must start its line         "[" after blanks, anywhere
+//   opensWithin         "{" among the line's first two  "{" anywhere
+//   depthWithin         "{" or "}" among the first      anywhere
+//                       three, inside a block
+//   knowsComments       no: "//" and "/*" are text      "//" to the line's end, "/* */"
+//   nameToLineEnd       the name is the line less its   the name ends at its "]"
+//                       first and last character
+//
+// Both read a line end, a blank, a comment and a header with the tests
+// above, and a pair with cutPair.
+struct Grammar {
+  bool headerStartsLine;
+  std::size_t opensWithin;  // 0: anywhere
+  std::size_t depthWithin;  // 0: anywhere
+  bool knowsComments;
+  bool nameToLineEnd;
+};
+inline constexpr Grammar kListGrammar{true, 2, 3, false, true};
+inline constexpr Grammar kGameGrammar{false, 0, 0, true, false};
+
+// A place in the text walked.
+struct WalkPlace {
+  std::size_t offset = 0;
+  int line = 1;    // from 1
+  int column = 1;  // from 1, in bytes
+};
+
+struct WalkedHeader {
+  WalkPlace at;             // of its "["
+  std::string_view name;    // between the brackets; with no "]", the rest of its line
+  std::string_view line;    // the whole line it stands on
+  WalkPlace after;          // just past its "]", or the line's end when there is none
+  bool closed = false;      // a "]" ends it on its line
+  bool startsLine = false;  // its "[" is the line's first character
+  bool textAfter = false;   // something stands between its "]" and the line's end
+};
+
+struct WalkedPair {
+  // With values spanning lines, value..valueEnd runs over line ends (blanks
+  // and line ends at its ends are no part of it) and `stop` is where it
+  // stopped: its ";", a brace, a line that starts a block, or the end.
+  PairCut cut;
+  WalkPlace key;  // where its key begins
+  WalkPlace end;  // where its value ends on the line it stops on, blanks before that no part of it
+};
+
+// Why a run of text is no pair: it stands outside every block, it is no
+// key=value inside one, or it lies in a block nested deeper than the walk
+// cuts pairs.
+enum class StrayText { Outside, NoPair, TooDeep };
+
+struct GameWalkOptions {
+  // A value runs on over line ends to its ";", as the game reads unit files,
+  // ending early only at a brace or before a line that starts with a header
+  // or a brace (after blanks).
+  bool valuesSpanLines = false;
+  // Inside blocks nested deeper than this, text is not cut into pairs.
+  std::size_t deepest = static_cast<std::size_t>(-1);
+};
+
+// Walks a whole file as the game reads it and tells the reader, in file
+// order, what it meets:
+//   header(WalkedHeader)            a "[" and its name;
+//   opening(place, depth)           a "{"; `depth` is the count of open
+//                                   braces before it;
+//   closing(place, depth)           a "}" (with `depth` 0 it closes nothing);
+//   pair(WalkedPair)                a key=value, up to and past its ";";
+//   stray(place, run, StrayText)    a run of text that is no pair: up to the
+//                                   line's end, a comment, a bracket or a
+//                                   brace, or just past a ";";
+//   emptyStatement(place)           a ";" on its own;
+//   comment(place, block)           the start of a "//" or "/*" comment;
+//   commentedLine(place, line)      each line that begins inside a /* */;
+//   unclosedComment(start)          at the end, for a /* never closed;
+//   lineEnd(place)                  each line end (CR LF, a lone CR or LF).
+// Blanks between the pieces are passed over. A "[" with no "]" on its line
+// takes the rest of the line.
+template <class Reader, Grammar G = kGameGrammar>
+class GameWalk {
+  static_assert(!G.headerStartsLine && G.opensWithin == 0 && G.depthWithin == 0,
+                "a character walk reads headers and braces anywhere; the line walk reads them at lines' starts");
+
+ public:
+  GameWalk(std::string_view text, Reader& reader, GameWalkOptions how = {}) : text_(text), reader_(reader), how_(how) {}
+
+  // Walks the text to its end and gives that place.
+  WalkPlace walk() {
+    while (pos_ < text_.size()) step();
+    return here();
+  }
+
+ private:
+  WalkPlace at(std::size_t p) const { return {p, line_, static_cast<int>(p - lineStart_ + 1)}; }
+  WalkPlace here() const { return at(pos_); }
+  bool commentAt(std::size_t p) const { return G.knowsComments && qm::commentAt(text_, p); }
+  std::size_t lineEndFrom(std::size_t p) const {
+    return static_cast<std::size_t>(findLineEnd(text_.data() + p, text_.data() + text_.size()) - text_.data());
+  }
+
+  // Passes over the line end at pos_.
+  void newline() {
+    reader_.lineEnd(here());
+    if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+    ++pos_;
+    ++line_;
+    lineStart_ = pos_;
+  }
+
+  void step() {
+    const char c = text_[pos_];
+    if (isLineEndByte(c)) return newline();
+    if (isPairBlank(c)) return void(++pos_);
+    if (commentAt(pos_)) {
+      const bool block = text_[pos_ + 1] == '*';
+      reader_.comment(here(), block);
+      return block ? blockComment() : void(pos_ = lineEndFrom(pos_));
+    }
+    if (c == '[') return header();
+    if (c == '{') {
+      reader_.opening(here(), depth_++);
+      return void(++pos_);
+    }
+    if (c == '}') {
+      reader_.closing(here(), depth_);
+      if (depth_ > 0) --depth_;
+      return void(++pos_);
+    }
+    if (c == ';') {
+      reader_.emptyStatement(here());
+      return void(++pos_);
+    }
+    if (depth_ == 0) return strayRun(StrayText::Outside);
+    if (depth_ > how_.deepest) return strayRun(StrayText::TooDeep);
+    pair();
+  }
+
+  void blockComment() {
+    const WalkPlace start = here();
+    pos_ += 2;
+    while (pos_ < text_.size()) {
+      const char c = text_[pos_];
+      if (c == '*' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '/') {
+        pos_ += 2;
+        return;
+      }
+      if (!isLineEndByte(c)) {
+        ++pos_;
+        continue;
+      }
+      newline();
+      reader_.commentedLine(here(), text_.substr(pos_, lineEndFrom(pos_) - pos_));
+    }
+    reader_.unclosedComment(start);
+  }
+
+  void header() {
+    WalkedHeader h;
+    h.at = here();
+    h.startsLine = pos_ == lineStart_;
+    const std::size_t lineEnd = lineEndFrom(pos_);
+    h.line = text_.substr(lineStart_, lineEnd - lineStart_);
+    std::size_t close = pos_ + 1;
+    while (close < lineEnd && text_[close] != ']') ++close;
+    h.closed = close < lineEnd;
+    h.name = text_.substr(pos_ + 1, close - pos_ - 1);
+    pos_ = h.closed ? close + 1 : lineEnd;
+    h.after = here();
+    h.textAfter = pos_ < lineEnd;
+    reader_.header(h);
+  }
+
+  // A run of text that is no pair, from pos_.
+  void strayRun(StrayText why) {
+    const WalkPlace start = here();
+    std::size_t p = pos_;
+    while (p < text_.size()) {
+      const char c = text_[p];
+      if (isLineEndByte(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
+      ++p;
+      if (c == ';') break;
+    }
+    pos_ = p;
+    reader_.stray(start, text_.substr(start.offset, p - start.offset), why);
+  }
+
+  void pair() {
+    const std::optional<PairCut> cut = cutPair(text_, pos_);
+    if (!cut) return strayRun(StrayText::NoPair);
+    WalkedPair pair{*cut, here(), {}};
+    if (how_.valuesSpanLines) spanValue(pair.cut);
+    std::size_t valueEnd = pair.cut.valueEnd;
+    if (how_.valuesSpanLines) {
+      valueEnd = pair.cut.stop;
+      while (valueEnd > lineStart_ && isPairBlank(text_[valueEnd - 1])) --valueEnd;
+    }
+    pair.end = at(valueEnd);
+    pos_ = pair.cut.semicolon ? pair.cut.stop + 1 : pair.cut.stop;
+    reader_.pair(pair);
+  }
+
+  // Whether the line that starts at `p` opens with a header or a brace.
+  bool lineStartsBlock(std::size_t p) const {
+    while (p < text_.size() && isPairBlank(text_[p])) ++p;
+    return p < text_.size() && (text_[p] == '[' || text_[p] == '{' || text_[p] == '}');
+  }
+
+  // Runs the value of `cut` on over line ends to its ";".
+  void spanValue(PairCut& cut) {
+    std::size_t q = cut.eq + 1;
+    while (q < text_.size()) {
+      const char c = text_[q];
+      if (c == ';' || c == '{' || c == '}') break;
+      if (isLineEndByte(c)) {
+        std::size_t next = q + 1;
+        if (c == '\r' && next < text_.size() && text_[next] == '\n') ++next;
+        if (next >= text_.size() || lineStartsBlock(next)) break;
+        pos_ = q;
+        newline();
+        q = pos_;
+        continue;
+      }
+      ++q;
+    }
+    std::size_t begin = cut.eq + 1, end = q;
+    const auto space = [](char c) { return isPairBlank(c) || isLineEndByte(c); };
+    while (begin < end && space(text_[begin])) ++begin;
+    while (end > begin && space(text_[end - 1])) --end;
+    cut.value = begin;
+    cut.valueEnd = end;
+    cut.stop = q;
+    cut.semicolon = q < text_.size() && text_[q] == ';';
+  }
+
+  std::string_view text_;
+  Reader& reader_;
+  GameWalkOptions how_;
+  std::size_t pos_ = 0;
+  std::size_t lineStart_ = 0;
+  int line_ = 1;
+  std::size_t depth_ = 0;  // braces open: "{" less "}", never below zero
+};
+
 }  // namespace qm
