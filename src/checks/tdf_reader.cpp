@@ -119,17 +119,16 @@ class Reader {
       reportStray(at, check::kStrayText, quoted(trimmed(run)) + " is not a key=value; pair");
   }
 
-  void pair(const WalkedPair& p) {
+  void pair(const PairCut& cut, const WalkPlace& at, const WalkPlace& end) {
     if (pending_) missingBrace();
-    const PairCut& cut = p.cut;
     const std::string_view key = text_.substr(cut.key, cut.keyEnd - cut.key);
-    open_.back().pairs.push_back({key, text_.substr(cut.value, cut.valueEnd - cut.value), position(p.key)});
+    open_.back().pairs.push_back({key, text_.substr(cut.value, cut.valueEnd - cut.value), position(at)});
     if (cut.semicolon) return;
     if (!how_.valuesSpanLines)
       return report(
-          position(p.end), check::kMissingSemicolon,
+          position(end), check::kMissingSemicolon,
           quoted(text_.substr(cut.key, cut.valueEnd - cut.key)) + " has no ';': the game reads on into what follows");
-    report(position(p.end), check::kMissingSemicolon,
+    report(position(end), check::kMissingSemicolon,
            quoted(key) + " has no ';': the value runs to " +
                (cut.stop < text_.size() ? quoted(text_.substr(cut.stop, 1)) : "the end of the file"));
   }

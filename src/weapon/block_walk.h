@@ -269,15 +269,6 @@ struct WalkedHeader {
   bool textAfter = false;   // something stands between its "]" and the line's end
 };
 
-struct WalkedPair {
-  // With values spanning lines, value..valueEnd runs over line ends (blanks
-  // and line ends at its ends are no part of it) and `stop` is where it
-  // stopped: its ";", a brace, a line that starts a block, or the end.
-  PairCut cut;
-  WalkPlace key;  // where its key begins
-  WalkPlace end;  // where its value ends on the line it stops on, blanks before that no part of it
-};
-
 // Why a run of text is no pair: it stands outside every block, it is no
 // key=value inside one, or it lies in a block nested deeper than the walk
 // cuts pairs.
@@ -298,7 +289,15 @@ struct GameWalkOptions {
 //   opening(place, depth)           a "{"; `depth` is the count of open
 //                                   braces before it;
 //   closing(place, depth)           a "}" (with `depth` 0 it closes nothing);
-//   pair(WalkedPair)                a key=value, up to and past its ";";
+//   pair(cut, key, end)             a key=value, up to and past its ";":
+//                                   its PairCut (with values spanning lines,
+//                                   value..valueEnd runs over line ends, blanks
+//                                   and line ends at its ends no part of it,
+//                                   and `stop` is where it stopped: its ";", a
+//                                   brace, a line that starts a block, or the
+//                                   end), the place of its key, and where its
+//                                   value ends on the line it stops on, blanks
+//                                   before that no part of it;
 //   stray(place, run, StrayText)    a run of text that is no pair: up to the
 //                                   line's end, a comment, a bracket or a
 //                                   brace, or just past a ";";
@@ -418,18 +417,17 @@ class GameWalk {
   }
 
   void pair() {
-    const std::optional<PairCut> cut = cutPair(text_, pos_);
+    std::optional<PairCut> cut = cutPair(text_, pos_);
     if (!cut) return strayRun(StrayText::NoPair);
-    WalkedPair pair{*cut, here(), {}};
-    if (how_.valuesSpanLines) spanValue(pair.cut);
-    std::size_t valueEnd = pair.cut.valueEnd;
+    const WalkPlace key = here();
+    std::size_t valueEnd = cut->valueEnd;
     if (how_.valuesSpanLines) {
-      valueEnd = pair.cut.stop;
+      spanValue(*cut);
+      valueEnd = cut->stop;
       while (valueEnd > lineStart_ && isPairBlank(text_[valueEnd - 1])) --valueEnd;
     }
-    pair.end = at(valueEnd);
-    pos_ = pair.cut.semicolon ? pair.cut.stop + 1 : pair.cut.stop;
-    reader_.pair(pair);
+    pos_ = cut->semicolon ? cut->stop + 1 : cut->stop;
+    reader_.pair(*cut, key, at(valueEnd));
   }
 
   // Whether the line that starts at `p` opens with a header or a brace.
