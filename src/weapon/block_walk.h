@@ -305,7 +305,9 @@ struct GameWalkOptions {
 //   comment(place, block)           the start of a "//" or "/*" comment;
 //   commentedLine(place, line)      each line that begins inside a /* */;
 //   unclosedComment(start)          at the end, for a /* never closed;
-//   lineEnd(place)                  each line end (CR LF, a lone CR or LF).
+//   lineEnd(place)                  each line end (CR LF, a lone CR or LF)
+//                                   between pieces: those inside a comment
+//                                   or a value are part of it.
 // Blanks between the pieces are passed over. A "[" with no "]" on its line
 // takes the rest of the line.
 template <class Reader, Grammar G = kGameGrammar>
@@ -332,7 +334,6 @@ class GameWalk {
 
   // Passes over the line end at pos_.
   void newline() {
-    reader_.lineEnd(here());
     if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
     ++pos_;
     ++line_;
@@ -341,7 +342,10 @@ class GameWalk {
 
   void step() {
     const char c = text_[pos_];
-    if (isLineEndByte(c)) return newline();
+    if (isLineEndByte(c)) {
+      reader_.lineEnd(here());
+      return newline();
+    }
     if (isPairBlank(c)) return void(++pos_);
     if (commentAt(pos_)) {
       const bool block = text_[pos_ + 1] == '*';
