@@ -207,6 +207,8 @@ TEST(LoaderTest, TheGamesWalk) {
       {"{k=a\r\n b ;\nm=1\n\n[E]", true, "{1:1/0 k=a\r\n b;@1:2-2:3 eol2:5 m=1@3:1-4:1 eol4:1 [E]5:1"},
       {"{k=a\n b}x", false, "{1:1/0 k=a@1:2-1:5 eol1:5 nopair'b'2:2 }2:3/1 outside'x'2:4"},
       {"{{a=1;}}", false, "{1:1/0 {1:2/1 deep'a=1;'1:3 }1:7/2 }1:8/1"},
+      {"[G]\t\n[H]", false, "[G]1:1 after 1:4 eol1:5 [H]2:1"},
+      {"{k=a\n b}", true, "{1:1/0 k=a\n b@1:2-2:3 }2:3/1"},
   };
   for (const auto& r : rows) {
     WalkTrace trace{r.text, {}};
