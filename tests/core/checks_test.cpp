@@ -65,7 +65,6 @@ const CheckCase kCases[] = {
      nullptr},
     {"duplicate-key", bigBlock(100), 104, 1, "first at line 5"},
     {"deep-nesting", nested(17), 1, 68, nullptr},
-    {"unclosed-block", nested(17).substr(0, 17 * 5 - 1), 1, 1, "is still open"},
     {"missing-id", "[A]\n{\nrange=1;\n" + kDamage + "}\n", 1, 1, nullptr},
     {"missing-id", "[A]\n{\n\tid = 0 ;\n}\n", 0, 0, nullptr},
     {"bad-id", "[A]\n{\nID=256;\n}\n", 3, 1, "'256'"},
