@@ -40,7 +40,7 @@ class Reader {
   void lineEnd(const WalkPlace&) {}
   void comment(const WalkPlace&, bool) {}
 
-  // The weapon list reads lines and knows nothing of comments.
+  // The weapon list reads lines and knows nothing of comments (kListGrammar).
   void commentedLine(const WalkPlace& at, std::string_view line) {
     if (isListedHeader(line))
       report(position(at), check::kBlockInComment,
@@ -64,8 +64,8 @@ class Reader {
     }
     pendingBlock_.name = h.name;
 
-    // How the weapon list sees it: a header starts its line, and the listed
-    // name is the line less its first and last byte.
+    // How the weapon list sees it (kListGrammar): a header starts its line,
+    // and the listed name is the line less its first and last byte.
     if (h.startsLine && !open_.empty() && isListedHeader(h.line)) {
       report(start, check::kListedSubBlock,
              "the weapon list shows the sub-block " + bracketed(pendingBlock_.name) +

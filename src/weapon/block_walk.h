@@ -240,8 +240,9 @@ class BlockWalk {
 //   nameToLineEnd       the name is the line less its   the name ends at its "]"
 //                       first and last character
 //
-// Both read a line end, a blank, a comment and a header with the tests
-// above, and a pair with cutPair.
+// Both find line ends with the line cutter's search (text/lines.h) and take
+// their tests of a blank, a comment and a listed header, and the cut of a
+// pair (cutPair), from this file.
 struct Grammar {
   bool headerStartsLine;
   std::size_t opensWithin;  // 0: anywhere
