@@ -16,18 +16,19 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
+// Builds the block tree and the findings from what the game's walk meets.
 class Reader {
  public:
   Reader(std::string_view text, const std::string& file, std::vector<Finding>& findings, TdfReading how)
       : text_(text), file_(file), findings_(findings), how_(how) {}
 
   TdfDocument run() {
-    while (pos_ < text_.size()) step();
+    const WalkPlace end = GameWalk<Reader>(text_, *this, {how_.valuesSpanLines, kDeepestBlock}).walk();
     if (pending_) missingBrace();
     if (!open_.empty()) {
       const std::size_t unclosed = open_.size();
       while (!open_.empty()) {
-        open_.back().end = here();
+        open_.back().end = position(end);
         closeBlock();
       }
       unclosedAtEnd(unclosed);
@@ -35,117 +36,57 @@ class Reader {
     return std::move(doc_);
   }
 
- private:
-  std::string bracketed(std::string_view name) const { return quoted('[' + std::string(name) + ']'); }
+  // What the walk meets, in file order.
+  void lineEnd(const WalkPlace&) {}
+  void comment(const WalkPlace&, bool) {}
 
-  TdfPosition at(std::size_t p) const { return {line_, static_cast<int>(p - lineStart_ + 1)}; }
-  TdfPosition here() const { return at(pos_); }
-
-  bool commentAt(std::size_t p) const { return qm::commentAt(text_, p); }
-  std::size_t lineEndFrom(std::size_t p) const {
-    while (p < text_.size() && !isLineEndByte(text_[p])) ++p;
-    return p;
+  // The weapon list reads lines and knows nothing of comments (kListGrammar).
+  void commentedLine(const WalkPlace& at, std::string_view line) {
+    if (isListedHeader(line))
+      report(position(at), check::kBlockInComment,
+             "the weapon list shows " + quoted(line) + " although it is inside a /* */ comment");
+  }
+  void unclosedComment(const WalkPlace& start) {
+    report(position(start), check::kUnclosedComment, "a /* comment is never closed");
   }
 
-  void report(TdfPosition where, const CheckInfo& check, std::string message) {
-    findings_.push_back(finding(check, file_, where.line, where.column, std::move(message)));
-  }
-
-  // Passes over the line end at pos_: CR LF, a lone CR or a lone LF.
-  void newline() {
-    if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
-    ++pos_;
-    ++line_;
-    lineStart_ = pos_;
-  }
-
-  void step() {
-    const char c = text_[pos_];
-    if (isLineEndByte(c)) return newline();
-    if (isPairBlank(c)) return void(++pos_);
-    if (commentAt(pos_)) return text_[pos_ + 1] == '/' ? void(pos_ = lineEndFrom(pos_)) : blockComment();
-    if (c == '[') return header();
-    if (pending_ && c != '{') missingBrace();
-    if (c == '{') return openBrace();
-    if (c == '}') return closeBrace();
-    if (c == ';') return void(++pos_);  // an empty statement
-    if (open_.empty()) return textOutside();
-    if (untracked_ > 0) return void(pos_ = strayEnd());
-    pair();
-  }
-
-  void blockComment() {
-    const TdfPosition start = here();
-    pos_ += 2;
-    while (pos_ < text_.size()) {
-      const char c = text_[pos_];
-      if (c == '*' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '/') {
-        pos_ += 2;
-        return;
-      }
-      if (!isLineEndByte(c)) {
-        ++pos_;
-        continue;
-      }
-      newline();
-      // The weapon list reads lines and knows nothing of comments.
-      const std::string_view line = text_.substr(pos_, lineEndFrom(pos_) - pos_);
-      if (isListedHeader(line))
-        report(here(), check::kBlockInComment,
-               "the weapon list shows " + quoted(line) + " although it is inside a /* */ comment");
-    }
-    report(start, check::kUnclosedComment, "a /* comment is never closed");
-  }
-
-  void header() {
-    const TdfPosition start = here();
-    const std::size_t lineEnd = lineEndFrom(pos_);
-    const std::string_view line = text_.substr(lineStart_, lineEnd - lineStart_);
-    std::size_t close = pos_ + 1;
-    while (close < lineEnd && text_[close] != ']') ++close;
+  void header(const WalkedHeader& h) {
+    const TdfPosition start = position(h.at);
     if (pending_) missingBrace();
     pending_ = true;
     pendingBlock_ = TdfBlock{};
     pendingBlock_.at = start;
-    if (close == lineEnd) {
-      pendingBlock_.name = trimmed(text_.substr(pos_ + 1, lineEnd - pos_ - 1));
+    if (!h.closed) {
+      pendingBlock_.name = trimmed(h.name);
       report(start, check::kUnclosedHeader,
              "the header " + quoted('[' + std::string(pendingBlock_.name)) + " has no ']'");
-      pos_ = lineEnd;
       return;
     }
-    pendingBlock_.name = text_.substr(pos_ + 1, close - pos_ - 1);
-    pos_ = close + 1;
+    pendingBlock_.name = h.name;
 
-    // How the weapon list sees it: a header starts its line, and the listed
-    // name is the line less its first and last byte.
-    if (start.column == 1 && !open_.empty() && isListedHeader(line)) {
+    // How the weapon list sees it (kListGrammar): a header starts its line,
+    // and the listed name is the line less its first and last byte.
+    if (h.startsLine && !open_.empty() && isListedHeader(h.line)) {
       report(start, check::kListedSubBlock,
              "the weapon list shows the sub-block " + bracketed(pendingBlock_.name) +
                  " as a weapon, because its header starts the line");
-    } else if (start.column == 1 && open_.empty() && pos_ < lineEnd) {
-      report(here(), check::kTextAfterHeader,
-             "text after ']': the weapon list shows the name " + quoted(line.substr(1, line.size() - 2)) +
+    } else if (h.startsLine && open_.empty() && h.textAfter) {
+      report(position(h.after), check::kTextAfterHeader,
+             "text after ']': the weapon list shows the name " + quoted(bracketNameOf(h.line)) +
                  " and cannot load that weapon");
-    } else if (start.column > 1 && open_.empty()) {
+    } else if (!h.startsLine && open_.empty()) {
       report(start, check::kIndentedHeader,
              "the weapon list does not show " + bracketed(pendingBlock_.name) +
                  ", because its header does not start the line");
     }
   }
 
-  void missingBrace() {
-    report(pendingBlock_.at, check::kMissingBrace, bracketed(pendingBlock_.name) + " is not followed by '{'");
-    pending_ = false;
-  }
-
-  void openBrace() {
-    if (open_.size() + untracked_ >= kDeepestBlock) {
-      if (untracked_++ == 0 && !reportedDeep_)
-        report(here(), check::kDeepNesting, "blocks nested more than " + std::to_string(kDeepestBlock) + " deep");
+  void opening(const WalkPlace& at, std::size_t depth) {
+    if (depth >= kDeepestBlock) {
+      if (!reportedDeep_)
+        report(position(at), check::kDeepNesting, "blocks nested more than " + std::to_string(kDeepestBlock) + " deep");
       reportedDeep_ = true;
       pending_ = false;
-      ++pos_;
       return;
     }
     if (pending_) {
@@ -153,22 +94,62 @@ class Reader {
       open_.back().pairs.reserve(open_.size() == 1 ? std::max<std::size_t>(64, how_.pairsHint) : 8);
       pending_ = false;
     } else {
-      report(here(), check::kMissingHeader, "'{' without a [NAME] header before it");
-      open_.push_back(TdfBlock{{}, here(), {}, {}, {}, false});
+      report(position(at), check::kMissingHeader, "'{' without a [NAME] header before it");
+      open_.push_back(TdfBlock{{}, position(at), {}, {}, {}, false});
     }
-    ++pos_;
   }
 
-  void closeBrace() {
-    if (untracked_ > 0)
-      --untracked_;
-    else if (open_.empty())
-      report(here(), check::kUnmatchedBrace, "'}' with no block open");
-    else {
-      open_.back().end = here();
-      closeBlock();
-    }
-    ++pos_;
+  void closing(const WalkPlace& at, std::size_t depth) {
+    if (pending_) missingBrace();
+    if (depth > kDeepestBlock) return;  // a block read for its braces only
+    if (depth == 0) return report(position(at), check::kUnmatchedBrace, "'}' with no block open");
+    open_.back().end = position(at);
+    closeBlock();
+  }
+
+  void emptyStatement(const WalkPlace&) {
+    if (pending_) missingBrace();
+  }
+
+  void stray(const WalkPlace& at, std::string_view run, StrayText why) {
+    if (pending_) missingBrace();
+    if (why == StrayText::Outside)
+      reportStray(at, check::kTextOutsideBlock, "text outside any block: " + quoted(trimmed(run)));
+    else if (why == StrayText::NoPair)
+      reportStray(at, check::kStrayText, quoted(trimmed(run)) + " is not a key=value; pair");
+  }
+
+  void pair(const PairCut& cut, const WalkPlace& at, const WalkPlace& end) {
+    if (pending_) missingBrace();
+    const std::string_view key = text_.substr(cut.key, cut.keyEnd - cut.key);
+    open_.back().pairs.push_back({key, text_.substr(cut.value, cut.valueEnd - cut.value), position(at)});
+    if (cut.semicolon) return;
+    if (!how_.valuesSpanLines)
+      return report(
+          position(end), check::kMissingSemicolon,
+          quoted(text_.substr(cut.key, cut.valueEnd - cut.key)) + " has no ';': the game reads on into what follows");
+    report(position(end), check::kMissingSemicolon,
+           quoted(key) + " has no ';': the value runs to " +
+               (cut.stop < text_.size() ? quoted(text_.substr(cut.stop, 1)) : "the end of the file"));
+  }
+
+ private:
+  static TdfPosition position(const WalkPlace& at) { return {at.line, at.column}; }
+  std::string bracketed(std::string_view name) const { return quoted('[' + std::string(name) + ']'); }
+
+  void report(TdfPosition where, const CheckInfo& check, std::string message) {
+    findings_.push_back(finding(check, file_, where.line, where.column, std::move(message)));
+  }
+
+  void missingBrace() {
+    report(pendingBlock_.at, check::kMissingBrace, bracketed(pendingBlock_.name) + " is not followed by '{'");
+    pending_ = false;
+  }
+
+  // Reports stray text once for a run of lines one after another.
+  void reportStray(const WalkPlace& at, const CheckInfo& check, std::string message) {
+    if (at.line > lastStrayLine_ + 1) report(position(at), check, std::move(message));
+    lastStrayLine_ = at.line;
   }
 
   // Blocks still open at the end of the file. A weapon whose "}" is missing
@@ -227,103 +208,12 @@ class Reader {
     (open_.empty() ? doc_.blocks : open_.back().blocks).push_back(std::move(done));
   }
 
-  // Where a run of text that is no pair ends: at the line end, a comment,
-  // a bracket or a brace, just after a ";".
-  std::size_t strayEnd() const {
-    std::size_t p = pos_;
-    while (p < text_.size()) {
-      const char c = text_[p];
-      if (isLineEndByte(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
-      ++p;
-      if (c == ';') break;
-    }
-    return p;
-  }
-
-  // Reports stray text once for a run of lines one after another.
-  void stray(const CheckInfo& check, std::string message) {
-    if (line_ > lastStrayLine_ + 1) report(here(), check, std::move(message));
-    lastStrayLine_ = line_;
-  }
-
-  void textOutside() {
-    const std::size_t end = strayEnd();
-    stray(check::kTextOutsideBlock, "text outside any block: " + quoted(trimmed(text_.substr(pos_, end - pos_))));
-    pos_ = end;
-  }
-
-  void pair() {
-    const TdfPosition start = here();
-    const std::optional<PairCut> cut = cutPair(text_, pos_);
-    if (!cut) {
-      const std::size_t end = strayEnd();
-      stray(check::kStrayText, quoted(trimmed(text_.substr(pos_, end - pos_))) + " is not a key=value; pair");
-      pos_ = end;
-      return;
-    }
-    const std::string_view key = text_.substr(cut->key, cut->keyEnd - cut->key);
-    if (how_.valuesSpanLines) return spanningValue(key, start, cut->eq + 1);
-    open_.back().pairs.push_back({key, text_.substr(cut->value, cut->valueEnd - cut->value), start});
-    if (cut->semicolon) {
-      pos_ = cut->stop + 1;
-      return;
-    }
-    const std::size_t valueEnd = cut->valueEnd;
-    report(at(valueEnd), check::kMissingSemicolon,
-           quoted(text_.substr(pos_, valueEnd - pos_)) + " has no ';': the game reads on into what follows");
-    pos_ = cut->stop;
-  }
-
-  // Whether the line that starts at `p` opens with a header or a brace.
-  bool lineStartsBlock(std::size_t p) const {
-    while (p < text_.size() && isPairBlank(text_[p])) ++p;
-    return p < text_.size() && (text_[p] == '[' || text_[p] == '{' || text_[p] == '}');
-  }
-
-  // A value from `from` to its ";", over line ends.
-  void spanningValue(std::string_view key, TdfPosition start, std::size_t from) {
-    std::size_t q = from;
-    while (q < text_.size()) {
-      const char c = text_[q];
-      if (c == ';' || c == '{' || c == '}') break;
-      if (isLineEndByte(c)) {
-        std::size_t next = q + 1;
-        if (c == '\r' && next < text_.size() && text_[next] == '\n') ++next;
-        if (next >= text_.size() || lineStartsBlock(next)) break;
-        pos_ = q;
-        newline();
-        q = pos_;
-        continue;
-      }
-      ++q;
-    }
-    std::size_t begin = from, end = q;
-    const auto space = [](char c) { return isPairBlank(c) || isLineEndByte(c); };
-    while (begin < end && space(text_[begin])) ++begin;
-    while (end > begin && space(text_[end - 1])) --end;
-    open_.back().pairs.push_back({key, text_.substr(begin, end - begin), start});
-    if (q < text_.size() && text_[q] == ';') {
-      pos_ = q + 1;
-      return;
-    }
-    std::size_t valueEnd = q;
-    while (valueEnd > lineStart_ && isPairBlank(text_[valueEnd - 1])) --valueEnd;
-    report(at(valueEnd), check::kMissingSemicolon,
-           quoted(key) + " has no ';': the value runs to " +
-               (q < text_.size() ? quoted(text_.substr(q, 1)) : "the end of the file"));
-    pos_ = q;
-  }
-
   std::string_view text_;
   const std::string& file_;
   std::vector<Finding>& findings_;
   TdfReading how_;
-  std::size_t pos_ = 0;
-  std::size_t lineStart_ = 0;
-  int line_ = 1;
   int lastStrayLine_ = -2;
-  std::vector<TdfBlock> open_;  // the blocks open at pos_, innermost last
-  std::size_t untracked_ = 0;   // blocks open beyond the deepest kept
+  std::vector<TdfBlock> open_;  // the blocks open where the walk is, innermost last (the deepest kept)
   bool reportedDeep_ = false;
   bool pending_ = false;  // a header read, its "{" not yet
   TdfBlock pendingBlock_;

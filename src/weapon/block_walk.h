@@ -3,7 +3,7 @@
 // opens its block ("{" as its first or second character, the header's own
 // line or a later one), then the lines of the block up to the one that
 // brings the count of "{" and "}" among their first three characters back to
-// zero (LoaderGrammar names each of these rules).
+// zero (Grammar names each of these rules, kListGrammar this reading).
 //
 // BlockWalk is the one walk of that grammar: it follows every name its
 // reader asks it to at once, over lines fed to it, and tells the reader
@@ -29,40 +29,61 @@
 
 namespace qm {
 
-// The rules of the grammar as the loader reads it, quirks and all.
-struct LoaderGrammar {
-  // A header is a line that starts with "[": nothing may stand before it.
-  static constexpr char kHeader = '[';
-  // The line that opens a header's block has "{" among its first two
-  // characters: the header's own line ("[{" only) or a later one.
-  static constexpr std::size_t kOpensWithin = 2;
-  // A line inside a block enters a sub-block with "{" among its first
-  // three characters and leaves one with "}" among them.
-  static constexpr std::size_t kDepthWithin = 3;
-  // A header inside a block of another name starts a block of its own, and
-  // the two blocks nest; inside a block of its own name it is a line of it.
-  static constexpr bool kHeadersInsideBlocks = true;
-  // No comments are known: a header, a brace inside /* */ counts as any
-  // other (BlockWalkOptions::skipCommentedHeaders reads headers as the game).
+// The rules of the block grammar, and the two readings of them. The game
+// reads a file character by character; the weapon list, the weapon window,
+// the weapons table and the edit model read it line by line, as the loader
+// does (BlockWalk, NameWalk), quirks and all. The rules in which the two
+// readings part are named here, once, with what each reading does:
+//
+//   rule                kListGrammar                    kGameGrammar
+//   headerStartsLine    "[" must start its line         "[" after blanks, anywhere
+//   opensWithin         "{" among the first two         "{" anywhere
+//                       characters of the header's
+//                       line or a later one
+//   depthWithin         "{" or "}" among the first      anywhere
+//                       three, inside a block
+//   knowsComments       no: "//" and "/*" are text      "//" to the line's end, "/* */"
+//                       (BlockWalkOptions::
+//                       skipCommentedHeaders reads
+//                       headers as the game)
+//   nameToLineEnd       the name is the line less its   the name ends at its "]"
+//                       first and last character
+//
+// In both a header inside a block starts a block of its own: for the list
+// when it is of another name (the two blocks nest; inside a block of its
+// own name it is a line of it), for the game as a sub-block. Both find line
+// ends with the line cutter's search (text/lines.h) and take their tests of
+// a blank, a comment and a listed header, and the cut of a pair (cutPair),
+// from this file.
+struct Grammar {
+  bool headerStartsLine;
+  std::size_t opensWithin;  // 0: anywhere
+  std::size_t depthWithin;  // 0: anywhere
+  bool knowsComments;
+  bool nameToLineEnd;
 };
+inline constexpr Grammar kListGrammar{true, 2, 3, false, true};
+inline constexpr Grammar kGameGrammar{false, 0, 0, true, false};
+// What a header starts with.
+inline constexpr char kHeaderStart = '[';
 
 // A block opens on the line with "{" as its first or second character.
-inline bool opensBlock(std::string_view line) { return braceAmong(line, LoaderGrammar::kOpensWithin, Brace::Open); }
+inline bool opensBlock(std::string_view line) { return braceAmong(line, kListGrammar.opensWithin, Brace::Open); }
 // How a line inside a block changes its depth: "{" among its first three
 // characters enters a sub-block, "}" among them leaves one (both: no change).
 inline int depthChange(std::string_view line) {
-  return (braceAmong(line, LoaderGrammar::kDepthWithin, Brace::Open) ? 1 : 0) -
-         (braceAmong(line, LoaderGrammar::kDepthWithin, Brace::Close) ? 1 : 0);
+  return (braceAmong(line, kListGrammar.depthWithin, Brace::Open) ? 1 : 0) -
+         (braceAmong(line, kListGrammar.depthWithin, Brace::Close) ? 1 : 0);
 }
 // Whether a line is marked: "{", "}" or "[" among its first three
 // characters. Only such a line can start, open or end a block, or change
 // the depth inside one.
 inline bool isMarkedLine(std::string_view line) {
-  static_assert(LoaderGrammar::kDepthWithin == 3 && LoaderGrammar::kOpensWithin <= 3,
+  static_assert(kListGrammar.depthWithin == 3 && kListGrammar.opensWithin <= 3,
                 "a mark among the first three characters");
   static constexpr auto kMark = [] {
     std::array<bool, 256> mark{};
-    mark['{'] = mark['}'] = mark[LoaderGrammar::kHeader] = true;
+    mark['{'] = mark['}'] = mark[kHeaderStart] = true;
     return mark;
   }();
   const auto at = [&](std::size_t i) { return i < line.size() && kMark[static_cast<unsigned char>(line[i])]; };
@@ -237,7 +258,7 @@ class BlockWalk {
   void walk(BufferLines& lines) {
     std::string_view text;
     for (;;) {
-      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith(LoaderGrammar::kHeader)) return;
+      if (open_.empty() && waiting_.empty() && !lines.skipToLineStartingWith(kHeaderStart)) return;
       if (!lines.next(text)) return;
       line(text, lines.offset());
     }
@@ -260,11 +281,10 @@ class BlockWalk {
       return;
     }
     const WalkedLine walked{text, next, true};
-    // Headers first: a name whose block ends or opens on this line has
-    // taken the line for that, and is no header of it.
+    // Headers first, inside blocks too: a name whose block ends or opens
+    // on this line has taken the line for that, and is no header of it.
     headers_.clear();
-    if (text[0] == LoaderGrammar::kHeader && (LoaderGrammar::kHeadersInsideBlocks || open_.empty()))
-      reader_.headers(text, headers_, hint...);
+    if (text[0] == kHeaderStart) reader_.headers(text, headers_, hint...);
     if (!open_.empty()) {
       reader_.body(walked, depth_ - open_.back().endDepth);
       depth_ += depthChange(text);
@@ -364,6 +384,230 @@ class NameWalk {
   std::optional<CommentWalk> comments_;
   bool busy_ = false;  // waiting for the block's opening line or inside it
   BlockWalk<NameWalk> walk_{*this};
+};
+
+// A place in the text walked.
+struct WalkPlace {
+  std::size_t offset = 0;
+  int line = 1;    // from 1
+  int column = 1;  // from 1, in bytes
+};
+
+struct WalkedHeader {
+  WalkPlace at;             // of its "["
+  std::string_view name;    // between the brackets; with no "]", the rest of its line
+  std::string_view line;    // the whole line it stands on
+  WalkPlace after;          // just past its "]", or the line's end when there is none
+  bool closed = false;      // a "]" ends it on its line
+  bool startsLine = false;  // its "[" is the line's first character
+  bool textAfter = false;   // something stands between its "]" and the line's end
+};
+
+// Why a run of text is no pair: it stands outside every block, it is no
+// key=value inside one, or it lies in a block nested deeper than the walk
+// cuts pairs.
+enum class StrayText { Outside, NoPair, TooDeep };
+
+struct GameWalkOptions {
+  // A value runs on over line ends to its ";", as the game reads unit files,
+  // ending early only at a brace or before a line that starts with a header
+  // or a brace (after blanks).
+  bool valuesSpanLines = false;
+  // Inside blocks nested deeper than this, text is not cut into pairs.
+  std::size_t deepest = static_cast<std::size_t>(-1);
+};
+
+// Walks a whole file as the game reads it and tells the reader, in file
+// order, what it meets:
+//   header(WalkedHeader)            a "[" and its name;
+//   opening(place, depth)           a "{"; `depth` is the count of open
+//                                   braces before it;
+//   closing(place, depth)           a "}" (with `depth` 0 it closes nothing);
+//   pair(cut, key, end)             a key=value, up to and past its ";":
+//                                   its PairCut (with values spanning lines,
+//                                   value..valueEnd runs over line ends, blanks
+//                                   and line ends at its ends no part of it,
+//                                   and `stop` is where it stopped: its ";", a
+//                                   brace, a line that starts a block, or the
+//                                   end), the place of its key, and where its
+//                                   value ends on the line it stops on, blanks
+//                                   before that no part of it;
+//   stray(place, run, StrayText)    a run of text that is no pair: up to the
+//                                   line's end, a comment, a bracket or a
+//                                   brace, or just past a ";";
+//   emptyStatement(place)           a ";" on its own;
+//   comment(place, block)           the start of a "//" or "/*" comment;
+//   commentedLine(place, line)      each line that begins inside a /* */;
+//   unclosedComment(start)          at the end, for a /* never closed;
+//   lineEnd(place)                  each line end (CR LF, a lone CR or LF)
+//                                   between pieces: those inside a comment
+//                                   or a value are part of it.
+// Blanks between the pieces are passed over. A "[" with no "]" on its line
+// takes the rest of the line.
+template <class Reader, Grammar G = kGameGrammar>
+class GameWalk {
+  static_assert(!G.headerStartsLine && G.opensWithin == 0 && G.depthWithin == 0,
+                "a character walk reads headers and braces anywhere; the line walk reads them at lines' starts");
+
+ public:
+  GameWalk(std::string_view text, Reader& reader, GameWalkOptions how = {}) : text_(text), reader_(reader), how_(how) {}
+
+  // Walks the text to its end and gives that place.
+  WalkPlace walk() {
+    while (pos_ < text_.size()) step();
+    return here();
+  }
+
+ private:
+  WalkPlace at(std::size_t p) const { return {p, line_, static_cast<int>(p - lineStart_ + 1)}; }
+  WalkPlace here() const { return at(pos_); }
+  bool commentAt(std::size_t p) const { return G.knowsComments && qm::commentAt(text_, p); }
+  std::size_t lineEndFrom(std::size_t p) const {
+    return static_cast<std::size_t>(findLineEnd(text_.data() + p, text_.data() + text_.size()) - text_.data());
+  }
+
+  // Passes over the line end at pos_.
+  void newline() {
+    if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+    ++pos_;
+    ++line_;
+    lineStart_ = pos_;
+  }
+
+  void step() {
+    const char c = text_[pos_];
+    if (isLineEndByte(c)) {
+      reader_.lineEnd(here());
+      return newline();
+    }
+    if (isPairBlank(c)) return void(++pos_);
+    if (commentAt(pos_)) {
+      const bool block = text_[pos_ + 1] == '*';
+      reader_.comment(here(), block);
+      return block ? blockComment() : void(pos_ = lineEndFrom(pos_));
+    }
+    if (c == '[') return header();
+    if (c == '{') {
+      reader_.opening(here(), depth_++);
+      return void(++pos_);
+    }
+    if (c == '}') {
+      reader_.closing(here(), depth_);
+      if (depth_ > 0) --depth_;
+      return void(++pos_);
+    }
+    if (c == ';') {
+      reader_.emptyStatement(here());
+      return void(++pos_);
+    }
+    if (depth_ == 0) return strayRun(StrayText::Outside);
+    if (depth_ > how_.deepest) return strayRun(StrayText::TooDeep);
+    pair();
+  }
+
+  void blockComment() {
+    const WalkPlace start = here();
+    pos_ += 2;
+    while (pos_ < text_.size()) {
+      const char c = text_[pos_];
+      if (c == '*' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '/') {
+        pos_ += 2;
+        return;
+      }
+      if (!isLineEndByte(c)) {
+        ++pos_;
+        continue;
+      }
+      newline();
+      reader_.commentedLine(here(), text_.substr(pos_, lineEndFrom(pos_) - pos_));
+    }
+    reader_.unclosedComment(start);
+  }
+
+  void header() {
+    WalkedHeader h;
+    h.at = here();
+    h.startsLine = pos_ == lineStart_;
+    const std::size_t lineEnd = lineEndFrom(pos_);
+    h.line = text_.substr(lineStart_, lineEnd - lineStart_);
+    std::size_t close = pos_ + 1;
+    while (close < lineEnd && text_[close] != ']') ++close;
+    h.closed = close < lineEnd;
+    h.name = text_.substr(pos_ + 1, close - pos_ - 1);
+    pos_ = h.closed ? close + 1 : lineEnd;
+    h.after = here();
+    h.textAfter = pos_ < lineEnd;
+    reader_.header(h);
+  }
+
+  // A run of text that is no pair, from pos_.
+  void strayRun(StrayText why) {
+    const WalkPlace start = here();
+    std::size_t p = pos_;
+    while (p < text_.size()) {
+      const char c = text_[p];
+      if (isLineEndByte(c) || c == '[' || c == '{' || c == '}' || commentAt(p)) break;
+      ++p;
+      if (c == ';') break;
+    }
+    pos_ = p;
+    reader_.stray(start, text_.substr(start.offset, p - start.offset), why);
+  }
+
+  void pair() {
+    std::optional<PairCut> cut = cutPair(text_, pos_);
+    if (!cut) return strayRun(StrayText::NoPair);
+    const WalkPlace key = here();
+    std::size_t valueEnd = cut->valueEnd;
+    if (how_.valuesSpanLines) {
+      spanValue(*cut);
+      valueEnd = cut->stop;
+      while (valueEnd > lineStart_ && isPairBlank(text_[valueEnd - 1])) --valueEnd;
+    }
+    pos_ = cut->semicolon ? cut->stop + 1 : cut->stop;
+    reader_.pair(*cut, key, at(valueEnd));
+  }
+
+  // Whether the line that starts at `p` opens with a header or a brace.
+  bool lineStartsBlock(std::size_t p) const {
+    while (p < text_.size() && isPairBlank(text_[p])) ++p;
+    return p < text_.size() && (text_[p] == '[' || text_[p] == '{' || text_[p] == '}');
+  }
+
+  // Runs the value of `cut` on over line ends to its ";".
+  void spanValue(PairCut& cut) {
+    std::size_t q = cut.eq + 1;
+    while (q < text_.size()) {
+      const char c = text_[q];
+      if (c == ';' || c == '{' || c == '}') break;
+      if (isLineEndByte(c)) {
+        std::size_t next = q + 1;
+        if (c == '\r' && next < text_.size() && text_[next] == '\n') ++next;
+        if (next >= text_.size() || lineStartsBlock(next)) break;
+        pos_ = q;
+        newline();
+        q = pos_;
+        continue;
+      }
+      ++q;
+    }
+    std::size_t begin = cut.eq + 1, end = q;
+    const auto space = [](char c) { return isPairBlank(c) || isLineEndByte(c); };
+    while (begin < end && space(text_[begin])) ++begin;
+    while (end > begin && space(text_[end - 1])) --end;
+    cut.value = begin;
+    cut.valueEnd = end;
+    cut.stop = q;
+    cut.semicolon = q < text_.size() && text_[q] == ';';
+  }
+
+  std::string_view text_;
+  Reader& reader_;
+  GameWalkOptions how_;
+  std::size_t pos_ = 0;
+  std::size_t lineStart_ = 0;
+  int line_ = 1;
+  std::size_t depth_ = 0;  // braces open: "{" less "}", never below zero
 };
 
 }  // namespace qm

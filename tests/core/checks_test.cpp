@@ -114,6 +114,7 @@ const CheckCase kCases[] = {
     {"block-in-comment", "/* old\n[OLD]\n{\n}\n*/\n[A]\n{\nID=1;\n}\n", 2, 1, "'[OLD]'"},
     {"block-in-comment", "/*\n[DAMAGE]\n\t[OLD]\n*/\n// [OLD]\n[A]\n{\nID=1;\n}\n", 0, 0, nullptr},
     {"missing-brace", "[A]\nID=1;\n", 1, 1, nullptr},
+    {"missing-brace", "[A];{\nID=1;\n}\n", 1, 1, nullptr},
     {"missing-header", "{\nID=1;\n}\n", 1, 1, nullptr},
     {"unclosed-header", "[A\n{\nID=1;\n}\n", 1, 1, nullptr},
     {"unclosed-comment", "[A]\n{\nID=1;\n}\n/* to the end\n", 5, 1, nullptr},

@@ -162,5 +162,68 @@ TEST(LoaderTest, PairsAsTheGameReadsThem) {
   }
 }
 
+// The game's walk tells what it meets in file order, each piece with its
+// line and column, which agree with its offset.
+struct WalkTrace {
+  std::string_view text;
+  std::string out;
+
+  std::string place(const WalkPlace& at) {
+    int line = 1;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < at.offset; ++i)
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++line, start = i + 1;
+    EXPECT_TRUE(at.line == line && at.column == static_cast<int>(at.offset - start + 1)) << text << " @" << at.offset;
+    return std::to_string(at.line) + ":" + std::to_string(at.column);
+  }
+  void add(const std::string& piece) { out += (out.empty() ? "" : " ") + piece; }
+
+  void header(const WalkedHeader& h) {
+    add("[" + std::string(h.name) + (h.closed ? "]" : "") + place(h.at) + (h.startsLine ? "" : " indented") +
+        (h.textAfter ? " after " + place(h.after) : ""));
+  }
+  void opening(const WalkPlace& at, std::size_t depth) { add("{" + place(at) + "/" + std::to_string(depth)); }
+  void closing(const WalkPlace& at, std::size_t depth) { add("}" + place(at) + "/" + std::to_string(depth)); }
+  void pair(const PairCut& cut, const WalkPlace& key, const WalkPlace& end) {
+    add(std::string(text.substr(cut.key, cut.keyEnd - cut.key)) + "=" +
+        std::string(text.substr(cut.value, cut.valueEnd - cut.value)) + (cut.semicolon ? ";" : "") + "@" + place(key) +
+        "-" + place(end));
+  }
+  void stray(const WalkPlace& at, std::string_view run, StrayText why) {
+    add(std::string(why == StrayText::Outside  ? "outside"
+                    : why == StrayText::NoPair ? "nopair"
+                                               : "deep") +
+        "'" + std::string(run) + "'" + place(at));
+  }
+  void emptyStatement(const WalkPlace& at) { add(";" + place(at)); }
+  void comment(const WalkPlace& at, bool block) { add((block ? "/*" : "//") + place(at)); }
+  void commentedLine(const WalkPlace& at, std::string_view line) { add("'" + std::string(line) + "'" + place(at)); }
+  void unclosedComment(const WalkPlace& at) { add("unclosed/*" + place(at)); }
+  void lineEnd(const WalkPlace& at) { add("eol" + place(at)); }
+};
+
+TEST(LoaderTest, TheGamesWalk) {
+  const struct {
+    const char* text;
+    bool spanning;
+    const char* trace;
+  } rows[] = {
+      {"[A] x\r\n\t{k = v ;;}", false, "[A]1:1 after 1:4 outside'x'1:5 eol1:6 {2:2/0 k=v;@2:3-2:8 ;2:10 }2:11/1"},
+      {" [B]//c\r/*\r[C]\r*/{", false, "[B]1:2 indented after 1:5 //1:5 eol1:8 /*2:1 '[C]'3:1 '*/{'4:1 {4:3/0"},
+      {"[D\n}x;y\n/*", false, "[D1:1 eol1:3 }2:1/0 outside'x;'2:2 outside'y'2:4 eol2:5 /*3:1 unclosed/*3:1"},
+      {"{k=a\r\n b ;\nm=1\n\n[E]", true, "{1:1/0 k=a\r\n b;@1:2-2:3 eol2:5 m=1@3:1-4:1 eol4:1 [E]5:1"},
+      {"{k=a\n b}x", false, "{1:1/0 k=a@1:2-1:5 eol1:5 nopair'b'2:2 }2:3/1 outside'x'2:4"},
+      {"{{a=1;}}", false, "{1:1/0 {1:2/1 deep'a=1;'1:3 }1:7/2 }1:8/1"},
+      {"[G]\t\n[H]", false, "[G]1:1 after 1:4 eol1:5 [H]2:1"},
+      {"{k=a\n b}", true, "{1:1/0 k=a\n b@1:2-2:3 }2:3/1"},
+  };
+  for (const auto& r : rows) {
+    WalkTrace trace{r.text, {}};
+    const WalkPlace end = GameWalk<WalkTrace>(r.text, trace, {r.spanning, 1}).walk();
+    EXPECT_EQ(trace.out, r.trace) << r.text;
+    EXPECT_EQ(end.offset, std::string_view(r.text).size());
+  }
+}
+
 }  // namespace
 }  // namespace qm
