@@ -4,22 +4,15 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/path_text.h"
 #include "test_support.h"
 
 namespace qm {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::cli;
+using test::CliRun;
 
 class CliTest : public ::testing::Test {
  protected:

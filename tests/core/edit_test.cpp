@@ -12,6 +12,7 @@
 #include "catalogue/game_files.h"
 #include "checks/tdf_reader.h"
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "edit/diff.h"
 #include "edit/session.h"
 #include "platform/files.h"
@@ -489,10 +490,8 @@ TEST_F(EditSessionTest, ArchivedWeaponsGoToTheLooseFile) {
 
 TEST_F(EditSessionTest, CommandLine) {
   const auto run = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {"--game", platform::utf8Of(dir_.path()), "set"});
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return std::make_tuple(status, out.str(), err.str());
+    args.insert(args.begin(), "set");
+    return test::cli(std::move(args), dir_.path());
   };
   const std::string cannons = test::readFile(file("cannons.tdf"));
   const auto [dry, diff, warnings] = run({"GUN", "id=5", "damage.default=x", "--dry-run"});
@@ -507,11 +506,11 @@ TEST_F(EditSessionTest, CommandLine) {
   EXPECT_NE(warnings.find(":6:3: error: the value 'x' of 'default' is not a number [not-a-number]"), std::string::npos);
   EXPECT_EQ(test::readFile(file("cannons.tdf")), cannons);
   for (auto args : {std::vector<std::string>{"GUN", "id=5;"}, {"GUN", "--remove", "range"}, {"NOPE", "id=1"}})
-    EXPECT_EQ(std::get<0>(run(args)), 1) << args[1];
-  EXPECT_EQ(std::get<0>(run({"GUN"})), 2);
-  EXPECT_EQ(std::get<0>(run({"GUN", "novalue"})), 2);
+    EXPECT_EQ(run(args).status, 1) << args[1];
+  EXPECT_EQ(run({"GUN"}).status, 2);
+  EXPECT_EQ(run({"GUN", "novalue"}).status, 2);
   EXPECT_EQ(test::readFile(file("cannons.tdf")), cannons);
-  EXPECT_EQ(std::get<0>(run({"GUN", "id=7", "--no-backup"})), 0);
+  EXPECT_EQ(run({"GUN", "id=7", "--no-backup"}).status, 0);
   EXPECT_EQ(test::readFile(file("cannons.tdf")), "[GUN]\n\t{\n\tid=7;\n\t}\n");
   EXPECT_FALSE(std::filesystem::exists(file("cannons.tdf") += ".bak"));
 
@@ -539,12 +538,10 @@ TEST_F(EditSessionTest, CommandLine) {
 
   // A weapon given its own ID again clashes with no one.
   {
-    std::ostringstream out, err;
-    const std::string sample = std::string(QM_SOURCE_DIR) + "/sample-game";
-    EXPECT_EQ(runCli({"--game", sample, "set", "VALK_LIGHTGUN", "id=12", "--dry-run"}, out, err), 0);
-    EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(runCli({"--game", sample, "set", "VALK_LIGHTGUN", "id=3", "--dry-run"}, out, err), 0);
-    EXPECT_NE(err.str().find("is also the ID of"), std::string::npos) << err.str();
+    const std::filesystem::path sample = std::filesystem::path(QM_SOURCE_DIR) / "sample-game";
+    EXPECT_EQ(test::cli({"set", "VALK_LIGHTGUN", "id=12", "--dry-run"}, sample).err, "");
+    const test::CliRun clash = test::cli({"set", "VALK_LIGHTGUN", "id=3", "--dry-run"}, sample);
+    EXPECT_NE(clash.err.find("is also the ID of"), std::string::npos) << clash.err;
   }
 
   // Arguments are UTF-8, written as Windows-1252; a character it lacks, or
@@ -583,10 +580,8 @@ TEST(EditCorpusTest, ACommentedLastCopyOfOtaMirddes) {
   test::TempDir dir;
   test::writeGame(dir, {{"weapons.tdf", weapons}, {"missiles.tdf", "[VTOL_FOOMISSILE]\n\t{\n\tname=Live;\n\t}\n"}});
   const auto run = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {"--game", platform::utf8Of(dir.path()), "set"});
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return std::make_tuple(status, out.str(), err.str());
+    args.insert(args.begin(), "set");
+    return test::cli(std::move(args), dir.path());
   };
   const auto [status, diff, err] = run({"VTOL_FOOMISSILE", "name=Changed"});
   EXPECT_EQ(status, 0) << err;

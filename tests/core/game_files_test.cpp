@@ -6,6 +6,7 @@
 
 #include "catalogue/game_files.h"
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/path_text.h"
 #include "presentation/main_window_state.h"
 #include "support/archive_writer.h"
@@ -57,10 +58,8 @@ TEST(GameFilesTest, LooseFirstThenArchivesByExtensionThenName) {
 
 // The status, then all the CLI printed, about `game` if one is given.
 std::string said(std::vector<std::string> args, const fs::path& game = {}) {
-  if (!game.empty()) args.insert(args.begin(), {"--game", platform::utf8Of(game)});
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return std::to_string(status) + out.str() + err.str();
+  const test::CliRun r = test::cli(std::move(args), game);
+  return std::to_string(r.status) + r.out + r.err;
 }
 
 // The weapon list and the ID census read the same files: of two names that

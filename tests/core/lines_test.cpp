@@ -30,17 +30,18 @@ TEST(LinesTest, EveryLineEnd) {
   }
 }
 
+// `size` bytes picked from `bytes` at random, the same for the same seed.
+std::string randomText(std::uint32_t seed, int size, const std::string& bytes) {
+  std::string text;
+  for (int i = 0; i < size; ++i) text += bytes[((seed = seed * 1103515245u + 12345u) >> 16) % bytes.size()];
+  return text;
+}
+
 // The line ends counted sixteen bytes at a time agree with the lines cut one
 // by one, at every length of a text long enough for each path of the count:
 // a CR LF across two steps, a CR last, more steps than a lane can count.
 TEST(LinesTest, CountedLineEndsAgreeWithTheCut) {
-  std::string text;
-  std::uint32_t seed = 1;
-  for (int i = 0; i < 5000; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    const unsigned pick = (seed >> 16) % 6;
-    text += pick == 0 ? '\r' : pick == 1 ? '\n' : 'x';
-  }
+  const std::string text = randomText(1, 5000, "\r\nxxxx");
   for (std::size_t n = 0; n <= text.size(); ++n) {
     std::size_t ends = 0;
     BufferLines cut(std::string_view(text).substr(0, n));
@@ -55,13 +56,7 @@ TEST(LinesTest, CountedLineEndsAgreeWithTheCut) {
 // every end of a text where each kind of byte sits at every offset of a
 // vector (in the plain build both sides are the loop).
 TEST(LinesTest, VectorSearchesAgreeWithTheirByteLoops) {
-  std::string text;
-  std::uint32_t seed = 7;
-  for (int i = 0; i < 400; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    const unsigned pick = (seed >> 16) % 40;
-    text += pick == 0 ? '{' : pick == 1 ? '}' : pick == 2 ? '[' : pick == 3 ? '\r' : pick == 4 ? '\n' : 'x';
-  }
+  const std::string text = randomText(7, 400, "{}[\r\n" + std::string(35, 'x'));
   const char* base = text.data();
   for (std::size_t from = 0; from < 70; ++from)
     for (std::size_t to = from; to <= text.size(); ++to) {

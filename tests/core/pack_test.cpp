@@ -9,6 +9,7 @@
 #include "archive/archive.h"
 #include "archive/archive_writer.h"
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/path_text.h"
 #include "support/archive_writer.h"
 #include "test_support.h"
@@ -186,16 +187,8 @@ TEST(PackTest, FolderWalk) {
 
 #endif
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::cli;
+using test::CliRun;
 
 TEST(PackCliTest, PackAndUnpackAFolder) {
   test::TempDir dir;

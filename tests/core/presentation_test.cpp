@@ -7,6 +7,7 @@
 
 #include "catalogue/weapon_list.h"
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/path_text.h"
 #include "presentation/column_choice.h"
 #include "presentation/export_dialog_state.h"
@@ -91,9 +92,8 @@ TEST(PathNamesTest, AGameInAFolderNamedZoe) {
     EXPECT_NE(test::readFile(game / "new.tdf").find("[NEW]\r\n"), std::string::npos);
     EXPECT_EQ(exportFindings(game, window.imports(), exported.written), "");
     EXPECT_EQ(host.messages, std::vector<std::string>{});
-    std::ostringstream out, err;
-    EXPECT_EQ(runCli({"--game", platform::utf8Of(game), "--import", imported, "list"}, out, err), 0) << err.str();
-    EXPECT_EQ(out.str(), "  1 - GUN\n  2 - BEAM\n2 Weapons, 254 IDs available\n");
+    EXPECT_EQ(test::cli({"--import", imported, "list"}, game).out,
+              "  1 - GUN\n  2 - BEAM\n2 Weapons, 254 IDs available\n");
   }
 }
 

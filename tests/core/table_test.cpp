@@ -9,6 +9,7 @@
 #include "catalogue/scan.h"
 #include "catalogue/weapon_table.h"
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/path_text.h"
 #include "presentation/table_filter.h"
 #include "presentation/values.h"
@@ -199,9 +200,9 @@ TEST(WeaponTableTest, AgreesWithTheLoaderOnTheCorpus) {
 }
 
 std::string cli(std::vector<std::string> args, int expectedStatus) {
-  std::ostringstream out, err;
-  EXPECT_EQ(runCli(args, out, err), expectedStatus) << err.str();
-  return out.str();
+  const test::CliRun r = test::cli(std::move(args));
+  EXPECT_EQ(r.status, expectedStatus) << r.err;
+  return r.out;
 }
 
 // `table --format json` row by row as `show --index N --actual --json`, on a
@@ -254,9 +255,9 @@ TEST(WeaponTableTest, TableAndDiffCommands) {
                                         {"RELOADTIM",
                                          "unknown field \"RELOADTIM\" in --fields (did you mean "
                                          "\"reloadtime\"?)\n"}}) {
-    std::ostringstream out, err;
-    EXPECT_EQ(runCli(with({"table", "--fields", fields}), out, err), 2);
-    EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
+    const test::CliRun r = test::cli(with({"table", "--fields", fields}));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
   }
   cli(with({"table", "--format", "xml"}), 2);
   EXPECT_EQ(cli(with({"diff", "GUN", "gun2", "--json"}), 1),

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "platform/path_text.h"
 #include "test_support.h"
 #include "text/text.h"
@@ -27,12 +28,9 @@ std::vector<std::string> lintUnits(const char* engine, const std::map<std::strin
   test::writeGame(dir, {{"cannons.tdf", "[GUN]\n{\nid=1;\n[DAMAGE]\n{\ndefault=5;\n}\n}\n"}});
   dir.write("objects3d/tank.3do", "x");
   for (const auto& [path, bytes] : files) dir.write(path, bytes);
-  std::ostringstream out, err;
-  runCli({"--game", platform::utf8Of(dir.path()), "lint", "--engine", engine, "--only",
-          "not-a-number,duplicate-unit,unit-number-conflict,unit-name-mismatch,missing-model,unknown-key"},
-         out, err);
   std::vector<std::string> lines;
-  std::istringstream text(out.str());
+  const char* checks = "not-a-number,duplicate-unit,unit-number-conflict,unit-name-mismatch,missing-model,unknown-key";
+  std::istringstream text(test::cli({"lint", "--engine", engine, "--only", checks}, dir.path()).out);
   const std::string prefix = platform::utf8Of(dir.path()) + "/";
   for (std::string line; std::getline(text, line);) {
     if (!line.starts_with(prefix)) continue;

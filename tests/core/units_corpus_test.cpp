@@ -5,9 +5,7 @@
 #include <cctype>
 #include <map>
 #include <regex>
-#include <sstream>
 
-#include "cli/cli.h"
 #include "platform/path_text.h"
 #include "test_support.h"
 #include "text/text.h"
@@ -162,37 +160,6 @@ TEST(UnitCorpusTest, EditsAreLossless) {
           ASSERT_EQ(after[i], lines[i]) << path << ": " << e->key;
         }
       ASSERT_EQ(UnitFile(copy).value(e->key), "Quill_1") << path << ": " << e->key;
-    }
-  }
-}
-
-// The command prints what the core reads, for mods whose units lie in units/.
-TEST(UnitCorpusTest, UnitCommandPrintsEveryValue) {
-  if (!fs::exists(QM_CORPUS_DIR)) GTEST_SKIP() << "no corpus at " << QM_CORPUS_DIR;
-  for (const char* mod : {"ota-mirddes", "rota", "xta-2011", "air-raid-spring"}) {
-    const fs::path game = fs::path(QM_CORPUS_DIR) / mod;
-    std::ostringstream out, err;
-    ASSERT_EQ(runCli({"--game", platform::utf8Of(game), "units", "--engine", "later"}, out, err), 0) << mod;
-    std::istringstream listed(out.str());
-    std::string line;
-    for (int n = 0; n < 5 && std::getline(listed, line); ++n) {
-      const std::string name = line.substr(0, line.find('\t'));
-      const std::string file = line.substr(line.rfind('\t') + 1);
-      std::ostringstream shown, problems;
-      ASSERT_EQ(
-          runCli({"--game", platform::utf8Of(game), "unit", name, "--engine", "later", "--json"}, shown, problems), 0);
-      const UnitFile unit(test::readFile(file));
-      std::string values;
-      for (const UnitEntry* e : unit.values())
-        values += "    {\"key\": \"" + cp1252ToUtf8(e->key) + "\", \"value\": \"" + cp1252ToUtf8(e->value) +
-                  "\", \"line\": " + std::to_string(e->line) + "}";
-      std::string printed;
-      std::istringstream json(shown.str());
-      for (std::string l; std::getline(json, l);)
-        if (l.starts_with("    {\"key\"")) printed += l.substr(0, l.size() - (l.back() == ',' ? 1 : 0));
-      // Values with quotes, backslashes or line ends are escaped in JSON: those units are passed over.
-      if (values.find_first_of("\\\"\n\t") != std::string::npos) continue;
-      EXPECT_EQ(printed, values) << mod << " " << name;
     }
   }
 }

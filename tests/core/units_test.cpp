@@ -8,6 +8,7 @@
 
 #include "../support/archive_writer.h"
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "edit/session.h"
 #include "platform/path_text.h"
 #include "presentation/unit_columns.h"
@@ -159,11 +160,6 @@ TEST(UnitEditTest, ChangesOnlyWhatItSays) {
             "refused: the line of A holds more than that key: edit it by hand");
 }
 
-struct CliOutput {
-  int status;
-  std::string out, err;
-};
-
 class UnitsCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -177,12 +173,7 @@ class UnitsCliTest : public ::testing::Test {
     dir_.write("units/broken.fbi", "[WEAPON]\n{\n}\n");
     dir_.write("rev.gp3", test::writeArchive({{"units/corgator.fbi", kCorgator}}).bytes);
   }
-  CliOutput cli(std::vector<std::string> args) const {
-    args.insert(args.begin(), {"--game", platform::utf8Of(dir_.path())});
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-  }
+  test::CliRun cli(std::vector<std::string> args) const { return test::cli(std::move(args), dir_.path()); }
   static constexpr const char* kCorgator =
       "[UNITINFO]\r\n{\r\n\tUnitName=CORGATOR;\r\n\tSIDE=CORE;\r\n\tName=Instigator;\r\n\tMaxDamage=x;\r\n\t"
       "Weapon1=gun;\r\n}";
@@ -206,7 +197,7 @@ TEST_F(UnitsCliTest, ListsShowsAndTabulates) {
            "/units/ARMFLASH.FBI\"}, {\"unit\": \"corgator\", \"side\": \"CORE\", \"name\": \"Instigator\", "
            "\"file\": \"" +
            d + "/rev.gp3/units/corgator.fbi\"}]\n"},
-      {{"unit", "corgator"},
+      {{"unit", "corgator", "--engine", "later"},  // by its file's name
        0,
        "UnitName\tCORGATOR\t3\nSIDE\tCORE\t4\nName\tInstigator\t5\nMaxDamage\tx\t6\nWeapon1\tgun\t7\n"
        "Weapon1\tgun\tfound\n"},
@@ -239,7 +230,7 @@ TEST_F(UnitsCliTest, ListsShowsAndTabulates) {
       {{"diff", "--units", "armflash", "ARMFLASH"}, 0, "0 fields differ\n"},
   };
   for (const auto& c : cases) {
-    const CliOutput r = cli(c.args);
+    const test::CliRun r = cli(c.args);
     std::string what;
     for (const std::string& a : c.args) what += a + " ";
     EXPECT_EQ(r.status, c.status) << what << "\n" << r.err;
@@ -259,7 +250,7 @@ TEST_F(UnitsCliTest, ListsShowsAndTabulates) {
 // a value the unit checks flag is written with the finding.
 TEST_F(UnitsCliTest, SetWritesALooseOverride) {
   const std::string archive = test::readFile(dir_.path() / "rev.gp3");
-  const CliOutput r = cli({"set", "--unit", "CORGATOR", "MaxDamage=900", "Name=Gator", "--remove", "SIDE"});
+  const test::CliRun r = cli({"set", "--unit", "CORGATOR", "MaxDamage=900", "Name=Gator", "--remove", "SIDE"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("lies in an archive"), std::string::npos) << r.err;
   EXPECT_EQ(test::readFile(dir_.path() / "rev.gp3"), archive);
@@ -269,14 +260,14 @@ TEST_F(UnitsCliTest, SetWritesALooseOverride) {
   EXPECT_NE(r.out.find("-\tMaxDamage=x;\n+\tName=Gator;\n+\tMaxDamage=900;\n"), std::string::npos) << r.out;
   EXPECT_NE(cli({"unit", "CORGATOR"}).out.find("\nMaxDamage\t900\t5\n"), std::string::npos);
 
-  const CliOutput flagged = cli({"set", "--unit", "armflash", "BuildCostMetal=lots"});
+  const test::CliRun flagged = cli({"set", "--unit", "armflash", "BuildCostMetal=lots"});
   EXPECT_EQ(flagged.status, 0);
   EXPECT_NE(
       flagged.err.find("ARMFLASH.FBI:6:2: error: the value 'lots' of 'BuildCostMetal' is not a number [not-a-number]"),
       std::string::npos)
       << flagged.err;
   EXPECT_TRUE(fs::exists(dir_.path() / "units" / "ARMFLASH.FBI.bak"));
-  const CliOutput misspelt = cli({"set", "--unit", "armflash", "BuildCostMetl=5"});
+  const test::CliRun misspelt = cli({"set", "--unit", "armflash", "BuildCostMetl=5"});
   EXPECT_EQ(misspelt.status, 0);
   EXPECT_NE(misspelt.err.find(":12:2: warning: the game does not know the key 'BuildCostMetl'; did you mean "
                               "'BuildCostMetal'? [unknown-key]"),
@@ -294,7 +285,7 @@ TEST_F(UnitsCliTest, SetWritesALooseOverride) {
   };
   const std::string before = test::readFile(dir_.path() / "units" / "ARMFLASH.FBI");
   for (const auto& c : refused) {
-    const CliOutput x = cli(c.args);
+    const test::CliRun x = cli(c.args);
     EXPECT_EQ(x.status, c.status) << c.args[2];
     EXPECT_NE(x.err.find(c.err), std::string::npos) << x.err;
   }
