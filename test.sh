@@ -19,8 +19,8 @@ stage "formatting" scripts/lint --check-format
 stage "build (gcc, vector searches)" scripts/build
 stage "tests" tests
 # The same suite built with clang, ASan and UBSan and the plain byte loops
-# (build-asan/), then each fuzz target for 30 seconds in that build; any
-# finding fails the run.
+# (build-asan/), with the window tests, which run there only; then each fuzz
+# target for 30 seconds in that build; any finding fails the run.
 stage "sanitized build and tests (clang, plain loops)" scripts/sanitize
 stage "fuzz targets, 30 s each" scripts/fuzz 30
 echo "== all stages: $SECONDS s"
