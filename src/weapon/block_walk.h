@@ -66,6 +66,10 @@ inline constexpr Grammar kListGrammar{true, 2, 3, false, true};
 inline constexpr Grammar kGameGrammar{false, 0, 0, true, false};
 // What a header starts with.
 inline constexpr char kHeaderStart = '[';
+// The line tests below and BlockWalk read the list's rules as kListGrammar
+// states them: a header at a line's start, no comments known, the name to
+// the line's end (bracketNameOf).
+static_assert(kListGrammar.headerStartsLine && !kListGrammar.knowsComments && kListGrammar.nameToLineEnd);
 
 // A block opens on the line with "{" as its first or second character.
 inline bool opensBlock(std::string_view line) { return braceAmong(line, kListGrammar.opensWithin, Brace::Open); }
@@ -446,8 +450,9 @@ struct GameWalkOptions {
 // takes the rest of the line.
 template <class Reader, Grammar G = kGameGrammar>
 class GameWalk {
-  static_assert(!G.headerStartsLine && G.opensWithin == 0 && G.depthWithin == 0,
-                "a character walk reads headers and braces anywhere; the line walk reads them at lines' starts");
+  static_assert(!G.headerStartsLine && G.opensWithin == 0 && G.depthWithin == 0 && !G.nameToLineEnd,
+                "a character walk reads headers and braces anywhere, and a name to its \"]\"; the line walk "
+                "reads them at lines' starts");
 
  public:
   GameWalk(std::string_view text, Reader& reader, GameWalkOptions how = {}) : text_(text), reader_(reader), how_(how) {}
